@@ -1,0 +1,1 @@
+// Shared core of the three deliverables.

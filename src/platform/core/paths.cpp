@@ -1,0 +1,157 @@
+#include "plat/paths.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <mutex>
+#include <vector>
+
+#include "plat/system.h"
+#include "plat/wstr.h"
+#include "win/errors.h"
+
+namespace plat {
+namespace {
+
+std::mutex g_cwdLock;
+std::u16string g_cwd = u"C:\\";
+
+bool BadNameChar(WCHAR c) {
+  return c < 32 || c == u'<' || c == u'>' || c == u':' || c == u'"' || c == u'|' || c == u'?' || c == u'*';
+}
+
+}  // namespace
+
+std::u16string CurrentDirectory() {
+  std::lock_guard<std::mutex> g(g_cwdLock);
+  return g_cwd;
+}
+
+void SetCurrentDirectoryPath(const std::u16string& dir) {
+  std::lock_guard<std::mutex> g(g_cwdLock);
+  g_cwd = dir;
+  if (g_cwd.empty() || g_cwd.back() != u'\\') g_cwd.push_back(u'\\');
+}
+
+DWORD FullWindowsPath(const WCHAR* winPath, std::u16string& full) {
+  full.clear();
+  if (!winPath || !*winPath) return ERROR_PATH_NOT_FOUND;
+  std::u16string p(View(winPath));
+  if (p.size() >= MAX_PATH) return ERROR_FILENAME_EXCED_RANGE;
+  for (auto& c : p)
+    if (c == u'/') c = u'\\';
+  if (p.rfind(u"\\\\?\\", 0) == 0) p.erase(0, 4);
+  if (p.rfind(u"\\\\", 0) == 0) return ERROR_BAD_PATHNAME;  // network paths are not served here
+
+  std::u16string base;
+  std::u16string rest;
+  if (p.size() >= 2 && p[1] == u':') {
+    WCHAR d = FoldCase(p[0]);
+    if (d < u'A' || d > u'Z') return ERROR_INVALID_NAME;
+    base = std::u16string(1, d) + u":";
+    rest = p.substr(2);
+  } else if (!p.empty() && p[0] == u'\\') {
+    base = CurrentDirectory().substr(0, 2);
+    rest = p;
+  } else {
+    std::u16string cwd = CurrentDirectory();
+    base = cwd.substr(0, 2);
+    rest = cwd.substr(2) + p;
+  }
+  std::vector<std::u16string> parts;
+  std::size_t i = 0;
+  while (i <= rest.size()) {
+    std::size_t j = rest.find(u'\\', i);
+    if (j == std::u16string::npos) j = rest.size();
+    std::u16string comp = rest.substr(i, j - i);
+    i = j + 1;
+    if (comp.empty() || comp == u".") continue;
+    if (comp == u"..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    // Windows drops trailing dots and spaces of a name.
+    while (!comp.empty() && (comp.back() == u'.' || comp.back() == u' ')) comp.pop_back();
+    if (comp.empty()) continue;
+    parts.push_back(comp);
+  }
+  full = base + u"\\";
+  for (std::size_t k = 0; k < parts.size(); ++k) {
+    if (k) full += u"\\";
+    full += parts[k];
+  }
+  if (full.size() >= MAX_PATH) return ERROR_FILENAME_EXCED_RANGE;
+  return ERROR_SUCCESS;
+}
+
+std::string FindEntryNoCase(const std::string& hostDir, const std::string& name) {
+  struct stat st;
+  std::string exact = hostDir + "/" + name;
+  if (::lstat(exact.c_str(), &st) == 0) return name;
+  DIR* d = ::opendir(hostDir.c_str());
+  if (!d) return {};
+  std::u16string want = FromUtf8(name);
+  std::string found;
+  while (dirent* e = ::readdir(d)) {
+    std::string n = e->d_name;
+    if (n == "." || n == "..") continue;
+    if (EqualNoCase(FromUtf8(n), want)) {
+      found = n;
+      break;
+    }
+  }
+  ::closedir(d);
+  return found;
+}
+
+DWORD MapPath(const WCHAR* winPath, std::string& hostPath) {
+  hostPath.clear();
+  std::u16string full;
+  DWORD err = FullWindowsPath(winPath, full);
+  if (err != ERROR_SUCCESS) return err;
+  // full is "X:\a\b"
+  char drive = static_cast<char>(full[0]);
+  std::string host = DriveFolder(drive);
+  struct stat st;
+  if (::stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return ERROR_PATH_NOT_FOUND;
+  std::size_t i = 3;
+  bool existing = true;
+  while (i < full.size()) {
+    std::size_t j = full.find(u'\\', i);
+    if (j == std::u16string::npos) j = full.size();
+    std::u16string comp = full.substr(i, j - i);
+    i = j + 1;
+    for (WCHAR c : comp)
+      if (BadNameChar(c)) return ERROR_INVALID_NAME;
+    std::string name = ToUtf8(comp);
+    if (existing) {
+      std::string found = FindEntryNoCase(host, name);
+      if (found.empty()) {
+        existing = false;
+      } else {
+        name = found;
+      }
+    }
+    host += "/" + name;
+  }
+  hostPath = host;
+  return ERROR_SUCCESS;
+}
+
+std::u16string UnmapPath(const std::string& hostPath) {
+  std::string drives = SystemRoot() + "/drives/";
+  if (hostPath.rfind(drives, 0) != 0 || hostPath.size() < drives.size() + 1) return {};
+  char letter = hostPath[drives.size()];
+  std::string rest = hostPath.substr(drives.size() + 1);
+  if (!rest.empty() && rest[0] != '/') return {};
+  std::u16string out;
+  out.push_back(FoldCase(static_cast<WCHAR>(letter)));
+  out += u":";
+  std::u16string r = FromUtf8(rest);
+  for (auto& c : r)
+    if (c == u'/') c = u'\\';
+  if (r.empty()) r.assign(1, u'\\');
+  return out + r;
+}
+
+}  // namespace plat

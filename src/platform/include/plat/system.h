@@ -1,0 +1,71 @@
+// The simulated "system" of the platform layer: a root folder that holds drive C:, the
+// registry, the spooler's printers, and the machine answers that tests steer.
+//
+// Everything here is the platform's own interface (not Win32): the host and the tests use
+// it to create a root and to set what the machine answers (Windows version, terminal
+// server, administrator, locale, code page, user name, clock).
+#pragma once
+
+#include <string>
+
+#include "win/types.h"
+
+namespace plat {
+
+// The machine's answers. Defaults: Windows 10.0 on NT, no terminal server, an
+// administrator, US English, code page 1252.
+struct MachineSettings {
+  DWORD majorVersion = 10;
+  DWORD minorVersion = 0;
+  DWORD buildNumber = 19045;
+  DWORD platformId = 2;  // VER_PLATFORM_WIN32_NT
+  WORD servicePackMajor = 0;
+  WORD servicePackMinor = 0;
+  std::u16string csdVersion;  // "Service Pack 4" etc.
+  WORD suiteMask = 0x0100;    // VER_SUITE_SINGLEUSERTS
+  BYTE productType = 1;       // VER_NT_WORKSTATION
+  bool terminalServer = false;
+  bool administrator = true;
+  LCID userLcid = 0x0409;
+  LCID systemLcid = 0x0409;
+  UINT ansiCodePage = 1252;
+  UINT oemCodePage = 437;
+  std::u16string userName = u"KovaUser";
+  std::u16string computerName = u"KOVAHOST";
+};
+
+// Named presets for the Windows versions the driver branches on.
+enum class WindowsVersion { Win2000Sp4, WinXP, Server2003, Vista, Win10 };
+void SetWindowsVersion(WindowsVersion v);
+
+// Sets the root folder (created when missing, with drive C: and the Windows folders in
+// it) and resets the machine settings to their defaults. The root defaults to the
+// environment variable KOVA_SYSTEM_ROOT, or a folder under /tmp for this process.
+bool SetSystemRoot(const std::string& hostDir);
+// The root folder in host form (no trailing slash). Sets up the default root on first use.
+const std::string& SystemRoot();
+// The host folder that holds a drive letter's files: <root>/drives/<letter>.
+std::string DriveFolder(char letter);
+// Host folder for the platform's own stores inside the root (registry, spooler...).
+std::string StoreFolder(const char* name);
+
+MachineSettings& Machine();
+void ResetMachine();
+
+// Test clock. By default GetTickCount and GetLocalTime follow the real clock; once a test
+// sets the clock it stays where it is put until advanced or released.
+void SetTestTickCount(DWORD ticks);
+void AdvanceTestClock(DWORD ms);
+void SetTestLocalTime(const SYSTEMTIME& t);
+void UseRealClock();
+DWORD CurrentTickCount();
+SYSTEMTIME CurrentLocalTime();
+
+// Windows paths of the system: C:\Windows, C:\Windows\system32, the spooler's driver
+// directory, the profile directory of the user.
+std::u16string WindowsDirectory();
+std::u16string SystemDirectory();
+std::u16string PrinterDriverDirectory();
+std::u16string UserProfileDirectory();
+
+}  // namespace plat

@@ -1,0 +1,21 @@
+// UTF-16 / UTF-8 helpers for the platform layer and the host.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "win/types.h"
+
+namespace plat {
+
+std::string ToUtf8(std::u16string_view s);
+std::u16string FromUtf8(std::string_view s);
+std::u16string_view View(const WCHAR* s);  // null gives an empty view
+std::size_t WLen(const WCHAR* s);
+// Simple case folding as Windows compares names: ASCII and Latin-1 letters.
+WCHAR FoldCase(WCHAR c);
+int CompareNoCase(std::u16string_view a, std::u16string_view b);
+bool EqualNoCase(std::u16string_view a, std::u16string_view b);
+std::u16string UpperCase(std::u16string_view s);
+
+}  // namespace plat

@@ -1,0 +1,51 @@
+#include "test_root.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "plat/paths.h"
+#include "plat/system.h"
+
+namespace fs = std::filesystem;
+
+namespace kovatest {
+
+TempRoot::TempRoot() {
+  std::string tmpl = (fs::temp_directory_path() / "kova-test-XXXXXX").string();
+  if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+  host_ = tmpl;
+  plat::SetSystemRoot(host_);
+  plat::SetCurrentDirectoryPath(u"C:\\");
+}
+
+TempRoot::~TempRoot() {
+  std::error_code ec;
+  fs::remove_all(host_, ec);
+}
+
+std::string TempRoot::HostPath(const std::u16string& winPath) const {
+  std::string host;
+  plat::MapPath(winPath.c_str(), host);
+  return host;
+}
+
+void TempRoot::WriteFile(const std::u16string& winPath, const std::string& bytes) const {
+  std::string host = HostPath(winPath);
+  fs::create_directories(fs::path(host).parent_path());
+  std::ofstream(host, std::ios::binary) << bytes;
+}
+
+std::string TempRoot::ReadFile(const std::u16string& winPath) const {
+  std::ifstream in(HostPath(winPath), std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::string FixturePath(const std::string& relative) { return std::string(KOVA_FIXTURES_DIR) + "/" + relative; }
+
+}  // namespace kovatest

@@ -1,0 +1,29 @@
+// A fresh system root for one test: a temporary folder with drive C:, the registry and
+// the spooler stores, removed again when the test ends.
+#pragma once
+
+#include <string>
+
+namespace kovatest {
+
+class TempRoot {
+ public:
+  TempRoot();
+  ~TempRoot();
+  TempRoot(const TempRoot&) = delete;
+  TempRoot& operator=(const TempRoot&) = delete;
+
+  const std::string& Host() const { return host_; }
+  // Host path of a Windows path inside this root (C:\x -> <root>/drives/c/x).
+  std::string HostPath(const std::u16string& winPath) const;
+  // Writes a file at a Windows path, creating its folders.
+  void WriteFile(const std::u16string& winPath, const std::string& bytes) const;
+  std::string ReadFile(const std::u16string& winPath) const;
+
+ private:
+  std::string host_;
+};
+
+std::string FixturePath(const std::string& relative);
+
+}  // namespace kovatest
