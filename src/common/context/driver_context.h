@@ -1,0 +1,64 @@
+// The per-call driver context and its work area.
+//
+// PENDING: the context issue completes both records (the field and page table copies,
+// the snapshot ring, the module list, the spooler record copies and the rest of the work
+// area) together with CreateContext and the context cache; until then they carry the
+// members that the code built so far reads.
+#pragma once
+
+#include <cstdint>
+
+#include "win/types.h"
+
+struct ModelImage;
+struct ProductRecord;
+
+// Caller kinds (WorkArea::kind).
+constexpr DWORD CTXK_INTERFACE = 0x80000000u;
+constexpr DWORD CTXK_DEVICE_CAPS = 0x1000000u;
+constexpr DWORD CTXK_DOCUMENT_PROPERTIES = 0x2000000u;
+constexpr DWORD CTXK_RENDERING = 0x20000000u;
+constexpr DWORD CTXK_RENDERING_JOB = 0x20000u;
+constexpr DWORD CTXK_COMMAND_API = 0x100000u;
+constexpr DWORD CTXK_ITEM_API = 0x200000u;
+constexpr DWORD CTXK_INSTALLING = 0x40000u;
+
+// Creation flags.
+constexpr WORD CTXF_NO_MUTEX = 0x100;
+constexpr WORD CTXF_NO_ADMIN_TEST = 0x200;
+constexpr WORD CTXF_LOAD_DEVICE_SETTINGS = 0x400;
+constexpr WORD CTXF_ALLOW_CACHED = 0x800;
+constexpr WORD CTXF_ANY_HANDLE = 0x1000;
+
+struct WorkArea {
+  WCHAR userIniPath[260];
+  DWORD docPropMode;
+  std::int32_t dirty;
+  WORD mode;
+  WCHAR languageCode[32];
+  WCHAR modelName[32];
+  WCHAR scratchText[1025];
+  WCHAR printerName[261];
+  WCHAR savedPrinterName[261];
+  DWORD changeFlags;
+  WCHAR secondIniPath[261];
+  WCHAR driverDirectory[261];
+  WCHAR systemIniPath[261];
+  WCHAR installIniPath[261];
+  DWORD mergeFlags;
+  std::int32_t useMutex;
+  std::int32_t adminTest;
+  DWORD kind;
+};
+
+struct DriverContext {
+  HANDLE hPrinter;
+  HANDLE hPrinter2;
+  WORD pageId;
+  ProductRecord* product;
+  BYTE* settings;
+  const ModelImage* model;
+  WorkArea* work;
+  HMODULE uiModule;
+  HMODULE neutralModule;
+};
