@@ -85,3 +85,9 @@ void SetLastError(DWORD code);
 }
 
 extern "C" BOOL CloseHandle(HANDLE h);
+
+// Loader, resources and environment.
+constexpr DWORD ERROR_BAD_EXE_FORMAT = 193;
+constexpr DWORD ERROR_ENVVAR_NOT_FOUND = 203;
+constexpr DWORD ERROR_DLL_INIT_FAILED = 1114;
+constexpr DWORD ERROR_RESOURCE_LANG_NOT_FOUND = 1815;
