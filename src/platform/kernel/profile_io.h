@@ -1,0 +1,25 @@
+// Where INI files live and how they are read and replaced.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "profile_doc.h"
+#include "win/types.h"
+
+namespace plat::profile {
+
+// Host path of an INI file name. A null name is win.ini; a name without any folder is
+// taken from the Windows directory. Answers a Windows error code.
+DWORD ResolveIniPath(const WCHAR* name, std::string& host);
+
+// The document of a file; a missing or unreadable file is an empty document (*found false).
+Document ReadDocument(const std::string& host, bool* found);
+
+// Runs an edit on the current content of a file while holding the file's writer lock
+// (shared by every thread and process), and replaces the file atomically when the edit
+// changed it. A missing file is created only when createIfMissing is set. Answers a
+// Windows error code.
+DWORD EditDocument(const std::string& host, bool createIfMissing, const std::function<void(Document&)>& edit);
+
+}  // namespace plat::profile
