@@ -8,10 +8,15 @@
 
 #include <cstdint>
 
+#include "context/settings_field.h"
+#include "win/spool.h"
 #include "win/types.h"
 
 struct ModelImage;
 struct ProductRecord;
+struct ControlNameTable;
+struct ValueNameTable;
+struct MessageTable;
 
 // Caller kinds (WorkArea::kind).
 constexpr DWORD CTXK_INTERFACE = 0x80000000u;
@@ -49,12 +54,22 @@ struct WorkArea {
   std::int32_t useMutex;
   std::int32_t adminTest;
   DWORD kind;
+  DWORD snapshotChangeFlags[3];  // change flags saved with each snapshot slot
+  std::int32_t settingsFileStatus;
+  BYTE* savedSettings;           // change-detection copy of the settings buffer
+  BYTE* lockDefaults;            // settings-buffer copy of "LockDefaultData", or null
+  DWORD specialModelMask;
 };
 
 struct DriverContext {
   HANDLE hPrinter;
   HANDLE hPrinter2;
   WORD pageId;
+  FieldTable fields;                        // own copy of the settings field table
+  const ControlNameTable* controlNames;     // shared
+  const ValueNameTable* valueNames;         // shared
+  const ValueNameTable* stringIds;          // shared
+  const MessageTable* messages;             // shared
   ProductRecord* product;
   BYTE* settings;
   const ModelImage* model;
