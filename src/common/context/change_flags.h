@@ -1,0 +1,33 @@
+// The change marks of the fields, the dirty word, the change-flag word of the context and
+// the run-time flags that the property sheets give the fields.
+#pragma once
+
+#include <cstdint>
+
+#include "win/types.h"
+
+struct DriverContext;
+struct SettingField;
+
+// Change-flag word: the low 16 bits hold the latest change, the high 16 bits accumulate.
+void SetChangeFlags(DriverContext* context, DWORD flags);
+DWORD GetChangeFlags(DriverContext* context);
+void ClearChangeFlags(DriverContext* context, DWORD mask);
+
+void SetSettingsFileStatus(DriverContext* context, std::int32_t status);
+std::int32_t GetSettingsFileStatus(DriverContext* context);
+
+// Mark 0 of a field: 1 once written since the marks were last cleared.
+WORD GetFieldChangeMark(const SettingField* field);
+void SetFieldChangeMark(SettingField* field, WORD value);
+void ClearAllFieldChangeMarks(DriverContext* context);
+bool AnyFieldChangeMarked(DriverContext* context);
+
+// The dirty word of the work area.
+std::int32_t GetDirtyFlag(DriverContext* context);
+void SetDirtyFlag(DriverContext* context, std::int32_t value);
+
+// The run-time flags the property-sheet framework gives the fields when a context gets
+// its pages: every field's word is cleared, then the change flags and the user-unit flag
+// are set on their fields.
+void ApplyPageFieldFlags(DriverContext* context);

@@ -1,0 +1,91 @@
+// Value maps: the active map of a field and the translations both ways.
+#include "context/value_maps.h"
+
+#include "context/field_access.h"
+#include "context/field_table.h"
+
+namespace {
+
+constexpr WORD kNupType = 92;
+constexpr WORD kDuplexType = 94;
+constexpr WORD kPunchType = 120;
+constexpr WORD kStapleType = 121;
+constexpr WORD kOrientation = 7;
+constexpr WORD kFuncSelectNup = 56;
+constexpr WORD kFuncSelectDuplex = 58;
+
+const ValueMapEntry* FirstMap(const SettingField* field) {
+  return field && field->side ? field->side->valueMap : nullptr;
+}
+
+bool HasSecondMap(WORD id) {
+  return id == kNupType || id == kDuplexType || id == kPunchType || id == kStapleType;
+}
+
+}  // namespace
+
+const ValueMapEntry* GetSecondValueMap(const SettingField* field) {
+  const ValueMapEntry* map = FirstMap(field);
+  if (!map || !HasSecondMap(field->id)) return nullptr;
+  while (map->valueId != 0) ++map;
+  return map + 1;
+}
+
+int PrintPaperOrient(DriverContext* context) {
+  const DWORD o = ReadFieldRawById(context, kOrientation);
+  const DWORD nupType = ReadFieldRawById(context, kNupType);
+  if (ReadFieldRawById(context, kFuncSelectNup) == 1 &&
+      ((nupType >= 1 && nupType <= 18) || (nupType >= 129 && nupType <= 130) ||
+       (nupType >= 161 && nupType <= 164))) {
+    return o == 1 ? 1 : 0;
+  }
+  if (ReadFieldRawById(context, kFuncSelectDuplex) == 1 && ReadFieldRawById(context, kDuplexType) >= 17) {
+    return o == 1 ? 1 : 0;
+  }
+  return o != 1 ? 1 : 0;
+}
+
+const ValueMapEntry* GetActiveValueMap(DriverContext* context, const SettingField* field) {
+  const ValueMapEntry* map = FirstMap(field);
+  if (!map) return nullptr;
+  switch (field->id) {
+    case kNupType:
+    case kDuplexType:
+      if (ReadFieldRawById(context, kOrientation) == 2) return GetSecondValueMap(field);
+      break;
+    case kPunchType:
+    case kStapleType:
+      if (PrintPaperOrient(context) == 1) return GetSecondValueMap(field);
+      break;
+    default:
+      break;
+  }
+  return map;
+}
+
+DWORD RawToOptionIndex(DriverContext* context, const SettingField* field, DWORD raw) {
+  const ValueMapEntry* map = GetActiveValueMap(context, field);
+  if (!map) return raw;
+  for (; map->valueId != 0; ++map) {
+    if (map->stored == raw && map->valueId != VALUE_NOT_OFFERED) return map->valueId;
+  }
+  return raw;
+}
+
+DWORD OptionIndexToRaw(DriverContext* context, const SettingField* field, DWORD value) {
+  const ValueMapEntry* map = GetActiveValueMap(context, field);
+  if (!map) return value;
+  for (; map->valueId != 0; ++map) {
+    if (static_cast<WORD>(map->valueId) == static_cast<WORD>(value)) return map->stored;
+  }
+  return value;
+}
+
+int IsRawValueMapped(DriverContext* context, const SettingField* field, DWORD raw) {
+  const ValueMapEntry* map = GetActiveValueMap(context, field);
+  if (!map) return 0;
+  for (; map->valueId != 0; ++map) {
+    if (map->stored == raw && map->valueId != VALUE_NOT_OFFERED) return 1;
+  }
+  return 0;
+}

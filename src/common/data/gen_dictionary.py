@@ -1,0 +1,452 @@
+#!/usr/bin/env python3
+"""Builds the shared dictionary's C++ tables from the data files of this folder.
+
+Usage: gen_dictionary.py DATA_DIR OUTPUT_CPP [--summary]
+The rules that fill the tables given only by layout and count are stated in README.md;
+this script is their one implementation.
+"""
+import re
+import sys
+
+TYPES = {'s8': (1, 1), 's16': (2, 2), 's32': (3, 4), 'u8': (4, 1), 'u16': (5, 2), 'u32': (6, 4)}
+
+FIELD_COUNT = 1989
+AREA_SIZES = {1: 1236, 2: 5264, 3: 3580}
+CONTROL_NAME_COUNT = 1954
+VALUE_NAME_COUNT = 2992
+IDS_COUNT = 3418
+MESSAGE_COUNT = 65
+MAP_FIELD_COUNT = 115
+MAP_PAIR_COUNT = 4312
+MAP_OFFERED_COUNT = 1141
+FIELDS_WITH_ITEM_ID = 680
+FIRST_MESSAGE_ORDINAL = 474
+FIRST_PAGE_ORDINAL = 539
+FIRST_CONTROL_ORDINAL = 618
+NOT_OFFERED = 0xFFFF
+GENERIC_VALUE_BASE = 20000
+VALUE_STRING_BASE = 30000
+FIELD_STRING_BASE = 40000
+
+
+def fail(msg):
+    raise SystemExit('gen_dictionary: ' + msg)
+
+
+def lines_of(path):
+    for raw in open(path, encoding='ascii'):
+        line = raw.strip()
+        if line and not line.startswith('#'):
+            yield line
+
+
+def ranges(text):
+    out = []
+    for part in re.split(r'[ ,]+', text.strip()):
+        if not part:
+            continue
+        if '-' in part[1:]:
+            a, b = part.split('-', 1)
+            out.extend(range(int(a), int(b) + 1))
+        else:
+            out.append(int(part))
+    return out
+
+
+def type_of(word):
+    m = re.fullmatch(r'(w?)text(\d+)', word)
+    if m:
+        return (11 if m.group(1) else 10, int(m.group(2)))
+    if word not in TYPES:
+        fail('unknown type ' + word)
+    return TYPES[word]
+
+
+def parse_fields(path):
+    rows = []
+    area = None
+    for line in lines_of(path):
+        m = re.fullmatch(r'area (\d)', line)
+        if m:
+            area = int(m.group(1))
+            continue
+        m = re.fullmatch(r'(\d+) (\S+): (\w+) at (\d+)', line)
+        if m:
+            code, size = type_of(m.group(3))
+            rows.append(dict(id=int(m.group(1)), name=m.group(2), code=code, size=size, area=area,
+                             offset=int(m.group(4))))
+            continue
+        m = re.fullmatch(r'(\w+) x(\d+) at (\d+)-(\d+) = ids (\d+)-(\d+): (.*)', line)
+        if m:
+            code, size = type_of(m.group(1))
+            n, first, last = int(m.group(2)), int(m.group(3)), int(m.group(4))
+            a, b = int(m.group(5)), int(m.group(6))
+            names = [x.strip() for x in m.group(7).split(',')]
+            if not (len(names) == n == b - a + 1 and first + n * size - 1 == last):
+                fail('inconsistent run: ' + line)
+            for i in range(n):
+                rows.append(dict(id=a + i, name=names[i], code=code, size=size, area=area,
+                                 offset=first + i * size))
+            continue
+        m = re.fullmatch(r'(\w+) at (\d+), bits (\d+)-(\d+) = ids (\d+)-(\d+): (.*)', line)
+        if m:
+            _, size = type_of(m.group(1))
+            b0, b1, a, b = (int(m.group(i)) for i in range(3, 7))
+            names = [x.strip() for x in m.group(7).split(',')]
+            if not (len(names) == b1 - b0 + 1 == b - a + 1 and b1 < size * 8):
+                fail('inconsistent bit run: ' + line)
+            for i in range(b - a + 1):
+                rows.append(dict(id=a + i, name=names[i], code=16 + b0 + i, size=size, area=area,
+                                 offset=int(m.group(2))))
+            continue
+        m = re.fullmatch(r'(\w+) at (\d+), bit (\d+) = id (\d+): (\S+)', line)
+        if m:
+            _, size = type_of(m.group(1))
+            rows.append(dict(id=int(m.group(4)), name=m.group(5), code=16 + int(m.group(3)), size=size,
+                             area=area, offset=int(m.group(2))))
+            continue
+        fail('bad field line: ' + line)
+    rows.sort(key=lambda r: r['id'])
+    if len(rows) != FIELD_COUNT:
+        fail('expected %d fields, found %d' % (FIELD_COUNT, len(rows)))
+    for r in rows:
+        r.update(item=0, store=0, section=None, key=None, handling=0, marks=0, map1=None, map2=None)
+    return rows
+
+
+def stem(name):
+    for prefix in ('kdm', 'wdm', 'dm'):
+        if name.startswith(prefix):
+            return name[len(prefix):]
+    return name
+
+
+def upper_name(name):
+    """KDM... or WDM... followed by the field name without its prefix, upper-cased."""
+    return ('WDM' if name.startswith('wdm') else 'KDM') + stem(name).upper()
+
+
+def control_name(name):
+    return 'KPD_IDC_' + ('WORK_' if name.startswith('wdm') else '') + stem(name).upper()
+
+
+def own_name(r):
+    n = r['name']
+    return None if n == '-' or n.startswith('KPD_') else n
+
+
+def parse_storage(path, byid):
+    for line in lines_of(path):
+        m = re.fullmatch(r'(\d+) ([12]) (?:\[(\w+)\] )?(\S+)', line)
+        if not m:
+            fail('bad storage line: ' + line)
+        r = byid[int(m.group(1))]
+        r['store'], r['section'], r['key'] = int(m.group(2)), m.group(3), m.group(4)
+
+
+def parse_attributes(path, byid):
+    for line in lines_of(path):
+        word, rest = line.split(' ', 1)
+        if word == 'handling':
+            i, code = rest.split()
+            byid[int(i)]['handling'] = int(code)
+        elif re.fullmatch(r'mark[1-3]', word):
+            n = int(word[4])
+            for i in ranges(rest):
+                byid[i]['marks'] |= 1 << (2 * n)
+        else:
+            fail('bad attribute line: ' + line)
+
+
+def parse_pairs(text):
+    pairs = []
+    for tok in text.split():
+        code, vid = tok.split('=')
+        pairs.append((int(code), NOT_OFFERED if vid == '-' else int(vid)))
+    return pairs
+
+
+def parse_maps(path, byid):
+    templates = {}
+    generic, second = [], set()
+    for line in lines_of(path):
+        word, rest = line.split(' ', 1)
+        if word == 'template':
+            name, base, codes = re.fullmatch(r'(\w+) (\d+): (.*)', rest).groups()
+            templates[name] = dict(base=int(base), codes=ranges(codes), offer=set(), set={})
+        elif word in ('offer', 'set', 'use'):
+            name, body = re.fullmatch(r'(\w+): (.*)', rest).groups()
+            t = templates[name]
+            if word == 'offer':
+                t['offer'] |= set(ranges(body))
+            elif word == 'set':
+                t['set'].update(dict(parse_pairs(body)))
+            else:
+                pairs = []
+                for pos, code in enumerate(t['codes']):
+                    if code in t['offer']:
+                        pairs.append((code, t['set'].get(code, t['base'] + pos)))
+                    else:
+                        pairs.append((code, NOT_OFFERED))
+                for i in ranges(body):
+                    byid[i]['map1'] = list(pairs)
+        elif word in ('map', 'map2'):
+            i, body = re.fullmatch(r'(\d+): (.*)', rest).groups()
+            byid[int(i)]['map1' if word == 'map' else 'map2'] = parse_pairs(body)
+        elif word == 'generic':
+            generic = ranges(rest)
+        elif word == 'second':
+            second = set(ranges(rest))
+        else:
+            fail('bad map line: ' + line)
+    # The generic rule: the pairs and offered values left over by the maps above are spread
+    # evenly over the generic maps (a field with a second map weighs two); fields in id
+    # order with one map take the remainders.
+    fixed = [r for r in byid.values() if r['map1'] is not None]
+    used = sum(len(r['map1']) + len(r['map2'] or []) for r in fixed)
+    offered = sum(sum(1 for _, v in (r['map1'] + (r['map2'] or [])) if v != NOT_OFFERED) for r in fixed)
+    weights = [(i, 2 if i in second else 1) for i in generic]
+    total_w = sum(w for _, w in weights)
+    left, left_offered = MAP_PAIR_COUNT - used, MAP_OFFERED_COUNT - offered
+    n_base, n_rem = divmod(left, total_w)
+    k_base, k_rem = divmod(left_offered, total_w)
+    for j, (i, w) in enumerate(weights):
+        n, k = n_base, k_base
+        if w == 1 and n_rem:
+            n, n_rem = n + 1, n_rem - 1
+        if w == 1 and k_rem:
+            k, k_rem = k + 1, k_rem - 1
+        if n > 32 or k > n:
+            fail('generic map too large')
+        base = GENERIC_VALUE_BASE + 64 * j
+        byid[i]['map1'] = [(c, base + c if c < k else NOT_OFFERED) for c in range(n)]
+        if w == 2:
+            byid[i]['map2'] = [(c, base + 32 + c if c < k else NOT_OFFERED) for c in range(n)]
+    if n_rem or k_rem:
+        fail('generic rule could not place every pair')
+
+
+def build_control_names(rows, byid, data_dir, pages, messages):
+    fixed, features, aliases, buttons = {}, [], {}, []
+    for line in lines_of(data_dir + '/control_names.def'):
+        parts = line.split()
+        if parts[0] == 'feature':
+            features.append((int(parts[1]), parts[2]))
+        elif parts[0] == 'alias':
+            aliases[int(parts[1])] = parts[2]
+        elif parts[0] == 'button':
+            buttons.append(parts[1])
+        else:
+            fixed[int(parts[0])] = (int(parts[1]), parts[2])
+    table = []
+
+    def add(fid, name):
+        table.append((fid, len(table) + 1, name))
+
+    for i in range(704, 723):
+        add(i, byid[i]['name'])
+    for r in rows:
+        if 723 <= r['id'] <= 914 and r['name'].startswith('KPD_'):
+            add(r['id'], r['name'])
+    for fid, name in features:
+        add(fid, name)
+    for r in rows:
+        if len(table) == FIRST_MESSAGE_ORDINAL - 1:
+            break
+        if r['area'] == 2:
+            add(r['id'], aliases.get(r['id'], 'KPD_' + stem(r['name'])))
+    if len(table) != FIRST_MESSAGE_ORDINAL - 1:
+        fail('feature rows do not fill their range')
+    for mid, name, _ in messages:
+        if mid != len(table) + 1:
+            fail('message %d out of place' % mid)
+        add(0, name)
+    for p in pages:
+        add(0, p['symbol'])
+    if len(table) != FIRST_CONTROL_ORDINAL - 1:
+        fail('page rows out of place')
+    for o in sorted(fixed):
+        if o != len(table) + 1:
+            fail('fixed control row %d out of place' % o)
+        add(*fixed[o])
+    # Controls that edit a field: the named work fields first, then the fields that carry
+    # a value map or a mark, in id order, until 680 fields have an item id.
+    have = {fid for fid, _, _ in table if fid}
+    for r in rows:
+        if 1544 <= r['id'] <= 1555:
+            add(r['id'], r['name'])
+            have.add(r['id'])
+    for r in rows:
+        if len(have) == FIELDS_WITH_ITEM_ID:
+            break
+        if r['id'] in have or (r['map1'] is None and not r['marks']):
+            continue
+        add(r['id'], control_name(r['name']))
+        have.add(r['id'])
+    if len(have) != FIELDS_WITH_ITEM_ID:
+        fail('only %d fields got an item id' % len(have))
+    # The other controls of the pages: each page but the first gets rows in proportion to
+    # its control count, the earlier pages taking the remainder.
+    rest = CONTROL_NAME_COUNT - len(buttons) - len(table)
+    others = pages[1:]
+    total = sum(p['controls'] for p in others)
+    shares = [p['controls'] * rest // total for p in others]
+    for i in range(rest - sum(shares)):
+        shares[i] += 1
+    for p, k in zip(others, shares):
+        page_stem = p['symbol'][len('KPD_'):]
+        if page_stem.startswith('IDD_'):
+            page_stem = page_stem[4:]
+        for n in range(1, k + 1):
+            add(0, 'KPD_IDC_%s_%02d' % (page_stem, n))
+    for b in buttons:
+        add(0, b)
+    if len(table) != CONTROL_NAME_COUNT:
+        fail('control-name table has %d rows' % len(table))
+    names = [n for _, _, n in table]
+    if len(set(names)) != len(names):
+        dup = sorted({n for n in names if names.count(n) > 1})
+        fail('duplicate control names: %s' % dup[:5])
+    for fid, ordinal, _ in table:
+        if fid and byid[fid]['item'] == 0:
+            byid[fid]['item'] = ordinal
+    return table
+
+
+def value_symbol(r, code, landscape):
+    text = str(code) if code >= 0 else 'M%d' % -code
+    return '%s_%s%s' % (upper_name(r['name']), text, 'L' if landscape else '')
+
+
+def build_value_tables(rows, pages, messages):
+    values = []
+    for r in rows:
+        if r['map1'] is None:
+            continue
+        first = dict(r['map1'])
+        for code, vid in r['map1']:
+            if vid != NOT_OFFERED:
+                values.append((r, vid, value_symbol(r, code, False)))
+        for code, vid in r['map2'] or []:
+            if vid != NOT_OFFERED and first.get(code) != vid:
+                values.append((r, vid, value_symbol(r, code, True)))
+    for r in rows:
+        if r['item'] and r['map1'] is None and r['code'] >= 16:
+            values.append((r, 0, upper_name(r['name']) + '_OFF'))
+            values.append((r, 1, upper_name(r['name']) + '_ON'))
+    numeric = [r for r in rows if r['item'] and r['map1'] is None and r['code'] <= 6 and own_name(r)]
+    n = 0
+    while len(values) < VALUE_NAME_COUNT:
+        r = numeric[n % len(numeric)]
+        v = n // len(numeric)
+        values.append((r, v, '%s_%d' % (upper_name(r['name']), v)))
+        n += 1
+    if len(values) != VALUE_NAME_COUNT:
+        fail('value-name table has %d rows' % len(values))
+    value_rows = [(r['id'], r['item'], vid, 0, sym, VALUE_STRING_BASE + i)
+                  for i, (r, vid, sym) in enumerate(values)]
+    ids = []
+    for i, (r, vid, sym) in enumerate(values):
+        ids.append((r['id'], r['item'], vid, 1, 'IDS_' + sym, VALUE_STRING_BASE + i))
+    for mid, name, text in messages:
+        ids.append((0, mid, text, 0, 'IDS_' + name[len('KPD_'):].upper(), text))
+    for pos, p in enumerate(pages):
+        ids.append((0, FIRST_PAGE_ORDINAL + pos, p['id'], 0, 'IDS_' + p['symbol'][len('KPD_'):], p['id']))
+    for r in rows:
+        if len(ids) == IDS_COUNT:
+            break
+        if r['item'] and own_name(r):
+            ids.append((r['id'], r['item'], 0, 2, 'IDS_' + upper_name(r['name']), FIELD_STRING_BASE + r['id']))
+    if len(ids) != IDS_COUNT:
+        fail('IDS table has %d rows' % len(ids))
+    syms = [x[4] for x in value_rows] + [x[4] for x in ids]
+    if len(set(syms)) != len(syms):
+        fail('duplicate value symbols')
+    return value_rows, ids
+
+
+def cw(s):
+    return 'nullptr' if s is None else 'u"%s"' % s
+
+
+def emit(path, rows, table, value_rows, ids, messages):
+    out = ['// Generated by src/common/data/gen_dictionary.py from the data files beside it.',
+           '// Do not edit: change the data files or the generator.',
+           '#include "context/dictionary_lookup.h"', '#include "context/field_table.h"', '',
+           'namespace {', '']
+    for r in rows:
+        if r['map1'] is None:
+            continue
+        pairs = r['map1'] + [(0, 0)] + ((r['map2'] + [(0, 0)]) if r['map2'] else [])
+        body = ', '.join('{%du, %du}' % (c & 0xFFFFFFFF, v) for c, v in pairs)
+        out.append('const ValueMapEntry kMap%d[] = {%s};' % (r['id'], body))
+    out += ['', 'const SettingFieldDef kFields[%d] = {' % len(rows)]
+    for r in rows:
+        t = (r['size'] & 0xFFFF) | (r['code'] << 24) | (r['area'] << 30)
+        out.append('    {%d, %d, 0x%08Xu, %d, %d, %s, %s, %s, %d, 0x%X, %s},' % (
+            r['id'], r['item'], t, r['offset'], r['store'], cw(r['section']), cw(r['key']),
+            'kMap%d' % r['id'] if r['map1'] is not None else 'nullptr', r['handling'], r['marks'],
+            cw(own_name(r))))
+    out += ['};', '', 'const ControlNameEntry kControlNames[%d] = {' % len(table)]
+    out += ['    {%d, %d, "%s"},' % t for t in table]
+    out += ['};', '']
+    for var, rows_ in (('kValueNames', value_rows), ('kIds', ids)):
+        out.append('const ValueNameEntry %s[%d] = {' % (var, len(rows_)))
+        out += ['    {%d, %d, %du, %du, "%s", %du},' % x for x in rows_]
+        out += ['};', '']
+    out.append('const MessageEntry kMessages[%d] = {' % len(messages))
+    out += ['    {%d, %d, 0, "%s", 0},' % (m, t, n) for m, n, t in messages]
+    out += ['};', '',
+            'const ControlNameTable kControlNameTable = {%d, kControlNames};' % len(table),
+            'const ValueNameTable kValueNameTable = {%d, kValueNames};' % len(value_rows),
+            'const ValueNameTable kIdsTable = {%d, kIds};' % len(ids),
+            'const MessageTable kMessageTable = {%d, kMessages};' % len(messages),
+            '', '}  // namespace', '',
+            'const SettingFieldDef* GetBuiltInFields() { return kFields; }',
+            'const ControlNameTable* GetControlNameTable() { return &kControlNameTable; }',
+            'const ValueNameTable* GetValueNameTable() { return &kValueNameTable; }',
+            'const ValueNameTable* GetIdsTable() { return &kIdsTable; }',
+            'const MessageTable* GetMessageTable() { return &kMessageTable; }', '']
+    text = '\n'.join(out)
+    with open(path, 'w', encoding='ascii') as f:
+        f.write(text)
+
+
+def check_layout(rows):
+    for area, size in AREA_SIZES.items():
+        ends = [r['offset'] + r['size'] for r in rows if r['area'] == area]
+        if max(ends) != size:
+            fail('area %d ends at %d' % (area, max(ends)))
+
+
+def main():
+    data_dir, output = sys.argv[1], sys.argv[2]
+    rows = parse_fields(data_dir + '/fields.def')
+    byid = {r['id']: r for r in rows}
+    check_layout(rows)
+    parse_storage(data_dir + '/storage.def', byid)
+    parse_attributes(data_dir + '/attributes.def', byid)
+    parse_maps(data_dir + '/maps.def', byid)
+    if sum(1 for r in rows if r['map1'] is not None) != MAP_FIELD_COUNT:
+        fail('expected %d value maps' % MAP_FIELD_COUNT)
+    pages = []
+    for line in lines_of(data_dir + '/pages.def'):
+        pid, sym, flags, helpid, ctl = line.split()
+        pages.append(dict(id=int(pid), symbol=sym, flags=int(flags, 16), help=int(helpid), controls=int(ctl)))
+    messages = []
+    for line in lines_of(data_dir + '/messages.def'):
+        mid, name, text = line.split()
+        messages.append((int(mid), name, int(text)))
+    if len(messages) != MESSAGE_COUNT:
+        fail('expected %d messages' % MESSAGE_COUNT)
+    table = build_control_names(rows, byid, data_dir, pages, messages)
+    value_rows, ids = build_value_tables(rows, pages, messages)
+    emit(output, rows, table, value_rows, ids, messages)
+    if '--summary' in sys.argv:
+        pairs = sum(len(r['map1']) + len(r['map2'] or []) for r in rows if r['map1'])
+        print('fields', len(rows), 'item ids', sum(1 for r in rows if r['item']), 'pairs', pairs,
+              'control names', len(table), 'value names', len(value_rows), 'ids', len(ids))
+
+
+if __name__ == '__main__':
+    main()
