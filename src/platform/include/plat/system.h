@@ -60,6 +60,10 @@ void SetTestLocalTime(const SYSTEMTIME& t);
 void UseRealClock();
 DWORD CurrentTickCount();
 SYSTEMTIME CurrentLocalTime();
+// The 64-bit tick count (the test clock's ticks while it is set) and the UTC time (while a
+// test local time is set the machine is taken to run on UTC, so both answer the same).
+ULONGLONG CurrentTickCount64();
+SYSTEMTIME CurrentSystemTime();
 
 // Windows paths of the system: C:\Windows, C:\Windows\system32, the spooler's driver
 // directory, the profile directory of the user.
