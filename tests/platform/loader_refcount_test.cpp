@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "plat/handles.h"
 #include "plat/builtin_modules.h"
@@ -163,6 +165,27 @@ TEST_F(LoaderRefcount, DontResolveSkipsDllMain) {
   EXPECT_NE(GetProcAddress(h, "DemoAdd"), nullptr);
   FreeLibrary(h);
   EXPECT_EQ(Log(), u"");
+}
+
+TEST_F(LoaderRefcount, ConcurrentLoadsShareOneModule) {
+  HMODULE held = LoadLibraryW(u"C:\\Drv\\LoaderDemo.dll");
+  ASSERT_NE(held, nullptr);
+  std::vector<std::thread> threads;
+  std::vector<int> wrong(4, 0);
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([t, held, &wrong] {
+      for (int i = 0; i < 200; ++i) {
+        HMODULE h = LoadLibraryW(u"c:\\drv\\loaderdemo.dll");
+        if (h != held || !GetProcAddress(h, "DemoAdd") || !FreeLibrary(h)) ++wrong[t];
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(wrong, std::vector<int>(4, 0));
+  EXPECT_EQ(Log(), u"attach:LoaderDemo.dll;");
+  EXPECT_TRUE(FreeLibrary(held));
+  EXPECT_EQ(Log(), u"attach:LoaderDemo.dll;detach;");
+  EXPECT_EQ(GetModuleHandleW(u"LoaderDemo.dll"), nullptr);
 }
 
 }  // namespace
