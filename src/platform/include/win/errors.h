@@ -91,3 +91,16 @@ constexpr DWORD ERROR_BAD_EXE_FORMAT = 193;
 constexpr DWORD ERROR_ENVVAR_NOT_FOUND = 203;
 constexpr DWORD ERROR_DLL_INIT_FAILED = 1114;
 constexpr DWORD ERROR_RESOURCE_LANG_NOT_FOUND = 1815;
+
+// File services.
+constexpr DWORD ERROR_CURRENT_DIRECTORY = 16;
+constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
+constexpr DWORD ERROR_BUFFER_OVERFLOW = 111;
+constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
+constexpr DWORD ERROR_FILE_TOO_LARGE = 223;
+constexpr DWORD ERROR_FILE_INVALID = 1006;
+constexpr DWORD ERROR_MAPPED_ALIGNMENT = 1132;
+constexpr DWORD ERROR_USER_MAPPED_FILE = 1224;
+
+// Spooler calls given a null pointer where the protocol needs one (pcbNeeded, pcReturned).
+constexpr DWORD RPC_X_NULL_REF_POINTER = 1780;
