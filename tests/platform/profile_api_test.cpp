@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "plat/attributes.h"
 #include "plat/system.h"
 #include "test_root.h"
 #include "win/errors.h"
@@ -202,6 +203,22 @@ TEST_F(ProfileTest, ReadOnlyFileIsNotWritten) {
   EXPECT_FALSE(WritePrivateProfileStringW(u"General", u"Count", u"1", kIni));
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_EQ(FileText(), kSample);
+}
+
+TEST_F(ProfileTest, WindowsAttributesAreHonouredAndKept) {
+  std::string host = root_.HostPath(kIni);
+  struct stat st {};
+  ASSERT_EQ(::stat(host.c_str(), &st), 0);
+  ASSERT_TRUE(plat::StoreAttributes(host, st, 0x01 | 0x02));  // read-only, hidden
+  SetLastError(0);
+  EXPECT_FALSE(WritePrivateProfileStringW(u"General", u"Count", u"1", kIni));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(FileText(), kSample);
+
+  ASSERT_TRUE(plat::StoreAttributes(host, st, 0x02));  // hidden only
+  ASSERT_TRUE(WritePrivateProfileStringW(u"General", u"Count", u"1", kIni));
+  ASSERT_EQ(::stat(host.c_str(), &st), 0);
+  EXPECT_EQ(plat::StoredAttributes(host, st), 0x02u | 0x20u);  // still hidden, and marked for archiving
 }
 
 TEST_F(ProfileTest, LastLineWithoutLineEnd) {

@@ -345,6 +345,55 @@ TEST_F(RegistryTest, OtherProcessesSeeEveryWrite) {
   EXPECT_EQ(got, 24u);
 }
 
+TEST_F(RegistryTest, GetValueFiltersTerminatesAndExpands) {
+  std::vector<BYTE> bare = Wide(u"ab");                   // REG_SZ stored without its NUL
+  std::vector<BYTE> list = Wide(std::u16string_view(u"x\0y", 3));                // REG_MULTI_SZ without its final NULs
+  std::vector<BYTE> path = WideLit(u"%windir%\\temp");
+  DWORD dw = 0x1234;
+  BYTE bin3[3] = {1, 2, 3};
+  ASSERT_EQ(RegSetValueExW(key_, u"Bare", 0, REG_SZ, bare.data(), 4), 0);
+  ASSERT_EQ(RegSetValueExW(key_, u"List", 0, REG_MULTI_SZ, list.data(), 6), 0);
+  ASSERT_EQ(RegSetValueExW(key_, u"Path", 0, REG_EXPAND_SZ, path.data(), static_cast<DWORD>(path.size())), 0);
+  ASSERT_EQ(RegSetValueExW(key_, u"Num", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dw), 4), 0);
+  ASSERT_EQ(RegSetValueExW(key_, u"Bin3", 0, REG_BINARY, bin3, 3), 0);
+
+  const char16_t* sub = u"SOFTWARE\\VANTE\\KovaDrv";
+  BYTE buf[128];
+  DWORD type = 0, size = sizeof buf;
+  EXPECT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, sub, u"bare", RRF_RT_REG_SZ, &type, buf, &size), 0);
+  EXPECT_EQ(size, 6u);
+  EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(buf)), u"ab");
+  size = 0;
+  EXPECT_EQ(RegGetValueW(key_, nullptr, u"List", RRF_RT_ANY, &type, nullptr, &size), 0);
+  EXPECT_EQ(size, 10u);  // x, NUL, y, NUL, NUL
+  size = sizeof buf;
+  EXPECT_EQ(RegGetValueW(key_, nullptr, u"Path", RRF_RT_REG_SZ, &type, buf, &size), 0);
+  EXPECT_EQ(type, REG_SZ);
+  EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(buf)), u"C:\\Windows\\temp");
+  size = sizeof buf;
+  EXPECT_EQ(RegGetValueW(key_, nullptr, u"Path", RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, &type, buf, &size), 0);
+  EXPECT_EQ(type, REG_EXPAND_SZ);
+  EXPECT_EQ(RegGetValueW(key_, nullptr, u"Path", RRF_RT_REG_EXPAND_SZ, &type, buf, &size),
+            static_cast<LONG>(ERROR_INVALID_PARAMETER));
+  DWORD got = 0;
+  size = 4;
+  EXPECT_EQ(RegGetValueW(key_, nullptr, u"Num", RRF_RT_DWORD, &type, &got, &size), 0);
+  EXPECT_EQ(got, 0x1234u);
+  size = 4;
+  EXPECT_EQ(RegGetValueW(key_, nullptr, u"Num", RRF_RT_REG_SZ, &type, &got, &size), 1630);  // unsupported type
+  size = sizeof buf;
+  EXPECT_EQ(RegGetValueW(key_, nullptr, u"Bin3", RRF_RT_DWORD, &type, buf, &size), 1629);  // datatype mismatch
+  std::fill(std::begin(buf), std::end(buf), 0xEE);
+  size = 2;
+  EXPECT_EQ(RegGetValueW(key_, nullptr, u"Bare", RRF_RT_REG_SZ | RRF_ZEROONFAILURE, &type, buf, &size),
+            static_cast<LONG>(ERROR_MORE_DATA));
+  EXPECT_EQ(size, 6u);
+  EXPECT_EQ(buf[0] | buf[1], 0);
+  EXPECT_EQ(buf[2], 0xEE);
+  EXPECT_EQ(RegGetValueW(key_, u"Nope", u"Bare", RRF_RT_ANY, &type, nullptr, &size),
+            static_cast<LONG>(ERROR_FILE_NOT_FOUND));
+}
+
 TEST_F(RegistryTest, DamagedHiveLinesAreSkipped) {
   RegCloseKey(key_);
   key_ = nullptr;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "plat/attributes.h"
 #include "plat/codepage.h"
 #include "plat/paths.h"
 #include "plat/system.h"
@@ -17,6 +18,9 @@
 
 namespace plat::profile {
 namespace {
+
+constexpr DWORD kReadOnly = 0x01;  // FILE_ATTRIBUTE_READONLY
+constexpr DWORD kArchive = 0x20;   // FILE_ATTRIBUTE_ARCHIVE
 
 // Largest INI file the API reads; a bigger one is treated as unreadable.
 constexpr off_t kMaxFileSize = 256 * 1024 * 1024;
@@ -177,9 +181,11 @@ DWORD EditDocument(const std::string& host, bool createIfMissing, const std::fun
   if (!exists) {
     struct stat ds {};
     if (::stat(folder.c_str(), &ds) != 0 || !S_ISDIR(ds.st_mode)) return ERROR_PATH_NOT_FOUND;
-  } else if ((st.st_mode & S_IWUSR) == 0) {
-    return ERROR_ACCESS_DENIED;  // a read-only file
   }
+  // The file's Windows attributes live in the platform's attribute store; a read-only
+  // file is not written, and the others carry over to the replacing file.
+  DWORD attributes = exists ? StoredAttributes(host, st) : 0;
+  if (exists && ((attributes & kReadOnly) || (st.st_mode & S_IWUSR) == 0)) return ERROR_ACCESS_DENIED;
 
   std::string bytes;
   if (exists && !ReadAll(host, bytes, &st)) return ERROR_ACCESS_DENIED;
@@ -194,6 +200,11 @@ DWORD EditDocument(const std::string& host, bool createIfMissing, const std::fun
   bool crossDevice = false;
   DWORD rc = WriteTempAndRename(StoreFolder("profile"), host, out, exists, mode, &crossDevice);
   if (rc != ERROR_SUCCESS && crossDevice) rc = WriteTempAndRename(folder, host, out, exists, mode, &crossDevice);
+  if (rc == ERROR_SUCCESS && exists) {
+    // A write marks the file for archiving, as any write does.
+    struct stat now {};
+    if (::stat(host.c_str(), &now) == 0) StoreAttributes(host, now, attributes | kArchive);
+  }
   return rc;
 }
 

@@ -7,6 +7,7 @@
 #include "plat/codepage.h"
 #include "plat/wstr.h"
 #include "registry_internal.h"
+#include "win/env.h"
 #include "win/errors.h"
 #include "win/registry.h"
 
@@ -21,6 +22,8 @@ constexpr LONG kOk = static_cast<LONG>(ERROR_SUCCESS);
 constexpr std::size_t kMaxKeyName = 255;
 constexpr std::size_t kMaxValueName = 16383;
 constexpr DWORD kMaxValueData = 64u * 1024 * 1024;
+constexpr DWORD kErrorDatatypeMismatch = 1629;  // ERROR_DATATYPE_MISMATCH
+constexpr DWORD kErrorUnsupportedType = 1630;   // ERROR_UNSUPPORTED_TYPE
 
 LONG Err(DWORD e) { return static_cast<LONG>(e); }
 
@@ -469,5 +472,91 @@ KOVA_EXPORT LONG RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass,
       }
       return kOk;
     });
+  });
+}
+
+namespace {
+
+DWORD TypeFlag(DWORD type) {
+  switch (type) {
+    case REG_NONE: return RRF_RT_REG_NONE;
+    case REG_SZ: return RRF_RT_REG_SZ;
+    case REG_EXPAND_SZ: return RRF_RT_REG_EXPAND_SZ;
+    case REG_BINARY: return RRF_RT_REG_BINARY;
+    case REG_DWORD: return RRF_RT_REG_DWORD;
+    case REG_MULTI_SZ: return RRF_RT_REG_MULTI_SZ;
+    case REG_QWORD: return RRF_RT_REG_QWORD;
+    default: return 0;
+  }
+}
+
+std::u16string Units(const std::vector<BYTE>& data) {
+  std::u16string u(data.size() / 2, u'\0');
+  for (std::size_t i = 0; i < u.size(); ++i) u[i] = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
+  return u;
+}
+
+std::vector<BYTE> UnitBytes(std::u16string_view u) {
+  std::vector<BYTE> out;
+  for (char16_t c : u) {
+    out.push_back(static_cast<BYTE>(c & 0xFF));
+    out.push_back(static_cast<BYTE>(c >> 8));
+  }
+  return out;
+}
+
+LONG GetValueFiltered(HKEY hkey, LPCWSTR lpSubKey, LPCWSTR lpValue, DWORD dwFlags, LPDWORD pdwType, PVOID pvData,
+                      LPDWORD pcbData) {
+  DWORD accepted = dwFlags & RRF_RT_ANY;
+  if ((pvData && !pcbData) || accepted == 0) return Err(ERROR_INVALID_PARAMETER);
+  if (accepted == RRF_RT_REG_EXPAND_SZ && !(dwFlags & RRF_NOEXPAND)) return Err(ERROR_INVALID_PARAMETER);
+  HKEY key = hkey;
+  bool opened = false;
+  if (lpSubKey && *lpSubKey) {
+    LONG rc = RegOpenKeyExW(hkey, lpSubKey, 0, KEY_QUERY_VALUE, &key);
+    if (rc != kOk) return rc;
+    opened = true;
+  }
+  DWORD type = 0;
+  std::vector<BYTE> data;
+  LONG rc = GetValue(key, lpValue, type, data);
+  if (opened) RegCloseKey(key);
+  if (rc != kOk) return rc;
+
+  if (type == REG_EXPAND_SZ && !(dwFlags & RRF_NOEXPAND)) {
+    std::u16string text = Units(data);
+    text.resize(std::min(text.size(), text.find(u'\0')));
+    DWORD need = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+    std::u16string expanded(need ? need : 1, u'\0');
+    if (need) ExpandEnvironmentStringsW(text.c_str(), expanded.data(), need);
+    expanded.resize(std::min(expanded.size(), expanded.find(u'\0')));
+    data = UnitBytes(expanded);
+    type = REG_SZ;
+  }
+  DWORD flag = TypeFlag(type);
+  if (!(accepted & flag)) return Err(kErrorUnsupportedType);
+  if (type == REG_BINARY && accepted == RRF_RT_DWORD && data.size() != 4) return Err(kErrorDatatypeMismatch);
+  if (type == REG_BINARY && accepted == RRF_RT_QWORD && data.size() != 8) return Err(kErrorDatatypeMismatch);
+  if (IsStringType(type)) {
+    // Terminated as the caller expects: one NUL, two for a list.
+    if (data.size() % 2) data.pop_back();
+    std::u16string u = Units(data);
+    if (u.empty() || u.back() != 0) u.push_back(0);
+    // A list ends in two NULs; a list of nothing is a single one.
+    if (type == REG_MULTI_SZ && u.size() >= 2 && u[u.size() - 2] != 0) u.push_back(0);
+    data = UnitBytes(u);
+  }
+  return CopyOut(type, data, pdwType, static_cast<LPBYTE>(pvData), pcbData, 0);
+}
+
+}  // namespace
+
+KOVA_EXPORT LONG RegGetValueW(HKEY hkey, LPCWSTR lpSubKey, LPCWSTR lpValue, DWORD dwFlags, LPDWORD pdwType,
+                              PVOID pvData, LPDWORD pcbData) {
+  return Guard([&] {
+    DWORD room = pcbData ? *pcbData : 0;
+    LONG rc = GetValueFiltered(hkey, lpSubKey, lpValue, dwFlags, pdwType, pvData, pcbData);
+    if (rc != kOk && (dwFlags & RRF_ZEROONFAILURE) && pvData && room) std::memset(pvData, 0, room);
+    return rc;
   });
 }

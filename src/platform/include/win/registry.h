@@ -49,6 +49,20 @@ constexpr DWORD REG_OPTION_VOLATILE = 1;
 constexpr DWORD REG_CREATED_NEW_KEY = 1;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
+// RegGetValueW flags: the types a caller accepts, and what to do with them.
+constexpr DWORD RRF_RT_REG_NONE = 0x00000001;
+constexpr DWORD RRF_RT_REG_SZ = 0x00000002;
+constexpr DWORD RRF_RT_REG_EXPAND_SZ = 0x00000004;
+constexpr DWORD RRF_RT_REG_BINARY = 0x00000008;
+constexpr DWORD RRF_RT_REG_DWORD = 0x00000010;
+constexpr DWORD RRF_RT_REG_MULTI_SZ = 0x00000020;
+constexpr DWORD RRF_RT_REG_QWORD = 0x00000040;
+constexpr DWORD RRF_RT_DWORD = RRF_RT_REG_BINARY | RRF_RT_REG_DWORD;
+constexpr DWORD RRF_RT_QWORD = RRF_RT_REG_BINARY | RRF_RT_REG_QWORD;
+constexpr DWORD RRF_RT_ANY = 0x0000FFFF;
+constexpr DWORD RRF_NOEXPAND = 0x10000000;
+constexpr DWORD RRF_ZEROONFAILURE = 0x20000000;
+
 extern "C" {
 
 LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
@@ -68,6 +82,12 @@ LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWOR
 LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
                       LPDWORD lpcbData);
 // Stores exactly cbData bytes.
+// A value of a key or of one of its subkeys, of the types dwFlags accepts (else
+// ERROR_UNSUPPORTED_TYPE, 1630; RRF_RT_DWORD/QWORD binary data of another size:
+// ERROR_DATATYPE_MISMATCH, 1629). Strings come back terminated, the terminator counted;
+// REG_EXPAND_SZ is expanded (and answered as REG_SZ) unless RRF_NOEXPAND is given.
+LONG RegGetValueW(HKEY hkey, LPCWSTR lpSubKey, LPCWSTR lpValue, DWORD dwFlags, LPDWORD pdwType, PVOID pvData,
+                  LPDWORD pcbData);
 LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData, DWORD cbData);
 LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData, DWORD cbData);
 LONG RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName);
