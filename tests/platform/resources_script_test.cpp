@@ -98,6 +98,14 @@ TEST(ResourceScript, Utf16TextWithByteOrderMark) {
   EXPECT_EQ(StringOf(t, 7, 0x0409), u"<no block>");
 }
 
+TEST(ResourceScript, CodePagePragma) {
+  // Shift-JIS bytes of U+65E5 U+672C.
+  auto t = Parse("#pragma code_page(932)\nSTRINGTABLE BEGIN 1 \"\x93\xfa\x96\x7b\" END\n");
+  EXPECT_EQ(StringOf(t, 1), u"\u65e5\u672c");
+  auto u = Parse("#pragma code_page(65001)\nSTRINGTABLE BEGIN 1 \"\xe6\x97\xa5\" END\n");
+  EXPECT_EQ(StringOf(u, 1), u"\u65e5");
+}
+
 TEST(ResourceScript, OtherStatementsAreReadOver) {
   auto t = Parse(
       "IDD_PAGE DIALOGEX 0, 0, 100, 50\n"

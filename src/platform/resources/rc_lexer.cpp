@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "plat/codepage.h"
 #include "plat/paths.h"
 #include "plat/wstr.h"
 
@@ -110,6 +111,14 @@ std::u16string DecodeScript(std::string_view bytes) {
   if (bytes.size() >= 3 && static_cast<BYTE>(bytes[0]) == 0xEF && static_cast<BYTE>(bytes[1]) == 0xBB &&
       static_cast<BYTE>(bytes[2]) == 0xBF)
     bytes.remove_prefix(3);
+  // "#pragma code_page(N)" names the code page of an 8-bit script (65001 is UTF-8).
+  const std::size_t at = bytes.find("code_page(");
+  if (at != std::string_view::npos && bytes.rfind("#pragma", at) != std::string_view::npos) {
+    UINT cp = 0;
+    for (std::size_t i = at + 10; i < bytes.size() && bytes[i] >= '0' && bytes[i] <= '9' && cp < 100000; ++i)
+      cp = cp * 10 + static_cast<UINT>(bytes[i] - '0');
+    if (cp != 65001 && IsSupportedCodePage(cp)) return AnsiToWide(bytes, cp);
+  }
   return FromUtf8(bytes);
 }
 
@@ -652,7 +661,7 @@ bool Preprocessor::Directive(std::u16string_view body, int lineNo, const std::sh
       error = where + "#error" + ToUtf8(rest);
       return false;
     }
-    return true;  // #pragma code_page and the like: the text is already Unicode here
+    return true;  // #pragma code_page was applied when the text was decoded
   }
   error = where + "unknown directive #" + ToUtf8(name);
   return false;

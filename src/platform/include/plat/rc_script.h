@@ -4,7 +4,8 @@
 //  - preprocessor lines: #define NAME value (object-like), #undef, #include "file" (a file
 //    beside the script, found without regard to case; of a .h or .c file only the
 //    preprocessor lines count, as the resource compiler does), #ifdef, #ifndef, #if, #elif,
-//    #else, #endif, #pragma (ignored); comments // and /* */;
+//    #else, #endif, #pragma (code_page(N) sets the code page of an 8-bit script, others are
+//    ignored); comments // and /* */;
 //  - LANGUAGE lang, sublang (for the following resources, or inside one resource's header);
 //  - STRINGTABLE [options] BEGIN id[,] "text" ... END (or { }), ids as numbers, names
 //    defined by #define or expressions of them; literals with "" and the escapes \n \t \r
@@ -13,8 +14,9 @@
 //    file name: the file's bytes; name BITMAP "file": the bitmap without its file header;
 //  - DIALOG, DIALOGEX, MENU, MENUEX, ACCELERATORS, VERSIONINFO, TOOLBAR, ICON, CURSOR and
 //    the other standard types are read over and not yet kept.
-// The text is UTF-8 (a UTF-8 signature is skipped), or UTF-16LE when it starts with its
-// byte-order mark.
+// The text is UTF-8 (a UTF-8 signature is skipped), UTF-16LE when it starts with its
+// byte-order mark, or 8-bit text in the code page of a "#pragma code_page(N)" line (1252 or
+// 932), which then counts for the whole file.
 #pragma once
 
 #include <cstdint>
