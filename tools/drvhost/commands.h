@@ -1,0 +1,22 @@
+// The host's commands. Each answers the process exit code: 0 done, 1 failed, 2 bad arguments.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace drvhost {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+// drvhost install <root folder> <printer name> <sample folder>
+int RunInstall(const std::vector<std::string>& args);
+// drvhost printers <root folder>
+int RunPrinters(const std::vector<std::string>& args);
+
+// Opens an existing system root for a command that reads it; false with a message when
+// the folder is missing or is not a system root.
+bool OpenExistingRoot(const std::string& folder, std::string& error);
+
+}  // namespace drvhost
