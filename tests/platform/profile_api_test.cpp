@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "plat/attributes.h"
+#include "win/files.h"
 #include "plat/system.h"
 #include "test_root.h"
 #include "win/errors.h"
@@ -219,6 +220,25 @@ TEST_F(ProfileTest, WindowsAttributesAreHonouredAndKept) {
   ASSERT_TRUE(WritePrivateProfileStringW(u"General", u"Count", u"1", kIni));
   ASSERT_EQ(::stat(host.c_str(), &st), 0);
   EXPECT_EQ(plat::StoredAttributes(host, st), 0x02u | 0x20u);  // still hidden, and marked for archiving
+}
+
+TEST_F(ProfileTest, OpensThatDenySharingBlockTheCalls) {
+  // An open that shares reading only: the profile calls read but cannot write.
+  HANDLE h = CreateFileW(kIni, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  WCHAR buf[16];
+  EXPECT_EQ(GetPrivateProfileStringW(u"General", u"Count", u"d", buf, 16, kIni), 2u);
+  SetLastError(0);
+  EXPECT_FALSE(WritePrivateProfileStringW(u"General", u"Count", u"1", kIni));
+  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  CloseHandle(h);
+  // An exclusive open: not even reading.
+  h = CreateFileW(kIni, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetPrivateProfileStringW(u"General", u"Count", u"d", buf, 16, kIni), 1u);
+  CloseHandle(h);
+  EXPECT_TRUE(WritePrivateProfileStringW(u"General", u"Count", u"1", kIni));
+  EXPECT_EQ(GetPrivateProfileIntW(u"General", u"Count", 0, kIni), 1u);
 }
 
 TEST_F(ProfileTest, LastLineWithoutLineEnd) {

@@ -11,6 +11,7 @@
 
 #include "plat/attributes.h"
 #include "plat/codepage.h"
+#include "plat/files_internal.h"
 #include "plat/paths.h"
 #include "plat/system.h"
 #include "plat/wstr.h"
@@ -26,6 +27,19 @@ constexpr DWORD kArchive = 0x20;   // FILE_ATTRIBUTE_ARCHIVE
 constexpr off_t kMaxFileSize = 256 * 1024 * 1024;
 
 std::atomic<unsigned> g_tempSerial{0};
+
+// Takes part in the sharing registry of the file services for the time of one call, as
+// the open of the file would on Windows: reads and writes of the profile calls share
+// reading and writing with others, so they fail only against an open that denies them.
+DWORD JoinSharing(const std::string& host, const struct stat& st, bool write, std::unique_ptr<FileObject>& hold) {
+  hold = std::make_unique<FileObject>();
+  hold->access = FILE_READ_DATA | (write ? FILE_WRITE_DATA : 0);
+  hold->share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  hold->hostPath = host;
+  hold->dev = st.st_dev;
+  hold->ino = st.st_ino;
+  return AcquireShare(*hold);
+}
 
 DWORD ErrnoToWin(int e) {
   switch (e) {
@@ -78,11 +92,16 @@ class FileLock {
   int fd_ = -1;
 };
 
-bool ReadAll(const std::string& host, std::string& bytes, struct stat* st) {
+bool ReadAll(const std::string& host, std::string& bytes, struct stat* st, bool joinSharing) {
   int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat s {};
   if (::fstat(fd, &s) != 0 || !S_ISREG(s.st_mode) || s.st_size > kMaxFileSize) {
+    ::close(fd);
+    return false;
+  }
+  std::unique_ptr<FileObject> share;
+  if (joinSharing && JoinSharing(host, s, false, share) != ERROR_SUCCESS) {
     ::close(fd);
     return false;
   }
@@ -164,7 +183,7 @@ DWORD ResolveIniPath(const WCHAR* name, std::string& host) {
 
 Document ReadDocument(const std::string& host, bool* found) {
   std::string bytes;
-  bool ok = ReadAll(host, bytes, nullptr);
+  bool ok = ReadAll(host, bytes, nullptr, true);
   if (found) *found = ok;
   if (!ok) return Document{};
   return Document::Parse(bytes, ResolveCodePage(0));
@@ -187,8 +206,13 @@ DWORD EditDocument(const std::string& host, bool createIfMissing, const std::fun
   DWORD attributes = exists ? StoredAttributes(host, st) : 0;
   if (exists && ((attributes & kReadOnly) || (st.st_mode & S_IWUSR) == 0)) return ERROR_ACCESS_DENIED;
 
+  std::unique_ptr<FileObject> share;
+  if (exists) {
+    DWORD rc = JoinSharing(host, st, true, share);
+    if (rc != ERROR_SUCCESS) return rc;
+  }
   std::string bytes;
-  if (exists && !ReadAll(host, bytes, &st)) return ERROR_ACCESS_DENIED;
+  if (exists && !ReadAll(host, bytes, &st, false)) return ERROR_ACCESS_DENIED;
   UINT cp = ResolveCodePage(0);
   Document doc = Document::Parse(bytes, cp);
   edit(doc);
