@@ -147,6 +147,27 @@ TEST_F(SpoolerCalls, WrongAndClosedHandlesAnswerInvalidHandle) {
   EXPECT_TRUE(CloseHandle(other));
 }
 
+TEST_F(SpoolerCalls, ServerHandleServesFormsAndServerValuesOnly) {
+  HANDLE server = nullptr;
+  ASSERT_TRUE(OpenPrinterW(nullptr, &server, nullptr));
+  handles_.push_back(server);
+  BYTE buf[256];
+  DWORD needed = 0, type = 0;
+  EXPECT_FALSE(GetPrinterW(server, 2, buf, sizeof buf, &needed));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  std::u16string arch = u"Architecture", spl = u"SPLUserModePrinterDriver";
+  ASSERT_EQ(GetPrinterDataW(server, arch.data(), &type, buf, sizeof buf, &needed), ERROR_SUCCESS);
+  EXPECT_EQ(type, kRegSz);
+  EXPECT_EQ(plat::View(reinterpret_cast<const WCHAR*>(buf)), u"x64");
+  EXPECT_EQ(GetPrinterDataW(server, spl.data(), &type, buf, sizeof buf, &needed), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(SetPrinterDataW(server, spl.data(), kRegSz, buf, 2), ERROR_ACCESS_DENIED);
+  std::u16string a4 = u"a4", none = u"No Such Form";
+  ASSERT_TRUE(GetFormW(server, a4.data(), 1, buf, sizeof buf, &needed));
+  EXPECT_EQ(plat::View(reinterpret_cast<const FORM_INFO_1W*>(buf)->pName), u"A4");
+  EXPECT_FALSE(GetFormW(server, none.data(), 1, buf, sizeof buf, &needed));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_FORM_NAME);
+}
+
 TEST_F(SpoolerCalls, GetPrinterLevel2PacksRecordStringsAndDevmodeIntoOneBuffer) {
   HANDLE h = Open(u"kova test");
   auto buf = ReadChecked([&](LPBYTE b, DWORD cb, LPDWORD n) { return GetPrinterW(h, 2, b, cb, n); });

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <thread>
 
 #include "plat/spooler_setup.h"
 #include "plat/wstr.h"
@@ -111,6 +112,33 @@ TEST(SpoolerPersistence, WritersInTwoProcessesLoseNothing) {
       std::u16string name = prefix + plat::FromUtf8(std::to_string(i));
       EXPECT_EQ(ReadDword(h, name, &rc), static_cast<DWORD>(i));
       EXPECT_EQ(rc, ERROR_SUCCESS) << plat::ToUtf8(name);
+    }
+  }
+  ClosePrinter(h);
+}
+
+TEST(SpoolerPersistence, WritersInTwoThreadsLoseNothing) {
+  kovatest::TempRoot root;
+  ASSERT_EQ(plat::spooler::InstallPrinter(Printer()), ERROR_SUCCESS);
+  HANDLE h = OpenAdmin();
+  ASSERT_NE(h, nullptr);
+  constexpr int kValues = 30;
+  auto writer = [h](char16_t prefix, bool* ok) {
+    *ok = true;
+    for (int i = 0; i < kValues; ++i)
+      if (WriteDword(h, std::u16string(1, prefix) + plat::FromUtf8(std::to_string(i)), static_cast<DWORD>(i)) != ERROR_SUCCESS)
+        *ok = false;
+  };
+  bool okA = false, okB = false;
+  std::thread a(writer, u'A', &okA), b(writer, u'B', &okB);
+  a.join();
+  b.join();
+  EXPECT_TRUE(okA && okB);
+  for (char16_t prefix : {u'A', u'B'}) {
+    for (int i = 0; i < kValues; ++i) {
+      DWORD rc = 0;
+      EXPECT_EQ(ReadDword(h, std::u16string(1, prefix) + plat::FromUtf8(std::to_string(i)), &rc), static_cast<DWORD>(i));
+      EXPECT_EQ(rc, ERROR_SUCCESS);
     }
   }
   ClosePrinter(h);

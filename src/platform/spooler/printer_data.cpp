@@ -1,6 +1,8 @@
 // Printer data: GetPrinterDataW/ExW, SetPrinterDataW/ExW, DeletePrinterDataW/ExW,
 // EnumPrinterDataW. Values keep their type and exact bytes; names and keys are matched
 // without regard to case.
+#include <algorithm>
+
 #include "plat/system.h"
 #include "plat/wstr.h"
 #include "spooler_calls.h"
@@ -151,7 +153,8 @@ KOVA_EXPORT DWORD WINAPI EnumPrinterDataW(HANDLE hPrinter, DWORD dwIndex, LPWSTR
     DWORD error = 0;
     auto record = RecordOf(hPrinter, &error);
     if (!record) return error;
-    if (!pcbValueName || !pcbData) return RPC_X_NULL_REF_POINTER;
+    // The data is optional: with pData null only the name is asked for (and pcbData may be null).
+    if (!pcbValueName || (pData && !pcbData)) return RPC_X_NULL_REF_POINTER;
     std::vector<const DataValue*> values;
     for (const auto& v : record->data)
       if (IsDriverDataKey(v.key)) values.push_back(&v);
@@ -163,19 +166,19 @@ KOVA_EXPORT DWORD WINAPI EnumPrinterDataW(HANDLE hPrinter, DWORD dwIndex, LPWSTR
         data = std::max(data, v->bytes.size());
       }
       *pcbValueName = static_cast<DWORD>(name);
-      *pcbData = static_cast<DWORD>(data);
+      if (pcbData) *pcbData = static_cast<DWORD>(data);
       return ERROR_SUCCESS;
     }
     if (dwIndex >= values.size()) return ERROR_NO_MORE_ITEMS;
     const DataValue& v = *values[dwIndex];
     const std::size_t nameBytes = 2 * (v.name.size() + 1);
     *pcbValueName = static_cast<DWORD>(nameBytes);
-    *pcbData = static_cast<DWORD>(v.bytes.size());
+    if (pcbData) *pcbData = static_cast<DWORD>(v.bytes.size());
     if (pType) *pType = v.type;
-    if (cbValueName < nameBytes || cbData < v.bytes.size()) return ERROR_MORE_DATA;
-    if (!pValueName || (!pData && !v.bytes.empty())) return ERROR_INVALID_PARAMETER;
+    if (cbValueName < nameBytes || (pData && cbData < v.bytes.size())) return ERROR_MORE_DATA;
+    if (!pValueName) return ERROR_INVALID_PARAMETER;
     std::memcpy(pValueName, v.name.c_str(), nameBytes);
-    if (!v.bytes.empty()) std::memcpy(pData, v.bytes.data(), v.bytes.size());
+    if (pData && !v.bytes.empty()) std::memcpy(pData, v.bytes.data(), v.bytes.size());
     return ERROR_SUCCESS;
   }));
 }

@@ -9,14 +9,14 @@
 namespace plat::spooler {
 namespace {
 
-// A caller's text, read up to a limit; false when it is longer (or null when required).
+// A caller's text (null reads as empty), read up to a limit; false when it is longer.
 bool BoundedText(const WCHAR* s, std::size_t limit, std::u16string& out) {
   out.clear();
   if (!s) return true;
   std::size_t n = 0;
   while (s[n]) {
     if (++n > limit) return false;
-    }
+  }
   out.assign(s, n);
   return true;
 }

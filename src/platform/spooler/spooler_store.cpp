@@ -366,10 +366,14 @@ std::optional<std::vector<FormSetup>> ParseForms(std::string_view all) {
 }
 
 // ---- the per-process cache of parsed files ----
+//
+// A file is read at every call (a small read) and parsed again only when its bytes differ
+// from the ones parsed last time. Comparing the bytes, rather than the file's times and
+// inode, cannot be fooled by a file system that reuses inodes and keeps coarse times.
 
 template <class T>
 struct Cached {
-  text::FileSignature sig;
+  std::string bytes;
   std::shared_ptr<const T> value;
 };
 
@@ -379,27 +383,17 @@ std::map<std::string, Cached<DriverSetup>> g_drivers;
 
 template <class T, class Parse>
 std::shared_ptr<const T> LoadCached(std::map<std::string, Cached<T>>& cache, const std::string& path, Parse parse) {
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    auto sig = text::SignatureOf(path);
-    if (!sig) {
-      std::lock_guard<std::mutex> g(g_cacheLock);
-      cache.erase(path);
-      return nullptr;
-    }
-    {
-      std::lock_guard<std::mutex> g(g_cacheLock);
-      auto it = cache.find(path);
-      if (it != cache.end() && it->second.sig == *sig) return it->second.value;
-    }
-    auto bytes = text::ReadWholeFile(path);
-    auto after = text::SignatureOf(path);
-    if (!bytes || !after || !(*after == *sig)) continue;  // replaced while reading: read again
-    std::shared_ptr<const T> value = parse(*bytes);
-    std::lock_guard<std::mutex> g(g_cacheLock);
-    cache[path] = Cached<T>{*sig, value};
-    return value;
+  auto bytes = text::ReadWholeFile(path);  // a file is replaced by rename: this is one whole version
+  std::lock_guard<std::mutex> g(g_cacheLock);
+  if (!bytes) {
+    cache.erase(path);
+    return nullptr;
   }
-  return nullptr;
+  auto it = cache.find(path);
+  if (it != cache.end() && it->second.bytes == *bytes) return it->second.value;
+  std::shared_ptr<const T> value = parse(*bytes);
+  cache[path] = Cached<T>{std::move(*bytes), value};
+  return value;
 }
 
 std::shared_ptr<const PrinterRecord> LoadPrinterFile(const std::string& path) {

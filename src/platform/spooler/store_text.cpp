@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -203,20 +202,6 @@ StoreLock::~StoreLock() {
     ::flock(fd_, LOCK_UN);
     ::close(fd_);
   }
-}
-
-std::optional<FileSignature> SignatureOf(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-  FileSignature s;
-  s.dev = st.st_dev;
-  s.ino = st.st_ino;
-  s.size = static_cast<std::uint64_t>(st.st_size);
-  s.mtimeSec = st.st_mtim.tv_sec;
-  s.mtimeNsec = st.st_mtim.tv_nsec;
-  s.ctimeSec = st.st_ctim.tv_sec;
-  s.ctimeNsec = st.st_ctim.tv_nsec;
-  return s;
 }
 
 }  // namespace plat::spooler::text

@@ -48,13 +48,4 @@ class StoreLock {
   int fd_ = -1;
 };
 
-// Identity of a file's current contents (device, inode, size, change times); replaced files
-// get another signature.
-struct FileSignature {
-  std::uint64_t dev = 0, ino = 0, size = 0;
-  std::int64_t mtimeSec = 0, mtimeNsec = 0, ctimeSec = 0, ctimeNsec = 0;
-  bool operator==(const FileSignature&) const = default;
-};
-std::optional<FileSignature> SignatureOf(const std::string& path);
-
 }  // namespace plat::spooler::text

@@ -300,7 +300,7 @@ KOVA_EXPORT DWORD WINAPI DeletePrinterDataW(HANDLE hPrinter, LPWSTR pValueName);
 KOVA_EXPORT DWORD WINAPI DeletePrinterDataExW(HANDLE hPrinter, LPCWSTR pKeyName, LPCWSTR pValueName);
 // The values of "PrinterDriverData" by index. With cbValueName and cbData both 0 the call
 // answers the largest name size (bytes, with the NUL) and data size of the key; past the
-// last value it answers ERROR_NO_MORE_ITEMS.
+// last value it answers ERROR_NO_MORE_ITEMS. pData may be null when only names are wanted.
 KOVA_EXPORT DWORD WINAPI EnumPrinterDataW(HANDLE hPrinter, DWORD dwIndex, LPWSTR pValueName, DWORD cbValueName,
                                           LPDWORD pcbValueName, LPDWORD pType, LPBYTE pData, DWORD cbData,
                                           LPDWORD pcbData);
