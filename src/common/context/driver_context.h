@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "context/dictionary_pages.h"
 #include "context/settings_field.h"
 #include "win/spool.h"
 #include "win/types.h"
@@ -66,6 +67,7 @@ struct DriverContext {
   HANDLE hPrinter2;
   WORD pageId;
   FieldTable fields;                        // own copy of the settings field table
+  PageTable pages;                          // own copy of the page and control tables
   const ControlNameTable* controlNames;     // shared
   const ValueNameTable* valueNames;         // shared
   const ValueNameTable* stringIds;          // shared

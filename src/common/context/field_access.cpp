@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "context/change_flags.h"
+#include "context/dictionary_pages.h"
 #include "context/field_table.h"
 #include "context/value_maps.h"
 #include "plat/codepage.h"
@@ -254,4 +255,29 @@ BYTE* SetFieldString(DriverContext* context, SettingField* field, const WCHAR* s
       break;  // other types stay cleared
   }
   return address;
+}
+
+SettingField* GetControlField(DriverContext* context, ControlRecord* control) {
+  if (!context || !control) return nullptr;
+  if (control->field) return control->field;
+  return FindFieldByKeyword(context, static_cast<std::int16_t>(control->itemId));
+}
+
+DWORD GetControlFieldValue(DriverContext* context, ControlRecord* control) {
+  return GetFieldValue(context, GetControlField(context, control));
+}
+
+void SetControlFieldValue(DriverContext* context, ControlRecord* control, DWORD value) {
+  SetFieldValue(context, GetControlField(context, control), value);
+}
+
+int GetControlFieldString(DriverContext* context, WORD controlId, WCHAR* destination,
+                          std::size_t destinationChars) {
+  ControlRecord* control = FindControlById(context, nullptr, controlId);
+  return GetFieldString(context, GetControlField(context, control), destination, destinationChars);
+}
+
+BYTE* SetControlFieldString(DriverContext* context, WORD controlId, const WCHAR* source, std::size_t sourceChars) {
+  ControlRecord* control = FindControlById(context, nullptr, controlId);
+  return SetFieldString(context, GetControlField(context, control), source, sourceChars);
 }

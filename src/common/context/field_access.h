@@ -7,6 +7,7 @@
 
 #include "context/settings_field.h"
 
+struct ControlRecord;
 struct DriverContext;
 
 // Raw value: numbers sign- or zero-extended, a bit field 0 or 1. Text and block fields
@@ -53,3 +54,13 @@ int GetFieldString(DriverContext* context, const SettingField* field, WCHAR* des
 // Returns the value's address, or null.
 BYTE* SetFieldString(DriverContext* context, SettingField* field, const WCHAR* source,
                      std::size_t sourceChars = static_cast<std::size_t>(-1));
+
+// The field a control edits: the one bound to the control, or before binding the field of
+// its item id. The string forms find the control by id over every page of the context.
+SettingField* GetControlField(DriverContext* context, ControlRecord* control);
+DWORD GetControlFieldValue(DriverContext* context, ControlRecord* control);
+void SetControlFieldValue(DriverContext* context, ControlRecord* control, DWORD value);
+int GetControlFieldString(DriverContext* context, WORD controlId, WCHAR* destination,
+                          std::size_t destinationChars);
+BYTE* SetControlFieldString(DriverContext* context, WORD controlId, const WCHAR* source,
+                            std::size_t sourceChars = static_cast<std::size_t>(-1));
