@@ -134,8 +134,13 @@ DWORD StartSearch(LPCWSTR pattern, std::shared_ptr<FindObject>& out) {
   if (file.empty()) return ERROR_FILE_NOT_FOUND;
   for (WCHAR c : file)
     if (BadPatternChar(c)) return ERROR_INVALID_NAME;
-  if (dir.empty()) dir = u".";
-  else if (dir.size() == 2 && dir[1] == u':') dir += u".";
+  if (dir.empty()) {
+    dir = u".";
+  } else if (dir.size() == 2 && dir[1] == u':') {
+    // "X:pattern" searches the current directory when it is on that drive.
+    std::u16string cwd = CurrentDirectory();
+    dir = FoldCase(cwd[0]) == FoldCase(dir[0]) ? cwd : dir + u"\\";
+  }
   std::u16string fullDir;
   DWORD err = FullWindowsPath(dir.c_str(), fullDir);
   if (err != ERROR_SUCCESS) return err;
