@@ -9,6 +9,7 @@
 
 #include "plat/paths.h"
 #include "plat/system.h"
+#include "plat/wstr.h"
 
 namespace fs = std::filesystem;
 
@@ -45,6 +46,8 @@ std::string TempRoot::ReadFile(const std::u16string& winPath) const {
   ss << in.rdbuf();
   return ss.str();
 }
+
+std::string U8(std::u16string_view text) { return plat::ToUtf8(text); }
 
 std::string FixturePath(const std::string& relative) { return std::string(KOVA_FIXTURES_DIR) + "/" + relative; }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace kovatest {
 
@@ -25,5 +26,8 @@ class TempRoot {
 };
 
 std::string FixturePath(const std::string& relative);
+
+// UTF-8 of a wide text, for test messages.
+std::string U8(std::u16string_view text);
 
 }  // namespace kovatest

@@ -60,6 +60,8 @@ struct WorkArea {
   BYTE* savedSettings;           // change-detection copy of the settings buffer
   BYTE* lockDefaults;            // settings-buffer copy of "LockDefaultData", or null
   DWORD specialModelMask;
+  DRIVER_INFO_3W* driverInfo;    // the context's copy of the caller's DRIVER_INFO_3, or null
+  PRINTER_INFO_2W* printerInfo;  // the context's copy of the caller's PRINTER_INFO_2, or null
 };
 
 struct DriverContext {
