@@ -306,9 +306,10 @@ BOOL WINAPI AccessCheck(PSECURITY_DESCRIPTOR psd, HANDLE token, DWORD desired, P
   const DWORD wanted = desired & ~MAXIMUM_ALLOWED;
   DWORD allowed = 0, denied = 0;
   if (!sd.daclPresent || !sd.dacl) {
+    // No DACL: every right asked for is granted (MAXIMUM_ALLOWED: all the object's rights).
     DWORD all = GENERIC_ALL;
     MapGenericMask(&all, map);
-    allowed = all | STANDARD_RIGHTS_ALL;
+    allowed = all | STANDARD_RIGHTS_ALL | wanted;
   } else {
     if (plat::UserHasSid(sd.owner)) allowed |= READ_CONTROL | WRITE_DAC;  // the owner's implicit rights
     const auto* base = reinterpret_cast<const BYTE*>(sd.dacl);
