@@ -24,11 +24,18 @@ TEST_F(FilesTest, ReadOnlyViewOfAWholeFile) {
   ASSERT_NE(mapping, nullptr);
   const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
   ASSERT_NE(view, nullptr);
-  // The view outlives both handles.
+  // The view outlives both handles; until it goes the file stays open as it was opened
+  // (no write sharing) and cannot be deleted.
   Close(file);
+  EXPECT_EQ(OpenError(u"C:\\model.bin", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING),
+            ERROR_SHARING_VIOLATION);
   EXPECT_TRUE(CloseHandle(mapping));
+  EXPECT_FALSE(DeleteFileW(u"C:\\model.bin"));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_EQ(std::memcmp(view, bytes.data(), bytes.size()), 0);
   EXPECT_TRUE(UnmapViewOfFile(view));
+  EXPECT_EQ(OpenError(u"C:\\model.bin", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING),
+            ERROR_SUCCESS);
   SetLastError(0);
   EXPECT_FALSE(UnmapViewOfFile(view));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_ADDRESS);

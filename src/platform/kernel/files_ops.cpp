@@ -166,6 +166,7 @@ DWORD DeleteFileImpl(LPCWSTR path) {
   if (!found) return ERROR_FILE_NOT_FOUND;
   if (S_ISDIR(st.st_mode)) return ERROR_ACCESS_DENIED;
   if (HasAttribute(host, st, FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
+  if (IsFileMapped(st.st_dev, st.st_ino)) return ERROR_ACCESS_DENIED;
   std::shared_ptr<FileObject> hold;
   if ((err = OpenForDelete(path, hold)) != ERROR_SUCCESS) return err;
   if (::unlink(host.c_str()) != 0) return ErrnoToWin(errno);

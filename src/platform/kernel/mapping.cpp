@@ -1,9 +1,9 @@
 // File mapping: CreateFileMappingW, MapViewOfFile, UnmapViewOfFile.
 //
-// A mapping object keeps its own descriptor of the file, so it outlives the file handle it
-// was made from, and every view keeps its mapping object alive until it is unmapped, as on
-// Windows. While a file of this process is mapped it cannot be cut shorter.
-#include <fcntl.h>
+// A mapping object holds the open file it was made from, so the file stays open (with its
+// access and sharing) after its handle is closed, and every view keeps its mapping object
+// alive until it is unmapped, as on Windows. While a file of this process is mapped it
+// cannot be cut shorter or deleted.
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,7 +40,7 @@ class MappingObject : public KernelObject {
       auto it = MappedFiles().find({dev, ino});
       if (it != MappedFiles().end() && --it->second <= 0) MappedFiles().erase(it);
     }
-    if (fd >= 0) ::close(fd);
+    if (memoryFd >= 0) ::close(memoryFd);
   }
   ObjectKind Kind() const override { return ObjectKind::Mapping; }
 
@@ -50,7 +50,10 @@ class MappingObject : public KernelObject {
     registered = true;
   }
 
-  int fd = -1;
+  int Fd() const { return file ? file->fd : memoryFd; }
+
+  std::shared_ptr<FileObject> file;  // the mapped file; null for a memory-backed section
+  int memoryFd = -1;
   ULONGLONG size = 0;
   DWORD protect = 0;
   bool registered = false;
@@ -113,7 +116,7 @@ KOVA_EXPORT HANDLE CreateFileMappingW(HANDLE hFile, LPSECURITY_ATTRIBUTES lpFile
       if (want == 0) return Fail(ERROR_INVALID_PARAMETER);
       int fd = ::memfd_create("kova-section", MFD_CLOEXEC);
       if (fd < 0) return Fail(ERROR_NOT_ENOUGH_MEMORY);
-      mapping->fd = fd;
+      mapping->memoryFd = fd;
       if (::ftruncate(fd, static_cast<off_t>(want)) != 0) return Fail(ERROR_NOT_ENOUGH_MEMORY);
       mapping->size = want;
     } else {
@@ -132,10 +135,7 @@ KOVA_EXPORT HANDLE CreateFileMappingW(HANDLE hFile, LPSECURITY_ATTRIBUTES lpFile
         if (!WritableProtection(prot)) return Fail(ERROR_NOT_ENOUGH_MEMORY);
         if (::ftruncate(f->fd, static_cast<off_t>(want)) != 0) return Fail(ERROR_DISK_FULL);
       }
-      int fd = ::dup(f->fd);
-      if (fd < 0) return Fail(ERROR_TOO_MANY_OPEN_FILES);
-      ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-      mapping->fd = fd;
+      mapping->file = f;
       mapping->size = want;
       mapping->dev = st.st_dev;
       mapping->ino = st.st_ino;
@@ -175,7 +175,7 @@ KOVA_EXPORT LPVOID MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAcces
     if (offset >= mapping->size) return Fail(ERROR_ACCESS_DENIED);
     ULONGLONG length = dwNumberOfBytesToMap ? dwNumberOfBytesToMap : mapping->size - offset;
     if (length > mapping->size - offset) return Fail(ERROR_ACCESS_DENIED);
-    void* p = ::mmap(nullptr, static_cast<std::size_t>(length), prot, flags, mapping->fd, static_cast<off_t>(offset));
+    void* p = ::mmap(nullptr, static_cast<std::size_t>(length), prot, flags, mapping->Fd(), static_cast<off_t>(offset));
     if (p == MAP_FAILED) return Fail(ERROR_NOT_ENOUGH_MEMORY);
     {
       std::lock_guard<std::mutex> g(ViewLock());
