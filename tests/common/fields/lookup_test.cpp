@@ -4,7 +4,9 @@
 #include <cstring>
 #include <string>
 
+#include "context/dictionary_copy.h"
 #include "context/dictionary_lookup.h"
+#include "context/dictionary_pages.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
@@ -221,6 +223,27 @@ TEST(ProductRecord, SizesFollowThePlatform) {
   EXPECT_EQ(GetTotalDevmodeSize(), 1172u);
   EXPECT_EQ(GetSettingsBufferSize(), 10016u);
   EXPECT_EQ(GetPublicDevmodeSize() + GetPrivateDevmodeSize() + GetArea2Size(), 6436u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DictionaryCopy, AttachAndDetach) {
+  DriverContext ctx{};
+  ASSERT_TRUE(AttachDictionary(&ctx));
+  EXPECT_EQ(ctx.fields.count, kBuiltInFieldCount);
+  EXPECT_EQ(ctx.pages.count, kBuiltInPageCount);
+  EXPECT_EQ(ctx.messages, GetMessageTable());
+  EXPECT_EQ(ctx.controlNames, GetControlNameTable());
+  EXPECT_EQ(FindFieldById(&ctx, 10434)->id, 10434);
+  EXPECT_EQ(FindPageById(&ctx, 1001)->controlCount, 42);
+  EXPECT_EQ(GetMessageCount(&ctx), 65);
+  DetachDictionary(&ctx);
+  EXPECT_EQ(ctx.fields.records, nullptr);
+  EXPECT_EQ(ctx.pages.records, nullptr);
+  EXPECT_EQ(FindFieldById(&ctx, 7), nullptr);
+  EXPECT_FALSE(AttachDictionary(nullptr));
 }
 
 }  // namespace

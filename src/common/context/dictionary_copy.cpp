@@ -1,0 +1,30 @@
+// A context's own copies of the field and page tables and its shared table pointers.
+#include "context/dictionary_copy.h"
+
+#include "context/dictionary_lookup.h"
+#include "context/dictionary_pages.h"
+#include "context/driver_context.h"
+#include "context/field_table.h"
+
+bool AttachDictionary(DriverContext* context) {
+  if (!context) return false;
+  if (!CopyBuiltInFieldTable(context->fields) || !CopyBuiltInPageTable(context->pages)) {
+    DetachDictionary(context);
+    return false;
+  }
+  context->controlNames = GetControlNameTable();
+  context->valueNames = GetValueNameTable();
+  context->stringIds = GetIdsTable();
+  context->messages = GetMessageTable();
+  return true;
+}
+
+void DetachDictionary(DriverContext* context) {
+  if (!context) return;
+  FreeFieldTable(context->fields);
+  FreePageTable(context->pages);
+  context->controlNames = nullptr;
+  context->valueNames = nullptr;
+  context->stringIds = nullptr;
+  context->messages = nullptr;
+}
