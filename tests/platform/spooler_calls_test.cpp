@@ -353,6 +353,27 @@ TEST_F(SpoolerCalls, PrinterDataSizeProtocolAndMissingValues) {
   EXPECT_EQ(type, kRegDword);
 }
 
+TEST_F(SpoolerCalls, PrinterDataRefusesBadArguments) {
+  HANDLE h = Open(u"Kova Test");
+  std::u16string longName(16384, u'n'), name = u"Value", empty;
+  std::vector<BYTE> big((1u << 20) + 1);
+  BYTE four[4] = {1, 2, 3, 4};
+  EXPECT_EQ(SetPrinterDataW(h, longName.data(), kRegBinary, four, 4), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(SetPrinterDataW(h, empty.data(), kRegBinary, four, 4), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(SetPrinterDataW(h, name.data(), kRegBinary, big.data(), static_cast<DWORD>(big.size())), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(SetPrinterDataExW(h, nullptr, name.data(), kRegBinary, four, 4), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(SetPrinterDataExW(h, std::u16string(256, u'k').c_str(), name.data(), kRegBinary, four, 4), ERROR_INVALID_PARAMETER);
+  DWORD type = 0, needed = 0;
+  EXPECT_EQ(GetPrinterDataW(h, name.data(), &type, four, 4, &needed), ERROR_FILE_NOT_FOUND);  // nothing was stored
+  // The largest value is kept whole.
+  big.pop_back();
+  big.back() = 0x5A;
+  ASSERT_EQ(SetPrinterDataW(h, name.data(), kRegBinary, big.data(), static_cast<DWORD>(big.size())), ERROR_SUCCESS);
+  std::vector<BYTE> out(big.size());
+  ASSERT_EQ(GetPrinterDataW(h, name.data(), &type, out.data(), static_cast<DWORD>(out.size()), &needed), ERROR_SUCCESS);
+  EXPECT_EQ(out, big);
+}
+
 TEST_F(SpoolerCalls, ChangesNeedAdministerAccess) {
   HANDLE user = Open(u"Kova Test", PRINTER_ACCESS_USE);
   std::u16string name = u"Permission";

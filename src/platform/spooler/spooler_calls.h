@@ -45,10 +45,9 @@ class Packer {
     std::size_t at = pos_;
     pos_ += 2 * (s.size() + 1);
     if (!base_) return nullptr;
-    auto* p = reinterpret_cast<WCHAR*>(base_ + at);
-    std::memcpy(p, s.data(), 2 * s.size());
-    p[s.size()] = 0;
-    return p;
+    if (!s.empty()) std::memcpy(base_ + at, s.data(), 2 * s.size());
+    std::memset(base_ + at + 2 * s.size(), 0, 2);
+    return reinterpret_cast<WCHAR*>(base_ + at);
   }
   // Null for an empty text.
   LPWSTR StrOrNull(std::u16string_view s) { return s.empty() ? nullptr : Str(s); }
