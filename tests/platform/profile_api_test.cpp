@@ -241,6 +241,18 @@ TEST_F(ProfileTest, OpensThatDenySharingBlockTheCalls) {
   EXPECT_EQ(GetPrivateProfileIntW(u"General", u"Count", 0, kIni), 1u);
 }
 
+TEST_F(ProfileTest, ReadsSeeFilesRewrittenInPlace) {
+  // Same size, same second: only the bytes tell the two versions apart.
+  for (const char* value : {"1", "2", "3"}) {
+    root_.WriteFile(kIni, std::string("[s]\r\nk=") + value + "\r\n");
+    EXPECT_EQ(GetPrivateProfileIntW(u"s", u"k", 0, kIni), static_cast<UINT>(value[0] - '0'));
+  }
+  ASSERT_TRUE(WritePrivateProfileStringW(u"s", u"k", u"4", kIni));
+  EXPECT_EQ(GetPrivateProfileIntW(u"s", u"k", 0, kIni), 4u);
+  root_.WriteFile(kIni, "[s]\r\nk=5\r\n");
+  EXPECT_EQ(GetPrivateProfileIntW(u"s", u"k", 0, kIni), 5u);
+}
+
 TEST_F(ProfileTest, LastLineWithoutLineEnd) {
   root_.WriteFile(kIni, "[a]\nx=1");
   ASSERT_TRUE(WritePrivateProfileStringW(u"a", u"y", u"2", kIni));

@@ -1,4 +1,5 @@
 // The exported profile calls on top of the INI document and its file store.
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -34,18 +35,19 @@ std::u16string DefaultText(const WCHAR* def) {
   return d;
 }
 
-Document LoadFile(const WCHAR* file, bool* found) {
+std::shared_ptr<const Document> LoadFile(const WCHAR* file, bool* found) {
   std::string host;
   if (plat::profile::ResolveIniPath(file, host) != ERROR_SUCCESS) {
     *found = false;
-    return Document{};
+    return std::make_shared<const Document>();
   }
   return plat::profile::ReadDocument(host, found);
 }
 
 Answer QueryString(const WCHAR* app, const WCHAR* key, const WCHAR* def, const WCHAR* file) {
   bool fileFound = false;
-  Document doc = LoadFile(file, &fileFound);
+  std::shared_ptr<const Document> file_ = LoadFile(file, &fileFound);
+  const Document& doc = *file_;
   Answer a;
   if (!app) {
     a.isList = true;
@@ -274,7 +276,8 @@ KOVA_EXPORT DWORD GetPrivateProfileSectionW(LPCWSTR lpAppName, LPWSTR lpReturned
       return CopyList(std::vector<std::u16string>{}, lpReturnedString, nSize, 0);
     }
     bool found = false;
-    Document doc = LoadFile(lpFileName, &found);
+    std::shared_ptr<const Document> file = LoadFile(lpFileName, &found);
+    const Document& doc = *file;
     std::u16string_view section = plat::View(lpAppName);
     SetLastError(found && doc.HasSection(section) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
     return CopyList(doc.SectionLines(section), lpReturnedString, nSize, 0);
@@ -294,7 +297,8 @@ KOVA_EXPORT DWORD GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedSt
     std::vector<std::string> items;
     if (app) {
       bool found = false;
-      Document doc = LoadFile(Ptr(file), &found);
+      std::shared_ptr<const Document> loaded = LoadFile(Ptr(file), &found);
+      const Document& doc = *loaded;
       for (const auto& line : doc.SectionLines(*app)) items.push_back(plat::WideToAnsi(line, cp));
       SetLastError(found && doc.HasSection(*app) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
     } else {

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <mutex>
+#include <vector>
 
 #include "plat/attributes.h"
 #include "plat/codepage.h"
@@ -159,6 +161,56 @@ DWORD WriteTempAndRename(const std::string& folder, const std::string& target, c
   return ERROR_SUCCESS;
 }
 
+// Parses of recently read files, each with the exact bytes and code page it came from,
+// so that a file read many times in a row is parsed once. A hit needs equal bytes: the
+// file is still read on every call, so other processes' writes are always seen.
+class ParseCache {
+ public:
+  std::shared_ptr<const Document> Find(const std::string& host, const std::string& bytes, UINT cp) {
+    std::lock_guard<std::mutex> g(lock_);
+    for (auto& e : entries_) {
+      if (e.host == host && e.cp == cp && e.bytes == bytes) {
+        e.use = ++clock_;
+        return e.doc;
+      }
+    }
+    return nullptr;
+  }
+  void Put(const std::string& host, std::string bytes, UINT cp, std::shared_ptr<const Document> doc) {
+    if (bytes.size() > kMaxCachedFile) return;
+    std::lock_guard<std::mutex> g(lock_);
+    Entry* slot = nullptr;
+    for (auto& e : entries_)
+      if (e.host == host) slot = &e;
+    if (!slot && entries_.size() < kEntries) slot = &entries_.emplace_back();
+    if (!slot) {
+      slot = &entries_[0];
+      for (auto& e : entries_)
+        if (e.use < slot->use) slot = &e;
+    }
+    *slot = Entry{host, std::move(bytes), cp, std::move(doc), ++clock_};
+  }
+
+ private:
+  static constexpr std::size_t kEntries = 16;
+  static constexpr std::size_t kMaxCachedFile = 1024 * 1024;
+  struct Entry {
+    std::string host;
+    std::string bytes;
+    UINT cp = 0;
+    std::shared_ptr<const Document> doc;
+    unsigned long long use = 0;
+  };
+  std::mutex lock_;
+  std::vector<Entry> entries_;
+  unsigned long long clock_ = 0;
+};
+
+ParseCache& Cache() {
+  static ParseCache* cache = new ParseCache;  // used until the process ends
+  return *cache;
+}
+
 std::string ParentOf(const std::string& host) {
   std::size_t slash = host.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -181,12 +233,16 @@ DWORD ResolveIniPath(const WCHAR* name, std::string& host) {
   return MapPath(full.c_str(), host);
 }
 
-Document ReadDocument(const std::string& host, bool* found) {
+std::shared_ptr<const Document> ReadDocument(const std::string& host, bool* found) {
   std::string bytes;
   bool ok = ReadAll(host, bytes, nullptr, true);
   if (found) *found = ok;
-  if (!ok) return Document{};
-  return Document::Parse(bytes, ResolveCodePage(0));
+  if (!ok) return std::make_shared<const Document>();
+  UINT cp = ResolveCodePage(0);
+  if (auto doc = Cache().Find(host, bytes, cp)) return doc;
+  auto doc = std::make_shared<const Document>(Document::Parse(bytes, cp));
+  Cache().Put(host, std::move(bytes), cp, doc);
+  return doc;
 }
 
 DWORD EditDocument(const std::string& host, bool createIfMissing, const std::function<void(Document&)>& edit) {
@@ -224,6 +280,7 @@ DWORD EditDocument(const std::string& host, bool createIfMissing, const std::fun
   bool crossDevice = false;
   DWORD rc = WriteTempAndRename(StoreFolder("profile"), host, out, exists, mode, &crossDevice);
   if (rc != ERROR_SUCCESS && crossDevice) rc = WriteTempAndRename(folder, host, out, exists, mode, &crossDevice);
+  if (rc == ERROR_SUCCESS) Cache().Put(host, std::move(out), cp, std::make_shared<const Document>(std::move(doc)));
   if (rc == ERROR_SUCCESS && exists) {
     // A write marks the file for archiving, as any write does.
     struct stat now {};

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "profile_doc.h"
@@ -14,7 +15,8 @@ namespace plat::profile {
 DWORD ResolveIniPath(const WCHAR* name, std::string& host);
 
 // The document of a file; a missing or unreadable file is an empty document (*found false).
-Document ReadDocument(const std::string& host, bool* found);
+// The file is read on every call; its parse is reused while the bytes stay the same.
+std::shared_ptr<const Document> ReadDocument(const std::string& host, bool* found);
 
 // Runs an edit on the current content of a file while holding the file's writer lock
 // (shared by every thread and process), and replaces the file atomically when the edit
