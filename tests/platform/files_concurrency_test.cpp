@@ -1,6 +1,9 @@
 // The sharing registry and the attribute store under concurrent use by threads of one
 // process (the registry's locks belong to open descriptions, so threads are separate
 // openers just as processes are).
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <string>
 #include <thread>
@@ -55,6 +58,23 @@ TEST_F(FilesTest, ConcurrentAttributeChangesAreAllKept) {
   for (auto& t : threads) t.join();
   for (const auto& n : names)
     EXPECT_EQ(GetFileAttributesW(n.c_str()), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+}
+
+TEST_F(FilesTest, AttributesSetByAnotherProcessAreSeen) {
+  Write(u"C:\\shared.ini", "x");
+  EXPECT_EQ(GetFileAttributesW(u"C:\\shared.ini"), FILE_ATTRIBUTE_ARCHIVE);  // the table is now cached
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    bool ok = SetFileAttributesW(u"C:\\shared.ini", FILE_ATTRIBUTE_HIDDEN) && CopyFileW(u"C:\\shared.ini", u"C:\\copy.ini", TRUE);
+    _exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(GetFileAttributesW(u"C:\\shared.ini"), FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(GetFileAttributesW(u"C:\\copy.ini"), FILE_ATTRIBUTE_HIDDEN);
 }
 
 }  // namespace
