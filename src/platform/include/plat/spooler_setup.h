@@ -84,7 +84,7 @@ struct PrinterSetup {
 };
 
 // Installs (or replaces) a printer and its driver record. Answers ERROR_SUCCESS,
-// ERROR_INVALID_PRINTER_NAME (empty, longer than 220 characters, or ',' '!' in the printer
+// ERROR_INVALID_PRINTER_NAME (empty, longer than 220 characters, or ',' '!' '\\' in the printer
 // part of the name), ERROR_INVALID_PARAMETER (a device-mode whose sizes do not match its
 // length, a bad data value), ERROR_UNKNOWN_PRINTER_DRIVER (no driver name), or a file error.
 DWORD InstallPrinter(const PrinterSetup& setup);
