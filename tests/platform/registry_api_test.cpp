@@ -296,7 +296,20 @@ TEST_F(RegistryTest, DeleteRules) {
   EXPECT_EQ(RegDeleteKeyW(key_, u"child\\LEAF"), static_cast<LONG>(ERROR_FILE_NOT_FOUND));
   DWORD v = 1;
   EXPECT_EQ(RegSetValueExW(leaf, u"x", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4), static_cast<LONG>(ERROR_KEY_DELETED));
+  // A new key of the same name is another key: the old handle stays dead, also when the
+  // key is made again by another process.
+  ASSERT_EQ(InChild([] {
+              HKEY k = nullptr;
+              return static_cast<int>(RegCreateKeyW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\VANTE\\KovaDrv\\Child\\Leaf", &k));
+            }),
+            0);
+  EXPECT_EQ(RegSetValueExW(leaf, u"x", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4), static_cast<LONG>(ERROR_KEY_DELETED));
+  DWORD size0 = 0;
+  EXPECT_EQ(RegQueryInfoKeyW(leaf, nullptr, nullptr, nullptr, &size0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr),
+            static_cast<LONG>(ERROR_KEY_DELETED));
   RegCloseKey(leaf);
+  EXPECT_EQ(RegDeleteKeyW(key_, u"child\\LEAF"), 0);
   ASSERT_EQ(RegOpenKeyExW(key_, u"Child", 0, KEY_ALL_ACCESS, &child), 0);
   EXPECT_EQ(RegDeleteKeyW(child, u""), 0);  // the key itself
   RegCloseKey(child);

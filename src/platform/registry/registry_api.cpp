@@ -76,6 +76,7 @@ Key& EmptyKey() {
 // The key of a reference for reading: a predefined key not yet created reads as empty.
 Key* Locate(Key& root, const KeyRef& ref, LONG& rc) {
   Key* k = FindKey(root, ref.path);
+  if (k && ref.id && k->id != ref.id) k = nullptr;  // deleted, and a new key took its name
   if (k) return k;
   if (ref.rootAlias) {
     EmptyKey() = Key{};
@@ -88,6 +89,7 @@ Key* Locate(Key& root, const KeyRef& ref, LONG& rc) {
 // The key of a reference for writing: a predefined key's path is created when missing.
 Key* LocateForWrite(Key& root, const KeyRef& ref, bool& changed, LONG& rc) {
   Key* k = FindKey(root, ref.path);
+  if (k && ref.id && k->id != ref.id) k = nullptr;
   if (k) return k;
   if (!ref.rootAlias) {
     rc = Err(ERROR_KEY_DELETED);
@@ -95,7 +97,10 @@ Key* LocateForWrite(Key& root, const KeyRef& ref, bool& changed, LONG& rc) {
   }
   ULONGLONG now = plat::registry::NowFileTime();
   k = &root;
-  for (const auto& name : ref.path) k = k->AddChild(name, now);
+  for (const auto& name : ref.path) {
+    k = k->AddChild(name, now);
+    if (k->id == 0) k->id = plat::registry::NewKeyId();
+  }
   changed = true;
   return k;
 }
@@ -172,6 +177,7 @@ KOVA_EXPORT LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REG
         out.path.push_back(k->name);
         out.rootAlias = false;
       }
+      out.id = out.rootAlias ? 0 : k->id;
       return kOk;
     });
     if (rc == kOk) *phkResult = plat::registry::NewKeyHandle(out);
@@ -227,12 +233,14 @@ KOVA_EXPORT LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LP
         if (!child) {
           if (!(base.access & KEY_CREATE_SUB_KEY)) return Err(ERROR_ACCESS_DENIED);
           child = k->AddChild(name, now);
+          child->id = plat::registry::NewKeyId();
           created = changed = true;
         }
         k = child;
         out.path.push_back(k->name);
         out.rootAlias = false;
       }
+      out.id = out.rootAlias ? 0 : k->id;
       return kOk;
     });
     if (rc != kOk) return rc;
@@ -378,6 +386,7 @@ KOVA_EXPORT LONG RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
     return plat::registry::WriteHive(ref.hive, [&](Key& root, bool& changed) {
       Key* parent = FindKey(root, path);
       Key* k = parent ? parent->Child(last) : nullptr;
+      if (k && comps.empty() && ref.id && k->id != ref.id) k = nullptr;
       if (!k) return Err(comps.empty() ? ERROR_KEY_DELETED : ERROR_FILE_NOT_FOUND);
       if (!k->subkeys.empty()) return Err(ERROR_ACCESS_DENIED);
       parent->subkeys.erase(plat::UpperCase(last));

@@ -17,6 +17,7 @@ struct KeyRef {
   Hive hive = Hive::Machine;
   std::vector<std::u16string> path;  // names from the hive's root, in their stored case
   REGSAM access = 0;
+  ULONGLONG id = 0;  // identity of the key opened; 0: not checked
   // A predefined key (or a handle opened on one without a subkey): its path need not
   // exist yet, it reads as empty and is created on the first write below it.
   bool rootAlias = false;

@@ -119,6 +119,7 @@ class HiveStore {
 
   LONG Save() {
     static std::atomic<unsigned> serial{0};
+    AssignKeyIds(root_);
     std::string text = SerializeHive(root_);
     std::string temp = folder_ + "/.hive-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);

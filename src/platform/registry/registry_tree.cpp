@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <mutex>
+#include <random>
 
 #include "plat/wstr.h"
 
@@ -301,7 +303,11 @@ void SerializeSubtree(const Key& key, const std::u16string& path, std::string& o
       start = sep + 1;
     }
     out += "]";
-    if (withTimes) out += " t=" + std::to_string(key.lastWrite);
+    if (withTimes) {
+      char id[40];
+      std::snprintf(id, sizeof id, " id=%016llx", static_cast<unsigned long long>(key.id));
+      out += " t=" + std::to_string(key.lastWrite) + id;
+    }
     out += "\n";
     for (const auto& v : key.values) AppendValue(out, v);
   }
@@ -335,14 +341,22 @@ void ParseHive(std::string_view text, Key& root) {
         continue;
       }
       std::string_view path = line.substr(1, close - 1);
-      ULONGLONG stamp = 0;
+      // After the header: " t=<last write>" and " id=<hex identity>", both optional.
+      ULONGLONG stamp = 0, id = 0;
       std::string_view rest = line.substr(close + 1);
-      if (rest.size() > 3 && rest.substr(0, 3) == " t=") {
-        for (char c : rest.substr(3)) {
+      std::size_t tpos = rest.find(" t=");
+      if (tpos != std::string_view::npos)
+        for (char c : rest.substr(tpos + 3)) {
           if (c < '0' || c > '9') break;
           stamp = stamp * 10 + static_cast<ULONGLONG>(c - '0');
         }
-      }
+      std::size_t ipos = rest.find(" id=");
+      if (ipos != std::string_view::npos)
+        for (char c : rest.substr(ipos + 4, 16)) {
+          int d = HexDigit(c);
+          if (d < 0) break;
+          id = id * 16 + static_cast<ULONGLONG>(d);
+        }
       current = &root;
       std::size_t start = 0;
       while (!path.empty() && start <= path.size()) {
@@ -356,7 +370,10 @@ void ParseHive(std::string_view text, Key& root) {
         current = current->AddChild(name, stamp);
         start = sep + 1;
       }
-      if (current) current->lastWrite = stamp;
+      if (current) {
+        current->lastWrite = stamp;
+        current->id = id;
+      }
       continue;
     }
     if (!current) continue;
@@ -366,6 +383,27 @@ void ParseHive(std::string_view text, Key& root) {
       *old = std::move(v);
     else
       current->values.push_back(std::move(v));
+  }
+}
+
+ULONGLONG NewKeyId() {
+  static std::mutex lock;
+  static std::mt19937_64 gen{[] {
+    std::random_device rd;
+    return (static_cast<std::uint64_t>(rd()) << 32) ^ rd() ^
+           static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  }()};
+  std::lock_guard<std::mutex> g(lock);
+  ULONGLONG id = 0;
+  while (id == 0) id = gen();
+  return id;
+}
+
+void AssignKeyIds(Key& key) {
+  if (key.id == 0) key.id = NewKeyId();
+  for (auto& [upper, child] : key.subkeys) {
+    (void)upper;
+    AssignKeyIds(*child);
   }
 }
 

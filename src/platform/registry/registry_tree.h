@@ -23,6 +23,9 @@ struct Key {
   std::map<std::u16string, std::unique_ptr<Key>> subkeys;
   std::vector<Value> values;  // in creation order
   ULONGLONG lastWrite = 0;    // FILETIME, 100 ns since 1601
+  // Identity of this key across processes (kept in the hive file), so that a handle to a
+  // deleted key does not reach a new key of the same name; 0 until one is given.
+  ULONGLONG id = 0;
 
   Key* Child(std::u16string_view name) const;
   Key* AddChild(std::u16string_view name, ULONGLONG now);
@@ -38,6 +41,11 @@ void ParseHive(std::string_view text, Key& root);
 // Text of one key (whose path from the hive's root is given) and its subtree; withTimes
 // adds each key's last-write time to its header.
 void SerializeSubtree(const Key& key, const std::u16string& path, std::string& out, bool withTimes);
+
+// A new key identity (never 0).
+ULONGLONG NewKeyId();
+// Gives an identity to every key of the tree that has none.
+void AssignKeyIds(Key& key);
 
 // Now as a FILETIME value.
 ULONGLONG NowFileTime();
