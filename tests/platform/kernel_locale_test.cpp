@@ -35,7 +35,13 @@ TEST_F(KernelLocale, DefaultsFollowTheMachine) {
   EXPECT_TRUE(SetThreadLocale(0x40C));
   EXPECT_EQ(GetThreadLocale(), 0x40Cu);
   EXPECT_FALSE(SetThreadLocale(0x9999));
-  SetThreadLocale(0x411);
+}
+
+TEST_F(KernelLocale, ThreadLocaleStartsOverInANewRoot) {
+  ASSERT_TRUE(SetThreadLocale(0x407));
+  EXPECT_EQ(GetThreadLocale(), 0x407u);
+  kovatest::TempRoot other;
+  EXPECT_EQ(GetThreadLocale(), 0x409u);
 }
 
 struct LocaleCase {

@@ -62,7 +62,13 @@ constexpr LocaleRow kLocales[] = {
      u"Invariant Language", u"Invariant Country", u".", u",", u",", 0},
 };
 
-thread_local LCID t_threadLocale = 0;  // 0: the user's default
+// The thread's locale once set, for the system root it was set in (a new root starts from
+// the user's default again).
+struct ThreadLocale {
+  LCID lcid = 0;
+  std::string root;
+};
+thread_local ThreadLocale t_threadLocale;
 
 LCID ResolveLcid(LCID lcid) {
   const LANGID lang = LANGIDFROMLCID(lcid);
@@ -165,7 +171,10 @@ LANGID WINAPI GetSystemDefaultLangID() { return LANGIDFROMLCID(plat::Machine().s
 LANGID WINAPI GetUserDefaultUILanguage() { return LANGIDFROMLCID(plat::Machine().userLcid); }
 LANGID WINAPI GetSystemDefaultUILanguage() { return LANGIDFROMLCID(plat::Machine().systemLcid); }
 
-LCID WINAPI GetThreadLocale() { return t_threadLocale ? t_threadLocale : plat::Machine().userLcid; }
+LCID WINAPI GetThreadLocale() {
+  if (t_threadLocale.lcid && t_threadLocale.root == plat::SystemRoot()) return t_threadLocale.lcid;
+  return plat::Machine().userLcid;
+}
 
 BOOL WINAPI SetThreadLocale(LCID Locale) {
   const LocaleRow* row = FindLocale(Locale);
@@ -173,7 +182,8 @@ BOOL WINAPI SetThreadLocale(LCID Locale) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  t_threadLocale = row->lcid;
+  t_threadLocale.lcid = row->lcid;
+  t_threadLocale.root = plat::SystemRoot();
   return TRUE;
 }
 

@@ -24,7 +24,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -255,9 +254,10 @@ Registry& registry() {
     auto* reg = new Registry;  // never destroyed: handles may be closed during exit
     pthread_atfork([] { registry().lock.lock(); }, [] { registry().lock.unlock(); },
                    [] {
+                     // Only the forking thread lives on in the child; it holds the lock.
                      auto& x = registry();
-                     new (&x.lock) std::mutex;  // the parent's threads are gone
                      x.byPath.clear();
+                     x.lock.unlock();
                      g_generation.fetch_add(1);
                    });
     return reg;
