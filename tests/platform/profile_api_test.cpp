@@ -268,6 +268,16 @@ TEST_F(ProfileTest, SectionReadAndReplace) {
   std::fill(std::begin(buf), std::end(buf), u'#');
   EXPECT_EQ(GetPrivateProfileSectionW(u"general", buf, 8, kIni), 6u);
   EXPECT_EQ(ListOf(buf, 9), Lit(u"Name=K\0\0#"));
+  std::fill(std::begin(buf), std::end(buf), u'#');
+  EXPECT_EQ(GetPrivateProfileSectionW(u"general", buf, 1, kIni), 0u);
+  EXPECT_EQ(ListOf(buf, 2), Lit(u"\0#"));
+  EXPECT_EQ(GetPrivateProfileSectionW(u"general", buf, 2, kIni), 0u);
+  EXPECT_EQ(ListOf(buf, 3), Lit(u"\0\0#"));
+  EXPECT_EQ(GetPrivateProfileSectionW(u"general", nullptr, 100, kIni), 0u);
+  char abuf[12];
+  std::fill(std::begin(abuf), std::end(abuf), '#');
+  EXPECT_EQ(GetPrivateProfileSectionA("General", abuf, 11, "C:\\cfg\\test.ini"), 9u);
+  EXPECT_EQ(std::string(abuf, 12), std::string("Name=Kova\0\0#", 12));
 
   // Replace keeps the blank line before the next section and the other sections.
   ASSERT_TRUE(WritePrivateProfileSectionW(u"GENERAL", u"a=1\0b=2\0\0", kIni));

@@ -216,7 +216,7 @@ KOVA_EXPORT DWORD GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName,
     return CopyValue(a.items[0], lpReturnedString, nSize, 0);
   } catch (...) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    lpReturnedString[0] = 0;
+    if (lpReturnedString && nSize) lpReturnedString[0] = 0;
     return 0;
   }
 }
@@ -235,7 +235,7 @@ KOVA_EXPORT DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, L
     return CopyValue(items[0], lpReturnedString, nSize, cp);
   } catch (...) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    lpReturnedString[0] = 0;
+    if (lpReturnedString && nSize) lpReturnedString[0] = 0;
     return 0;
   }
 }
@@ -283,7 +283,7 @@ KOVA_EXPORT DWORD GetPrivateProfileSectionW(LPCWSTR lpAppName, LPWSTR lpReturned
     return CopyList(doc.SectionLines(section), lpReturnedString, nSize, 0);
   } catch (...) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    lpReturnedString[0] = 0;
+    if (lpReturnedString && nSize) lpReturnedString[0] = 0;
     return 0;
   }
 }
@@ -307,7 +307,7 @@ KOVA_EXPORT DWORD GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedSt
     return CopyList(items, lpReturnedString, nSize, cp);
   } catch (...) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    lpReturnedString[0] = 0;
+    if (lpReturnedString && nSize) lpReturnedString[0] = 0;
     return 0;
   }
 }
