@@ -153,29 +153,30 @@ BOOL WINAPI GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS cls, LPVOI
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
+  // Fixed part (head bytes and one entry per SID), then the SIDs themselves; the entries'
+  // pointers are filled in once the bytes are in the caller's buffer.
   std::vector<BYTE> out;
-  auto putSidList = [&](const std::vector<SidBytes>& sids, std::size_t head, std::size_t entriesAt, bool owner) {
-    std::size_t entrySize = owner ? sizeof(PSID) : sizeof(SID_AND_ATTRIBUTES);
+  auto layOut = [&out](const std::vector<SidBytes>& sids, std::size_t head, std::size_t entrySize) {
     std::size_t total = head + entrySize * sids.size();
     for (const auto& s : sids) total += s.size();
     out.assign(total, 0);
-    std::size_t sidAt = head + entrySize * sids.size();
-    for (std::size_t i = 0; i < sids.size(); ++i) {
-      std::memcpy(&out[sidAt], sids[i].data(), sids[i].size());
-      (void)entriesAt;
-      sidAt += sids[i].size();
+    std::size_t at = head + entrySize * sids.size();
+    for (const auto& s : sids) {
+      std::memcpy(&out[at], s.data(), s.size());
+      at += s.size();
     }
   };
   const auto sids = TokenSids();
   switch (cls) {
     case TokenUser:
-      putSidList({sids[0]}, 0, 0, false);
+      layOut({sids[0]}, 0, sizeof(SID_AND_ATTRIBUTES));
       break;
     case TokenOwner:
-      putSidList({sids[0]}, 0, 0, true);
+      layOut({sids[0]}, 0, sizeof(PSID));
       break;
     case TokenGroups:
-      putSidList(std::vector<SidBytes>(sids.begin() + 1, sids.end()), offsetof(TOKEN_GROUPS, Groups), 0, false);
+      layOut(std::vector<SidBytes>(sids.begin() + 1, sids.end()), offsetof(TOKEN_GROUPS, Groups),
+             sizeof(SID_AND_ATTRIBUTES));
       break;
     case TokenType:
       out.resize(sizeof(DWORD));
