@@ -96,7 +96,7 @@ TEST_F(ProfileTest, SectionAndKeyLists) {
 
   n = GetPrivateProfileStringW(u"general", nullptr, u"x", buf, 128, kIni);
   EXPECT_EQ(ListOf(buf, n + 1),
-            Lit(u"Name\0Quoted\0Single\0Half\0Empty\0NoEquals\0Count\0\0"));
+            Lit(u"Name\0Quoted\0Single\0Half\0Empty\0Count\0\0"));
 
   // Cut lists end in two NULs and answer nSize - 2.
   std::fill(std::begin(buf), std::end(buf), u'#');

@@ -158,7 +158,7 @@ std::vector<std::u16string> Document::KeyNames(std::u16string_view section) cons
   if (h == npos) return keys;
   std::size_t end = SectionEnd(h);
   for (std::size_t j = h + 1; j < end; ++j)
-    if (lines_[j].kind == LineKind::Entry) keys.push_back(lines_[j].name);
+    if (lines_[j].kind == LineKind::Entry && lines_[j].hasValue) keys.push_back(lines_[j].name);
   return keys;
 }
 

@@ -38,7 +38,8 @@ class Document {
   // Reading.
   std::vector<std::u16string> SectionNames() const;
   bool HasSection(std::u16string_view section) const;
-  // Keys of a section (comments left out), in file order.
+  // Keys of a section in file order: lines with '=' (comments and lines without '='
+  // are not keys).
   std::vector<std::u16string> KeyNames(std::u16string_view section) const;
   // The lines of a section as the section reader returns them: "key=value" for entries,
   // the text of other non-blank lines.
