@@ -55,6 +55,28 @@ TEST(KernelMemory, FixedBlockGrowsOnlyWhenAllowedToMove) {
   EXPECT_EQ(GlobalFree(q), nullptr);
 }
 
+TEST(KernelMemory, ZeroSizeMoveableBlockIsDiscarded) {
+  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, 0);
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(GlobalLock(h), nullptr);
+  EXPECT_EQ(GlobalSize(h), 0u);
+  EXPECT_EQ(GlobalFlags(h), 0x4000u);  // GMEM_DISCARDED
+  // Reallocating brings it back.
+  EXPECT_EQ(GlobalReAlloc(h, 8, GMEM_MOVEABLE | GMEM_ZEROINIT), h);
+  auto* p = static_cast<unsigned char*>(GlobalLock(h));
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p[7], 0);
+  EXPECT_FALSE(GlobalUnlock(h));
+  EXPECT_EQ(GlobalReAlloc(h, 0, GMEM_MOVEABLE), h);
+  EXPECT_EQ(GlobalLock(h), nullptr);
+  EXPECT_EQ(GlobalFree(h), nullptr);
+  // A fixed block of zero bytes is a real, unique pointer.
+  void* f = GlobalAlloc(GMEM_FIXED, 0);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(GlobalSize(f), 0u);
+  EXPECT_EQ(GlobalFree(f), nullptr);
+}
+
 TEST(KernelMemory, UnknownHandlesAreRefused) {
   int local = 0;
   SetLastError(0);

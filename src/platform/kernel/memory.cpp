@@ -16,7 +16,9 @@
 namespace {
 
 struct Block {
-  void* data = nullptr;  // malloc'd; never null (a zero-size block has one byte behind it)
+  // malloc'd. A fixed zero-size block has one byte behind it; a moveable one of zero size is
+  // "discarded" and has none (GlobalLock answers NULL for it).
+  void* data = nullptr;
   SIZE_T size = 0;
   bool moveable = false;
   UINT lockCount = 0;
@@ -43,8 +45,11 @@ HGLOBAL Allocate(UINT flags, SIZE_T bytes) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
-  void* data = (flags & GMEM_ZEROINIT) ? std::calloc(bytes ? bytes : 1, 1) : std::malloc(bytes ? bytes : 1);
-  if (!data) {
+  const bool discarded = (flags & GMEM_MOVEABLE) && bytes == 0;
+  void* data = nullptr;
+  if (!discarded)
+    data = (flags & GMEM_ZEROINIT) ? std::calloc(bytes ? bytes : 1, 1) : std::malloc(bytes ? bytes : 1);
+  if (!data && !discarded) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
@@ -53,7 +58,7 @@ HGLOBAL Allocate(UINT flags, SIZE_T bytes) {
   std::lock_guard<std::mutex> g(r.lock);
   HGLOBAL h = b->moveable ? static_cast<HGLOBAL>(b) : data;
   r.byHandle.emplace(Key(h), b);
-  r.byData.emplace(Key(data), b);
+  if (data) r.byData.emplace(Key(data), b);
   return h;
 }
 
@@ -75,7 +80,7 @@ HGLOBAL Free(HGLOBAL h) {
       return h;
     }
     r.byHandle.erase(Key(h));
-    r.byData.erase(Key(b->data));
+    if (b->data) r.byData.erase(Key(b->data));
   }
   std::free(b->data);
   delete b;
@@ -101,6 +106,7 @@ LPVOID Lock(HGLOBAL h) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
+  if (!b->data) return nullptr;  // discarded
   if (b->moveable && b->lockCount < 0xFF) ++b->lockCount;
   return b->data;
 }
@@ -143,10 +149,18 @@ HGLOBAL ReAlloc(HGLOBAL h, SIZE_T bytes, UINT flags) {
     return h;
   }
   const SIZE_T old = b->size;
-  const SIZE_T usable = malloc_usable_size(b->data);
+  const SIZE_T usable = b->data ? malloc_usable_size(b->data) : 0;
   const bool mayMove = b->moveable ? b->lockCount == 0 : (flags & GMEM_MOVEABLE) != 0;
   void* data = b->data;
-  if (bytes <= usable) {
+  if (b->moveable && bytes == 0 && b->lockCount == 0) {
+    // An unlocked moveable block shrunk to nothing is discarded; the handle stays valid.
+    if (b->data) r.byData.erase(Key(b->data));
+    std::free(b->data);
+    b->data = nullptr;
+    b->size = 0;
+    return h;
+  }
+  if (b->data && bytes <= usable) {
     // in place
   } else if (!mayMove) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -160,7 +174,7 @@ HGLOBAL ReAlloc(HGLOBAL h, SIZE_T bytes, UINT flags) {
   }
   if ((flags & GMEM_ZEROINIT) && bytes > old) std::memset(static_cast<char*>(data) + old, 0, bytes - old);
   if (data != b->data) {
-    r.byData.erase(Key(b->data));
+    if (b->data) r.byData.erase(Key(b->data));
     r.byData.emplace(Key(data), b);
     if (!b->moveable) {
       r.byHandle.erase(Key(h));
@@ -203,7 +217,7 @@ UINT WINAPI GlobalFlags(HGLOBAL hMem) {
     SetLastError(ERROR_INVALID_HANDLE);
     return 0x8000;  // GMEM_INVALID_HANDLE
   }
-  return b->lockCount & 0xFF;
+  return (b->lockCount & 0xFF) | (b->moveable && !b->data ? 0x4000u /* GMEM_DISCARDED */ : 0u);
 }
 
 HLOCAL WINAPI LocalAlloc(UINT uFlags, SIZE_T uBytes) { return Allocate(uFlags, uBytes); }
