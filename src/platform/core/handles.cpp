@@ -60,6 +60,9 @@ std::size_t OpenHandleCount() {
 #include "win/errors.h"
 
 extern "C" BOOL CloseHandle(HANDLE h) {
+  // The pseudo handles of the current process (-1) and thread (-2) need no closing.
+  auto value = reinterpret_cast<LONG_PTR>(h);
+  if (value == -1 || value == -2) return TRUE;
   if (!plat::RemoveHandle(h)) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
