@@ -167,14 +167,20 @@ ULONGLONG CurrentTickCount64() {
   return static_cast<ULONGLONG>(ms.count());
 }
 
-SYSTEMTIME CurrentSystemTime() {
+namespace {
+
+// The clock as a SYSTEMTIME, in UTC or local time; a test time stands for both.
+SYSTEMTIME ClockTime(bool utc) {
   auto& s = state();
   std::lock_guard<std::recursive_mutex> g(s.lock);
   if (s.testTime) return s.testLocalTime;
   auto now = std::chrono::system_clock::now();
   std::time_t t = std::chrono::system_clock::to_time_t(now);
   std::tm tm{};
-  gmtime_r(&t, &tm);
+  if (utc)
+    gmtime_r(&t, &tm);
+  else
+    localtime_r(&t, &tm);
   auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
   SYSTEMTIME st{};
   st.wYear = static_cast<WORD>(tm.tm_year + 1900);
@@ -188,26 +194,10 @@ SYSTEMTIME CurrentSystemTime() {
   return st;
 }
 
-SYSTEMTIME CurrentLocalTime() {
-  auto& s = state();
-  std::lock_guard<std::recursive_mutex> g(s.lock);
-  if (s.testTime) return s.testLocalTime;
-  auto now = std::chrono::system_clock::now();
-  std::time_t t = std::chrono::system_clock::to_time_t(now);
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-  SYSTEMTIME st{};
-  st.wYear = static_cast<WORD>(tm.tm_year + 1900);
-  st.wMonth = static_cast<WORD>(tm.tm_mon + 1);
-  st.wDayOfWeek = static_cast<WORD>(tm.tm_wday);
-  st.wDay = static_cast<WORD>(tm.tm_mday);
-  st.wHour = static_cast<WORD>(tm.tm_hour);
-  st.wMinute = static_cast<WORD>(tm.tm_min);
-  st.wSecond = static_cast<WORD>(tm.tm_sec);
-  st.wMilliseconds = static_cast<WORD>(ms);
-  return st;
-}
+}  // namespace
+
+SYSTEMTIME CurrentSystemTime() { return ClockTime(true); }
+SYSTEMTIME CurrentLocalTime() { return ClockTime(false); }
 
 std::u16string WindowsDirectory() { return u"C:\\Windows"; }
 std::u16string SystemDirectory() { return u"C:\\Windows\\system32"; }
