@@ -3,7 +3,7 @@
 // that the device-mode and the spooler's form records share with the graphics engine.
 //
 // The layout has no pointers, so it is the same in 32- and 64-bit builds: 220 bytes for
-// the public part of specification version 0x401. A driver's private data follows it
+// the public part of DEVMODE version 0x401. A driver's private data follows it
 // (dmDriverExtra bytes starting at dmSize).
 #pragma once
 
@@ -126,7 +126,7 @@ static_assert(offsetof(DEVMODEW, dmReserved2) == 208);
 static_assert(offsetof(DEVMODEW, dmPanningWidth) == 212);
 static_assert(offsetof(DEVMODEW, dmPanningHeight) == 216);
 
-// Specification versions and their public sizes (UTF-16 form).
+// DEVMODE versions (dmSpecVersion) and their public sizes (UTF-16 form).
 constexpr WORD DM_SPECVERSION = 0x401;
 constexpr WORD DM_SPECVERSION_0320 = 0x320;
 constexpr WORD DM_SPECVERSION_0400 = 0x400;
