@@ -51,17 +51,34 @@ struct WorkArea {
   WCHAR driverDirectory[261];
   WCHAR systemIniPath[261];
   WCHAR installIniPath[261];
+  // Each built path has a buffer of its own, so that the driver directory above is never
+  // overwritten by a help or resource path.
+  WCHAR helpFilePath[261];
+  WCHAR uiResourcePath[261];
+  WCHAR neutralResourcePath[261];
   DWORD mergeFlags;
+  WORD defaultLanguage;          // display language for a first run
+  WORD defaultPaper;             // 1 Letter, 9 A4
+  WORD defaultUnit;              // 1 inch, 0 millimetre
+  WORD localeCountry;            // 1, 2, 5 or 0
   std::int32_t useMutex;
   std::int32_t adminTest;
   DWORD kind;
   DWORD snapshotChangeFlags[3];  // change flags saved with each snapshot slot
   std::int32_t settingsFileStatus;
   BYTE* savedSettings;           // change-detection copy of the settings buffer
+  void* chapterEntries;          // the chapter module's entry array, or null
+  std::int32_t chapterDataLoaded;  // 1 once the chapter module has loaded its device data
+  DWORD chapterCapacity;         // entries the chapter array was made with
   BYTE* lockDefaults;            // settings-buffer copy of "LockDefaultData", or null
   DWORD specialModelMask;
+  std::int32_t connectionState;  // 0 not yet determined, 1 a connection, 2 local
+  std::int32_t attributesKnown;  // 1 once attributes holds the printer's attributes
+  DWORD attributes;              // PRINTER_INFO_2 Attributes
   DRIVER_INFO_3W* driverInfo;    // the context's copy of the caller's DRIVER_INFO_3, or null
   PRINTER_INFO_2W* printerInfo;  // the context's copy of the caller's PRINTER_INFO_2, or null
+  WCHAR rawPrinterName[261];     // pPrinterName as the spooler gives it
+  WCHAR serverPrinterName[261];  // the name rebuilt from a "\\CSR|" printer name
 };
 
 struct DriverContext {

@@ -1,6 +1,11 @@
 #include "context/spooler_info.h"
 
+#include "context/driver_context.h"
+#include "context/install_services.h"
 #include "context/memory.h"
+#include "context/paths_and_names.h"
+#include "context/printer_data.h"
+#include "win/kernel.h"
 #include "win/errors.h"
 
 namespace {
@@ -33,4 +38,85 @@ void* GetPrinterDriverInfo(HANDLE printer, DWORD level) {
   return FetchRecord([&](LPBYTE buffer, DWORD size, LPDWORD needed) {
     return GetPrinterDriverW(printer, nullptr, level, buffer, size, needed);
   });
+}
+
+namespace {
+
+void CopyName(WCHAR* target, DWORD size, const WCHAR* source) {
+  DWORD i = 0;
+  for (; source[i] && i + 1 < size; ++i) target[i] = source[i];
+  target[i] = 0;
+}
+
+bool HasText(const WCHAR* s) { return s && s[0]; }
+
+}  // namespace
+
+void CachePrinterInfo(const PRINTER_INFO_2W* info, DriverContext* context) {
+  if (!info || !context || !context->work) return;
+  WorkArea* work = context->work;
+  if (work->connectionState == 0) work->connectionState = info->pServerName ? 1 : 2;
+  if (!info->pPrinterName || !info->pDriverName) return;
+  if (!work->printerName[0]) {
+    CopyName(work->printerName, 261, info->pPrinterName);
+    NormalisePrinterName(context->hPrinter, work->printerName, 261);
+  }
+  if (!work->modelName[0]) CopyName(work->modelName, 32, info->pDriverName);
+  if (!work->attributesKnown) {
+    work->attributesKnown = 1;
+    work->attributes = info->Attributes;
+  }
+  if (!work->rawPrinterName[0]) CopyName(work->rawPrinterName, 261, info->pPrinterName);
+}
+
+BOOL HasPrinterAttribute(DWORD mask, DriverContext* context) {
+  if (!context || !context->work) return FALSE;
+  WorkArea* work = context->work;
+  if (!work->attributesKnown) {
+    auto* info = static_cast<PRINTER_INFO_2W*>(GetPrinterInfo(context->hPrinter, 2));
+    if (!info) return FALSE;
+    work->attributes = info->Attributes;
+    work->attributesKnown = 1;
+    CachePrinterInfo(info, context);
+    FreeMem(info);
+  }
+  return (work->attributes & mask) ? TRUE : FALSE;
+}
+
+BOOL IsBidiEnabled(DriverContext* context) { return HasPrinterAttribute(PRINTER_ATTRIBUTE_ENABLE_BIDI, context); }
+
+BOOL IsPrinterConnection(DriverContext* context) {
+  if (!context || !context->work) return FALSE;
+  WorkArea* work = context->work;
+  if (work->connectionState == 0) {
+    auto* info = static_cast<PRINTER_INFO_2W*>(GetPrinterInfo(context->hPrinter, 2));
+    if (info) {
+      work->connectionState = info->pServerName ? 1 : 2;
+      CachePrinterInfo(info, context);
+      FreeMem(info);
+    } else {
+      work->connectionState = 2;
+    }
+  }
+  return work->connectionState == 1 ? TRUE : FALSE;
+}
+
+BOOL IsConnectionHandle(HANDLE printer) {
+  auto* info = static_cast<PRINTER_INFO_2W*>(GetPrinterInfo(printer, 2));
+  const BOOL connection = InfoHasServerName(info);
+  FreeMem(info);
+  return connection;
+}
+
+BOOL IsLocalHandle(HANDLE printer) { return IsConnectionHandle(printer) ? FALSE : TRUE; }
+
+BOOL InfoHasServerName(const PRINTER_INFO_2W* info) { return info && info->pServerName ? TRUE : FALSE; }
+BOOL InfoIsLocal(const PRINTER_INFO_2W* info) { return InfoHasServerName(info) ? FALSE : TRUE; }
+
+BOOL IsPrinterRenamed(HANDLE printer, const PRINTER_INFO_2W* info) {
+  if (!info || !info->pPrinterName || info->pServerName) return FALSE;
+  if (HasClientName(printer) || IsConnectorServerType17(printer, info->pPrinterName)) return FALSE;
+  WCHAR recorded[261] = {};
+  if (!ReadPrinterNameValueInto(printer, recorded)) return TRUE;
+  return HasText(recorded) && lstrcmpiW(recorded, info->pPrinterName) == 0 ? FALSE : TRUE;
 }

@@ -1,0 +1,31 @@
+// What the common code uses of the install and printer-lifecycle work: the system install
+// INI, the "DrvInstSet" key, the client-name and connector tests, driver-relative paths,
+// the install-default settings file, the per-printer key copy and the default presets.
+#pragma once
+
+#include <cstdint>
+
+#include "win/types.h"
+
+struct DriverContext;
+
+inline constexpr WCHAR kSystemInstallIniName[] = u"KOVA.ini";
+
+// 1 while the install, upgrade or connection work runs.
+extern std::int32_t InstallInProgress;
+
+// The system directory, "\" and the system install INI's name, in the work area field
+// systemIniPath.
+const WCHAR* GetSystemKovaIniPath(DriverContext* context);
+BOOL GetDrvInstSet(const WCHAR* iniPath, const WCHAR* printerName);
+BOOL SetDrvInstSet(const WCHAR* iniPath, const WCHAR* printerName, int value);
+// 1 when the printer data "ClientName" can be read (at most 520 bytes) and is not empty.
+BOOL HasClientName(HANDLE printer);
+BOOL IsConnectorServerType17(HANDLE printer, const WCHAR* printerName);
+// A drive path stays; any other is replaced by the driver directory joined with it when
+// that fits in 260 characters (and in the capacity), else left unchanged.
+WCHAR* ResolveDriverRelativePath(WCHAR* path, DWORD capacity, DriverContext* context);
+// "DefaultKst" of the language section of the second model INI into 260 characters.
+BOOL ReadInstallDefaultKst(WCHAR* destination, DriverContext* context);
+void CopyPrinterIniKeys(DriverContext* context, int mode, void* reserved);
+int InstallDefaultPresets(DriverContext* context, DWORD flags);

@@ -1,0 +1,110 @@
+#include "context/module_services.h"
+
+#include <cstdio>
+
+#include "context/dictionary_pages.h"
+#include "context/driver_context.h"
+#include "context/field_access.h"
+#include "context/ini_files.h"
+#include "context/memory.h"
+#include "context/paths_and_names.h"
+
+namespace {
+
+enum : WORD {
+  F_CHAPTER_MAX = 994,
+  F_CHAPTER_NUM = 996,
+};
+
+}  // namespace
+
+// PENDING: the user-quality module's issue computes items 1292-1294 from its profile list;
+// until then they read 0.
+std::int32_t ComputeProfileJudgeHook(DriverContext*, WORD) { return 0; }
+
+// PENDING: the print-type module's issue computes item 1404 (copies below
+// kdmSeparationSheetCycle); until then it reads 0.
+std::int32_t ComputeCopiesJudgeHook(DriverContext*, WORD) { return 0; }
+
+// PENDING: the custom-paper module's issue supplies the custom paper table (the model's
+// own or the default one); until then no pair has an entry.
+int FindCustomPaperEntry(DriverContext*, DWORD, DWORD, int* maximum, int* minimum, std::int32_t) {
+  if (maximum) *maximum = 0;
+  if (minimum) *minimum = 0;
+  return 0;
+}
+
+// PENDING: the custom-paper module's issue answers the custom-size controls of pages 1017
+// and 1041; until then no control has such a range.
+int GetCustomPaperSizeValues(DriverContext*, ControlRecord*, int*, int*) { return 0; }
+
+ChapterEntry* GetChapterEntry(DriverContext* context, int n) {
+  if (!context || !context->work || n < 0) return nullptr;
+  if (n >= static_cast<int>(ReadFieldRawById(context, F_CHAPTER_NUM))) return nullptr;
+  WorkArea* work = context->work;
+  const DWORD capacity = ReadFieldRawById(context, F_CHAPTER_MAX) + 1;
+  if (!work->chapterEntries) {
+    work->chapterEntries = AllocMem(capacity * sizeof(ChapterEntry));
+    if (!work->chapterEntries) return nullptr;
+    work->chapterCapacity = capacity;
+  }
+  // The array keeps the size it was made with; an index beyond it has no entry.
+  if (static_cast<DWORD>(n) >= work->chapterCapacity) return nullptr;
+  return static_cast<ChapterEntry*>(work->chapterEntries) + n;
+}
+
+void FreeChapterEntries(DriverContext* context) {
+  if (!context || !context->work) return;
+  FreeMem(context->work->chapterEntries);
+  context->work->chapterEntries = nullptr;
+  context->work->chapterCapacity = 0;
+}
+
+ControlRecord* FindProfilePathControl(DriverContext* context) {
+  PageRecord* page = FindPageById(context, 4011);
+  return page ? FindControlById(context, page, 2825) : nullptr;
+}
+
+namespace {
+// PENDING: the preset-list issue supplies the preset change cache
+// (UpdatePresetChangeCache); until then there is none to free.
+void FreePresetChangeCache(DriverContext*) {}
+}  // namespace
+
+BOOL AppendPreset(DriverContext* context, const WCHAR* filePath, const WCHAR* name, const WCHAR* comment) {
+  if (!context || !context->work) return FALSE;
+  const WCHAR* ini = GetUserIniPath(context);
+  const WCHAR* section = GetPrinterSectionName(context);
+  if (!ini || !ini[0] || !section) return FALSE;
+  const int n = ReadIniInt(section, u"Count", 0, ini);
+  char key[32];
+  WCHAR wideKey[40];
+  auto makeKey = [&](const char* suffix) {
+    std::snprintf(key, sizeof key, "PresetList%d%s", n, suffix);
+    int i = 0;
+    for (; key[i]; ++i) wideKey[i] = static_cast<WCHAR>(key[i]);
+    wideKey[i] = 0;
+    return wideKey;
+  };
+  WriteIniString(section, makeKey(""), filePath ? filePath : u"", ini);
+  WriteIniString(section, makeKey("Name"), name ? name : u"", ini);
+  WriteIniString(section, makeKey("Comment"), comment ? comment : u"", ini);
+  WCHAR count[16];
+  std::snprintf(key, sizeof key, "%d", n + 1);
+  int i = 0;
+  for (; key[i]; ++i) count[i] = static_cast<WCHAR>(key[i]);
+  count[i] = 0;
+  const BOOL result = WriteIniString(section, u"Count", count, ini);
+  FreePresetChangeCache(context);
+  return result;
+}
+
+BOOL ResetPresetCount(DriverContext* context) {
+  if (!context || !context->work) return FALSE;
+  const WCHAR* ini = GetUserIniPath(context);
+  const WCHAR* section = GetPrinterSectionName(context);
+  if (!ini || !ini[0] || !section) return FALSE;
+  const BOOL result = WriteIniString(section, u"Count", u"0", ini);
+  FreePresetChangeCache(context);
+  return result;
+}

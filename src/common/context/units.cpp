@@ -1,0 +1,386 @@
+#include "context/units.h"
+
+#include <cstdint>
+
+#include "context/dictionary_pages.h"
+#include "context/driver_context.h"
+#include "context/field_access.h"
+#include "context/field_table.h"
+#include "context/ini_files.h"
+#include "context/memory.h"
+#include "context/module_dispatch.h"
+#include "context/module_services.h"
+#include "context/paths_and_names.h"
+#include "context/product_record.h"
+#include "win/kernel.h"
+#include "win/loader.h"
+
+namespace {
+
+// Field ids read here.
+enum : WORD {
+  F_PAPER_SIZE = 8,
+  F_DEFAULT_SOURCE = 13,
+  F_PRINT_QUALITY = 14,
+  F_COLOR = 15,
+  F_Y_RESOLUTION = 17,
+  F_DST_RES_W = 38,
+  F_DST_RES_H = 39,
+  F_SRC_LENGTH_DOT = 40,
+  F_SRC_WIDTH_DOT = 41,
+  F_OUT_PAPER_SIZE = 46,
+  F_DST_LENGTH_DOT = 47,
+  F_DST_WIDTH_DOT = 48,
+  F_FUNC_SELECT_SCALE = 55,
+  F_SCALE_TYPE = 87,
+  F_SCALE_H = 89,
+  F_SCALE_V = 90,
+  F_DSP_UNIT = 171,
+  F_PRN_METHOD = 209,
+  F_DRIVER_TYPE = 242,
+  F_LOCALE_ID = 172,
+  F_FRONT_FUNC = 348,
+  F_HIDDEN_FUNC16 = 365,
+  F_EXT_OUTPUT_A4_FIT = 383,
+  F_AUTH_USER_CHARSET = 613,
+  F_AUTH_PASSWORD_CHARSET = 614,
+  F_DRIVER_ID = 684,
+  F_FREE_SIZE_WIDTH = 916,
+  F_FREE_SIZE_LENGTH = 917,
+  F_AUTH_USER_NAME = 1112,
+  F_AUTH_PASSWORD = 1113,
+  F_AUTH_NETWORK_KEY = 1114,
+  F_AUTH_MODE = 10354,
+  F_AUTH_SECURE_MODE = 10355,
+  F_LOCK_INFO = 10386,
+  F_LOCK000_FIRST = 10418,
+  F_LOCK001_LAST = 10433,
+};
+
+int Truncate(long long v) { return static_cast<int>(v); }
+
+int ForwardToDots(int kind, long long units) {
+  return Truncate(kind == kUnitTenthMm ? units * 1200 / 254 : units * 12);
+}
+int BackToUnits(int kind, long long dots) { return Truncate(kind == kUnitTenthMm ? dots * 254 / 1200 : dots / 12); }
+
+BOOL BitSet(DriverContext* context, WORD id) { return ReadFieldRawById(context, id) != 0 ? TRUE : FALSE; }
+
+// PENDING: the model-image issue supplies the Numeric option of a control (its value
+// record's minimum and maximum); until then a control without the custom-paper module's
+// range has none, and its range reads 0 to 0.
+bool GetNumericOptionRange(DriverContext*, ControlRecord*, int* minimum, int* maximum) {
+  *minimum = 0;
+  *maximum = 0;
+  return false;
+}
+
+// PENDING: the paper-size issue supplies DerivePaperGeometry and DeriveImageableArea (the
+// source and output paper fields of a paper size); until then a paper change derives
+// nothing and only the scales below are written.
+void DerivePaperGeometry(DriverContext*, int) {}
+void DeriveImageableArea(DriverContext*, int) {}
+
+// PENDING: the free-size list issue supplies ReadFreeSize (load free size entry n into the
+// context); until then a free size is not loaded.
+void ReadFreeSize(DriverContext*, int) {}
+
+// PENDING: the built-in value sets issue supplies IsPaperSizeInList with the fit list;
+// until then no paper is in the list and the fit-to-paper rule never applies.
+bool IsPaperSizeInFitList(DriverContext*, int) { return false; }
+
+// PENDING: the rule-evaluation issue supplies the lock rule of a control's condition block
+// (EvaluateRuleExpression of the third rule); until then no control has one and the lock
+// field decides.
+bool EvaluateControlLockRule(DriverContext*, ControlRecord*, BOOL* locked) {
+  *locked = FALSE;
+  return false;
+}
+
+bool TextFieldEmpty(DriverContext* context, WORD id) {
+  SettingField* field = FindFieldById(context, id);
+  if (!field) return true;
+  const DWORD chars = FieldSizeOf(field->type) * 2;
+  auto* text = static_cast<WCHAR*>(AllocMem(static_cast<DWORD>((chars + 1) * sizeof(WCHAR))));
+  if (!text) return true;  // a failed allocation leaves the bit 0
+  GetFieldString(context, field, text, chars + 1);
+  const bool empty = text[0] == 0;
+  FreeMem(text);
+  return empty;
+}
+
+}  // namespace
+
+int MulDivSafe(int a, int b, int c) {
+  if (b == 0 || c == 0) return 0;
+  const long long q = a / b, r = a % b;
+  return Truncate(static_cast<long long>(c) * q + static_cast<long long>(c) * r / b);
+}
+
+BOOL IsMetricUnits(DriverContext* context) { return ReadFieldRawById(context, F_DSP_UNIT) == 0 ? TRUE : FALSE; }
+
+int UserUnitsToDots(int kind, int value, int resolution) {
+  if (kind != kUnitTenthMm && kind != kUnitHundredthInch) return 0;
+  int n = ForwardToDots(kind, value);
+  n -= n % 2;
+  while (n > -2147483647 + 2 && BackToUnits(kind, n) > value) n -= 2;
+  return MulDivSafe(n, 1200, resolution);
+}
+
+int DotsToUserUnits(int kind, int value, int resolution) {
+  if ((kind != kUnitTenthMm && kind != kUnitHundredthInch) || resolution == 0) return 0;
+  const long long b = static_cast<long long>(value) * 1200 / resolution;
+  long long i = BackToUnits(kind, b);
+  while (ForwardToDots(kind, i) < b) ++i;
+  return Truncate(i);
+}
+
+int ToUserUnits(DriverContext* context, WORD fieldId, int value) {
+  if (fieldId) value = static_cast<int>(GetFieldValueById(context, fieldId));
+  if (value < 0) return 0;
+  return DotsToUserUnits(IsMetricUnits(context) ? kUnitTenthMm : kUnitHundredthInch, value, 1200);
+}
+
+int FromUserUnits(DriverContext* context, WORD fieldId, int value) {
+  int result = 0;
+  if (value >= 0) result = UserUnitsToDots(IsMetricUnits(context) ? kUnitTenthMm : kUnitHundredthInch, value, 1200);
+  if (fieldId) SetFieldValueById(context, fieldId, static_cast<DWORD>(result));
+  return result;
+}
+
+namespace {
+void RoundLimits(DriverContext* context, int minLimit, int maxLimit, int* minimum, int* maximum) {
+  int u = ToUserUnits(context, 0, minLimit);
+  if (FromUserUnits(context, 0, u) < minLimit) ++u;
+  *minimum = u;
+  u = ToUserUnits(context, 0, maxLimit);
+  if (FromUserUnits(context, 0, u) > maxLimit) --u;
+  *maximum = u;
+}
+}  // namespace
+
+BOOL GetFreeSizeLimits(DriverContext* context, WORD fieldId, int* minimum, int* maximum) {
+  if (!minimum || !maximum) return FALSE;
+  const ProductRecord* product = context && context->product ? context->product : GetProductRecord();
+  if (fieldId == F_FREE_SIZE_WIDTH) {
+    RoundLimits(context, static_cast<int>(product->userPaperWidthMin), static_cast<int>(product->userPaperWidthMax),
+                minimum, maximum);
+    return TRUE;
+  }
+  if (fieldId == F_FREE_SIZE_LENGTH) {
+    RoundLimits(context, static_cast<int>(product->userPaperLengthMin),
+                static_cast<int>(product->userPaperLengthMax), minimum, maximum);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+void GetControlUnitRange(DriverContext* context, ControlRecord* control, int* minimum, int* maximum) {
+  if (!minimum || !maximum) return;
+  int a = 0, b = 0;
+  if (GetCustomPaperSizeValues(context, control, &a, &b)) {
+    *minimum = ToUserUnits(context, 0, a);
+    *maximum = ToUserUnits(context, 0, b);
+    return;
+  }
+  int lo = 0, hi = 0;
+  GetNumericOptionRange(context, control, &lo, &hi);
+  RoundLimits(context, lo, hi, minimum, maximum);
+}
+
+int ScaleRatio(int a, int b, int c) {
+  if (c == 0) return -1;
+  return Truncate(static_cast<long long>(a) * b / c);
+}
+
+BOOL UsesLetterPaperFamily(DriverContext* context) {
+  const bool f = ReadFieldRawById(context, F_DRIVER_TYPE) != 0 && ReadFieldRawById(context, F_LOCALE_ID) != 0;
+  const bool inverted = ReadFieldRawById(context, F_HIDDEN_FUNC16) == 1;
+  return (inverted ? !f : f) ? TRUE : FALSE;
+}
+
+int GetDefaultOutputPaper(DriverContext* context) {
+  std::int32_t answer = 0;
+  NotifyModules(context, 54, &answer);
+  const bool smaller = answer == 1;
+  if (UsesLetterPaperFamily(context)) return smaller ? 1 : 3;
+  return smaller ? 9 : 8;
+}
+
+BOOL ResolveFitOutputPaper(DriverContext* context) {
+  if (!(ReadFieldRawById(context, F_FRONT_FUNC) & 0x8)) return FALSE;
+  if (!ReadFieldRawById(context, F_EXT_OUTPUT_A4_FIT)) return FALSE;
+  const int out = static_cast<std::int16_t>(ReadFieldRawById(context, F_OUT_PAPER_SIZE));
+  if (out < 1024 || out > 1028) return FALSE;
+  const DWORD method = ReadFieldRawById(context, F_PRN_METHOD);
+  if (method == 5 || method == 7) return FALSE;
+  if (ReadFieldRawById(context, F_FUNC_SELECT_SCALE) && ReadFieldRawById(context, F_SCALE_TYPE) != 2) return FALSE;
+  const int paper = static_cast<std::int16_t>(ReadFieldRawById(context, F_PAPER_SIZE));
+  if (GetDefaultOutputPaper(context) == paper) return FALSE;
+  return IsPaperSizeInFitList(context, paper) ? TRUE : FALSE;
+}
+
+int GetEffectivePaperSize(DriverContext* context) {
+  const int out = static_cast<std::int16_t>(ReadFieldRawById(context, F_OUT_PAPER_SIZE));
+  if (out < 1024 || out > 1028) return out;
+  if (out == 1024) {
+    if (ResolveFitOutputPaper(context)) return GetDefaultOutputPaper(context);
+    return static_cast<std::int16_t>(ReadFieldRawById(context, F_PAPER_SIZE));
+  }
+  return GetDefaultOutputPaper(context);
+}
+
+void ApplyPaperChange(DriverContext* context, int kind) {
+  if (!context) return;
+  if (kind == 1) {
+    DerivePaperGeometry(context, static_cast<std::int16_t>(ReadFieldRawById(context, F_PAPER_SIZE)));
+    const int out = static_cast<std::int16_t>(ReadFieldRawById(context, F_OUT_PAPER_SIZE));
+    const bool outputCode = out >= 1025 && out <= 1028;
+    DeriveImageableArea(context, outputCode ? GetDefaultOutputPaper(context) : out);
+    const bool selectScale = ReadFieldRawById(context, F_FUNC_SELECT_SCALE) != 0;
+    const DWORD scaleType = ReadFieldRawById(context, F_SCALE_TYPE);
+    if (outputCode || (ReadFieldRawById(context, F_FUNC_SELECT_SCALE) == 1 && scaleType == 2)) {
+      const int h = ScaleRatio(static_cast<int>(GetFieldValueById(context, F_DST_WIDTH_DOT)), 100,
+                               static_cast<int>(GetFieldValueById(context, F_SRC_WIDTH_DOT)));
+      const int v = ScaleRatio(static_cast<int>(GetFieldValueById(context, F_DST_LENGTH_DOT)), 100,
+                               static_cast<int>(GetFieldValueById(context, F_SRC_LENGTH_DOT)));
+      const int scale = h < v ? h : v;
+      SetFieldValueById(context, F_SCALE_H, static_cast<DWORD>(scale));
+      SetFieldValueById(context, F_SCALE_V, static_cast<DWORD>(scale));
+    } else if (out == 1024 && !(selectScale && scaleType != 2)) {
+      WriteFieldRawById(context, F_SCALE_H, 100);
+      WriteFieldRawById(context, F_SCALE_V, 100);
+    }
+    return;
+  }
+  const WORD id = kind == 3 ? F_PAPER_SIZE : kind == 4 ? F_OUT_PAPER_SIZE : 0;
+  if (!id) return;
+  const int paper = static_cast<std::int16_t>(ReadFieldRawById(context, id));
+  if (paper >= 384 && paper <= 393) ReadFreeSize(context, paper - 384);
+}
+
+DWORD GetAuthenticationFlags(DriverContext* context, DWORD which) {
+  if (ReadFieldRawById(context, F_AUTH_MODE) == 0) return 0;
+  DWORD bits = 0;
+  if ((which & 1) && !TextFieldEmpty(context, F_AUTH_USER_NAME)) bits |= 1;
+  if ((which & 2) && !TextFieldEmpty(context, F_AUTH_PASSWORD)) bits |= 2;
+  if ((which & 4) && ReadFieldRawById(context, F_AUTH_SECURE_MODE) && !TextFieldEmpty(context, F_AUTH_NETWORK_KEY))
+    bits |= 4;
+  return bits;
+}
+
+DWORD CharsetToPrinterCode(DWORD charset) {
+  switch (charset) {
+    case 128: return 1;   // SHIFTJIS
+    case 0: return 2;     // ANSI
+    case 238: return 3;   // EASTEUROPE
+    case 161: return 4;   // GREEK
+    case 204: return 5;   // RUSSIAN
+    case 162: return 6;   // TURKISH
+    case 186: return 7;   // BALTIC
+    case 134: return 8;   // GB2312
+    case 136: return 9;   // CHINESEBIG5
+    case 177: return 10;  // HEBREW
+    case 178: return 11;  // ARABIC
+    case 222: return 12;  // THAI
+    case 130: return 13;  // JOHAB
+    case 129: return 13;  // HANGUL
+    default: return 0;
+  }
+}
+
+int CodePageToCharset(UINT codePage) {
+  switch (codePage) {
+    case 1252: return 0;
+    case 932: return 128;
+    case 949: return 129;
+    case 1361: return 130;
+    case 936: return 134;
+    case 950: return 136;
+    case 1253: return 161;
+    case 1254: return 162;
+    case 1255: return 177;
+    case 1256: return 178;
+    case 1257: return 186;
+    case 1251: return 204;
+    case 874: return 222;
+    case 1250: return 238;
+    default: return -1;
+  }
+}
+
+DWORD AnsiCharsetCode() {
+  // The platform offers no TranslateCharsetInfo; the code page's character set comes from
+  // the same documented table.
+  const int charset = CodePageToCharset(GetACP());
+  return charset < 0 ? 0 : CharsetToPrinterCode(static_cast<DWORD>(charset));
+}
+
+void SetFieldToAnsiCharset(DriverContext* context, WORD fieldId) {
+  WriteFieldRawById(context, fieldId, AnsiCharsetCode());
+}
+
+void SetAuthCharsetFields(DriverContext* context, DWORD which) {
+  if (which & 1) SetFieldToAnsiCharset(context, F_AUTH_USER_CHARSET);
+  if (which & 2) SetFieldToAnsiCharset(context, F_AUTH_PASSWORD_CHARSET);
+}
+
+void LoadDriverIdField(DriverContext* context) {
+  if (!context) return;
+  const WCHAR* ini = GetSecondIniPath(context);
+  DWORD id = 0;
+  if (ini && ini[0] && ini[1] == u':') id = static_cast<DWORD>(ReadIniInt(GetModelName(context), u"DriverID", 0, ini));
+  WriteFieldRawById(context, F_DRIVER_ID, id);
+}
+
+BOOL AnyLockBitSet(DriverContext* context) {
+  for (WORD id = F_LOCK000_FIRST; id <= F_LOCK001_LAST; ++id)
+    if (ReadFieldRawById(context, id)) return TRUE;
+  return FALSE;
+}
+
+DWORD GetLockInfo(DriverContext* context) { return ReadFieldRawById(context, F_LOCK_INFO); }
+BOOL IsDefaultLocked(DriverContext* context) { return BitSet(context, 10418); }
+BOOL IsTrayLocked(DriverContext* context) { return BitSet(context, 10419); }
+BOOL IsMediaLocked(DriverContext* context) { return BitSet(context, 10420); }
+BOOL IsNupLocked(DriverContext* context) { return BitSet(context, 10421); }
+BOOL IsNupAllLocked(DriverContext* context) { return BitSet(context, 10422); }
+BOOL IsDuplexLocked(DriverContext* context) { return BitSet(context, 10423); }
+BOOL IsPrintTypeLocked(DriverContext* context) { return BitSet(context, 10424); }
+BOOL IsResolutionLocked(DriverContext* context) { return BitSet(context, 10425); }
+BOOL IsColorLocked(DriverContext* context) { return BitSet(context, 10426); }
+
+BOOL IsControlRuleLocked(DriverContext* context, ControlRecord* control) {
+  // The control's lock flag is the word beside its lock field id.
+  if (!control || control->lockMessageId == 0) return FALSE;
+  BOOL locked = FALSE;
+  if (EvaluateControlLockRule(context, control, &locked)) return locked;
+  return control->lockFieldId && ReadFieldRawById(context, control->lockFieldId) ? TRUE : FALSE;
+}
+
+BOOL CheckInputCharacter(WCHAR character, int kind) {
+  if (character == 8) return kind == 1 || kind == 2 ? TRUE : FALSE;
+  const bool printable = character >= 0x20 && character <= 0x7E;
+  if (kind == 1) return printable && character != u'"' && character != u':' ? TRUE : FALSE;
+  if (kind == 2) return printable ? TRUE : FALSE;
+  return FALSE;
+}
+
+BOOL IsHostExplorer() {
+  WCHAR module[MAX_PATH] = {};
+  WCHAR expected[MAX_PATH] = {};
+  const DWORD n = GetModuleFileNameW(nullptr, module, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return FALSE;
+  MakeWindowsPath(expected, MAX_PATH, u"explorer.exe");
+  if (!expected[0]) return FALSE;
+  return lstrcmpiW(module, expected) == 0 ? TRUE : FALSE;
+}
+
+DWORD ReadPrintQualityRaw(DriverContext* context) { return ReadFieldRawById(context, F_PRINT_QUALITY); }
+DWORD ReadDstResolutionW(DriverContext* context) { return ReadFieldRawById(context, F_DST_RES_W); }
+DWORD ReadDstResolutionH(DriverContext* context) { return ReadFieldRawById(context, F_DST_RES_H); }
+void WritePrintQualityRaw(DriverContext* context, DWORD value) { WriteFieldRawById(context, F_PRINT_QUALITY, value); }
+void WriteYResolutionRaw(DriverContext* context, DWORD value) { WriteFieldRawById(context, F_Y_RESOLUTION, value); }
+void WriteDstResolutionW(DriverContext* context, DWORD value) { WriteFieldRawById(context, F_DST_RES_W, value); }
+void WriteDstResolutionH(DriverContext* context, DWORD value) { WriteFieldRawById(context, F_DST_RES_H, value); }
+int ReturnZero() { return 0; }

@@ -1,0 +1,95 @@
+#include <filesystem>
+#include <string>
+
+#include "context/field_access.h"
+#include "context/ui_strings.h"
+#include "paths_fixture.h"
+#include "win/loader.h"
+
+namespace {
+
+using kovatest::Str;
+
+class UiStrings : public kovatest::PathsTest {
+ protected:
+  void SetUp() override {
+    PathsTest::SetUp();
+    std::filesystem::create_directories(root_.HostPath(u"C:\\drv"));
+    std::filesystem::copy_file(kovatest::FixturePath("ui/KOVAUIus.rc"), root_.HostPath(u"C:\\drv\\KOVAUIus.rc"));
+    ctx_ = Context(nullptr);
+    ctx_->uiModule = LoadLibraryW(u"C:\\drv\\KOVAUIus.DLL");
+    ASSERT_NE(ctx_->uiModule, nullptr);
+  }
+  void TearDown() override {
+    FreeResourceModules(ctx_);
+    PathsTest::TearDown();
+  }
+  DriverContext* ctx_ = nullptr;
+};
+
+TEST_F(UiStrings, PlainStringsAndMissingOnes) {
+  WCHAR text[64];
+  EXPECT_EQ(LoadUiString(ctx_, 370, text, 64, 0), 2);
+  EXPECT_EQ(Str(text), u"On");
+  EXPECT_EQ(LoadUiString(ctx_, 4242, text, 64, 1), 0);
+  EXPECT_EQ(text[0], 0);
+  WCHAR tiny[2];
+  LoadUiString(ctx_, 370, tiny, 2, 0);
+  EXPECT_EQ(Str(tiny), u"O");
+  EXPECT_EQ(LoadUiString(ctx_, 370, text, 0, 0), 0);
+}
+
+TEST_F(UiStrings, UnitNameFollowsTheDisplayUnit) {
+  WCHAR text[64];
+  WriteFieldRawById(ctx_, 171, 1);  // inches
+  LoadUiString(ctx_, 153, text, 64, 1);
+  EXPECT_EQ(Str(text), u"inch");
+  WriteFieldRawById(ctx_, 171, 0);
+  LoadUiString(ctx_, 154, text, 64, 1);
+  EXPECT_EQ(Str(text), u"mm");
+  LoadUiString(ctx_, 154, text, 64, 0);  // without completion the string stays
+  EXPECT_EQ(Str(text), u"inch");
+}
+
+TEST_F(UiStrings, TrayNamesGetTheirSetting) {
+  SetFieldString(ctx_, fc_.field(1454), u"Letter tray");
+  WCHAR text[64];
+  LoadUiString(ctx_, 30, text, 64, 1);
+  EXPECT_EQ(Str(text), u"Tray 2:Letter tray");
+  WCHAR small[10];
+  LoadUiString(ctx_, 30, small, 10, 1);  // completed within the buffer
+  EXPECT_EQ(Str(small), u"Tray 2:Le");
+}
+
+TEST_F(UiStrings, CustomSizeAndRanges) {
+  WriteFieldRawById(ctx_, 171, 0);
+  WriteFieldRawById(ctx_, 340, 9920);   // 210.0 mm
+  WriteFieldRawById(ctx_, 341, 14030);  // 297.0 mm
+  WCHAR text[96];
+  LoadUiString(ctx_, 752, text, 96, 1);
+  EXPECT_EQ(Str(text), u"Custom size(210.0 x 297.0mm)");
+  WriteFieldRawById(ctx_, 169, 4);  // a decimal-comma language
+  LoadUiString(ctx_, 752, text, 96, 1);
+  EXPECT_EQ(Str(text), u"Custom size(210,0 x 297,0mm)");
+  WriteFieldRawById(ctx_, 169, 1);
+  ctx_->pageId = 0;  // on another page both placeholders read zero
+  LoadUiString(ctx_, 13273, text, 96, 1);
+  EXPECT_EQ(Str(text), u"Width (0.0 - 0.0)");
+}
+
+TEST(UiStringTable, RowsByKind) {
+  const UiStringCompletionRow* rows = GetUiStringCompletionTable();
+  int count = 0, kinds[7] = {};
+  for (; rows[count].stringId; ++count) ++kinds[rows[count].kind];
+  EXPECT_EQ(count, 79);
+  EXPECT_EQ(kinds[UIS_TRAY_NAME], 27);
+  EXPECT_EQ(kinds[UIS_PAPER_SIZE], 14);
+  EXPECT_EQ(kinds[UIS_UNIT_NAME], 2);
+  EXPECT_EQ(kinds[UIS_MODULE], 16);
+  EXPECT_EQ(kinds[UIS_RANGE], 4);
+  EXPECT_EQ(kinds[UIS_CUSTOM_MEDIA], 16);
+  EXPECT_EQ(rows[9].stringId, 813u);
+  EXPECT_EQ(rows[9].fieldId, 1453);
+}
+
+}  // namespace
