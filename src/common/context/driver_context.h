@@ -1,15 +1,17 @@
 // The per-call driver context and its work area.
 //
-// PENDING: the context issue completes both records (the field and page table copies,
-// the snapshot ring, the module list, the spooler record copies and the rest of the work
-// area) together with CreateContext and the context cache; until then they carry the
-// members that the code built so far reads.
+// Both records keep the field order the rest of the driver is written against; members
+// that hold pointers have their native sizes, so the records are not pinned to a byte
+// layout (nothing stores or exchanges them). Groups of working state that belong to the
+// property pages, the entry points, the modules and the printer communication are
+// reserved here as plain words: they start at zero and their owners give them meaning.
 #pragma once
 
 #include <cstdint>
 
 #include "context/dictionary_pages.h"
 #include "context/settings_field.h"
+#include "win/devmode.h"
 #include "win/spool.h"
 #include "win/types.h"
 
@@ -18,6 +20,7 @@ struct ProductRecord;
 struct ControlNameTable;
 struct ValueNameTable;
 struct MessageTable;
+struct ModuleList;
 
 // Caller kinds (WorkArea::kind).
 constexpr DWORD CTXK_INTERFACE = 0x80000000u;
@@ -28,25 +31,81 @@ constexpr DWORD CTXK_RENDERING_JOB = 0x20000u;
 constexpr DWORD CTXK_COMMAND_API = 0x100000u;
 constexpr DWORD CTXK_ITEM_API = 0x200000u;
 constexpr DWORD CTXK_INSTALLING = 0x40000u;
+// What the rendering DLL passes; the constructor stores CTXK_RENDERING instead.
+constexpr DWORD CTXK_RENDERING_REQUEST = 0x10000u;
 
-// Creation flags.
+// Creation flags: the low byte is the creation mode (0 normal use, 1 and 3 install and
+// upgrade work, 2 as 0 without the model-name lookup, the device settings and the install
+// bookkeeping; 4 and above build no model and no settings buffer).
+constexpr WORD CTXF_MODE_MASK = 0x00FF;
 constexpr WORD CTXF_NO_MUTEX = 0x100;
 constexpr WORD CTXF_NO_ADMIN_TEST = 0x200;
 constexpr WORD CTXF_LOAD_DEVICE_SETTINGS = 0x400;
 constexpr WORD CTXF_ALLOW_CACHED = 0x800;
 constexpr WORD CTXF_ANY_HANDLE = 0x1000;
 
+// Release types of ReleaseContext; any other type destroys at once as well.
+constexpr WORD CTXR_CACHE = 0;       // back to cache 2
+constexpr WORD CTXR_CACHE_CAPS = 4;  // back to cache 1
+constexpr WORD CTXR_DESTROY = 5;
+
+// One free paper size of the per-printer list (records 0-9), of paper id 256 (record 10)
+// and of paper id 448 (record 11).
+struct FreeSizeRecord {
+  char listName[64];     // name the paper lists show, at most 63 bytes and a NUL
+  char displayName[64];
+  char userName[64];     // wdmFreeSizeName
+  DWORD width;           // 1200 dpi
+  DWORD length;          // 1200 dpi
+  WORD tray;
+  WORD orientation;
+};
+constexpr int kFreeSizeRecordCount = 12;
+
+// The job-control library bound to a context (the printer-communication code fills it).
+struct JobControlBinding {
+  HMODULE library;
+  void* getInterface;
+  void* disposeInterface;
+  void* instance;
+  DWORD state;
+};
+
+// Entries of the rule evaluator's stack.
+constexpr int kEvalStackEntries = 256;
+
 struct WorkArea {
   WCHAR userIniPath[260];
-  DWORD docPropMode;
+  BYTE* snapshots[3];            // the snapshot ring; slot 0 is the newest
+  DWORD docPropMode;             // fMode of the last document-properties call
+  DWORD docPropState[4];         // document-properties road
+  WORD evalStackDepth;
+  std::int32_t* evalStack;       // kEvalStackEntries entries, or null
+  std::int32_t subDialogAccepted;
   std::int32_t dirty;
-  WORD mode;
+  DWORD pageWords[4];            // property pages
+  WORD pageShorts[2];
+  WORD mode;                     // creation mode
+  WORD pageWord;
   WCHAR languageCode[32];
   WCHAR modelName[32];
+  WCHAR modelListEntry[33];      // "Models%d" value of the install bookkeeping
   WCHAR scratchText[1025];
   WCHAR printerName[261];
   WCHAR savedPrinterName[261];
+  DEVMODEW* pdmIn;               // of the document-properties call
+  DEVMODEW* pdmOut;
+  DWORD pageState[8];            // property pages and UI strings
+  FreeSizeRecord freeSizes[kFreeSizeRecordCount];
+  DWORD snapshotChangeFlags[3];  // change flags saved with each snapshot slot
   DWORD changeFlags;
+  DWORD pageWords2[3];
+  DWORD buttonFaceColour;
+  std::int32_t savedFontTableCount;
+  // The kdmFontTable value (a block handle, as the field holds it) from before the font
+  // substitution table was edited; 0 when no edit is open. Freed with the context.
+  DWORD savedFontTable;
+  std::int32_t settingsFileStatus;
   WCHAR secondIniPath[261];
   WCHAR driverDirectory[261];
   WCHAR systemIniPath[261];
@@ -57,21 +116,45 @@ struct WorkArea {
   WCHAR uiResourcePath[261];
   WCHAR neutralResourcePath[261];
   DWORD mergeFlags;
+  DWORD docPropWords[2];
+  WORD docPropShort;
+  DWORD getterCache[131];        // one slot per cached setting getter
+  void* faceBrush;               // dialog brushes, deleted with the context
+  void* whiteBrush;
+  BYTE userCodeUse;              // first-run values of Fennic.ini
+  BYTE userCodeFixed;
+  WCHAR userCode[9];
   WORD defaultLanguage;          // display language for a first run
   WORD defaultPaper;             // 1 Letter, 9 A4
   WORD defaultUnit;              // 1 inch, 0 millimetre
   WORD localeCountry;            // 1, 2, 5 or 0
-  std::int32_t useMutex;
-  std::int32_t adminTest;
-  DWORD kind;
-  DWORD snapshotChangeFlags[3];  // change flags saved with each snapshot slot
-  std::int32_t settingsFileStatus;
+  DWORD pageWord2;
+  void* presetCache[16];         // changed items per preset
+  DWORD pluginWords[4];          // UI plug-ins and the tool bar
+  WCHAR pluginText[261];
+  DWORD entryPresetWords[8];     // entry points, install and preset module
   BYTE* savedSettings;           // change-detection copy of the settings buffer
+  JobControlBinding jobControl;
+  DWORD moduleWords[8];          // custom-paper module and property pages
   void* chapterEntries;          // the chapter module's entry array, or null
   std::int32_t chapterDataLoaded;  // 1 once the chapter module has loaded its device data
   DWORD chapterCapacity;         // entries the chapter array was made with
+  BYTE moduleState[64];          // preset and chapter modules
+  std::int32_t useMutex;
+  std::int32_t adminTest;
+  DWORD kind;
+  ModuleList* modules;           // the extension modules of the context, or null
+  BYTE printerDataBuffer[1024];  // the printer-data reader's buffer
+  WORD moduleShorts[4];          // pages, install bookkeeping, merge, quality and print type
+  DWORD moduleWords2[8];
   BYTE* lockDefaults;            // settings-buffer copy of "LockDefaultData", or null
+  DWORD lockModuleWord;
+  WORD printTypeModuleShort;
+  BYTE chapterModuleData[64];
+  DWORD pluginMergeWords[4];
   DWORD specialModelMask;
+  DWORD settingsFileWord;
+  BYTE frameworkByte;
   std::int32_t connectionState;  // 0 not yet determined, 1 a connection, 2 local
   std::int32_t attributesKnown;  // 1 once attributes holds the printer's attributes
   DWORD attributes;              // PRINTER_INFO_2 Attributes
@@ -91,9 +174,9 @@ struct DriverContext {
   const ValueNameTable* valueNames;         // shared
   const ValueNameTable* stringIds;          // shared
   const MessageTable* messages;             // shared
-  ProductRecord* product;
-  BYTE* settings;
-  const ModelImage* model;
+  ProductRecord* product;                   // own copy
+  BYTE* settings;                           // device-mode and areas 2 and 3, or null
+  const ModelImage* model;                  // shared, never freed by a context
   WorkArea* work;
   HMODULE uiModule;
   HMODULE neutralModule;

@@ -1,0 +1,153 @@
+// Operations of later subsystems with the least behaviour their callers need now.
+#include "context/pending_seams.h"
+
+#include "context/devmode_header.h"
+#include "context/driver_context.h"
+#include "context/driver_locks.h"
+#include "context/field_access.h"
+#include "context/field_handles.h"
+#include "context/field_job_items.h"
+#include "context/field_table.h"
+#include "context/memory.h"
+#include "context/printer_data.h"
+#include "context/product_record.h"
+#include "context/spooler_info.h"
+#include "win/files.h"
+
+namespace {
+
+// Stands in for every printer's compiled model until the model image is built: a header
+// of zeros, shared by the process and never freed.
+alignas(8) BYTE g_placeholderImage[7996];
+
+void PutU16(BYTE* p, DWORD v) {
+  p[0] = static_cast<BYTE>(v & 0xFF);
+  p[1] = static_cast<BYTE>((v >> 8) & 0xFF);
+}
+
+// Public DEVMODEW members written into a new device-mode.
+constexpr DWORD kDmSpecVersionPos = 64;
+constexpr DWORD kDmDriverVersionPos = 66;
+constexpr DWORD kDmSizePos = 68;
+constexpr DWORD kDmDriverExtraPos = 70;
+
+}  // namespace
+
+// PENDING: the model-image issue replaces this with the load of the printer's model
+// description (image list, cache file, parse). Until then a printer whose driver record
+// names a data file that exists gets the placeholder image, any other printer none, so
+// that both the road without a model and the normal road can be taken.
+const ModelImage* LoadModelImage(DriverContext* context) {
+  if (!context) return nullptr;
+  LockDriverMutex(context);
+  const ModelImage* image = nullptr;
+  if (auto* info = static_cast<DRIVER_INFO_3W*>(GetPrinterDriverInfo(context->hPrinter, 3))) {
+    if (info->pDataFile && info->pDataFile[0]) {
+      const DWORD attributes = GetFileAttributesW(info->pDataFile);
+      if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        image = reinterpret_cast<const ModelImage*>(g_placeholderImage);
+      }
+    }
+    FreeMem(info);
+  }
+  UnlockDriverMutex(context);
+  return image;
+}
+
+// PENDING: the rule-evaluation issue owns the evaluation stack and replaces these two.
+int CreateEvalStack(DriverContext* context) {
+  if (!context || !context->work) return -1;
+  WorkArea* work = context->work;
+  FreeMem(work->evalStack);
+  work->evalStack = static_cast<std::int32_t*>(AllocMem(kEvalStackEntries * sizeof(std::int32_t)));
+  work->evalStackDepth = 0;
+  return work->evalStack ? 0 : -1;
+}
+
+void DestroyEvalStack(DriverContext* context) {
+  if (!context || !context->work) return;
+  FreeMem(context->work->evalStack);
+  context->work->evalStack = nullptr;
+  context->work->evalStackDepth = 0;
+}
+
+// PENDING: the device-mode defaults issue replaces this with the stored or defaulted
+// device-mode of the printer. Until then the buffer is zero-filled but for the public
+// sizes and versions and the private header with its area offsets.
+BYTE* BuildDefaultDevmode(DriverContext* context, WORD, const PRINTER_INFO_2W*, DWORD) {
+  if (!context) return nullptr;
+  auto* buffer = static_cast<BYTE*>(AllocMem(GetSettingsBufferSize()));
+  if (!buffer) return nullptr;
+  const ProductRecord* product = context->product ? context->product : GetProductRecord();
+  PutU16(buffer + kDmSpecVersionPos, product->specVersion);
+  PutU16(buffer + kDmDriverVersionPos, product->driverVersion);
+  PutU16(buffer + kDmSizePos, GetPublicDevmodeSize());
+  PutU16(buffer + kDmDriverExtraPos, GetPrivateDevmodeSize());
+  WritePrivateHeader(buffer, product);
+  WriteAreaOffsets(buffer);
+  return buffer;
+}
+
+// PENDING: the device-settings issue loads area 2 from printer data and the two-way cache.
+int LoadDeviceSettingsWithBidiCache(DriverContext*) { return 1; }
+
+// PENDING: the device-settings issue owns the font lists and replaces this; what it does
+// now is all the destructor needs.
+void FreeDeviceSettingsBuffers(DriverContext* context) {
+  if (!context || !context->settings) return;
+  for (WORD id : {WORD{10007}, WORD{10009}, WORD{10005}}) {
+    const DWORD handle = ReadFieldRawById(context, id);
+    if (handle == 0) continue;
+    FreeMem(ReleaseFieldBlock(handle));
+    WriteFieldRawById(context, id, 0);
+  }
+}
+
+// PENDING: the job-control issue takes this over with the rest of the job items.
+DWORD ReloadJobItems(DriverContext* context, DWORD mask) {
+  if (!context) return 0;
+  for (DWORD bit = 1; bit != 0; bit <<= 1) {
+    if (!(mask & bit)) continue;
+    const WORD id = GetJobItemFieldByBit(bit);
+    if (id == 0) continue;
+    if (SettingField* field = FindFieldById(context, id)) ReadFieldByNameFromPrinterData(context->hPrinter, context, field);
+  }
+  return 0;
+}
+
+// PENDING: the job-control issue hands the request (0x30080) to its dispatcher and the
+// bound library; no library is bound yet, so nothing is reported.
+void JobControlWriteMask(DriverContext*, DWORD) {}
+
+// PENDING: the preset-list issue adds capture (2) and apply (1); forgetting (0) and
+// freeing (3) are complete.
+int UpdatePresetChangeCache(DriverContext* context, const WCHAR*, int mode) {
+  if (!context || !context->work) return 0;
+  WorkArea* work = context->work;
+  if (mode == 0 || mode == 3) {
+    for (void*& slot : work->presetCache) {
+      if (mode == 3) FreeMem(slot);
+      slot = nullptr;
+    }
+  }
+  return 0;
+}
+
+// PENDING: the property-sheet framework handles WM_INITDIALOG of the stamp and tray pages.
+std::int32_t HandleKnownPageMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM) { return 0; }
+
+// PENDING: the capability-list issue reads the model's values; until then no option offers
+// any value.
+int GetCapabilityValues(DriverContext*, WORD, DWORD, std::int32_t*, DWORD* count) {
+  if (count) *count = 0;
+  return CAPS_OK;
+}
+
+// PENDING: the printer-communication issue binds the configuration-server connector; until
+// then it is not available and both steps answer 0.
+int SyncFromConfigServer(DriverContext*) { return 0; }
+int UploadToConfigServer(DriverContext*) { return 0; }
+
+// PENDING: the property-sheet framework creates the dialog brushes and deletes them with
+// the graphics layer's DeleteObject; nothing creates one yet.
+void DeleteDialogBrush(void*) {}

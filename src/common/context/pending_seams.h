@@ -1,0 +1,61 @@
+// Operations that the context, its cache and the module dispatch call but whose own
+// subsystems are built later: the model image, the rule evaluator's stack, the default
+// device-mode, the device settings in printer data, the job-control items, the preset
+// change cache, the page code's own message handler, the capability lists, the
+// configuration-server connector and the dialog brushes. Each has its final name and
+// signature and the least behaviour its callers need now.
+#pragma once
+
+#include <cstdint>
+
+#include "win/spool.h"
+#include "win/types.h"
+
+struct ControlRecord;
+struct DriverContext;
+struct ModelImage;
+struct PageRecord;
+
+// The printer's compiled model description, shared by every context of the process and
+// never freed by one; null when the printer has none.
+const ModelImage* LoadModelImage(DriverContext* context);
+// The context's evaluation stack: 0, or -1 when it cannot be allocated; depth 0.
+int CreateEvalStack(DriverContext* context);
+void DestroyEvalStack(DriverContext* context);
+
+// A new settings buffer of GetSettingsBufferSize bytes that the caller owns, or null.
+BYTE* BuildDefaultDevmode(DriverContext* context, WORD mode, const PRINTER_INFO_2W* printerInfo, DWORD refresh);
+
+// The device settings of area 2 from printer data (and the two-way cache); 1.
+int LoadDeviceSettingsWithBidiCache(DriverContext* context);
+// Frees the blocks of the live font lists (fields 10007, 10009 and 10005) and clears the
+// fields; a null context or settings buffer does nothing.
+void FreeDeviceSettingsBuffers(DriverContext* context);
+
+// Reads the settings of the job items of the mask from printer data under each field's
+// own name; a value that is not there leaves its setting unchanged. 0.
+DWORD ReloadJobItems(DriverContext* context, DWORD mask);
+// Reports an item mask to the job-control library.
+void JobControlWriteMask(DriverContext* context, DWORD mask);
+
+// The preset change cache: mode 0 forgets every slot, mode 3 frees and forgets them,
+// mode 2 captures and mode 1 applies (1 when a block was applied).
+int UpdatePresetChangeCache(DriverContext* context, const WCHAR* key, int mode);
+
+// The page code's own handling of a page message; nonzero when it handled it.
+std::int32_t HandleKnownPageMessage(DriverContext* context, PageRecord* page, ControlRecord* control, DWORD message,
+                                    WPARAM wParam, LPARAM lParam);
+
+// Status of a capability value list: 0 copied or none (count 0), 1 values exist but were
+// not copied (count tells how many), 255 no memory.
+constexpr int CAPS_OK = 0;
+constexpr int CAPS_MORE = 1;
+constexpr int CAPS_NO_MEMORY = 255;
+int GetCapabilityValues(DriverContext* context, WORD key, DWORD capacity, std::int32_t* values, DWORD* count);
+
+// The configuration-server connector steps.
+int SyncFromConfigServer(DriverContext* context);
+int UploadToConfigServer(DriverContext* context);
+
+// Deletes a dialog brush of the work area; does nothing for null.
+void DeleteDialogBrush(void* brush);

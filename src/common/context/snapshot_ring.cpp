@@ -1,0 +1,124 @@
+// The settings snapshot ring.
+#include "context/snapshot_ring.h"
+
+#include <cstring>
+
+#include "context/driver_context.h"
+#include "context/field_handles.h"
+#include "context/field_table.h"
+#include "context/memory.h"
+#include "context/module_dispatch.h"
+#include "context/product_record.h"
+
+namespace {
+
+constexpr WORD kHandleFieldIds[] = {10005, 10007, 10009, 10011};
+constexpr WORD kFontTableField = 10005;
+
+DWORD ReadHandleIn(BYTE* buffer, const SettingField* field) {
+  BYTE* at = buffer && field ? GetFieldAddressInBuffer(buffer, field) : nullptr;
+  if (!at) return 0;
+  DWORD value;
+  std::memcpy(&value, at, sizeof value);
+  return value;
+}
+
+void Add(ContextHandleSet* set, DWORD handle) {
+  if (handle == 0) return;
+  for (int i = 0; i < set->count; ++i) {
+    if (set->handles[i] == handle) return;
+  }
+  if (set->count < ContextHandleSet::kCapacity) set->handles[set->count++] = handle;
+}
+
+bool Contains(const ContextHandleSet& set, DWORD handle) {
+  for (int i = 0; i < set.count; ++i) {
+    if (set.handles[i] == handle) return true;
+  }
+  return false;
+}
+
+// The ring can move: the context has its settings buffer and all three slots.
+bool RingReady(DriverContext* context) {
+  if (!context || !context->work || !context->settings) return false;
+  for (BYTE* slot : context->work->snapshots) {
+    if (!slot) return false;
+  }
+  return true;
+}
+
+void CopySlot(WorkArea* work, int from, int to, DWORD size) {
+  std::memcpy(work->snapshots[to], work->snapshots[from], size);
+  work->snapshotChangeFlags[to] = work->snapshotChangeFlags[from];
+}
+
+}  // namespace
+
+void CollectContextHandles(DriverContext* context, ContextHandleSet* set) {
+  set->count = 0;
+  if (!context || !context->work) return;
+  WorkArea* work = context->work;
+  BYTE* buffers[] = {context->settings, work->snapshots[0], work->snapshots[1], work->snapshots[2],
+                     work->savedSettings};
+  for (WORD id : kHandleFieldIds) {
+    const SettingField* field = FindFieldById(context, id);
+    if (!field) continue;
+    for (BYTE* buffer : buffers) Add(set, ReadHandleIn(buffer, field));
+  }
+  Add(set, work->savedFontTable);
+}
+
+void ReleaseDroppedHandles(const ContextHandleSet& before, const ContextHandleSet& after) {
+  for (int i = 0; i < before.count; ++i) {
+    if (!Contains(after, before.handles[i])) FreeMem(ReleaseFieldBlock(before.handles[i]));
+  }
+}
+
+void ReleaseAllHandles(const ContextHandleSet& set) {
+  for (int i = 0; i < set.count; ++i) FreeMem(ReleaseFieldBlock(set.handles[i]));
+}
+
+void PushSettingsSnapshot(DriverContext* context) {
+  if (!RingReady(context)) return;
+  WorkArea* work = context->work;
+  const DWORD size = GetSettingsBufferSize();
+  ContextHandleSet before, after;
+  CollectContextHandles(context, &before);
+  CopySlot(work, 1, 2, size);
+  CopySlot(work, 0, 1, size);
+  std::memcpy(work->snapshots[0], context->settings, size);
+  work->snapshotChangeFlags[0] = work->changeFlags;
+  CollectContextHandles(context, &after);
+  ReleaseDroppedHandles(before, after);
+  NotifyModules(context, MODEV_SNAPSHOT_PUSH, nullptr);
+}
+
+void PopSettingsSnapshot(DriverContext* context, int restore) {
+  if (!RingReady(context)) return;
+  WorkArea* work = context->work;
+  const DWORD size = GetSettingsBufferSize();
+  ContextHandleSet before, after;
+  CollectContextHandles(context, &before);
+  if (restore) {
+    // An edit of the font substitution table that began after the push ends here: the
+    // table from before the edit comes back with slot 0 and the edited one is dropped.
+    const SettingField* fontTable = FindFieldById(context, kFontTableField);
+    if (work->savedFontTable != 0 && work->savedFontTable == ReadHandleIn(work->snapshots[0], fontTable)) {
+      work->savedFontTable = 0;
+    }
+    std::memcpy(context->settings, work->snapshots[0], size);
+    work->changeFlags = work->snapshotChangeFlags[0];
+    work->dirty = 0;
+    for (int i = 0; i < context->fields.count && context->fields.records; ++i) {
+      context->fields.records[i].marks = static_cast<WORD>(context->fields.records[i].marks & ~FIELD_MARK_CHANGED_MASK);
+    }
+    NotifyModules(context, MODEV_SNAPSHOT_RESTORE, nullptr);
+  } else {
+    // The edits stay: the table from before an open font-table edit is no longer needed.
+    work->savedFontTable = 0;
+  }
+  CopySlot(work, 1, 0, size);
+  CopySlot(work, 2, 1, size);
+  CollectContextHandles(context, &after);
+  ReleaseDroppedHandles(before, after);
+}

@@ -1,0 +1,12 @@
+// The stamp, margin and header/footer font module: its hooks into the settings model.
+#include "modules/module_hooks.h"
+
+// PENDING: the stamp module's issue builds this module's built-in functions, page messages and
+// events; until then it handles nothing and every hook answers 0.
+std::int32_t StampModuleItem(DriverContext*, WORD, void*) { return 0; }
+
+std::int32_t StampModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM, void*) {
+  return 0;
+}
+
+std::int32_t StampModuleEvent(DriverContext*, DWORD, void*, void*) { return 0; }
