@@ -8,6 +8,7 @@
 #include "context/ini_files.h"
 #include "context/memory.h"
 #include "context/paths_and_names.h"
+#include "context/pending_seams.h"
 
 namespace {
 
@@ -65,12 +66,6 @@ ControlRecord* FindProfilePathControl(DriverContext* context) {
   return page ? FindControlById(context, page, 2825) : nullptr;
 }
 
-namespace {
-// PENDING: the preset-list issue supplies the preset change cache
-// (UpdatePresetChangeCache); until then there is none to free.
-void FreePresetChangeCache(DriverContext*) {}
-}  // namespace
-
 BOOL AppendPreset(DriverContext* context, const WCHAR* filePath, const WCHAR* name, const WCHAR* comment) {
   if (!context || !context->work) return FALSE;
   const WCHAR* ini = GetUserIniPath(context);
@@ -95,7 +90,7 @@ BOOL AppendPreset(DriverContext* context, const WCHAR* filePath, const WCHAR* na
   for (; key[i]; ++i) count[i] = static_cast<WCHAR>(key[i]);
   count[i] = 0;
   const BOOL result = WriteIniString(section, u"Count", count, ini);
-  FreePresetChangeCache(context);
+  UpdatePresetChangeCache(context, nullptr, 3);  // frees the preset change cache
   return result;
 }
 
@@ -105,6 +100,6 @@ BOOL ResetPresetCount(DriverContext* context) {
   const WCHAR* section = GetPrinterSectionName(context);
   if (!ini || !ini[0] || !section) return FALSE;
   const BOOL result = WriteIniString(section, u"Count", u"0", ini);
-  FreePresetChangeCache(context);
+  UpdatePresetChangeCache(context, nullptr, 3);  // frees the preset change cache
   return result;
 }
