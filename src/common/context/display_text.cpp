@@ -7,6 +7,7 @@
 #include "context/locale_text.h"
 #include "context/ui_strings.h"
 #include "context/units.h"
+#include "model/model_parse.h"
 
 namespace {
 
@@ -98,9 +99,9 @@ void FormatValueTextForOption(DriverContext* context, std::int16_t itemId, WORD 
   buffer[0] = 0;
   SettingField* field = nullptr;
   const DWORD value = GetFieldValueByKeyword(context, itemId, &field);
-  switch (optionType & 0xCFFF) {
-    case OPT_PICK_ONE:
-    case OPT_PICK_MANY: {
+  switch (optionType & kTypeMask) {
+    case kTypePickOne:
+    case kTypePickMany: {
       const DWORD id = SubstituteDisplayStringId(value);
       LoadUiString(context, id, buffer, size, 1);
       if (!buffer[0]) {
@@ -110,10 +111,10 @@ void FormatValueTextForOption(DriverContext* context, std::int16_t itemId, WORD 
       }
       return;
     }
-    case OPT_BOOLEAN:
+    case kTypeBoolean:
       LoadUiString(context, value ? kStringOn : kStringOff, buffer, size, 1);
       return;
-    case OPT_NUMERIC: {
+    case kTypeNumeric: {
       char text[32];
       if (field && (field->runtimeFlags & FRF_USER_UNITS)) {
         const long u = ToUserUnits(context, 0, static_cast<int>(value));
@@ -130,7 +131,7 @@ void FormatValueTextForOption(DriverContext* context, std::int16_t itemId, WORD 
       if (unitLabelId && used + 1 < size) LoadUiString(context, unitLabelId, buffer + used, size - used, 1);
       return;
     }
-    case OPT_STRING:
+    case kTypeString:
       if (field) GetFieldString(context, field, buffer, static_cast<std::size_t>(size));
       return;
     default:

@@ -5,6 +5,7 @@
 #include "context/field_access.h"
 #include "context/field_table.h"
 #include "context/ui_strings.h"
+#include "model/model_parse.h"
 #include "paths_fixture.h"
 #include "win/loader.h"
 
@@ -57,30 +58,30 @@ TEST_F(DisplayText, PickOneBooleanAndNumeric) {
   ASSERT_NE(orientation->itemId, 0);
   const auto item = static_cast<std::int16_t>(orientation->itemId);
   WriteFieldRawById(ctx_, 7, 1);  // value id 2026, shown with string 13479
-  EXPECT_EQ(Text(item, OPT_PICK_ONE), u"Portrait");
+  EXPECT_EQ(Text(item, kTypePickOne), u"Portrait");
   WriteFieldRawById(ctx_, 7, 2);  // 2027 -> 13480, which the module lacks
-  EXPECT_EQ(Text(item, OPT_PICK_ONE), u"13480 is not string-ID");
-  EXPECT_EQ(Text(item, OPT_BOOLEAN), u"On");
+  EXPECT_EQ(Text(item, kTypePickOne), u"13480 is not string-ID");
+  EXPECT_EQ(Text(item, kTypeBoolean), u"On");
 
   SettingField* number = PlainNumberField();
   ASSERT_NE(number, nullptr);
   const auto numberItem = static_cast<std::int16_t>(number->itemId);
   WriteFieldRawById(ctx_, number->id, 0);
-  EXPECT_EQ(Text(numberItem, OPT_BOOLEAN), u"Off");
+  EXPECT_EQ(Text(numberItem, kTypeBoolean), u"Off");
   WriteFieldRawById(ctx_, number->id, 9920);
-  EXPECT_EQ(Text(numberItem, OPT_NUMERIC), u"9920");
+  EXPECT_EQ(Text(numberItem, kTypeNumeric), u"9920");
   number->runtimeFlags |= FRF_USER_UNITS;
   WriteFieldRawById(ctx_, 171, 0);  // millimetres
-  EXPECT_EQ(Text(numberItem, OPT_NUMERIC, 153), u"210.0mm");
+  EXPECT_EQ(Text(numberItem, kTypeNumeric, 153), u"210.0mm");
   WriteFieldRawById(ctx_, 169, 4);  // a decimal-comma language
-  EXPECT_EQ(Text(numberItem, OPT_NUMERIC, 153), u"210,0mm");
+  EXPECT_EQ(Text(numberItem, kTypeNumeric, 153), u"210,0mm");
   WriteFieldRawById(ctx_, 169, 1);
   WriteFieldRawById(ctx_, 171, 1);  // inches
   WriteFieldRawById(ctx_, number->id, 10200);
-  EXPECT_EQ(Text(numberItem, OPT_NUMERIC, 154), u"8.50inch");
+  EXPECT_EQ(Text(numberItem, kTypeNumeric, 154), u"8.50inch");
   // The unit label only takes the room left.
   WCHAR small[6];
-  FormatValueTextForOption(ctx_, numberItem, OPT_NUMERIC, 154, small, 6);
+  FormatValueTextForOption(ctx_, numberItem, kTypeNumeric, 154, small, 6);
   EXPECT_EQ(Str(small), u"8.50i");
   number->runtimeFlags &= ~FRF_USER_UNITS;
   // Without an option record the value is a plain number.
