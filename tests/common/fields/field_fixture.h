@@ -15,8 +15,8 @@ namespace kovatest {
 
 // Writes the three area offsets of an NT-family settings buffer (0, 1236, 6500) at
 // device-mode bytes 361, 363 and 365.
-// PENDING: the device-mode header issue supplies the private-header writer; tests then
-// build their buffers with it.
+// Writes chosen area offsets into a buffer's header, so that tests can place the areas
+// where they like (the device-mode header code writes only the standard ones).
 inline void WriteAreaOffsets(BYTE* buffer, WORD area1 = 0, WORD area2 = 1236, WORD area3 = 6500) {
   const WORD offsets[3] = {area1, area2, area3};
   for (int i = 0; i < 3; ++i) {

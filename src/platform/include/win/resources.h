@@ -4,6 +4,7 @@
 // module "X.rc" itself, or the "X.rc" beside a shared object "X.so".
 #pragma once
 
+#include "win/kernel.h"
 #include "win/types.h"
 
 inline LPWSTR MAKEINTRESOURCEW(WORD id) { return reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(id)); }
@@ -33,9 +34,6 @@ constexpr WORD LANG_ENGLISH = 0x09;
 constexpr WORD LANG_JAPANESE = 0x11;
 constexpr WORD SUBLANG_NEUTRAL = 0x00;
 constexpr WORD SUBLANG_DEFAULT = 0x01;
-inline constexpr LANGID MAKELANGID(WORD primary, WORD sub) { return static_cast<LANGID>((sub << 10) | primary); }
-inline constexpr WORD PRIMARYLANGID(LANGID lang) { return static_cast<WORD>(lang & 0x3FF); }
-inline constexpr WORD SUBLANGID(LANGID lang) { return static_cast<WORD>(lang >> 10); }
 
 using ENUMRESNAMEPROCW = BOOL (*)(HMODULE hModule, LPCWSTR lpType, LPWSTR lpName, LONG_PTR lParam);
 
