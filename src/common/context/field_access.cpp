@@ -8,6 +8,7 @@
 #include "context/change_flags.h"
 #include "context/dictionary_pages.h"
 #include "context/field_table.h"
+#include "context/ui_strings.h"
 #include "context/value_maps.h"
 #include "plat/codepage.h"
 
@@ -280,4 +281,17 @@ int GetControlFieldString(DriverContext* context, WORD controlId, WCHAR* destina
 BYTE* SetControlFieldString(DriverContext* context, WORD controlId, const WCHAR* source, std::size_t sourceChars) {
   ControlRecord* control = FindControlById(context, nullptr, controlId);
   return SetFieldString(context, GetControlField(context, control), source, sourceChars);
+}
+
+void SetFieldValueOrStringById(DriverContext* context, WORD id, DWORD value) {
+  SettingField* field = FindFieldById(context, id);
+  if (!field) return;
+  if (IsTextFieldCode(FieldCodeOf(field->type))) {
+    WCHAR text[1025];
+    text[0] = 0;
+    LoadUiString(context, value, text, 1025, 1);
+    SetFieldString(context, field, text);
+  } else {
+    SetFieldValue(context, field, value);
+  }
 }

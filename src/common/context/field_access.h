@@ -39,6 +39,9 @@ DWORD GetFieldValue(DriverContext* context, const SettingField* field);
 void SetFieldValue(DriverContext* context, SettingField* field, DWORD value);
 DWORD GetFieldValueById(DriverContext* context, WORD id, SettingField** outField = nullptr);
 void SetFieldValueById(DriverContext* context, WORD id, DWORD value, SettingField** outField = nullptr);
+// A text field takes the UI string with that id (loaded with its completion, at most 1025
+// characters); any other field the value through its value map.
+void SetFieldValueOrStringById(DriverContext* context, WORD id, DWORD value);
 DWORD GetFieldValueByKeyword(DriverContext* context, std::int16_t itemId, SettingField** outField = nullptr);
 
 // Text of a text field as UTF-16 into destination (capacity in characters, terminator

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "context/change_flags.h"
@@ -11,6 +13,7 @@
 #include "field_fixture.h"
 #include "plat/system.h"
 #include "test_root.h"
+#include "win/loader.h"
 
 namespace {
 
@@ -296,6 +299,33 @@ TEST(ChangeFlags, ClearReachesTheSnapshotWordsForTheTopBits) {
   SetSettingsFileStatus(fc.get(), 3);
   EXPECT_EQ(GetSettingsFileStatus(fc.get()), 3);
   EXPECT_EQ(GetChangeFlags(nullptr), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FieldAccess, ValueOrStringTakesAUiStringForTextFields) {
+  kovatest::TempRoot root;
+  std::ifstream script(kovatest::FixturePath("ui/KOVAUIus.rc"), std::ios::binary);
+  root.WriteFile(u"C:\\drv\\KOVAUIus.rc", std::string(std::istreambuf_iterator<char>(script), {}));
+  kovatest::FieldContext fc;
+  fc.get()->uiModule = LoadLibraryW(u"C:\\drv\\KOVAUIus.dll");
+  ASSERT_NE(fc.get()->uiModule, nullptr);
+
+  SetFieldValueOrStringById(fc.get(), 1, 13479);  // dmDeviceName gets string 13479
+  EXPECT_EQ(Read(fc, 1), u"Portrait");
+  SetFieldValueOrStringById(fc.get(), 1, 29);  // a tray name is loaded with its completion
+  EXPECT_EQ(Read(fc, 1), u"Tray 1:");
+  SetFieldValueOrStringById(fc.get(), 1, 65000);  // no such string: the text is emptied
+  EXPECT_EQ(Read(fc, 1), u"");
+
+  SetFieldValueOrStringById(fc.get(), 11, 3);  // dmScale, a number without a value map
+  EXPECT_EQ(ReadFieldRawById(fc.get(), 11), 3u);
+  SetFieldValueOrStringById(fc.get(), 9999, 3);  // unknown field: nothing happens
+
+  FreeLibrary(fc.get()->uiModule);
+  fc.get()->uiModule = nullptr;
 }
 
 }  // namespace

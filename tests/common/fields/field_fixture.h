@@ -13,10 +13,9 @@
 
 namespace kovatest {
 
-// Writes the three area offsets of an NT-family settings buffer (0, 1236, 6500) at
-// device-mode bytes 361, 363 and 365.
 // Writes chosen area offsets into a buffer's header, so that tests can place the areas
-// where they like (the device-mode header code writes only the standard ones).
+// where they like (the device-mode header code writes only the standard ones). The
+// defaults are those of an NT-family settings buffer: 0, 1236 and 6500.
 inline void WriteAreaOffsets(BYTE* buffer, WORD area1 = 0, WORD area2 = 1236, WORD area3 = 6500) {
   const WORD offsets[3] = {area1, area2, area3};
   for (int i = 0; i < 3; ++i) {
