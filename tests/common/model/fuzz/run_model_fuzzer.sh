@@ -1,0 +1,28 @@
+#!/bin/sh
+# Builds the model description fuzzer with clang (libFuzzer with AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs it for a bounded time on a corpus seeded with the
+# model fixtures and the sample printer's model description. Not part of the test run.
+#
+#   tests/common/model/fuzz/run_model_fuzzer.sh [seconds]     (default 60)
+#
+# KOVA_FUZZ_BUILD overrides the build folder (default <source>/build-fuzz).
+set -e
+SRC=$(cd "$(dirname "$0")/../../../.." && pwd)
+BUILD=${KOVA_FUZZ_BUILD:-$SRC/build-fuzz}
+TIME=${1:-60}
+
+cmake -S "$SRC" -B "$BUILD" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=ON -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
+ninja -C "$BUILD" kovacommon kovaplat
+clang++ -std=c++20 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+  -I"$SRC/src/common" -I"$SRC/src/platform/include" \
+  "$SRC/tests/common/model/fuzz/model_fuzz_target.cpp" "$BUILD/src/common/libkovacommon.a" \
+  -Wl,-rpath,"$BUILD/src/platform" "$BUILD/src/platform/libkovaplat.so" -ldl -o "$BUILD/model_fuzzer"
+
+CORPUS="$BUILD/model_corpus"
+mkdir -p "$CORPUS"
+cp "$SRC"/tests/fixtures/model/*.kmd "$SRC/samples/KOVA1.KMD" "$CORPUS/"
+ROOT=$(mktemp -d)
+trap 'rm -rf "$ROOT"' EXIT
+KOVA_SYSTEM_ROOT="$ROOT" ASAN_OPTIONS=detect_leaks=1 \
+  "$BUILD/model_fuzzer" -max_total_time="$TIME" -max_len=65536 -timeout=10 -rss_limit_mb=2048 "$CORPUS"
