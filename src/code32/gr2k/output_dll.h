@@ -14,7 +14,10 @@ using DrvSplStartDocProc = HANDLE (*)(HANDLE printer, DWORD jobId);
 // "DrvSplWritePrinter": (output handle, bytes, length, out written) -> BOOL. Writing fewer
 // bytes than asked is a failure.
 using DrvSplWritePrinterProc = BOOL (*)(HANDLE output, const void* bytes, DWORD length, DWORD* written);
-// "DrvSplStartPage", "DrvSplEndPage", "DrvSplEndDoc", "DrvSplClose": (output handle).
-using DrvSplOutputProc = void (*)(HANDLE output);
+// "DrvSplStartPage", "DrvSplEndPage", "DrvSplEndDoc": (output handle) -> BOOL, which the
+// driver does not read.
+using DrvSplOutputProc = BOOL (*)(HANDLE output);
+// "DrvSplClose": (output handle).
+using DrvSplCloseProc = void (*)(HANDLE output);
 
 }  // namespace rendara
