@@ -2,10 +2,11 @@
 #include "model/model_names.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
-#include <vector>
 
 #include "context/dictionary_pages.h"
+#include "context/memory.h"
 
 namespace {
 
@@ -20,41 +21,64 @@ bool Less(const NameRef& a, const NameRef& b) {
   return c < 0 || (c == 0 && a.order < b.order);
 }
 
-const void* Lookup(const std::vector<NameRef>& index, const char* name) {
-  if (!name || index.empty()) return nullptr;
+// A sorted index of one or two name tables, built once per process from AllocMem blocks.
+// When the block cannot be had, `refs` stays null and the lookups fall back to the
+// dictionary's own linear search.
+struct NameIndex {
+  NameRef* refs;
+  DWORD count;
+};
+
+const void* Lookup(const NameIndex& index, const char* name) {
+  if (!name || !index.refs) return nullptr;
   const NameRef key{name, 0, nullptr};
-  auto it = std::lower_bound(index.begin(), index.end(), key, Less);
-  if (it != index.end() && std::strcmp(it->name, name) == 0) return it->row;
+  const NameRef* begin = index.refs;
+  const NameRef* end = begin + index.count;
+  const NameRef* it = std::lower_bound(begin, end, key, Less);
+  if (it != end && std::strcmp(it->name, name) == 0) return it->row;
   return nullptr;
 }
 
-const std::vector<NameRef>& FeatureIndex() {
-  static const std::vector<NameRef> index = [] {
-    std::vector<NameRef> v;
+// The dictionary reads a table's count as a signed 16-bit number.
+DWORD UsableCount(DWORD count) {
+  const auto n = static_cast<std::int16_t>(count & 0xFFFFu);
+  return n > 0 ? static_cast<DWORD>(n) : 0;
+}
+
+const NameIndex& FeatureIndex() {
+  static const NameIndex index = [] {
     const ControlNameTable* t = GetControlNameTable();
-    for (DWORD i = 0; t && i < t->count; ++i) {
-      if (t->entries[i].name) v.push_back({t->entries[i].name, i, &t->entries[i]});
+    NameIndex ix{nullptr, 0};
+    if (!t || !t->count) return ix;
+    ix.refs = static_cast<NameRef*>(AllocMem(t->count * static_cast<DWORD>(sizeof(NameRef))));
+    if (!ix.refs) return ix;
+    for (DWORD i = 0; i < t->count; ++i) {
+      if (t->entries[i].name) ix.refs[ix.count++] = {t->entries[i].name, i, &t->entries[i]};
     }
-    std::sort(v.begin(), v.end(), Less);
-    return v;
+    std::sort(ix.refs, ix.refs + ix.count, Less);
+    return ix;
   }();
   return index;
 }
 
-const std::vector<NameRef>& ValueIndex() {
-  static const std::vector<NameRef> index = [] {
-    std::vector<NameRef> v;
+const NameIndex& ValueIndex() {
+  static const NameIndex index = [] {
+    const ValueNameTable* tables[] = {GetValueNameTable(), GetIdsTable()};
+    DWORD total = 0;
+    for (const ValueNameTable* t : tables) total += t ? UsableCount(t->count) : 0;
+    NameIndex ix{nullptr, 0};
+    if (!total) return ix;
+    ix.refs = static_cast<NameRef*>(AllocMem(total * static_cast<DWORD>(sizeof(NameRef))));
+    if (!ix.refs) return ix;
     DWORD order = 0;
-    for (const ValueNameTable* t : {GetValueNameTable(), GetIdsTable()}) {
-      // The dictionary reads a table's count as a signed 16-bit number.
-      const int n = t ? std::max(0, static_cast<int>(static_cast<std::int16_t>(t->count & 0xFFFF))) : 0;
-      for (int i = 0; i < n; ++i) {
-        if (t->entries[i].symbol) v.push_back({t->entries[i].symbol, order, &t->entries[i]});
-        ++order;
+    for (const ValueNameTable* t : tables) {
+      const DWORD n = t ? UsableCount(t->count) : 0;
+      for (DWORD i = 0; i < n; ++i, ++order) {
+        if (t->entries[i].symbol) ix.refs[ix.count++] = {t->entries[i].symbol, order, &t->entries[i]};
       }
     }
-    std::sort(v.begin(), v.end(), Less);
-    return v;
+    std::sort(ix.refs, ix.refs + ix.count, Less);
+    return ix;
   }();
   return index;
 }
@@ -62,11 +86,14 @@ const std::vector<NameRef>& ValueIndex() {
 }  // namespace
 
 const ControlNameEntry* FindFeatureByName(const char* name) {
-  return static_cast<const ControlNameEntry*>(Lookup(FeatureIndex(), name));
+  const NameIndex& index = FeatureIndex();
+  if (!index.refs) return FindNameEntryByName(name);
+  return static_cast<const ControlNameEntry*>(Lookup(index, name));
 }
 
 bool FindValueIdByName(const char* name, WORD* valueId) {
-  const auto* e = static_cast<const ValueNameEntry*>(Lookup(ValueIndex(), name));
+  const NameIndex& index = ValueIndex();
+  const auto* e = index.refs ? static_cast<const ValueNameEntry*>(Lookup(index, name)) : FindValueSymbolByName(name);
   if (!e) return false;
   *valueId = static_cast<WORD>(e->value & 0xFFFF);
   return true;

@@ -99,8 +99,12 @@ const LexCase kLexCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Lexer, ReaderCases, ::testing::ValuesIn(kLexCases));
 
-TEST(ModelReader, LeadBytesOfCodePage932TakeTheirTrailByte) {
-  kovatest::TempRoot root;
+class ModelReaderTest : public ::testing::Test {
+ protected:
+  kovatest::TempRoot root_;
+};
+
+TEST_F(ModelReaderTest, LeadBytesOfCodePage932TakeTheirTrailByte) {
   // 0x81 0x7B is one double-byte character under 932; under 1252 the brace opens a group.
   const std::string text = "*CommandString 1: \x81{\n*FileVersion: 1\n";
   EXPECT_EQ(ReadAll(text), (std::vector<Read>{kEnd}));
@@ -114,7 +118,7 @@ TEST(ModelReader, LeadBytesOfCodePage932TakeTheirTrailByte) {
   EXPECT_EQ(ReadAll("*CommandString 3: \x81"), (std::vector<Read>{kEnd}));
 }
 
-TEST(ModelReader, ReadModelByteCountsDown) {
+TEST_F(ModelReaderTest, ReadModelByteCountsDown) {
   const BYTE bytes[] = {'a', 'b'};
   ModelReader* r = OpenModelReaderOnBytes(bytes, 2);
   BYTE b = 0;
@@ -126,18 +130,20 @@ TEST(ModelReader, ReadModelByteCountsDown) {
   CloseModelReader(r);
 }
 
-TEST(ModelReader, LongValuesGrowTheBuffer) {
+TEST_F(ModelReaderTest, LongValuesGrowTheBuffer) {
   std::string value(100000, 'x');
   const auto reads = ReadAll("*CommandString 1: " + value + "\n");
   ASSERT_EQ(reads.size(), 2u);
   EXPECT_EQ(reads[0].value, value);
 }
 
-TEST(ModelReader, CharacterClasses) {
+TEST_F(ModelReaderTest, CharacterClasses) {
   for (int b = 0; b < 256; ++b) {
     const BYTE c = static_cast<BYTE>(b);
     const BYTE cls = ModelCharClass(c);
-    if (b >= 0x80 || (b < 0x20 && b != 0x09 && b != 0x0A && b != 0x0D)) EXPECT_EQ(cls, 0) << b;
+    if (b >= 0x80 || (b < 0x20 && b != 0x09 && b != 0x0A && b != 0x0D)) {
+      EXPECT_EQ(cls, 0) << b;
+    }
     EXPECT_EQ((cls & kClassKeyword) != 0,
               std::isalnum(b) != 0 || std::string("@/[\\]^_`").find(static_cast<char>(b)) != std::string::npos)
         << b;
