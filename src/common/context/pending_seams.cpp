@@ -16,10 +16,6 @@
 
 namespace {
 
-// Stands in for every printer's compiled model until the model image is built: a header
-// of zeros, shared by the process and never freed.
-alignas(8) BYTE g_placeholderImage[7996];
-
 void PutU16(BYTE* p, DWORD v) {
   p[0] = static_cast<BYTE>(v & 0xFF);
   p[1] = static_cast<BYTE>((v >> 8) & 0xFF);
@@ -32,44 +28,6 @@ constexpr DWORD kDmSizePos = 68;
 constexpr DWORD kDmDriverExtraPos = 70;
 
 }  // namespace
-
-// PENDING: the model-image issue replaces this with the load of the printer's model
-// description (image list, cache file, parse). Until then a printer whose driver record
-// names a data file that exists gets the placeholder image, any other printer none, so
-// that both the road without a model and the normal road can be taken.
-const ModelImage* LoadModelImage(DriverContext* context) {
-  if (!context) return nullptr;
-  LockDriverMutex(context);
-  const ModelImage* image = nullptr;
-  if (auto* info = static_cast<DRIVER_INFO_3W*>(GetPrinterDriverInfo(context->hPrinter, 3))) {
-    if (info->pDataFile && info->pDataFile[0]) {
-      const DWORD attributes = GetFileAttributesW(info->pDataFile);
-      if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        image = reinterpret_cast<const ModelImage*>(g_placeholderImage);
-      }
-    }
-    FreeMem(info);
-  }
-  UnlockDriverMutex(context);
-  return image;
-}
-
-// PENDING: the rule-evaluation issue owns the evaluation stack and replaces these two.
-int CreateEvalStack(DriverContext* context) {
-  if (!context || !context->work) return -1;
-  WorkArea* work = context->work;
-  FreeMem(work->evalStack);
-  work->evalStack = static_cast<std::int32_t*>(AllocMem(kEvalStackEntries * sizeof(std::int32_t)));
-  work->evalStackDepth = 0;
-  return work->evalStack ? 0 : -1;
-}
-
-void DestroyEvalStack(DriverContext* context) {
-  if (!context || !context->work) return;
-  FreeMem(context->work->evalStack);
-  context->work->evalStack = nullptr;
-  context->work->evalStackDepth = 0;
-}
 
 // PENDING: the device-mode defaults issue replaces this with the stored or defaulted
 // device-mode of the printer. Until then the buffer is zero-filled but for the public

@@ -11,17 +11,15 @@
 #include "win/spool.h"
 #include "win/types.h"
 
+// The model image load and the evaluation stack, which context creation calls.
+#include "model/model_load.h"
+#include "model/rule_eval.h"
+
 struct ControlRecord;
 struct DriverContext;
 struct ModelImage;
 struct PageRecord;
 
-// The printer's compiled model description, shared by every context of the process and
-// never freed by one; null when the printer has none.
-const ModelImage* LoadModelImage(DriverContext* context);
-// The context's evaluation stack: 0, or -1 when it cannot be allocated; depth 0.
-int CreateEvalStack(DriverContext* context);
-void DestroyEvalStack(DriverContext* context);
 
 // A new settings buffer of GetSettingsBufferSize bytes that the caller owns, or null.
 BYTE* BuildDefaultDevmode(DriverContext* context, WORD mode, const PRINTER_INFO_2W* printerInfo, DWORD refresh);

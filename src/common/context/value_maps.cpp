@@ -3,6 +3,7 @@
 
 #include "context/field_access.h"
 #include "context/field_table.h"
+#include "model/judge_items.h"
 
 namespace {
 
@@ -11,8 +12,7 @@ constexpr WORD kDuplexType = 94;
 constexpr WORD kPunchType = 120;
 constexpr WORD kStapleType = 121;
 constexpr WORD kOrientation = 7;
-constexpr WORD kFuncSelectNup = 56;
-constexpr WORD kFuncSelectDuplex = 58;
+constexpr WORD kPrintPaperOrientItem = 819;
 
 const ValueMapEntry* FirstMap(const SettingField* field) {
   return field && field->side ? field->side->valueMap : nullptr;
@@ -31,20 +31,6 @@ const ValueMapEntry* GetSecondValueMap(const SettingField* field) {
   return map + 1;
 }
 
-int PrintPaperOrient(DriverContext* context) {
-  const DWORD o = ReadFieldRawById(context, kOrientation);
-  const DWORD nupType = ReadFieldRawById(context, kNupType);
-  if (ReadFieldRawById(context, kFuncSelectNup) == 1 &&
-      ((nupType >= 1 && nupType <= 18) || (nupType >= 129 && nupType <= 130) ||
-       (nupType >= 161 && nupType <= 164))) {
-    return o == 1 ? 1 : 0;
-  }
-  if (ReadFieldRawById(context, kFuncSelectDuplex) == 1 && ReadFieldRawById(context, kDuplexType) >= 17) {
-    return o == 1 ? 1 : 0;
-  }
-  return o != 1 ? 1 : 0;
-}
-
 const ValueMapEntry* GetActiveValueMap(DriverContext* context, const SettingField* field) {
   const ValueMapEntry* map = FirstMap(field);
   if (!map) return nullptr;
@@ -55,7 +41,7 @@ const ValueMapEntry* GetActiveValueMap(DriverContext* context, const SettingFiel
       break;
     case kPunchType:
     case kStapleType:
-      if (PrintPaperOrient(context) == 1) return GetSecondValueMap(field);
+      if (ComputeJudgeItem(context, kPrintPaperOrientItem) == 1) return GetSecondValueMap(field);
       break;
     default:
       break;

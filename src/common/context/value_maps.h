@@ -18,6 +18,5 @@ DWORD OptionIndexToRaw(DriverContext* context, const SettingField* field, DWORD 
 int IsRawValueMapped(DriverContext* context, const SettingField* field, DWORD raw);
 
 // Whether the sheet is printed landscape once N-up and booklet layouts are counted: 0 or 1.
-// PENDING: the computed judge items issue moves this into ComputeJudgeItem (item 819) with
-// the rest of the computed items; until then it is answered here from the settings.
+// It is computed judge item 819 and lives with the computed items (model/judge_items.h).
 int PrintPaperOrient(DriverContext* context);
