@@ -1,0 +1,153 @@
+// The graphics engine around a rendering driver: loading the driver by its Windows name,
+// the engine's device (HDEV) for each printer device context, and the DDI road of one
+// print job (DrvEnablePDEV ... DrvDisablePDEV), as the system's graphics engine runs it.
+//
+// Also the registry of compiled-in resources that EngFindResource answers from: a driver
+// whose resources are data built into it registers its table for its module handle (for
+// example in DllMain on process attach) and removes it on process detach.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "win/devmode.h"
+#include "win/types.h"
+#include "win/winddi.h"
+
+namespace plat {
+
+// One resource of a module: (type, id) -> size bytes at data. The data must stay valid
+// while the table is registered.
+struct EngineResource {
+  int type;
+  int id;
+  const void* data;
+  ULONG size;
+};
+
+// Registers (replacing an earlier table) the compiled-in resources of a module for
+// EngFindResource. A null module or a null table with a non-zero count is refused
+// (false, ERROR_INVALID_PARAMETER). The table is copied; the data it points to is not.
+bool RegisterEngineResources(HMODULE module, const EngineResource* table, std::size_t count);
+// Forgets a module's table; true when there was one.
+bool UnregisterEngineResources(HMODULE module);
+
+}  // namespace plat
+
+namespace plat::engine {
+
+// A loaded rendering driver: its module and the DDI table DrvEnableDriver handed out.
+struct RenderingDriver {
+  HMODULE module = nullptr;
+  DRVENABLEDATA enableData{};
+  // The function of an engine index in the driver's table, or null.
+  PFN Function(ULONG index) const;
+  template <typename F>
+  F Get(ULONG index) const {
+    return reinterpret_cast<F>(Function(index));
+  }
+};
+
+// LoadLibraryW(windowsName), then DrvEnableDriver(DDI_DRIVER_VERSION_NT5_01,
+// sizeof(DRVENABLEDATA)). The table is checked: a null table or a count above INDEX_LAST + 1
+// fails with ERROR_INVALID_PARAMETER, and the module is freed again. A missing module or
+// DrvEnableDriver export fails with the loader's error code. On failure `out` is empty.
+bool LoadRenderingDriver(LPCWSTR windowsName, RenderingDriver& out);
+// DrvDisableDriver (when exported), then FreeLibrary; empties `driver`.
+void UnloadRenderingDriver(RenderingDriver& driver);
+
+// The engine's device for one printer device context. It plays the engine's part of the
+// DDI road; each step calls the driver's function and answers its result. A step whose
+// function the table lacks fails with ERROR_PROC_NOT_FOUND (the optional ones, noted
+// below, are skipped instead).
+class Device {
+ public:
+  explicit Device(const RenderingDriver& driver);
+  ~Device();  // ends what is still open: EndDoc, DisableSurface, DisablePDEV
+  Device(const Device&) = delete;
+  Device& operator=(const Device&) = delete;
+
+  // DrvEnablePDEV (with sizeof(GDIINFO), sizeof(DEVINFO) and HS_DDI_MAX pattern slots),
+  // then DrvCompletePDEV (optional). devmode may be null. The device keeps its own copy of
+  // the device-mode (dmSize + dmDriverExtra bytes, checked) so the caller's may go away.
+  bool Enable(const DEVMODEW* devmode, HANDLE printer, std::u16string_view deviceName);
+  // DrvEnableSurface; the surface must have been associated with this device.
+  bool EnableSurface();
+  bool StartDoc(std::u16string_view documentName, DWORD jobId);
+  bool StartPage();
+  // A banding surface: DrvStartBanding, then per band `drawBand` and DrvNextBand until the
+  // driver reports (-1, -1) (its last band sends the page). Otherwise `drawBand` once and
+  // DrvSendPage. drawBand may be empty; its false fails the page.
+  bool SendPage(const std::function<bool(Device&)>& drawBand = {});
+  bool EndDoc(FLONG flags = 0);
+  // A device reset between pages: a new device is enabled with the new device-mode and the
+  // same printer and name, DrvResetPDEV(old, new) is called, and the new device's surface
+  // enabled; the old device is then disabled and this object continues with the new one.
+  // On failure the new device is disabled and this object keeps the old one.
+  bool Reset(const DEVMODEW* devmode);
+  void DisableSurface();
+  void Disable();
+
+  DHPDEV pdev() const { return pdev_; }
+  HDEV hdev() const { return hdev_; }
+  HSURF surfaceHandle() const { return surface_; }
+  // The locked surface object of the driver's surface (null before EnableSurface).
+  SURFOBJ* surface() const { return surfobj_; }
+  bool banding() const;
+  const GDIINFO& gdiInfo() const { return gdiInfo_; }
+  const DEVINFO& devInfo() const { return devInfo_; }
+  bool documentOpen() const { return docOpen_; }
+  const RenderingDriver& driver() const { return driver_; }
+  // The engine-side names of the driver calls made so far ("DrvStartPage" ...), in order.
+  const std::vector<std::string>& calls() const { return calls_; }
+
+ private:
+  bool EnableInto(const DEVMODEW* devmode, HANDLE printer, std::u16string_view deviceName, HDEV& hdev,
+                  DHPDEV& pdev, GDIINFO& gdi, DEVINFO& dev, std::vector<BYTE>& devmodeCopy);
+  void DisableDevice(HDEV& hdev, DHPDEV& pdev, HSURF& surface, SURFOBJ*& surfobj);
+  bool EnableSurfaceFor(HDEV hdev, DHPDEV pdev, HSURF& surface, SURFOBJ*& surfobj);
+
+  const RenderingDriver& driver_;
+  HDEV hdev_ = nullptr;
+  DHPDEV pdev_ = nullptr;
+  HSURF surface_ = nullptr;
+  SURFOBJ* surfobj_ = nullptr;
+  HANDLE printer_ = nullptr;
+  std::u16string deviceName_;
+  std::vector<BYTE> devmode_;
+  GDIINFO gdiInfo_{};
+  DEVINFO devInfo_{};
+  bool docOpen_ = false;
+  std::vector<std::string> calls_;
+};
+
+// One print job as an application would make it: a document of pages, optionally with a
+// device reset (a new device-mode) before some pages.
+struct JobPage {
+  const DEVMODEW* resetDevmode = nullptr;  // non-null: ResetDC before this page
+  std::function<bool(Device&)> draw;       // the page's drawing calls (per band), may be empty
+};
+struct JobRequest {
+  const DEVMODEW* devmode = nullptr;
+  HANDLE printer = nullptr;
+  std::u16string deviceName;
+  std::u16string documentName;
+  DWORD jobId = 1;
+  std::vector<JobPage> pages;
+};
+struct JobOutcome {
+  bool ok = false;
+  std::string failedStep;  // the driver call that failed, empty when ok
+  DWORD lastError = 0;
+  std::vector<std::string> calls;
+};
+
+// Enable, EnableSurface, StartDoc, the pages (reset, StartPage, SendPage), EndDoc,
+// DisableSurface, Disable. A failing step ends the job as the engine does: the document is
+// ended (when started) and the device freed; the outcome names the step.
+JobOutcome RunJob(const RenderingDriver& driver, const JobRequest& request);
+
+}  // namespace plat::engine
