@@ -156,8 +156,8 @@ TEST_F(ModelLoad, DataFileOfAnotherVersionIsParsedEveryTimeAndItsCacheDeleted) {
   EXPECT_FALSE(Exists(kCache));
   // A cache of the same version beside it (written by someone else) is deleted at the next
   // first load, and none is written.
+  const std::string stale = ImageString(image);
   FreeLoadedModelImages();
-  std::string stale = ImageString(image);
   root_.WriteFile(kCache, stale);
   Age(kCache, 30);
   ASSERT_NE(Load(printer), nullptr);
