@@ -14,38 +14,6 @@
 #include "context/spooler_info.h"
 #include "win/files.h"
 
-namespace {
-
-void PutU16(BYTE* p, DWORD v) {
-  p[0] = static_cast<BYTE>(v & 0xFF);
-  p[1] = static_cast<BYTE>((v >> 8) & 0xFF);
-}
-
-// Public DEVMODEW members written into a new device-mode.
-constexpr DWORD kDmSpecVersionPos = 64;
-constexpr DWORD kDmDriverVersionPos = 66;
-constexpr DWORD kDmSizePos = 68;
-constexpr DWORD kDmDriverExtraPos = 70;
-
-}  // namespace
-
-// PENDING: the device-mode defaults issue replaces this with the stored or defaulted
-// device-mode of the printer. Until then the buffer is zero-filled but for the public
-// sizes and versions and the private header with its area offsets.
-BYTE* BuildDefaultDevmode(DriverContext* context, WORD, const PRINTER_INFO_2W*, DWORD) {
-  if (!context) return nullptr;
-  auto* buffer = static_cast<BYTE*>(AllocMem(GetSettingsBufferSize()));
-  if (!buffer) return nullptr;
-  const ProductRecord* product = context->product ? context->product : GetProductRecord();
-  PutU16(buffer + kDmSpecVersionPos, product->specVersion);
-  PutU16(buffer + kDmDriverVersionPos, product->driverVersion);
-  PutU16(buffer + kDmSizePos, GetPublicDevmodeSize());
-  PutU16(buffer + kDmDriverExtraPos, GetPrivateDevmodeSize());
-  WritePrivateHeader(buffer, product);
-  WriteAreaOffsets(buffer);
-  return buffer;
-}
-
 // PENDING: the device-settings issue loads area 2 from printer data and the two-way cache.
 int LoadDeviceSettingsWithBidiCache(DriverContext*) { return 1; }
 

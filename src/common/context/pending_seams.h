@@ -1,6 +1,6 @@
 // Operations that the context, its cache and the module dispatch call but whose own
-// subsystems are built later: the model image, the rule evaluator's stack, the default
-// device-mode, the device settings in printer data, the job-control items, the preset
+// subsystems are built later: the model image, the rule evaluator's stack, the device
+// settings in printer data, the job-control items, the preset
 // change cache, the page code's own message handler, the capability lists, the
 // configuration-server connector and the dialog brushes. Each has its final name and
 // signature and the least behaviour its callers need now.
@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "context/devmode_defaults.h"
 #include "win/spool.h"
 #include "win/types.h"
 
@@ -20,9 +21,6 @@ struct DriverContext;
 struct ModelImage;
 struct PageRecord;
 
-
-// A new settings buffer of GetSettingsBufferSize bytes that the caller owns, or null.
-BYTE* BuildDefaultDevmode(DriverContext* context, WORD mode, const PRINTER_INFO_2W* printerInfo, DWORD refresh);
 
 // The device settings of area 2 from printer data (and the two-way cache); 1.
 int LoadDeviceSettingsWithBidiCache(DriverContext* context);

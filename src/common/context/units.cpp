@@ -11,6 +11,7 @@
 #include "context/module_dispatch.h"
 #include "context/module_services.h"
 #include "context/paths_and_names.h"
+#include "context/printable_area.h"
 #include "context/product_record.h"
 #include "win/kernel.h"
 #include "win/loader.h"
@@ -74,12 +75,6 @@ bool GetNumericOptionRange(DriverContext*, ControlRecord*, int* minimum, int* ma
   *maximum = 0;
   return false;
 }
-
-// PENDING: the paper-size issue supplies DerivePaperGeometry and DeriveImageableArea (the
-// source and output paper fields of a paper size); until then a paper change derives
-// nothing and only the scales below are written.
-void DerivePaperGeometry(DriverContext*, int) {}
-void DeriveImageableArea(DriverContext*, int) {}
 
 // PENDING: the free-size list issue supplies ReadFreeSize (load free size entry n into the
 // context); until then a free size is not loaded.
@@ -233,10 +228,12 @@ int GetEffectivePaperSize(DriverContext* context) {
 void ApplyPaperChange(DriverContext* context, int kind) {
   if (!context) return;
   if (kind == 1) {
-    DerivePaperGeometry(context, static_cast<std::int16_t>(ReadFieldRawById(context, F_PAPER_SIZE)));
+    BYTE* devmode = GetContextDevmode(context);
+    DerivePaperGeometry(ReadFieldRawById(context, F_PAPER_SIZE), F_PAPER_SIZE, context, devmode);
     const int out = static_cast<std::int16_t>(ReadFieldRawById(context, F_OUT_PAPER_SIZE));
     const bool outputCode = out >= 1025 && out <= 1028;
-    DeriveImageableArea(context, outputCode ? GetDefaultOutputPaper(context) : out);
+    DeriveImageableArea(static_cast<DWORD>(outputCode ? GetDefaultOutputPaper(context) : out), F_OUT_PAPER_SIZE, context,
+                        devmode);
     const bool selectScale = ReadFieldRawById(context, F_FUNC_SELECT_SCALE) != 0;
     const DWORD scaleType = ReadFieldRawById(context, F_SCALE_TYPE);
     if (outputCode || (ReadFieldRawById(context, F_FUNC_SELECT_SCALE) == 1 && scaleType == 2)) {

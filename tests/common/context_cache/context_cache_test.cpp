@@ -260,7 +260,7 @@ TEST_F(ContextCache, ReuseRebuildsOnlyTheDeviceModePart) {
   a->settings[devmodeSize - 1] = 0xCD;   // last byte of the private part
   a->settings[devmodeSize] = 0xEF;       // first byte of area 2
   a->settings[GetSettingsBufferSize() - 1] = 0x12;  // end of area 3
-  std::memcpy(a->work->scratchText, u"kept", 10);
+  std::memcpy(a->work->pluginText, u"kept", 10);
   ReleaseContextToCache(a);
   DriverContext* b = CreateContextWithFlags(h, h, 0, 0x801, CTXK_INTERFACE, nullptr, nullptr);
   ASSERT_EQ(b, a);
@@ -268,7 +268,7 @@ TEST_F(ContextCache, ReuseRebuildsOnlyTheDeviceModePart) {
   EXPECT_EQ(b->settings[devmodeSize - 1], 0);
   EXPECT_EQ(b->settings[devmodeSize], 0xEF);
   EXPECT_EQ(b->settings[GetSettingsBufferSize() - 1], 0x12);
-  EXPECT_EQ(std::u16string(b->work->scratchText), u"kept");
+  EXPECT_EQ(std::u16string(b->work->pluginText), u"kept");
   EXPECT_EQ(b->work->mode, 1);
   ReleaseContext(b, CTXR_DESTROY);
 }

@@ -1,0 +1,139 @@
+// Stored-settings operations of later subsystems with the least behaviour the defaults,
+// checks and paper geometry need now.
+#include "context/pending_defaults.h"
+
+#include <cstring>
+
+#include "context/devmode_checks.h"
+#include "context/driver_context.h"
+#include "context/field_access.h"
+#include "context/field_table.h"
+#include "context/locale_text.h"
+#include "context/memory.h"
+#include "context/paths_and_names.h"
+#include "context/product_record.h"
+#include "context/spooler_info.h"
+#include "win/devmode.h"
+
+namespace {
+
+// The paper map: list index -> paper id.
+constexpr WORD kFreeSizePaperMap[kFreeSizeRecordCount] = {384, 385, 386, 387, 388, 389, 390, 391, 392, 393, 256, 448};
+
+enum : WORD {
+  F_PAPER_FREE_WIDTH = 340,   // 340-343: width, length, tray, orientation of paper 256
+  F_PRINT_FREE_WIDTH = 344,   // 344-347: the same of paper 448
+  F_FREE_SIZE_NAME = 915,     // 915-919: name, width, length, tray, orientation
+  F_CUR_FREE_SIZE_NAME = 920, // 920-924: the same for the current paper
+};
+
+FreeSizeRecord* RecordAt(DriverContext* context, int n) {
+  if (!context || !context->work || n < 0 || n >= kFreeSizeRecordCount) return nullptr;
+  return &context->work->freeSizes[n];
+}
+
+// Record n -> the five fields from `first` (name, width, length, tray, orientation).
+void RecordToFields(DriverContext* context, int n, WORD first) {
+  const FreeSizeRecord* record = RecordAt(context, n);
+  if (!record) return;
+  char name[sizeof record->userName + 1] = {};
+  std::memcpy(name, record->userName, sizeof record->userName);
+  WCHAR wide[sizeof name] = {};
+  AnsiToWide(wide, name, static_cast<int>(sizeof name));
+  if (SettingField* field = FindFieldById(context, first)) SetFieldString(context, field, wide);
+  SetFieldValueById(context, static_cast<WORD>(first + 1), record->width);
+  SetFieldValueById(context, static_cast<WORD>(first + 2), record->length);
+  WriteFieldRawById(context, static_cast<WORD>(first + 3), record->tray);
+  WriteFieldRawById(context, static_cast<WORD>(first + 4), record->orientation);
+}
+
+bool IsKnownSpecVersion(WORD version) {
+  return version == DM_SPECVERSION_0320 || version == DM_SPECVERSION_0400 || version == DM_SPECVERSION;
+}
+
+}  // namespace
+
+int FreeSizeIndexFromPaperId(DWORD paperId, DriverContext*) {
+  for (int i = 0; i < kFreeSizeRecordCount; ++i) {
+    if (kFreeSizePaperMap[i] == paperId) return i;
+  }
+  return 0;
+}
+
+// PENDING: the free-size list issue loads the ten entries of the per-printer INI into the
+// work area's records (ReadFreeSize, FeaturesToFreeSizeRecord) once per change-flag
+// generation; until then the records keep what the work area holds.
+void InitFreeSizes(DriverContext*) {}
+
+// PENDING: the free-size list issue adds the record's list name (UI string 752 or 753 with
+// the size appended); the size, tray and orientation are complete.
+void LoadUserPaperNames(DriverContext* context, DWORD paperId, int index) {
+  FreeSizeRecord* record = RecordAt(context, index);
+  if (!record || (paperId != 256 && paperId != 448)) return;
+  const WORD first = paperId == 256 ? F_PAPER_FREE_WIDTH : F_PRINT_FREE_WIDTH;
+  record->width = ReadFieldRawById(context, first);
+  record->length = ReadFieldRawById(context, static_cast<WORD>(first + 1));
+  record->tray = static_cast<WORD>(ReadFieldRawById(context, static_cast<WORD>(first + 2)));
+  record->orientation = static_cast<WORD>(ReadFieldRawById(context, static_cast<WORD>(first + 3)));
+}
+
+void FreeSizeRecordToCurrent(DriverContext* context, int n) { RecordToFields(context, n, F_CUR_FREE_SIZE_NAME); }
+
+void FreeSizeRecordToFeatures(DriverContext* context, int n) { RecordToFields(context, n, F_FREE_SIZE_NAME); }
+
+// PENDING: the free-size list issue loads entry n's section of the per-printer INI (and
+// copies it into the list fields); until then the cleared fields take the work area's
+// record n.
+void ReadFreeSize(DriverContext* context, int n) {
+  if (!context) return;
+  for (WORD id = F_FREE_SIZE_NAME; id <= F_FREE_SIZE_NAME + 4; ++id) WriteFieldRawById(context, id, 0);
+  FreeSizeRecordToFeatures(context, n);
+}
+
+// PENDING: the device-settings issue moves this beside the rest of the printer-data road;
+// its behaviour here is complete.
+BOOL CopyPrinterDefaultDevmode(DriverContext* context, const PRINTER_INFO_2W* printerInfo) {
+  if (!context || !context->settings) return FALSE;
+  PRINTER_INFO_2W* read = nullptr;
+  if (!printerInfo) printerInfo = read = static_cast<PRINTER_INFO_2W*>(GetPrinterInfo(context->hPrinter, 2));
+  BOOL copied = FALSE;
+  const DEVMODEW* stored = printerInfo ? printerInfo->pDevMode : nullptr;
+  if (stored && IsKnownSpecVersion(stored->dmSpecVersion) && stored->dmSize == GetPublicDevmodeSize() &&
+      stored->dmDriverExtra == GetPrivateDevmodeSize()) {
+    std::memcpy(context->settings, stored, GetTotalDevmodeSize());
+    copied = TRUE;
+  }
+  FreeMem(read);
+  return copied;
+}
+
+// PENDING: the device-settings issue moves this beside the rest of the printer-data road;
+// its behaviour here is complete.
+BOOL LoadDefaultDevmodeFromPrinter(DriverContext* context, const PRINTER_INFO_2W* printerInfo) {
+  if (!CopyPrinterDefaultDevmode(context, printerInfo)) return FALSE;
+  return CheckDevmodeVersionSized(context->settings) ? TRUE : FALSE;
+}
+
+// PENDING: the device-font issue moves this beside the font lists; its behaviour here is
+// complete.
+void GetDefaultFontName(DriverContext* context, WCHAR* destination) {
+  if (!destination) return;
+  const WCHAR* face = IsJapaneseResourceDll(context) ? u"ＭＳ Ｐゴシック" : u"Arial";
+  std::size_t i = 0;
+  for (; face[i] && i < 31; ++i) destination[i] = face[i];
+  destination[i] = 0;
+}
+
+// PENDING: the built-in model tables issue takes this over with the other small model
+// tables (delete it here when that lands); its behaviour here is complete.
+void UpdateQualityFromResolution(DWORD resolution, DriverContext* context) {
+  if (!context || !context->settings) return;
+  if (ReadFieldRawById(context, 10425) == 1 || ReadFieldRawById(context, 176) != 0) return;
+  const bool standard = resolution == 200 || resolution == 300 || resolution == 400 || resolution == 600;
+  WriteFieldRawById(context, 178, standard ? 17 : 18);
+}
+
+// PENDING: the built-in model tables issue writes kdmOther (10274) with the product's
+// identifier text for the driver type; until then no driver type has a text and the field
+// is left as it is.
+void SetModelDeviceString(DriverContext*) {}

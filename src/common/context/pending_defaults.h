@@ -1,0 +1,42 @@
+// Operations of the stored-settings code and the built-in model tables that the device-mode
+// defaults, checks and paper geometry call: the free-size list and its paper map, the
+// printer's stored default device-mode, the default font face, the quality macro and the
+// model device string. Each has its final name and signature; the ones
+// whose own code comes later have the least behaviour these callers need.
+#pragma once
+
+#include "win/spool.h"
+#include "win/types.h"
+
+struct DriverContext;
+
+// Free sizes: the paper map rows 0-9 give paper ids 384-393, row 10 gives 256, row 11 448.
+// The index of the first row with the paper id; 0 when there is none.
+int FreeSizeIndexFromPaperId(DWORD paperId, DriverContext* context);
+// Fills the ten free-size records of the work area once per change-flag generation.
+void InitFreeSizes(DriverContext* context);
+// Record `index` takes the size, tray and orientation of the user paper code 256
+// (fields 340-343) or 448 (fields 344-347); other codes change nothing.
+void LoadUserPaperNames(DriverContext* context, DWORD paperId, int index);
+// Record n into the fields 920-924 (current free size) or 915-919 (free-size features).
+void FreeSizeRecordToCurrent(DriverContext* context, int n);
+void FreeSizeRecordToFeatures(DriverContext* context, int n);
+// Entry n of the per-printer free-size list into the fields 915-919.
+void ReadFreeSize(DriverContext* context, int n);
+
+// The printer's default device-mode (the caller's PRINTER_INFO_2, or the printer's own)
+// copied over the context's device-mode when its public version is known and its sizes
+// are this device-mode's.
+BOOL CopyPrinterDefaultDevmode(DriverContext* context, const PRINTER_INFO_2W* printerInfo);
+// The copy, then the product identity check of the copied device-mode.
+BOOL LoadDefaultDevmodeFromPrinter(DriverContext* context, const PRINTER_INFO_2W* printerInfo);
+
+// Built-in model tables. kdmBalanceMacro := 17 for the resolutions 200, 300, 400 and 600
+// and 18 for any other, unless kdmLock000InfoBitResolution is 1 or kdmUseUserMacro is set.
+void UpdateQualityFromResolution(DWORD resolution, DriverContext* context);
+// kdmOther := the product's identifier text of the current kdmDriverType.
+void SetModelDeviceString(DriverContext* context);
+
+// The default font face: the Japanese face with the Japanese UI resource DLL, else
+// "Arial". The destination holds 32 characters.
+void GetDefaultFontName(DriverContext* context, WCHAR* destination);
