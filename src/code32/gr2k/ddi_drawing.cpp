@@ -1,0 +1,124 @@
+// The drawing calls, escapes, device-font queries and colour transforms of the DDI table.
+//
+// PENDING: the drawing-record, graphics-state, path, image, text, escape, device-font and
+// glyph issues give each of these its body. Until then each answers as a device that draws
+// nothing: a valid device's drawing call succeeds without writing (FALSE once an output
+// write of the job has failed), no escape is supported, no brush is realized, no device
+// font exists and no colour transform is made. An invalid device gives
+// ERROR_INVALID_PARAMETER first.
+#include "ddi.h"
+#include "render_device.h"
+#include "win/errors.h"
+
+namespace rendara {
+
+namespace {
+
+constexpr LONG kFontDataError = -1;
+constexpr ULONG kDitherSolid = 0;
+
+RenderDevice* Checked(RenderDevice* device) {
+  if (!IsValidRenderDevice(device)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  return device;
+}
+
+RenderDevice* OfSurface(SURFOBJ* pso) { return Checked(pso ? reinterpret_cast<RenderDevice*>(pso->dhpdev) : nullptr); }
+RenderDevice* OfHandle(DHPDEV dhpdev) { return Checked(reinterpret_cast<RenderDevice*>(dhpdev)); }
+
+// A drawing call on a device that draws nothing.
+BOOL DrawNothing(SURFOBJ* pso) {
+  RenderDevice* device = OfSurface(pso);
+  if (!device) return FALSE;
+  return (device->jobFlags & JOB_OUTPUT_FAILED) ? FALSE : TRUE;
+}
+
+}  // namespace
+
+BOOL DrvBitBlt(SURFOBJ* psoTrg, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, RECTL*, POINTL*, POINTL*, BRUSHOBJ*, POINTL*,
+               ROP4) {
+  return DrawNothing(psoTrg);
+}
+
+BOOL DrvStretchBlt(SURFOBJ* psoDest, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, COLORADJUSTMENT*, POINTL*, RECTL*,
+                   RECTL*, POINTL*, ULONG) {
+  return DrawNothing(psoDest);
+}
+
+BOOL DrvStrokePath(SURFOBJ* pso, PATHOBJ*, CLIPOBJ*, XFORMOBJ*, BRUSHOBJ*, POINTL*, LINEATTRS*, MIX) {
+  return DrawNothing(pso);
+}
+
+BOOL DrvFillPath(SURFOBJ* pso, PATHOBJ*, CLIPOBJ*, BRUSHOBJ*, POINTL*, MIX, FLONG) { return DrawNothing(pso); }
+
+BOOL DrvStrokeAndFillPath(SURFOBJ* pso, PATHOBJ*, CLIPOBJ*, XFORMOBJ*, BRUSHOBJ*, LINEATTRS*, BRUSHOBJ*, POINTL*, MIX,
+                          FLONG) {
+  return DrawNothing(pso);
+}
+
+BOOL DrvRealizeBrush(BRUSHOBJ*, SURFOBJ* psoTarget, SURFOBJ*, SURFOBJ*, XLATEOBJ*, ULONG) {
+  OfSurface(psoTarget);
+  return FALSE;
+}
+
+ULONG DrvEscape(SURFOBJ* pso, ULONG, ULONG, PVOID, ULONG, PVOID) {
+  OfSurface(pso);
+  return 0;
+}
+
+ULONG DrvGetGlyphMode(DHPDEV dhpdev, FONTOBJ*) {
+  OfHandle(dhpdev);
+  return FO_GLYPHBITS;
+}
+
+ULONG DrvDitherColor(DHPDEV dhpdev, ULONG, ULONG, ULONG*) {
+  OfHandle(dhpdev);
+  return kDitherSolid;
+}
+
+BOOL DrvCopyBits(SURFOBJ* psoDest, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, RECTL*, POINTL*) { return DrawNothing(psoDest); }
+
+PIFIMETRICS DrvQueryFont(DHPDEV dhpdev, ULONG_PTR, ULONG, ULONG_PTR* pid) {
+  OfHandle(dhpdev);
+  if (pid) *pid = 0;
+  return nullptr;
+}
+
+LONG DrvQueryFontData(DHPDEV dhpdev, FONTOBJ*, ULONG, HGLYPH, GLYPHDATA*, PVOID, ULONG) {
+  OfHandle(dhpdev);
+  return kFontDataError;
+}
+
+PVOID DrvQueryFontTree(DHPDEV dhpdev, ULONG_PTR, ULONG, ULONG, ULONG_PTR* pid) {
+  OfHandle(dhpdev);
+  if (pid) *pid = 0;
+  return nullptr;
+}
+
+HANDLE DrvIcmCreateColorTransform(DHPDEV dhpdev, LOGCOLORSPACEW*, PVOID, ULONG, PVOID, ULONG, PVOID, ULONG, DWORD) {
+  OfHandle(dhpdev);
+  return nullptr;
+}
+
+BOOL DrvIcmDeleteColorTransform(DHPDEV dhpdev, HANDLE) {
+  OfHandle(dhpdev);
+  return FALSE;
+}
+
+BOOL DrvStretchBltROP(SURFOBJ* psoDest, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, COLORADJUSTMENT*, POINTL*, RECTL*,
+                      RECTL*, POINTL*, ULONG, BRUSHOBJ*, DWORD) {
+  return DrawNothing(psoDest);
+}
+
+BOOL DrvQueryAdvanceWidths(DHPDEV dhpdev, FONTOBJ*, ULONG, HGLYPH*, PVOID, ULONG) {
+  OfHandle(dhpdev);
+  return FALSE;
+}
+
+BOOL DrvTextOut(SURFOBJ* pso, STROBJ*, FONTOBJ*, CLIPOBJ*, RECTL*, RECTL*, BRUSHOBJ*, BRUSHOBJ*, POINTL*, MIX) {
+  return DrawNothing(pso);
+}
+
+}  // namespace rendara

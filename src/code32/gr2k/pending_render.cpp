@@ -1,0 +1,216 @@
+#include "pending_render.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+
+#include "context/driver_context.h"
+#include "context/field_access.h"
+#include "context/product_record.h"
+#include "render_device.h"
+#include "render_fields.h"
+#include "win/kernel.h"
+#include "win/profile.h"
+
+namespace rendara {
+
+namespace {
+
+struct PublicField {
+  DWORD bit;
+  std::size_t offset;
+  std::size_t size;
+};
+
+// The public printer fields a merge takes from an incoming device-mode.
+const PublicField kPublicFields[] = {
+    {DM_ORIENTATION, offsetof(DEVMODEW, dmOrientation), sizeof(SHORT)},
+    {DM_PAPERSIZE, offsetof(DEVMODEW, dmPaperSize), sizeof(SHORT)},
+    {DM_PAPERLENGTH, offsetof(DEVMODEW, dmPaperLength), sizeof(SHORT)},
+    {DM_PAPERWIDTH, offsetof(DEVMODEW, dmPaperWidth), sizeof(SHORT)},
+    {DM_SCALE, offsetof(DEVMODEW, dmScale), sizeof(SHORT)},
+    {DM_COPIES, offsetof(DEVMODEW, dmCopies), sizeof(SHORT)},
+    {DM_DEFAULTSOURCE, offsetof(DEVMODEW, dmDefaultSource), sizeof(SHORT)},
+    {DM_PRINTQUALITY, offsetof(DEVMODEW, dmPrintQuality), sizeof(SHORT)},
+    {DM_COLOR, offsetof(DEVMODEW, dmColor), sizeof(SHORT)},
+    {DM_DUPLEX, offsetof(DEVMODEW, dmDuplex), sizeof(SHORT)},
+    {DM_YRESOLUTION, offsetof(DEVMODEW, dmYResolution), sizeof(SHORT)},
+    {DM_COLLATE, offsetof(DEVMODEW, dmCollate), sizeof(SHORT)},
+};
+
+}  // namespace
+
+int MergeDevmode(DriverContext* context, const DEVMODEW* in, DWORD /*flags*/) {
+  if (!context || !context->settings) return 0;
+  if (!in) return 1;
+  BYTE* own = GetContextDevmode(context);
+  if (!own) return 0;
+  const auto* source = reinterpret_cast<const BYTE*>(in);
+  const std::size_t inSize = in->dmSize;
+  DWORD fields = 0;
+  std::memcpy(&fields, own + offsetof(DEVMODEW, dmFields), sizeof fields);
+  for (const PublicField& f : kPublicFields) {
+    if (!(in->dmFields & f.bit) || f.offset + f.size > inSize) continue;
+    std::memcpy(own + f.offset, source + f.offset, f.size);
+    fields |= f.bit;
+  }
+  std::memcpy(own + offsetof(DEVMODEW, dmFields), &fields, sizeof fields);
+  return 1;
+}
+
+int GetSourcePaperSize(DriverContext*, POINTL* out) {
+  if (out) out->x = out->y = 0;
+  return 0;
+}
+
+int ApplyJobSettings(DriverContext* context, const DEVMODEW* jobDevmode, DWORD flags, HANDLE /*printer*/,
+                     DWORD /*jobId*/) {
+  if (!context) return 1;
+  if (context->work) context->work->kind = CTXK_RENDERING_JOB;
+  MergeDevmode(context, jobDevmode, flags);
+  return 1;
+}
+
+namespace {
+
+std::int32_t EmptyText(DWORD* count) {
+  if (count) *count = 0;
+  return 0;
+}
+
+}  // namespace
+
+std::int32_t BuildJobStartText(DriverContext*, DWORD, BYTE*, DWORD* count) { return EmptyText(count); }
+std::int32_t BuildPageStartText(DriverContext*, DWORD, BYTE*, DWORD* count) { return EmptyText(count); }
+std::int32_t BuildPageEndText(DriverContext*, DWORD, BYTE*, DWORD* count) { return EmptyText(count); }
+
+DWORD JudgeHookCore00(DriverContext* context) {
+  if (!context || !context->settings) return 0;
+  if (!(ReadFieldRawById(context, fid::kdmFrontFunc) & 0x100)) return 0;
+  if (ReadFieldRawById(context, fid::kdmAPIUseFlag) != 0) return 0;
+  if (ReadFieldRawById(context, fid::KPD_kdmJobfold) & 1) return 0;
+  if ((ReadFieldRawById(context, fid::kdmPreviewPrint) & 0xFF) == 0) return 0;
+  if ((ReadFieldRawById(context, fid::KPD_kdmPLInstalled) & 0xFF) == 0) return 0;
+  return 1;
+}
+
+DWORD GetOptionTypeByFeature(DriverContext*, WORD) { return 0; }
+int IsFeatureValueDisabled(DriverContext*, WORD, DWORD) { return 0; }
+
+// ---- plug-in list ------------------------------------------------------------------------
+
+namespace {
+
+constexpr DWORD kPluginText = 252;
+
+char* CopyText(const char* text) {
+  const std::size_t n = std::strlen(text) + 1;
+  auto* copy = static_cast<char*>(GlobalAlloc(GPTR, n));
+  if (copy) std::memcpy(copy, text, n);
+  return copy;
+}
+
+void FreeEntry(PluginEntry* entry) {
+  if (!entry) return;
+  if (entry->id) GlobalFree(entry->id);
+  if (entry->name) GlobalFree(entry->name);
+  if (entry->installPath) GlobalFree(entry->installPath);
+  GlobalFree(entry);
+}
+
+// A value of at most 250 characters read into a 252-character buffer; false for a longer
+// (cut) one.
+bool ReadPluginText(const char* section, const char* key, const char* file, char* out) {
+  const DWORD n = GetPrivateProfileStringA(section, key, "", out, kPluginText, file);
+  return n <= 250;
+}
+
+}  // namespace
+
+PluginList* CreatePluginList(const char* category, const char* directory) {
+  if (!category || !directory) return nullptr;
+  char file[MAX_PATH + 16];
+  if (std::snprintf(file, sizeof file, "%s\\KOVAPLUG.ini", directory) >= static_cast<int>(sizeof file)) return nullptr;
+  const UINT count = GetPrivateProfileIntA(category, "Count", 0, file);
+  if (count == 0 || count > 1024) return nullptr;
+
+  auto* list = static_cast<PluginList*>(GlobalAlloc(GPTR, sizeof(PluginList)));
+  if (!list) return nullptr;
+  list->entries = static_cast<PluginEntry**>(GlobalAlloc(GPTR, sizeof(PluginEntry*) * count));
+  if (!list->entries) {
+    GlobalFree(list);
+    return nullptr;
+  }
+  bool anyId = false;
+  for (UINT i = 0; i < count; ++i) {
+    char key[32];
+    std::snprintf(key, sizeof key, "PluginID%u", i);
+    char id[kPluginText];
+    if (!ReadPluginText(category, key, file, id) || id[0] == 0) continue;
+    anyId = true;
+    auto* entry = static_cast<PluginEntry*>(GlobalAlloc(GPTR, sizeof(PluginEntry)));
+    if (!entry || !(entry->id = CopyText(id))) {
+      FreeEntry(entry);
+      FreePluginList(list);
+      return nullptr;
+    }
+    char text[kPluginText];
+    if (ReadPluginText(id, "Name", file, text) && !(entry->name = CopyText(text))) {
+      FreeEntry(entry);
+      FreePluginList(list);
+      return nullptr;
+    }
+    if (ReadPluginText(id, "InstallPath", file, text)) {
+      char path[MAX_PATH + kPluginText + 2];
+      std::snprintf(path, sizeof path, "%s\\%s", directory, text);
+      if (!(entry->installPath = CopyText(path))) {
+        FreeEntry(entry);
+        FreePluginList(list);
+        return nullptr;
+      }
+    }
+    entry->forceRaw = GetPrivateProfileIntA(id, "ForceRAW", 0, file);
+    entry->perPrinter = GetPrivateProfileIntA(id, "PerPrinter", 0, file);
+    list->entries[list->count++] = entry;
+  }
+  if (!anyId) {
+    FreePluginList(list);
+    return nullptr;
+  }
+  return list;
+}
+
+int FreePluginList(PluginList* list) {
+  if (!list) return 1;
+  if (list->entries) {
+    for (DWORD i = 0; i < list->count; ++i) FreeEntry(list->entries[i]);
+    GlobalFree(list->entries);
+  }
+  GlobalFree(list);
+  return 1;
+}
+
+// ---- paper substitution, clip cache, drawing state, fonts, glyphs, bands -----------------
+
+void UndoJobPaperSubstitution(RenderDevice*) {}
+void RedoJobPaperSubstitution(RenderDevice*) {}
+BOOL CanCarryJobSettings(RenderDevice*, RenderDevice*) { return FALSE; }
+void CarryJobControlSettings(DriverContext*, DriverContext*) {}
+
+BOOL CreateClipCache(RenderDevice*) { return TRUE; }
+void FreeClipCache(RenderDevice*) {}
+void InvalidateClipCache(RenderDevice*) {}
+void InvalidateDrawingState(RenderDevice*) {}
+BOOL RemoveClip(RenderDevice*) { return TRUE; }
+BOOL SelectRop(RenderDevice*, DWORD) { return TRUE; }
+
+DWORD LoadDeviceFonts(RenderDevice*) { return 0; }
+void FreeDeviceFonts(RenderDevice*) {}
+
+void ClearGlyphCache(RenderDevice* device) {
+  if (device) ++device->glyphGeneration;
+}
+
+BOOL CopyBandOut(RenderDevice*, const void*, LONG, LONG, LONG, LONG) { return TRUE; }
+
+}  // namespace rendara

@@ -1,0 +1,125 @@
+// Operations that the rendering spine calls but whose own subsystems are built later: the
+// device-mode merge, the job settings and job control at document start, the header texts
+// from the model's command groups, the rule evaluator's item 1420 and option tests, the
+// plug-in list, the job-time paper substitution, the clip cache and drawing state, the
+// device fonts, the glyph cache and the band copy. Each has its final name and signature
+// and the least behaviour the spine needs now; every one is marked PENDING below.
+//
+// They live in namespace rendara so that the common library's own definitions, when they
+// come, do not collide with these.
+#pragma once
+
+#include <cstdint>
+
+#include "win/devmode.h"
+#include "win/types.h"
+
+struct DriverContext;
+
+namespace rendara {
+
+struct RenderDevice;
+
+// ---- device-mode merge -----------------------------------------------------------------
+// Merges an incoming device-mode (or, for null, the context's own) into the context:
+// 1 done, 0 when a working copy could not be allocated.
+// PENDING: the device-mode merge issue replaces this with MergeDevmode of the common code
+// (rendering build). Until then only the public printer fields that the incoming
+// device-mode names in dmFields (and that lie within its dmSize) are copied into the
+// context's public device-mode.
+int MergeDevmode(DriverContext* context, const DEVMODEW* in, DWORD flags);
+
+// Width (x) and length (y) in 0.1 mm of the source paper; 1 found, 0 not.
+// PENDING: the paper-size issue's GetSourcePaperSize (with the rendering build's user-paper
+// form) replaces this; until then the size is not known (0 and both values 0).
+int GetSourcePaperSize(DriverContext* context, POINTL* out);
+
+// ---- job settings at document start ----------------------------------------------------
+// PENDING: the job settings issue replaces this with the job-control road (re-merge keeping
+// the job-control strings, the job items of the job-control library). Until then: the
+// job's device-mode copy is merged again and the context's kind becomes the job kind. 1.
+int ApplyJobSettings(DriverContext* context, const DEVMODEW* jobDevmode, DWORD flags, HANDLE printer, DWORD jobId);
+
+// ---- header texts ----------------------------------------------------------------------
+// Text sources of the 0xF3, 0xF4 and 0xF1 blocks: (context, size, buffer or null, out
+// count) -> 0, or -1 for failure.
+// PENDING: the header-text issue builds these from the model's JobStart, PageStart and
+// PageEnd command groups; until then each group yields no text (an empty block).
+std::int32_t BuildJobStartText(DriverContext* context, DWORD size, BYTE* buffer, DWORD* count);
+std::int32_t BuildPageStartText(DriverContext* context, DWORD size, BYTE* buffer, DWORD* count);
+std::int32_t BuildPageEndText(DriverContext* context, DWORD size, BYTE* buffer, DWORD* count);
+
+// ---- rule evaluation -------------------------------------------------------------------
+// Item 1420, wdmJudgeHookCore00: 1 when kdmFrontFunc has bit 0x100, kdmAPIUseFlag is 0,
+// bit 0 of KPD_kdmJobfold is clear and the low bytes of kdmPreviewPrint and
+// KPD_kdmPLInstalled are non-zero.
+// PENDING: the rule evaluator's JudgeHookCore00 replaces this copy of its formula.
+DWORD JudgeHookCore00(DriverContext* context);
+// The type flags of the option the model declares for a feature, 0 when it declares none
+// or its type is unknown.
+// PENDING: the option lookup of the model image replaces this; until then no option is
+// declared (0).
+DWORD GetOptionTypeByFeature(DriverContext* context, WORD featureId);
+// Whether the rules disable the value of the feature's option.
+// PENDING: the rule evaluator's disable test replaces this; until then nothing is
+// disabled (0).
+int IsFeatureValueDisabled(DriverContext* context, WORD featureId, DWORD value);
+
+// ---- plug-in list ----------------------------------------------------------------------
+struct PluginEntry {
+  char* id;
+  char* name;         // or null
+  char* installPath;  // or null
+  DWORD forceRaw;
+  DWORD perPrinter;
+};
+struct PluginList {
+  DWORD count;
+  PluginEntry** entries;
+};
+// The plug-ins of a category for an 8-bit driver directory (without its trailing
+// backslash), or null when none is listed.
+// PENDING: the plug-in issue replaces this with the common code's list, which reads the
+// registry key "Software\VANTE\KovaPlugins\<category>" first. Until then only the driver
+// directory's KOVAPLUG.ini is read: section <category> "Count" and "PluginID%d"; section
+// <id> "Name", "InstallPath" (made absolute with the directory), "ForceRAW", "PerPrinter".
+PluginList* CreatePluginList(const char* category, const char* directory);
+// Frees the entries, their strings, the array and the list; null is accepted. 1.
+int FreePluginList(PluginList* list);
+
+// ---- job-time paper substitution (device reset carry-over) -----------------------------
+// PENDING: the paper substitution issue replaces these. Until then no substitution is ever
+// active: nothing is put back or applied around the settings record, nothing is carried.
+void UndoJobPaperSubstitution(RenderDevice* device);
+void RedoJobPaperSubstitution(RenderDevice* device);
+// Whether the settings of the two devices' device-mode copies may be carried: FALSE.
+BOOL CanCarryJobSettings(RenderDevice* oldDevice, RenderDevice* newDevice);
+// Carries the job-control settings from the old context to the new one: nothing yet.
+void CarryJobControlSettings(DriverContext* oldContext, DriverContext* newContext);
+
+// ---- clip cache and drawing state ------------------------------------------------------
+// PENDING: the graphics-state issue replaces these. Until then there is no clip cache,
+// no clip is ever active and no drawing state is cached: creating succeeds, the rest
+// does nothing, and removing the clip and setting SRCCOPY write no record (TRUE).
+BOOL CreateClipCache(RenderDevice* device);
+void FreeClipCache(RenderDevice* device);
+void InvalidateClipCache(RenderDevice* device);
+void InvalidateDrawingState(RenderDevice* device);
+BOOL RemoveClip(RenderDevice* device);
+BOOL SelectRop(RenderDevice* device, DWORD rop);
+
+// ---- device fonts and glyph cache ------------------------------------------------------
+// PENDING: the device-font issue loads the four resource fonts; until then none (0).
+DWORD LoadDeviceFonts(RenderDevice* device);
+void FreeDeviceFonts(RenderDevice* device);
+// PENDING: the glyph-cache issue clears the buckets; until then nothing is cached, so only
+// the generation counter moves on.
+void ClearGlyphCache(RenderDevice* device);
+
+// ---- bands -----------------------------------------------------------------------------
+// Copies a finished band out as image records.
+// PENDING: the image issue writes the band's rows as image records; until then a band
+// writes nothing (TRUE).
+BOOL CopyBandOut(RenderDevice* device, const void* bits, LONG x, LONG y, LONG width, LONG height);
+
+}  // namespace rendara
