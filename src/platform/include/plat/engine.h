@@ -39,6 +39,27 @@ bool UnregisterEngineResources(HMODULE module);
 
 namespace plat::engine {
 
+// The engine's device objects (HDEV). The engine creates one before DrvEnablePDEV and
+// binds the driver's device and table to it once DrvEnablePDEV has answered; surfaces are
+// associated with it by EngAssociateSurface.
+HDEV CreateEngineDevice();
+// false (ERROR_INVALID_HANDLE) for an unknown device.
+bool BindEngineDevice(HDEV hdev, DHPDEV dhpdev, const DRVENABLEDATA* table);
+// Forgets the device; its surfaces stay and lose their association.
+bool DeleteEngineDevice(HDEV hdev);
+// What the engine knows of a surface: the device it is associated with (null when none),
+// its hooks and whether it is a banding surface. false for an unknown surface.
+struct SurfaceInfo {
+  HDEV hdev = nullptr;
+  FLONG hooks = 0;
+  bool banding = false;
+  bool device = false;  // a device surface (no bits)
+};
+bool QuerySurface(HSURF hsurf, SurfaceInfo& out);
+// Number of live surfaces and palettes, for leak checks.
+std::size_t LiveSurfaceCount();
+std::size_t LivePaletteCount();
+
 // A loaded rendering driver: its module and the DDI table DrvEnableDriver handed out.
 struct RenderingDriver {
   HMODULE module = nullptr;
@@ -47,7 +68,7 @@ struct RenderingDriver {
   PFN Function(ULONG index) const;
   template <typename F>
   F Get(ULONG index) const {
-    return reinterpret_cast<F>(Function(index));
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(Function(index)));
   }
 };
 

@@ -43,6 +43,9 @@ using HDEV = HDEV__*;      // the engine's device
 
 constexpr HGLYPH HGLYPH_INVALID = 0xFFFFFFFFu;
 
+// The error a driver reports for an engine older than it supports.
+constexpr DWORD ERROR_BAD_DRIVER_LEVEL = 119;
+
 struct POINTFIX {
   FIX x;
   FIX y;

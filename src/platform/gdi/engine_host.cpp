@@ -1,0 +1,322 @@
+// The engine's side of a rendering driver: loading it, and the DDI road of a print job.
+#include <cstring>
+
+#include "gdi_internal.h"
+#include "plat/engine.h"
+#include "win/errors.h"
+#include "win/loader.h"
+
+namespace plat::engine {
+
+PFN RenderingDriver::Function(ULONG index) const {
+  if (!enableData.pdrvfn) return nullptr;
+  for (ULONG i = 0; i < enableData.c; ++i)
+    if (enableData.pdrvfn[i].iFunc == index) return enableData.pdrvfn[i].pfn;
+  return nullptr;
+}
+
+bool LoadRenderingDriver(LPCWSTR windowsName, RenderingDriver& out) {
+  out = RenderingDriver{};
+  HMODULE module = LoadLibraryW(windowsName);
+  if (!module) return false;
+  auto enable = ProcCast<PFN_DrvEnableDriver>(GetProcAddress(module, "DrvEnableDriver"));
+  if (!enable) {
+    const DWORD err = GetLastError();
+    FreeLibrary(module);
+    SetLastError(err ? err : ERROR_PROC_NOT_FOUND);
+    return false;
+  }
+  DRVENABLEDATA data{};
+  if (!enable(DDI_DRIVER_VERSION_NT5_01, sizeof(DRVENABLEDATA), &data)) {
+    const DWORD err = GetLastError();
+    FreeLibrary(module);
+    SetLastError(err);
+    return false;
+  }
+  if (!data.pdrvfn || data.c == 0 || data.c > INDEX_LAST + 1) {
+    FreeLibrary(module);
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  out.module = module;
+  out.enableData = data;
+  return true;
+}
+
+void UnloadRenderingDriver(RenderingDriver& driver) {
+  if (driver.module) {
+    if (auto disable = ProcCast<PFN_DrvDisableDriver>(GetProcAddress(driver.module, "DrvDisableDriver"))) disable();
+    FreeLibrary(driver.module);
+  }
+  driver = RenderingDriver{};
+}
+
+Device::Device(const RenderingDriver& driver) : driver_(driver) {}
+
+Device::~Device() {
+  if (docOpen_) EndDoc();
+  Disable();
+}
+
+bool Device::EnableInto(const DEVMODEW* devmode, HANDLE printer, std::u16string_view deviceName, HDEV& hdev,
+                        DHPDEV& pdev, GDIINFO& gdi, DEVINFO& dev, std::vector<BYTE>& devmodeCopy) {
+  auto enablePdev = driver_.Get<PFN_DrvEnablePDEV>(INDEX_DrvEnablePDEV);
+  calls_.push_back("DrvEnablePDEV");
+  if (!enablePdev) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return false;
+  }
+  devmodeCopy.clear();
+  if (devmode) {
+    if (devmode->dmSize < offsetof(DEVMODEW, dmFields) + sizeof(DWORD)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return false;
+    }
+    const std::size_t total = static_cast<std::size_t>(devmode->dmSize) + devmode->dmDriverExtra;
+    const auto* bytes = reinterpret_cast<const BYTE*>(devmode);
+    devmodeCopy.assign(bytes, bytes + total);
+  }
+  hdev = CreateEngineDevice();
+  gdi = GDIINFO{};
+  dev = DEVINFO{};
+  HSURF patterns[HS_DDI_MAX] = {};
+  std::u16string name(deviceName);
+  pdev = enablePdev(devmodeCopy.empty() ? nullptr : reinterpret_cast<DEVMODEW*>(devmodeCopy.data()), nullptr,
+                    HS_DDI_MAX, patterns, sizeof(GDIINFO), reinterpret_cast<ULONG*>(&gdi), sizeof(DEVINFO), &dev,
+                    hdev, name.data(), printer);
+  if (!pdev) {
+    const DWORD err = GetLastError();
+    DeleteEngineDevice(hdev);
+    hdev = nullptr;
+    SetLastError(err);
+    return false;
+  }
+  BindEngineDevice(hdev, pdev, &driver_.enableData);
+  if (auto complete = driver_.Get<PFN_DrvCompletePDEV>(INDEX_DrvCompletePDEV)) {
+    calls_.push_back("DrvCompletePDEV");
+    complete(pdev, hdev);
+  }
+  return true;
+}
+
+bool Device::Enable(const DEVMODEW* devmode, HANDLE printer, std::u16string_view deviceName) {
+  if (pdev_) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  printer_ = printer;
+  deviceName_ = deviceName;
+  return EnableInto(devmode, printer, deviceName, hdev_, pdev_, gdiInfo_, devInfo_, devmode_);
+}
+
+bool Device::EnableSurfaceFor(HDEV hdev, DHPDEV pdev, HSURF& surface, SURFOBJ*& surfobj) {
+  auto enableSurface = driver_.Get<PFN_DrvEnableSurface>(INDEX_DrvEnableSurface);
+  calls_.push_back("DrvEnableSurface");
+  if (!enableSurface) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return false;
+  }
+  surface = enableSurface(pdev);
+  if (!surface) return false;
+  SurfaceInfo info;
+  if (!QuerySurface(surface, info) || info.hdev != hdev) {
+    // The driver must associate its surface with this device; the engine cannot use it.
+    SetLastError(ERROR_INVALID_HANDLE);
+    surface = nullptr;
+    return false;
+  }
+  surfobj = EngLockSurface(surface);
+  return surfobj != nullptr;
+}
+
+bool Device::EnableSurface() {
+  if (!pdev_ || surface_) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  if (!EnableSurfaceFor(hdev_, pdev_, surface_, surfobj_)) {
+    // What the driver made is its own to free.
+    DisableSurface();
+    return false;
+  }
+  return true;
+}
+
+bool Device::banding() const {
+  SurfaceInfo info;
+  return surface_ && QuerySurface(surface_, info) && info.banding;
+}
+
+bool Device::StartDoc(std::u16string_view documentName, DWORD jobId) {
+  auto startDoc = driver_.Get<PFN_DrvStartDoc>(INDEX_DrvStartDoc);
+  calls_.push_back("DrvStartDoc");
+  if (!startDoc || !surfobj_) {
+    SetLastError(startDoc ? ERROR_INVALID_PARAMETER : ERROR_PROC_NOT_FOUND);
+    return false;
+  }
+  std::u16string name(documentName);
+  if (!startDoc(surfobj_, name.data(), jobId)) return false;
+  docOpen_ = true;
+  return true;
+}
+
+bool Device::StartPage() {
+  auto startPage = driver_.Get<PFN_DrvStartPage>(INDEX_DrvStartPage);
+  calls_.push_back("DrvStartPage");
+  if (!startPage || !surfobj_) {
+    SetLastError(startPage ? ERROR_INVALID_PARAMETER : ERROR_PROC_NOT_FOUND);
+    return false;
+  }
+  return startPage(surfobj_) != FALSE;
+}
+
+bool Device::SendPage(const std::function<bool(Device&)>& drawBand) {
+  if (!surfobj_) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  if (banding()) {
+    auto startBanding = driver_.Get<PFN_DrvStartBanding>(INDEX_DrvStartBanding);
+    auto nextBand = driver_.Get<PFN_DrvNextBand>(INDEX_DrvNextBand);
+    calls_.push_back("DrvStartBanding");
+    if (!startBanding || !nextBand) {
+      SetLastError(ERROR_PROC_NOT_FOUND);
+      return false;
+    }
+    POINTL origin{0, 0};
+    if (!startBanding(surfobj_, &origin)) return false;
+    // A page has at most as many bands as it has lines; a driver that never reports the
+    // end is stopped there.
+    const LONG maxBands = gdiInfo_.ulVertRes > 0 ? static_cast<LONG>(gdiInfo_.ulVertRes) + 1 : 1 << 16;
+    for (LONG band = 0; band < maxBands; ++band) {
+      if (drawBand && !drawBand(*this)) return false;
+      calls_.push_back("DrvNextBand");
+      if (!nextBand(surfobj_, &origin)) return false;
+      if (origin.x == -1 && origin.y == -1) return true;
+    }
+    SetLastError(ERROR_INVALID_DATA);
+    return false;
+  }
+  if (drawBand && !drawBand(*this)) return false;
+  auto sendPage = driver_.Get<PFN_DrvSendPage>(INDEX_DrvSendPage);
+  calls_.push_back("DrvSendPage");
+  if (!sendPage) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return false;
+  }
+  return sendPage(surfobj_) != FALSE;
+}
+
+bool Device::EndDoc(FLONG flags) {
+  auto endDoc = driver_.Get<PFN_DrvEndDoc>(INDEX_DrvEndDoc);
+  calls_.push_back("DrvEndDoc");
+  docOpen_ = false;
+  if (!endDoc || !surfobj_) {
+    SetLastError(endDoc ? ERROR_INVALID_PARAMETER : ERROR_PROC_NOT_FOUND);
+    return false;
+  }
+  return endDoc(surfobj_, flags) != FALSE;
+}
+
+bool Device::Reset(const DEVMODEW* devmode) {
+  auto reset = driver_.Get<PFN_DrvResetPDEV>(INDEX_DrvResetPDEV);
+  if (!pdev_ || !reset) {
+    SetLastError(pdev_ ? ERROR_PROC_NOT_FOUND : ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  HDEV newHdev = nullptr;
+  DHPDEV newPdev = nullptr;
+  GDIINFO newGdi{};
+  DEVINFO newDev{};
+  std::vector<BYTE> newDevmode;
+  if (!EnableInto(devmode, printer_, deviceName_, newHdev, newPdev, newGdi, newDev, newDevmode)) return false;
+  calls_.push_back("DrvResetPDEV");
+  HSURF newSurface = nullptr;
+  SURFOBJ* newSurfobj = nullptr;
+  if (!reset(pdev_, newPdev) || !EnableSurfaceFor(newHdev, newPdev, newSurface, newSurfobj)) {
+    const DWORD err = GetLastError();
+    DisableDevice(newHdev, newPdev, newSurface, newSurfobj);
+    SetLastError(err);
+    return false;
+  }
+  DisableDevice(hdev_, pdev_, surface_, surfobj_);
+  hdev_ = newHdev;
+  pdev_ = newPdev;
+  surface_ = newSurface;
+  surfobj_ = newSurfobj;
+  gdiInfo_ = newGdi;
+  devInfo_ = newDev;
+  devmode_ = std::move(newDevmode);
+  return true;
+}
+
+void Device::DisableDevice(HDEV& hdev, DHPDEV& pdev, HSURF& surface, SURFOBJ*& surfobj) {
+  if (surfobj) {
+    EngUnlockSurface(surfobj);
+    surfobj = nullptr;
+  }
+  if (pdev && surface) {
+    if (auto disableSurface = driver_.Get<PFN_DrvDisableSurface>(INDEX_DrvDisableSurface)) {
+      calls_.push_back("DrvDisableSurface");
+      disableSurface(pdev);
+    }
+  }
+  surface = nullptr;
+  if (pdev) {
+    if (auto disablePdev = driver_.Get<PFN_DrvDisablePDEV>(INDEX_DrvDisablePDEV)) {
+      calls_.push_back("DrvDisablePDEV");
+      disablePdev(pdev);
+    }
+    pdev = nullptr;
+  }
+  if (hdev) {
+    DeleteEngineDevice(hdev);
+    hdev = nullptr;
+  }
+}
+
+void Device::DisableSurface() {
+  if (surfobj_) {
+    EngUnlockSurface(surfobj_);
+    surfobj_ = nullptr;
+  }
+  if (pdev_ && surface_) {
+    if (auto disableSurface = driver_.Get<PFN_DrvDisableSurface>(INDEX_DrvDisableSurface)) {
+      calls_.push_back("DrvDisableSurface");
+      disableSurface(pdev_);
+    }
+  }
+  surface_ = nullptr;
+}
+
+void Device::Disable() { DisableDevice(hdev_, pdev_, surface_, surfobj_); }
+
+JobOutcome RunJob(const RenderingDriver& driver, const JobRequest& request) {
+  JobOutcome outcome;
+  Device device(driver);
+  auto fail = [&](const char* step) {
+    outcome.ok = false;
+    outcome.failedStep = step;
+    outcome.lastError = GetLastError();
+    if (device.documentOpen()) device.EndDoc();
+    device.Disable();
+    outcome.calls = device.calls();
+    return outcome;
+  };
+  if (!device.Enable(request.devmode, request.printer, request.deviceName)) return fail("DrvEnablePDEV");
+  if (!device.EnableSurface()) return fail("DrvEnableSurface");
+  if (!device.StartDoc(request.documentName, request.jobId)) return fail("DrvStartDoc");
+  for (const JobPage& page : request.pages) {
+    if (page.resetDevmode && !device.Reset(page.resetDevmode)) return fail("DrvResetPDEV");
+    if (!device.StartPage()) return fail("DrvStartPage");
+    if (!device.SendPage(page.draw)) return fail(device.banding() ? "DrvNextBand" : "DrvSendPage");
+  }
+  if (!device.EndDoc()) return fail("DrvEndDoc");
+  device.DisableSurface();
+  device.Disable();
+  outcome.ok = true;
+  outcome.calls = device.calls();
+  return outcome;
+}
+
+}  // namespace plat::engine
