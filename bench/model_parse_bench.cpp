@@ -36,9 +36,9 @@ std::vector<FeatureValues> CollectFeatures() {
   return out;
 }
 
-// Appends the pieces (GCC 12 warns falsely on chains of string + at -O2).
-void Add(std::string& text, std::initializer_list<std::string_view> pieces) {
-  for (std::string_view p : pieces) text.append(p);
+// Appends the parts (GCC 12 warns falsely on chains of string + at -O2).
+void Add(std::string& text, std::initializer_list<std::string_view> parts) {
+  for (std::string_view p : parts) text.append(p);
 }
 
 std::string GenerateModel(std::size_t minimum) {
