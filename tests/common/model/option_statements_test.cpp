@@ -226,6 +226,24 @@ TEST_F(OptionStatements, DefaultIndexRules) {
   EXPECT_EQ(all[2]->defaultValue, 0);  // value id 39 names no item and is beyond the count
 }
 
+TEST_F(OptionStatements, FeaturesWithoutASlotAndStatementsOutsideABlock) {
+  // Field 1555 lies outside the slot ranges: it is found in the all-options list.
+  auto parse = kovatest::ParseText(
+      "*NumericValue: \"1 2 3 4\"\n*KPD_IDC_HIDDEN_FUNC KDMCOLOR_1: \"outside\"\n"
+      "*OpenUI *KPD_IDC_HIDDEN_FUNC: Boolean\n*DefaultKPD_IDC_HIDDEN_FUNC: True\n*CloseUI\n"
+      "*DefaultKPD_IDC_HIDDEN_FUNC: False\n*OptionCommand: { \"late\" }\n");
+  ASSERT_NE(parse, nullptr);
+  EXPECT_EQ(FeatureSlot(1555), 0);
+  OptionRecord* r = FindParsedOption(1555, &parse->header);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(r->featureId, 1555);
+  EXPECT_EQ(r->commands, nullptr);  // OptionCommand after CloseUI has no option
+  EXPECT_EQ(GetDefaultFromParsedHeader(1555, &parse->header), 1u);
+  EXPECT_EQ(parse->header.slots[0], r);  // nothing before the block made a record
+  EXPECT_EQ(r->next, nullptr);
+  EXPECT_EQ(FindParsedOption(0, &parse->header), nullptr);
+}
+
 TEST_F(OptionStatements, TypeWords) {
   EXPECT_EQ(OptionTypeWord("PickSlot"), kTypePickSlot);
   EXPECT_EQ(OptionTypeWord("Identity"), kTypeIdentity);
