@@ -6,7 +6,7 @@
 #include "context/module_dispatch.h"
 #include "context/printable_area.h"
 #include "context/spooler_info.h"
-#include "context/pending_defaults.h"
+#include "model/model_tables.h"
 #include "model/value_sets.h"
 
 namespace {

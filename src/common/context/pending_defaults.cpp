@@ -124,16 +124,3 @@ void GetDefaultFontName(DriverContext* context, WCHAR* destination) {
   destination[i] = 0;
 }
 
-// PENDING: the built-in model tables issue takes this over with the other small model
-// tables (delete it here when that lands); its behaviour here is complete.
-void UpdateQualityFromResolution(DWORD resolution, DriverContext* context) {
-  if (!context || !context->settings) return;
-  if (ReadFieldRawById(context, 10425) == 1 || ReadFieldRawById(context, 176) != 0) return;
-  const bool standard = resolution == 200 || resolution == 300 || resolution == 400 || resolution == 600;
-  WriteFieldRawById(context, 178, standard ? 17 : 18);
-}
-
-// PENDING: the built-in model tables issue writes kdmOther (10274) with the product's
-// identifier text for the driver type; until then no driver type has a text and the field
-// is left as it is.
-void SetModelDeviceString(DriverContext*) {}

@@ -1,7 +1,6 @@
-// Operations of the stored-settings code and the built-in model tables that the device-mode
-// defaults, checks and paper geometry call: the free-size list and its paper map, the
-// printer's stored default device-mode, the default font face, the quality macro and the
-// model device string. Each has its final name and signature; the ones
+// Operations of the stored-settings code that the device-mode defaults, checks and paper
+// geometry call: the free-size list and its paper map, the printer's stored default
+// device-mode and the default font face. Each has its final name and signature; the ones
 // whose own code comes later have the least behaviour these callers need.
 #pragma once
 
@@ -30,12 +29,6 @@ void ReadFreeSize(DriverContext* context, int n);
 BOOL CopyPrinterDefaultDevmode(DriverContext* context, const PRINTER_INFO_2W* printerInfo);
 // The copy, then the product identity check of the copied device-mode.
 BOOL LoadDefaultDevmodeFromPrinter(DriverContext* context, const PRINTER_INFO_2W* printerInfo);
-
-// Built-in model tables. kdmBalanceMacro := 17 for the resolutions 200, 300, 400 and 600
-// and 18 for any other, unless kdmLock000InfoBitResolution is 1 or kdmUseUserMacro is set.
-void UpdateQualityFromResolution(DWORD resolution, DriverContext* context);
-// kdmOther := the product's identifier text of the current kdmDriverType.
-void SetModelDeviceString(DriverContext* context);
 
 // The default font face: the Japanese face with the Japanese UI resource DLL, else
 // "Arial". The destination holds 32 characters.
