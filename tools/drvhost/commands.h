@@ -14,6 +14,10 @@ constexpr int kExitUsage = 2;
 int RunInstall(const std::vector<std::string>& args);
 // drvhost printers <root folder>
 int RunPrinters(const std::vector<std::string>& args);
+// drvhost print <root folder> <printer name> <job file>
+int RunPrint(const std::vector<std::string>& args);
+// drvhost dump <stream file> | drvhost dump <root folder> <Windows path>
+int RunDump(const std::vector<std::string>& args);
 
 // Opens an existing system root for a command that reads it; false with a message when
 // the folder is missing or is not a system root.

@@ -1,5 +1,6 @@
 // drvhost: the command-line host. It creates system roots, installs printers from a sample
-// folder and shows what the spooler holds.
+// folder, shows what the spooler holds, prints jobs through the rendering library as the
+// graphics engine would, and decodes the block streams they write.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -19,6 +20,12 @@ void Usage(std::FILE* to) {
                "      folder's printer.ini lists into the driver folder, and install the printer\n"
                "  printers <root folder>\n"
                "      list every printer with its spooler record, driver record and printer data\n"
+               "  print <root folder> <printer name> <job file>\n"
+               "      play the graphics engine for the job the file describes: load the printer's\n"
+               "      rendering library, run the document and its pages, report where the stream went\n"
+               "  dump <stream file>\n"
+               "  dump <root folder> <Windows path>\n"
+               "      decode a block stream: blocks, PJL text, settings record, drawing records\n"
                "  help\n"
                "      show this text\n");
 }
@@ -35,6 +42,8 @@ int main(int argc, char** argv) {
   try {
     if (command == "install") return drvhost::RunInstall(args);
     if (command == "printers") return drvhost::RunPrinters(args);
+    if (command == "print") return drvhost::RunPrint(args);
+    if (command == "dump") return drvhost::RunDump(args);
     if (command == "help" || command == "--help" || command == "-h") {
       Usage(stdout);
       return drvhost::kExitOk;

@@ -189,6 +189,7 @@ bool Device::SendPage(const std::function<bool(Device&)>& drawBand) {
     // end is stopped there.
     const LONG maxBands = gdiInfo_.ulVertRes > 0 ? static_cast<LONG>(gdiInfo_.ulVertRes) + 1 : 1 << 16;
     for (LONG band = 0; band < maxBands; ++band) {
+      bandOrigin_ = origin;
       if (drawBand && !drawBand(*this)) return false;
       calls_.push_back("DrvNextBand");
       if (!nextBand(surfobj_, &origin)) return false;
@@ -197,6 +198,7 @@ bool Device::SendPage(const std::function<bool(Device&)>& drawBand) {
     SetLastError(ERROR_INVALID_DATA);
     return false;
   }
+  bandOrigin_ = POINTL{0, 0};
   if (drawBand && !drawBand(*this)) return false;
   auto sendPage = driver_.Get<PFN_DrvSendPage>(INDEX_DrvSendPage);
   calls_.push_back("DrvSendPage");

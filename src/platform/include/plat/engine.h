@@ -118,6 +118,9 @@ class Device {
   // The locked surface object of the driver's surface (null before EnableSurface).
   SURFOBJ* surface() const { return surfobj_; }
   bool banding() const;
+  // The origin of the band being drawn (0, 0 without banding): drawing calls for a band
+  // are made in band coordinates, the page point (x, y) at (x - origin.x, y - origin.y).
+  POINTL bandOrigin() const { return bandOrigin_; }
   const GDIINFO& gdiInfo() const { return gdiInfo_; }
   const DEVINFO& devInfo() const { return devInfo_; }
   bool documentOpen() const { return docOpen_; }
@@ -142,6 +145,7 @@ class Device {
   GDIINFO gdiInfo_{};
   DEVINFO devInfo_{};
   bool docOpen_ = false;
+  POINTL bandOrigin_{0, 0};
   std::vector<std::string> calls_;
 };
 

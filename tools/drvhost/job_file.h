@@ -1,0 +1,40 @@
+// The host's print-job files: a small text form of our own that describes what an
+// application prints (the document name, its pages, device resets between pages, and
+// the drawing calls of each page). See tools/drvhost/README.md for the statements.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "win/types.h"
+
+namespace drvhost {
+
+struct DrawCall {
+  enum class Kind { Rect, Line, Polygon };
+  Kind kind = Kind::Rect;
+  ULONG color = 0;            // the engine's colour value for the device palette
+  std::vector<LONG> coords;   // rect: l t r b; line: x0 y0 x1 y1; polygon: x y pairs
+  int lineNumber = 0;
+};
+
+struct ResetField {
+  std::string name;  // orientation, papersize, copies, quality, color
+  long value = 0;
+};
+
+struct JobPageSpec {
+  std::vector<ResetField> reset;  // non-empty: a device reset before this page
+  std::vector<DrawCall> calls;
+};
+
+struct JobSpec {
+  std::string document;  // UTF-8
+  DWORD jobId = 1;
+  std::vector<JobPageSpec> pages;
+};
+
+// Parses a job file's text. On failure answers false with a message naming the line.
+bool ParseJob(const std::string& text, JobSpec& out, std::string& error);
+
+}  // namespace drvhost

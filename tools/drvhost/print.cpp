@@ -1,0 +1,239 @@
+// drvhost print: plays the graphics engine (and the application) for a print job read from
+// a job file: the printer's rendering library is loaded from its driver record, a device
+// is enabled with the printer's device-mode, and the document runs page by page, with the
+// drawing calls of each page handed to the driver's hooks (or drawn by the engine into a
+// banding bitmap).
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "commands.h"
+#include "host_text.h"
+#include "job_file.h"
+#include "plat/engine.h"
+#include "plat/gdi_objects.h"
+#include "plat/paths.h"
+#include "win/errors.h"
+#include "win/spool.h"
+
+namespace fs = std::filesystem;
+
+namespace drvhost {
+namespace {
+
+using plat::engine::Device;
+
+std::vector<BYTE> PrinterDevmode(HANDLE printer) {
+  DWORD needed = 0;
+  GetPrinterW(printer, 2, nullptr, 0, &needed);
+  if (needed < sizeof(PRINTER_INFO_2W)) return {};
+  std::vector<BYTE> buf(needed);
+  if (!GetPrinterW(printer, 2, buf.data(), needed, &needed)) return {};
+  const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buf.data());
+  const DEVMODEW* dm = info->pDevMode;
+  if (!dm || dm->dmSize < offsetof(DEVMODEW, dmFields) + sizeof(DWORD)) return {};
+  const auto* p = reinterpret_cast<const BYTE*>(dm);
+  const BYTE* end = buf.data() + buf.size();
+  const std::size_t total = static_cast<std::size_t>(dm->dmSize) + dm->dmDriverExtra;
+  if (p < buf.data() || p + total > end) return {};
+  return std::vector<BYTE>(p, p + total);
+}
+
+std::u16string PrinterPort(HANDLE printer) {
+  DWORD needed = 0;
+  GetPrinterW(printer, 2, nullptr, 0, &needed);
+  if (needed < sizeof(PRINTER_INFO_2W)) return {};
+  std::vector<BYTE> buf(needed);
+  if (!GetPrinterW(printer, 2, buf.data(), needed, &needed)) return {};
+  const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buf.data());
+  return info->pPortName ? std::u16string(info->pPortName) : std::u16string();
+}
+
+std::u16string DriverPath(HANDLE printer) {
+  DWORD needed = 0;
+  GetPrinterDriverW(printer, nullptr, 2, nullptr, 0, &needed);
+  if (needed < sizeof(DRIVER_INFO_2W)) return {};
+  std::vector<BYTE> buf(needed);
+  if (!GetPrinterDriverW(printer, nullptr, 2, buf.data(), needed, &needed)) return {};
+  const auto* info = reinterpret_cast<const DRIVER_INFO_2W*>(buf.data());
+  return info->pDriverPath ? std::u16string(info->pDriverPath) : std::u16string();
+}
+
+// The device-mode of a reset: the job's with the named public fields changed (a public
+// device-mode of its own when the printer has none).
+std::vector<BYTE> ResetDevmode(const std::vector<BYTE>& base, const std::vector<ResetField>& fields) {
+  std::vector<BYTE> dm = base;
+  if (dm.size() < sizeof(DEVMODEW)) {
+    dm.assign(sizeof(DEVMODEW), 0);
+    auto* pub = reinterpret_cast<DEVMODEW*>(dm.data());
+    pub->dmSpecVersion = 0x0401;
+    pub->dmSize = sizeof(DEVMODEW);
+  }
+  auto* pub = reinterpret_cast<DEVMODEW*>(dm.data());
+  for (const ResetField& f : fields) {
+    const auto v = static_cast<SHORT>(f.value);
+    if (f.name == "orientation") pub->dmOrientation = v, pub->dmFields |= DM_ORIENTATION;
+    else if (f.name == "papersize") pub->dmPaperSize = v, pub->dmFields |= DM_PAPERSIZE;
+    else if (f.name == "copies") pub->dmCopies = v, pub->dmFields |= DM_COPIES;
+    else if (f.name == "quality") pub->dmPrintQuality = v, pub->dmFields |= DM_PRINTQUALITY;
+    else if (f.name == "color") pub->dmColor = v, pub->dmFields |= DM_COLOR;
+  }
+  return dm;
+}
+
+// One drawing call as the engine makes it: through the driver's hook when its surface
+// hooks the call, else (or when the driver declines) by the engine into a surface with
+// bits. Answers a line for the report.
+std::string Draw(Device& device, const DrawCall& call) {
+  SURFOBJ* so = device.surface();
+  plat::engine::SurfaceInfo info;
+  plat::engine::QuerySurface(device.surfaceHandle(), info);
+  const POINTL o = device.bandOrigin();
+  const RECTL area{0, 0, so->sizlBitmap.cx, so->sizlBitmap.cy};
+  auto clip = plat::gdi::ClipObject::Trivial(area);
+  plat::gdi::BrushObject brush(call.color);
+  POINTL brushOrg{0, 0};
+  const bool hasBits = so->pvScan0 != nullptr;
+  const char* name = "";
+  BOOL byDriver = FALSE;
+  bool hooked = false;
+  BOOL byEngine = FALSE;
+  constexpr MIX kCopyPen = 0x0D0D;  // R2_COPYPEN in both bytes
+  if (call.kind == DrawCall::Kind::Rect) {
+    name = "DrvBitBlt";
+    RECTL r{call.coords[0] - o.x, call.coords[1] - o.y, call.coords[2] - o.x, call.coords[3] - o.y};
+    auto blt = device.driver().Get<PFN_DrvBitBlt>(INDEX_DrvBitBlt);
+    hooked = blt && (info.hooks & HOOK_BITBLT);
+    if (hooked) byDriver = blt(so, nullptr, nullptr, clip->get(), nullptr, &r, nullptr, nullptr, brush.get(), &brushOrg, 0xF0F0);
+    if (!byDriver && hasBits)
+      byEngine = EngBitBlt(so, nullptr, nullptr, clip->get(), nullptr, &r, nullptr, nullptr, brush.get(), &brushOrg, 0xF0F0);
+  } else {
+    plat::gdi::PathObject path;
+    const auto& c = call.coords;
+    path.MoveTo(POINTFIX{(c[0] - o.x) * 16, (c[1] - o.y) * 16});
+    for (std::size_t i = 2; i + 1 < c.size(); i += 2) path.LineTo(POINTFIX{(c[i] - o.x) * 16, (c[i + 1] - o.y) * 16});
+    if (call.kind == DrawCall::Kind::Line) {
+      name = "DrvStrokePath";
+      plat::gdi::XformObject xform;
+      LINEATTRS la{};
+      la.iJoin = JOIN_ROUND;
+      la.iEndCap = ENDCAP_ROUND;
+      la.elWidth.l = 1;
+      la.eMiterLimit = 10.0f;
+      auto stroke = device.driver().Get<PFN_DrvStrokePath>(INDEX_DrvStrokePath);
+      hooked = stroke && (info.hooks & HOOK_STROKEPATH);
+      if (hooked) byDriver = stroke(so, path.get(), clip->get(), xform.get(), brush.get(), &brushOrg, &la, kCopyPen);
+      if (!byDriver && hasBits)
+        byEngine = EngStrokePath(so, path.get(), clip->get(), xform.get(), brush.get(), &brushOrg, &la, kCopyPen);
+    } else {
+      name = "DrvFillPath";
+      path.CloseFigure();
+      auto fill = device.driver().Get<PFN_DrvFillPath>(INDEX_DrvFillPath);
+      hooked = fill && (info.hooks & HOOK_FILLPATH);
+      if (hooked) byDriver = fill(so, path.get(), clip->get(), brush.get(), &brushOrg, kCopyPen, FP_ALTERNATEMODE);
+      if (!byDriver && hasBits)
+        byEngine = EngFillPath(so, path.get(), clip->get(), brush.get(), &brushOrg, kCopyPen, FP_ALTERNATEMODE);
+    }
+  }
+  std::string line = std::string(name) + (hooked ? (byDriver ? ": drawn by the driver" : ": declined by the driver")
+                                                 : ": not hooked");
+  if (!byDriver) line += hasBits ? (byEngine ? ", drawn by the engine" : ", the engine could not draw it")
+                                 : ", nothing drawn (a device surface has no bits)";
+  return line;
+}
+
+}  // namespace
+
+int RunPrint(const std::vector<std::string>& args) {
+  if (args.size() != 3) {
+    std::fprintf(stderr, "usage: drvhost print <root folder> <printer name> <job file>\n");
+    return kExitUsage;
+  }
+  std::ifstream in(args[2], std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "drvhost: cannot read the job file %s\n", args[2].c_str());
+    return kExitFailed;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+  JobSpec job;
+  std::string error;
+  if (!ParseJob(text.str(), job, error)) {
+    std::fprintf(stderr, "drvhost: %s: %s\n", args[2].c_str(), error.c_str());
+    return kExitFailed;
+  }
+  if (!OpenExistingRoot(args[0], error)) {
+    std::fprintf(stderr, "drvhost: %s\n", error.c_str());
+    return kExitFailed;
+  }
+  std::u16string printerName = U16(args[1]);
+  HANDLE printer = nullptr;
+  if (!OpenPrinterW(printerName.data(), &printer, nullptr)) {
+    std::fprintf(stderr, "drvhost: cannot open the printer \"%s\" (error %u)\n", args[1].c_str(), GetLastError());
+    return kExitFailed;
+  }
+  const std::u16string driverPath = DriverPath(printer);
+  const std::u16string port = PrinterPort(printer);
+  plat::engine::RenderingDriver driver;
+  if (driverPath.empty() || !plat::engine::LoadRenderingDriver(driverPath.c_str(), driver)) {
+    std::fprintf(stderr, "drvhost: cannot load the rendering library %s (error %u)\n", U8(driverPath).c_str(),
+                 GetLastError());
+    ClosePrinter(printer);
+    return kExitFailed;
+  }
+  std::printf("rendering library: %s (%u functions, DDI version %s)\n", U8(driverPath).c_str(),
+              driver.enableData.c, Hex32(driver.enableData.iDriverVersion).c_str());
+
+  const std::vector<BYTE> devmode = PrinterDevmode(printer);
+  std::vector<std::vector<BYTE>> resetModes;
+  resetModes.reserve(job.pages.size());
+  plat::engine::JobRequest request;
+  request.devmode = devmode.empty() ? nullptr : reinterpret_cast<const DEVMODEW*>(devmode.data());
+  request.printer = printer;
+  request.deviceName = printerName;
+  request.documentName = U16(job.document);
+  request.jobId = job.jobId;
+  std::vector<std::string> report;
+  for (std::size_t i = 0; i < job.pages.size(); ++i) {
+    plat::engine::JobPage page;
+    if (!job.pages[i].reset.empty()) {
+      resetModes.push_back(ResetDevmode(devmode, job.pages[i].reset));
+      page.resetDevmode = reinterpret_cast<const DEVMODEW*>(resetModes.back().data());
+    }
+    const JobPageSpec* spec = &job.pages[i];
+    const std::size_t pageNo = i + 1;
+    page.draw = [spec, pageNo, &report](Device& device) {
+      for (const DrawCall& call : spec->calls)
+        report.push_back("page " + std::to_string(pageNo) + ", line " + std::to_string(call.lineNumber) + ": " +
+                         Draw(device, call));
+      return true;
+    };
+    request.pages.push_back(std::move(page));
+  }
+  std::printf("document %s, job %u, %zu page%s, device-mode %s\n", Quoted(request.documentName).c_str(), job.jobId,
+              job.pages.size(), job.pages.size() == 1 ? "" : "s",
+              devmode.empty() ? "none (the driver's defaults)" : ("of " + std::to_string(devmode.size()) + " bytes").c_str());
+  const plat::engine::JobOutcome outcome = plat::engine::RunJob(driver, request);
+  std::printf("engine calls:");
+  for (const auto& c : outcome.calls) std::printf(" %s", c.c_str());
+  std::printf("\n");
+  for (const auto& line : report) std::printf("  %s\n", line.c_str());
+  plat::engine::UnloadRenderingDriver(driver);
+  ClosePrinter(printer);
+  if (!outcome.ok) {
+    std::fprintf(stderr, "drvhost: the job failed at %s (error %u)\n", outcome.failedStep.c_str(), outcome.lastError);
+    return kExitFailed;
+  }
+  std::string host;
+  std::error_code ec;
+  if (!port.empty() && plat::MapPath(port.c_str(), host) == ERROR_SUCCESS && fs::is_regular_file(host, ec)) {
+    std::printf("stream: %s, %ju bytes\n", U8(port).c_str(), static_cast<std::uintmax_t>(fs::file_size(host, ec)));
+    std::printf("stream file: %s\n", host.c_str());
+  } else {
+    std::printf("stream: nothing was written to the port %s\n", U8(port).c_str());
+  }
+  return kExitOk;
+}
+
+}  // namespace drvhost
