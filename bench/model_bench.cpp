@@ -1,6 +1,7 @@
-// Loading a model image three ways, on the sample printer's model description: parsing and
-// building it, reading the cache file beside it (one mapping, one copy and the check), and
-// finding it in the process list (what every context creation after the first costs).
+// Loading a model image three ways: parsing and building it, reading the cache file beside
+// it (two opens, one mapping, one copy and the check), and finding it in the process list
+// (what every context creation after the first costs). Argument 0 is the sample printer's
+// model description (13 KB image), 1 a large generated one.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -8,7 +9,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "context/dictionary_lookup.h"
 #include "context/driver_context.h"
 #include "context/driver_locks.h"
 #include "context/memory.h"
@@ -23,6 +26,46 @@
 namespace {
 
 constexpr const char16_t* kDataFile = u"C:\\drv\\KOVA1.KMD";
+constexpr const char16_t* kLargeFile = u"C:\\drv\\LARGE1.KMD";
+
+// The data file of a benchmark argument: 0 the sample model, 1 a large generated one.
+const char16_t* DataFile(const benchmark::State& state) { return state.range(0) ? kLargeFile : kDataFile; }
+
+// A large model description: a PickOne block for every feature of the dictionary with at
+// least two named values, each with a Judge, an Item, a Transact and an Exclusive row.
+std::string LargeModel() {
+  std::string text = "*FileVersion: 9.02\r\n";
+  const ControlNameTable* names = GetControlNameTable();
+  const ValueNameTable* values = GetValueNameTable();
+  int n = 0;
+  for (DWORD i = 0; i < names->count; ++i) {
+    const ControlNameEntry& f = names->entries[i];
+    if (!f.fieldId) continue;
+    std::vector<const char*> symbols;
+    for (DWORD v = 0; v < values->count && symbols.size() < 8; ++v) {
+      if (values->entries[v].fieldId == f.fieldId) symbols.push_back(values->entries[v].symbol);
+    }
+    if (symbols.size() < 2) continue;
+    ++n;
+    const std::string name = f.name, num = std::to_string(n);
+    text += "*OpenUI *" + name + ": PickOne\r\n*Default" + name + ": " + symbols[0] + "\r\n";
+    for (const char* v : symbols) text += "*" + name + " " + v + ": \"@PJL SET " + name + "=" + v + "\"\r\n";
+    text += "*CloseUI\r\n";
+    text += "*Judge " + num + ": " + name + " == " + symbols[1] + " || " + name + " == " + symbols[0] + "\r\n";
+    text += "*Item " + num + ": {{" + symbols[1] + " Judge" + num + " NULL NULL}}\r\n";
+    text += "*Action " + num + ": {{" + name + " " + symbols[0] + "}}\r\n";
+    text += "*Transact " + num + ": {{Judge" + num + " Action" + num + "}}\r\n";
+    text += "*Exclusive: {{" + name + " Judge" + num + " NULL Item" + num + " NULL Transact" + num + " NULL NULL}}\r\n";
+  }
+  return text;
+}
+
+void WriteText(const char16_t* path, const std::string& text) {
+  HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
 
 std::string SampleModel() {
   const auto path = std::filesystem::path(__FILE__).parent_path().parent_path() / "samples" / "KOVA1.KMD";
@@ -46,10 +89,8 @@ HANDLE SetUp() {
     CreateDirectoryW(u"C:\\drv", nullptr);
     const std::string text = SampleModel();
     if (text.empty()) std::abort();
-    HANDLE file = CreateFileW(kDataFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteText(kDataFile, text);
+    WriteText(kLargeFile, LargeModel());
     plat::spooler::PrinterSetup setup;
     setup.name = u"Bench";
     setup.driver.name = u"KOVA Sample Driver";
@@ -61,10 +102,12 @@ HANDLE SetUp() {
     PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
     if (!OpenPrinterW(const_cast<LPWSTR>(u"Bench"), &h, &defaults)) std::abort();
     InitDriverLocks();
-    // Writes the cache file (the sample's FileVersion is the driver's).
-    ModelImage* image = BuildModelImage(nullptr, kDataFile, true);
-    if (!image) std::abort();
-    FreeMem(image);
+    // Writes the cache files (the models' FileVersion is the driver's).
+    for (const char16_t* path : {kDataFile, kLargeFile}) {
+      ModelImage* image = BuildModelImage(nullptr, path, true);
+      if (!image) std::abort();
+      FreeMem(image);
+    }
     return h;
   }();
   return printer;
@@ -73,25 +116,25 @@ HANDLE SetUp() {
 void BM_LoadModel_ParseAndBuild(benchmark::State& state) {
   SetUp();
   for (auto _ : state) {
-    ModelImage* image = BuildModelImage(nullptr, kDataFile, false);
+    ModelImage* image = BuildModelImage(nullptr, DataFile(state), false);
     benchmark::DoNotOptimize(image);
     FreeMem(image);
   }
 }
-BENCHMARK(BM_LoadModel_ParseAndBuild)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadModel_ParseAndBuild)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_LoadModel_CacheFile(benchmark::State& state) {
   SetUp();
   for (auto _ : state) {
     DWORD size = 0;
-    BYTE* copy = ReadModelCacheFile(kDataFile, &size);
+    BYTE* copy = ReadModelCacheFile(DataFile(state), &size);
     ModelImage* image = AdoptModelImageCopy(copy, size);
     if (!image) state.SkipWithError("the cache file was not taken");
     benchmark::DoNotOptimize(image);
     FreeMem(image);
   }
 }
-BENCHMARK(BM_LoadModel_CacheFile)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadModel_CacheFile)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_LoadModel_ProcessList(benchmark::State& state) {
   DriverContext context{};
@@ -101,5 +144,30 @@ void BM_LoadModel_ProcessList(benchmark::State& state) {
   FreeLoadedModelImages();
 }
 BENCHMARK(BM_LoadModel_ProcessList)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+namespace {
+
+// The parts of the cache road: the file work alone and the check alone.
+void BM_CacheFileReadOnly(benchmark::State& state) {
+  SetUp();
+  for (auto _ : state) {
+    DWORD size = 0;
+    BYTE* copy = ReadModelCacheFile(DataFile(state), &size);
+    benchmark::DoNotOptimize(copy);
+    FreeMem(copy);
+  }
+}
+BENCHMARK(BM_CacheFileReadOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void BM_CacheCheckOnly(benchmark::State& state) {
+  SetUp();
+  DWORD size = 0;
+  BYTE* copy = ReadModelCacheFile(DataFile(state), &size);
+  for (auto _ : state) benchmark::DoNotOptimize(CheckModelImage(copy, size));
+  FreeMem(copy);
+}
+BENCHMARK(BM_CacheCheckOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -313,13 +313,9 @@ WCHAR* NameCopy(const ModelImage* image, bool second) {
 
 }  // namespace
 
-ModelImage* FinishModelImage(BYTE* block) {
-  if (!block) return nullptr;
+// Fills the copies of the DLL names of a checked image.
+static ModelImage* FillNameCopies(BYTE* block) {
   auto* image = reinterpret_cast<ModelImage*>(block);
-  if (!RelocateModelImage(image)) {
-    FreeMem(block);
-    return nullptr;
-  }
   for (bool second : {false, true}) {
     const DWORD at = HeaderU32(image, second ? kHdrExcDepDLLName : kHdrUIResDLLName);
     const long n = at ? ImageWideLength(image, at) : -1;
@@ -328,6 +324,15 @@ ModelImage* FinishModelImage(BYTE* block) {
     copy[n > 0 ? n : 0] = 0;
   }
   return image;
+}
+
+ModelImage* FinishModelImage(BYTE* block) {
+  if (!block) return nullptr;
+  if (!RelocateModelImage(reinterpret_cast<ModelImage*>(block))) {
+    FreeMem(block);
+    return nullptr;
+  }
+  return FillNameCopies(block);
 }
 
 ModelImage* AdoptModelImageCopy(BYTE* copy, DWORD size) {
@@ -342,7 +347,7 @@ ModelImage* AdoptModelImageCopy(BYTE* copy, DWORD size) {
     if (total <= 0x7FFFFFFFull) {
       if (auto* block = static_cast<BYTE*>(AllocMem(static_cast<DWORD>(total)))) {
         std::memcpy(block, copy, size);
-        image = FinishModelImage(block);
+        image = FillNameCopies(block);  // checked above
       }
     }
   }
