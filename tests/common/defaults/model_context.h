@@ -7,6 +7,8 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "../fields/field_fixture.h"
 #include "../model/model_test_util.h"
@@ -23,12 +25,23 @@ namespace kovatest {
 
 class ModelContext {
  public:
-  explicit ModelContext(const std::string& modelText = std::string()) {
+  // Each {from, to} pair moves the option of feature `from` to feature `to`, so that
+  // fields the dictionary gives no name (dmPaperLength, dmPrintQuality...) get an option.
+  explicit ModelContext(const std::string& modelText = std::string(),
+                        std::vector<std::pair<WORD, WORD>> retarget = {}) {
     product_ = *GetProductRecord();
     ctx()->product = &product_;
     if (!modelText.empty()) {
       ParsePtr parse = ParseText(modelText);
       EXPECT_NE(parse, nullptr);
+      for (const auto& [from, to] : retarget) {
+        OptionRecord* record = parse ? parse->header.slots[FeatureSlot(from)] : nullptr;
+        EXPECT_NE(record, nullptr) << from;
+        if (!record) continue;
+        parse->header.slots[FeatureSlot(from)] = nullptr;
+        record->featureId = to;
+        parse->header.slots[FeatureSlot(to)] = record;
+      }
       image_ = CopyModelImage(parse.release());
       EXPECT_NE(image_, nullptr);
       ctx()->model = image_;
