@@ -120,7 +120,10 @@ struct ImageRef {
   DWORD offset = 0;
 
   explicit operator bool() const { return image != nullptr && offset != 0; }
-  bool operator==(const ImageRef& o) const { return image == o.image && offset == o.offset; }
+  // Two references are equal when both are none or both name the same record.
+  bool operator==(const ImageRef& o) const {
+    return (!*this && !o) || (image == o.image && offset == o.offset);
+  }
 
   // Reads of the record's fields; 0 when the field would lie outside the block.
   DWORD U32(DWORD at) const {

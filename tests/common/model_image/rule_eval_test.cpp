@@ -411,3 +411,48 @@ TEST(RuleApply, CapabilityConditions) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace kovatest;
+
+TEST(RuleApply, FreeSizeOptionsAreTestedWithTheInputTypeSetToOne) {
+  // No feature name reaches field 340 or 1019, so the image is patched: the orientation
+  // option becomes feature 340, and its disable rule reads field 1019.
+  auto image = BuildImage(R"(*FileVersion: 9.02
+*Judge 1: KPD_Logging == 1
+*OpenUI *KPD_RADIOLIST_1: PickOne
+*KPD_RADIOLIST_1 KDMORIENTATION_1: "portrait"
+*CloseUI
+*Exclusive: {{KPD_RADIOLIST_1 Judge1 NULL NULL NULL NULL NULL NULL}}
+)");
+  ASSERT_NE(image, nullptr);
+  RuleContext rc(image.get());
+  const ImageRef option = FindOptionRecord(7, rc.get());
+  ASSERT_TRUE(option);
+  BYTE* bytes = const_cast<BYTE*>(ImageBytes(image.get()));
+  ASSERT_EQ(LoadU16(bytes + kModelHeaderSize + 2), 10275);
+  StoreU16(bytes + kModelHeaderSize + 2, 1019);
+  StoreU16(bytes + option.offset + opt::kFeatureId, 340);
+  StoreU32(bytes + kHdrSlots + 4 * 7, 0);
+  StoreU32(bytes + kHdrSlots + 4 * 340, option.offset);
+
+  SettingField* inputType = FindFieldById(rc.get(), 1019);
+  ASSERT_NE(inputType, nullptr);
+  WriteFieldRawById(rc.get(), 1019, 2);
+  const WORD marks = inputType->marks;
+  const DWORD flags = rc.work().changeFlags;
+  // Disabled while 1019 reads 1: no enabled option; the field is as it was.
+  EXPECT_FALSE(GetOptionForFeature(340, rc.get()));
+  EXPECT_EQ(FindOptionRecord(340, rc.get()), option);
+  EXPECT_EQ(ReadFieldRawById(rc.get(), 1019), 2u);
+  EXPECT_EQ(inputType->marks, marks);
+  EXPECT_EQ(rc.work().changeFlags, flags);
+  // The rule turned round (1019 != 1): the option is enabled under the test.
+  StoreU16(bytes + kModelHeaderSize + 10, 2);
+  EXPECT_EQ(GetOptionForFeature(340, rc.get()), option);
+  EXPECT_EQ(ReadFieldRawById(rc.get(), 1019), 2u);
+  EXPECT_EQ(GetOptionForFeature(7, rc.get()), ImageRef{});
+}
+
+}  // namespace
