@@ -183,5 +183,23 @@ TEST(SmallGetters, WatermarkAndUserMacro) {
   EXPECT_EQ(GetUserMacroIndex(m.ctx()), static_cast<std::int32_t>(m.Value(179)) - 135);
 }
 
+TEST(RuleRefresh, TransactsOfEveryOptionAreApplied) {
+  const std::string model = Boolean("KPD_IDC_FUNCSELECTSORT", true) + Boolean("KPD_IDC_FUNCSELECTSTAPLE", false) +
+                            "*Judge 1=Always: KPD_IDC_FUNCSELECTWATERMARK == 0\r\n"
+                            "*Action 1=StapleOn: {{KPD_IDC_FUNCSELECTSTAPLE 1}}\r\n"
+                            "*Transact 1=Staple: {{Always StapleOn}}\r\n"
+                            "*Exclusive: {\r\n  {KPD_IDC_FUNCSELECTSORT NULL NULL NULL NULL Staple NULL NULL}\r\n}\r\n";
+  ModelContext m(model);
+  RefreshAllOptionStates(m.ctx());
+  EXPECT_EQ(m.Raw(63), 1u);
+  m.SetRaw(63, 0);
+  RefreshOptionControl(m.ctx(), 63);  // its own option has no transacts
+  EXPECT_EQ(m.Raw(63), 0u);
+  RefreshOptionControl(m.ctx(), 61);
+  EXPECT_EQ(m.Raw(63), 1u);
+  RefreshAllOptionStates(nullptr);
+  SendModuleEvent11(m.ctx());
+}
+
 }  // namespace
 }  // namespace kovatest

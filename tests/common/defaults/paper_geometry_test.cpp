@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "context/module_dispatch.h"
 #include "context/paper_sizes.h"
 #include "context/printable_area.h"
 #include "context/units.h"
@@ -267,6 +268,26 @@ TEST_F(PaperGeometry, UserPaperSizesAndTrays) {
   EXPECT_EQ(m_.Raw(kDefaultSource), 4u);
   EXPECT_EQ(GetUserPaperTray(m_.ctx(), 256, 2), 0u);
   EXPECT_EQ(GetUserPaperTray(m_.ctx(), 9, 0), 0u);
+}
+
+std::int32_t AnswerPaperSizeEvent(DriverContext* context, DWORD event, void* block, void*) {
+  if (event != kPaperSizeEvent || !block) return 0;
+  WriteFieldRawById(context, kPaperLength, 1111);
+  WriteFieldRawById(context, kPaperWidth, 2222);
+  static_cast<PaperSizeEventBlock*>(block)->handled = 1;
+  return 1;
+}
+
+TEST_F(PaperGeometry, AModuleThatHandlesTheEventKeepsItsPublicSize) {
+  ExtensionModule module{0, nullptr, nullptr, nullptr, AnswerPaperSizeEvent};
+  ModuleList list{1, &module};
+  m_.work().modules = &list;
+  SetFreeSize(0, 9920, 14030);
+  DerivePaperGeometry(384, kPaperSize, m_.ctx(), m_.settings());
+  m_.work().modules = nullptr;
+  EXPECT_EQ(m_.Raw(kPaperLength), 1111u);
+  EXPECT_EQ(m_.Raw(kPaperWidth), 2222u);
+  EXPECT_EQ(m_.Signed(kSrcLength), 7015);
 }
 
 TEST(PaperScaling, DotsToAResolution) {
