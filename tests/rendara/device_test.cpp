@@ -1,0 +1,313 @@
+// The rendering device in this process (rendara_core linked in): its fields can be set and
+// read between the engine's calls. Settings record, raw jobs, bands, device resets and
+// drawing calls after an output failure; GDIINFO and DEVINFO.
+#include "context/context_cache.h"
+#include "context/driver_locks.h"
+#include "context/extension_modules.h"
+#include "context/field_access.h"
+#include "context/product_record.h"
+#include "ddi.h"
+#include "job_fixture.h"
+#include "output_binding.h"
+#include "render_fields.h"
+
+namespace rendara::test {
+namespace {
+
+class InProcessJob : public JobTest {
+ protected:
+  void SetUp() override {
+    InitDriverLocks();
+    SelectModuleTable(ModuleTableKind::Rendering);
+    SetRendaraModule(reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(0x5000)));
+    Install(KOVA_OUTPUTDOUBLE_SO);
+    Control<OutputDoubleResetProc>(output_, "OutputDoubleReset")();
+    local_.module = reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(0x5000));
+    local_.enableData = DRVENABLEDATA{0x30000, kDdiEntryCount, const_cast<DRVFN*>(DdiTable())};
+  }
+  void TearDown() override {
+    engine_.reset();
+    JobTest::TearDown();
+    EvictContextCache(1);
+    DeleteDriverLocks();
+    SetRendaraModule(nullptr);
+  }
+
+  RenderDevice* Enable(const DEVMODEW* devmode = nullptr) {
+    engine_ = std::make_unique<plat::engine::Device>(local_);
+    EXPECT_TRUE(engine_->Enable(devmode, printer_, deviceName_));
+    return Device();
+  }
+  RenderDevice* Device() { return reinterpret_cast<RenderDevice*>(engine_->pdev()); }
+  void SetField(WORD id, DWORD value) { WriteFieldRawById(Device()->context, id, value); }
+  std::vector<Block> Blocks() { return ParseBlocks(Bytes(output_, "OutputDoubleBytes")); }
+  std::size_t Calls(const std::string& name) {
+    std::size_t n = 0;
+    for (const auto& c : engine_->calls()) n += c == name;
+    return n;
+  }
+
+  plat::engine::RenderingDriver local_;
+  std::unique_ptr<plat::engine::Device> engine_;
+};
+
+TEST_F(InProcessJob, SettingsRecordFollowsTheJobTextWhenAsked) {
+  Enable();
+  SetField(fid::kdmFrontFunc, ReadFieldRawById(Device()->context, fid::kdmFrontFunc) | 0x100);
+  SetField(fid::kdmPreviewPrint, 1);
+  SetField(fid::KPD_kdmPLInstalled, 1);
+  ASSERT_TRUE(engine_->EnableSurface());
+  ASSERT_TRUE(engine_->StartDoc(u"Doc", 3));
+  EXPECT_EQ(Device()->settingsRecordWanted, 1u);
+  ASSERT_TRUE(engine_->StartPage());
+  ASSERT_TRUE(engine_->SendPage());
+  ASSERT_TRUE(engine_->EndDoc());
+  const auto blocks = Blocks();
+  ASSERT_EQ(Types(blocks), (std::vector<DWORD>{0xF3, 0xF3, 0xF7, 0xF4, 0xF0, 0xF5, 0xF1}));
+  const BYTE* devmode = GetContextDevmode(Device()->context);
+  ASSERT_GE(blocks[2].payload.size(), GetTotalDevmodeSize());
+  EXPECT_EQ(0, std::memcmp(blocks[2].payload.data(), devmode, blocks[2].payload.size()));
+}
+
+TEST_F(InProcessJob, RawJobFirstPageHasOnlyTheJobText) {
+  Enable();
+  SetField(fid::KPD_kdmJobfold, 1);
+  Device()->rawMode = 1;
+  ASSERT_TRUE(engine_->EnableSurface());
+  ASSERT_TRUE(engine_->StartDoc(u"Raw", 3));
+  EXPECT_EQ(Device()->settingsRecordWanted, 0u);
+  for (int page = 0; page < 2; ++page) {
+    ASSERT_TRUE(engine_->StartPage());
+    ASSERT_TRUE(engine_->SendPage());
+  }
+  ASSERT_TRUE(engine_->EndDoc());
+  EXPECT_EQ(Types(Blocks()), (std::vector<DWORD>{0xF3, 0xF3, 0xF4, 0xF0, 0xF5, 0xF1}));
+}
+
+TEST_F(InProcessJob, TwoStartPagesCountOnePage) {
+  Enable();
+  ASSERT_TRUE(engine_->EnableSurface());
+  ASSERT_TRUE(engine_->StartDoc(u"Doc", 3));
+  ASSERT_TRUE(engine_->StartPage());
+  ASSERT_TRUE(engine_->StartPage());
+  EXPECT_EQ(Device()->pageCount, 1);
+  ASSERT_TRUE(engine_->SendPage());
+  ASSERT_TRUE(engine_->EndDoc());
+  // The output saw both page starts.
+  const std::string log = Text(output_, "OutputDoubleLog");
+  std::size_t starts = 0;
+  for (std::size_t at = log.find("StartPage "); at != std::string::npos; at = log.find("StartPage ", at + 1)) ++starts;
+  EXPECT_EQ(starts, 2u);
+}
+
+// Raster pages: the band height from the row size, and the band count.
+TEST_F(InProcessJob, BandsOfARasterPage) {
+  struct Case {
+    LONG height;
+    std::size_t bands;
+  } cases[] = {{1024, 2}, {1000, 2}, {1025, 3}, {512, 1}, {100, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.height);
+    Control<OutputDoubleResetProc>(output_, "OutputDoubleReset")();
+    Enable();
+    Device()->rasterMode = 1;
+    Device()->surfaceWidth = 4960;
+    Device()->surfaceHeight = c.height;
+    ASSERT_TRUE(engine_->EnableSurface());
+    ASSERT_TRUE(engine_->banding());
+    ASSERT_TRUE(engine_->StartDoc(u"Bands", 3));
+    ASSERT_TRUE(engine_->StartPage());
+    ASSERT_TRUE(engine_->SendPage());
+    EXPECT_EQ(Calls("DrvNextBand"), c.bands);
+    EXPECT_EQ(Device()->bandCount, static_cast<std::int32_t>(c.bands));
+    ASSERT_TRUE(engine_->EndDoc());
+    // The last band sent the page.
+    EXPECT_EQ(Types(Blocks()), (std::vector<DWORD>{0xF3, 0xF3, 0xF4, 0xF0, 0xF5, 0xF1}));
+    engine_.reset();
+  }
+  EXPECT_EQ(BandHeight(4960, 7016), 512);
+  EXPECT_EQ(BandHeight(4960, 300), 300);
+  EXPECT_EQ(BandHeight(0, 300), 0);
+}
+
+TEST_F(InProcessJob, ResetMovesTransformsAndFilterPathsToTheNewDevice) {
+  AddFilter(KOVA_FILTERDOUBLE_SO);
+  Control<FilterDoubleResetProc>(filter_, "FilterDoubleReset")();
+  Enable();
+  ASSERT_TRUE(engine_->EnableSurface());
+  ASSERT_TRUE(engine_->StartDoc(u"Doc", 3));
+  ASSERT_TRUE(engine_->StartPage());
+  ASSERT_TRUE(engine_->SendPage());
+  RenderDevice* old = Device();
+  ASSERT_NE(old->filterPaths, nullptr);
+  FilterPathList* paths = old->filterPaths;
+  const HANDLE transform = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(0xC0));
+  old->colorTransform = transform;
+  const HMODULE module = old->records.outputModule;
+
+  ASSERT_TRUE(engine_->Reset(&resetDevmode_));
+  RenderDevice* now = Device();
+  ASSERT_NE(now, old);
+  EXPECT_EQ(now->filterPaths, paths);
+  EXPECT_STREQ(now->filterPaths->paths[0], "C:\\drv\\TestFilter.dll");  // still alive
+  EXPECT_EQ(now->colorTransform, transform);
+  EXPECT_EQ(now->records.outputModule, module);
+  EXPECT_NE(now->jobFlags & JOB_CARRIED_OVER, 0u);
+  EXPECT_EQ(now->pageCount, 1);
+  ASSERT_TRUE(engine_->StartPage());
+  EXPECT_EQ(now->jobFlags & JOB_CARRIED_OVER, 0u);
+  ASSERT_TRUE(engine_->SendPage());
+  now->colorTransform = nullptr;
+  ASSERT_TRUE(engine_->EndDoc());
+  EXPECT_EQ(now->filterPaths, nullptr);
+  EXPECT_EQ(now->records.outputModule, nullptr);
+}
+
+TEST_F(InProcessJob, ResetBeforeTheDocumentCarriesNothing) {
+  Enable();
+  ASSERT_TRUE(engine_->EnableSurface());
+  ASSERT_TRUE(engine_->Reset(&resetDevmode_));
+  EXPECT_EQ(Device()->jobFlags, 0u);
+  EXPECT_EQ(Device()->copies, 2);  // the reset's device-mode was merged
+}
+
+TEST_F(InProcessJob, AfterAnOutputFailureDrawingFailsAndNothingIsWritten) {
+  OutputDoubleConfig config{FALSE, 1, 0};
+  Control<OutputDoubleConfigureProc>(output_, "OutputDoubleConfigure")(&config);
+  Enable();
+  ASSERT_TRUE(engine_->EnableSurface());
+  ASSERT_TRUE(engine_->StartDoc(u"Doc", 3));
+  EXPECT_FALSE(engine_->StartPage());
+  EXPECT_NE(Device()->jobFlags & JOB_OUTPUT_FAILED, 0u);
+  SURFOBJ* surface = engine_->surface();
+  EXPECT_FALSE(DrvBitBlt(surface, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0));
+  EXPECT_FALSE(DrvTextOut(surface, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0));
+  EXPECT_FALSE(DrvStartPage(surface));
+  EXPECT_FALSE(DrvSendPage(surface));
+  ASSERT_TRUE(engine_->EndDoc());
+  const std::string log = Text(output_, "OutputDoubleLog");
+  std::size_t writes = 0;
+  for (std::size_t at = log.find("Write"); at != std::string::npos; at = log.find("Write", at + 1)) ++writes;
+  EXPECT_EQ(writes, 1u);  // only the one that failed
+  EXPECT_NE(log.find("Close"), std::string::npos);
+  EXPECT_EQ(Device()->records.outputModule, nullptr);
+}
+
+TEST_F(InProcessJob, DeviceTakesTheJobDevmodeAndTheProductsOutputName) {
+  DEVMODEW dm{};
+  dm.dmSize = sizeof dm;
+  dm.dmFields = DM_COPIES | DM_PRINTQUALITY;
+  dm.dmCopies = 3;
+  dm.dmPrintQuality = 0;
+  RenderDevice* device = Enable(&dm);
+  ASSERT_NE(device, nullptr);
+  EXPECT_EQ(device->copies, 3);
+  // A resolution that reads 0 counts as 600 dots per inch everywhere.
+  EXPECT_EQ(device->resolution, 600);
+  EXPECT_EQ(engine_->gdiInfo().ulLogPixelsX, 600u);
+  EXPECT_EQ(engine_->gdiInfo().ulAspectXY, 848u);
+  EXPECT_EQ(engine_->gdiInfo().denStyleStep, 24);
+  ASSERT_NE(device->jobDevmode, nullptr);
+  EXPECT_EQ(device->jobDevmode->dmCopies, 3);
+  ASSERT_NE(device->outputDllName, nullptr);
+  EXPECT_EQ(std::u16string(device->outputDllName), u"Spoolane.DLL");
+  // A device-mode too short for its own field mask is refused.
+  engine_.reset();
+  engine_ = std::make_unique<plat::engine::Device>(local_);
+  DEVMODEW shortOne{};
+  shortOne.dmSize = 8;
+  EXPECT_FALSE(engine_->Enable(&shortOne, printer_, deviceName_));
+}
+
+// A bare device (no context) for the capability records.
+class Capabilities : public BufferTest {
+ protected:
+  kovatest::TempRoot root_;
+};
+
+TEST_F(Capabilities, GdiInfoColourModes) {
+  struct Case {
+    std::int16_t raster, process;
+    DWORD color;
+    ULONG bits, planes, colours, palette, htFormat;
+  } cases[] = {
+      {1, 1, 1, 1, 1, 2, 2, 0},
+      {1, 2, 2, 8, 3, 0xFFFFFF, 0xFFFFFF, 6},
+      {0, 1, 2, 1, 1, 8, 20, 6},
+      {0, 1, 1, 1, 1, 2, 2, 6},
+      {0, 2, 2, 24, 1, 0xFFFFFF, 0xFFFFFF, 6},
+      {0, 3, 2, 8, 3, 0xFFFFFF, 0xFFFFFF, 6},
+  };
+  for (const Case& c : cases) {
+    device_->rasterMode = c.raster;
+    device_->colorProcess = c.process;
+    device_->color = c.color;
+    device_->resolution = 1200;
+    device_->geometry.printableWidth = 9000;
+    device_->geometry.printableHeight = 12000;
+    device_->geometry.printableWidthMm10 = 1905;
+    GDIINFO g{};
+    FillGdiInfo(device_, sizeof g, &g);
+    EXPECT_EQ(g.cBitsPixel, c.bits);
+    EXPECT_EQ(g.cPlanes, c.planes);
+    EXPECT_EQ(g.ulNumColors, c.colours);
+    EXPECT_EQ(g.ulNumPalReg, c.palette);
+    EXPECT_EQ(g.ulHTOutputFormat, c.htFormat);
+    EXPECT_EQ(g.ulVersion, 0x500u);
+    EXPECT_EQ(g.ulTechnology, 2u);
+    EXPECT_EQ(g.flTextCaps, 0x581Fu);
+    EXPECT_EQ(g.ulHTPatternSize, 11u);
+    EXPECT_EQ(static_cast<LONG>(g.ulHorzSize), -190500);
+    EXPECT_EQ(g.ulHorzRes, 9000u);
+    EXPECT_EQ(g.ciDevice.MagentaInYellowDye, 10000);
+    EXPECT_EQ(device_->surfaceHeight, 12000);
+  }
+  // Only part of the record goes to an engine that asks for less.
+  GDIINFO small{};
+  std::memset(&small, 0xAB, sizeof small);
+  FillGdiInfo(device_, 8, &small);
+  EXPECT_EQ(small.ulVersion, 0x500u);
+  EXPECT_EQ(small.ulHorzSize, 0xABABABABu);
+}
+
+TEST_F(Capabilities, HalftonePatternSizes) {
+  struct Case {
+    ULONG x, y, size;
+  } cases[] = {{2400, 2400, 15}, {1800, 2400, 13}, {1200, 1200, 11}, {900, 900, 9}, {600, 600, 7},
+               {400, 400, 7},    {300, 300, 5},    {180, 180, 5},    {179, 600, 3}, {72, 72, 3}};
+  for (const Case& c : cases) EXPECT_EQ(HalftonePatternSize(c.x, c.y), c.size) << c.x << "x" << c.y;
+}
+
+TEST_F(Capabilities, DevInfoCapsPaletteAndFont) {
+  device_->rasterMode = 1;
+  device_->colorProcess = 1;
+  device_->color = 1;
+  DEVINFO d{};
+  ASSERT_TRUE(FillDevInfo(device_, sizeof d, &d, 7));
+  EXPECT_EQ(d.flGraphicsCaps, 0x430u | GCAPS_DONTJOURNAL | GCAPS_FORCEDITHER);
+  EXPECT_EQ(d.cxDither, 8);
+  EXPECT_EQ(d.iDitherFormat, BMF_1BPP);
+  EXPECT_NE(d.hpalDefault, nullptr);
+  EXPECT_EQ(d.hpalDefault, device_->palette);
+
+  device_->rasterMode = 0;
+  device_->color = 2;
+  device_->colorMatching = 1;
+  device_->icmType = 1;
+  device_->metafileSpooling = 1;
+  device_->hiddenFunc4 = 1;
+  device_->resolution = 600;
+  ASSERT_TRUE(FillDevInfo(device_, sizeof d, &d, 7));
+  EXPECT_EQ(d.flGraphicsCaps, 0x1Fu | GCAPS_ICM);  // metafile spooling drops DONTJOURNAL
+  EXPECT_EQ(d.iDitherFormat, BMF_24BPP);
+  EXPECT_EQ(d.lfDefaultFont.lfHeight, (10 * 600 + 300) / 72);
+  EXPECT_EQ(d.lfDefaultFont.lfFaceName[0], u'\u660E');
+  EXPECT_EQ(d.lfAnsiVarFont.lfCharSet, 0);
+  EXPECT_EQ(CharSetOfCodePage(932), 128);
+  EXPECT_EQ(CharSetOfCodePage(874), 222);
+  EXPECT_EQ(CharSetOfCodePage(437), 0);
+  EngDeletePalette(device_->palette);
+}
+
+}  // namespace
+}  // namespace rendara::test
