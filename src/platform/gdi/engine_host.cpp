@@ -121,8 +121,8 @@ bool Device::EnableSurfaceFor(HDEV hdev, DHPDEV pdev, HSURF& surface, SURFOBJ*& 
   SurfaceInfo info;
   if (!QuerySurface(surface, info) || info.hdev != hdev) {
     // The driver must associate its surface with this device; the engine cannot use it.
+    // The handle is kept so that DrvDisableSurface frees what the driver made.
     SetLastError(ERROR_INVALID_HANDLE);
-    surface = nullptr;
     return false;
   }
   surfobj = EngLockSurface(surface);
@@ -136,7 +136,9 @@ bool Device::EnableSurface() {
   }
   if (!EnableSurfaceFor(hdev_, pdev_, surface_, surfobj_)) {
     // What the driver made is its own to free.
+    const DWORD err = GetLastError();
     DisableSurface();
+    SetLastError(err);
     return false;
   }
   return true;
