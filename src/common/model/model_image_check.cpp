@@ -14,12 +14,26 @@ constexpr int kMaxBlockDepth = 64;   // nested command blocks
 
 DWORD AlignUp8(DWORD n) { return (n + 7u) & ~7u; }
 
+// Records of these kinds are checked once each, however many references lead to them, so
+// that the check stays linear in the block's size.
+enum MemoKind { kMemoOption, kMemoPickItems, kMemoPageItems, kMemoSlotItems, kMemoFontItems, kMemoCondition, kMemoProgram, kMemoItems, kMemoAlerts, kMemoTransacts,
+                kMemoActions, kMemoAlertActions, kMemoKinds };
+
 class Checker {
  public:
   Checker(const BYTE* block, DWORD size) : b_(block), size_(size) {}
+  ~Checker() {
+    for (BYTE* m : memo_) FreeMem(m);
+  }
+  Checker(const Checker&) = delete;
+  Checker& operator=(const Checker&) = delete;
 
   bool Run() {
     if (!b_ || size_ < kModelHeaderSize || LoadU32(b_ + kHdrTotalSize) != size_) return false;
+    for (BYTE*& m : memo_) {
+      m = static_cast<BYTE*>(AllocMem(size_ / 8 + 1));
+      if (!m) return false;
+    }
     bool terminated = false;
     for (int i = 0; i < 16; ++i) terminated = terminated || LoadU16(b_ + 2 * i) == 0;
     if (!terminated) return false;
@@ -50,6 +64,11 @@ class Checker {
   }
 
  private:
+  bool Seen(MemoKind kind, DWORD at) const { return (memo_[kind][at / 8] >> (at % 8)) & 1u; }
+  bool Mark(MemoKind kind, DWORD at) const {
+    memo_[kind][at / 8] |= static_cast<BYTE>(1u << (at % 8));
+    return true;
+  }
   // A record of n bytes at an offset behind the header.
   bool Record(DWORD at, DWORD n) const { return at >= kModelHeaderSize && at <= size_ && size_ - at >= n; }
   DWORD U32(DWORD at) const { return LoadU32(b_ + at); }
@@ -82,14 +101,14 @@ class Checker {
   bool Program(DWORD ref) const {
     DWORD at = 0;
     if (!TaggedTarget(ref, 4, &at)) return false;
-    if (at == 0) return true;
+    if (at == 0 || Seen(kMemoProgram, at)) return true;
     int depth = 0;
     for (DWORD p = at; Record(p, 4); p += 4) {
       const WORD kind = U16(p), operand = U16(p + 2);
       if (kind == kRuleField || kind == kRuleLiteral) {
         if (++depth > kStackLimit) return false;
       } else if (kind == kRuleOperator) {
-        if (operand == kOpReturn) return depth == 1;
+        if (operand == kOpReturn) return depth == 1 && Mark(kMemoProgram, at);
         if (operand == 5) {
           if (depth < 1) return false;
         } else if (operand >= 1 && operand <= 9) {
@@ -103,6 +122,7 @@ class Checker {
 
   bool Option(DWORD at) const {
     if (!Record(at, kOptionRecordSize)) return false;
+    if (Seen(kMemoOption, at)) return true;
     const DWORD next = U32(at + opt::kNext);
     if (next && !Record(next, kOptionRecordSize)) return false;
     if (const DWORD c = U32(at + opt::kCommands)) {
@@ -111,11 +131,23 @@ class Checker {
     if (const DWORD c = U32(at + opt::kCondition)) {
       if (!Condition(c)) return false;
     }
-    return Values(U16(at + opt::kType) & kTypeMask, U32(at + opt::kValues));
+    return Values(U16(at + opt::kType) & kTypeMask, U32(at + opt::kValues)) && Mark(kMemoOption, at);
   }
 
   bool Values(WORD type, DWORD at) const {
     if (at == 0) return true;
+    // Item lists shared by several records are checked once for each item layout.
+    const BYTE low = static_cast<BYTE>(type);
+    if (low != 1 && low != 2) return ValuesOnce(type, at);
+    const MemoKind kind = type == kTypePickPage   ? kMemoPageItems
+                          : type == kTypePickSlot ? kMemoSlotItems
+                          : type == kTypeFontTbl  ? kMemoFontItems
+                                                  : kMemoPickItems;
+    if (at < size_ && Seen(kind, at)) return true;
+    return ValuesOnce(type, at) && Mark(kind, at);
+  }
+
+  bool ValuesOnce(WORD type, DWORD at) const {
     const BYTE low = static_cast<BYTE>(type);
     if (low == 1 || low == 2) {
       DWORD itemSize = kPickItemSize;
@@ -163,35 +195,37 @@ class Checker {
 
   // A tagged list of entries of n bytes; each entry passes `entry`.
   template <typename Entry>
-  bool TaggedList(DWORD ref, DWORD n, Entry entry) const {
+  bool TaggedList(MemoKind kind, DWORD ref, DWORD n, Entry entry) const {
     DWORD at = 0, count = 0;
     if (!TaggedTarget(ref, n, &at)) return false;
+    if (at == 0 || Seen(kind, at)) return true;
+    const DWORD head = at;
     while (at) {
       if (++count > size_ / n || !entry(at)) return false;
       if (!TaggedTarget(U32(at), n, &at)) return false;
     }
-    return true;
+    return Mark(kind, head);
   }
 
   bool Actions(DWORD ref) const {
-    return TaggedList(ref, kActionEntrySize, [](DWORD) { return true; });
+    return TaggedList(kMemoActions, ref, kActionEntrySize, [](DWORD) { return true; });
   }
   bool Transacts(DWORD ref) const {
-    return TaggedList(ref, kTransactEntrySize, [this](DWORD at) {
+    return TaggedList(kMemoTransacts, ref, kTransactEntrySize, [this](DWORD at) {
       return Program(U32(at + transact::kProgram)) && Actions(U32(at + transact::kActions));
     });
   }
   bool AlertActions(DWORD ref) const {
-    return TaggedList(ref, kAlertActionEntrySize,
+    return TaggedList(kMemoAlertActions, ref, kAlertActionEntrySize,
                       [this](DWORD at) { return Transacts(U32(at + alertaction::kTransacts)); });
   }
   bool Alerts(DWORD ref) const {
-    return TaggedList(ref, kAlertEntrySize, [this](DWORD at) {
+    return TaggedList(kMemoAlerts, ref, kAlertEntrySize, [this](DWORD at) {
       return Program(U32(at + alert::kProgram)) && AlertActions(U32(at + alert::kAlertActions));
     });
   }
   bool ItemConditions(DWORD ref) const {
-    return TaggedList(ref, kItemConditionSize, [this](DWORD at) {
+    return TaggedList(kMemoItems, ref, kItemConditionSize, [this](DWORD at) {
       return Program(U32(at + itemcond::kDisable)) && Program(U32(at + itemcond::kHide)) &&
              Program(U32(at + itemcond::kLock));
     });
@@ -199,11 +233,13 @@ class Checker {
 
   bool Condition(DWORD at) const {
     if (!Record(at, kConditionBlockSize)) return false;
+    if (Seen(kMemoCondition, at)) return true;
     const DWORD next = U32(at + cond::kNext);
     if (next && !Record(next, kConditionBlockSize)) return false;
     return Program(U32(at + cond::kDisable)) && Program(U32(at + cond::kHide)) && Program(U32(at + cond::kLock)) &&
            ItemConditions(U32(at + cond::kItems)) && Alerts(U32(at + cond::kAlerts)) &&
-           Transacts(U32(at + cond::kTransacts)) && Transacts(U32(at + cond::kTransacts2));
+           Transacts(U32(at + cond::kTransacts)) && Transacts(U32(at + cond::kTransacts2)) &&
+           Mark(kMemoCondition, at);
   }
 
   bool Block(DWORD at, int depth) const {
@@ -258,6 +294,7 @@ class Checker {
 
   const BYTE* b_;
   DWORD size_;
+  BYTE* memo_[kMemoKinds] = {};
 };
 
 DWORD WideLength(const WCHAR* s) {
