@@ -147,9 +147,13 @@ bool Blt(SURFOBJ* dst, SURFOBJ* src, SURFOBJ* mask, CLIPOBJ* pco, XLATEOBJ* pxlo
       for (LONG x = r.left; x < r.right; ++x) {
         ULONG s = 0;
         if (needSource) {
+          // Nearest source pixel; a source rectangle given right to left (or bottom to top)
+          // is read mirrored.
           const LONG sw = srcRect->right - srcRect->left, sh = srcRect->bottom - srcRect->top;
-          const LONG sx = srcRect->left + static_cast<LONG>((static_cast<long long>(x - t.left) * sw) / tw);
-          const LONG sy = srcRect->top + static_cast<LONG>((static_cast<long long>(y - t.top) * sh) / th);
+          const long long ox = (static_cast<long long>(x - t.left) * std::abs(sw)) / tw;
+          const long long oy = (static_cast<long long>(y - t.top) * std::abs(sh)) / th;
+          const LONG sx = static_cast<LONG>(sw >= 0 ? srcRect->left + ox : srcRect->left - 1 - ox);
+          const LONG sy = static_cast<LONG>(sh >= 0 ? srcRect->top + oy : srcRect->top - 1 - oy);
           if (sx < 0 || sy < 0 || sx >= src->sizlBitmap.cx || sy >= src->sizlBitmap.cy) continue;
           s = Translate(pxlo, GetPixel(src, sx, sy));
         }
