@@ -8,8 +8,11 @@
 #include "context/product_record.h"
 #include "ddi.h"
 #include "job_fixture.h"
+#include "model/option_lookup.h"
 #include "output_binding.h"
+#include "render_common.h"
 #include "render_fields.h"
+#include "win/registry.h"
 
 namespace rendara::test {
 namespace {
@@ -307,6 +310,76 @@ TEST_F(Capabilities, DevInfoCapsPaletteAndFont) {
   EXPECT_EQ(CharSetOfCodePage(874), 222);
   EXPECT_EQ(CharSetOfCodePage(437), 0);
   EngDeletePalette(device_->palette);
+}
+
+}  // namespace
+}  // namespace rendara::test
+
+namespace rendara::test {
+namespace {
+
+TEST_F(InProcessJob, NotificationLineCarriesTheOfferedAndChosenEvents) {
+  struct Case {
+    DWORD supportComplete, supportError, complete, error;
+    const char* value;
+  } cases[] = {{1, 0, 1, 1, "0x01"}, {1, 1, 1, 1, "0x03"}, {0, 1, 1, 1, "0x02"}, {1, 1, 0, 0, "0x00"}};
+  Enable();
+  Device()->records.outputModule = output_;
+  Device()->records.write = ProcCast<WriteCallback>(GetProcAddress(output_, "DrvSplWritePrinter"));
+  for (const Case& c : cases) {
+    Control<OutputDoubleResetProc>(output_, "OutputDoubleReset")();
+    SetField(fid::kdmSupportFunc2SelectJobComplete, c.supportComplete);
+    SetField(fid::kdmSupportFunc2SelectJobErr, c.supportError);
+    SetField(fid::kdmFunc2SelectJobComplete, c.complete);
+    SetField(fid::kdmFunc2SelectJobErr, c.error);
+    ASSERT_TRUE(WriteNotificationBlock(Device()));
+    const auto blocks = Blocks();
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_EQ(blocks[0].type, kBlockJobText);
+    EXPECT_EQ(std::string(blocks[0].payload.begin(), blocks[0].payload.end()),
+              std::string("@PJL COMMENT NOTIFICATION = \"") + c.value + "\" \r\n");
+  }
+  Device()->records.outputModule = nullptr;
+  Device()->records.write = nullptr;
+}
+
+TEST_F(InProcessJob, OptionValueEnabledNeedsADeclaredOption) {
+  Enable();
+  DriverContext* context = Device()->context;
+  EXPECT_TRUE(IsOptionValueEnabled(context, fid::dmPaperSize, 0));  // the sample's paper option
+  EXPECT_FALSE(IsOptionValueEnabled(context, fid::kdmFunc2SelectJobComplete, 0));
+  EXPECT_FALSE(IsOptionValueEnabled(nullptr, fid::dmPaperSize, 0));
+}
+
+TEST_F(InProcessJob, RenderingOnlyOperations) {
+  Enable();
+  DriverContext* context = Device()->context;
+  // The log-file name of the printer data.
+  WCHAR name[64] = {};
+  EXPECT_FALSE(ReadLogFileName(printer_, name, sizeof name));
+  const char16_t value[] = u"C:\\logs\\kova.log";
+  ASSERT_EQ(SetPrinterDataW(printer_, const_cast<LPWSTR>(u"LogFileName"), REG_SZ,
+                            reinterpret_cast<LPBYTE>(const_cast<char16_t*>(value)), sizeof value),
+            0u);
+  EXPECT_TRUE(ReadLogFileName(printer_, name, sizeof name));
+  EXPECT_EQ(std::u16string(name), value);
+  EXPECT_FALSE(ReadLogFileName(printer_, nullptr, sizeof name));
+  EXPECT_FALSE(ReadLogFileName(printer_, name, 0));
+  // The two-way state byte follows the printer data's flag while nothing is cached.
+  const DWORD on = 1;
+  ASSERT_EQ(SetPrinterDataW(printer_, const_cast<LPWSTR>(u"BidiFlag"), REG_DWORD,
+                            reinterpret_cast<LPBYTE>(const_cast<DWORD*>(&on)), sizeof on),
+            0u);
+  UpdateBiDirectState(context);
+  EXPECT_EQ(ReadFieldRawById(context, 710), 1u);
+  // The option lookup by name and share key: the sample's paper option, and the print size
+  // that names it with Identity.
+  const ImageRef paper = FindOptionByItemId(631, context);
+  ASSERT_TRUE(paper);
+  const ImageRef found = FindOptionByNameAndShareKey(631, OptionShareKey(paper), context);
+  EXPECT_EQ(found.offset, paper.offset);
+  EXPECT_FALSE(FindOptionByNameAndShareKey(631, static_cast<WORD>(OptionShareKey(paper) + 1), context));
+  EXPECT_FALSE(FindOptionByNameAndShareKey(1, 0, nullptr));
 }
 
 }  // namespace

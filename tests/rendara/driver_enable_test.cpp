@@ -53,7 +53,9 @@ class LoadedRendara : public ::testing::Test {
     ASSERT_NE(query_, nullptr);
   }
   void TearDown() override {
-    if (module_) EXPECT_TRUE(FreeLibrary(module_));
+    if (module_) {
+      EXPECT_TRUE(FreeLibrary(module_));
+    }
   }
   kovatest::TempRoot root_;
   HMODULE module_ = nullptr;

@@ -26,6 +26,10 @@ BOOL DrvStartDoc(SURFOBJ* pso, LPWSTR documentName, DWORD jobId);
 BOOL DrvStartPage(SURFOBJ* pso);
 BOOL DrvSendPage(SURFOBJ* pso);
 BOOL DrvEndDoc(SURFOBJ* pso, FLONG flags);
+struct RenderDevice;
+// The 37-byte notification line of the first page as one 0xF3 block: the job events the
+// printer offers and the user chose, "0x%02x".
+BOOL WriteNotificationBlock(RenderDevice* device);
 
 // Drawing calls, escapes, fonts and colour transforms.
 BOOL DrvBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco, XLATEOBJ* pxlo, RECTL* prclTrg,

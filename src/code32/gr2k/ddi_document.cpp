@@ -10,8 +10,12 @@
 #include "context/paths_and_names.h"
 #include "context/product_record.h"
 #include "ddi.h"
+#include "model/model_parse.h"
+#include "model/option_lookup.h"
+#include "model/rule_eval.h"
 #include "output_binding.h"
 #include "page_records.h"
+#include "render_common.h"
 #include "render_device.h"
 #include "render_fields.h"
 #include "win/errors.h"
@@ -19,11 +23,11 @@
 
 namespace rendara {
 
-// True when the model declares an option of known type for the feature and the rules do
-// not disable the value.
 BOOL IsOptionValueEnabled(DriverContext* context, WORD featureId, DWORD value) {
-  if (!context || GetOptionTypeByFeature(context, featureId) == 0) return FALSE;
-  return IsFeatureValueDisabled(context, featureId, value) ? FALSE : TRUE;
+  if (!context || !context->model) return FALSE;
+  const ImageRef option = FindOptionRecord(featureId, context);
+  if (!option || (OptionRawType(option) & kTypeUnknown)) return FALSE;
+  return IsItemDisabled(option, static_cast<WORD>(value), context) ? FALSE : TRUE;
 }
 
 namespace {
@@ -109,6 +113,8 @@ BOOL WriteJobNameBlock(RenderDevice* device) {
   return result;
 }
 
+}  // namespace
+
 BOOL WriteNotificationBlock(RenderDevice* device) {
   const DWORD supported = (Field(device, fid::kdmSupportFunc2SelectJobComplete) & 1) +
                           2 * (Field(device, fid::kdmSupportFunc2SelectJobErr) & 1);
@@ -120,6 +126,8 @@ BOOL WriteNotificationBlock(RenderDevice* device) {
   WriteOutput(&device->records, line, kNotificationLength);
   return TRUE;
 }
+
+namespace {
 
 BOOL WriteSettingsRecordBlock(RenderDevice* device) {
   DriverContext* context = device->context;

@@ -58,11 +58,6 @@ int MergeDevmode(DriverContext* context, const DEVMODEW* in, DWORD /*flags*/) {
   return 1;
 }
 
-int GetSourcePaperSize(DriverContext*, POINTL* out) {
-  if (out) out->x = out->y = 0;
-  return 0;
-}
-
 int ApplyJobSettings(DriverContext* context, const DEVMODEW* jobDevmode, DWORD flags, HANDLE /*printer*/,
                      DWORD /*jobId*/) {
   if (!context) return 1;
@@ -84,18 +79,10 @@ std::int32_t BuildJobStartText(DriverContext*, DWORD, BYTE*, DWORD* count) { ret
 std::int32_t BuildPageStartText(DriverContext*, DWORD, BYTE*, DWORD* count) { return EmptyText(count); }
 std::int32_t BuildPageEndText(DriverContext*, DWORD, BYTE*, DWORD* count) { return EmptyText(count); }
 
-DWORD JudgeHookCore00(DriverContext* context) {
-  if (!context || !context->settings) return 0;
-  if (!(ReadFieldRawById(context, fid::kdmFrontFunc) & 0x100)) return 0;
-  if (ReadFieldRawById(context, fid::kdmAPIUseFlag) != 0) return 0;
-  if (ReadFieldRawById(context, fid::KPD_kdmJobfold) & 1) return 0;
-  if ((ReadFieldRawById(context, fid::kdmPreviewPrint) & 0xFF) == 0) return 0;
-  if ((ReadFieldRawById(context, fid::KPD_kdmPLInstalled) & 0xFF) == 0) return 0;
-  return 1;
+bool ReadCachedBidiFlag(DriverContext*, DWORD* flag) {
+  if (flag) *flag = 0;
+  return false;
 }
-
-DWORD GetOptionTypeByFeature(DriverContext*, WORD) { return 0; }
-int IsFeatureValueDisabled(DriverContext*, WORD, DWORD) { return 0; }
 
 // ---- plug-in list ------------------------------------------------------------------------
 

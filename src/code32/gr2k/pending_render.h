@@ -1,7 +1,6 @@
 // Operations that the rendering spine calls but whose own subsystems are built later: the
 // device-mode merge, the job settings and job control at document start, the header texts
-// from the model's command groups, the rule evaluator's item 1420 and option tests, the
-// plug-in list, the job-time paper substitution, the clip cache and drawing state, the
+// from the model's command groups, the plug-in list, the job-time paper substitution, the clip cache and drawing state, the
 // device fonts, the glyph cache and the band copy. Each has its final name and signature
 // and the least behaviour the spine needs now; every one is marked PENDING below.
 //
@@ -29,11 +28,6 @@ struct RenderDevice;
 // context's public device-mode.
 int MergeDevmode(DriverContext* context, const DEVMODEW* in, DWORD flags);
 
-// Width (x) and length (y) in 0.1 mm of the source paper; 1 found, 0 not.
-// PENDING: the paper-size issue's GetSourcePaperSize (with the rendering build's user-paper
-// form) replaces this; until then the size is not known (0 and both values 0).
-int GetSourcePaperSize(DriverContext* context, POINTL* out);
-
 // ---- job settings at document start ----------------------------------------------------
 // PENDING: the job settings issue replaces this with the job-control road (re-merge keeping
 // the job-control strings, the job items of the job-control library). Until then: the
@@ -49,21 +43,12 @@ std::int32_t BuildJobStartText(DriverContext* context, DWORD size, BYTE* buffer,
 std::int32_t BuildPageStartText(DriverContext* context, DWORD size, BYTE* buffer, DWORD* count);
 std::int32_t BuildPageEndText(DriverContext* context, DWORD size, BYTE* buffer, DWORD* count);
 
-// ---- rule evaluation -------------------------------------------------------------------
-// Item 1420, wdmJudgeHookCore00: 1 when kdmFrontFunc has bit 0x100, kdmAPIUseFlag is 0,
-// bit 0 of KPD_kdmJobfold is clear and the low bytes of kdmPreviewPrint and
-// KPD_kdmPLInstalled are non-zero.
-// PENDING: the rule evaluator's JudgeHookCore00 replaces this copy of its formula.
-DWORD JudgeHookCore00(DriverContext* context);
-// The type flags of the option the model declares for a feature, 0 when it declares none
-// or its type is unknown.
-// PENDING: the option lookup of the model image replaces this; until then no option is
-// declared (0).
-DWORD GetOptionTypeByFeature(DriverContext* context, WORD featureId);
-// Whether the rules disable the value of the feature's option.
-// PENDING: the rule evaluator's disable test replaces this; until then nothing is
-// disabled (0).
-int IsFeatureValueDisabled(DriverContext* context, WORD featureId, DWORD value);
+// ---- two-way cache --------------------------------------------------------------------
+// The cached two-way flag of the printer, when the two-way cache file holds a result for
+// it.
+// PENDING: the printer-communication issue reads the cached "BidiFlag" of Fennicb.ini;
+// until then no result is cached (false).
+bool ReadCachedBidiFlag(DriverContext* context, DWORD* flag);
 
 // ---- plug-in list ----------------------------------------------------------------------
 struct PluginEntry {

@@ -5,6 +5,7 @@
 #include "context/context_create.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
+#include "context/paper_sizes.h"
 #include "context/product_record.h"
 #include "output_binding.h"
 #include "render_fields.h"

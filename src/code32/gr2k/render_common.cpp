@@ -1,0 +1,47 @@
+#include "render_common.h"
+
+#include "context/driver_context.h"
+#include "context/field_access.h"
+#include "context/printer_data.h"
+#include "model/model_parse.h"
+#include "model/option_lookup.h"
+#include "pending_render.h"
+
+namespace rendara {
+
+namespace {
+
+constexpr WORD kBiDirectField = 710;       // KPD_kdmBiDirect
+constexpr WORD kServerClientField = 714;   // KPD_kdmServerClientMode
+
+}  // namespace
+
+BOOL ReadLogFileName(HANDLE printer, WCHAR* buffer, DWORD size) {
+  if (!buffer || size == 0) return FALSE;
+  return GetPrinterDataValue(printer, buffer, size, u"LogFileName", 0);
+}
+
+ImageRef FindOptionByNameAndShareKey(WORD nameId, WORD number, DriverContext* context) {
+  if (!context || !context->model) return {};
+  for (ImageRef o = FirstModelOption(context->model); o; o = OptionNext(o)) {
+    if (OptionItemId(o) != nameId) continue;
+    if (OptionShareKey(o) == number || (OptionRawType(o) & kTypeIdentity)) return o;
+  }
+  return {};
+}
+
+void UpdateBiDirectState(DriverContext* context) {
+  if (!context || !context->settings) return;
+  DWORD flag = 0;
+  DWORD cached = 0;
+  const bool connection = (ReadFieldRawById(context, kServerClientField) & 0xFF) == 1;
+  if (connection || !ReadCachedBidiFlag(context, &cached)) {
+    DWORD value = 0;
+    if (GetPrinterDataValue(context->hPrinter, &value, sizeof value, u"BidiFlag", 0)) flag = value & 1;
+  } else {
+    flag = cached;
+  }
+  WriteFieldRawById(context, kBiDirectField, flag ? 1 : 0);
+}
+
+}  // namespace rendara
