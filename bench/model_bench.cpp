@@ -131,6 +131,7 @@ void BM_LoadModel_CacheFile(benchmark::State& state) {
     ModelImage* image = AdoptModelImageCopy(copy, size);
     if (!image) state.SkipWithError("the cache file was not taken");
     benchmark::DoNotOptimize(image);
+    state.counters["image_bytes"] = size;
     FreeMem(image);
   }
 }
