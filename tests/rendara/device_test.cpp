@@ -12,6 +12,7 @@
 #include "output_binding.h"
 #include "render_common.h"
 #include "render_fields.h"
+#include "win/env.h"
 #include "win/registry.h"
 
 namespace rendara::test {
@@ -349,6 +350,22 @@ TEST_F(InProcessJob, OptionValueEnabledNeedsADeclaredOption) {
   EXPECT_TRUE(IsOptionValueEnabled(context, fid::dmPaperSize, 0));  // the sample's paper option
   EXPECT_FALSE(IsOptionValueEnabled(context, fid::kdmFunc2SelectJobComplete, 0));
   EXPECT_FALSE(IsOptionValueEnabled(nullptr, fid::dmPaperSize, 0));
+}
+
+TEST_F(InProcessJob, DriverDirectoryJoinsPathOnce) {
+  WCHAR path[4096];
+  const DWORD before = GetEnvironmentVariableW(u"PATH", path, 4096);
+  ASSERT_GT(before, 0u);
+  ASSERT_EQ(std::u16string(path).find(u"C:\\drv"), std::u16string::npos);
+  Enable();
+  engine_.reset();
+  Enable();
+  ASSERT_GT(GetEnvironmentVariableW(u"PATH", path, 4096), before);
+  const std::u16string value(path);
+  const std::size_t at = value.find(u";C:\\drv");
+  ASSERT_NE(at, std::u16string::npos) << kovatest::U8(value);
+  EXPECT_EQ(value.find(u"C:\\drv", at + 2), std::u16string::npos);
+  EXPECT_EQ(value.size(), at + 7u);
 }
 
 TEST_F(InProcessJob, RenderingOnlyOperations) {

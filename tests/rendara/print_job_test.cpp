@@ -127,6 +127,28 @@ TEST_F(PrintJob, JobNameIsCutAndQuotesBecomeApostrophes) {
   EXPECT_EQ(payload.substr(payload.size() - 3), "\"\r\n");
 }
 
+TEST_F(PrintJob, JobNameNeverEndsOnALeadByte) {
+  plat::Machine().ansiCodePage = 932;
+  UseOutputDouble();
+  // 231 single bytes, then a double-byte character whose lead byte would be byte 232.
+  std::u16string name(231, u'a');
+  name += u"\u3042\u3044";
+  ASSERT_TRUE(Run(1, {}, name).ok);
+  const auto blocks = Blocks();
+  ASSERT_GE(blocks.size(), 2u);
+  const std::string payload = Payload(blocks[1]);
+  EXPECT_EQ(payload, "@PJL SET JOBNAME = \"" + std::string(231, 'a') + "\"\r\n");
+  // One byte shorter, the character fits whole.
+  Uninstall();
+  UseOutputDouble();
+  name.erase(0, 1);
+  ASSERT_TRUE(Run(1, {}, name).ok);
+  const std::string fits = Payload(Blocks()[1]);
+  ASSERT_EQ(fits.size(), 20u + 232u + 3u);
+  EXPECT_EQ(static_cast<BYTE>(fits[20 + 230]), 0x82);
+  EXPECT_EQ(static_cast<BYTE>(fits[20 + 231]), 0xA0);
+}
+
 TEST_F(PrintJob, BytesAreThoseOfThePortFile) {
   UseOutputDouble();
   ASSERT_TRUE(Run(2, {1}).ok);
