@@ -171,7 +171,13 @@ TEST_F(ModelLoad, DescriptionWithoutFileVersionNeverUsesOrWritesACache) {
 }
 
 TEST_F(ModelLoad, MissingDataFileGivesNoImageAndNoContext) {
+  // A good cache file beside a data file that is gone is not used either.
+  const std::string cache = ImageString(Load(Printer(u"Q", kData, kModel902)));
+  FreeLoadedModelImages();
+  root_.WriteFile(u"C:\\drv\\NOWHERE.BCS", cache);
   HANDLE printer = Printer(u"P", u"C:\\drv\\NOWHERE.KPD", nullptr);
+  DWORD size = 0;
+  EXPECT_EQ(ReadModelCacheFile(u"C:\\drv\\NOWHERE.KPD", &size), nullptr);
   EXPECT_EQ(Load(printer), nullptr);
   EXPECT_EQ(GetModelImageList()->count, 0u);
   EXPECT_EQ(Create(printer), nullptr);
