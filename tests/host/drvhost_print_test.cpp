@@ -1,0 +1,300 @@
+// The built drvhost binary printing and decoding: the sample printer's two-page job end to
+// end through Rendara and Spoolane, job-file errors, and the decoder on streams made here.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kHost = KOVA_BINARY_DIR "/tools/drvhost/drvhost";
+const std::string kSamples = KOVA_SOURCE_DIR "/samples";
+
+struct HostRun {
+  int exitCode = -1;
+  std::string out, err;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// A stream made block by block.
+struct Stream {
+  std::string bytes;
+  Stream& Block(unsigned type, const std::string& payload) {
+    U32(type);
+    U32(static_cast<unsigned>(payload.size()));
+    bytes += payload;
+    return *this;
+  }
+  void U32(unsigned v) {
+    for (int i = 0; i < 4; ++i) bytes += static_cast<char>((v >> (8 * i)) & 0xFF);
+  }
+};
+
+std::string Le32(unsigned v) {
+  std::string s;
+  for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+  return s;
+}
+std::string Le16(unsigned v) { return std::string{static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
+
+// The block types of a stream in order; stops at a damaged block.
+std::vector<unsigned> BlockTypes(const std::string& s) {
+  std::vector<unsigned> types;
+  std::size_t pos = 0;
+  auto u32 = [&](std::size_t at) {
+    unsigned v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(s[at + i]);
+    return v;
+  };
+  while (pos + 8 <= s.size()) {
+    const unsigned type = u32(pos), len = u32(pos + 4);
+    if (len > s.size() - pos - 8) break;
+    types.push_back(type);
+    pos += 8 + len;
+  }
+  return types;
+}
+
+class DrvhostPrintTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(fs::exists(kHost)) << "drvhost is not built: " << kHost;
+    std::string tmpl = (fs::temp_directory_path() / "kova-print-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+    dir_ = tmpl;
+    root_ = (dir_ / "root").string();
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  HostRun Host(const std::vector<std::string>& args) {
+    std::string cmd = Quote(kHost);
+    for (const auto& a : args) cmd += " " + Quote(a);
+    const fs::path out = dir_ / "out.txt", err = dir_ / "err.txt";
+    cmd += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
+    HostRun r;
+    const int status = std::system(cmd.c_str());
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = Slurp(out);
+    r.err = Slurp(err);
+    return r;
+  }
+  std::string Write(const std::string& name, const std::string& bytes) {
+    const fs::path p = dir_ / name;
+    std::ofstream(p, std::ios::binary) << bytes;
+    return p.string();
+  }
+  void Install() {
+    HostRun install = Host({"install", root_, "Kova Sample Printer", kSamples});
+    ASSERT_EQ(install.exitCode, 0) << install.err;
+    ASSERT_NE(install.out.find("Rendara.dll              copied"), std::string::npos) << install.out;
+    ASSERT_NE(install.out.find("Spoolane.dll             copied"), std::string::npos) << install.out;
+  }
+  fs::path PortFile() const { return fs::path(root_) / "drives" / "c" / "KovaPort" / "KovaSample.prn"; }
+
+  fs::path dir_;
+  std::string root_;
+};
+
+TEST_F(DrvhostPrintTest, SampleJobRunsEndToEnd) {
+  Install();
+  HostRun print = Host({"print", root_, "Kova Sample Printer", kSamples + "/job-two-pages.txt"});
+  ASSERT_EQ(print.exitCode, 0) << print.out << print.err;
+  EXPECT_NE(print.out.find("engine calls: DrvEnablePDEV DrvCompletePDEV DrvEnableSurface DrvStartDoc DrvStartPage"),
+            std::string::npos)
+      << print.out;
+  EXPECT_NE(print.out.find("DrvEndDoc DrvDisableSurface DrvDisablePDEV"), std::string::npos) << print.out;
+  EXPECT_NE(print.out.find("stream: C:\\KovaPort\\KovaSample.prn"), std::string::npos) << print.out;
+
+  // The port file holds the job: first-page job text, then per page a header, the empty
+  // separator, drawing records and a trailer.
+  const std::string stream = Slurp(PortFile());
+  const std::vector<unsigned> types = BlockTypes(stream);
+  ASSERT_FALSE(types.empty());
+  EXPECT_EQ(types.front(), 0xF3u);
+  std::size_t pages = 0;
+  for (std::size_t i = 0; i < types.size(); ++i) {
+    if (types[i] != 0xF4) continue;
+    ++pages;
+    ASSERT_LT(i + 2, types.size());
+    EXPECT_EQ(types[i + 1], 0xF0u);
+    EXPECT_EQ(types[i + 2], 0xF5u);
+  }
+  EXPECT_EQ(pages, 2u);
+  EXPECT_EQ(types.back(), 0xF1u);
+  EXPECT_EQ(std::count(types.begin(), types.end(), 0xF1u), 2);
+
+  HostRun dump = Host({"dump", root_, "C:\\KovaPort\\KovaSample.prn"});
+  ASSERT_EQ(dump.exitCode, 0) << dump.out << dump.err;
+  EXPECT_NE(dump.out.find("@PJL SET JOBNAME = \"Kova sample job\""), std::string::npos) << dump.out;
+  std::size_t starts = 0;
+  for (std::size_t at = dump.out.find("page start: "); at != std::string::npos; at = dump.out.find("page start: ", at + 1))
+    ++starts;
+  EXPECT_EQ(starts, 2u) << dump.out;
+  EXPECT_NE(dump.out.find(std::to_string(types.size()) + " blocks"), std::string::npos) << dump.out;
+
+  // The same file by its host path decodes the same.
+  HostRun byPath = Host({"dump", PortFile().string()});
+  EXPECT_EQ(byPath.exitCode, 0);
+  EXPECT_EQ(byPath.out.substr(byPath.out.find('\n')), dump.out.substr(dump.out.find('\n')));
+}
+
+TEST_F(DrvhostPrintTest, DeviceResetBetweenPagesKeepsOneJob) {
+  Install();
+  const std::string job = Write("reset.txt",
+                                "document Reset job\n"
+                                "page\n"
+                                "rect 10 10 20 20 0xFF\n"
+                                "reset orientation=2 copies=2\n"
+                                "page\n");
+  HostRun print = Host({"print", root_, "Kova Sample Printer", job});
+  ASSERT_EQ(print.exitCode, 0) << print.out << print.err;
+  EXPECT_NE(print.out.find("DrvResetPDEV"), std::string::npos) << print.out;
+  const std::vector<unsigned> types = BlockTypes(Slurp(PortFile()));
+  EXPECT_EQ(std::count(types.begin(), types.end(), 0xF4u), 2);
+  EXPECT_EQ(std::count(types.begin(), types.end(), 0xF1u), 2);
+  HostRun dump = Host({"dump", PortFile().string()});
+  EXPECT_EQ(dump.exitCode, 0) << dump.out;
+  EXPECT_NE(dump.out.find("@PJL SET JOBNAME = \"Reset job\""), std::string::npos) << dump.out;
+}
+
+TEST_F(DrvhostPrintTest, JobFileErrorsNameTheLine) {
+  const struct {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {"page\nfrobnicate\n", "line 2: unknown statement \"frobnicate\""},
+      {"rect 1 2 3 4 5\n", "line 1: rect outside a page"},
+      {"page\nrect 1 2 3 5\n", "line 2: rect wants four coordinates, then a colour"},
+      {"page\nline 1 2 3 4 0x1000000\n", "line 2: the colour is a number from 0 to 0xFFFFFF"},
+      {"page\npolygon 5 1 1 2 2\n", "line 2: polygon wants at least three x y pairs"},
+      {"page\nrect 1 2 x 4 5\n", "line 2: bad coordinate \"x\""},
+      {"page\nrect 0 0 99999999999 4 5\n", "line 2: bad coordinate"},
+      {"reset orientation=2\n", "reset without a following page"},
+      {"reset tray=2\npage\n", "line 1: unknown device-mode field \"tray\""},
+      {"job lots\n", "line 1: job wants a number"},
+  };
+  Install();
+  for (const auto& c : cases) {
+    const std::string job = Write("bad.txt", c.text);
+    HostRun r = Host({"print", root_, "Kova Sample Printer", job});
+    EXPECT_EQ(r.exitCode, 1) << c.text;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.text << "\n" << r.err;
+  }
+}
+
+TEST_F(DrvhostPrintTest, PrintRefusesWhatItCannotUse) {
+  const std::string job = Write("job.txt", "page\n");
+  HostRun usage = Host({"print", root_});
+  EXPECT_EQ(usage.exitCode, 2);
+  HostRun noRoot = Host({"print", root_, "Kova Sample Printer", job});
+  EXPECT_EQ(noRoot.exitCode, 1);
+  Install();
+  HostRun noPrinter = Host({"print", root_, "No Such Printer", job});
+  EXPECT_EQ(noPrinter.exitCode, 1);
+  EXPECT_NE(noPrinter.err.find("cannot open the printer"), std::string::npos) << noPrinter.err;
+  HostRun noJob = Host({"print", root_, "Kova Sample Printer", (dir_ / "missing.txt").string()});
+  EXPECT_EQ(noJob.exitCode, 1);
+}
+
+TEST_F(DrvhostPrintTest, DumpDecodesTextSettingsAndRecordsAcrossBlocks) {
+  // A settings record: public part with a name and fields, then the private header.
+  std::string dm(400, '\0');
+  const std::u16string name = u"Kova";
+  for (std::size_t i = 0; i < name.size(); ++i) dm.replace(2 * i, 2, Le16(name[i]));
+  dm.replace(68, 2, Le16(220));
+  dm.replace(70, 2, Le16(1016));
+  dm.replace(76, 2, Le16(2));   // orientation
+  dm.replace(86, 2, Le16(3));   // copies
+  dm.replace(220, 4, "KOVA");
+  dm.replace(228, 8, "KOVA1.KM");
+  dm.replace(349, 4, "priv");
+  dm.replace(353, 4, Le32(1016));
+  dm.replace(357, 4, Le32(322));
+  dm.replace(361, 6, Le16(0) + Le16(1236) + Le16(6500));
+
+  // A page start record split over two 0xF5 blocks, then a colour and a fill rectangle.
+  std::string start = std::string("\x60\0\0\0", 4) + Le32(4960) + Le32(7016) + Le16(600) + Le16(600);
+  std::string rest = std::string("\x30\x08\x01\0\x11\x22\x33\0", 8) + std::string("\x10\0\x01\0", 4) + Le32(40) +
+                     Le32(1) + Le32(2) + Le32(3) + Le32(4) + Le32(1) + Le32(2) + Le32(3) + Le32(4) +
+                     std::string("\x61\0\0\0", 4);
+  Stream s;
+  s.Block(0xF3, "@PJL SET RESOLUTION = 600\r\n\x1b%-12345X")
+      .Block(0xF7, dm)
+      .Block(0xF4, "")
+      .Block(0xF0, "")
+      .Block(0xF5, start.substr(0, 6))
+      .Block(0xF5, start.substr(6) + rest)
+      .Block(0xF1, "@PJL EOJ\r\n");
+  HostRun r = Host({"dump", Write("good.prn", s.bytes)});
+  ASSERT_EQ(r.exitCode, 0) << r.out;
+  for (const std::string& want : {
+           std::string("block 0xF3 job text"),
+           std::string("    | @PJL SET RESOLUTION = 600"),
+           std::string("    | <ESC>%-12345X"),
+           std::string("device name \"Kova\""),
+           std::string("dmSize 220, dmDriverExtra 1016"),
+           std::string("orientation 2, paper size 0, copies 3"),
+           std::string("model INI \"KOVA1.KM\""),
+           std::string("product tag \"priv\", private size 1016, device-mode version 322"),
+           std::string("area offsets 0, 1236, 6500"),
+           std::string("     0  page start: 4960 x 7016 pixels at 600 x 600 dpi"),
+           std::string("    16  colour 112233 (flags 0x01, 8 bytes)"),
+           std::string("    24  fill rectangle (1, 2)-(3, 4)"),
+           std::string("    64  page end"),
+           std::string("    | @PJL EOJ"),
+           std::string("7 blocks, 4 drawing records"),
+       })
+    EXPECT_NE(r.out.find(want), std::string::npos) << want << "\n" << r.out;
+}
+
+TEST_F(DrvhostPrintTest, DumpReportsDamagedStreams) {
+  const struct {
+    std::string bytes;
+    const char* message;
+  } cases[] = {
+      {Stream().Block(0xF3, "x").bytes + std::string("\xF4\0\0", 3), "too few for a block header"},
+      {Stream().Block(0xF3, "abc").bytes.substr(0, 10), "claims 3 payload bytes, only 2 follow"},
+      {Stream().Block(0xF5, std::string("\x99\0\0\0", 4)).bytes, "unknown opcode 0x99"},
+      {Stream().Block(0xF5, std::string("\x30\x06\x01\0\0\0\0\0", 8)).bytes, "bad length of opcode 0x30"},
+      {Stream().Block(0xF5, std::string("\x60\0\0\0\0\0", 6)).bytes, "ends inside a record (6 bytes left)"},
+      {Stream().Block(0xE0, "").bytes, "unknown block type"},
+  };
+  for (const auto& c : cases) {
+    HostRun r = Host({"dump", Write("bad.prn", c.bytes)});
+    EXPECT_EQ(r.exitCode, 1) << c.message << "\n" << r.out;
+    EXPECT_NE(r.out.find(c.message), std::string::npos) << c.message << "\n" << r.out;
+    EXPECT_NE(r.out.find("the stream is damaged"), std::string::npos) << r.out;
+  }
+  HostRun empty = Host({"dump", Write("empty.prn", "")});
+  EXPECT_EQ(empty.exitCode, 0);
+  EXPECT_NE(empty.out.find("0 blocks, 0 drawing records, 0 bytes"), std::string::npos) << empty.out;
+  HostRun missing = Host({"dump", (dir_ / "nothing.prn").string()});
+  EXPECT_EQ(missing.exitCode, 1);
+  HostRun usage = Host({"dump"});
+  EXPECT_EQ(usage.exitCode, 2);
+}
+
+}  // namespace
