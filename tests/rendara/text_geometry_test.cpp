@@ -54,8 +54,11 @@ TEST(TextGeometry, SineAndCosine) {
   EXPECT_EQ(SinQ(21), 5871);  // the table's one entry that is not rounded
   EXPECT_EQ(SinQ(390), SinQ(30));
   EXPECT_EQ(kSineTable[21], 5871);
-  for (int i = 0; i <= 90; ++i)
-    if (i != 21) EXPECT_EQ(kSineTable[i], std::lround(std::sin(i * 3.14159265358979 / 180) * 16384)) << i;
+  for (int i = 0; i <= 90; ++i) {
+    if (i != 21) {
+      EXPECT_EQ(kSineTable[i], std::lround(std::sin(i * 3.14159265358979 / 180) * 16384)) << i;
+    }
+  }
   EXPECT_EQ(kTangentTable[0], 0);
   EXPECT_EQ(kTangentTable[450 - 1], std::lround(std::tan(44.9 * 3.14159265358979 / 180) * 32767));
 }
