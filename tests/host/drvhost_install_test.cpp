@@ -138,7 +138,11 @@ TEST_F(DrvhostTest, CopiesPresentFilesAndDecodesEveryValueType) {
   EXPECT_EQ(LinesWith(install.out, "Panelis.dll").size(), 1u) << "listed once: " << install.out;
   EXPECT_EQ(LinesWith(install.out, "copied (Panelis.so)").size(), 1u) << install.out;
   EXPECT_EQ(LinesWith(install.out, "Extra.ini").size(), 1u);
-  EXPECT_EQ(LinesWith(install.out, "Rendara.dll")[0].find("not yet built") != std::string::npos, true);
+  // Not in the sample folder: taken from the build tree once the rendering library is built.
+  const std::string rendara = LinesWith(install.out, "Rendara.dll").at(0);
+  EXPECT_TRUE(rendara.find("not yet built") != std::string::npos ||
+              rendara.find("copied (Rendara.so)") != std::string::npos)
+      << rendara;
   const fs::path driverDir = fs::path(root) / "drives/c/Windows/system32/spool/DRIVERS/x64/3";
   EXPECT_EQ(Slurp(driverDir / "Panelis.so"), "shared object");
   EXPECT_TRUE(fs::exists(driverDir / "Extra.ini"));
