@@ -32,6 +32,7 @@ struct Script {
   bool associate = true;
   bool failStartDoc = false;
   bool failEnablePdev = false;
+  bool failSendPage = false;
   int nextId = 1;
   std::vector<FakeDevice*> live;
 };
@@ -102,8 +103,8 @@ BOOL StartDoc(SURFOBJ* so, LPWSTR name, DWORD job) {
   g.log.push_back("StartDoc " + std::to_string(Dev(so)->id) + " " + kovatest::U8(name) + " " + std::to_string(job));
   return g.failStartDoc ? FALSE : TRUE;
 }
-BOOL EndDoc(SURFOBJ* so, FLONG) {
-  g.log.push_back("EndDoc " + std::to_string(Dev(so)->id));
+BOOL EndDoc(SURFOBJ* so, FLONG fl) {
+  g.log.push_back("EndDoc " + std::to_string(Dev(so)->id) + (fl & ED_ABORTDOC ? " aborted" : ""));
   return TRUE;
 }
 BOOL StartPage(SURFOBJ* so) {
@@ -112,7 +113,7 @@ BOOL StartPage(SURFOBJ* so) {
 }
 BOOL SendPage(SURFOBJ* so) {
   g.log.push_back("SendPage " + std::to_string(Dev(so)->id));
-  return TRUE;
+  return g.failSendPage ? FALSE : TRUE;
 }
 LONG g_bandY = 0;
 BOOL StartBanding(SURFOBJ*, POINTL* p) {
@@ -244,6 +245,14 @@ TEST_F(GdiEngineTest, FailedStepsEndTheJobCleanly) {
   EXPECT_EQ(out.failedStep, "DrvStartDoc");
   EXPECT_EQ(std::count(g.log.begin(), g.log.end(), "EndDoc 1"), 0);
   EXPECT_EQ(g.log.back(), "DisablePDEV 1");
+
+  g = Script{};
+  g.failSendPage = true;
+  out = plat::engine::RunJob(driver_, Job(2));
+  EXPECT_EQ(out.failedStep, "DrvSendPage");
+  EXPECT_EQ(std::count(g.log.begin(), g.log.end(), "StartPage 1"), 1) << "no page after the failed one";
+  const std::vector<std::string> tail = {"EndDoc 1 aborted", "DisableSurface 1", "DisablePDEV 1"};
+  EXPECT_EQ(std::vector<std::string>(g.log.end() - 3, g.log.end()), tail);
 
   g = Script{};
   g.failEnablePdev = true;

@@ -54,7 +54,7 @@ void UnloadRenderingDriver(RenderingDriver& driver) {
 Device::Device(const RenderingDriver& driver) : driver_(driver) {}
 
 Device::~Device() {
-  if (docOpen_) EndDoc();
+  if (docOpen_) EndDoc(ED_ABORTDOC);
   Disable();
 }
 
@@ -302,7 +302,8 @@ JobOutcome RunJob(const RenderingDriver& driver, const JobRequest& request) {
     outcome.ok = false;
     outcome.failedStep = step;
     outcome.lastError = GetLastError();
-    if (device.documentOpen()) device.EndDoc();
+    // An abandoned document still ends, marked as aborted.
+    if (device.documentOpen()) device.EndDoc(ED_ABORTDOC);
     device.Disable();
     outcome.calls = device.calls();
     return outcome;

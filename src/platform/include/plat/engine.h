@@ -87,7 +87,7 @@ void UnloadRenderingDriver(RenderingDriver& driver);
 class Device {
  public:
   explicit Device(const RenderingDriver& driver);
-  ~Device();  // ends what is still open: EndDoc, DisableSurface, DisablePDEV
+  ~Device();  // ends what is still open: EndDoc (ED_ABORTDOC), DisableSurface, DisablePDEV
   Device(const Device&) = delete;
   Device& operator=(const Device&) = delete;
 
@@ -172,7 +172,8 @@ struct JobOutcome {
 
 // Enable, EnableSurface, StartDoc, the pages (reset, StartPage, SendPage), EndDoc,
 // DisableSurface, Disable. A failing step ends the job as the engine does: the document is
-// ended (when started) and the device freed; the outcome names the step.
+// ended with ED_ABORTDOC (when it was started) and the device freed; the outcome names the
+// step.
 JobOutcome RunJob(const RenderingDriver& driver, const JobRequest& request);
 
 }  // namespace plat::engine

@@ -120,6 +120,9 @@ constexpr ULONG DDI_DRIVER_VERSION_NT5_01_SP1 = 0x00030101;
 
 constexpr DWORD DRVQUERY_USERMODE = 1;
 
+// DrvEndDoc flags.
+constexpr FLONG ED_ABORTDOC = 0x00000001;
+
 // Function indexes of the DDI table.
 constexpr ULONG INDEX_DrvEnablePDEV = 0;
 constexpr ULONG INDEX_DrvCompletePDEV = 1;
