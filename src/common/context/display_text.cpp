@@ -8,6 +8,7 @@
 #include "context/ui_strings.h"
 #include "context/units.h"
 #include "model/model_parse.h"
+#include "model/option_lookup.h"
 
 namespace {
 
@@ -59,13 +60,18 @@ int Length(const WCHAR* s) {
   return n;
 }
 
-// PENDING: the model-image issue supplies the option of an item (GetOptionForFeature) with
-// its type and value record; until then no setting has an option and every value is shown
-// as a number.
-bool FindItemOption(DriverContext*, std::int16_t, WORD* type, DWORD* unitLabelId) {
+// The option of an item with its type and, for a Numeric option, the unit label: the first
+// word of its value record.
+bool FindItemOption(DriverContext* context, std::int16_t itemId, WORD* type, DWORD* unitLabelId) {
   *type = 0;
   *unitLabelId = 0;
-  return false;
+  ImageRef option = FindOptionByItemId(static_cast<WORD>(itemId), context);
+  if (!option) return false;
+  *type = OptionRawType(option);
+  if ((*type & kTypeMask) == kTypeNumeric) {
+    if (ImageRef values = OptionValues(option)) *unitLabelId = values.U16(0);
+  }
+  return true;
 }
 
 }  // namespace

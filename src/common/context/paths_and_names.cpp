@@ -10,6 +10,7 @@
 #include "context/settings_dirs.h"
 #include "context/system_tests.h"
 #include "context/spooler_info.h"
+#include "model/option_lookup.h"
 #include "win/kernel.h"
 #include "win/registry.h"
 
@@ -180,10 +181,11 @@ void JoinProductName(WCHAR* buffer, DWORD size, const WCHAR* directory, const WC
   std::memcpy(buffer + dirLen, name, (nameLen + 1) * sizeof(WCHAR));
 }
 
-// PENDING: the model-image issue supplies the UI resource DLL name of the context's model
-// image; until then the context has none, its resource paths are empty and no resource
-// module is loaded (every UI string is empty).
-const WCHAR* UiResourceDllName(DriverContext*) { return u""; }
+// The UI resource DLL name of the context's model image; empty without one.
+const WCHAR* UiResourceDllName(DriverContext* context) {
+  const WCHAR* name = GetUIResDLLName(context);
+  return name ? name : u"";
+}
 
 }  // namespace
 

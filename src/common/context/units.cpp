@@ -5,6 +5,10 @@
 #include "context/dictionary_pages.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
+#include "model/rule_eval.h"
+#include "model/model_tables.h"
+#include "model/option_lookup.h"
+#include "context/field_checks.h"
 #include "context/field_table.h"
 #include "context/ini_files.h"
 #include "context/memory.h"
@@ -67,29 +71,40 @@ int BackToUnits(int kind, long long dots) { return Truncate(kind == kUnitTenthMm
 
 BOOL BitSet(DriverContext* context, WORD id) { return ReadFieldRawById(context, id) != 0 ? TRUE : FALSE; }
 
-// PENDING: the model-image issue supplies the Numeric option of a control (its value
-// record's minimum and maximum); until then a control without the custom-paper module's
-// range has none, and its range reads 0 to 0.
-bool GetNumericOptionRange(DriverContext*, ControlRecord*, int* minimum, int* maximum) {
+// The minimum and maximum of the control's Numeric option; 0 to 0 without one.
+bool GetNumericOptionRange(DriverContext* context, ControlRecord* control, int* minimum, int* maximum) {
   *minimum = 0;
   *maximum = 0;
-  return false;
+  if (!control) return false;
+  std::int32_t lo = 0, hi = 0;
+  if (!GetNumericBounds(FindOptionByItemId(control->itemId, context), &lo, &hi)) return false;
+  *minimum = lo;
+  *maximum = hi;
+  return true;
 }
 
 // PENDING: the free-size list issue supplies ReadFreeSize (load free size entry n into the
 // context); until then a free size is not loaded.
 void ReadFreeSize(DriverContext*, int) {}
 
-// PENDING: the built-in value sets issue supplies IsPaperSizeInList with the fit list;
-// until then no paper is in the list and the fit-to-paper rule never applies.
-bool IsPaperSizeInFitList(DriverContext*, int) { return false; }
+bool IsPaperSizeInFitList(DriverContext* context, int paper) {
+  return IsPaperSizeInList(context, static_cast<DWORD>(paper)) != 0;
+}
 
-// PENDING: the rule-evaluation issue supplies the lock rule of a control's condition block
-// (EvaluateRuleExpression of the third rule); until then no control has one and the lock
-// field decides.
-bool EvaluateControlLockRule(DriverContext*, ControlRecord*, BOOL* locked) {
+// The lock rule of the control's option: the third rule of the block's item condition for
+// the control's id when it has one, else the block's own. False when neither exists, and
+// the lock field decides.
+bool EvaluateControlLockRule(DriverContext* context, ControlRecord* control, BOOL* locked) {
   *locked = FALSE;
-  return false;
+  ImageRef option = FindOptionByItemId(control->itemId, context);
+  if (!option) return false;
+  ImageRef block = OptionCondition(option);
+  if (!block) return false;
+  ImageRef program = FindItemCondition(block, control->controlId).Tagged(itemcond::kLock);
+  if (!program) program = block.Tagged(cond::kLock);
+  if (!program) return false;
+  *locked = EvaluateRuleExpression(program, context) != 0 ? TRUE : FALSE;
+  return true;
 }
 
 bool TextFieldEmpty(DriverContext* context, WORD id) {
