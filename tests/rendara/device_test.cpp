@@ -350,6 +350,10 @@ TEST_F(InProcessJob, OptionValueEnabledNeedsADeclaredOption) {
   EXPECT_TRUE(IsOptionValueEnabled(context, fid::dmPaperSize, 0));  // the sample's paper option
   EXPECT_FALSE(IsOptionValueEnabled(context, fid::kdmFunc2SelectJobComplete, 0));
   EXPECT_FALSE(IsOptionValueEnabled(nullptr, fid::dmPaperSize, 0));
+  // The paper option is a PickPage: its base type is PickOne's.
+  EXPECT_EQ(GetOptionRawType(fid::dmPaperSize, context), 0x0101);
+  EXPECT_EQ(GetOptionBaseType(fid::dmPaperSize, context), 1);
+  EXPECT_EQ(GetOptionBaseType(fid::kdmFunc2SelectJobComplete, context), 0);
 }
 
 TEST_F(InProcessJob, DriverDirectoryJoinsPathOnce) {

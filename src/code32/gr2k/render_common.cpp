@@ -30,6 +30,10 @@ ImageRef FindOptionByNameAndShareKey(WORD nameId, WORD number, DriverContext* co
   return {};
 }
 
+WORD GetOptionBaseType(WORD featureId, DriverContext* context) {
+  return static_cast<WORD>(GetOptionRawType(featureId, context) & 0xFF);
+}
+
 void UpdateBiDirectState(DriverContext* context) {
   if (!context || !context->settings) return;
   DWORD flag = 0;

@@ -16,6 +16,9 @@ BOOL ReadLogFileName(HANDLE printer, WCHAR* buffer, DWORD size);
 // The first option of the model's all-options list whose name id is nameId and whose share
 // key is number, or which carries the Identity mark; none otherwise.
 ImageRef FindOptionByNameAndShareKey(WORD nameId, WORD number, DriverContext* context);
+// The option's type flags reduced to their low 8 bits (PickPage, PickSlot and FontTbl give
+// 1 like PickOne; the Identity and TypeUnknown marks go); 0 without an option.
+WORD GetOptionBaseType(WORD featureId, DriverContext* context);
 // KPD_kdmBiDirect := 1 when the printer's two-way flag is set, else 0. The flag is bit 0 of
 // the printer data "BidiFlag" for a connection, or when no cached two-way result exists
 // for the printer; otherwise the cached flag.
