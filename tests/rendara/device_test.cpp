@@ -356,6 +356,28 @@ TEST_F(InProcessJob, OptionValueEnabledNeedsADeclaredOption) {
   EXPECT_EQ(GetOptionBaseType(fid::kdmFunc2SelectJobComplete, context), 0);
 }
 
+TEST_F(InProcessJob, MetafileSpoolingTakesTheSpoolersDocumentNameAndStartsPagesAtBanding) {
+  plat::spooler::JobSetup job;
+  job.id = 41;
+  job.document = u"Spooled name";
+  ASSERT_EQ(plat::spooler::AddJob(deviceName_, job), 41u);
+  Enable();
+  Device()->metafileSpooling = 1;
+  Device()->rasterMode = 1;
+  Device()->surfaceWidth = 4960;
+  Device()->surfaceHeight = 600;
+  ASSERT_TRUE(engine_->EnableSurface());
+  ASSERT_TRUE(engine_->StartDoc(u"Application name", 41));
+  ASSERT_NE(Device()->jobName, nullptr);
+  EXPECT_EQ(std::string(Device()->jobName, Device()->jobNameLength), "Spooled name");
+  // The engine does not call DrvStartPage here: the first band starts the page.
+  ASSERT_TRUE(engine_->SendPage());
+  EXPECT_EQ(Device()->pageCount, 1);
+  EXPECT_EQ(Device()->pageStartSeen, 0);
+  ASSERT_TRUE(engine_->EndDoc());
+  EXPECT_EQ(Types(Blocks()), (std::vector<DWORD>{0xF3, 0xF3, 0xF4, 0xF0, 0xF5, 0xF1}));
+}
+
 TEST_F(InProcessJob, DriverDirectoryJoinsPathOnce) {
   WCHAR path[4096];
   const DWORD before = GetEnvironmentVariableW(u"PATH", path, 4096);
