@@ -13,6 +13,7 @@
 namespace {
 
 using plat::gdi::BitsPerPixel;
+using plat::gdi::NoThrow;
 
 bool HasBits(const SURFOBJ* so) {
   return so && so->pvScan0 && so->iType != STYPE_DEVICE && BitsPerPixel(so->iBitmapFormat) != 0;
@@ -306,17 +307,19 @@ extern "C" {
 BOOL WINAPI EngBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco, XLATEOBJ* pxlo,
                       RECTL* prclTrg, POINTL* pptlSrc, POINTL* pptlMask, BRUSHOBJ* pbo, POINTL* /*pptlBrush*/,
                       ROP4 rop4) {
-  if (!prclTrg) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  RECTL src{};
-  if (pptlSrc) {
-    src = RECTL{pptlSrc->x, pptlSrc->y, pptlSrc->x + std::abs(prclTrg->right - prclTrg->left),
-                pptlSrc->y + std::abs(prclTrg->bottom - prclTrg->top)};
-  }
-  return Blt(psoTrg, psoSrc, psoMask, pco, pxlo, *prclTrg, pptlSrc ? &src : nullptr, pptlMask, pbo, rop4) ? TRUE
-                                                                                                          : FALSE;
+  return NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    if (!prclTrg) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    RECTL src{};
+    if (pptlSrc) {
+      src = RECTL{pptlSrc->x, pptlSrc->y, pptlSrc->x + std::abs(prclTrg->right - prclTrg->left),
+                  pptlSrc->y + std::abs(prclTrg->bottom - prclTrg->top)};
+    }
+    return Blt(psoTrg, psoSrc, psoMask, pco, pxlo, *prclTrg, pptlSrc ? &src : nullptr, pptlMask, pbo, rop4) ? TRUE
+                                                                                                            : FALSE;
+  });
 }
 
 BOOL WINAPI EngCopyBits(SURFOBJ* psoDest, SURFOBJ* psoSrc, CLIPOBJ* pco, XLATEOBJ* pxlo, RECTL* prclDest,
@@ -331,22 +334,24 @@ BOOL WINAPI EngCopyBits(SURFOBJ* psoDest, SURFOBJ* psoSrc, CLIPOBJ* pco, XLATEOB
 BOOL WINAPI EngStretchBltROP(SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco, XLATEOBJ* pxlo,
                              COLORADJUSTMENT* /*pca*/, POINTL* /*pptlHTOrg*/, RECTL* prclDest, RECTL* prclSrc,
                              POINTL* pptlMask, ULONG /*iMode*/, BRUSHOBJ* pbo, DWORD rop4) {
-  if (!prclDest || !prclSrc) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  RECTL t = *prclDest;
-  RECTL s = *prclSrc;
-  // A mirrored target mirrors the source instead.
-  if (t.left > t.right) {
-    std::swap(t.left, t.right);
-    std::swap(s.left, s.right);
-  }
-  if (t.top > t.bottom) {
-    std::swap(t.top, t.bottom);
-    std::swap(s.top, s.bottom);
-  }
-  return Blt(psoDest, psoSrc, psoMask, pco, pxlo, t, &s, pptlMask, pbo, rop4) ? TRUE : FALSE;
+  return NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    if (!prclDest || !prclSrc) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    RECTL t = *prclDest;
+    RECTL s = *prclSrc;
+    // A mirrored target mirrors the source instead.
+    if (t.left > t.right) {
+      std::swap(t.left, t.right);
+      std::swap(s.left, s.right);
+    }
+    if (t.top > t.bottom) {
+      std::swap(t.top, t.bottom);
+      std::swap(s.top, s.bottom);
+    }
+    return Blt(psoDest, psoSrc, psoMask, pco, pxlo, t, &s, pptlMask, pbo, rop4) ? TRUE : FALSE;
+  });
 }
 
 BOOL WINAPI EngStretchBlt(SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco, XLATEOBJ* pxlo,
@@ -358,53 +363,61 @@ BOOL WINAPI EngStretchBlt(SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ* psoMask, C
 
 BOOL WINAPI EngFillPath(SURFOBJ* pso, PATHOBJ* ppo, CLIPOBJ* pco, BRUSHOBJ* pbo, POINTL* /*pptlBrushOrg*/, MIX mix,
                         FLONG flOptions) {
-  return FillFigures(pso, ppo, pco, pbo, mix, flOptions) ? TRUE : FALSE;
+  return NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    return FillFigures(pso, ppo, pco, pbo, mix, flOptions) ? TRUE : FALSE;
+  });
 }
 
 BOOL WINAPI EngStrokePath(SURFOBJ* pso, PATHOBJ* ppo, CLIPOBJ* pco, XFORMOBJ* /*pxo*/, BRUSHOBJ* pbo,
                           POINTL* /*pptlBrushOrg*/, LINEATTRS* /*plineattrs*/, MIX mix) {
-  // Lines are one pixel wide: geometric widths, styles, joins and caps are not drawn.
-  return StrokeFigures(pso, ppo, pco, pbo, mix) ? TRUE : FALSE;
+  return NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    // Lines are one pixel wide: geometric widths, styles, joins and caps are not drawn.
+    return StrokeFigures(pso, ppo, pco, pbo, mix) ? TRUE : FALSE;
+  });
 }
 
 BOOL WINAPI EngStrokeAndFillPath(SURFOBJ* pso, PATHOBJ* ppo, CLIPOBJ* pco, XFORMOBJ* pxo, BRUSHOBJ* pboStroke,
                                  LINEATTRS* plineattrs, BRUSHOBJ* pboFill, POINTL* pptlBrushOrg, MIX mixFill,
                                  FLONG flOptions) {
-  if (!FillFigures(pso, ppo, pco, pboFill, mixFill, flOptions)) return FALSE;
-  return EngStrokePath(pso, ppo, pco, pxo, pboStroke, pptlBrushOrg, plineattrs, mixFill);
+  return NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    if (!FillFigures(pso, ppo, pco, pboFill, mixFill, flOptions)) return FALSE;
+    return EngStrokePath(pso, ppo, pco, pxo, pboStroke, pptlBrushOrg, plineattrs, mixFill);
+  });
 }
 
 BOOL WINAPI EngTextOut(SURFOBJ* pso, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ* pco, RECTL* /*prclExtra*/,
                        RECTL* prclOpaque, BRUSHOBJ* pboFore, BRUSHOBJ* pboOpaque, POINTL* /*pptlOrg*/, MIX mix) {
-  if (!HasBits(pso) || !pstro || !pfo || !pboFore) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  if (prclOpaque && pboOpaque &&
-      !Blt(pso, nullptr, nullptr, pco, nullptr, *prclOpaque, nullptr, nullptr, pboOpaque, 0xF0F0))
-    return FALSE;
-  const auto clip = ClipRects(pco, RECTL{0, 0, pso->sizlBitmap.cx, pso->sizlBitmap.cy}, pso);
-  STROBJ_vEnumStart(pstro);
-  BOOL more;
-  do {
-    ULONG count = 0;
-    GLYPHPOS* pos = nullptr;
-    more = STROBJ_bEnum(pstro, &count, &pos);
-    for (ULONG i = 0; pos && i < count; ++i) {
-      HGLYPH hg = pos[i].hg;
-      GLYPHDATA* gd = nullptr;
-      if (FONTOBJ_cGetGlyphs(pfo, FO_GLYPHBITS, 1, &hg, reinterpret_cast<PVOID*>(&gd)) != 1 || !gd || !gd->gdf.pgb)
-        continue;
-      const GLYPHBITS* gb = gd->gdf.pgb;
-      const LONG rowBytes = (gb->sizlBitmap.cx + 7) / 8;
-      for (LONG y = 0; y < gb->sizlBitmap.cy; ++y)
-        for (LONG x = 0; x < gb->sizlBitmap.cx; ++x)
-          if (gb->aj[y * rowBytes + x / 8] & (0x80 >> (x & 7)))
-            Plot(pso, clip, pos[i].ptl.x + gb->ptlOrigin.x + x, pos[i].ptl.y + gb->ptlOrigin.y + y,
-                 static_cast<BYTE>(mix & 0xFF), pboFore->iSolidColor);
+  return NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    if (!HasBits(pso) || !pstro || !pfo || !pboFore) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
     }
-  } while (more);
-  return TRUE;
+    if (prclOpaque && pboOpaque &&
+        !Blt(pso, nullptr, nullptr, pco, nullptr, *prclOpaque, nullptr, nullptr, pboOpaque, 0xF0F0))
+      return FALSE;
+    const auto clip = ClipRects(pco, RECTL{0, 0, pso->sizlBitmap.cx, pso->sizlBitmap.cy}, pso);
+    STROBJ_vEnumStart(pstro);
+    BOOL more;
+    do {
+      ULONG count = 0;
+      GLYPHPOS* pos = nullptr;
+      more = STROBJ_bEnum(pstro, &count, &pos);
+      for (ULONG i = 0; pos && i < count; ++i) {
+        HGLYPH hg = pos[i].hg;
+        GLYPHDATA* gd = nullptr;
+        if (FONTOBJ_cGetGlyphs(pfo, FO_GLYPHBITS, 1, &hg, reinterpret_cast<PVOID*>(&gd)) != 1 || !gd || !gd->gdf.pgb)
+          continue;
+        const GLYPHBITS* gb = gd->gdf.pgb;
+        const LONG rowBytes = (gb->sizlBitmap.cx + 7) / 8;
+        for (LONG y = 0; y < gb->sizlBitmap.cy; ++y)
+          for (LONG x = 0; x < gb->sizlBitmap.cx; ++x)
+            if (gb->aj[y * rowBytes + x / 8] & (0x80 >> (x & 7)))
+              Plot(pso, clip, pos[i].ptl.x + gb->ptlOrigin.x + x, pos[i].ptl.y + gb->ptlOrigin.y + y,
+                   static_cast<BYTE>(mix & 0xFF), pboFore->iSolidColor);
+      }
+    } while (more);
+    return TRUE;
+  });
 }
 
 }  // extern "C"

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "win/errors.h"
 #include "win/winddi.h"
 
 namespace plat::gdi {
@@ -49,5 +50,17 @@ ULONG MinimumStride(ULONG format, LONG width);
 
 // A driver function of a device's table, or null.
 PFN DeviceFunction(const EngineDevice& dev, ULONG index);
+
+// Runs the body of an exported service so that no exception leaves it: an allocation
+// failure answers `failed` with ERROR_NOT_ENOUGH_MEMORY.
+template <class R, class F>
+R NoThrow(R failed, F&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return failed;
+  }
+}
 
 }  // namespace plat::gdi

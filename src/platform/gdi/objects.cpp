@@ -496,12 +496,14 @@ using namespace plat::gdi;
 extern "C" {
 
 ULONG WINAPI CLIPOBJ_cEnumStart(CLIPOBJ* pco, BOOL bAll, ULONG iType, ULONG iDirection, ULONG cLimit) {
-  ClipObject* c = Find<ClipObject>(Kind::Clip, pco);
-  if (!c || iType != CT_RECTANGLES || iDirection > CD_ANY) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0xFFFFFFFFu;
-  }
-  return c->StartEnum(bAll, iDirection, cLimit);
+  return NoThrow<ULONG>(0xFFFFFFFFu, [&]() -> ULONG {
+    ClipObject* c = Find<ClipObject>(Kind::Clip, pco);
+    if (!c || iType != CT_RECTANGLES || iDirection > CD_ANY) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return 0xFFFFFFFFu;
+    }
+    return c->StartEnum(bAll, iDirection, cLimit);
+  });
 }
 
 BOOL WINAPI CLIPOBJ_bEnum(CLIPOBJ* pco, ULONG cj, ULONG* pul) {
@@ -514,16 +516,18 @@ BOOL WINAPI CLIPOBJ_bEnum(CLIPOBJ* pco, ULONG cj, ULONG* pul) {
 }
 
 PATHOBJ* WINAPI CLIPOBJ_ppoGetPath(CLIPOBJ* pco) {
-  ClipObject* c = Find<ClipObject>(Kind::Clip, pco);
-  if (!c) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  auto* path = new PathObject;
-  for (const RECTL& r : c->rects()) path->AddRect(r);
-  std::lock_guard<std::mutex> g(Reg().lock);
-  Reg().enginePaths[path->get()] = path;
-  return path->get();
+  return NoThrow<PATHOBJ*>(nullptr, [&]() -> PATHOBJ* {
+    ClipObject* c = Find<ClipObject>(Kind::Clip, pco);
+    if (!c) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return nullptr;
+    }
+    auto* path = new PathObject;
+    for (const RECTL& r : c->rects()) path->AddRect(r);
+    std::lock_guard<std::mutex> g(Reg().lock);
+    Reg().enginePaths[path->get()] = path;
+    return path->get();
+  });
 }
 
 void WINAPI EngDeletePath(PATHOBJ* ppo) {
@@ -539,7 +543,10 @@ void WINAPI EngDeletePath(PATHOBJ* ppo) {
 }
 
 void WINAPI PATHOBJ_vEnumStart(PATHOBJ* ppo) {
-  if (PathObject* p = Find<PathObject>(Kind::Path, ppo)) p->StartEnum();
+  NoThrow<int>(0, [&]() -> int {
+    if (PathObject* p = Find<PathObject>(Kind::Path, ppo)) p->StartEnum();
+    return 0;
+  });
 }
 
 BOOL WINAPI PATHOBJ_bEnum(PATHOBJ* ppo, PATHDATA* ppd) {
@@ -608,21 +615,25 @@ ULONG WINAPI XLATEOBJ_cGetPalette(XLATEOBJ* pxlo, ULONG iPal, ULONG cPal, ULONG*
 }
 
 PVOID WINAPI BRUSHOBJ_pvAllocRbrush(BRUSHOBJ* pbo, ULONG cj) {
-  BrushObject* b = Find<BrushObject>(Kind::Brush, pbo);
-  if (!b || cj == 0) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  return b->Alloc(cj);
+  return NoThrow<PVOID>(nullptr, [&]() -> PVOID {
+    BrushObject* b = Find<BrushObject>(Kind::Brush, pbo);
+    if (!b || cj == 0) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return nullptr;
+    }
+    return b->Alloc(cj);
+  });
 }
 
 PVOID WINAPI BRUSHOBJ_pvGetRbrush(BRUSHOBJ* pbo) {
-  BrushObject* b = Find<BrushObject>(Kind::Brush, pbo);
-  if (!b) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  return b->GetRealized();
+  return NoThrow<PVOID>(nullptr, [&]() -> PVOID {
+    BrushObject* b = Find<BrushObject>(Kind::Brush, pbo);
+    if (!b) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return nullptr;
+    }
+    return b->GetRealized();
+  });
 }
 
 ULONG WINAPI BRUSHOBJ_ulGetBrushColor(BRUSHOBJ* pbo) { return pbo ? pbo->iSolidColor : 0xFFFFFFFFu; }

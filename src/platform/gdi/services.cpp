@@ -86,40 +86,44 @@ void EnsureParentFolder(const std::u16string& path) {
 
 }  // namespace
 
+using plat::gdi::NoThrow;
+
 extern "C" {
 
 PVOID WINAPI EngFindResource(HANDLE h, int iName, int iType, PULONG pulSize) {
-  if (pulSize) *pulSize = 0;
-  if (!h || iName <= 0 || iName > 0xFFFF || iType <= 0 || iType > 0xFFFF) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  const HMODULE module = static_cast<HMODULE>(h);
-  {
-    auto& reg = plat::Registry();
-    std::lock_guard<std::mutex> g(reg.lock);
-    auto it = reg.tables.find(module);
-    if (it != reg.tables.end()) {
-      bool typeSeen = false;
-      for (const auto& r : it->second) {
-        if (r.type != iType) continue;
-        typeSeen = true;
-        if (r.id != iName) continue;
-        if (pulSize) *pulSize = r.size;
-        return const_cast<void*>(r.data);
-      }
-      SetLastError(typeSeen ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_RESOURCE_TYPE_NOT_FOUND);
+  return NoThrow<PVOID>(nullptr, [&]() -> PVOID {
+    if (pulSize) *pulSize = 0;
+    if (!h || iName <= 0 || iName > 0xFFFF || iType <= 0 || iType > 0xFFFF) {
+      SetLastError(ERROR_INVALID_PARAMETER);
       return nullptr;
     }
-  }
-  HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(static_cast<WORD>(iName)),
-                            MAKEINTRESOURCEW(static_cast<WORD>(iType)));
-  if (!res) return nullptr;
-  HGLOBAL data = LoadResource(module, res);
-  void* p = data ? LockResource(data) : nullptr;
-  if (!p) return nullptr;
-  if (pulSize) *pulSize = SizeofResource(module, res);
-  return p;
+    const HMODULE module = static_cast<HMODULE>(h);
+    {
+      auto& reg = plat::Registry();
+      std::lock_guard<std::mutex> g(reg.lock);
+      auto it = reg.tables.find(module);
+      if (it != reg.tables.end()) {
+        bool typeSeen = false;
+        for (const auto& r : it->second) {
+          if (r.type != iType) continue;
+          typeSeen = true;
+          if (r.id != iName) continue;
+          if (pulSize) *pulSize = r.size;
+          return const_cast<void*>(r.data);
+        }
+        SetLastError(typeSeen ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_RESOURCE_TYPE_NOT_FOUND);
+        return nullptr;
+      }
+    }
+    HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(static_cast<WORD>(iName)),
+                              MAKEINTRESOURCEW(static_cast<WORD>(iType)));
+    if (!res) return nullptr;
+    HGLOBAL data = LoadResource(module, res);
+    void* p = data ? LockResource(data) : nullptr;
+    if (!p) return nullptr;
+    if (pulSize) *pulSize = SizeofResource(module, res);
+    return p;
+  });
 }
 
 void WINAPI EngQueryLocalTime(PENG_TIME_FIELDS ptf) {
@@ -136,28 +140,30 @@ void WINAPI EngQueryLocalTime(PENG_TIME_FIELDS ptf) {
 }
 
 BOOL WINAPI EngWritePrinter(HANDLE hPrinter, LPVOID pBuf, DWORD cbBuf, LPDWORD pcWritten) {
-  if (pcWritten) *pcWritten = 0;
-  if (!pcWritten || (!pBuf && cbBuf != 0)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  std::u16string port;
-  if (!PortOf(hPrinter, port)) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  EnsureParentFolder(port);
-  HANDLE f = CreateFileW(port.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-  if (f == INVALID_HANDLE_VALUE) return FALSE;
-  SetFilePointer(f, 0, nullptr, FILE_END);
-  DWORD written = 0;
-  const BOOL ok = cbBuf == 0 ? TRUE : WriteFile(f, pBuf, cbBuf, &written, nullptr);
-  const DWORD err = GetLastError();
-  CloseHandle(f);
-  *pcWritten = written;
-  if (!ok) SetLastError(err);
-  return ok;
+  return NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    if (pcWritten) *pcWritten = 0;
+    if (!pcWritten || (!pBuf && cbBuf != 0)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    std::u16string port;
+    if (!PortOf(hPrinter, port)) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    EnsureParentFolder(port);
+    HANDLE f = CreateFileW(port.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (f == INVALID_HANDLE_VALUE) return FALSE;
+    SetFilePointer(f, 0, nullptr, FILE_END);
+    DWORD written = 0;
+    const BOOL ok = cbBuf == 0 ? TRUE : WriteFile(f, pBuf, cbBuf, &written, nullptr);
+    const DWORD err = GetLastError();
+    CloseHandle(f);
+    *pcWritten = written;
+    if (!ok) SetLastError(err);
+    return ok;
+  });
 }
 
 DWORD WINAPI EngGetPrinterData(HANDLE hPrinter, LPWSTR pValueName, LPDWORD pType, LPBYTE pData, DWORD nSize,

@@ -191,64 +191,68 @@ std::size_t LivePaletteCount() {
 extern "C" {
 
 HBITMAP WINAPI EngCreateBitmap(SIZEL sizl, LONG lWidth, ULONG iFormat, FLONG fl, PVOID pvBits) {
-  const ULONG minStride = MinimumStride(iFormat, sizl.cx);
-  if (sizl.cx <= 0 || sizl.cy <= 0 || minStride == 0 || lWidth < 0 ||
-      (lWidth != 0 && static_cast<ULONG>(lWidth) < minStride)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  const ULONG stride = lWidth != 0 ? static_cast<ULONG>(lWidth) : minStride;
-  const std::uint64_t bytes = static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(sizl.cy);
-  if (bytes > kMaxBitmapBytes) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return nullptr;
-  }
-  auto s = std::make_unique<Surface>();
-  BYTE* bits = static_cast<BYTE*>(pvBits);
-  if (!bits) {
-    try {
-      s->ownBits.resize(static_cast<std::size_t>(bytes));
-    } catch (const std::bad_alloc&) {
+  return NoThrow<HBITMAP>(nullptr, [&]() -> HBITMAP {
+    const ULONG minStride = MinimumStride(iFormat, sizl.cx);
+    if (sizl.cx <= 0 || sizl.cy <= 0 || minStride == 0 || lWidth < 0 ||
+        (lWidth != 0 && static_cast<ULONG>(lWidth) < minStride)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return nullptr;
+    }
+    const ULONG stride = lWidth != 0 ? static_cast<ULONG>(lWidth) : minStride;
+    const std::uint64_t bytes = static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(sizl.cy);
+    if (bytes > kMaxBitmapBytes) {
       SetLastError(ERROR_NOT_ENOUGH_MEMORY);
       return nullptr;
     }
-    bits = s->ownBits.data();
-    // The engine's bits are zero-filled unless asked not to be; the sanitizer build fills
-    // them with a pattern then, so that an unwritten byte shows.
-#if defined(KOVA_SANITIZE)
-    if (fl & BMF_NOZEROINIT) std::memset(bits, 0xCD, s->ownBits.size());
-#endif
-  }
-  SURFOBJ& so = s->so;
-  so.sizlBitmap = sizl;
-  so.cjBits = static_cast<ULONG>(bytes);
-  so.pvBits = bits;
-  so.iBitmapFormat = iFormat;
-  so.iType = STYPE_BITMAP;
-  so.fjBitmap = static_cast<USHORT>(fl & (BMF_TOPDOWN | BMF_NOZEROINIT | BMF_DONTCACHE | BMF_USERMEM));
-  if (fl & BMF_TOPDOWN) {
-    so.pvScan0 = bits;
-    so.lDelta = static_cast<LONG>(stride);
-  } else {
-    so.pvScan0 = bits + static_cast<std::size_t>(stride) * static_cast<std::size_t>(sizl.cy - 1);
-    so.lDelta = -static_cast<LONG>(stride);
-  }
-  std::lock_guard<std::mutex> g(EngineLock());
-  return reinterpret_cast<HBITMAP>(AddSurface(std::move(s)));
+    auto s = std::make_unique<Surface>();
+    BYTE* bits = static_cast<BYTE*>(pvBits);
+    if (!bits) {
+      try {
+        s->ownBits.resize(static_cast<std::size_t>(bytes));
+      } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+      }
+      bits = s->ownBits.data();
+      // The engine's bits are zero-filled unless asked not to be; the sanitizer build fills
+      // them with a pattern then, so that an unwritten byte shows.
+  #if defined(KOVA_SANITIZE)
+      if (fl & BMF_NOZEROINIT) std::memset(bits, 0xCD, s->ownBits.size());
+  #endif
+    }
+    SURFOBJ& so = s->so;
+    so.sizlBitmap = sizl;
+    so.cjBits = static_cast<ULONG>(bytes);
+    so.pvBits = bits;
+    so.iBitmapFormat = iFormat;
+    so.iType = STYPE_BITMAP;
+    so.fjBitmap = static_cast<USHORT>(fl & (BMF_TOPDOWN | BMF_NOZEROINIT | BMF_DONTCACHE | BMF_USERMEM));
+    if (fl & BMF_TOPDOWN) {
+      so.pvScan0 = bits;
+      so.lDelta = static_cast<LONG>(stride);
+    } else {
+      so.pvScan0 = bits + static_cast<std::size_t>(stride) * static_cast<std::size_t>(sizl.cy - 1);
+      so.lDelta = -static_cast<LONG>(stride);
+    }
+    std::lock_guard<std::mutex> g(EngineLock());
+    return reinterpret_cast<HBITMAP>(AddSurface(std::move(s)));
+  });
 }
 
 HSURF WINAPI EngCreateDeviceSurface(DHSURF dhsurf, SIZEL sizl, ULONG iFormatCompat) {
-  if (sizl.cx <= 0 || sizl.cy <= 0 || BitsPerPixel(iFormatCompat) == 0) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  auto s = std::make_unique<Surface>();
-  s->so.dhsurf = dhsurf;
-  s->so.sizlBitmap = sizl;
-  s->so.iBitmapFormat = iFormatCompat;
-  s->so.iType = STYPE_DEVICE;
-  std::lock_guard<std::mutex> g(EngineLock());
-  return AddSurface(std::move(s));
+  return NoThrow<HSURF>(nullptr, [&]() -> HSURF {
+    if (sizl.cx <= 0 || sizl.cy <= 0 || BitsPerPixel(iFormatCompat) == 0) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return nullptr;
+    }
+    auto s = std::make_unique<Surface>();
+    s->so.dhsurf = dhsurf;
+    s->so.sizlBitmap = sizl;
+    s->so.iBitmapFormat = iFormatCompat;
+    s->so.iType = STYPE_DEVICE;
+    std::lock_guard<std::mutex> g(EngineLock());
+    return AddSurface(std::move(s));
+  });
 }
 
 BOOL WINAPI EngAssociateSurface(HSURF hsurf, HDEV hdev, FLONG flHooks) {
@@ -348,38 +352,40 @@ BOOL WINAPI EngEraseSurface(SURFOBJ* pso, RECTL* prcl, ULONG iColor) {
 
 HPALETTE WINAPI EngCreatePalette(ULONG iMode, ULONG cColors, ULONG* pulColors, FLONG flRed, FLONG flGreen,
                                  FLONG flBlue) {
-  auto p = std::make_unique<Palette>();
-  p->mode = iMode;
-  switch (iMode) {
-    case PAL_INDEXED:
-      // An indexed palette holds at most the 256 entries of an 8-bit format.
-      if (cColors == 0 || cColors > 256 || !pulColors) {
+  return NoThrow<HPALETTE>(nullptr, [&]() -> HPALETTE {
+    auto p = std::make_unique<Palette>();
+    p->mode = iMode;
+    switch (iMode) {
+      case PAL_INDEXED:
+        // An indexed palette holds at most the 256 entries of an 8-bit format.
+        if (cColors == 0 || cColors > 256 || !pulColors) {
+          SetLastError(ERROR_INVALID_PARAMETER);
+          return nullptr;
+        }
+        p->colors.assign(pulColors, pulColors + cColors);
+        break;
+      case PAL_BITFIELDS:
+        if (flRed == 0 || flGreen == 0 || flBlue == 0) {
+          SetLastError(ERROR_INVALID_PARAMETER);
+          return nullptr;
+        }
+        p->red = flRed;
+        p->green = flGreen;
+        p->blue = flBlue;
+        break;
+      case PAL_RGB:
+      case PAL_BGR:
+      case PAL_CMYK:
+        break;
+      default:
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
-      }
-      p->colors.assign(pulColors, pulColors + cColors);
-      break;
-    case PAL_BITFIELDS:
-      if (flRed == 0 || flGreen == 0 || flBlue == 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-      }
-      p->red = flRed;
-      p->green = flGreen;
-      p->blue = flBlue;
-      break;
-    case PAL_RGB:
-    case PAL_BGR:
-    case PAL_CMYK:
-      break;
-    default:
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return nullptr;
-  }
-  std::lock_guard<std::mutex> g(EngineLock());
-  const std::uintptr_t id = T().NewId();
-  T().palettes[id] = std::move(p);
-  return reinterpret_cast<HPALETTE>(id);
+    }
+    std::lock_guard<std::mutex> g(EngineLock());
+    const std::uintptr_t id = T().NewId();
+    T().palettes[id] = std::move(p);
+    return reinterpret_cast<HPALETTE>(id);
+  });
 }
 
 BOOL WINAPI EngDeletePalette(HPALETTE hpal) {

@@ -87,11 +87,21 @@ void CloseSession(HANDLE output) {
   if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
 }
 
+// No exception leaves an export: running out of memory while opening is a refusal.
+HANDLE StartDocNoThrow(HANDLE printer) noexcept {
+  try {
+    return StartDoc(printer);
+  } catch (...) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+}
+
 }  // namespace
 
-KOVA_EXPORT HANDLE DrvSplStartDocEx(HANDLE hPrinter, DWORD /*JobId*/) { return StartDoc(hPrinter); }
+KOVA_EXPORT HANDLE DrvSplStartDocEx(HANDLE hPrinter, DWORD /*JobId*/) { return StartDocNoThrow(hPrinter); }
 
-KOVA_EXPORT HANDLE DrvSplStartDoc(HANDLE hPrinter, DWORD /*JobId*/) { return StartDoc(hPrinter); }
+KOVA_EXPORT HANDLE DrvSplStartDoc(HANDLE hPrinter, DWORD /*JobId*/) { return StartDocNoThrow(hPrinter); }
 
 KOVA_EXPORT BOOL DrvSplWritePrinter(HANDLE hDriver, LPVOID pBuf, DWORD cbBuf, LPDWORD pcWritten) {
   if (pcWritten) *pcWritten = 0;
