@@ -4,6 +4,7 @@
 #include <string>
 
 #include "output_binding.h"
+#include "test_root.h"
 
 namespace rendara {
 namespace {
@@ -36,6 +37,21 @@ TEST(PathCheck, DirectoryPresenceInPath) {
   EXPECT_FALSE(IsDirectoryMissingFromPath(u"C:\\", nullptr));
 }
 
+TEST(PathCheck, WindowsPathOfAName) {
+  kovatest::TempRoot root;
+  WCHAR out[64];
+  ASSERT_TRUE(BuildWindowsPath(out, 64, u"splwow64.exe"));
+  EXPECT_EQ(std::u16string(out), u"C:\\Windows\\splwow64.exe");
+  // The directory, the backslash, the name and the NUL must fit.
+  const DWORD exact = static_cast<DWORD>(std::u16string(u"C:\\Windows\\splwow64.exe").size() + 1);
+  EXPECT_TRUE(BuildWindowsPath(out, exact, u"splwow64.exe"));
+  out[0] = u'x';
+  EXPECT_FALSE(BuildWindowsPath(out, exact - 1, u"splwow64.exe"));
+  EXPECT_EQ(out[0], 0);
+  EXPECT_FALSE(BuildWindowsPath(out, 64, nullptr));
+  EXPECT_FALSE(BuildWindowsPath(nullptr, 64, u"a"));
+}
+
 PluginEntry Entry(const char* path) {
   PluginEntry e{};
   e.id = const_cast<char*>("id");
@@ -65,6 +81,37 @@ TEST(FilterPathList, FiltersThenTheOutputDllThenNull) {
   EXPECT_EQ(list->paths[1], nullptr);
   FreeFilterPathList(list);
   FreeFilterPathList(nullptr);
+}
+
+}  // namespace
+}  // namespace rendara
+
+namespace rendara {
+namespace {
+
+TEST(PluginList, FiltersOfTheDriverFoldersIni) {
+  kovatest::TempRoot root;
+  EXPECT_EQ(CreatePluginList("iKOVAFilter", "C:\\drv"), nullptr);  // no file
+  root.WriteFile(u"C:\\drv\\KOVAPLUG.ini",
+                 "[iKOVAFilter]\r\nCount=4\r\nPluginID0=First\r\nPluginID1=\r\nPluginID2=Second\r\n"
+                 "PluginID3=Third\r\n"
+                 "[First]\r\nName=First filter\r\nInstallPath=first.dll\r\nForceRAW=1\r\n"
+                 "[Second]\r\nName=Second filter\r\n"
+                 "[Third]\r\nInstallPath=\r\nPerPrinter=1\r\n"
+                 "[UIControl]\r\nCount=0\r\n");
+  PluginList* list = CreatePluginList("iKOVAFilter", "C:\\drv");
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->count, 3u);  // the empty id is skipped
+  EXPECT_STREQ(list->entries[0]->id, "First");
+  EXPECT_STREQ(list->entries[0]->name, "First filter");
+  EXPECT_STREQ(list->entries[0]->installPath, "C:\\drv\\first.dll");
+  EXPECT_EQ(list->entries[0]->forceRaw, 1u);
+  // An InstallPath key that is missing reads as empty: the directory and a backslash.
+  EXPECT_STREQ(list->entries[1]->installPath, "C:\\drv\\");
+  EXPECT_EQ(list->entries[2]->perPrinter, 1u);
+  EXPECT_EQ(FreePluginList(list), 1);
+  EXPECT_EQ(CreatePluginList("UIControl", "C:\\drv"), nullptr);
+  EXPECT_EQ(FreePluginList(nullptr), 1);
 }
 
 }  // namespace
