@@ -180,6 +180,29 @@ TEST_F(DrvhostPrintTest, DeviceResetBetweenPagesKeepsOneJob) {
   EXPECT_NE(dump.out.find("@PJL SET JOBNAME = \"Reset job\""), std::string::npos) << dump.out;
 }
 
+TEST_F(DrvhostPrintTest, JobDeviceModeComesFromItsFile) {
+  Install();
+  // A public device-mode alone: portrait turned to landscape.
+  std::string dm(220, '\0');
+  dm.replace(68, 2, Le16(220));
+  dm.replace(72, 4, Le32(0x1));  // DM_ORIENTATION
+  dm.replace(76, 2, Le16(2));
+  Write("landscape.dm", dm);
+  const std::string job = Write("dm.txt", "document Landscape\ndevmode landscape.dm\npage\n");
+  HostRun print = Host({"print", root_, "Kova Sample Printer", job});
+  ASSERT_EQ(print.exitCode, 0) << print.out << print.err;
+  EXPECT_NE(print.out.find("device-mode of 220 bytes"), std::string::npos) << print.out;
+
+  // The file must hold exactly the device-mode it describes.
+  Write("short.dm", dm.substr(0, 200));
+  HostRun bad = Host({"print", root_, "Kova Sample Printer", Write("bad.txt", "devmode short.dm\npage\n")});
+  EXPECT_EQ(bad.exitCode, 1);
+  EXPECT_NE(bad.err.find("holds 200 bytes, its dmSize and dmDriverExtra say 220"), std::string::npos) << bad.err;
+  HostRun missing = Host({"print", root_, "Kova Sample Printer", Write("none.txt", "devmode nothing.dm\npage\n")});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_NE(missing.err.find("cannot read the device-mode file"), std::string::npos) << missing.err;
+}
+
 TEST_F(DrvhostPrintTest, JobFileErrorsNameTheLine) {
   const struct {
     const char* text;
@@ -195,6 +218,7 @@ TEST_F(DrvhostPrintTest, JobFileErrorsNameTheLine) {
       {"reset orientation=2\n", "reset without a following page"},
       {"reset tray=2\npage\n", "line 1: unknown device-mode field \"tray\""},
       {"job lots\n", "line 1: job wants a number"},
+      {"devmode\n", "line 1: devmode wants a file name"},
   };
   Install();
   for (const auto& c : cases) {

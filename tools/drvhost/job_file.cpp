@@ -46,6 +46,9 @@ bool ParseJob(const std::string& text, JobSpec& out, std::string& error) {
     words >> keyword;
     if (keyword == "document") {
       out.document = std::string(Trim(line.substr(keyword.size())));
+    } else if (keyword == "devmode") {
+      out.devmodeFile = std::string(Trim(line.substr(keyword.size())));
+      if (out.devmodeFile.empty()) return fail("devmode wants a file name");
     } else if (keyword == "job") {
       std::string w;
       long v = 0;

@@ -31,6 +31,7 @@ struct JobPageSpec {
 struct JobSpec {
   std::string document;  // UTF-8
   DWORD jobId = 1;
+  std::string devmodeFile;  // a file of device-mode bytes (relative: to the job file's folder), or empty
   std::vector<JobPageSpec> pages;
 };
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "commands.h"
@@ -38,6 +39,27 @@ std::vector<BYTE> PrinterDevmode(HANDLE printer) {
   const std::size_t total = static_cast<std::size_t>(dm->dmSize) + dm->dmDriverExtra;
   if (p < buf.data() || p + total > end) return {};
   return std::vector<BYTE>(p, p + total);
+}
+
+// A device-mode file: exactly dmSize + dmDriverExtra bytes of a device-mode.
+bool ReadDevmodeFile(const fs::path& file, std::vector<BYTE>& out, std::string& error) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    error = "cannot read the device-mode file " + file.string();
+    return false;
+  }
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (out.size() < offsetof(DEVMODEW, dmFields) + sizeof(DWORD)) {
+    error = "the device-mode file " + file.string() + " is too short for a device-mode";
+    return false;
+  }
+  const auto* dm = reinterpret_cast<const DEVMODEW*>(out.data());
+  if (static_cast<std::size_t>(dm->dmSize) + dm->dmDriverExtra != out.size()) {
+    error = "the device-mode file " + file.string() + " holds " + std::to_string(out.size()) +
+            " bytes, its dmSize and dmDriverExtra say " + std::to_string(dm->dmSize + dm->dmDriverExtra);
+    return false;
+  }
+  return true;
 }
 
 std::u16string PrinterPort(HANDLE printer) {
@@ -185,7 +207,19 @@ int RunPrint(const std::vector<std::string>& args) {
   std::printf("rendering library: %s (%u functions, DDI version %s)\n", U8(driverPath).c_str(),
               driver.enableData.c, Hex32(driver.enableData.iDriverVersion).c_str());
 
-  const std::vector<BYTE> devmode = PrinterDevmode(printer);
+  std::vector<BYTE> devmode;
+  if (!job.devmodeFile.empty()) {
+    fs::path file = job.devmodeFile;
+    if (file.is_relative()) file = fs::path(args[2]).parent_path() / file;
+    if (!ReadDevmodeFile(file, devmode, error)) {
+      std::fprintf(stderr, "drvhost: %s\n", error.c_str());
+      plat::engine::UnloadRenderingDriver(driver);
+      ClosePrinter(printer);
+      return kExitFailed;
+    }
+  } else {
+    devmode = PrinterDevmode(printer);
+  }
   std::vector<std::vector<BYTE>> resetModes;
   resetModes.reserve(job.pages.size());
   plat::engine::JobRequest request;
