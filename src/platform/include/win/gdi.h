@@ -172,3 +172,49 @@ struct PANOSE {
   BYTE bXHeight;
 };
 static_assert(sizeof(PANOSE) == 10);
+
+// ---- colour profiles and transforms (the image colour management calls) ------------------------
+struct HPROFILE__;
+using HPROFILE = HPROFILE__*;
+struct HTRANSFORM__;
+using HTRANSFORM = HTRANSFORM__*;
+
+constexpr DWORD LCS_SIGNATURE = 0x50534F43;  // "PSOC"
+constexpr LCSCSTYPE LCS_CALIBRATED_RGB = 0;
+constexpr LCSCSTYPE LCS_sRGB = 0x73524742;   // "sRGB"
+constexpr LCSCSTYPE LCS_WINDOWS_COLOR_SPACE = 0x57696E20;
+
+constexpr DWORD PROFILE_FILENAME = 1;
+constexpr DWORD PROFILE_MEMBUFFER = 2;
+constexpr DWORD PROFILE_READ = 1;
+constexpr DWORD PROFILE_READWRITE = 2;
+
+constexpr DWORD PROOF_MODE = 0x00000001;
+constexpr DWORD NORMAL_MODE = 0x00000002;
+constexpr DWORD BEST_MODE = 0x00000003;
+constexpr DWORD ENABLE_GAMUT_CHECKING = 0x00010000;
+constexpr DWORD USE_RELATIVE_COLORIMETRIC = 0x00020000;
+
+struct PROFILE {
+  DWORD dwType;  // PROFILE_FILENAME or PROFILE_MEMBUFFER
+  PVOID pProfileData;
+  DWORD cbDataSize;
+};
+using PPROFILE = PROFILE*;
+static_assert(offsetof(PROFILE, pProfileData) == 8 && sizeof(PROFILE) == 24);
+
+extern "C" {
+// Opens an ICC profile from a memory buffer (copied) or a file (a Windows path, read
+// whole). The data must be a profile: at least the 128-byte header, "acsp" at byte 36, and
+// a declared size (big-endian, byte 0) within the data. Errors: ERROR_INVALID_PARAMETER
+// (bad arguments, or data that is not a profile), the file errors for a file profile.
+KOVA_EXPORT HPROFILE WINAPI OpenColorProfileW(PPROFILE pProfile, DWORD dwDesiredAccess, DWORD dwShareMode,
+                                              DWORD dwCreationMode);
+KOVA_EXPORT BOOL WINAPI CloseColorProfile(HPROFILE hProfile);
+// A transform from the logical colour space to the destination profile (and, when given,
+// through the target profile). Colours pass the transform unchanged: the stand-in keeps
+// the handles and their checks, not the colour arithmetic.
+KOVA_EXPORT HTRANSFORM WINAPI CreateColorTransformW(LPLOGCOLORSPACEW pLogColorSpace, HPROFILE hDestProfile,
+                                                   HPROFILE hTargetProfile, DWORD dwFlags);
+KOVA_EXPORT BOOL WINAPI DeleteColorTransform(HTRANSFORM hColorTransform);
+}  // extern "C"
