@@ -12,7 +12,18 @@
 
 namespace {
 
+DWORD EnvNumber(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? static_cast<DWORD>(std::strtoul(v, nullptr, 0)) : 0;
+}
+
 struct State {
+  State() {
+    // A double loaded by another process (drvhost) is steered by the host environment.
+    config.refuseStartDoc = std::getenv("KOVA_OUTPUTDOUBLE_REFUSE") ? TRUE : FALSE;
+    config.failWriteAt = EnvNumber("KOVA_OUTPUTDOUBLE_FAIL_WRITE");
+    config.shortWriteAt = EnvNumber("KOVA_OUTPUTDOUBLE_SHORT_WRITE");
+  }
   std::mutex lock;
   std::string log;
   std::vector<BYTE> bytes;
@@ -82,6 +93,12 @@ KOVA_EXPORT BOOL DrvSplWritePrinter(HANDLE hDriver, LPVOID pBuf, DWORD cbBuf, LP
   if (taken) {
     const auto* p = static_cast<const BYTE*>(pBuf);
     S().bytes.insert(S().bytes.end(), p, p + taken);
+    if (const char* file = std::getenv("KOVA_OUTPUTDOUBLE_BYTES")) {
+      if (std::FILE* f = std::fopen(file, "ab")) {
+        std::fwrite(p, 1, taken, f);
+        std::fclose(f);
+      }
+    }
   }
   if (pcWritten) *pcWritten = taken;
   Line("Write handle=" + Hex(hDriver) + " length=" + std::to_string(cbBuf) + " -> " + std::to_string(taken) +

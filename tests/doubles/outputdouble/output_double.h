@@ -7,7 +7,10 @@
 //   Write handle=<h> length=<n> -> <written> <ok>
 //   StartPage handle=<h> / EndPage handle=<h> / EndDoc handle=<h> / Close handle=<h>
 // When the host environment variable KOVA_OUTPUTDOUBLE_LOG names a file, each line is also
-// appended to it.
+// appended to it, and KOVA_OUTPUTDOUBLE_BYTES names a file that receives the bytes taken.
+// A double loaded in another process starts with the configuration of the host environment:
+// KOVA_OUTPUTDOUBLE_REFUSE (set: refuse the document), KOVA_OUTPUTDOUBLE_FAIL_WRITE and
+// KOVA_OUTPUTDOUBLE_SHORT_WRITE (the numbers of OutputDoubleConfig).
 #pragma once
 
 #include "win/types.h"
