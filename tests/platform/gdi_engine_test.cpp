@@ -33,6 +33,7 @@ struct Script {
   bool failStartDoc = false;
   bool failEnablePdev = false;
   bool failSendPage = false;
+  bool failReset = false;
   int nextId = 1;
   std::vector<FakeDevice*> live;
 };
@@ -97,7 +98,7 @@ void DisablePDEV(DHPDEV p) {
 }
 BOOL ResetPDEV(DHPDEV o, DHPDEV n) {
   g.log.push_back("ResetPDEV " + std::to_string(Dev(o)->id) + "->" + std::to_string(Dev(n)->id));
-  return TRUE;
+  return g.failReset ? FALSE : TRUE;
 }
 BOOL StartDoc(SURFOBJ* so, LPWSTR name, DWORD job) {
   g.log.push_back("StartDoc " + std::to_string(Dev(so)->id) + " " + kovatest::U8(name) + " " + std::to_string(job));
@@ -207,12 +208,45 @@ TEST_F(GdiEngineTest, ResetMovesTheJobToANewDevice) {
   job.pages[1].resetDevmode = pub;
   const auto out = plat::engine::RunJob(driver_, job);
   ASSERT_TRUE(out.ok) << out.failedStep;
+  // The documented order of a reset inside a document: the new device, the reset, the old
+  // device's surface and device, the new surface, and the document started on it again.
   const std::vector<std::string> want = {
-      "EnablePDEV 1 named", "CompletePDEV 1", "EnableSurface 1", "StartDoc 1 Doc 9", "StartPage 1", "SendPage 1",
-      "EnablePDEV 2 named", "CompletePDEV 2", "ResetPDEV 1->2",  "EnableSurface 2",  "DisableSurface 1",
-      "DisablePDEV 1",      "StartPage 2",    "SendPage 2",      "EndDoc 2",         "DisableSurface 2",
-      "DisablePDEV 2"};
+      "EnablePDEV 1 named", "CompletePDEV 1",  "EnableSurface 1", "StartDoc 1 Doc 9", "StartPage 1",
+      "SendPage 1",         "EnablePDEV 2 named", "CompletePDEV 2", "ResetPDEV 1->2", "DisableSurface 1",
+      "DisablePDEV 1",      "EnableSurface 2", "StartDoc 2 Doc 9", "StartPage 2",      "SendPage 2",
+      "EndDoc 2",           "DisableSurface 2", "DisablePDEV 2"};
   EXPECT_EQ(g.log, want);
+}
+
+TEST_F(GdiEngineTest, ResetOutsideADocumentAndAFailedReset) {
+  {
+    plat::engine::Device device(driver_);
+    ASSERT_TRUE(device.Enable(nullptr, nullptr, u"P"));
+    ASSERT_TRUE(device.EnableSurface());
+    ASSERT_TRUE(device.Reset(nullptr));
+    EXPECT_EQ(g.live.size(), 1u);
+    EXPECT_EQ(device.pdev(), reinterpret_cast<DHPDEV>(g.live[0]));
+    EXPECT_EQ(Dev(device.surface())->id, 2);
+  }
+  const std::vector<std::string> between = {"EnablePDEV 1 named", "CompletePDEV 1", "EnableSurface 1",
+                                            "EnablePDEV 2 named", "CompletePDEV 2", "ResetPDEV 1->2",
+                                            "DisableSurface 1",   "DisablePDEV 1",  "EnableSurface 2",
+                                            "DisableSurface 2",   "DisablePDEV 2"};
+  EXPECT_EQ(g.log, between) << "no document is started between documents";
+
+  g = Script{};
+  g.failReset = true;
+  plat::engine::Device device(driver_);
+  ASSERT_TRUE(device.Enable(nullptr, nullptr, u"P"));
+  ASSERT_TRUE(device.EnableSurface());
+  ASSERT_TRUE(device.StartDoc(u"D", 1));
+  const DHPDEV before = device.pdev();
+  EXPECT_FALSE(device.Reset(nullptr));
+  EXPECT_EQ(device.pdev(), before) << "the old device stays in use";
+  EXPECT_EQ(g.log.back(), "DisablePDEV 2");
+  EXPECT_TRUE(device.StartPage());
+  EXPECT_TRUE(device.SendPage());
+  EXPECT_TRUE(device.EndDoc());
 }
 
 TEST_F(GdiEngineTest, DeviceModeIsCopiedWholeAndCheckedFirst) {

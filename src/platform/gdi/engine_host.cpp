@@ -157,6 +157,8 @@ bool Device::StartDoc(std::u16string_view documentName, DWORD jobId) {
     return false;
   }
   std::u16string name(documentName);
+  documentName_ = name;
+  jobId_ = jobId;
   if (!startDoc(surfobj_, name.data(), jobId)) return false;
   docOpen_ = true;
   return true;
@@ -235,22 +237,28 @@ bool Device::Reset(const DEVMODEW* devmode) {
   std::vector<BYTE> newDevmode;
   if (!EnableInto(devmode, printer_, deviceName_, newHdev, newPdev, newGdi, newDev, newDevmode)) return false;
   calls_.push_back("DrvResetPDEV");
-  HSURF newSurface = nullptr;
-  SURFOBJ* newSurfobj = nullptr;
-  if (!reset(pdev_, newPdev) || !EnableSurfaceFor(newHdev, newPdev, newSurface, newSurfobj)) {
+  if (!reset(pdev_, newPdev)) {
+    // The old device stays in use; the new one is given up.
     const DWORD err = GetLastError();
-    DisableDevice(newHdev, newPdev, newSurface, newSurfobj);
+    HSURF none = nullptr;
+    SURFOBJ* noObj = nullptr;
+    DisableDevice(newHdev, newPdev, none, noObj);
     SetLastError(err);
     return false;
   }
+  // The engine's order: the old device's surface and device go, then the new device gets
+  // its surface and, inside a document, the document starts on it again.
+  const bool hadSurface = surface_ != nullptr;
+  const bool inDocument = docOpen_;
   DisableDevice(hdev_, pdev_, surface_, surfobj_);
+  docOpen_ = false;
   hdev_ = newHdev;
   pdev_ = newPdev;
-  surface_ = newSurface;
-  surfobj_ = newSurfobj;
   gdiInfo_ = newGdi;
   devInfo_ = newDev;
   devmode_ = std::move(newDevmode);
+  if (hadSurface && !EnableSurface()) return false;
+  if (inDocument && !StartDoc(documentName_, jobId_)) return false;
   return true;
 }
 

@@ -104,10 +104,13 @@ class Device {
   // DrvSendPage. drawBand may be empty; its false fails the page.
   bool SendPage(const std::function<bool(Device&)>& drawBand = {});
   bool EndDoc(FLONG flags = 0);
-  // A device reset between pages: a new device is enabled with the new device-mode and the
-  // same printer and name, DrvResetPDEV(old, new) is called, and the new device's surface
-  // enabled; the old device is then disabled and this object continues with the new one.
-  // On failure the new device is disabled and this object keeps the old one.
+  // A device reset (the application's ResetDC), in the engine's order: a new device is
+  // enabled with the new device-mode and the same printer and name (DrvEnablePDEV,
+  // DrvCompletePDEV), DrvResetPDEV(old, new), the old device's DrvDisableSurface and
+  // DrvDisablePDEV, the new device's DrvEnableSurface (when the old one had a surface) and,
+  // inside a document, DrvStartDoc on the new device with the document's name and job id.
+  // This object continues with the new device. When DrvResetPDEV fails the new device is
+  // disabled and the old one kept; a later failure leaves the new device in place.
   bool Reset(const DEVMODEW* devmode);
   void DisableSurface();
   void Disable();
@@ -145,6 +148,8 @@ class Device {
   GDIINFO gdiInfo_{};
   DEVINFO devInfo_{};
   bool docOpen_ = false;
+  std::u16string documentName_;
+  DWORD jobId_ = 0;
   POINTL bandOrigin_{0, 0};
   std::vector<std::string> calls_;
 };
