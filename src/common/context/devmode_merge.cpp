@@ -1,0 +1,295 @@
+#include "context/devmode_merge.h"
+
+#include <cstring>
+
+#include "context/build_switches.h"
+#include "context/common_settings_block.h"
+#include "context/derived_fields.h"
+#include "context/devmode_checks.h"
+#include "context/devmode_convert.h"
+#include "context/devmode_header.h"
+#include "context/devmode_import.h"
+#include "context/devmode_upgrade.h"
+#include "context/driver_context.h"
+#include "context/field_access.h"
+#include "context/field_table.h"
+#include "context/memory.h"
+#include "context/merge_public_fields.h"
+#include "context/module_dispatch.h"
+#include "context/pending_defaults.h"
+#include "context/pending_merge.h"
+#include "context/printable_area.h"
+#include "context/printer_data.h"
+#include "context/product_record.h"
+#include "context/spooler_info.h"
+#include "context/units.h"
+#include "model/option_lookup.h"
+#include "win/kernel.h"
+
+namespace {
+
+enum : WORD {
+  F_PAPER_SIZE = 8,
+  F_OUT_PAPER_SIZE = 46,
+  F_FUNC_SELECT_SCALE = 55,
+  F_FUNC_SELECT_NUP = 56,
+  F_FUNC_SELECT_WATERMARK = 60,
+  F_FUNC_SELECT_TONER_SAVE = 68,
+  F_FUNC_SELECT_COPY_PROTECT = 79,
+  F_NUP_POST_KIND = 91,
+  F_NUP_TYPE = 92,
+  F_QUALITY_TEXT_BITMAP = 166,
+  F_EXT_OUTPUT_2A4_FIT = 383,
+  F_FUNC2_TINT_BLOCK_UI = 540,
+  F_FUNC2_PREVIEW_FLAG = 561,
+  F_UI_START = 989,
+  F_CTRL_WORK_PROMPT = 1010,
+  F_IMAGE_FORM_JOB = 1159,
+  F_HIDDEN2_FUNC7_MODEL = 1463,
+  F_ORIENTATION = 7,
+};
+
+constexpr WORD kKeptStateBytes[] = {706, 707, 708, 709, 710, 711, 714, 718, 720, 721, 722};
+constexpr WORD kQualityTextBitmapBit = 0x2000;
+constexpr DWORD kHidden2Func7Bit = 0x80;
+constexpr DWORD kOutPaperSameAsSource = 1024;
+constexpr DWORD kJobControlItems = 0x389F;
+constexpr DWORD kEventLockData1 = 60;
+constexpr DWORD kEventLockData2 = 59;
+
+enum Verdict { kTakeAsIs = 0, kUpgrade = 1, kPublicOnly = 2 };
+
+struct TextField {
+  WORD id;
+  WORD size;
+};
+constexpr TextField kTextFields[] = {
+    {114, 33}, {115, 32}, {202, 9},  {203, 9},  {204, 17}, {205, 65}, {206, 17}, {207, 9},
+    {208, 9},  {524, 65}, {525, 32}, {598, 21}, {700, 8},  {702, 32}, {703, 32},
+};
+
+// Whether the private block of the working copy may be kept (after the import).
+Verdict Judge(const BYTE* copy, const DEVMODEW* in, int imported, DriverContext* context) {
+  // A private block that came in must also name its areas inside the settings buffer.
+  if (imported > 0 && !AreIncomingAreaOffsetsInside(in)) return kPublicOnly;
+  if (!IsDevmodeWellFormed(copy, context)) return kPublicOnly;
+  if (CheckDevmodeVersion(copy)) return kTakeAsIs;
+  if (CheckDevmodeVersionLoose(copy)) {
+    const int c = CompareDevmodeVersion(copy);
+    return c == VERSION_UPGRADE ? kUpgrade : c == VERSION_ACCEPT ? kTakeAsIs : kPublicOnly;
+  }
+  return kPublicOnly;
+}
+
+// Takes the copy's private block over the context's, keeping the environment bytes.
+void TakePrivateBlock(DriverContext* context, const BYTE* copy, DWORD flags) {
+  BYTE* own = context->settings;
+  DWORD kept[sizeof kKeptStateBytes / sizeof kKeptStateBytes[0]];
+  for (size_t i = 0; i < sizeof kKeptStateBytes / sizeof kKeptStateBytes[0]; ++i) {
+    kept[i] = ReadStateByte(own, kKeptStateBytes[i]);
+  }
+  const BYTE lockPrnMethod = ReadLockPrnMethod(own);
+  const DWORD frontFunc = ReadFrontFunc(own);
+  const DWORD jobSelections = ReadSupportFunc2Bits(own);
+
+  std::memcpy(own + kDevmodePublicSize, copy + kDevmodePublicSize, GetPrivateDevmodeSize());
+
+  for (size_t i = 0; i < sizeof kKeptStateBytes / sizeof kKeptStateBytes[0]; ++i) {
+    WriteStateByte(own, kKeptStateBytes[i], kept[i]);
+  }
+  WriteFrontFunc(own, frontFunc);
+  if (IsPrintTypeLocked(context) && ReadFieldRawById(context, F_FUNC2_PREVIEW_FLAG) == 0 &&
+      !(flags & MERGE_KEEP_PRINT_METHOD)) {
+    WriteLockPrnMethod(own, lockPrnMethod);
+  }
+  if (flags & MERGE_KEEP_JOB_SELECTIONS) {
+    WriteJobCompleteSelect(own, jobSelections);
+    WriteJobErrorSelect(own, jobSelections);
+  }
+}
+
+void ApplyModelSwitches(DriverContext* context) {
+  BYTE* own = context->settings;
+  WORD quality = ReadQualityFuncBits(own);
+  if (GetOptionDefaultValue(F_QUALITY_TEXT_BITMAP, context) != 0) {
+    quality = static_cast<WORD>(quality | kQualityTextBitmapBit);
+  } else {
+    quality = static_cast<WORD>(quality & ~kQualityTextBitmapBit);
+  }
+  WriteQualityFuncBits(own, quality);
+  if (GetOptionDefaultValue(F_HIDDEN2_FUNC7_MODEL, context) != 0) {
+    WriteHidden2FuncBits(own, ReadHidden2FuncBits(own) | kHidden2Func7Bit);
+  }
+}
+
+void CheckToolbarPlugin(DriverContext* context) {
+  WorkArea* work = context->work;
+  const BOOL assigned = IsVavavUiPluginAssigned(context);
+  const BOOL located = GetVavavUiPluginPath(context, work->pluginText, 261);
+  work->pluginWords[0] = assigned ? 1 : 0;
+  work->pluginWords[1] = located ? 1 : 0;
+  if (!assigned || !located) {
+    WriteFieldRawById(context, F_FUNC2_TINT_BLOCK_UI, 0);
+    return;
+  }
+  WriteFieldRawById(context, F_FUNC2_TINT_BLOCK_UI, 1);
+  WriteFieldRawById(context, F_FUNC_SELECT_COPY_PROTECT, 1);
+  WriteFieldRawById(context, F_FUNC_SELECT_WATERMARK, 0);
+  WriteFieldRawById(context, F_FUNC_SELECT_TONER_SAVE, 0);
+  const DWORD kind = ReadFieldRawById(context, F_NUP_POST_KIND);
+  if (kind == 10 || kind == 11) {
+    WriteFieldRawById(context, F_FUNC_SELECT_NUP, 0);
+    WriteFieldRawById(context, F_NUP_POST_KIND, 1);
+    WriteFieldRawById(context, F_NUP_TYPE, ReadFieldRawById(context, F_ORIENTATION) == 1 ? 1 : 3);
+  }
+}
+
+}  // namespace
+
+int MergeDevmode(DriverContext* context, const DEVMODEW* in, DWORD flags) {
+  if (!(flags & (MERGE_IN_BUFFER | MERGE_DOCUMENT_ROAD))) return 1;
+  if (!context || !context->settings || !context->work) return 1;
+  if (in && !IsKnownPublicSize(in->dmSize)) in = nullptr;
+  WorkArea* work = context->work;
+  work->mergeFlags = flags;
+  if (!(flags & MERGE_LOADING_SETTINGS_FILE)) {
+    WriteFieldRawById(context, F_CTRL_WORK_PROMPT, (flags & MERGE_IN_PROMPT) ? 1 : 0);
+  }
+
+  const DWORD total = GetTotalDevmodeSize();
+  BYTE* own = context->settings;
+  BYTE* copy = static_cast<BYTE*>(AllocMem(total));
+  if (!copy) return 0;
+  std::memcpy(copy, own, total);
+
+  if (in) {
+    const int imported = ImportDevmode(in, reinterpret_cast<DEVMODEW*>(copy));
+    switch (Judge(copy, in, imported, context)) {
+      case kUpgrade: {
+        BYTE* kept = static_cast<BYTE*>(AllocMem(total));
+        if (!kept) {
+          FreeMem(copy);
+          return 0;
+        }
+        std::memcpy(kept, own, total);
+        std::memcpy(own, copy, total);
+        UpgradeDevmodeIfOlder(own, context);
+        std::memcpy(copy, own, total);
+        std::memcpy(own, kept, total);
+        FreeMem(kept);
+        break;
+      }
+      case kPublicOnly:
+        std::memcpy(copy + kDevmodePublicSize, own + kDevmodePublicSize, GetPrivateDevmodeSize());
+        break;
+      case kTakeAsIs:
+        break;
+    }
+  }
+
+  ApplyCommonSettings(context, copy);
+  if (work->mergeFlags & MERGE_COMMON_BLOCK_APPLIED) flags |= MERGE_COMMON_BLOCK_APPLIED;
+
+  TakePrivateBlock(context, copy, flags);
+  ApplyModelSwitches(context);
+
+  if ((flags & MERGE_IMAGE_FORM_JOB) && ReadFieldRawById(context, F_IMAGE_FORM_JOB) != 0) {
+    WriteFieldRawById(context, F_FUNC_SELECT_SCALE, 0);
+    WriteFieldRawById(context, F_OUT_PAPER_SIZE, kOutPaperSameAsSource);
+    WriteFieldRawById(context, F_EXT_OUTPUT_2A4_FIT, 0);
+  }
+  if (IsBuildFeatureEnabled(8) && (flags & MERGE_TOOLBAR_CHECK_BITS)) CheckToolbarPlugin(context);
+  if (flags & MERGE_PRINTER_DATA_BITS) {
+    if (IsPrinterConnection(context)) {
+      LoadLockData(context->hPrinter, context);
+      NotifyModules(context, kEventLockData1, nullptr);
+      NotifyModules(context, kEventLockData2, nullptr);
+    } else {
+      LoadLockData(context->hPrinter, context);
+    }
+  }
+
+  MergePublicFields(own, copy, context);
+
+  SetStateByte(context, 717, IsSuiteToolInstalled(2, context) ? 1 : 0);
+  SetStateByte(context, 705, IsSuiteToolInstalled(8, context) ? 1 : 0);
+  UserCodeSync(context);
+  if (flags & MERGE_IN_PROMPT) JobControlReadMask(context, kJobControlItems);
+  if (!(flags & MERGE_LOADING_SETTINGS_FILE) && (flags & MERGE_PRINTER_DATA_BITS)) {
+    LoadDeviceSettingsKind(context->hPrinter, context, 1, 0);
+  }
+  UserCodeLoad(context);
+  if (IsBuildFeatureEnabled(10) && (flags & MERGE_UI_PLUGIN_BITS)) QueryUiControlPlugins(context);
+
+  SanitizeAllFields(context);
+  ReconcilePublicFields(own, copy, context);
+
+  NotifyModules(context, kMergeDoneEvent, &flags);
+  WriteFieldRawById(context, F_UI_START, 0);
+  if (flags & MERGE_RULE_REFRESH_BITS) RefreshAllOptionStates(context);
+
+  if (work->mergeFlags & (MERGE_COMMON_BLOCK_APPLIED | MERGE_IN_PROMPT)) {
+    ApplyDerivedFields(own, context, 2);
+  } else {
+    const DWORD paper = ReadFieldRawById(context, F_PAPER_SIZE);
+    if (IsFreeSizeListPaper(paper, context)) {
+      InitFreeSizes(context);
+      const int index = FreeSizeIndexFromPaperId(paper, context);
+      LoadUserPaperNames(context, paper, index);
+      FreeSizeRecordToCurrent(context, index);
+    }
+    DeriveImageableArea(ReadFieldRawById(context, F_OUT_PAPER_SIZE), F_OUT_PAPER_SIZE, context, own);
+  }
+
+  FreeMem(copy);
+  return 1;
+}
+
+int MergeDevmodeFromBuffer(DriverContext* context, const void* in, DWORD size, DWORD flags) {
+  const DEVMODEW* readable = in && IsIncomingDevmodeReadable(in, size) ? static_cast<const DEVMODEW*>(in) : nullptr;
+  return MergeDevmode(context, readable, flags);
+}
+
+int SanitizeStringField(WORD id, DriverContext* context) {
+  DWORD size = 0;
+  for (const TextField& t : kTextFields) {
+    if (t.id == id) size = t.size;
+  }
+  SettingField* field = FindFieldById(context, id);
+  BYTE* text = field ? GetFieldAddress(context, field) : nullptr;
+  if (size == 0 || !text) return 0;
+  if (FieldSizeOf(field->type) < size) size = FieldSizeOf(field->type);
+  if (size == 0) return 0;
+  if (text[0] == 0) return 1;
+  BYTE* clean = static_cast<BYTE*>(AllocMem(size));
+  if (!clean) return 0;
+  const UINT codePage = GetACP();
+  DWORD out = 0;
+  for (DWORD i = 0; i < size - 1;) {
+    const BYTE c = text[i];
+    if (c == 0) break;
+    if (IsDBCSLeadByteEx(codePage, c)) {
+      // The pair stays whole, or the text ends before it.
+      if (i + 1 >= size - 1 || text[i + 1] == 0 || out + 1 >= size - 1) break;
+      clean[out++] = c;
+      clean[out++] = text[i + 1];
+      i += 2;
+      continue;
+    }
+    if ((c >= 1 && c <= 8) || (c >= 10 && c <= 31) || c == 127) {
+      ++i;
+      continue;
+    }
+    clean[out++] = c;
+    ++i;
+  }
+  clean[out < size ? out : size - 1] = 0;
+  if (std::memcmp(clean, text, size) != 0) WriteFieldBlock(context, field, clean);
+  FreeMem(clean);
+  return 1;
+}
+
+void SanitizeAllFields(DriverContext* context) {
+  if (!context || !context->settings) return;
+  for (const TextField& t : kTextFields) SanitizeStringField(t.id, context);
+}

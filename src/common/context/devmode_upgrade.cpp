@@ -1,0 +1,65 @@
+#include "context/devmode_upgrade.h"
+
+#include <cstddef>
+#include <cstring>
+
+#include "context/devmode_convert.h"
+#include "context/devmode_header.h"
+#include "context/dictionary_lookup.h"
+#include "context/driver_context.h"
+#include "context/field_access.h"
+#include "context/product_record.h"
+#include "model/option_lookup.h"
+#include "model/rule_apply.h"
+
+namespace {
+
+constexpr WORD F_CONVERT_VERSION = 1020;   // wdmConvertVersion
+constexpr DWORD kVersionInPrivate = kDmVersionPos - kDevmodePublicSize;   // 137
+constexpr const char* kConversionItem = "KPD_ConvertDevmode";
+
+}  // namespace
+
+int CompareVersions(DWORD have, DWORD want) {
+  const DWORD haveMajor = have / 100;
+  const DWORD wantMajor = want / 100;
+  if (haveMajor < 3 && wantMajor < 3) return VERSION_TOO_OLD;
+  if (haveMajor == wantMajor) return have % 100 < want % 100 ? VERSION_UPGRADE : VERSION_ACCEPT;
+  return haveMajor > wantMajor ? VERSION_ACCEPT : VERSION_TOO_OLD;
+}
+
+int CompareDevmodeVersion(const BYTE* devmode) {
+  if (!devmode) return -1;
+  WORD dmSize = 0;
+  std::memcpy(&dmSize, devmode + offsetof(DEVMODEW, dmSize), sizeof dmSize);
+  if (!IsKnownPublicSize(dmSize)) return VERSION_TOO_OLD;
+  DWORD version = 0;
+  std::memcpy(&version, devmode + dmSize + kVersionInPrivate, sizeof version);
+  return CompareVersions(version, GetProductRecord()->devmodeVersion);
+}
+
+int UpgradeDevmodeIfOlder(const BYTE* devmode, DriverContext* context) {
+  if (CompareDevmodeVersion(devmode) != VERSION_UPGRADE || !context) return 0;
+  WORD dmSize = 0;
+  std::memcpy(&dmSize, devmode + offsetof(DEVMODEW, dmSize), sizeof dmSize);
+  DWORD from = 0;
+  std::memcpy(&from, devmode + dmSize + kVersionInPrivate, sizeof from);
+  const DWORD to = GetProductRecord()->devmodeVersion;
+  const int result = RunDevmodeConversion(from, to, context);
+  if (BYTE* own = GetPrivateDevmode(context)) std::memcpy(own + kVersionInPrivate, &to, sizeof to);
+  return result;
+}
+
+int RunDevmodeConversion(DWORD from, DWORD to, DriverContext* context) {
+  const ControlNameEntry* entry = FindNameEntryByName(kConversionItem);
+  if (!entry || entry->itemId == 0 || !context) return 0;
+  // The dictionary always names the item; a model that gives it no rules has no
+  // conversion.
+  if (!FindConditionBlock(entry->itemId, context)) return 0;
+  for (DWORD step = from + 1; step > from && step <= to; ++step) {
+    WriteFieldRawById(context, F_CONVERT_VERSION, step);
+    ApplyConditionBlockTransacts(entry->itemId, context);
+    if (ReadFieldRawById(context, F_CONVERT_VERSION) >= to) break;
+  }
+  return 1;
+}

@@ -1,0 +1,152 @@
+// Later subsystems' operations with the least behaviour the merge and the common settings
+// block need now.
+#include "context/pending_merge.h"
+
+#include "context/driver_context.h"
+#include "context/field_access.h"
+#include "context/field_checks.h"
+#include "context/field_table.h"
+#include "context/product_record.h"
+#include "context/value_maps.h"
+#include "model/option_lookup.h"
+#include "model/rule_eval.h"
+
+namespace {
+
+constexpr WORD F_DST_RESOLUTION_W = 38;
+constexpr WORD F_SOURCE_OPTION_TYPE_DUPLEX = 10014;
+
+constexpr ResolutionRecord kResolutionTable[] = {
+    {6, 200, 200},   {1, 300, 300},   {2, 400, 400},   {3, 600, 600},   {4, 1200, 1200},
+    {5, 2400, 2400}, {17, 600, 600},  {18, 600, 600},  {19, 600, 600},  {33, 150, 150},
+    {34, 300, 300},  {35, 300, 300},  {36, 600, 600},  {37, 1200, 1200}, {20, 600, 600},
+    {0, 0, 0},
+};
+
+void WriteEntry(std::int32_t* buffer, int index, std::int32_t h, std::int32_t v) {
+  if (!buffer) return;
+  buffer[2 * index] = h;
+  buffer[2 * index + 1] = v;
+}
+
+int ResolutionFallback(std::int32_t* buffer) {
+  const std::int32_t d = static_cast<std::int32_t>(GetProductRecord()->defaultResolution);
+  WriteEntry(buffer, 0, d, d);
+  return 1;
+}
+
+}  // namespace
+
+// PENDING: the tool-bar plug-in issue asks the plug-in list; until then no plug-in is
+// assigned and its path is unknown.
+BOOL IsVavavUiPluginAssigned(DriverContext*) { return FALSE; }
+BOOL GetVavavUiPluginPath(DriverContext*, WCHAR* path, DWORD chars) {
+  if (path && chars) path[0] = 0;
+  return FALSE;
+}
+// PENDING: the UI plug-in issue binds the UI-control plug-ins; none is bound yet.
+void QueryUiControlPlugins(DriverContext*) {}
+// PENDING: the user-code issue reads the provider and Fennic.ini; until then the user-code
+// fields stay as the device-mode has them.
+void UserCodeSync(DriverContext*) {}
+void UserCodeLoad(DriverContext*) {}
+// PENDING: the job-control issue asks the bound library; no library is bound yet.
+void JobControlReadMask(DriverContext*, DWORD) {}
+// PENDING: the two-way issue runs the query through the bidirectional library; until then
+// there is no library and the query fails.
+int QueryPrinterBidiSilent(DriverContext*) { return 0; }
+
+// PENDING: the lock-data issue loads the "Lock...Data" values; until then the lock fields
+// stay as they are.
+int LoadLockData(HANDLE, DriverContext*) { return 1; }
+// PENDING: the device-settings issue loads the fields of the store kind from printer
+// data; until then they stay as they are.
+int LoadDeviceSettingsKind(HANDLE, DriverContext*, DWORD, DWORD) { return 1; }
+int LoadDeviceSettingsByKind(HANDLE, DriverContext*, DWORD) { return 1; }
+// PENDING: the stamp-list issue applies the current stamp; no stamp list exists yet.
+void ApplyCurrentStamp(DriverContext*) {}
+// PENDING: the quality-list issue applies entry n; no quality list exists yet.
+void ApplyQualityByIndex(DriverContext*, int) {}
+
+void MakeQualityKey(WCHAR* key, int n) {
+  // PENDING: the quality-list issue moves this beside the lists; its behaviour is complete.
+  if (!key) return;
+  const char16_t prefix[] = u"QualityList";
+  int i = 0;
+  for (; prefix[i]; ++i) key[i] = prefix[i];
+  unsigned value = n < 0 ? static_cast<unsigned>(-static_cast<long long>(n)) : static_cast<unsigned>(n);
+  if (n < 0) key[i++] = u'-';
+  WCHAR digits[12];
+  int d = 0;
+  do {
+    digits[d++] = static_cast<WCHAR>(u'0' + value % 10);
+    value /= 10;
+  } while (value);
+  while (d) key[i++] = digits[--d];
+  key[i] = 0;
+}
+
+// PENDING: the quality-list issue loads the quality name; until then nothing is loaded.
+void LoadQualityName(DriverContext*, const WCHAR*) {}
+// PENDING: the settings-file issue loads the file; until then no file can be loaded and
+// the settings stay as they are.
+int LoadSettingsFile(HANDLE, const WCHAR*, DWORD, DriverContext*) { return 0; }
+
+// PENDING: the capability-list issue moves this beside the device capability lists; its
+// behaviour is complete.
+int HasDuplexUnit(DriverContext* context) {
+  return ReadFieldRawById(context, F_SOURCE_OPTION_TYPE_DUPLEX) != 0 ? 1 : 0;
+}
+
+// PENDING: the capability-list issue builds the whole list (module event 30, the value
+// symbols, the Numeric road through kdmDstResolutionBoth); until then a PickOne
+// resolution option lists the stored values of its values that are not disabled, and
+// everything else gives the product's default resolution.
+int ListResolutions(DriverContext* context, std::int32_t* buffer) {
+  const ImageRef option = GetOptionForFeature(F_DST_RESOLUTION_W, context);
+  SettingField* field = FindFieldById(context, F_DST_RESOLUTION_W);
+  if (!option || !field || OptionTypeOf(option) != OPTTYPE_PICKONE) return ResolutionFallback(buffer);
+  const ValueMapEntry* map = GetActiveValueMap(context, field);
+  int count = 0;
+  int items = 0;
+  for (ImageRef item = OptionValues(option); item && items < 4096; item = ItemNext(item), ++items) {
+    const WORD valueId = ItemValueId(item);
+    if (IsItemDisabled(option, valueId, context)) continue;
+    for (const ValueMapEntry* e = map; e && e->valueId != 0; ++e) {
+      if (e->valueId != valueId) continue;
+      WriteEntry(buffer, count++, static_cast<std::int32_t>(e->stored), static_cast<std::int32_t>(e->stored));
+      break;
+    }
+  }
+  return count > 0 ? count : ResolutionFallback(buffer);
+}
+
+// PENDING: the capability-list issue moves the resolution table and its lookups beside the
+// lists; their behaviour is complete.
+const ResolutionRecord* FindResolutionRecord(WORD code) {
+  if (code == 0) return nullptr;
+  for (const ResolutionRecord* r = kResolutionTable; r->code; ++r) {
+    if (r->code == code) return r;
+  }
+  return nullptr;
+}
+WORD FindResolutionCodeByDpi(DWORD dpi) {
+  if (dpi == 0) return 0;
+  for (const ResolutionRecord* r = kResolutionTable; r->code; ++r) {
+    if (r->horizontal == dpi) return r->code;
+  }
+  return 0;
+}
+WORD NextResolutionCodeForDpi(DWORD dpi, WORD code) {
+  if (dpi == 0) return 0;
+  const ResolutionRecord* r = FindResolutionRecord(code);
+  if (!r) return 0;
+  for (++r; r->code; ++r) {
+    if (r->horizontal == dpi) return r->code;
+  }
+  return 0;
+}
+
+// PENDING: the judge-item issue of paper sources and resolutions computes the limit from
+// the print type and the printer's state; until then no resolution is forced.
+WORD GetResolutionLimit(DriverContext*) { return 0; }

@@ -1,0 +1,63 @@
+// Operations of later subsystems that the device-mode merge, its public-field steps and
+// the common settings block call: lock data, device settings, user codes, job control, the
+// UI and tool-bar plug-ins, the two-way printer refresh, stamps and quality lists, settings
+// files, and the capability and resolution lookups. Each has its final name and signature;
+// those whose own code comes later have the least behaviour these callers need.
+#pragma once
+
+#include <cstdint>
+
+#include "win/types.h"
+
+struct DriverContext;
+
+// ---- printer communication, plug-ins and user codes ------------------------------------
+// Whether the tool-bar plug-in is assigned to the context's printer.
+BOOL IsVavavUiPluginAssigned(DriverContext* context);
+// The tool-bar plug-in's install path into path (chars characters); FALSE when unknown.
+BOOL GetVavavUiPluginPath(DriverContext* context, WCHAR* path, DWORD chars);
+// The UI-control plug-ins fill their settings.
+void QueryUiControlPlugins(DriverContext* context);
+// The user-code fields follow the provider and the shared INI.
+void UserCodeSync(DriverContext* context);
+void UserCodeLoad(DriverContext* context);
+// The job-control library's answers for the job items of the mask.
+void JobControlReadMask(DriverContext* context, DWORD mask);
+// A full two-way query of the printer without a progress window; 1 done, 0 failed.
+int QueryPrinterBidiSilent(DriverContext* context);
+
+// ---- stored settings --------------------------------------------------------------------
+// The lock data of printer data into the context; 1 done.
+int LoadLockData(HANDLE printer, DriverContext* context);
+// The device settings of one store kind from printer data (the merge's form and the
+// common settings block's form); 1 done.
+int LoadDeviceSettingsKind(HANDLE printer, DriverContext* context, DWORD kind, DWORD flags);
+int LoadDeviceSettingsByKind(HANDLE printer, DriverContext* context, DWORD kind);
+// The current stamp's settings into the context.
+void ApplyCurrentStamp(DriverContext* context);
+// The quality list entry n into the settings.
+void ApplyQualityByIndex(DriverContext* context, int n);
+// "QualityList%d" of n into key (at least 32 characters).
+void MakeQualityKey(WCHAR* key, int n);
+// The quality name stored under the key.
+void LoadQualityName(DriverContext* context, const WCHAR* key);
+// Loads a settings file into the context; 1 loaded, 0 not.
+int LoadSettingsFile(HANDLE printer, const WCHAR* path, DWORD flags, DriverContext* context);
+
+// ---- capability lists and the resolution table -----------------------------------------
+// 1 when the printer has a duplex unit (kdmSourceOptionTypeDuplex is set).
+int HasDuplexUnit(DriverContext* context);
+// Pairs of horizontal and vertical dpi into buffer (two i32 per entry) when given; the
+// number of entries, at least 1.
+int ListResolutions(DriverContext* context, std::int32_t* buffer);
+// Resolution table rows {code, horizontal dpi, vertical dpi}.
+struct ResolutionRecord {
+  WORD code;
+  WORD horizontal;
+  WORD vertical;
+};
+const ResolutionRecord* FindResolutionRecord(WORD code);
+WORD FindResolutionCodeByDpi(DWORD dpi);
+WORD NextResolutionCodeForDpi(DWORD dpi, WORD code);
+// A resolution the printer's state forces, 0 when the current one may stay.
+WORD GetResolutionLimit(DriverContext* context);

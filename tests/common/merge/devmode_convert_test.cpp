@@ -1,0 +1,199 @@
+// Public device-mode versions, the loose, strict and shaped copies, the spooler's three
+// conversion modes, and the size checks of an incoming buffer.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+#include "context/devmode_convert.h"
+#include "context/devmode_header.h"
+#include "context/devmode_import.h"
+#include "context/product_record.h"
+#include "win/devmode.h"
+#include "win/errors.h"
+
+namespace {
+
+// A device-mode buffer of a public size and a private size, the private block filled with
+// a pattern so that its copy can be seen.
+struct Buffer {
+  std::vector<BYTE> bytes;
+  Buffer(WORD dmSize, WORD extra, WORD specVersion = DM_SPECVERSION, WORD driverVersion = 0x0322, BYTE fill = 0)
+      : bytes(static_cast<size_t>(dmSize < 76 ? 76 : dmSize) + extra + 64, 0xEE) {
+    std::memset(bytes.data(), 0, dmSize < 76 ? 76 : dmSize);
+    DEVMODEW* d = dm();
+    d->dmSpecVersion = specVersion;
+    d->dmDriverVersion = driverVersion;
+    d->dmSize = dmSize;
+    d->dmDriverExtra = extra;
+    for (WORD i = 0; i < extra; ++i) bytes[dmSize + i] = static_cast<BYTE>(fill + i);
+  }
+  DEVMODEW* dm() { return reinterpret_cast<DEVMODEW*>(bytes.data()); }
+  BYTE* at(size_t n) { return bytes.data() + n; }
+  // The guard bytes behind dmSize + dmDriverExtra are untouched.
+  bool GuardIntact() const {
+    const DEVMODEW* d = reinterpret_cast<const DEVMODEW*>(bytes.data());
+    for (size_t i = static_cast<size_t>(d->dmSize) + d->dmDriverExtra; i < bytes.size(); ++i) {
+      if (bytes[i] != 0xEE) return false;
+    }
+    return true;
+  }
+};
+
+WORD U16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
+
+TEST(DevmodeVersion, BySize) {
+  struct Case {
+    WORD size, spec, expected;
+  } cases[] = {
+      {188, 0x401, 0x320}, {212, 0x320, 0x400}, {220, 0x320, 0x401}, {200, 0x333, 0x333}, {0, 0x401, 0x401},
+  };
+  for (const Case& c : cases) {
+    Buffer b(c.size, 0, c.spec);
+    EXPECT_EQ(GetDevmodeSpecVersion(b.dm()), c.expected) << c.size;
+  }
+  EXPECT_EQ(GetDevmodeSpecVersion(nullptr), 0);
+}
+
+TEST(ConvertLoose, DriverDevmodeIntoA351Destination) {
+  Buffer source(220, 1016, DM_SPECVERSION, 0x0322, 1);
+  source.dm()->dmCopies = 7;
+  source.dm()->dmICMMethod = 3;  // beyond 188 bytes: not copied
+  Buffer dest(188, 1016, DM_SPECVERSION, 0x0350);
+  EXPECT_EQ(ConvertDevmodeLoose(source.dm(), dest.dm()), 188 + 1016);
+  EXPECT_EQ(dest.dm()->dmSize, 188);
+  EXPECT_EQ(dest.dm()->dmSpecVersion, 0x320);
+  EXPECT_EQ(dest.dm()->dmDriverVersion, 0x0350);
+  EXPECT_EQ(dest.dm()->dmCopies, 7);
+  // The private block sits at 188; its area offsets are at its own header position.
+  EXPECT_EQ(*dest.at(188 + 10), source.bytes[220 + 10]);
+  EXPECT_EQ(U16(dest.at(188 + 141)), 0);
+  EXPECT_EQ(U16(dest.at(188 + 143)), 1236);
+  EXPECT_EQ(U16(dest.at(188 + 145)), 6500);
+  EXPECT_TRUE(dest.GuardIntact());
+}
+
+TEST(ConvertLoose, RefusalsAndAreaOffsets) {
+  {  // a 212-byte source is refused
+    Buffer source(212, 1016);
+    Buffer dest(220, 1016);
+    EXPECT_EQ(ConvertDevmodeLoose(source.dm(), dest.dm()), -1);
+  }
+  {  // a source that says 0x320 with another size is refused
+    Buffer source(200, 1016, DM_SPECVERSION_0320);
+    Buffer dest(220, 1016);
+    EXPECT_EQ(ConvertDevmodeLoose(source.dm(), dest.dm()), -1);
+  }
+  {  // a full private block gets its offsets rewritten; a shorter one does not
+    Buffer source(220, 1016, DM_SPECVERSION, 0x322, 5);
+    Buffer dest(220, 1016);
+    EXPECT_EQ(ConvertDevmodeLoose(source.dm(), dest.dm()), 1236);
+    EXPECT_EQ(ReadAreaOffset(dest.at(0), 2), 1236);
+    EXPECT_EQ(ReadAreaOffset(dest.at(0), 3), 6500);
+    Buffer shortDest(220, 500);
+    EXPECT_EQ(ConvertDevmodeLoose(source.dm(), shortDest.dm()), 720);
+    EXPECT_EQ(*shortDest.at(363), source.bytes[363]);
+    EXPECT_TRUE(shortDest.GuardIntact());
+  }
+  EXPECT_EQ(ConvertDevmodeLoose(nullptr, nullptr), -1);
+}
+
+TEST(ImportDevmodeStrict, PublicPartStaysAfterRefusal) {
+  Buffer source(220, 1016, DM_SPECVERSION, 0x0321, 9);
+  source.dm()->dmCopies = 3;
+  Buffer dest(220, 1016, DM_SPECVERSION, 0x0322);
+  EXPECT_EQ(ImportDevmode(source.dm(), dest.dm()), -1);
+  EXPECT_EQ(dest.dm()->dmCopies, 3);
+  EXPECT_EQ(dest.dm()->dmDriverVersion, 0x0322);
+  EXPECT_NE(*dest.at(230), source.bytes[230]);  // private block not taken
+  // Another private size is refused too; a 212-byte source of the right private size is taken.
+  Buffer shortExtra(220, 1000, DM_SPECVERSION, 0x0322);
+  EXPECT_EQ(ImportDevmode(shortExtra.dm(), dest.dm()), -1);
+  Buffer v400(212, 1016, DM_SPECVERSION_0400, 0x0322, 3);
+  EXPECT_EQ(ImportDevmode(v400.dm(), dest.dm()), 212 + 1016);
+  EXPECT_EQ(*dest.at(220 + 40), v400.bytes[212 + 40]);
+  EXPECT_EQ(dest.dm()->dmSize, 220);
+}
+
+TEST(CopyShaped, SizesOfTheShape) {
+  Buffer source(220, 1016, DM_SPECVERSION, 0x0322, 2);
+  Buffer shape(188, 0, DM_SPECVERSION_0320, 0x0100);
+  Buffer dest(220, 1016);
+  EXPECT_EQ(CopyDevmodeShaped(source.dm(), shape.dm(), dest.dm(), nullptr), 1);
+  EXPECT_EQ(dest.dm()->dmSize, 188);
+  EXPECT_EQ(dest.dm()->dmDriverExtra, 0);
+  EXPECT_EQ(dest.dm()->dmDriverVersion, 0x0100);
+  EXPECT_EQ(CopyDevmodeShaped(source.dm(), nullptr, dest.dm(), nullptr), 1);
+  EXPECT_EQ(std::memcmp(dest.at(0), source.at(0), 1236), 0);
+  EXPECT_EQ(CopyDevmodeShaped(source.dm(), shape.dm(), nullptr, nullptr), -1);
+}
+
+TEST(ConvertCore, ModesAndSizes) {
+  Buffer input(220, 1016, DM_SPECVERSION, 0x0322, 4);
+  struct Case {
+    DWORD mode;
+    WORD outSize, outExtra;
+    LONG sizeIn;
+    int result;
+    LONG sizeOut;
+    DWORD error;
+  } cases[] = {
+      {CDM_CONVERT, 220, 1016, 1236, 1, 1236, 0},
+      {CDM_CONVERT, 220, 1016, 1235, 0, 1235, ERROR_INVALID_PARAMETER},
+      {CDM_CONVERT351, 188, 1016, 1204, 1, 1204, 0},
+      {CDM_CONVERT351, 188, 1016, 1203, 0, 1204, ERROR_INSUFFICIENT_BUFFER},
+      {CDM_DRIVER_DEFAULT, 220, 1016, 1236, 2, 1236, 0},
+      {CDM_DRIVER_DEFAULT, 220, 1016, 1235, 0, 1236, ERROR_INSUFFICIENT_BUFFER},
+      {9, 220, 1016, 5, 2, 5, 0},
+  };
+  for (const Case& c : cases) {
+    Buffer out(c.outSize, c.outExtra);
+    LONG size = c.sizeIn;
+    SetLastError(0);
+    EXPECT_EQ(ConvertDevmodeCore(u"P", input.dm(), out.dm(), &size, c.mode), c.result) << c.mode << " " << c.sizeIn;
+    EXPECT_EQ(size, c.sizeOut) << c.mode << " " << c.sizeIn;
+    EXPECT_EQ(GetLastError(), c.error) << c.mode << " " << c.sizeIn;
+    EXPECT_TRUE(out.GuardIntact());
+    if (c.mode == CDM_CONVERT351 && c.result == 1) {
+      EXPECT_EQ(out.dm()->dmSpecVersion, 0x320);
+      EXPECT_EQ(out.dm()->dmDriverVersion, 0x350);
+    }
+  }
+  SetLastError(0);
+  EXPECT_EQ(ConvertDevmodeCore(u"P", input.dm(), input.dm(), nullptr, CDM_CONVERT), 0);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+// For each public version: a buffer of exactly dmSize + dmDriverExtra is readable, one byte
+// less is not; unknown public sizes never are.
+TEST(IncomingBuffer, ExactSizeAndOneByteLess) {
+  for (WORD size : {WORD{188}, WORD{212}, WORD{220}}) {
+    for (WORD extra : {WORD{0}, WORD{1016}}) {
+      Buffer b(size, extra);
+      EXPECT_TRUE(IsIncomingDevmodeReadable(b.at(0), static_cast<DWORD>(size) + extra)) << size << "+" << extra;
+      EXPECT_FALSE(IsIncomingDevmodeReadable(b.at(0), static_cast<DWORD>(size) + extra - 1)) << size << "+" << extra;
+    }
+  }
+  for (WORD size : {WORD{0}, WORD{76}, WORD{187}, WORD{200}, WORD{221}, WORD{0xFFFF}}) {
+    Buffer b(size < 80 ? 80 : 220, 0);
+    b.dm()->dmSize = size;
+    EXPECT_FALSE(IsIncomingDevmodeReadable(b.at(0), 0xFFFFFFFFu)) << size;
+  }
+  Buffer tiny(220, 0);
+  EXPECT_FALSE(IsIncomingDevmodeReadable(tiny.at(0), 75));
+  EXPECT_FALSE(IsIncomingDevmodeReadable(nullptr, 1236));
+}
+
+TEST(IncomingBuffer, AreaOffsetsInsideTheSettingsBuffer) {
+  Buffer b(220, 1016);
+  WriteAreaOffsets(b.at(0));
+  EXPECT_TRUE(AreIncomingAreaOffsetsInside(b.dm()));
+  const WORD bad[][3] = {{4, 1236, 6500}, {0, 100, 6500}, {0, 1236, 2000}, {0, 1236, 9000}};
+  for (const auto& o : bad) {
+    std::memcpy(b.at(361), o, 6);
+    EXPECT_FALSE(AreIncomingAreaOffsetsInside(b.dm())) << o[0] << " " << o[1] << " " << o[2];
+  }
+}
+
+}  // namespace
