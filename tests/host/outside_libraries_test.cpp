@@ -2,6 +2,8 @@
 // plug-in, loaded by Windows name from a system root as the rendering library loads them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -112,6 +114,26 @@ TEST_F(OutsideTest, SpoolaneWritesTheStreamToThePortFile) {
     EXPECT_FALSE(write(out, copy.data(), 1, &written));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
   }
+}
+
+// Spoolane exports exactly the seven output calls (the sanitizer runtime's own symbols,
+// which start with an underscore, aside).
+TEST(SpoolaneExports, ExactlyTheSevenOutputCalls) {
+  const std::string cmd = std::string("nm -D --defined-only '") + KOVA_SPOOLANE_SO + "'";
+  FILE* p = ::popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::vector<std::string> names;
+  char line[512];
+  while (std::fgets(line, sizeof line, p)) {
+    std::string l(line);
+    while (!l.empty() && (l.back() == '\n' || l.back() == '\r')) l.pop_back();
+    const std::string name = l.substr(l.rfind(' ') + 1);
+    if (!name.empty() && name[0] != '_') names.push_back(name);
+  }
+  ASSERT_EQ(::pclose(p), 0);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"DrvSplClose", "DrvSplEndDoc", "DrvSplEndPage", "DrvSplStartDoc",
+                                             "DrvSplStartDocEx", "DrvSplStartPage", "DrvSplWritePrinter"}));
 }
 
 TEST_F(OutsideTest, SpoolaneRefusesWhatItCannotUse) {
