@@ -52,7 +52,7 @@ bool ParseJob(const std::string& text, JobSpec& out, std::string& error) {
     } else if (keyword == "job") {
       std::string w;
       long v = 0;
-      if (!(words >> w) || !ParseNumber(w, v) || v < 0 || v > 0xFFFFFFFFL) return fail("job wants a number");
+      if (!(words >> w) || !ParseNumber(w, v) || v < 1 || v > 0xFFFFFFFFL) return fail("job wants a number from 1");
       out.jobId = static_cast<DWORD>(v);
     } else if (keyword == "page") {
       JobPageSpec page;

@@ -30,7 +30,7 @@ struct JobPageSpec {
 
 struct JobSpec {
   std::string document;  // UTF-8
-  DWORD jobId = 1;
+  DWORD jobId = 0;  // 0: the spooler gives the job the next free id
   std::string devmodeFile;  // a file of device-mode bytes (relative: to the job file's folder), or empty
   std::vector<JobPageSpec> pages;
 };

@@ -15,6 +15,7 @@
 #include "plat/engine.h"
 #include "plat/gdi_objects.h"
 #include "plat/paths.h"
+#include "plat/spooler_setup.h"
 #include "win/errors.h"
 #include "win/spool.h"
 
@@ -227,7 +228,22 @@ int RunPrint(const std::vector<std::string>& args) {
   request.printer = printer;
   request.deviceName = printerName;
   request.documentName = U16(job.document);
-  request.jobId = job.jobId;
+  // The spooler's record of the job (GetJobW reads it), under the id the job file asks for
+  // or the next free one; it goes when the job has been printed.
+  plat::spooler::JobSetup spoolJob;
+  spoolJob.id = job.jobId;
+  spoolJob.document = request.documentName;
+  spoolJob.devmode = devmode;
+  spoolJob.totalPages = static_cast<DWORD>(job.pages.size());
+  const DWORD jobId = plat::spooler::AddJob(printerName, spoolJob);
+  if (jobId == 0) {
+    std::fprintf(stderr, "drvhost: the spooler refused the job%s\n",
+                 job.jobId ? (" id " + std::to_string(job.jobId) + " (taken?)").c_str() : "");
+    plat::engine::UnloadRenderingDriver(driver);
+    ClosePrinter(printer);
+    return kExitFailed;
+  }
+  request.jobId = jobId;
   std::vector<std::string> report;
   for (std::size_t i = 0; i < job.pages.size(); ++i) {
     plat::engine::JobPage page;
@@ -245,7 +261,7 @@ int RunPrint(const std::vector<std::string>& args) {
     };
     request.pages.push_back(std::move(page));
   }
-  std::printf("document %s, job %u, %zu page%s, device-mode %s\n", Quoted(request.documentName).c_str(), job.jobId,
+  std::printf("document %s, job %u, %zu page%s, device-mode %s\n", Quoted(request.documentName).c_str(), jobId,
               job.pages.size(), job.pages.size() == 1 ? "" : "s",
               devmode.empty() ? "none (the driver's defaults)" : ("of " + std::to_string(devmode.size()) + " bytes").c_str());
   const plat::engine::JobOutcome outcome = plat::engine::RunJob(driver, request);
@@ -254,6 +270,7 @@ int RunPrint(const std::vector<std::string>& args) {
   std::printf("\n");
   for (const auto& line : report) std::printf("  %s\n", line.c_str());
   plat::engine::UnloadRenderingDriver(driver);
+  plat::spooler::RemoveJob(printerName, jobId);
   ClosePrinter(printer);
   if (!outcome.ok) {
     std::fprintf(stderr, "drvhost: the job failed at %s (error %u)\n", outcome.failedStep.c_str(), outcome.lastError);
