@@ -9,9 +9,11 @@
 #include "context/devmode_convert.h"
 #include "context/devmode_header.h"
 #include "context/devmode_import.h"
+#include "context/system_tests.h"
 #include "context/product_record.h"
 #include "win/devmode.h"
 #include "win/errors.h"
+#include "test_root.h"
 
 namespace {
 
@@ -41,9 +43,18 @@ struct Buffer {
   }
 };
 
+// A fresh system root (Windows 10, so the driver's own sizes are 220 and 1016) with no
+// answers cached from an earlier test.
+class ConvertTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetSystemTestCaches(); }
+  void TearDown() override { ResetSystemTestCaches(); }
+  kovatest::TempRoot root_;
+};
+
 WORD U16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
 
-TEST(DevmodeVersion, BySize) {
+TEST_F(ConvertTest, DevmodeVersion_BySize) {
   struct Case {
     WORD size, spec, expected;
   } cases[] = {
@@ -56,7 +67,7 @@ TEST(DevmodeVersion, BySize) {
   EXPECT_EQ(GetDevmodeSpecVersion(nullptr), 0);
 }
 
-TEST(ConvertLoose, DriverDevmodeIntoA351Destination) {
+TEST_F(ConvertTest, ConvertLoose_DriverDevmodeIntoA351Destination) {
   Buffer source(220, 1016, DM_SPECVERSION, 0x0322, 1);
   source.dm()->dmCopies = 7;
   source.dm()->dmICMMethod = 3;  // beyond 188 bytes: not copied
@@ -74,7 +85,7 @@ TEST(ConvertLoose, DriverDevmodeIntoA351Destination) {
   EXPECT_TRUE(dest.GuardIntact());
 }
 
-TEST(ConvertLoose, RefusalsAndAreaOffsets) {
+TEST_F(ConvertTest, ConvertLoose_RefusalsAndAreaOffsets) {
   {  // a 212-byte source is refused
     Buffer source(212, 1016);
     Buffer dest(220, 1016);
@@ -99,7 +110,7 @@ TEST(ConvertLoose, RefusalsAndAreaOffsets) {
   EXPECT_EQ(ConvertDevmodeLoose(nullptr, nullptr), -1);
 }
 
-TEST(ImportDevmodeStrict, PublicPartStaysAfterRefusal) {
+TEST_F(ConvertTest, ImportDevmodeStrict_PublicPartStaysAfterRefusal) {
   Buffer source(220, 1016, DM_SPECVERSION, 0x0321, 9);
   source.dm()->dmCopies = 3;
   Buffer dest(220, 1016, DM_SPECVERSION, 0x0322);
@@ -116,7 +127,7 @@ TEST(ImportDevmodeStrict, PublicPartStaysAfterRefusal) {
   EXPECT_EQ(dest.dm()->dmSize, 220);
 }
 
-TEST(CopyShaped, SizesOfTheShape) {
+TEST_F(ConvertTest, CopyShaped_SizesOfTheShape) {
   Buffer source(220, 1016, DM_SPECVERSION, 0x0322, 2);
   Buffer shape(188, 0, DM_SPECVERSION_0320, 0x0100);
   Buffer dest(220, 1016);
@@ -129,7 +140,7 @@ TEST(CopyShaped, SizesOfTheShape) {
   EXPECT_EQ(CopyDevmodeShaped(source.dm(), shape.dm(), nullptr, nullptr), -1);
 }
 
-TEST(ConvertCore, ModesAndSizes) {
+TEST_F(ConvertTest, ConvertCore_ModesAndSizes) {
   Buffer input(220, 1016, DM_SPECVERSION, 0x0322, 4);
   struct Case {
     DWORD mode;
@@ -167,7 +178,7 @@ TEST(ConvertCore, ModesAndSizes) {
 
 // For each public version: a buffer of exactly dmSize + dmDriverExtra is readable, one byte
 // less is not; unknown public sizes never are.
-TEST(IncomingBuffer, ExactSizeAndOneByteLess) {
+TEST_F(ConvertTest, IncomingBuffer_ExactSizeAndOneByteLess) {
   for (WORD size : {WORD{188}, WORD{212}, WORD{220}}) {
     for (WORD extra : {WORD{0}, WORD{1016}}) {
       Buffer b(size, extra);
@@ -185,7 +196,7 @@ TEST(IncomingBuffer, ExactSizeAndOneByteLess) {
   EXPECT_FALSE(IsIncomingDevmodeReadable(nullptr, 1236));
 }
 
-TEST(IncomingBuffer, AreaOffsetsInsideTheSettingsBuffer) {
+TEST_F(ConvertTest, IncomingBuffer_AreaOffsetsInsideTheSettingsBuffer) {
   Buffer b(220, 1016);
   WriteAreaOffsets(b.at(0));
   EXPECT_TRUE(AreIncomingAreaOffsetsInside(b.dm()));
