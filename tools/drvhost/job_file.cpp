@@ -25,8 +25,8 @@ constexpr long kMaxCoord = 1L << 26;
 
 }  // namespace
 
-bool ParseJob(const std::string& text, JobSpec& out, std::string& error) {
-  out = JobSpec{};
+bool ParseJob(const std::string& text, JobPlan& out, std::string& error) {
+  out = JobPlan{};
   std::istringstream in(text);
   std::string raw;
   int lineNo = 0;
@@ -55,7 +55,7 @@ bool ParseJob(const std::string& text, JobSpec& out, std::string& error) {
       if (!(words >> w) || !ParseNumber(w, v) || v < 1 || v > 0xFFFFFFFFL) return fail("job wants a number from 1");
       out.jobId = static_cast<DWORD>(v);
     } else if (keyword == "page") {
-      JobPageSpec page;
+      JobPagePlan page;
       page.reset = std::move(pendingReset);
       pendingReset.clear();
       resetPending = false;

@@ -23,19 +23,19 @@ struct ResetField {
   long value = 0;
 };
 
-struct JobPageSpec {
+struct JobPagePlan {
   std::vector<ResetField> reset;  // non-empty: a device reset before this page
   std::vector<DrawCall> calls;
 };
 
-struct JobSpec {
+struct JobPlan {
   std::string document;  // UTF-8
   DWORD jobId = 0;  // 0: the spooler gives the job the next free id
   std::string devmodeFile;  // a file of device-mode bytes (relative: to the job file's folder), or empty
-  std::vector<JobPageSpec> pages;
+  std::vector<JobPagePlan> pages;
 };
 
 // Parses a job file's text. On failure answers false with a message naming the line.
-bool ParseJob(const std::string& text, JobSpec& out, std::string& error);
+bool ParseJob(const std::string& text, JobPlan& out, std::string& error);
 
 }  // namespace drvhost

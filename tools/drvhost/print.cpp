@@ -180,7 +180,7 @@ int RunPrint(const std::vector<std::string>& args) {
   }
   std::stringstream text;
   text << in.rdbuf();
-  JobSpec job;
+  JobPlan job;
   std::string error;
   if (!ParseJob(text.str(), job, error)) {
     std::fprintf(stderr, "drvhost: %s: %s\n", args[2].c_str(), error.c_str());
@@ -251,10 +251,10 @@ int RunPrint(const std::vector<std::string>& args) {
       resetModes.push_back(ResetDevmode(devmode, job.pages[i].reset));
       page.resetDevmode = reinterpret_cast<const DEVMODEW*>(resetModes.back().data());
     }
-    const JobPageSpec* spec = &job.pages[i];
+    const JobPagePlan* plan = &job.pages[i];
     const std::size_t pageNo = i + 1;
-    page.draw = [spec, pageNo, &report](Device& device) {
-      for (const DrawCall& call : spec->calls)
+    page.draw = [plan, pageNo, &report](Device& device) {
+      for (const DrawCall& call : plan->calls)
         report.push_back("page " + std::to_string(pageNo) + ", line " + std::to_string(call.lineNumber) + ": " +
                          Draw(device, call));
       return true;
