@@ -80,7 +80,7 @@ void SettingsRecord(const BYTE* p, std::size_t n, std::vector<std::string>& out)
     name += c;
   }
   out.push_back("    device name " + Quoted(name));
-  out.push_back(Fmt("    spec version 0x%04X, driver version 0x%04X, dmSize %u, dmDriverExtra %u, fields 0x%08X",
+  out.push_back(Fmt("    dmSpecVersion 0x%04X, dmDriverVersion 0x%04X, dmSize %u, dmDriverExtra %u, fields 0x%08X",
                     U16At(p + 64), U16At(p + 66), U16At(p + 68), U16At(p + 70), U32(p + 72)));
   out.push_back(Fmt("    orientation %d, paper size %d, copies %d, print quality %d, colour %d",
                     static_cast<SHORT>(U16At(p + 76)), static_cast<SHORT>(U16At(p + 78)),
