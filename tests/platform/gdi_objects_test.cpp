@@ -309,6 +309,14 @@ TEST(GdiFont, GlyphsMetricsAndStrings) {
   EXPECT_EQ(count, 1u);
   EXPECT_EQ(got[0].ptl.x, 120);
 
+  // Positions alone carry no glyph definitions.
+  STROBJ_vEnumStart(str.get());
+  EXPECT_TRUE(STROBJ_bEnumPositionsOnly(str.get(), &count, &got));
+  ASSERT_EQ(count, 2u);
+  EXPECT_EQ(got[1].hg, 65u);
+  EXPECT_EQ(got[1].ptl.x, 110);
+  EXPECT_EQ(got[1].pgdf, nullptr);
+
   StringObject inRecord(u"A", {pos[0]}, &font, 0, 0, RECTL{}, true);
   ASSERT_NE(inRecord.get()->pgp, nullptr);
   EXPECT_EQ(inRecord.get()->pgp[0].ptl.y, 200);

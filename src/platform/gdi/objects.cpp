@@ -480,11 +480,21 @@ StringObject::~StringObject() { Unregister(Kind::String, &obj_); }
 
 void StringObject::StartEnum() { cursor_ = 0; }
 
-BOOL StringObject::Enum(ULONG* count, GLYPHPOS** out, bool /*withDefinitions*/) {
+BOOL StringObject::Enum(ULONG* count, GLYPHPOS** out, bool withDefinitions) {
   const std::size_t left = glyphs_.size() - std::min(cursor_, glyphs_.size());
   const std::size_t n = batchLimit_ == 0 ? left : std::min<std::size_t>(batchLimit_, left);
   *count = static_cast<ULONG>(n);
-  *out = n ? &glyphs_[cursor_] : nullptr;
+  if (n == 0) {
+    *out = nullptr;
+  } else if (withDefinitions) {
+    *out = &glyphs_[cursor_];
+  } else {
+    // Positions only: the same handles and points, without glyph definitions.
+    positionsOnly_.assign(glyphs_.begin() + static_cast<std::ptrdiff_t>(cursor_),
+                          glyphs_.begin() + static_cast<std::ptrdiff_t>(cursor_ + n));
+    for (GLYPHPOS& g : positionsOnly_) g.pgdf = nullptr;
+    *out = positionsOnly_.data();
+  }
   cursor_ += n;
   return cursor_ < glyphs_.size() ? TRUE : FALSE;
 }
@@ -687,13 +697,15 @@ BOOL WINAPI STROBJ_bEnum(STROBJ* pstro, ULONG* pc, PGLYPHPOS* ppgpos) {
 }
 
 BOOL WINAPI STROBJ_bEnumPositionsOnly(STROBJ* pstro, ULONG* pc, PGLYPHPOS* ppgpos) {
-  StringObject* s = Find<StringObject>(Kind::String, pstro);
-  if (!s || !pc || !ppgpos) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    if (pc) *pc = 0;
-    return FALSE;
-  }
-  return s->Enum(pc, ppgpos, false);
+  return NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    StringObject* s = Find<StringObject>(Kind::String, pstro);
+    if (!s || !pc || !ppgpos) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      if (pc) *pc = 0;
+      return FALSE;
+    }
+    return s->Enum(pc, ppgpos, false);
+  });
 }
 
 DWORD WINAPI STROBJ_dwGetCodePage(STROBJ* pstro) {

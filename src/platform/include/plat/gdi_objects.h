@@ -210,6 +210,7 @@ class StringObject {
   STROBJ obj_{};
   std::u16string text_;
   std::vector<GLYPHPOS> glyphs_;
+  std::vector<GLYPHPOS> positionsOnly_;  // the last batch of STROBJ_bEnumPositionsOnly
   FontObject* font_ = nullptr;
   std::size_t cursor_ = 0;
   ULONG batchLimit_ = 0;
