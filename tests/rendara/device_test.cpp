@@ -59,7 +59,15 @@ TEST_F(InProcessJob, SettingsRecordFollowsTheJobTextWhenAsked) {
   Enable();
   SetField(fid::kdmFrontFunc, ReadFieldRawById(Device()->context, fid::kdmFrontFunc) | 0x100);
   SetField(fid::kdmPreviewPrint, 1);
-  SetField(fid::KPD_kdmPLInstalled, 1);
+  // The preview tool counts as installed when its registry key says so; every merge
+  // recomputes the state byte from it.
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\VANTE\\Suitemix\\Preview", 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
+            0);
+  const DWORD version = 1;
+  RegSetValueExW(key, u"VERSION", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&version), sizeof version);
+  RegCloseKey(key);
   ASSERT_TRUE(engine_->EnableSurface());
   ASSERT_TRUE(engine_->StartDoc(u"Doc", 3));
   EXPECT_EQ(Device()->settingsRecordWanted, 1u);

@@ -14,50 +14,6 @@
 
 namespace rendara {
 
-namespace {
-
-struct PublicField {
-  DWORD bit;
-  std::size_t offset;
-  std::size_t size;
-};
-
-// The public printer fields a merge takes from an incoming device-mode.
-const PublicField kPublicFields[] = {
-    {DM_ORIENTATION, offsetof(DEVMODEW, dmOrientation), sizeof(SHORT)},
-    {DM_PAPERSIZE, offsetof(DEVMODEW, dmPaperSize), sizeof(SHORT)},
-    {DM_PAPERLENGTH, offsetof(DEVMODEW, dmPaperLength), sizeof(SHORT)},
-    {DM_PAPERWIDTH, offsetof(DEVMODEW, dmPaperWidth), sizeof(SHORT)},
-    {DM_SCALE, offsetof(DEVMODEW, dmScale), sizeof(SHORT)},
-    {DM_COPIES, offsetof(DEVMODEW, dmCopies), sizeof(SHORT)},
-    {DM_DEFAULTSOURCE, offsetof(DEVMODEW, dmDefaultSource), sizeof(SHORT)},
-    {DM_PRINTQUALITY, offsetof(DEVMODEW, dmPrintQuality), sizeof(SHORT)},
-    {DM_COLOR, offsetof(DEVMODEW, dmColor), sizeof(SHORT)},
-    {DM_DUPLEX, offsetof(DEVMODEW, dmDuplex), sizeof(SHORT)},
-    {DM_YRESOLUTION, offsetof(DEVMODEW, dmYResolution), sizeof(SHORT)},
-    {DM_COLLATE, offsetof(DEVMODEW, dmCollate), sizeof(SHORT)},
-};
-
-}  // namespace
-
-int MergeDevmode(DriverContext* context, const DEVMODEW* in, DWORD /*flags*/) {
-  if (!context || !context->settings) return 0;
-  if (!in) return 1;
-  BYTE* own = GetContextDevmode(context);
-  if (!own) return 0;
-  const auto* source = reinterpret_cast<const BYTE*>(in);
-  const std::size_t inSize = in->dmSize;
-  DWORD fields = 0;
-  std::memcpy(&fields, own + offsetof(DEVMODEW, dmFields), sizeof fields);
-  for (const PublicField& f : kPublicFields) {
-    if (!(in->dmFields & f.bit) || f.offset + f.size > inSize) continue;
-    std::memcpy(own + f.offset, source + f.offset, f.size);
-    fields |= f.bit;
-  }
-  std::memcpy(own + offsetof(DEVMODEW, dmFields), &fields, sizeof fields);
-  return 1;
-}
-
 int ApplyJobSettings(DriverContext* context, const DEVMODEW* jobDevmode, DWORD flags, HANDLE /*printer*/,
                      DWORD /*jobId*/) {
   if (!context) return 1;

@@ -15,18 +15,15 @@
 
 struct DriverContext;
 
+#include "context/devmode_merge.h"
+
 namespace rendara {
 
 struct RenderDevice;
 
 // ---- device-mode merge -----------------------------------------------------------------
-// Merges an incoming device-mode (or, for null, the context's own) into the context:
-// 1 done, 0 when a working copy could not be allocated.
-// PENDING: the device-mode merge issue replaces this with MergeDevmode of the common code
-// (rendering build). Until then only the public printer fields that the incoming
-// device-mode names in dmFields (and that lie within its dmSize) are copied into the
-// context's public device-mode.
-int MergeDevmode(DriverContext* context, const DEVMODEW* in, DWORD flags);
+// The merge of the common code: 1 done, 0 when a working copy could not be allocated.
+using ::MergeDevmode;
 
 // ---- job settings at document start ----------------------------------------------------
 // PENDING: the job settings issue replaces this with the job-control road (re-merge keeping
