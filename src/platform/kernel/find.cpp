@@ -135,7 +135,7 @@ DWORD StartSearch(LPCWSTR pattern, std::shared_ptr<FindObject>& out) {
   for (WCHAR c : file)
     if (BadPatternChar(c)) return ERROR_INVALID_NAME;
   if (dir.empty()) {
-    dir = u".";
+    dir.assign(1, u'.');
   } else if (dir.size() == 2 && dir[1] == u':') {
     // "X:pattern" searches the current directory when it is on that drive.
     std::u16string cwd = CurrentDirectory();

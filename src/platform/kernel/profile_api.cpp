@@ -23,9 +23,9 @@ struct Answer {
   std::vector<std::u16string> items;
 };
 
-std::u16string StripQuotes(std::u16string v) {
-  if (v.size() >= 2 && (v.front() == u'"' || v.front() == u'\'') && v.back() == v.front())
-    return v.substr(1, v.size() - 2);
+std::u16string StripQuotes(const std::u16string& v) {
+  const std::size_t n = v.size();
+  if (n >= 2 && (v[0] == u'"' || v[0] == u'\'') && v[n - 1] == v[0]) return v.substr(1, n - 2);
   return v;
 }
 

@@ -86,7 +86,9 @@ TEST(ModelImageBuild, SlotsOfTheThreeRangesAndTheListForOtherIds) {
     ASSERT_TRUE(o);
     EXPECT_EQ(OptionFeatureId(o), c.feature);
     EXPECT_EQ(GetOptionType(c.feature, rc.get()), c.type);
-    if (c.slot) EXPECT_EQ(SlotOf(image.get(), c.slot), o.offset);
+    if (c.slot) {
+      EXPECT_EQ(SlotOf(image.get(), c.slot), o.offset);
+    }
   }
   EXPECT_FALSE(FindOptionRecord(0, rc.get()));
   EXPECT_FALSE(FindOptionRecord(8, rc.get()));
