@@ -23,7 +23,7 @@ class SampleResources : public ContextTest {
   void SetUp() override {
     ContextTest::SetUp();
     root_.WriteFile(kDataFile, ReadSource("samples/KOVA1.KMD"));
-    root_.WriteFile(u"C:\\drv\\KOVAUIus.rc", ReadSource("samples/ui/KOVAUIus.rc"));
+    root_.WriteFile(u"C:\\drv\\KOVAUIus.rc", ReadSource("samples/KOVAUIus.rc"));
   }
 };
 
