@@ -3,15 +3,22 @@
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 set(KOVA_DICT_DIR ${CMAKE_CURRENT_LIST_DIR})
-set(KOVA_DICT_OUT ${CMAKE_CURRENT_BINARY_DIR}/generated/dictionary_data.cpp)
+set(KOVA_DICT_GEN_DIR ${CMAKE_CURRENT_BINARY_DIR}/generated)
+set(KOVA_DICT_OUT ${KOVA_DICT_GEN_DIR}/dictionary_data.cpp)
+# The named field ids as constants (namespace fid), included as "field_ids.h".
+set(KOVA_FIELD_IDS_OUT ${KOVA_DICT_GEN_DIR}/field_ids.h)
 file(GLOB KOVA_DICT_INPUTS CONFIGURE_DEPENDS ${KOVA_DICT_DIR}/*.def)
 
 add_custom_command(
-  OUTPUT ${KOVA_DICT_OUT}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/generated
+  OUTPUT ${KOVA_DICT_OUT} ${KOVA_FIELD_IDS_OUT}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${KOVA_DICT_GEN_DIR}
   COMMAND Python3::Interpreter ${KOVA_DICT_DIR}/gen_dictionary.py ${KOVA_DICT_DIR} ${KOVA_DICT_OUT}
+          ${KOVA_FIELD_IDS_OUT}
   DEPENDS ${KOVA_DICT_DIR}/gen_dictionary.py ${KOVA_DICT_INPUTS}
   COMMENT "Generating the built-in dictionary tables"
   VERBATIM)
 
-target_sources(kovacommon PRIVATE ${KOVA_DICT_OUT})
+# The header is listed as a source too, so that it is generated before any of kovacommon's
+# objects (and, through the link dependency, those of its users) are compiled.
+target_sources(kovacommon PRIVATE ${KOVA_DICT_OUT} ${KOVA_FIELD_IDS_OUT})
+target_include_directories(kovacommon PUBLIC ${KOVA_DICT_GEN_DIR})
