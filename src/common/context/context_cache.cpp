@@ -13,11 +13,11 @@
 #include "context/product_record.h"
 #include "context/spooler_info.h"
 #include "context/system_tests.h"
+#include "field_ids.h"
 #include "win/kernel.h"
 
 namespace {
 
-constexpr WORD kNoCacheField = 704;
 constexpr DWORD kNameChars = 261;
 
 struct CacheSlot {
@@ -127,7 +127,7 @@ int RefreshCachedContext(DriverContext* context, WORD flags, DWORD kind, const P
 DriverContext* ReturnContextToCache(DriverContext* context, WORD type) {
   if (!context) return nullptr;
   if (type != CTXR_CACHE && type != CTXR_CACHE_CAPS) return context;
-  if (ReadFieldRawById(context, kNoCacheField) & 1u) return context;
+  if (ReadFieldRawById(context, fid::KPD_kdmJobfold) & 1u) return context;
   const DWORD tick = GetTickCount();
   const int n = type == CTXR_CACHE_CAPS ? 1 : 2;
   DriverContext* displaced = nullptr;

@@ -20,13 +20,13 @@
 #include "context/snapshot_ring.h"
 #include "context/spooler_info.h"
 #include "context/ui_strings.h"
+#include "field_ids.h"
 #include "win/kernel.h"
 
 namespace {
 
 constexpr DWORD kInstallJobItems = 0x389E;  // owner, password, user id, document, stored password, authentication
 constexpr DWORD kUserCodeItem = 0x1;
-constexpr WORD kUserCodeField = 203;        // kdmUserCode
 
 // The three font lists of the saved copy: {list field, count field, entry size}.
 struct FontList {
@@ -125,7 +125,7 @@ void ApplyInstallMark(DriverContext* context) {
   if (!iniPath || !printerName || !GetDrvInstSet(iniPath, printerName)) return;
   ReloadJobItems(context, kInstallJobItems);
   JobControlWriteMask(context, kInstallJobItems);
-  if (SettingField* userCode = FindFieldById(context, kUserCodeField)) {
+  if (SettingField* userCode = FindFieldById(context, fid::kdmUserCode)) {
     if (ReadFieldByNameFromPrinterData(context->hPrinter, context, userCode)) JobControlWriteMask(context, kUserCodeItem);
   }
   SetDrvInstSet(iniPath, printerName, 0);

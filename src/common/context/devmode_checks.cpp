@@ -12,33 +12,12 @@
 #include "context/pending_defaults.h"
 #include "context/product_record.h"
 #include "context/work_area.h"
+#include "field_ids.h"
 #include "model/option_lookup.h"
 #include "model/rule_apply.h"
 #include "model/value_sets.h"
 
 namespace {
-
-enum : WORD {
-  F_ORIENTATION = 7,
-  F_PAPER_SIZE = 8,
-  F_DEFAULT_SOURCE = 13,
-  F_PRINT_QUALITY = 14,
-  F_COLOR = 15,
-  F_DUPLEX = 16,
-  F_TT_OPTION = 18,
-  F_ICM_METHOD = 27,
-  F_ICM_INTENT = 28,
-  F_MEDIA_TYPE = 29,
-  F_DITHER_TYPE = 30,
-  F_OUT_PAPER_SIZE = 46,
-  F_FUNC_SELECT_WATERMARK = 60,
-  F_WM_ID = 118,
-  F_USE_USER_MACRO = 176,
-  F_USER_PRINT_MACRO = 179,
-  F_INI_FILE_NAME = 697,
-  F_CDC_VERSION = 698,
-  F_KPJL_VERSION = 699,
-};
 
 constexpr DWORD kSameAsSource = 1024;
 constexpr DWORD kModuleEvent11 = 11;
@@ -99,51 +78,51 @@ int FreeSizeIndexOf(DriverContext* context, WORD id) {
 }  // namespace
 
 int IsDefaultSourceValid(DWORD value, DriverContext* context) {
-  return Decide(F_DEFAULT_SOURCE, value, context,
-                Between(value, 1, 15) || IsValueAllowedForItem(F_DEFAULT_SOURCE, value));
+  return Decide(fid::dmDefaultSource, value, context,
+                Between(value, 1, 15) || IsValueAllowedForItem(fid::dmDefaultSource, value));
 }
 
 int IsOrientationValid(DWORD value, DriverContext* context) {
-  const int s = CheckFieldValueSimple(F_ORIENTATION, value, context);
+  const int s = CheckFieldValueSimple(fid::dmOrientation, value, context);
   if (s == FIELD_UNDESCRIBED || s == FIELD_NO_OPTION) return value == 1 || value == 2 ? 1 : 0;
   return s == FIELD_VALID ? 1 : 0;
 }
 
 int IsModelPaperSize(DWORD value, DriverContext* context) {
-  return ModelAnswer(F_PAPER_SIZE, value, context) == 1 ? 1 : 0;
+  return ModelAnswer(fid::dmPaperSize, value, context) == 1 ? 1 : 0;
 }
 
 int IsFormNameValid(const WCHAR*, DriverContext*) { return 1; }
 
 int IsPrintQualityValid(DWORD value, DriverContext* context) {
-  return Decide(F_PRINT_QUALITY, value, context, IsValueAllowedForItem(F_PRINT_QUALITY, value) != 0);
+  return Decide(fid::dmPrintQuality, value, context, IsValueAllowedForItem(fid::dmPrintQuality, value) != 0);
 }
 
 int IsDuplexValid(DWORD value, DriverContext* context) {
-  return Decide(F_DUPLEX, value, context, Between(value, 1, 3));
+  return Decide(fid::dmDuplex, value, context, Between(value, 1, 3));
 }
 
-int IsColorValid(DWORD value, DriverContext* context) { return Decide(F_COLOR, value, context, Between(value, 1, 2)); }
+int IsColorValid(DWORD value, DriverContext* context) { return Decide(fid::dmColor, value, context, Between(value, 1, 2)); }
 
 int IsTTOptionValid(DWORD value, DriverContext* context) {
-  return Decide(F_TT_OPTION, value, context, Between(value, 1, 4));
+  return Decide(fid::dmTTOption, value, context, Between(value, 1, 4));
 }
 
 int IsIcmMethodValid(DWORD value, DriverContext* context) {
-  return Decide(F_ICM_METHOD, value, context, Between(value, 1, 4) || IsValueAllowedForItem(F_ICM_METHOD, value));
+  return Decide(fid::dmICMMethod, value, context, Between(value, 1, 4) || IsValueAllowedForItem(fid::dmICMMethod, value));
 }
 
 int IsIcmIntentValid(DWORD value, DriverContext* context) {
-  return Decide(F_ICM_INTENT, value, context, Between(value, 1, 2) || IsValueAllowedForItem(F_ICM_INTENT, value));
+  return Decide(fid::dmICMIntent, value, context, Between(value, 1, 2) || IsValueAllowedForItem(fid::dmICMIntent, value));
 }
 
 int IsMediaTypeValid(DWORD value, DriverContext* context) {
-  return Decide(F_MEDIA_TYPE, value, context, Between(value, 1, 3) || IsValueAllowedForItem(F_MEDIA_TYPE, value));
+  return Decide(fid::dmMediaType, value, context, Between(value, 1, 3) || IsValueAllowedForItem(fid::dmMediaType, value));
 }
 
 int IsDitherTypeValid(DWORD value, DriverContext* context) {
-  return Decide(F_DITHER_TYPE, value, context,
-                Between(value, 1, 4) || value == 10 || IsValueAllowedForItem(F_DITHER_TYPE, value));
+  return Decide(fid::dmDitherType, value, context,
+                Between(value, 1, 4) || value == 10 || IsValueAllowedForItem(fid::dmDitherType, value));
 }
 
 int IsDmresValue(DWORD value) { return Between(value, -4, -1) ? 1 : 0; }
@@ -153,14 +132,14 @@ int IsFreeSizeListPaper(DWORD value, DriverContext*) { return value != 0 && IsUs
 int IsUserPaperCode(DWORD value) { return (value >= 384 && value <= 393) || value == 448 || value == 256 ? 1 : 0; }
 
 int IsOutputPaperValue(DWORD value, DriverContext*) {
-  return Between(value, 1, 118) || IsValueAllowedForItem(F_PAPER_SIZE, value) ? 1 : 0;
+  return Between(value, 1, 118) || IsValueAllowedForItem(fid::dmPaperSize, value) ? 1 : 0;
 }
 
 int IsSameAsSourcePaper(DWORD value) { return value == kSameAsSource ? 1 : 0; }
 
-int GetPaperSizeFreeSizeIndex(DriverContext* context) { return FreeSizeIndexOf(context, F_PAPER_SIZE); }
+int GetPaperSizeFreeSizeIndex(DriverContext* context) { return FreeSizeIndexOf(context, fid::dmPaperSize); }
 
-int GetOutPaperFreeSizeIndex(DriverContext* context) { return FreeSizeIndexOf(context, F_OUT_PAPER_SIZE); }
+int GetOutPaperFreeSizeIndex(DriverContext* context) { return FreeSizeIndexOf(context, fid::kdmOutPaperSize); }
 
 int IsTextTerminated(const BYTE* text, DWORD size) {
   if (!text || size == 0) return 0;
@@ -183,7 +162,7 @@ int IsDevmodeIdentityCurrent(DriverContext* context, const BYTE* devmode) {
   const struct {
     DWORD position;
     WORD id;
-  } texts[] = {{kDmIniFileNamePos, F_INI_FILE_NAME}, {kDmCdcVersionPos, F_CDC_VERSION}, {kDmKpjlVersionPos, F_KPJL_VERSION}};
+  } texts[] = {{kDmIniFileNamePos, fid::kdmIniFileName}, {kDmCdcVersionPos, fid::kdmiCDCVerStr}, {kDmKpjlVersionPos, fid::kdmiKPJLVerStr}};
   for (const auto& t : texts) {
     if (!IsTextTerminated(devmode + t.position, kDmIdentityTextSize)) return 0;
   }
@@ -224,13 +203,13 @@ int CheckDevmodeVersionSized(const BYTE* devmode) {
 }
 
 std::int32_t GetWatermarkIdIfEnabled(DriverContext* context) {
-  if (ReadFieldRawById(context, F_FUNC_SELECT_WATERMARK) == 0) return -1;
-  return Signed(ReadFieldRawById(context, F_WM_ID));
+  if (ReadFieldRawById(context, fid::kdmFuncSelectWaterMark) == 0) return -1;
+  return Signed(ReadFieldRawById(context, fid::kdmWmID));
 }
 
 std::int32_t GetUserMacroIndex(DriverContext* context) {
-  if (ReadFieldRawById(context, F_USE_USER_MACRO) != 1) return -1;
-  return Signed(GetFieldValueById(context, F_USER_PRINT_MACRO)) - 135;
+  if (ReadFieldRawById(context, fid::kdmUseUserMacro) != 1) return -1;
+  return Signed(GetFieldValueById(context, fid::kdmUserPrintMacro)) - 135;
 }
 
 int IsCollateSupported(DriverContext* context) { return HasSortTypeChoices(context); }

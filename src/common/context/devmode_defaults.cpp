@@ -18,48 +18,12 @@
 #include "context/system_tests.h"
 #include "context/units.h"
 #include "context/validate_table.h"
+#include "field_ids.h"
 #include "model/option_lookup.h"
 #include "model/value_sets.h"
 #include "win/devmode.h"
 
 namespace {
-
-enum : WORD {
-  F_DEVICE_NAME = 1,
-  F_SPEC_VERSION = 2,
-  F_DRIVER_VERSION = 3,
-  F_SIZE = 4,
-  F_DRIVER_EXTRA = 5,
-  F_FIELDS = 6,
-  F_ORIENTATION = 7,
-  F_PAPER_SIZE = 8,
-  F_PAPER_LENGTH = 9,
-  F_PAPER_WIDTH = 10,
-  F_SCALE = 11,
-  F_COPIES = 12,
-  F_DEFAULT_SOURCE = 13,
-  F_PRINT_QUALITY = 14,
-  F_COLOR = 15,
-  F_DUPLEX = 16,
-  F_Y_RESOLUTION = 17,
-  F_TT_OPTION = 18,
-  F_COLLATE = 19,
-  F_FORM_NAME = 20,
-  F_ICM_METHOD = 27,
-  F_ICM_INTENT = 28,
-  F_MEDIA_TYPE = 29,
-  F_DITHER_TYPE = 30,
-  F_UI_MODE_CHANGE = 36,
-  F_PRESET_NO = 37,
-  F_FUNC_SELECT_SORT = 61,
-  F_HF_FONT_NAME = 115,
-  F_LANGUAGE_ID = 169,
-  F_DSP_LANGUAGE_ID = 170,
-  F_COPY_PROTECT_FONT_NAME = 525,
-  F_CHAR_SET = 686,
-  F_DRIVER_VERSION_TEXT = 1250,
-  F_LOG_CODE_USE = 10002,
-};
 
 // Index 2 of the indexed id sets: the font-list fields 10004-10009, which hold blocks and
 // are never defaulted.
@@ -98,8 +62,8 @@ struct PublicField {
 };
 
 void SetFieldsBits(DriverContext* context, DWORD set, DWORD clear) {
-  const DWORD fields = ReadFieldRawById(context, F_FIELDS);
-  WriteFieldRawById(context, F_FIELDS, (fields & ~clear) | set);
+  const DWORD fields = ReadFieldRawById(context, fid::dmFields);
+  WriteFieldRawById(context, fid::dmFields, (fields & ~clear) | set);
 }
 
 void Store(DriverContext* context, WORD id, DWORD value) { WriteFieldRawById(context, id, value); }
@@ -136,24 +100,24 @@ bool PrintQualityKept(const PublicField& f) {
 }
 
 void KeepOrDefaultPrintQuality(DriverContext* context, const ProductRecord* product) {
-  const PublicField f(context, F_PRINT_QUALITY);
-  KeepOrDefault(context, F_PRINT_QUALITY, PrintQualityKept(f), product->printQuality, DM_PRINTQUALITY, true, true);
+  const PublicField f(context, fid::dmPrintQuality);
+  KeepOrDefault(context, fid::dmPrintQuality, PrintQualityKept(f), product->printQuality, DM_PRINTQUALITY, true, true);
 }
 
 void KeepOrDefaultCollate(DriverContext* context) {
   if (IsCollateSupported(context)) {
-    if (ReadFieldRawById(context, F_FIELDS) & DM_COLLATE) return;
-    Store(context, F_COLLATE, ReadFieldRawById(context, F_FUNC_SELECT_SORT) != 0 ? 1 : 0);
+    if (ReadFieldRawById(context, fid::dmFields) & DM_COLLATE) return;
+    Store(context, fid::dmCollate, ReadFieldRawById(context, fid::kdmFuncSelectSort) != 0 ? 1 : 0);
     SetFieldsBits(context, DM_COLLATE, 0);
     return;
   }
   SetFieldsBits(context, 0, DM_COLLATE);
-  Store(context, F_COLLATE, 0);
+  Store(context, fid::dmCollate, 0);
 }
 
 void KeepOrDefaultFormName(DriverContext* context, const ProductRecord* product) {
-  const PublicField f(context, F_FORM_NAME);
-  SettingField* field = FindFieldById(context, F_FORM_NAME);
+  const PublicField f(context, fid::dmFormName);
+  SettingField* field = FindFieldById(context, fid::dmFormName);
   BYTE* address = GetFieldAddress(context, field);
   if (!address) return;
   if (f.Has() && (address[0] != 0 || address[1] != 0)) {
@@ -170,8 +134,8 @@ void KeepOrDefaultFormName(DriverContext* context, const ProductRecord* product)
 }
 
 void SetLanguageFields(DriverContext* context, WORD language) {
-  Store(context, F_LANGUAGE_ID, language);
-  Store(context, F_DSP_LANGUAGE_ID, language);
+  Store(context, fid::kdmLanguageID, language);
+  Store(context, fid::kdmDspLanguageID, language);
 }
 
 void StoreText(DriverContext* context, WORD id, const WCHAR* text) {
@@ -192,9 +156,9 @@ void DefaultAllFields(DriverContext* context) {
     SettingField* field = &context->fields.records[i];
     const WORD id = field->id;
     // The device name is never written by the defaults, so that an in-place reset keeps it.
-    if (id == F_DEVICE_NAME) continue;
+    if (id == fid::dmDeviceName) continue;
     if (IsValueAllowedByIndex(kFontListFieldSet, id)) continue;
-    if (id == F_PRESET_NO) {
+    if (id == fid::kdmPresetNo) {
       // The model's values are the preset number plus the base; without a model value
       // (or one below the base) the preset is 0.
       const DWORD d = GetOptionDefaultValue(id, context);
@@ -206,17 +170,17 @@ void DefaultAllFields(DriverContext* context) {
   SetLanguageFields(context, GetLanguageIdFromDriverHelp(context));
   WCHAR face[32] = {};
   GetDefaultFontName(context, face);
-  StoreText(context, F_HF_FONT_NAME, face);
-  StoreText(context, F_COPY_PROTECT_FONT_NAME, face);
+  StoreText(context, fid::kdmHFFontName, face);
+  StoreText(context, fid::kdmCopyProtectFontName, face);
   SetAuthCharsetFields(context, 3);
   LoadDriverIdField(context);
-  SetFieldToAnsiCharset(context, F_CHAR_SET);
+  SetFieldToAnsiCharset(context, fid::kdmCharSet);
 }
 
 void SetDriverVersionField(DriverContext* context) {
   if (!context) return;
   const WCHAR* version = GetProductString(ProductOf(context)->driverVersionString);
-  StoreText(context, F_DRIVER_VERSION_TEXT, version ? version : u"");
+  StoreText(context, fid::wdmDriverVersion, version ? version : u"");
 }
 
 void KeepOrDefaultPublicFields(DriverContext* context) {
@@ -225,61 +189,61 @@ void KeepOrDefaultPublicFields(DriverContext* context) {
   {
     const DWORD defaults[] = {product->specVersion, product->driverVersion, GetPublicDevmodeSize(),
                               GetTotalDevmodeSize() - GetPublicDevmodeSize(), product->defaultFields};
-    for (WORD id = F_SPEC_VERSION; id <= F_FIELDS; ++id) {
-      if (!PublicField(context, id).Has()) Store(context, id, defaults[id - F_SPEC_VERSION]);
+    for (WORD id = fid::dmSpecVersion; id <= fid::dmFields; ++id) {
+      if (!PublicField(context, id).Has()) Store(context, id, defaults[id - fid::dmSpecVersion]);
     }
   }
   {
-    const PublicField f(context, F_ORIENTATION);
-    KeepOrDefault(context, F_ORIENTATION, f.Is(OPTTYPE_PICKONE) && (f.value == 1 || f.value == 2),
+    const PublicField f(context, fid::dmOrientation);
+    KeepOrDefault(context, fid::dmOrientation, f.Is(OPTTYPE_PICKONE) && (f.value == 1 || f.value == 2),
                   product->orientation, DM_ORIENTATION, true, true);
   }
   {
-    const PublicField f(context, F_PAPER_SIZE);
-    KeepOrDefault(context, F_PAPER_SIZE, f.Is(OPTTYPE_PICKPAGE) && ((f.value >= 1 && f.value <= 118) || f.value >= 256),
+    const PublicField f(context, fid::dmPaperSize);
+    KeepOrDefault(context, fid::dmPaperSize, f.Is(OPTTYPE_PICKPAGE) && ((f.value >= 1 && f.value <= 118) || f.value >= 256),
                   product->paperSize, DM_PAPERSIZE, true, true);
   }
-  KeepOrDefaultPaperSide(context, F_PAPER_LENGTH, F_PAPER_WIDTH, product->paperLength, DM_PAPERLENGTH);
-  KeepOrDefaultPaperSide(context, F_PAPER_WIDTH, F_PAPER_LENGTH, product->paperWidth, DM_PAPERWIDTH);
+  KeepOrDefaultPaperSide(context, fid::dmPaperLength, fid::dmPaperWidth, product->paperLength, DM_PAPERLENGTH);
+  KeepOrDefaultPaperSide(context, fid::dmPaperWidth, fid::dmPaperLength, product->paperWidth, DM_PAPERWIDTH);
   {
-    const PublicField f(context, F_SCALE);
-    KeepOrDefault(context, F_SCALE, f.PositiveOrInBounds(), product->scale, DM_SCALE, false, false);
+    const PublicField f(context, fid::dmScale);
+    KeepOrDefault(context, fid::dmScale, f.PositiveOrInBounds(), product->scale, DM_SCALE, false, false);
   }
   {
-    const PublicField f(context, F_COPIES);
-    KeepOrDefault(context, F_COPIES, f.Is(OPTTYPE_NUMERIC) && f.InBounds() && f.value > 0, product->copies,
+    const PublicField f(context, fid::dmCopies);
+    KeepOrDefault(context, fid::dmCopies, f.Is(OPTTYPE_NUMERIC) && f.InBounds() && f.value > 0, product->copies,
                   DM_COPIES, true, true);
   }
   {
-    const PublicField f(context, F_DEFAULT_SOURCE);
-    KeepOrDefault(context, F_DEFAULT_SOURCE,
+    const PublicField f(context, fid::dmDefaultSource);
+    KeepOrDefault(context, fid::dmDefaultSource,
                   f.Is(OPTTYPE_PICKSLOT) && ((f.value >= 1 && f.value <= 15) || f.value >= 256),
                   product->defaultSource, DM_DEFAULTSOURCE, true, true);
   }
   KeepOrDefaultPrintQuality(context, product);
   {
-    const PublicField f(context, F_COLOR);
-    KeepOrDefault(context, F_COLOR, f.Is(OPTTYPE_PICKONE) && f.value > 0, product->color, DM_COLOR, true, false);
+    const PublicField f(context, fid::dmColor);
+    KeepOrDefault(context, fid::dmColor, f.Is(OPTTYPE_PICKONE) && f.value > 0, product->color, DM_COLOR, true, false);
   }
   {
-    const PublicField f(context, F_DUPLEX);
-    KeepOrDefault(context, F_DUPLEX, (f.Is(OPTTYPE_PICKONE) || f.Is(OPTTYPE_BOOLEAN)) && f.value > 0,
+    const PublicField f(context, fid::dmDuplex);
+    KeepOrDefault(context, fid::dmDuplex, (f.Is(OPTTYPE_PICKONE) || f.Is(OPTTYPE_BOOLEAN)) && f.value > 0,
                   product->duplex, DM_DUPLEX, true, true);
   }
   {
-    const PublicField f(context, F_Y_RESOLUTION);
+    const PublicField f(context, fid::dmYResolution);
     if (f.PositiveOrInBounds()) {
       SetFieldsBits(context, DM_YRESOLUTION, 0);
-    } else if (GetOptionForFieldIndex(context, F_PRINT_QUALITY - 1)) {
+    } else if (GetOptionForFieldIndex(context, fid::dmPrintQuality - 1)) {
       KeepOrDefaultPrintQuality(context, product);
-      Store(context, F_Y_RESOLUTION, ReadFieldRawById(context, F_PRINT_QUALITY));
+      Store(context, fid::dmYResolution, ReadFieldRawById(context, fid::dmPrintQuality));
     } else {
-      Store(context, F_Y_RESOLUTION, product->yResolution);
+      Store(context, fid::dmYResolution, product->yResolution);
     }
   }
   {
-    const PublicField f(context, F_TT_OPTION);
-    KeepOrDefault(context, F_TT_OPTION, f.Is(OPTTYPE_PICKONE) && f.value > 0, product->ttOption, DM_TTOPTION, true,
+    const PublicField f(context, fid::dmTTOption);
+    KeepOrDefault(context, fid::dmTTOption, f.Is(OPTTYPE_PICKONE) && f.value > 0, product->ttOption, DM_TTOPTION, true,
                   true);
   }
   KeepOrDefaultCollate(context);
@@ -289,10 +253,10 @@ void KeepOrDefaultPublicFields(DriverContext* context) {
     DWORD productValue;
     DWORD bit;
     bool setWhenKept;
-  } tail[] = {{F_ICM_METHOD, product->icmMethod, DM_ICMMETHOD, true},
-              {F_ICM_INTENT, product->icmIntent, DM_ICMINTENT, true},
-              {F_MEDIA_TYPE, product->mediaType, DM_MEDIATYPE, false},
-              {F_DITHER_TYPE, product->ditherType, DM_DITHERTYPE, true}};
+  } tail[] = {{fid::dmICMMethod, product->icmMethod, DM_ICMMETHOD, true},
+              {fid::dmICMIntent, product->icmIntent, DM_ICMINTENT, true},
+              {fid::dmMediaType, product->mediaType, DM_MEDIATYPE, false},
+              {fid::dmDitherType, product->ditherType, DM_DITHERTYPE, true}};
   for (const auto& t : tail) {
     const PublicField f(context, t.id);
     KeepOrDefault(context, t.id, f.Is(OPTTYPE_PICKONE) && f.value != 0, t.productValue, t.bit, t.setWhenKept, false);
@@ -316,10 +280,10 @@ void SetEnvironmentStateBytes(DriverContext* context) {
   SetStateByte(context, 709, 0);
   SetStateByte(context, 710, 0);
   SetStateByte(context, 711, 0);
-  SetStateByte(context, 712, ReadFieldRawById(context, F_UI_MODE_CHANGE) != 0 ? 1 : 0);
+  SetStateByte(context, 712, ReadFieldRawById(context, fid::kdmUIModeChange) != 0 ? 1 : 0);
   SetStateByte(context, 713, IsBidiEnabled(context) ? 1 : 0);
   SetStateByte(context, 714, IsPrinterConnection(context) ? 1 : 0);
-  SetStateByte(context, 715, ReadFieldRawById(context, F_LOG_CODE_USE) != 0 ? 1 : 0);
+  SetStateByte(context, 715, ReadFieldRawById(context, fid::kdmLogCodeUse) != 0 ? 1 : 0);
   SetStateByte(context, 716, 0);
   SetStateByte(context, 717, IsSuiteToolInstalled(2, context) ? 1 : 0);
   SetStateByte(context, 705, IsSuiteToolInstalled(8, context) ? 1 : 0);

@@ -7,6 +7,7 @@
 #include "context/locale_text.h"
 #include "context/ui_strings.h"
 #include "context/units.h"
+#include "field_ids.h"
 #include "model/model_parse.h"
 #include "model/option_lookup.h"
 
@@ -29,9 +30,6 @@ constexpr Substitution kSubstitutions[57] = {
     {3228, 13652},
 };
 
-constexpr WORD kFieldLanguageId = 169;
-constexpr WORD kFieldWmKind = 117;
-constexpr WORD kFieldWmId = 118;
 constexpr WORD kStringOn = 370;
 constexpr WORD kStringOff = 371;
 constexpr WORD kStringNone = 96;
@@ -84,7 +82,7 @@ DWORD SubstituteDisplayStringId(DWORD valueId) {
 
 BOOL UsesDecimalComma(DriverContext* context) {
   if (!context) return FALSE;
-  const DWORD id = ReadFieldRawById(context, kFieldLanguageId);
+  const DWORD id = ReadFieldRawById(context, fid::kdmLanguageID);
   return id >= 2 && id <= 15 ? TRUE : FALSE;
 }
 
@@ -144,7 +142,7 @@ void FormatValueTextForOption(DriverContext* context, std::int16_t itemId, WORD 
       break;
   }
   const WORD id = field ? field->id : 0;
-  if (id == kFieldWmKind) {
+  if (id == fid::kdmWmKind) {
     switch (value) {
       case 1: PutWide(buffer, size, u"文字ｽﾀﾝﾌﾟ"); return;
       case 2: PutWide(buffer, size, u"ｲﾒｰｼﾞｽﾀﾝﾌﾟ"); return;
@@ -152,8 +150,8 @@ void FormatValueTextForOption(DriverContext* context, std::int16_t itemId, WORD 
       default: LoadUiString(context, kStringNone, buffer, size, 1); return;
     }
   }
-  if (id == kFieldWmId) {
-    const DWORD kind = ReadFieldRawById(context, kFieldWmKind);
+  if (id == fid::kdmWmID) {
+    const DWORD kind = ReadFieldRawById(context, fid::kdmWmKind);
     const WORD control = kind == 1 ? 2310 : kind == 2 ? 2339 : kind == 3 ? 2584 : 0;
     if (control)
       GetControlFieldString(context, control, buffer, static_cast<std::size_t>(size));

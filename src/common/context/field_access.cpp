@@ -10,13 +10,11 @@
 #include "context/field_table.h"
 #include "context/ui_strings.h"
 #include "context/value_maps.h"
+#include "field_ids.h"
 #include "plat/codepage.h"
 
 namespace {
 
-constexpr WORD kScaleType = 87;
-constexpr WORD kScaleH = 89;
-constexpr WORD kScaleV = 90;
 constexpr WCHAR kWrongType[] = u"wrong";
 
 // Resolves a bit field to its byte and bit: codes 16-23 the byte at the address, 24-31
@@ -95,8 +93,8 @@ void StoreAt(BYTE* address, const SettingField* field, DWORD value, const void* 
 void AfterWrite(DriverContext* context, SettingField* field, DWORD value) {
   SetFieldChangeMark(field, 1);
   SetDirtyFlag(context, 1);
-  if (field->id == kScaleH && ReadFieldRawById(context, kScaleType) == 1) {
-    WriteFieldRawById(context, kScaleV, value);
+  if (field->id == fid::kdmScaleH && ReadFieldRawById(context, fid::kdmScaleType) == 1) {
+    WriteFieldRawById(context, fid::kdmScaleV, value);
   }
   if (field->runtimeFlags & FRF_CHANGE_FLAG_MASK) SetChangeFlags(context, field->runtimeFlags & FRF_CHANGE_FLAG_MASK);
 }

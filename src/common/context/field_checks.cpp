@@ -5,34 +5,11 @@
 #include "context/field_access.h"
 #include "context/field_table.h"
 #include "context/value_maps.h"
+#include "field_ids.h"
 #include "model/option_lookup.h"
 #include "model/rule_eval.h"
 
 namespace {
-
-enum : WORD {
-  F_ORIENTATION = 7,
-  F_PRESET_NO = 37,
-  F_FUNC_SELECT_NUP = 56,
-  F_FUNC_SELECT_DUPLEX = 58,
-  F_FUNC_SELECT_PUNCH = 62,
-  F_FUNC_SELECT_STAPLE = 63,
-  F_FUNC_SELECT_FOLD = 78,
-  F_SCALE_H = 89,
-  F_SCALE_V = 90,
-  F_NUP_POST_KIND = 91,
-  F_NUP_TYPE = 92,
-  F_DUPLEX_TYPE = 94,
-  F_PUNCH_TYPE = 120,
-  F_STAPLE_TYPE = 121,
-  F_COLOR_MATCHING_MODE = 133,
-  F_FOLD_TYPE = 511,
-  F_COPY_PROTECT_SELECT_MASK = 516,
-  F_COPY_PROTECT_TILE_MASK = 522,
-  F_COLOR_MATCHING_TEXT = 961,
-  F_COLOR_MATCHING_LINE = 962,
-  F_COLOR_MATCHING_IMAGE = 963,
-};
 
 // Items of one option are bounded by the reader; a list longer than this is a broken image.
 constexpr DWORD kMaxListWalk = 65536;
@@ -46,18 +23,18 @@ DWORD MergeFlags(DriverContext* context) { return context && context->work ? con
 // The switch setting that enables a value field, or 0.
 WORD SwitchOf(WORD id) {
   switch (id) {
-    case F_DUPLEX_TYPE: return F_FUNC_SELECT_DUPLEX;
-    case F_PUNCH_TYPE: return F_FUNC_SELECT_PUNCH;
-    case F_STAPLE_TYPE: return F_FUNC_SELECT_STAPLE;
-    case F_FOLD_TYPE: return F_FUNC_SELECT_FOLD;
-    case F_COPY_PROTECT_TILE_MASK: return F_COPY_PROTECT_SELECT_MASK;
+    case fid::kdmDuplexType: return fid::kdmFuncSelectDuplex;
+    case fid::kdmPunchType: return fid::kdmFuncSelectPunch;
+    case fid::kdmStapleType: return fid::kdmFuncSelectStaple;
+    case fid::kdmFoldType: return fid::kdmFuncSelectFold;
+    case fid::kdmCopyProtectTileMask: return fid::kdmCopyProtectFuncSelectMaskPattern;
     default: return 0;
   }
 }
 
 bool IsColorMatchingField(WORD id) {
-  return id == F_COLOR_MATCHING_MODE || id == F_COLOR_MATCHING_TEXT || id == F_COLOR_MATCHING_LINE ||
-         id == F_COLOR_MATCHING_IMAGE;
+  return id == fid::kdmColorMatchingMode || id == fid::wdmColorMatchingText || id == fid::wdmColorMatchingLine ||
+         id == fid::wdmColorMatchingImage;
 }
 
 // The option of a setting is available: it exists and is neither disabled nor hidden.
@@ -68,24 +45,24 @@ bool IsOptionAvailable(ImageRef option, DriverContext* context) {
 // The N-up rule: kdmNUPPOSTKind follows the kind of the chosen kdmNUPType, and a disabled
 // N-up type falls back to the kind's first layout.
 void ApplyNupRule(DriverContext* context, ImageRef option, DWORD raw, DWORD checked) {
-  ImageRef nupSwitch = GetOptionForFeature(F_FUNC_SELECT_NUP, context);
-  if (!IsOptionAvailable(nupSwitch, context) || ReadFieldRawById(context, F_FUNC_SELECT_NUP) == 0) return;
-  const DWORD h = ReadFieldRawById(context, F_NUP_POST_KIND);
+  ImageRef nupSwitch = GetOptionForFeature(fid::kdmFuncSelectNup, context);
+  if (!IsOptionAvailable(nupSwitch, context) || ReadFieldRawById(context, fid::kdmFuncSelectNup) == 0) return;
+  const DWORD h = ReadFieldRawById(context, fid::kdmNUPPOSTKind);
   const int k = MapNupTypeToKind(raw);
-  const bool portrait = ReadFieldRawById(context, F_ORIENTATION) == 1;
+  const bool portrait = ReadFieldRawById(context, fid::dmOrientation) == 1;
   const DWORD o = portrait ? 1 : 3;
   auto disabled = [&] { return IsItemDisabled(option, static_cast<WORD>(checked), context) != 0; };
   auto otherKind = [&] {
     if (k == 0) return;
-    WriteFieldRawById(context, F_NUP_POST_KIND, static_cast<DWORD>(k));
-    if (k == 1) WriteFieldRawById(context, F_NUP_TYPE, o);
+    WriteFieldRawById(context, fid::kdmNUPPOSTKind, static_cast<DWORD>(k));
+    if (k == 1) WriteFieldRawById(context, fid::kdmNUPType, o);
   };
   switch (h) {
     case 1:
       if (static_cast<DWORD>(k) == h) {
-        if (disabled()) WriteFieldRawById(context, F_NUP_TYPE, o);
+        if (disabled()) WriteFieldRawById(context, fid::kdmNUPType, o);
       } else if (k != 0) {
-        WriteFieldRawById(context, F_NUP_POST_KIND, static_cast<DWORD>(k));
+        WriteFieldRawById(context, fid::kdmNUPPOSTKind, static_cast<DWORD>(k));
       }
       break;
     case 2:
@@ -96,14 +73,14 @@ void ApplyNupRule(DriverContext* context, ImageRef option, DWORD raw, DWORD chec
       break;
     case 10:
       if (static_cast<DWORD>(k) == h) {
-        if (disabled()) WriteFieldRawById(context, F_NUP_TYPE, portrait ? 161 : 163);
+        if (disabled()) WriteFieldRawById(context, fid::kdmNUPType, portrait ? 161 : 163);
       } else {
         otherKind();
       }
       break;
     case 11:
       if (static_cast<DWORD>(k) == h) {
-        if (disabled()) WriteFieldRawById(context, F_NUP_TYPE, portrait ? 129 : 130);
+        if (disabled()) WriteFieldRawById(context, fid::kdmNUPType, portrait ? 129 : 130);
       } else {
         otherKind();
       }
@@ -118,7 +95,7 @@ void ApplyNupRule(DriverContext* context, ImageRef option, DWORD raw, DWORD chec
 void CheckPresetNumber(DriverContext* context, DWORD value) {
   const DWORD number = PresetNumberOf(value);
   if (number <= 127 || (number & 0xFF) == 0xFF) return;
-  SetFieldValueById(context, F_PRESET_NO, 0);
+  SetFieldValueById(context, fid::kdmPresetNo, 0);
 }
 
 // The value checked against a list option: the option value through the field's map.
@@ -197,7 +174,7 @@ int CheckOptionValue(SettingField* field, WORD id, DWORD value, DriverContext* c
     if (!option || !items) return v != 0 ? OPTION_VALID : OPTION_INVALID;
     if (!OptionListContains(items, checked)) return OPTION_INVALID;
     const WORD valueId = static_cast<WORD>(checked);
-    if (id == F_NUP_TYPE) {
+    if (id == fid::kdmNUPType) {
       ApplyNupRule(context, option, value, checked);
       return OPTION_VALID;
     }
@@ -240,7 +217,7 @@ int CheckFieldValue(WORD id, DWORD value, DriverContext* context) {
   if (!option) return FIELD_NO_OPTION;
   const int r = CheckOptionValue(field, id, value, context, option);
   if (r == OPTION_VALID || r == OPTION_HIDDEN) return FIELD_VALID;
-  if (id == F_PRESET_NO) {
+  if (id == fid::kdmPresetNo) {
     CheckPresetNumber(context, value);
     return FIELD_VALID;
   }
@@ -263,7 +240,7 @@ int CheckFieldValueSimple(WORD id, DWORD value, DriverContext* context) {
   if (GetActiveValueMap(context, field) && (OptionRawType(option) & 0x3)) {
     return IsRawValueMapped(context, field, value) ? FIELD_VALID : 0;
   }
-  if (id == F_PRESET_NO) {
+  if (id == fid::kdmPresetNo) {
     CheckPresetNumber(context, value);
   } else {
     SetFieldToModelDefault(context, field);
@@ -282,7 +259,7 @@ int IsFieldValueAcceptableSimple(WORD id, DWORD value, DriverContext* context) {
 
 void ClampOrDefaultField(DriverContext* context, SettingField* field, WORD id, DWORD value) {
   if (!field) return;
-  if (id == F_SCALE_H || id == F_SCALE_V) {
+  if (id == fid::kdmScaleH || id == fid::kdmScaleV) {
     std::int32_t minimum = 0, maximum = 0;
     if (GetNumericBounds(GetOptionForFeature(id, context), &minimum, &maximum)) {
       const auto v = static_cast<std::int32_t>(value);

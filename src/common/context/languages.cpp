@@ -3,6 +3,7 @@
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/printer_data.h"
+#include "field_ids.h"
 #include "win/kernel.h"
 
 namespace {
@@ -15,7 +16,6 @@ constexpr LanguageRow kLanguages[20] = {
     {17, 0x04, 1, u"ct"}, {18, 0x12, 0, u"kr"}, {15, 0x19, 0, u"ru"}, {0xFFFF, 0xFFFF, 0xFFFF, u""},
 };
 
-constexpr WORD kFieldLanguageId = 169;
 constexpr WCHAR kUs[] = u"us";
 
 bool SameCode(const WCHAR* a, const WCHAR* b) {
@@ -141,7 +141,7 @@ const WCHAR* LanguageCodeFromHelpValueOfPrinter(HANDLE printer) {
 }
 
 const WCHAR* GetLanguageCodeOfSetting(DriverContext* context) {
-  return GetLanguageCodeById(ReadFieldRawById(context, kFieldLanguageId));
+  return GetLanguageCodeById(ReadFieldRawById(context, fid::kdmLanguageID));
 }
 
 const WCHAR* GetLanguageCodeCopy(DriverContext* context) {

@@ -7,13 +7,11 @@
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/units.h"
+#include "field_ids.h"
 #include "win/files.h"
 #include "win/kernel.h"
 
 namespace {
-
-constexpr WORD kFieldPaperSize = 8;
-constexpr WORD kFieldLocaleId = 172;
 
 DWORD WideLength(const WCHAR* s) {
   DWORD n = 0;
@@ -43,15 +41,15 @@ void SetLocaleDefaults(DriverContext* context) {
     work->defaultUnit = 0;
     work->defaultPaper = 9;
   }
-  WriteFieldRawById(context, kFieldLocaleId, work->localeCountry);
+  WriteFieldRawById(context, fid::kdmLocaleID, work->localeCountry);
 }
 
 BOOL IsCustomPaperInInches(DriverContext* context) {
-  return ReadFieldRawById(context, kFieldPaperSize) == 256 && !IsMetricUnits(context) ? TRUE : FALSE;
+  return ReadFieldRawById(context, fid::dmPaperSize) == 256 && !IsMetricUnits(context) ? TRUE : FALSE;
 }
 
 BOOL IsCustomPaperInMillimetres(DriverContext* context) {
-  return ReadFieldRawById(context, kFieldPaperSize) == 256 && IsMetricUnits(context) ? TRUE : FALSE;
+  return ReadFieldRawById(context, fid::dmPaperSize) == 256 && IsMetricUnits(context) ? TRUE : FALSE;
 }
 
 DWORD HundredthInchToTenthMm(DWORD value) {

@@ -8,13 +8,14 @@
 #include "context/memory.h"
 #include "context/module_services.h"
 #include "context/pending_seams.h"
+#include "field_ids.h"
 
 namespace {
 
-constexpr WORD kProfileJudgeFirst = 1292;  // wdmJudgeHookUcf20
-constexpr WORD kProfileJudgeLast = 1307;   // wdmJudgeHookUcf215
-constexpr WORD kCopiesJudgeFirst = 1404;   // wdmJudgeHookUcf90
-constexpr WORD kCopiesJudgeLast = 1419;    // wdmJudgeHookUcf915
+constexpr WORD kProfileJudgeFirst = fid::wdmJudgeHookUcf20;
+constexpr WORD kProfileJudgeLast = fid::wdmJudgeHookUcf215;
+constexpr WORD kCopiesJudgeFirst = fid::wdmJudgeHookUcf90;
+constexpr WORD kCopiesJudgeLast = fid::wdmJudgeHookUcf915;
 
 ModuleList* ModulesOf(DriverContext* context) {
   return context && context->work ? context->work->modules : nullptr;

@@ -9,15 +9,7 @@
 #include "context/memory.h"
 #include "context/paths_and_names.h"
 #include "context/pending_seams.h"
-
-namespace {
-
-enum : WORD {
-  F_CHAPTER_MAX = 994,
-  F_CHAPTER_NUM = 996,
-};
-
-}  // namespace
+#include "field_ids.h"
 
 // PENDING: the user-quality module's issue computes items 1292-1294 from its profile list;
 // until then they read 0.
@@ -41,9 +33,9 @@ int GetCustomPaperSizeValues(DriverContext*, ControlRecord*, int*, int*) { retur
 
 ChapterEntry* GetChapterEntry(DriverContext* context, int n) {
   if (!context || !context->work || n < 0) return nullptr;
-  if (n >= static_cast<int>(ReadFieldRawById(context, F_CHAPTER_NUM))) return nullptr;
+  if (n >= static_cast<int>(ReadFieldRawById(context, fid::wdmChapterNum))) return nullptr;
   WorkArea* work = context->work;
-  const DWORD capacity = ReadFieldRawById(context, F_CHAPTER_MAX) + 1;
+  const DWORD capacity = ReadFieldRawById(context, fid::wdmChapterMax) + 1;
   if (!work->chapterEntries) {
     work->chapterEntries = AllocMem(capacity * sizeof(ChapterEntry));
     if (!work->chapterEntries) return nullptr;

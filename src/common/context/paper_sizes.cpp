@@ -6,23 +6,10 @@
 #include "context/field_table.h"
 #include "context/pending_defaults.h"
 #include "context/units.h"
+#include "field_ids.h"
 #include "model/option_lookup.h"
 
 namespace {
-
-enum : WORD {
-  F_FIELDS = 6,
-  F_ORIENTATION = 7,
-  F_PAPER_SIZE = 8,
-  F_PAPER_LENGTH = 9,
-  F_PAPER_WIDTH = 10,
-  F_DEFAULT_SOURCE = 13,
-  F_DST_RES_W = 38,
-  F_OUT_PAPER_SIZE = 46,
-  F_FREE_SHORT_OVER = 85,
-  F_FREE_SIZE_WIDTH = 916,
-  F_FREE_SIZE_LENGTH = 917,
-};
 
 constexpr DWORD kUserPaper256 = 256;
 constexpr DWORD kUserPaper448 = 448;
@@ -70,8 +57,8 @@ bool FreeSizeFromRecord(DriverContext* context, int index, int* width, int* leng
 }
 
 void FreeSizeFromFields(DriverContext* context, int* width, int* length) {
-  *width = TenthMmOf(GetFieldValueById(context, F_FREE_SIZE_WIDTH));
-  *length = TenthMmOf(GetFieldValueById(context, F_FREE_SIZE_LENGTH));
+  *width = TenthMmOf(GetFieldValueById(context, fid::wdmFreeSizeWidth));
+  *length = TenthMmOf(GetFieldValueById(context, fid::wdmFreeSizeLength));
 }
 
 std::int32_t SignedRaw(DriverContext* context, WORD id) { return static_cast<std::int32_t>(ReadFieldRawById(context, id)); }
@@ -87,10 +74,10 @@ int GetPaperImageableArea(DriverContext* context, RECTL* rect, POINTL* size, DWO
   if (rect) *rect = RECTL{};
   if (size) *size = POINTL{};
   if (!context || !context->model) return 0;
-  ImageRef option = GetOptionForFeature(F_PAPER_SIZE, context);
+  ImageRef option = GetOptionForFeature(fid::dmPaperSize, context);
   if (!option) return 0;
-  const DWORD r = GetFieldValueById(context, F_DST_RES_W);
-  const DWORD o = GetFieldValueById(context, F_ORIENTATION);
+  const DWORD r = GetFieldValueById(context, fid::kdmDstResolutionW);
+  const DWORD o = GetFieldValueById(context, fid::dmOrientation);
   ImageRef paper = FindItem(option, paperValue);
   if (!paper) return 0;
   ImageRef first = paper.Plain(item::kPageValues);
@@ -122,7 +109,7 @@ int GetPaperImageableArea(DriverContext* context, RECTL* rect, POINTL* size, DWO
 
 int GetModelPaperSize(DriverContext* context, POINTL* out, WORD fieldId) {
   if (!context || !context->model || !out) return 0;
-  ImageRef option = GetOptionForFeature(F_PAPER_SIZE, context);
+  ImageRef option = GetOptionForFeature(fid::dmPaperSize, context);
   if (!option) return 0;
   DWORD value = 0;
   if (fieldId != 0) {
@@ -136,7 +123,7 @@ int GetModelPaperSize(DriverContext* context, POINTL* out, WORD fieldId) {
   if (!paper) return 0;
   const auto first = static_cast<std::int32_t>(paper.U32(item::kFirstSize));
   const auto second = static_cast<std::int32_t>(paper.U32(item::kSecondSize));
-  if (ReadFieldRawById(context, F_ORIENTATION) == 2) {
+  if (ReadFieldRawById(context, fid::dmOrientation) == 2) {
     *out = POINTL{second, first};
   } else {
     *out = POINTL{first, second};
@@ -146,23 +133,23 @@ int GetModelPaperSize(DriverContext* context, POINTL* out, WORD fieldId) {
 
 int GetSourcePaperSize(DriverContext* context, POINTL* out) {
   if (!context || !context->model || !out) return 0;
-  ImageRef option = GetOptionForFeature(F_PAPER_SIZE, context);
+  ImageRef option = GetOptionForFeature(fid::dmPaperSize, context);
   if (!option) return 0;
   SettingField* paperField = FindFieldByKeyword(context, static_cast<std::int16_t>(OptionItemId(option)));
-  const DWORD p = paperField ? ReadFieldRaw(context, paperField) : ReadFieldRawById(context, F_PAPER_SIZE);
+  const DWORD p = paperField ? ReadFieldRaw(context, paperField) : ReadFieldRawById(context, fid::dmPaperSize);
   if (IsUserPaperCode(p)) return GetUserPaperSize(context, out, p, kUserPaperSource);
   return GetModelPaperSize(context, out, 0);
 }
 
 int GetOutputPaperSize(DriverContext* context, POINTL* out) {
   if (!context || !out) return 0;
-  const DWORD p = ReadFieldRawById(context, F_OUT_PAPER_SIZE);
+  const DWORD p = ReadFieldRawById(context, fid::kdmOutPaperSize);
   if (IsSameAsSourcePaper(p)) return GetSourcePaperSize(context, out);
   if (IsUserPaperCode(p)) return GetUserPaperSize(context, out, p, kUserPaperOutput);
-  const DWORD saved = ReadFieldRawById(context, F_PAPER_SIZE);
-  WriteFieldRawById(context, F_PAPER_SIZE, p);
+  const DWORD saved = ReadFieldRawById(context, fid::dmPaperSize);
+  WriteFieldRawById(context, fid::dmPaperSize, p);
   const int found = GetSourcePaperSize(context, out);
-  WriteFieldRawById(context, F_PAPER_SIZE, saved);
+  WriteFieldRawById(context, fid::dmPaperSize, saved);
   return found;
 }
 
@@ -171,19 +158,19 @@ int GetUserPaperSize(DriverContext* context, POINTL* out, DWORD paperCode, int s
   const int index = FreeSizeIndexFromPaperId(paperCode, context);
   int width = 0, length = 0;
   if (sourceSide) {
-    const bool hasPaperSize = (ReadFieldRawById(context, F_FIELDS) & DM_PAPERSIZE) != 0;
-    if (hasPaperSize && ReadFieldRawById(context, F_PAPER_SIZE) != kUserPaper256) {
+    const bool hasPaperSize = (ReadFieldRawById(context, fid::dmFields) & DM_PAPERSIZE) != 0;
+    if (hasPaperSize && ReadFieldRawById(context, fid::dmPaperSize) != kUserPaper256) {
       LoadUserPaperNames(context, paperCode, index);
       ReadFreeSize(context, index);
       FreeSizeFromFields(context, &width, &length);
-    } else if (ReadFieldRawById(context, F_FREE_SHORT_OVER) == 1) {
+    } else if (ReadFieldRawById(context, fid::kdmFuncSelectFreeShortOver) == 1) {
       LoadUserPaperNames(context, paperCode, index);
       FreeSizeFromRecord(context, index, &width, &length);
     } else {
-      width = SignedRaw(context, F_PAPER_WIDTH);
-      length = SignedRaw(context, F_PAPER_LENGTH);
+      width = SignedRaw(context, fid::dmPaperWidth);
+      length = SignedRaw(context, fid::dmPaperLength);
     }
-    if (ReadFieldRawById(context, F_ORIENTATION) == 2) {
+    if (ReadFieldRawById(context, fid::dmOrientation) == 2) {
       const int t = width;
       width = length;
       length = t;
@@ -207,7 +194,7 @@ DWORD GetUserPaperTray(DriverContext* context, DWORD paperCode, int mode) {
   const DWORD tray = record ? record->tray : 0;
   if (mode == 0) return tray;
   if (mode == 1) {
-    WriteFieldRawById(context, F_DEFAULT_SOURCE, tray);
+    WriteFieldRawById(context, fid::dmDefaultSource, tray);
     return 1;
   }
   return 0;

@@ -13,19 +13,13 @@
 #include "context/paths_and_names.h"
 #include "context/product_record.h"
 #include "context/spooler_info.h"
+#include "field_ids.h"
 #include "win/devmode.h"
 
 namespace {
 
 // The paper map: list index -> paper id.
 constexpr WORD kFreeSizePaperMap[kFreeSizeRecordCount] = {384, 385, 386, 387, 388, 389, 390, 391, 392, 393, 256, 448};
-
-enum : WORD {
-  F_PAPER_FREE_WIDTH = 340,   // 340-343: width, length, tray, orientation of paper 256
-  F_PRINT_FREE_WIDTH = 344,   // 344-347: the same of paper 448
-  F_FREE_SIZE_NAME = 915,     // 915-919: name, width, length, tray, orientation
-  F_CUR_FREE_SIZE_NAME = 920, // 920-924: the same for the current paper
-};
 
 FreeSizeRecord* RecordAt(DriverContext* context, int n) {
   if (!context || !context->work || n < 0 || n >= kFreeSizeRecordCount) return nullptr;
@@ -70,23 +64,26 @@ void InitFreeSizes(DriverContext*) {}
 void LoadUserPaperNames(DriverContext* context, DWORD paperId, int index) {
   FreeSizeRecord* record = RecordAt(context, index);
   if (!record || (paperId != 256 && paperId != 448)) return;
-  const WORD first = paperId == 256 ? F_PAPER_FREE_WIDTH : F_PRINT_FREE_WIDTH;
+  // Width, length, tray and orientation of paper 256 (340-343) or of paper 448 (344-347).
+  const WORD first = paperId == 256 ? fid::kdmPaperFreeSizeWidth : fid::kdmPrintFreeSizeWidth;
   record->width = ReadFieldRawById(context, first);
   record->length = ReadFieldRawById(context, static_cast<WORD>(first + 1));
   record->tray = static_cast<WORD>(ReadFieldRawById(context, static_cast<WORD>(first + 2)));
   record->orientation = static_cast<WORD>(ReadFieldRawById(context, static_cast<WORD>(first + 3)));
 }
 
-void FreeSizeRecordToCurrent(DriverContext* context, int n) { RecordToFields(context, n, F_CUR_FREE_SIZE_NAME); }
+// The list fields run name, width, length, tray, orientation: 915-919 for the features,
+// 920-924 for the current paper.
+void FreeSizeRecordToCurrent(DriverContext* context, int n) { RecordToFields(context, n, fid::wdmSrcFreeSizeName); }
 
-void FreeSizeRecordToFeatures(DriverContext* context, int n) { RecordToFields(context, n, F_FREE_SIZE_NAME); }
+void FreeSizeRecordToFeatures(DriverContext* context, int n) { RecordToFields(context, n, fid::wdmFreeSizeName); }
 
 // PENDING: the free-size list issue loads entry n's section of the per-printer INI (and
 // copies it into the list fields); until then the cleared fields take the work area's
 // record n.
 void ReadFreeSize(DriverContext* context, int n) {
   if (!context) return;
-  for (WORD id = F_FREE_SIZE_NAME; id <= F_FREE_SIZE_NAME + 4; ++id) WriteFieldRawById(context, id, 0);
+  for (WORD id = fid::wdmFreeSizeName; id <= fid::wdmFreeSizeName + 4; ++id) WriteFieldRawById(context, id, 0);
   FreeSizeRecordToFeatures(context, n);
 }
 

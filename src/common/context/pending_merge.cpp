@@ -8,13 +8,11 @@
 #include "context/field_table.h"
 #include "context/product_record.h"
 #include "context/value_maps.h"
+#include "field_ids.h"
 #include "model/option_lookup.h"
 #include "model/rule_eval.h"
 
 namespace {
-
-constexpr WORD F_DST_RESOLUTION_W = 38;
-constexpr WORD F_SOURCE_OPTION_TYPE_DUPLEX = 10014;
 
 constexpr ResolutionRecord kResolutionTable[] = {
     {6, 200, 200},   {1, 300, 300},   {2, 400, 400},   {3, 600, 600},   {4, 1200, 1200},
@@ -95,7 +93,7 @@ int LoadSettingsFile(HANDLE, const WCHAR*, DWORD, DriverContext*) { return 0; }
 // PENDING: the capability-list issue moves this beside the device capability lists; its
 // behaviour is complete.
 int HasDuplexUnit(DriverContext* context) {
-  return ReadFieldRawById(context, F_SOURCE_OPTION_TYPE_DUPLEX) != 0 ? 1 : 0;
+  return ReadFieldRawById(context, fid::kdmSourceOptionTypeDuplex) != 0 ? 1 : 0;
 }
 
 // PENDING: the capability-list issue builds the whole list (module event 30, the value
@@ -103,8 +101,8 @@ int HasDuplexUnit(DriverContext* context) {
 // resolution option lists the stored values of its values that are not disabled, and
 // everything else gives the product's default resolution.
 int ListResolutions(DriverContext* context, std::int32_t* buffer) {
-  const ImageRef option = GetOptionForFeature(F_DST_RESOLUTION_W, context);
-  SettingField* field = FindFieldById(context, F_DST_RESOLUTION_W);
+  const ImageRef option = GetOptionForFeature(fid::kdmDstResolutionW, context);
+  SettingField* field = FindFieldById(context, fid::kdmDstResolutionW);
   if (!option || !field || OptionTypeOf(option) != OPTTYPE_PICKONE) return ResolutionFallback(buffer);
   const ValueMapEntry* map = GetActiveValueMap(context, field);
   int count = 0;

@@ -13,37 +13,10 @@
 #include "context/product_record.h"
 #include "context/units.h"
 #include "context/value_maps.h"
+#include "field_ids.h"
 #include "win/devmode.h"
 
 namespace {
-
-enum : WORD {
-  F_FIELDS = 6,
-  F_ORIENTATION = 7,
-  F_PAPER_SIZE = 8,
-  F_PAPER_LENGTH = 9,
-  F_PAPER_WIDTH = 10,
-  F_PRINT_QUALITY = 14,
-  F_DST_RES_W = 38,
-  F_DST_RES_H = 39,
-  F_SRC_LENGTH_DOT = 40,
-  F_SRC_WIDTH_DOT = 41,
-  F_SRC_PRN_LENGTH_DOT = 42,
-  F_SRC_PRN_WIDTH_DOT = 43,
-  F_SRC_X_OFFSET = 44,
-  F_SRC_Y_OFFSET = 45,
-  F_DST_LENGTH_DOT = 47,
-  F_DST_WIDTH_DOT = 48,
-  F_DST_PRN_LENGTH_DOT = 49,
-  F_DST_PRN_WIDTH_DOT = 50,
-  F_DST_X_OFFSET = 51,
-  F_DST_Y_OFFSET = 52,
-  F_FREE_SHORT_OVER = 85,
-  F_DST_LENGTH_MM = 596,
-  F_DST_WIDTH_MM = 597,
-  F_FREE_SIZE_WIDTH = 916,
-  F_FREE_SIZE_LENGTH = 917,
-};
 
 constexpr DWORD kSameAsSource = 1024;
 constexpr DWORD kUserPaper256 = 256;
@@ -73,7 +46,7 @@ struct PublicFields {
     }
   }
   DWORD Fields() const {
-    if (Own()) return ReadFieldRawById(context, F_FIELDS);
+    if (Own()) return ReadFieldRawById(context, fid::dmFields);
     DWORD v = 0;
     if (devmode) std::memcpy(&v, devmode + offsetof(DEVMODEW, dmFields), sizeof v);
     return v;
@@ -81,16 +54,16 @@ struct PublicFields {
   void SetFields(DWORD set, DWORD clear) const {
     const DWORD v = (Fields() & ~clear) | set;
     if (Own()) {
-      WriteFieldRawById(context, F_FIELDS, v);
+      WriteFieldRawById(context, fid::dmFields, v);
     } else if (devmode) {
       std::memcpy(devmode + offsetof(DEVMODEW, dmFields), &v, sizeof v);
     }
   }
-  SHORT PaperSize() const { return ReadShort(F_PAPER_SIZE, offsetof(DEVMODEW, dmPaperSize)); }
-  SHORT PaperLength() const { return ReadShort(F_PAPER_LENGTH, offsetof(DEVMODEW, dmPaperLength)); }
-  SHORT PaperWidth() const { return ReadShort(F_PAPER_WIDTH, offsetof(DEVMODEW, dmPaperWidth)); }
-  void SetPaperLength(int v) const { WriteShort(F_PAPER_LENGTH, offsetof(DEVMODEW, dmPaperLength), v); }
-  void SetPaperWidth(int v) const { WriteShort(F_PAPER_WIDTH, offsetof(DEVMODEW, dmPaperWidth), v); }
+  SHORT PaperSize() const { return ReadShort(fid::dmPaperSize, offsetof(DEVMODEW, dmPaperSize)); }
+  SHORT PaperLength() const { return ReadShort(fid::dmPaperLength, offsetof(DEVMODEW, dmPaperLength)); }
+  SHORT PaperWidth() const { return ReadShort(fid::dmPaperWidth, offsetof(DEVMODEW, dmPaperWidth)); }
+  void SetPaperLength(int v) const { WriteShort(fid::dmPaperLength, offsetof(DEVMODEW, dmPaperLength), v); }
+  void SetPaperWidth(int v) const { WriteShort(fid::dmPaperWidth, offsetof(DEVMODEW, dmPaperWidth), v); }
 };
 
 void WriteRaw(DriverContext* context, WORD id, std::int32_t value) { WriteFieldRawById(context, id, U(value)); }
@@ -124,7 +97,7 @@ DWORD HoldWithinLimits(DriverContext* context, WORD limitField, DWORD dots) {
   return dots;
 }
 
-bool Landscape(DriverContext* context) { return ReadFieldRawById(context, F_ORIENTATION) == 2; }
+bool Landscape(DriverContext* context) { return ReadFieldRawById(context, fid::dmOrientation) == 2; }
 
 void DerivePaper(DWORD a, WORD b, DriverContext* context, BYTE* d, bool turn) {
   if (!context || !context->settings) return;
@@ -134,28 +107,28 @@ void DerivePaper(DWORD a, WORD b, DriverContext* context, BYTE* d, bool turn) {
   RECTL rect{};
   POINTL size{};
   const int found = GetPaperImageableArea(context, &rect, &size, v);
-  WriteFieldRawById(context, F_FREE_SHORT_OVER, 0);
+  WriteFieldRawById(context, fid::kdmFuncSelectFreeShortOver, 0);
 
   if (IsFreeSizeListPaper(a, context)) {
     InitFreeSizes(context);
-    const DWORD res = ReadFieldRawById(context, F_DST_RES_W);
+    const DWORD res = ReadFieldRawById(context, fid::kdmDstResolutionW);
     const int index = FreeSizeIndexFromPaperId(a, context);
     LoadUserPaperNames(context, a, index);
     FreeSizeRecordToCurrent(context, index);
     DWORD length = 0, width = 0;
     RecordSize(context, index, &length, &width);
-    width = HoldWithinLimits(context, F_FREE_SIZE_WIDTH, width);
-    length = HoldWithinLimits(context, F_FREE_SIZE_LENGTH, length);
+    width = HoldWithinLimits(context, fid::wdmFreeSizeWidth, width);
+    length = HoldWithinLimits(context, fid::wdmFreeSizeLength, length);
     if (turn && Landscape(context)) {
       const DWORD t = length;
       length = width;
       width = t;
     }
     const DWORD over = (length > kFreeSizeShortLimit || width > kFreeSizeShortLimit) ? 1 : 0;
-    WriteFieldRawById(context, F_FREE_SHORT_OVER, over);
+    WriteFieldRawById(context, fid::kdmFuncSelectFreeShortOver, over);
     const auto scaledLength = static_cast<std::int32_t>(ScaleDotsToResolution(length, res));
     const auto scaledWidth = static_cast<std::int32_t>(ScaleDotsToResolution(width, res));
-    WriteSide(context, F_SRC_LENGTH_DOT, scaledLength, scaledWidth, scaledLength - 2 * rect.top,
+    WriteSide(context, fid::kdmSrcPaperLengthDot, scaledLength, scaledWidth, scaledLength - 2 * rect.top,
               scaledWidth - 2 * rect.left, rect.left, rect.top);
     if (over == 0) {
       PaperSizeEventBlock block{d, 0};
@@ -171,7 +144,7 @@ void DerivePaper(DWORD a, WORD b, DriverContext* context, BYTE* d, bool turn) {
     pub.SetPaperWidth(0);
   } else {
     if (!IsModelPaperSize(a, context) || !found) return;
-    WriteSide(context, F_SRC_LENGTH_DOT, size.y, size.x, rect.bottom - rect.top, rect.right - rect.left, rect.left,
+    WriteSide(context, fid::kdmSrcPaperLengthDot, size.y, size.x, rect.bottom - rect.top, rect.right - rect.left, rect.left,
               rect.top);
     POINTL paper{};
     if (GetModelPaperSize(context, &paper, 0)) {
@@ -187,21 +160,21 @@ void DeriveOutput(DWORD a, WORD b, DriverContext* context, BYTE* d, bool turn) {
   const PublicFields pub{context, d};
   POINTL out{};
   if (GetOutputPaperSize(context, &out)) {
-    WriteRaw(context, F_DST_LENGTH_MM, out.y);
-    WriteRaw(context, F_DST_WIDTH_MM, out.x);
+    WriteRaw(context, fid::kdmDstPaperLengthMM, out.y);
+    WriteRaw(context, fid::kdmDstPaperWidthMM, out.x);
   }
   if (a == kSameAsSource) {
     a = static_cast<DWORD>(static_cast<std::int32_t>(pub.PaperSize()));
     if (IsFreeSizeListPaper(a, context)) {
       for (WORD k = 0; k < 6; ++k) {
-        WriteFieldRawById(context, static_cast<WORD>(F_DST_LENGTH_DOT + k),
-                          ReadFieldRawById(context, static_cast<WORD>(F_SRC_LENGTH_DOT + k)));
+        WriteFieldRawById(context, static_cast<WORD>(fid::kdmDstPaperLengthDot + k),
+                          ReadFieldRawById(context, static_cast<WORD>(fid::kdmSrcPaperLengthDot + k)));
       }
       return;
     }
   }
   SettingField* field = FindFieldById(context, b);
-  if (!field || !IsRawValueMapped(context, field, a)) field = FindFieldById(context, F_PAPER_SIZE);
+  if (!field || !IsRawValueMapped(context, field, a)) field = FindFieldById(context, fid::dmPaperSize);
   const DWORD v = field ? RawToOptionIndex(context, field, a) : a;
   RECTL rect{};
   POINTL size{};
@@ -212,8 +185,8 @@ void DeriveOutput(DWORD a, WORD b, DriverContext* context, BYTE* d, bool turn) {
     const int index = FreeSizeIndexFromPaperId(a, context);
     LoadUserPaperNames(context, a, index);
     FreeSizeRecordToFeatures(context, index);
-    const DWORD rw = ReadFieldRawById(context, F_DST_RES_W);
-    const DWORD rh = ReadFieldRawById(context, F_DST_RES_H);
+    const DWORD rw = ReadFieldRawById(context, fid::kdmDstResolutionW);
+    const DWORD rh = ReadFieldRawById(context, fid::kdmDstResolutionH);
     DWORD length = 0, width = 0;
     RecordSize(context, index, &length, &width);
     if (turn && Landscape(context)) {
@@ -223,12 +196,12 @@ void DeriveOutput(DWORD a, WORD b, DriverContext* context, BYTE* d, bool turn) {
     }
     const auto scaledLength = static_cast<std::int32_t>(ScaleDotsToResolution(length, rh));
     const auto scaledWidth = static_cast<std::int32_t>(ScaleDotsToResolution(width, rw));
-    WriteSide(context, F_DST_LENGTH_DOT, scaledLength, scaledWidth, scaledLength - 2 * rect.top,
+    WriteSide(context, fid::kdmDstPaperLengthDot, scaledLength, scaledWidth, scaledLength - 2 * rect.top,
               scaledWidth - 2 * rect.left, rect.left, rect.top);
     return;
   }
   if (!IsModelPaperSize(a, context) || !found) return;
-  WriteSide(context, F_DST_LENGTH_DOT, size.y, size.x, rect.bottom - rect.top, rect.right - rect.left, rect.left,
+  WriteSide(context, fid::kdmDstPaperLengthDot, size.y, size.x, rect.bottom - rect.top, rect.right - rect.left, rect.left,
             rect.top);
 }
 
@@ -253,13 +226,13 @@ void DeriveImageableAreaOriented(DWORD paper, WORD fieldId, DriverContext* conte
 void ComputePrintableArea(BYTE* devmode, DriverContext* context) {
   if (!context || !context->settings) return;
   const PublicFields pub{context, devmode};
-  const auto res = static_cast<std::int32_t>(ReadFieldRawById(context, F_PRINT_QUALITY));
-  SettingField* paperField = FindFieldById(context, F_PAPER_SIZE);
+  const auto res = static_cast<std::int32_t>(ReadFieldRawById(context, fid::dmPrintQuality));
+  SettingField* paperField = FindFieldById(context, fid::dmPaperSize);
   const DWORD v = paperField ? RawToOptionIndex(context, paperField, kUserPaper256) : kUserPaper256;
   RECTL rect{};
   GetPaperImageableArea(context, &rect, nullptr, v);
   const std::int32_t length = UserUnitsToDots(kUnitTenthMm, pub.PaperLength(), res);
   const std::int32_t width = UserUnitsToDots(kUnitTenthMm, pub.PaperWidth(), res);
-  WriteSide(context, F_SRC_LENGTH_DOT, length, width, length - 2 * rect.top, width - 2 * rect.left, rect.left,
+  WriteSide(context, fid::kdmSrcPaperLengthDot, length, width, length - 2 * rect.top, width - 2 * rect.left, rect.left,
             rect.top);
 }

@@ -9,11 +9,11 @@
 #include "context/memory.h"
 #include "context/module_dispatch.h"
 #include "context/product_record.h"
+#include "field_ids.h"
 
 namespace {
 
-constexpr WORD kHandleFieldIds[] = {10005, 10007, 10009, 10011};
-constexpr WORD kFontTableField = 10005;
+constexpr WORD kHandleFieldIds[] = {fid::kdmFontTable, fid::kdmDeviceFont, fid::kdmOptionFont, fid::kdmInstOptionFont};
 
 DWORD ReadHandleIn(BYTE* buffer, const SettingField* field) {
   BYTE* at = buffer && field ? GetFieldAddressInBuffer(buffer, field) : nullptr;
@@ -102,7 +102,7 @@ void PopSettingsSnapshot(DriverContext* context, int restore) {
   if (restore) {
     // An edit of the font substitution table that began after the push ends here: the
     // table from before the edit comes back with slot 0 and the edited one is dropped.
-    const SettingField* fontTable = FindFieldById(context, kFontTableField);
+    const SettingField* fontTable = FindFieldById(context, fid::kdmFontTable);
     if (work->savedFontTable != 0 && work->savedFontTable == ReadHandleIn(work->snapshots[0], fontTable)) {
       work->savedFontTable = 0;
     }

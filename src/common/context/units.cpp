@@ -5,6 +5,7 @@
 #include "context/dictionary_pages.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
+#include "field_ids.h"
 #include "model/rule_eval.h"
 #include "model/model_tables.h"
 #include "model/option_lookup.h"
@@ -23,45 +24,6 @@
 namespace {
 
 // Field ids read here.
-enum : WORD {
-  F_PAPER_SIZE = 8,
-  F_DEFAULT_SOURCE = 13,
-  F_PRINT_QUALITY = 14,
-  F_COLOR = 15,
-  F_Y_RESOLUTION = 17,
-  F_DST_RES_W = 38,
-  F_DST_RES_H = 39,
-  F_SRC_LENGTH_DOT = 40,
-  F_SRC_WIDTH_DOT = 41,
-  F_OUT_PAPER_SIZE = 46,
-  F_DST_LENGTH_DOT = 47,
-  F_DST_WIDTH_DOT = 48,
-  F_FUNC_SELECT_SCALE = 55,
-  F_SCALE_TYPE = 87,
-  F_SCALE_H = 89,
-  F_SCALE_V = 90,
-  F_DSP_UNIT = 171,
-  F_PRN_METHOD = 209,
-  F_DRIVER_TYPE = 242,
-  F_LOCALE_ID = 172,
-  F_FRONT_FUNC = 348,
-  F_HIDDEN_FUNC16 = 365,
-  F_EXT_OUTPUT_A4_FIT = 383,
-  F_AUTH_USER_CHARSET = 613,
-  F_AUTH_PASSWORD_CHARSET = 614,
-  F_DRIVER_ID = 684,
-  F_FREE_SIZE_WIDTH = 916,
-  F_FREE_SIZE_LENGTH = 917,
-  F_AUTH_USER_NAME = 1112,
-  F_AUTH_PASSWORD = 1113,
-  F_AUTH_NETWORK_KEY = 1114,
-  F_AUTH_MODE = 10354,
-  F_AUTH_SECURE_MODE = 10355,
-  F_LOCK_INFO = 10386,
-  F_LOCK000_FIRST = 10418,
-  F_LOCK001_LAST = 10433,
-};
-
 int Truncate(long long v) { return static_cast<int>(v); }
 
 int ForwardToDots(int kind, long long units) {
@@ -127,7 +89,7 @@ int MulDivSafe(int a, int b, int c) {
   return Truncate(static_cast<long long>(c) * q + static_cast<long long>(c) * r / b);
 }
 
-BOOL IsMetricUnits(DriverContext* context) { return ReadFieldRawById(context, F_DSP_UNIT) == 0 ? TRUE : FALSE; }
+BOOL IsMetricUnits(DriverContext* context) { return ReadFieldRawById(context, fid::kdmDspUnit) == 0 ? TRUE : FALSE; }
 
 int UserUnitsToDots(int kind, int value, int resolution) {
   if (kind != kUnitTenthMm && kind != kUnitHundredthInch) return 0;
@@ -172,12 +134,12 @@ void RoundLimits(DriverContext* context, int minLimit, int maxLimit, int* minimu
 BOOL GetFreeSizeLimits(DriverContext* context, WORD fieldId, int* minimum, int* maximum) {
   if (!minimum || !maximum) return FALSE;
   const ProductRecord* product = context && context->product ? context->product : GetProductRecord();
-  if (fieldId == F_FREE_SIZE_WIDTH) {
+  if (fieldId == fid::wdmFreeSizeWidth) {
     RoundLimits(context, static_cast<int>(product->userPaperWidthMin), static_cast<int>(product->userPaperWidthMax),
                 minimum, maximum);
     return TRUE;
   }
-  if (fieldId == F_FREE_SIZE_LENGTH) {
+  if (fieldId == fid::wdmFreeSizeLength) {
     RoundLimits(context, static_cast<int>(product->userPaperLengthMin),
                 static_cast<int>(product->userPaperLengthMax), minimum, maximum);
     return TRUE;
@@ -204,8 +166,8 @@ int ScaleRatio(int a, int b, int c) {
 }
 
 BOOL UsesLetterPaperFamily(DriverContext* context) {
-  const bool f = ReadFieldRawById(context, F_DRIVER_TYPE) != 0 && ReadFieldRawById(context, F_LOCALE_ID) != 0;
-  const bool inverted = ReadFieldRawById(context, F_HIDDEN_FUNC16) == 1;
+  const bool f = ReadFieldRawById(context, fid::kdmDriverType) != 0 && ReadFieldRawById(context, fid::kdmLocaleID) != 0;
+  const bool inverted = ReadFieldRawById(context, fid::kdmHiddenFunc16) == 1;
   return (inverted ? !f : f) ? TRUE : FALSE;
 }
 
@@ -218,24 +180,24 @@ int GetDefaultOutputPaper(DriverContext* context) {
 }
 
 BOOL ResolveFitOutputPaper(DriverContext* context) {
-  if (!(ReadFieldRawById(context, F_FRONT_FUNC) & 0x8)) return FALSE;
-  if (!ReadFieldRawById(context, F_EXT_OUTPUT_A4_FIT)) return FALSE;
-  const int out = static_cast<std::int16_t>(ReadFieldRawById(context, F_OUT_PAPER_SIZE));
+  if (!(ReadFieldRawById(context, fid::kdmFrontFunc) & 0x8)) return FALSE;
+  if (!ReadFieldRawById(context, fid::kdmExtOutput2A4Fit)) return FALSE;
+  const int out = static_cast<std::int16_t>(ReadFieldRawById(context, fid::kdmOutPaperSize));
   if (out < 1024 || out > 1028) return FALSE;
-  const DWORD method = ReadFieldRawById(context, F_PRN_METHOD);
+  const DWORD method = ReadFieldRawById(context, fid::kdmPrnMethod);
   if (method == 5 || method == 7) return FALSE;
-  if (ReadFieldRawById(context, F_FUNC_SELECT_SCALE) && ReadFieldRawById(context, F_SCALE_TYPE) != 2) return FALSE;
-  const int paper = static_cast<std::int16_t>(ReadFieldRawById(context, F_PAPER_SIZE));
+  if (ReadFieldRawById(context, fid::kdmFuncSelectScale) && ReadFieldRawById(context, fid::kdmScaleType) != 2) return FALSE;
+  const int paper = static_cast<std::int16_t>(ReadFieldRawById(context, fid::dmPaperSize));
   if (GetDefaultOutputPaper(context) == paper) return FALSE;
   return IsPaperSizeInFitList(context, paper) ? TRUE : FALSE;
 }
 
 int GetEffectivePaperSize(DriverContext* context) {
-  const int out = static_cast<std::int16_t>(ReadFieldRawById(context, F_OUT_PAPER_SIZE));
+  const int out = static_cast<std::int16_t>(ReadFieldRawById(context, fid::kdmOutPaperSize));
   if (out < 1024 || out > 1028) return out;
   if (out == 1024) {
     if (ResolveFitOutputPaper(context)) return GetDefaultOutputPaper(context);
-    return static_cast<std::int16_t>(ReadFieldRawById(context, F_PAPER_SIZE));
+    return static_cast<std::int16_t>(ReadFieldRawById(context, fid::dmPaperSize));
   }
   return GetDefaultOutputPaper(context);
 }
@@ -244,39 +206,39 @@ void ApplyPaperChange(DriverContext* context, int kind) {
   if (!context) return;
   if (kind == 1) {
     BYTE* devmode = GetContextDevmode(context);
-    DerivePaperGeometry(ReadFieldRawById(context, F_PAPER_SIZE), F_PAPER_SIZE, context, devmode);
-    const int out = static_cast<std::int16_t>(ReadFieldRawById(context, F_OUT_PAPER_SIZE));
+    DerivePaperGeometry(ReadFieldRawById(context, fid::dmPaperSize), fid::dmPaperSize, context, devmode);
+    const int out = static_cast<std::int16_t>(ReadFieldRawById(context, fid::kdmOutPaperSize));
     const bool outputCode = out >= 1025 && out <= 1028;
-    DeriveImageableArea(static_cast<DWORD>(outputCode ? GetDefaultOutputPaper(context) : out), F_OUT_PAPER_SIZE, context,
+    DeriveImageableArea(static_cast<DWORD>(outputCode ? GetDefaultOutputPaper(context) : out), fid::kdmOutPaperSize, context,
                         devmode);
-    const bool selectScale = ReadFieldRawById(context, F_FUNC_SELECT_SCALE) != 0;
-    const DWORD scaleType = ReadFieldRawById(context, F_SCALE_TYPE);
-    if (outputCode || (ReadFieldRawById(context, F_FUNC_SELECT_SCALE) == 1 && scaleType == 2)) {
-      const int h = ScaleRatio(static_cast<int>(GetFieldValueById(context, F_DST_WIDTH_DOT)), 100,
-                               static_cast<int>(GetFieldValueById(context, F_SRC_WIDTH_DOT)));
-      const int v = ScaleRatio(static_cast<int>(GetFieldValueById(context, F_DST_LENGTH_DOT)), 100,
-                               static_cast<int>(GetFieldValueById(context, F_SRC_LENGTH_DOT)));
+    const bool selectScale = ReadFieldRawById(context, fid::kdmFuncSelectScale) != 0;
+    const DWORD scaleType = ReadFieldRawById(context, fid::kdmScaleType);
+    if (outputCode || (ReadFieldRawById(context, fid::kdmFuncSelectScale) == 1 && scaleType == 2)) {
+      const int h = ScaleRatio(static_cast<int>(GetFieldValueById(context, fid::kdmDstPaperWidthDot)), 100,
+                               static_cast<int>(GetFieldValueById(context, fid::kdmSrcPaperWidthDot)));
+      const int v = ScaleRatio(static_cast<int>(GetFieldValueById(context, fid::kdmDstPaperLengthDot)), 100,
+                               static_cast<int>(GetFieldValueById(context, fid::kdmSrcPaperLengthDot)));
       const int scale = h < v ? h : v;
-      SetFieldValueById(context, F_SCALE_H, static_cast<DWORD>(scale));
-      SetFieldValueById(context, F_SCALE_V, static_cast<DWORD>(scale));
+      SetFieldValueById(context, fid::kdmScaleH, static_cast<DWORD>(scale));
+      SetFieldValueById(context, fid::kdmScaleV, static_cast<DWORD>(scale));
     } else if (out == 1024 && !(selectScale && scaleType != 2)) {
-      WriteFieldRawById(context, F_SCALE_H, 100);
-      WriteFieldRawById(context, F_SCALE_V, 100);
+      WriteFieldRawById(context, fid::kdmScaleH, 100);
+      WriteFieldRawById(context, fid::kdmScaleV, 100);
     }
     return;
   }
-  const WORD id = kind == 3 ? F_PAPER_SIZE : kind == 4 ? F_OUT_PAPER_SIZE : 0;
+  const WORD id = kind == 3 ? fid::dmPaperSize : kind == 4 ? fid::kdmOutPaperSize : 0;
   if (!id) return;
   const int paper = static_cast<std::int16_t>(ReadFieldRawById(context, id));
   if (paper >= 384 && paper <= 393) ReadFreeSize(context, paper - 384);
 }
 
 DWORD GetAuthenticationFlags(DriverContext* context, DWORD which) {
-  if (ReadFieldRawById(context, F_AUTH_MODE) == 0) return 0;
+  if (ReadFieldRawById(context, fid::kdmPrnFuncAuthenticationMode) == 0) return 0;
   DWORD bits = 0;
-  if ((which & 1) && !TextFieldEmpty(context, F_AUTH_USER_NAME)) bits |= 1;
-  if ((which & 2) && !TextFieldEmpty(context, F_AUTH_PASSWORD)) bits |= 2;
-  if ((which & 4) && ReadFieldRawById(context, F_AUTH_SECURE_MODE) && !TextFieldEmpty(context, F_AUTH_NETWORK_KEY))
+  if ((which & 1) && !TextFieldEmpty(context, fid::wdmAuthenticationUserName)) bits |= 1;
+  if ((which & 2) && !TextFieldEmpty(context, fid::wdmAuthenticationPassword)) bits |= 2;
+  if ((which & 4) && ReadFieldRawById(context, fid::kdmPrnFuncAuthenticationSecureMode) && !TextFieldEmpty(context, fid::wdmAuthenticationNetworkKey))
     bits |= 4;
   return bits;
 }
@@ -333,8 +295,8 @@ void SetFieldToAnsiCharset(DriverContext* context, WORD fieldId) {
 }
 
 void SetAuthCharsetFields(DriverContext* context, DWORD which) {
-  if (which & 1) SetFieldToAnsiCharset(context, F_AUTH_USER_CHARSET);
-  if (which & 2) SetFieldToAnsiCharset(context, F_AUTH_PASSWORD_CHARSET);
+  if (which & 1) SetFieldToAnsiCharset(context, fid::kdmAuthUserNameCharSet);
+  if (which & 2) SetFieldToAnsiCharset(context, fid::kdmAuthPasswordCharSet);
 }
 
 void LoadDriverIdField(DriverContext* context) {
@@ -342,16 +304,16 @@ void LoadDriverIdField(DriverContext* context) {
   const WCHAR* ini = GetSecondIniPath(context);
   DWORD id = 0;
   if (ini && ini[0] && ini[1] == u':') id = static_cast<DWORD>(ReadIniInt(GetModelName(context), u"DriverID", 0, ini));
-  WriteFieldRawById(context, F_DRIVER_ID, id);
+  WriteFieldRawById(context, fid::kdmDriverID, id);
 }
 
 BOOL AnyLockBitSet(DriverContext* context) {
-  for (WORD id = F_LOCK000_FIRST; id <= F_LOCK001_LAST; ++id)
+  for (WORD id = fid::kdmLock000InfoBitDefault; id <= fid::kdmLock001InfoBit7; ++id)
     if (ReadFieldRawById(context, id)) return TRUE;
   return FALSE;
 }
 
-DWORD GetLockInfo(DriverContext* context) { return ReadFieldRawById(context, F_LOCK_INFO); }
+DWORD GetLockInfo(DriverContext* context) { return ReadFieldRawById(context, fid::kdmLockInfoLockInfo); }
 BOOL IsDefaultLocked(DriverContext* context) { return BitSet(context, 10418); }
 BOOL IsTrayLocked(DriverContext* context) { return BitSet(context, 10419); }
 BOOL IsMediaLocked(DriverContext* context) { return BitSet(context, 10420); }
@@ -388,11 +350,11 @@ BOOL IsHostExplorer() {
   return lstrcmpiW(module, expected) == 0 ? TRUE : FALSE;
 }
 
-DWORD ReadPrintQualityRaw(DriverContext* context) { return ReadFieldRawById(context, F_PRINT_QUALITY); }
-DWORD ReadDstResolutionW(DriverContext* context) { return ReadFieldRawById(context, F_DST_RES_W); }
-DWORD ReadDstResolutionH(DriverContext* context) { return ReadFieldRawById(context, F_DST_RES_H); }
-void WritePrintQualityRaw(DriverContext* context, DWORD value) { WriteFieldRawById(context, F_PRINT_QUALITY, value); }
-void WriteYResolutionRaw(DriverContext* context, DWORD value) { WriteFieldRawById(context, F_Y_RESOLUTION, value); }
-void WriteDstResolutionW(DriverContext* context, DWORD value) { WriteFieldRawById(context, F_DST_RES_W, value); }
-void WriteDstResolutionH(DriverContext* context, DWORD value) { WriteFieldRawById(context, F_DST_RES_H, value); }
+DWORD ReadPrintQualityRaw(DriverContext* context) { return ReadFieldRawById(context, fid::dmPrintQuality); }
+DWORD ReadDstResolutionW(DriverContext* context) { return ReadFieldRawById(context, fid::kdmDstResolutionW); }
+DWORD ReadDstResolutionH(DriverContext* context) { return ReadFieldRawById(context, fid::kdmDstResolutionH); }
+void WritePrintQualityRaw(DriverContext* context, DWORD value) { WriteFieldRawById(context, fid::dmPrintQuality, value); }
+void WriteYResolutionRaw(DriverContext* context, DWORD value) { WriteFieldRawById(context, fid::dmYResolution, value); }
+void WriteDstResolutionW(DriverContext* context, DWORD value) { WriteFieldRawById(context, fid::kdmDstResolutionW, value); }
+void WriteDstResolutionH(DriverContext* context, DWORD value) { WriteFieldRawById(context, fid::kdmDstResolutionH, value); }
 int ReturnZero() { return 0; }

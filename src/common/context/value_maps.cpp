@@ -3,23 +3,17 @@
 
 #include "context/field_access.h"
 #include "context/field_table.h"
+#include "field_ids.h"
 #include "model/judge_items.h"
 
 namespace {
-
-constexpr WORD kNupType = 92;
-constexpr WORD kDuplexType = 94;
-constexpr WORD kPunchType = 120;
-constexpr WORD kStapleType = 121;
-constexpr WORD kOrientation = 7;
-constexpr WORD kPrintPaperOrientItem = 819;
 
 const ValueMapEntry* FirstMap(const SettingField* field) {
   return field && field->side ? field->side->valueMap : nullptr;
 }
 
 bool HasSecondMap(WORD id) {
-  return id == kNupType || id == kDuplexType || id == kPunchType || id == kStapleType;
+  return id == fid::kdmNUPType || id == fid::kdmDuplexType || id == fid::kdmPunchType || id == fid::kdmStapleType;
 }
 
 }  // namespace
@@ -35,13 +29,13 @@ const ValueMapEntry* GetActiveValueMap(DriverContext* context, const SettingFiel
   const ValueMapEntry* map = FirstMap(field);
   if (!map) return nullptr;
   switch (field->id) {
-    case kNupType:
-    case kDuplexType:
-      if (ReadFieldRawById(context, kOrientation) == 2) return GetSecondValueMap(field);
+    case fid::kdmNUPType:
+    case fid::kdmDuplexType:
+      if (ReadFieldRawById(context, fid::dmOrientation) == 2) return GetSecondValueMap(field);
       break;
-    case kPunchType:
-    case kStapleType:
-      if (ComputeJudgeItem(context, kPrintPaperOrientItem) == 1) return GetSecondValueMap(field);
+    case fid::kdmPunchType:
+    case fid::kdmStapleType:
+      if (ComputeJudgeItem(context, fid::KPD_PrintPaperOrient) == 1) return GetSecondValueMap(field);
       break;
     default:
       break;

@@ -8,12 +8,12 @@
 #include "context/field_access.h"
 #include "context/memory.h"
 #include "context/pending_seams.h"
+#include "field_ids.h"
 
 namespace {
 
-constexpr WORD kFirstCustomFunc = 1462;  // wdmCustomFunc0
-constexpr WORD kLastCustomFunc = 1493;   // wdmCustomFunc31
-constexpr WORD kSortTypeKey = 119;       // kdmSortType
+constexpr WORD kFirstCustomFunc = fid::wdmCustomFunc0;
+constexpr WORD kLastCustomFunc = fid::wdmCustomFunc31;
 // More values than any option can list: a larger count is not believed.
 constexpr DWORD kMaxCapabilityValues = 0x10000;
 
@@ -47,13 +47,13 @@ DWORD GetCustomFuncField(DriverContext* context, WORD id) {
 
 int HasSortTypeChoices(DriverContext* context) {
   DWORD count = 0;
-  if (GetCapabilityValues(context, kSortTypeKey, 0, nullptr, &count) != CAPS_MORE || count == 0) return 0;
+  if (GetCapabilityValues(context, fid::kdmSortType, 0, nullptr, &count) != CAPS_MORE || count == 0) return 0;
   if (count > kMaxCapabilityValues) return 0;
   auto* values = static_cast<std::int32_t*>(AllocMem(count * sizeof(std::int32_t)));
   if (!values) return 0;
   DWORD got = count;
   int answer = 0;
-  if (GetCapabilityValues(context, kSortTypeKey, count, values, &got) == CAPS_OK && got > 0) {
+  if (GetCapabilityValues(context, fid::kdmSortType, count, values, &got) == CAPS_OK && got > 0) {
     if (got > count) got = count;
     answer = (got > 1 || values[0] != 0) ? 1 : 0;
   }
