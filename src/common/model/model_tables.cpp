@@ -7,6 +7,7 @@
 #include "context/field_access.h"
 #include "context/field_table.h"
 #include "context/units.h"
+#include "field_ids.h"
 
 namespace {
 
@@ -67,44 +68,31 @@ const CodePair kTrayCodes[] = {{1, 3},  {3, 4},  {5, 12}, {2, 5},   {256, 6},   
 
 const CodePair kTwoWayOptionCodes[] = {{10021, 16}, {10014, 1}, {10070, 3}, {10023, 106}, {10023, 105}, {0, 0}};
 
-constexpr WORD kSourceOptionType1Step = 10023;
-constexpr WORD k1StepOptionNum = 10110;
-constexpr WORD kSourceOptionTypeDuplex = 10014;
-constexpr WORD kOutputOptionTypeHDD = 10070;
-constexpr WORD kMemoryType = 10013;
-constexpr WORD kPrinterMemory = 10012;
-
-const FieldValue kStepOff0[] = {{k1StepOptionNum, 0}, {0, 0}};
-const FieldValue kStepOff2[] = {{k1StepOptionNum, 2}, {0, 0}};
-const FieldValue kMemory607[] = {{kMemoryType, 254}, {kPrinterMemory, 607}, {0, 0}};
-const FieldValue kMemory609[] = {{kMemoryType, 254}, {kPrinterMemory, 609}, {0, 0}};
-const FieldValue kMemory613[] = {{kMemoryType, 254}, {kPrinterMemory, 613}, {0, 0}};
-const FieldValue kMemory604[] = {{kMemoryType, 254}, {kPrinterMemory, 604}, {0, 0}};
-const FieldValue kMemory612[] = {{kMemoryType, 254}, {kPrinterMemory, 612}, {0, 0}};
+const FieldValue kStepOff0[] = {{fid::kdm1StepOptionNum, 0}, {0, 0}};
+const FieldValue kStepOff2[] = {{fid::kdm1StepOptionNum, 2}, {0, 0}};
+const FieldValue kMemory607[] = {{fid::kdmMemoryType, 254}, {fid::kdmPrinterMemory, 607}, {0, 0}};
+const FieldValue kMemory609[] = {{fid::kdmMemoryType, 254}, {fid::kdmPrinterMemory, 609}, {0, 0}};
+const FieldValue kMemory613[] = {{fid::kdmMemoryType, 254}, {fid::kdmPrinterMemory, 613}, {0, 0}};
+const FieldValue kMemory604[] = {{fid::kdmMemoryType, 254}, {fid::kdmPrinterMemory, 604}, {0, 0}};
+const FieldValue kMemory612[] = {{fid::kdmMemoryType, 254}, {fid::kdmPrinterMemory, 612}, {0, 0}};
 
 const OptionDependencyRow kDependencies[] = {
-    {143, kSourceOptionType1Step, 1, k1StepOptionNum, 1, nullptr, nullptr, nullptr, kStepOff0, 1, 1},
-    {144, kSourceOptionType1Step, 1, k1StepOptionNum, 2, nullptr, nullptr, nullptr, kStepOff0, 1, 1},
-    {146, kSourceOptionTypeDuplex, 1, 0, 0, nullptr, nullptr, nullptr, nullptr, 0, 1},
-    {145, kOutputOptionTypeHDD, 1, 0, 0, nullptr, nullptr, nullptr, nullptr, 0, 1},
-    {607, kMemoryType, 254, kPrinterMemory, 607, nullptr, nullptr, nullptr, kMemory607, 0, 0},
-    {609, kMemoryType, 254, kPrinterMemory, 609, nullptr, nullptr, nullptr, kMemory609, 0, 0},
-    {613, kMemoryType, 254, kPrinterMemory, 613, nullptr, nullptr, nullptr, kMemory613, 0, 0},
-    {606, kMemoryType, 254, kPrinterMemory, 606, nullptr, nullptr, nullptr, kMemory604, 0, 0},
-    {608, kMemoryType, 254, kPrinterMemory, 608, nullptr, nullptr, nullptr, kMemory604, 0, 0},
-    {612, kMemoryType, 254, kPrinterMemory, 612, nullptr, nullptr, nullptr, kMemory612, 0, 0},
-    {365, kSourceOptionType1Step, 1, k1StepOptionNum, 3, nullptr, nullptr, nullptr, kStepOff2, 1, 1},
-    {273, kSourceOptionType1Step, 1, k1StepOptionNum, 4, nullptr, nullptr, nullptr, kStepOff2, 1, 1},
+    {143, fid::kdmSourceOptionType1Step, 1, fid::kdm1StepOptionNum, 1, nullptr, nullptr, nullptr, kStepOff0, 1, 1},
+    {144, fid::kdmSourceOptionType1Step, 1, fid::kdm1StepOptionNum, 2, nullptr, nullptr, nullptr, kStepOff0, 1, 1},
+    {146, fid::kdmSourceOptionTypeDuplex, 1, 0, 0, nullptr, nullptr, nullptr, nullptr, 0, 1},
+    {145, fid::kdmOutputOptionTypeHDD, 1, 0, 0, nullptr, nullptr, nullptr, nullptr, 0, 1},
+    {607, fid::kdmMemoryType, 254, fid::kdmPrinterMemory, 607, nullptr, nullptr, nullptr, kMemory607, 0, 0},
+    {609, fid::kdmMemoryType, 254, fid::kdmPrinterMemory, 609, nullptr, nullptr, nullptr, kMemory609, 0, 0},
+    {613, fid::kdmMemoryType, 254, fid::kdmPrinterMemory, 613, nullptr, nullptr, nullptr, kMemory613, 0, 0},
+    {606, fid::kdmMemoryType, 254, fid::kdmPrinterMemory, 606, nullptr, nullptr, nullptr, kMemory604, 0, 0},
+    {608, fid::kdmMemoryType, 254, fid::kdmPrinterMemory, 608, nullptr, nullptr, nullptr, kMemory604, 0, 0},
+    {612, fid::kdmMemoryType, 254, fid::kdmPrinterMemory, 612, nullptr, nullptr, nullptr, kMemory612, 0, 0},
+    {365, fid::kdmSourceOptionType1Step, 1, fid::kdm1StepOptionNum, 3, nullptr, nullptr, nullptr, kStepOff2, 1, 1},
+    {273, fid::kdmSourceOptionType1Step, 1, fid::kdm1StepOptionNum, 4, nullptr, nullptr, nullptr, kStepOff2, 1, 1},
     {0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr, 0, 0},
 };
 
 const PaperValueRow kPaperValues[] = {{0, 0, 0}};
-
-constexpr WORD kLockInfoBitResolution = 10425;
-constexpr WORD kUseUserMacro = 176;
-constexpr WORD kBalanceMacro = 178;
-constexpr WORD kAddressType = 229;
-constexpr WORD kOther = 10274;
 
 // The product's identifier texts for kdmOther (14 characters each), and the model of the
 // family that takes the second one.
@@ -170,14 +158,14 @@ const PaperValueRow* GetPaperValueTable() { return kPaperValues; }
 
 void UpdateQualityFromResolution(DWORD resolution, DriverContext* context) {
   if (!context) return;
-  if (ReadFieldRawById(context, kLockInfoBitResolution) == 1 || ReadFieldRawById(context, kUseUserMacro) != 0) return;
+  if (ReadFieldRawById(context, fid::kdmLock000InfoBitResolution) == 1 || ReadFieldRawById(context, fid::kdmUseUserMacro) != 0) return;
   const bool standard = resolution == 200 || resolution == 300 || resolution == 400 || resolution == 600;
-  WriteFieldRawById(context, kBalanceMacro, standard ? 17 : 18);
+  WriteFieldRawById(context, fid::kdmBalanceMacro, standard ? 17 : 18);
 }
 
 void SetModelDeviceString(DriverContext* context) {
   if (!context) return;
-  SettingField* field = FindFieldById(context, kOther);
+  SettingField* field = FindFieldById(context, fid::kdmOther);
   if (!field) return;
   const char* text = kProductIdentifier;
   if (context->work) {
@@ -194,10 +182,10 @@ void SetModelDeviceString(DriverContext* context) {
 }
 
 void UpdateItem10110(WORD feature, DWORD code, DWORD* previousChoice, DriverContext* context) {
-  if (feature != kSourceOptionType1Step || !previousChoice || !context) return;
+  if (feature != fid::kdmSourceOptionType1Step || !previousChoice || !context) return;
   const DWORD previous = *previousChoice;
   DWORD result = 0;
-  const DWORD addressType = ReadFieldRawById(context, kAddressType);
+  const DWORD addressType = ReadFieldRawById(context, fid::kdmAddressType);
   if (addressType == 1) {
     if (code == 105 && previous == 0) result = 1;
     else if (code == 106 && (previous == 0 || previous == 1)) result = 2;
@@ -206,6 +194,6 @@ void UpdateItem10110(WORD feature, DWORD code, DWORD* previousChoice, DriverCont
     else if (code == 106 && (previous == 0 || previous == 1 || previous == 3)) result = 4;
   }
   if (result == 0) return;
-  WriteFieldRawById(context, k1StepOptionNum, result);
+  WriteFieldRawById(context, fid::kdm1StepOptionNum, result);
   *previousChoice = result;
 }

@@ -7,13 +7,12 @@
 #include "context/field_table.h"
 #include "context/field_access.h"
 #include "context/memory.h"
+#include "field_ids.h"
 #include "model/model_parse.h"
 #include "model/rule_eval.h"
 #include "win/kernel.h"
 
 namespace {
-
-constexpr WORD kFieldInputFreeSizeType = 1019;
 
 const ModelImage* ImageOf(DriverContext* context) { return context ? context->model : nullptr; }
 
@@ -127,7 +126,7 @@ int GetOptionItemCount(WORD featureId, DriverContext* context) {
 ImageRef GetOptionForFeature(WORD featureId, DriverContext* context) {
   if (featureId != 340 && featureId != 341) return FindOptionRecord(featureId, context);
   // The field is put to 1 and back in place, so that the test leaves no change mark.
-  SettingField* field = context ? FindFieldById(context, kFieldInputFreeSizeType) : nullptr;
+  SettingField* field = context ? FindFieldById(context, fid::wdmInputFreeSizeType) : nullptr;
   BYTE* at = field ? GetFieldAddress(context, field) : nullptr;
   const DWORD size = field ? FieldSizeOf(field->type) : 0;
   const bool plain = at && field && IsNumberFieldCode(FieldCodeOf(field->type)) && (size == 1 || size == 2 || size == 4);

@@ -7,12 +7,12 @@
 #include "context/field_access.h"
 #include "context/module_dispatch.h"
 #include "context/units.h"
+#include "field_ids.h"
 #include "model/option_lookup.h"
 #include "model/rule_eval.h"
 
 namespace {
 
-constexpr WORD kFieldBuiltInFunc = 1018;
 constexpr WORD kTargetPage = 1;
 
 }  // namespace
@@ -54,7 +54,7 @@ WORD ApplyTransacts(ImageRef transactList, DriverContext* context) {
       const WORD target = a.U16(action::kTargetId);
       const DWORD value = a.U32(action::kValue);
       if (a.U16(action::kTargetKind) == kTargetPage) return target;
-      if (target == kFieldBuiltInFunc) ResetStateByType(context, static_cast<WORD>(value));
+      if (target == fid::wdmBuiltInFunc) ResetStateByType(context, static_cast<WORD>(value));
       else SetFieldValueOrStringById(context, target, value);
     }
   }

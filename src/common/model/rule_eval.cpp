@@ -11,19 +11,13 @@
 #include "context/field_table.h"
 #include "context/memory.h"
 #include "context/module_dispatch.h"
+#include "field_ids.h"
 #include "model/judge_items.h"
 #include "model/model_parse.h"
 #include "model/option_lookup.h"
 
 namespace {
 
-constexpr WORD kFieldFrontFunc = 348;
-constexpr WORD kFieldApiUseFlag = 243;
-constexpr WORD kFieldJobfold = 704;
-constexpr WORD kFieldPreviewPrint = 601;
-constexpr WORD kFieldPlInstalled = 705;
-constexpr WORD kFieldCustomMediaDataNum = 1495;
-constexpr WORD kFieldLockInfoBitMedia = 10420;
 constexpr WORD kCustomMediaValueBase = 13707;  // + row: the custom media values of the media type
 constexpr int kCustomMediaRows = 16;
 
@@ -70,7 +64,7 @@ ImageRef AlternativeRule(DriverContext* context, ImageRef block, int row) {
   if (!control) return {};
   const ImageRef option = OptionFromAddress(context->model, control->option);
   if (!option) return {};
-  const DWORD based = ReadFieldRawById(context, static_cast<WORD>(kFieldCustomMediaDataNum + row));
+  const DWORD based = ReadFieldRawById(context, static_cast<WORD>(fid::wdmCustomMediaDataNum + row));
   const WORD feature = OptionFeatureId(option), itemId = OptionItemId(option);
   const ValueNameEntry* found = nullptr;
   for (const ValueNameTable* table : {GetValueNameTable(), GetIdsTable()}) {
@@ -176,9 +170,9 @@ DWORD EvaluateRuleExpression(ImageRef program, DriverContext* context) {
 }
 
 DWORD JudgeHookCore00(DriverContext* context) {
-  return (ReadFieldRawById(context, kFieldFrontFunc) & 0x100u) && ReadFieldRawById(context, kFieldApiUseFlag) == 0 &&
-                 !(ReadFieldRawById(context, kFieldJobfold) & 1u) && (ReadFieldRawById(context, kFieldPreviewPrint) & 0xFFu) &&
-                 (ReadFieldRawById(context, kFieldPlInstalled) & 0xFFu)
+  return (ReadFieldRawById(context, fid::kdmFrontFunc) & 0x100u) && ReadFieldRawById(context, fid::kdmAPIUseFlag) == 0 &&
+                 !(ReadFieldRawById(context, fid::KPD_kdmJobfold) & 1u) && (ReadFieldRawById(context, fid::kdmPreviewPrint) & 0xFFu) &&
+                 (ReadFieldRawById(context, fid::KPD_kdmPLInstalled) & 0xFFu)
              ? 1
              : 0;
 }
@@ -192,14 +186,14 @@ int IsConditionDisabled(ImageRef block, WORD valueId, DriverContext* context) {
     ImageRef rule = condition.Tagged(itemcond::kDisable);
     if (row) {
       if (EvaluateRuleExpression(rule, context) != 0) return 1;
-      if (ReadFieldRawById(context, kFieldLockInfoBitMedia) != 0) return 0;
-      if (ReadFieldRawById(context, kFieldCustomMediaDataNum) < static_cast<DWORD>(row)) return 1;
+      if (ReadFieldRawById(context, fid::kdmLock000InfoBitMedia) != 0) return 0;
+      if (ReadFieldRawById(context, fid::wdmCustomMediaDataNum) < static_cast<DWORD>(row)) return 1;
       if (const ImageRef alternative = AlternativeRule(context, block, row)) rule = alternative;
     }
     return EvaluateRuleExpression(rule, context) ? 1 : 0;
   }
   if (!row) return 0;
-  if (ReadFieldRawById(context, kFieldCustomMediaDataNum) < static_cast<DWORD>(row)) return 1;
+  if (ReadFieldRawById(context, fid::wdmCustomMediaDataNum) < static_cast<DWORD>(row)) return 1;
   return EvaluateRuleExpression(AlternativeRule(context, block, row), context) ? 1 : 0;
 }
 
