@@ -5,13 +5,11 @@
 #include "context/locale_text.h"
 #include "context/module_services.h"
 #include "context/units.h"
+#include "field_ids.h"
 #include "modules/module_hooks.h"
 
 namespace {
 
-constexpr WORD kPaperInchLength = 594;     // kdmPaperINCHLength, 0.01 inch
-constexpr WORD kPaperInchWidth = 595;      // kdmPaperINCHWidth
-constexpr WORD kInputFreeSizeType = 1019;  // wdmInputFreeSizeType
 
 // Public DEVMODEW members of the custom paper (signed 16 bits; lengths in 0.1 mm).
 constexpr DWORD kDmPaperSizePos = 78;
@@ -28,7 +26,7 @@ void PutS16(BYTE* p, DWORD v) {
 // Inch mode: the user-defined paper, a display unit other than millimetres and inch input.
 bool InchModeActive(DriverContext* context, const BYTE* devmode) {
   return GetS16(devmode + kDmPaperSizePos) == kUserDefinedPaper && !IsMetricUnits(context) &&
-         ReadFieldRawById(context, kInputFreeSizeType) == 1;
+         ReadFieldRawById(context, fid::wdmInputFreeSizeType) == 1;
 }
 
 DWORD ToHundredthInch(int tenthMm) {
@@ -52,12 +50,12 @@ std::int32_t CustomPaperModuleEvent(DriverContext* context, DWORD event, void* b
   auto* b = static_cast<DevmodeEventBlock*>(block);
   if (!b->devmode || !InchModeActive(context, b->devmode)) return 0;
   if (event == MODEV_INCH_PAPER_IN) {
-    WriteFieldRawById(context, kPaperInchLength, ToHundredthInch(GetS16(b->devmode + kDmPaperLengthPos)));
-    WriteFieldRawById(context, kPaperInchWidth, ToHundredthInch(GetS16(b->devmode + kDmPaperWidthPos)));
+    WriteFieldRawById(context, fid::kdmPaperINCHLength, ToHundredthInch(GetS16(b->devmode + kDmPaperLengthPos)));
+    WriteFieldRawById(context, fid::kdmPaperINCHWidth, ToHundredthInch(GetS16(b->devmode + kDmPaperWidthPos)));
     return 0;
   }
-  PutS16(b->devmode + kDmPaperLengthPos, HundredthInchToTenthMm(ReadFieldRawById(context, kPaperInchLength)));
-  PutS16(b->devmode + kDmPaperWidthPos, HundredthInchToTenthMm(ReadFieldRawById(context, kPaperInchWidth)));
+  PutS16(b->devmode + kDmPaperLengthPos, HundredthInchToTenthMm(ReadFieldRawById(context, fid::kdmPaperINCHLength)));
+  PutS16(b->devmode + kDmPaperWidthPos, HundredthInchToTenthMm(ReadFieldRawById(context, fid::kdmPaperINCHWidth)));
   b->handled = 1;
   return 1;
 }

@@ -1,5 +1,6 @@
 // The setting-lock module: its hooks into the settings model.
 #include "context/field_access.h"
+#include "field_ids.h"
 #include "modules/module_hooks.h"
 
 namespace {
@@ -8,12 +9,12 @@ constexpr WORD kCopyLockedValues = 312;
 
 // wdmLock00nInfo field := the setting it keeps (raw values).
 constexpr WORD kLockCopies[][2] = {
-    {1202, 13},     // dmDefaultSource
-    {1203, 54},     // kdmMediaType
-    {1204, 91},     // kdmNUPPOSTKind
-    {1207, 209},    // kdmPrnMethod
-    {1208, 10434},  // kdmLockDstResolutionBoth
-    {1209, 15},     // dmColor
+    {fid::wdmLock001Info, fid::dmDefaultSource},
+    {fid::wdmLock002Info, fid::kdmMediaType},
+    {fid::wdmLock003Info, fid::kdmNUPPOSTKind},
+    {fid::wdmLock006Info, fid::kdmPrnMethod},
+    {fid::wdmLock007Info, fid::kdmLockDstResolutionBoth},
+    {fid::wdmLock008Info, fid::dmColor},
 };
 
 }  // namespace
