@@ -3,6 +3,7 @@
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/printer_data.h"
+#include "field_ids.h"
 #include "model/model_parse.h"
 #include "model/option_lookup.h"
 #include "pending_render.h"
@@ -11,8 +12,6 @@ namespace rendara {
 
 namespace {
 
-constexpr WORD kBiDirectField = 710;       // KPD_kdmBiDirect
-constexpr WORD kServerClientField = 714;   // KPD_kdmServerClientMode
 
 }  // namespace
 
@@ -38,14 +37,14 @@ void UpdateBiDirectState(DriverContext* context) {
   if (!context || !context->settings) return;
   DWORD flag = 0;
   DWORD cached = 0;
-  const bool connection = (ReadFieldRawById(context, kServerClientField) & 0xFF) == 1;
+  const bool connection = (ReadFieldRawById(context, fid::KPD_kdmServerClientMode) & 0xFF) == 1;
   if (connection || !ReadCachedBidiFlag(context, &cached)) {
     DWORD value = 0;
     if (GetPrinterDataValue(context->hPrinter, &value, sizeof value, u"BidiFlag", 0)) flag = value & 1;
   } else {
     flag = cached;
   }
-  WriteFieldRawById(context, kBiDirectField, flag ? 1 : 0);
+  WriteFieldRawById(context, fid::KPD_kdmBiDirect, flag ? 1 : 0);
 }
 
 }  // namespace rendara
