@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "field_ids.h"
 #include "win/types.h"
 
 struct DriverContext;
@@ -40,8 +41,8 @@ constexpr DWORD kDmArea2OffsetPos = 363;     // u16
 constexpr DWORD kDmArea3OffsetPos = 365;     // u16
 constexpr DWORD kDmMachineIdPos = 368;       // u8, kdmMachineID
 constexpr DWORD kDmStateBytesPos = 1218;     // fields 705-722
-constexpr WORD kFirstStateField = 705;
-constexpr WORD kLastStateField = 722;
+constexpr WORD kFirstStateField = fid::KPD_kdmPLInstalled;
+constexpr WORD kLastStateField = fid::KPD_kdmBidiFunc;
 constexpr BYTE kKcomVersion = 5;
 constexpr DWORD kProductTagPriv = 0x76697270u;  // "priv"
 

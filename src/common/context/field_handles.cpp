@@ -7,10 +7,11 @@
 
 #include "context/field_access.h"
 #include "context/field_table.h"
+#include "field_ids.h"
 
 namespace {
 
-constexpr WORD kHandleFields[] = {10005, 10007, 10009, 10011};
+constexpr WORD kHandleFields[] = {fid::kdmFontTable, fid::kdmDeviceFont, fid::kdmOptionFont, fid::kdmInstOptionFont};
 constexpr DWORD kMaxEntries = 0x100000;
 
 struct HandleTable {

@@ -5,28 +5,43 @@
 #include <initializer_list>
 
 #include "context/field_access.h"
+#include "field_ids.h"
 
 namespace {
 
 constexpr WORD kGetterFields[kGetterSlotCount] = {
-    7, 13, 125, 123,
-    63, 121, 62, 120,
-    56, 92, 58, 94,
-    10175, 10176, 10177, 10178, 10179, 10180, 10181, 10200, 10202, 10203, 10204,
-    10143, 10144, 10145, 10146, 10147, 10148, 10149, 10168, 10170, 10171, 10172,
-    10239, 10240, 10241, 10242, 10243, 10244, 10245, 10264, 10266, 10267,
-    10018, 10021, 10022,
-    10049, 10050, 10058, 10059, 10060, 10061,
-    10074, 10075, 10076, 10077,
-    10078, 10079, 10080, 10081,
-    10082, 10083, 10084,
-    10086, 10087, 10088, 10089,
-    10090, 10091, 10092, 10093,
-    10094, 10095, 10096, 10097,
-    10098, 10099, 10100, 10101,
-    10102, 10103,
-    10090, 10091, 10092, 10093,
-    10102, 10098, 10099, 10100, 10101,
+    fid::dmOrientation, fid::dmDefaultSource, fid::kdmCoverInputTray, fid::kdmMPInputTray,
+    fid::kdmFuncSelectStaple, fid::kdmStapleType, fid::kdmFuncSelectPunch, fid::kdmPunchType,
+    fid::kdmFuncSelectNup, fid::kdmNUPType, fid::kdmFuncSelectDuplex, fid::kdmDuplexType,
+    fid::kdmTray1Paper, fid::kdmTray2Paper, fid::kdmTray3Paper, fid::kdmTray4Paper, fid::kdmTray5Paper,
+    fid::kdmTray6Paper, fid::kdmTray7Paper, fid::kdmTray26PaperLCT1, fid::kdmTray28PaperManual,
+    fid::kdmTray29PaperMulti, fid::kdmTray30PaperExt1,
+    fid::kdmTrayOrient0, fid::kdmTrayOrient1, fid::kdmTrayOrient2, fid::kdmTrayOrient3, fid::kdmTrayOrient4,
+    fid::kdmTrayOrient5, fid::kdmTrayOrient6, fid::kdmTrayOrient25, fid::kdmTrayOrient27,
+    fid::kdmTrayOrient28, fid::kdmTrayOrient29,
+    fid::kdmTrayLock0, fid::kdmTrayLock1, fid::kdmTrayLock2, fid::kdmTrayLock3, fid::kdmTrayLock4,
+    fid::kdmTrayLock5, fid::kdmTrayLock6, fid::kdmTrayLock25, fid::kdmTrayLock27, fid::kdmTrayLock28,
+    fid::kdmSourceOptionTypeLCT1, fid::kdmSourceOptionTypeManual, fid::kdmSourceOptionTypeMulti,
+    fid::kdmOutputOptionTypeFin1000, fid::kdmOutputOptionTypeFin3000, fid::kdmOutputOptionTypeFin2000,
+    fid::kdmOutputOptionTypeFinBF, fid::kdmOutputOptionType14, fid::kdmOutputOptionType15,
+    fid::kdmOutputOptionTypeFin2000NA, fid::kdmOutputOptionTypeFin2000EU, fid::kdmOutputOptionTypeFin2000NE,
+    fid::kdmOutputOptionTypeFin2000NoPunch,
+    fid::kdmOutputOption2TypeFin3000NA2, fid::kdmOutputOption2TypeFin3000EU2,
+    fid::kdmOutputOption2TypeFin3000NA3, fid::kdmOutputOption2TypeFin3000NoPunch,
+    fid::kdmOutputOption2TypeFinMF, fid::kdmOutputOption2TypeFin50, fid::kdmOutputOption2TypeFin100,
+    fid::kdmOutputOption2TypeFIN1NA, fid::kdmOutputOption2TypeFIN1EU, fid::kdmOutputOption2TypeFIN1NE,
+    fid::kdmOutputOption2TypeFIN1NoPunch,
+    fid::kdmOutputOption2TypeFIN2NA, fid::kdmOutputOption2TypeFIN2EU, fid::kdmOutputOption2TypeFIN2NE,
+    fid::kdmOutputOption2TypeFIN2NoPunch,
+    fid::kdmOutputOption2TypeFIN3NA, fid::kdmOutputOption2TypeFIN3EU, fid::kdmOutputOption2TypeFIN3NE,
+    fid::kdmOutputOption2TypeFIN3NoPunch,
+    fid::kdmOutputOption2TypeFIN4NA2, fid::kdmOutputOption2TypeFIN4EU, fid::kdmOutputOption2TypeFIN4NE,
+    fid::kdmOutputOption2TypeFIN4NoPunch,
+    fid::kdmOutputOption2TypeFin1Dom, fid::kdmOutputOption2TypeFin2Dom,
+    fid::kdmOutputOption2TypeFIN2NA, fid::kdmOutputOption2TypeFIN2EU, fid::kdmOutputOption2TypeFIN2NE,
+    fid::kdmOutputOption2TypeFIN2NoPunch,
+    fid::kdmOutputOption2TypeFin1Dom, fid::kdmOutputOption2TypeFIN4NA2, fid::kdmOutputOption2TypeFIN4EU,
+    fid::kdmOutputOption2TypeFIN4NE, fid::kdmOutputOption2TypeFIN4NoPunch,
 };
 
 bool AnyOf(DriverContext* context, std::initializer_list<GetterSlot> members) {
