@@ -9,6 +9,7 @@
 #include "context/field_job_items.h"
 #include "context/field_table.h"
 #include "context/product_record.h"
+#include "field_ids.h"
 #include "win/profile.h"
 #include "context_fixture.h"
 
@@ -41,7 +42,7 @@ class InstallMark : public ContextTest {
 };
 
 TEST_F(InstallMark, MarkedPrinterReadsItsJobItemsOnceInMode0) {
-  constexpr WORD kUserCode = 203;
+  constexpr WORD kUserCode = fid::kdmUserCode;
   const WORD ownerName = GetJobItemFieldByBit(JCI_OWNER_NAME);
   ASSERT_NE(ownerName, 0);
   HANDLE h = Install(u"Marked", true, {FieldValue(kUserCode, 'u'), FieldValue(ownerName, 'o')});

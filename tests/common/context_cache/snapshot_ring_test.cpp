@@ -13,18 +13,19 @@
 #include "context/product_record.h"
 #include "context/snapshot_ring.h"
 #include "context_fixture.h"
+#include "field_ids.h"
 
 namespace {
 
 using kovatest::ContextTest;
 
-constexpr WORD kMemory = 10012;     // kdmPrinterMemory, u32
-constexpr WORD kFontTable = 10005;  // kdmFontTable handle
-constexpr WORD kFontTableNum = 10004;
-constexpr WORD kDeviceFont = 10007;
-constexpr WORD kDeviceFontNum = 10006;
-constexpr WORD kOptionFont = 10009;
-constexpr WORD kInstOptionFont = 10011;
+constexpr WORD kMemory = fid::kdmPrinterMemory;  // u32
+constexpr WORD kFontTable = fid::kdmFontTable;    // a handle
+constexpr WORD kFontTableNum = fid::kdmFontTableNum;
+constexpr WORD kDeviceFont = fid::kdmDeviceFont;
+constexpr WORD kDeviceFontNum = fid::kdmDeviceFontNum;
+constexpr WORD kOptionFont = fid::kdmOptionFont;
+constexpr WORD kInstOptionFont = fid::kdmInstOptionFont;
 
 std::vector<DWORD> g_events;
 std::int32_t RecordEvent(DriverContext*, DWORD event, void*, void*) {

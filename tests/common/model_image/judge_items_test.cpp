@@ -6,6 +6,7 @@
 #include "context/field_access.h"
 #include "context/field_table.h"
 #include "context/value_maps.h"
+#include "field_ids.h"
 #include "model/judge_items.h"
 #include "model/setting_getters.h"
 
@@ -13,7 +14,8 @@ namespace {
 
 using kovatest::FieldContext;
 
-constexpr WORD kOrientation = 7, kSource = 13, kNup = 56, kNupType = 92, kDuplex = 58, kDuplexType = 94;
+constexpr WORD kOrientation = fid::dmOrientation, kSource = fid::dmDefaultSource, kNup = fid::kdmFuncSelectNup,
+               kNupType = fid::kdmNUPType, kDuplex = fid::kdmFuncSelectDuplex, kDuplexType = fid::kdmDuplexType;
 
 TEST(JudgeItems, PrintPaperOrientAtItsTableEdges) {
   FieldContext fc;

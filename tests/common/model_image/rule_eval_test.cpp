@@ -11,6 +11,7 @@
 
 #include "context/field_access.h"
 #include "context/field_table.h"
+#include "field_ids.h"
 #include "image_fixture.h"
 #include "model/option_lookup.h"
 #include "model/rule_apply.h"
@@ -43,9 +44,9 @@ RuleWord Field(WORD id) { return {kRuleField, id}; }
 RuleWord Literal(WORD v) { return {kRuleLiteral, v}; }
 RuleWord Op(WORD code) { return {kRuleOperator, code}; }
 
-constexpr WORD kLogging = 10275;  // u32 without a value map
-constexpr WORD kStepNum = 10110;  // u32 without a value map
-constexpr WORD kFontName = 115;   // 32-byte text
+constexpr WORD kLogging = fid::kdmLogging;         // u32 without a value map
+constexpr WORD kStepNum = fid::kdm1StepOptionNum;  // u32 without a value map
+constexpr WORD kFontName = fid::kdmHFFontName;     // 32-byte text
 
 TEST(RuleEval, OperatorsCompareUnsigned32Bit) {
   FieldContext fc;

@@ -6,12 +6,13 @@
 #include <vector>
 
 #include "model/bidi_tables.h"
+#include "field_ids.h"
 #include "model/value_sets.h"
 
 namespace {
 
-constexpr DWORD kTrayPaperField = 10175;   // kdmTray1Paper
-constexpr DWORD kTrayMediaField = 10207;   // kdmTray1Media
+constexpr DWORD kTrayPaperField = fid::kdmTray1Paper;
+constexpr DWORD kTrayMediaField = fid::kdmTray1Media;
 
 int PairCount(const CodePair* table) {
   int n = 0;
