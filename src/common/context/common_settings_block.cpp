@@ -18,40 +18,15 @@
 #include "model/option_lookup.h"
 #include "model/rule_apply.h"
 #include "model/rule_eval.h"
+#include "field_ids.h"
 
 namespace {
 
-enum : WORD {
-  F_ORIENTATION = 7,
-  F_COLLATE = 19,
-  F_DST_RESOLUTION_W = 38,
-  F_OUT_PAPER_SIZE = 46,
-  F_OUTPUT_TRAY_ID = 53,
-  F_FUNC_SELECT_SCALE = 55,
-  F_FUNC_SELECT_NUP = 56,
-  F_FUNC_SELECT_DUPLEX = 58,
-  F_FUNC_SELECT_SORT = 61,
-  F_FUNC_SELECT_PUNCH = 62,
-  F_FUNC_SELECT_STAPLE = 63,
-  F_SCALE_TYPE = 87,
-  F_SCALE_H = 89,
-  F_NUP_POST_KIND = 91,
-  F_NUP_TYPE = 92,
-  F_DUPLEX_TYPE = 94,
-  F_SORT_TYPE = 119,
-  F_PUNCH_TYPE = 120,
-  F_STAPLE_TYPE = 121,
-  F_EXT_PRINT_AREA = 173,
-  F_KCOM_MEMBER = 702,
-  F_KCOM_CAPS = 703,
-  F_JOBFOLD = 704,
-};
-
 constexpr WORD kFieldList[] = {
-    F_JOBFOLD,        F_DST_RESOLUTION_W, F_OUT_PAPER_SIZE,  F_OUTPUT_TRAY_ID, F_FUNC_SELECT_SCALE,
-    F_FUNC_SELECT_NUP, F_FUNC_SELECT_DUPLEX, F_FUNC_SELECT_SORT, F_FUNC_SELECT_PUNCH, F_FUNC_SELECT_STAPLE,
-    F_SCALE_TYPE,     F_SCALE_H,          F_NUP_POST_KIND,   F_NUP_TYPE,       F_DUPLEX_TYPE,
-    F_SORT_TYPE,      F_PUNCH_TYPE,       F_STAPLE_TYPE,     F_EXT_PRINT_AREA, 0xFFFF,
+    fid::KPD_kdmJobfold,        fid::kdmDstResolutionW, fid::kdmOutPaperSize,  fid::kdmOutputTrayID, fid::kdmFuncSelectScale,
+    fid::kdmFuncSelectNup, fid::kdmFuncSelectDuplex, fid::kdmFuncSelectSort, fid::kdmFuncSelectPunch, fid::kdmFuncSelectStaple,
+    fid::kdmScaleType,     fid::kdmScaleH,          fid::kdmNUPPOSTKind,   fid::kdmNUPType,       fid::kdmDuplexType,
+    fid::kdmSortType,      fid::kdmPunchType,       fid::kdmStapleType,     fid::kdmExtPrintArea, 0xFFFF,
 };
 
 constexpr DWORD kUnknown = 0xFFFFFFFFu;   // -1: a coded value outside the table
@@ -104,24 +79,24 @@ DWORD DecodeOutputTray(DriverContext* context, BYTE code) {
   else if (code == 15) tray = FindFirstSetItem(context)->firstCode;
   else if (code == 16) tray = 14;
   else if (code == 17) tray = 1;
-  return WriteCommonSetting(context, F_OUTPUT_TRAY_ID, tray);
+  return WriteCommonSetting(context, fid::kdmOutputTrayID, tray);
 }
 
 DWORD DecodeScale(DriverContext* context, WORD scale) {
   if (scale == 0) return 0;
   const DWORD percent = scale >= 0x4001 && scale <= 0x4007 ? kFixedScales[scale - 0x4001] : scale;
-  DWORD mask = WriteCommonSetting(context, F_FUNC_SELECT_SCALE, 1);
-  mask |= WriteCommonSetting(context, F_SCALE_TYPE, 1);
-  return mask | WriteCommonSetting(context, F_SCALE_H, percent);
+  DWORD mask = WriteCommonSetting(context, fid::kdmFuncSelectScale, 1);
+  mask |= WriteCommonSetting(context, fid::kdmScaleType, 1);
+  return mask | WriteCommonSetting(context, fid::kdmScaleH, percent);
 }
 
 DWORD DecodeNup(DriverContext* context, BYTE code) {
   if (code == 0) return 0;
-  if (code == 1) return WriteCommonSetting(context, F_FUNC_SELECT_NUP, 0);
+  if (code == 1) return WriteCommonSetting(context, fid::kdmFuncSelectNup, 0);
   DWORD kind = kUnknown;
   DWORD type = kUnknown;
   switch (code) {
-    case 2: kind = 1; type = ReadFieldRawById(context, F_ORIENTATION) == 1 ? 1 : 3; break;
+    case 2: kind = 1; type = ReadFieldRawById(context, fid::dmOrientation) == 1 ? 1 : 3; break;
     case 3: kind = 1; type = 2; break;
     case 4: kind = 2; type = 33; break;
     case 5: kind = 2; type = 34; break;
@@ -129,9 +104,9 @@ DWORD DecodeNup(DriverContext* context, BYTE code) {
     case 7: kind = 2; type = 38; break;
     default: break;
   }
-  DWORD mask = WriteCommonSetting(context, F_FUNC_SELECT_NUP, 1);
-  mask |= WriteCommonSetting(context, F_NUP_POST_KIND, kind);
-  return mask | WriteCommonSetting(context, F_NUP_TYPE, type);
+  DWORD mask = WriteCommonSetting(context, fid::kdmFuncSelectNup, 1);
+  mask |= WriteCommonSetting(context, fid::kdmNUPPOSTKind, kind);
+  return mask | WriteCommonSetting(context, fid::kdmNUPType, type);
 }
 
 DWORD DecodeValue(DriverContext* context, BYTE code, WORD id, const Code* table, int n) {
@@ -225,21 +200,21 @@ int ApplyCommonSettings(DriverContext* context, BYTE* in) {
   std::memcpy(kept, own, total);
   std::memcpy(own, in, total);
 
-  DWORD mask = WriteCommonSetting(context, F_JOBFOLD, 0);
-  mask |= DecodeSwitch(context, request.duplex, F_FUNC_SELECT_DUPLEX, F_DUPLEX_TYPE, kDuplexTypes, 3);
+  DWORD mask = WriteCommonSetting(context, fid::KPD_kdmJobfold, 0);
+  mask |= DecodeSwitch(context, request.duplex, fid::kdmFuncSelectDuplex, fid::kdmDuplexType, kDuplexTypes, 3);
   if (request.sort != 0) {
-    mask |= DecodeSwitch(context, request.sort, F_FUNC_SELECT_SORT, F_SORT_TYPE, kSortTypes, 3);
-    WriteFieldRawById(context, F_COLLATE, ReadFieldRawById(context, F_FUNC_SELECT_SORT) != 0 ? 1 : 0);
+    mask |= DecodeSwitch(context, request.sort, fid::kdmFuncSelectSort, fid::kdmSortType, kSortTypes, 3);
+    WriteFieldRawById(context, fid::dmCollate, ReadFieldRawById(context, fid::kdmFuncSelectSort) != 0 ? 1 : 0);
   }
-  mask |= DecodeSwitch(context, request.punch, F_FUNC_SELECT_PUNCH, F_PUNCH_TYPE, kPunchTypes, 3);
-  mask |= DecodeSwitch(context, request.staple, F_FUNC_SELECT_STAPLE, F_STAPLE_TYPE, kStapleTypes,
+  mask |= DecodeSwitch(context, request.punch, fid::kdmFuncSelectPunch, fid::kdmPunchType, kPunchTypes, 3);
+  mask |= DecodeSwitch(context, request.staple, fid::kdmFuncSelectStaple, fid::kdmStapleType, kStapleTypes,
                        static_cast<int>(sizeof kStapleTypes / sizeof kStapleTypes[0]));
   mask |= DecodeOutputTray(context, request.outputTray);
-  mask |= DecodeValue(context, request.resolution, F_DST_RESOLUTION_W, kResolutions, 3);
-  mask |= DecodeValue(context, request.printArea, F_EXT_PRINT_AREA, kPrintAreas, 2);
+  mask |= DecodeValue(context, request.resolution, fid::kdmDstResolutionW, kResolutions, 3);
+  mask |= DecodeValue(context, request.printArea, fid::kdmExtPrintArea, kPrintAreas, 2);
   mask |= DecodeScale(context, request.scale);
   mask |= DecodeNup(context, request.nup);
-  mask |= DecodeValue(context, request.outputPaper, F_OUT_PAPER_SIZE, kOutputPapers,
+  mask |= DecodeValue(context, request.outputPaper, fid::kdmOutPaperSize, kOutputPapers,
                       static_cast<int>(sizeof kOutputPapers / sizeof kOutputPapers[0]));
 
   ApplyCommonSettingTransacts(context, mask);
@@ -253,8 +228,8 @@ int ApplyCommonSettings(DriverContext* context, BYTE* in) {
 }
 
 int ListOfferedTrayCodes(DriverContext* context, WORD* buffer) {
-  const ImageRef option = GetOptionForFeature(F_OUTPUT_TRAY_ID, context);
-  SettingField* field = FindFieldById(context, F_OUTPUT_TRAY_ID);
+  const ImageRef option = GetOptionForFeature(fid::kdmOutputTrayID, context);
+  SettingField* field = FindFieldById(context, fid::kdmOutputTrayID);
   if (!option || !field || OptionTypeOf(option) != OPTTYPE_PICKONE) return -1;
   const ValueMapEntry* map = GetActiveValueMap(context, field);
   int listed = 0;
@@ -280,20 +255,20 @@ int FillCommonCapabilities(DriverContext* context) {
 
   {
     ValueList sort;
-    if (!FetchCapabilityValues(context, F_SORT_TYPE, &sort)) return 0;
+    if (!FetchCapabilityValues(context, fid::kdmSortType, &sort)) return 0;
     const std::int32_t values[] = {1, 4, 6};
     caps[2] = Bits(sort, values, 3);
     caps[3] = 3;
   }
   {
     ValueList punch;
-    if (!FetchCapabilityValues(context, F_PUNCH_TYPE, &punch)) return 0;
+    if (!FetchCapabilityValues(context, fid::kdmPunchType, &punch)) return 0;
     const std::int32_t values[] = {1, 2, 3};
     caps[4] = Bits(punch, values, 3);
   }
   {
     ValueList staple;
-    if (!FetchCapabilityValues(context, F_STAPLE_TYPE, &staple)) return 0;
+    if (!FetchCapabilityValues(context, fid::kdmStapleType, &staple)) return 0;
     const std::int32_t first[] = {34, 33, 18, 17, 2, 1, 65, 67};
     const std::int32_t second[] = {66, 50, 49};
     caps[5] = Bits(staple, first, 8);
@@ -339,7 +314,7 @@ int FillCommonCapabilities(DriverContext* context) {
   caps[12] = 63;
   {
     ValueList papers;
-    if (!FetchCapabilityValues(context, F_OUT_PAPER_SIZE, &papers)) return 0;
+    if (!FetchCapabilityValues(context, fid::kdmOutPaperSize, &papers)) return 0;
     const std::int32_t first[] = {8, 9, 11, 70, 12, 13, 88, 1};
     const std::int32_t second[] = {5, 43, 6, 3, 267, 268, 66};
     caps[13] = Bits(papers, first, 8);
@@ -349,7 +324,7 @@ int FillCommonCapabilities(DriverContext* context) {
   caps[16] = 0;
   caps[17] = 1;
 
-  if (SettingField* f = FindFieldById(context, F_KCOM_CAPS)) WriteFieldBlock(context, f, caps);
-  if (SettingField* f = FindFieldById(context, F_KCOM_MEMBER)) WriteFieldBlock(context, f, empty);
+  if (SettingField* f = FindFieldById(context, fid::kdmKcomCaps)) WriteFieldBlock(context, f, caps);
+  if (SettingField* f = FindFieldById(context, fid::kdmKcomMember)) WriteFieldBlock(context, f, empty);
   return 1;
 }

@@ -7,10 +7,10 @@
 #include "context/field_access.h"
 #include "context/product_record.h"
 #include "win/errors.h"
+#include "field_ids.h"
 
 namespace {
 
-constexpr WORD F_HIDDEN3_FUNC0 = 615;   // kdmHidden3Func0
 constexpr WORD kDriverVersion351 = 0x350;
 
 BYTE* Bytes(DEVMODEW* d) { return reinterpret_cast<BYTE*>(d); }
@@ -100,7 +100,7 @@ int CopyDevmodeShaped(const DEVMODEW* source, const DEVMODEW* shape, DEVMODEW* d
     destination->dmSize = source->dmSize;
   }
   const bool takeSource = shape->dmDriverExtra >= source->dmDriverExtra ||
-                          (shape->dmDriverExtra == 0 && context && ReadFieldRawById(context, F_HIDDEN3_FUNC0) != 0);
+                          (shape->dmDriverExtra == 0 && context && ReadFieldRawById(context, fid::kdmHidden3Func0) != 0);
   if (takeSource) {
     destination->dmDriverVersion = source->dmDriverVersion;
     destination->dmDriverExtra = source->dmDriverExtra;

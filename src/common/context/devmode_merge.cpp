@@ -25,29 +25,9 @@
 #include "context/units.h"
 #include "model/option_lookup.h"
 #include "win/kernel.h"
+#include "field_ids.h"
 
 namespace {
-
-enum : WORD {
-  F_PAPER_SIZE = 8,
-  F_OUT_PAPER_SIZE = 46,
-  F_FUNC_SELECT_SCALE = 55,
-  F_FUNC_SELECT_NUP = 56,
-  F_FUNC_SELECT_WATERMARK = 60,
-  F_FUNC_SELECT_TONER_SAVE = 68,
-  F_FUNC_SELECT_COPY_PROTECT = 79,
-  F_NUP_POST_KIND = 91,
-  F_NUP_TYPE = 92,
-  F_QUALITY_TEXT_BITMAP = 166,
-  F_EXT_OUTPUT_2A4_FIT = 383,
-  F_FUNC2_TINT_BLOCK_UI = 540,
-  F_FUNC2_PREVIEW_FLAG = 561,
-  F_UI_START = 989,
-  F_CTRL_WORK_PROMPT = 1010,
-  F_IMAGE_FORM_JOB = 1159,
-  F_HIDDEN2_FUNC7_MODEL = 1463,
-  F_ORIENTATION = 7,
-};
 
 constexpr WORD kKeptStateBytes[] = {706, 707, 708, 709, 710, 711, 714, 718, 720, 721, 722};
 constexpr WORD kQualityTextBitmapBit = 0x2000;
@@ -98,7 +78,7 @@ void TakePrivateBlock(DriverContext* context, const BYTE* copy, DWORD flags) {
     WriteStateByte(own, kKeptStateBytes[i], kept[i]);
   }
   WriteFrontFunc(own, frontFunc);
-  if (IsPrintTypeLocked(context) && ReadFieldRawById(context, F_FUNC2_PREVIEW_FLAG) == 0 &&
+  if (IsPrintTypeLocked(context) && ReadFieldRawById(context, fid::kdmFunc2SelectPreviewFlag) == 0 &&
       !(flags & MERGE_KEEP_PRINT_METHOD)) {
     WriteLockPrnMethod(own, lockPrnMethod);
   }
@@ -111,13 +91,13 @@ void TakePrivateBlock(DriverContext* context, const BYTE* copy, DWORD flags) {
 void ApplyModelSwitches(DriverContext* context) {
   BYTE* own = context->settings;
   WORD quality = ReadQualityFuncBits(own);
-  if (GetOptionDefaultValue(F_QUALITY_TEXT_BITMAP, context) != 0) {
+  if (GetOptionDefaultValue(fid::kdmQualityFuncTextBitmapSupport, context) != 0) {
     quality = static_cast<WORD>(quality | kQualityTextBitmapBit);
   } else {
     quality = static_cast<WORD>(quality & ~kQualityTextBitmapBit);
   }
   WriteQualityFuncBits(own, quality);
-  if (GetOptionDefaultValue(F_HIDDEN2_FUNC7_MODEL, context) != 0) {
+  if (GetOptionDefaultValue(fid::wdmCustomFunc1, context) != 0) {
     WriteHidden2FuncBits(own, ReadHidden2FuncBits(own) | kHidden2Func7Bit);
   }
 }
@@ -129,18 +109,18 @@ void CheckToolbarPlugin(DriverContext* context) {
   work->pluginWords[0] = assigned ? 1 : 0;
   work->pluginWords[1] = located ? 1 : 0;
   if (!assigned || !located) {
-    WriteFieldRawById(context, F_FUNC2_TINT_BLOCK_UI, 0);
+    WriteFieldRawById(context, fid::kdmFunc2SelectTintBlockUI, 0);
     return;
   }
-  WriteFieldRawById(context, F_FUNC2_TINT_BLOCK_UI, 1);
-  WriteFieldRawById(context, F_FUNC_SELECT_COPY_PROTECT, 1);
-  WriteFieldRawById(context, F_FUNC_SELECT_WATERMARK, 0);
-  WriteFieldRawById(context, F_FUNC_SELECT_TONER_SAVE, 0);
-  const DWORD kind = ReadFieldRawById(context, F_NUP_POST_KIND);
+  WriteFieldRawById(context, fid::kdmFunc2SelectTintBlockUI, 1);
+  WriteFieldRawById(context, fid::kdmFuncSelectCopyProtect, 1);
+  WriteFieldRawById(context, fid::kdmFuncSelectWaterMark, 0);
+  WriteFieldRawById(context, fid::kdmFuncSelectTonerSave, 0);
+  const DWORD kind = ReadFieldRawById(context, fid::kdmNUPPOSTKind);
   if (kind == 10 || kind == 11) {
-    WriteFieldRawById(context, F_FUNC_SELECT_NUP, 0);
-    WriteFieldRawById(context, F_NUP_POST_KIND, 1);
-    WriteFieldRawById(context, F_NUP_TYPE, ReadFieldRawById(context, F_ORIENTATION) == 1 ? 1 : 3);
+    WriteFieldRawById(context, fid::kdmFuncSelectNup, 0);
+    WriteFieldRawById(context, fid::kdmNUPPOSTKind, 1);
+    WriteFieldRawById(context, fid::kdmNUPType, ReadFieldRawById(context, fid::dmOrientation) == 1 ? 1 : 3);
   }
 }
 
@@ -153,7 +133,7 @@ int MergeDevmode(DriverContext* context, const DEVMODEW* in, DWORD flags) {
   WorkArea* work = context->work;
   work->mergeFlags = flags;
   if (!(flags & MERGE_LOADING_SETTINGS_FILE)) {
-    WriteFieldRawById(context, F_CTRL_WORK_PROMPT, (flags & MERGE_IN_PROMPT) ? 1 : 0);
+    WriteFieldRawById(context, fid::wdmCtrlWorkPrompt, (flags & MERGE_IN_PROMPT) ? 1 : 0);
   }
 
   const DWORD total = GetTotalDevmodeSize();
@@ -193,10 +173,10 @@ int MergeDevmode(DriverContext* context, const DEVMODEW* in, DWORD flags) {
   TakePrivateBlock(context, copy, flags);
   ApplyModelSwitches(context);
 
-  if ((flags & MERGE_IMAGE_FORM_JOB) && ReadFieldRawById(context, F_IMAGE_FORM_JOB) != 0) {
-    WriteFieldRawById(context, F_FUNC_SELECT_SCALE, 0);
-    WriteFieldRawById(context, F_OUT_PAPER_SIZE, kOutPaperSameAsSource);
-    WriteFieldRawById(context, F_EXT_OUTPUT_2A4_FIT, 0);
+  if ((flags & MERGE_IMAGE_FORM_JOB) && ReadFieldRawById(context, fid::wdmImageFormJob) != 0) {
+    WriteFieldRawById(context, fid::kdmFuncSelectScale, 0);
+    WriteFieldRawById(context, fid::kdmOutPaperSize, kOutPaperSameAsSource);
+    WriteFieldRawById(context, fid::kdmExtOutput2A4Fit, 0);
   }
   if (IsBuildFeatureEnabled(8) && (flags & MERGE_TOOLBAR_CHECK_BITS)) CheckToolbarPlugin(context);
   if (flags & MERGE_PRINTER_DATA_BITS) {
@@ -225,20 +205,20 @@ int MergeDevmode(DriverContext* context, const DEVMODEW* in, DWORD flags) {
   ReconcilePublicFields(own, copy, context);
 
   NotifyModules(context, kMergeDoneEvent, &flags);
-  WriteFieldRawById(context, F_UI_START, 0);
+  WriteFieldRawById(context, fid::wdmUIStart, 0);
   if (flags & MERGE_RULE_REFRESH_BITS) RefreshAllOptionStates(context);
 
   if (work->mergeFlags & (MERGE_COMMON_BLOCK_APPLIED | MERGE_IN_PROMPT)) {
     ApplyDerivedFields(own, context, 2);
   } else {
-    const DWORD paper = ReadFieldRawById(context, F_PAPER_SIZE);
+    const DWORD paper = ReadFieldRawById(context, fid::dmPaperSize);
     if (IsFreeSizeListPaper(paper, context)) {
       InitFreeSizes(context);
       const int index = FreeSizeIndexFromPaperId(paper, context);
       LoadUserPaperNames(context, paper, index);
       FreeSizeRecordToCurrent(context, index);
     }
-    DeriveImageableArea(ReadFieldRawById(context, F_OUT_PAPER_SIZE), F_OUT_PAPER_SIZE, context, own);
+    DeriveImageableArea(ReadFieldRawById(context, fid::kdmOutPaperSize), fid::kdmOutPaperSize, context, own);
   }
 
   FreeMem(copy);

@@ -11,10 +11,10 @@
 #include "context/product_record.h"
 #include "model/option_lookup.h"
 #include "model/rule_apply.h"
+#include "field_ids.h"
 
 namespace {
 
-constexpr WORD F_CONVERT_VERSION = 1020;   // wdmConvertVersion
 constexpr DWORD kVersionInPrivate = kDmVersionPos - kDevmodePublicSize;   // 137
 constexpr const char* kConversionItem = "KPD_ConvertDevmode";
 
@@ -57,9 +57,9 @@ int RunDevmodeConversion(DWORD from, DWORD to, DriverContext* context) {
   // conversion.
   if (!FindConditionBlock(entry->itemId, context)) return 0;
   for (DWORD step = from + 1; step > from && step <= to; ++step) {
-    WriteFieldRawById(context, F_CONVERT_VERSION, step);
+    WriteFieldRawById(context, fid::wdmConvertVersion, step);
     ApplyConditionBlockTransacts(entry->itemId, context);
-    if (ReadFieldRawById(context, F_CONVERT_VERSION) >= to) break;
+    if (ReadFieldRawById(context, fid::wdmConvertVersion) >= to) break;
   }
   return 1;
 }

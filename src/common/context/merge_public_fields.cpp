@@ -27,47 +27,9 @@
 #include "model/option_lookup.h"
 #include "model/value_sets.h"
 #include "win/devmode.h"
+#include "field_ids.h"
 
 namespace {
-
-enum : WORD {
-  F_FIELDS = 6,
-  F_ORIENTATION = 7,
-  F_PAPER_SIZE = 8,
-  F_PAPER_LENGTH = 9,
-  F_PAPER_WIDTH = 10,
-  F_SCALE = 11,
-  F_COPIES = 12,
-  F_DEFAULT_SOURCE = 13,
-  F_PRINT_QUALITY = 14,
-  F_COLOR = 15,
-  F_DUPLEX = 16,
-  F_Y_RESOLUTION = 17,
-  F_TT_OPTION = 18,
-  F_COLLATE = 19,
-  F_FORM_NAME = 20,
-  F_ICM_METHOD = 27,
-  F_ICM_INTENT = 28,
-  F_MEDIA_TYPE_PUBLIC = 29,
-  F_DITHER_TYPE = 30,
-  F_UI_MODE_CHANGE = 36,
-  F_DST_RESOLUTION_W = 38,
-  F_OUT_PAPER_SIZE = 46,
-  F_MEDIA_TYPE = 54,
-  F_FUNC_SELECT_DUPLEX = 58,
-  F_FUNC_SELECT_SORT = 61,
-  F_FUNC_SELECT_FREE_SHORT_OVER = 85,
-  F_DUPLEX_TYPE = 94,
-  F_DST_RESOLUTION_BOTH = 152,
-  F_USE_USER_MACRO = 176,
-  F_USER_PRINT_MACRO = 179,
-  F_PAPER_FREE_WIDTH = 340,
-  F_PAPER_FREE_LENGTH = 341,
-  F_HIDDEN2_FUNC24 = 471,
-  F_UI_START = 989,
-  F_CUSTOM_FUNC0 = 1462,
-  F_OTHER = 10274,
-};
 
 constexpr DWORD kEventModuleItems = 124;
 constexpr DWORD kEventQuality = 36;
@@ -87,10 +49,10 @@ DEVMODEW PublicOf(const BYTE* devmode) {
 
 DWORD S16(SHORT v) { return static_cast<DWORD>(static_cast<std::int32_t>(v)); }
 
-DWORD Fields(DriverContext* context) { return ReadFieldRawById(context, F_FIELDS); }
-void SetFieldsBits(DriverContext* context, DWORD bits) { WriteFieldRawById(context, F_FIELDS, Fields(context) | bits); }
+DWORD Fields(DriverContext* context) { return ReadFieldRawById(context, fid::dmFields); }
+void SetFieldsBits(DriverContext* context, DWORD bits) { WriteFieldRawById(context, fid::dmFields, Fields(context) | bits); }
 void ClearFieldsBits(DriverContext* context, DWORD bits) {
-  WriteFieldRawById(context, F_FIELDS, Fields(context) & ~bits);
+  WriteFieldRawById(context, fid::dmFields, Fields(context) & ~bits);
 }
 
 bool HasModelOption(DriverContext* context, WORD id) { return static_cast<bool>(GetOptionForFeature(id, context)); }
@@ -108,23 +70,23 @@ void ModelOrProductDefault(DriverContext* context, WORD id, DWORD productValue) 
 // The value of the incoming public field with that id.
 DWORD IncomingValue(const DEVMODEW& s, WORD id) {
   switch (id) {
-    case F_ORIENTATION: return S16(s.dmOrientation);
-    case F_PAPER_SIZE: return S16(s.dmPaperSize);
-    case F_PAPER_LENGTH: return S16(s.dmPaperLength);
-    case F_PAPER_WIDTH: return S16(s.dmPaperWidth);
-    case F_SCALE: return S16(s.dmScale);
-    case F_COPIES: return S16(s.dmCopies);
-    case F_DEFAULT_SOURCE: return S16(s.dmDefaultSource);
-    case F_PRINT_QUALITY: return S16(s.dmPrintQuality);
-    case F_COLOR: return S16(s.dmColor);
-    case F_DUPLEX: return S16(s.dmDuplex);
-    case F_Y_RESOLUTION: return S16(s.dmYResolution);
-    case F_TT_OPTION: return S16(s.dmTTOption);
-    case F_COLLATE: return S16(s.dmCollate);
-    case F_ICM_METHOD: return s.dmICMMethod;
-    case F_ICM_INTENT: return s.dmICMIntent;
-    case F_MEDIA_TYPE_PUBLIC: return s.dmMediaType;
-    case F_DITHER_TYPE: return s.dmDitherType;
+    case fid::dmOrientation: return S16(s.dmOrientation);
+    case fid::dmPaperSize: return S16(s.dmPaperSize);
+    case fid::dmPaperLength: return S16(s.dmPaperLength);
+    case fid::dmPaperWidth: return S16(s.dmPaperWidth);
+    case fid::dmScale: return S16(s.dmScale);
+    case fid::dmCopies: return S16(s.dmCopies);
+    case fid::dmDefaultSource: return S16(s.dmDefaultSource);
+    case fid::dmPrintQuality: return S16(s.dmPrintQuality);
+    case fid::dmColor: return S16(s.dmColor);
+    case fid::dmDuplex: return S16(s.dmDuplex);
+    case fid::dmYResolution: return S16(s.dmYResolution);
+    case fid::dmTTOption: return S16(s.dmTTOption);
+    case fid::dmCollate: return S16(s.dmCollate);
+    case fid::dmICMMethod: return s.dmICMMethod;
+    case fid::dmICMIntent: return s.dmICMIntent;
+    case fid::dmMediaType: return s.dmMediaType;
+    case fid::dmDitherType: return s.dmDitherType;
     default: return 0;
   }
 }
@@ -134,12 +96,12 @@ struct RawCopy {
   WORD id;
 };
 constexpr RawCopy kRawCopies[] = {
-    {DM_ORIENTATION, F_ORIENTATION}, {DM_PAPERSIZE, F_PAPER_SIZE},       {DM_PAPERLENGTH, F_PAPER_LENGTH},
-    {DM_PAPERWIDTH, F_PAPER_WIDTH},  {DM_SCALE, F_SCALE},                {DM_COPIES, F_COPIES},
-    {DM_DEFAULTSOURCE, F_DEFAULT_SOURCE}, {DM_PRINTQUALITY, F_PRINT_QUALITY}, {DM_COLOR, F_COLOR},
-    {DM_DUPLEX, F_DUPLEX},           {DM_YRESOLUTION, F_Y_RESOLUTION},   {DM_TTOPTION, F_TT_OPTION},
-    {DM_COLLATE, F_COLLATE},         {DM_ICMMETHOD, F_ICM_METHOD},       {DM_ICMINTENT, F_ICM_INTENT},
-    {DM_MEDIATYPE, F_MEDIA_TYPE_PUBLIC}, {DM_DITHERTYPE, F_DITHER_TYPE},
+    {DM_ORIENTATION, fid::dmOrientation}, {DM_PAPERSIZE, fid::dmPaperSize},       {DM_PAPERLENGTH, fid::dmPaperLength},
+    {DM_PAPERWIDTH, fid::dmPaperWidth},  {DM_SCALE, fid::dmScale},                {DM_COPIES, fid::dmCopies},
+    {DM_DEFAULTSOURCE, fid::dmDefaultSource}, {DM_PRINTQUALITY, fid::dmPrintQuality}, {DM_COLOR, fid::dmColor},
+    {DM_DUPLEX, fid::dmDuplex},           {DM_YRESOLUTION, fid::dmYResolution},   {DM_TTOPTION, fid::dmTTOption},
+    {DM_COLLATE, fid::dmCollate},         {DM_ICMMETHOD, fid::dmICMMethod},       {DM_ICMINTENT, fid::dmICMIntent},
+    {DM_MEDIATYPE, fid::dmMediaType}, {DM_DITHERTYPE, fid::dmDitherType},
 };
 
 // A value within the bounds of the field's Numeric option (or the product's), else the
@@ -156,20 +118,20 @@ DWORD Bounded(DriverContext* context, WORD id, DWORD value, std::int32_t minimum
 void TakeModelPaperExtent(DriverContext* context) {
   POINTL size{};
   if (!GetModelPaperSize(context, &size, 0)) return;
-  WriteFieldRawById(context, F_PAPER_LENGTH, static_cast<DWORD>(size.y));
-  WriteFieldRawById(context, F_PAPER_WIDTH, static_cast<DWORD>(size.x));
+  WriteFieldRawById(context, fid::dmPaperLength, static_cast<DWORD>(size.y));
+  WriteFieldRawById(context, fid::dmPaperWidth, static_cast<DWORD>(size.x));
 }
 
 void MergePaper(BYTE* d, const DEVMODEW& s, DWORD f, DriverContext* context) {
-  const bool shortOver = ReadFieldRawById(context, F_FUNC_SELECT_FREE_SHORT_OVER) != 0;
+  const bool shortOver = ReadFieldRawById(context, fid::kdmFuncSelectFreeShortOver) != 0;
   const DWORD paper = S16(s.dmPaperSize);
   if ((f & DM_PAPERLENGTH) && (f & DM_PAPERWIDTH) && s.dmPaperWidth > 0 && s.dmPaperLength > 0 &&
       !(f & DM_PAPERSIZE)) {
-    WriteFieldRawById(context, F_PAPER_SIZE, paper);
-    WriteFieldRawById(context, F_PAPER_LENGTH, S16(s.dmPaperLength));
-    WriteFieldRawById(context, F_PAPER_WIDTH, S16(s.dmPaperWidth));
+    WriteFieldRawById(context, fid::dmPaperSize, paper);
+    WriteFieldRawById(context, fid::dmPaperLength, S16(s.dmPaperLength));
+    WriteFieldRawById(context, fid::dmPaperWidth, S16(s.dmPaperWidth));
     SetFieldsBits(context, DM_PAPERLENGTH | DM_PAPERWIDTH);
-    if (ReadFieldRawById(context, F_HIDDEN2_FUNC24) != 0) {
+    if (ReadFieldRawById(context, fid::kdmHidden2Func24) != 0) {
       SetFieldsBits(context, DM_PAPERSIZE);
     } else {
       ClearFieldsBits(context, DM_PAPERSIZE);
@@ -177,16 +139,16 @@ void MergePaper(BYTE* d, const DEVMODEW& s, DWORD f, DriverContext* context) {
     BYTE* holder = d;
     NotifyModules(context, MODEV_INCH_PAPER_IN, &holder);
     const DEVMODEW now = PublicOf(d);
-    WriteFieldRawById(context, F_PAPER_FREE_WIDTH,
+    WriteFieldRawById(context, fid::kdmPaperFreeSizeWidth,
                       static_cast<DWORD>(UserUnitsToDots(kUnitTenthMm, now.dmPaperWidth, 1200)));
-    WriteFieldRawById(context, F_PAPER_FREE_LENGTH,
+    WriteFieldRawById(context, fid::kdmPaperFreeSizeLength,
                       static_cast<DWORD>(UserUnitsToDots(kUnitTenthMm, now.dmPaperLength, 1200)));
     return;
   }
   if (f & DM_PAPERSIZE) {
     if (IsFreeSizeListPaper(paper, context)) {
       if (shortOver) {
-        WriteFieldRawById(context, F_PAPER_SIZE, paper);
+        WriteFieldRawById(context, fid::dmPaperSize, paper);
         ClearFieldsBits(context, DM_PAPERLENGTH | DM_PAPERWIDTH);
       } else {
         InitFreeSizes(context);
@@ -194,33 +156,33 @@ void MergePaper(BYTE* d, const DEVMODEW& s, DWORD f, DriverContext* context) {
         LoadUserPaperNames(context, paper, index);
         if (index >= 0 && index < kFreeSizeRecordCount && context->work) {
           const FreeSizeRecord& r = context->work->freeSizes[index];
-          WriteFieldRawById(context, F_PAPER_LENGTH,
+          WriteFieldRawById(context, fid::dmPaperLength,
                             static_cast<DWORD>(DotsToUserUnits(kUnitTenthMm, static_cast<int>(r.length), 1200)));
-          WriteFieldRawById(context, F_PAPER_WIDTH,
+          WriteFieldRawById(context, fid::dmPaperWidth,
                             static_cast<DWORD>(DotsToUserUnits(kUnitTenthMm, static_cast<int>(r.width), 1200)));
         }
-        WriteFieldRawById(context, F_PAPER_SIZE, paper);
+        WriteFieldRawById(context, fid::dmPaperSize, paper);
         SetFieldsBits(context, DM_PAPERLENGTH | DM_PAPERWIDTH);
       }
     } else if (IsModelPaperSize(paper, context)) {
-      WriteFieldRawById(context, F_PAPER_SIZE, paper);
+      WriteFieldRawById(context, fid::dmPaperSize, paper);
       ClearFieldsBits(context, DM_PAPERLENGTH | DM_PAPERWIDTH);
       if (!shortOver) TakeModelPaperExtent(context);
     } else {
-      ModelOrProductDefault(context, F_PAPER_SIZE, ProductOf(context)->paperSize);
+      ModelOrProductDefault(context, fid::dmPaperSize, ProductOf(context)->paperSize);
       ClearFieldsBits(context, DM_PAPERLENGTH | DM_PAPERWIDTH);
     }
     SetFieldsBits(context, DM_PAPERSIZE);
     return;
   }
   if (f & DM_ORIENTATION) {
-    if ((Fields(context) & DM_PAPERSIZE) && !IsFreeSizeListPaper(ReadFieldRawById(context, F_PAPER_SIZE), context)) {
+    if ((Fields(context) & DM_PAPERSIZE) && !IsFreeSizeListPaper(ReadFieldRawById(context, fid::dmPaperSize), context)) {
       TakeModelPaperExtent(context);
     }
     return;
   }
   if (f & DM_FORMNAME) {
-    SettingField* form = FindFieldById(context, F_FORM_NAME);
+    SettingField* form = FindFieldById(context, fid::dmFormName);
     const DEVMODEW own = PublicOf(d);
     if (s.dmFormName[0] == 0) {
       if (form) SetFieldString(context, form, u"");
@@ -279,80 +241,80 @@ void MergePublicFields(BYTE* d, const BYTE* incoming, DriverContext* context) {
   if (f & DM_DEFAULTSOURCE) {
     const DWORD v = S16(s.dmDefaultSource);
     if (IsDefaultSourceValid(v, context)) {
-      WriteFieldRawById(context, F_DEFAULT_SOURCE, v);
+      WriteFieldRawById(context, fid::dmDefaultSource, v);
     } else {
-      ModelOrProductDefault(context, F_DEFAULT_SOURCE, product->defaultSource);
+      ModelOrProductDefault(context, fid::dmDefaultSource, product->defaultSource);
     }
     SetFieldsBits(context, DM_DEFAULTSOURCE);
   }
   if (f & DM_ORIENTATION) {
     const DWORD v = S16(s.dmOrientation);
     if (IsOrientationValid(v, context)) {
-      WriteFieldRawById(context, F_ORIENTATION, v);
+      WriteFieldRawById(context, fid::dmOrientation, v);
     } else {
-      ModelOrProductDefault(context, F_ORIENTATION, product->orientation);
+      ModelOrProductDefault(context, fid::dmOrientation, product->orientation);
     }
     SetFieldsBits(context, DM_ORIENTATION);
   }
 
   if (S16(s.dmPaperSize) == kUserPaper) f = (f & ~DM_PAPERSIZE) | DM_PAPERLENGTH | DM_PAPERWIDTH;
-  if (ReadFieldRawById(context, F_FUNC_SELECT_FREE_SHORT_OVER) == 1) {
+  if (ReadFieldRawById(context, fid::kdmFuncSelectFreeShortOver) == 1) {
     f = (f & ~(DM_PAPERLENGTH | DM_PAPERWIDTH)) | DM_PAPERSIZE;
   }
   MergePaper(d, s, f, context);
 
   if (f & DM_SCALE) {
-    const DWORD v = Bounded(context, F_SCALE, S16(s.dmScale), static_cast<std::int32_t>(product->scaleMin),
+    const DWORD v = Bounded(context, fid::dmScale, S16(s.dmScale), static_cast<std::int32_t>(product->scaleMin),
                             static_cast<std::int32_t>(product->scaleMax), product->scale);
-    WriteFieldRawById(context, F_SCALE, v);
+    WriteFieldRawById(context, fid::dmScale, v);
   }
   ClearFieldsBits(context, DM_SCALE);
   if (f & DM_COPIES) {
-    const DWORD v = Bounded(context, F_COPIES, S16(s.dmCopies), static_cast<std::int32_t>(product->copiesMin),
+    const DWORD v = Bounded(context, fid::dmCopies, S16(s.dmCopies), static_cast<std::int32_t>(product->copiesMin),
                             static_cast<std::int32_t>(product->copiesMax), product->copies);
-    WriteFieldRawById(context, F_COPIES, v);
+    WriteFieldRawById(context, fid::dmCopies, v);
     SetFieldsBits(context, DM_COPIES);
   }
   if (f & DM_MEDIATYPE) {
-    WriteFieldRawById(context, F_MEDIA_TYPE_PUBLIC,
+    WriteFieldRawById(context, fid::dmMediaType,
                       IsMediaTypeValid(s.dmMediaType, context) ? s.dmMediaType : product->mediaType);
   }
   if (f & DM_PRINTQUALITY) MergePrintQuality(d, incoming, context);
-  WriteFieldRawById(context, F_Y_RESOLUTION, ReadFieldRawById(context, F_PRINT_QUALITY));
+  WriteFieldRawById(context, fid::dmYResolution, ReadFieldRawById(context, fid::dmPrintQuality));
   SetFieldsBits(context, DM_YRESOLUTION);
 
   if (f & DM_DUPLEX) {
     const DWORD v = S16(s.dmDuplex);
-    TakeValidOrProduct(context, F_DUPLEX, DM_DUPLEX, v, IsDuplexValid(v, context), product->duplex, true);
+    TakeValidOrProduct(context, fid::dmDuplex, DM_DUPLEX, v, IsDuplexValid(v, context), product->duplex, true);
   }
   if (f & DM_COLOR) {
     const DWORD v = S16(s.dmColor);
-    TakeValidOrProduct(context, F_COLOR, DM_COLOR, v, IsColorValid(v, context), product->color, true);
+    TakeValidOrProduct(context, fid::dmColor, DM_COLOR, v, IsColorValid(v, context), product->color, true);
   }
   if (f & DM_TTOPTION) {
     const DWORD v = S16(s.dmTTOption);
-    TakeValidOrProduct(context, F_TT_OPTION, DM_TTOPTION, v, IsTTOptionValid(v, context), product->ttOption, false);
+    TakeValidOrProduct(context, fid::dmTTOption, DM_TTOPTION, v, IsTTOptionValid(v, context), product->ttOption, false);
   }
 
   ClearFieldsBits(context, DM_COLLATE);
-  WriteFieldRawById(context, F_COLLATE, 0);
+  WriteFieldRawById(context, fid::dmCollate, 0);
   if (IsCollateSupported(context)) {
     SetFieldsBits(context, DM_COLLATE);
     const bool on = (f & DM_COLLATE) ? s.dmCollate == DMCOLLATE_TRUE
-                                     : ReadFieldRawById(context, F_FUNC_SELECT_SORT) != 0;
-    WriteFieldRawById(context, F_COLLATE, on ? 1 : 0);
+                                     : ReadFieldRawById(context, fid::kdmFuncSelectSort) != 0;
+    WriteFieldRawById(context, fid::dmCollate, on ? 1 : 0);
   }
 
   if (f & DM_ICMMETHOD) {
-    TakeValidOrProduct(context, F_ICM_METHOD, DM_ICMMETHOD, s.dmICMMethod, IsIcmMethodValid(s.dmICMMethod, context),
+    TakeValidOrProduct(context, fid::dmICMMethod, DM_ICMMETHOD, s.dmICMMethod, IsIcmMethodValid(s.dmICMMethod, context),
                        product->icmMethod, false);
   }
   if (f & DM_ICMINTENT) {
-    TakeValidOrProduct(context, F_ICM_INTENT, DM_ICMINTENT, s.dmICMIntent, IsIcmIntentValid(s.dmICMIntent, context),
+    TakeValidOrProduct(context, fid::dmICMIntent, DM_ICMINTENT, s.dmICMIntent, IsIcmIntentValid(s.dmICMIntent, context),
                        product->icmIntent, false);
   }
   if (f & DM_DITHERTYPE) {
-    TakeValidOrProduct(context, F_DITHER_TYPE, DM_DITHERTYPE, s.dmDitherType,
+    TakeValidOrProduct(context, fid::dmDitherType, DM_DITHERTYPE, s.dmDitherType,
                        IsDitherTypeValid(s.dmDitherType, context), product->ditherType, false);
   }
 }
@@ -365,28 +327,28 @@ void MergePrintQuality(BYTE* d, const BYTE* incoming, DriverContext* context) {
 
   const DWORD v = S16(s.dmPrintQuality);
   if (IsDmresValue(v)) {
-    ModelOrProductDefault(context, F_PRINT_QUALITY, product->printQuality);
+    ModelOrProductDefault(context, fid::dmPrintQuality, product->printQuality);
   } else if (IsPrintQualityValid(v, context)) {
-    WriteFieldRawById(context, F_PRINT_QUALITY, v);
-  } else if (FindFieldById(context, F_DST_RESOLUTION_W)) {
-    WriteFieldRawById(context, F_PRINT_QUALITY, AskModulesForQuality(d, context, F_DST_RESOLUTION_W, v));
+    WriteFieldRawById(context, fid::dmPrintQuality, v);
+  } else if (FindFieldById(context, fid::kdmDstResolutionW)) {
+    WriteFieldRawById(context, fid::dmPrintQuality, AskModulesForQuality(d, context, fid::kdmDstResolutionW, v));
   } else {
-    WriteFieldRawById(context, F_PRINT_QUALITY, product->printQuality);
+    WriteFieldRawById(context, fid::dmPrintQuality, product->printQuality);
   }
 
-  const DWORD quality = ReadFieldRawById(context, F_PRINT_QUALITY);
+  const DWORD quality = ReadFieldRawById(context, fid::dmPrintQuality);
   DWORD r = quality;
-  WORD target = F_DST_RESOLUTION_W;
-  const ImageRef resolution = GetOptionForFeature(F_DST_RESOLUTION_W, context);
+  WORD target = fid::kdmDstResolutionW;
+  const ImageRef resolution = GetOptionForFeature(fid::kdmDstResolutionW, context);
   if (resolution && OptionTypeOf(resolution) == OPTTYPE_NUMERIC) {
-    target = F_DST_RESOLUTION_BOTH;
-    const DWORD current = ReadFieldRawById(context, F_DST_RESOLUTION_BOTH);
+    target = fid::kdmDstResolutionBoth;
+    const DWORD current = ReadFieldRawById(context, fid::kdmDstResolutionBoth);
     const ResolutionRecord* row = FindResolutionRecord(static_cast<WORD>(current));
-    if (ReadFieldRawById(context, F_USE_USER_MACRO) == 1 && row && row->horizontal == quality) {
+    if (ReadFieldRawById(context, fid::kdmUseUserMacro) == 1 && row && row->horizontal == quality) {
       r = current;
     } else {
       WORD code = FindResolutionCodeByDpi(quality);
-      while (code != 0 && !OptionPasses(context, F_DST_RESOLUTION_BOTH, code)) {
+      while (code != 0 && !OptionPasses(context, fid::kdmDstResolutionBoth, code)) {
         code = NextResolutionCodeForDpi(quality, code);
       }
       r = code != 0 ? code : quality;
@@ -394,36 +356,36 @@ void MergePrintQuality(BYTE* d, const BYTE* incoming, DriverContext* context) {
   }
   if (FindFieldById(context, target) && !OptionPasses(context, target, r)) {
     const DWORD answer = AskModulesForQuality(d, context, target, r);
-    if (target == F_DST_RESOLUTION_BOTH) {
+    if (target == fid::kdmDstResolutionBoth) {
       if (const ResolutionRecord* row = FindResolutionRecord(static_cast<WORD>(answer))) {
-        WriteFieldRawById(context, F_PRINT_QUALITY, row->horizontal);
+        WriteFieldRawById(context, fid::dmPrintQuality, row->horizontal);
       }
     } else {
-      WriteFieldRawById(context, F_PRINT_QUALITY, answer);
+      WriteFieldRawById(context, fid::dmPrintQuality, answer);
     }
   }
 
-  const DWORD macro = ReadFieldRawById(context, F_USER_PRINT_MACRO);
-  if (ReadFieldRawById(context, F_USE_USER_MACRO) == 1 && (mergeFlags & MERGE_ROAD_DOCUMENT) &&
+  const DWORD macro = ReadFieldRawById(context, fid::kdmUserPrintMacro);
+  if (ReadFieldRawById(context, fid::kdmUseUserMacro) == 1 && (mergeFlags & MERGE_ROAD_DOCUMENT) &&
       (mergeFlags & MERGE_PROMPT) && IsUserMacroQuality(macro)) {
-    const DWORD remembered = ReadFieldRawById(context, F_PRINT_QUALITY);
+    const DWORD remembered = ReadFieldRawById(context, fid::dmPrintQuality);
     PushSettingsSnapshot(context);
     ApplyQualityByIndex(context, static_cast<int>(macro - 32));
-    const DWORD macroResolution = ReadFieldRawById(context, F_DST_RESOLUTION_W);
+    const DWORD macroResolution = ReadFieldRawById(context, fid::kdmDstResolutionW);
     PopSettingsSnapshot(context, 1);
-    if (macroResolution != remembered) WriteFieldRawById(context, F_PRINT_QUALITY, macroResolution);
+    if (macroResolution != remembered) WriteFieldRawById(context, fid::dmPrintQuality, macroResolution);
   }
 
   if (!(mergeFlags & MERGE_SETTINGS_FILE)) {
-    if (const WORD limit = GetResolutionLimit(context)) WriteFieldRawById(context, F_PRINT_QUALITY, limit);
+    if (const WORD limit = GetResolutionLimit(context)) WriteFieldRawById(context, fid::dmPrintQuality, limit);
   }
   SetFieldsBits(context, DM_PRINTQUALITY);
 }
 
 void ApplyUserMacroQuality(DriverContext* context) {
   if (!context || !context->settings || !context->work) return;
-  const DWORD macro = ReadFieldRawById(context, F_USER_PRINT_MACRO);
-  if (ReadFieldRawById(context, F_USE_USER_MACRO) != 1 || !IsUserMacroQuality(macro)) return;
+  const DWORD macro = ReadFieldRawById(context, fid::kdmUserPrintMacro);
+  if (ReadFieldRawById(context, fid::kdmUseUserMacro) != 1 || !IsUserMacroQuality(macro)) return;
   WCHAR key[32] = {};
   MakeQualityKey(key, static_cast<int>(macro - 32));
   WCHAR path[260] = {};
@@ -444,23 +406,23 @@ void ReconcilePublicFields(BYTE* d, const BYTE* incoming, DriverContext* context
     if (a == 2 || a == 3) {
       const bool landscape = before.dmOrientation == DMORIENT_LANDSCAPE;
       const bool topBinding = (a == 2 && landscape) || (a == 3 && !landscape);
-      if (ReadFieldRawById(context, F_FUNC_SELECT_DUPLEX) != 0) {
-        DWORD t = ReadFieldRawById(context, F_DUPLEX_TYPE);
+      if (ReadFieldRawById(context, fid::kdmFuncSelectDuplex) != 0) {
+        DWORD t = ReadFieldRawById(context, fid::kdmDuplexType);
         if (topBinding) {
           if (!IsValueAllowedByIndex(0, t)) t = IsValueAllowedByIndex(9, t) ? 17 : IsValueAllowedByIndex(10, t) ? 20 : 1;
         } else {
           if (!IsValueAllowedByIndex(1, t)) t = IsValueAllowedByIndex(11, t) ? 19 : IsValueAllowedByIndex(12, t) ? 22 : 3;
         }
-        WriteFieldRawById(context, F_DUPLEX_TYPE, t);
+        WriteFieldRawById(context, fid::kdmDuplexType, t);
       } else {
-        WriteFieldRawById(context, F_FUNC_SELECT_DUPLEX, 1);
-        WriteFieldRawById(context, F_DUPLEX_TYPE, topBinding ? 1 : 3);
+        WriteFieldRawById(context, fid::kdmFuncSelectDuplex, 1);
+        WriteFieldRawById(context, fid::kdmDuplexType, topBinding ? 1 : 3);
       }
-    } else if (ReadFieldRawById(context, F_CUSTOM_FUNC0) == 0) {
-      WriteFieldRawById(context, F_FUNC_SELECT_DUPLEX, 0);
+    } else if (ReadFieldRawById(context, fid::wdmCustomFunc0) == 0) {
+      WriteFieldRawById(context, fid::kdmFuncSelectDuplex, 0);
     }
   }
-  if (both & DM_MEDIATYPE) WriteFieldRawById(context, F_MEDIA_TYPE, before.dmMediaType & 0xFFFF);
+  if (both & DM_MEDIATYPE) WriteFieldRawById(context, fid::kdmMediaType, before.dmMediaType & 0xFFFF);
 
   ApplyCurrentStamp(context);
   ApplyUserMacroQuality(context);
@@ -477,24 +439,24 @@ void ReconcilePublicFields(BYTE* d, const BYTE* incoming, DriverContext* context
       !((now.dmFields & DM_PAPERSIZE) && (s.dmFields & DM_PAPERSIZE))) {
     ComputePrintableArea(d, context);
   } else if (both & DM_PAPERSIZE) {
-    DerivePaperGeometry(S16(now.dmPaperSize), F_PAPER_SIZE, context, d);
+    DerivePaperGeometry(S16(now.dmPaperSize), fid::dmPaperSize, context, d);
   } else if (both & DM_ORIENTATION) {
     if (customSize) {
       ComputePrintableArea(d, context);
     } else if (now.dmFields & DM_PAPERSIZE) {
-      DerivePaperGeometry(S16(now.dmPaperSize), F_PAPER_SIZE, context, d);
+      DerivePaperGeometry(S16(now.dmPaperSize), fid::dmPaperSize, context, d);
     }
   }
-  DeriveImageableArea(ReadFieldRawById(context, F_OUT_PAPER_SIZE), F_OUT_PAPER_SIZE, context, d);
+  DeriveImageableArea(ReadFieldRawById(context, fid::kdmOutPaperSize), fid::kdmOutPaperSize, context, d);
 
-  SetStateByte(context, 712, ReadFieldRawById(context, F_UI_MODE_CHANGE) != 0 ? 1 : 0);
+  SetStateByte(context, 712, ReadFieldRawById(context, fid::kdmUIModeChange) != 0 ? 1 : 0);
   SetStateByte(context, 713, IsBidiEnabled(context) ? 1 : 0);
   SetStateByte(context, 714, IsPrinterConnection(context) ? 1 : 0);
 
   WCHAR other[4] = {};
-  if (!GetFieldString(context, FindFieldById(context, F_OTHER), other, 4) || other[0] == 0) {
+  if (!GetFieldString(context, FindFieldById(context, fid::kdmOther), other, 4) || other[0] == 0) {
     SetModelDeviceString(context);
   }
-  WriteFieldRawById(context, F_UI_START, 0);
+  WriteFieldRawById(context, fid::wdmUIStart, 0);
   ValidateOrDefaultAll(context, VOD_VALIDATE);
 }
