@@ -1,7 +1,7 @@
 // The drawing calls, escapes, device-font queries and colour transforms of the DDI table.
 //
-// PENDING: the drawing-record, graphics-state, path, image, text, escape, device-font and
-// glyph issues give each of these its body. Until then each answers as a device that draws
+// PENDING: the path, image, brush, text, escape, device-font and glyph issues give each of
+// these its body. Until then each answers as a device that draws
 // nothing: a valid device's drawing call succeeds without writing (FALSE once an output
 // write of the job has failed), no escape is supported, no brush is realized, no device
 // font exists and no colour transform is made. An invalid device gives

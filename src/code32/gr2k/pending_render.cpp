@@ -133,19 +133,14 @@ int FreePluginList(PluginList* list) {
   return 1;
 }
 
-// ---- paper substitution, clip cache, drawing state, fonts, glyphs, bands -----------------
+// ---- paper substitution, path writer, fonts, glyphs, bands -----------------
 
 void UndoJobPaperSubstitution(RenderDevice*) {}
 void RedoJobPaperSubstitution(RenderDevice*) {}
 BOOL CanCarryJobSettings(RenderDevice*, RenderDevice*) { return FALSE; }
 void CarryJobControlSettings(DriverContext*, DriverContext*) {}
 
-BOOL CreateClipCache(RenderDevice*) { return TRUE; }
-void FreeClipCache(RenderDevice*) {}
-void InvalidateClipCache(RenderDevice*) {}
-void InvalidateDrawingState(RenderDevice*) {}
-BOOL RemoveClip(RenderDevice*) { return TRUE; }
-BOOL SelectRop(RenderDevice*, DWORD) { return TRUE; }
+BYTE* WritePath(RenderDevice*, PATHOBJ*, DWORD) { return nullptr; }
 
 DWORD LoadDeviceFonts(RenderDevice*) { return 0; }
 void FreeDeviceFonts(RenderDevice*) {}

@@ -1,6 +1,6 @@
 // Operations that the rendering spine calls but whose own subsystems are built later: the
 // device-mode merge, the job settings and job control at document start, the header texts
-// from the model's command groups, the plug-in list, the job-time paper substitution, the clip cache and drawing state, the
+// from the model's command groups, the plug-in list, the job-time paper substitution, the path writer, the
 // device fonts, the glyph cache and the band copy. Each has its final name and signature
 // and the least behaviour the spine needs now; every one is marked PENDING below.
 //
@@ -12,6 +12,7 @@
 
 #include "win/devmode.h"
 #include "win/types.h"
+#include "win/winddi.h"
 
 struct DriverContext;
 
@@ -79,16 +80,12 @@ BOOL CanCarryJobSettings(RenderDevice* oldDevice, RenderDevice* newDevice);
 // Carries the job-control settings from the old context to the new one: nothing yet.
 void CarryJobControlSettings(DriverContext* oldContext, DriverContext* newContext);
 
-// ---- clip cache and drawing state ------------------------------------------------------
-// PENDING: the graphics-state issue replaces these. Until then there is no clip cache,
-// no clip is ever active and no drawing state is cached: creating succeeds, the rest
-// does nothing, and removing the clip and setting SRCCOPY write no record (TRUE).
-BOOL CreateClipCache(RenderDevice* device);
-void FreeClipCache(RenderDevice* device);
-void InvalidateClipCache(RenderDevice* device);
-void InvalidateDrawingState(RenderDevice* device);
-BOOL RemoveClip(RenderDevice* device);
-BOOL SelectRop(RenderDevice* device, DWORD rop);
+// ---- path writer ------------------------------------------------------------------------
+// Writes a path record in a mode (5 sets the clip to the path): the record, or null.
+// PENDING: the path issue replaces this with the path writer that encodes the engine's
+// path as a path record. Until then no path record is written (null), so a complex clip
+// is not set and its drawing goes on unclipped.
+BYTE* WritePath(RenderDevice* device, PATHOBJ* path, DWORD mode);
 
 // ---- device fonts and glyph cache ------------------------------------------------------
 // PENDING: the device-font issue loads the four resource fonts; until then none (0).

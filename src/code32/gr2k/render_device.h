@@ -8,9 +8,12 @@
 
 #include <cstdint>
 
+#include "clip_records.h"
 #include "device_heap.h"
 #include "filter_interface.h"
+#include "graphics_state.h"
 #include "pending_render.h"
+#include "realized_brush.h"
 #include "record_buffer.h"
 #include "win/kernel.h"
 #include "win/winddi.h"
@@ -79,9 +82,10 @@ struct RenderDevice {
   DWORD hidden2Func11;
   char* jobName;  // 8-bit, from the allocation list, or null
   std::int16_t jobNameLength;
-  // PENDING: the device-font, clip-cache and drawing-state issues add their records here
-  // (the font table, the clip cache, the text and graphics state, the cached pen, ROP and
-  // paint mode).
+  // PENDING: the device-font issue adds the font table here, the text issue the text state.
+  ClipCache* clipCache;       // from the allocation list, or null before it is created
+  DrawingState drawing;       // cached pen, raster operation, background mode, brush, colour
+  RealizedBrush solidBrush;   // stands for every solid-colour brush
   RecordBuffer records;
   std::int32_t bandX;
   std::int32_t bandY;
