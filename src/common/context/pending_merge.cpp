@@ -12,29 +12,6 @@
 #include "model/option_lookup.h"
 #include "model/rule_eval.h"
 
-namespace {
-
-constexpr ResolutionRecord kResolutionTable[] = {
-    {6, 200, 200},   {1, 300, 300},   {2, 400, 400},   {3, 600, 600},   {4, 1200, 1200},
-    {5, 2400, 2400}, {17, 600, 600},  {18, 600, 600},  {19, 600, 600},  {33, 150, 150},
-    {34, 300, 300},  {35, 300, 300},  {36, 600, 600},  {37, 1200, 1200}, {20, 600, 600},
-    {0, 0, 0},
-};
-
-void WriteEntry(std::int32_t* buffer, int index, std::int32_t h, std::int32_t v) {
-  if (!buffer) return;
-  buffer[2 * index] = h;
-  buffer[2 * index + 1] = v;
-}
-
-int ResolutionFallback(std::int32_t* buffer) {
-  const std::int32_t d = static_cast<std::int32_t>(GetProductRecord()->defaultResolution);
-  WriteEntry(buffer, 0, d, d);
-  return 1;
-}
-
-}  // namespace
-
 // PENDING: the tool-bar plug-in issue asks the plug-in list; until then no plug-in is
 // assigned and its path is unknown.
 BOOL IsVavavUiPluginAssigned(DriverContext*) { return FALSE; }
@@ -89,61 +66,6 @@ void LoadQualityName(DriverContext*, const WCHAR*) {}
 // PENDING: the settings-file issue loads the file; until then no file can be loaded and
 // the settings stay as they are.
 int LoadSettingsFile(HANDLE, const WCHAR*, DWORD, DriverContext*) { return 0; }
-
-// PENDING: the capability-list issue moves this beside the device capability lists; its
-// behaviour is complete.
-int HasDuplexUnit(DriverContext* context) {
-  return ReadFieldRawById(context, fid::kdmSourceOptionTypeDuplex) != 0 ? 1 : 0;
-}
-
-// PENDING: the capability-list issue builds the whole list (module event 30, the value
-// symbols, the Numeric road through kdmDstResolutionBoth); until then a PickOne
-// resolution option lists the stored values of its values that are not disabled, and
-// everything else gives the product's default resolution.
-int ListResolutions(DriverContext* context, std::int32_t* buffer) {
-  const ImageRef option = GetOptionForFeature(fid::kdmDstResolutionW, context);
-  SettingField* field = FindFieldById(context, fid::kdmDstResolutionW);
-  if (!option || !field || OptionTypeOf(option) != OPTTYPE_PICKONE) return ResolutionFallback(buffer);
-  const ValueMapEntry* map = GetActiveValueMap(context, field);
-  int count = 0;
-  int items = 0;
-  for (ImageRef item = OptionValues(option); item && items < 4096; item = ItemNext(item), ++items) {
-    const WORD valueId = ItemValueId(item);
-    if (IsItemDisabled(option, valueId, context)) continue;
-    for (const ValueMapEntry* e = map; e && e->valueId != 0; ++e) {
-      if (e->valueId != valueId) continue;
-      WriteEntry(buffer, count++, static_cast<std::int32_t>(e->stored), static_cast<std::int32_t>(e->stored));
-      break;
-    }
-  }
-  return count > 0 ? count : ResolutionFallback(buffer);
-}
-
-// PENDING: the capability-list issue moves the resolution table and its lookups beside the
-// lists; their behaviour is complete.
-const ResolutionRecord* FindResolutionRecord(WORD code) {
-  if (code == 0) return nullptr;
-  for (const ResolutionRecord* r = kResolutionTable; r->code; ++r) {
-    if (r->code == code) return r;
-  }
-  return nullptr;
-}
-WORD FindResolutionCodeByDpi(DWORD dpi) {
-  if (dpi == 0) return 0;
-  for (const ResolutionRecord* r = kResolutionTable; r->code; ++r) {
-    if (r->horizontal == dpi) return r->code;
-  }
-  return 0;
-}
-WORD NextResolutionCodeForDpi(DWORD dpi, WORD code) {
-  if (dpi == 0) return 0;
-  const ResolutionRecord* r = FindResolutionRecord(code);
-  if (!r) return 0;
-  for (++r; r->code; ++r) {
-    if (r->horizontal == dpi) return r->code;
-  }
-  return 0;
-}
 
 // PENDING: the judge-item issue of paper sources and resolutions computes the limit from
 // the print type and the printer's state; until then no resolution is forced.

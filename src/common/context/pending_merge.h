@@ -1,13 +1,17 @@
 // Operations of later subsystems that the device-mode merge, its public-field steps and
 // the common settings block call: lock data, device settings, user codes, job control, the
 // UI and tool-bar plug-ins, the two-way printer refresh, stamps and quality lists, settings
-// files, and the capability and resolution lookups. Each has its final name and signature;
+// files and the resolution limit. Each has its final name and signature;
 // those whose own code comes later have the least behaviour these callers need.
 #pragma once
 
 #include <cstdint>
 
 #include "win/types.h"
+// The capability lists and the resolution table, which the merge and the common settings
+// block use.
+#include "model/capability_lists.h"
+#include "model/resolution_table.h"
 
 struct DriverContext;
 
@@ -44,20 +48,6 @@ void LoadQualityName(DriverContext* context, const WCHAR* key);
 // Loads a settings file into the context; 1 loaded, 0 not.
 int LoadSettingsFile(HANDLE printer, const WCHAR* path, DWORD flags, DriverContext* context);
 
-// ---- capability lists and the resolution table -----------------------------------------
-// 1 when the printer has a duplex unit (kdmSourceOptionTypeDuplex is set).
-int HasDuplexUnit(DriverContext* context);
-// Pairs of horizontal and vertical dpi into buffer (two i32 per entry) when given; the
-// number of entries, at least 1.
-int ListResolutions(DriverContext* context, std::int32_t* buffer);
-// Resolution table rows {code, horizontal dpi, vertical dpi}.
-struct ResolutionRecord {
-  WORD code;
-  WORD horizontal;
-  WORD vertical;
-};
-const ResolutionRecord* FindResolutionRecord(WORD code);
-WORD FindResolutionCodeByDpi(DWORD dpi);
-WORD NextResolutionCodeForDpi(DWORD dpi, WORD code);
+// ---- resolution limit -------------------------------------------------------------------
 // A resolution the printer's state forces, 0 when the current one may stay.
 WORD GetResolutionLimit(DriverContext* context);

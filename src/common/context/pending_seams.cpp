@@ -62,13 +62,6 @@ int UpdatePresetChangeCache(DriverContext* context, const WCHAR*, int mode) {
 // PENDING: the property-sheet framework handles WM_INITDIALOG of the stamp and tray pages.
 std::int32_t HandleKnownPageMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM) { return 0; }
 
-// PENDING: the capability-list issue reads the model's values; until then no option offers
-// any value.
-int GetCapabilityValues(DriverContext*, WORD, DWORD, std::int32_t*, DWORD* count) {
-  if (count) *count = 0;
-  return CAPS_OK;
-}
-
 // PENDING: the printer-communication issue binds the configuration-server connector; until
 // then it is not available and both steps answer 0.
 int SyncFromConfigServer(DriverContext*) { return 0; }

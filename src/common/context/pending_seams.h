@@ -1,7 +1,7 @@
 // Operations that the context, its cache and the module dispatch call but whose own
 // subsystems are built later: the model image, the rule evaluator's stack, the device
 // settings in printer data, the job-control items, the preset
-// change cache, the page code's own message handler, the capability lists, the
+// change cache, the page code's own message handler, the
 // configuration-server connector and the dialog brushes. Each has its final name and
 // signature and the least behaviour its callers need now.
 #pragma once
@@ -15,6 +15,8 @@
 // The model image load and the evaluation stack, which context creation calls.
 #include "model/model_load.h"
 #include "model/rule_eval.h"
+// The capability value lists, which the work area and the common settings block ask.
+#include "model/printer_option_table.h"
 
 struct ControlRecord;
 struct DriverContext;
@@ -41,13 +43,6 @@ int UpdatePresetChangeCache(DriverContext* context, const WCHAR* key, int mode);
 // The page code's own handling of a page message; nonzero when it handled it.
 std::int32_t HandleKnownPageMessage(DriverContext* context, PageRecord* page, ControlRecord* control, DWORD message,
                                     WPARAM wParam, LPARAM lParam);
-
-// Status of a capability value list: 0 copied or none (count 0), 1 values exist but were
-// not copied (count tells how many), 255 no memory.
-constexpr int CAPS_OK = 0;
-constexpr int CAPS_MORE = 1;
-constexpr int CAPS_NO_MEMORY = 255;
-int GetCapabilityValues(DriverContext* context, WORD key, DWORD capacity, std::int32_t* values, DWORD* count);
 
 // The configuration-server connector steps.
 int SyncFromConfigServer(DriverContext* context);

@@ -366,7 +366,8 @@ TEST_F(MergeTest, CapabilityBitsOfTheSampleModel) {
   SetRaw(10014, 1);  // a duplex unit
   ASSERT_EQ(FillCommonCapabilities(ctx_), 1);
   const BYTE* caps = ctx_->settings + kDmKcomCapsPos;
-  const BYTE expected[32] = {0, 7, 0, 3, 0, 0, 0, 0x03, 0, 0, 0x06, 1, 63, 0, 0, 0, 0, 1};
+  // Bytes 13 and 14: the output papers of the printer option table (A3..LETTER, LEGAL..LEDGER).
+  const BYTE expected[32] = {0, 7, 0, 3, 0, 0, 0, 0x03, 0, 0, 0x06, 1, 63, 0xFF, 0x0F, 0, 0, 1};
   for (int i = 0; i < 32; ++i) EXPECT_EQ(caps[i], expected[i]) << "byte " << i;
   SetRaw(10014, 0);
   ASSERT_EQ(FillCommonCapabilities(ctx_), 1);
