@@ -137,7 +137,10 @@ std::string DescribeRecord(const BYTE* p, std::size_t len) {
       std::size_t at = 7;
       if ((p[2] & 0x08) && at + 3 <= len) s += ", background " + Color3(p + at), at += 3;
       if ((p[2] & 0x10) && at + 3 <= len) s += ", third " + Color3(p + at), at += 3;
-      return s + Fmt(" (flags 0x%02X, %zu bytes)", p[2], len);
+      s += Fmt(" (flags 0x%02X, %zu bytes)", p[2], len);
+      if (p[2] & 0x40) s += ", text";
+      if (p[2] & 0x80) s += ", host-matched";
+      return s;
     }
     case 0x31: return Fmt("raster operation 0x%02X", p[1]);
     case 0x32: return Fmt("paint mode %u (%s)", p[1], p[1] == 1 ? "transparent" : p[1] == 2 ? "opaque" : "?");
@@ -147,9 +150,10 @@ std::string DescribeRecord(const BYTE* p, std::size_t len) {
     case 0x36: return Fmt("line join %u, miter limit %u/256", p[1], U32(p + 4));
     case 0x37: return "clip reset";
     case 0x40:
-      return (p[1] & 0x80) ? Fmt("pattern brush %ux%u at %s, %u data bytes", p[2], p[2], (p[1] & 1) ? "24 bits" : "1 bit",
-                                 U16At(p + 4))
-                           : std::string("solid brush");
+      return ((p[1] & 0x80) ? Fmt("pattern brush %ux%u at %s, %u data bytes", p[2], p[2],
+                                  (p[1] & 1) ? "24 bits" : "1 bit", U16At(p + 4))
+                            : std::string("solid brush")) +
+             ((p[1] & 0x40) ? ", host-matched" : "");
     case 0x10:
       if (len >= 24)
         return Fmt("%s (%d, %d)-(%d, %d)", p[2] == 5 ? "clip rectangle" : p[2] == 1 ? "fill rectangle" : "rectangle",
@@ -163,8 +167,18 @@ std::string DescribeRecord(const BYTE* p, std::size_t len) {
                    U32(p + 24), len);
       return "path (short record)";
     case 0x13: {
+      // The length is (entries x entry size + 27) rounded down to 4, so the padding is
+      // less than one entry and the count is exact.
       const std::size_t entry = (p[2] & 0x10) ? 12 : 6;
-      return Fmt("span list: flags 0x%02X, about %zu entries, %zu bytes", p[2], len > 24 ? (len - 24) / entry : 0, len);
+      const char* part = (p[2] & 0x0E) == 0x0A ? "whole list"
+                         : (p[2] & 0x0E) == 0x02 ? "first of a list"
+                         : (p[2] & 0x0E) == 0x04 ? "continued"
+                         : (p[2] & 0x0E) == 0x0C ? "last of a list"
+                                                 : "?";
+      std::string s = Fmt("span list (%s): flags 0x%02X, %zu %u-bit entries, %zu bytes", part, p[2],
+                          len > 24 ? (len - 24) / entry : 0, (p[2] & 0x10) ? 32u : 16u, len);
+      if (len >= 24) s += Fmt(", target (%d, %d)-(%d, %d)", I32(p + 8), I32(p + 12), I32(p + 16), I32(p + 20));
+      return s;
     }
     case 0x20: return Fmt("image, %zu bytes", len);
     case 0x50: return Fmt("font selection, %zu bytes", len);
