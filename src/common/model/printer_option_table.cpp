@@ -11,8 +11,8 @@
 #include "context/units.h"
 #include "field_ids.h"
 
-const WCHAR kPrinterOptionModelA[] = u"KOVA Office 4530";
-const WCHAR kPrinterOptionModelB[] = u"KOVA Office 4540";
+const WCHAR kPrinterOptionModelA[] = u"KOVA Pro C9500";
+const WCHAR kPrinterOptionModelB[] = u"KOVA Pro C9600";
 
 namespace {
 

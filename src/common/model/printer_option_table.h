@@ -72,7 +72,8 @@ struct PrinterOptionTable {
   const PrinterOptionRecord* records;
 };
 
-// Model names that select the two variants (compared exactly, case-sensitively).
+// Model names that select the two variants (compared exactly, case-sensitively): the two
+// special models of the product record.
 extern const WCHAR kPrinterOptionModelA[];
 extern const WCHAR kPrinterOptionModelB[];
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "../defaults/model_context.h"
+#include "context/product_record.h"
 #include "field_ids.h"
 #include "model/printer_option_table.h"
 
@@ -97,8 +98,16 @@ TEST_F(PrinterOptions, VariantByExactModelName) {
   EXPECT_EQ(GetModelParamRecord(ctx()), GetPrinterOptionTable(1));
   Model(kPrinterOptionModelB);
   EXPECT_EQ(GetModelParamRecord(ctx()), GetPrinterOptionTable(2));
-  Model(u"kova office 4540");  // case matters
+  Model(u"kova pro c9600");  // case matters
   EXPECT_EQ(GetModelParamRecord(ctx()), GetPrinterOptionTable(0));
+}
+
+TEST(PrinterOptionTables, VariantsBelongToTheProductsSpecialModels) {
+  const SpecialModelList* list = GetSpecialModelList(GetProductRecord());
+  ASSERT_TRUE(list);
+  ASSERT_EQ(list->count, 2u);
+  EXPECT_EQ(std::u16string(GetProductString(list->entries[0].modelName)), kPrinterOptionModelA);
+  EXPECT_EQ(std::u16string(GetProductString(list->entries[1].modelName)), kPrinterOptionModelB);
 }
 
 TEST_F(PrinterOptions, CollateNeedsTheDiskOrEnoughMemory) {
