@@ -249,3 +249,33 @@ TEST_F(RecordTest, EncodersWithoutRoomWriteNothing) {
 
 }  // namespace
 }  // namespace rendara::test
+
+namespace rendara::test {
+namespace {
+
+static_assert(PathSizeWord(4, 0, 0) == 15);
+static_assert(PathSizeWord(2, 1, 1) == 3 * 2 + 7 + 3 + 3 + 1);
+
+// One closed subpath of four straight segments, stroked: a 0x12 record with mode 0x08,
+// size word 15 and length 28 + 12 + 4 x 12 = 88.
+TEST_F(RecordTest, ClosedSquarePathRecord) {
+  const DWORD length = kPathHeaderLength + kSubpathHeaderLength + 4 * kLineSegmentLength;
+  ASSERT_EQ(length, 88u);
+  BYTE* r = AllocRecord(&records(), length);
+  ASSERT_NE(r, nullptr);
+  std::memset(r, 0xEE, length);
+  const std::int32_t body[] = {4, 0, 0, 0, 160, 0, 0, 160, 160, 0, 0, 160, 0, 0, 0};
+  std::memcpy(r + kPathHeaderLength, body, sizeof body);
+  PutPathHeader(r, false, PATH_STROKE | PATH_CLOSED, length, RECTFX{-17, 0, 160, 175}, PathSizeWord(4, 0, 0));
+  const auto s = Stream();
+  ASSERT_EQ(s.size(), 88u);
+  EXPECT_EQ((std::vector<BYTE>(s.begin(), s.begin() + 8)), (std::vector<BYTE>{0x12, 0, 0x08, 0, 88, 0, 0, 0}));
+  EXPECT_EQ(static_cast<std::int32_t>(U32(s, 8)), -2);  // -17 >> 4
+  EXPECT_EQ(U32(s, 16), 10u);
+  EXPECT_EQ(U32(s, 20), 10u);
+  EXPECT_EQ(U32(s, 24), 15u);
+  EXPECT_EQ(U32(s, 28), 4u);
+}
+
+}  // namespace
+}  // namespace rendara::test

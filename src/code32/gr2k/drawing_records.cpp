@@ -136,6 +136,20 @@ BYTE* EmitFillRect(RecordBuffer* buffer, const RECTL* rect, const RECTL* second,
 
 BYTE* EmitClipRect(RecordBuffer* buffer, const RECTL* rect) { return EmitFillRect(buffer, rect, nullptr, RECT_CLIP); }
 
+void PutPathHeader(BYTE* record, bool curves, BYTE mode, DWORD length, const RECTFX& bounds, DWORD sizeWord) {
+  if (!record) return;
+  record[0] = curves ? kOpPathCurves : kOpPathLines;
+  record[1] = 0;
+  record[2] = mode;
+  record[3] = 0;
+  PutU32(record + 4, length);
+  PutU32(record + 8, static_cast<DWORD>(bounds.xLeft >> 4));
+  PutU32(record + 12, static_cast<DWORD>(bounds.yTop >> 4));
+  PutU32(record + 16, static_cast<DWORD>(bounds.xRight >> 4));
+  PutU32(record + 20, static_cast<DWORD>(bounds.yBottom >> 4));
+  PutU32(record + 24, sizeWord);
+}
+
 BYTE* EmitSpans(RecordBuffer* buffer, DWORD entryBytes, BYTE flags, const RECTL* target, const BYTE* entries) {
   const DWORD entrySize = (flags & SPANS_WIDE) ? kSpanEntryWide : kSpanEntryNarrow;
   if (!target || !entries || entryBytes == 0 || entryBytes % entrySize != 0 ||

@@ -16,6 +16,7 @@
 #include "record_buffer.h"
 #include "win/devmode.h"
 #include "win/types.h"
+#include "win/winddi.h"
 
 namespace rendara {
 
@@ -60,6 +61,32 @@ constexpr DWORD kSpanHeaderLength = 24;
 constexpr DWORD kSpanEntryNarrow = 6;   // three i16
 constexpr DWORD kSpanEntryWide = 12;    // three i32
 constexpr DWORD kSpansPerRecord = 2000;
+
+// Path records: mode values in bits 0 to 2 of byte 2, and its two flags.
+constexpr BYTE PATH_STROKE = 0;
+constexpr BYTE PATH_FILL_ALTERNATE = 1;
+constexpr BYTE PATH_FILL_WINDING = 2;
+constexpr BYTE PATH_STROKE_FILL_ALTERNATE = 3;
+constexpr BYTE PATH_STROKE_FILL_WINDING = 4;
+constexpr BYTE PATH_SET_CLIP = 5;
+constexpr BYTE PATH_CLOSED = 0x08;    // at least one subpath is closed
+constexpr BYTE PATH_SUBPATHS = 0x10;  // the record holds several subpaths
+// Layout: a 28-byte header, then per subpath a u32 segment count and the start point
+// (i32 x, i32 y), then its segments: straight {i32 0, x, y}, Bezier {i32 1, x1, y1, x2,
+// y2, x3, y3}. Points are 28.4 fixed point; the bounds in the header are whole pixels.
+constexpr DWORD kPathHeaderLength = 28;
+constexpr DWORD kSubpathHeaderLength = 12;
+constexpr DWORD kLineSegmentLength = 12;
+constexpr DWORD kBezierSegmentLength = 28;
+// The size word: 3 per straight segment, 7 per Bezier segment, 3 per subpath end that
+// more path data follows, and 3; one more when there is such a subpath end.
+constexpr DWORD PathSizeWord(DWORD straight, DWORD beziers, DWORD subpathEnds) {
+  return 3 * straight + 7 * beziers + 3 * subpathEnds + 3 + (subpathEnds ? 1 : 0);
+}
+// Fills the 28-byte header of a path record whose subpaths are already in place behind
+// it: opcode 0x11 with `curves` else 0x12, the mode byte (mode and flags), the length,
+// the engine's fixed-point bounds shifted right by 4 and the size word.
+void PutPathHeader(BYTE* record, bool curves, BYTE mode, DWORD length, const RECTFX& bounds, DWORD sizeWord);
 
 // The length of a colour record with `colours` colours (1 to 3): 8, 12 or 16.
 constexpr DWORD ColorRecordLength(DWORD colours) { return (3 * colours + 7) & ~3u; }
