@@ -2,16 +2,6 @@
 // block need now.
 #include "context/pending_merge.h"
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_checks.h"
-#include "context/field_table.h"
-#include "context/product_record.h"
-#include "context/value_maps.h"
-#include "field_ids.h"
-#include "model/option_lookup.h"
-#include "model/rule_eval.h"
-
 // PENDING: the tool-bar plug-in issue asks the plug-in list; until then no plug-in is
 // assigned and its path is unknown.
 BOOL IsVavavUiPluginAssigned(DriverContext*) { return FALSE; }
