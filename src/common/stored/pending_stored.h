@@ -31,7 +31,7 @@ int WriteFeatureToIni(HANDLE printer, DriverContext* context, SettingField* fiel
 // PENDING: the device-settings store replaces this with its printer-data writer; until
 // then nothing is written and the call succeeds.
 int WriteFeatureToPrinterData(HANDLE printer, DriverContext* context, SettingField* field);
-// True when 1 means a field is an empty-value-significant text field (524, 1112).
+// The two text fields whose empty value is a value of its own (524 and 1112).
 bool IsEmptyValueSignificantField(WORD id);
 
 // ---- locks --------------------------------------------------------------------------

@@ -229,6 +229,21 @@ TEST_F(SectionTransfer, NupKindUnderTheAllKindsLockTakesOneToFour) {
   }
 }
 
+TEST_F(SectionTransfer, ResolutionLockNeedsAResolutionOption) {
+  WriteIniString(kSection, u"kdmDstResolutionBoth", u"3", kFile);
+  WriteIniString(kSection, u"kdmDstResolutionW", u"600", kFile);
+  m_.SetRaw(fid::kdmDstResolutionBoth, 3);
+  m_.SetRaw(fid::kdmDstResolutionW, 600);
+  // Not locked: anything passes.
+  EXPECT_TRUE(CheckLockedFeatureValue(ctx(), kFile, kSection, u"kdmDstResolutionBoth", fid::kdmDstResolutionBoth));
+  m_.SetRaw(10425, 1);  // the resolution lock
+  EXPECT_TRUE(CheckLockedFeatureValue(ctx(), kFile, kSection, u"kdmDstResolutionW", fid::kdmDstResolutionW));
+  m_.SetRaw(fid::kdmDstResolutionW, 1200);
+  EXPECT_FALSE(CheckLockedFeatureValue(ctx(), kFile, kSection, u"kdmDstResolutionW", fid::kdmDstResolutionW));
+  // Without a resolution option in the model the combined resolution cannot be checked.
+  EXPECT_FALSE(CheckLockedFeatureValue(ctx(), kFile, kSection, u"kdmDstResolutionBoth", fid::kdmDstResolutionBoth));
+}
+
 TEST_F(SectionTransfer, EmptyTextClearsOnlyTheFieldsWhoseEmptyValueCounts) {
   SetFieldString(ctx(), m_.field(fid::kdmCopyProtectChar), u"#");
   SetFieldString(ctx(), m_.field(fid::dmFormName), u"A4");
