@@ -83,10 +83,10 @@ struct RenderDevice {
   char* jobName;  // 8-bit, from the allocation list, or null
   std::int16_t jobNameLength;
   // PENDING: the device-font issue adds the font table here, the text issue the text state.
-  ClipCache* clipCache;       // from the allocation list, or null before it is created
-  DrawingState drawing;       // cached pen, raster operation, background mode, brush, colour
-  RealizedBrush solidBrush;   // stands for every solid-colour brush
+  ClipCache* clipCache;      // from the allocation list, or null before it is created
+  RealizedBrush solidBrush;  // stands for every solid-colour brush
   RecordBuffer records;
+  DrawingState drawing;      // cached pen, raster operation, background mode, brush, colour
   std::int32_t bandX;
   std::int32_t bandY;
   std::int32_t bandCount;
