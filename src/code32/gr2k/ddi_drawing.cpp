@@ -3,9 +3,10 @@
 // PENDING: the path, image, brush, text, escape, device-font and glyph issues give each of
 // these its body. Until then each answers as a device that draws
 // nothing: a valid device's drawing call succeeds without writing (FALSE once an output
-// write of the job has failed), no escape is supported, no brush is realized, no device
+// write of the job has failed), no escape is supported, no device
 // font exists and no colour transform is made. An invalid device gives
 // ERROR_INVALID_PARAMETER first.
+#include "brush_realize.h"
 #include "ddi.h"
 #include "render_device.h"
 #include "win/errors.h"
@@ -15,7 +16,6 @@ namespace rendara {
 namespace {
 
 constexpr LONG kFontDataError = -1;
-constexpr ULONG kDitherSolid = 0;
 
 RenderDevice* Checked(RenderDevice* device) {
   if (!IsValidRenderDevice(device)) {
@@ -58,9 +58,10 @@ BOOL DrvStrokeAndFillPath(SURFOBJ* pso, PATHOBJ*, CLIPOBJ*, XFORMOBJ*, BRUSHOBJ*
   return DrawNothing(pso);
 }
 
-BOOL DrvRealizeBrush(BRUSHOBJ*, SURFOBJ* psoTarget, SURFOBJ*, SURFOBJ*, XLATEOBJ*, ULONG) {
-  OfSurface(psoTarget);
-  return FALSE;
+BOOL DrvRealizeBrush(BRUSHOBJ* pbo, SURFOBJ* psoTarget, SURFOBJ* psoPattern, SURFOBJ*, XLATEOBJ* pxlo, ULONG iHatch) {
+  RenderDevice* device = OfSurface(psoTarget);
+  if (!device) return FALSE;
+  return RealizeBrush(device, pbo, psoPattern, pxlo, iHatch);
 }
 
 ULONG DrvEscape(SURFOBJ* pso, ULONG, ULONG, PVOID, ULONG, PVOID) {
@@ -73,10 +74,7 @@ ULONG DrvGetGlyphMode(DHPDEV dhpdev, FONTOBJ*) {
   return FO_GLYPHBITS;
 }
 
-ULONG DrvDitherColor(DHPDEV dhpdev, ULONG, ULONG, ULONG*) {
-  OfHandle(dhpdev);
-  return kDitherSolid;
-}
+ULONG DrvDitherColor(DHPDEV, ULONG, ULONG, ULONG*) { return DCR_HALFTONE; }
 
 BOOL DrvCopyBits(SURFOBJ* psoDest, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, RECTL*, POINTL*) { return DrawNothing(psoDest); }
 
