@@ -4,9 +4,10 @@
 // these its body. Until then each answers as a device that draws
 // nothing: a valid device's drawing call succeeds without writing (FALSE once an output
 // write of the job has failed), no escape is supported, no device
-// font exists and no colour transform is made. An invalid device gives
+// font exists. An invalid device gives
 // ERROR_INVALID_PARAMETER first.
 #include "brush_realize.h"
+#include "colour_transform.h"
 #include "ddi.h"
 #include "render_device.h"
 #include "win/errors.h"
@@ -95,14 +96,17 @@ PVOID DrvQueryFontTree(DHPDEV dhpdev, ULONG_PTR, ULONG, ULONG, ULONG_PTR* pid) {
   return nullptr;
 }
 
-HANDLE DrvIcmCreateColorTransform(DHPDEV dhpdev, LOGCOLORSPACEW*, PVOID, ULONG, PVOID, ULONG, PVOID, ULONG, DWORD) {
-  OfHandle(dhpdev);
-  return nullptr;
+HANDLE DrvIcmCreateColorTransform(DHPDEV dhpdev, LOGCOLORSPACEW* pLogColorSpace, PVOID, ULONG,
+                                   PVOID pvDestColorProfile, ULONG cjDestColorProfile, PVOID, ULONG, DWORD) {
+  RenderDevice* device = OfHandle(dhpdev);
+  if (!device) return nullptr;
+  return CreateDeviceColorTransform(device, pLogColorSpace, pvDestColorProfile, cjDestColorProfile);
 }
 
 BOOL DrvIcmDeleteColorTransform(DHPDEV dhpdev, HANDLE) {
-  OfHandle(dhpdev);
-  return FALSE;
+  RenderDevice* device = OfHandle(dhpdev);
+  if (!device) return FALSE;
+  return DeleteDeviceColorTransform(device);
 }
 
 BOOL DrvStretchBltROP(SURFOBJ* psoDest, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, COLORADJUSTMENT*, POINTL*, RECTL*,
