@@ -1,0 +1,302 @@
+// The job and page header texts: command groups walked for a context's settings, option
+// commands in their command pairs, the computed values and the PJL lines of the writer.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "../common/defaults/model_context.h"
+#include "context/field_handles.h"
+#include "context/field_table.h"
+#include "context/module_services.h"
+#include "context/value_maps.h"
+#include "header_text.h"
+#include "model/model_parse.h"
+#include "pjl_commands.h"
+#include "plat/system.h"
+#include "render_fields.h"
+
+namespace rendara::test {
+namespace {
+
+using kovatest::ModelContext;
+
+// A model with a PickOne, a Boolean and a Numeric option and the commands around a job.
+const std::string kModel =
+    "*OpenUI *KPD_IDC_PRESET_CHOICE_COLOR: PickOne\r\n"
+    "*DefaultKPD_IDC_PRESET_CHOICE_COLOR: KDMCOLOR_2\r\n"
+    "*KPD_IDC_PRESET_CHOICE_COLOR KDMCOLOR_1: \"GRAY\"\r\n"
+    "*KPD_IDC_PRESET_CHOICE_COLOR KDMCOLOR_2: \"COLOR\"\r\n"
+    "*OptionCommand: { \"@PJL SET RENDERMODE=\" \"<0D0A>\" }\r\n"
+    "*CloseUI\r\n"
+    "*OpenUI *KPD_IDC_FUNCSELECTDUPLEX: Boolean\r\n"
+    "*DefaultKPD_IDC_FUNCSELECTDUPLEX: False\r\n"
+    "*KPD_IDC_FUNCSELECTDUPLEX True: \"DUPLEX=ON;\"\r\n"
+    "*KPD_IDC_FUNCSELECTDUPLEX False: \"DUPLEX=OFF;\"\r\n"
+    "*CloseUI\r\n"
+    "*OpenUI *KPD_IDC_MARGINODD: Numeric\r\n"
+    "*NumericValue: 1 \"1 0 0 2400 0 0 1 1\"\r\n"
+    "*OptionCommand: { \"MARGIN=\" \";\" }\r\n"
+    "*CloseUI\r\n"
+    "*OpenUI *KPD_IDC_FUNCSELECTCHAPTER: Boolean\r\n"
+    "*KPD_IDC_FUNCSELECTCHAPTER True: \"CHAPTER=ON;\"\r\n"
+    "*KPD_IDC_FUNCSELECTCHAPTER False: \"CHAPTER=OFF;\"\r\n"
+    "*CloseUI\r\n"
+    "*OpenUI *KPD_IDC_WORK_CHAPTERTRAY: PickOne\r\n"
+    "*KPD_IDC_WORK_CHAPTERTRAY WDMCHAPTERTRAY_257: \"TRAY1\"\r\n"
+    "*KPD_IDC_WORK_CHAPTERTRAY WDMCHAPTERTRAY_258: \"TRAY2\"\r\n"
+    "*CloseUI\r\n"
+    "*Judge 1=DuplexOn: KPD_IDC_FUNCSELECTDUPLEX == 1\r\n"
+    "*CommandString 1: \"<1B>%%-12345X\"\r\n"
+    "*CommandString 2: \"SIMPLEX;\"\r\n"
+    "*CommandString 3: \"BOTH;\"\r\n";
+
+// The model with the given JobStart body.
+std::string WithJobStart(const std::string& body) { return kModel + "*CommandGroup: JobStart {\r\n" + body + "}\r\n"; }
+
+// Both passes of a group: the counted length must be the written one.
+struct GroupText {
+  std::int32_t counted = 0;
+  std::int32_t written = 0;
+  std::string text;
+};
+
+GroupText Build(DriverContext* context, ImageRef block) {
+  GroupText out;
+  DWORD size = 0;
+  out.counted = BuildCommandGroupText(context, block, 0, nullptr, &size);
+  if (out.counted < 0) return out;
+  std::vector<BYTE> buffer(size + 1, 0xEE);
+  DWORD written = 0;
+  out.written = size ? BuildCommandGroupText(context, block, size, buffer.data(), &written) : 0;
+  EXPECT_EQ(written, size);
+  EXPECT_EQ(buffer[size], 0xEE) << "written past the counted size";
+  out.text.assign(reinterpret_cast<const char*>(buffer.data()), size);
+  return out;
+}
+
+GroupText JobStart(ModelContext& m) { return Build(m.ctx(), GetCommandGroup(m.ctx(), kGroupJobStart)); }
+
+void SetValue(ModelContext& m, const char* feature, const char* valueName) {
+  SettingField* field = FindFieldByKeyword(m.ctx(), static_cast<std::int16_t>(kovatest::Feature(feature)->itemId));
+  ASSERT_NE(field, nullptr) << feature;
+  SetFieldValue(m.ctx(), field, ModelContext::Id(valueName));
+}
+
+TEST(HeaderText, StringsAndOptionCommandsInTheirPairs) {
+  ModelContext m(WithJobStart("  Type : StringType 1\r\n"
+                              "  Type : GroupType KPD_IDC_PRESET_CHOICE_COLOR\r\n"
+                              "  Type : GroupType KPD_IDC_FUNCSELECTDUPLEX\r\n"));
+  SetValue(m, "KPD_IDC_PRESET_CHOICE_COLOR", "KDMCOLOR_1");
+  const GroupText t = JobStart(m);
+  EXPECT_EQ(t.counted, 1);
+  EXPECT_EQ(t.written, 0);
+  EXPECT_EQ(t.text, "\x1b%-12345X@PJL SET RENDERMODE=GRAY\r\nDUPLEX=OFF;");
+}
+
+TEST(HeaderText, JudgedCommandsTakeTheirElsePartOrNothing) {
+  struct Case {
+    const char* body;
+    DWORD duplex;
+    const char* text;
+  } cases[] = {
+      {"  Command : DuplexOn {\r\n    Type : StringType 3\r\n  } Else {\r\n    Type : StringType 2\r\n  }\r\n", 0,
+       "SIMPLEX;"},
+      {"  Command : DuplexOn {\r\n    Type : StringType 3\r\n  } Else {\r\n    Type : StringType 2\r\n  }\r\n", 1,
+       "BOTH;"},
+      {"  Command : DuplexOn {\r\n    Type : StringType 3\r\n  }\r\n  Type : StringType 2\r\n", 0, "SIMPLEX;"},
+  };
+  for (const Case& c : cases) {
+    ModelContext m(WithJobStart(c.body));
+    m.SetRaw(fid::kdmFuncSelectDuplex, c.duplex);
+    const GroupText t = JobStart(m);
+    EXPECT_GE(t.counted, 0);
+    EXPECT_EQ(t.text, c.text) << c.body << " duplex " << c.duplex;
+  }
+}
+
+TEST(HeaderText, PickValueWithoutAnItemWritesNothingAndTheWalkGoesOn) {
+  ModelContext m(WithJobStart("  Type : GroupType KPD_IDC_PRESET_CHOICE_COLOR\r\n  Type : StringType 2\r\n"));
+  // A stored value outside the field's map reads as a value id that no item carries.
+  SettingField* field = FindFieldByKeyword(m.ctx(), static_cast<std::int16_t>(
+                                                        kovatest::Feature("KPD_IDC_PRESET_CHOICE_COLOR")->itemId));
+  ASSERT_NE(field, nullptr);
+  WriteFieldRaw(m.ctx(), field, 0x7F);
+  EXPECT_EQ(JobStart(m).text, "SIMPLEX;");
+}
+
+TEST(HeaderText, MissingOptionFailsTheWholeGroup) {
+  // Share key 1 names a variant that the model does not declare; a feature without any
+  // option fails the same way.
+  for (const char* entry : {"  Type : GroupType KPD_IDC_PRESET_CHOICE_COLOR 1\r\n",
+                            "  Type : GroupType KPD_IDC_PRESET_CHOICE_PAPERSIZE\r\n"}) {
+    ModelContext m(WithJobStart("  Type : StringType 1\r\n" + std::string(entry) + "  Type : StringType 2\r\n"));
+    DWORD size = 0;
+    EXPECT_EQ(BuildCommandGroupText(m.ctx(), GetCommandGroup(m.ctx(), kGroupJobStart), 0, nullptr, &size), -1)
+        << entry;
+    BYTE buffer[64] = {};
+    EXPECT_EQ(BuildCommandGroupText(m.ctx(), GetCommandGroup(m.ctx(), kGroupJobStart), sizeof buffer, buffer, &size),
+              -1)
+        << entry;
+  }
+}
+
+TEST(HeaderText, NoGroupAndTooSmallABuffer) {
+  ModelContext m(WithJobStart("  Type : StringType 1\r\n"));
+  DWORD size = 99;
+  EXPECT_EQ(BuildCommandGroupText(m.ctx(), GetCommandGroup(m.ctx(), kGroupPageEnd), 0, nullptr, &size), 0);
+  EXPECT_EQ(size, 0u);
+  BYTE small[4] = {};
+  EXPECT_EQ(BuildCommandGroupText(m.ctx(), GetCommandGroup(m.ctx(), kGroupJobStart), sizeof small, small, &size), -1);
+  EXPECT_EQ(size, 9u);  // what the text needs
+}
+
+TEST(HeaderText, MarginScaledToThePrinterResolution) {
+  struct Case {
+    WORD field;
+    DWORD direction;
+    const char* text;
+  } cases[] = {
+      {fid::kdmMarginOdd, 0, "MARGIN=300;"},
+      {fid::kdmShiftMarginX, 2, "MARGIN=-300;"},
+      {fid::kdmShiftMarginX, 3, "MARGIN=300;"},
+      {fid::kdmShiftMarginY, 3, "MARGIN=-300;"},
+      {fid::kdmShiftMarginY, 4, "MARGIN=-300;"},
+  };
+  for (const Case& c : cases) {
+    ModelContext m(WithJobStart("  Type : GroupType KPD_IDC_MARGINODD\r\n"));
+    m.SetRaw(fid::kdmMarginOdd, 600);
+    m.SetRaw(fid::kdmDstResolutionW, 600);
+    m.SetRaw(fid::kdmShiftDir, c.direction);
+    // The option's own field carries the margin handling code; the other length fields are
+    // reached by giving it their code.
+    m.field(fid::kdmMarginOdd)->handling = m.field(c.field)->handling;
+    EXPECT_EQ(JobStart(m).text, c.text) << c.field << " direction " << c.direction;
+  }
+}
+
+TEST(HeaderText, NumericCommandScalesTheValue) {
+  ModelContext m(WithJobStart("  Type : GroupType KPD_IDC_MARGINODD\r\n"));
+  m.field(fid::kdmMarginOdd)->handling = 0;
+  m.SetRaw(fid::kdmMarginOdd, 1234);
+  EXPECT_EQ(JobStart(m).text, "MARGIN=1234;");
+}
+
+TEST(HeaderText, DateAndTimeHaveAFixedWidth) {
+  ModelContext m(kModel);
+  SYSTEMTIME t{};
+  t.wYear = 2026;
+  t.wMonth = 3;
+  t.wDay = 7;
+  t.wHour = 9;
+  t.wMinute = 5;
+  t.wSecond = 59;
+  plat::SetTestLocalTime(t);
+  const ImageRef option = FindOptionRecord(fid::kdmMarginOdd, m.ctx());
+  ASSERT_TRUE(option);
+  TextSink sink;
+  EXPECT_NE(WriteSpecialValue(m.ctx(), m.field(fid::kdmTime), 0, option, &sink), 0);
+  const DWORD counted = sink.count;
+  t.wSecond = 0;
+  t.wHour = 23;
+  plat::SetTestLocalTime(t);
+  std::vector<BYTE> buffer(counted);
+  TextSink out{buffer.data(), counted, 0, false};
+  WriteSpecialValue(m.ctx(), m.field(fid::kdmTime), 0, option, &out);
+  plat::UseRealClock();
+  EXPECT_FALSE(out.overflow);
+  EXPECT_EQ(std::string(buffer.begin(), buffer.end()), "@PJL SET DATE = \"2026/03/07\" \r\nMARGIN=\"23:05:00\";");
+}
+
+TEST(HeaderText, DeviceFontLine) {
+  struct Case {
+    std::vector<std::pair<DWORD, std::u16string>> fonts;
+    const char* text;
+  } cases[] = {
+      {{{1, u"Mincho"}, {0xFFFF, u"Gone"}, {3, u"Gothic"}}, "@PJL SET DEVFONTID = \"1+Mincho/3+Gothic\" \r\n"},
+      {{{0xFFFF, u"Gone"}, {0xFFFF, u"Gone"}}, "@PJL SET DEVFONTID = \" \r\n"},
+      {{}, ""},
+  };
+  for (const Case& c : cases) {
+    ModelContext m(WithJobStart("  Type : FontType\r\n"));
+    std::vector<FontListRecord> records(c.fonts.size() + 1);
+    for (std::size_t i = 0; i < c.fonts.size(); ++i) {
+      records[i].id = c.fonts[i].first;
+      std::memcpy(records[i].name, c.fonts[i].second.c_str(), c.fonts[i].second.size() * 2);
+    }
+    ASSERT_TRUE(SetFieldBlockById(m.ctx(), fid::kdmDeviceFont, records.data()));
+    m.SetRaw(fid::kdmDeviceFontNum, static_cast<DWORD>(c.fonts.size()));
+    EXPECT_EQ(JobStart(m).text, c.text);
+    ReleaseFieldBlock(m.Raw(fid::kdmDeviceFont));
+  }
+}
+
+TEST(HeaderText, PjlSetLine) {
+  TextSink sink;
+  std::vector<BYTE> buffer(64);
+  sink.buffer = buffer.data();
+  sink.size = 64;
+  WritePjlSetLine("NAME", "VALUE", &sink);
+  WritePjlSetLine(nullptr, "VALUE", &sink);
+  WritePjlSetLine("NAME", nullptr, &sink);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer.data()), sink.count), "@PJL SET NAME = VALUE \r\n");
+}
+
+TEST(HeaderText, ChapterLines) {
+  ModelContext m(WithJobStart("  Type : GroupType KPD_IDC_FUNCSELECTCHAPTER\r\n"));
+  SettingField* trayField = m.field(fid::wdmChapterTray);
+  ASSERT_NE(trayField, nullptr);
+  const DWORD tray1 = OptionIndexToRaw(m.ctx(), trayField, ModelContext::Id("WDMCHAPTERTRAY_257"));
+  const DWORD tray2 = OptionIndexToRaw(m.ctx(), trayField, ModelContext::Id("WDMCHAPTERTRAY_258"));
+  m.SetRaw(fid::kdmFuncSelectChapter, 1);
+  m.SetRaw(fid::kdmFuncSelectDuplex, 1);
+  m.SetRaw(fid::wdmChapterNum, 4);
+  m.SetRaw(fid::wdmChapterMax, 8);
+  m.SetRaw(fid::wdmChapterTrayMax, 4);
+  struct Entry {
+    WORD page;
+    DWORD tray;
+    BYTE kind;
+    BYTE mode;
+    const char16_t* range;
+  } entries[] = {{3, tray1, 0, 1, u""}, {5, tray1, 0, 0, u""}, {0, tray2, 3, 2, u"7-9"}, {11, 0, 1, 0, u""}};
+  for (int i = 0; i < 4; ++i) {
+    ChapterEntry* e = GetChapterEntry(m.ctx(), i);
+    ASSERT_NE(e, nullptr);
+    e->pageNumber = entries[i].page;
+    e->trayValue = static_cast<WORD>(entries[i].tray);
+    e->kind = entries[i].kind;
+    e->mode = entries[i].mode;
+    std::memcpy(e->rangeText, entries[i].range, std::char_traits<char16_t>::length(entries[i].range) * 2);
+  }
+  const std::string text = JobStart(m).text;
+  FreeChapterEntries(m.ctx());
+  EXPECT_EQ(text,
+            "CHAPTER=ON;"
+            "@PJL SET CHAPTERPRINTTRAY1 = TRAY1 \r\n"
+            "@PJL SET CHAPTERPRINTDUPLEX1 = ON \r\n"
+            "@PJL SET CHAPTERPRINTTRAY2 = TRAY2 \r\n"
+            "@PJL SET CHAPTERPRINTDUPLEX2 = OFF \r\n"
+            "@PJL SET CHAPTERPAGENUMBER1 = 3 \r\n"
+            "@PJL SET CHAPTERPAGE1 = COPY \r\n"
+            "@PJL SET CHAPTERPAGETRAY1 = CHAPTERPRINTTRAY1 \r\n"
+            "@PJL SET CHAPTERPAGENUMBER2 = 5 \r\n"
+            "@PJL SET CHAPTERPAGE2 = BLANK \r\n"
+            "@PJL SET CHAPTERPAGETRAY2 = CHAPTERPRINTTRAY1 \r\n"
+            "@PJL SET CHAPTERPAGESTART3 = 7 \r\n"
+            "@PJL SET CHAPTERPAGEEND3 = 9 \r\n"
+            "@PJL SET CHAPTERPAGETRAY3 = CHAPTERPRINTTRAY2 \r\n"
+            "@PJL SET CHAPTERPAGENUMBER4 = 11 \r\n"
+            "@PJL SET CHAPTERPAGE4 = BREAK \r\n");
+}
+
+TEST(HeaderText, ChapterOffSendsOnlyTheOffCommand) {
+  ModelContext m(WithJobStart("  Type : GroupType KPD_IDC_FUNCSELECTCHAPTER\r\n"));
+  m.SetRaw(fid::wdmChapterNum, 4);
+  m.SetRaw(fid::wdmChapterTrayMax, 4);
+  EXPECT_EQ(JobStart(m).text, "CHAPTER=OFF;");
+}
+
+}  // namespace
+}  // namespace rendara::test
