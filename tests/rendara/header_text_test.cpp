@@ -12,6 +12,7 @@
 #include "context/module_services.h"
 #include "context/value_maps.h"
 #include "header_text.h"
+#include "render_common.h"
 #include "model/model_parse.h"
 #include "pjl_commands.h"
 #include "plat/system.h"
@@ -296,6 +297,89 @@ TEST(HeaderText, ChapterOffSendsOnlyTheOffCommand) {
   m.SetRaw(fid::wdmChapterNum, 4);
   m.SetRaw(fid::wdmChapterTrayMax, 4);
   EXPECT_EQ(JobStart(m).text, "CHAPTER=OFF;");
+}
+
+// The text WriteSpecialValue writes for a field given a handling code, with an option.
+std::string Special(ModelContext& m, WORD fieldId, WORD code, DWORD value, ImageRef option, std::int32_t* served) {
+  SettingField* field = m.field(fieldId);
+  field->handling = code;
+  TextSink count;
+  *served = WriteSpecialValue(m.ctx(), field, value, option, &count);
+  std::vector<BYTE> buffer(count.count);
+  TextSink out{buffer.data(), count.count, 0, false};
+  WriteSpecialValue(m.ctx(), field, value, option, &out);
+  EXPECT_EQ(out.count, count.count);
+  EXPECT_FALSE(out.overflow);
+  return std::string(buffer.begin(), buffer.end());
+}
+
+TEST(HeaderText, StringWithoutDashesAndBrackets) {
+  ModelContext m(kModel + "*OpenUI *KPD_IDC_HFFONTNAME: String\r\n*StringValue: 31 MultiByte\r\n*CloseUI\r\n" +
+                 "*CommandGroup: JobStart {\r\n  Type : GroupType KPD_IDC_HFFONTNAME\r\n}\r\n");
+  SettingField* field =
+      FindFieldByKeyword(m.ctx(), static_cast<std::int16_t>(kovatest::Feature("KPD_IDC_HFFONTNAME")->itemId));
+  ASSERT_NE(field, nullptr);
+  SetFieldString(m.ctx(), field, u"(A-B)C");
+  EXPECT_EQ(JobStart(m).text, "(A-B)C");  // plain String option: the text as it is
+  field->handling = kHandleBareString;
+  EXPECT_EQ(JobStart(m).text, "AB" "C");
+  SetFieldString(m.ctx(), field, u"-()");
+  EXPECT_EQ(JobStart(m).text, "");
+}
+
+TEST(HeaderText, ColourProfilesFollowTheMatchingMode) {
+  struct Case {
+    WORD code;
+    DWORD colour;
+    DWORD mode;
+    DWORD media;
+    const char* name;  // null: nothing written
+  } cases[] = {
+      {kHandleColourProfile, 0, 129, 0, nullptr},       // a monochrome machine
+      {kHandleColourProfile, 1, 0, 0, nullptr},         // no profile
+      {kHandleColourProfile, 1, 129, 0, "KVPRFLIN.kcm"},  // f = 2
+      {kHandleColourProfile, 1, 128, 0, "KVPRFTXT.kcm"},  // share key 0: f = 6
+      {kHandleColourProfile, 1, 5, 0, "KVPRFIMG.kcm"},    // f = m
+      {kHandleMatchingProfile, 1, 1, 0, "KVMATCH1.kcm"},
+      {kHandleMatchingProfile, 1, 129, 0, "KVMATCH2.kcm"},
+      {kHandleMatchingProfile, 1, 130, 2, "KVMATCH3.kcm"},
+      {kHandleMatchingProfile, 1, 131, 0, nullptr},
+  };
+  for (const Case& c : cases) {
+    ModelContext m(kModel);
+    std::memcpy(m.work().driverDirectory, u"C:\\drv\\", 8 * sizeof(WCHAR));
+    m.SetRaw(fid::kdmMachineTypeColor, c.colour);
+    m.SetRaw(fid::kdmColorMatchingMode, c.mode);
+    m.SetRaw(fid::kdmMediaType, c.media);
+    std::int32_t served = 0;
+    const std::string text = Special(m, fid::kdmMarginOdd, c.code, 0,
+                                     FindOptionByNameAndShareKey(
+                                         kovatest::Feature("KPD_IDC_PRESET_CHOICE_COLOR")->itemId, 0, m.ctx()),
+                                     &served);
+    EXPECT_NE(served, 0);
+    // The colour option's command pair wraps the path.
+    EXPECT_EQ(text, c.name ? "@PJL SET RENDERMODE=C:\\drv\\" + std::string(c.name) + "\r\n" : "")
+        << c.code << " mode " << c.mode;
+  }
+}
+
+TEST(HeaderText, DriverDirectoryAndPageFormCommand) {
+  ModelContext m(kModel);
+  std::memcpy(m.work().driverDirectory, u"C:\\drv\\", 8 * sizeof(WCHAR));
+  const ImageRef colour =
+      FindOptionByNameAndShareKey(kovatest::Feature("KPD_IDC_PRESET_CHOICE_COLOR")->itemId, 0, m.ctx());
+  std::int32_t served = 0;
+  EXPECT_EQ(Special(m, fid::kdmMarginOdd, kHandleDriverDirectory, 0, colour, &served),
+            "@PJL SET RENDERMODE=C:\\drv\\\r\n");
+  EXPECT_NE(served, 0);
+  // A page form sends its item's command; a value without an item sends nothing.
+  EXPECT_EQ(Special(m, fid::kdmMarginOdd, kHandlePageForm, ModelContext::Id("KDMCOLOR_2"), colour, &served),
+            "@PJL SET RENDERMODE=COLOR\r\n");
+  EXPECT_EQ(Special(m, fid::kdmMarginOdd, kHandlePageForm, 0x7FFF, colour, &served), "");
+  EXPECT_NE(served, 0);
+  // A code the writer does not know is left to the option's own writer.
+  EXPECT_EQ(Special(m, fid::kdmMarginOdd, 4, 0, colour, &served), "");
+  EXPECT_EQ(served, 0);
 }
 
 }  // namespace
