@@ -1,11 +1,12 @@
 // The drawing calls, escapes, device-font queries and colour transforms of the DDI table.
 //
-// PENDING: the path, image, brush, text, escape, device-font and glyph issues give each of
+// PENDING: the path, stretch, text, escape, device-font and glyph issues give each of
 // these its body. Until then each answers as a device that draws
 // nothing: a valid device's drawing call succeeds without writing (FALSE once an output
 // write of the job has failed), no escape is supported, no device
 // font exists. An invalid device gives
 // ERROR_INVALID_PARAMETER first.
+#include "bitblt.h"
 #include "brush_realize.h"
 #include "colour_transform.h"
 #include "ddi.h"
@@ -38,9 +39,9 @@ BOOL DrawNothing(SURFOBJ* pso) {
 
 }  // namespace
 
-BOOL DrvBitBlt(SURFOBJ* psoTrg, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, RECTL*, POINTL*, POINTL*, BRUSHOBJ*, POINTL*,
-               ROP4) {
-  return DrawNothing(psoTrg);
+BOOL DrvBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco, XLATEOBJ* pxlo, RECTL* prclTrg,
+               POINTL* pptlSrc, POINTL* pptlMask, BRUSHOBJ* pbo, POINTL* pptlBrush, ROP4 rop4) {
+  return BitBlt(psoTrg, psoSrc, psoMask, pco, pxlo, prclTrg, pptlSrc, pptlMask, pbo, pptlBrush, rop4);
 }
 
 BOOL DrvStretchBlt(SURFOBJ* psoDest, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, COLORADJUSTMENT*, POINTL*, RECTL*,
@@ -77,7 +78,9 @@ ULONG DrvGetGlyphMode(DHPDEV dhpdev, FONTOBJ*) {
 
 ULONG DrvDitherColor(DHPDEV, ULONG, ULONG, ULONG*) { return DCR_HALFTONE; }
 
-BOOL DrvCopyBits(SURFOBJ* psoDest, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, RECTL*, POINTL*) { return DrawNothing(psoDest); }
+BOOL DrvCopyBits(SURFOBJ* psoDest, SURFOBJ* psoSrc, CLIPOBJ* pco, XLATEOBJ* pxlo, RECTL* prclDest, POINTL* pptlSrc) {
+  return CopyBits(psoDest, psoSrc, pco, pxlo, prclDest, pptlSrc);
+}
 
 PIFIMETRICS DrvQueryFont(DHPDEV dhpdev, ULONG_PTR, ULONG, ULONG_PTR* pid) {
   OfHandle(dhpdev);

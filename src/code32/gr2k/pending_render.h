@@ -1,7 +1,7 @@
 // Operations that the rendering spine calls but whose own subsystems are built later: the
 // device-mode merge, the job settings and job control at document start, the header texts
 // from the model's command groups, the plug-in list, the job-time paper substitution, the
-// path writer, the device fonts, the glyph cache and the band copy. Each has its final name and signature
+// path writer, the device fonts, the glyph cache, the band copy and the image records. Each has its final name and signature
 // and the least behaviour the spine needs now; every one is marked PENDING below.
 //
 // They live in namespace rendara so that the common library's own definitions, when they
@@ -21,6 +21,7 @@ struct DriverContext;
 namespace rendara {
 
 struct RenderDevice;
+struct RecordBuffer;
 
 // ---- device-mode merge -----------------------------------------------------------------
 // The merge of the common code: 1 done, 0 when a working copy could not be allocated.
@@ -100,5 +101,23 @@ void ClearGlyphCache(RenderDevice* device);
 // PENDING: the image issue writes the band's rows as image records; until then a band
 // writes nothing (TRUE).
 BOOL CopyBandOut(RenderDevice* device, const void* bits, LONG x, LONG y, LONG width, LONG height);
+
+// ---- image records ---------------------------------------------------------------------
+// Writes an image record: the destination rectangle (x, y, width, height), the source
+// origin, the pixels per row and rows that follow, the image flags (format nibble and
+// flags), the first row of the source, the palette (2, 16 or 256 entries of 3 bytes by the
+// format, or null) and whether the source is bottom-up (rows step backward). The record,
+// or null when it could not be written.
+// PENDING: the image-record issue writes the record (header, palette, rows in pieces, grey
+// conversion); until then no image record is written (null).
+BYTE* EmitImage(RecordBuffer* buffer, LONG x, LONG y, LONG width, LONG height, LONG sourceX, LONG sourceY,
+                DWORD pixelsPerRow, DWORD rows, DWORD flags, const BYTE* firstRow, const BYTE* palette,
+                BOOL bottomUp);
+// The row-by-row form of the image record, written when EmitImage returns null: the same
+// header and palette, then every row as a request of its own.
+// PENDING: the image-record issue writes it; until then nothing is written (null).
+BYTE* EmitImageRows(RecordBuffer* buffer, LONG x, LONG y, LONG width, LONG height, LONG sourceX, LONG sourceY,
+                    DWORD pixelsPerRow, DWORD rows, DWORD flags, const BYTE* firstRow, const BYTE* palette,
+                    BOOL bottomUp);
 
 }  // namespace rendara
