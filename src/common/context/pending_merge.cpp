@@ -56,7 +56,3 @@ void LoadQualityName(DriverContext*, const WCHAR*) {}
 // PENDING: the settings-file issue loads the file; until then no file can be loaded and
 // the settings stay as they are.
 int LoadSettingsFile(HANDLE, const WCHAR*, DWORD, DriverContext*) { return 0; }
-
-// PENDING: the judge-item issue of paper sources and resolutions computes the limit from
-// the print type and the printer's state; until then no resolution is forced.
-WORD GetResolutionLimit(DriverContext*) { return 0; }

@@ -1,7 +1,7 @@
 // Operations of later subsystems that the device-mode merge, its public-field steps and
 // the common settings block call: lock data, device settings, user codes, job control, the
-// UI and tool-bar plug-ins, the two-way printer refresh, stamps and quality lists, settings
-// files and the resolution limit. Each has its final name and signature;
+// UI and tool-bar plug-ins, the two-way printer refresh, stamps and quality lists and settings
+// files. Each has its final name and signature;
 // those whose own code comes later have the least behaviour these callers need.
 #pragma once
 
@@ -12,6 +12,8 @@
 // block use.
 #include "model/capability_lists.h"
 #include "model/resolution_table.h"
+// The resolution limit the merge asks for.
+#include "model/resolution_limit.h"
 
 struct DriverContext;
 
@@ -47,7 +49,3 @@ void MakeQualityKey(WCHAR* key, int n);
 void LoadQualityName(DriverContext* context, const WCHAR* key);
 // Loads a settings file into the context; 1 loaded, 0 not.
 int LoadSettingsFile(HANDLE printer, const WCHAR* path, DWORD flags, DriverContext* context);
-
-// ---- resolution limit -------------------------------------------------------------------
-// A resolution the printer's state forces, 0 when the current one may stay.
-WORD GetResolutionLimit(DriverContext* context);

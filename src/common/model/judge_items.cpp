@@ -2,6 +2,11 @@
 #include "model/judge_items.h"
 
 #include "context/units.h"
+#include "model/finisher_items.h"
+#include "model/fold_items.h"
+#include "model/media_items.h"
+#include "model/paper_source_items.h"
+#include "model/resolution_limit.h"
 #include "model/setting_getters.h"
 
 namespace {
@@ -133,13 +138,11 @@ bool GetTrayPaperAndOrient(DriverContext* context, WORD trayCode, DWORD* paper, 
 
 DWORD ComputeJudgeItem(DriverContext* context, WORD id) {
   if (!context) return 0;
-  switch (id) {
-    case 819:
-      return static_cast<DWORD>(PrintPaperOrient(context));
-    // PENDING: the finisher items (730-735, 759-765, 795-801, 809, 811-817, 827, 828) and the
-    // paper-source, resolution, fold and media items (820-826, 835-840, 842-846, 851-866,
-    // 870, 871, 883-885) come with the issue that builds them; until then each reads 0.
-    default:
-      return 0;
-  }
+  if (id == 819) return static_cast<DWORD>(PrintPaperOrient(context));
+  if (id == 835) return ResolutionOverCheckItem(context);
+  DWORD value = 0;
+  if (ComputeFinisherItem(context, id, &value) || ComputePaperSourceItem(context, id, &value) ||
+      ComputeFoldItem(context, id, &value) || ComputeMediaItem(context, id, &value))
+    return value;
+  return 0;
 }

@@ -47,7 +47,7 @@ TEST(JudgeItems, PrintPaperOrientAtItsTableEdges) {
 TEST(JudgeItems, IdsWithoutAComputationGiveZero) {
   FieldContext fc;
   WriteFieldRawById(fc.get(), kOrientation, 2);
-  for (WORD id : {WORD{723}, WORD{914}, WORD{818}, WORD{820}, WORD{0}}) EXPECT_EQ(ComputeJudgeItem(fc.get(), id), 0u) << id;
+  for (WORD id : {WORD{723}, WORD{914}, WORD{818}, WORD{829}, WORD{0}}) EXPECT_EQ(ComputeJudgeItem(fc.get(), id), 0u) << id;
   EXPECT_EQ(ComputeJudgeItem(nullptr, 819), 0u);
 }
 
