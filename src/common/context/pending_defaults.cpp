@@ -41,10 +41,6 @@ void RecordToFields(DriverContext* context, int n, WORD first) {
   WriteFieldRawById(context, static_cast<WORD>(first + 4), record->orientation);
 }
 
-bool IsKnownSpecVersion(WORD version) {
-  return version == DM_SPECVERSION_0320 || version == DM_SPECVERSION_0400 || version == DM_SPECVERSION;
-}
-
 }  // namespace
 
 int FreeSizeIndexFromPaperId(DWORD paperId, DriverContext*) {
@@ -85,30 +81,6 @@ void ReadFreeSize(DriverContext* context, int n) {
   if (!context) return;
   for (WORD id = fid::wdmFreeSizeName; id <= fid::wdmFreeSizeName + 4; ++id) WriteFieldRawById(context, id, 0);
   FreeSizeRecordToFeatures(context, n);
-}
-
-// PENDING: the device-settings issue moves this beside the rest of the printer-data road;
-// its behaviour here is complete.
-BOOL CopyPrinterDefaultDevmode(DriverContext* context, const PRINTER_INFO_2W* printerInfo) {
-  if (!context || !context->settings) return FALSE;
-  PRINTER_INFO_2W* read = nullptr;
-  if (!printerInfo) printerInfo = read = static_cast<PRINTER_INFO_2W*>(GetPrinterInfo(context->hPrinter, 2));
-  BOOL copied = FALSE;
-  const DEVMODEW* stored = printerInfo ? printerInfo->pDevMode : nullptr;
-  if (stored && IsKnownSpecVersion(stored->dmSpecVersion) && stored->dmSize == GetPublicDevmodeSize() &&
-      stored->dmDriverExtra == GetPrivateDevmodeSize()) {
-    std::memcpy(context->settings, stored, GetTotalDevmodeSize());
-    copied = TRUE;
-  }
-  FreeMem(read);
-  return copied;
-}
-
-// PENDING: the device-settings issue moves this beside the rest of the printer-data road;
-// its behaviour here is complete.
-BOOL LoadDefaultDevmodeFromPrinter(DriverContext* context, const PRINTER_INFO_2W* printerInfo) {
-  if (!CopyPrinterDefaultDevmode(context, printerInfo)) return FALSE;
-  return CheckDevmodeVersionSized(context->settings) ? TRUE : FALSE;
 }
 
 // PENDING: the device-font issue moves this beside the font lists; its behaviour here is

@@ -23,12 +23,8 @@ void FreeSizeRecordToFeatures(DriverContext* context, int n);
 // Entry n of the per-printer free-size list into the fields 915-919.
 void ReadFreeSize(DriverContext* context, int n);
 
-// The printer's default device-mode (the caller's PRINTER_INFO_2, or the printer's own)
-// copied over the context's device-mode when its public version is known and its sizes
-// are this device-mode's.
-BOOL CopyPrinterDefaultDevmode(DriverContext* context, const PRINTER_INFO_2W* printerInfo);
-// The copy, then the product identity check of the copied device-mode.
-BOOL LoadDefaultDevmodeFromPrinter(DriverContext* context, const PRINTER_INFO_2W* printerInfo);
+// CopyPrinterDefaultDevmode and LoadDefaultDevmodeFromPrinter.
+#include "stored/printer_devmode.h"
 
 // The default font face: the Japanese face with the Japanese UI resource DLL, else
 // "Arial". The destination holds 32 characters.

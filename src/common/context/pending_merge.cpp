@@ -24,10 +24,6 @@ int QueryPrinterBidiSilent(DriverContext*) { return 0; }
 // PENDING: the lock-data issue loads the "Lock...Data" values; until then the lock fields
 // stay as they are.
 int LoadLockData(HANDLE, DriverContext*) { return 1; }
-// PENDING: the device-settings issue loads the fields of the store kind from printer
-// data; until then they stay as they are.
-int LoadDeviceSettingsKind(HANDLE, DriverContext*, DWORD, DWORD) { return 1; }
-int LoadDeviceSettingsByKind(HANDLE, DriverContext*, DWORD) { return 1; }
 // PENDING: the stamp-list issue applies the current stamp; no stamp list exists yet.
 void ApplyCurrentStamp(DriverContext*) {}
 // PENDING: the quality-list issue applies entry n; no quality list exists yet.

@@ -35,10 +35,9 @@ int QueryPrinterBidiSilent(DriverContext* context);
 // ---- stored settings --------------------------------------------------------------------
 // The lock data of printer data into the context; 1 done.
 int LoadLockData(HANDLE printer, DriverContext* context);
-// The device settings of one store kind from printer data (the merge's form and the
-// common settings block's form); 1 done.
-int LoadDeviceSettingsKind(HANDLE printer, DriverContext* context, DWORD kind, DWORD flags);
-int LoadDeviceSettingsByKind(HANDLE printer, DriverContext* context, DWORD kind);
+// LoadDeviceSettingsKind (the merge) and LoadDeviceSettingsByKind (the common settings
+// block).
+#include "stored/device_settings.h"
 // The current stamp's settings into the context.
 void ApplyCurrentStamp(DriverContext* context);
 // The quality list entry n into the settings.

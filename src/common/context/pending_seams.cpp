@@ -14,9 +14,6 @@
 #include "context/spooler_info.h"
 #include "win/files.h"
 
-// PENDING: the device-settings issue loads area 2 from printer data and the two-way cache.
-int LoadDeviceSettingsWithBidiCache(DriverContext*) { return 1; }
-
 // PENDING: the device-settings issue owns the font lists and replaces this; what it does
 // now is all the destructor needs.
 void FreeDeviceSettingsBuffers(DriverContext* context) {

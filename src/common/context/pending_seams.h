@@ -24,8 +24,9 @@ struct ModelImage;
 struct PageRecord;
 
 
-// The device settings of area 2 from printer data (and the two-way cache); 1.
-int LoadDeviceSettingsWithBidiCache(DriverContext* context);
+// LoadDeviceSettingsWithBidiCache, which context creation calls.
+#include "stored/device_settings.h"
+
 // Frees the blocks of the live font lists (fields 10007, 10009 and 10005) and clears the
 // fields; a null context or settings buffer does nothing.
 void FreeDeviceSettingsBuffers(DriverContext* context);

@@ -10,6 +10,7 @@
 #include "context/paths_and_names.h"
 #include "context/product_record.h"
 #include "context/spooler_info.h"
+#include "stored/device_settings.h"
 #include "win/kernel.h"
 #include "win/registry.h"
 
@@ -63,52 +64,6 @@ BOOL FileNameOfDriverRecord(DriverContext* context, WCHAR* buffer, DWORD size, b
   return ok;
 }
 
-// PENDING: the device-settings issue supplies ReadFeatureFromPrinterData and
-// WriteFeatureToPrinterData with their modes and the server road; until then one field is
-// read and written here with their encoding: bit fields 4 bytes (0 or 1), numbers their
-// size, text fields their whole size, all REG_BINARY (kdmLogging, 10275, as REG_DWORD).
-BOOL ReadFeature(HANDLE printer, DriverContext* context, SettingField* field) {
-  if (!field->key) return TRUE;
-  BYTE* address = GetFieldAddress(context, field);
-  if (!address) return FALSE;
-  const DWORD code = FieldCodeOf(field->type);
-  const DWORD size = IsBitFieldCode(code) ? 4 : FieldSizeOf(field->type);
-  if (size == 0 || size > 0x10000) return FALSE;
-  auto* bytes = static_cast<BYTE*>(AllocMem(size));
-  if (!bytes) return FALSE;
-  DWORD type = 0, needed = 0;
-  const DWORD rc = GetPrinterDataW(printer, Mutable(field->key), &type, bytes, size, &needed);
-  BOOL ok = rc == ERROR_SUCCESS;
-  if (ok) {
-    if (IsBitFieldCode(code)) {
-      DWORD v = 0;
-      std::memcpy(&v, bytes, 4);
-      const DWORD bit = code - FT_FIRST_BIT;
-      BYTE* word = address + bit / 8;
-      if (v) *word = static_cast<BYTE>(*word | (1u << (bit % 8)));
-      else *word = static_cast<BYTE>(*word & ~(1u << (bit % 8)));
-    } else {
-      std::memcpy(address, bytes, size);
-    }
-  }
-  FreeMem(bytes);
-  return ok;
-}
-
-BOOL WriteFeature(HANDLE printer, DriverContext* context, SettingField* field) {
-  BYTE* address = GetFieldAddress(context, field);
-  if (!address || !field->key) return FALSE;
-  const DWORD code = FieldCodeOf(field->type);
-  if (IsBitFieldCode(code)) {
-    const DWORD bit = code - FT_FIRST_BIT;
-    const DWORD v = (address[bit / 8] >> (bit % 8)) & 1u;
-    return SetPrinterDataW(printer, Mutable(field->key), REG_BINARY, reinterpret_cast<LPBYTE>(const_cast<DWORD*>(&v)),
-                           4) == ERROR_SUCCESS;
-  }
-  const DWORD type = field->id == 10275 ? REG_DWORD : REG_BINARY;
-  return SetPrinterDataW(printer, Mutable(field->key), type, address, FieldSizeOf(field->type)) == ERROR_SUCCESS;
-}
-
 template <class Op>
 BOOL WithNameAsKey(DriverContext* context, SettingField* field, Op op) {
   if (!context || !field) return FALSE;
@@ -154,11 +109,11 @@ BOOL SetPrinterDataText(HANDLE printer, const WCHAR* text, const WCHAR* valueNam
 }
 
 BOOL ReadFieldByNameFromPrinterData(HANDLE printer, DriverContext* context, SettingField* field) {
-  return WithNameAsKey(context, field, [&] { return ReadFeature(printer, context, field); });
+  return WithNameAsKey(context, field, [&] { return ReadFeatureFromPrinterData(printer, context, field, 0, nullptr) ? TRUE : FALSE; });
 }
 
 BOOL WriteFieldByNameToPrinterData(HANDLE printer, DriverContext* context, SettingField* field) {
-  return WithNameAsKey(context, field, [&] { return WriteFeature(printer, context, field); });
+  return WithNameAsKey(context, field, [&] { return WriteFeatureToPrinterData(printer, context, field) ? TRUE : FALSE; });
 }
 
 BOOL StoreDriverFileNames(HANDLE printer, DriverContext* context) {

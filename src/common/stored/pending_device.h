@@ -1,0 +1,33 @@
+// Operations of the font-list, lock-data, user-information and custom-media store and of
+// the printer-communication code that the device-settings store calls. Each has its final
+// name and signature and the least behaviour the device-settings store needs now.
+#pragma once
+
+#include "win/types.h"
+
+struct DriverContext;
+
+// ---- font lists, lock data, user information, custom media ------------------------------
+// The device font lists of printer data into the context; 1.
+int LoadFontLists(HANDLE printer, DriverContext* context);
+// The font lists back to printer data when they changed; 1 done.
+int SaveFontListsIfChanged(HANDLE printer, DriverContext* context);
+// The model's font lists to printer data; 1 done.
+int SaveModelFontLists(HANDLE printer, DriverContext* context);
+// The locked-defaults copy ("LockDefaultData") into the work area; 1 done.
+int LoadLockDefaultData(HANDLE printer, DriverContext* context);
+// The user information file into the special fields; 1 done.
+int LoadUserInformation(DriverContext* context);
+// The custom media list of printer data into fields 1495-1543, and back; 1 done.
+int LoadCustomMedia(HANDLE printer, DriverContext* context);
+int SaveCustomMedia(HANDLE printer, DriverContext* context);
+
+// ---- printer communication ------------------------------------------------------------
+// A printer-data value of the configuration server, copied locally; nonzero on success.
+BOOL CopyServerPrinterData(HANDLE printer, const WCHAR* valueName, DWORD* type, BYTE* buffer, DWORD size,
+                           DWORD* needed, DWORD registryType, void* server);
+// True when the printer's section of the two-way INI cache has a nonzero "BidiFlag".
+BOOL IsBidiCacheIniSet(DriverContext* context);
+// Loads the settings cached in the two-way INI cache; deletes the printer's section.
+void LoadBidiCacheIni(DriverContext* context);
+void ClearBidiCacheIni(DriverContext* context);
