@@ -33,7 +33,7 @@ class StateTest : public BufferTest {
       switch (s[at]) {
         case 0x30: len = s[at + 1]; break;
         case 0x33: case 0x36: case 0x40: len = s[at] == 0x40 ? ((s[at + 4] | s[at + 5] << 8) + 9) & ~3u : 8; break;
-        case 0x10: case 0x13: std::memcpy(&len, &s[at + 4], 4); break;
+        case 0x10: case 0x11: case 0x12: case 0x13: std::memcpy(&len, &s[at + 4], 4); break;
       }
       out.emplace_back(s.begin() + at, s.begin() + at + len);
       at += len;

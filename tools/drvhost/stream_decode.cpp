@@ -127,6 +127,27 @@ std::size_t RecordLength(const BYTE* p, std::size_t n, std::size_t* need) {
   }
 }
 
+// The subpaths of a path record (behind its 28-byte header): "N subpaths, M segments",
+// or a note where a subpath runs past the record or holds an unknown segment kind.
+std::string PathFigures(const BYTE* p, std::size_t len) {
+  std::size_t at = 28, subpaths = 0, segments = 0;
+  while (at < len) {
+    if (len - at < 12) return "subpaths malformed";
+    const DWORD count = U32(p + at);
+    at += 12;
+    for (DWORD i = 0; i < count; ++i) {
+      if (len - at < 4) return "subpaths malformed";
+      const DWORD kind = U32(p + at);
+      const std::size_t size = kind == 0 ? 12 : kind == 1 ? 28 : 0;
+      if (size == 0 || len - at < size) return "subpaths malformed";
+      at += size;
+    }
+    ++subpaths;
+    segments += count;
+  }
+  return Fmt("%zu subpath%s, %zu segment%s", subpaths, subpaths == 1 ? "" : "s", segments, segments == 1 ? "" : "s");
+}
+
 std::string DescribeRecord(const BYTE* p, std::size_t len) {
   switch (p[0]) {
     case 0x60:
@@ -161,10 +182,10 @@ std::string DescribeRecord(const BYTE* p, std::size_t len) {
       return "rectangle (short record)";
     case 0x11: case 0x12:
       if (len >= 28)
-        return Fmt("path%s: mode %u%s%s, bounds (%d, %d)-(%d, %d), size word %u, %zu bytes",
+        return Fmt("path%s: mode %u%s%s, bounds (%d, %d)-(%d, %d), size word %u, %s, %zu bytes",
                    p[0] == 0x11 ? " with curves" : " of lines", p[2] & 7, (p[2] & 0x08) ? ", closed" : "",
                    (p[2] & 0x10) ? ", several subpaths" : "", I32(p + 8), I32(p + 12), I32(p + 16), I32(p + 20),
-                   U32(p + 24), len);
+                   U32(p + 24), PathFigures(p, len).c_str(), len);
       return "path (short record)";
     case 0x13: {
       // The length is (entries x entry size + 27) rounded down to 4, so the padding is

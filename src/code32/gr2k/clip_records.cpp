@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "drawing_records.h"
+#include "path_records.h"
 #include "pending_render.h"
 #include "render_device.h"
 

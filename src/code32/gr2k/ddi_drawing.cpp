@@ -1,6 +1,6 @@
 // The drawing calls, escapes, device-font queries and colour transforms of the DDI table.
 //
-// PENDING: the path, stretch, text, escape, device-font and glyph issues give each of
+// PENDING: the stretch, text, escape, device-font and glyph issues give each of
 // these its body. Until then each answers as a device that draws
 // nothing: a valid device's drawing call succeeds without writing (FALSE once an output
 // write of the job has failed), no escape is supported, no device
@@ -49,16 +49,7 @@ BOOL DrvStretchBlt(SURFOBJ* psoDest, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, CO
   return DrawNothing(psoDest);
 }
 
-BOOL DrvStrokePath(SURFOBJ* pso, PATHOBJ*, CLIPOBJ*, XFORMOBJ*, BRUSHOBJ*, POINTL*, LINEATTRS*, MIX) {
-  return DrawNothing(pso);
-}
-
-BOOL DrvFillPath(SURFOBJ* pso, PATHOBJ*, CLIPOBJ*, BRUSHOBJ*, POINTL*, MIX, FLONG) { return DrawNothing(pso); }
-
-BOOL DrvStrokeAndFillPath(SURFOBJ* pso, PATHOBJ*, CLIPOBJ*, XFORMOBJ*, BRUSHOBJ*, LINEATTRS*, BRUSHOBJ*, POINTL*, MIX,
-                          FLONG) {
-  return DrawNothing(pso);
-}
+// DrvStrokePath, DrvFillPath and DrvStrokeAndFillPath: path_drawing.cpp.
 
 BOOL DrvRealizeBrush(BRUSHOBJ* pbo, SURFOBJ* psoTarget, SURFOBJ* psoPattern, SURFOBJ*, XLATEOBJ* pxlo, ULONG iHatch) {
   RenderDevice* device = OfSurface(psoTarget);

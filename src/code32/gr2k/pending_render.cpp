@@ -133,14 +133,12 @@ int FreePluginList(PluginList* list) {
   return 1;
 }
 
-// ---- paper substitution, path writer, fonts, glyphs, bands -----------------
+// ---- paper substitution, fonts, glyphs, bands -----------------
 
 void UndoJobPaperSubstitution(RenderDevice*) {}
 void RedoJobPaperSubstitution(RenderDevice*) {}
 BOOL CanCarryJobSettings(RenderDevice*, RenderDevice*) { return FALSE; }
 void CarryJobControlSettings(DriverContext*, DriverContext*) {}
-
-BYTE* WritePath(RenderDevice*, PATHOBJ*, DWORD) { return nullptr; }
 
 DWORD LoadDeviceFonts(RenderDevice*) { return 0; }
 void FreeDeviceFonts(RenderDevice*) {}

@@ -81,13 +81,6 @@ BOOL CanCarryJobSettings(RenderDevice* oldDevice, RenderDevice* newDevice);
 // Carries the job-control settings from the old context to the new one: nothing yet.
 void CarryJobControlSettings(DriverContext* oldContext, DriverContext* newContext);
 
-// ---- path writer ------------------------------------------------------------------------
-// Writes a path record in a mode (5 sets the clip to the path): the record, or null.
-// PENDING: the path issue replaces this with the path writer that encodes the engine's
-// path as a path record. Until then no path record is written (null), so a complex clip
-// is not set and its drawing goes on unclipped.
-BYTE* WritePath(RenderDevice* device, PATHOBJ* path, DWORD mode);
-
 // ---- device fonts and glyph cache ------------------------------------------------------
 // PENDING: the device-font issue loads the four resource fonts; until then none (0).
 DWORD LoadDeviceFonts(RenderDevice* device);
