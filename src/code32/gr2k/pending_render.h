@@ -1,7 +1,7 @@
 // Operations that the rendering spine calls but whose own subsystems are built later: the
 // device-mode merge, the job settings and job control at document start, the header texts
 // from the model's command groups, the plug-in list, the job-time paper substitution, the
-// path writer, the device fonts, the glyph cache, the band copy and the image records. Each has its final name and signature
+// device fonts, the glyph cache, the band copy and the image records. Each has its final name and signature
 // and the least behaviour the spine needs now; every one is marked PENDING below.
 //
 // They live in namespace rendara so that the common library's own definitions, when they
