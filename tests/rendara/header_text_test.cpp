@@ -382,5 +382,28 @@ TEST(HeaderText, DriverDirectoryAndPageFormCommand) {
   EXPECT_EQ(served, 0);
 }
 
+TEST(HeaderText, FontTableCommandAndSubstituteFontLine) {
+  ModelContext m(kModel +
+                 "*OpenUI *KPD_IDC_TTFONT: FontTbl\r\n"
+                 "*KPD_IDC_TTFONT KDMTTFONT_0: \"SUB=OFF;\"\r\n"
+                 "*KPD_IDC_TTFONT KDMTTFONT_1: \"SUB=ON;\"\r\n"
+                 "*TTFS KDMTTFONT_1: IDList { {\"Arial\" \"Helvetica\"} }\r\n"
+                 "*CloseUI\r\n"
+                 "*CommandGroup: JobStart {\r\n  Type : GroupType KPD_IDC_TTFONT\r\n}\r\n");
+  FontSubstitutionRecord table[2] = {};
+  std::memcpy(table[0].trueTypeName, u"Arial", 5 * 2);
+  std::memcpy(table[0].deviceFontName, u"Helvetica", 9 * 2);
+  std::memcpy(table[1].trueTypeName, u"Times New Roman", 15 * 2);
+  std::memcpy(table[1].deviceFontName, u"Times", 5 * 2);
+  ASSERT_TRUE(SetFieldBlockById(m.ctx(), fid::kdmFontTable, table));
+  m.SetRaw(fid::kdmFontTableNum, 2);
+  SetValue(m, "KPD_IDC_TTFONT", "KDMTTFONT_1");
+  EXPECT_EQ(JobStart(m).text, "SUB=ON;@PJL SET SUBFONTTABLE = \"Arial+Helvetica/Times New Roman+Times\" \r\n");
+  // The selected item has no pairs: only its command.
+  SetValue(m, "KPD_IDC_TTFONT", "KDMTTFONT_0");
+  EXPECT_EQ(JobStart(m).text, "SUB=OFF;");
+  ReleaseFieldBlock(m.Raw(fid::kdmFontTable));
+}
+
 }  // namespace
 }  // namespace rendara::test

@@ -192,7 +192,10 @@ void WritePageTrayLine(DWORD n, WORD tray, const ChapterTray* list, DWORD listCo
 }  // namespace
 
 void WriteChapterLines(DriverContext* context, ImageRef option, DWORD value, TextSink* sink) {
-  AppendWrapped(sink, option, ImageTextAt(OptionValues(option), value ? 4 : 8));
+  // The option's Boolean command; an option of another type has none.
+  if ((OptionRawType(option) & kTypeMask) == kTypeBoolean) {
+    AppendWrapped(sink, option, ImageTextAt(OptionValues(option), value ? 4 : 8));
+  }
   if (value == 0) return;
   const DWORD size = ReadFieldRawById(context, fid::wdmChapterNum);
   DWORD trays = ReadFieldRawById(context, fid::wdmChapterTrayMax);
