@@ -15,7 +15,11 @@
 #include "render_common.h"
 #include "model/model_parse.h"
 #include "pjl_commands.h"
+#include "plat/spooler_setup.h"
 #include "plat/system.h"
+#include "test_root.h"
+#include "win/registry.h"
+#include "win/spool.h"
 #include "render_fields.h"
 
 namespace rendara::test {
@@ -403,6 +407,44 @@ TEST(HeaderText, FontTableCommandAndSubstituteFontLine) {
   SetValue(m, "KPD_IDC_TTFONT", "KDMTTFONT_0");
   EXPECT_EQ(JobStart(m).text, "SUB=OFF;");
   ReleaseFieldBlock(m.Raw(fid::kdmFontTable));
+}
+
+// Names and paths of the printer: a printer installed in a fresh system root.
+TEST(HeaderText, DriverNameAndLogFileNames) {
+  kovatest::TempRoot root;
+  plat::spooler::PrinterSetup setup;
+  setup.name = u"Header Printer";
+  setup.driver.name = u"KOVA Header Driver";
+  setup.driver.driverPath = u"C:\\drv\\Rendara.dll";
+  setup.driver.configFile = u"C:\\drv\\Panelis.dll";
+  setup.driver.dataFile = u"C:\\drv\\KOVA1.KMD";
+  ASSERT_EQ(plat::spooler::InstallPrinter(setup), 0u);
+  HANDLE printer = nullptr;
+  PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
+  ASSERT_TRUE(OpenPrinterW(const_cast<LPWSTR>(setup.name.c_str()), &printer, &defaults));
+  {
+    ModelContext m(kModel);
+    m.ctx()->hPrinter = printer;
+    const ImageRef colour =
+        FindOptionByNameAndShareKey(kovatest::Feature("KPD_IDC_PRESET_CHOICE_COLOR")->itemId, 0, m.ctx());
+    std::int32_t served = 0;
+    EXPECT_EQ(Special(m, fid::dmDeviceName, kHandleDeviceName, 0, colour, &served),
+              "@PJL SET KOVADRIVERNAME = \"KOVA Header Driver\" \r\n"
+              "@PJL SET RENDERMODE=\"Header Printer\"\r\n");
+    // Without the printer data value nothing is sent.
+    EXPECT_EQ(Special(m, fid::wdmLogFileName, kHandleLogFileName, 0, colour, &served), "");
+    EXPECT_NE(served, 0);
+    const std::u16string log = u"C:\\logs\\kova.log";
+    ASSERT_EQ(SetPrinterDataW(printer, const_cast<LPWSTR>(u"LogFileName"), REG_SZ,
+                              reinterpret_cast<LPBYTE>(const_cast<char16_t*>(log.c_str())),
+                              static_cast<DWORD>((log.size() + 1) * 2)),
+              0u);
+    EXPECT_EQ(Special(m, fid::wdmLogFileName, kHandleLogFileName, 0, colour, &served),
+              "@PJL SET RENDERMODE=C:\\logs\\kova.log\r\n");
+    EXPECT_EQ(Special(m, fid::wdmDriverFileName, kHandleDriverFileName, 0, colour, &served),
+              "@PJL SET RENDERMODE=C:\\logs\\kova.DLL\r\n");
+  }
+  ClosePrinter(printer);
 }
 
 }  // namespace

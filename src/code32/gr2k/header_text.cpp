@@ -131,7 +131,7 @@ void WriteDeviceName(DriverContext* context, ImageRef option, TextSink* sink) {
 
 void WriteLogFileName(DriverContext* context, WORD code, ImageRef option, TextSink* sink) {
   WCHAR name[261] = {};
-  if (!ReadLogFileName(context->hPrinter, name, 520)) return;
+  if (!ReadLogFileName(context->hPrinter, name, 260)) return;
   name[260] = 0;
   std::size_t n = 0;
   while (name[n]) ++n;
