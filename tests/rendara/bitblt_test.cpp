@@ -279,6 +279,115 @@ TEST_F(BltTest, CopyBits) {
   EXPECT_EQ(0, std::memcmp(&image[64], row1, 8));
 }
 
+TEST_F(BltTest, StretchSendsACopyAndTheMaskSteps) {
+  Bitmap src(20, 10, BMF_24BPP);
+  Bitmap mask(20, 10, BMF_1BPP);
+  RECTL from{0, 0, 20, 10};
+  ASSERT_TRUE(DrvStretchBlt(&target_, src.so, nullptr, nullptr, nullptr, nullptr, nullptr, &rect_, &from, nullptr,
+                            COLORONCOLOR));
+  EXPECT_EQ(Ops(Written()), (std::vector<BYTE>{0x31}));
+  // A transparent stretch: the mask goes first, ORed, then the image is ANDed.
+  ASSERT_TRUE(DrvStretchBlt(&target_, src.so, mask.so, nullptr, nullptr, nullptr, nullptr, &rect_, &from, nullptr,
+                            COLORONCOLOR));
+  std::vector<BYTE> rops;
+  for (const auto& r : Written())
+    if (r[0] == 0x31) rops.push_back(r[1]);
+  EXPECT_EQ(rops, (std::vector<BYTE>{0xEE, 0x88}));
+  // A source that is not a bitmap cannot be read.
+  SURFOBJ device{};
+  device.iType = STYPE_DEVICE;
+  EXPECT_FALSE(DrvStretchBlt(&target_, &device, nullptr, nullptr, nullptr, nullptr, nullptr, &rect_, &from, nullptr,
+                             COLORONCOLOR));
+  EXPECT_FALSE(DrvStretchBltROP(&target_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &rect_, &from, nullptr,
+                                COLORONCOLOR, nullptr, 0xCCCC));
+}
+
+TEST_F(BltTest, StretchWithRasterCodeSendsTheBrushState) {
+  Bitmap src(20, 10, BMF_24BPP);
+  RECTL from{0, 0, 20, 10};
+  plat::gdi::BrushObject brush(0x0000FF);
+  ASSERT_TRUE(DrvStretchBltROP(&target_, src.so, nullptr, nullptr, nullptr, nullptr, nullptr, &rect_, &from, nullptr,
+                               COLORONCOLOR, brush.get(), 0xAAB8));
+  const auto recs = Written();
+  EXPECT_EQ(Ops(recs), (std::vector<BYTE>{0x32, 0x40, 0x30, 0x31}));
+  ASSERT_EQ(recs.size(), 4u);
+  EXPECT_EQ(recs[0][1], BKMODE_TRANSPARENT);
+  EXPECT_EQ(U32(recs[2], 4) & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(recs[2].size(), 8u);  // transparent: no background colour
+  EXPECT_EQ(recs[3][1], 0xB8);
+}
+
+TEST_F(BltTest, ScaledRowsWriteTheHeaderThenEveryRow) {
+  Bitmap src(3, 3, BMF_24BPP);
+  for (LONG y = 0; y < 3; ++y)
+    for (LONG i = 0; i < 9; ++i) src.Row(y)[i] = static_cast<BYTE>(10 * y + i);
+  RECTL target{5, 6, 11, 10};
+  RECTL from{1, 1, 3, 3};
+  ASSERT_TRUE(ImageScaledRows(device_, src.so, &target, &from, nullptr, nullptr, nullptr, false));
+  auto recs = Written();
+  ASSERT_EQ(recs.size(), 1u);
+  const auto& r = recs[0];
+  ASSERT_EQ(r.size(), 56u + 2 * 8);
+  EXPECT_EQ(r[2], 0x24);
+  const DWORD header[] = {5, 6, 11, 10, 0, 0, 2, 2, 5, 6, 6, 4};
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(U32(r, 8 + 4 * i), header[i]) << i;
+  const BYTE rows[] = {13, 14, 15, 16, 17, 18, 0, 0, 23, 24, 25, 26, 27, 28, 0, 0};
+  EXPECT_EQ(0, std::memcmp(&r[56], rows, sizeof rows));
+
+  // 8 bits with a palette.
+  Bitmap grey(4, 1, BMF_8BPP);
+  std::vector<ULONG> table(256, 0x112233);
+  plat::gdi::XlateObject xlate(table);
+  RECTL one{0, 0, 4, 1};
+  ASSERT_TRUE(ImageScaledRows(device_, grey.so, &one, &one, xlate.get(), nullptr, nullptr, false));
+  recs = Written();
+  ASSERT_EQ(recs.size(), 1u);
+  EXPECT_EQ(recs[0][2], 0x02);
+  EXPECT_EQ(recs[0].size(), 56u + 768 + 4);
+  EXPECT_EQ(recs[0][56], 0x33);
+  ASSERT_TRUE(ImageScaledRows(device_, grey.so, &one, &one, xlate.get(), nullptr, nullptr, true));
+  recs = Written();
+  ASSERT_EQ(recs.size(), 1u);
+  EXPECT_EQ(recs[0][2], 0x22);
+  EXPECT_EQ(recs[0].size(), 56u + 4);
+
+  // Other formats are refused.
+  Bitmap mono(8, 1, BMF_1BPP);
+  RECTL eight{0, 0, 8, 1};
+  EXPECT_FALSE(ImageScaledRows(device_, mono.so, &eight, &eight, nullptr, nullptr, nullptr, false));
+}
+
+TEST_F(BltTest, ScaledRowsHalveAReducedTrueColourImage) {
+  Bitmap src(8, 4, BMF_32BPP);
+  for (LONG y = 0; y < 4; ++y)
+    for (LONG x = 0; x < 8; ++x) {
+      BYTE* p = src.Row(y) + 4 * x;
+      p[0] = static_cast<BYTE>(x);
+      p[1] = static_cast<BYTE>(y);
+      p[2] = 0x40;
+      p[3] = 0;
+    }
+  RECTL target{0, 0, 4, 2};
+  RECTL from{0, 0, 8, 4};
+  ASSERT_TRUE(ImageScaledRows(device_, src.so, &target, &from, nullptr, nullptr, nullptr, false));
+  const auto recs = Written();
+  ASSERT_EQ(recs.size(), 1u);
+  const auto& r = recs[0];
+  EXPECT_EQ(r[1], 0x02);
+  EXPECT_EQ(r[2], 0x24);
+  EXPECT_EQ(U32(r, 32), 4u);
+  EXPECT_EQ(U32(r, 36), 2u);
+  ASSERT_EQ(r.size(), 56u + 2 * 12);
+  // Every other pixel of every other row.
+  const BYTE row1[] = {0, 2, 0x40, 2, 2, 0x40, 4, 2, 0x40, 6, 2, 0x40};
+  EXPECT_EQ(0, std::memcmp(&r[56 + 12], row1, 12));
+  // Halving a single row leaves nothing.
+  Bitmap thin(8, 1, BMF_32BPP);
+  RECTL flat{0, 0, 8, 1};
+  RECTL small{0, 0, 4, 0};
+  EXPECT_FALSE(ImageScaledRows(device_, thin.so, &small, &flat, nullptr, nullptr, nullptr, false));
+}
+
 TEST(ImagePalettes, IdentityGreyAndPaletteBytes) {
   plat::gdi::XlateObject blackWhite({0x000000, 0xFFFFFF});
   plat::gdi::XlateObject almost({0x000000, 0xFEFFFF});

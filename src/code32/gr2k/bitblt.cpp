@@ -208,6 +208,54 @@ BOOL BitBlt(SURFOBJ* target, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* clip, XLAT
   return FillBlt(device, target, clip, targetRect, brush, brushOrigin, rop4);
 }
 
+BOOL StretchBlt(SURFOBJ* target, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* clip, XLATEOBJ* xlate,
+                COLORADJUSTMENT* adjustment, POINTL* halftoneOrigin, RECTL* targetRect, RECTL* sourceRect,
+                POINTL* maskPoint, ULONG mode) {
+  RenderDevice* device = nullptr;
+  BOOL answer = FALSE;
+  if (!Begin(target, &device, &answer)) return answer;
+  const bool monochrome = device->colorProcess == 1 && device->color == 1;
+  if (device->rasterMode)
+    return EngStretchBlt(target, source, mask, clip, xlate, adjustment, halftoneOrigin, targetRect, sourceRect,
+                         maskPoint, monochrome ? HALFTONE : mode);
+  if (!source || source->iType != STYPE_BITMAP) return FALSE;
+  if (device->hiddenFunc30 && monochrome) {
+    COLORADJUSTMENT standard{sizeof(COLORADJUSTMENT), 0, 0, 10000, 10000, 10000, 0, 10000, 0, 0, 0, 0};
+    return EngStretchBlt(target, source, mask, clip, xlate, adjustment ? adjustment : &standard, halftoneOrigin,
+                         targetRect, sourceRect, maskPoint, HALFTONE);
+  }
+  if (SetClip(device, clip) == kClipFailed) return FALSE;
+  if (!SendRop(device, 0xCC)) return FALSE;
+  return ImageStretch(device, xlate, source, adjustment, halftoneOrigin, targetRect, sourceRect, mask, maskPoint,
+                      mask ? kSourceCopyMasked : 0xCCCC);
+}
+
+BOOL StretchBltRop(SURFOBJ* target, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* clip, XLATEOBJ* xlate,
+                   COLORADJUSTMENT* adjustment, POINTL* halftoneOrigin, RECTL* targetRect, RECTL* sourceRect,
+                   POINTL* maskPoint, ULONG, BRUSHOBJ* brush, DWORD rop4) {
+  RenderDevice* device = nullptr;
+  BOOL answer = FALSE;
+  if (!Begin(target, &device, &answer)) return answer;
+  if (!source || source->iType != STYPE_BITMAP) return FALSE;
+  ColorDesc desc{};
+  desc.backgroundMode = ((rop4 >> 8) & 0xFF) == 0xAA ? BKMODE_TRANSPARENT : BKMODE_OPAQUE;
+  if (!SendPaintMode(device, static_cast<BYTE>(desc.backgroundMode))) return FALSE;
+  desc.foregroundColor = desc.backgroundColor = 0xFFFFFF;
+  if (brush) {
+    RealizedBrush* realized = LookupBrush(device, target, brush, nullptr);
+    if (!SendBrush(device, realized)) return FALSE;
+    desc.foregroundColor = realized->firstColor;
+    desc.backgroundColor = realized->secondColor;
+    desc.hostMatched = realized->hostMatched;
+  }
+  desc.drawingKind = DRAW_BITBLT;  // SendColor puts the bytes in the record's order
+  if (!SendColor(device, &desc)) return FALSE;
+  if (!SendRop(device, (rop4 == kSourceCopyMasked && !mask) ? 0xCC : static_cast<BYTE>(rop4 & 0xFF))) return FALSE;
+  if (SetClip(device, clip) == kClipFailed) return FALSE;
+  return ImageStretch(device, xlate, source, adjustment, halftoneOrigin, targetRect, sourceRect, mask, maskPoint,
+                      rop4);
+}
+
 BOOL CopyBits(SURFOBJ* target, SURFOBJ* source, CLIPOBJ* clip, XLATEOBJ* xlate, RECTL* targetRect,
               POINTL* sourcePoint) {
   if (source && source->iType != STYPE_BITMAP)  // a device surface cannot be read back

@@ -16,9 +16,15 @@ struct RenderDevice;
 // record could not be written.
 BOOL WriteSpans(RecordBuffer* buffer, CLIPOBJ* clip, const RECTL* target);
 
-// The bodies of DrvBitBlt and DrvCopyBits (each checks its device itself).
+// The bodies of DrvBitBlt, DrvStretchBlt, DrvStretchBltROP and DrvCopyBits (each checks its device itself).
 BOOL BitBlt(SURFOBJ* target, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* clip, XLATEOBJ* xlate, RECTL* targetRect,
             POINTL* sourcePoint, POINTL* maskPoint, BRUSHOBJ* brush, POINTL* brushOrigin, ROP4 rop4);
+BOOL StretchBlt(SURFOBJ* target, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* clip, XLATEOBJ* xlate,
+                COLORADJUSTMENT* adjustment, POINTL* halftoneOrigin, RECTL* targetRect, RECTL* sourceRect,
+                POINTL* maskPoint, ULONG mode);
+BOOL StretchBltRop(SURFOBJ* target, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* clip, XLATEOBJ* xlate,
+                   COLORADJUSTMENT* adjustment, POINTL* halftoneOrigin, RECTL* targetRect, RECTL* sourceRect,
+                   POINTL* maskPoint, ULONG mode, BRUSHOBJ* brush, DWORD rop4);
 BOOL CopyBits(SURFOBJ* target, SURFOBJ* source, CLIPOBJ* clip, XLATEOBJ* xlate, RECTL* targetRect,
               POINTL* sourcePoint);
 

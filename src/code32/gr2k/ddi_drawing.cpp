@@ -1,6 +1,6 @@
 // The drawing calls, escapes, device-font queries and colour transforms of the DDI table.
 //
-// PENDING: the stretch, text, escape, device-font and glyph issues give each of
+// PENDING: the text, escape, device-font and glyph issues give each of
 // these its body. Until then each answers as a device that draws
 // nothing: a valid device's drawing call succeeds without writing (FALSE once an output
 // write of the job has failed), no escape is supported, no device
@@ -44,9 +44,10 @@ BOOL DrvBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco,
   return BitBlt(psoTrg, psoSrc, psoMask, pco, pxlo, prclTrg, pptlSrc, pptlMask, pbo, pptlBrush, rop4);
 }
 
-BOOL DrvStretchBlt(SURFOBJ* psoDest, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, COLORADJUSTMENT*, POINTL*, RECTL*,
-                   RECTL*, POINTL*, ULONG) {
-  return DrawNothing(psoDest);
+BOOL DrvStretchBlt(SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco, XLATEOBJ* pxlo,
+                   COLORADJUSTMENT* pca, POINTL* pptlHTOrg, RECTL* prclDest, RECTL* prclSrc, POINTL* pptlMask,
+                   ULONG iMode) {
+  return StretchBlt(psoDest, psoSrc, psoMask, pco, pxlo, pca, pptlHTOrg, prclDest, prclSrc, pptlMask, iMode);
 }
 
 // DrvStrokePath, DrvFillPath and DrvStrokeAndFillPath: path_drawing.cpp.
@@ -103,9 +104,11 @@ BOOL DrvIcmDeleteColorTransform(DHPDEV dhpdev, HANDLE) {
   return DeleteDeviceColorTransform(device);
 }
 
-BOOL DrvStretchBltROP(SURFOBJ* psoDest, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, COLORADJUSTMENT*, POINTL*, RECTL*,
-                      RECTL*, POINTL*, ULONG, BRUSHOBJ*, DWORD) {
-  return DrawNothing(psoDest);
+BOOL DrvStretchBltROP(SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco, XLATEOBJ* pxlo,
+                      COLORADJUSTMENT* pca, POINTL* pptlHTOrg, RECTL* prclDest, RECTL* prclSrc, POINTL* pptlMask,
+                      ULONG iMode, BRUSHOBJ* pbo, DWORD rop4) {
+  return StretchBltRop(psoDest, psoSrc, psoMask, pco, pxlo, pca, pptlHTOrg, prclDest, prclSrc, pptlMask, iMode, pbo,
+                       rop4);
 }
 
 BOOL DrvQueryAdvanceWidths(DHPDEV dhpdev, FONTOBJ*, ULONG, HGLYPH*, PVOID, ULONG) {

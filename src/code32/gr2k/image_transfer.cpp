@@ -68,7 +68,7 @@ const BYTE* PaletteAndHost(ULONG format, XLATEOBJ* xlate, BYTE* room, DWORD* fla
 // The mask step of a masked transfer at 1:1: the mask as a 1-bit image without a palette
 // at the destination, ORed as 0xEE, then raster operation 0x88 for the colour image.
 BOOL WriteMask(RenderDevice* device, SURFOBJ* mask, POINTL* maskPoint, ROP4 rop4, LONG x, LONG y, LONG width,
-               LONG height) {
+               LONG height, LONG destWidth, LONG destHeight) {
   WorkSurface work;
   if (!CreateWorkSurface(device, width, height, BMF_1BPP, &work)) return FALSE;
   RECTL all{0, 0, width, height};
@@ -78,10 +78,51 @@ BOOL WriteMask(RenderDevice* device, SURFOBJ* mask, POINTL* maskPoint, ROP4 rop4
                       rop4 == kMaskTransparent ? kInvertMask : kCopySource);
   if (ok) ok = SendRop(device, kRopMaskOnto);
   if (ok)
-    PlaceImage(device, x, y, width, height, 0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height),
+    PlaceImage(device, x, y, destWidth, destHeight, 0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height),
                IMAGE_1BPP | IMAGE_NO_PALETTE, work.surface, nullptr);
   DeleteWorkSurface(&work);
   return ok && SendRop(device, kRopAndOnto);
+}
+
+void Put32(BYTE* p, DWORD v) {
+  p[0] = static_cast<BYTE>(v);
+  p[1] = static_cast<BYTE>(v >> 8);
+  p[2] = static_cast<BYTE>(v >> 16);
+  p[3] = static_cast<BYTE>(v >> 24);
+}
+
+// The 56-byte image record header.
+void PutImageHeader(BYTE* record, DWORD flags, DWORD length, LONG x, LONG y, LONG width, LONG height, LONG sourceX,
+                    LONG sourceY, DWORD pixelsPerRow, DWORD rows) {
+  std::memset(record, 0, kImageHeaderLength);
+  record[0] = kOpImage;
+  record[1] = static_cast<BYTE>(flags >> 16);
+  record[2] = static_cast<BYTE>(flags);
+  record[3] = static_cast<BYTE>(flags >> 8);
+  Put32(record + 4, length);
+  Put32(record + 8, static_cast<DWORD>(x));
+  Put32(record + 12, static_cast<DWORD>(y));
+  Put32(record + 16, static_cast<DWORD>(x + width));
+  Put32(record + 20, static_cast<DWORD>(y + height));
+  Put32(record + 24, static_cast<DWORD>(sourceX));
+  Put32(record + 28, static_cast<DWORD>(sourceY));
+  Put32(record + 32, pixelsPerRow);
+  Put32(record + 36, rows);
+  Put32(record + 40, static_cast<DWORD>(x));
+  Put32(record + 44, static_cast<DWORD>(y));
+  Put32(record + 48, static_cast<DWORD>(width));
+  Put32(record + 52, static_cast<DWORD>(height));
+}
+
+// Limits one axis of a source rectangle to the bitmap's extent, in either direction.
+void ClampAxis(LONG* low, LONG* high, LONG extent) {
+  if (*high > *low && (*high > 0 || *low < extent)) {
+    *high = std::min(*high, extent);
+    *low = std::max<LONG>(*low, 0);
+  } else if (*low > *high && (*low > 0 || *high < extent)) {
+    *low = std::min(*low, extent);
+    *high = std::max<LONG>(*high, 0);
+  }
 }
 
 }  // namespace
@@ -161,7 +202,9 @@ BOOL ImageBlt(RenderDevice* device, XLATEOBJ* xlate, SURFOBJ* source, POINTL* so
   ULONG imageFormat = source->iBitmapFormat;
   WorkSurface work;
   if (convert) {
-    if (masked && !WriteMask(device, mask, maskPoint, rop4, x, y, std::abs(width), std::abs(height))) return FALSE;
+    if (masked && !WriteMask(device, mask, maskPoint, rop4, x, y, std::abs(width), std::abs(height), std::abs(width),
+                             std::abs(height)))
+      return FALSE;
     if (!CreateWorkSurface(device, std::abs(width), std::abs(height), format.workFormat, &work)) return FALSE;
     RECTL all{0, 0, std::abs(width), std::abs(height)};
     XLATEOBJ* through = format.workFormat != source->iBitmapFormat ? xlate : nullptr;
@@ -209,27 +252,8 @@ BOOL ImageCopyWindow(RenderDevice* device, SURFOBJ* source, POINTL* sourcePoint,
   BYTE* record = AllocRecord(&device->records, static_cast<DWORD>(length));
   if (!record) return FALSE;
   std::memset(record, 0, static_cast<std::size_t>(length));
-  auto put = [record](DWORD at, DWORD v) {
-    record[at] = static_cast<BYTE>(v);
-    record[at + 1] = static_cast<BYTE>(v >> 8);
-    record[at + 2] = static_cast<BYTE>(v >> 16);
-    record[at + 3] = static_cast<BYTE>(v >> 24);
-  };
-  record[0] = kOpImage;
-  record[1] = static_cast<BYTE>(kWindowFlags >> 16);
-  record[2] = static_cast<BYTE>(kWindowFlags);
-  record[3] = static_cast<BYTE>(kWindowFlags >> 8);
-  put(4, static_cast<DWORD>(length));
-  put(8, static_cast<DWORD>(x));
-  put(12, static_cast<DWORD>(y));
-  put(16, static_cast<DWORD>(x + width));
-  put(20, static_cast<DWORD>(y + height));
-  put(32, static_cast<DWORD>(width));
-  put(36, static_cast<DWORD>(height));
-  put(40, static_cast<DWORD>(x));
-  put(44, static_cast<DWORD>(y));
-  put(48, static_cast<DWORD>(width));
-  put(52, static_cast<DWORD>(height));
+  PutImageHeader(record, kWindowFlags, static_cast<DWORD>(length), x, y, width, height, 0, 0,
+                 static_cast<DWORD>(width), static_cast<DWORD>(height));
   const BYTE* scan0 = static_cast<const BYTE*>(source->pvScan0);
   for (LONG r = 0; r < height; ++r) {
     const BYTE* row = scan0 + static_cast<std::ptrdiff_t>(from.y + r) * source->lDelta + from.x * 3;
@@ -283,6 +307,188 @@ BOOL ImageCopy(RenderDevice* device, XLATEOBJ* xlate, SURFOBJ* source, POINTL* s
              palette);
   DeleteWorkSurface(&work);
   return TRUE;
+}
+
+BOOL ImageStretch(RenderDevice* device, XLATEOBJ* xlate, SURFOBJ* source, COLORADJUSTMENT* adjustment,
+                  POINTL* halftoneOrigin, RECTL* targetRect, RECTL* sourceRect, SURFOBJ* mask, POINTL* maskPoint,
+                  ROP4 rop4) {
+  if (!device || !source || !targetRect || !sourceRect) return FALSE;
+  RECTL src = *sourceRect;
+  ClampAxis(&src.left, &src.right, source->sizlBitmap.cx);
+  ClampAxis(&src.top, &src.bottom, source->sizlBitmap.cy);
+  const LONG x = std::min(targetRect->left, targetRect->right);
+  const LONG y = std::min(targetRect->top, targetRect->bottom);
+  const LONG width = targetRect->right - targetRect->left;
+  const LONG height = targetRect->bottom - targetRect->top;
+  LONG fromX = src.left;
+  LONG fromY = src.top;
+  const LONG sourceWidth = src.right - src.left;
+  const LONG sourceHeight = src.bottom - src.top;
+
+  const ImageFormat format = ImageFormatOf(source->iBitmapFormat);
+  bool convert = format.convert || !SizeOf(source, sourceWidth, sourceHeight) || width < 0 || height < 0;
+  LONG workWidth = std::abs(sourceWidth);
+  LONG workHeight = std::abs(sourceHeight);
+  const bool trueColour = source->iBitmapFormat == BMF_24BPP || source->iBitmapFormat == BMF_32BPP;
+  if (device->stretchImage && device->drawing.ropValid && device->drawing.rop == 0xCC && trueColour && width &&
+      height && sourceWidth && sourceHeight &&
+      (std::abs(width) < std::abs(sourceWidth) || std::abs(height) < std::abs(sourceHeight))) {
+    convert = true;
+    workWidth = std::abs(width);
+    workHeight = std::abs(height);
+  }
+  const bool masked = MaskCode(rop4, mask);
+  if (masked) {
+    convert = true;
+    fromX = fromY = 0;
+    if (!WriteMask(device, mask, maskPoint, rop4, x, y, std::abs(sourceWidth), std::abs(sourceHeight), std::abs(width),
+                   std::abs(height)))
+      return FALSE;
+  }
+
+  SURFOBJ* image = source;
+  ULONG imageFormat = source->iBitmapFormat;
+  DWORD flags = format.nibble;
+  WorkSurface work;
+  if (convert) {
+    if (!CreateWorkSurface(device, workWidth, workHeight, format.workFormat, &work)) {
+      const ULONG f = source->iBitmapFormat;
+      if ((f == BMF_8BPP || f == BMF_24BPP || f == BMF_32BPP) && sourceWidth > 0 && sourceHeight > 0)
+        return ImageScaledRows(device, source, targetRect, &src, xlate, adjustment, halftoneOrigin,
+                               IsIdentityGrey(f, xlate));
+      bool made = false;
+      for (LONG divisor = 2; divisor <= 5 && !made; ++divisor) {
+        const LONG w = workWidth / divisor;
+        const LONG h = workHeight / divisor;
+        if (w == 0 || h == 0) return FALSE;
+        made = CreateWorkSurface(device, w, h, format.workFormat, &work) != FALSE;
+        if (made) {
+          workWidth = w;
+          workHeight = h;
+        }
+      }
+      if (!made) return FALSE;
+      flags |= IMAGE_REDUCED;
+    }
+    // A mirrored destination mirrors the work surface.
+    RECTL all{width < 0 ? workWidth : 0, height < 0 ? workHeight : 0, width < 0 ? 0 : workWidth,
+              height < 0 ? 0 : workHeight};
+    XLATEOBJ* through = format.workFormat != source->iBitmapFormat ? xlate : nullptr;
+    BOOL ok;
+    if (masked) {
+      RECTL whole{0, 0, workWidth, workHeight};
+      ok = EngEraseSurface(work.surface, &whole, 0xFFFFFFFFu) &&
+           EngStretchBltROP(work.surface, source, mask, nullptr, through, adjustment, halftoneOrigin, &all, &src,
+                            maskPoint, COLORONCOLOR, nullptr, rop4);
+    } else {
+      ok = EngStretchBlt(work.surface, source, nullptr, nullptr, through, adjustment, halftoneOrigin, &all, &src,
+                         nullptr, COLORONCOLOR);
+    }
+    if (!ok) {
+      DeleteWorkSurface(&work);
+      return FALSE;
+    }
+    image = work.surface;
+    imageFormat = format.workFormat;
+    fromX = fromY = 0;
+  }
+  BYTE room[768];
+  const BYTE* palette = PaletteAndHost(imageFormat, imageFormat != source->iBitmapFormat ? nullptr : xlate, room,
+                                       &flags);
+  if (!palette) flags |= IMAGE_NO_PALETTE;
+  PlaceImage(device, x, y, std::abs(width), std::abs(height), fromX, fromY,
+             static_cast<DWORD>(convert ? workWidth : std::abs(sourceWidth)),
+             static_cast<DWORD>(convert ? workHeight : std::abs(sourceHeight)), flags, image, palette);
+  DeleteWorkSurface(&work);
+  return TRUE;
+}
+
+BOOL ImageScaledRows(RenderDevice* device, SURFOBJ* source, RECTL* targetRect, RECTL* sourceRect, XLATEOBJ* xlate,
+                     COLORADJUSTMENT* adjustment, POINTL* halftoneOrigin, bool identityGrey) {
+  if (!device || !source || !targetRect || !sourceRect || !source->pvScan0) return FALSE;
+  const ULONG format = source->iBitmapFormat;
+  DWORD bytesIn = 0;
+  DWORD bytesOut = 0;
+  DWORD flags = IMAGE_24BPP | IMAGE_NO_PALETTE;
+  BYTE room[768];
+  const BYTE* palette = nullptr;
+  if (format == BMF_24BPP) {
+    bytesIn = bytesOut = 3;
+  } else if (format == BMF_32BPP) {
+    bytesIn = 4;
+    bytesOut = 3;
+  } else if (format == BMF_8BPP) {
+    bytesIn = bytesOut = 1;
+    flags = IMAGE_8BPP;
+    if (!identityGrey && ImagePalette(format, xlate, room)) palette = room;
+    else flags |= IMAGE_NO_PALETTE;
+  } else {
+    return FALSE;
+  }
+  const LONG sx = sourceRect->left;
+  const LONG sy = sourceRect->top;
+  LONG columns = sourceRect->right - sourceRect->left;
+  LONG rows = sourceRect->bottom - sourceRect->top;
+  if (columns <= 0 || rows <= 0 || sx < 0 || sy < 0 || static_cast<long long>(sx) + columns > source->sizlBitmap.cx ||
+      static_cast<long long>(sy) + rows > source->sizlBitmap.cy)
+    return FALSE;
+  const LONG width = std::abs(targetRect->right - targetRect->left);
+  const LONG height = std::abs(targetRect->bottom - targetRect->top);
+  const LONG x = std::min(targetRect->left, targetRect->right);
+  const LONG y = std::min(targetRect->top, targetRect->bottom);
+  LONG step = 1;
+  if (format == BMF_32BPP && ((width < columns && height < rows) ||
+                              static_cast<long long>(columns) * rows * 3 > 0xA00000LL)) {
+    step = 2;
+    flags |= IMAGE_REDUCED;
+    columns /= 2;
+    rows /= 2;
+    if (columns == 0 || rows == 0) return FALSE;
+  }
+  const DWORD rowLength = (static_cast<DWORD>(columns) * bytesOut + 3) / 4 * 4;
+  const DWORD paletteLength = palette ? 768 : 0;
+  const unsigned long long length =
+      kImageHeaderLength + paletteLength + static_cast<unsigned long long>(rowLength) * static_cast<DWORD>(rows);
+  if (length > 0xFFFFFFFFull) return FALSE;
+
+  WorkSurface line;
+  if (format == BMF_32BPP && !CreateWorkSurface(device, columns * step, 1, BMF_24BPP, &line)) return FALSE;
+  BYTE* header = AllocRecord(&device->records, kImageHeaderLength + paletteLength);
+  if (!header) {
+    DeleteWorkSurface(&line);
+    return FALSE;
+  }
+  PutImageHeader(header, flags, static_cast<DWORD>(length), x, y, width, height, 0, 0, static_cast<DWORD>(columns),
+                 static_cast<DWORD>(rows));
+  if (palette) std::memcpy(header + kImageHeaderLength, palette, paletteLength);
+
+  const BYTE* scan0 = static_cast<const BYTE*>(source->pvScan0);
+  BOOL ok = TRUE;
+  for (LONG r = 0; r < rows && ok; ++r) {
+    const LONG sourceRow = sy + r * step;
+    BYTE* out = AllocRecord(&device->records, rowLength);
+    if (!out) {
+      ok = FALSE;
+      break;
+    }
+    std::memset(out, 0, rowLength);
+    if (format == BMF_32BPP) {
+      RECTL one{0, 0, columns * step, 1};
+      RECTL from{sx, sourceRow, sx + columns * step, sourceRow + 1};
+      if (!EngStretchBlt(line.surface, source, nullptr, nullptr, xlate, adjustment, halftoneOrigin, &one, &from,
+                         nullptr, COLORONCOLOR)) {
+        ok = FALSE;
+        break;
+      }
+      const BYTE* in = static_cast<const BYTE*>(line.surface->pvScan0);
+      for (LONG c = 0; c < columns; ++c) std::memcpy(out + c * 3, in + c * step * 3, 3);
+    } else {
+      const BYTE* in = scan0 + static_cast<std::ptrdiff_t>(sourceRow) * source->lDelta + sx * bytesIn;
+      std::memcpy(out, in, static_cast<std::size_t>(columns) * bytesIn);
+    }
+  }
+  DeleteWorkSurface(&line);
+  return ok;
 }
 
 }  // namespace rendara

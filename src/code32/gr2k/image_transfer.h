@@ -58,4 +58,18 @@ BOOL ImageCopy(RenderDevice* device, XLATEOBJ* xlate, SURFOBJ* source, POINTL* s
 // window, or no room could be had.
 BOOL ImageCopyWindow(RenderDevice* device, SURFOBJ* source, POINTL* sourcePoint, RECTL* targetRect);
 
+// The image path of the stretch calls: the source rectangle (clamped to the bitmap) into
+// the target rectangle; a mask code first writes the mask image. A source the printer
+// cannot take as it is goes through a work surface: of the destination size when a true
+// colour source is reduced, else of the source size; when none can be had, rows are sent
+// one by one (8, 24 and 32 bits) or the source is reduced to a half up to a fifth.
+BOOL ImageStretch(RenderDevice* device, XLATEOBJ* xlate, SURFOBJ* source, COLORADJUSTMENT* adjustment,
+                  POINTL* halftoneOrigin, RECTL* targetRect, RECTL* sourceRect, SURFOBJ* mask, POINTL* maskPoint,
+                  ROP4 rop4);
+// The image of an 8-, 24- or 32-bit source written row by row without a work surface: the
+// header first, then each row of the source rectangle as a request of its own (32-bit
+// rows through a one-row 24-bit surface, halved when the image is reduced or very large).
+BOOL ImageScaledRows(RenderDevice* device, SURFOBJ* source, RECTL* targetRect, RECTL* sourceRect, XLATEOBJ* xlate,
+                     COLORADJUSTMENT* adjustment, POINTL* halftoneOrigin, bool identityGrey);
+
 }  // namespace rendara
