@@ -49,6 +49,3 @@ void MakeQualityKey(WCHAR* key, int n) {
 
 // PENDING: the quality-list issue loads the quality name; until then nothing is loaded.
 void LoadQualityName(DriverContext*, const WCHAR*) {}
-// PENDING: the settings-file issue loads the file; until then no file can be loaded and
-// the settings stay as they are.
-int LoadSettingsFile(HANDLE, const WCHAR*, DWORD, DriverContext*) { return 0; }

@@ -46,5 +46,5 @@ void ApplyQualityByIndex(DriverContext* context, int n);
 void MakeQualityKey(WCHAR* key, int n);
 // The quality name stored under the key.
 void LoadQualityName(DriverContext* context, const WCHAR* key);
-// Loads a settings file into the context; 1 loaded, 0 not.
-int LoadSettingsFile(HANDLE printer, const WCHAR* path, DWORD flags, DriverContext* context);
+// LoadSettingsFile.
+#include "stored/settings_load_save.h"

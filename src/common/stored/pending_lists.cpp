@@ -1,0 +1,29 @@
+// Later subsystems' operations with the least behaviour the settings-file load and save need.
+#include "stored/pending_lists.h"
+
+// PENDING: the setting-file import issue copies the source's section into the target;
+// until then nothing is imported.
+int ImportSettingFile(const WCHAR*, const WCHAR*, DWORD, DriverContext*) { return 0; }
+
+// PENDING: the stamp-list issue reads "StampCount"; until then the list is empty.
+int GetStampCount(DriverContext*) { return 0; }
+// PENDING: the stamp-list issue loads and stores entry n; until then nothing moves.
+void ApplyStamp(DriverContext*, int) {}
+void SaveStamp(DriverContext*, int) {}
+
+// PENDING: the free-size list issue writes and reads the entry sections and fills the work
+// area's records; until then nothing moves.
+void WriteFreeSizeSection(DriverContext*, int) {}
+void ReadCurrentFreeSize(DriverContext*, int) {}
+void FeaturesToFreeSizeRecord(DriverContext*, int) {}
+void CurrentToFreeSizeRecord(DriverContext*, int) {}
+
+// PENDING: the quality-list issue saves entry n's file and name; until then nothing is saved.
+void SaveQualityEntry(DriverContext*, int) {}
+
+// PENDING: the job-control issue hands the requests to its dispatcher and the bound
+// library; no library is bound yet, so nothing is reported.
+void JobControlOpen(DriverContext*) {}
+void JobControlClose(DriverContext*) {}
+void JobControlRead(DriverContext*, DWORD) {}
+void JobControlWrite(DriverContext*, DWORD) {}

@@ -1,0 +1,303 @@
+// Loading and saving settings files.
+#include "stored/settings_load_save.h"
+
+#include <cstring>
+#include <mutex>
+#include <unordered_map>
+
+#include "context/change_flags.h"
+#include "context/derived_fields.h"
+#include "context/devmode_checks.h"
+#include "context/devmode_header.h"
+#include "context/devmode_merge.h"
+#include "context/driver_context.h"
+#include "context/driver_locks.h"
+#include "context/field_access.h"
+#include "context/file_utils.h"
+#include "context/languages.h"
+#include "context/locale_text.h"
+#include "context/memory.h"
+#include "context/module_dispatch.h"
+#include "context/paths_and_names.h"
+#include "context/pending_defaults.h"
+#include "context/pending_merge.h"
+#include "context/product_record.h"
+#include "context/settings_dirs.h"
+#include "field_ids.h"
+#include "model/option_lookup.h"
+#include "stored/pending_lists.h"
+#include "stored/prn_section.h"
+#include "stored/section_transfer.h"
+#include "stored/settings_file.h"
+#include "win/devmode.h"
+#include "win/profile.h"
+
+namespace {
+
+constexpr DWORD kNameChars = 261;
+constexpr DWORD kJobControlReadItems = 1;
+constexpr DWORD kJobControlWriteItems = 0x389E;
+constexpr DWORD kMergeAfterSettingsFile = 0x10000008;
+constexpr DWORD kExtendedFirst = 10001;
+constexpr DWORD kExtendedLast = 10434;
+constexpr DWORD kDerivedFieldsType = 3;
+
+bool IsPlainLoad(DWORD flags) { return (flags & ~(SFT_LOAD | SFT_QUIET)) == 0; }
+bool IsPlainSave(DWORD flags) { return (flags & ~(SFT_SAVE | SFT_QUIET)) == 0; }
+bool IsFreeSizePaper(DWORD paperId) { return paperId >= 384 && paperId <= 393; }
+
+void CopyName(WCHAR* target, const WCHAR* source) {
+  DWORD i = 0;
+  if (source)
+    for (; source[i] && i + 1 < kNameChars; ++i) target[i] = source[i];
+  target[i] = 0;
+}
+
+// The three name buffers of a call: the cached printer name, the model name and the name
+// the call puts in its place.
+struct NameBuffers {
+  WCHAR* saved = static_cast<WCHAR*>(AllocMem(kNameChars * sizeof(WCHAR)));
+  WCHAR* model = static_cast<WCHAR*>(AllocMem(kNameChars * sizeof(WCHAR)));
+  WCHAR* probe = static_cast<WCHAR*>(AllocMem(kNameChars * sizeof(WCHAR)));
+  NameBuffers() = default;
+  NameBuffers(const NameBuffers&) = delete;
+  NameBuffers& operator=(const NameBuffers&) = delete;
+  ~NameBuffers() {
+    FreeMem(saved);
+    FreeMem(model);
+    FreeMem(probe);
+  }
+  bool ok() const { return saved && model && probe; }
+};
+
+// The custom-media substitution of a running save, per context.
+struct MediaRow {
+  DWORD saved;
+  DWORD replaced;
+  WORD fieldId;
+  DWORD replacement;
+};
+constexpr int kMediaRows = 7;
+constexpr MediaRow kMediaRowTable[kMediaRows] = {
+    {0, 0, 29, 1}, {0, 0, 54, 1}, {0, 0, 404, 1}, {0, 0, 405, 1}, {0, 0, 406, 1}, {0, 0, 407, 1}, {0, 0, 409, 1},
+};
+std::mutex& MediaGuard() {
+  static std::mutex guard;
+  return guard;
+}
+std::unordered_map<const DriverContext*, MediaRow*>& MediaBlocks() {
+  static std::unordered_map<const DriverContext*, MediaRow*> blocks;
+  return blocks;
+}
+
+bool CustomMediaApplies(DriverContext* context, DWORD flags) {
+  return context->work && (context->work->specialModelMask & 1u) && ((flags & SFT_LANGSECTION) || flags == 0) &&
+         ReadFieldRawById(context, fid::kdmHidden2Func21) == 0;
+}
+
+// Follow-up of a plain load whose status is not 3 (steps in the order of the load).
+void BringInStep(HANDLE printer, DriverContext* context, const DWORD (&special)[16], DWORD osKind, bool redirected,
+                 const WCHAR* realName) {
+  WorkArea* work = context->work;
+  for (WORD i = 0; i < 16; ++i) WriteFieldRawById(context, static_cast<WORD>(1169 + i), special[i]);
+
+  const DWORD outPaper = ReadFieldRawById(context, fid::kdmOutPaperSize);
+  if (IsFreeSizePaper(outPaper)) {
+    const int i = FreeSizeIndexFromPaperId(outPaper, context);
+    WriteFreeSizeSection(context, i);
+    FeaturesToFreeSizeRecord(context, i);
+  }
+  const DWORD paper = ReadFieldRawById(context, fid::dmPaperSize);
+  if (IsFreeSizePaper(paper)) {
+    const int i = FreeSizeIndexFromPaperId(paper, context);
+    CurrentToFreeSizeRecord(context, i);
+    FreeSizeRecordToFeatures(context, i);
+    WriteFreeSizeSection(context, i);
+  }
+  std::int32_t stamp = GetWatermarkIdIfEnabled(context);
+  if (stamp != -1) {
+    const std::int32_t count = GetStampCount(context);
+    if (stamp >= count) {
+      stamp = count;
+      WriteFieldRawById(context, fid::kdmWmID, static_cast<DWORD>(count));
+    }
+    SaveStamp(context, stamp);
+  }
+  if (osKind == 0 || osKind == 1) {
+    WriteFieldRawById(context, fid::dmICMMethod, 1);
+    WriteFieldRawById(context, fid::dmICMIntent, 1);
+    WriteFieldRawById(context, fid::dmFields,
+                      ReadFieldRawById(context, fid::dmFields) & ~(DM_ICMMETHOD | DM_ICMINTENT));
+    WriteFieldRawById(context, fid::kdmColorMatching, 0);
+    SetFieldValueById(context, fid::kdmICMType, GetOptionDefaultValue(fid::kdmICMType, context));
+    SetFieldValueById(context, fid::kdmICMIntent, GetOptionDefaultValue(fid::kdmICMIntent, context));
+  }
+  DWORD fields = ReadFieldRawById(context, fid::dmFields);
+  fields = (osKind == 0 || osKind == 3) ? (fields | DM_MEDIATYPE) : (fields & ~DM_MEDIATYPE);
+  WriteFieldRawById(context, fid::dmFields, fields);
+  SetStateByte(context, 707, osKind);
+
+  const std::int32_t quality = GetUserMacroIndex(context);
+  if (quality != -1) {
+    WCHAR current[kNameChars];
+    CopyName(current, work->printerName);
+    if (redirected) CopyName(work->printerName, realName);
+    SaveQualityEntry(context, quality);
+    CopyName(work->printerName, current);
+  }
+  WriteFieldRawById(context, fid::kdmPresetNo, 255);
+  const bool uiModeChange = ReadFieldRawById(context, fid::kdmUIModeChange) == 1;
+  if (uiModeChange) WriteFieldRawById(context, fid::kdmUIModeChange, 0);
+  SetLocaleDefaults(context);
+  {
+    WCHAR current[kNameChars];
+    CopyName(current, work->printerName);
+    if (redirected) CopyName(work->printerName, realName);
+    JobControlOpen(context);
+    JobControlRead(context, kJobControlReadItems);
+    JobControlWrite(context, kJobControlWriteItems);
+    JobControlClose(context);
+    CopyName(work->printerName, current);
+  }
+  MergeDevmode(context, nullptr, kMergeAfterSettingsFile);
+  SendModuleEvent11(context);
+  if (uiModeChange) WriteFieldRawById(context, fid::kdmUIModeChange, 1);
+  (void)printer;
+}
+
+}  // namespace
+
+int LoadSettingsFile(HANDLE printer, const WCHAR* path, DWORD flags, DriverContext* context) {
+  if (!context || !context->work || !context->settings || !path) return 0;
+  NameBuffers names;
+  if (!names.ok()) return 0;
+  WorkArea* work = context->work;
+  LockDriverMutex(context);
+  CopyName(names.saved, work->printerName);
+  CopyName(names.model, GetModelName(context));
+
+  const bool plain = IsPlainLoad(flags);
+  bool redirected = false;
+  if (plain || (flags & SFT_PRESETSAVE)) {
+    GetPrivateProfileStringW(names.model, u"KstVersion", u"*", names.probe, kNameChars - 1, path);
+    if (!(names.probe[0] == u'*' && names.probe[1] == 0)) {
+      CopyName(work->printerName, names.model);
+      redirected = true;
+    }
+  }
+  DWORD osKind = 0;
+  DWORD special[16] = {};
+  if (plain) {
+    osKind = GetStateByte(context, 707);
+    for (WORD i = 0; i < 16; ++i) special[i] = ReadFieldRawById(context, static_cast<WORD>(1169 + i));
+  }
+
+  int result = TransferSettingsSection(printer, path, flags | SFT_LOAD, context) ? 1 : 0;
+  const std::int32_t status = GetSettingsFileStatus(context);
+  BOOL extended = TRUE;
+  if (status != SFS_LOCKED_VALUE_DIFFERS)
+    extended = TransferExtendedSettings(path, flags | SFT_LOAD, context, kExtendedFirst, kExtendedLast);
+  if (result == 1) {
+    if (!extended) {
+      result = 0;
+    } else if (status == SFS_HEADER_MISMATCH && (flags & SFT_QUALITY)) {
+      WCHAR root[MAX_PATH] = {};
+      WCHAR named[MAX_PATH] = {};
+      WCHAR companion[MAX_PATH] = {};
+      if (GetSettingsDir(root, MAX_PATH, context) && ChangeExtension(named, FindFileName(path), u"ksq") &&
+          JoinPath(companion, MAX_PATH, root, named))
+        ImportSettingFile(path, companion, SFT_QUALITY, context);
+      result = 1;
+    }
+  }
+  if (plain && status != SFS_LOCKED_VALUE_DIFFERS) BringInStep(printer, context, special, osKind, redirected, names.saved);
+  SetSettingsFileStatus(context, status);
+  UnlockDriverMutex(context);
+  CopyName(work->printerName, names.saved);
+  return result;
+}
+
+int SaveSettingsFile(HANDLE printer, const WCHAR* path, DWORD flags, DriverContext* context) {
+  if (!context || !context->work || !context->settings || !path) return 0;
+  const bool protect = CustomMediaApplies(context, flags);
+  if (protect && !ProtectCustomMediaValues(context)) return 0;
+  NameBuffers names;
+  if (!names.ok()) {
+    if (protect) RestoreCustomMediaValues(context);
+    return 0;
+  }
+  WorkArea* work = context->work;
+  CopyName(names.saved, work->printerName);
+  if (flags & SFT_LANGSECTION) {
+    CopyName(names.probe, GetLanguageCodeById(ReadFieldRawById(context, fid::kdmLanguageID)));
+    flags &= ~SFT_LANGSECTION;
+  } else if (IsPlainSave(flags)) {
+    CopyName(names.probe, GetModelName(context));
+  } else {
+    CopyName(names.probe, work->printerName);
+  }
+  CopyName(work->printerName, names.probe);
+  LockDriverMutex(context);
+
+  BYTE* copy = nullptr;
+  const DWORD size = GetSettingsBufferSize();
+  if ((flags & ~(SFT_SAVE | SFT_PRESET | SFT_QUIET)) == 0) {
+    copy = static_cast<BYTE*>(AllocMem(size));
+    if (copy) std::memcpy(copy, context->settings, size);
+    const DWORD paper = ReadFieldRawById(context, fid::dmPaperSize);
+    if (IsFreeSizePaper(paper)) ReadCurrentFreeSize(context, FreeSizeIndexFromPaperId(paper, context));
+    const DWORD outPaper = ReadFieldRawById(context, fid::kdmOutPaperSize);
+    if (IsFreeSizePaper(outPaper)) ReadFreeSize(context, FreeSizeIndexFromPaperId(outPaper, context));
+    if (GetWatermarkIdIfEnabled(context) != -1)
+      ApplyStamp(context, static_cast<int>(ReadFieldRawById(context, fid::kdmWmID)));
+    CopyName(work->printerName, names.saved);
+    const std::int32_t quality = GetUserMacroIndex(context);
+    if (quality != -1) ApplyQualityByIndex(context, quality);
+    CopyName(work->printerName, names.probe);
+    QueryModulesYesNo(context);
+    ApplyDerivedFields(context->settings, context, kDerivedFieldsType);
+  }
+  const BOOL section = TransferSettingsSection(printer, path, flags | SFT_SAVE, context);
+  const BOOL extended = TransferExtendedSettings(path, flags | SFT_SAVE, context, kExtendedFirst, kExtendedLast);
+  const int result = section && extended ? 1 : 0;
+  if (copy) {
+    std::memcpy(context->settings, copy, size);
+    FreeMem(copy);
+  }
+  UnlockDriverMutex(context);
+  CopyName(work->printerName, names.saved);
+  if (protect) RestoreCustomMediaValues(context);
+  return result;
+}
+
+int ProtectCustomMediaValues(DriverContext* context) {
+  if (!context) return 0;
+  auto* rows = static_cast<MediaRow*>(AllocMem(sizeof kMediaRowTable));
+  if (!rows) return 0;
+  std::memcpy(rows, kMediaRowTable, sizeof kMediaRowTable);
+  for (int i = 0; i < kMediaRows; ++i) {
+    MediaRow& row = rows[i];
+    row.saved = ReadFieldRawById(context, row.fieldId);
+    row.replaced = row.saved >= 1025 && row.saved <= 1040 ? 1 : 0;
+    if (row.replaced) SetFieldValueById(context, row.fieldId, row.replacement);
+  }
+  std::lock_guard<std::mutex> guard(MediaGuard());
+  MediaRow*& slot = MediaBlocks()[context];
+  FreeMem(slot);
+  slot = rows;
+  return 1;
+}
+
+void RestoreCustomMediaValues(DriverContext* context) {
+  MediaRow* rows = nullptr;
+  {
+    std::lock_guard<std::mutex> guard(MediaGuard());
+    auto found = MediaBlocks().find(context);
+    if (found == MediaBlocks().end()) return;
+    rows = found->second;
+    MediaBlocks().erase(found);
+  }
+  for (int i = 0; i < kMediaRows; ++i)
+    if (rows[i].replaced) SetFieldValueById(context, rows[i].fieldId, rows[i].saved);
+  FreeMem(rows);
+}
