@@ -9,6 +9,7 @@
 #include "drawing_records.h"
 #include "graphics_state.h"
 #include "image_transfer.h"
+#include "path_records.h"
 #include "render_device.h"
 #include "win/errors.h"
 
@@ -19,7 +20,6 @@ namespace {
 constexpr ROP4 kLeaveDestination = 0xAAAA;
 constexpr ROP4 kSourceCopyMasked = 0xCCAA;
 constexpr LONG kNarrowLimit = 32767;
-constexpr ULONG kMostClipCurves = 5000;
 
 // The prologue every transfer starts with: false when the call is already answered.
 bool Begin(SURFOBJ* target, RenderDevice** device, BOOL* answer) {
@@ -48,13 +48,6 @@ RealizedBrush* SolidBrush(RenderDevice* device, DWORD colour) {
   b->secondColor = 0xFFFFFF;
   b->hostMatched = 0;
   return b;
-}
-
-// Whether the path of a complex clip is more than the printer takes as a clip.
-// PENDING: the path issue's PathTooComplex (device, path) replaces this copy of its rule
-// once the path writer is in.
-bool ClipPathTooComplex(const RenderDevice* device, const PATHOBJ* path) {
-  return device->hidden2Func11 && path && path->cCurves > kMostClipCurves;
 }
 
 // Spans gathered for one record, in the record's byte form.
@@ -125,7 +118,7 @@ BOOL FillBlt(RenderDevice* device, SURFOBJ* target, CLIPOBJ* clip, RECTL* target
 
   if (device->hidden2Func11 && clip && clip->iDComplexity == DC_COMPLEX) {
     if (PATHOBJ* path = CLIPOBJ_ppoGetPath(clip)) {
-      const bool spans = ClipPathTooComplex(device, path) && RemoveClip(device) &&
+      const bool spans = PathTooComplex(device, path) && RemoveClip(device) &&
                          WriteSpans(&device->records, clip, targetRect);
       EngDeletePath(path);
       if (spans) return TRUE;
