@@ -201,7 +201,21 @@ std::string DescribeRecord(const BYTE* p, std::size_t len) {
       if (len >= 24) s += Fmt(", target (%d, %d)-(%d, %d)", I32(p + 8), I32(p + 12), I32(p + 16), I32(p + 20));
       return s;
     }
-    case 0x20: return Fmt("image, %zu bytes", len);
+    case 0x20: {
+      if (len < 56) return Fmt("image (short record), %zu bytes", len);
+      static const char* const kFormats[] = {"1 bit", "4 bits", "8 bits", "?", "24 bits"};
+      const unsigned format = p[2] & 0x0F;
+      std::string s = Fmt("image: %s, %u x %u pixels at (%d, %d) as %d x %d, source (%d, %d), flags 0x%02X%02X%02X",
+                          format <= 4 ? kFormats[format] : "?", U32(p + 32), U32(p + 36), I32(p + 40), I32(p + 44),
+                          I32(p + 48), I32(p + 52), I32(p + 24), I32(p + 28), p[1], p[3], p[2]);
+      if (p[2] & 0x20) s += ", no palette";
+      if (p[2] & 0x10) s += ", grey";
+      if (p[2] & 0x80) s += ", raster operation";
+      if (p[3] & 0x08) s += ", host-matched";
+      if (p[3] & 0x04) s += ", bands";
+      if (p[1] & 0x02) s += ", reduced";
+      return s + Fmt(", %zu bytes", len);
+    }
     case 0x50: return Fmt("font selection, %zu bytes", len);
     case 0x51: return Fmt("character box, %zu bytes", len);
     case 0x52: return Fmt("character run, %zu bytes", len);
