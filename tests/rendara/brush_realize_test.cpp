@@ -6,6 +6,7 @@
 #include "brush_realize.h"
 #include "buffer_fixture.h"
 #include "ddi.h"
+#include "graphics_state.h"
 #include "plat/gdi_objects.h"
 #include "win/errors.h"
 
@@ -239,6 +240,35 @@ TEST_F(RealizeTest, RefusedRealizations) {
   SetLastError(0);
   EXPECT_FALSE(DrvRealizeBrush(brush_.get(), &stranger, nullptr, nullptr, nullptr, 0));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+TEST_F(RealizeTest, RealizedPatternsBecomeBrushRecords) {
+  // A hatch: 128 pattern bytes behind the 6-byte record head.
+  plat::gdi::BrushObject hatch(nullptr, nullptr, nullptr, nullptr, 0);
+  const RealizedBrush* one = Realize(hatch, nullptr, nullptr, 0);
+  ASSERT_NE(one, nullptr);
+  ASSERT_TRUE(SendBrush(device_, one));
+  // A three-colour 24-bit pattern: 3072 bytes.
+  PatternSurface p(8, 8, BMF_24BPP, true);
+  for (LONG y = 0; y < 8; ++y)
+    for (LONG x = 0; x < 8; ++x) p.Put24(x, y, static_cast<DWORD>(x));
+  const RealizedBrush* full = Realize(brush_, p.so, nullptr, HS_DDI_MAX);
+  ASSERT_NE(full, nullptr);
+  ASSERT_TRUE(SendBrush(device_, full));
+  ASSERT_TRUE(FlushRecords(&records()));
+  std::vector<BYTE> s;
+  for (const auto& b : ParseBlocks(log_.Bytes())) s.insert(s.end(), b.payload.begin(), b.payload.end());
+  ASSERT_EQ(s.size(), 136u + 3080u);
+  EXPECT_EQ(s[0], 0x40);
+  EXPECT_EQ(s[1], 0x80);
+  EXPECT_EQ(s[2], 32);
+  EXPECT_EQ(s[4] | s[5] << 8, 128);
+  EXPECT_EQ(0, std::memcmp(&s[6], one->Pattern(), 128));
+  EXPECT_EQ(s[6 + 16 * 4], 0xFF);  // row 16 of the horizontal hatch
+  EXPECT_EQ(s[136], 0x40);
+  EXPECT_EQ(s[137], 0x81);
+  EXPECT_EQ(s[140] | s[141] << 8, 3072);
+  EXPECT_EQ(0, std::memcmp(&s[142], full->Pattern(), 3072));
 }
 
 TEST_F(RealizeTest, SolidColoursAreLeftToTheEngine) {
