@@ -27,3 +27,9 @@ void JobControlOpen(DriverContext*) {}
 void JobControlClose(DriverContext*) {}
 void JobControlRead(DriverContext*, DWORD) {}
 void JobControlWrite(DriverContext*, DWORD) {}
+// PENDING: the job-control issue clears the items in the bound library; no library is
+// bound yet.
+void JobControlClearItems(DriverContext*, DWORD) {}
+// PENDING: the user-code issue stores the user code with the provider; until then nothing
+// is stored.
+void UserCodeStore(DriverContext*) {}

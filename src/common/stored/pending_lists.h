@@ -35,3 +35,8 @@ void JobControlOpen(DriverContext* context);
 void JobControlClose(DriverContext* context);
 void JobControlRead(DriverContext* context, DWORD mask);
 void JobControlWrite(DriverContext* context, DWORD mask);
+// Clears the job-control items of the mask.
+void JobControlClearItems(DriverContext* context, DWORD mask);
+// The user-code step of the device sheet: stores the user code of kdmLogCode with the
+// provider.
+void UserCodeStore(DriverContext* context);

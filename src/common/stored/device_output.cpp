@@ -1,0 +1,76 @@
+// The end of a device-mode road.
+#include "stored/device_output.h"
+
+#include "context/common_settings_block.h"
+#include "context/derived_fields.h"
+#include "context/devmode_checks.h"
+#include "context/devmode_convert.h"
+#include "context/devmode_header.h"
+#include "context/driver_context.h"
+#include "context/field_access.h"
+#include "context/system_tests.h"
+#include "field_ids.h"
+#include "stored/device_settings.h"
+#include "stored/pending_lists.h"
+#include "win/devmode.h"
+
+namespace {
+
+constexpr DWORD kJobControlClearMask = 14495;
+
+// The collate bits of `target` from the sort setting and the capability; an input that
+// already asked for collation keeps the output as it is on Windows 2000 before service
+// pack 4 or when the call did not come from the application road.
+void ApplyCollateRule(DriverContext* context, DEVMODEW* target, const DEVMODEW* input) {
+  if (!target) return;
+  if (IsCollateSupported(context)) {
+    const bool inputCollates = input && (input->dmFields & DM_COLLATE);
+    if (inputCollates && (IsWin2000BeforeSp4() || GetStateByte(context, fid::KPD_kdmCallSrc) != 1)) return;
+    target->dmFields |= DM_COLLATE;
+    target->dmCollate = ReadFieldRawById(context, fid::kdmFuncSelectSort) ? 1 : 0;
+  } else {
+    target->dmFields &= ~DM_COLLATE;
+    target->dmCollate = 0;
+  }
+}
+
+}  // namespace
+
+int WriteOutputDevmode(DriverContext* context) {
+  if (!context || !context->work || !context->settings) return 1;
+  WorkArea* work = context->work;
+  const DWORD mode = work->docPropMode;
+  if (!(mode & (DOCMODE_UPDATE | DOCMODE_COPY))) return 1;
+  if (mode & DOCMODE_COPY) FillCommonCapabilities(context);
+  JobControlClearItems(context, kJobControlClearMask);
+  auto* own = reinterpret_cast<DEVMODEW*>(context->settings);
+  if ((mode & DOCMODE_COPY) || (work->kind & CTXK_DOCUMENT_PROPERTIES)) {
+    if (work->pdmOut && CopyDevmodeShaped(own, work->pdmIn, work->pdmOut, context) == 1)
+      ApplyCollateRule(context, work->pdmOut, work->pdmIn);
+    return 1;
+  }
+  if (work->pdmOut) CopyDevmodeShaped(own, work->pdmIn, work->pdmOut, context);
+  ApplyCollateRule(context, own, work->pdmIn);
+  return 1;
+}
+
+int DeriveAndSaveArea2(DriverContext* context, DWORD kind) {
+  if (!context) return 0;
+  UserCodeStore(context);
+  ApplyDerivedFields(context->settings, context, kind);
+  return SaveDeviceSettingsArea2(context->hPrinter, context);
+}
+
+int WriteOutputAndSaveDevice(DriverContext* context) {
+  if (!context) return 0;
+  WriteOutputDevmode(context);
+  return SaveDeviceSettingsBoth(context->hPrinter, context);
+}
+
+int FinishDevmode(DriverContext* context, DWORD kind) {
+  if (!context) return 0;
+  ApplyDerivedFields(context->settings, context, kind);
+  return WriteOutputAndSaveDevice(context);
+}
+
+int FinishDocumentSheet(DriverContext* context) { return FinishDevmode(context, 3); }

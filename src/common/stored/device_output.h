@@ -1,0 +1,27 @@
+// The end of a device-mode road: the derived fields, the final device-mode written into the
+// caller's output buffer with the collate rule, and the device settings saved.
+#pragma once
+
+#include "win/types.h"
+
+struct DriverContext;
+
+// The caller's document mode bits (fMode) that ask for an output device-mode.
+constexpr DWORD DOCMODE_UPDATE = 1;  // DM_UPDATE
+constexpr DWORD DOCMODE_COPY = 2;    // DM_COPY
+
+// Nothing unless the caller's mode has DOCMODE_UPDATE or DOCMODE_COPY. With DOCMODE_COPY
+// the capability block is filled first; the job-control items of mask 14495 are cleared;
+// with DOCMODE_COPY or on a document-properties context the context's device-mode goes
+// into the caller's output buffer shaped like its input, and the collate rule is applied
+// to the output; with DOCMODE_UPDATE only, it is copied when there is an output buffer and
+// the rule is applied to the context's own device-mode. 1.
+int WriteOutputDevmode(DriverContext* context);
+// The user-code step, the derived fields of the kind, then area 2 saved with the font lists.
+int DeriveAndSaveArea2(DriverContext* context, DWORD kind);
+// WriteOutputDevmode, then areas 3 and 1 saved.
+int WriteOutputAndSaveDevice(DriverContext* context);
+// The derived fields of the kind, then WriteOutputAndSaveDevice.
+int FinishDevmode(DriverContext* context, DWORD kind);
+// FinishDevmode(3).
+int FinishDocumentSheet(DriverContext* context);
