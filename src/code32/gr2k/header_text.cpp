@@ -277,6 +277,18 @@ ImageRef GetCommandGroup(DriverContext* context, int group) {
   return HeaderRef(context->model, kHdrCommandGroups + 4 * static_cast<DWORD>(group));
 }
 
+std::int32_t BuildJobStartText(DriverContext* context, DWORD size, BYTE* buffer, DWORD* count) {
+  return BuildCommandGroupText(context, GetCommandGroup(context, kGroupJobStart), size, buffer, count);
+}
+
+std::int32_t BuildPageStartText(DriverContext* context, DWORD size, BYTE* buffer, DWORD* count) {
+  return BuildCommandGroupText(context, GetCommandGroup(context, kGroupPageStart), size, buffer, count);
+}
+
+std::int32_t BuildPageEndText(DriverContext* context, DWORD size, BYTE* buffer, DWORD* count) {
+  return BuildCommandGroupText(context, GetCommandGroup(context, kGroupPageEnd), size, buffer, count);
+}
+
 std::int32_t BuildCommandGroupText(DriverContext* context, ImageRef block, DWORD size, BYTE* buffer, DWORD* count) {
   TextSink sink;
   const bool writing = size != 0 && buffer != nullptr;

@@ -17,6 +17,12 @@ struct SettingField;
 
 namespace rendara {
 
+// The text sources of the 0xF3, 0xF4 and 0xF1 blocks: (context, size, buffer or null, out
+// count) -> 0, or -1 when the group cannot be written (the block is then not written).
+std::int32_t BuildJobStartText(DriverContext* context, DWORD size, BYTE* buffer, DWORD* count);
+std::int32_t BuildPageStartText(DriverContext* context, DWORD size, BYTE* buffer, DWORD* count);
+std::int32_t BuildPageEndText(DriverContext* context, DWORD size, BYTE* buffer, DWORD* count);
+
 // The command group of the context's model image (kGroupJobStart ... kGroupPageEnd of
 // model_parse.h), or none.
 ImageRef GetCommandGroup(DriverContext* context, int group);

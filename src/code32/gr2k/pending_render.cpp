@@ -22,19 +22,6 @@ int ApplyJobSettings(DriverContext* context, const DEVMODEW* jobDevmode, DWORD f
   return 1;
 }
 
-namespace {
-
-std::int32_t EmptyText(DWORD* count) {
-  if (count) *count = 0;
-  return 0;
-}
-
-}  // namespace
-
-std::int32_t BuildJobStartText(DriverContext*, DWORD, BYTE*, DWORD* count) { return EmptyText(count); }
-std::int32_t BuildPageStartText(DriverContext*, DWORD, BYTE*, DWORD* count) { return EmptyText(count); }
-std::int32_t BuildPageEndText(DriverContext*, DWORD, BYTE*, DWORD* count) { return EmptyText(count); }
-
 bool ReadCachedBidiFlag(DriverContext*, DWORD* flag) {
   if (flag) *flag = 0;
   return false;

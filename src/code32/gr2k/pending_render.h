@@ -17,6 +17,7 @@
 struct DriverContext;
 
 #include "context/devmode_merge.h"
+#include "header_text.h"
 
 namespace rendara {
 
@@ -32,15 +33,6 @@ using ::MergeDevmode;
 // the job-control strings, the job items of the job-control library). Until then: the
 // job's device-mode copy is merged again and the context's kind becomes the job kind. 1.
 int ApplyJobSettings(DriverContext* context, const DEVMODEW* jobDevmode, DWORD flags, HANDLE printer, DWORD jobId);
-
-// ---- header texts ----------------------------------------------------------------------
-// Text sources of the 0xF3, 0xF4 and 0xF1 blocks: (context, size, buffer or null, out
-// count) -> 0, or -1 for failure.
-// PENDING: the header-text issue builds these from the model's JobStart, PageStart and
-// PageEnd command groups; until then each group yields no text (an empty block).
-std::int32_t BuildJobStartText(DriverContext* context, DWORD size, BYTE* buffer, DWORD* count);
-std::int32_t BuildPageStartText(DriverContext* context, DWORD size, BYTE* buffer, DWORD* count);
-std::int32_t BuildPageEndText(DriverContext* context, DWORD size, BYTE* buffer, DWORD* count);
 
 // ---- two-way cache --------------------------------------------------------------------
 // The cached two-way flag of the printer, when the two-way cache file holds a result for
