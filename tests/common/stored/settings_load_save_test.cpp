@@ -57,7 +57,9 @@ TEST_F(SettingsLoadSave, PlainSaveWritesTheModelSectionAndLeavesTheSettings) {
   EXPECT_EQ(SaveSettingsFile(printer_, kFile, 0, ctx_), 1);
   EXPECT_NE(Value(model.c_str(), u"KstVersion"), u"<missing>");
   EXPECT_EQ(Value(model.c_str(), u"dmCopies"), u"7");
-  if (model != printerName) EXPECT_EQ(Value(printerName.c_str(), u"KstVersion"), u"<missing>");
+  if (model != printerName) {
+    EXPECT_EQ(Value(printerName.c_str(), u"KstVersion"), u"<missing>");
+  }
   EXPECT_EQ(std::vector<BYTE>(ctx_->settings, ctx_->settings + GetSettingsBufferSize()), before);
   EXPECT_EQ(Cached(), printerName);
 }
