@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "buffer_fixture.h"
+#include "colour_transform.h"
 #include "ddi.h"
 #include "win/errors.h"
 #include "win/gdi.h"
@@ -64,6 +65,23 @@ TEST_F(IcmTest, DataThatIsNotAProfileMakesNoTransform) {
   EXPECT_NE(device_->colorProfile, nullptr);
   EXPECT_TRUE(DrvIcmDeleteColorTransform(dev(), nullptr));
   EXPECT_EQ(device_->colorProfile, nullptr);
+}
+
+TEST_F(IcmTest, ASecondTransformClosesTheFirstProfileAndTheDeviceReleasesTheRest) {
+  std::vector<BYTE> profile = ProfileBytes(256);
+  LOGCOLORSPACEW cs = Srgb();
+  HANDLE first = DrvIcmCreateColorTransform(dev(), &cs, nullptr, 0, profile.data(), 256, nullptr, 0, 0);
+  ASSERT_NE(first, nullptr);
+  HANDLE firstProfile = device_->colorProfile;
+  HANDLE second = DrvIcmCreateColorTransform(dev(), &cs, nullptr, 0, profile.data(), 256, nullptr, 0, 0);
+  ASSERT_NE(second, nullptr);
+  EXPECT_FALSE(CloseColorProfile(reinterpret_cast<HPROFILE>(firstProfile)));  // already closed
+  EXPECT_TRUE(DeleteColorTransform(reinterpret_cast<HTRANSFORM>(first)));     // the engine's to delete
+  HANDLE secondProfile = device_->colorProfile;
+  // Destroying the device releases what it still keeps.
+  DeleteDeviceColorTransform(device_);
+  EXPECT_FALSE(DeleteColorTransform(reinterpret_cast<HTRANSFORM>(second)));
+  EXPECT_FALSE(CloseColorProfile(reinterpret_cast<HPROFILE>(secondProfile)));
 }
 
 TEST_F(IcmTest, InvalidDevice) {

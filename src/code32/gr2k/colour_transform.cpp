@@ -12,6 +12,9 @@ constexpr DWORD kTransformFlags = 3;
 HANDLE CreateDeviceColorTransform(RenderDevice* device, LOGCOLORSPACEW* colorSpace, PVOID destProfile,
                                   ULONG destSize) {
   if (!device) return nullptr;
+  // A profile kept from an earlier transform is closed rather than forgotten; the earlier
+  // transform itself stays the engine's to delete.
+  if (device->colorProfile) CloseColorProfile(reinterpret_cast<HPROFILE>(device->colorProfile));
   device->colorProfile = nullptr;
   PROFILE profile{};
   profile.dwType = PROFILE_MEMBUFFER;

@@ -215,9 +215,11 @@ void WriteProfilePath(DriverContext* context, const char* name, ImageRef option,
   if (!name) return;
   char directory[kMaxPathBytes + 1];
   ToAnsi(GetDriverDirectory(context), directory, sizeof directory);
-  if (!directory[0] || std::strlen(directory) + std::strlen(name) > static_cast<std::size_t>(kMaxPathBytes)) return;
+  const std::size_t dirLen = std::strlen(directory), nameLen = std::strlen(name);
+  if (!directory[0] || dirLen + nameLen > static_cast<std::size_t>(kMaxPathBytes)) return;
   char path[kMaxPathBytes + 1];
-  std::snprintf(path, sizeof path, "%s%s", directory, name);
+  std::memcpy(path, directory, dirLen);
+  std::memcpy(path + dirLen, name, nameLen + 1);
   AppendWrapped(sink, option, path);
 }
 

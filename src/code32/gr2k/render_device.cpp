@@ -1,5 +1,7 @@
 #include "render_device.h"
 
+#include "colour_transform.h"
+
 #include <cstring>
 
 #include "context/context_create.h"
@@ -294,6 +296,9 @@ void DestroyRenderDevice(RenderDevice* device) {
     device->jobDevmode = nullptr;
   }
   device->module = nullptr;
+  // The colour transform and profile the device still keeps go with it (a reset has
+  // moved them to the new device and left these empty).
+  DeleteDeviceColorTransform(device);
   if (device->context) {
     ReleaseContextToCache(device->context);
     device->context = nullptr;
