@@ -154,6 +154,9 @@ TEST_F(DrvhostPrintTest, SampleJobRunsEndToEnd) {
     ++starts;
   EXPECT_EQ(starts, 2u) << dump.out;
   EXPECT_NE(dump.out.find(std::to_string(types.size()) + " blocks"), std::string::npos) << dump.out;
+  // The second page's polygon: its colour comes first, its three points after it.
+  EXPECT_NE(dump.out.find("colour 00FF00"), std::string::npos) << dump.out;
+  EXPECT_NE(dump.out.find("bounds (1000, 1000)-(3000, 2800)"), std::string::npos) << dump.out;
 
   // The same file by its host path decodes the same.
   HostRun byPath = Host({"dump", PortFile().string()});
@@ -212,7 +215,7 @@ TEST_F(DrvhostPrintTest, JobFileErrorsNameTheLine) {
       {"rect 1 2 3 4 5\n", "line 1: rect outside a page"},
       {"page\nrect 1 2 3 5\n", "line 2: rect wants four coordinates, then a colour"},
       {"page\nline 1 2 3 4 0x1000000\n", "line 2: the colour is a number from 0 to 0xFFFFFF"},
-      {"page\npolygon 5 1 1 2 2\n", "line 2: polygon wants at least three x y pairs"},
+      {"page\npolygon 5 1 1 2 2\n", "line 2: polygon wants a colour, then at least three x y pairs"},
       {"page\nrect 1 2 x 4 5\n", "line 2: bad coordinate \"x\""},
       {"page\nrect 0 0 99999999999 4 5\n", "line 2: bad coordinate"},
       {"reset orientation=2\n", "reset without a following page"},

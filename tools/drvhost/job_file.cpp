@@ -83,11 +83,16 @@ bool ParseJob(const std::string& text, JobPlan& out, std::string& error) {
       std::vector<std::string> ws;
       for (std::string w; words >> w;) ws.push_back(w);
       if (ws.empty()) return fail(keyword + " wants a colour");
+      // A rectangle and a line end with their colour, a polygon starts with it.
+      const bool colourFirst = call.kind == DrawCall::Kind::Polygon;
       long color = 0;
-      if (!ParseNumber(ws.back(), color) || color < 0 || color > 0xFFFFFFL)
+      if (!ParseNumber(colourFirst ? ws.front() : ws.back(), color) || color < 0 || color > 0xFFFFFFL)
         return fail("the colour is a number from 0 to 0xFFFFFF");
       call.color = static_cast<ULONG>(color);
-      ws.pop_back();
+      if (colourFirst)
+        ws.erase(ws.begin());
+      else
+        ws.pop_back();
       for (const std::string& w : ws) {
         long v = 0;
         if (!ParseNumber(w, v) || v < -kMaxCoord || v > kMaxCoord) return fail("bad coordinate \"" + w + "\"");
@@ -96,7 +101,7 @@ bool ParseJob(const std::string& text, JobPlan& out, std::string& error) {
       const std::size_t n = call.coords.size();
       if ((call.kind != DrawCall::Kind::Polygon && n != 4) ||
           (call.kind == DrawCall::Kind::Polygon && (n < 6 || n % 2 != 0)))
-        return fail(keyword == "polygon" ? "polygon wants at least three x y pairs, then a colour"
+        return fail(keyword == "polygon" ? "polygon wants a colour, then at least three x y pairs"
                                          : keyword + " wants four coordinates, then a colour");
       out.pages.back().calls.push_back(std::move(call));
     } else {
