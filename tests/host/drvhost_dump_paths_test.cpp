@@ -1,57 +1,14 @@
 // drvhost dump on path and pen records: the header fields and the subpaths it walks.
-#include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <vector>
 
-namespace fs = std::filesystem;
+#include "dump_fixture.h"
 
 namespace {
 
-const std::string kHost = KOVA_BINARY_DIR "/tools/drvhost/drvhost";
+using kovatest::Bytes;
+using kovatest::Le32;
 
-std::string Le32(unsigned v) {
-  std::string s;
-  for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-  return s;
-}
-std::string Bytes(std::initializer_list<int> b) {
-  std::string s;
-  for (int v : b) s += static_cast<char>(v);
-  return s;
-}
-
-class DrvhostDumpPathsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(fs::exists(kHost)) << "drvhost is not built: " << kHost;
-    std::string tmpl = (fs::temp_directory_path() / "kova-dump-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  // Dumps one 0xF5 block of records; the report.
-  std::string Dump(const std::string& records) {
-    const fs::path in = dir_ / "s.prn", out = dir_ / "out.txt";
-    std::ofstream(in, std::ios::binary) << Le32(0xF5) + Le32(static_cast<unsigned>(records.size())) + records;
-    const std::string cmd = "'" + kHost + "' dump '" + in.string() + "' >'" + out.string() + "' 2>&1";
-    const int status = std::system(cmd.c_str());
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    std::ifstream f(out);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-  }
-  fs::path dir_;
-};
+class DrvhostDumpPathsTest : public kovatest::DumpTest {};
 
 TEST_F(DrvhostDumpPathsTest, PathAndPenRecords) {
   std::string s;
