@@ -82,14 +82,3 @@ void ReadFreeSize(DriverContext* context, int n) {
   for (WORD id = fid::wdmFreeSizeName; id <= fid::wdmFreeSizeName + 4; ++id) WriteFieldRawById(context, id, 0);
   FreeSizeRecordToFeatures(context, n);
 }
-
-// PENDING: the device-font issue moves this beside the font lists; its behaviour here is
-// complete.
-void GetDefaultFontName(DriverContext* context, WCHAR* destination) {
-  if (!destination) return;
-  const WCHAR* face = IsJapaneseResourceDll(context) ? u"ＭＳ Ｐゴシック" : u"Arial";
-  std::size_t i = 0;
-  for (; face[i] && i < 31; ++i) destination[i] = face[i];
-  destination[i] = 0;
-}
-

@@ -26,6 +26,5 @@ void ReadFreeSize(DriverContext* context, int n);
 // CopyPrinterDefaultDevmode and LoadDefaultDevmodeFromPrinter.
 #include "stored/printer_devmode.h"
 
-// The default font face: the Japanese face with the Japanese UI resource DLL, else
-// "Arial". The destination holds 32 characters.
-void GetDefaultFontName(DriverContext* context, WCHAR* destination);
+// GetDefaultFontName.
+#include "stored/font_names.h"

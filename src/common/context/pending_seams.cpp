@@ -14,18 +14,6 @@
 #include "context/spooler_info.h"
 #include "win/files.h"
 
-// PENDING: the device-settings issue owns the font lists and replaces this; what it does
-// now is all the destructor needs.
-void FreeDeviceSettingsBuffers(DriverContext* context) {
-  if (!context || !context->settings) return;
-  for (WORD id : {WORD{10007}, WORD{10009}, WORD{10005}}) {
-    const DWORD handle = ReadFieldRawById(context, id);
-    if (handle == 0) continue;
-    FreeMem(ReleaseFieldBlock(handle));
-    WriteFieldRawById(context, id, 0);
-  }
-}
-
 // PENDING: the job-control issue takes this over with the rest of the job items.
 DWORD ReloadJobItems(DriverContext* context, DWORD mask) {
   if (!context) return 0;
@@ -41,20 +29,6 @@ DWORD ReloadJobItems(DriverContext* context, DWORD mask) {
 // PENDING: the job-control issue hands the request (0x30080) to its dispatcher and the
 // bound library; no library is bound yet, so nothing is reported.
 void JobControlWriteMask(DriverContext*, DWORD) {}
-
-// PENDING: the preset-list issue adds capture (2) and apply (1); forgetting (0) and
-// freeing (3) are complete.
-int UpdatePresetChangeCache(DriverContext* context, const WCHAR*, int mode) {
-  if (!context || !context->work) return 0;
-  WorkArea* work = context->work;
-  if (mode == 0 || mode == 3) {
-    for (void*& slot : work->presetCache) {
-      if (mode == 3) FreeMem(slot);
-      slot = nullptr;
-    }
-  }
-  return 0;
-}
 
 // PENDING: the property-sheet framework handles WM_INITDIALOG of the stamp and tray pages.
 std::int32_t HandleKnownPageMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM) { return 0; }

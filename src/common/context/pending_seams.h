@@ -27,9 +27,7 @@ struct PageRecord;
 // LoadDeviceSettingsWithBidiCache, which context creation calls.
 #include "stored/device_settings.h"
 
-// Frees the blocks of the live font lists (fields 10007, 10009 and 10005) and clears the
-// fields; a null context or settings buffer does nothing.
-void FreeDeviceSettingsBuffers(DriverContext* context);
+#include "stored/font_lists.h"
 
 // Reads the settings of the job items of the mask from printer data under each field's
 // own name; a value that is not there leaves its setting unchanged. 0.
@@ -37,9 +35,8 @@ DWORD ReloadJobItems(DriverContext* context, DWORD mask);
 // Reports an item mask to the job-control library.
 void JobControlWriteMask(DriverContext* context, DWORD mask);
 
-// The preset change cache: mode 0 forgets every slot, mode 3 frees and forgets them,
-// mode 2 captures and mode 1 applies (1 when a block was applied).
-int UpdatePresetChangeCache(DriverContext* context, const WCHAR* key, int mode);
+// UpdatePresetChangeCache, which the module dispatch calls.
+#include "stored/preset_list.h"
 
 // The page code's own handling of a page message; nonzero when it handled it.
 std::int32_t HandleKnownPageMessage(DriverContext* context, PageRecord* page, ControlRecord* control, DWORD message,

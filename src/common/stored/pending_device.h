@@ -3,6 +3,7 @@
 // name and signature and the least behaviour the device-settings store needs now.
 #pragma once
 
+#include "stored/font_lists.h"
 #include "win/types.h"
 
 struct DriverContext;
@@ -10,10 +11,6 @@ struct DriverContext;
 // ---- font lists, lock data, user information, custom media ------------------------------
 // The device font lists of printer data into the context; 1.
 int LoadFontLists(HANDLE printer, DriverContext* context);
-// The font lists back to printer data when they changed; 1 done.
-int SaveFontListsIfChanged(HANDLE printer, DriverContext* context);
-// The model's font lists to printer data; 1 done.
-int SaveModelFontLists(HANDLE printer, DriverContext* context);
 // The locked-defaults copy ("LockDefaultData") into the work area; 1 done.
 int LoadLockDefaultData(HANDLE printer, DriverContext* context);
 // The user information file into the special fields; 1 done.
