@@ -13,10 +13,6 @@ int LoadLockDefaultData(HANDLE, DriverContext*) { return 1; }
 // PENDING: the user-information issue reads the user information file; until then the
 // special fields stay as they are.
 int LoadUserInformation(DriverContext*) { return 1; }
-// PENDING: the custom-media issue reads and writes "CustomMediaDataNum" and
-// "CustomMediaData"; until then the custom media fields stay as they are.
-int LoadCustomMedia(HANDLE, DriverContext*) { return 1; }
-int SaveCustomMedia(HANDLE, DriverContext*) { return 1; }
 
 // PENDING: the printer-communication issue binds the configuration-server connector;
 // until then no server value can be read.

@@ -3,6 +3,7 @@
 // name and signature and the least behaviour the device-settings store needs now.
 #pragma once
 
+#include "stored/custom_media.h"
 #include "stored/font_lists.h"
 #include "win/types.h"
 
@@ -15,9 +16,6 @@ int LoadFontLists(HANDLE printer, DriverContext* context);
 int LoadLockDefaultData(HANDLE printer, DriverContext* context);
 // The user information file into the special fields; 1 done.
 int LoadUserInformation(DriverContext* context);
-// The custom media list of printer data into fields 1495-1543, and back; 1 done.
-int LoadCustomMedia(HANDLE printer, DriverContext* context);
-int SaveCustomMedia(HANDLE printer, DriverContext* context);
 
 // ---- printer communication ------------------------------------------------------------
 // A printer-data value of the configuration server, copied locally; nonzero on success.
