@@ -26,26 +26,3 @@ int QueryPrinterBidiSilent(DriverContext*) { return 0; }
 int LoadLockData(HANDLE, DriverContext*) { return 1; }
 // PENDING: the stamp-list issue applies the current stamp; no stamp list exists yet.
 void ApplyCurrentStamp(DriverContext*) {}
-// PENDING: the quality-list issue applies entry n; no quality list exists yet.
-void ApplyQualityByIndex(DriverContext*, int) {}
-
-void MakeQualityKey(WCHAR* key, int n) {
-  // PENDING: the quality-list issue moves this beside the lists; its behaviour is complete.
-  if (!key) return;
-  const char16_t prefix[] = u"QualityList";
-  int i = 0;
-  for (; prefix[i]; ++i) key[i] = prefix[i];
-  unsigned value = n < 0 ? static_cast<unsigned>(-static_cast<long long>(n)) : static_cast<unsigned>(n);
-  if (n < 0) key[i++] = u'-';
-  WCHAR digits[12];
-  int d = 0;
-  do {
-    digits[d++] = static_cast<WCHAR>(u'0' + value % 10);
-    value /= 10;
-  } while (value);
-  while (d) key[i++] = digits[--d];
-  key[i] = 0;
-}
-
-// PENDING: the quality-list issue loads the quality name; until then nothing is loaded.
-void LoadQualityName(DriverContext*, const WCHAR*) {}

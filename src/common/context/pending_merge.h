@@ -40,11 +40,7 @@ int LoadLockData(HANDLE printer, DriverContext* context);
 #include "stored/device_settings.h"
 // The current stamp's settings into the context.
 void ApplyCurrentStamp(DriverContext* context);
-// The quality list entry n into the settings.
-void ApplyQualityByIndex(DriverContext* context, int n);
-// "QualityList%d" of n into key (at least 32 characters).
-void MakeQualityKey(WCHAR* key, int n);
-// The quality name stored under the key.
-void LoadQualityName(DriverContext* context, const WCHAR* key);
+// ApplyQualityByIndex, MakeQualityKey and LoadQualityName.
+#include "stored/quality_list.h"
 // LoadSettingsFile.
 #include "stored/settings_load_save.h"

@@ -18,9 +18,6 @@ void ReadCurrentFreeSize(DriverContext*, int) {}
 void FeaturesToFreeSizeRecord(DriverContext*, int) {}
 void CurrentToFreeSizeRecord(DriverContext*, int) {}
 
-// PENDING: the quality-list issue saves entry n's file and name; until then nothing is saved.
-void SaveQualityEntry(DriverContext*, int) {}
-
 // PENDING: the job-control issue hands the requests to its dispatcher and the bound
 // library; no library is bound yet, so nothing is reported.
 void JobControlOpen(DriverContext*) {}

@@ -27,8 +27,8 @@ void FeaturesToFreeSizeRecord(DriverContext* context, int n);
 void CurrentToFreeSizeRecord(DriverContext* context, int n);
 
 // ---- quality list ----------------------------------------------------------------------------
-// The loaded quality fields into entry n's file and name.
-void SaveQualityEntry(DriverContext* context, int n);
+// SaveQualityEntry.
+#include "stored/quality_list.h"
 
 // ---- job control -----------------------------------------------------------------------------
 void JobControlOpen(DriverContext* context);

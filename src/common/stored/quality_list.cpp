@@ -1,0 +1,119 @@
+// The user-quality list in the per-printer INI.
+#include "stored/quality_list.h"
+
+#include <cstdio>
+
+#include "context/driver_context.h"
+#include "context/field_access.h"
+#include "context/field_table.h"
+#include "context/ini_files.h"
+#include "context/paths_and_names.h"
+#include "field_ids.h"
+#include "stored/settings_file.h"
+#include "stored/settings_load_save.h"
+
+namespace {
+
+constexpr DWORD kPathChars = 261;
+constexpr DWORD kNameChars = 1025;
+
+// The INI file and section of the list, or false when the context has none.
+bool ListLocation(DriverContext* context, const WCHAR*& ini, const WCHAR*& section) {
+  if (!context || !context->work) return false;
+  ini = GetUserIniPath(context);
+  section = GetPrinterSectionName(context);
+  return ini && ini[0] && section;
+}
+
+// key + suffix into out (kListKeyChars characters); false when it does not fit.
+bool AppendSuffix(WCHAR* out, const WCHAR* key, const WCHAR* suffix) {
+  int i = 0;
+  for (; key[i]; ++i) {
+    if (i >= kListKeyChars - 1) return false;
+    out[i] = key[i];
+  }
+  for (int j = 0; suffix[j]; ++j, ++i) {
+    if (i >= kListKeyChars - 1) return false;
+    out[i] = suffix[j];
+  }
+  out[i] = 0;
+  return true;
+}
+
+// The entry file named by the key; false when the context or the value is missing.
+bool EntryFile(DriverContext* context, const WCHAR* key, WCHAR* file) {
+  const WCHAR* ini = nullptr;
+  const WCHAR* section = nullptr;
+  if (!key || !ListLocation(context, ini, section)) return false;
+  file[0] = 0;
+  ReadIniString(section, key, u"", file, kPathChars, ini);
+  return file[0] != 0;
+}
+
+}  // namespace
+
+int GetQualityCount(DriverContext* context) {
+  const WCHAR* ini = nullptr;
+  const WCHAR* section = nullptr;
+  if (!ListLocation(context, ini, section)) return 0;
+  return ReadIniInt(section, u"QualityCount", 0, ini);
+}
+
+void MakeQualityKey(WCHAR* key, int n) {
+  if (!key) return;
+  char text[kListKeyChars];
+  std::snprintf(text, sizeof text, "QualityList%d", n);
+  int i = 0;
+  for (; text[i]; ++i) key[i] = static_cast<WCHAR>(text[i]);
+  key[i] = 0;
+}
+
+void LoadQualityName(DriverContext* context, const WCHAR* key) {
+  const WCHAR* ini = nullptr;
+  const WCHAR* section = nullptr;
+  WCHAR nameKey[kListKeyChars];
+  if (!key || !ListLocation(context, ini, section) || !AppendSuffix(nameKey, key, u"Name")) return;
+  WCHAR name[kNameChars] = {};
+  ReadIniString(section, nameKey, u"", name, kNameChars, ini);
+  SettingField* field = FindFieldById(context, fid::wdmUserSetName);
+  if (field) SetFieldString(context, field, name);
+}
+
+void ApplyQualityByKey(DriverContext* context, const WCHAR* key) {
+  WCHAR file[kPathChars];
+  if (!EntryFile(context, key, file)) return;
+  LoadSettingsFile(context->hPrinter, file, SFT_QUALITY, context);
+  LoadQualityName(context, key);
+}
+
+void ApplyQualityByIndex(DriverContext* context, int n) {
+  WCHAR key[kListKeyChars];
+  MakeQualityKey(key, n);
+  ApplyQualityByKey(context, key);
+}
+
+void SaveQualityByKey(DriverContext* context, const WCHAR* key) {
+  WCHAR file[kPathChars];
+  if (!EntryFile(context, key, file)) return;
+  SaveSettingsFile(context->hPrinter, file, SFT_QUALITY, context);
+  WCHAR nameKey[kListKeyChars];
+  SettingField* field = FindFieldById(context, fid::wdmUserSetName);
+  if (!field || !AppendSuffix(nameKey, key, u"Name")) return;
+  WCHAR name[kNameChars] = {};
+  if (!GetFieldString(context, field, name, kNameChars)) return;
+  WriteIniString(GetPrinterSectionName(context), nameKey, name, GetUserIniPath(context));
+}
+
+void SaveQualityEntry(DriverContext* context, int n) {
+  WCHAR key[kListKeyChars];
+  MakeQualityKey(key, n);
+  SaveQualityByKey(context, key);
+}
+
+void SaveQualityFileByIndex(DriverContext* context, int n) {
+  WCHAR key[kListKeyChars];
+  MakeQualityKey(key, n);
+  WCHAR file[kPathChars];
+  if (!EntryFile(context, key, file)) return;
+  SaveSettingsFile(context->hPrinter, file, SFT_QUALITY, context);
+}

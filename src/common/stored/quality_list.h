@@ -1,0 +1,29 @@
+// The user-quality list: named sets of print-quality settings kept in the printer's section
+// of the per-printer INI ("QualityCount", "QualityList<n>" naming the entry's settings file
+// and "QualityList<n>Name" its name). Applying an entry loads its file's quality fields into
+// the context; saving stores them back.
+#pragma once
+
+#include "win/types.h"
+
+struct DriverContext;
+
+// Characters of a list key buffer, with its NUL.
+constexpr int kListKeyChars = 40;
+
+// "QualityCount" of the printer section (0 when missing or without a context).
+int GetQualityCount(DriverContext* context);
+// "QualityList<n>" into key (room for 24 characters covers every n).
+void MakeQualityKey(WCHAR* key, int n);
+
+// The entry's file (the key's value) into the context's quality fields, then its name.
+void ApplyQualityByKey(DriverContext* context, const WCHAR* key);
+void ApplyQualityByIndex(DriverContext* context, int n);
+// The value of the key with "Name" appended into wdmUserSetName.
+void LoadQualityName(DriverContext* context, const WCHAR* key);
+
+// The context's quality fields into the entry's file, then wdmUserSetName into its name key.
+void SaveQualityByKey(DriverContext* context, const WCHAR* key);
+void SaveQualityEntry(DriverContext* context, int n);
+// The context's quality fields into entry n's file, leaving its name.
+void SaveQualityFileByIndex(DriverContext* context, int n);
