@@ -285,7 +285,7 @@ TEST_F(BltTest, StretchSendsACopyAndTheMaskSteps) {
   RECTL from{0, 0, 20, 10};
   ASSERT_TRUE(DrvStretchBlt(&target_, src.so, nullptr, nullptr, nullptr, nullptr, nullptr, &rect_, &from, nullptr,
                             COLORONCOLOR));
-  EXPECT_EQ(Ops(Written()), (std::vector<BYTE>{0x31}));
+  EXPECT_EQ(Ops(Written()), (std::vector<BYTE>{0x31, 0x20}));
   // A transparent stretch: the mask goes first, ORed, then the image is ANDed.
   ASSERT_TRUE(DrvStretchBlt(&target_, src.so, mask.so, nullptr, nullptr, nullptr, nullptr, &rect_, &from, nullptr,
                             COLORONCOLOR));
@@ -309,8 +309,8 @@ TEST_F(BltTest, StretchWithRasterCodeSendsTheBrushState) {
   ASSERT_TRUE(DrvStretchBltROP(&target_, src.so, nullptr, nullptr, nullptr, nullptr, nullptr, &rect_, &from, nullptr,
                                COLORONCOLOR, brush.get(), 0xAAB8));
   const auto recs = Written();
-  EXPECT_EQ(Ops(recs), (std::vector<BYTE>{0x32, 0x40, 0x30, 0x31}));
-  ASSERT_EQ(recs.size(), 4u);
+  EXPECT_EQ(Ops(recs), (std::vector<BYTE>{0x32, 0x40, 0x30, 0x31, 0x20}));
+  ASSERT_EQ(recs.size(), 5u);
   EXPECT_EQ(recs[0][1], BKMODE_TRANSPARENT);
   EXPECT_EQ(U32(recs[2], 4) & 0xFFFFFF, 0xFF0000u);
   EXPECT_EQ(recs[2].size(), 8u);  // transparent: no background colour

@@ -136,13 +136,4 @@ void ClearGlyphCache(RenderDevice* device) {
 
 BOOL CopyBandOut(RenderDevice*, const void*, LONG, LONG, LONG, LONG) { return TRUE; }
 
-BYTE* EmitImage(RecordBuffer*, LONG, LONG, LONG, LONG, LONG, LONG, DWORD, DWORD, DWORD, const BYTE*, const BYTE*,
-                BOOL) {
-  return nullptr;
-}
-BYTE* EmitImageRows(RecordBuffer*, LONG, LONG, LONG, LONG, LONG, LONG, DWORD, DWORD, DWORD, const BYTE*, const BYTE*,
-                    BOOL) {
-  return nullptr;
-}
-
 }  // namespace rendara

@@ -18,6 +18,7 @@ struct DriverContext;
 
 #include "context/devmode_merge.h"
 #include "header_text.h"
+#include "image_records.h"
 
 namespace rendara {
 
@@ -86,23 +87,5 @@ void ClearGlyphCache(RenderDevice* device);
 // PENDING: the image issue writes the band's rows as image records; until then a band
 // writes nothing (TRUE).
 BOOL CopyBandOut(RenderDevice* device, const void* bits, LONG x, LONG y, LONG width, LONG height);
-
-// ---- image records ---------------------------------------------------------------------
-// Writes an image record: the destination rectangle (x, y, width, height), the source
-// origin, the pixels per row and rows that follow, the image flags (format nibble and
-// flags), the first row of the source, the palette (2, 16 or 256 entries of 3 bytes by the
-// format, or null) and whether the source is bottom-up (rows step backward). The record,
-// or null when it could not be written.
-// PENDING: the image-record issue writes the record (header, palette, rows in pieces, grey
-// conversion); until then no image record is written (null).
-BYTE* EmitImage(RecordBuffer* buffer, LONG x, LONG y, LONG width, LONG height, LONG sourceX, LONG sourceY,
-                DWORD pixelsPerRow, DWORD rows, DWORD flags, const BYTE* firstRow, const BYTE* palette,
-                BOOL bottomUp);
-// The row-by-row form of the image record, written when EmitImage returns null: the same
-// header and palette, then every row as a request of its own.
-// PENDING: the image-record issue writes it; until then nothing is written (null).
-BYTE* EmitImageRows(RecordBuffer* buffer, LONG x, LONG y, LONG width, LONG height, LONG sourceX, LONG sourceY,
-                    DWORD pixelsPerRow, DWORD rows, DWORD flags, const BYTE* firstRow, const BYTE* palette,
-                    BOOL bottomUp);
 
 }  // namespace rendara
