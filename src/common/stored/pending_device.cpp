@@ -8,8 +8,6 @@
 // font-list fields stay as they are.
 int LoadFontLists(HANDLE, DriverContext*) { return 1; }
 
-// PENDING: the lock-data issue reads "LockDefaultData"; until then no copy is loaded.
-int LoadLockDefaultData(HANDLE, DriverContext*) { return 1; }
 // PENDING: the user-information issue reads the user information file; until then the
 // special fields stay as they are.
 int LoadUserInformation(DriverContext*) { return 1; }

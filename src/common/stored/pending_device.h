@@ -5,6 +5,7 @@
 
 #include "stored/custom_media.h"
 #include "stored/font_lists.h"
+#include "stored/lock_data.h"
 #include "win/types.h"
 
 struct DriverContext;
@@ -12,8 +13,6 @@ struct DriverContext;
 // ---- font lists, lock data, user information, custom media ------------------------------
 // The device font lists of printer data into the context; 1.
 int LoadFontLists(HANDLE printer, DriverContext* context);
-// The locked-defaults copy ("LockDefaultData") into the work area; 1 done.
-int LoadLockDefaultData(HANDLE printer, DriverContext* context);
 // The user information file into the special fields; 1 done.
 int LoadUserInformation(DriverContext* context);
 

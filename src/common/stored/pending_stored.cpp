@@ -17,13 +17,6 @@ thread_local DWORD lastWarning = 0;
 
 }  // namespace
 
-int CheckFeature38Lock(DriverContext* context) {
-  const WORD type = GetOptionType(38, context);
-  if (type & kTypeNumeric) return ReadFieldRawById(context, 38) == 0 ? -1 : 1;
-  if (type & kTypePickOne) return GetOptionItemCount(38, context) > 0 ? 0 : -1;
-  return -1;
-}
-
 BOOL CanWriteBidiPrinterData(DriverContext* context) { return context ? TRUE : FALSE; }
 
 int ShowWarningWithText(DriverContext*, void*, DWORD messageId, const WCHAR*) {

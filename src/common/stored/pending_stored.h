@@ -14,10 +14,7 @@ struct SettingField;
 #include "stored/device_settings.h"
 
 // ---- locks --------------------------------------------------------------------------
-// -1 when the resolution option (feature 38) is absent, neither PickOne nor Numeric, a
-// PickOne without items or a Numeric whose current value is 0; 1 Numeric; 0 PickOne.
-// PENDING: the lock-data code replaces this with its own test.
-int CheckFeature38Lock(DriverContext* context);
+#include "stored/lock_data.h"
 
 // ---- printer communication ---------------------------------------------------------
 // True when the printer data value "BidiFlag" can be read and written back unchanged.
