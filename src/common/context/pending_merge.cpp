@@ -21,8 +21,5 @@ void JobControlReadMask(DriverContext*, DWORD) {}
 // there is no library and the query fails.
 int QueryPrinterBidiSilent(DriverContext*) { return 0; }
 
-// PENDING: the lock-data issue loads the "Lock...Data" values; until then the lock fields
-// stay as they are.
-int LoadLockData(HANDLE, DriverContext*) { return 1; }
 // PENDING: the stamp-list issue applies the current stamp; no stamp list exists yet.
 void ApplyCurrentStamp(DriverContext*) {}

@@ -33,8 +33,7 @@ void JobControlReadMask(DriverContext* context, DWORD mask);
 int QueryPrinterBidiSilent(DriverContext* context);
 
 // ---- stored settings --------------------------------------------------------------------
-// The lock data of printer data into the context; 1 done.
-int LoadLockData(HANDLE printer, DriverContext* context);
+#include "stored/lock_data.h"
 // LoadDeviceSettingsKind (the merge) and LoadDeviceSettingsByKind (the common settings
 // block).
 #include "stored/device_settings.h"

@@ -1,16 +1,19 @@
 #include "stored/lock_data.h"
 
+#include <initializer_list>
 #include <vector>
 
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/field_handles.h"
+#include "context/module_dispatch.h"
 #include "context/printer_data.h"
 #include "context/product_record.h"
 #include "context/units.h"
 #include "field_ids.h"
 #include "model/model_parse.h"
 #include "model/option_lookup.h"
+#include "model/resolution_table.h"
 #include "win/errors.h"
 #include "win/spool.h"
 
@@ -21,7 +24,45 @@ bool WriteRaw(HANDLE printer, DriverContext* context, WORD id, const WCHAR* name
   return SetPrinterDataBinary(printer, &value, sizeof value, name, 0) != FALSE;
 }
 
+// The 4-byte value into the field; false when it cannot be read.
+bool ReadRaw(HANDLE printer, DriverContext* context, const WCHAR* name, std::initializer_list<WORD> ids) {
+  DWORD value = 0;
+  if (!GetPrinterDataValue(printer, &value, sizeof value, name, 0)) return false;
+  for (WORD id : ids) WriteFieldRawById(context, id, value);
+  return true;
+}
+
 }  // namespace
+
+int LoadLockData(HANDLE printer, DriverContext* context) {
+  if (!context || !context->settings) return 0;
+  if (IsTrayLocked(context) && !ReadRaw(printer, context, u"LockTrayData", {13})) return 0;
+  if (IsMediaLocked(context) && !ReadRaw(printer, context, u"LockMediaData", {54})) return 0;
+  if (IsPrintTypeLocked(context) && !ReadRaw(printer, context, u"LockPrnMethodData", {209, 689})) return 0;
+  if (IsColorLocked(context) && !ReadRaw(printer, context, u"LockColorData", {15})) return 0;
+  if (IsNupLocked(context)) {
+    WriteFieldRawById(context, 56, 1);
+    if (!ReadRaw(printer, context, u"LockNUPPOSTKindData", {91}) ||
+        !ReadRaw(printer, context, u"LockNUPTypeData", {92}))
+      return 0;
+  }
+  if (IsDuplexLocked(context)) {
+    WriteFieldRawById(context, 58, 1);
+    if (!ReadRaw(printer, context, u"LockDuplexTypeData", {94})) return 0;
+  }
+  if (IsResolutionLocked(context)) {
+    const DWORD code = ReadFieldRawById(context, fid::kdmLockDstResolutionBoth);
+    const int kind = CheckFeature38Lock(context);
+    if (kind < 0) return 0;
+    if (kind == 1) WriteFieldRawById(context, fid::kdmDstResolutionBoth, code);
+    const ResolutionRecord* row = code <= 0xFFFF ? FindResolutionRecord(static_cast<WORD>(code)) : nullptr;
+    if (!row) return 0;
+    WriteFieldRawById(context, 38, row->horizontal);
+    WriteFieldRawById(context, 39, row->vertical);
+  }
+  CallModuleItemHooks(context, 312);
+  return 1;
+}
 
 int SaveLockData(HANDLE printer, DriverContext* context) {
   if (!context || !context->settings) return 0;

@@ -5,6 +5,11 @@
 
 struct DriverContext;
 
+// For each lock that is set, in this order, the "Lock...Data" value into its fields (tray,
+// media, print type, colour, N-up with its switch on, duplex with its switch on), then the
+// locked resolution's code and sizes; then the modules' built-in function 312. 1, or 0 at
+// the first value that cannot be read or a locked resolution without an option or row.
+int LoadLockData(HANDLE printer, DriverContext* context);
 // For each lock that is set, the field's current raw value as 4 bytes ("LockTrayData",
 // "LockMediaData", "LockPrnMethodData", "LockColorData", "LockNUPPOSTKindData" and
 // "LockNUPTypeData", "LockDuplexTypeData"); 1, or 0 at the first failed write.

@@ -132,5 +132,31 @@ TEST_F(LockData, SaveWritesOnlyTheSetLocks) {
     EXPECT_TRUE(Data(none).empty());
 }
 
+TEST_F(LockData, LoadStopsAtTheFirstMissingValue) {
+  for (WORD id = 10419; id <= 10426; ++id) WriteFieldRawById(ctx_, id, 0);
+  WriteFieldRawById(ctx_, 10419, 1);  // tray
+  WriteFieldRawById(ctx_, 10420, 1);  // media
+  const DWORD media = ReadFieldRawById(ctx_, 54);
+  Put(u"LockMediaData", {0x34, 0x12, 0, 0});
+  EXPECT_EQ(LoadLockData(printer_, ctx_), 0);
+  EXPECT_EQ(ReadFieldRawById(ctx_, 54), media);  // not read after the tray failed
+
+  Put(u"LockTrayData", {7, 0, 0, 0});
+  WriteFieldRawById(ctx_, 10421, 1);  // N-up
+  WriteFieldRawById(ctx_, 56, 0);
+  Put(u"LockNUPPOSTKindData", {1, 0, 0, 0});
+  Put(u"LockNUPTypeData", {2, 0, 0, 0});
+  ASSERT_EQ(LoadLockData(printer_, ctx_), 1);
+  EXPECT_EQ(ReadFieldRawById(ctx_, 13), 7u);
+  EXPECT_EQ(ReadFieldRawById(ctx_, 56), 1u);
+  EXPECT_EQ(ReadFieldRawById(ctx_, 91), 1u);
+  EXPECT_EQ(ReadFieldRawById(ctx_, 92), 2u);
+
+  // A locked resolution whose code has no row fails the load.
+  WriteFieldRawById(ctx_, 10425, 1);
+  WriteFieldRawById(ctx_, fid::kdmLockDstResolutionBoth, 0xFFFF);
+  EXPECT_EQ(LoadLockData(printer_, ctx_), 0);
+}
+
 }  // namespace
 }  // namespace kovatest
