@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "buffer_fixture.h"
@@ -23,6 +24,8 @@ class TextRecordTest : public BufferTest {
     std::memcpy(&length, r + 4, 4);
     return {r, r + length};
   }
+  // A font record keeps its u16 length at 14.
+  static std::vector<BYTE> FontBytes(const BYTE* r) { return {r, r + (r[14] | r[15] << 8)}; }
   static std::vector<BYTE> U32s(std::initializer_list<DWORD> values) {
     std::vector<BYTE> out;
     for (DWORD v : values)
@@ -116,6 +119,59 @@ TEST_F(TextRecordTest, GlyphPositions) {
   ASSERT_NE(none, nullptr);
   EXPECT_EQ(Bytes(none).size(), 36u);
   EXPECT_EQ(EmitGlyphPositions(&records(), kBox, 0, 0, 0, nullptr, 0x30000000), nullptr);
+}
+
+FontDescription Font(const char* face, int mode) {
+  FontDescription f{};
+  f.mode = mode;
+  f.charSet = 0x80;
+  f.pitchAndFamily = 0x31;
+  f.weight = 700;
+  f.escapement = 270;
+  f.height = 0x0102;
+  f.width = 0x0304;
+  std::strncpy(f.faceName, face, kFaceNameMax);
+  f.internalLeading = 9;
+  f.defaultChar = 0x30FB;
+  f.glyphIndexFlag = 2;
+  return f;
+}
+
+TEST_F(TextRecordTest, FontSelectionRecords) {
+  // A 6-byte name: 24 + 6 + 4 = 34, rounded down to 32; the NUL at 30.
+  BYTE* font = EmitFont(&records(), Font("Mincho", FONTMODE_RESIDENT));
+  ASSERT_NE(font, nullptr);
+  EXPECT_EQ(FontBytes(font).size(), 32u);
+  EXPECT_EQ(font[30], 0);
+  // A 5-byte name: 6 name bytes (the fifth followed by a NUL), a NUL; 32 bytes too.
+  FontDescription five = Font("Gothc", FONTMODE_RESIDENT);
+  font = EmitFont(&records(), five);
+  ASSERT_NE(font, nullptr);
+  EXPECT_EQ(FontBytes(font), Cat({{0x50, 0, 0x80, 0x31}, {0x08, 0x00, 0xBC, 0x02, 0x0E, 0x01, 0x04, 0x03, 0x02, 0x01,
+                                                        32, 0}, U32s({0}), {9, 0, 0xFB, 0x30},
+                              {'G', 'o', 't', 'h', 'c', 0, 0, 0}}));
+  five.italic = five.bold = five.vertical = true;
+  five.glyphIndexFlag = 3;
+  five.mode = FONTMODE_DOWNLOAD;
+  BYTE* download = EmitDownloadFont(&records(), five);
+  ASSERT_NE(download, nullptr);
+  // 0x2000 | 0x0010 | 0x0001 | 0x0002 | 0x0020 | 0x0080 = 0x20B3; 32 + 6 + 4 -> 40.
+  EXPECT_EQ(FontBytes(download), Cat({{0x56, 0x80, 0x31, 0}, {0xB3, 0x20, 0xBC, 0x02, 0x0E, 0x01, 0x04, 0x03, 0x02, 0x01,
+                                                            40, 0}, U32s({0}), {9, 0, 0xFB, 0x30}, U32s({0, 0}),
+                                  {'G', 'o', 't', 'h', 'c', 0, 0, 0}}));
+  // An even name of 4 bytes: 24 + 4 + 4 = 32, the NUL and 3 zeros behind it.
+  font = EmitFont(&records(), Font("Aria", FONTMODE_OUTLINES));
+  ASSERT_NE(font, nullptr);
+  const auto even = FontBytes(font);
+  ASSERT_EQ(even.size(), 32u);
+  EXPECT_EQ(even[4] | even[5] << 8, 0x2200);
+  EXPECT_EQ(std::vector<BYTE>(even.begin() + 24, even.end()), (std::vector<BYTE>{'A', 'r', 'i', 'a', 0, 0, 0, 0}));
+  // The longest name: 256 bytes, 24 + 256 + 4 = 284.
+  std::string longName(300, 'n');
+  font = EmitFont(&records(), Font(longName.c_str(), FONTMODE_RESIDENT));
+  ASSERT_NE(font, nullptr);
+  EXPECT_EQ(FontBytes(font).size(), 284u);
+  EXPECT_EQ(FontBytes(font)[24 + 256], 0);
 }
 
 }  // namespace

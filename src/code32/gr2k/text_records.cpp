@@ -46,7 +46,57 @@ BYTE* TextBox(RecordBuffer* buffer, const RECTL& box, LONG x, LONG y, WCHAR char
   return r;
 }
 
+// The common fields of the two font records; the header length is 24 or 32.
+BYTE* FontRecord(RecordBuffer* buffer, const FontDescription& font, BYTE op, DWORD header) {
+  if (!buffer) return nullptr;
+  DWORD name = 0;
+  while (name < kFaceNameMax && font.faceName[name]) ++name;
+  const DWORD padded = (name + 1) & ~1u;
+  const DWORD length = (header + padded + 4) & ~3u;
+  BYTE* r = AllocRecord(buffer, length);
+  if (!r) return nullptr;
+  std::memset(r, 0, length);
+  r[0] = op;
+  if (op == kOpFont) {
+    r[2] = font.charSet;
+    r[3] = font.pitchAndFamily;
+  } else {
+    r[1] = font.charSet;
+    r[2] = font.pitchAndFamily;
+  }
+  Put16(r + 4, FontRecordFlags(font));
+  Put16(r + 6, font.weight);
+  Put16(r + 8, font.escapement);
+  Put16(r + 10, font.width);
+  Put16(r + 12, font.height);
+  Put16(r + 14, static_cast<std::uint16_t>(length));
+  Put16(r + 20, font.internalLeading);
+  Put16(r + 22, font.defaultChar);
+  std::memcpy(r + header, font.faceName, name);
+  return r;
+}
+
 }  // namespace
+
+WORD FontRecordFlags(const FontDescription& font) {
+  WORD flags = 0;
+  if (font.mode == FONTMODE_RESIDENT) flags |= FONTREC_RESIDENT;
+  else flags |= FONTREC_NOT_RESIDENT;
+  if (font.mode == FONTMODE_OUTLINES) flags |= FONTREC_OUTLINES;
+  if (font.glyphIndexFlag == 3) flags |= FONTREC_GLYPH_INDEXES;
+  if (font.italic) flags |= FONTREC_ITALIC;
+  if (font.bold) flags |= FONTREC_BOLD | FONTREC_BOLD_TOO;
+  if (font.vertical) flags |= FONTREC_VERTICAL;
+  return flags;
+}
+
+BYTE* EmitFont(RecordBuffer* buffer, const FontDescription& font) {
+  return FontRecord(buffer, font, kOpFont, kFontHeaderLength);
+}
+
+BYTE* EmitDownloadFont(RecordBuffer* buffer, const FontDescription& font) {
+  return FontRecord(buffer, font, kOpDownloadFont, kDownloadFontHeaderLength);
+}
 
 BYTE* EmitTextBox(RecordBuffer* buffer, const RECTL& box, LONG x, LONG y, WCHAR character) {
   if (!buffer) return nullptr;

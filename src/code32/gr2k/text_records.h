@@ -1,5 +1,5 @@
-// The text records of the drawing-record stream that place characters and downloaded
-// glyphs: the character box and outline (0x51), the run of printer-resident characters
+// The text records of the drawing-record stream: the font selections (0x50 for device-font
+// and outline text, 0x56 for downloaded glyphs), the character box and outline (0x51), the run of printer-resident characters
 // (0x52), the placed glyph bitmap (0x53 kept by the printer, 0x57 not kept), the glyph
 // definition of a downloaded font (0x54) and the placement of defined glyphs (0x55).
 //
@@ -16,12 +16,62 @@
 
 namespace rendara {
 
+constexpr BYTE kOpFont = 0x50;
 constexpr BYTE kOpTextBox = 0x51;
 constexpr BYTE kOpGlyphRun = 0x52;
 constexpr BYTE kOpGlyphImageKept = 0x53;
 constexpr BYTE kOpGlyphData = 0x54;
 constexpr BYTE kOpGlyphPositions = 0x55;
+constexpr BYTE kOpDownloadFont = 0x56;
 constexpr BYTE kOpGlyphImage = 0x57;
+
+constexpr DWORD kFontHeaderLength = 24;
+constexpr DWORD kDownloadFontHeaderLength = 32;
+constexpr DWORD kFaceNameMax = 256;  // bytes of 8-bit text, without the NUL
+
+// Font flags of the font records.
+constexpr WORD FONTREC_ITALIC = 0x0001;
+constexpr WORD FONTREC_BOLD = 0x0002;
+constexpr WORD FONTREC_RESIDENT = 0x0008;
+constexpr WORD FONTREC_GLYPH_INDEXES = 0x0010;
+constexpr WORD FONTREC_BOLD_TOO = 0x0020;
+constexpr WORD FONTREC_VERTICAL = 0x0080;
+constexpr WORD FONTREC_OUTLINES = 0x0200;
+constexpr WORD FONTREC_NOT_RESIDENT = 0x2000;
+
+// Font modes of a text call.
+constexpr int FONTMODE_RESIDENT = 2;
+constexpr int FONTMODE_OUTLINES = 4;
+constexpr int FONTMODE_DOWNLOAD = 5;
+
+// The font of a text call as the font records take it. Names are 8-bit text, NUL-ended.
+struct FontDescription {
+  bool italic;    // the engine simulates italic
+  bool bold;      // the engine simulates bold
+  int mode;       // FONTMODE_*
+  bool vertical;  // the string is laid out vertically
+  BYTE charSet;
+  BYTE pitchAndFamily;
+  WORD weight;
+  WORD escapement;  // whole degrees, 0 to 359
+  WORD height;      // device pixels
+  WORD width;       // device pixels
+  char familyName[kFaceNameMax + 1];
+  char faceName[kFaceNameMax + 1];
+  WORD internalLeading;
+  WCHAR defaultChar;
+  std::uintptr_t fontIdentity;
+  DWORD glyphIndexFlag;  // 3 when the string holds glyph indexes, else 2
+};
+
+// The font flags of a description.
+WORD FontRecordFlags(const FontDescription& font);
+// 0x50: the font selection for device-font and outline text. Its length is 24 + k + 4
+// rounded down to 4, k the face name's length rounded up to even; the name is followed by
+// a NUL and zeros.
+BYTE* EmitFont(RecordBuffer* buffer, const FontDescription& font);
+// 0x56: the font selection for downloaded glyphs; the name at 32 behind 8 zero bytes.
+BYTE* EmitDownloadFont(RecordBuffer* buffer, const FontDescription& font);
 
 constexpr DWORD kTextBoxLength = 36;
 constexpr DWORD kGlyphRunHeaderLength = 36;
