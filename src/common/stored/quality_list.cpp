@@ -8,9 +8,13 @@
 #include "context/field_table.h"
 #include "context/ini_files.h"
 #include "context/paths_and_names.h"
+#include "context/settings_dirs.h"
+#include "context/snapshot_ring.h"
+#include "context/system_tests.h"
 #include "field_ids.h"
 #include "stored/settings_file.h"
 #include "stored/settings_load_save.h"
+#include "win/files.h"
 
 namespace {
 
@@ -48,6 +52,35 @@ bool EntryFile(DriverContext* context, const WCHAR* key, WCHAR* file) {
   file[0] = 0;
   ReadIniString(section, key, u"", file, kPathChars, ini);
   return file[0] != 0;
+}
+
+// Entry n's shipped companion into companion (kPathChars characters); false when the entry
+// has no file, its name has no extension, the path does not fit or the file is missing.
+bool ShippedCompanion(DriverContext* context, int n, WCHAR* companion) {
+  WCHAR key[kListKeyChars];
+  MakeQualityKey(key, n);
+  WCHAR file[kPathChars];
+  if (!EntryFile(context, key, file)) return false;
+  const WCHAR* name = file;
+  for (const WCHAR* p = file; *p; ++p)
+    if (*p == u'\\' || *p == u'/') name = p + 1;
+  const WCHAR* dot = nullptr;
+  for (const WCHAR* p = name; *p; ++p)
+    if (*p == u'.') dot = p;
+  if (!dot) return false;
+  const bool perUser = IsTerminalServer(context->hPrinter) && !(context->work->kind & CTXK_INSTALLING);
+  const DWORD chars = perUser ? GetUserSettingsDir(companion, kPathChars, context)
+                              : GetSettingsDir(companion, kPathChars, context);
+  if (chars == 0 || chars >= kPathChars) return false;
+  std::size_t at = 0;
+  while (companion[at]) ++at;
+  const std::size_t stem = static_cast<std::size_t>(dot - name) + 1;
+  if (at + 1 + stem + 3 + 1 > kPathChars) return false;
+  companion[at++] = u'\\';
+  for (std::size_t i = 0; i < stem; ++i) companion[at++] = name[i];
+  for (const WCHAR* ext = u"ksq"; *ext; ++ext) companion[at++] = *ext;
+  companion[at] = 0;
+  return GetFileAttributesW(companion) != INVALID_FILE_ATTRIBUTES;
 }
 
 }  // namespace
@@ -116,4 +149,36 @@ void SaveQualityFileByIndex(DriverContext* context, int n) {
   WCHAR file[kPathChars];
   if (!EntryFile(context, key, file)) return;
   SaveSettingsFile(context->hPrinter, file, SFT_QUALITY, context);
+}
+
+void LoadShippedQualityValues(DriverContext* context, int n) {
+  WCHAR companion[kPathChars];
+  if (!ShippedCompanion(context, n, companion)) return;
+  LoadSettingsFile(context->hPrinter, companion, SFT_QUALITY | SFT_IMPORT, context);
+  WCHAR key[kListKeyChars];
+  MakeQualityKey(key, n);
+  LoadQualityName(context, key);
+}
+
+void LoadShippedQualityName(DriverContext* context, int n) {
+  WCHAR companion[kPathChars];
+  if (!ShippedCompanion(context, n, companion)) return;
+  const WCHAR* language = GetLanguageCode(context);
+  if (!language) return;
+  WCHAR name[kNameChars] = {};
+  ReadIniString(language, u"qualityname", u"", name, kNameChars, companion);
+  SettingField* field = FindFieldById(context, fid::wdmUserSetName);
+  if (field) SetFieldString(context, field, name);
+}
+
+void RefreshQualityEntries(DriverContext* context) {
+  if (!context || !context->work || !context->settings) return;
+  PushSettingsSnapshot(context);
+  const int count = GetQualityCount(context);
+  for (int i = 0; i < count; ++i) {
+    LoadShippedQualityValues(context, i);
+    ApplyQualityByIndex(context, i);
+    SaveQualityEntry(context, i);
+  }
+  PopSettingsSnapshot(context, 1);
 }

@@ -27,3 +27,13 @@ void SaveQualityByKey(DriverContext* context, const WCHAR* key);
 void SaveQualityEntry(DriverContext* context, int n);
 // The context's quality fields into entry n's file, leaving its name.
 void SaveQualityFileByIndex(DriverContext* context, int n);
+
+// Entry n's shipped values: the file of the entry's name with the extension "ksq" in the
+// settings directory (the user's on a terminal server unless the context is installing),
+// section = language code. The values load with no header test, then the entry's name.
+void LoadShippedQualityValues(DriverContext* context, int n);
+// wdmUserSetName := "qualityname" of the shipped file's language section.
+void LoadShippedQualityName(DriverContext* context, int n);
+// Completes every entry's file from its shipped values and rewrites it; the context's
+// settings are restored afterwards.
+void RefreshQualityEntries(DriverContext* context);

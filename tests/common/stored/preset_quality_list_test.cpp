@@ -7,6 +7,7 @@
 #include "context/field_access.h"
 #include "context/field_table.h"
 #include "context/paths_and_names.h"
+#include "context/settings_dirs.h"
 #include "field_ids.h"
 #include "stored/pending_stored.h"
 #include "stored/preset_list.h"
@@ -124,6 +125,34 @@ TEST_F(PresetQualityList, QualityEntrySavesAndAppliesItsFieldsAndName) {
   SetText(fid::wdmUserSetName, u"renamed");
   SaveQualityFileByIndex(ctx_, 0);
   EXPECT_EQ(Key(u"QualityList0Name"), u"Fine text");
+}
+
+TEST_F(PresetQualityList, RefreshCompletesEntriesFromTheirShippedValues) {
+  SettingField* field = MarkedNumberField(2);
+  ASSERT_NE(field, nullptr);
+  WCHAR dir[261] = {};
+  ASSERT_GT(GetSettingsDir(dir, 261, ctx_), 0u);
+  const std::u16string companion = std::u16string(dir) + u"\\quality0.ksq";
+  root_.WriteFile(companion, "");
+  const std::u16string language = GetLanguageCode(ctx_);
+  ASSERT_TRUE(WritePrivateProfileStringW(language.c_str(), field->side->name, u"2", companion.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(language.c_str(), u"qualityname", u"Shipped", companion.c_str()));
+
+  SetKey(u"QualityCount", u"1");
+  SetKey(u"QualityList0", kQualityFile);
+  SetKey(u"QualityList0Name", u"Mine");
+  LoadShippedQualityName(ctx_, 0);
+  EXPECT_EQ(Text(fid::wdmUserSetName), u"Shipped");
+
+  WriteFieldRaw(ctx_, field, 1);
+  SetText(fid::wdmUserSetName, u"current");
+  RefreshQualityEntries(ctx_);
+  EXPECT_EQ(ReadFieldRaw(ctx_, field), 1u);
+  EXPECT_EQ(Text(fid::wdmUserSetName), u"current");
+  EXPECT_EQ(Key(u"QualityList0Name"), u"Mine");
+  WCHAR value[16] = {};
+  GetPrivateProfileStringW(section_.c_str(), field->side->name, u"", value, 16, kQualityFile);
+  EXPECT_EQ(std::u16string(value), u"2");
 }
 
 TEST_F(PresetQualityList, QualityEntryWithoutFileSavesNothing) {
