@@ -8,9 +8,6 @@
 // font-list fields stay as they are.
 int LoadFontLists(HANDLE, DriverContext*) { return 1; }
 
-// PENDING: the user-information issue reads the user information file; until then the
-// special fields stay as they are.
-int LoadUserInformation(DriverContext*) { return 1; }
 
 // PENDING: the printer-communication issue binds the configuration-server connector;
 // until then no server value can be read.

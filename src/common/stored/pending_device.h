@@ -6,6 +6,7 @@
 #include "stored/custom_media.h"
 #include "stored/font_lists.h"
 #include "stored/lock_data.h"
+#include "stored/user_info.h"
 #include "win/types.h"
 
 struct DriverContext;
@@ -13,8 +14,6 @@ struct DriverContext;
 // ---- font lists, lock data, user information, custom media ------------------------------
 // The device font lists of printer data into the context; 1.
 int LoadFontLists(HANDLE printer, DriverContext* context);
-// The user information file into the special fields; 1 done.
-int LoadUserInformation(DriverContext* context);
 
 // ---- printer communication ------------------------------------------------------------
 // A printer-data value of the configuration server, copied locally; nonzero on success.
