@@ -7,6 +7,7 @@
 
 #include "context/field_access.h"
 #include "context/field_table.h"
+#include "context/memory.h"
 #include "field_ids.h"
 
 namespace {
@@ -18,11 +19,16 @@ struct HandleTable {
   std::mutex lock;
   std::unordered_map<DWORD, void*> blocks;
   DWORD next = 1;
+  // The table goes with the module that holds this copy of the common code (a driver
+  // library the engine unloads, or the process); blocks still entered go with it.
+  ~HandleTable() {
+    for (auto& entry : blocks) FreeMem(entry.second);
+  }
 };
 
 HandleTable& Table() {
-  static HandleTable* table = new HandleTable();  // lives as long as the process
-  return *table;
+  static HandleTable table;
+  return table;
 }
 
 const SettingFieldDef* BuiltInRow(WORD id) {

@@ -322,3 +322,10 @@ void FreeDeviceSettingsBuffers(DriverContext* context) {
   if (!context || !context->settings) return;
   for (WORD id : {fid::kdmDeviceFont, fid::kdmOptionFont, fid::kdmFontTable}) FreeFieldBlock(context, id);
 }
+
+int LoadFontLists(HANDLE printer, DriverContext* context) {
+  const int devices = LoadDeviceFontList(printer, context);
+  const int options = LoadOptionFontList(printer, context);
+  const int tables = LoadFontTables(printer, context);
+  return devices && options && tables ? 1 : 0;
+}

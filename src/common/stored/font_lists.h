@@ -17,6 +17,9 @@ constexpr DWORD kFontSaveDefault = 0x100;  // the default substitution table's v
 // One list each. A printer without the count value first gets the model's list written.
 // 1 when the list was loaded (or there is nothing to load); 0 when a count was stored but
 // no list could be loaded.
+// The device font list, the option font list and the substitution tables from printer
+// data: 1 when all three loads succeed.
+int LoadFontLists(HANDLE printer, DriverContext* context);
 int LoadDeviceFontList(HANDLE printer, DriverContext* context);
 int LoadOptionFontList(HANDLE printer, DriverContext* context);
 int LoadFontTables(HANDLE printer, DriverContext* context);

@@ -11,10 +11,6 @@
 
 struct DriverContext;
 
-// ---- font lists, lock data, user information, custom media ------------------------------
-// The device font lists of printer data into the context; 1.
-int LoadFontLists(HANDLE printer, DriverContext* context);
-
 // ---- printer communication ------------------------------------------------------------
 // A printer-data value of the configuration server, copied locally; nonzero on success.
 BOOL CopyServerPrinterData(HANDLE printer, const WCHAR* valueName, DWORD* type, BYTE* buffer, DWORD size,
