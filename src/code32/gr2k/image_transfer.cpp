@@ -6,6 +6,7 @@
 
 #include "drawing_records.h"
 #include "graphics_state.h"
+#include "image_records.h"
 #include "pending_render.h"
 #include "render_device.h"
 #include "win/errors.h"
@@ -20,8 +21,6 @@ constexpr ROP4 kInvertMask = 0x6666;
 constexpr ROP4 kCopySource = 0xCCCC;
 constexpr BYTE kRopMaskOnto = 0xEE;
 constexpr BYTE kRopAndOnto = 0x88;
-constexpr BYTE kOpImage = 0x20;
-constexpr DWORD kImageHeaderLength = 56;
 constexpr DWORD kWindowFlags = IMAGE_24BPP | IMAGE_NO_PALETTE;
 
 ULONG BitsOf(ULONG format) {
@@ -94,7 +93,7 @@ void Put32(BYTE* p, DWORD v) {
 // The 56-byte image record header.
 void PutImageHeader(BYTE* record, DWORD flags, DWORD length, LONG x, LONG y, LONG width, LONG height, LONG sourceX,
                     LONG sourceY, DWORD pixelsPerRow, DWORD rows) {
-  std::memset(record, 0, kImageHeaderLength);
+  std::memset(record, 0, kImageRecordHeaderLength);
   record[0] = kOpImage;
   record[1] = static_cast<BYTE>(flags >> 16);
   record[2] = static_cast<BYTE>(flags);
@@ -247,7 +246,7 @@ BOOL ImageCopyWindow(RenderDevice* device, SURFOBJ* source, POINTL* sourcePoint,
       static_cast<long long>(from.y) + height > source->sizlBitmap.cy)
     return FALSE;
   const unsigned long long stride = (static_cast<unsigned long long>(width) * 3 + 3) / 4 * 4;
-  const unsigned long long length = kImageHeaderLength + stride * static_cast<unsigned long long>(height);
+  const unsigned long long length = kImageRecordHeaderLength + stride * static_cast<unsigned long long>(height);
   if (length > 0xFFFFFFFFull) return FALSE;
   BYTE* record = AllocRecord(&device->records, static_cast<DWORD>(length));
   if (!record) return FALSE;
@@ -257,7 +256,7 @@ BOOL ImageCopyWindow(RenderDevice* device, SURFOBJ* source, POINTL* sourcePoint,
   const BYTE* scan0 = static_cast<const BYTE*>(source->pvScan0);
   for (LONG r = 0; r < height; ++r) {
     const BYTE* row = scan0 + static_cast<std::ptrdiff_t>(from.y + r) * source->lDelta + from.x * 3;
-    std::memcpy(record + kImageHeaderLength + r * stride, row, static_cast<std::size_t>(width) * 3);
+    std::memcpy(record + kImageRecordHeaderLength + r * stride, row, static_cast<std::size_t>(width) * 3);
   }
   return TRUE;
 }
@@ -448,19 +447,19 @@ BOOL ImageScaledRows(RenderDevice* device, SURFOBJ* source, RECTL* targetRect, R
   const DWORD rowLength = (static_cast<DWORD>(columns) * bytesOut + 3) / 4 * 4;
   const DWORD paletteLength = palette ? 768 : 0;
   const unsigned long long length =
-      kImageHeaderLength + paletteLength + static_cast<unsigned long long>(rowLength) * static_cast<DWORD>(rows);
+      kImageRecordHeaderLength + paletteLength + static_cast<unsigned long long>(rowLength) * static_cast<DWORD>(rows);
   if (length > 0xFFFFFFFFull) return FALSE;
 
   WorkSurface line;
   if (format == BMF_32BPP && !CreateWorkSurface(device, columns * step, 1, BMF_24BPP, &line)) return FALSE;
-  BYTE* header = AllocRecord(&device->records, kImageHeaderLength + paletteLength);
+  BYTE* header = AllocRecord(&device->records, kImageRecordHeaderLength + paletteLength);
   if (!header) {
     DeleteWorkSurface(&line);
     return FALSE;
   }
   PutImageHeader(header, flags, static_cast<DWORD>(length), x, y, width, height, 0, 0, static_cast<DWORD>(columns),
                  static_cast<DWORD>(rows));
-  if (palette) std::memcpy(header + kImageHeaderLength, palette, paletteLength);
+  if (palette) std::memcpy(header + kImageRecordHeaderLength, palette, paletteLength);
 
   const BYTE* scan0 = static_cast<const BYTE*>(source->pvScan0);
   BOOL ok = TRUE;
