@@ -9,51 +9,14 @@
 #include "drawing_records.h"
 #include "graphics_state.h"
 #include "plat/gdi_objects.h"
+#include "record_walk.h"
 
 namespace rendara::test {
 namespace {
 
-class StateTest : public BufferTest {
- protected:
-  void SetUp() override {
-    BufferTest::SetUp();
-    ASSERT_TRUE(CreateClipCache(device_));
-  }
-  // The records written since the last call, as {opcode, byte 1} of each record, read
-  // by walking the record stream.
-  std::vector<std::vector<BYTE>> Written() {
-    EXPECT_TRUE(FlushRecords(&records()));
-    std::vector<BYTE> s;
-    for (const auto& b : ParseBlocks(log_.Bytes())) s.insert(s.end(), b.payload.begin(), b.payload.end());
-    log_.pieces.clear();
-    std::vector<std::vector<BYTE>> out;
-    std::size_t at = 0;
-    while (at < s.size()) {
-      std::size_t len = 4;
-      switch (s[at]) {
-        case 0x30: len = s[at + 1]; break;
-        case 0x33: case 0x36: case 0x40: len = s[at] == 0x40 ? ((s[at + 4] | s[at + 5] << 8) + 9) & ~3u : 8; break;
-        case 0x10: case 0x11: case 0x12: case 0x13: std::memcpy(&len, &s[at + 4], 4); break;
-      }
-      out.emplace_back(s.begin() + at, s.begin() + at + len);
-      at += len;
-    }
-    return out;
-  }
-  std::vector<BYTE> Opcodes() {
-    std::vector<BYTE> ops;
-    for (const auto& r : Written()) ops.push_back(r[0]);
-    return ops;
-  }
-  // Makes the next record fail: the buffer cannot flush and its tail is full. A failed
-  // flush still empties the buffer, so this is done again before every such call; once
-  // a write has failed, every later write fails too.
-  void StarveBuffer() {
-    if (log_.refuseAt < 0) log_.refuseAt = static_cast<int>(log_.pieces.size());
-    records().bytesBuffered = kFlushThreshold + 1;
-    records().tail->position = records().tail->end - 1;
-  }
-};
+// The shared record walker: records written since the last call, their opcodes, and a
+// buffer made to fail its next record.
+class StateTest : public RecordsTest {};
 
 TEST(RopMaps, MixToRop) {
   const std::pair<ULONG, BYTE> cases[] = {{0, 0xCC},  {1, 0xFF},  {2, 0x11},  {7, 0x66},  {13, 0xCC},
