@@ -1,6 +1,8 @@
 // The built drvhost binary on temporary folders: install the sample printer, list the
 // printers, and the answers to bad arguments.
 #include <gtest/gtest.h>
+
+#include "host_fixture.h"
 #include <stdlib.h>
 
 #include <filesystem>
@@ -18,55 +20,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kHost = KOVA_BINARY_DIR "/tools/drvhost/drvhost";
-const std::string kSamples = KOVA_SOURCE_DIR "/samples";
+using kovatest::HostRun;
+using kovatest::kHost;
+using kovatest::kSamples;
+using kovatest::Quote;
+using kovatest::Slurp;
 
-struct HostRun {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-class DrvhostTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(fs::exists(kHost)) << "drvhost is not built: " << kHost;
-    std::string tmpl = (fs::temp_directory_path() / "kova-host-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-
-  HostRun Host(const std::vector<std::string>& args) {
-    std::string cmd = Quote(kHost);
-    for (const auto& a : args) cmd += " " + Quote(a);
-    const fs::path out = dir_ / "out.txt", err = dir_ / "err.txt";
-    cmd += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
-    HostRun r;
-    int status = std::system(cmd.c_str());
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = Slurp(out);
-    r.err = Slurp(err);
-    return r;
-  }
-
-  fs::path dir_;
-};
+class DrvhostTest : public kovatest::HostTest {};
 
 std::vector<std::string> LinesWith(const std::string& text, const std::string& needle) {
   std::vector<std::string> lines;

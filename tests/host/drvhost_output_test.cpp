@@ -2,6 +2,8 @@
 // output calls in order, pieces of at most 4096 bytes, the same bytes as Spoolane writes to
 // the port file, and a failing write ending the job cleanly.
 #include <gtest/gtest.h>
+
+#include "host_fixture.h"
 #include <stdlib.h>
 #include <sys/wait.h>
 
@@ -16,21 +18,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kHost = KOVA_BINARY_DIR "/tools/drvhost/drvhost";
-const std::string kSamples = KOVA_SOURCE_DIR "/samples";
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using kovatest::kHost;
+using kovatest::kSamples;
+using kovatest::Quote;
+using kovatest::Slurp;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> out;

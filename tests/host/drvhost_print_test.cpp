@@ -1,6 +1,8 @@
 // The built drvhost binary printing and decoding: the sample printer's two-page job end to
 // end through Rendara and Spoolane, job-file errors, and the decoder on streams made here.
 #include <gtest/gtest.h>
+
+#include "host_fixture.h"
 #include <stdlib.h>
 #include <sys/wait.h>
 
@@ -16,26 +18,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kHost = KOVA_BINARY_DIR "/tools/drvhost/drvhost";
-const std::string kSamples = KOVA_SOURCE_DIR "/samples";
-
-struct HostRun {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using kovatest::HostRun;
+using kovatest::kHost;
+using kovatest::kSamples;
+using kovatest::Quote;
+using kovatest::Slurp;
 
 // A stream made block by block.
 struct Stream {
@@ -76,30 +63,11 @@ std::vector<unsigned> BlockTypes(const std::string& s) {
   return types;
 }
 
-class DrvhostPrintTest : public ::testing::Test {
+class DrvhostPrintTest : public kovatest::HostTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(fs::exists(kHost)) << "drvhost is not built: " << kHost;
-    std::string tmpl = (fs::temp_directory_path() / "kova-print-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
+    HostTest::SetUp();
     root_ = (dir_ / "root").string();
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  HostRun Host(const std::vector<std::string>& args) {
-    std::string cmd = Quote(kHost);
-    for (const auto& a : args) cmd += " " + Quote(a);
-    const fs::path out = dir_ / "out.txt", err = dir_ / "err.txt";
-    cmd += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
-    HostRun r;
-    const int status = std::system(cmd.c_str());
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = Slurp(out);
-    r.err = Slurp(err);
-    return r;
   }
   std::string Write(const std::string& name, const std::string& bytes) {
     const fs::path p = dir_ / name;
@@ -114,7 +82,6 @@ class DrvhostPrintTest : public ::testing::Test {
   }
   fs::path PortFile() const { return fs::path(root_) / "drives" / "c" / "KovaPort" / "KovaSample.prn"; }
 
-  fs::path dir_;
   std::string root_;
 };
 
