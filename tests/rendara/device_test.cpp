@@ -4,6 +4,7 @@
 #include "context/context_cache.h"
 #include "context/driver_locks.h"
 #include "context/extension_modules.h"
+#include "context/deliverable.h"
 #include "context/field_access.h"
 #include "context/product_record.h"
 #include "ddi.h"
@@ -22,7 +23,7 @@ class InProcessJob : public JobTest {
  protected:
   void SetUp() override {
     InitDriverLocks();
-    SelectModuleTable(ModuleTableKind::Rendering);
+    SetDeliverable(Deliverable::Rendering);
     SetRendaraModule(reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(0x5000)));
     Install(KOVA_OUTPUTDOUBLE_SO);
     Control<OutputDoubleResetProc>(output_, "OutputDoubleReset")();

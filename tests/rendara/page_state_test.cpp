@@ -7,6 +7,7 @@
 #include "context/context_cache.h"
 #include "context/driver_locks.h"
 #include "context/extension_modules.h"
+#include "context/deliverable.h"
 #include "ddi.h"
 #include "graphics_state.h"
 #include "job_fixture.h"
@@ -20,7 +21,7 @@ class PageStateJob : public JobTest {
  protected:
   void SetUp() override {
     InitDriverLocks();
-    SelectModuleTable(ModuleTableKind::Rendering);
+    SetDeliverable(Deliverable::Rendering);
     SetRendaraModule(reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(0x5000)));
     Install(KOVA_OUTPUTDOUBLE_SO);
     Control<OutputDoubleResetProc>(output_, "OutputDoubleReset")();

@@ -3,6 +3,7 @@
 #include "context/context_cache.h"
 #include "context/driver_locks.h"
 #include "context/extension_modules.h"
+#include "context/deliverable.h"
 #include "ddi.h"
 #include "model/model_load.h"
 #include "render_device.h"
@@ -25,7 +26,7 @@ KOVA_EXPORT BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID /*reserve
     case DLL_PROCESS_ATTACH:
       rendara::SetRendaraModule(module);
       InitDriverLocks();
-      SelectModuleTable(ModuleTableKind::Rendering);
+      SetDeliverable(Deliverable::Rendering);
       break;
     case DLL_PROCESS_DETACH:
       FreeLoadedModelImages();

@@ -1,8 +1,7 @@
 // The built-in tables of the ten page extension modules.
 #include "context/extension_modules.h"
 
-#include <atomic>
-
+#include "context/deliverable.h"
 #include "modules/module_hooks.h"
 
 namespace {
@@ -56,20 +55,14 @@ const ExtensionModule kSettingsApiTable[kModuleCount] = {
 #undef KOVA_MODULE
 #undef KOVA_MODULE_NO_UI
 
-std::atomic<ModuleTableKind> g_selected{ModuleTableKind::Interface};
-
 }  // namespace
-
-void SelectModuleTable(ModuleTableKind kind) { g_selected.store(kind); }
-
-ModuleTableKind SelectedModuleTable() { return g_selected.load(); }
 
 const ExtensionModule* GetModuleTable(std::int32_t* count) {
   if (count) *count = kModuleCount;
-  switch (g_selected.load()) {
-    case ModuleTableKind::Rendering: return kRenderingTable;
-    case ModuleTableKind::SettingsApi: return kSettingsApiTable;
-    case ModuleTableKind::Interface: break;
+  switch (CurrentDeliverable()) {
+    case Deliverable::Rendering: return kRenderingTable;
+    case Deliverable::SettingsApi: return kSettingsApiTable;
+    case Deliverable::Interface: break;
   }
   return kInterfaceTable;
 }

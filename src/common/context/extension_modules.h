@@ -21,14 +21,9 @@ constexpr int MODULE_SUMMARY = 7;
 constexpr int MODULE_SETTING_LOCKS = 8;
 constexpr int MODULE_PRINT_TYPE = 9;
 
-// Which deliverable's table GetModuleTable answers. The printer interface DLL's table has
-// the modules' control-message hooks; in the rendering DLL and the settings API every
-// control-message hook does nothing, and the rendering DLL's print-type module sees only
-// the events it handles there.
-enum class ModuleTableKind { Interface, Rendering, SettingsApi };
-// Chosen once by the deliverable at process attach; the interface table until then.
-void SelectModuleTable(ModuleTableKind kind);
-ModuleTableKind SelectedModuleTable();
-
-// The static table of the selected deliverable; stores 10 in count.
+// GetModuleTable answers the table of the current deliverable (context/deliverable.h). The
+// printer interface DLL's table has the modules' control-message hooks; in the rendering
+// DLL and the settings API every control-message hook does nothing, and the rendering
+// DLL's print-type module sees only the events it handles there.
+// The static table of the current deliverable; stores 10 in count.
 const ExtensionModule* GetModuleTable(std::int32_t* count);

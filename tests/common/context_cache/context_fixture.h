@@ -12,6 +12,7 @@
 #include "context/driver_context.h"
 #include "context/driver_locks.h"
 #include "context/extension_modules.h"
+#include "context/deliverable.h"
 #include "context/system_tests.h"
 #include "plat/spooler_setup.h"
 #include "plat/system.h"
@@ -27,7 +28,7 @@ class ContextTest : public ::testing::Test {
   void SetUp() override {
     ResetSystemTestCaches();
     InitDriverLocks();
-    SelectModuleTable(ModuleTableKind::Interface);
+    SetDeliverable(Deliverable::Interface);
     plat::SetTestTickCount(1000);
     root_.WriteFile(kDataFile, "*FileVersion: \"9.02\"\r\n");
   }

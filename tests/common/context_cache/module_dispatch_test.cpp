@@ -138,8 +138,8 @@ TEST_F(RecordingModules, JudgeHooksOutsideTheModuleRangesAnswerZero) {
 }
 
 TEST(ModuleTable, TenModulesOnlyTheChapterModuleHasPrivateData) {
-  for (ModuleTableKind kind : {ModuleTableKind::Interface, ModuleTableKind::Rendering, ModuleTableKind::SettingsApi}) {
-    SelectModuleTable(kind);
+  for (Deliverable kind : {Deliverable::Interface, Deliverable::Rendering, Deliverable::SettingsApi}) {
+    SetDeliverable(kind);
     std::int32_t count = 0;
     const ExtensionModule* table = GetModuleTable(&count);
     ASSERT_EQ(count, 10);
@@ -148,11 +148,11 @@ TEST(ModuleTable, TenModulesOnlyTheChapterModuleHasPrivateData) {
       EXPECT_EQ(table[i].privateData, nullptr);
       EXPECT_NE(table[i].eventHook, nullptr);
       // Only the printer interface DLL has page messages for the modules.
-      EXPECT_EQ(table[i].messageHook == NoControlMessages, kind != ModuleTableKind::Interface) << i;
+      EXPECT_EQ(table[i].messageHook == NoControlMessages, kind != Deliverable::Interface) << i;
     }
-    EXPECT_EQ(table[MODULE_PRINT_TYPE].eventHook == PrintTypeModuleEventRendering, kind == ModuleTableKind::Rendering);
+    EXPECT_EQ(table[MODULE_PRINT_TYPE].eventHook == PrintTypeModuleEventRendering, kind == Deliverable::Rendering);
   }
-  SelectModuleTable(ModuleTableKind::Interface);
+  SetDeliverable(Deliverable::Interface);
 }
 
 TEST(ModuleTable, TheRenderingPrintTypeHookSeesOnlyItsEvents) {
