@@ -138,9 +138,11 @@ bool IsCustomMediaModel(DriverContext* context) {
 // Whether the field's value equals the saved snapshot's (a bit field: its bit).
 bool EqualsSavedSnapshot(DriverContext* context, const SettingField* field) {
   const DWORD code = FieldCodeOf(field->type);
-  if (IsBitFieldCode(code)) return ReadFieldRaw(context, field) == ReadSavedRawById(context, field->id);
+  BYTE* savedSettings = context->work->savedSettings;
+  if (!savedSettings) return false;
+  if (IsBitFieldCode(code)) return ReadFieldRaw(context, field) == ReadFieldRawInSnapshot(context, field);
   const BYTE* live = GetFieldAddress(context, field);
-  const BYTE* saved = GetFieldAddressInBuffer(context->work->savedSettings, field);
+  const BYTE* saved = GetFieldAddressInBuffer(savedSettings, field);
   const DWORD size = FieldSizeOf(field->type);
   return live && saved && std::memcmp(live, saved, size) == 0;
 }

@@ -290,6 +290,27 @@ TEST_F(DeviceSettings, UnchangedArea2ValuesAreNotRewritten) {
   EXPECT_EQ(Data(u"Tray1Paper"), (std::vector<BYTE>{9, 0}));
 }
 
+// Bit fields compare against the saved settings copy too: switching an installed option
+// off after a saved copy that has it on must reach printer data, and an unchanged bit is
+// not rewritten.
+TEST_F(DeviceSettings, Area2BitFieldsCompareAgainstTheSavedCopy) {
+  SetRaw(fid::kdmSourceOptionTypeDuplex, 1);
+  SaveDeviceSettings(printer_, ctx_, 2, 0);
+  const std::vector<BYTE> on = Data(u"Duplex");
+  ASSERT_FALSE(on.empty());
+  EXPECT_NE(on[0], 0);
+  SaveSettingsCopy(ctx_);
+  SetRaw(fid::kdmSourceOptionTypeDuplex, 0);
+  SaveDeviceSettings(printer_, ctx_, 2, 0);
+  const std::vector<BYTE> off = Data(u"Duplex");
+  ASSERT_FALSE(off.empty());
+  EXPECT_EQ(off[0], 0);
+  SaveSettingsCopy(ctx_);
+  Drop(u"Duplex");
+  SaveDeviceSettings(printer_, ctx_, 2, 0);
+  EXPECT_TRUE(Data(u"Duplex").empty());  // equal to the saved copy
+}
+
 TEST_F(DeviceSettings, Area3SaveAlsoWritesTheAreaUnderFieldNames) {
   SetRaw(fid::wdmChapterMax, 12);
   SaveDeviceSettings(printer_, ctx_, 3, 0);
