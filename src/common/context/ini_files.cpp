@@ -49,6 +49,19 @@ void SanitizeIniSection(WCHAR* name) {
     if (*name == u'[' || *name == u']') *name = u',';
 }
 
+bool IsIniLineBreak(WCHAR c) { return c == u'\r' || c == u'\n'; }
+
+bool SanitizeIniValue(WCHAR* value) {
+  bool changed = false;
+  for (; value && *value; ++value) {
+    if (IsIniLineBreak(*value)) {
+      *value = u' ';
+      changed = true;
+    }
+  }
+  return changed;
+}
+
 INT ReadIniInt(const WCHAR* section, const WCHAR* key, INT defaultValue, const WCHAR* file) {
   SectionName name(section);
   if (name.Failed()) return defaultValue;
@@ -74,8 +87,22 @@ DWORD ReadIniString(const WCHAR* section, const WCHAR* key, const WCHAR* default
 BOOL WriteIniString(const WCHAR* section, const WCHAR* key, const WCHAR* value, const WCHAR* file) {
   SectionName name(section);
   if (name.Failed()) return FALSE;
+  WCHAR* clean = nullptr;
+  if (value) {
+    std::size_t length = 0;
+    bool breaks = false;
+    for (; value[length]; ++length) breaks = breaks || IsIniLineBreak(value[length]);
+    if (breaks) {
+      clean = static_cast<WCHAR*>(AllocMem((length + 1) * sizeof(WCHAR)));
+      if (!clean) return FALSE;
+      std::memcpy(clean, value, (length + 1) * sizeof(WCHAR));
+      SanitizeIniValue(clean);
+      value = clean;
+    }
+  }
   BOOL result = WritePrivateProfileStringW(name.Get(), key, value, file);
   WritePrivateProfileStringW(nullptr, nullptr, nullptr, file);
+  FreeMem(clean);
   return result;
 }
 

@@ -2,6 +2,8 @@
 // the packed values and the transfer of one field.
 #include "stored/device_settings.h"
 
+#include "context/field_handles.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -10,6 +12,7 @@
 #include "context/driver_context.h"
 #include "context/driver_locks.h"
 #include "context/field_access.h"
+#include "context/field_handles.h"
 #include "context/field_table.h"
 #include "context/ini_files.h"
 #include "context/memory.h"
@@ -50,7 +53,9 @@ constexpr PackedGroup kLockGroups[] = {
 constexpr bool InRange(DWORD id, DWORD first, DWORD last) { return id >= first && id <= last; }
 
 bool IsDrivePath(const WCHAR* path) { return path && path[0] && path[1] == u':'; }
-bool HasKey(const SettingField* field) { return field->key && field->key[0]; }
+// A field is stored under its key, except the fields that hold a handle of this process's
+// block table: a handle means nothing in a file, printer data or another process.
+bool HasKey(const SettingField* field) { return field->key && field->key[0] && !IsFieldHandleField(field->id); }
 
 const PackedGroup* LockGroupOf(WORD id) {
   for (const PackedGroup& group : kLockGroups)

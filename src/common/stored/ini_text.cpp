@@ -180,7 +180,14 @@ BOOL AppendIniLine(LONG* offset, const WCHAR* key, const WCHAR* value, char* buf
   char* out = buffer + at;
   out += ToAnsi(out, keyBytes, key);
   *out++ = '=';
-  if (valueBytes) out += ToAnsi(out, valueBytes, value);
+  if (valueBytes) {
+    // A line break inside the value would end the line and start another key. Trail
+    // bytes of double-byte characters are never CR or LF, so bytes can be replaced.
+    char* text = out;
+    out += ToAnsi(out, valueBytes, value);
+    for (; text < out; ++text)
+      if (*text == '\r' || *text == '\n') *text = ' ';
+  }
   *out++ = '\r';
   *out++ = '\n';
   *out = 0;

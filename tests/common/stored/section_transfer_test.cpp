@@ -319,6 +319,41 @@ TEST_F(SectionTransfer, PlainSaveRewritesThePrinterSectionOfTheTextFile) {
   EXPECT_EQ(m_.Raw(fid::kdmFontTableNum), 3u);
 }
 
+// A field that holds a handle of this process's block table is never written to a file nor
+// taken from one: the value means nothing to another context.
+TEST_F(SectionTransfer, HandleFieldsNeitherLeaveNorEnterTheTextFile) {
+  m_.SetRaw(fid::kdmInstOptionFont, 77);
+  ASSERT_TRUE(TransferSettingsSection(nullptr, kFile, SFT_SAVE, ctx()));
+  const char16_t* name = GetFieldName(ctx(), fid::kdmInstOptionFont);
+  ASSERT_NE(name, nullptr);
+  EXPECT_EQ(Value(kPrnSectionName, name, kTextFile), u"<missing>");
+  WriteIniString(kPrnSectionName, name, u"12345", kTextFile);
+  LoadPrnSection(kTextFile, 0, ctx());
+  EXPECT_EQ(m_.Raw(fid::kdmInstOptionFont), 77u);
+  m_.SetRaw(fid::kdmInstOptionFont, 0);
+}
+
+// Text with line breaks cannot end its line and inject a key: the breaks are written as
+// spaces, and a reload gives the one line back without the injected value.
+TEST_F(SectionTransfer, LineBreaksInTextCannotInjectKeys) {
+  const DWORD font = m_.Raw(fid::wdmHFFont);
+  SetFieldString(ctx(), m_.field(fid::wdmPresetComment), u"first line\r\nwdmHFFont=77\r\nsecond");
+  ASSERT_TRUE(TransferSettingsSection(nullptr, kFile, SFT_SAVE, ctx()));
+  SetFieldString(ctx(), m_.field(fid::wdmPresetComment), u"");
+  TransferSettingsSection(nullptr, kFile, SFT_LOAD, ctx());
+  WCHAR text[300] = {};
+  GetFieldString(ctx(), m_.field(fid::wdmPresetComment), text, 300);
+  const std::u16string comment(text);
+  EXPECT_EQ(comment.find(u'\r'), std::u16string::npos);
+  EXPECT_EQ(comment.find(u'\n'), std::u16string::npos);
+  EXPECT_EQ(comment.substr(0, 10), u"first line");
+  EXPECT_EQ(m_.Raw(fid::wdmHFFont), font);
+  // The direct road of one key sanitises in the same way.
+  WriteIniString(u"S", u"K", u"a\rB=1\nc", kFile);
+  EXPECT_EQ(Value(u"S", u"K"), u"a B=1 c");
+  EXPECT_EQ(Value(u"S", u"B"), u"<missing>");
+}
+
 TEST_F(SectionTransfer, ExtendedSettingsMoveOnlyTheAuthenticationModesAndLocks) {
   m_.SetRaw(10354, 1);  // one bit of a word
   m_.SetRaw(10419, 1);  // a lock bit: 10386 is written as 1 and keeps its own value
