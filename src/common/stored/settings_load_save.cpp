@@ -226,6 +226,15 @@ int SaveSettingsFile(HANDLE printer, const WCHAR* path, DWORD flags, DriverConte
     if (protect) RestoreCustomMediaValues(context);
     return 0;
   }
+  // The pre-save work below runs on the live settings and is undone from this copy, so
+  // the copy is taken before anything is touched: without it nothing is saved.
+  const bool preSave = (flags & ~(SFT_LANGSECTION | SFT_SAVE | SFT_PRESET | SFT_QUIET)) == 0;
+  const DWORD size = GetSettingsBufferSize();
+  BYTE* copy = preSave ? static_cast<BYTE*>(AllocMem(size)) : nullptr;
+  if (preSave && !copy) {
+    if (protect) RestoreCustomMediaValues(context);
+    return 0;
+  }
   WorkArea* work = context->work;
   CopyName(names.saved, work->printerName);
   if (flags & SFT_LANGSECTION) {
@@ -239,11 +248,8 @@ int SaveSettingsFile(HANDLE printer, const WCHAR* path, DWORD flags, DriverConte
   CopyName(work->printerName, names.probe);
   LockDriverMutex(context);
 
-  BYTE* copy = nullptr;
-  const DWORD size = GetSettingsBufferSize();
-  if ((flags & ~(SFT_SAVE | SFT_PRESET | SFT_QUIET)) == 0) {
-    copy = static_cast<BYTE*>(AllocMem(size));
-    if (copy) std::memcpy(copy, context->settings, size);
+  if (copy) {
+    std::memcpy(copy, context->settings, size);
     const DWORD paper = ReadFieldRawById(context, fid::dmPaperSize);
     if (IsFreeSizePaper(paper)) ReadCurrentFreeSize(context, FreeSizeIndexFromPaperId(paper, context));
     const DWORD outPaper = ReadFieldRawById(context, fid::kdmOutPaperSize);

@@ -6,11 +6,13 @@
 // a separate handle (the address of its record here) and is reached through GlobalLock.
 #include <malloc.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <unordered_map>
 
+#include "plat/system.h"
 #include "win/kernel.h"
 
 namespace {
@@ -40,8 +42,11 @@ std::uintptr_t Key(const void* p) { return reinterpret_cast<std::uintptr_t>(p); 
 // The process heap's pseudo handle.
 HANDLE const kProcessHeap = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(0x7FFE0000));
 
+std::atomic<SIZE_T> g_failSize{0};
+
 HGLOBAL Allocate(UINT flags, SIZE_T bytes) {
-  if (bytes > (SIZE_T{1} << 40)) {
+  const SIZE_T failSize = g_failSize.load(std::memory_order_relaxed);
+  if (bytes > (SIZE_T{1} << 40) || (failSize != 0 && bytes == failSize)) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
@@ -272,3 +277,5 @@ SIZE_T WINAPI HeapSize(HANDLE hHeap, DWORD, LPCVOID lpMem) {
 }
 
 }  // extern "C"
+
+void plat::FailAllocationsOfSize(SIZE_T bytes) { g_failSize.store(bytes); }

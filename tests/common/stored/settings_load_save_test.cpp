@@ -14,6 +14,7 @@
 #include "stored/settings_file.h"
 #include "stored/settings_load_save.h"
 #include "win/devmode.h"
+#include "plat/system.h"
 #include "win/profile.h"
 
 namespace kovatest {
@@ -116,6 +117,19 @@ TEST_F(SettingsLoadSave, OldSystemKindForcesTheColourMatchingDefaults) {
   EXPECT_EQ(Raw(fid::kdmColorMatching), 0u);
   EXPECT_EQ(Raw(fid::dmFields) & (DM_ICMMETHOD | DM_ICMINTENT | DM_MEDIATYPE), 0u);
   EXPECT_EQ(GetStateByte(ctx_, 707), 1u);
+}
+
+// Without the copy that undoes the pre-save work nothing is saved and nothing is touched.
+TEST_F(SettingsLoadSave, SaveWithoutItsCopyLeavesTheSettingsAlone) {
+  SetRaw(fid::dmCopies, 7);
+  SetRaw(fid::dmPaperSize, 0);  // inconsistent with the form: the pre-save work derives it
+  const std::vector<BYTE> before(ctx_->settings, ctx_->settings + GetSettingsBufferSize());
+  plat::FailAllocationsOfSize(GetSettingsBufferSize());
+  const int saved = SaveSettingsFile(printer_, kFile, 0, ctx_);
+  plat::FailAllocationsOfSize(0);
+  EXPECT_EQ(saved, 0);
+  EXPECT_EQ(std::vector<BYTE>(ctx_->settings, ctx_->settings + GetSettingsBufferSize()), before);
+  EXPECT_EQ(Value(GetModelName(ctx_), u"dmCopies"), u"<missing>");
 }
 
 TEST_F(SettingsLoadSave, CustomMediaIdsAreSavedAsPlainMediaAndKept) {

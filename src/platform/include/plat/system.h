@@ -58,6 +58,9 @@ void SetTestTickCount(DWORD ticks);
 void AdvanceTestClock(DWORD ms);
 void SetTestLocalTime(const SYSTEMTIME& t);
 void UseRealClock();
+// Failure injection for tests: every global, local or heap allocation of exactly this many
+// bytes fails with ERROR_NOT_ENOUGH_MEMORY; 0 turns it off.
+void FailAllocationsOfSize(SIZE_T bytes);
 DWORD CurrentTickCount();
 SYSTEMTIME CurrentLocalTime();
 // The 64-bit tick count (the test clock's ticks while it is set) and the UTC time (while a
