@@ -108,8 +108,9 @@ int LoadFontList(HANDLE printer, DriverContext* context, const ListKind& kind, i
   WriteFieldRawById(context, kind.listField, 0);
   WORD count = 0;
   if (!ReadCount(printer, kind.countName, &count)) {
-    if (save(printer, context, kFontSaveModel) == 0) return 1;
-    ReadCount(printer, kind.countName, &count);
+    // No stored list: the model's own list is stored first; a model without one (or a
+    // list that could not be stored) leaves the context without a list.
+    if (save(printer, context, kFontSaveModel) == 0 || !ReadCount(printer, kind.countName, &count)) return 1;
   }
   void* block = nullptr;
   if (count > 0) {
@@ -136,7 +137,8 @@ int SaveFontList(HANDLE printer, DriverContext* context, DWORD flags, const List
   } else {
     records = ContextList(context, kind.countField, kind.listField, sizeof(FontListRecord), &count);
   }
-  int result = 0;
+  // An empty list is nothing to save, which is no failure.
+  int result = count == 0 ? 1 : 0;
   if (records && count > 0) {
     result = 1;
     if (!((flags & kFontSaveIfChanged) &&
@@ -230,6 +232,9 @@ int SaveFontTables(HANDLE printer, DriverContext* context, DWORD flags) {
     rows = static_cast<const FontSubstitutionRecord*>(
         ContextList(context, fid::kdmFontTableNum, fid::kdmFontTable, sizeof(FontSubstitutionRecord), &count));
   }
+  // An empty table is stored as empty (its chunks deleted, its counts 0).
+  static const FontSubstitutionRecord kNoRows[1] = {};
+  if (!rows && count == 0) rows = kNoRows;
   int result = 0;
   if (flags & kFontSaveDefault) {
     const WORD n = static_cast<WORD>(count);

@@ -13,6 +13,7 @@
 #include "context/driver_context.h"
 #include "field_ids.h"
 #include "model/option_lookup.h"
+#include "stored/device_settings.h"
 #include "stored/font_lists.h"
 #include "stored/font_names.h"
 #include "win/errors.h"
@@ -192,6 +193,18 @@ TEST_F(FontLists, SaveIfChangedSkipsAListTheSnapshotHolds) {
   Drop(u"OptionFont");
   EXPECT_EQ(SaveOptionFontList(printer_, ctx_, 0), 1);
   EXPECT_EQ(Data(u"OptionFont").size(), 2 * sizeof(FontListRecord));
+}
+
+// A printer without option fonts has nothing to save there: the device-settings save still
+// succeeds.
+TEST_F(FontLists, EmptyListSavesAsSuccessWithoutWriting) {
+  WriteFieldRawById(ctx_, fid::kdmOptionFontNum, 0);
+  Drop(u"OptionFont");
+  Drop(u"OptionFontNum");
+  EXPECT_EQ(SaveOptionFontList(printer_, ctx_, 0), 1);
+  EXPECT_EQ(SaveOptionFontList(printer_, ctx_, kFontSaveIfChanged), 1);
+  EXPECT_TRUE(Data(u"OptionFont").empty());
+  EXPECT_EQ(SaveDeviceSettingsArea2(printer_, ctx_), 1);
 }
 
 TEST_F(FontLists, ShorterTableDeletesTheChunksOfTheLongerOne) {
