@@ -24,6 +24,9 @@ TempRoot::TempRoot() {
 }
 
 TempRoot::~TempRoot() {
+  // The machine's settings (version, code page, test clock...) belong to the root: a test
+  // that changed them leaves the next test a default machine.
+  plat::ResetMachine();
   std::error_code ec;
   fs::remove_all(host_, ec);
 }

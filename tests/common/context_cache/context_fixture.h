@@ -14,6 +14,7 @@
 #include "context/extension_modules.h"
 #include "context/deliverable.h"
 #include "context/system_tests.h"
+#include "model/model_load.h"
 #include "plat/spooler_setup.h"
 #include "plat/system.h"
 #include "test_root.h"
@@ -25,7 +26,10 @@ class ContextTest : public ::testing::Test {
  protected:
   static constexpr const char16_t* kDataFile = u"C:\\drv\\KOVA.KPD";
 
+  // The model images are kept per process by data-file path, and every test writes its own
+  // model under the same path: each test starts and ends without loaded images.
   void SetUp() override {
+    FreeLoadedModelImages();
     ResetSystemTestCaches();
     InitDriverLocks();
     SetDeliverable(Deliverable::Interface);
@@ -34,6 +38,7 @@ class ContextTest : public ::testing::Test {
   }
   void TearDown() override {
     EvictContextCache(1);
+    FreeLoadedModelImages();
     for (HANDLE h : handles_) ClosePrinter(h);
     DeleteDriverLocks();
     plat::UseRealClock();
