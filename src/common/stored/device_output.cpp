@@ -74,3 +74,13 @@ int FinishDevmode(DriverContext* context, DWORD kind) {
 }
 
 int FinishDocumentSheet(DriverContext* context) { return FinishDevmode(context, 3); }
+
+int FinishDeviceSheet(DriverContext* context) { return DeriveAndSaveArea2(context, 3); }
+
+// PENDING: the device property sheet's apply road (the sheet's callbacks, the job-control
+// exchange and the network-key edit box) replaces these; until the sheet exists nothing
+// calls them, and they change nothing.
+int ApplyDeviceSheetChanges(DriverContext*) { return 0; }
+
+// PENDING: see ApplyDeviceSheetChanges.
+int ApplyDeviceSettings(DriverContext*) { return 0; }

@@ -25,3 +25,11 @@ int WriteOutputAndSaveDevice(DriverContext* context);
 int FinishDevmode(DriverContext* context, DWORD kind);
 // FinishDevmode(3).
 int FinishDocumentSheet(DriverContext* context);
+// The device sheet's end: DeriveAndSaveArea2(3).
+int FinishDeviceSheet(DriverContext* context);
+// The device property sheet's apply: the device settings applied and saved, a new saved
+// snapshot, the result reported through the sheet's callback.
+int ApplyDeviceSheetChanges(DriverContext* context);
+// The settings of the device sheet written through job control and saved; on any other
+// sheet the job items exchanged and the device-mode finished.
+int ApplyDeviceSettings(DriverContext* context);
