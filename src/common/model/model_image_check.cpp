@@ -163,8 +163,9 @@ class Checker {
           if (papers ? (count > size_ / 2 || !Record(papers, count * 2)) : count != 0) return false;
         }
         if (type == kTypeFontTbl) {
+          // The parser never builds a longer list; a larger count is a crafted image.
           const DWORD count = U32(it + item::kPairCount);
-          if (count > size_ / 4) return false;
+          if (count > kMaxListEntries || count > size_ / 4) return false;
           for (DWORD arrayAt : {U32(it + item::kTrueTypeNames), U32(it + item::kDeviceNames)}) {
             if (arrayAt == 0) {
               if (count) return false;
@@ -284,7 +285,7 @@ class Checker {
   bool Fonts(DWORD countAt, DWORD arrayAt) const {
     const DWORD count = U32(countAt), array = U32(arrayAt);
     if (array == 0) return count == 0;
-    if (count > size_ / 4 || !Record(array, count * 4)) return false;
+    if (count > kMaxListEntries || count > size_ / 4 || !Record(array, count * 4)) return false;
     for (DWORD i = 0; i < count; ++i) {
       const DWORD e = U32(array + 4 * i);
       if (e && (!Record(e, kFontIdEntrySize) || !Text(U32(e + 4)))) return false;

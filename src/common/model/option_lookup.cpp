@@ -1,6 +1,7 @@
 // Option lookups into the context's model image.
 #include "model/option_lookup.h"
 
+#include <cstddef>
 #include <cstdint>
 
 #include "context/driver_context.h"
@@ -35,6 +36,14 @@ void AnsiToWide31(const char* text, WCHAR out[32]) {
   for (int i = 0; i < 31 && buffer[i]; ++i) out[i] = buffer[i];
 }
 
+// A zero-filled array of count records of size bytes, sized in 64 bits; null for a count
+// beyond the longest list a model holds.
+void* AllocRecords(DWORD count, std::size_t size) {
+  const std::uint64_t bytes = static_cast<std::uint64_t>(count) * size;
+  if (count > kMaxListEntries || bytes > 0xFFFFFFFFu) return nullptr;
+  return AllocMem(static_cast<DWORD>(bytes));
+}
+
 FontListRecord* ExportFonts(DriverContext* context, DWORD* count, DWORD countAt, DWORD arrayAt) {
   const ModelImage* image = ImageOf(context);
   if (!image) return nullptr;
@@ -44,7 +53,7 @@ FontListRecord* ExportFonts(DriverContext* context, DWORD* count, DWORD countAt,
     if (count) *count = 0;
     return nullptr;
   }
-  auto* records = static_cast<FontListRecord*>(AllocMem(n * static_cast<DWORD>(sizeof(FontListRecord))));
+  auto* records = static_cast<FontListRecord*>(AllocRecords(n, sizeof(FontListRecord)));
   if (!records) {
     if (count) *count = 0;
     return nullptr;
@@ -229,7 +238,7 @@ FontSubstitutionRecord* ExportFontSubstitutionTable(DriverContext* context, DWOR
     const DWORD pairs = it.U32(item::kPairCount);
     if (pairs == 0) continue;
     if (pairs > ImageSize(image) / 4) return nullptr;
-    auto* records = static_cast<FontSubstitutionRecord*>(AllocMem(pairs * static_cast<DWORD>(sizeof(FontSubstitutionRecord))));
+    auto* records = static_cast<FontSubstitutionRecord*>(AllocRecords(pairs, sizeof(FontSubstitutionRecord)));
     if (!records) return nullptr;
     const ImageRef tt = it.Plain(item::kTrueTypeNames), dev = it.Plain(item::kDeviceNames);
     for (DWORD k = 0; k < pairs; ++k) {

@@ -334,4 +334,43 @@ TEST(ModelImageCheck, ProgramsMustNotPopAnEmptyStack) {
   EXPECT_FALSE(CheckModelImage(bytes.data(), static_cast<DWORD>(bytes.size())));
 }
 
+// A font table whose pair count would overflow a 32-bit allocation size (pairs x 128
+// bytes): the check refuses the image, and the export refuses the count even on an image
+// that was never checked.
+TEST(ModelImageCheck, CraftedFontTablePairCountIsRefused) {
+  auto image = BuildFixtureImage("options_paper.kmd");
+  ASSERT_NE(image, nullptr);
+  ImageRef table;
+  for (ImageRef o = FirstModelOption(image.get()); o; o = OptionNext(o)) {
+    if (OptionRawType(o) == kTypeFontTbl) table = OptionValues(o);
+  }
+  ASSERT_TRUE(table);
+  const DWORD pairs = 0x2000001;  // x 128 = 2^32 + 128
+  std::vector<BYTE> good = Bytes(image.get());
+  const DWORD at = static_cast<DWORD>(good.size());
+  const DWORD total = at + 4 * pairs;
+  BYTE* bytes = static_cast<BYTE*>(AllocMem(total));
+  ASSERT_NE(bytes, nullptr);
+  std::memcpy(bytes, good.data(), good.size());
+  // Both name arrays are one array of the table's first name, repeated.
+  const DWORD firstName = LoadU32(bytes + LoadU32(bytes + table.offset + item::kTrueTypeNames));
+  for (DWORD k = 0; k < pairs; ++k) StoreU32(bytes + at + 4 * k, firstName);
+  StoreU32(bytes + table.offset + item::kPairCount, pairs);
+  StoreU32(bytes + table.offset + item::kTrueTypeNames, at);
+  StoreU32(bytes + table.offset + item::kDeviceNames, at);
+  StoreU32(bytes + kHdrTotalSize, total);
+  EXPECT_FALSE(CheckModelImage(bytes, total));
+  RuleContext rc(reinterpret_cast<const ModelImage*>(bytes));
+  DWORD count = 99;
+  EXPECT_EQ(ExportFontSubstitutionTable(rc.get(), &count), nullptr);
+  // Just inside the longest list a model holds, the same image is good.
+  StoreU32(bytes + table.offset + item::kPairCount, kMaxListEntries);
+  EXPECT_TRUE(CheckModelImage(bytes, total));
+  FontSubstitutionRecord* rows = ExportFontSubstitutionTable(rc.get(), &count);
+  EXPECT_NE(rows, nullptr);
+  EXPECT_EQ(count, kMaxListEntries);
+  FreeMem(rows);
+  FreeMem(bytes);
+}
+
 }  // namespace
