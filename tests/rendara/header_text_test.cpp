@@ -8,6 +8,7 @@
 
 #include "../common/defaults/model_context.h"
 #include "context/field_handles.h"
+#include "context/memory.h"
 #include "context/field_table.h"
 #include "context/module_services.h"
 #include "context/value_maps.h"
@@ -217,23 +218,27 @@ TEST(HeaderText, DateAndTimeHaveAFixedWidth) {
 TEST(HeaderText, DeviceFontLine) {
   struct Case {
     std::vector<std::pair<DWORD, std::u16string>> fonts;
+    DWORD declared;  // the count field's value; the block holds the fonts only
     const char* text;
   } cases[] = {
-      {{{1, u"Mincho"}, {0xFFFF, u"Gone"}, {3, u"Gothic"}}, "@PJL SET DEVFONTID = \"1+Mincho/3+Gothic\" \r\n"},
-      {{{0xFFFF, u"Gone"}, {0xFFFF, u"Gone"}}, "@PJL SET DEVFONTID = \" \r\n"},
-      {{}, ""},
+      {{{1, u"Mincho"}, {0xFFFF, u"Gone"}, {3, u"Gothic"}}, 3, "@PJL SET DEVFONTID = \"1+Mincho/3+Gothic\" \r\n"},
+      {{{0xFFFF, u"Gone"}, {0xFFFF, u"Gone"}}, 2, "@PJL SET DEVFONTID = \" \r\n"},
+      {{}, 0, ""},
+      {{{1, u"Mincho"}, {3, u"Gothic"}}, 200, "@PJL SET DEVFONTID = \"1+Mincho/3+Gothic\" \r\n"},
   };
   for (const Case& c : cases) {
     ModelContext m(WithJobStart("  Type : FontType\r\n"));
-    std::vector<FontListRecord> records(c.fonts.size() + 1);
+    auto* records = static_cast<FontListRecord*>(
+        AllocMem(static_cast<DWORD>((c.fonts.size() ? c.fonts.size() : 1) * sizeof(FontListRecord))));
+    ASSERT_NE(records, nullptr);
     for (std::size_t i = 0; i < c.fonts.size(); ++i) {
       records[i].id = c.fonts[i].first;
       std::memcpy(records[i].name, c.fonts[i].second.c_str(), c.fonts[i].second.size() * 2);
     }
-    ASSERT_TRUE(SetFieldBlockById(m.ctx(), fid::kdmDeviceFont, records.data()));
-    m.SetRaw(fid::kdmDeviceFontNum, static_cast<DWORD>(c.fonts.size()));
+    ASSERT_TRUE(SetFieldBlockById(m.ctx(), fid::kdmDeviceFont, records));
+    m.SetRaw(fid::kdmDeviceFontNum, c.declared);
     EXPECT_EQ(JobStart(m).text, c.text);
-    ReleaseFieldBlock(m.Raw(fid::kdmDeviceFont));
+    FreeMem(ReleaseFieldBlock(m.Raw(fid::kdmDeviceFont)));
   }
 }
 
@@ -394,7 +399,8 @@ TEST(HeaderText, FontTableCommandAndSubstituteFontLine) {
                  "*TTFS KDMTTFONT_1: IDList { {\"Arial\" \"Helvetica\"} }\r\n"
                  "*CloseUI\r\n"
                  "*CommandGroup: JobStart {\r\n  Type : GroupType KPD_IDC_TTFONT\r\n}\r\n");
-  FontSubstitutionRecord table[2] = {};
+  auto* table = static_cast<FontSubstitutionRecord*>(AllocMem(2 * sizeof(FontSubstitutionRecord)));
+  ASSERT_NE(table, nullptr);
   std::memcpy(table[0].trueTypeName, u"Arial", 5 * 2);
   std::memcpy(table[0].deviceFontName, u"Helvetica", 9 * 2);
   std::memcpy(table[1].trueTypeName, u"Times New Roman", 15 * 2);
@@ -402,11 +408,16 @@ TEST(HeaderText, FontTableCommandAndSubstituteFontLine) {
   ASSERT_TRUE(SetFieldBlockById(m.ctx(), fid::kdmFontTable, table));
   m.SetRaw(fid::kdmFontTableNum, 2);
   SetValue(m, "KPD_IDC_TTFONT", "KDMTTFONT_1");
-  EXPECT_EQ(JobStart(m).text, "SUB=ON;@PJL SET SUBFONTTABLE = \"Arial+Helvetica/Times New Roman+Times\" \r\n");
+  const char* both = "SUB=ON;@PJL SET SUBFONTTABLE = \"Arial+Helvetica/Times New Roman+Times\" \r\n";
+  EXPECT_EQ(JobStart(m).text, both);
+  // A count beyond the block reads only the rows the block holds.
+  m.SetRaw(fid::kdmFontTableNum, 300);
+  EXPECT_EQ(JobStart(m).text, both);
+  m.SetRaw(fid::kdmFontTableNum, 2);
   // The selected item has no pairs: only its command.
   SetValue(m, "KPD_IDC_TTFONT", "KDMTTFONT_0");
   EXPECT_EQ(JobStart(m).text, "SUB=OFF;");
-  ReleaseFieldBlock(m.Raw(fid::kdmFontTable));
+  FreeMem(ReleaseFieldBlock(m.Raw(fid::kdmFontTable)));
 }
 
 // Names and paths of the printer: a printer installed in a fresh system root.

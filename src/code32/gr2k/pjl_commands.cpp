@@ -14,6 +14,7 @@
 #include "model/model_parse.h"
 #include "model/option_lookup.h"
 #include "render_fields.h"
+#include "stored/font_lists.h"
 
 namespace rendara {
 
@@ -85,8 +86,9 @@ constexpr std::int32_t kMaxFontRecords = 0x10000;
 }  // namespace
 
 std::int32_t WriteDeviceFontLine(DriverContext* context, TextSink* sink) {
-  const auto n = static_cast<std::int32_t>(ReadFieldRawById(context, fid::kdmDeviceFontNum));
-  const auto* table = static_cast<const BYTE*>(GetFieldBlockById(context, fid::kdmDeviceFont));
+  int n = 0;
+  const auto* table = static_cast<const BYTE*>(
+      ContextList(context, fid::kdmDeviceFontNum, fid::kdmDeviceFont, sizeof(FontListRecord), &n));
   if (n <= 0 || n > kMaxFontRecords || !table) return 0;
   AppendText(sink, "@PJL SET DEVFONTID = \"");
   for (std::int32_t i = 0; i < n; ++i) {
@@ -110,8 +112,9 @@ void WriteSubstituteFontLine(DriverContext* context, ImageRef option, DWORD valu
   ImageRef item = OptionValues(option);
   while (item && ItemValueId(item) != value) item = ItemNext(item);
   if (!item || item.U32(item::kPairCount) == 0) return;
-  const auto n = static_cast<std::int32_t>(ReadFieldRawById(context, fid::kdmFontTableNum));
-  const auto* table = static_cast<const BYTE*>(GetFieldBlockById(context, fid::kdmFontTable));
+  int n = 0;
+  const auto* table = static_cast<const BYTE*>(
+      ContextList(context, fid::kdmFontTableNum, fid::kdmFontTable, sizeof(FontSubstitutionRecord), &n));
   if (n <= 0 || n > kMaxFontRecords || !table) return;
   AppendText(sink, "@PJL SET SUBFONTTABLE = \"");
   for (std::int32_t i = 0; i < n; ++i) {

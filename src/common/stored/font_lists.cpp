@@ -81,16 +81,6 @@ bool SnapshotHolds(DriverContext* context, WORD countField, WORD listField, cons
   return std::memcmp(saved, records, bytes) == 0;
 }
 
-// The context's list block with its count, bounded by the block's size.
-const void* ContextList(DriverContext* context, WORD countField, WORD listField, DWORD recordSize, int* count) {
-  *count = 0;
-  const short declared = FieldCount(context, countField);
-  void* block = GetFieldBlockById(context, listField);
-  if (declared <= 0 || !block) return nullptr;
-  const SIZE_T fits = GlobalSize(block) / recordSize;
-  *count = static_cast<SIZE_T>(declared) < fits ? declared : static_cast<int>(fits);
-  return block;
-}
 
 // The list value into block; false when it is missing, longer than the block or shorter
 // than the count says (the records past its end would not be the printer's).
@@ -167,6 +157,16 @@ int LoadTableRows(HANDLE printer, DriverContext* context, WORD count, DWORD flag
 }
 
 }  // namespace
+
+const void* ContextList(DriverContext* context, WORD countField, WORD listField, DWORD recordSize, int* count) {
+  *count = 0;
+  const short declared = FieldCount(context, countField);
+  void* block = GetFieldBlockById(context, listField);
+  if (declared <= 0 || !block || recordSize == 0) return nullptr;
+  const SIZE_T fits = GlobalSize(block) / recordSize;
+  *count = static_cast<SIZE_T>(declared) < fits ? declared : static_cast<int>(fits);
+  return block;
+}
 
 FontBlockScope::FontBlockScope(DriverContext* context) : context_(context) {
   CollectContextHandles(context_, &before_);

@@ -19,6 +19,10 @@ constexpr DWORD kFontSaveDefault = 0x100;  // the default substitution table's v
 // no list could be loaded.
 // The device font list, the option font list and the substitution tables from printer
 // data: 1 when all three loads succeed.
+// The context's list block behind listField with its count: the count field's value, never
+// more records than the block holds. Null (count 0) without a list.
+const void* ContextList(DriverContext* context, WORD countField, WORD listField, DWORD recordSize, int* count);
+
 int LoadFontLists(HANDLE printer, DriverContext* context);
 int LoadDeviceFontList(HANDLE printer, DriverContext* context);
 int LoadOptionFontList(HANDLE printer, DriverContext* context);

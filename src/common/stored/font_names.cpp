@@ -14,17 +14,12 @@ namespace {
 
 constexpr int kFaceChars = 32;
 
-// The count field's value, never more than the block behind the list field holds.
+// The context's list of the record type, bounded by its block.
 template <typename Record>
 int ListCount(DriverContext* context, WORD countField, WORD listField, const Record** records) {
-  *records = nullptr;
-  const auto count = static_cast<short>(ReadFieldRawById(context, countField) & 0xFFFF);
-  if (count <= 0) return 0;
-  void* block = GetFieldBlockById(context, listField);
-  if (!block) return 0;
-  const SIZE_T fits = GlobalSize(block) / sizeof(Record);
-  *records = static_cast<const Record*>(block);
-  return static_cast<SIZE_T>(count) < fits ? count : static_cast<int>(fits);
+  int count = 0;
+  *records = static_cast<const Record*>(ContextList(context, countField, listField, sizeof(Record), &count));
+  return count;
 }
 
 void CopyFace(const WCHAR* source, WCHAR* destination) {
