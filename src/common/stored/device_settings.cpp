@@ -2,8 +2,6 @@
 // the packed values and the transfer of one field.
 #include "stored/device_settings.h"
 
-#include "context/field_handles.h"
-
 #include <cstdio>
 #include <cstring>
 
@@ -24,6 +22,7 @@
 #include "stored/pending_device.h"
 #include "stored/pending_stored.h"
 #include "win/errors.h"
+#include "win/kernel.h"
 #include "win/registry.h"
 #include "win/spool.h"
 
@@ -152,6 +151,30 @@ bool EqualsSavedSnapshot(DriverContext* context, const SettingField* field) {
   return live && saved && std::memcmp(live, saved, size) == 0;
 }
 
+// A text read from outside ends inside its field: the last character is a terminator, and
+// an ANSI text never ends on the lead byte of a split double-byte character.
+void TerminateText(BYTE* address, DWORD size, DWORD code) {
+  if (code == FT_WIDE_TEXT) {
+    if (size >= 2) address[size - 2] = address[size - 1] = 0;
+    return;
+  }
+  if (size == 0) return;
+  address[size - 1] = 0;
+  const UINT codePage = GetACP();
+  DWORD i = 0;
+  while (i + 1 < size && address[i]) {
+    if (IsDBCSLeadByteEx(codePage, address[i])) {
+      if (address[i + 1] == 0) {
+        address[i] = 0;
+        break;
+      }
+      i += 2;
+    } else {
+      ++i;
+    }
+  }
+}
+
 bool ReadsIniFields(const DriverContext* context) {
   const WorkArea* work = context->work;
   return work->mode != 1 && !(work->kind & (CTXK_DOCUMENT_PROPERTIES | CTXK_DEVICE_CAPS | CTXK_RENDERING_REQUEST));
@@ -193,6 +216,7 @@ int ReadFeatureFromPrinterData(HANDLE printer, DriverContext* context, SettingFi
       WriteFieldRaw(context, field, value ? 1 : 0);
     } else {
       std::memcpy(address, buffer, size);
+      if (IsTextFieldCode(code)) TerminateText(address, size, code);
     }
   }
   if (buffer != scratch) FreeMem(buffer);

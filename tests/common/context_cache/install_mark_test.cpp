@@ -61,8 +61,12 @@ TEST_F(InstallMark, MarkedPrinterReadsItsJobItemsOnceInMode0) {
   ASSERT_NE(userCode, nullptr);
   const BYTE* at = GetFieldAddress(ctx, userCode);
   ASSERT_NE(at, nullptr);
+  // The stored value fills the field; the text keeps its terminator inside it.
+  const DWORD size = FieldSizeOf(userCode->type);
+  ASSERT_GE(size, 2u);
   EXPECT_EQ(at[0], 'u');
-  EXPECT_EQ(at[FieldSizeOf(userCode->type) - 1], 'u');
+  EXPECT_EQ(at[size - 2], 'u');
+  EXPECT_EQ(at[size - 1], 0);
   const BYTE* owner = GetFieldAddress(ctx, FindFieldById(ctx, ownerName));
   ASSERT_NE(owner, nullptr);
   EXPECT_EQ(owner[0], 'o');
