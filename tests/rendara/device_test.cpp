@@ -9,6 +9,7 @@
 #include "context/product_record.h"
 #include "ddi.h"
 #include "job_fixture.h"
+#include "record_walk.h"
 #include "model/option_lookup.h"
 #include "output_binding.h"
 #include "render_common.h"
@@ -46,6 +47,31 @@ class InProcessJob : public JobTest {
   RenderDevice* Device() { return reinterpret_cast<RenderDevice*>(engine_->pdev()); }
   void SetField(WORD id, DWORD value) { WriteFieldRawById(Device()->context, id, value); }
   std::vector<Block> Blocks() { return ParseBlocks(Bytes(output_, "OutputDoubleBytes")); }
+  // The block types with each run of record blocks (a page's records may take several
+  // blocks) counted once.
+  std::vector<DWORD> BlockKinds() {
+    std::vector<DWORD> kinds;
+    for (DWORD type : Types(Blocks()))
+      if (kinds.empty() || type != kBlockRecords || kinds.back() != kBlockRecords) kinds.push_back(type);
+    return kinds;
+  }
+  // The image records of the stream, each as its bytes.
+  std::vector<std::vector<BYTE>> Images() {
+    std::vector<BYTE> s;
+    for (const auto& b : Blocks())
+      if (b.type == kBlockRecords) s.insert(s.end(), b.payload.begin(), b.payload.end());
+    std::vector<std::vector<BYTE>> images;
+    for (std::size_t at = 0; at + 4 <= s.size();) {
+      const std::size_t len = RecordLength(s, at);
+      if (len == 0 || s.size() - at < len) {
+        ADD_FAILURE() << "bad record at " << at;
+        break;
+      }
+      if (s[at] == 0x20) images.emplace_back(s.begin() + at, s.begin() + at + len);
+      at += len;
+    }
+    return images;
+  }
   std::size_t Calls(const std::string& name) {
     std::size_t n = 0;
     for (const auto& c : engine_->calls()) n += c == name;
@@ -113,12 +139,13 @@ TEST_F(InProcessJob, TwoStartPagesCountOnePage) {
   EXPECT_EQ(starts, 2u);
 }
 
-// Raster pages: the band height from the row size, and the band count.
+// Raster pages: the band height from the row size, the band count, and each band placed
+// on the page as an image of what was painted into it.
 TEST_F(InProcessJob, BandsOfARasterPage) {
   struct Case {
     LONG height;
-    std::size_t bands;
-  } cases[] = {{1024, 2}, {1000, 2}, {1025, 3}, {512, 1}, {100, 1}};
+    std::vector<LONG> bandHeights;
+  } cases[] = {{1024, {512, 512}}, {1000, {512, 488}}, {1025, {512, 512, 1}}, {512, {512}}, {100, {100}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.height);
     Control<OutputDoubleResetProc>(output_, "OutputDoubleReset")();
@@ -130,12 +157,45 @@ TEST_F(InProcessJob, BandsOfARasterPage) {
     ASSERT_TRUE(engine_->banding());
     ASSERT_TRUE(engine_->StartDoc(u"Bands", 3));
     ASSERT_TRUE(engine_->StartPage());
-    ASSERT_TRUE(engine_->SendPage());
-    EXPECT_EQ(Calls("DrvNextBand"), c.bands);
-    EXPECT_EQ(Device()->bandCount, static_cast<std::int32_t>(c.bands));
+    // Each band paints its first pixel black.
+    ASSERT_TRUE(engine_->SendPage([](plat::engine::Device& d) {
+      SURFOBJ* band = d.surface();
+      if (!band || !band->pvBits) return false;
+      const int bytes = band->iBitmapFormat == BMF_1BPP ? 1 : 3;
+      std::memset(band->pvBits, 0, static_cast<std::size_t>(bytes));
+      if (bytes == 1) static_cast<BYTE*>(band->pvBits)[0] = 0x7F;
+      return true;
+    }));
+    EXPECT_EQ(Calls("DrvNextBand"), c.bandHeights.size());
+    EXPECT_EQ(Device()->bandCount, static_cast<std::int32_t>(c.bandHeights.size()));
     ASSERT_TRUE(engine_->EndDoc());
     // The last band sent the page.
-    EXPECT_EQ(Types(Blocks()), (std::vector<DWORD>{0xF3, 0xF3, 0xF4, 0xF0, 0xF5, 0xF1}));
+    EXPECT_EQ(BlockKinds(), (std::vector<DWORD>{0xF3, 0xF3, 0xF4, 0xF0, 0xF5, 0xF1}));
+    const auto images = Images();
+    ASSERT_EQ(images.size(), c.bandHeights.size());
+    LONG top = 0;
+    for (std::size_t i = 0; i < images.size(); ++i) {
+      const auto& r = images[i];
+      SCOPED_TRACE(i);
+      ASSERT_GT(r.size(), 60u);
+      EXPECT_EQ(static_cast<LONG>(U32(r, 8)), 0);                               // left
+      EXPECT_EQ(static_cast<LONG>(U32(r, 12)), top);                            // top
+      EXPECT_EQ(static_cast<LONG>(U32(r, 16)), 4960);                           // right
+      EXPECT_EQ(static_cast<LONG>(U32(r, 20)), top + c.bandHeights[i]);         // bottom
+      EXPECT_EQ(U32(r, 32), 4960u);                                              // pixels per row
+      EXPECT_EQ(static_cast<LONG>(U32(r, 36)), c.bandHeights[i]);               // rows
+      // The first row of the band's pixels: black at the first pixel, white behind it.
+      const DWORD format = r[2] & 0x0F;
+      const std::size_t rows = r.size() - U32(r, 36) * ((4960 * (format == 0 ? 1 : format == 2 ? 8 : 24) + 31) / 32 * 4);
+      ASSERT_LT(rows, r.size());
+      if (format == 0) {
+        EXPECT_EQ(r[rows] & 0x80, 0);
+      } else {
+        EXPECT_EQ(r[rows], 0);
+      }
+      EXPECT_EQ(r[rows + 7], 0xFF);
+      top += c.bandHeights[i];
+    }
     engine_.reset();
   }
   EXPECT_EQ(BandHeight(4960, 7016), 512);
@@ -384,7 +444,7 @@ TEST_F(InProcessJob, MetafileSpoolingTakesTheSpoolersDocumentNameAndStartsPagesA
   EXPECT_EQ(Device()->pageCount, 1);
   EXPECT_EQ(Device()->pageStartSeen, 0);
   ASSERT_TRUE(engine_->EndDoc());
-  EXPECT_EQ(Types(Blocks()), (std::vector<DWORD>{0xF3, 0xF3, 0xF4, 0xF0, 0xF5, 0xF1}));
+  EXPECT_EQ(BlockKinds(), (std::vector<DWORD>{0xF3, 0xF3, 0xF4, 0xF0, 0xF5, 0xF1}));
 }
 
 TEST_F(InProcessJob, DriverDirectoryJoinsPathOnce) {

@@ -50,7 +50,7 @@ class PageStateJob : public JobTest {
       if (op == 0x60) {
         len = 16;
         pages.emplace_back();
-      } else if (op == 0x10) {
+      } else if (op == 0x10 || op == 0x20) {
         std::uint32_t n;
         std::memcpy(&n, &s[at + 4], 4);
         len = n;
@@ -94,7 +94,9 @@ TEST_F(PageStateJob, BandStartsResetTheClipAndSendTheRopOncePerPage) {
   ASSERT_TRUE(engine_->SendPage());
   ASSERT_TRUE(engine_->EndDoc());
 
-  EXPECT_EQ(Pages(), (std::vector<std::vector<BYTE>>{{0x60, 0x10, 0x32, 0x37, 0x31, 0x61}, {0x60, 0x32, 0x31, 0x61}}));
+  // Each of the three bands goes out as an image (0x20).
+  EXPECT_EQ(Pages(), (std::vector<std::vector<BYTE>>{{0x60, 0x10, 0x32, 0x37, 0x31, 0x20, 0x20, 0x20, 0x61},
+                                                     {0x60, 0x32, 0x31, 0x20, 0x20, 0x20, 0x61}}));
 }
 
 TEST_F(PageStateJob, ClipHeldAcrossAPageIsResetByTheFirstUnclippedCall) {

@@ -17,7 +17,7 @@ inline std::size_t RecordLength(const std::vector<BYTE>& s, std::size_t at) {
     case 0x30: len = s[at + 1]; break;
     case 0x33: case 0x36: len = 8; break;
     case 0x40: len = ((s[at + 4] | s[at + 5] << 8) + 9) & ~3u; break;
-    case 0x10: case 0x11: case 0x12: case 0x13: std::memcpy(&len, &s[at + 4], 4); break;
+    case 0x10: case 0x11: case 0x12: case 0x13: case 0x20: std::memcpy(&len, &s[at + 4], 4); break;
   }
   return len;
 }

@@ -6,6 +6,7 @@
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "ddi.h"
+#include "image_transfer.h"
 #include "output_binding.h"
 #include "render_device.h"
 #include "render_fields.h"
@@ -247,6 +248,20 @@ BOOL DrvStartBanding(SURFOBJ* pso, POINTL* origin) {
   return TRUE;
 }
 
+namespace {
+
+// The finished band goes out through the image-copy road: the band bitmap from its first
+// pixel into its rectangle on the page, cut at the page's last line.
+BOOL CopyBandOut(RenderDevice* device, SURFOBJ* band, LONG x, LONG y, LONG width, LONG height) {
+  if (device->surfaceHeight > y && device->surfaceHeight - y < height) height = device->surfaceHeight - y;
+  if (width <= 0 || height <= 0) return TRUE;
+  POINTL from{0, 0};
+  RECTL target{x, y, x + width, y + height};
+  return ImageCopy(device, nullptr, band, &from, &target);
+}
+
+}  // namespace
+
 BOOL DrvNextBand(SURFOBJ* pso, POINTL* origin) {
   RenderDevice* device = CheckedSurface(pso);
   if (!device) return FALSE;
@@ -260,7 +275,7 @@ BOOL DrvNextBand(SURFOBJ* pso, POINTL* origin) {
   POINTL next{x, y + bandHeight};
   if (bandHeight <= 0 || device->surfaceHeight <= y + bandHeight) next = POINTL{-1, -1};
   if (origin) *origin = next;
-  const BOOL copied = CopyBandOut(device, pso->pvBits, x, y, bandWidth, bandHeight);
+  const BOOL copied = CopyBandOut(device, pso, x, y, bandWidth, bandHeight);
   FillBand(pso);
   device->bandX = next.x;
   device->bandY = next.y;

@@ -134,6 +134,4 @@ void ClearGlyphCache(RenderDevice* device) {
   if (device) ++device->glyphGeneration;
 }
 
-BOOL CopyBandOut(RenderDevice*, const void*, LONG, LONG, LONG, LONG) { return TRUE; }
-
 }  // namespace rendara

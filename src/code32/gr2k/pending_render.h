@@ -82,10 +82,4 @@ void FreeDeviceFonts(RenderDevice* device);
 // the generation counter moves on.
 void ClearGlyphCache(RenderDevice* device);
 
-// ---- bands -----------------------------------------------------------------------------
-// Copies a finished band out as image records.
-// PENDING: the image issue writes the band's rows as image records; until then a band
-// writes nothing (TRUE).
-BOOL CopyBandOut(RenderDevice* device, const void* bits, LONG x, LONG y, LONG width, LONG height);
-
 }  // namespace rendara
