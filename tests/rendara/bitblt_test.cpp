@@ -10,8 +10,10 @@
 #include "clip_records.h"
 #include "ddi.h"
 #include "drawing_records.h"
+#include "image_records.h"
 #include "image_transfer.h"
 #include "plat/gdi_objects.h"
+#include "plat/system.h"
 #include "win/errors.h"
 
 namespace rendara::test {
@@ -386,6 +388,26 @@ TEST_F(BltTest, ScaledRowsHalveAReducedTrueColourImage) {
   RECTL flat{0, 0, 8, 1};
   RECTL small{0, 0, 4, 0};
   EXPECT_FALSE(ImageScaledRows(device_, thin.so, &small, &flat, nullptr, nullptr, nullptr, false));
+}
+
+// A row that cannot be had takes the whole image out: no header promising rows that never
+// follow stays in the stream.
+TEST_F(BltTest, ScaledRowsThatFailMidwayLeaveNoPartOfTheImage) {
+  Bitmap src(3000, 2, BMF_24BPP);
+  RECTL all{0, 0, 3000, 2};
+  // The first chunk keeps room for the image header only; the first row needs a new chunk,
+  // whose allocation fails.
+  ASSERT_NE(Record(kChunkDataBytes - kImageRecordHeaderLength - 8, 0x30), nullptr);
+  const DWORD before = records().bytesBuffered;
+  plat::FailAllocationsOfSize(alignof(std::max_align_t) + sizeof(RecordChunk) + kChunkDataBytes);
+  const BOOL drawn = ImageScaledRows(device_, src.so, &all, &all, nullptr, nullptr, nullptr, false);
+  plat::FailAllocationsOfSize(0);
+  EXPECT_FALSE(drawn);
+  EXPECT_EQ(records().bytesBuffered, before);
+  EXPECT_FALSE(OwnerOutputFailed(device_));
+  // The buffer goes on from where it stood.
+  ASSERT_TRUE(ImageScaledRows(device_, src.so, &all, &all, nullptr, nullptr, nullptr, false));
+  EXPECT_EQ(records().bytesBuffered, before + kImageRecordHeaderLength + 2 * 9000);
 }
 
 TEST(ImagePalettes, IdentityGreyAndPaletteBytes) {

@@ -29,52 +29,6 @@ DWORD PaletteLengthOf(DWORD format) {
   }
 }
 
-// Where the buffer stood before a record was begun, so that a record whose later pieces
-// cannot be had is taken out again.
-struct BufferMark {
-  RecordChunk* tail;
-  BYTE* position;
-  DWORD bytesBuffered;
-  DWORD expected;  // bytes buffered when no flush fell between the pieces
-};
-
-// The mark of a record whose head was just taken from the tail chunk.
-BufferMark MarkAfterHead(const RecordBuffer* buffer, BYTE* head, DWORD headLength) {
-  return {buffer->tail, head, buffer->bytesBuffered - headLength, buffer->bytesBuffered};
-}
-
-// One piece of the record; keeps track of whether a flush fell before it.
-BYTE* AllocPiece(RecordBuffer* buffer, BufferMark* mark, DWORD n) {
-  BYTE* piece = AllocRecord(buffer, n);
-  if (!piece) return nullptr;
-  // After a flush the count starts again from this piece, which is below what the header
-  // and the earlier pieces added up to.
-  if (buffer->bytesBuffered == mark->expected + n) mark->expected += n;
-  else mark->expected = 0xFFFFFFFFu;
-  return piece;
-}
-
-// Takes a record whose later piece failed out of the stream. While none of it went out,
-// the buffer is put back where it stood; once a part of it went out the stream cannot be
-// mended, and the device's output is failed so that nothing more follows it.
-void DropRecord(RecordBuffer* buffer, const BufferMark& mark) {
-  if (mark.expected == 0xFFFFFFFFu || buffer->bytesBuffered != mark.expected) {
-    OwnerSetOutputFailed(buffer->owner);
-    return;
-  }
-  DeviceHeap* heap = OwnerHeap(buffer->owner);
-  RecordChunk* chunk = mark.tail->next;
-  while (chunk) {
-    RecordChunk* next = chunk->next;
-    DeviceFree(heap, chunk);
-    chunk = next;
-  }
-  mark.tail->next = nullptr;
-  mark.tail->position = mark.position;
-  buffer->tail = mark.tail;
-  buffer->bytesBuffered = mark.bytesBuffered;
-}
-
 void PutHeader(BYTE* record, DWORD flags, DWORD length, LONG x, LONG y, LONG width, LONG height, LONG sourceX,
                LONG sourceY, DWORD pixelsPerRow, DWORD rows) {
   record[0] = kOpImage;
@@ -207,16 +161,16 @@ BYTE* EmitImage(RecordBuffer* buffer, LONG x, LONG y, LONG width, LONG height, L
     return record;
   }
 
+  const RecordMark mark = MarkRecords(buffer);
   BYTE* record = AllocRecord(buffer, plan.headLength);
   if (!record) return nullptr;
-  BufferMark mark = MarkAfterHead(buffer, record, plan.headLength);
   PutHead(record, plan, plan.flags, x, y, width, height, sourceX, sourceY, pixelsPerRow, rows, firstRow, palette);
   const DWORD perPiece = plan.outputRow >= kImagePieceBytes ? 1 : kImagePieceBytes / plan.outputRow;
   for (DWORD row = 0; row < rows;) {
     const DWORD count = rows - row < perPiece ? rows - row : perPiece;
-    BYTE* out = AllocPiece(buffer, &mark, count * plan.outputRow);
+    BYTE* out = AllocRecord(buffer, count * plan.outputRow);
     if (!out) {
-      DropRecord(buffer, mark);
+      DropToMark(buffer, mark);
       return nullptr;
     }
     for (DWORD i = 0; i < count; ++i, ++row, out += plan.outputRow)
@@ -232,14 +186,14 @@ BYTE* EmitImageRows(RecordBuffer* buffer, LONG x, LONG y, LONG width, LONG heigh
   ImagePlan plan;
   if (!PlanImage(pixelsPerRow, rows, flags & ~IMAGE_BANDS, palette, false, &plan)) return nullptr;
   const DWORD lead = plan.headLength - kImageRecordHeaderLength - plan.paletteLength;
+  const RecordMark mark = MarkRecords(buffer);
   BYTE* record = AllocRecord(buffer, plan.headLength);
   if (!record) return nullptr;
-  BufferMark mark = MarkAfterHead(buffer, record, plan.headLength);
   PutHead(record, plan, plan.flags, x, y, width, height, sourceX, sourceY, pixelsPerRow, rows, firstRow, palette);
   for (DWORD row = 0; row < rows; ++row) {
-    BYTE* out = AllocPiece(buffer, &mark, plan.outputRow);
+    BYTE* out = AllocRecord(buffer, plan.outputRow);
     if (!out) {
-      DropRecord(buffer, mark);
+      DropToMark(buffer, mark);
       return nullptr;
     }
     PutRow(out, plan, lead, pixelsPerRow, firstRow, row, rows, bottomUp);

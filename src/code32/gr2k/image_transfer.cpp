@@ -452,6 +452,9 @@ BOOL ImageScaledRows(RenderDevice* device, SURFOBJ* source, RECTL* targetRect, R
 
   WorkSurface line;
   if (format == BMF_32BPP && !CreateWorkSurface(device, columns * step, 1, BMF_24BPP, &line)) return FALSE;
+  // A row that cannot be had takes the whole record out again: a header whose length
+  // promises rows that never follow would swallow the records behind it.
+  const RecordMark mark = MarkRecords(&device->records);
   BYTE* header = AllocRecord(&device->records, kImageRecordHeaderLength + paletteLength);
   if (!header) {
     DeleteWorkSurface(&line);
@@ -487,6 +490,7 @@ BOOL ImageScaledRows(RenderDevice* device, SURFOBJ* source, RECTL* targetRect, R
     }
   }
   DeleteWorkSurface(&line);
+  if (!ok) DropToMark(&device->records, mark);
   return ok;
 }
 

@@ -107,7 +107,30 @@ BOOL FlushRecords(RecordBuffer* buffer) {
   const BOOL result = WriteChunkBlocks(buffer);
   FreeChunks(buffer);
   ResetRecordBuffer(buffer);
+  ++buffer->flushes;
   return result;
+}
+
+RecordMark MarkRecords(const RecordBuffer* buffer) {
+  return {buffer->tail, buffer->tail->position, buffer->bytesBuffered, buffer->flushes};
+}
+
+void DropToMark(RecordBuffer* buffer, const RecordMark& mark) {
+  if (buffer->flushes != mark.flushes) {
+    OwnerSetOutputFailed(buffer->owner);
+    return;
+  }
+  DeviceHeap* heap = OwnerHeap(buffer->owner);
+  RecordChunk* chunk = mark.tail->next;
+  while (chunk) {
+    RecordChunk* next = chunk->next;
+    DeviceFree(heap, chunk);
+    chunk = next;
+  }
+  mark.tail->next = nullptr;
+  mark.tail->position = mark.position;
+  buffer->tail = mark.tail;
+  buffer->bytesBuffered = mark.bytesBuffered;
 }
 
 BOOL WriteTextBlock(RecordBuffer* buffer, DriverContext* context, DWORD type, TextSource source) {

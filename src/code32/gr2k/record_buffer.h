@@ -65,7 +65,21 @@ struct RecordBuffer {
   HMODULE outputModule;  // the loaded output or filter DLL
   HANDLE outputHandle;
   WriteCallback write;
+  DWORD flushes;  // flushes that wrote buffered records out
 };
+
+// Where the buffer stood, so that the records begun after it can be taken out again.
+struct RecordMark {
+  RecordChunk* tail;
+  BYTE* position;
+  DWORD bytesBuffered;
+  DWORD flushes;
+};
+RecordMark MarkRecords(const RecordBuffer* buffer);
+// Takes out every record buffered since the mark. While none of them went out the buffer
+// is put back where it stood; once a flush wrote a part of them the stream cannot be
+// mended, and the device's output is failed so that nothing more follows.
+void DropToMark(RecordBuffer* buffer, const RecordMark& mark);
 
 // What the buffer reads of its owner and tells it; the device supplies them.
 struct DeviceHeap;
