@@ -203,6 +203,27 @@ TEST_F(BltTest, WriteSpansEntriesFlagsAndLimits) {
   EXPECT_TRUE(Written().empty());
 }
 
+// A list whose later record cannot be had is taken out whole: no first record without its
+// last stays in the stream.
+TEST_F(BltTest, SpanListThatFailsMidwayLeavesNothing) {
+  // 3500 spans: a record of 2000 (in a chunk of two chunk sizes) and one of 1500 (which
+  // needs a chunk of one size, whose allocation fails).
+  std::vector<RECTL> many;
+  for (LONG y = 0; y < 3500; ++y) many.push_back(RECTL{0, y, 1, y + 1});
+  auto clip = plat::gdi::ClipObject::Region(many);
+  RECTL target{0, 0, 40, 4000};
+  ASSERT_LT(SpanRecordLength(2000 * 6), 2 * kChunkDataBytes);
+  ASSERT_GT(SpanRecordLength(1500 * 6), 2 * kChunkDataBytes - SpanRecordLength(2000 * 6));
+  ASSERT_LT(SpanRecordLength(1500 * 6), kChunkDataBytes);
+  plat::FailAllocationsOfSize(alignof(std::max_align_t) + sizeof(RecordChunk) + kChunkDataBytes);
+  const BOOL written = WriteSpans(&records(), clip->get(), &target);
+  plat::FailAllocationsOfSize(0);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(records().bytesBuffered, 0u);
+  EXPECT_FALSE(OwnerOutputFailed(device_));
+  EXPECT_TRUE(Written().empty());
+}
+
 TEST_F(BltTest, ImagePathSendsTheCallsState) {
   Bitmap src(100, 50, BMF_24BPP);
   POINTL at{0, 0};

@@ -159,6 +159,9 @@ BOOL WriteSpans(RecordBuffer* buffer, CLIPOBJ* clip, const RECTL* target) {
   if (!buffer || !clip || !target) return FALSE;
   const bool wide = target->left > kNarrowLimit || target->top > kNarrowLimit || target->right > kNarrowLimit ||
                     target->bottom > kNarrowLimit;
+  // A list that cannot be finished is taken out whole, so that the caller's fill of the
+  // rectangle is not drawn over a part of it.
+  const RecordMark mark = MarkRecords(buffer);
   SpanWriter writer(buffer, target, wide);
   CLIPOBJ_cEnumStart(clip, FALSE, CT_RECTANGLES, CD_ANY, 0);
   struct {
@@ -176,10 +179,16 @@ BOOL WriteSpans(RecordBuffer* buffer, CLIPOBJ* clip, const RECTL* target) {
     const LONG bottom = std::max(one.rect.top, one.rect.bottom);
     const LONG lastRow = std::max<LONG>(bottom - 1, 0);
     const LONG lastColumn = std::max<LONG>(right - 1, 0);
-    for (LONG y = top; y <= lastRow; ++y)
-      if (!writer.Add(y, left, lastColumn)) return FALSE;
+    for (LONG y = top; y <= lastRow; ++y) {
+      if (!writer.Add(y, left, lastColumn)) {
+        DropToMark(buffer, mark);
+        return FALSE;
+      }
+    }
   }
-  return writer.Finish() ? TRUE : FALSE;
+  if (writer.Finish()) return TRUE;
+  DropToMark(buffer, mark);
+  return FALSE;
 }
 
 BOOL BitBlt(SURFOBJ* target, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* clip, XLATEOBJ* xlate, RECTL* targetRect,
