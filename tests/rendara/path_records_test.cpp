@@ -136,6 +136,23 @@ TEST_F(PathTest, PerSubpathCurvesStickAfterTheFirstBezier) {
   EXPECT_EQ(U32(recs[2], 24), 6u);
 }
 
+// A figure that does not fit takes the figures written before it out again, since the
+// engine then draws the whole path itself.
+TEST_F(PathTest, PerSubpathFailureLeavesNoFigureBehind) {
+  plat::gdi::PathObject p;
+  p.MoveTo(Px(0, 0));
+  p.LineTo(Px(5, 0));
+  p.CloseFigure();
+  p.MoveTo(Px(0, 10));
+  for (LONG i = 1; i <= 60; ++i) p.LineTo(Px(i, 10 + i));
+  p.CloseFigure();
+  p.get()->cCurves = 2;  // understated: the second figure outgrows its reservation
+  const DWORD before = records().bytesBuffered;
+  EXPECT_EQ(WritePathPerSubpath(device_, p.get(), PATH_STROKE), nullptr);
+  EXPECT_EQ(records().bytesBuffered, before);
+  EXPECT_TRUE(Written().empty());
+}
+
 TEST_F(PathTest, BatchesOfOneFigureJoin) {
   plat::gdi::PathObject whole, split;
   for (auto* p : {&whole, &split}) {

@@ -165,6 +165,9 @@ BYTE* WritePathPerSubpath(RenderDevice* device, PATHOBJ* path, DWORD mode) {
   const RECTFX bounds = BoundsOf(path);
   const auto flags = static_cast<BYTE>(mode & 0x07);
 
+  // A figure that cannot be written takes the figures before it out again: the caller
+  // then leaves the whole path to the engine, which would draw them a second time.
+  const RecordMark mark = MarkRecords(buffer);
   BYTE* first = nullptr;
   BYTE* record = nullptr;  // the record being filled
   PathEncoder e;
@@ -182,11 +185,14 @@ BYTE* WritePathPerSubpath(RenderDevice* device, PATHOBJ* path, DWORD mode) {
     const bool endsSubpath = (pd.flags & PD_ENDSUBPATH) != 0;
     if (!record && pd.count > 0) {
       record = AllocRecord(buffer, room);
-      if (!record) return nullptr;
+      if (!record) {
+        DropToMark(buffer, mark);
+        return nullptr;
+      }
       e.Start(record + kPathHeaderLength, record + room);
     }
     if ((pd.count == 0 && !more && !endsSubpath) || !e.Batch(pd)) {
-      if (record) SetRecordEnd(buffer, record);
+      DropToMark(buffer, mark);
       return nullptr;
     }
     if (endsSubpath && record) finish();
