@@ -431,6 +431,23 @@ TEST_F(BltTest, ScaledRowsThatFailMidwayLeaveNoPartOfTheImage) {
   EXPECT_EQ(records().bytesBuffered, before + kImageRecordHeaderLength + 2 * 9000);
 }
 
+// Colours the host matched stay marked so when the source had to be converted first.
+TEST_F(BltTest, HostMatchedFlagSurvivesAConvertedSource) {
+  for (ULONG format : {ULONG{BMF_24BPP}, ULONG{BMF_32BPP}}) {
+    SCOPED_TRACE(format);
+    Bitmap src(4, 2, format);
+    plat::gdi::XlateObject xlate(std::vector<ULONG>{});
+    xlate.get()->flXlate |= XO_HOST_ICM;
+    POINTL from{0, 0};
+    RECTL target{0, 0, 4, 2};
+    ASSERT_TRUE(ImageCopy(device_, xlate.get(), src.so, &from, &target));
+    const auto recs = Written();
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_EQ(recs[0][0], 0x20);
+    EXPECT_EQ(recs[0][3] & 0x08, 0x08);  // flag 0x800 in the byte of bits 8-15
+  }
+}
+
 TEST(ImagePalettes, IdentityGreyAndPaletteBytes) {
   plat::gdi::XlateObject blackWhite({0x000000, 0xFFFFFF});
   plat::gdi::XlateObject almost({0x000000, 0xFEFFFF});

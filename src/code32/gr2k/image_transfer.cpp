@@ -58,9 +58,13 @@ void PlaceImage(RenderDevice* device, LONG x, LONG y, LONG width, LONG height, L
                 palette, bottomUp);
 }
 
-// The palette and host flag of a source, added to `flags`; the palette or null.
-const BYTE* PaletteAndHost(ULONG format, XLATEOBJ* xlate, BYTE* room, DWORD* flags) {
+// The host flag of the call's translation added to `flags` (the colours were matched by
+// the host whether or not the source went through a work surface), and the palette of the
+// image sent: from the call's translation when the source goes as it is, none for a
+// converted source. The palette or null.
+const BYTE* PaletteAndHost(ULONG format, XLATEOBJ* xlate, bool converted, BYTE* room, DWORD* flags) {
   if (xlate && (xlate->flXlate & XO_HOST_ICM)) *flags |= IMAGE_HOST_MATCHED;
+  if (converted) return nullptr;
   return ImagePalette(format, xlate, room) ? room : nullptr;
 }
 
@@ -225,8 +229,8 @@ BOOL ImageBlt(RenderDevice* device, XLATEOBJ* xlate, SURFOBJ* source, POINTL* so
   }
   BYTE room[768];
   DWORD flags = format.nibble | IMAGE_FROM_BLT;
-  const BYTE* palette = PaletteAndHost(imageFormat, convert && imageFormat != source->iBitmapFormat ? nullptr : xlate,
-                                       room, &flags);
+  const BYTE* palette =
+      PaletteAndHost(imageFormat, xlate, convert && imageFormat != source->iBitmapFormat, room, &flags);
   if (!palette) flags |= IMAGE_NO_PALETTE;
   PlaceImage(device, x, y, width, height, from.x, from.y, static_cast<DWORD>(std::abs(width)),
              static_cast<DWORD>(std::abs(height)), flags, image, palette);
@@ -297,8 +301,7 @@ BOOL ImageCopy(RenderDevice* device, XLATEOBJ* xlate, SURFOBJ* source, POINTL* s
   }
   BYTE room[768];
   DWORD flags = format.nibble;
-  const BYTE* palette = PaletteAndHost(imageFormat, imageFormat != source->iBitmapFormat ? nullptr : xlate, room,
-                                       &flags);
+  const BYTE* palette = PaletteAndHost(imageFormat, xlate, imageFormat != source->iBitmapFormat, room, &flags);
   if (!palette) flags |= IMAGE_NO_PALETTE;
   // The rows sent are those the source holds: a work surface reduced to the part of the
   // source beyond the source point is never read past its end.
@@ -392,8 +395,7 @@ BOOL ImageStretch(RenderDevice* device, XLATEOBJ* xlate, SURFOBJ* source, COLORA
     fromX = fromY = 0;
   }
   BYTE room[768];
-  const BYTE* palette = PaletteAndHost(imageFormat, imageFormat != source->iBitmapFormat ? nullptr : xlate, room,
-                                       &flags);
+  const BYTE* palette = PaletteAndHost(imageFormat, xlate, imageFormat != source->iBitmapFormat, room, &flags);
   if (!palette) flags |= IMAGE_NO_PALETTE;
   PlaceImage(device, x, y, std::abs(width), std::abs(height), fromX, fromY,
              static_cast<DWORD>(convert ? workWidth : std::abs(sourceWidth)),
