@@ -173,6 +173,64 @@ TEST_F(DrvhostPrintTest, JobDeviceModeComesFromItsFile) {
   EXPECT_NE(missing.err.find("cannot read the device-mode file"), std::string::npos) << missing.err;
 }
 
+// The page start's size (the printable area: the paper less a margin of a sixth of an inch
+// on each side) and resolution follow the paper and resolution the PJL names, for the
+// papers and every resolution the sample model offers, in both orientations.
+TEST_F(DrvhostPrintTest, PageStartFollowsThePjlPaperAndResolution) {
+  Install();
+  struct Paper {
+    unsigned code;
+    const char* name;
+    unsigned width, length;  // 0.1 mm
+  } const papers[] = {{1, "LETTER", 2159, 2794}, {5, "LEGAL", 2159, 3556}, {9, "A4", 2100, 2970},
+                      {11, "A5", 1480, 2100},   {13, "B5", 1820, 2570},    {8, "A3", 2970, 4200}};
+  auto dots = [](unsigned tenths, unsigned dpi) {
+    // 1200 dpi is twice the 600-dpi size.
+    if (dpi == 1200) return 2 * ((tenths * 600 + 127) / 254);
+    return (tenths * dpi + 127) / 254;
+  };
+  auto u32 = [](const std::string& b, std::size_t at) {
+    unsigned v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(b[at + i]);
+    return v;
+  };
+  for (const Paper& paper : papers) {
+    for (unsigned dpi : {300u, 600u, 1200u}) {
+      for (unsigned orientation : {1u, 2u}) {
+        SCOPED_TRACE(std::string(paper.name) + " " + std::to_string(dpi) + " " + std::to_string(orientation));
+        std::string dm(220, '\0');
+        dm.replace(68, 2, Le16(220));
+        dm.replace(72, 4, Le32(0x1 | 0x2 | 0x400));  // DM_ORIENTATION, DM_PAPERSIZE, DM_PRINTQUALITY
+        dm.replace(76, 2, Le16(orientation));
+        dm.replace(78, 2, Le16(paper.code));
+        dm.replace(90, 2, Le16(dpi));
+        Write("paper.dm", dm);
+        const std::string job = Write("paper.txt", "document Paper\ndevmode paper.dm\npage\n");
+        HostRun print = Host({"print", root_, "Kova Sample Printer", job});
+        ASSERT_EQ(print.exitCode, 0) << print.out << print.err;
+        const std::string stream = Slurp(PortFile());
+        std::string header, records;
+        for (std::size_t pos = 0; pos + 8 <= stream.size();) {
+          const unsigned type = u32(stream, pos), len = u32(stream, pos + 4);
+          ASSERT_LE(pos + 8 + len, stream.size());
+          if (type == 0xF3 || type == 0xF4) header += stream.substr(pos + 8, len);
+          if (type == 0xF5) records += stream.substr(pos + 8, len);
+          pos += 8 + len;
+        }
+        EXPECT_NE(header.find(std::string("PAPER=") + paper.name + "\r"), std::string::npos) << header;
+        EXPECT_NE(header.find("RESOLUTION=" + std::to_string(dpi) + "\r"), std::string::npos) << header;
+        ASSERT_GE(records.size(), 16u);
+        ASSERT_EQ(static_cast<unsigned char>(records[0]), 0x60);
+        const unsigned width = dots(orientation == 1 ? paper.width : paper.length, dpi) - dpi / 3;
+        const unsigned height = dots(orientation == 1 ? paper.length : paper.width, dpi) - dpi / 3;
+        EXPECT_EQ(u32(records, 4), width);
+        EXPECT_EQ(u32(records, 8), height);
+        EXPECT_EQ(u32(records, 12), dpi | dpi << 16);
+      }
+    }
+  }
+}
+
 TEST_F(DrvhostPrintTest, JobFileErrorsNameTheLine) {
   const struct {
     const char* text;
