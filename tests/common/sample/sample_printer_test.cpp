@@ -2,13 +2,16 @@
 // module and a context built for it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "../context_cache/context_fixture.h"
 #include "context/ui_strings.h"
 #include "context/paths_and_names.h"
+#include "model/capability_lists.h"
 
 namespace kovatest {
 namespace {
@@ -37,6 +40,34 @@ TEST_F(SampleResources, UiStringsComeFromTheModelsResourceModule) {
   WCHAR text[64];
   EXPECT_EQ(LoadUiString(context, 13479, text, 64, 0), 8);
   EXPECT_EQ(std::u16string(text), u"Portrait");
+  ReleaseContext(context, CTXR_DESTROY);
+}
+
+// The bins and papers an application lists carry the names of the resource module.
+TEST_F(SampleResources, BinAndPaperNamesAreTheModulesTexts) {
+  HANDLE printer = Install(u"Sample", true, {plat::spooler::StringValue(u"HelpFileName", u"KOVAUS.HLP")});
+  DriverContext* context = Create(printer);
+  ASSERT_NE(context, nullptr);
+  constexpr int kSlot = 64;
+  auto names = [&](int (*list)(DriverContext*, WCHAR*, int)) {
+    std::vector<std::u16string> out;
+    const int n = list(context, nullptr, kSlot);
+    if (n <= 0) return out;
+    std::vector<WCHAR> buffer(static_cast<std::size_t>(n) * kSlot);
+    EXPECT_EQ(list(context, buffer.data(), kSlot), n);
+    for (int i = 0; i < n; ++i) out.emplace_back(buffer.data() + static_cast<std::size_t>(i) * kSlot);
+    return out;
+  };
+  const auto bins = names(ListBinNames);
+  ASSERT_FALSE(bins.empty());
+  EXPECT_EQ(bins[0], u"Automatic selection");
+  for (const auto& name : bins) EXPECT_FALSE(name.empty());
+  const auto papers = names(ListPaperNames);
+  ASSERT_FALSE(papers.empty());
+  EXPECT_EQ(papers[0], u"Letter");
+  for (const char16_t* paper : {u"A4", u"A5", u"Legal"})
+    EXPECT_NE(std::find(papers.begin(), papers.end(), paper), papers.end()) << std::string(paper, paper + 2);
+  for (const auto& name : papers) EXPECT_FALSE(name.empty());
   ReleaseContext(context, CTXR_DESTROY);
 }
 
