@@ -27,7 +27,24 @@ clang++ -std=c++20 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=
 CORPUS="$BUILD/model_corpus"
 mkdir -p "$CORPUS"
 cp "$SRC"/tests/fixtures/model/*.kmd "$SRC/samples/KOVA1.KMD" "$CORPUS/"
+# A large seed as well, so that inputs grow to the size of real model descriptions: the
+# sample model followed by judges, items and transacts up to about 900 KB.
+python3 - "$SRC/samples/KOVA1.KMD" "$CORPUS/large_generated.kmd" <<'PY'
+import sys
+parts = [open(sys.argv[1], encoding='latin-1').read()]
+size = len(parts[0])
+n = 1000
+while size < 900 * 1024:
+    n += 1
+    block = (f"*Judge {n}: KPD_IDC_PRESET_CHOICE_PAPERSIZE == KDMPAPERSIZE_43 || KPD_RADIOLIST_1 == KDMORIENTATION_2\r\n"
+             f"*Item {n}: {{\r\n  {{KDMPAPERSIZE_9 Judge{n} NULL NULL}}\r\n}}\r\n"
+             f"*Action {n}: {{{{KPD_RADIOLIST_1 KDMORIENTATION_1}}}}\r\n"
+             f"*Transact {n}: {{{{Judge{n} Action{n}}} {{NULL Action{n}}}}}\r\n")
+    parts.append(block)
+    size += len(block)
+open(sys.argv[2], 'w', encoding='latin-1').write(''.join(parts))
+PY
 ROOT=$(mktemp -d)
 trap 'rm -rf "$ROOT"' EXIT
 KOVA_SYSTEM_ROOT="$ROOT" ASAN_OPTIONS=detect_leaks=1 \
-  "$BUILD/model_fuzzer" -max_total_time="$TIME" -max_len=65536 -timeout=10 -rss_limit_mb=2048 "$CORPUS"
+  "$BUILD/model_fuzzer" -max_total_time="$TIME" -max_len=1048576 -timeout=10 -rss_limit_mb=2048 "$CORPUS"
