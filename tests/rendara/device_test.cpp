@@ -123,6 +123,19 @@ TEST_F(InProcessJob, RawJobFirstPageHasOnlyTheJobText) {
   EXPECT_EQ(Types(Blocks()), (std::vector<DWORD>{0xF3, 0xF3, 0xF4, 0xF0, 0xF5, 0xF1}));
 }
 
+// Until the driver draws text it never reports text as drawn on its vector surface.
+TEST_F(InProcessJob, TextIsNotReportedAsDrawnOnTheVectorSurface) {
+  Enable();
+  ASSERT_TRUE(engine_->EnableSurface());
+  ASSERT_TRUE(engine_->StartDoc(u"Doc", 3));
+  ASSERT_TRUE(engine_->StartPage());
+  EXPECT_FALSE(DrvTextOut(engine_->surface(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                          0));
+  EXPECT_EQ(Device()->jobFlags & JOB_OUTPUT_FAILED, 0u);
+  ASSERT_TRUE(engine_->SendPage());
+  ASSERT_TRUE(engine_->EndDoc());
+}
+
 TEST_F(InProcessJob, TwoStartPagesCountOnePage) {
   Enable();
   ASSERT_TRUE(engine_->EnableSurface());

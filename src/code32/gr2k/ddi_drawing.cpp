@@ -116,8 +116,14 @@ BOOL DrvQueryAdvanceWidths(DHPDEV dhpdev, FONTOBJ*, ULONG, HGLYPH*, PVOID, ULONG
   return FALSE;
 }
 
-BOOL DrvTextOut(SURFOBJ* pso, STROBJ*, FONTOBJ*, CLIPOBJ*, RECTL*, RECTL*, BRUSHOBJ*, BRUSHOBJ*, POINTL*, MIX) {
-  return DrawNothing(pso);
+// PENDING: text output (device fonts, downloaded glyphs and the glyph cache) replaces this.
+// Until then the driver draws no text: on a banding bitmap the engine draws it into the
+// band, and on the vector surface the call is declined rather than reported as drawn.
+BOOL DrvTextOut(SURFOBJ* pso, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ* pco, RECTL* prclExtra, RECTL* prclOpaque,
+                BRUSHOBJ* pboFore, BRUSHOBJ* pboOpaque, POINTL* pptlOrg, MIX mix) {
+  if (!DrawNothing(pso)) return FALSE;
+  if (!pso->pvBits) return FALSE;
+  return EngTextOut(pso, pstro, pfo, pco, prclExtra, prclOpaque, pboFore, pboOpaque, pptlOrg, mix);
 }
 
 }  // namespace rendara
