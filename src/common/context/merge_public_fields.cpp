@@ -154,7 +154,9 @@ void MergePaper(BYTE* d, const DEVMODEW& s, DWORD f, DriverContext* context) {
         InitFreeSizes(context);
         const int index = FreeSizeIndexFromPaperId(paper, context);
         LoadUserPaperNames(context, paper, index);
-        if (index >= 0 && index < kFreeSizeRecordCount && context->work) {
+        // A record of no size describes no paper: the current length and width stay.
+        if (index >= 0 && index < kFreeSizeRecordCount && context->work &&
+            context->work->freeSizes[index].length != 0 && context->work->freeSizes[index].width != 0) {
           const FreeSizeRecord& r = context->work->freeSizes[index];
           WriteFieldRawById(context, fid::dmPaperLength,
                             static_cast<DWORD>(DotsToUserUnits(kUnitTenthMm, static_cast<int>(r.length), 1200)));
@@ -162,7 +164,9 @@ void MergePaper(BYTE* d, const DEVMODEW& s, DWORD f, DriverContext* context) {
                             static_cast<DWORD>(DotsToUserUnits(kUnitTenthMm, static_cast<int>(r.width), 1200)));
         }
         WriteFieldRawById(context, fid::dmPaperSize, paper);
-        SetFieldsBits(context, DM_PAPERLENGTH | DM_PAPERWIDTH);
+        if (ReadFieldRawById(context, fid::dmPaperLength) != 0 && ReadFieldRawById(context, fid::dmPaperWidth) != 0) {
+          SetFieldsBits(context, DM_PAPERLENGTH | DM_PAPERWIDTH);
+        }
       }
     } else if (IsModelPaperSize(paper, context)) {
       WriteFieldRawById(context, fid::dmPaperSize, paper);

@@ -29,7 +29,8 @@ FreeSizeRecord* RecordAt(DriverContext* context, int n) {
 // Record n -> the five fields from `first` (name, width, length, tray, orientation).
 void RecordToFields(DriverContext* context, int n, WORD first) {
   const FreeSizeRecord* record = RecordAt(context, n);
-  if (!record) return;
+  // A record of no size describes no paper: the fields keep what they hold.
+  if (!record || record->width == 0 || record->length == 0) return;
   char name[sizeof record->userName + 1] = {};
   std::memcpy(name, record->userName, sizeof record->userName);
   WCHAR wide[sizeof name] = {};

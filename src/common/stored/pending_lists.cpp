@@ -5,8 +5,9 @@
 // until then nothing is imported.
 int ImportSettingFile(const WCHAR*, const WCHAR*, DWORD, DriverContext*) { return 0; }
 
-// PENDING: the stamp-list issue reads "StampCount"; until then the list is empty.
-int GetStampCount(DriverContext*) { return 0; }
+// PENDING: GetStampCount of the stamp list reads "StampCount"; until the list is kept it
+// answers -1 (no list known), and its callers leave the stamp selection as it is.
+int GetStampCount(DriverContext*) { return -1; }
 // PENDING: the stamp-list issue loads and stores entry n; until then nothing moves.
 void ApplyStamp(DriverContext*, int) {}
 void SaveStamp(DriverContext*, int) {}

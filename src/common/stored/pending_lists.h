@@ -12,7 +12,8 @@ struct DriverContext;
 int ImportSettingFile(const WCHAR* target, const WCHAR* source, DWORD flags, DriverContext* context);
 
 // ---- stamp list ------------------------------------------------------------------------------
-// "StampCount" of the per-printer INI.
+// "StampCount" of the per-printer INI; -1 while no stamp list is kept, in which case
+// callers keep the stamp selection as it is.
 int GetStampCount(DriverContext* context);
 // Entry n into the context (kdmWmID := n), and the context into entry n.
 void ApplyStamp(DriverContext* context, int n);

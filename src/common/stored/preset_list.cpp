@@ -106,6 +106,7 @@ void LoadNameAndComment(DriverContext* context, const WCHAR* key) {
 void CheckStampSelection(DriverContext* context) {
   const DWORD stamp = ReadFieldRawById(context, fid::kdmWmID);
   const int count = GetStampCount(context);
+  if (count < 0) return;  // no stamp list known: the selection stays as applied
   if (ReadFieldRawById(context, fid::kdmFuncSelectWaterMark) != 0 && count > 0 &&
       stamp < static_cast<DWORD>(count)) {
     const DWORD kind = ReadFieldRawById(context, fid::kdmWmKind);

@@ -117,11 +117,13 @@ void BringInStep(HANDLE printer, DriverContext* context, const DWORD (&special)[
   std::int32_t stamp = GetWatermarkIdIfEnabled(context);
   if (stamp != -1) {
     const std::int32_t count = GetStampCount(context);
-    if (stamp >= count) {
-      stamp = count;
-      WriteFieldRawById(context, fid::kdmWmID, static_cast<DWORD>(count));
+    if (count >= 0) {  // with no stamp list known the selection stays as loaded
+      if (stamp >= count) {
+        stamp = count;
+        WriteFieldRawById(context, fid::kdmWmID, static_cast<DWORD>(count));
+      }
+      SaveStamp(context, stamp);
     }
-    SaveStamp(context, stamp);
   }
   if (osKind == 0 || osKind == 1) {
     WriteFieldRawById(context, fid::dmICMMethod, 1);

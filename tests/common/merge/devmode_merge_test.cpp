@@ -248,6 +248,14 @@ TEST_F(MergeTest, PublicFieldsTakenOrReplaced) {
          EXPECT_EQ(ReadFieldRawById(c, 340), static_cast<DWORD>(UserUnitsToDots(kUnitTenthMm, 2100, 1200)));
          EXPECT_EQ(ReadFieldRawById(c, 341), static_cast<DWORD>(UserUnitsToDots(kUnitTenthMm, 2970, 1200)));
        }},
+      // No free-size entry is loaded for 384: the paper is taken, but never with a size of 0.
+      {"free-size list paper without its entry keeps a real size", DM_PAPERSIZE,
+       [](DEVMODEW& d) { d.dmPaperSize = 384; },
+       [](const DEVMODEW& d, DriverContext*) {
+         EXPECT_EQ(d.dmPaperSize, 384);
+         EXPECT_TRUE(!(d.dmFields & DM_PAPERLENGTH) || d.dmPaperLength != 0);
+         EXPECT_TRUE(!(d.dmFields & DM_PAPERWIDTH) || d.dmPaperWidth != 0);
+       }},
       {"duplex invalid is the product's", DM_DUPLEX, [](DEVMODEW& d) { d.dmDuplex = 7; },
        [](const DEVMODEW& d, DriverContext*) { EXPECT_EQ(d.dmDuplex, GetProductRecord()->duplex); }},
       {"colour taken", DM_COLOR, [](DEVMODEW& d) { d.dmColor = 1; },

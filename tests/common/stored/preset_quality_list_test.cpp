@@ -273,15 +273,18 @@ TEST_F(PresetQualityList, LongNameIsCutToTheField) {
   EXPECT_EQ(Text(fid::wdmPresetName), std::u16string(36, u'n'));
 }
 
-TEST_F(PresetQualityList, StampIndexBeyondTheListTurnsStampsOff) {
+// While no stamp list is kept, applying a preset leaves its stamp selection as saved.
+TEST_F(PresetQualityList, StampSelectionSurvivesAPresetApply) {
   SetKey(u"PresetList1", kPresetFile);
   WriteFieldRawById(ctx_, fid::kdmFuncSelectWaterMark, 1);
   WriteFieldRawById(ctx_, fid::kdmWmID, 5);
   WriteFieldRawById(ctx_, fid::kdmWmKind, 1);
   SavePresetByIndex(ctx_, 1);
+  WriteFieldRawById(ctx_, fid::kdmFuncSelectWaterMark, 0);
+  WriteFieldRawById(ctx_, fid::kdmWmID, 0);
   ApplyPresetByIndex(ctx_, 1);
-  EXPECT_EQ(ReadFieldRawById(ctx_, fid::kdmFuncSelectWaterMark), 0u);
-  EXPECT_EQ(ReadFieldRawById(ctx_, fid::kdmWmID), 0u);
+  EXPECT_EQ(ReadFieldRawById(ctx_, fid::kdmFuncSelectWaterMark), 1u);
+  EXPECT_EQ(ReadFieldRawById(ctx_, fid::kdmWmID), 5u);
 }
 
 TEST_F(PresetQualityList, FileOfAnotherModelIsDroppedAndPresetZeroApplied) {
