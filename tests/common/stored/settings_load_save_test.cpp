@@ -106,6 +106,17 @@ TEST_F(SettingsLoadSave, MissingFileGivesZeroAndKeepsTheTransfersStatus) {
   EXPECT_EQ(Raw(fid::kdmPresetNo) & 0xFFu, 255u);   // and the follow-up ran
 }
 
+// While no stamp list is kept, a plain load keeps the stamp the file names.
+TEST_F(SettingsLoadSave, PlainLoadKeepsTheStampSelection) {
+  SetRaw(fid::kdmFuncSelectWaterMark, 1);
+  SetRaw(fid::kdmWmID, 3);
+  ASSERT_EQ(SaveSettingsFile(printer_, kFile, 0, ctx_), 1);
+  SetRaw(fid::kdmWmID, 0);
+  LoadSettingsFile(printer_, kFile, 0, ctx_);
+  EXPECT_EQ(Raw(fid::kdmFuncSelectWaterMark), 1u);
+  EXPECT_EQ(Raw(fid::kdmWmID), 3u);
+}
+
 TEST_F(SettingsLoadSave, OldSystemKindForcesTheColourMatchingDefaults) {
   ASSERT_EQ(SaveSettingsFile(printer_, kFile, 0, ctx_), 1);
   WritePrivateProfileStringW(GetModelName(ctx_), u"dmICMMethod", u"3", kFile);
