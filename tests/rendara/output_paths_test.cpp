@@ -91,7 +91,7 @@ namespace {
 
 TEST(PluginList, FiltersOfTheDriverFoldersIni) {
   kovatest::TempRoot root;
-  EXPECT_EQ(CreatePluginList("iKOVAFilter", "C:\\drv"), nullptr);  // no file
+  EXPECT_EQ(BuildPluginList("iKOVAFilter", "C:\\drv"), nullptr);  // no file
   root.WriteFile(u"C:\\drv\\KOVAPLUG.ini",
                  "[iKOVAFilter]\r\nCount=4\r\nPluginID0=First\r\nPluginID1=\r\nPluginID2=Second\r\n"
                  "PluginID3=Third\r\n"
@@ -99,7 +99,7 @@ TEST(PluginList, FiltersOfTheDriverFoldersIni) {
                  "[Second]\r\nName=Second filter\r\n"
                  "[Third]\r\nInstallPath=\r\nPerPrinter=1\r\n"
                  "[UIControl]\r\nCount=0\r\n");
-  PluginList* list = CreatePluginList("iKOVAFilter", "C:\\drv");
+  PluginList* list = BuildPluginList("iKOVAFilter", "C:\\drv");
   ASSERT_NE(list, nullptr);
   ASSERT_EQ(list->count, 3u);  // the empty id is skipped
   EXPECT_STREQ(list->entries[0]->id, "First");
@@ -110,7 +110,7 @@ TEST(PluginList, FiltersOfTheDriverFoldersIni) {
   EXPECT_STREQ(list->entries[1]->installPath, "C:\\drv\\");
   EXPECT_EQ(list->entries[2]->perPrinter, 1u);
   EXPECT_EQ(FreePluginList(list), 1);
-  EXPECT_EQ(CreatePluginList("UIControl", "C:\\drv"), nullptr);
+  EXPECT_EQ(BuildPluginList("UIControl", "C:\\drv"), nullptr);
   EXPECT_EQ(FreePluginList(nullptr), 1);
 }
 

@@ -42,28 +42,6 @@ int ApplyJobSettings(DriverContext* context, const DEVMODEW* jobDevmode, DWORD f
 // until then no result is cached (false).
 bool ReadCachedBidiFlag(DriverContext* context, DWORD* flag);
 
-// ---- plug-in list ----------------------------------------------------------------------
-struct PluginEntry {
-  char* id;
-  char* name;         // or null
-  char* installPath;  // or null
-  DWORD forceRaw;
-  DWORD perPrinter;
-};
-struct PluginList {
-  DWORD count;
-  PluginEntry** entries;
-};
-// The plug-ins of a category for an 8-bit driver directory (without its trailing
-// backslash), or null when none is listed.
-// PENDING: the plug-in issue replaces this with the common code's list, which reads the
-// registry key "Software\VANTE\KovaPlugins\<category>" first. Until then only the driver
-// directory's KOVAPLUG.ini is read: section <category> "Count" and "PluginID%d"; section
-// <id> "Name", "InstallPath" (made absolute with the directory), "ForceRAW", "PerPrinter".
-PluginList* CreatePluginList(const char* category, const char* directory);
-// Frees the entries, their strings, the array and the list; null is accepted. 1.
-int FreePluginList(PluginList* list);
-
 // ---- job-time paper substitution (device reset carry-over) -----------------------------
 // PENDING: the paper substitution issue replaces these. Until then no substitution is ever
 // active: nothing is put back or applied around the settings record, nothing is carried.

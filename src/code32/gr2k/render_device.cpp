@@ -120,7 +120,7 @@ void InitRenderDevice(RenderDevice* device) {
     const DWORD n = ConvertToPrinterText(reinterpret_cast<BYTE*>(directory8), sizeof directory8 - 1, directory,
                                          static_cast<DWORD>(std::char_traits<char16_t>::length(directory) * 2));
     directory8[n] = 0;
-    device->plugins = CreatePluginList("iKOVAFilter", directory8);
+    device->plugins = BuildPluginList("iKOVAFilter", directory8);
     if (device->plugins) {
       device->filterInUse = 1;
       for (DWORD i = 0; i < device->plugins->count; ++i)

@@ -12,6 +12,7 @@
 #include "device_heap.h"
 #include "filter_interface.h"
 #include "graphics_state.h"
+#include "outside/plugin_list.h"
 #include "pending_render.h"
 #include "realized_brush.h"
 #include "record_buffer.h"

@@ -123,7 +123,7 @@ void ApplyInstallMark(DriverContext* context) {
   const WCHAR* iniPath = GetSystemKovaIniPath(context);
   const WCHAR* printerName = GetPrinterSectionName(context);
   if (!iniPath || !printerName || !GetDrvInstSet(iniPath, printerName)) return;
-  ReloadJobItems(context, kInstallJobItems);
+  LoadJobControlItemsFromPrinterData(context, kInstallJobItems);
   JobControlWriteMask(context, kInstallJobItems);
   if (SettingField* userCode = FindFieldById(context, fid::kdmUserCode)) {
     if (ReadFieldByNameFromPrinterData(context->hPrinter, context, userCode)) JobControlWriteMask(context, kUserCodeItem);

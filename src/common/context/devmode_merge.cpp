@@ -13,6 +13,7 @@
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
+#include "context/locale_text.h"
 #include "context/memory.h"
 #include "context/merge_public_fields.h"
 #include "context/module_dispatch.h"
@@ -105,7 +106,9 @@ void ApplyModelSwitches(DriverContext* context) {
 void CheckToolbarPlugin(DriverContext* context) {
   WorkArea* work = context->work;
   const BOOL assigned = IsVavavUiPluginAssigned(context);
-  const BOOL located = GetVavavUiPluginPath(context, work->pluginText, 261);
+  char path[260] = {};
+  const BOOL located = GetVavavUiPluginPath(context, path);
+  AnsiToWide(work->pluginText, path, 261);
   work->pluginWords[0] = assigned ? 1 : 0;
   work->pluginWords[1] = located ? 1 : 0;
   if (!assigned || !located) {

@@ -63,12 +63,38 @@ struct FreeSizeRecord {
 constexpr int kFreeSizeRecordCount = 12;
 
 // The job-control library bound to a context (the printer-communication code fills it).
+struct JobControlInterface;
 struct JobControlBinding {
+  HMODULE library;                       // 0 = not loaded
+  DWORD itemHandle;                      // from OpenPrinterItems, 0 = none open
+  void* getInterface;                    // JCGetInterface
+  void* disposeInterface;                // JCDisposeInterface
+  const JobControlInterface* instance;   // the operation table
+  WORD version;                          // interface version obtained
+  WORD binds;                            // nested binds: the library stays loaded until the last unbind
+  WORD opens;                            // nested opens: the handle stays open until the last close
+};
+
+// The user-code provider bound to a context (VUC*A exports), and its codes.
+struct UserCodeProviderBinding {
   HMODULE library;
-  void* getInterface;
+  void* open;
+  void* close;
+  void* getCode;
+  DWORD data;          // data handle from the open, 0 = none
+  char savedCode[32];  // the user's own code while the provider's is in place
+  char providerCode[32];
+};
+
+// The tool-bar UI plug-in bound for the life of a device sheet.
+struct ToolbarUiPluginBinding {
+  DWORD assigned;      // the printer names the plug-in
+  DWORD pathFound;     // the plug-in list gives its install path
+  HMODULE library;
+  void* getInterface;  // TBUIGetInterface
   void* disposeInterface;
   void* instance;
-  DWORD state;
+  DWORD handle;        // from the interface's open, 0 = none
 };
 
 // Entries of the rule evaluator's stack.
@@ -135,6 +161,9 @@ struct WorkArea {
   DWORD entryPresetWords[8];     // entry points, install and preset module
   BYTE* savedSettings;           // change-detection copy of the settings buffer
   JobControlBinding jobControl;
+  UserCodeProviderBinding userCodeProvider;
+  ToolbarUiPluginBinding toolbarPlugin;
+  BYTE userCodeInstalled;        // the install INI step took a user code for this printer
   DWORD moduleWords[8];          // custom-paper module and property pages
   void* chapterEntries;          // the chapter module's entry array, or null
   std::int32_t chapterDataLoaded;  // 1 once the chapter module has loaded its device data

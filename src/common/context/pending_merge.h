@@ -18,17 +18,10 @@
 struct DriverContext;
 
 // ---- printer communication, plug-ins and user codes ------------------------------------
-// Whether the tool-bar plug-in is assigned to the context's printer.
-BOOL IsVavavUiPluginAssigned(DriverContext* context);
-// The tool-bar plug-in's install path into path (chars characters); FALSE when unknown.
-BOOL GetVavavUiPluginPath(DriverContext* context, WCHAR* path, DWORD chars);
-// The UI-control plug-ins fill their settings.
-void QueryUiControlPlugins(DriverContext* context);
-// The user-code fields follow the provider and the shared INI.
-void UserCodeSync(DriverContext* context);
-void UserCodeLoad(DriverContext* context);
-// The job-control library's answers for the job items of the mask.
-void JobControlReadMask(DriverContext* context, DWORD mask);
+#include "outside/job_control.h"
+#include "outside/plugin_list.h"
+#include "outside/ui_plugins.h"
+#include "outside/user_codes.h"
 // A full two-way query of the printer without a progress window; 1 done, 0 failed.
 int QueryPrinterBidiSilent(DriverContext* context);
 

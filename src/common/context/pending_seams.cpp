@@ -14,21 +14,6 @@
 #include "context/spooler_info.h"
 #include "win/files.h"
 
-// PENDING: the job-control issue takes this over with the rest of the job items.
-DWORD ReloadJobItems(DriverContext* context, DWORD mask) {
-  if (!context) return 0;
-  for (DWORD bit = 1; bit != 0; bit <<= 1) {
-    if (!(mask & bit)) continue;
-    const WORD id = GetJobItemFieldByBit(bit);
-    if (id == 0) continue;
-    if (SettingField* field = FindFieldById(context, id)) ReadFieldByNameFromPrinterData(context->hPrinter, context, field);
-  }
-  return 0;
-}
-
-// PENDING: the job-control issue hands the request (0x30080) to its dispatcher and the
-// bound library; no library is bound yet, so nothing is reported.
-void JobControlWriteMask(DriverContext*, DWORD) {}
 
 // PENDING: the property-sheet framework handles WM_INITDIALOG of the stamp and tray pages.
 std::int32_t HandleKnownPageMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM) { return 0; }

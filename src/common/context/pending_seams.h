@@ -29,11 +29,8 @@ struct PageRecord;
 
 #include "stored/font_lists.h"
 
-// Reads the settings of the job items of the mask from printer data under each field's
-// own name; a value that is not there leaves its setting unchanged. 0.
-DWORD ReloadJobItems(DriverContext* context, DWORD mask);
-// Reports an item mask to the job-control library.
-void JobControlWriteMask(DriverContext* context, DWORD mask);
+// LoadJobControlItemsFromPrinterData and JobControlWriteMask, which context creation calls.
+#include "outside/job_control.h"
 
 // UpdatePresetChangeCache, which the module dispatch calls.
 #include "stored/preset_list.h"

@@ -56,7 +56,7 @@ int WriteOutputDevmode(DriverContext* context) {
 
 int DeriveAndSaveArea2(DriverContext* context, DWORD kind) {
   if (!context) return 0;
-  UserCodeStore(context);
+  SaveUserCodeOnRelease(context);
   ApplyDerivedFields(context->settings, context, kind);
   return SaveDeviceSettingsArea2(context->hPrinter, context);
 }

@@ -31,13 +31,8 @@ void CurrentToFreeSizeRecord(DriverContext* context, int n);
 // SaveQualityEntry.
 #include "stored/quality_list.h"
 
-// ---- job control -----------------------------------------------------------------------------
-void JobControlOpen(DriverContext* context);
-void JobControlClose(DriverContext* context);
-void JobControlRead(DriverContext* context, DWORD mask);
-void JobControlWrite(DriverContext* context, DWORD mask);
-// Clears the job-control items of the mask.
-void JobControlClearItems(DriverContext* context, DWORD mask);
-// The user-code step of the device sheet: stores the user code of kdmLogCode with the
-// provider.
-void UserCodeStore(DriverContext* context);
+// ---- job control and user codes ----------------------------------------------------------------
+// JobControlOpen, JobControlClose, JobControlRead, JobControlWrite, JobControlClearItems.
+#include "outside/job_control.h"
+// SaveUserCodeOnRelease.
+#include "outside/user_codes.h"

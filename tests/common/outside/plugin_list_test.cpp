@@ -1,0 +1,138 @@
+// The plug-in list from the registry and KOVAPLUG.ini, the tool-bar plug-in's assignment
+// and path, the UI-control plug-ins' capabilities and the tool-bar page request.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "context/paths_and_names.h"
+#include "outside/plugin_list.h"
+#include "outside/ui_plugins.h"
+#include "outside_fixture.h"
+#include "win/loader.h"
+#include "win/lowmem.h"
+#include "win/spool.h"
+
+namespace kovatest {
+namespace {
+
+class Plugins : public OutsideTest {
+ protected:
+  static void RegisterPlugin(const std::u16string& category, const std::u16string& id, const std::u16string& name,
+                             const std::u16string& path) {
+    HKEY key = nullptr;
+    const std::u16string keyName = u"Software\\VANTE\\KovaPlugins\\" + category + u"\\" + id;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, u"Name", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
+                   static_cast<DWORD>((name.size() + 1) * 2));
+    if (!path.empty()) {
+      RegSetValueExW(key, u"InstallPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                     static_cast<DWORD>((path.size() + 1) * 2));
+    }
+    const DWORD one = 1;
+    RegSetValueExW(key, u"PerPrinter", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
+    RegCloseKey(key);
+  }
+  void Ini(const std::string& text) { root_.WriteFile(u"C:\\drv\\KOVAPLUG.ini", text); }
+  static std::vector<std::string> Ids(const PluginList* list) {
+    std::vector<std::string> ids;
+    for (DWORD i = 0; list && i < list->count; ++i) ids.push_back(list->entries[i]->id);
+    return ids;
+  }
+};
+
+TEST_F(Plugins, RegistryFirstThenTheIniWithoutDoubles) {
+  RegisterPlugin(u"UIControl", u"reg.one", u"One", u"C:\\plug\\one.dll");
+  RegisterPlugin(u"UIControl", u"shared", u"FromRegistry", u"");
+  Ini("[UIControl]\r\nCount=4\r\nPluginID0=ini.two\r\nPluginID1=SHARED\r\nPluginID2=\r\nPluginID3=ini.three\r\n"
+      "[ini.two]\r\nName=Two\r\nInstallPath=\r\nForceRAW=1\r\n"
+      "[ini.three]\r\nInstallPath=sub\\three.dll\r\n");
+  PluginList* list = BuildPluginList("UIControl", "C:\\drv");
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(Ids(list), (std::vector<std::string>{"reg.one", "shared", "ini.two", "ini.three"}));
+  EXPECT_STREQ(list->entries[0]->installPath, "C:\\plug\\one.dll");
+  EXPECT_EQ(list->entries[0]->perPrinter, 1u);
+  EXPECT_STREQ(list->entries[1]->name, "FromRegistry");
+  EXPECT_EQ(list->entries[1]->installPath, nullptr);
+  EXPECT_STREQ(list->entries[2]->installPath, "C:\\drv\\");  // an empty INI path is the folder
+  EXPECT_EQ(list->entries[2]->forceRaw, 1u);
+  EXPECT_STREQ(list->entries[3]->installPath, "C:\\drv\\sub\\three.dll");
+  EXPECT_STREQ(list->entries[3]->name, "");  // no Name key reads as empty
+  EXPECT_EQ(FreePluginList(list), 1);
+}
+
+TEST_F(Plugins, NoSourceGivesNoListAndHostileCountsAreBounded) {
+  EXPECT_EQ(BuildPluginList("UIControl", "C:\\drv"), nullptr);
+  Ini("[UIControl]\r\nCount=4000000000\r\nPluginID0=" + std::string(300, 'x') + "\r\nPluginID5=ok\r\n");
+  PluginList* list = BuildPluginList("UIControl", "C:\\drv");
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(Ids(list), (std::vector<std::string>{"ok"}));  // the over-long id is skipped
+  FreePluginList(list);
+  EXPECT_EQ(FreePluginList(nullptr), 1);
+  EXPECT_EQ(FreeStringList(nullptr), 1);
+}
+
+TEST_F(Plugins, ToolbarAssignmentIsExactAndItsPathComesFromTheList) {
+  EXPECT_EQ(IsVavavUiPluginAssigned(ctx_), 0);
+  const DWORD count = 0xFFFFFFF0u;  // a hostile count reads no further than the bound
+  SetPrinterDataW(printer_, const_cast<LPWSTR>(u"PluginIDCount"), REG_DWORD,
+                  reinterpret_cast<LPBYTE>(const_cast<DWORD*>(&count)), 4);
+  const std::u16string wrongCase = u"COM.VANTE.KOVA.TOOLBAR";
+  SetPrinterDataW(printer_, const_cast<LPWSTR>(u"PluginID0"), REG_SZ,
+                  reinterpret_cast<LPBYTE>(const_cast<char16_t*>(wrongCase.c_str())),
+                  static_cast<DWORD>((wrongCase.size() + 1) * 2));
+  EXPECT_EQ(IsVavavUiPluginAssigned(ctx_), 0);
+  const std::u16string exact = u"com.vante.kova.toolbar";
+  SetPrinterDataW(printer_, const_cast<LPWSTR>(u"PluginID3"), REG_SZ,
+                  reinterpret_cast<LPBYTE>(const_cast<char16_t*>(exact.c_str())),
+                  static_cast<DWORD>((exact.size() + 1) * 2));
+  EXPECT_EQ(IsVavavUiPluginAssigned(ctx_), 1);
+
+  char path[260] = {};
+  EXPECT_EQ(GetVavavUiPluginPath(ctx_, path), 0);
+  Ini("[VavavUI]\r\nCount=1\r\nPluginID0=COM.Vante.Kova.Toolbar\r\n[COM.Vante.Kova.Toolbar]\r\nInstallPath=tb.dll\r\n");
+  EXPECT_EQ(GetVavavUiPluginPath(ctx_, path), 1);
+  EXPECT_STREQ(path, "C:\\drv\\tb.dll");
+  EXPECT_EQ(GetVavavUiPluginPath(ctx_, nullptr), 1);
+}
+
+TEST_F(Plugins, TwoUiControlPluginsTogetherSetBothFunctions) {
+  Place(KOVA_UICTRLCOPYGUARD_SO, u"C:\\drv\\guard.so");
+  Place(KOVA_UICTRLWATERMARK_SO, u"C:\\drv\\mark.so");
+  Ini("[UIControl]\r\nCount=3\r\nPluginID0=guard\r\nPluginID1=missing\r\nPluginID2=mark\r\n"
+      "[guard]\r\nInstallPath=guard.dll\r\n[missing]\r\nInstallPath=none.dll\r\n[mark]\r\nInstallPath=mark.dll\r\n");
+  WriteFieldRawById(ctx_, fid::kdmFuncSelectCopyProtect, 1);
+  WriteFieldRawById(ctx_, fid::kdmFuncSelectWaterMark, 1);
+  EXPECT_EQ(QueryUiControlPlugins(ctx_), 1);
+  EXPECT_EQ(ReadFieldRawById(ctx_, fid::kdmFunc2SelectUICtrlCopyGuard), 1u);
+  EXPECT_EQ(ReadFieldRawById(ctx_, fid::kdmFunc2SelectUICtrlWaterMark), 1u);
+  EXPECT_EQ(ReadFieldRawById(ctx_, fid::kdmFuncSelectCopyProtect), 0u);
+  EXPECT_EQ(ReadFieldRawById(ctx_, fid::kdmFuncSelectWaterMark), 0u);
+  EXPECT_EQ(Answer(u"UiCtrl1", u"Opens"), Answer(u"UiCtrl1", u"Closes"));
+  EXPECT_EQ(GetModuleHandleW(u"C:\\drv\\guard.dll"), nullptr);  // freed again
+
+  Ini("");
+  WriteFieldRawById(ctx_, fid::kdmFuncSelectWaterMark, 1);
+  EXPECT_EQ(QueryUiControlPlugins(ctx_), 1);
+  EXPECT_EQ(ReadFieldRawById(ctx_, fid::kdmFunc2SelectUICtrlCopyGuard), 0u);
+  EXPECT_EQ(ReadFieldRawById(ctx_, fid::kdmFunc2SelectUICtrlWaterMark), 0u);
+  EXPECT_EQ(ReadFieldRawById(ctx_, fid::kdmFuncSelectWaterMark), 1u);
+}
+
+// The page request reaches the plug-in with its 32-byte layout and a name address that
+// fits its 32-bit slot; without a sheet to take the page the plug-in is released again.
+TEST_F(Plugins, ToolbarRequestLayoutAndReleaseWithoutASheet) {
+  EXPECT_EQ(offsetof(ToolbarPageRequest, printerName), 4u);
+  EXPECT_EQ(offsetof(ToolbarPageRequest, authenticationMode), 16u);
+  EXPECT_EQ(offsetof(ToolbarPageRequest, modelWord1), 20u);
+  EXPECT_EQ(offsetof(ToolbarPageRequest, kind), 26u);
+  EXPECT_EQ(offsetof(ToolbarPageRequest, one), 28u);
+
+  EXPECT_EQ(AttachToolbarUiPlugin(ctx_), 0);  // not assigned
+  EXPECT_EQ(Answer(u"Toolbar", u"Opens"), 0xFFFFFFFFu);
+}
+
+}  // namespace
+}  // namespace kovatest
