@@ -120,18 +120,11 @@ int FreePluginList(PluginList* list) {
   return 1;
 }
 
-// ---- paper substitution, fonts, glyphs, bands -----------------
+// ---- paper substitution -----------------
 
 void UndoJobPaperSubstitution(RenderDevice*) {}
 void RedoJobPaperSubstitution(RenderDevice*) {}
 BOOL CanCarryJobSettings(RenderDevice*, RenderDevice*) { return FALSE; }
 void CarryJobControlSettings(DriverContext*, DriverContext*) {}
-
-DWORD LoadDeviceFonts(RenderDevice*) { return 0; }
-void FreeDeviceFonts(RenderDevice*) {}
-
-void ClearGlyphCache(RenderDevice* device) {
-  if (device) ++device->glyphGeneration;
-}
 
 }  // namespace rendara
