@@ -97,13 +97,14 @@ std::u16string TrueTypeFace::familyName() const {
   return name;
 }
 
-RealizedText TrueTypeFace::Realize(ULONG uniq, LONG pixelHeight, std::u16string_view text) {
+RealizedText TrueTypeFace::Realize(ULONG uniq, LONG pixelHeight, std::u16string_view text,
+                                   std::u16string_view familyName) {
   RealizedText out;
   FT_Face face = impl_->face;
   if (pixelHeight < 1 || pixelHeight > 4096) return out;
   if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelHeight)) != 0) return out;
 
-  const std::u16string family = familyName();
+  const std::u16string family = familyName.empty() ? this->familyName() : std::u16string(familyName);
   const TT_OS2* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
   std::vector<BYTE> blob(sizeof(IFIMETRICS), 0);
   IFIMETRICS m{};

@@ -35,7 +35,9 @@ class TrueTypeFace {
   std::u16string familyName() const;
   // A font object of the face with an em of pixelHeight pixels, holding the glyphs of
   // text (bitmaps and outlines) and its IFIMETRICS; null for a size below 1 or above 4096.
-  RealizedText Realize(ULONG uniq, LONG pixelHeight, std::u16string_view text);
+  // A non-empty familyName stands for the face's own family and face names (as a font
+  // the application renamed).
+  RealizedText Realize(ULONG uniq, LONG pixelHeight, std::u16string_view text, std::u16string_view familyName = {});
 
  private:
   TrueTypeFace();
