@@ -356,8 +356,8 @@ TEST(TextGeometry, FontSizesAndEscapement) {
   }
   // A large em at a high resolution: sizes in 64 bits, never wrapped.
   const FontSizes big = FontSizesOf(XFORML{40.0f, 40.0f, -40.0f, 40.0f, 0, 0}, ifi);
-  EXPECT_EQ(big.width, 115852);  // hypot(81920, 81920): its squares overflow 32 bits
-  EXPECT_EQ(big.height, 115853);  // -81919: R truncates toward zero
+  EXPECT_EQ(big.width, 115853);  // hypot(81920, 81920): its squares overflow 32 bits
+  EXPECT_EQ(big.height, 115852);  // hypot(-81919, 81920): R truncates toward zero
 }
 
 }  // namespace
