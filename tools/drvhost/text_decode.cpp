@@ -92,7 +92,7 @@ std::string Bitmap(const BYTE* bitmap, std::size_t room, DWORD width, DWORD heig
     return Fmt(", %u plain bytes", count);
   }
   if (encoding == 2) {
-    if (count >= raw || !Expand(bitmap, count, static_cast<std::size_t>(raw))) {
+    if (!Expand(bitmap, count, static_cast<std::size_t>(raw))) {
       *damaged = true;
       return Fmt("; ! %u compressed bytes do not expand to %llu bytes of rows", count, raw);
     }
