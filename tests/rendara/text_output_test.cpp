@@ -13,6 +13,8 @@
 #include "device_fonts.h"
 #include "glyph_cache.h"
 #include "glyph_compress.h"
+#include "glyph_download.h"
+#include "font_metrics.h"
 #include "graphics_state.h"
 #include "plat/gdi_objects.h"
 #include "plat/truetype.h"
@@ -105,6 +107,7 @@ class TextCallTest : public RecordsTest {
   SURFOBJ surface_{};
   plat::gdi::BrushObject black_{0x000000};
   std::unique_ptr<plat::gdi::TrueTypeFace> face_;
+  FontDescription description_{};
 };
 
 // Every routing case: the device's text settings, the font, and the records it gives.
@@ -327,6 +330,47 @@ TEST_F(TextCallTest, EudcCharactersGoAsOutlinesUnderTheirOwnName) {
     EXPECT_EQ(name, "DejaVu Sans_2a");
     EXPECT_EQ(U16(fonts[0], 4) & 0x0200, 0x0200);
   }
+}
+
+
+// More characters than a run record can count are sent as one box each, never cut.
+TEST_F(TextCallTest, MoreCharactersThanARunHoldsGoAsBoxes) {
+  device_->textAsBitmap = 0;
+  auto realized = face_->Realize(18, 20, u"x");
+  const ULONG n = 70000;
+  std::u16string text(n, u'x');
+  std::vector<GLYPHPOS> glyphs(n, GLYPHPOS{realized.glyphs[0], nullptr, POINTL{0, 50}});
+  for (ULONG i = 0; i < n; ++i) glyphs[i].ptl.x = static_cast<LONG>(i % 1000);
+  plat::gdi::StringObject string(text, glyphs, realized.font.get(), SO_HORIZONTAL | SO_FLAG_DEFAULT_PLACEMENT, 10,
+                                 RECTL{0, 30, 10000, 60}, true);
+  ASSERT_EQ(Draw(realized, string), TRUE);
+  ASSERT_TRUE(FlushRecords(&records()));
+  std::vector<BYTE> stream;
+  for (const auto& b : ParseBlocks(log_.Bytes())) stream.insert(stream.end(), b.payload.begin(), b.payload.end());
+  log_.pieces.clear();
+  std::size_t runs = 0, boxes = 0;
+  for (std::size_t at = 0; at < stream.size(); at += RecordLength(stream, at)) {
+    runs += stream[at] == 0x52;
+    boxes += stream[at] == 0x51;
+  }
+  EXPECT_EQ(runs, 0u);
+  EXPECT_EQ(boxes, n);
+}
+
+// A glyph whose record could not be written is not entered in the cache, so it is sent
+// again rather than referred to.
+TEST_F(TextCallTest, AGlyphThatWasNotSentIsNotCached) {
+  device_->textAsBitmap = 1;
+  auto realized = face_->Realize(19, 40, u"a");
+  realized.font->transform().SetMatrix(XFORML{0, -0.02f, 0.02f, 0, 0, 0});  // images, one by one
+  auto string = plat::gdi::LayOutString(realized, u"a", POINTL{100, 200});
+  // The font record goes; the glyph record does not.
+  ASSERT_TRUE(SetDownloadTextFont(device_, string->get(), realized.font->get(),
+                                  FontSizesOf(FontTransform(realized.font->get()), *FONTOBJ_pifi(realized.font->get())),
+                                  &description_));
+  StarveBuffer();
+  EXPECT_FALSE(WriteGlyphImages(device_, realized.font->get(), string->get(), 30, 90, true));
+  EXPECT_EQ(GlyphCacheSize(device_), 0u);
 }
 
 TEST(TextGeometry, FontSizesAndEscapement) {
