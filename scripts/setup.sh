@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is missing.
 set -euo pipefail
-packages=(g++ cmake ninja-build python3 libgtest-dev libgmock-dev googletest libbenchmark-dev binutils ccache)
+packages=(g++ cmake ninja-build python3 libgtest-dev libgmock-dev googletest libbenchmark-dev binutils ccache libfreetype-dev fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -16,6 +16,8 @@
 #include "render_fields.h"
 #include "win/env.h"
 #include "win/registry.h"
+#include "plat/gdi_objects.h"
+#include "plat/truetype.h"
 
 namespace rendara::test {
 namespace {
@@ -123,8 +125,9 @@ TEST_F(InProcessJob, RawJobFirstPageHasOnlyTheJobText) {
   EXPECT_EQ(Types(Blocks()), (std::vector<DWORD>{0xF3, 0xF3, 0xF4, 0xF0, 0xF5, 0xF1}));
 }
 
-// Until the driver draws text it never reports text as drawn on its vector surface.
-TEST_F(InProcessJob, TextIsNotReportedAsDrawnOnTheVectorSurface) {
+// Text on the vector surface is drawn as records and reported drawn; a call without its
+// string and font is refused and does not fail the job.
+TEST_F(InProcessJob, TextIsDrawnAsRecordsOnTheVectorSurface) {
   Enable();
   ASSERT_TRUE(engine_->EnableSurface());
   ASSERT_TRUE(engine_->StartDoc(u"Doc", 3));
@@ -132,8 +135,28 @@ TEST_F(InProcessJob, TextIsNotReportedAsDrawnOnTheVectorSurface) {
   EXPECT_FALSE(DrvTextOut(engine_->surface(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                           0));
   EXPECT_EQ(Device()->jobFlags & JOB_OUTPUT_FAILED, 0u);
+  auto face = plat::gdi::TrueTypeFace::Open("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+  ASSERT_NE(face, nullptr);
+  auto text = face->Realize(5, 50, u"Text");
+  auto string = plat::gdi::LayOutString(text, u"Text", POINTL{300, 400});
+  plat::gdi::BrushObject black(0);
+  EXPECT_TRUE(DrvTextOut(engine_->surface(), string->get(), text.font->get(), nullptr, nullptr, nullptr, black.get(),
+                         nullptr, nullptr, 0x0B0D));
   ASSERT_TRUE(engine_->SendPage());
   ASSERT_TRUE(engine_->EndDoc());
+  std::vector<BYTE> s;
+  for (const auto& b : Blocks())
+    if (b.type == kBlockRecords) s.insert(s.end(), b.payload.begin(), b.payload.end());
+  bool font = false, glyphs = false;
+  for (std::size_t at = 0; at < s.size();) {
+    const std::size_t len = RecordLength(s, at);
+    ASSERT_TRUE(len > 0 && len % 4 == 0 && at + len <= s.size()) << at;
+    font |= s[at] == 0x50 || s[at] == 0x56;
+    glyphs |= s[at] == 0x52 || s[at] == 0x55;
+    at += len;
+  }
+  EXPECT_TRUE(font);
+  EXPECT_TRUE(glyphs);
 }
 
 TEST_F(InProcessJob, TwoStartPagesCountOnePage) {

@@ -18,6 +18,8 @@ inline std::size_t RecordLength(const std::vector<BYTE>& s, std::size_t at) {
     case 0x33: case 0x36: len = 8; break;
     case 0x40: len = ((s[at + 4] | s[at + 5] << 8) + 9) & ~3u; break;
     case 0x10: case 0x11: case 0x12: case 0x13: case 0x20: std::memcpy(&len, &s[at + 4], 4); break;
+    case 0x51: case 0x52: case 0x53: case 0x54: case 0x55: case 0x57: std::memcpy(&len, &s[at + 4], 4); break;
+    case 0x50: case 0x56: len = s[at + 14] | s[at + 15] << 8; break;
   }
   return len;
 }

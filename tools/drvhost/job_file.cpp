@@ -74,6 +74,28 @@ bool ParseJob(const std::string& text, JobPlan& out, std::string& error) {
       }
       if (pendingReset.empty()) return fail("reset names no field");
       resetPending = true;
+    } else if (keyword == "text") {
+      if (out.pages.empty()) return fail("text outside a page");
+      DrawCall call;
+      call.lineNumber = lineNo;
+      call.kind = DrawCall::Kind::Text;
+      std::string x, y, size, colour;
+      long vx = 0, vy = 0, vs = 0, vc = 0;
+      if (!(words >> x >> y >> call.font >> size >> colour))
+        return fail("text wants <x> <y> <font> <size> <colour> <text>");
+      if (!ParseNumber(x, vx) || !ParseNumber(y, vy) || vx < -kMaxCoord || vx > kMaxCoord || vy < -kMaxCoord ||
+          vy > kMaxCoord)
+        return fail("bad text position");
+      if (!ParseNumber(size, vs) || vs < 1 || vs > 4096) return fail("the text size is 1 to 4096 pixels");
+      if (!ParseNumber(colour, vc) || vc < 0 || vc > 0xFFFFFFL) return fail("the colour is a number from 0 to 0xFFFFFF");
+      std::string rest;
+      std::getline(words, rest);
+      call.text = U16(Trim(rest));
+      if (call.text.empty()) return fail("text without characters");
+      call.coords = {static_cast<LONG>(vx), static_cast<LONG>(vy)};
+      call.size = static_cast<LONG>(vs);
+      call.color = static_cast<ULONG>(vc);
+      out.pages.back().calls.push_back(std::move(call));
     } else if (keyword == "rect" || keyword == "line" || keyword == "polygon") {
       if (out.pages.empty()) return fail(keyword + " outside a page");
       DrawCall call;

@@ -11,10 +11,13 @@
 namespace drvhost {
 
 struct DrawCall {
-  enum class Kind { Rect, Line, Polygon };
+  enum class Kind { Rect, Line, Polygon, Text };
   Kind kind = Kind::Rect;
   ULONG color = 0;            // the engine's colour value for the device palette
-  std::vector<LONG> coords;   // rect: l t r b; line: x0 y0 x1 y1; polygon: x y pairs
+  std::vector<LONG> coords;   // rect: l t r b; line: x0 y0 x1 y1; polygon: x y pairs; text: x y
+  std::string font;           // text: a TrueType font file or a device font's name (UTF-8)
+  LONG size = 0;              // text: the em height in device pixels
+  std::u16string text;        // text: the characters
   int lineNumber = 0;
 };
 

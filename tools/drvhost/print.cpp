@@ -12,6 +12,7 @@
 #include "commands.h"
 #include "host_text.h"
 #include "job_file.h"
+#include "print_text.h"
 #include "plat/engine.h"
 #include "plat/gdi_objects.h"
 #include "plat/paths.h"
@@ -109,6 +110,7 @@ std::vector<BYTE> ResetDevmode(const std::vector<BYTE>& base, const std::vector<
 // hooks the call, else (or when the driver declines) by the engine into a surface with
 // bits. Answers a line for the report.
 std::string Draw(Device& device, const DrawCall& call) {
+  if (call.kind == DrawCall::Kind::Text) return DrawText(device, call);
   SURFOBJ* so = device.surface();
   plat::engine::SurfaceInfo info;
   plat::engine::QuerySurface(device.surfaceHandle(), info);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "host_text.h"
+#include "text_decode.h"
 
 namespace drvhost {
 namespace {
@@ -216,14 +217,6 @@ std::string DescribeRecord(const BYTE* p, std::size_t len) {
       if (p[1] & 0x02) s += ", reduced";
       return s + Fmt(", %zu bytes", len);
     }
-    case 0x50: return Fmt("font selection, %zu bytes", len);
-    case 0x51: return Fmt("character box, %zu bytes", len);
-    case 0x52: return Fmt("character run, %zu bytes", len);
-    case 0x53: return Fmt("glyph image (kept), %zu bytes", len);
-    case 0x54: return Fmt("glyph definition, %zu bytes", len);
-    case 0x55: return Fmt("glyph positions, %zu bytes", len);
-    case 0x56: return Fmt("downloaded-font selection, %zu bytes", len);
-    case 0x57: return Fmt("glyph image (not kept), %zu bytes", len);
   }
   return Fmt("opcode 0x%02X, %zu bytes", p[0], len);
 }
@@ -252,7 +245,13 @@ DecodeResult DecodeStream(const std::vector<BYTE>& s) {
         return;
       }
       if (len == 0 || len > avail) return;  // continues in the next block
-      r.lines.push_back(Fmt("    %6zu  ", recordBase + recordPos) + DescribeRecord(p, len));
+      if (p[0] >= 0x50 && p[0] <= 0x57) {
+        bool damaged = false;
+        r.lines.push_back(Fmt("    %6zu  ", recordBase + recordPos) + DescribeTextRecord(p, len, &damaged));
+        if (damaged) r.ok = false;
+      } else {
+        r.lines.push_back(Fmt("    %6zu  ", recordBase + recordPos) + DescribeRecord(p, len));
+      }
       ++r.records;
       recordPos += len;
     }

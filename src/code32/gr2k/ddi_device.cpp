@@ -87,7 +87,7 @@ DHPDEV DrvEnablePDEV(DEVMODEW* pdm, LPWSTR /*logAddress*/, ULONG patternCount, H
     dev.cFonts = 0;
     device->deviceFontCount = 0;
   } else {
-    device->deviceFontCount = LoadDeviceFonts(device);
+    device->deviceFonts = LoadDeviceFonts(device, device->module, &device->deviceFontCount);
     dev.cFonts = device->deviceFontCount;
   }
   if (devInfo) std::memcpy(devInfo, &dev, devInfoSize < sizeof dev ? devInfoSize : sizeof dev);
@@ -162,7 +162,7 @@ BOOL DrvResetPDEV(DHPDEV oldHandle, DHPDEV newHandle) {
 
   if (newDevice->rasterMode) CarryJobControlSettings(oldDevice->context, newDevice->context);
   ClearGlyphCache(oldDevice);
-  newDevice->glyphGeneration = oldDevice->glyphGeneration;
+  newDevice->glyphs.generation = oldDevice->glyphs.generation;
   newDevice->settingsTakeOver = oldDevice->settingsTakeOver;
   if (newDevice->settingsTakeOver && CanCarryJobSettings(oldDevice, newDevice)) {
     newDevice->rawMode = oldDevice->rawMode;
@@ -181,7 +181,9 @@ void DrvDisablePDEV(DHPDEV dhpdev) {
     EngDeletePalette(device->palette);
     device->palette = nullptr;
   }
-  FreeDeviceFonts(device);
+  FreeDeviceFonts(device, device->deviceFonts);
+  device->deviceFonts = nullptr;
+  device->deviceFontCount = 0;
   FreePluginList(device->plugins);
   device->plugins = nullptr;
   FreeFilterPathList(device->filterPaths);

@@ -1,11 +1,7 @@
-// The drawing calls, escapes, device-font queries and colour transforms of the DDI table.
+// The drawing calls, escapes and colour transforms of the DDI table.
 //
-// PENDING: the text, escape, device-font and glyph issues give each of
-// these its body. Until then each answers as a device that draws
-// nothing: a valid device's drawing call succeeds without writing (FALSE once an output
-// write of the job has failed), no escape is supported, no device
-// font exists. An invalid device gives
-// ERROR_INVALID_PARAMETER first.
+// PENDING: the escape issue gives DrvEscape its body. Until then no escape is supported.
+// An invalid device gives ERROR_INVALID_PARAMETER first.
 #include "bitblt.h"
 #include "brush_realize.h"
 #include "colour_transform.h"
@@ -17,8 +13,6 @@ namespace rendara {
 
 namespace {
 
-constexpr LONG kFontDataError = -1;
-
 RenderDevice* Checked(RenderDevice* device) {
   if (!IsValidRenderDevice(device)) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -29,13 +23,6 @@ RenderDevice* Checked(RenderDevice* device) {
 
 RenderDevice* OfSurface(SURFOBJ* pso) { return Checked(pso ? reinterpret_cast<RenderDevice*>(pso->dhpdev) : nullptr); }
 RenderDevice* OfHandle(DHPDEV dhpdev) { return Checked(reinterpret_cast<RenderDevice*>(dhpdev)); }
-
-// A drawing call on a device that draws nothing.
-BOOL DrawNothing(SURFOBJ* pso) {
-  RenderDevice* device = OfSurface(pso);
-  if (!device) return FALSE;
-  return (device->jobFlags & JOB_OUTPUT_FAILED) ? FALSE : TRUE;
-}
 
 }  // namespace
 
@@ -63,33 +50,14 @@ ULONG DrvEscape(SURFOBJ* pso, ULONG, ULONG, PVOID, ULONG, PVOID) {
   return 0;
 }
 
-ULONG DrvGetGlyphMode(DHPDEV dhpdev, FONTOBJ*) {
-  OfHandle(dhpdev);
-  return FO_GLYPHBITS;
-}
-
 ULONG DrvDitherColor(DHPDEV, ULONG, ULONG, ULONG*) { return DCR_HALFTONE; }
 
 BOOL DrvCopyBits(SURFOBJ* psoDest, SURFOBJ* psoSrc, CLIPOBJ* pco, XLATEOBJ* pxlo, RECTL* prclDest, POINTL* pptlSrc) {
   return CopyBits(psoDest, psoSrc, pco, pxlo, prclDest, pptlSrc);
 }
 
-PIFIMETRICS DrvQueryFont(DHPDEV dhpdev, ULONG_PTR, ULONG, ULONG_PTR* pid) {
-  OfHandle(dhpdev);
-  if (pid) *pid = 0;
-  return nullptr;
-}
-
-LONG DrvQueryFontData(DHPDEV dhpdev, FONTOBJ*, ULONG, HGLYPH, GLYPHDATA*, PVOID, ULONG) {
-  OfHandle(dhpdev);
-  return kFontDataError;
-}
-
-PVOID DrvQueryFontTree(DHPDEV dhpdev, ULONG_PTR, ULONG, ULONG, ULONG_PTR* pid) {
-  OfHandle(dhpdev);
-  if (pid) *pid = 0;
-  return nullptr;
-}
+// DrvQueryFont, DrvQueryFontData, DrvQueryFontTree, DrvQueryAdvanceWidths and
+// DrvGetGlyphMode: font_queries.cpp. DrvTextOut: text_output.cpp.
 
 HANDLE DrvIcmCreateColorTransform(DHPDEV dhpdev, LOGCOLORSPACEW* pLogColorSpace, PVOID, ULONG,
                                    PVOID pvDestColorProfile, ULONG cjDestColorProfile, PVOID, ULONG, DWORD) {
@@ -109,21 +77,6 @@ BOOL DrvStretchBltROP(SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPO
                       ULONG iMode, BRUSHOBJ* pbo, DWORD rop4) {
   return StretchBltRop(psoDest, psoSrc, psoMask, pco, pxlo, pca, pptlHTOrg, prclDest, prclSrc, pptlMask, iMode, pbo,
                        rop4);
-}
-
-BOOL DrvQueryAdvanceWidths(DHPDEV dhpdev, FONTOBJ*, ULONG, HGLYPH*, PVOID, ULONG) {
-  OfHandle(dhpdev);
-  return FALSE;
-}
-
-// PENDING: text output (device fonts, downloaded glyphs and the glyph cache) replaces this.
-// Until then the driver draws no text: on a banding bitmap the engine draws it into the
-// band, and on the vector surface the call is declined rather than reported as drawn.
-BOOL DrvTextOut(SURFOBJ* pso, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ* pco, RECTL* prclExtra, RECTL* prclOpaque,
-                BRUSHOBJ* pboFore, BRUSHOBJ* pboOpaque, POINTL* pptlOrg, MIX mix) {
-  if (!DrawNothing(pso)) return FALSE;
-  if (!pso->pvBits) return FALSE;
-  return EngTextOut(pso, pstro, pfo, pco, prclExtra, prclOpaque, pboFore, pboOpaque, pptlOrg, mix);
 }
 
 }  // namespace rendara

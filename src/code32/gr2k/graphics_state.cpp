@@ -34,6 +34,7 @@ void InvalidateDrawingState(RenderDevice* device) {
   state.paintModeValid = FALSE;
   state.brushValid = FALSE;
   state.color.valid = FALSE;
+  state.font.valid = FALSE;
 }
 
 BOOL SendRop(RenderDevice* device, BYTE rop) {

@@ -7,6 +7,8 @@
 // could not be written leaves its cache as it was.
 #pragma once
 
+#include <cstdint>
+
 #include "colour_state.h"
 #include "realized_brush.h"
 #include "win/winddi.h"
@@ -27,6 +29,13 @@ struct PenState {
   DWORD miter;  // miter limit x 256
 };
 
+// The font part: what the last font record selected.
+struct FontState {
+  BOOL valid;
+  std::uintptr_t identity;  // the engine's unique value of the font object
+  DWORD glyphIndexFlag;     // 3 for glyph-index text, else 2
+};
+
 struct DrawingState {
   PenState pen;
   BOOL ropValid;
@@ -36,6 +45,7 @@ struct DrawingState {
   BOOL brushValid;
   WORD brushKind;  // BRUSH_SOLID, BRUSH_PATTERN_1BPP or BRUSH_PATTERN_24BPP
   ColorState color;
+  FontState font;
 };
 
 // The printer's raster operation for a mix (its low byte, 0 to 16); an index above 16

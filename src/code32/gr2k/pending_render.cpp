@@ -34,11 +34,4 @@ void RedoJobPaperSubstitution(RenderDevice*) {}
 BOOL CanCarryJobSettings(RenderDevice*, RenderDevice*) { return FALSE; }
 void CarryJobControlSettings(DriverContext*, DriverContext*) {}
 
-DWORD LoadDeviceFonts(RenderDevice*) { return 0; }
-void FreeDeviceFonts(RenderDevice*) {}
-
-void ClearGlyphCache(RenderDevice* device) {
-  if (device) ++device->glyphGeneration;
-}
-
 }  // namespace rendara

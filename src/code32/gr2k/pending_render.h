@@ -1,7 +1,7 @@
 // Operations that the rendering spine calls but whose own subsystems are built later: the
 // device-mode merge, the job settings and job control at document start, the header texts
 // from the model's command groups, the plug-in list, the job-time paper substitution, the
-// device fonts, the glyph cache, the band copy and the image records. Each has its final name and signature
+// band copy and the image records. Each has its final name and signature
 // and the least behaviour the spine needs now; every one is marked PENDING below.
 //
 // They live in namespace rendara so that the common library's own definitions, when they
@@ -51,13 +51,5 @@ void RedoJobPaperSubstitution(RenderDevice* device);
 BOOL CanCarryJobSettings(RenderDevice* oldDevice, RenderDevice* newDevice);
 // Carries the job-control settings from the old context to the new one: nothing yet.
 void CarryJobControlSettings(DriverContext* oldContext, DriverContext* newContext);
-
-// ---- device fonts and glyph cache ------------------------------------------------------
-// PENDING: the device-font issue loads the four resource fonts; until then none (0).
-DWORD LoadDeviceFonts(RenderDevice* device);
-void FreeDeviceFonts(RenderDevice* device);
-// PENDING: the glyph-cache issue clears the buckets; until then nothing is cached, so only
-// the generation counter moves on.
-void ClearGlyphCache(RenderDevice* device);
 
 }  // namespace rendara

@@ -5,6 +5,7 @@
 #include "context/extension_modules.h"
 #include "context/deliverable.h"
 #include "ddi.h"
+#include "device_font_data.h"
 #include "model/model_load.h"
 #include "render_device.h"
 #include "win/errors.h"
@@ -25,6 +26,7 @@ KOVA_EXPORT BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID /*reserve
   switch (reason) {
     case DLL_PROCESS_ATTACH:
       rendara::SetRendaraModule(module);
+      rendara::RegisterFontResources(module);
       InitDriverLocks();
       SetDeliverable(Deliverable::Rendering);
       break;
@@ -32,6 +34,7 @@ KOVA_EXPORT BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID /*reserve
       FreeLoadedModelImages();
       EvictContextCache(1);
       DeleteDriverLocks();
+      rendara::UnregisterFontResources(module);
       rendara::SetRendaraModule(nullptr);
       break;
     default:

@@ -10,7 +10,9 @@
 
 #include "clip_records.h"
 #include "device_heap.h"
+#include "device_fonts.h"
 #include "filter_interface.h"
+#include "glyph_cache.h"
 #include "graphics_state.h"
 #include "outside/plugin_list.h"
 #include "pending_render.h"
@@ -63,6 +65,7 @@ struct RenderDevice {
   PageGeometry geometry;
   std::int32_t pageCount;
   DWORD deviceFontCount;
+  DeviceFontList* deviceFonts;  // from the allocation list, or null without device fonts
   HMODULE module;
   std::int16_t copies;
   std::int16_t rasterMode;
@@ -83,7 +86,6 @@ struct RenderDevice {
   DWORD hidden2Func11;
   char* jobName;  // 8-bit, from the allocation list, or null
   std::int16_t jobNameLength;
-  // PENDING: the device-font issue adds the font table here, the text issue the text state.
   ClipCache* clipCache;      // from the allocation list, or null before it is created
   RealizedBrush solidBrush;  // stands for every solid-colour brush
   RecordBuffer records;
@@ -99,8 +101,7 @@ struct RenderDevice {
   BYTE colorMatching;
   BYTE icmType;
   DWORD textAsBitmap;
-  // PENDING: the glyph-cache issue adds the 1024 bucket heads.
-  std::int16_t glyphGeneration;
+  GlyphCache glyphs;  // downloaded glyphs the printer keeps on this page, and the generation
   DWORD printMethod;
   DEVMODEW* jobDevmode;  // copy of the job's device-mode, or null
   DWORD jobId;

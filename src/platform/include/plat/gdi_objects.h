@@ -90,6 +90,7 @@ class XformObject {
   XformObject& operator=(const XformObject&) = delete;
   XFORMOBJ* get() { return &obj_; }
   const XFORML& matrix() const { return m_; }
+  void SetMatrix(const XFORML& m) { m_ = m; }
   ULONG Kind() const;
   BOOL Apply(ULONG mode, ULONG count, const void* in, void* out) const;
 
