@@ -5,20 +5,6 @@
 // until then nothing is imported.
 int ImportSettingFile(const WCHAR*, const WCHAR*, DWORD, DriverContext*) { return 0; }
 
-// PENDING: GetStampCount of the stamp list reads "StampCount"; until the list is kept it
-// answers -1 (no list known), and its callers leave the stamp selection as it is.
-int GetStampCount(DriverContext*) { return -1; }
-// PENDING: the stamp-list issue loads and stores entry n; until then nothing moves.
-void ApplyStamp(DriverContext*, int) {}
-void SaveStamp(DriverContext*, int) {}
-
-// PENDING: the free-size list issue writes and reads the entry sections and fills the work
-// area's records; until then nothing moves.
-void WriteFreeSizeSection(DriverContext*, int) {}
-void ReadCurrentFreeSize(DriverContext*, int) {}
-void FeaturesToFreeSizeRecord(DriverContext*, int) {}
-void CurrentToFreeSizeRecord(DriverContext*, int) {}
-
 // PENDING: the job-control issue hands the requests to its dispatcher and the bound
 // library; no library is bound yet, so nothing is reported.
 void JobControlOpen(DriverContext*) {}
