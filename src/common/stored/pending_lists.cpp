@@ -1,10 +1,6 @@
 // Later subsystems' operations with the least behaviour the settings-file load and save need.
 #include "stored/pending_lists.h"
 
-// PENDING: the setting-file import issue copies the source's section into the target;
-// until then nothing is imported.
-int ImportSettingFile(const WCHAR*, const WCHAR*, DWORD, DriverContext*) { return 0; }
-
 // PENDING: the job-control issue hands the requests to its dispatcher and the bound
 // library; no library is bound yet, so nothing is reported.
 void JobControlOpen(DriverContext*) {}

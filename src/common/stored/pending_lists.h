@@ -1,15 +1,12 @@
-// Operations of the setting-file import, the quality list and the job-control library that
-// loading and saving settings files call. Each has its final name and signature and the
-// least behaviour the load and save need now.
+// Operations of the quality list and the job-control library that loading and saving
+// settings files call. Each has its final name and signature and the least behaviour the
+// load and save need now.
 #pragma once
 
 #include "win/types.h"
 
 struct DriverContext;
 
-// ---- setting-file import -------------------------------------------------------------------
-// Imports the source's settings into the target file; 1 done.
-int ImportSettingFile(const WCHAR* target, const WCHAR* source, DWORD flags, DriverContext* context);
 
 // ---- quality list ----------------------------------------------------------------------------
 // SaveQualityEntry.

@@ -29,6 +29,7 @@
 #include "stored/pending_lists.h"
 #include "stored/prn_section.h"
 #include "stored/section_transfer.h"
+#include "stored/setting_import.h"
 #include "stored/settings_file.h"
 #include "stored/stamp_list.h"
 #include "win/devmode.h"
