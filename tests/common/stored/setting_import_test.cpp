@@ -354,5 +354,73 @@ TEST_F(SettingImport, NoMoreThanSixteenPresetsAreRegistered) {
   EXPECT_EQ(RegisterInstalledPresets(install.c_str(), u"Nothing", RIP_REGISTER | RIP_ADD, ctx_, 0, nullptr), 1);
 }
 
+TEST_F(SettingImport, TintBlockPageAdmitsOnlyStampFreeCopies) {
+  Start();
+  const std::u16string ksr = u"C:\\Users\\me\\a.ksr", ksd = u"C:\\Users\\me\\a.ksd", kst = u"C:\\Users\\me\\a.kst";
+  Put(ksr, section_, u"kdmFuncSelectWaterMark", u"1");
+  Put(ksd, language_, u"kdmFuncSelectWaterMark", u"0");
+  struct Case {
+    DWORD tint;
+    const std::u16string* file;
+    BOOL passes;
+  } cases[] = {{0, &ksr, TRUE}, {0, &kst, TRUE}, {1, &ksr, FALSE}, {1, &ksd, TRUE}, {1, &kst, FALSE}};
+  for (const Case& c : cases) {
+    WriteFieldRawById(ctx_, fid::kdmFunc2SelectTintBlockUI, c.tint);
+    EXPECT_EQ(IsFileStampFreeUnderTintBlock(c.file->c_str(), ctx_), c.passes);
+  }
+  // A copy that names no stamp setting passes.
+  Put(ksr, section_, u"kdmFuncSelectWaterMark", nullptr);
+  WriteFieldRawById(ctx_, fid::kdmFunc2SelectTintBlockUI, 1);
+  EXPECT_TRUE(IsFileStampFreeUnderTintBlock(ksr.c_str(), ctx_));
+}
+
+TEST_F(SettingImport, QualityListEntriesAppendAndClear) {
+  Start();
+  const std::u16string ini = GetUserIniPath(ctx_);
+  AppendQualityEntry(ctx_, u"C:\\q0.ksq", u"Fine");
+  RegisterQualityFile(ctx_, u"C:\\q1.ksq", nullptr);
+  EXPECT_EQ(Get(ini, section_, u"QualityCount"), u"2");
+  EXPECT_EQ(Get(ini, section_, u"QualityList1"), u"C:\\q1.ksq");
+  EXPECT_EQ(Get(ini, section_, u"QualityList1Name"), u"NoName");
+  ClearQualityList(ctx_);
+  EXPECT_EQ(Get(ini, section_, u"QualityCount"), u"0");
+  // A count the file holds below 0 names no entry.
+  Put(ini, section_, u"QualityCount", u"-4");
+  AppendQualityEntry(ctx_, u"C:\\q2.ksq", u"x");
+  EXPECT_EQ(Get(ini, section_, u"QualityList-4"), u"<missing>");
+  WCHAR key[48];
+  MakeQualityListKey(key, 3, true);
+  EXPECT_EQ(std::u16string(key), u"QualityList3Name");
+}
+
+TEST_F(SettingImport, PresetsAreRefreshedOnceAfterAPackageInstall) {
+  Start();
+  SettingField* field = PresetNumberField();
+  ASSERT_NE(field, nullptr);
+  const std::u16string install = GetInstallIniPath(ctx_);
+  const std::u16string model = GetModelName(ctx_);
+  const std::u16string ini = GetUserIniPath(ctx_);
+  const std::u16string shipped = settingsDir_ + u"\\pack.ksd";
+  Put(shipped, language_, u"setname", u"Packed");
+  Put(install, model, u"NumDeficonfiles", u"1");
+  Put(install, model, u"Deficonfiles1", u"%sysdir%pack.ksd");
+  // Kind 2 after the package was marked installed does nothing.
+  Put(ini, section_, u"PackInstallDone", u"1");
+  EXPECT_EQ(RefreshPresetsAfterPackInstall(ctx_, 2), 1);
+  EXPECT_EQ(GetPresetCount(ctx_), 0);
+  // Kind 0 without the first-use page accepted does nothing either.
+  Put(ini, section_, u"PackInstallDone", u"0");
+  EXPECT_EQ(RefreshPresetsAfterPackInstall(ctx_, 0), 1);
+  EXPECT_EQ(GetPresetCount(ctx_), 0);
+  EXPECT_EQ(RefreshPresetsAfterPackInstall(ctx_, 1), 1);
+  EXPECT_EQ(GetPresetCount(ctx_), 1);
+  EXPECT_EQ(Get(ini, section_, u"PresetList0Name"), u"Packed");
+  EXPECT_EQ(Get(ini, section_, u"PresetRefresh"), u"1");
+  EXPECT_EQ(Get(install, model, u"DrvInstPresetDone"), u"1");
+  // Once refreshed, never again.
+  EXPECT_EQ(RefreshPresetsAfterPackInstall(ctx_, 1), 1);
+  EXPECT_EQ(GetPresetCount(ctx_), 1);
+}
+
 }  // namespace
 }  // namespace kovatest

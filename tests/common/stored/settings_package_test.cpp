@@ -293,5 +293,17 @@ TEST_F(SettingsPackage, DefaultSectionIsMadeFromTheSettingsAndReadBack) {
   EXPECT_EQ(ReadFieldRawInLockDefaults(ctx_, FindFieldById(ctx_, fid::dmCopies)), 6u);
 }
 
+TEST_F(SettingsPackage, ModelDatabaseEntryAndPrinterInformation) {
+  EXPECT_EQ(GetModelDatabaseEntry(ctx_), nullptr);
+  const std::u16string shared = GetSecondIniPath(ctx_);
+  Put(shared, u"Models", GetModelName(ctx_), (std::u16string(40, u'm')).c_str());
+  const WCHAR* entry = GetModelDatabaseEntry(ctx_);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(std::u16string(entry), std::u16string(32, u'm'));
+  Put(u"C:\\Users\\me\\a.ini", u"PrinterInformation", u"VANTEINFO", u"info text");
+  EXPECT_TRUE(CopyPrinterInformation(u"C:\\Users\\me\\a.ini", u"C:\\Users\\me\\b.ini"));
+  EXPECT_EQ(Get(u"C:\\Users\\me\\b.ini", u"PrinterInformation", u"VANTEINFO"), u"info text");
+}
+
 }  // namespace
 }  // namespace kovatest
