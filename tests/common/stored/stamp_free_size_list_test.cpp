@@ -10,6 +10,7 @@
 #include "context/paths_and_names.h"
 #include "context/product_record.h"
 #include "field_ids.h"
+#include "stored/default_section.h"
 #include "stored/free_size_list.h"
 #include "stored/list_sections.h"
 #include "stored/paper_map.h"
@@ -420,6 +421,22 @@ TEST_F(StampAndFreeSizeLists, PlainLoadWithoutAFreeSizeKeepsTheEntry) {
   LoadSettingsFile(printer_, kFile, 0, ctx_);
   EXPECT_EQ(Key(Section("FreeSize", 4), u"wdmFreeSizeWidth"), u"5000");
   EXPECT_EQ(Key(Section("FreeSize", 4), u"wdmFreeSizeName"), u"Card");
+}
+
+TEST_F(StampAndFreeSizeLists, InstallRefreshKeepsEveryEntryAndTheSettings) {
+  StoreStamps(2);
+  SetFreeSizeFields(u"Card", 5000, 6000, 2, 1);
+  WriteFreeSizeSection(ctx_, 7);
+  ASSERT_TRUE(WritePrivateProfileStringW(Section("Stamp", 1).c_str(), u"KstVersion", nullptr, ini_.c_str()));
+  WriteFieldRaw(ctx_, stampField_, 5);
+  const std::vector<BYTE> before = Settings(ctx_);
+  EXPECT_EQ(InitUserLists(printer_, ctx_), 1);
+  EXPECT_EQ(GetStampCount(ctx_), 2);
+  EXPECT_EQ(Key(Section("Stamp", 1), stampField_->side->name), u"101");
+  EXPECT_NE(Key(Section("Stamp", 1), u"KstVersion"), u"<missing>");
+  EXPECT_EQ(Key(Section("FreeSize", 7), u"wdmFreeSizeWidth"), u"5000");
+  EXPECT_EQ(Key(Section("FreeSize", 6), u"KstVersion"), u"<missing>");
+  EXPECT_EQ(Settings(ctx_), before);
 }
 
 }  // namespace
