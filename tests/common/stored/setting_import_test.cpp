@@ -18,6 +18,7 @@
 #include "stored/preset_list.h"
 #include "stored/setting_import.h"
 #include "stored/settings_file.h"
+#include "stored/settings_load_save.h"
 #include "win/profile.h"
 
 namespace kovatest {
@@ -420,6 +421,24 @@ TEST_F(SettingImport, PresetsAreRefreshedOnceAfterAPackageInstall) {
   // Once refreshed, never again.
   EXPECT_EQ(RefreshPresetsAfterPackInstall(ctx_, 1), 1);
   EXPECT_EQ(GetPresetCount(ctx_), 1);
+}
+
+TEST_F(SettingImport, AcceptanceTestLeavesTheSettingsAsTheyWere) {
+  Start();
+  SettingField* field = PresetNumberField();
+  ASSERT_NE(field, nullptr);
+  const std::u16string file = u"C:\\Users\\me\\check.kst";
+  WriteFieldRaw(ctx_, field, 3);
+  ASSERT_EQ(SaveSettingsFile(printer_, file.c_str(), SFT_PRESET, ctx_), 1);
+  WriteFieldRaw(ctx_, field, 1);
+  const std::vector<BYTE> before = Settings();
+  // Without an alert on the preset control the file is acceptable; the load is undone.
+  EXPECT_TRUE(IsSettingsFileAcceptable(file.c_str(), ctx_));
+  EXPECT_EQ(Settings(), before);
+  // A file of another machine loads nothing and counts as acceptable.
+  Put(file, section_, u"KstMachine", u"1");
+  EXPECT_TRUE(IsSettingsFileAcceptable(file.c_str(), ctx_));
+  EXPECT_EQ(Settings(), before);
 }
 
 }  // namespace
