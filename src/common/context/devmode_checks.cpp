@@ -9,7 +9,7 @@
 #include "context/field_table.h"
 #include "context/memory.h"
 #include "context/module_dispatch.h"
-#include "context/pending_defaults.h"
+#include "stored/paper_map.h"
 #include "context/product_record.h"
 #include "context/work_area.h"
 #include "field_ids.h"

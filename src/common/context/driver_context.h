@@ -116,6 +116,7 @@ struct WorkArea {
   WCHAR languageCode[32];
   WCHAR modelName[32];
   WCHAR modelListEntry[33];      // "Models%d" value of the install bookkeeping
+  WCHAR modelDatabaseEntry[33];  // the model's value in "Models" of the second model INI
   WCHAR scratchText[1025];
   WCHAR printerName[261];
   WCHAR savedPrinterName[261];

@@ -80,7 +80,3 @@ BOOL ReadInstallDefaultKst(WCHAR* destination, DriverContext* context) {
 // between the model and printer sections of the per-printer INI; until then nothing is
 // copied.
 void CopyPrinterIniKeys(DriverContext*, int, void*) {}
-
-// PENDING: the installed-presets issue registers the install INI's "Deficonfiles%u" list
-// through RegisterInstalledPresets; until then no preset is registered (0).
-int InstallDefaultPresets(DriverContext*, DWORD) { return 0; }

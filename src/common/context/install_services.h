@@ -28,4 +28,5 @@ WCHAR* ResolveDriverRelativePath(WCHAR* path, DWORD capacity, DriverContext* con
 // "DefaultKst" of the language section of the second model INI into 260 characters.
 BOOL ReadInstallDefaultKst(WCHAR* destination, DriverContext* context);
 void CopyPrinterIniKeys(DriverContext* context, int mode, void* reserved);
-int InstallDefaultPresets(DriverContext* context, DWORD flags);
+// InstallDefaultPresets.
+#include "stored/installed_presets.h"

@@ -5,6 +5,3 @@
 // PENDING: the two-way issue runs the query through the bidirectional library; until then
 // there is no library and the query fails.
 int QueryPrinterBidiSilent(DriverContext*) { return 0; }
-
-// PENDING: the stamp-list issue applies the current stamp; no stamp list exists yet.
-void ApplyCurrentStamp(DriverContext*) {}

@@ -30,8 +30,8 @@ int QueryPrinterBidiSilent(DriverContext* context);
 // LoadDeviceSettingsKind (the merge) and LoadDeviceSettingsByKind (the common settings
 // block).
 #include "stored/device_settings.h"
-// The current stamp's settings into the context.
-void ApplyCurrentStamp(DriverContext* context);
+// ApplyCurrentStamp.
+#include "stored/stamp_list.h"
 // ApplyQualityByIndex, MakeQualityKey and LoadQualityName.
 #include "stored/quality_list.h"
 // LoadSettingsFile.

@@ -12,6 +12,7 @@
 #include "context/paths_and_names.h"
 #include "context/product_record.h"
 #include "context/units.h"
+#include "stored/free_size_list.h"
 #include "win/loader.h"
 #include "win/resources.h"
 
@@ -86,10 +87,6 @@ void AppendPaperSize(DriverContext* context, WCHAR* buffer, int size, int width,
   Append(buffer, size, u")");
   if (UsesDecimalComma(context)) ReplaceDecimalPoint(buffer);
 }
-
-// PENDING: the free-size list issue supplies the free sizes of the work area (name, width
-// and length); until then a free size has no entry and strings 109-118 keep their text.
-bool GetFreeSizeEntry(DriverContext*, int, WCHAR*, int, int*, int*, DWORD*, DWORD*) { return false; }
 
 void CompletePaperSize(DriverContext* context, DWORD id, WCHAR* buffer, int size) {
   int width = 0, length = 0;

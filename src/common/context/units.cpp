@@ -18,6 +18,7 @@
 #include "context/paths_and_names.h"
 #include "context/printable_area.h"
 #include "context/product_record.h"
+#include "stored/free_size_list.h"
 #include "win/kernel.h"
 #include "win/loader.h"
 
@@ -44,10 +45,6 @@ bool GetNumericOptionRange(DriverContext* context, ControlRecord* control, int* 
   *maximum = hi;
   return true;
 }
-
-// PENDING: the free-size list issue supplies ReadFreeSize (load free size entry n into the
-// context); until then a free size is not loaded.
-void ReadFreeSize(DriverContext*, int) {}
 
 bool IsPaperSizeInFitList(DriverContext* context, int paper) {
   return IsPaperSizeInList(context, static_cast<DWORD>(paper)) != 0;

@@ -24,6 +24,13 @@ int ShowWarningWithText(DriverContext*, void*, DWORD messageId, const WCHAR*) {
   return 1;
 }
 
+int ShowInformationMessage(DriverContext*, DWORD messageId) {
+  lastWarning = messageId;
+  return 1;
+}
+
+int ShowPage(DriverContext*, int, WORD, void*) { return 0; }
+
 DWORD LastSettingsWarning(bool clear) {
   const DWORD id = lastWarning;
   if (clear) lastWarning = 0;

@@ -27,5 +27,13 @@ BOOL CanWriteBidiPrinterData(DriverContext* context);
 // PENDING: the property-sheet framework replaces this with its message box; until then the
 // warning is only recorded (LastSettingsWarning) and the answer is IDOK.
 int ShowWarningWithText(DriverContext* context, void* owner, DWORD messageId, const WCHAR* text);
+// Shows UI message `messageId` as an information box.
+// PENDING: the property-sheet framework replaces this with its message box; until then the
+// message is only recorded (LastSettingsWarning).
+int ShowInformationMessage(DriverContext* context, DWORD messageId);
+// Opens a property page as a modal dialog; 1 when it ended with OK.
+// PENDING: the property-sheet framework opens the page; until then no page is shown and the
+// answer is 0 (not accepted), so nothing that depends on the page is done.
+int ShowPage(DriverContext* context, int kind, WORD pageId, void* parent);
 // The message id of the last warning recorded on this thread, 0 for none; clearing resets.
 DWORD LastSettingsWarning(bool clear = false);

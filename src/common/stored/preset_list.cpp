@@ -17,6 +17,7 @@
 #include "context/system_tests.h"
 #include "field_ids.h"
 #include "stored/pending_lists.h"
+#include "stored/stamp_list.h"
 #include "stored/pending_stored.h"
 #include "stored/settings_file.h"
 #include "stored/settings_load_save.h"
@@ -106,7 +107,6 @@ void LoadNameAndComment(DriverContext* context, const WCHAR* key) {
 void CheckStampSelection(DriverContext* context) {
   const DWORD stamp = ReadFieldRawById(context, fid::kdmWmID);
   const int count = GetStampCount(context);
-  if (count < 0) return;  // no stamp list known: the selection stays as applied
   if (ReadFieldRawById(context, fid::kdmFuncSelectWaterMark) != 0 && count > 0 &&
       stamp < static_cast<DWORD>(count)) {
     const DWORD kind = ReadFieldRawById(context, fid::kdmWmKind);

@@ -19,7 +19,8 @@
 #include "context/memory.h"
 #include "context/module_dispatch.h"
 #include "context/paths_and_names.h"
-#include "context/pending_defaults.h"
+#include "stored/free_size_list.h"
+#include "stored/paper_map.h"
 #include "context/pending_merge.h"
 #include "context/product_record.h"
 #include "context/settings_dirs.h"
@@ -28,7 +29,9 @@
 #include "stored/pending_lists.h"
 #include "stored/prn_section.h"
 #include "stored/section_transfer.h"
+#include "stored/setting_import.h"
 #include "stored/settings_file.h"
+#include "stored/stamp_list.h"
 #include "win/devmode.h"
 #include "win/profile.h"
 
@@ -44,7 +47,11 @@ constexpr DWORD kDerivedFieldsType = 3;
 
 bool IsPlainLoad(DWORD flags) { return (flags & ~(SFT_LOAD | SFT_QUIET)) == 0; }
 bool IsPlainSave(DWORD flags) { return (flags & ~(SFT_SAVE | SFT_QUIET)) == 0; }
-bool IsFreeSizePaper(DWORD paperId) { return paperId >= 384 && paperId <= 393; }
+bool IsFreeSizePaper(DWORD paperId) { return IsCustomPaperId(paperId); }
+// The width field and the length field after it both hold a size.
+bool HasFreeSize(DriverContext* context, WORD widthId) {
+  return ReadFieldRawById(context, widthId) != 0 && ReadFieldRawById(context, static_cast<WORD>(widthId + 1)) != 0;
+}
 
 void CopyName(WCHAR* target, const WCHAR* source) {
   DWORD i = 0;
@@ -101,14 +108,16 @@ void BringInStep(HANDLE printer, DriverContext* context, const DWORD (&special)[
   WorkArea* work = context->work;
   for (WORD i = 0; i < 16; ++i) WriteFieldRawById(context, static_cast<WORD>(1169 + i), special[i]);
 
+  // A file that carries no size for its free-size paper leaves the printer's entry as it
+  // is: storing the fields would write another paper's size (or none) into it.
   const DWORD outPaper = ReadFieldRawById(context, fid::kdmOutPaperSize);
-  if (IsFreeSizePaper(outPaper)) {
+  if (IsFreeSizePaper(outPaper) && HasFreeSize(context, fid::wdmFreeSizeWidth)) {
     const int i = FreeSizeIndexFromPaperId(outPaper, context);
     WriteFreeSizeSection(context, i);
     FeaturesToFreeSizeRecord(context, i);
   }
   const DWORD paper = ReadFieldRawById(context, fid::dmPaperSize);
-  if (IsFreeSizePaper(paper)) {
+  if (IsFreeSizePaper(paper) && HasFreeSize(context, fid::wdmSrcFreeSizeWidth)) {
     const int i = FreeSizeIndexFromPaperId(paper, context);
     CurrentToFreeSizeRecord(context, i);
     FreeSizeRecordToFeatures(context, i);
@@ -117,13 +126,11 @@ void BringInStep(HANDLE printer, DriverContext* context, const DWORD (&special)[
   std::int32_t stamp = GetWatermarkIdIfEnabled(context);
   if (stamp != -1) {
     const std::int32_t count = GetStampCount(context);
-    if (count >= 0) {  // with no stamp list known the selection stays as loaded
-      if (stamp >= count) {
-        stamp = count;
-        WriteFieldRawById(context, fid::kdmWmID, static_cast<DWORD>(count));
-      }
-      SaveStamp(context, stamp);
+    if (stamp >= count) {
+      stamp = count;
+      WriteFieldRawById(context, fid::kdmWmID, static_cast<DWORD>(count));
     }
+    SaveStamp(context, stamp);
   }
   if (osKind == 0 || osKind == 1) {
     WriteFieldRawById(context, fid::dmICMMethod, 1);

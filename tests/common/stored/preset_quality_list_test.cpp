@@ -275,16 +275,30 @@ TEST_F(PresetQualityList, LongNameIsCutToTheField) {
 
 // While no stamp list is kept, applying a preset leaves its stamp selection as saved.
 TEST_F(PresetQualityList, StampSelectionSurvivesAPresetApply) {
-  SetKey(u"PresetList1", kPresetFile);
-  WriteFieldRawById(ctx_, fid::kdmFuncSelectWaterMark, 1);
-  WriteFieldRawById(ctx_, fid::kdmWmID, 5);
-  WriteFieldRawById(ctx_, fid::kdmWmKind, 1);
-  SavePresetByIndex(ctx_, 1);
-  WriteFieldRawById(ctx_, fid::kdmFuncSelectWaterMark, 0);
-  WriteFieldRawById(ctx_, fid::kdmWmID, 0);
-  ApplyPresetByIndex(ctx_, 1);
-  EXPECT_EQ(ReadFieldRawById(ctx_, fid::kdmFuncSelectWaterMark), 1u);
-  EXPECT_EQ(ReadFieldRawById(ctx_, fid::kdmWmID), 5u);
+  // A preset's stamp index is kept when the stamp list holds it and turns stamps off when
+  // it lies beyond the list.
+  struct Case {
+    const char16_t* stampCount;
+    DWORD selectAfter;
+    DWORD idAfter;
+  } cases[] = {{u"6", 1, 5}, {u"3", 0, 0}};
+  int row = 0;
+  const std::u16string language = GetLanguageCode(ctx_);
+  for (const Case& c : cases) {
+    ++row;
+    SetKey(u"PresetList1", kPresetFile);
+    ASSERT_TRUE(WritePrivateProfileStringW(language.c_str(), u"StampCount", u"6", ini_.c_str()));
+    WriteFieldRawById(ctx_, fid::kdmFuncSelectWaterMark, 1);
+    WriteFieldRawById(ctx_, fid::kdmWmID, 5);
+    WriteFieldRawById(ctx_, fid::kdmWmKind, 1);
+    SavePresetByIndex(ctx_, 1);
+    ASSERT_TRUE(WritePrivateProfileStringW(language.c_str(), u"StampCount", c.stampCount, ini_.c_str()));
+    WriteFieldRawById(ctx_, fid::kdmFuncSelectWaterMark, 0);
+    WriteFieldRawById(ctx_, fid::kdmWmID, 0);
+    ApplyPresetByIndex(ctx_, 1);
+    EXPECT_EQ(ReadFieldRawById(ctx_, fid::kdmFuncSelectWaterMark), c.selectAfter) << row;
+    EXPECT_EQ(ReadFieldRawById(ctx_, fid::kdmWmID), c.idAfter) << row;
+  }
 }
 
 TEST_F(PresetQualityList, FileOfAnotherModelIsDroppedAndPresetZeroApplied) {

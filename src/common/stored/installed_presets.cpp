@@ -1,0 +1,259 @@
+// Registering the shipped presets and qualities of the driver package.
+#include "stored/installed_presets.h"
+
+#include <cstdio>
+
+#include "context/devmode_header.h"
+#include "context/driver_context.h"
+#include "context/file_utils.h"
+#include "context/ini_files.h"
+#include "context/module_services.h"
+#include "context/paths_and_names.h"
+#include "context/printer_data.h"
+#include "context/product_record.h"
+#include "context/system_tests.h"
+#include "field_ids.h"
+#include "context/field_access.h"
+#include "stored/device_settings.h"
+#include "stored/list_sections.h"
+#include "stored/pending_stored.h"
+#include "stored/preset_list.h"
+#include "stored/quality_list.h"
+#include "stored/setting_import.h"
+#include "stored/settings_file.h"
+#include "win/kernel.h"
+
+namespace {
+
+constexpr DWORD kTitleChars = 260;
+constexpr int kNoCount = 0xFFFF;
+constexpr int kMostFiles = 0xFFFE;
+constexpr DWORD MSG_PRESETS_REFRESHED = 7004;
+constexpr WORD kFirstUseOptionsPage = 1011;
+
+void Widen(WCHAR* out, const char* text) {
+  int i = 0;
+  for (; text[i]; ++i) out[i] = static_cast<WCHAR>(text[i]);
+  out[i] = 0;
+}
+
+WCHAR Lower(WCHAR c) { return c >= u'A' && c <= u'Z' ? static_cast<WCHAR>(c - u'A' + u'a') : c; }
+
+// Same file name: the first 8 characters compared without regard to case.
+bool SameShortName(const WCHAR* a, const WCHAR* b) {
+  a = FindFileName(a);
+  b = FindFileName(b);
+  for (int i = 0; i < 8; ++i) {
+    if (Lower(a[i]) != Lower(b[i])) return false;
+    if (!a[i]) return true;
+  }
+  return true;
+}
+
+bool IsKnown(const WCHAR* file, int count, const KnownPresetEntry* known) {
+  if (!known || count <= 0) return false;
+  for (int i = 0; i < count; ++i) {
+    WCHAR path[261] = {};
+    for (int k = 0; k < 260 && known[i].filePath[k]; ++k) path[k] = known[i].filePath[k];
+    if (path[0] && SameShortName(file, path)) return true;
+  }
+  return false;
+}
+
+bool SameText(const WCHAR* a, const WCHAR* b) {
+  for (std::size_t i = 0;; ++i) {
+    if (Lower(a[i]) != Lower(b[i])) return false;
+    if (!a[i]) return true;
+  }
+}
+
+// The copy's header is exactly this product's: version, machine and language.
+bool HasExactHeader(const WCHAR* file, DriverContext* context) {
+  const WCHAR* section = GetPrinterSectionName(context);
+  const INT version = ReadIniInt(section, u"KstVersion", 0xFFFF, file);
+  const INT machine = ReadIniInt(section, u"KstMachine", 0xFFFF, file);
+  const INT language = ReadIniInt(section, u"KstLanguage", 0xFFFF, file);
+  return context->product && static_cast<DWORD>(version) == context->product->settingsFileVersion &&
+         static_cast<DWORD>(machine) == context->product->machineId &&
+         static_cast<DWORD>(language) == ReadFieldRawById(context, fid::kdmLanguageID);
+}
+
+bool PassesConditions(const WCHAR* file, DriverContext* context) {
+  return IsSettingFileEnabled(file, context) && EvaluateSettingFileConditions(file, context) &&
+         IsFileStampFreeUnderTintBlock(file, context);
+}
+
+bool IsWorkstation() {
+  OSVERSIONINFOEXW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info))) return false;
+  return info.wProductType == VER_NT_WORKSTATION;
+}
+
+}  // namespace
+
+void ReadPresetTitle(const WCHAR* file, const WCHAR* section, WCHAR* name, WCHAR* comment) {
+  if (name) name[0] = 0;
+  if (comment) comment[0] = 0;
+  if (!file || !section) return;
+  if (name) ReadIniString(section, u"setname", u"", name, kTitleChars, file);
+  if (comment) ReadIniString(section, u"setcomment", u"", comment, kTitleChars, file);
+}
+
+int RegisterPresetEntry(const WCHAR* userIni, const WCHAR* copy, const WCHAR* name, const WCHAR* comment, DWORD flags,
+                        DriverContext* context) {
+  if (!context || !context->work || !copy || !copy[0] || !userIni || !IsDriveLetterPath(userIni)) return 0;
+  if ((flags & RIP_CONDITIONS) && PathExists(copy) && !PassesConditions(copy, context)) return 0;
+  const int count = GetPresetCount(context);
+  if (count < 0 || count >= kInstalledPresetLimit) return 0;
+  const WCHAR* section = GetPrinterSectionName(context);
+  for (int i = 0; i < count; ++i) {
+    WCHAR key[kPresetKeyChars];
+    MakePresetKey(key, i, PRESET_KEY_FILE);
+    WCHAR listed[MAX_PATH] = {};
+    ReadIniString(section, key, u"", listed, MAX_PATH, userIni);
+    if (listed[0] && SameText(listed, copy)) return 0;
+  }
+  return AppendPreset(context, copy, name && name[0] ? name : u"NoName", comment ? comment : u"") ? 1 : 0;
+}
+
+int RegisterInstalledPresets(const WCHAR* installIni, const WCHAR* section, DWORD flags, DriverContext* context,
+                             int knownCount, const KnownPresetEntry* known) {
+  if (!context || !context->work || !installIni || !section) return 0;
+  const bool reg = flags & RIP_REGISTER;
+  if (reg && !(flags & RIP_ADD) && !((flags & RIP_INSTALL) && (flags & RIP_CONDITIONS))) ResetPresetCount(context);
+  int n = GetPresetCount(context);
+  int count = ReadIniInt(section, u"NumDeficonfiles", kNoCount, installIni);
+  if (count == kNoCount || count <= 0) return 1;
+  if (count > kMostFiles) count = kMostFiles;
+  const WCHAR* userIni = GetUserIniPath(context);
+  if (!userIni || !IsDriveLetterPath(userIni)) return 0;
+  int result = 1;
+  for (int c = 1; c <= count; ++c) {
+    WCHAR key[32];
+    char narrow[32];
+    std::snprintf(narrow, sizeof narrow, "Deficonfiles%u", static_cast<unsigned>(c));
+    Widen(key, narrow);
+    WCHAR file[MAX_PATH] = {};
+    ReadIniString(section, key, u"", file, MAX_PATH, installIni);
+    if (!file[0]) continue;
+    // The name as listed (the driver directory's copy has this file part).
+    WCHAR listedName[MAX_PATH] = {};
+    for (DWORD i = 0; file[i] && i + 1 < MAX_PATH; ++i) listedName[i] = file[i];
+    if (!ExpandAndCheckSettingFile(file, MAX_PATH, context)) continue;
+    WCHAR copy[MAX_PATH] = {};
+    if (!MakeUserCopyPath(file, copy, context)) continue;
+    if (reg) {
+      WCHAR name[kTitleChars] = {}, comment[kTitleChars] = {};
+      ReadPresetTitle(file, ListLanguageSection(context), name, comment);
+      if (flags & RIP_CONDITIONS) {
+        if (PassesConditions(file, context)) {
+          bool registered = false;
+          if (flags & RIP_INSTALL) {
+            if (n + 1 > kInstalledPresetLimit) break;
+            registered = RegisterPresetEntry(userIni, copy, name, comment, 0, context) == 1;
+          } else if (!IsKnown(file, knownCount, known) && c != 1 && (flags & RIP_ADD)) {
+            if (n + 1 > kInstalledPresetLimit) break;
+            registered = RegisterPresetEntry(userIni, copy, name, comment, 0, context) == 1;
+          }
+          if (registered) {
+            ++n;
+            if (!PathExists(copy) || !HasExactHeader(copy, context)) ImportSettingFile(copy, file, SFT_PRESET, context);
+          }
+        }
+      } else if (IsSettingFileEnabled(file, context)) {
+        if (n + 1 > kInstalledPresetLimit) break;
+        if (RegisterPresetEntry(userIni, copy, name, comment, 0, context) == 1) ++n;
+      }
+      if (flags & RIP_IMPORT) ImportSettingFile(copy, file, SFT_PRESET, context);
+    }
+    if (flags & RIP_COPY) {
+      const WCHAR* driverName = FindFileName(listedName);
+      if (!SyncFile(file, driverName, 2, context) && (flags & RIP_INSTALL)) SyncFile(file, driverName, 2, context);
+      if (PathExists(copy)) {
+        if (!(flags & RIP_KEEP_COPIES)) ImportSettingFile(copy, file, SFT_PRESET, context);
+      } else if (flags & RIP_INSTALL) {
+        CopyFileNormal(file, copy, TRUE);
+        if (!HasSettingFileVersion(copy, context)) ImportSettingFile(copy, file, SFT_PRESET, context);
+      }
+      result = 1;
+    }
+    if (flags & RIP_DELETE_COPY) DeleteFileForce(copy);
+  }
+  if ((flags & RIP_INSTALL) && result) WriteIniInt(installIni, section, 1, u"DrvInstPresetDone");
+  return result;
+}
+
+void MakeQualityListKey(WCHAR* buffer, int n, bool withName) {
+  if (!buffer) return;
+  char narrow[40];
+  std::snprintf(narrow, sizeof narrow, "QualityList%d%s", n, withName ? "Name" : "");
+  Widen(buffer, narrow);
+}
+
+void AppendQualityEntry(DriverContext* context, const WCHAR* file, const WCHAR* name) {
+  if (!context || !context->work) return;
+  const WCHAR* ini = GetUserIniPath(context);
+  const WCHAR* section = GetPrinterSectionName(context);
+  if (!ini || !IsDriveLetterPath(ini) || !section) return;
+  const int n = GetQualityCount(context);
+  // A count from the file that is negative or beyond any list names no entry.
+  if (n < 0 || n >= 0x7FFF) return;
+  WCHAR key[kListKeyChars];
+  MakeQualityListKey(key, n, false);
+  WriteIniString(section, key, file ? file : u"", ini);
+  MakeQualityListKey(key, n, true);
+  WriteIniString(section, key, name ? name : u"", ini);
+  WriteIniInt(ini, section, n + 1, u"QualityCount");
+}
+
+void RegisterQualityFile(DriverContext* context, const WCHAR* file, const WCHAR* name) {
+  AppendQualityEntry(context, file, name ? name : u"NoName");
+}
+
+void ReadQualityName(const WCHAR* file, const WCHAR* section, WCHAR* name) {
+  if (!name) return;
+  name[0] = 0;
+  if (file && section) ReadIniString(section, u"qualityname", u"", name, kTitleChars, file);
+}
+
+void ClearQualityList(DriverContext* context) {
+  if (!context || !context->work) return;
+  const WCHAR* ini = GetUserIniPath(context);
+  if (ini && IsDriveLetterPath(ini)) WriteIniString(GetPrinterSectionName(context), u"QualityCount", u"0", ini);
+}
+
+int InstallDefaultPresets(DriverContext* context, DWORD) {
+  if (!context || !context->work) return 0;
+  const WCHAR* installIni = GetInstallIniPath(context);
+  if (!installIni || !IsDriveLetterPath(installIni)) return 0;
+  return RegisterInstalledPresets(installIni, GetModelName(context), RIP_REGISTER | RIP_CONDITIONS | RIP_INSTALL,
+                                  context, 0, nullptr);
+}
+
+int RefreshPresetsAfterPackInstall(DriverContext* context, int kind) {
+  if (!context || !context->work) return 1;
+  const WCHAR* ini = GetUserIniPath(context);
+  if (!ini || !IsDriveLetterPath(ini)) return 1;
+  const WCHAR* section = GetPrinterSectionName(context);
+  const INT done = ReadIniInt(section, u"PackInstallDone", 0, ini);
+  if (kind == 2 && done == 1) return 1;
+  if (kind == 0 && (GetStateByte(context, 710) == 1 || done == 1)) kind = 1;
+  if (ReadIniInt(section, u"PresetRefresh", 0, ini) != 0) return 1;
+  const bool terminal = IsTerminalServer(context->hPrinter) != 0;
+  if (kind == 0 && !terminal) {
+    ShowInformationMessage(context, MSG_PRESETS_REFRESHED);
+    if (ShowPage(context, 4, kFirstUseOptionsPage, nullptr) != 1) return 1;
+    SaveDeviceSettingsBoth(context->hPrinter, context);
+  } else if (kind == 1) {
+  } else if (kind == 2 && IsWorkstation() && !terminal) {
+    ShowInformationMessage(context, MSG_PRESETS_REFRESHED);
+  } else {
+    return 1;
+  }
+  InstallDefaultPresets(context, 0);
+  WriteIniString(section, u"PresetRefresh", u"1", ini);
+  const DWORD one = 1;
+  SetPrinterDataBinary(context->hPrinter, &one, sizeof one, u"PresetRefresh", 0);
+  return 1;
+}

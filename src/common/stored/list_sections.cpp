@@ -1,0 +1,58 @@
+// Loading and storing one list entry's settings section.
+#include "stored/list_sections.h"
+
+#include <cstdio>
+
+#include "context/driver_context.h"
+#include "context/field_access.h"
+#include "context/languages.h"
+#include "field_ids.h"
+#include "stored/settings_load_save.h"
+
+namespace {
+
+constexpr int kNameChars = 261;
+
+void CopyName(WCHAR* target, const WCHAR* source) {
+  int i = 0;
+  if (source)
+    for (; source[i] && i + 1 < kNameChars; ++i) target[i] = source[i];
+  target[i] = 0;
+}
+
+int TransferListSection(DriverContext* context, const WCHAR* file, const WCHAR* section, DWORD flags, bool load) {
+  if (!context || !context->work || !file || !file[0] || !section || !section[0]) return 0;
+  WCHAR saved[kNameChars];
+  CopyName(saved, context->work->printerName);
+  CopyName(context->work->printerName, section);
+  const int result = load ? LoadSettingsFile(context->hPrinter, file, flags, context)
+                          : SaveSettingsFile(context->hPrinter, file, flags, context);
+  CopyName(context->work->printerName, saved);
+  return result;
+}
+
+}  // namespace
+
+int LoadListSection(DriverContext* context, const WCHAR* file, const WCHAR* section, DWORD flags) {
+  return TransferListSection(context, file, section, flags, true);
+}
+
+int SaveListSection(DriverContext* context, const WCHAR* file, const WCHAR* section, DWORD flags) {
+  return TransferListSection(context, file, section, flags, false);
+}
+
+const WCHAR* ListLanguageSection(DriverContext* context) {
+  return GetLanguageCodeById(ReadFieldRawById(context, fid::kdmLanguageID));
+}
+
+void MakeListSection(WCHAR* section, const char* prefix, int n, DriverContext* context) {
+  if (!section) return;
+  char number[16];
+  std::snprintf(number, sizeof number, "%d", n);
+  int at = 0;
+  for (const char* p = prefix; p && *p && at + 1 < kListSectionChars; ++p) section[at++] = static_cast<WCHAR>(*p);
+  for (const char* p = number; *p && at + 1 < kListSectionChars; ++p) section[at++] = static_cast<WCHAR>(*p);
+  for (const WCHAR* p = context ? ListLanguageSection(context) : u""; *p && at + 1 < kListSectionChars; ++p)
+    section[at++] = *p;
+  section[at] = 0;
+}
