@@ -204,7 +204,10 @@ LPCWSTR AtomName(WORD atom) {
   }
 }
 
-HWND CreateFromTemplate(HINSTANCE inst, const BYTE* data, std::size_t size, HWND parent, DLGPROC proc, LPARAM param) {
+}  // namespace
+
+HWND CreateDialogFromTemplate(HINSTANCE inst, const BYTE* data, std::size_t size, HWND parent, DLGPROC proc,
+                              LPARAM param, bool forceChild) {
   DialogTemplate t;
   if (!data || size < sizeof(DLGTEMPLATE) || !ParseTemplate(data, size, t)) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -213,7 +216,7 @@ HWND CreateFromTemplate(HINSTANCE inst, const BYTE* data, std::size_t size, HWND
   const std::u16string cls = t.className.empty() ? std::u16string(u"#32770") : t.className;
   const DWORD visible = t.style & WS_VISIBLE;
   DWORD style = t.style & ~WS_VISIBLE;
-  if (t.style & DS_CONTROL) style = (style & ~(WS_POPUP | WS_CAPTION | WS_SYSMENU)) | WS_CHILD;
+  if ((t.style & DS_CONTROL) || forceChild) style = (style & ~(WS_POPUP | WS_CAPTION | WS_SYSMENU)) | WS_CHILD;
   HWND dlg = CreateWindowExW(t.exStyle, cls.c_str(), t.title.c_str(), style, ToPixelsX(t.x), ToPixelsY(t.y),
                              ToPixelsX(t.cx), ToPixelsY(t.cy), parent, nullptr, inst, nullptr);
   if (!dlg) return nullptr;
@@ -263,6 +266,8 @@ HWND CreateFromTemplate(HINSTANCE inst, const BYTE* data, std::size_t size, HWND
   if (visible) ShowWindow(dlg, SW_SHOW);
   return dlg;
 }
+
+namespace {
 
 bool TemplateBytes(HINSTANCE inst, LPCWSTR name, const BYTE*& data, std::size_t& size) {
   HRSRC r = FindResourceW(inst, name, RT_DIALOG);
@@ -345,19 +350,19 @@ using namespace plat::ui;
 extern "C" {
 
 HWND WINAPI CreateDialogIndirectParamW(HINSTANCE inst, LPCDLGTEMPLATEW t, HWND parent, DLGPROC proc, LPARAM param) {
-  return CreateFromTemplate(inst, reinterpret_cast<const BYTE*>(t), kUnboundedTemplate, parent, proc, param);
+  return CreateDialogFromTemplate(inst, reinterpret_cast<const BYTE*>(t), kUnboundedTemplate, parent, proc, param, false);
 }
 
 HWND WINAPI CreateDialogParamW(HINSTANCE inst, LPCWSTR name, HWND parent, DLGPROC proc, LPARAM param) {
   const BYTE* data = nullptr;
   std::size_t size = 0;
   if (!TemplateBytes(inst, name, data, size)) return nullptr;
-  return CreateFromTemplate(inst, data, size, parent, proc, param);
+  return CreateDialogFromTemplate(inst, data, size, parent, proc, param, false);
 }
 
 INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE inst, LPCDLGTEMPLATEW t, HWND parent, DLGPROC proc, LPARAM param) {
   HWND owner = parent ? GetAncestor(parent, GA_ROOT) : nullptr;
-  return RunDialogBox(CreateFromTemplate(inst, reinterpret_cast<const BYTE*>(t), kUnboundedTemplate, owner, proc, param),
+  return RunDialogBox(CreateDialogFromTemplate(inst, reinterpret_cast<const BYTE*>(t), kUnboundedTemplate, owner, proc, param, false),
                       owner);
 }
 
@@ -366,7 +371,7 @@ INT_PTR WINAPI DialogBoxParamW(HINSTANCE inst, LPCWSTR name, HWND parent, DLGPRO
   std::size_t size = 0;
   if (!TemplateBytes(inst, name, data, size)) return -1;
   HWND owner = parent ? GetAncestor(parent, GA_ROOT) : nullptr;
-  return RunDialogBox(CreateFromTemplate(inst, data, size, owner, proc, param), owner);
+  return RunDialogBox(CreateDialogFromTemplate(inst, data, size, owner, proc, param, false), owner);
 }
 
 BOOL WINAPI EndDialog(HWND hDlg, INT_PTR result) {

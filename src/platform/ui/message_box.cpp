@@ -57,6 +57,7 @@ void ClearMessageBoxes() {
 void ResetBoxes() {
   ClearMessageBoxes();
   ResetCommonDialogs();
+  ResetHelp();
 }
 
 }  // namespace plat::ui

@@ -115,11 +115,16 @@ void ResetThreadState();
 // Runs a dialog made by the caller as DialogBox runs its own: the owner disabled, the
 // thread's modal loop until EndDialog, the dialog destroyed. Answers EndDialog's result.
 INT_PTR RunDialogBox(HWND dialog, HWND owner);
+// A dialog and its controls from template bytes (DLGTEMPLATE or DLGTEMPLATEEX), read no
+// further than size; forceChild makes it a child of parent (property-sheet pages).
+HWND CreateDialogFromTemplate(HINSTANCE inst, const BYTE* data, std::size_t size, HWND parent, DLGPROC proc,
+                              LPARAM param, bool forceChild);
 // Makes a window a dialog with a dialog procedure (for dialogs built without a template).
 void MakeDialog(HWND window, DLGPROC proc);
 // Puts a step before every queued one (a dialog's own scripted answer).
 void PushFrontStep(std::function<void()> step);
 void ResetCommonDialogs();
+void ResetHelp();
 
 // ---- controls ------------------------------------------------------------------------------
 LRESULT ButtonProc(HWND, UINT, WPARAM, LPARAM);

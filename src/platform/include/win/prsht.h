@@ -177,3 +177,14 @@ inline void PropSheet_PressButton(HWND sheet, int button) { PostMessageW(sheet, 
 inline HWND PropSheet_GetCurrentPageHwnd(HWND sheet) {
   return reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
 }
+
+// The version of the common controls library (its DllGetVersion export, found through
+// GetProcAddress of "comctl32.dll"): 6.0 here.
+struct DLLVERSIONINFO {
+  DWORD cbSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformID;
+};
+using DLLGETVERSIONPROC = HRESULT (*)(DLLVERSIONINFO*);
