@@ -11,21 +11,4 @@
 #include "model/option_lookup.h"
 #include "stored/ini_text.h"
 
-namespace {
-
-thread_local DWORD lastWarning = 0;
-
-}  // namespace
-
 BOOL CanWriteBidiPrinterData(DriverContext* context) { return context ? TRUE : FALSE; }
-
-int ShowWarningWithText(DriverContext*, void*, DWORD messageId, const WCHAR*) {
-  lastWarning = messageId;
-  return 1;
-}
-
-DWORD LastSettingsWarning(bool clear) {
-  const DWORD id = lastWarning;
-  if (clear) lastWarning = 0;
-  return id;
-}

@@ -1,6 +1,5 @@
-// Operations of later parts of the driver that the settings-file transfer calls: the
-// warning box of the property-sheet framework, the two-way printer-data test and the
-// resolution lock test. Each has its final name and signature and the least behaviour the
+// Operations of other parts of the driver that the settings-file transfer calls: the
+// warning box, the two-way printer-data test and the resolution lock test. Each has its final name and signature and the least behaviour the
 // transfer needs.
 #pragma once
 
@@ -22,10 +21,5 @@ struct SettingField;
 // taken as writable.
 BOOL CanWriteBidiPrinterData(DriverContext* context);
 
-// ---- property-sheet framework ------------------------------------------------------
-// Shows UI message `messageId` as a warning box with the text filled in; the box's result.
-// PENDING: the property-sheet framework replaces this with its message box; until then the
-// warning is only recorded (LastSettingsWarning) and the answer is IDOK.
-int ShowWarningWithText(DriverContext* context, void* owner, DWORD messageId, const WCHAR* text);
-// The message id of the last warning recorded on this thread, 0 for none; clearing resets.
-DWORD LastSettingsWarning(bool clear = false);
+// ---- message boxes ------------------------------------------------------------------
+#include "context/message_boxes.h"

@@ -283,6 +283,8 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
   if (IsWindow(h) && (w->style & WS_VISIBLE)) {
     SendMessageW(h, WM_SHOWWINDOW, TRUE, 0);
     InvalidateRect(h, nullptr, TRUE);
+    // A visible top-level window becomes the active one.
+    if (!w->parent) Thread().active = h;
   }
   return IsWindow(h) ? h : nullptr;
 }
