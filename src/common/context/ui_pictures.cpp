@@ -22,7 +22,7 @@ constexpr PictureRange kRanges[] = {
     {0, 0, 0},
 };
 
-constexpr DWORD kPiece = 16384;
+constexpr DWORD kReadSize = 16384;
 constexpr std::uint32_t kFileHeader = 14;
 constexpr std::uint32_t kInfoHeader = 40;
 constexpr LONG kMaxSide = 32768;
@@ -81,7 +81,7 @@ BOOL ReadFileBlocks(HANDLE file, HGLOBAL block, DWORD bytes) {
   if (!p) return FALSE;
   BOOL ok = TRUE;
   for (DWORD done = 0; ok && done < bytes;) {
-    const DWORD n = std::min(kPiece, bytes - done);
+    const DWORD n = std::min(kReadSize, bytes - done);
     DWORD got = 0;
     ok = ReadFile(file, p + done, n, &got, nullptr) && got == n;
     done += got;

@@ -35,7 +35,7 @@ HBITMAP LoadNeutralBitmap(DriverContext* context, const WCHAR* name);
 // The packed DIB of a picture (RT_BITMAP) in its module, valid while the module is loaded;
 // null as LoadPictureBitmap.
 const void* FindPictureResource(DriverContext* context, DWORD pictureId, DWORD* size = nullptr);
-// Reads `bytes` bytes of an open file into a global memory block in pieces of at most 16384
+// Reads `bytes` bytes of an open file into a global memory block in reads of at most 16384
 // bytes. False when the block is too small or a read falls short.
 BOOL ReadFileBlocks(HANDLE file, HGLOBAL block, DWORD bytes);
 // A BMP file with a BITMAPINFOHEADER as a bitmap of the display. Null with width and
