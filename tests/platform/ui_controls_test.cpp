@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ui_fixture.h"
+#include "win/commctrl.h"
 
 namespace {
 
@@ -14,6 +15,8 @@ std::vector<std::string>* gNotes = nullptr;
 
 LRESULT ParentProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_COMMAND && gNotes) gNotes->push_back(std::to_string(HIWORD(wParam)));
+  if (msg == WM_HSCROLL && gNotes)
+    gNotes->push_back("h" + std::to_string(LOWORD(wParam)) + ":" + std::to_string(HIWORD(wParam)));
   return DefWindowProcW(h, msg, wParam, lParam);
 }
 
@@ -113,6 +116,21 @@ TEST_F(UiControls, NotificationsOfEachControlClassInOrder) {
          SetFocus(c);
        },
        [](HWND c) { ui::SelectItem(c, 0); }, {"7", "9", "8"}, nullptr},
+      {"TrackbarDrag", TRACKBAR_CLASSW, 0, [](HWND c) { SendMessageW(c, TBM_SETRANGE, TRUE, MAKELPARAM(0, 10)); },
+       [](HWND c) { ui::DragSlider(c, 12); }, {"h5:10", "h4:10", "h8:0"},
+       [](HWND c) { EXPECT_EQ(SendMessageW(c, TBM_GETPOS, 0, 0), 10); }},
+      {"TrackbarKeys", TRACKBAR_CLASSW, 0,
+       [](HWND c) {
+         SendMessageW(c, TBM_SETRANGE, TRUE, MAKELPARAM(0, 10));
+         SendMessageW(c, TBM_SETPAGESIZE, 0, 4);
+       },
+       [](HWND c) {
+         SendMessageW(c, WM_KEYDOWN, VK_RIGHT, 0);
+         SendMessageW(c, WM_KEYDOWN, VK_NEXT, 0);
+         SendMessageW(c, WM_KEYDOWN, VK_HOME, 0);
+       },
+       {"h1:0", "h8:0", "h3:0", "h8:0", "h6:0", "h8:0"},
+       [](HWND c) { EXPECT_EQ(SendMessageW(c, TBM_GETPOS, 0, 0), 0); }},
       {"StaticNotify", u"Static", SS_NOTIFY, nullptr, [](HWND c) { SendMessageW(c, WM_LBUTTONUP, 0, 0); }, {"0"},
        nullptr},
   };

@@ -55,6 +55,9 @@ void LeaveControl(HWND control);
 // (LBN_SELCHANGE; CBN_SELCHANGE then CBN_SELENDOK ...).
 bool SelectItem(HWND listOrCombo, int index);
 bool SelectItemText(HWND listOrCombo, std::u16string_view text);
+// Drags a trackbar's thumb to a position (clamped to its range): the parent gets
+// TB_THUMBTRACK, TB_THUMBPOSITION and TB_ENDTRACK.
+bool DragSlider(HWND trackbar, int position);
 // A key pressed on a window (through the dialog manager when it is in a dialog).
 bool PressKey(HWND window, int virtualKey);
 // Property sheets: switch to a page by index, press OK, Cancel or Apply.
