@@ -114,10 +114,11 @@ TEST(ResourceScript, OtherStatementsAreReadOver) {
       "BEGIN\n  CONTROL \"x\", 1, \"Button\", 3, 1, 1, 10, 10\nEND\n"
       "IDM_MENU MENU BEGIN POPUP \"File\" BEGIN MENUITEM \"Open\", 100 END END\n"
       "1 VERSIONINFO FILEVERSION 1,0,0,0 BEGIN BLOCK \"StringFileInfo\" BEGIN END END\n"
-      "IDI_APP ICON \"app.ico\"\n"
       "5 MYTYPE BEGIN 0x0102 END\n"
       "STRINGTABLE BEGIN 1 \"after\" END\n");
   EXPECT_EQ(StringOf(t, 1), u"after");
+  EXPECT_NE(t.Find(plat::ResId::Int(5), plat::ResId::Str(u"IDD_PAGE"), 0x0409), nullptr);  // the dialog is kept
+  EXPECT_EQ(t.Find(plat::ResId::Int(4), plat::ResId::Str(u"IDM_MENU"), 0x0409), nullptr);
   auto* data = t.Find(plat::ResId::Str(u"mytype"), plat::ResId::Int(5), 0x0409);
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(data->data, (std::vector<BYTE>{0x02, 0x01}));

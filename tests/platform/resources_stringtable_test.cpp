@@ -185,8 +185,16 @@ TEST_F(StringTable, DataResourcesAndEnumeration) {
   ASSERT_TRUE(EnumResourceNamesW(module_, RT_STRING, collect, reinterpret_cast<LONG_PTR>(&blocks)));
   // Each block once, though block 7 exists in two languages.
   EXPECT_EQ(blocks, (std::vector<WORD>{1, 7, 8, 4096}));
-  EXPECT_FALSE(EnumResourceNamesW(module_, RT_DIALOG, collect, reinterpret_cast<LONG_PTR>(&blocks)));
-  EXPECT_EQ(GetLastError(), ERROR_RESOURCE_TYPE_NOT_FOUND);  // dialogs are not kept yet
+  EXPECT_FALSE(EnumResourceNamesW(module_, RT_MENU, collect, reinterpret_cast<LONG_PTR>(&blocks)));
+  EXPECT_EQ(GetLastError(), ERROR_RESOURCE_TYPE_NOT_FOUND);
+  // The script's one dialog template is kept under its name.
+  std::vector<std::u16string> dialogs;
+  auto names = [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) -> BOOL {
+    reinterpret_cast<std::vector<std::u16string>*>(param)->push_back(IS_INTRESOURCE(name) ? u"#" : name);
+    return TRUE;
+  };
+  ASSERT_TRUE(EnumResourceNamesW(module_, RT_DIALOG, names, reinterpret_cast<LONG_PTR>(&dialogs)));
+  EXPECT_EQ(dialogs, (std::vector<std::u16string>{u"IDD_PAGE"}));
 }
 
 TEST_F(StringTable, AnsiStrings) {

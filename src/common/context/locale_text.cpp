@@ -118,11 +118,9 @@ void WideToAnsi(char* target, const WCHAR* source, int size) {
 BOOL OpenBitmapFile(const WCHAR* path, HANDLE* file) {
   if (file) *file = INVALID_HANDLE_VALUE;
   if (!path || !file) return FALSE;
-  char ansi[MAX_PATH];
-  WideToAnsi(ansi, path, MAX_PATH);
-  ansi[MAX_PATH - 1] = 0;
-  // Opened for reading as _lopen(OF_READ) would: other readers and writers are not kept out.
-  HANDLE h = CreateFileA(ansi, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+  // Opened by its wide path, so that names outside the ANSI code page open too; for
+  // reading as _lopen(OF_READ) would: other readers and writers are not kept out.
+  HANDLE h = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return FALSE;
   BYTE header[18] = {};

@@ -10,29 +10,12 @@
 #include "model/model_parse.h"
 #include "model/option_lookup.h"
 #include "stored/ini_text.h"
-
-namespace {
-
-thread_local DWORD lastWarning = 0;
-
-}  // namespace
+#include "win/msgbox.h"
 
 BOOL CanWriteBidiPrinterData(DriverContext* context) { return context ? TRUE : FALSE; }
 
-int ShowWarningWithText(DriverContext*, void*, DWORD messageId, const WCHAR*) {
-  lastWarning = messageId;
-  return 1;
-}
-
-int ShowInformationMessage(DriverContext*, DWORD messageId) {
-  lastWarning = messageId;
-  return 1;
+int ShowInformationMessage(DriverContext* context, DWORD messageId) {
+  return ShowMessageBoxFlags(context, nullptr, messageId, MB_OK | MB_ICONINFORMATION, 0);
 }
 
 int ShowPage(DriverContext*, int, WORD, void*) { return 0; }
-
-DWORD LastSettingsWarning(bool clear) {
-  const DWORD id = lastWarning;
-  if (clear) lastWarning = 0;
-  return id;
-}

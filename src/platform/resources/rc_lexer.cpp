@@ -1,4 +1,5 @@
 #include "rc_lexer.h"
+#include "rc_dialog.h"
 
 #include <fstream>
 #include <sstream>
@@ -414,6 +415,7 @@ Preprocessor::Preprocessor() {
       {u"SUBLANG_CHINESE_TRADITIONAL", u"0x01"}, {u"SUBLANG_CHINESE_SIMPLIFIED", u"0x02"},
   };
   for (const auto& [name, value] : kPredefined) defines_[name] = value;
+  for (const auto& [name, value] : WindowSystemSymbols()) defines_[name] = value;
 }
 
 bool Preprocessor::Active() const { return conds_.empty() || conds_.back().active; }

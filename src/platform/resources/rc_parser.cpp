@@ -7,6 +7,7 @@
 #include "plat/paths.h"
 #include "plat/rc_script.h"
 #include "plat/wstr.h"
+#include "rc_dialog.h"
 #include "rc_lexer.h"
 
 namespace plat {
@@ -24,6 +25,8 @@ constexpr WORD RT_FONT_ID = 8;
 constexpr WORD RT_ACCELERATOR_ID = 9;
 constexpr WORD RT_RCDATA_ID = 10;
 constexpr WORD RT_MESSAGETABLE_ID = 11;
+constexpr WORD RT_GROUP_CURSOR_ID = 12;
+constexpr WORD RT_GROUP_ICON_ID = 14;
 constexpr WORD RT_VERSION_ID = 16;
 constexpr WORD RT_PLUGPLAY_ID = 19;
 constexpr WORD RT_VXD_ID = 20;
@@ -39,7 +42,11 @@ enum class Body {
   Data,        // RCDATA and user-defined types: a file name, or BEGIN numbers and strings END
   Bitmap,      // a bitmap file, kept without its 14-byte file header
   FileSkipped, // a file resource not kept yet
-  BlockSkipped // a statement with a header and a BEGIN ... END block, not kept yet
+  BlockSkipped, // a statement with a header and a BEGIN ... END block, not kept
+  Dialog,       // DIALOG: a dialog template
+  DialogEx,     // DIALOGEX: a dialog template with help ids and a full font
+  Icon,         // an .ico file: RT_ICON images and their RT_GROUP_ICON
+  Cursor        // a .cur file: RT_CURSOR images and their RT_GROUP_CURSOR
 };
 
 struct TypeKeyword {
@@ -48,9 +55,8 @@ struct TypeKeyword {
   Body body;
 };
 
-// PENDING: DIALOG/DIALOGEX with CONTROL lines, MENU, ICON and CURSOR are read over until the
-// user-interface work needs them; they will become RT_DIALOG, RT_MENU, RT_GROUP_ICON and
-// RT_GROUP_CURSOR resources built by handlers of their own here.
+// Menus, accelerators, version blocks, tool bars and fonts are read over: nothing the driver
+// does loads them.
 const TypeKeyword kTypes[] = {
     {u"RCDATA", RT_RCDATA_ID, Body::Data},
     {u"HTML", RT_HTML_ID, Body::Data},
@@ -59,13 +65,13 @@ const TypeKeyword kTypes[] = {
     {u"PLUGPLAY", RT_PLUGPLAY_ID, Body::Data},
     {u"VXD", RT_VXD_ID, Body::Data},
     {u"BITMAP", RT_BITMAP_ID, Body::Bitmap},
-    {u"ICON", RT_ICON_ID, Body::FileSkipped},
-    {u"CURSOR", RT_CURSOR_ID, Body::FileSkipped},
+    {u"ICON", RT_GROUP_ICON_ID, Body::Icon},
+    {u"CURSOR", RT_GROUP_CURSOR_ID, Body::Cursor},
     {u"FONT", RT_FONT_ID, Body::FileSkipped},
     {u"ANICURSOR", RT_ANICURSOR_ID, Body::FileSkipped},
     {u"ANIICON", RT_ANIICON_ID, Body::FileSkipped},
-    {u"DIALOG", RT_DIALOG_ID, Body::BlockSkipped},
-    {u"DIALOGEX", RT_DIALOG_ID, Body::BlockSkipped},
+    {u"DIALOG", RT_DIALOG_ID, Body::Dialog},
+    {u"DIALOGEX", RT_DIALOG_ID, Body::DialogEx},
     {u"MENU", RT_MENU_ID, Body::BlockSkipped},
     {u"MENUEX", RT_MENU_ID, Body::BlockSkipped},
     {u"ACCELERATORS", RT_ACCELERATOR_ID, Body::BlockSkipped},
@@ -293,12 +299,18 @@ class Parser {
     ++pos_;
     if (body == Body::BlockSkipped) return SkipBlock();
     LANGID lang = language_;
+    if (body == Body::Dialog || body == Body::DialogEx) {
+      std::vector<BYTE> dialog;
+      if (!rc::ParseDialog(t_, pos_, body == Body::DialogEx, lang, dialog, error_)) return false;
+      return AddResource(nameTok, ResourceEntry{type, name, lang, std::move(dialog)});
+    }
     if (!Options(lang)) return false;
     std::vector<BYTE> data;
     if (Peek().kind == Token::String) {
       const Token fileTok = t_[pos_++];
       if (body == Body::FileSkipped) return true;
       if (!ReadFile(fileTok, data)) return false;
+      if (body == Body::Icon || body == Body::Cursor) return IconGroup(nameTok, fileTok, type, name, lang, data);
       if (body == Body::Bitmap) {
         if (data.size() < 14 || data[0] != 'B' || data[1] != 'M') {
           error_ = rc::Where(fileTok) + "not a bitmap file";
@@ -317,6 +329,34 @@ class Parser {
       return false;
     }
     return true;
+  }
+
+  bool AddResource(const Token& nameTok, ResourceEntry entry) {
+    if (!out_.Add(std::move(entry))) {
+      error_ = rc::Where(nameTok) + "duplicate resource " + ToUtf8(nameTok.text);
+      return false;
+    }
+    return true;
+  }
+
+  // An icon or cursor file: each image is a resource of its own, numbered across the
+  // script, and the group under the statement's name lists them.
+  bool IconGroup(const Token& nameTok, const Token& fileTok, const ResId& type, const ResId& name, LANGID lang,
+                 const std::vector<BYTE>& file) {
+    const bool cursor = type.isInt && type.id == RT_GROUP_CURSOR_ID;
+    std::vector<std::pair<WORD, std::vector<BYTE>>> images;
+    std::vector<BYTE> group;
+    std::string what;
+    WORD& next = cursor ? nextCursorId_ : nextIconId_;
+    if (!rc::SplitIconFile(file, cursor, next, images, group, what)) {
+      error_ = rc::Where(fileTok) + what;
+      return false;
+    }
+    for (auto& [id, bytes] : images)
+      if (!AddResource(nameTok, ResourceEntry{ResId::Int(cursor ? RT_CURSOR_ID : RT_ICON_ID), ResId::Int(id), lang,
+                                              std::move(bytes)}))
+        return false;
+    return AddResource(nameTok, ResourceEntry{type, name, lang, std::move(group)});
   }
 
   bool Finish() {
@@ -338,6 +378,8 @@ class Parser {
   std::string baseDir_;
   ResourceTable& out_;
   std::string& error_;
+  WORD nextIconId_ = 1;
+  WORD nextCursorId_ = 1;
   LANGID language_ = 0x0409;  // the resource compiler's default: English (United States)
   std::map<LANGID, std::map<WORD, std::u16string>> strings_;
 };

@@ -14,6 +14,7 @@
 #include "stored/quality_list.h"
 #include "stored/settings_file.h"
 #include "stored/settings_load_save.h"
+#include "warning_boxes.h"
 #include "win/profile.h"
 
 namespace kovatest {
@@ -312,11 +313,11 @@ TEST_F(PresetQualityList, FileOfAnotherModelIsDroppedAndPresetZeroApplied) {
   SavePresetByIndex(ctx_, 4);
   ASSERT_TRUE(WritePrivateProfileStringW(section_.c_str(), u"KstMachine", u"Another model", kPresetFile));
   WriteFieldRaw(ctx_, field, 1);
-  LastSettingsWarning(true);
+  UseWarningStrings(root_, ctx_);
   ApplyPresetByIndex(ctx_, 4);
   EXPECT_EQ(Key(u"PresetList4"), u"");
   EXPECT_EQ(ReadFieldRaw(ctx_, field), 2u);
-  EXPECT_EQ(LastSettingsWarning(true), MSG_SETTINGS_HEADER_MISMATCH);
+  EXPECT_EQ(LastWarning(true), MSG_SETTINGS_HEADER_MISMATCH);
 }
 
 TEST_F(PresetQualityList, WritableUnlessReadonlyIsOne) {

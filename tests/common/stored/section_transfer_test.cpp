@@ -16,6 +16,7 @@
 #include "stored/section_transfer.h"
 #include "stored/settings_file.h"
 #include "test_root.h"
+#include "warning_boxes.h"
 #include "win/profile.h"
 
 namespace kovatest {
@@ -32,7 +33,7 @@ class SectionTransfer : public ::testing::Test {
     root_.WriteFile(u"C:\\_kova\\keep.txt", "");
     CopyText(m_.work().printerName, kSection);
     m_.SetRaw(fid::kdmLanguageID, 1);  // "us"
-    LastSettingsWarning(true);
+    UseWarningStrings(root_, ctx());
   }
   static void CopyText(WCHAR* target, const char16_t* text) {
     int i = 0;
@@ -123,7 +124,7 @@ TEST_F(SectionTransfer, PlainSaveThenPlainLoadRestoresTheSettings) {
   EXPECT_EQ(static_cast<BYTE>(m_.Raw(fid::kdmPresetNo)), 255);  // a plain load always ends on "no preset"
   EXPECT_EQ(GetFieldChangeMark(m_.field(fid::dmCopies)), 1);
   EXPECT_EQ(GetDirtyFlag(ctx()), 1);
-  EXPECT_EQ(LastSettingsWarning(), 0u);
+  EXPECT_EQ(LastWarning(), 0u);
 }
 
 TEST_F(SectionTransfer, ASaveReplacesTheWholeSectionAndKeepsOthers) {
@@ -160,7 +161,7 @@ TEST_P(HeaderCheck, DecidesWhetherAnythingIsRead) {
   }
   EXPECT_EQ(GetSettingsFileStatus(ctx()), c.status);
   EXPECT_EQ(m_.Raw(fid::dmCopies), c.status == SFS_OK ? 7u : 1u);
-  EXPECT_EQ(LastSettingsWarning(), c.warning);
+  EXPECT_EQ(LastWarning(), c.warning);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -200,7 +201,7 @@ TEST_F(SectionTransfer, LockedValuesMustMatchOnAPlainLoad) {
   m_.SetRaw(10419, 1);  // the tray lock
   EXPECT_FALSE(TransferSettingsSection(nullptr, kFile, SFT_LOAD, ctx()));
   EXPECT_EQ(GetSettingsFileStatus(ctx()), SFS_LOCKED_VALUE_DIFFERS);
-  EXPECT_EQ(LastSettingsWarning(true), 12041u);
+  EXPECT_EQ(LastWarning(true), 12041u);
   EXPECT_EQ(m_.Raw(fid::dmCopies), 1u);
   // The same value passes; and without any lock bit the file loads whatever it holds.
   m_.SetRaw(fid::dmDefaultSource, 260);

@@ -12,8 +12,18 @@
 //    \\ \" \0 \xHH and octal; adjacent literals are joined;
 //  - name RCDATA / user-defined type [options] BEGIN numbers and strings END, or with a
 //    file name: the file's bytes; name BITMAP "file": the bitmap without its file header;
-//  - DIALOG, DIALOGEX, MENU, MENUEX, ACCELERATORS, VERSIONINFO, TOOLBAR, ICON, CURSOR and
-//    the other standard types are read over and not yet kept.
+//  - name DIALOG / DIALOGEX x, y, cx, cy [, help id] with STYLE, EXSTYLE, CAPTION, FONT,
+//    CLASS, MENU, LANGUAGE, then BEGIN controls END: CONTROL "text", id, class, style, x, y,
+//    cx, cy [, exstyle [, help id]] and the short forms (LTEXT, RTEXT, CTEXT, PUSHBUTTON,
+//    DEFPUSHBUTTON, CHECKBOX, AUTOCHECKBOX, RADIOBUTTON, AUTORADIOBUTTON, STATE3, AUTO3STATE,
+//    GROUPBOX, PUSHBOX, ICON, EDITTEXT, LISTBOX, COMBOBOX, SCROLLBAR) with the resource
+//    compiler's default styles; styles are '|'-joined terms, NOT clearing bits. Both forms
+//    are kept as DLGTEMPLATEEX (RT_DIALOG). The window system's names (WS_CHILD, BS_...,
+//    IDOK, IDC_STATIC ...) are known without an #include;
+//  - name ICON "file.ico" / CURSOR "file.cur": one RT_ICON / RT_CURSOR per image, numbered
+//    from 1 across the script, and the RT_GROUP_ICON / RT_GROUP_CURSOR directory;
+//  - MENU, MENUEX, ACCELERATORS, VERSIONINFO, TOOLBAR and the other standard types are read
+//    over and not kept.
 // The text is UTF-8 (a UTF-8 signature is skipped), UTF-16LE when it starts with its
 // byte-order mark, or 8-bit text in the code page of a "#pragma code_page(N)" line (1252 or
 // 932), which then counts for the whole file.

@@ -1,0 +1,146 @@
+// What a person does and sees, for tests and the host (plat/ui_driver.h).
+#include "plat/ui_driver.h"
+#include "plat/wstr.h"
+#include "ui_internal.h"
+#include "win/prsht.h"
+
+namespace plat::ui {
+namespace {
+
+bool Usable(HWND h) { return IsWindow(h) && IsWindowEnabled(h) && IsWindowVisible(h); }
+
+bool IsClass(HWND h, const char16_t* name) {
+  auto w = Find(h);
+  return w && plat::EqualNoCase(w->className, name);
+}
+
+// The dialog that handles keys for a control: its nearest dialog ancestor.
+HWND DialogOf(HWND h) {
+  for (auto w = Find(h); w; w = Find(w->parent))
+    if (w->isDialog && w->handle != h) return w->handle;
+  return nullptr;
+}
+
+}  // namespace
+
+bool Click(HWND button) {
+  if (!Usable(button) || !IsClass(button, u"Button")) return false;
+  SendMessageW(button, WM_LBUTTONDOWN, 1, 0);
+  SendMessageW(button, WM_LBUTTONUP, 0, 0);
+  return true;
+}
+
+bool ClickId(HWND dialog, int id) { return Click(FindControl(dialog, id)); }
+
+bool Type(HWND edit, std::u16string_view text) {
+  if (!Usable(edit)) return false;
+  SetFocus(edit);
+  for (char16_t c : text) SendMessageW(edit, WM_CHAR, c, 1);
+  return true;
+}
+
+bool ReplaceText(HWND edit, std::u16string_view text) {
+  if (!Usable(edit)) return false;
+  SetFocus(edit);
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  if (text.empty()) {
+    SendMessageW(edit, WM_CHAR, VK_BACK, 1);
+    return true;
+  }
+  return Type(edit, text);
+}
+
+void LeaveControl(HWND control) {
+  if (GetFocus() != control) return;
+  HWND dlg = DialogOf(control);
+  SetFocus(dlg ? dlg : nullptr);
+}
+
+bool SelectItem(HWND list, int index) {
+  if (!Usable(list)) return false;
+  if (IsClass(list, u"ComboBox")) {
+    if (index < 0 || index >= static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0))) return false;
+    SetFocus(list);
+    UserSelectCombo(list, index);
+    return true;
+  }
+  if (IsClass(list, u"ListBox")) {
+    if (index < 0 || index >= static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0))) return false;
+    SetFocus(list);
+    UserSelectList(list, index);
+    return true;
+  }
+  return false;
+}
+
+bool SelectItemText(HWND list, std::u16string_view text) {
+  const std::u16string t(text);
+  const bool combo = IsClass(list, u"ComboBox");
+  const LRESULT at =
+      SendMessageW(list, combo ? CB_FINDSTRINGEXACT : LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(t.c_str()));
+  return at >= 0 && SelectItem(list, static_cast<int>(at));
+}
+
+bool PressKey(HWND window, int key) {
+  if (!IsWindow(window)) return false;
+  MSG m{window, WM_KEYDOWN, static_cast<WPARAM>(key), 1, 0, POINT{0, 0}};
+  HWND dlg = DialogOf(window);
+  if (!dlg || !IsDialogMessageW(dlg, &m)) SendMessageW(window, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
+  SendMessageW(window, WM_KEYUP, static_cast<WPARAM>(key), 1);
+  return true;
+}
+
+bool SelectPage(HWND sheet, int index) {
+  if (!IsWindow(sheet)) return false;
+  return SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0) != 0;
+}
+
+bool PressSheetButton(HWND sheet, int which) {
+  if (!IsWindow(sheet)) return false;
+  int id = 0;
+  switch (which) {
+    case PSBTN_OK: id = IDOK; break;
+    case PSBTN_CANCEL: id = IDCANCEL; break;
+    case PSBTN_APPLYNOW: id = ID_APPLY_NOW; break;
+    case PSBTN_HELP: id = IDHELP; break;
+    default: return false;
+  }
+  HWND button = ChildById(sheet, id);
+  return button && Click(button);
+}
+
+std::u16string Text(HWND window) {
+  auto w = Find(window);
+  if (!w) return {};
+  const int n = GetWindowTextLengthW(window);
+  std::u16string s(static_cast<std::size_t>(n) + 1, u'\0');
+  GetWindowTextW(window, s.data(), n + 1);
+  s.resize(static_cast<std::size_t>(n));
+  return s;
+}
+
+UINT CheckState(HWND button) { return static_cast<UINT>(SendMessageW(button, BM_GETCHECK, 0, 0)); }
+
+int Selection(HWND list) {
+  return static_cast<int>(SendMessageW(list, IsClass(list, u"ComboBox") ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
+}
+
+std::vector<std::u16string> Items(HWND list) {
+  std::vector<std::u16string> out;
+  const bool combo = IsClass(list, u"ComboBox");
+  const int n = static_cast<int>(SendMessageW(list, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    const LRESULT len = SendMessageW(list, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (len < 0) continue;
+    std::u16string s(static_cast<std::size_t>(len) + 8, u'\0');
+    const LRESULT got = SendMessageW(list, combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()));
+    s.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    out.push_back(s);
+  }
+  return out;
+}
+
+bool Enabled(HWND window) { return IsWindowEnabled(window) != FALSE; }
+bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
+
+}  // namespace plat::ui

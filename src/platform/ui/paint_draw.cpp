@@ -1,0 +1,285 @@
+// Drawing into device contexts: rectangles, lines, pixels, the raster operations of
+// BitBlt and StretchBlt, text (recorded, measured with fixed metrics) and icons.
+#include <algorithm>
+#include <string>
+
+#include "paint_internal.h"
+#include "plat/wstr.h"
+#include "ui_internal.h"
+
+namespace plat::ui {
+namespace {
+
+// The ternary raster operation of a ROP code on 24 bits of colour: each result bit is the
+// bit of the operation's index (pattern 4, source 2, destination 1).
+std::uint32_t Rop3(DWORD rop, std::uint32_t p, std::uint32_t s, std::uint32_t d) {
+  const BYTE op = static_cast<BYTE>((rop >> 16) & 0xFF);
+  std::uint32_t r = 0;
+  for (int i = 0; i < 8; ++i) {
+    if (!((op >> i) & 1)) continue;
+    r |= ((i & 4) ? p : ~p) & ((i & 2) ? s : ~s) & ((i & 1) ? d : ~d);
+  }
+  return r & 0x00FFFFFF;
+}
+
+void Put(GdiObject* t, int x, int y, std::uint32_t p) {
+  if (!t || x < 0 || y < 0 || x >= t->width || y >= t->height) return;
+  t->pixels[static_cast<std::size_t>(y) * t->width + x] = p & 0x00FFFFFF;
+}
+
+std::uint32_t Get(const GdiObject* t, int x, int y, bool& inside) {
+  inside = t && x >= 0 && y >= 0 && x < t->width && y < t->height;
+  return inside ? t->pixels[static_cast<std::size_t>(y) * t->width + x] : 0;
+}
+
+void Fill(HDC hdc, const RECT& r, COLORREF c) {
+  GdiObject* t = TargetOf(hdc);
+  if (!t) return;
+  const std::uint32_t p = ToPixel(c);
+  for (int y = std::max<LONG>(0, r.top); y < std::min<LONG>(t->height, r.bottom); ++y)
+    for (int x = std::max<LONG>(0, r.left); x < std::min<LONG>(t->width, r.right); ++x) Put(t, x, y, p);
+}
+
+std::string RectText(const RECT& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+         std::to_string(r.bottom);
+}
+
+SIZE CharSize(HDC hdc) {
+  DcState* dc = DcOf(hdc);
+  auto f = dc ? FindGdi(dc->font) : nullptr;
+  LONG h = f ? f->font.lfHeight : 0;
+  if (h < 0) h = -h;
+  if (h == 0) return SIZE{8, 16};
+  return SIZE{(h + 1) / 2, h};
+}
+
+COLORREF PatternColor(HDC hdc) {
+  DcState* dc = DcOf(hdc);
+  auto b = dc ? FindGdi(dc->brush) : nullptr;
+  return b ? b->color : RGB(255, 255, 255);
+}
+
+}  // namespace
+}  // namespace plat::ui
+
+using namespace plat::ui;
+
+extern "C" {
+
+int WINAPI FillRect(HDC hdc, const RECT* r, HBRUSH brush) {
+  if (!DcOf(hdc) || !r) return 0;
+  // A brush "handle" of COLOR_xxx + 1 stands for that system colour.
+  const auto v = reinterpret_cast<ULONG_PTR>(brush);
+  COLORREF c;
+  if (v > 0 && v <= 31) {
+    c = GetSysColor(static_cast<int>(v - 1));
+  } else {
+    auto b = FindGdi(brush);
+    if (!b || b->kind != GdiKind::Brush) return 0;
+    if (b->null) return 1;
+    c = b->color;
+  }
+  Fill(hdc, *r, c);
+  LogPaint(hdc, "fill " + RectText(*r) + " " + ColorText(c));
+  return 1;
+}
+
+int WINAPI FrameRect(HDC hdc, const RECT* r, HBRUSH brush) {
+  auto b = FindGdi(brush);
+  if (!DcOf(hdc) || !r || !b) return 0;
+  Fill(hdc, RECT{r->left, r->top, r->right, r->top + 1}, b->color);
+  Fill(hdc, RECT{r->left, r->bottom - 1, r->right, r->bottom}, b->color);
+  Fill(hdc, RECT{r->left, r->top, r->left + 1, r->bottom}, b->color);
+  Fill(hdc, RECT{r->right - 1, r->top, r->right, r->bottom}, b->color);
+  LogPaint(hdc, "frame " + RectText(*r) + " " + ColorText(b->color));
+  return 1;
+}
+
+BOOL WINAPI Rectangle(HDC hdc, int l, int t, int r, int b) {
+  DcState* dc = DcOf(hdc);
+  if (!dc) return FALSE;
+  auto brush = FindGdi(dc->brush);
+  auto pen = FindGdi(dc->pen);
+  if (brush && !brush->null) Fill(hdc, RECT{l, t, r, b}, brush->color);
+  if (pen && !pen->null) {
+    Fill(hdc, RECT{l, t, r, t + 1}, pen->color);
+    Fill(hdc, RECT{l, b - 1, r, b}, pen->color);
+    Fill(hdc, RECT{l, t, l + 1, b}, pen->color);
+    Fill(hdc, RECT{r - 1, t, r, b}, pen->color);
+  }
+  LogPaint(hdc, "rectangle " + RectText(RECT{l, t, r, b}));
+  return TRUE;
+}
+
+BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT old) {
+  DcState* dc = DcOf(hdc);
+  if (!dc) return FALSE;
+  if (old) *old = dc->pos;
+  dc->pos = POINT{x, y};
+  return TRUE;
+}
+
+BOOL WINAPI LineTo(HDC hdc, int x, int y) {
+  DcState* dc = DcOf(hdc);
+  if (!dc) return FALSE;
+  auto pen = FindGdi(dc->pen);
+  GdiObject* t = TargetOf(hdc);
+  if (pen && !pen->null && t) {
+    // Bresenham, the end point excluded as GDI draws it.
+    int x0 = dc->pos.x, y0 = dc->pos.y;
+    const int dx = std::abs(x - x0), dy = -std::abs(y - y0), sx = x0 < x ? 1 : -1, sy = y0 < y ? 1 : -1;
+    int err = dx + dy;
+    while (x0 != x || y0 != y) {
+      Put(t, x0, y0, ToPixel(pen->color));
+      const int e2 = 2 * err;
+      if (e2 >= dy) {
+        err += dy;
+        x0 += sx;
+      }
+      if (e2 <= dx) {
+        err += dx;
+        y0 += sy;
+      }
+    }
+  }
+  LogPaint(hdc, "line " + std::to_string(dc->pos.x) + "," + std::to_string(dc->pos.y) + "," + std::to_string(x) + "," +
+                    std::to_string(y));
+  dc->pos = POINT{x, y};
+  return TRUE;
+}
+
+COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF c) {
+  GdiObject* t = TargetOf(hdc);
+  if (!t || x < 0 || y < 0 || x >= t->width || y >= t->height) return 0xFFFFFFFFu;
+  Put(t, x, y, ToPixel(c));
+  return c & 0x00FFFFFF;
+}
+
+COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
+  bool inside = false;
+  const std::uint32_t p = Get(TargetOf(hdc), x, y, inside);
+  return inside ? FromPixel(p) : 0xFFFFFFFFu;  // CLR_INVALID
+}
+
+BOOL WINAPI StretchBlt(HDC dst, int xd, int yd, int wd, int hd, HDC src, int xs, int ys, int ws, int hs, DWORD rop) {
+  if (!DcOf(dst)) return FALSE;
+  GdiObject* t = TargetOf(dst);
+  const GdiObject* s = src ? TargetOf(src) : nullptr;
+  if (src && !DcOf(src)) return FALSE;
+  const std::uint32_t pat = ToPixel(PatternColor(dst));
+  if (t && wd != 0 && hd != 0) {
+    // A copy of the source first, so that a blit within one bitmap reads what was there.
+    const GdiObject source = s ? *s : GdiObject{};
+    const int aw = std::abs(wd), ah = std::abs(hd);
+    for (int j = 0; j < ah; ++j) {
+      for (int i = 0; i < aw; ++i) {
+        const int dx = wd > 0 ? xd + i : xd - 1 - i;
+        const int dy = hd > 0 ? yd + j : yd - 1 - j;
+        bool inDst = false;
+        const std::uint32_t d = Get(t, dx, dy, inDst);
+        if (!inDst) continue;
+        std::uint32_t sp = 0;
+        if (s) {
+          const int sx = xs + static_cast<int>(static_cast<long long>(i) * ws / aw);
+          const int sy = ys + static_cast<int>(static_cast<long long>(j) * hs / ah);
+          bool inSrc = false;
+          sp = Get(&source, sx, sy, inSrc);
+        }
+        Put(t, dx, dy, Rop3(rop, pat, sp, d));
+      }
+    }
+  }
+  LogPaint(dst, "blt " + RectText(RECT{xd, yd, xd + wd, yd + hd}) + " rop " + std::to_string(rop));
+  return TRUE;
+}
+
+BOOL WINAPI BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop) {
+  return StretchBlt(dst, x, y, cx, cy, src, x1, y1, cx, cy, rop);
+}
+
+BOOL WINAPI PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
+  return StretchBlt(hdc, x, y, w, h, nullptr, 0, 0, w, h, rop);
+}
+
+BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int c, LPSIZE size) {
+  if (!DcOf(hdc) || !size || c < 0 || (!text && c > 0)) return FALSE;
+  const SIZE ch = CharSize(hdc);
+  *size = SIZE{ch.cx * c, ch.cy};
+  return TRUE;
+}
+
+BOOL WINAPI GetTextMetricsW(HDC hdc, TEXTMETRICW* tm) {
+  if (!DcOf(hdc) || !tm) return FALSE;
+  const SIZE ch = CharSize(hdc);
+  *tm = TEXTMETRICW{};
+  tm->tmHeight = ch.cy;
+  tm->tmAscent = ch.cy * 4 / 5;
+  tm->tmDescent = ch.cy - tm->tmAscent;
+  tm->tmAveCharWidth = ch.cx;
+  tm->tmMaxCharWidth = ch.cx;
+  tm->tmWeight = 400;
+  tm->tmFirstChar = 0x20;
+  tm->tmLastChar = 0xFFFC;
+  tm->tmDefaultChar = u'?';
+  tm->tmBreakChar = u' ';
+  return TRUE;
+}
+
+BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* r, LPCWSTR text, UINT c, const INT*) {
+  DcState* dc = DcOf(hdc);
+  if (!dc) return FALSE;
+  if ((options & ETO_OPAQUE) && r) Fill(hdc, *r, dc->bkColor);
+  const std::u16string s = text ? std::u16string(text, c) : std::u16string();
+  LogPaint(hdc, "text " + std::to_string(x) + "," + std::to_string(y) + " " + plat::ToUtf8(s));
+  return TRUE;
+}
+
+BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int c) {
+  if (c < 0) return FALSE;
+  return ExtTextOutW(hdc, x, y, 0, nullptr, text, static_cast<UINT>(c), nullptr);
+}
+
+int WINAPI DrawTextW(HDC hdc, LPCWSTR text, int c, LPRECT r, UINT format) {
+  if (!DcOf(hdc) || !text || !r) return 0;
+  std::u16string s = c < 0 ? std::u16string(text) : std::u16string(text, static_cast<std::size_t>(c));
+  if (!(format & DT_NOPREFIX)) {
+    // "&x" underlines x; "&&" is one ampersand.
+    std::u16string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+      if (s[i] == u'&' && i + 1 < s.size()) ++i;
+      out += s[i];
+    }
+    s = out;
+  }
+  const SIZE ch = CharSize(hdc);
+  const int width = ch.cx * static_cast<int>(s.size());
+  if (format & DT_CALCRECT) {
+    r->right = r->left + width;
+    r->bottom = r->top + ch.cy;
+    return ch.cy;
+  }
+  int x = r->left, y = r->top;
+  if (format & DT_CENTER) x = r->left + (r->right - r->left - width) / 2;
+  else if (format & DT_RIGHT) x = r->right - width;
+  if ((format & DT_SINGLELINE) && (format & DT_VCENTER)) y = r->top + (r->bottom - r->top - ch.cy) / 2;
+  else if ((format & DT_SINGLELINE) && (format & DT_BOTTOM)) y = r->bottom - ch.cy;
+  TextOutW(hdc, x, y, s.c_str(), static_cast<int>(s.size()));
+  return ch.cy;
+}
+
+BOOL WINAPI DrawIcon(HDC hdc, int x, int y, HICON icon) {
+  auto g = FindGdi(icon);
+  if (!DcOf(hdc) || !g || g->kind != GdiKind::Icon) return FALSE;
+  GdiObject* t = TargetOf(hdc);
+  for (int j = 0; t && j < g->height; ++j)
+    for (int i = 0; i < g->width; ++i) {
+      const std::size_t k = static_cast<std::size_t>(j) * g->width + i;
+      if (!g->mask.empty() && g->mask[k]) continue;
+      Put(t, x + i, y + j, g->pixels[k]);
+    }
+  LogPaint(hdc, "icon " + std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(g->resourceId));
+  return TRUE;
+}
+
+}  // extern "C"
