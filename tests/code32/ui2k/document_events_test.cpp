@@ -186,6 +186,10 @@ TEST_F(DocumentEvents, StartDocSendsTheTableThroughTheDocumentsDeviceContext) {
   EXPECT_EQ(events, (std::vector<int>{DOCUMENTEVENT_STARTDOC, DOCUMENTEVENT_STARTDOCPOST, DOCUMENTEVENT_STARTPAGE,
                                       DOCUMENTEVENT_ENDPAGE, DOCUMENTEVENT_STARTPAGE, DOCUMENTEVENT_ENDPAGE,
                                       DOCUMENTEVENT_ENDDOC, DOCUMENTEVENT_ENDDOCPOST}));
+  // The escape reaches the driver after its surface is enabled and before its document starts.
+  const std::vector<std::string> firstCalls(outcome.calls.begin(), outcome.calls.begin() + 5);
+  EXPECT_EQ(firstCalls, (std::vector<std::string>{"DrvEnablePDEV", "DrvCompletePDEV", "DrvEnableSurface", "DrvEscape",
+                                                  "DrvStartDoc"}));
   ASSERT_EQ(fake::g_escapes.size(), 1u);
   EXPECT_EQ(fake::g_codes[0], 122u);
   const std::vector<BYTE>& bytes = fake::g_escapes[0];

@@ -105,6 +105,9 @@ class Device {
   // DrvSendPage. drawBand may be empty; its false fails the page.
   bool SendPage(const std::function<bool(Device&)>& drawBand = {});
   bool EndDoc(FLONG flags = 0);
+  // DrvEscape with the device's surface (the road of ExtEscape); a driver without it
+  // answers 0 and the call is not recorded. -1 (ERROR_INVALID_PARAMETER) without a surface.
+  int Escape(ULONG code, ULONG inputSize, const void* input, ULONG outputSize, void* output);
   // A device reset (the application's ResetDC), in the engine's order: a new device is
   // enabled with the new device-mode and the same printer and name (DrvEnablePDEV,
   // DrvCompletePDEV), DrvResetPDEV(old, new), the old device's DrvDisableSurface and
