@@ -10,6 +10,7 @@
 #include "context/field_access.h"
 #include "context/locale_text.h"
 #include "context/memory.h"
+#include "context/neighbour_tables.h"
 #include "context/paths_and_names.h"
 #include "context/pending_defaults.h"
 #include "context/printer_data.h"
@@ -41,12 +42,6 @@ constexpr DWORD kNupKindOffset = 446;  // kdmNUPPOSTKind
 constexpr BYTE kLockNupKind = 0x08;
 constexpr BYTE kLockNupKindAll = 0x10;
 constexpr BYTE kLockDuplex = 0x20;
-
-struct NupRow {
-  BYTE kind;
-  DWORD pages;
-};
-constexpr NupRow kNupRows[] = {{0, 1}, {1, 2}, {2, 4}, {3, 9}, {4, 16}};
 
 constexpr int kMediaNameChars = 64;
 constexpr int kTrayCount = 32;
@@ -107,10 +102,12 @@ DWORD GetColorDeviceCapability(HANDLE printer) {
 }
 
 DWORD ListNupValues(HANDLE printer, BYTE lockByte, DWORD* output) {
+  DWORD rows = 0;
+  const NupKindRow* table = GetFixedList5(&rows);
   if (!(lockByte & kLockNupKind) || (lockByte & kLockNupKindAll)) {
     if (output)
-      for (size_t i = 0; i < std::size(kNupRows); ++i) output[i] = kNupRows[i].pages;
-    return static_cast<DWORD>(std::size(kNupRows));
+      for (DWORD i = 0; i < rows; ++i) output[i] = table[i].pages;
+    return rows;
   }
   // The N-up choice is locked to the stored kind: at most two values (1 and that kind's).
   if (!output) return 2;
@@ -118,8 +115,8 @@ DWORD ListNupValues(HANDLE printer, BYTE lockByte, DWORD* output) {
   if (!StoredDevmode(printer, devmode)) return 0;
   const BYTE kind = devmode[kNupKindOffset];
   DWORD written = 0;
-  for (const NupRow& row : kNupRows)
-    if (row.kind == 0 || row.kind == kind) output[written++] = row.pages;
+  for (DWORD i = 0; i < rows; ++i)
+    if (table[i].kind == 0 || table[i].kind == kind) output[written++] = table[i].pages;
   return written;
 }
 
@@ -144,7 +141,7 @@ int ListMediaReady(DriverContext* context, WCHAR* output) {
     for (int i = 0; i < count; ++i) {
       WCHAR* slot = output + static_cast<size_t>(i) * kMediaNameChars;
       std::memset(slot, 0, sizeof(WCHAR) * kMediaNameChars);
-      if (codes[i] >= 384 && codes[i] <= 393) {
+      if (IsCustomPaperId(codes[i])) {
         if (!freeSizesLoaded) InitFreeSizes(context);
         freeSizesLoaded = true;
         const int r = FreeSizeIndexFromPaperId(codes[i], context);
