@@ -89,7 +89,7 @@ TEST_F(DrvhostPrintTest, SampleJobRunsEndToEnd) {
   Install();
   HostRun print = Host({"print", root_, "Kova Sample Printer", kSamples + "/job-two-pages.txt"});
   ASSERT_EQ(print.exitCode, 0) << print.out << print.err;
-  EXPECT_NE(print.out.find("engine calls: DrvEnablePDEV DrvCompletePDEV DrvEnableSurface DrvStartDoc DrvStartPage"),
+  EXPECT_NE(print.out.find("engine calls: DrvEnablePDEV DrvCompletePDEV DrvEnableSurface DrvEscape DrvStartDoc DrvStartPage"),
             std::string::npos)
       << print.out;
   EXPECT_NE(print.out.find("DrvEndDoc DrvDisableSurface DrvDisablePDEV"), std::string::npos) << print.out;

@@ -16,6 +16,8 @@ int RunInstall(const std::vector<std::string>& args);
 int RunPrinters(const std::vector<std::string>& args);
 // drvhost print <root folder> <printer name> <job file>
 int RunPrint(const std::vector<std::string>& args);
+// drvhost caps <root folder> <printer name> [DC_NAME ...]
+int RunCaps(const std::vector<std::string>& args);
 // drvhost dump <stream file> | drvhost dump <root folder> <Windows path>
 int RunDump(const std::vector<std::string>& args);
 

@@ -22,7 +22,11 @@ void Usage(std::FILE* to) {
                "      list every printer with its spooler record, driver record and printer data\n"
                "  print <root folder> <printer name> <job file>\n"
                "      play the graphics engine for the job the file describes: load the printer's\n"
-               "      rendering library, run the document and its pages, report where the stream went\n"
+               "      rendering library, run the document and its pages with the interface library's\n"
+               "      document events, report where the stream went\n"
+               "  caps <root folder> <printer name> [DC_NAME ...]\n"
+               "      the device capabilities of the printer as an application asks them from its\n"
+               "      interface library (every DC_ index when none is named)\n"
                "  dump <stream file>\n"
                "  dump <root folder> <Windows path>\n"
                "      decode a block stream: blocks, PJL text, settings record, drawing records\n"
@@ -44,6 +48,7 @@ int main(int argc, char** argv) {
     if (command == "printers") return drvhost::RunPrinters(args);
     if (command == "print") return drvhost::RunPrint(args);
     if (command == "dump") return drvhost::RunDump(args);
+    if (command == "caps") return drvhost::RunCaps(args);
     if (command == "help" || command == "--help" || command == "-h") {
       Usage(stdout);
       return drvhost::kExitOk;

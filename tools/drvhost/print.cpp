@@ -11,6 +11,7 @@
 
 #include "commands.h"
 #include "host_text.h"
+#include "interface_library.h"
 #include "job_file.h"
 #include "print_text.h"
 #include "plat/engine.h"
@@ -18,6 +19,7 @@
 #include "plat/paths.h"
 #include "plat/spooler_setup.h"
 #include "win/errors.h"
+#include "win/printer_interface.h"
 #include "win/spool.h"
 
 namespace fs = std::filesystem;
@@ -26,6 +28,18 @@ namespace drvhost {
 namespace {
 
 using plat::engine::Device;
+
+std::string DocumentEventName(int event) {
+  switch (event) {
+    case DOCUMENTEVENT_STARTDOC: return "STARTDOC";
+    case DOCUMENTEVENT_STARTDOCPOST: return "STARTDOCPOST";
+    case DOCUMENTEVENT_STARTPAGE: return "STARTPAGE";
+    case DOCUMENTEVENT_ENDPAGE: return "ENDPAGE";
+    case DOCUMENTEVENT_ENDDOC: return "ENDDOC";
+    case DOCUMENTEVENT_ENDDOCPOST: return "ENDDOCPOST";
+    default: return "EVENT" + std::to_string(event);
+  }
+}
 
 std::vector<BYTE> PrinterDevmode(HANDLE printer) {
   DWORD needed = 0;
@@ -266,7 +280,26 @@ int RunPrint(const std::vector<std::string>& args) {
   std::printf("document %s, job %u, %zu page%s, device-mode %s\n", Quoted(request.documentName).c_str(), jobId,
               job.pages.size(), job.pages.size() == 1 ? "" : "s",
               devmode.empty() ? "none (the driver's defaults)" : ("of " + std::to_string(devmode.size()) + " bytes").c_str());
+  // The document events go to the printer interface library, as the graphics engine sends
+  // them in the application's process.
+  InterfaceLibrary ui(printer);
+  std::vector<std::string> events;
+  if (DocumentEventFn documentEvent = ui.documentEvent()) {
+    std::printf("interface library: %s\n", U8(ui.path()).c_str());
+    request.documentEvent = [&, documentEvent](Device&, HDC dc, int event) {
+      const int answer = documentEvent(printer, dc, event, 0, nullptr, 0, nullptr);
+      events.push_back(DocumentEventName(event) + "=" + std::to_string(answer));
+      return answer;
+    };
+  } else {
+    std::printf("interface library: none (%s), no document events\n", ui.path().empty() ? "not named" : U8(ui.path()).c_str());
+  }
   const plat::engine::JobOutcome outcome = plat::engine::RunJob(driver, request);
+  if (!events.empty()) {
+    std::printf("document events:");
+    for (const auto& e : events) std::printf(" %s", e.c_str());
+    std::printf("\n");
+  }
   std::printf("engine calls:");
   for (const auto& c : outcome.calls) std::printf(" %s", c.c_str());
   std::printf("\n");

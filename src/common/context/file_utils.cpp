@@ -224,7 +224,13 @@ BOOL SyncFileBetweenDirs(const WCHAR* name, const WCHAR* firstDir, const WCHAR* 
 BOOL CopyFileIfDifferent(const WCHAR* target, const WCHAR* source, DWORD mode) {
   if (IsEmpty(source) || IsEmpty(target)) return FALSE;
   if (!IsAbsolute(source) || !IsAbsolute(target)) return FALSE;
-  return SyncPaths(source, target, mode, kTimesEqual);
+  if (SyncPaths(source, target, mode, kTimesEqual)) return TRUE;
+  // Unlike the other synchronising operations, a target already up to date is success:
+  // the install callers ask whether the file is in place, not whether it was copied.
+  return mode != kCopyWhenMissing && PathExists(source) && PathExists(target) &&
+                 CompareFileTimes(source, target, kTimesEqual)
+             ? TRUE
+             : FALSE;
 }
 
 const WCHAR* FindFileName(const WCHAR* path) {

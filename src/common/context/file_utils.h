@@ -55,6 +55,8 @@ BOOL SyncFile(const WCHAR* target, const WCHAR* driverName, DWORD mode, DriverCo
 BOOL SyncFileWithTimeMode(const WCHAR* target, const WCHAR* driverName, DWORD mode, DriverContext* context,
                           DWORD timeMode);
 BOOL SyncFileBetweenDirs(const WCHAR* name, const WCHAR* firstDir, const WCHAR* secondDir, DWORD mode);
+// Both paths absolute: as SyncFileBetweenDirs for the two files, but a target that is
+// already up to date with an existing source answers 1 (nothing was needed).
 BOOL CopyFileIfDifferent(const WCHAR* target, const WCHAR* source, DWORD mode);
 
 // Names.

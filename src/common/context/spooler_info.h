@@ -6,6 +6,8 @@
 
 // PRINTER_INFO_<level> with its strings in one zero-filled block, or null.
 void* GetPrinterInfo(HANDLE printer, DWORD level);
+// The same record as the job-control and settings-API code ask for it: one body, two names.
+inline void* GetPrinterInfoForJobControl(HANDLE printer, DWORD level) { return GetPrinterInfo(printer, level); }
 // DRIVER_INFO_<level> with its strings in one zero-filled block, or null.
 void* GetPrinterDriverInfo(HANDLE printer, DWORD level);
 

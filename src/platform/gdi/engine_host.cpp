@@ -3,6 +3,7 @@
 
 #include "gdi_internal.h"
 #include "plat/engine.h"
+#include "win/printer_interface.h"
 #include "win/errors.h"
 #include "win/loader.h"
 
@@ -318,13 +319,28 @@ JobOutcome RunJob(const RenderingDriver& driver, const JobRequest& request) {
   };
   if (!device.Enable(request.devmode, request.printer, request.deviceName)) return fail("DrvEnablePDEV");
   if (!device.EnableSurface()) return fail("DrvEnableSurface");
+  // The document's device context, for the document events.
+  HDC dc = request.documentEvent ? CreateDeviceContext(device) : nullptr;
+  struct DcGuard {
+    HDC dc;
+    ~DcGuard() {
+      if (dc) DeleteDeviceContext(dc);
+    }
+  } guard{dc};
+  auto event = [&](int code) { return request.documentEvent ? request.documentEvent(device, dc, code) : 1; };
+  if (event(DOCUMENTEVENT_STARTDOC) < 0) return fail("DrvDocumentEvent");
   if (!device.StartDoc(request.documentName, request.jobId)) return fail("DrvStartDoc");
+  event(DOCUMENTEVENT_STARTDOCPOST);
   for (const JobPage& page : request.pages) {
     if (page.resetDevmode && !device.Reset(page.resetDevmode)) return fail("DrvResetPDEV");
+    if (event(DOCUMENTEVENT_STARTPAGE) < 0) return fail("DrvDocumentEvent");
     if (!device.StartPage()) return fail("DrvStartPage");
     if (!device.SendPage(page.draw)) return fail(device.banding() ? "DrvNextBand" : "DrvSendPage");
+    event(DOCUMENTEVENT_ENDPAGE);
   }
+  event(DOCUMENTEVENT_ENDDOC);
   if (!device.EndDoc()) return fail("DrvEndDoc");
+  event(DOCUMENTEVENT_ENDDOCPOST);
   device.DisableSurface();
   device.Disable();
   outcome.ok = true;

@@ -161,10 +161,14 @@ TEST_F(FileUtils, CopyFileIfDifferent) {
     EXPECT_TRUE(CopyFileIfDifferent(u"C:\\t\\f.dat", u"C:\\s\\f.dat", 2));
     EXPECT_EQ(root_.ReadFile(u"C:\\t\\f.dat"), "new");
   }
-  // Equal times: nothing to do, answered with 0.
+  // Equal times: nothing to do, answered with 1 (the file is in place), nothing copied.
   Write(u"C:\\t\\f.dat", "old");
   SetTime(u"C:\\t\\f.dat", 0x01D00000);
-  EXPECT_FALSE(CopyFileIfDifferent(u"C:\\t\\f.dat", u"C:\\s\\f.dat", 2));
+  EXPECT_TRUE(CopyFileIfDifferent(u"C:\\t\\f.dat", u"C:\\s\\f.dat", 2));
+  EXPECT_EQ(root_.ReadFile(u"C:\\t\\f.dat"), "old");
+  // A missing source is a failure in every mode, with or without a target.
+  EXPECT_FALSE(CopyFileIfDifferent(u"C:\\t\\f.dat", u"C:\\s\\none.dat", 2));
+  EXPECT_FALSE(CopyFileIfDifferent(u"C:\\t\\new.dat", u"C:\\s\\none.dat", 2));
   EXPECT_EQ(root_.ReadFile(u"C:\\t\\f.dat"), "old");
 
   // Copy-when-missing mode.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "win/devmode.h"
+#include "win/gdi.h"
 #include "win/types.h"
 #include "win/winddi.h"
 
@@ -104,6 +105,9 @@ class Device {
   // DrvSendPage. drawBand may be empty; its false fails the page.
   bool SendPage(const std::function<bool(Device&)>& drawBand = {});
   bool EndDoc(FLONG flags = 0);
+  // DrvEscape with the device's surface (the road of ExtEscape); a driver without it
+  // answers 0 and the call is not recorded. -1 (ERROR_INVALID_PARAMETER) without a surface.
+  int Escape(ULONG code, ULONG inputSize, const void* input, ULONG outputSize, void* output);
   // A device reset (the application's ResetDC), in the engine's order: a new device is
   // enabled with the new device-mode and the same printer and name (DrvEnablePDEV,
   // DrvCompletePDEV), DrvResetPDEV(old, new), the old device's DrvDisableSurface and
@@ -161,6 +165,13 @@ struct JobPage {
   std::function<bool(Device&)> draw;       // the page's drawing calls (per band), may be empty
 };
 struct JobRequest {
+  // The application's side of the document, called on the document's device context as
+  // the engine calls the printer interface DLL's document events: before DrvStartDoc
+  // (DOCUMENTEVENT_STARTDOC), after it (STARTDOCPOST), before each DrvStartPage
+  // (STARTPAGE), after each page (ENDPAGE), before DrvEndDoc (ENDDOC) and after it
+  // (ENDDOCPOST). A negative answer to STARTDOC or STARTPAGE fails the job at that step
+  // ("DrvDocumentEvent"); the other answers are not examined. May be empty.
+  std::function<int(Device& device, HDC dc, int event)> documentEvent;
   const DEVMODEW* devmode = nullptr;
   HANDLE printer = nullptr;
   std::u16string deviceName;
@@ -174,6 +185,12 @@ struct JobOutcome {
   DWORD lastError = 0;
   std::vector<std::string> calls;
 };
+
+// An application's device context on an engine device: ExtEscape on it reaches the
+// driver's DrvEscape with the device's surface. The context must be deleted before its
+// device goes away. DeleteDeviceContext answers false for an unknown context.
+HDC CreateDeviceContext(Device& device);
+bool DeleteDeviceContext(HDC dc);
 
 // Enable, EnableSurface, StartDoc, the pages (reset, StartPage, SendPage), EndDoc,
 // DisableSurface, Disable. A failing step ends the job as the engine does: the document is

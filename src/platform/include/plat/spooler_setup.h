@@ -158,4 +158,8 @@ const std::vector<FormSetup>& DefaultForms();
 std::vector<FormSetup> ListForms();
 DWORD SetForms(const std::vector<FormSetup>& forms);
 
+// How many RevertToPrinterSelf calls of the calling thread are not yet taken back by
+// ImpersonatePrinterClient.
+int RevertedDepth();
+
 }  // namespace plat::spooler

@@ -218,3 +218,10 @@ KOVA_EXPORT HTRANSFORM WINAPI CreateColorTransformW(LPLOGCOLORSPACEW pLogColorSp
                                                    HPROFILE hTargetProfile, DWORD dwFlags);
 KOVA_EXPORT BOOL WINAPI DeleteColorTransform(HTRANSFORM hColorTransform);
 }  // extern "C"
+
+// ---- printer escapes ----------------------------------------------------------------------------
+// ExtEscape on a printer device context: the driver's DrvEscape with the context's surface.
+// Answers the driver's answer (> 0 done, 0 an escape the driver does not implement; a
+// driver without DrvEscape answers 0), or -1 for an unknown context, a context whose
+// device has no surface, or a negative size or missing buffer (GetLastError tells which).
+KOVA_EXPORT int WINAPI ExtEscape(HDC hdc, int iEscape, int cjInput, LPCSTR lpInData, int cjOutput, LPSTR lpOutData);

@@ -313,3 +313,10 @@ KOVA_EXPORT BOOL WINAPI GetFormW(HANDLE hPrinter, LPWSTR pFormName, DWORD Level,
 
 // Jobs. Levels 1 and 2; an unknown job answers ERROR_INVALID_PARAMETER.
 KOVA_EXPORT BOOL WINAPI GetJobW(HANDLE hPrinter, DWORD JobId, DWORD Level, LPBYTE pJob, DWORD cbBuf, LPDWORD pcbNeeded);
+
+// The spooler's identity around work that must not run as the calling client:
+// RevertToPrinterSelf answers a token of the client (null on failure), which
+// ImpersonatePrinterClient takes back (and closes); an unknown token answers FALSE with
+// ERROR_INVALID_HANDLE.
+KOVA_EXPORT HANDLE WINAPI RevertToPrinterSelf();
+KOVA_EXPORT BOOL WINAPI ImpersonatePrinterClient(HANDLE hToken);

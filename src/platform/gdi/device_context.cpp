@@ -1,0 +1,75 @@
+// Application device contexts on engine devices, and ExtEscape through them to the
+// rendering driver's DrvEscape.
+#include <cstdint>
+#include <map>
+#include <mutex>
+
+#include "gdi_internal.h"
+#include "plat/engine.h"
+#include "win/errors.h"
+#include "win/gdi.h"
+
+namespace plat::engine {
+namespace {
+
+std::mutex& ContextLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+// Contexts by handle value. Handles are numbered, never reused within a process.
+std::map<std::uintptr_t, Device*>& Contexts() {
+  static std::map<std::uintptr_t, Device*> contexts;
+  return contexts;
+}
+
+std::uintptr_t g_nextContext = 0x4DC0001;
+
+Device* FindContext(HDC dc) {
+  std::lock_guard<std::mutex> hold(ContextLock());
+  auto it = Contexts().find(reinterpret_cast<std::uintptr_t>(dc));
+  return it == Contexts().end() ? nullptr : it->second;
+}
+
+}  // namespace
+
+HDC CreateDeviceContext(Device& device) {
+  return gdi::NoThrow<HDC>(nullptr, [&]() -> HDC {
+    std::lock_guard<std::mutex> hold(ContextLock());
+    const std::uintptr_t value = g_nextContext++;
+    Contexts()[value] = &device;
+    return reinterpret_cast<HDC>(value);
+  });
+}
+
+bool DeleteDeviceContext(HDC dc) {
+  std::lock_guard<std::mutex> hold(ContextLock());
+  return Contexts().erase(reinterpret_cast<std::uintptr_t>(dc)) != 0;
+}
+
+int Device::Escape(ULONG code, ULONG inputSize, const void* input, ULONG outputSize, void* output) {
+  if (!surfobj_) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return -1;
+  }
+  auto escape = driver_.Get<PFN_DrvEscape>(INDEX_DrvEscape);
+  if (!escape) return 0;
+  calls_.push_back("DrvEscape");
+  return static_cast<int>(escape(surfobj_, code, inputSize, const_cast<void*>(input), outputSize, output));
+}
+
+}  // namespace plat::engine
+
+KOVA_EXPORT int WINAPI ExtEscape(HDC hdc, int iEscape, int cjInput, LPCSTR lpInData, int cjOutput, LPSTR lpOutData) {
+  plat::engine::Device* device = plat::engine::FindContext(hdc);
+  if (!device) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return -1;
+  }
+  if (cjInput < 0 || cjOutput < 0 || (cjInput > 0 && !lpInData) || (cjOutput > 0 && !lpOutData)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return -1;
+  }
+  return device->Escape(static_cast<ULONG>(iEscape), static_cast<ULONG>(cjInput), lpInData,
+                        static_cast<ULONG>(cjOutput), lpOutData);
+}
