@@ -6,7 +6,3 @@
 // ready, which lets each body go on exactly as after a successful check.
 int CheckPendingInstallWork(HANDLE, DWORD, const PRINTER_INFO_2W*, const DRIVER_INFO_3W*) { return 1; }
 
-// PENDING: RunJobControlForDocument, the job-control binding and items, asks the job-control
-// library for the document's user authentication. Until it is built a document starts
-// without that check.
-void RunJobControlForDocument(HANDLE) {}

@@ -11,5 +11,6 @@
 int CheckPendingInstallWork(HANDLE printer, DWORD checkFlags, const PRINTER_INFO_2W* printerInfo,
                             const DRIVER_INFO_3W* driverInfo);
 
-// The job-control check of a document of a printer that authenticates users.
-void RunJobControlForDocument(HANDLE printer);
+// RunJobControlForDocument: the job-control check of a document of a printer that
+// authenticates users.
+#include "outside/job_control.h"

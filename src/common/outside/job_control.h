@@ -79,9 +79,7 @@ DWORD SaveJobControlItemsToPrinterData(DriverContext* context, DWORD mask);
 // the library. 0.
 DWORD JobControlClearItems(DriverContext* context, DWORD mask);
 
-// GetPrinterW's answer of that level in a new zero-filled block the caller frees, or null
-// (the spooler record reader of the context code).
-inline void* GetPrinterInfoForJobControl(HANDLE printer, DWORD level) { return GetPrinterInfo(printer, level); }
+// GetPrinterInfoForJobControl is the spooler record reader of context/spooler_info.h.
 
 // At document start: with interface 0x105 and card authentication in force, lets the
 // library read the card reader's session for the printer. Answers nothing.
