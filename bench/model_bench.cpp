@@ -68,7 +68,7 @@ void WriteText(const char16_t* path, const std::string& text) {
 }
 
 std::string SampleModel() {
-  const auto path = std::filesystem::path(__FILE__).parent_path().parent_path() / "samples" / "KOVA1.KMD";
+  const auto path = std::filesystem::path(KOVA_SOURCE_DIR) / "samples" / "KOVA1.KMD";
   std::ifstream in(path, std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();

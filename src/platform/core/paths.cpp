@@ -3,11 +3,14 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <vector>
 
 #include "plat/system.h"
 #include "plat/wstr.h"
+#include "store_changes.h"
 #include "win/errors.h"
 
 namespace plat {
@@ -18,6 +21,21 @@ std::u16string g_cwd = u"C:\\";
 
 bool BadNameChar(WCHAR c) {
   return c < 32 || c == u'<' || c == u'>' || c == u':' || c == u'"' || c == u'|' || c == u'?' || c == u'*';
+}
+
+// Drives seen to exist, by root generation: a drive folder is made with its root and not
+// taken away while the root is in use, so it is looked for once per root.
+std::atomic<std::uint64_t> g_driveSeen[26];
+
+bool DriveExists(char letter, const std::string& host) {
+  const int index = (letter >= 'a' ? letter - 'a' : letter - 'A');
+  if (index < 0 || index >= 26) return false;
+  const std::uint64_t root = changes::RootGeneration();
+  if (root != 0 && g_driveSeen[index].load(std::memory_order_acquire) == root) return true;
+  struct stat st;
+  if (::stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  g_driveSeen[index].store(root, std::memory_order_release);
+  return true;
 }
 
 }  // namespace
@@ -112,8 +130,7 @@ DWORD MapPath(const WCHAR* winPath, std::string& hostPath) {
   // full is "X:\a\b"
   char drive = static_cast<char>(full[0]);
   std::string host = DriveFolder(drive);
-  struct stat st;
-  if (::stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return ERROR_PATH_NOT_FOUND;
+  if (!DriveExists(drive, host)) return ERROR_PATH_NOT_FOUND;
   std::size_t i = 3;
   bool existing = true;
   while (i < full.size()) {

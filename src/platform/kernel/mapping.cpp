@@ -175,6 +175,10 @@ KOVA_EXPORT LPVOID MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAcces
     if (offset >= mapping->size) return Fail(ERROR_ACCESS_DENIED);
     ULONGLONG length = dwNumberOfBytesToMap ? dwNumberOfBytesToMap : mapping->size - offset;
     if (length > mapping->size - offset) return Fail(ERROR_ACCESS_DENIED);
+    // A small view is read whole by nearly every caller: its pages are brought in by the
+    // mapping call itself rather than by one fault per page.
+    constexpr ULONGLONG kPopulateLimit = 1u << 20;
+    if (length <= kPopulateLimit) flags |= MAP_POPULATE;
     void* p = ::mmap(nullptr, static_cast<std::size_t>(length), prot, flags, mapping->Fd(), static_cast<off_t>(offset));
     if (p == MAP_FAILED) return Fail(ERROR_NOT_ENOUGH_MEMORY);
     {
