@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <deque>
 #include <mutex>
 #include <string>
 
@@ -38,7 +39,9 @@ const Mapping* MapRoot(std::uint64_t root) {
   std::lock_guard<std::mutex> g(g_mapLock);
   const Mapping* now = g_mapping.load(std::memory_order_acquire);
   if (now && now->root == root) return now;
-  auto* m = new Mapping;  // kept for the process: a reader may still hold an older one
+  // Kept for the process, older ones too: a reader may still hold one of them.
+  static auto* all = new std::deque<Mapping>;
+  Mapping* m = &all->emplace_back();
   m->root = root;
   const std::string path = StoreFolder("changes") + "/counters";
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
