@@ -4,6 +4,8 @@
 // model description (13 KB image), 1 a large generated one.
 #include <benchmark/benchmark.h>
 
+#include "cpu_clock.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +20,8 @@
 #include "model/model_cache_file.h"
 #include "model/model_image_build.h"
 #include "model/model_load.h"
+#include "model/model_parse.h"
+#include "model/statement_dispatch.h"
 #include "plat/spooler_setup.h"
 #include "plat/system.h"
 #include "win/files.h"
@@ -68,7 +72,7 @@ void WriteText(const char16_t* path, const std::string& text) {
 }
 
 std::string SampleModel() {
-  const auto path = std::filesystem::path(__FILE__).parent_path().parent_path() / "samples" / "KOVA1.KMD";
+  const auto path = std::filesystem::path(KOVA_SOURCE_DIR) / "samples" / "KOVA1.KMD";
   std::ifstream in(path, std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();
@@ -170,5 +174,51 @@ void BM_CacheCheckOnly(benchmark::State& state) {
   FreeMem(copy);
 }
 BENCHMARK(BM_CacheCheckOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+namespace {
+
+template <class F>
+double MicrosPerCall(int calls, F f) {
+  const double t0 = kovabench::ThreadMicros();
+  for (int i = 0; i < calls; ++i) f();
+  return (kovabench::ThreadMicros() - t0) / calls;
+}
+
+// The ratios of one run: parse and build against the cache-file load of the same model,
+// and the parse of the model description from its path against the parse of its bytes.
+void BM_ModelRatios(benchmark::State& state) {
+  SetUp();
+  const char16_t* path = DataFile(state);
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  std::string bytes(GetFileSize(file, nullptr), '\0');
+  DWORD got = 0;
+  ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+  CloseHandle(file);
+  const int calls = state.range(0) ? 2 : 20;
+  double build = 0, cache = 0, fromPath = 0, fromMemory = 0;
+  for (auto _ : state) {
+    build += MicrosPerCall(calls, [&] { FreeMem(BuildModelImage(nullptr, path, false)); });
+    cache += MicrosPerCall(calls * 10, [&] {
+      DWORD size = 0;
+      BYTE* copy = ReadModelCacheFile(path, &size);
+      ModelImage* image = AdoptModelImageCopy(copy, size);
+      if (!image) state.SkipWithError("the cache file was not taken");
+      FreeMem(image);
+    });
+    fromPath += MicrosPerCall(calls, [&] { FreeModelParse(ParseModelDescription(path)); });
+    fromMemory += MicrosPerCall(calls, [&] {
+      FreeModelParse(ParseModelBytes(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size())));
+    });
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["build_us"] = build / n;
+  state.counters["cache_us"] = cache / n;
+  state.counters["build_per_cache"] = cache > 0 ? build / cache : 0;
+  state.counters["path_per_memory"] = fromMemory > 0 ? fromPath / fromMemory : 0;
+  state.counters["model_bytes"] = static_cast<double>(bytes.size());
+}
+BENCHMARK(BM_ModelRatios)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -144,4 +144,48 @@ TEST_F(FilesTest, WritableMappingsAndTruncation) {
   EXPECT_TRUE(CloseHandle(mem));
 }
 
+// A read-only view is kept for reuse after its unmap: the next view of the same bytes
+// must still show the file as it is now, and the kept view must never hold the file
+// against a truncation or a delete.
+TEST_F(FilesTest, ViewsAfterAnUnmapShowTheFileAsItIs) {
+  auto viewOnce = [&](std::string& seen) {
+    HANDLE file = Open(u"C:\\cache.bin", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const DWORD size = GetFileSize(file, nullptr);
+    HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    Close(file);
+    if (!mapping) return false;
+    const char* view = static_cast<const char*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+    CloseHandle(mapping);
+    if (!view) return false;
+    seen.assign(view, size);
+    return UnmapViewOfFile(view) != 0;
+  };
+  std::string seen;
+  Write(u"C:\\cache.bin", "first version");
+  ASSERT_TRUE(viewOnce(seen));
+  EXPECT_EQ(seen, "first version");
+  // Rewritten in place with the same length: the next view shows the new bytes.
+  HANDLE file = Open(u"C:\\cache.bin", GENERIC_WRITE, 0, OPEN_EXISTING);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(file, "other version", 13, &written, nullptr));
+  Close(file);
+  ASSERT_TRUE(viewOnce(seen));
+  EXPECT_EQ(seen, "other version");
+  // Cut shorter and deleted after the unmap, as if it had never been mapped.
+  file = Open(u"C:\\cache.bin", GENERIC_WRITE, 0, TRUNCATE_EXISTING);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  Close(file);
+  EXPECT_EQ(Read(u"C:\\cache.bin"), "");
+  Write(u"C:\\cache.bin", "third");
+  ASSERT_TRUE(viewOnce(seen));
+  EXPECT_EQ(seen, "third");
+  EXPECT_TRUE(DeleteFileW(u"C:\\cache.bin"));
+  // A new file of the same name and length is a new file.
+  Write(u"C:\\cache.bin", "fresh");
+  ASSERT_TRUE(viewOnce(seen));
+  EXPECT_EQ(seen, "fresh");
+}
+
 }  // namespace

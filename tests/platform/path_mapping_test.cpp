@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <string>
 
 #include "plat/paths.h"
 #include "plat/system.h"
+#include "plat/wstr.h"
 #include "test_root.h"
 #include "win/errors.h"
 
@@ -59,6 +62,38 @@ TEST(PathMapping, BadNamesAndDrives) {
   EXPECT_EQ(plat::MapPath(u"C:\\a|b", host), static_cast<DWORD>(ERROR_INVALID_NAME));
   EXPECT_EQ(plat::MapPath(u"Q:\\x", host), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
   EXPECT_EQ(plat::MapPath(nullptr, host), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+// Folder listings are reused between lookups: an entry made or removed right after a
+// lookup missed it (within one tick of the file system's clock) must be seen at once.
+TEST(PathMapping, EntriesMadeOrRemovedRightAfterALookupAreSeen) {
+  kovatest::TempRoot root;
+  const std::string dir = root.Host() + "/drives/c/Fresh";
+  std::filesystem::create_directories(dir);
+  struct Step {
+    const char* create;    // host name made before the lookup, or null
+    const char* remove;    // host name removed before the lookup, or null
+    const char16_t* look;  // path looked up
+    const char* expect;    // host name it must map to
+  };
+  for (int round = 0; round < 20; ++round) {
+    const std::string n = std::to_string(round);
+    const std::string made = "Made" + n + ".ini";
+    const std::string upper = "MADE" + n + ".INI";
+    const std::u16string lookUpper = u"C:\\fresh\\" + plat::FromUtf8(upper);
+    const Step steps[] = {
+        {nullptr, nullptr, lookUpper.c_str(), upper.c_str()},  // missing: kept as written
+        {made.c_str(), nullptr, lookUpper.c_str(), made.c_str()},
+        {nullptr, made.c_str(), lookUpper.c_str(), upper.c_str()},
+    };
+    for (const Step& s : steps) {
+      if (s.create) std::ofstream(dir + "/" + s.create) << "x";
+      if (s.remove) std::filesystem::remove(dir + "/" + s.remove);
+      std::string host;
+      ASSERT_EQ(plat::MapPath(s.look, host), static_cast<DWORD>(ERROR_SUCCESS));
+      EXPECT_EQ(host, dir + "/" + s.expect) << round;
+    }
+  }
 }
 
 }  // namespace

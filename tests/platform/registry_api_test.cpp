@@ -9,6 +9,7 @@
 
 #include "plat/handles.h"
 #include "plat/registry_store.h"
+#include "plat/system.h"
 #include "test_root.h"
 #include "win/errors.h"
 #include "win/registry.h"
@@ -413,6 +414,7 @@ TEST_F(RegistryTest, DamagedHiveLinesAreSkipped) {
   std::string path = plat::registry::HiveFilePath(plat::registry::Hive::Machine);
   std::ofstream(path, std::ios::binary) << "[SOFTWARE\\Good]\n\"a\"=dword:00000002\n\"b\"=dword:zz\n\"c\"=sz:\"open\n"
                                            "\"d\"=hex:1,2,300\n[broken\n\"e\"=dword:1\n[SOFTWARE\\Good]\n\"f\"=hex:0a\n";
+  plat::NoteStoreFilesChanged();  // edited by hand: every process reads the hive again
   HKEY k = nullptr;
   ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Good", 0, KEY_READ, &k), 0);
   DWORD values = 0;

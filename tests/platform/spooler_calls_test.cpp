@@ -612,6 +612,7 @@ TEST_F(SpoolerCalls, RemovedPrinterAndDamagedStore) {
     if (path.find("damaged") == std::string::npos) continue;
     std::ofstream(path, std::ios::app) << "[data]\nPrinterDriverData|X|1|zz\n";
   }
+  plat::NoteStoreFilesChanged();  // edited by hand: every process reads the store again
   HANDLE d = nullptr;
   std::u16string name = u"Damaged";
   EXPECT_FALSE(OpenPrinterW(name.data(), &d, nullptr));

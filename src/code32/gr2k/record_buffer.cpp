@@ -24,7 +24,7 @@ void ResetRecordBuffer(RecordBuffer* buffer) {
   buffer->bytesBuffered = 0;
 }
 
-BYTE* AllocRecord(RecordBuffer* buffer, DWORD n) {
+BYTE* AllocRecordInNewChunk(RecordBuffer* buffer, DWORD n) {
   RecordChunk* tail = buffer->tail;
   // A record that would reach the chunk's last byte goes to a new chunk as well.
   if (static_cast<std::size_t>(tail->end - tail->position) <= n) {

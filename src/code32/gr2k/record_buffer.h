@@ -90,9 +90,21 @@ void OwnerSetOutputFailed(RenderDevice* owner);
 bool OwnerOutputFailed(const RenderDevice* owner);
 
 void ResetRecordBuffer(RecordBuffer* buffer);
+// The slow road of AllocRecord: a new chunk, after the flush the threshold asks for.
+BYTE* AllocRecordInNewChunk(RecordBuffer* buffer, DWORD n);
 // n bytes at the tail (not zero-filled), or null when a chunk cannot be had or the flush
-// that the threshold asks for fails.
-BYTE* AllocRecord(RecordBuffer* buffer, DWORD n);
+// that the threshold asks for fails. A record that fits the tail chunk costs a bounds check
+// and two additions; a record that would reach the chunk's last byte goes to a new chunk.
+inline BYTE* AllocRecord(RecordBuffer* buffer, DWORD n) {
+  RecordChunk* tail = buffer->tail;
+  if (static_cast<std::size_t>(tail->end - tail->position) > n) [[likely]] {
+    BYTE* record = tail->position;
+    tail->position += n;
+    buffer->bytesBuffered += n;
+    return record;
+  }
+  return AllocRecordInNewChunk(buffer, n);
+}
 // Sets the tail's write position to end rounded up to 4; the bytes buffered stay.
 void SetRecordEnd(RecordBuffer* buffer, BYTE* end);
 // Once a write of the device has failed, nothing more is written: every later call

@@ -93,9 +93,12 @@ BOOL IsNt6OrLater() {
   return GetOsVersion(&info) && info.dwMajorVersion > 5;
 }
 
+// Asked on every field access (through the settings buffer size), so it reads the packed
+// version word rather than filling a whole version record: the top bit marks a system that
+// is not NT, and Windows 9x is such a system from major version 4 on.
 BOOL IsWin9x() {
-  OSVERSIONINFOW info;
-  return GetOsVersion(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+  const DWORD version = GetVersion();
+  return (version & 0x80000000u) && (version & 0xFF) >= 4;
 }
 
 BOOL IsWin2000BeforeSp4() {

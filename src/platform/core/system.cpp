@@ -2,14 +2,18 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include "plat/wstr.h"
+#include "store_changes.h"
 
 namespace fs = std::filesystem;
 
@@ -18,6 +22,7 @@ namespace {
 
 struct State {
   std::recursive_mutex lock;
+  std::atomic<bool> rootReady{false};  // root set: read without the lock
   std::string root;
   MachineSettings machine;
   bool testClock = false;
@@ -25,6 +30,8 @@ struct State {
   bool testTime = false;
   SYSTEMTIME testLocalTime{};
   std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+  // Store folders made sure of in this root: each is created once, not at every call.
+  std::vector<std::pair<std::string, std::string>> storeFolders;
 };
 
 State& state() {
@@ -80,12 +87,18 @@ bool SetSystemRoot(const std::string& hostDir) {
   s.root = fs::absolute(hostDir, ec).lexically_normal().string();
   while (s.root.size() > 1 && s.root.back() == '/') s.root.pop_back();
   s.machine = MachineSettings{};
+  s.storeFolders.clear();
   MakeSystemFolders(s.root, s.machine);
+  changes::NoteNewRoot();
+  s.rootReady.store(true, std::memory_order_release);
   return true;
 }
 
 const std::string& SystemRoot() {
   auto& s = state();
+  // Once set, the root changes only when a test sets another one, as the callers that keep
+  // the reference have always assumed.
+  if (s.rootReady.load(std::memory_order_acquire)) return s.root;
   std::lock_guard<std::recursive_mutex> g(s.lock);
   if (s.root.empty()) {
     const char* env = std::getenv("KOVA_SYSTEM_ROOT");
@@ -101,9 +114,14 @@ std::string DriveFolder(char letter) {
 }
 
 std::string StoreFolder(const char* name) {
+  auto& s = state();
+  std::lock_guard<std::recursive_mutex> g(s.lock);
   std::string dir = SystemRoot() + "/store/" + name;
+  for (const auto& [known, path] : s.storeFolders)
+    if (known == name) return path;
   std::error_code ec;
   fs::create_directories(dir, ec);
+  if (fs::is_directory(dir, ec)) s.storeFolders.emplace_back(name, dir);
   return dir;
 }
 

@@ -14,6 +14,7 @@
 #include <map>
 #include <mutex>
 
+#include "../core/store_changes.h"
 #include "plat/system.h"
 
 namespace plat {
@@ -28,13 +29,12 @@ struct Entry {
   unsigned long long ino = 0;
 };
 
+// The table as this process last read it; current while the store's change counter stays
+// where it was at that read (every writer bumps it under the table's lock).
 struct Cache {
   std::mutex lock;
-  std::string tablePath;
+  changes::Mark mark = changes::kNeverRead;
   bool valid = false;
-  ino_t tableIno = 0;
-  off_t tableSize = 0;
-  struct timespec tableTime {};
   std::map<std::string, Entry> entries;
 };
 
@@ -94,40 +94,32 @@ bool ReadAll(int fd, std::string& out) {
 
 // Brings the cache up to date with the table on disk. Caller holds c.lock.
 void Refresh(Cache& c) {
-  std::string table = TableFolder() + "/table";
-  struct stat st;
-  if (::stat(table.c_str(), &st) != 0) {
-    c.tablePath = table;
-    c.valid = true;
-    c.tableIno = 0;
-    c.entries.clear();
-    return;
-  }
-  if (c.valid && c.tablePath == table && c.tableIno == st.st_ino && c.tableSize == st.st_size &&
-      c.tableTime.tv_sec == st.st_mtim.tv_sec && c.tableTime.tv_nsec == st.st_mtim.tv_nsec)
-    return;
-  int fd = ::open(table.c_str(), O_RDONLY | O_CLOEXEC);
-  std::string text;
-  if (fd < 0 || !ReadAll(fd, text)) {
-    if (fd >= 0) ::close(fd);
-    c.valid = false;
-    c.entries.clear();
-    return;
-  }
-  struct stat fst;
-  ::fstat(fd, &fst);
-  ::close(fd);
-  c.entries = Parse(text);
-  c.tablePath = table;
+  const changes::Mark now = changes::Current(changes::Store::Attributes);
+  if (c.valid && c.mark == now) return;
+  c.mark = now;  // taken before the read: a write meanwhile shows as a newer mark
+  c.entries.clear();
   c.valid = true;
-  c.tableIno = fst.st_ino;
-  c.tableSize = fst.st_size;
-  c.tableTime = fst.st_mtim;
+  int fd = ::open((TableFolder() + "/table").c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno != ENOENT) c.valid = false;
+    return;
+  }
+  std::string text;
+  if (!ReadAll(fd, text)) c.valid = false;
+  ::close(fd);
+  if (c.valid) c.entries = Parse(text);
 }
 
 // Runs an update of the table under the store's lock file and writes it back atomically.
-template <class F>
-bool Update(F change) {
+// An update that changes nothing in the current table takes no lock and writes nothing.
+template <class Unchanged, class F>
+bool Update(Unchanged unchanged, F change) {
+  auto& c = cache();
+  {
+    std::lock_guard<std::mutex> g(c.lock);
+    Refresh(c);
+    if (c.valid && unchanged(static_cast<const std::map<std::string, Entry>&>(c.entries))) return true;
+  }
   std::string folder = TableFolder();
   int lockFd = ::open((folder + "/lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (lockFd < 0) return false;
@@ -137,12 +129,10 @@ bool Update(F change) {
       return false;
     }
   }
-  auto& c = cache();
   bool ok = false;
   {
     std::lock_guard<std::mutex> g(c.lock);
-    c.valid = false;  // re-read under the lock: another process may have written
-    Refresh(c);
+    Refresh(c);  // another process may have written while we waited
     if (c.valid) {
       std::map<std::string, Entry> next = c.entries;
       if (!change(next)) {
@@ -170,6 +160,7 @@ bool Update(F change) {
           ::close(fd);
           if (written && ::rename(tmp.c_str(), (folder + "/table").c_str()) == 0) {
             ok = true;
+            changes::Bump(changes::Store::Attributes);
           } else {
             ::unlink(tmp.c_str());
           }
@@ -185,6 +176,13 @@ bool Update(F change) {
 }
 
 DWORD DefaultBits(const struct stat& st) { return S_ISDIR(st.st_mode) ? 0 : kArchive; }
+
+// True when the table holds no entry for the key or below it.
+bool NoneUnder(const std::map<std::string, Entry>& m, const std::string& key) {
+  for (auto it = m.lower_bound(key); it != m.end() && it->first.compare(0, key.size(), key) == 0; ++it)
+    if (UnderOrAt(it->first, key)) return false;
+  return true;
+}
 
 }  // namespace
 
@@ -208,7 +206,12 @@ bool StoreAttributes(const std::string& hostPath, const struct stat& st, DWORD b
   std::string key = KeyOf(hostPath);
   unsigned long long ino = st.st_ino;
   bool isDefault = bits == DefaultBits(st);
-  return Update([&](std::map<std::string, Entry>& m) {
+  auto unchanged = [&](const std::map<std::string, Entry>& m) {
+    auto it = m.find(key);
+    if (isDefault) return it == m.end();
+    return it != m.end() && it->second.bits == bits && it->second.ino == ino;
+  };
+  return Update(unchanged, [&](std::map<std::string, Entry>& m) {
     auto it = m.find(key);
     if (isDefault) {
       if (it == m.end()) return false;
@@ -223,7 +226,8 @@ bool StoreAttributes(const std::string& hostPath, const struct stat& st, DWORD b
 
 bool ForgetAttributes(const std::string& hostPath) {
   std::string key = KeyOf(hostPath);
-  return Update([&](std::map<std::string, Entry>& m) {
+  return Update([&](const std::map<std::string, Entry>& m) { return NoneUnder(m, key); },
+                [&](std::map<std::string, Entry>& m) {
     bool changed = false;
     for (auto it = m.lower_bound(key); it != m.end() && it->first.compare(0, key.size(), key) == 0;) {
       if (UnderOrAt(it->first, key)) {
@@ -241,7 +245,8 @@ bool RenameAttributes(const std::string& fromHostPath, const std::string& toHost
   std::string from = KeyOf(fromHostPath);
   std::string to = KeyOf(toHostPath);
   if (from == to) return true;
-  return Update([&](std::map<std::string, Entry>& m) {
+  return Update([&](const std::map<std::string, Entry>& m) { return NoneUnder(m, from) && NoneUnder(m, to); },
+                [&](std::map<std::string, Entry>& m) {
     bool changed = false;
     for (auto it = m.lower_bound(to); it != m.end() && it->first.compare(0, to.size(), to) == 0;) {
       if (UnderOrAt(it->first, to)) {

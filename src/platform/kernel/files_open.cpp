@@ -7,7 +7,11 @@
 // Such locks belong to the open description, so they separate two handles of one process
 // as well as handles of two processes, and they vanish with the descriptor when a process
 // dies. An open that asks only for attributes (or no access) takes part in no check, as
-// on Windows.
+// on Windows. Lock files stay once made (an empty file per file ever opened for data), so
+// that an open neither creates nor removes a directory entry, and needs no check that its
+// lock file was not removed under it: the common open is the lock file's open, the gate,
+// one test over the bytes it must find free, one lock per run of bytes it marks, and the
+// gate's release.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,13 +47,13 @@ bool SetLock(int fd, short type, off_t start, off_t len, bool wait) {
   }
 }
 
-// True when another open description holds a lock on the byte.
-bool HeldByOther(int fd, off_t byte) {
+// True when another open description holds a lock on a byte of the range.
+bool HeldByOther(int fd, off_t start, off_t len) {
   struct flock fl {};
   fl.l_type = F_WRLCK;
   fl.l_whence = SEEK_SET;
-  fl.l_start = byte;
-  fl.l_len = 1;
+  fl.l_start = start;
+  fl.l_len = len;
   if (::fcntl(fd, F_OFD_GETLK, &fl) != 0) return true;  // cannot tell: refuse rather than share wrongly
   return fl.l_type != F_UNLCK;
 }
@@ -70,12 +74,7 @@ FileObject::~FileObject() {
     }
   }
   if (fd >= 0) ::close(fd);
-  if (shareFd >= 0) {
-    // The last user of the lock file removes it; an open that raced with the removal sees
-    // the file gone after taking its gate and starts again on a new one.
-    if (SetLock(shareFd, F_WRLCK, 0, 0, false)) ::unlink(sharePath.c_str());
-    ::close(shareFd);
-  }
+  if (shareFd >= 0) ::close(shareFd);  // drops every lock of this open
 }
 
 DWORD MapGenericFileAccess(DWORD access) {
@@ -94,47 +93,54 @@ DWORD AcquireShare(FileObject& file) {
   bool wantDelete = file.access & DELETE;
   if (!wantRead && !wantWrite && !wantDelete) return ERROR_SUCCESS;
   std::string path = SharePathOf(file.dev, file.ino);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return ErrnoToWin(errno);
-    if (!SetLock(fd, F_WRLCK, kGate, 1, true)) {
-      ::close(fd);
-      return ERROR_LOCK_VIOLATION;
-    }
-    struct stat a, b;
-    if (::fstat(fd, &a) != 0 || ::stat(path.c_str(), &b) != 0 || a.st_ino != b.st_ino || a.st_dev != b.st_dev) {
-      ::close(fd);  // removed by its last user meanwhile: use the new one
-      continue;
-    }
-    bool conflict = (wantRead && HeldByOther(fd, kDenyRead)) || (wantWrite && HeldByOther(fd, kDenyWrite)) ||
-                    (wantDelete && HeldByOther(fd, kDenyDelete)) ||
-                    (!(file.share & FILE_SHARE_READ) && HeldByOther(fd, kHasRead)) ||
-                    (!(file.share & FILE_SHARE_WRITE) && HeldByOther(fd, kHasWrite)) ||
-                    (!(file.share & FILE_SHARE_DELETE) && HeldByOther(fd, kHasDelete));
-    bool ok = !conflict;
-    if (ok) {
-      const std::pair<bool, off_t> marks[] = {
-          {wantRead, kHasRead},
-          {wantWrite, kHasWrite},
-          {wantDelete, kHasDelete},
-          {!(file.share & FILE_SHARE_READ), kDenyRead},
-          {!(file.share & FILE_SHARE_WRITE), kDenyWrite},
-          {!(file.share & FILE_SHARE_DELETE), kDenyDelete},
-      };
-      for (const auto& [on, byte] : marks)
-        if (on && !SetLock(fd, F_RDLCK, byte, 1, false)) ok = false;
-    }
-    if (!ok) {
-      ::close(fd);  // drops every lock taken above
-      if (conflict) return ERROR_SHARING_VIOLATION;
-      return ERROR_LOCK_VIOLATION;
-    }
-    SetLock(fd, F_UNLCK, kGate, 1, false);
-    file.shareFd = fd;
-    file.sharePath = path;
-    return ERROR_SUCCESS;
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return ErrnoToWin(errno);
+  if (!SetLock(fd, F_WRLCK, kGate, 1, true)) {
+    ::close(fd);
+    return ERROR_LOCK_VIOLATION;
   }
-  return ERROR_SHARING_VIOLATION;
+  // Bytes another open must not hold, and bytes this open marks (indexed by byte).
+  bool test[7] = {};
+  test[kDenyRead] = wantRead;
+  test[kDenyWrite] = wantWrite;
+  test[kDenyDelete] = wantDelete;
+  test[kHasRead] = !(file.share & FILE_SHARE_READ);
+  test[kHasWrite] = !(file.share & FILE_SHARE_WRITE);
+  test[kHasDelete] = !(file.share & FILE_SHARE_DELETE);
+  bool mark[7] = {};
+  mark[kHasRead] = wantRead;
+  mark[kHasWrite] = wantWrite;
+  mark[kHasDelete] = wantDelete;
+  mark[kDenyRead] = !(file.share & FILE_SHARE_READ);
+  mark[kDenyWrite] = !(file.share & FILE_SHARE_WRITE);
+  mark[kDenyDelete] = !(file.share & FILE_SHARE_DELETE);
+  // One test over the span of the bytes to test; byte by byte only when something is held
+  // there, since the span may cover bytes that do not matter to this open.
+  off_t first = 7, last = 0;
+  for (off_t b = 1; b < 7; ++b)
+    if (test[b]) {
+      if (first == 7) first = b;
+      last = b;
+    }
+  bool conflict = false;
+  if (first <= last && HeldByOther(fd, first, last - first + 1))
+    for (off_t b = first; b <= last && !conflict; ++b) conflict = test[b] && HeldByOther(fd, b, 1);
+  bool ok = !conflict;
+  for (off_t b = 1; ok && b < 7; ++b) {
+    if (!mark[b]) continue;
+    off_t end = b;
+    while (end + 1 < 7 && mark[end + 1]) ++end;
+    if (!SetLock(fd, F_RDLCK, b, end - b + 1, false)) ok = false;
+    b = end;
+  }
+  if (!ok) {
+    ::close(fd);  // drops every lock taken above
+    return conflict ? ERROR_SHARING_VIOLATION : ERROR_LOCK_VIOLATION;
+  }
+  SetLock(fd, F_UNLCK, kGate, 1, false);
+  file.shareFd = fd;
+  file.sharePath = path;
+  return ERROR_SUCCESS;
 }
 
 std::shared_ptr<FileObject> FileFromHandle(HANDLE h) {

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <map>
 #include <mutex>
+#include <vector>
 
 #include "plat/files_internal.h"
 #include "win/errors.h"
@@ -64,7 +65,25 @@ class MappingObject : public KernelObject {
 struct View {
   std::size_t length;
   std::shared_ptr<MappingObject> mapping;
+  bool keepable;       // a read-only shared view of a file, small enough to keep
+  ULONGLONG offset;
 };
+
+// Read-only views of files that were unmapped, kept mapped for the next view of the same
+// bytes of the same file: mapping and unmapping cost far more than the reads of a small
+// file, and a model cache is viewed once by every context. A kept view holds neither the
+// file nor its mapping object (the file is closed, its sharing released, as after any
+// unmap); it shows the file's current bytes as any shared view does, and goes when the file
+// is to be cut shorter or deleted. With ViewLock held.
+struct KeptView {
+  std::uintptr_t address;
+  std::size_t length;
+  dev_t dev;
+  ino_t ino;
+  ULONGLONG offset;
+};
+constexpr std::size_t kMaxKeptViews = 8;
+constexpr ULONGLONG kMaxKeptView = 1u << 20;
 
 std::mutex& ViewLock() {
   static std::mutex* m = new std::mutex;
@@ -72,6 +91,11 @@ std::mutex& ViewLock() {
 }
 std::map<std::uintptr_t, View>& Views() {
   static auto* v = new std::map<std::uintptr_t, View>;
+  return *v;
+}
+
+std::vector<KeptView>& KeptViews() {
+  static auto* v = new std::vector<KeptView>;
   return *v;
 }
 
@@ -86,6 +110,19 @@ HANDLE Fail(DWORD err) {
 }  // namespace
 
 bool IsFileMapped(dev_t dev, ino_t ino) {
+  {
+    // Views kept after their unmap do not hold the file: they go now.
+    std::lock_guard<std::mutex> g(ViewLock());
+    auto& kept = KeptViews();
+    for (auto it = kept.begin(); it != kept.end();) {
+      if (it->dev == dev && it->ino == ino) {
+        ::munmap(reinterpret_cast<void*>(it->address), it->length);
+        it = kept.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
   std::lock_guard<std::mutex> g(MappedLock());
   return MappedFiles().count({dev, ino}) != 0;
 }
@@ -175,11 +212,25 @@ KOVA_EXPORT LPVOID MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAcces
     if (offset >= mapping->size) return Fail(ERROR_ACCESS_DENIED);
     ULONGLONG length = dwNumberOfBytesToMap ? dwNumberOfBytesToMap : mapping->size - offset;
     if (length > mapping->size - offset) return Fail(ERROR_ACCESS_DENIED);
+    View view{static_cast<std::size_t>(length), mapping, false, offset};
+    view.keepable = mapping->file && prot == PROT_READ && flags == MAP_SHARED && length <= kMaxKeptView;
+    if (view.keepable) {
+      std::lock_guard<std::mutex> g(ViewLock());
+      auto& kept = KeptViews();
+      for (auto it = kept.begin(); it != kept.end(); ++it) {
+        if (it->dev != mapping->dev || it->ino != mapping->ino || it->offset != offset || it->length != view.length)
+          continue;
+        const std::uintptr_t address = it->address;
+        kept.erase(it);
+        Views()[address] = std::move(view);
+        return reinterpret_cast<void*>(address);
+      }
+    }
     void* p = ::mmap(nullptr, static_cast<std::size_t>(length), prot, flags, mapping->Fd(), static_cast<off_t>(offset));
     if (p == MAP_FAILED) return Fail(ERROR_NOT_ENOUGH_MEMORY);
     {
       std::lock_guard<std::mutex> g(ViewLock());
-      Views()[reinterpret_cast<std::uintptr_t>(p)] = View{static_cast<std::size_t>(length), mapping};
+      Views()[reinterpret_cast<std::uintptr_t>(p)] = std::move(view);
     }
     return p;
   } catch (...) {
@@ -198,6 +249,17 @@ KOVA_EXPORT BOOL UnmapViewOfFile(LPCVOID lpBaseAddress) {
     }
     view = std::move(it->second);
     Views().erase(it);
+    if (view.keepable) {
+      // Kept for the next view of the same bytes; the oldest kept view goes.
+      auto& kept = KeptViews();
+      if (kept.size() >= kMaxKeptViews) {
+        ::munmap(reinterpret_cast<void*>(kept.front().address), kept.front().length);
+        kept.erase(kept.begin());
+      }
+      kept.push_back(KeptView{reinterpret_cast<std::uintptr_t>(lpBaseAddress), view.length, view.mapping->dev,
+                              view.mapping->ino, view.offset});
+      return TRUE;
+    }
   }
   ::munmap(const_cast<void*>(lpBaseAddress), view.length);
   return TRUE;  // the mapping object goes with the last view when its handle is closed

@@ -1,5 +1,6 @@
-// The hive files: one text file per hive in the root's store, read again whenever
-// another process replaced it, replaced atomically under a lock file on every change.
+// The hive files: one text file per hive in the root's store, kept in memory by each
+// process and read again only when a writer (of any process) marked the hive changed;
+// replaced atomically under a lock file on every change.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -12,28 +13,12 @@
 
 #include "plat/handles.h"
 #include "plat/system.h"
+#include "../core/store_changes.h"
 #include "registry_internal.h"
 #include "win/errors.h"
 
 namespace plat::registry {
 namespace {
-
-struct Stamp {
-  dev_t dev = 0;
-  ino_t ino = 0;
-  off_t size = -1;
-  long long mtimeNs = 0;
-  bool operator==(const Stamp&) const = default;
-};
-
-Stamp StampOf(const struct stat& st) {
-  Stamp s;
-  s.dev = st.st_dev;
-  s.ino = st.st_ino;
-  s.size = st.st_size;
-  s.mtimeNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000ll + st.st_mtim.tv_nsec;
-  return s;
-}
 
 constexpr off_t kMaxHiveSize = 512 * 1024 * 1024;
 
@@ -58,7 +43,7 @@ class HiveStore {
     bool changed = false;
     LONG rc = f(root_, changed);
     if (rc == static_cast<LONG>(ERROR_SUCCESS) && changed) rc = Save();
-    if (rc != static_cast<LONG>(ERROR_SUCCESS)) stamp_ = Stamp{};  // the tree may be ahead of the file: re-read
+    if (rc != static_cast<LONG>(ERROR_SUCCESS)) mark_ = changes::kNeverRead;  // the tree may be ahead of the file: re-read
     ::close(fd);
     return rc;
   }
@@ -71,7 +56,7 @@ class HiveStore {
       }
     ::unlink(FilePath().c_str());
     root_ = Key{};
-    stamp_ = Stamp{};
+    mark_ = changes::Bump(StoreOf());
     if (fd >= 0) ::close(fd);
   }
 
@@ -79,28 +64,24 @@ class HiveStore {
 
  private:
   std::string BaseName() const { return hive_ == Hive::Machine ? "machine" : "users"; }
+  changes::Store StoreOf() const {
+    return hive_ == Hive::Machine ? changes::Store::MachineHive : changes::Store::UsersHive;
+  }
 
-  // Follows the root (tests change it) and re-reads the file when it is not the one read.
+  // Follows the root (tests change it) and re-reads the file when a writer marked the
+  // hive changed since it was read; otherwise the tree in memory is current.
   void Refresh() {
-    std::string folder = StoreFolder("registry");
-    if (folder != folder_) {
-      folder_ = folder;
-      root_ = Key{};
-      stamp_ = Stamp{};
-    }
-    struct stat st {};
-    if (::stat(FilePath().c_str(), &st) != 0) {
-      if (stamp_.size != -1) {
-        root_ = Key{};
-        stamp_ = Stamp{};
-      }
-      return;
-    }
-    if (StampOf(st) == stamp_) return;
+    const changes::Mark now = changes::Current(StoreOf());
+    if (now == mark_) return;
+    if (now.root != mark_.root) folder_ = StoreFolder("registry");
+    mark_ = now;  // taken before the read: a write meanwhile shows as a newer mark
+    root_ = Key{};
     int fd = ::open(FilePath().c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
+    if (fd < 0) return;  // no file yet: an empty hive
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || st.st_size > kMaxHiveSize) {
       ::close(fd);
+      mark_ = changes::kNeverRead;
       return;
     }
     std::string text(static_cast<std::size_t>(st.st_size), '\0');
@@ -114,7 +95,6 @@ class HiveStore {
     ::close(fd);
     text.resize(got);
     ParseHive(text, root_);
-    stamp_ = StampOf(st);
   }
 
   LONG Save() {
@@ -140,8 +120,7 @@ class HiveStore {
       ::unlink(temp.c_str());
       return static_cast<LONG>(ERROR_CANTWRITE);
     }
-    struct stat st {};
-    if (::stat(FilePath().c_str(), &st) == 0) stamp_ = StampOf(st);
+    mark_ = changes::Bump(StoreOf());  // under the hive's lock: no other writer bumped meanwhile
     return static_cast<LONG>(ERROR_SUCCESS);
   }
 
@@ -149,7 +128,7 @@ class HiveStore {
   std::mutex lock_;
   std::string folder_;
   Key root_;
-  Stamp stamp_;
+  changes::Mark mark_ = changes::kNeverRead;
 };
 
 HiveStore& Store(Hive hive) {

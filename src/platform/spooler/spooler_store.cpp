@@ -6,9 +6,11 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <optional>
 
 #include "plat/system.h"
 #include "plat/wstr.h"
+#include "../core/store_changes.h"
 #include "store_text.h"
 #include "win/devmode.h"
 #include "win/errors.h"
@@ -365,45 +367,56 @@ std::optional<std::vector<FormSetup>> ParseForms(std::string_view all) {
   return forms;
 }
 
-// ---- the per-process cache of parsed files ----
+// ---- the per-process view of the store ----
 //
-// A file is read at every call (a small read) and parsed again only when its bytes differ
-// from the ones parsed last time. Comparing the bytes, rather than the file's times and
-// inode, cannot be fooled by a file system that reuses inodes and keeps coarse times.
+// Each process keeps the records it parsed, and the list of printer files, for as long
+// as the spooler's change counter stays where it was when they were read: every writer of
+// any process bumps it under the store lock after replacing a file. A warm call therefore
+// makes no system call; the first call after a change reads the files it needs again.
 
-template <class T>
-struct Cached {
-  std::string bytes;
-  std::shared_ptr<const T> value;
+struct View {
+  std::mutex lock;
+  changes::Mark mark = changes::kNeverRead;
+  std::map<std::string, std::shared_ptr<const PrinterRecord>> printers;  // by path; null: no such file
+  std::map<std::string, std::shared_ptr<const DriverSetup>> drivers;
+  std::optional<std::vector<std::string>> printerFiles;
+  std::optional<std::vector<FormSetup>> forms;
 };
 
-std::mutex g_cacheLock;
-std::map<std::string, Cached<PrinterRecord>> g_printers;
-std::map<std::string, Cached<DriverSetup>> g_drivers;
+View& view() {
+  static View* v = new View;  // used until the process ends
+  return *v;
+}
+
+// Brings the view up to the current counter. Caller holds v.lock.
+void Follow(View& v) {
+  const changes::Mark now = changes::Current(changes::Store::Spooler);
+  if (now == v.mark) return;
+  v.mark = now;  // taken before any read: a write meanwhile shows as a newer mark
+  v.printers.clear();
+  v.drivers.clear();
+  v.printerFiles.reset();
+  v.forms.reset();
+}
 
 template <class T, class Parse>
-std::shared_ptr<const T> LoadCached(std::map<std::string, Cached<T>>& cache, const std::string& path, Parse parse) {
-  auto bytes = text::ReadWholeFile(path);  // a file is replaced by rename: this is one whole version
-  std::lock_guard<std::mutex> g(g_cacheLock);
-  if (!bytes) {
-    cache.erase(path);
-    return nullptr;
-  }
+std::shared_ptr<const T> LoadCached(std::map<std::string, std::shared_ptr<const T>>& cache, const std::string& path,
+                                    Parse parse) {
   auto it = cache.find(path);
-  if (it != cache.end() && it->second.bytes == *bytes) return it->second.value;
-  std::shared_ptr<const T> value = parse(*bytes);
-  cache[path] = Cached<T>{std::move(*bytes), value};
+  if (it != cache.end()) return it->second;
+  auto bytes = text::ReadWholeFile(path);  // a file is replaced by rename: this is one whole version
+  std::shared_ptr<const T> value = bytes ? parse(*bytes) : nullptr;
+  cache.emplace(path, value);
   return value;
 }
 
-std::shared_ptr<const PrinterRecord> LoadPrinterFile(const std::string& path) {
-  return LoadCached(g_printers, path, [](const std::string& b) { return ParsePrinter(b); });
+std::shared_ptr<const PrinterRecord> LoadPrinterFile(View& v, const std::string& path) {
+  return LoadCached(v.printers, path, [](const std::string& b) { return ParsePrinter(b); });
 }
 
-void Forget(const std::string& path) {
-  std::lock_guard<std::mutex> g(g_cacheLock);
-  g_printers.erase(path);
-  g_drivers.erase(path);
+// After a write under the store lock: marks the store changed for every process.
+void NoteWrite() {
+  changes::Bump(changes::Store::Spooler);
 }
 
 }  // namespace
@@ -412,18 +425,28 @@ namespace store {
 
 std::shared_ptr<const PrinterRecord> LoadPrinter(std::u16string_view name) {
   if (name.empty() || name.size() > kMaxPrinterName) return nullptr;
-  auto r = LoadPrinterFile(PrinterFile(name));
+  View& v = view();
+  std::lock_guard<std::mutex> g(v.lock);
+  Follow(v);
+  auto r = LoadPrinterFile(v, PrinterFile(name));
   if (r && !EqualNoCase(r->setup.name, name)) return nullptr;  // a different name with the same hash
   return r;
 }
 
 std::vector<std::shared_ptr<const PrinterRecord>> LoadAllPrinters() {
   std::vector<std::shared_ptr<const PrinterRecord>> all;
-  std::error_code ec;
-  for (const auto& entry : fs::directory_iterator(PrintersDir(), ec)) {
-    const std::string path = entry.path().string();
-    if (entry.path().extension() != ".txt") continue;
-    auto r = LoadPrinterFile(path);
+  View& v = view();
+  std::lock_guard<std::mutex> g(v.lock);
+  Follow(v);
+  if (!v.printerFiles) {
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(PrintersDir(), ec))
+      if (entry.path().extension() == ".txt") files.push_back(entry.path().string());
+    v.printerFiles = std::move(files);
+  }
+  for (const std::string& path : *v.printerFiles) {
+    auto r = LoadPrinterFile(v, path);
     if (r && PrinterFile(r->setup.name) == path) all.push_back(r);
   }
   std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return CompareNoCase(a->setup.name, b->setup.name) < 0; });
@@ -442,7 +465,7 @@ DWORD UpdatePrinter(std::u16string_view name, const std::function<DWORD(PrinterR
   DWORD rc = change(*record);
   if (rc != ERROR_SUCCESS) return rc;
   rc = text::ReplaceFile(path, SerializePrinter(*record));
-  Forget(path);
+  NoteWrite();
   return rc;
 }
 
@@ -452,7 +475,7 @@ DWORD WritePrinter(const PrinterRecord& record) {
   EnsureDir(PrintersDir());
   const std::string path = PrinterFile(record.setup.name);
   DWORD rc = text::ReplaceFile(path, SerializePrinter(record));
-  Forget(path);
+  NoteWrite();
   return rc;
 }
 
@@ -462,13 +485,16 @@ DWORD DeletePrinter(std::u16string_view name) {
   const std::string path = PrinterFile(name);
   std::error_code ec;
   bool removed = fs::remove(path, ec);
-  Forget(path);
+  NoteWrite();
   return removed ? ERROR_SUCCESS : ERROR_INVALID_PRINTER_NAME;
 }
 
 std::shared_ptr<const DriverSetup> LoadDriver(std::u16string_view name) {
   if (name.empty()) return nullptr;
-  auto d = LoadCached(g_drivers, DriverFile(name), [](const std::string& b) { return ParseDriver(b); });
+  View& v = view();
+  std::lock_guard<std::mutex> g(v.lock);
+  Follow(v);
+  auto d = LoadCached(v.drivers, DriverFile(name), [](const std::string& b) { return ParseDriver(b); });
   if (d && !EqualNoCase(d->name, name)) return nullptr;
   return d;
 }
@@ -479,21 +505,29 @@ DWORD WriteDriver(const DriverSetup& driver) {
   EnsureDir(DriversDir());
   const std::string path = DriverFile(driver.name);
   DWORD rc = text::ReplaceFile(path, SerializeDriver(driver));
-  Forget(path);
+  NoteWrite();
   return rc;
 }
 
 std::vector<FormSetup> LoadForms() {
-  auto bytes = text::ReadWholeFile(FormsFile());
-  if (!bytes) return DefaultForms();
-  auto forms = ParseForms(*bytes);
-  return forms ? *forms : DefaultForms();
+  View& v = view();
+  std::lock_guard<std::mutex> g(v.lock);
+  Follow(v);
+  if (!v.forms) {
+    auto bytes = text::ReadWholeFile(FormsFile());
+    std::optional<std::vector<FormSetup>> forms;
+    if (bytes) forms = ParseForms(*bytes);
+    v.forms = forms ? std::move(*forms) : DefaultForms();
+  }
+  return *v.forms;
 }
 
 DWORD WriteForms(const std::vector<FormSetup>& forms) {
   text::StoreLock lock;
   if (!lock.Held()) return ERROR_CANTWRITE;
-  return text::ReplaceFile(FormsFile(), SerializeForms(forms));
+  DWORD rc = text::ReplaceFile(FormsFile(), SerializeForms(forms));
+  NoteWrite();
+  return rc;
 }
 
 }  // namespace store

@@ -48,6 +48,10 @@ const std::string& SystemRoot();
 std::string DriveFolder(char letter);
 // Host folder for the platform's own stores inside the root (registry, spooler...).
 std::string StoreFolder(const char* name);
+// Each process keeps the registry, spooler and attribute stores in memory and re-reads a
+// store only when a writer marked it changed. A tool or test that edits a store's files by
+// hand calls this afterwards so that every process of the root reads them again.
+void NoteStoreFilesChanged();
 
 MachineSettings& Machine();
 void ResetMachine();
