@@ -94,8 +94,8 @@ const WCHAR* SectionFor(DriverContext* context, DWORD flags) {
 }  // namespace
 
 int ChapterMaxOf(DriverContext* context) {
-  const auto n = static_cast<std::int32_t>(static_cast<std::int16_t>(ReadFieldRawById(context, fid::wdmChapterMax)));
-  return n < 0 ? 0 : (n > kChapterWorkEntries ? kChapterWorkEntries : n);
+  const DWORD n = ReadFieldRawById(context, fid::wdmChapterMax);
+  return n > static_cast<DWORD>(kChapterWorkEntries) ? kChapterWorkEntries : static_cast<int>(n);
 }
 
 int ChapterTrayMaxOf(DriverContext* context) {
