@@ -10,6 +10,7 @@
 #include "context/locale_text.h"
 #include "context/module_dispatch.h"
 #include "context/module_services.h"
+#include "modules/profile_list.h"
 #include "context/paths_and_names.h"
 #include "context/product_record.h"
 #include "context/settings_field.h"
@@ -249,14 +250,13 @@ void WriteColourProfile(DriverContext* context, ImageRef option, TextSink* sink)
   }
   if (f == 0) return;
   if (f >= 200 && f <= 215) {
-    // A user colour profile: the modules fill the profile-file control, whose field holds
-    // the file's path.
+    // A user colour profile: the modules show it in the profile controls, whose file edit
+    // holds the file's path.
     const WORD number = adjust ? static_cast<WORD>(115 + kind) : 114;
     CallModuleItemHooks(context, number);
-    ControlRecord* control = FindProfilePathControl(context);
-    const SettingField* field = control ? GetControlField(context, control) : nullptr;
     WCHAR path[kMaxPathBytes + 1] = {};
-    if (field && GetFieldString(context, field, path, kMaxPathBytes + 1)) AppendWrappedWide(sink, option, path);
+    if (FindProfilePathControl(context) && GetShownProfilePath(context, path, kMaxPathBytes + 1))
+      AppendWrappedWide(sink, option, path);
     return;
   }
   WriteProfilePath(context, ColourProfileName(MachineId(context), f == 2 ? 0 : f == 6 ? 1 : 2), option, sink);

@@ -192,6 +192,17 @@ struct WorkArea {
   PRINTER_INFO_2W* printerInfo;  // the context's copy of the caller's PRINTER_INFO_2, or null
   WCHAR rawPrinterName[261];     // pPrinterName as the spooler gives it
   WCHAR serverPrinterName[261];  // the name rebuilt from a "\\CSR|" printer name
+
+  // The extension modules' own state.
+  WCHAR profileName[261];        // colour profile shown by the profile name and file edits
+  WCHAR profilePath[261];
+  BYTE colorMatchingMask;        // colour-matching values remembered at a profile delete
+  BYTE colorMatchingValues[4];   // 133, 961, 962, 963
+  WORD colourBalanceData[4][9];  // the colour-balance picture's data per object kind
+  BYTE chapterTraysReported;     // defaults the printer reported: 1 cover ... 64 reverse cover
+  WORD chapterSavedCount;        // wdmChapterNum before the last delete on the chapter page
+  DWORD chapterSavedCapacity;    // entries of the chapter module's saved copy of the list
+  DWORD chapterSelection;        // entry selected in the chapter page's list
 };
 
 struct DriverContext {

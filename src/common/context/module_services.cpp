@@ -10,40 +10,17 @@
 #include "context/paths_and_names.h"
 #include "context/pending_seams.h"
 #include "field_ids.h"
-
-// PENDING: the user-quality module's issue computes items 1292-1294 from its profile list;
-// until then they read 0.
-std::int32_t ComputeProfileJudgeHook(DriverContext*, WORD) { return 0; }
-
-// PENDING: the print-type module's issue computes item 1404 (copies below
-// kdmSeparationSheetCycle); until then it reads 0.
-std::int32_t ComputeCopiesJudgeHook(DriverContext*, WORD) { return 0; }
-
-// PENDING: the custom-paper module's issue supplies the custom paper table (the model's
-// own or the default one); until then no pair has an entry.
-int FindCustomPaperEntry(DriverContext*, DWORD, DWORD, int* maximum, int* minimum, std::int32_t) {
-  if (maximum) *maximum = 0;
-  if (minimum) *minimum = 0;
-  return 0;
-}
-
-// PENDING: the custom-paper module's issue answers the custom-size controls of pages 1017
-// and 1041; until then no control has such a range.
-int GetCustomPaperSizeValues(DriverContext*, ControlRecord*, int*, int*) { return 0; }
+#include "modules/chapter_list.h"
 
 ChapterEntry* GetChapterEntry(DriverContext* context, int n) {
   if (!context || !context->work || n < 0) return nullptr;
   if (n >= static_cast<int>(ReadFieldRawById(context, fid::wdmChapterNum))) return nullptr;
-  WorkArea* work = context->work;
-  const DWORD capacity = ReadFieldRawById(context, fid::wdmChapterMax) + 1;
-  if (!work->chapterEntries) {
-    work->chapterEntries = AllocMem(capacity * sizeof(ChapterEntry));
-    if (!work->chapterEntries) return nullptr;
-    work->chapterCapacity = capacity;
-  }
-  // The array keeps the size it was made with; an index beyond it has no entry.
-  if (static_cast<DWORD>(n) >= work->chapterCapacity) return nullptr;
-  return static_cast<ChapterEntry*>(work->chapterEntries) + n;
+  int capacity = 0;
+  ChapterEntry* list = ChapterArray(context, &capacity);
+  // The array holds wdmChapterMax + 1 entries (within the chapter lists' bound); an index
+  // beyond it has no entry.
+  if (!list || n >= capacity) return nullptr;
+  return list + n;
 }
 
 void FreeChapterEntries(DriverContext* context) {

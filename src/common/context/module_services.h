@@ -11,7 +11,7 @@ struct ControlRecord;
 struct DriverContext;
 
 // Module events of the common code.
-constexpr DWORD MODEV_UI_STRING = 16;       // block {DWORD string id, WCHAR* text}
+constexpr DWORD MODEV_UI_STRING = 16;       // block UiStringEventBlock
 constexpr DWORD MODEV_RESOLUTION_LIST = 30; // block i32* answer
 constexpr DWORD MODEV_BIN_LIST = 33;        // block i32* answer
 constexpr DWORD MODEV_INCH_PAPER_IN = 44;   // block {BYTE* devmode}
@@ -21,6 +21,7 @@ constexpr DWORD MODEV_SMALL_PAPER = 54;     // block DWORD* answer
 struct UiStringEventBlock {
   DWORD stringId;
   WCHAR* text;
+  int size;  // characters of text
 };
 struct DevmodeEventBlock {
   BYTE* devmode;
@@ -29,13 +30,19 @@ struct DevmodeEventBlock {
 
 std::int32_t ComputeProfileJudgeHook(DriverContext* context, WORD id);
 std::int32_t ComputeCopiesJudgeHook(DriverContext* context, WORD id);
-// 1 and the range (which 1: the first, 0: the second) in the user's unit, the maximum
-// taken down and the minimum up; 0 when the custom paper table has no entry for the pair.
-int FindCustomPaperEntry(DriverContext* context, DWORD paperValue, DWORD feedValue, int* maximum, int* minimum,
-                         std::int32_t which);
-// 1 and the two range values (1200 dpi) for the custom-size controls of pages 1017 and
-// 1041; 0 for other controls.
-int GetCustomPaperSizeValues(DriverContext* context, ControlRecord* control, int* a, int* b);
+// The custom paper table (the model's own or the default one): 1 and the limits of the tray
+// and orientation in 1200-dpi units, rounded inward to values the display unit shows, for
+// the length (length nonzero) or the width; 0 when no row applies on this platform.
+int FindCustomPaperEntry(DriverContext* context, DWORD tray, DWORD orientation, int* maximum, int* minimum,
+                         std::int32_t length);
+// 1 and the limits (1200 dpi) of a custom-size control of the open page 1017 or 1041; 0 for
+// other controls and pages. GetCustomPaperLimitsForPage names the page itself.
+int GetCustomPaperSizeValues(DriverContext* context, ControlRecord* control, int* maximum, int* minimum);
+int GetCustomPaperLimitsForPage(DriverContext* context, WORD pageId, ControlRecord* control, int* maximum,
+                                int* minimum);
+// In inch mode with both size edits of page 1041 visible: kdmPaperINCHLength and
+// kdmPaperINCHWidth := the custom size in 0.01 inch, within the edits' limits.
+void ClampInchPaperSize(DriverContext* context);
 
 // One chapter entry (38 bytes).
 #pragma pack(push, 1)

@@ -254,7 +254,7 @@ void CompleteUiString(DriverContext* context, DWORD stringId, WCHAR* buffer, int
       return;
     }
     case UIS_MODULE: {
-      UiStringEventBlock block{stringId, buffer};
+      UiStringEventBlock block{stringId, buffer, size};
       NotifyModules(context, MODEV_UI_STRING, &block);
       return;
     }

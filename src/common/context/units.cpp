@@ -146,10 +146,10 @@ BOOL GetFreeSizeLimits(DriverContext* context, WORD fieldId, int* minimum, int* 
 
 void GetControlUnitRange(DriverContext* context, ControlRecord* control, int* minimum, int* maximum) {
   if (!minimum || !maximum) return;
-  int a = 0, b = 0;
-  if (GetCustomPaperSizeValues(context, control, &a, &b)) {
-    *minimum = ToUserUnits(context, 0, a);
-    *maximum = ToUserUnits(context, 0, b);
+  int low = 0, high = 0;
+  if (GetCustomPaperSizeValues(context, control, &high, &low)) {
+    *minimum = ToUserUnits(context, 0, low);
+    *maximum = ToUserUnits(context, 0, high);
     return;
   }
   int lo = 0, hi = 0;

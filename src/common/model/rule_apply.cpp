@@ -2,6 +2,7 @@
 #include "model/rule_apply.h"
 
 #include "context/change_flags.h"
+#include "context/deliverable.h"
 #include "context/dictionary_pages.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
@@ -54,7 +55,10 @@ WORD ApplyTransacts(ImageRef transactList, DriverContext* context) {
       const WORD target = a.U16(action::kTargetId);
       const DWORD value = a.U32(action::kValue);
       if (a.U16(action::kTargetKind) == kTargetPage) return target;
-      if (target == fid::wdmBuiltInFunc) ResetStateByType(context, static_cast<WORD>(value));
+      // Only the printer interface DLL runs a built-in function from a rule; the rendering
+      // DLL and the settings API store the number.
+      if (target == fid::wdmBuiltInFunc && CurrentDeliverable() == Deliverable::Interface)
+        ResetStateByType(context, static_cast<WORD>(value));
       else SetFieldValueOrStringById(context, target, value);
     }
   }

@@ -1,12 +1,33 @@
-// The font substitution module: its hooks into the settings model.
+// The font substitution module: the grey state of the printer font list.
+#include "context/dictionary_pages.h"
+#include "context/field_access.h"
+#include "field_ids.h"
+#include "modules/module_events.h"
 #include "modules/module_hooks.h"
 
-// PENDING: the font substitution module's issue builds this module's built-in functions, page messages and
-// events; until then it handles nothing and every hook answers 0.
+namespace {
+
+constexpr WORD kPrinterFontList = 2384;
+constexpr WORD kUserFontPage = 4004;
+
+}  // namespace
+
 std::int32_t FontSubstitutionModuleItem(DriverContext*, WORD, void*) { return 0; }
 
+// PENDING: the font substitution pages' control messages (pages 1009 and 4004: the TrueType
+// and printer font lists and the restore button) come with the page engine.
 std::int32_t FontSubstitutionModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM, void*) {
   return 0;
 }
 
-std::int32_t FontSubstitutionModuleEvent(DriverContext*, DWORD, void*, void*) { return 0; }
+// Event 3: the printer font list is greyed on page 4004, and on page 1009 while the call does
+// not come from the application (state byte 706 is 0); the rules decide otherwise. No later
+// module sees the event for this list.
+std::int32_t FontSubstitutionModuleEvent(DriverContext* context, DWORD event, void* block, void*) {
+  if (event != MODEV_GREY_STATE || !block) return 0;
+  auto* b = static_cast<GreyStateEventBlock*>(block);
+  if (!b->control || b->control->controlId != kPrinterFontList) return 0;
+  const bool userPage = b->page && b->page->pageId == kUserFontPage;
+  if (userPage || ReadFieldRawById(context, fid::KPD_kdmCallSrc) == 0) AnswerGreyState(b, true);
+  return 1;
+}

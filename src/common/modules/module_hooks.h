@@ -26,8 +26,8 @@ KOVA_MODULE_HOOKS(PrintType)
 
 #undef KOVA_MODULE_HOOKS
 
-// The print-type module's event hook in the rendering DLL: only events 30, 32, 34, 35, 54,
-// 66 and 67 reach the module.
+// The print-type module's event hook in the rendering DLL: only the events it takes there
+// (30, 32, 34, 35, 54, 66, 67) reach the module.
 std::int32_t PrintTypeModuleEventRendering(DriverContext* context, DWORD event, void* block, void* privateData);
 // The control-message hook of every module in the rendering DLL and the settings API.
 std::int32_t NoControlMessages(DriverContext* context, PageRecord* page, ControlRecord* control, DWORD message,

@@ -1,10 +1,11 @@
-// The installable options and trays module: its hooks into the settings model.
+// The installable options and trays module: its hooks. Its tables and the switching of an
+// option line are in tray_tables.h.
 #include "modules/module_hooks.h"
 
-// PENDING: the options module's issue builds this module's built-in functions, page messages and
-// events; until then it handles nothing and every hook answers 0.
 std::int32_t OptionsModuleItem(DriverContext*, WORD, void*) { return 0; }
 
+// PENDING: the option page's control messages (page 1011: the option list, the tray list
+// view and its detail controls) come with the page engine.
 std::int32_t OptionsModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM, void*) {
   return 0;
 }

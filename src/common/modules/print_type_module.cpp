@@ -1,36 +1,140 @@
-// The print type, initial settings and utility module: its hooks into the settings model.
+// The print type, initial settings and utility module: built-in functions 250, 324 and 901,
+// the copies rule item, and the answers it gives to the settings code.
+#include "context/devmode_checks.h"
+#include "context/dictionary_pages.h"
+#include "context/driver_context.h"
+#include "context/field_access.h"
+#include "context/merge_public_fields.h"
 #include "context/module_services.h"
+#include "context/settings_field.h"
+#include "context/value_maps.h"
+#include "field_ids.h"
+#include "model/option_lookup.h"
+#include "modules/module_events.h"
 #include "modules/module_hooks.h"
+#include "stored/pending_lists.h"
+#include "stored/quality_list.h"
 
-// PENDING: the print-type module's issue builds its built-in functions and page messages.
-std::int32_t PrintTypeModuleItem(DriverContext*, WORD, void*) { return 0; }
+namespace {
 
+constexpr WORD kStatusQuery = 250;
+constexpr WORD kAlertOfLastCommand = 324;
+constexpr WORD kCopiesToSeparationCycle = 901;
+constexpr DWORD kUserQualityGroup = 0x20;
+constexpr WORD kEditPage = 1003;
+constexpr WORD kCopyGuardControls[] = {2928, 2929, 2974};
+constexpr WORD kStampControls[] = {2088, 2089, 2090, 2091, 2092, 2406, 2407};
+constexpr WORD kMatchingFields[4] = {fid::kdmColorMatchingMode, fid::wdmColorMatchingText, fid::wdmColorMatchingLine,
+                                     fid::wdmColorMatchingImage};
+
+template <std::size_t N>
+bool In(const WORD (&ids)[N], WORD id) {
+  for (WORD x : ids)
+    if (x == id) return true;
+  return false;
+}
+
+bool InUserQualityGroup(const PageRecord* page) { return page && (page->flags & kUserQualityGroup); }
+
+void ForgetColorMatching(DriverContext* context, const PageRecord* page) {
+  if (InUserQualityGroup(page) && context->work) context->work->colorMatchingMask = 0;
+}
+
+// Event 34: a cancelled user-quality page puts back the colour-matching values remembered
+// when a profile was deleted, and the selected user quality entry keeps them.
+void RegisterColorMatchingItems(DriverContext* context, PageRecord* page) {
+  if (!InUserQualityGroup(page) || !context->work) return;
+  for (int k = 0; k < 4; ++k)
+    if (context->work->colorMatchingMask & (1u << k))
+      WriteFieldRawById(context, kMatchingFields[k], context->work->colorMatchingValues[k]);
+  NotifyModules(context, 36, nullptr);
+  const std::int32_t entry = GetUserMacroIndex(context);
+  if (entry >= 0) SaveQualityEntry(context, entry);
+  NotifyModules(context, MODEV_PAGE_CONFIRMED, page);
+}
+
+void ModelDefault(DriverContext* context, PrintQualityEventBlock* b) {
+  if (!b || !b->field) return;
+  const WORD item = b->field->itemId;
+  DWORD value = GetOptionDefaultValue(item, context);
+  if (b->field->side && b->field->side->valueMap && (GetOptionType(item, context) & 1))
+    value = OptionIndexToRaw(context, b->field, value);
+  b->value = value;
+}
+
+}  // namespace
+
+std::int32_t ComputeCopiesJudgeHook(DriverContext* context, WORD id) {
+  if (id != fid::wdmJudgeHookUcf90) return 0;
+  const auto copies = static_cast<std::int16_t>(ReadFieldRawById(context, fid::dmCopies));
+  const auto cycle = static_cast<std::int16_t>(ReadFieldRawById(context, fid::kdmSeparationSheetCycle));
+  return copies < cycle ? 1 : 0;
+}
+
+std::int32_t PrintTypeModuleItem(DriverContext* context, WORD number, void*) {
+  if (!context) return 0;
+  switch (number) {
+    case kStatusQuery:
+      // PENDING: the status-only bidirectional query of the open page comes with the
+      // bidirectional query; the job-control items of mask 1 are read now.
+      JobControlRead(context, 1);
+      return 1;
+    case kAlertOfLastCommand:
+      // PENDING: the alert of the control that sent the last command comes with the page
+      // engine's change handling; until then there is no such control.
+      return 1;
+    case kCopiesToSeparationCycle: {
+      const auto copies = static_cast<std::int16_t>(ReadFieldRawById(context, fid::dmCopies));
+      if (copies > 0) WriteFieldRawById(context, fid::kdmSeparationSheetCycle, static_cast<DWORD>(copies));
+      return 1;
+    }
+    default: return 0;
+  }
+}
+
+// PENDING: the utility pages' control messages (pages 1001, 1002, 1004, 1010, 1015, 1019,
+// 1025, 1027, 1065, 4019-4022, 4027, 4029 and message 0x8007) come with the page engine.
 std::int32_t PrintTypeModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM, void*) {
   return 0;
 }
 
-// Event 30 keeps disabled resolutions out of the capability list (answer 0); event 54
-// selects the smaller default output paper (answer 1).
-// PENDING: the print-type module's issue adds events 32, 53 and the rendering events 34,
-// 35, 66 and 67.
-std::int32_t PrintTypeModuleEvent(DriverContext*, DWORD event, void* block, void*) {
-  if (!block) return 0;
-  if (event == MODEV_RESOLUTION_LIST) {
-    *static_cast<std::int32_t*>(block) = 0;
-    return 1;
-  }
-  if (event == MODEV_SMALL_PAPER) {
-    *static_cast<DWORD*>(block) = 1;
-    return 1;
-  }
-  return 0;
-}
-
-std::int32_t PrintTypeModuleEventRendering(DriverContext* context, DWORD event, void* block, void* privateData) {
+// Event 30 keeps disabled resolutions out of the capability list (answer 0); 21 and 54
+// answer 1 (tray details wanted; the smaller default output paper).
+std::int32_t PrintTypeModuleEvent(DriverContext* context, DWORD event, void* block, void*) {
   switch (event) {
-    case 30: case 32: case 34: case 35: case 54: case 66: case 67:
-      return PrintTypeModuleEvent(context, event, block, privateData);
-    default:
-      return 0;
+    case MODEV_RESOLUTION_LIST:
+      if (block) *static_cast<std::int32_t*>(block) = 0;
+      return 1;
+    case MODEV_SMALL_PAPER:
+    case MODEV_TRAY_DETAILS:
+      if (block) *static_cast<std::int32_t*>(block) = 1;
+      return 1;
+    case MODEV_HIDDEN_SPOT:
+      // PENDING: the hidden-function page opens over the page with the page engine.
+      return 1;
+    case MODEV_BIDI_QUERY:
+      // PENDING: the bidirectional query with its progress window answers here; until then
+      // the answer stays as the sender preset it.
+      return 1;
+    default: break;
+  }
+  if (!context) return 0;
+  switch (event) {
+    case MODEV_MODEL_DEFAULT: ModelDefault(context, static_cast<PrintQualityEventBlock*>(block)); return 1;
+    case MODEV_PAGE_CANCELLED: RegisterColorMatchingItems(context, static_cast<PageRecord*>(block)); return 1;
+    case MODEV_PAGE_CONFIRMED: ForgetColorMatching(context, static_cast<PageRecord*>(block)); return 1;
+    case MODEV_HIDDEN_STATE: {
+      auto* b = static_cast<PageControlEventBlock*>(block);
+      if (!b || !b->page || !b->control || b->page->pageId != kEditPage) return 1;
+      const WORD id = b->control->controlId;
+      const bool hide = (In(kCopyGuardControls, id) && ReadFieldRawById(context, fid::kdmFunc2SelectUICtrlCopyGuard)) ||
+                        (In(kStampControls, id) && ReadFieldRawById(context, fid::kdmFunc2SelectUICtrlWaterMark));
+      if (hide) b->control->state = static_cast<WORD>((b->control->state & ~0x3u) | 1u);
+      return 1;
+    }
+    case MODEV_USER_PICKED:
+      if (block) static_cast<ControlRecord*>(block)->runtimeMarks |= 2u;
+      return 1;
+    default: return 0;
   }
 }

@@ -1,12 +1,62 @@
-// The stamp, margin and header/footer font module: its hooks into the settings model.
+// The stamp, margin and header/footer font module: saving the current stamp (built-in 327)
+// and the grey state of the stamp buttons.
+#include "context/dictionary_pages.h"
+#include "context/field_access.h"
+#include "field_ids.h"
+#include "modules/module_events.h"
 #include "modules/module_hooks.h"
+#include "stored/pending_lists.h"
 
-// PENDING: the stamp module's issue builds this module's built-in functions, page messages and
-// events; until then it handles nothing and every hook answers 0.
-std::int32_t StampModuleItem(DriverContext*, WORD, void*) { return 0; }
+namespace {
 
+constexpr WORD kSaveCurrentStamp = 327;
+constexpr WORD kStampCombo = 2089;
+constexpr WORD kDeleteButton = 2406;
+constexpr WORD kNewButtons[] = {2091, 2092, 2407};
+// The first five stamps are the driver's own and cannot be deleted.
+constexpr int kFixedStamps = 5;
+constexpr int kMaxStamps = 32;
+
+}  // namespace
+
+std::int32_t StampModuleItem(DriverContext* context, WORD number, void*) {
+  if (number != kSaveCurrentStamp || !context) return 0;
+  const DWORD index = ReadFieldRawById(context, fid::kdmWmID);
+  const int count = GetStampCount(context);
+  if (ReadFieldRawById(context, fid::kdmFuncSelectWaterMark) && count > 0 && index < static_cast<DWORD>(count))
+    SaveStamp(context, static_cast<int>(index));
+  return 1;
+}
+
+// PENDING: the stamp pages' control messages (pages 1003, 1022, 1023, 1024, 1037, 4017)
+// come with the page engine.
 std::int32_t StampModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM, void*) {
   return 0;
 }
 
-std::int32_t StampModuleEvent(DriverContext*, DWORD, void*, void*) { return 0; }
+// Event 3: the delete button is greyed while one of the first five stamps (or none) is
+// selected, the new-stamp buttons while the list is full; otherwise the rules decide.
+// The stamp combo selects its field's value, kdmWmID, so that is its selection. Event 7:
+// the preview of the stamp and density settings on a page picture.
+std::int32_t StampModuleEvent(DriverContext* context, DWORD event, void* block, void*) {
+  if (!context || !block) return 0;
+  if (event == MODEV_PREVIEW_PAINTED) {
+    // PENDING: the watermark and density previews of the page pictures come with the page
+    // engine's picture kinds; until then nothing is drawn over the picture.
+    return 1;
+  }
+  if (event != MODEV_GREY_STATE) return 0;
+  auto* b = static_cast<GreyStateEventBlock*>(block);
+  if (!b->control) return 0;
+  const WORD id = b->control->controlId;
+  const bool isNew = id == kNewButtons[0] || id == kNewButtons[1] || id == kNewButtons[2];
+  if (id != kDeleteButton && !isNew) return 0;
+  if (!FindControlById(context, b->page, kStampCombo)) return 1;  // no combo: the rules decide
+  if (id == kDeleteButton) {
+    const auto selection = static_cast<std::int32_t>(ReadFieldRawById(context, fid::kdmWmID));
+    if (selection < kFixedStamps || GetStampCount(context) <= 0) AnswerGreyState(b, true);
+    return 1;
+  }
+  if (GetStampCount(context) >= kMaxStamps) AnswerGreyState(b, true);
+  return 1;
+}

@@ -313,12 +313,16 @@ TEST_F(DeviceSettings, Area2BitFieldsCompareAgainstTheSavedCopy) {
 
 TEST_F(DeviceSettings, Area3SaveAlsoWritesTheAreaUnderFieldNames) {
   SetRaw(fid::wdmChapterMax, 12);
+  SetRaw(fid::wdmChapterTrayNum, 3);
   SaveDeviceSettings(printer_, ctx_, 3, 0);
   EXPECT_EQ(Ini(u"ChapterMax"), u"12");
-  EXPECT_EQ(Ini(u"wdmChapterMax"), u"12");
-  SettingField* field = F(fid::wdmChapterMax);
+  // The second pass writes the chapter fields (996-1009) under their names; the chapter
+  // module leaves every other field of the area out of it.
+  EXPECT_EQ(Ini(u"wdmChapterTrayNum"), u"3");
+  SettingField* field = F(fid::wdmChapterTrayNum);
   EXPECT_EQ(field->storeKind, STORE_INI);
-  EXPECT_EQ(field->key, std::u16string_view(u"wdmChapterMax"));
+  EXPECT_EQ(field->key, std::u16string_view(u"wdmChapterTrayNum"));
+  EXPECT_EQ(Ini(u"wdmChapterMax"), u"<missing>");
   // Fields of other areas keep their storage.
   EXPECT_EQ(F(10175)->storeKind, STORE_PRINTER_DATA);
   EXPECT_EQ(F(10175)->key, std::u16string_view(u"Tray1Paper"));

@@ -1,0 +1,113 @@
+// The extension modules: the grey-state query (event 3) walking the ten modules for one
+// control, and the chapter page parser on a 512-page list.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "context/context_create.h"
+#include "context/dictionary_pages.h"
+#include "context/driver_context.h"
+#include "context/driver_locks.h"
+#include "context/module_dispatch.h"
+#include "modules/chapter_list.h"
+#include "modules/module_events.h"
+#include "plat/spooler_setup.h"
+#include "plat/system.h"
+#include "win/files.h"
+#include "win/spool.h"
+
+namespace {
+
+DriverContext* SetUpContext() {
+  static DriverContext* context = [] {
+    char pattern[] = "/tmp/kova-modules-bench-XXXXXX";
+    const char* dir = mkdtemp(pattern);
+    if (!dir || !plat::SetSystemRoot(dir)) std::abort();
+    static const std::string root = dir;
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(root, ignored);
+    });
+    CreateDirectoryW(u"C:\\drv", nullptr);
+    HANDLE file = CreateFileW(u"C:\\drv\\KOVA.KPD", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    const char text[] = "*FileVersion: \"9.02\"\r\n";
+    DWORD written = 0;
+    WriteFile(file, text, sizeof text - 1, &written, nullptr);
+    CloseHandle(file);
+    plat::spooler::PrinterSetup setup;
+    setup.name = u"Bench";
+    setup.driver.name = u"KOVA Sample Driver";
+    setup.driver.driverPath = u"C:\\drv\\Rendara.dll";
+    setup.driver.configFile = u"C:\\drv\\Panelis.dll";
+    setup.driver.helpFile = u"C:\\drv\\KOVAUS.HLP";
+    setup.driver.dataFile = u"C:\\drv\\KOVA.KPD";
+    if (plat::spooler::InstallPrinter(setup) != 0) std::abort();
+    HANDLE h = nullptr;
+    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (!OpenPrinterW(const_cast<LPWSTR>(u"Bench"), &h, &defaults)) std::abort();
+    InitDriverLocks();
+    DriverContext* c = CreateContext(h, h, 0, 0, CTXK_INTERFACE, 0, nullptr, nullptr);
+    if (!c) std::abort();
+    return c;
+  }();
+  return context;
+}
+
+// A control no module owns: the query walks all ten modules.
+void BM_GreyQueryAllModules(benchmark::State& state) {
+  DriverContext* context = SetUpContext();
+  ControlRecord control{};
+  control.controlId = 2001;
+  for (auto _ : state) {
+    GreyStateEventBlock block{&control, nullptr, 0, 0, nullptr};
+    NotifyModules(context, MODEV_GREY_STATE, &block);
+    benchmark::DoNotOptimize(block.answered);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_GreyQueryAllModules);
+
+// A preset maintenance button: the first module answers from the preset list in the INI.
+void BM_GreyQueryPresetButton(benchmark::State& state) {
+  DriverContext* context = SetUpContext();
+  ControlRecord control{};
+  control.controlId = 2143;
+  for (auto _ : state) {
+    GreyStateEventBlock block{&control, nullptr, 0, 0, nullptr};
+    NotifyModules(context, MODEV_GREY_STATE, &block);
+    benchmark::DoNotOptimize(block.grey);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_GreyQueryPresetButton);
+
+void BM_ParseChapterText512(benchmark::State& state) {
+  std::u16string text;
+  for (int i = 512; i >= 1; --i) {
+    const std::string n = std::to_string(i * 3);
+    text += std::u16string(n.begin(), n.end());
+    if (i > 1) text += u",";
+  }
+  auto parse = std::make_unique<ChapterParse>();
+  for (auto _ : state) {
+    const WORD refused = ParseChapterText(text.c_str(), 0, kChapterWorkEntries, parse.get());
+    benchmark::DoNotOptimize(refused);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ParseChapterText512);
+
+void BM_ParseChapterRange512(benchmark::State& state) {
+  auto parse = std::make_unique<ChapterParse>();
+  for (auto _ : state) {
+    const WORD refused = ParseChapterText(u"1-512", 0, kChapterWorkEntries, parse.get());
+    benchmark::DoNotOptimize(refused);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ParseChapterRange512);
+
+}  // namespace

@@ -1,0 +1,13 @@
+// What the modules' settings logic asks of the property pages: a warning box and a refresh
+// of the open page. Only the printer interface DLL has pages; elsewhere both do nothing.
+#pragma once
+
+#include "win/types.h"
+
+struct DriverContext;
+
+// Shows the warning whose text is the UI string; the button pressed (IDOK when no page is
+// open).
+int ShowModuleWarning(DriverContext* context, WORD stringId, bool askOkCancel);
+// Refreshes the page open in the context, if any.
+void RefreshOpenPage(DriverContext* context);

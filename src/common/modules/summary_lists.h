@@ -1,0 +1,27 @@
+// The summary lists of the four summary edits: per entry a label (UI string id) and two
+// keywords (item ids of settings fields; 0 none).
+#pragma once
+
+#include <cstdint>
+
+#include "win/types.h"
+
+struct SummaryEntry {
+  WORD label;
+  WORD keywordA;
+  WORD keywordB;
+};
+static_assert(sizeof(SummaryEntry) == 6);
+
+// The typed extra data of type 4 of a summary edit: the count at byte 16 and the entries
+// after it (a native pointer, so at byte 32 rather than 28 here).
+struct SummaryList {
+  WORD type;  // 4
+  BYTE reserved[14];
+  WORD count;
+  BYTE reserved2[10];
+  const SummaryEntry* entries;
+};
+
+// The built-in list of edit 2148, 2248, 3086 or 3164; null for other controls.
+const SummaryList* GetBuiltInSummaryList(WORD controlId);

@@ -1,0 +1,53 @@
+// A context of an installed printer with its own fields, pages and extension modules, for the
+// module tests; the deliverable is put back to the printer interface DLL afterwards.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "../paths/paths_fixture.h"
+#include "context/deliverable.h"
+#include "context/dictionary_pages.h"
+#include "context/field_access.h"
+#include "context/module_dispatch.h"
+
+namespace kovatest {
+
+class ModulesTest : public PathsTest {
+ protected:
+  void SetUp() override {
+    PathsTest::SetUp();
+    SetDeliverable(Deliverable::Interface);
+    printer_ = Install(u"P1");
+    ctx_ = Context(printer_);
+    root_.WriteFile(u"C:\\_kova\\keep.txt", "");
+    ASSERT_TRUE(CopyBuiltInPageTable(ctx_->pages));
+    LoadExtensionModules(ctx_);
+  }
+  void TearDown() override {
+    FreeExtensionModules(ctx_);
+    FreePageTable(ctx_->pages);
+    SetDeliverable(Deliverable::Interface);
+    PathsTest::TearDown();
+  }
+
+  void Set(WORD id, DWORD value) { WriteFieldRawById(ctx_, id, value); }
+  DWORD Get(WORD id) { return ReadFieldRawById(ctx_, id); }
+  // The value the saved settings copy (the lock defaults) holds for a field.
+  void SetSaved(WORD id, DWORD value) {
+    BYTE* live = ctx_->settings;
+    ctx_->settings = fc_.locked();
+    WriteFieldRawById(ctx_, id, value);
+    ctx_->settings = live;
+  }
+  ControlRecord* Control(WORD page, WORD id) {
+    PageRecord* p = FindPageById(ctx_, page);
+    return p ? FindControlById(ctx_, p, id) : nullptr;
+  }
+
+  HANDLE printer_ = nullptr;
+  DriverContext* ctx_ = nullptr;
+};
+
+}  // namespace kovatest
