@@ -1,15 +1,16 @@
 // The drawing calls, escapes, device-font queries and colour transforms of the DDI table.
 //
-// PENDING: the text, escape, device-font and glyph issues give each of
-// these its body. Until then each answers as a device that draws
+// PENDING: the text, device-font and glyph issues give the font and text calls
+// their bodies. Until then each answers as a device that draws
 // nothing: a valid device's drawing call succeeds without writing (FALSE once an output
-// write of the job has failed), no escape is supported, no device
+// write of the job has failed), no device
 // font exists. An invalid device gives
-// ERROR_INVALID_PARAMETER first.
+// ERROR_INVALID_PARAMETER first. The escapes are served in escapes.cpp.
 #include "bitblt.h"
 #include "brush_realize.h"
 #include "colour_transform.h"
 #include "ddi.h"
+#include "escapes.h"
 #include "render_device.h"
 #include "win/errors.h"
 
@@ -58,9 +59,10 @@ BOOL DrvRealizeBrush(BRUSHOBJ* pbo, SURFOBJ* psoTarget, SURFOBJ* psoPattern, SUR
   return RealizeBrush(device, pbo, psoPattern, pxlo, iHatch);
 }
 
-ULONG DrvEscape(SURFOBJ* pso, ULONG, ULONG, PVOID, ULONG, PVOID) {
-  OfSurface(pso);
-  return 0;
+ULONG DrvEscape(SURFOBJ* pso, ULONG iEsc, ULONG cjIn, PVOID pvIn, ULONG cjOut, PVOID pvOut) {
+  RenderDevice* device = OfSurface(pso);
+  if (!device) return 0;
+  return DeviceEscape(device, iEsc, cjIn, pvIn, cjOut, pvOut);
 }
 
 ULONG DrvGetGlyphMode(DHPDEV dhpdev, FONTOBJ*) {

@@ -71,6 +71,15 @@ struct JobControlBinding {
   DWORD state;
 };
 
+// A job-time paper substitution of the rendering build: whether it is in force and the
+// output paper, scale switch and scale type it replaced.
+struct PaperSubstitutionSlot {
+  std::int32_t active;
+  DWORD outPaperSize;
+  DWORD scale;
+  DWORD scaleType;
+};
+
 // Entries of the rule evaluator's stack.
 constexpr int kEvalStackEntries = 256;
 
@@ -162,6 +171,8 @@ struct WorkArea {
   PRINTER_INFO_2W* printerInfo;  // the context's copy of the caller's PRINTER_INFO_2, or null
   WCHAR rawPrinterName[261];     // pPrinterName as the spooler gives it
   WCHAR serverPrinterName[261];  // the name rebuilt from a "\\CSR|" printer name
+  // Slot A (kdmFrontFunc bit 8) and slot B (bit 0x20) of the job-time paper substitution.
+  PaperSubstitutionSlot paperSubstitution[2];
 };
 
 struct DriverContext {
