@@ -80,13 +80,15 @@ bool ReadItemInto(const JobControlInterface* main, DWORD connection, DWORD item,
 // ReadJobItem: the item's text, asked with the job's user from version 0x103, as 8-bit
 // text of at most bufferSize / 2 bytes. False when the library has no such item.
 bool ReadJobItem(const JobControlInterface* main, DWORD connection, WORD version, DWORD item, DWORD bufferSize,
-                 const WCHAR* user, bool forcePlain, WCHAR* wide, char* text) {
+                 const WCHAR* user, bool forcePlain, WCHAR* wide, char* text, bool* cut) {
   const bool useUser = version >= JC_VERSION_103 && !forcePlain && main->GetUserItemValue;
   if (!useUser && !main->GetItemValue) return false;
   DWORD length = 0;
   const DWORD result = useUser ? main->GetUserItemValue(connection, item, JC_TYPE_TEXT, user, nullptr, 0, &length)
                                : main->GetItemValue(connection, item, JC_TYPE_TEXT, nullptr, 0, &length);
   if (result == JC_NO_ITEM || !LengthAnswered(result, length)) return false;
+  // The library's text (with its NUL) is longer than the buffer keeps.
+  if (cut) *cut = length > bufferSize;
   if (!ReadItemInto(main, connection, item, user, useUser, length, wide, bufferSize)) return false;
   WideToAnsi(text, wide, static_cast<int>(bufferSize / 2));
   return true;
@@ -306,16 +308,18 @@ BOOL ReadJobControlItems(DriverContext* context, HANDLE printer, DWORD jobId, DW
       }
       WCHAR wide[386 / sizeof(WCHAR)] = {};
       char text[386] = {};
-      bool read = ReadJobItem(main, connection, version, row.item, row.bufferSize, user, false, wide, text);
+      bool cut = false;
+      bool read = ReadJobItem(main, connection, version, row.item, row.bufferSize, user, false, wide, text, &cut);
       if (card && (row.item == 9 || row.item == 10)) {
         if (!read) continue;
-        if (!AcceptableAuthText(wide, row.item == 9 ? 1 : 2)) {
+        // A credential the buffer had to cut is too long, never stored cut.
+        if (cut || !AcceptableAuthText(wide, row.item == 9 ? 1 : 2)) {
           if (row.item == 10) ClearJobControlItem(context, 9);
           continue;
         }
       }
       if (!read && version >= JC_VERSION_103)
-        read = ReadJobItem(main, connection, version, row.item, row.bufferSize, user, true, wide, text);
+        read = ReadJobItem(main, connection, version, row.item, row.bufferSize, user, true, wide, text, nullptr);
       if (!read) continue;
       if (row.item == 10) {
         char converted[kResultBytes] = {};
