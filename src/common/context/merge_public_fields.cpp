@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "context/deliverable.h"
 #include "context/derived_fields.h"
 #include "context/devmode_checks.h"
 #include "context/devmode_defaults.h"
@@ -396,7 +397,8 @@ void ApplyUserMacroQuality(DriverContext* context) {
   const WCHAR* ini = GetUserIniPath(context);
   if (ini && ini[0]) ReadIniString(context->work->printerName, key, u"", path, 260, ini);
   if (path[0]) LoadSettingsFile(context->hPrinter, path, kSettingsFileLoadFlags, context);
-  if (context->work->mergeFlags & MERGE_KEEP_DISABLED) LoadQualityName(context, key);
+  // The rendering build never loads the quality name.
+  if ((context->work->mergeFlags & MERGE_KEEP_DISABLED) && !IsRenderingBuild()) LoadQualityName(context, key);
 }
 
 void ReconcilePublicFields(BYTE* d, const BYTE* incoming, DriverContext* context) {

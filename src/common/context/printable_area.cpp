@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "context/deliverable.h"
 #include "context/devmode_checks.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
@@ -208,7 +209,8 @@ void DeriveOutput(DWORD a, WORD b, DriverContext* context, BYTE* d, bool turn) {
 }  // namespace
 
 void DerivePaperGeometry(DWORD paper, WORD fieldId, DriverContext* context, BYTE* devmode) {
-  DerivePaper(paper, fieldId, context, devmode, false);
+  // The rendering build always swaps a free size in landscape.
+  DerivePaper(paper, fieldId, context, devmode, IsRenderingBuild());
 }
 
 void DerivePaperGeometryOriented(DWORD paper, WORD fieldId, DriverContext* context, BYTE* devmode) {
