@@ -174,6 +174,19 @@ bool Device::StartPage() {
   return startPage(surfobj_) != FALSE;
 }
 
+ULONG Device::Escape(ULONG code, ULONG inSize, const void* in, ULONG outSize, void* out) {
+  auto escape = driver_.Get<PFN_DrvEscape>(INDEX_DrvEscape);
+  calls_.push_back("DrvEscape");
+  if (!escape || !pdev_) {
+    SetLastError(escape ? ERROR_INVALID_PARAMETER : ERROR_PROC_NOT_FOUND);
+    return 0;
+  }
+  // Before the surface exists the engine hands the driver a surface object of the device.
+  SURFOBJ deviceOnly{};
+  deviceOnly.dhpdev = pdev_;
+  return escape(surfobj_ ? surfobj_ : &deviceOnly, code, inSize, const_cast<void*>(in), outSize, out);
+}
+
 bool Device::SendPage(const std::function<bool(Device&)>& drawBand) {
   if (!surfobj_) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -318,6 +331,7 @@ JobOutcome RunJob(const RenderingDriver& driver, const JobRequest& request) {
   };
   if (!device.Enable(request.devmode, request.printer, request.deviceName)) return fail("DrvEnablePDEV");
   if (!device.EnableSurface()) return fail("DrvEnableSurface");
+  if (request.beforeDocument && !request.beforeDocument(device)) return fail("DrvEscape");
   if (!device.StartDoc(request.documentName, request.jobId)) return fail("DrvStartDoc");
   for (const JobPage& page : request.pages) {
     if (page.resetDevmode && !device.Reset(page.resetDevmode)) return fail("DrvResetPDEV");

@@ -114,6 +114,10 @@ class Device {
   bool Reset(const DEVMODEW* devmode);
   void DisableSurface();
   void Disable();
+  // DrvEscape, as an application's ExtEscape reaches it: with the device's surface object
+  // (before DrvEnableSurface, one that names only the device). Answers the driver's result;
+  // 0 with ERROR_PROC_NOT_FOUND when the table lacks the function.
+  ULONG Escape(ULONG code, ULONG inSize, const void* in, ULONG outSize, void* out);
 
   DHPDEV pdev() const { return pdev_; }
   HDEV hdev() const { return hdev_; }
@@ -167,6 +171,9 @@ struct JobRequest {
   std::u16string documentName;
   DWORD jobId = 1;
   std::vector<JobPage> pages;
+  // Called after DrvEnableSurface and before DrvStartDoc (an application's escapes at the
+  // start of its document); false fails the job at "DrvEscape".
+  std::function<bool(Device&)> beforeDocument;
 };
 struct JobOutcome {
   bool ok = false;
