@@ -3,6 +3,7 @@
 #include "context/context_create.h"
 #include "context/devmode_merge.h"
 #include "context/driver_context.h"
+#include "context/paper_sizes.h"
 #include "in_process_job.h"
 #include "win/registry.h"
 
@@ -55,6 +56,55 @@ TEST_F(RenderingBuild, MergeLeavesTheSuiteToolStateBytes) {
     WriteFieldRawById(context, fid::KPD_kdmPLInstalled, 0);
     ASSERT_EQ(MergeDevmode(context, nullptr, 0x20008), 1);
     EXPECT_EQ(ReadFieldRawById(context, fid::KPD_kdmPLInstalled), as == Deliverable::Rendering ? 0u : 1u);
+    Release(context);
+  }
+}
+
+// A source-side user paper taken from the public width and length: the interface build turns
+// it for landscape, the rendering build returns it as it stands.
+TEST_F(RenderingBuild, UserPaperSizeFromThePublicFieldsIsNotTurned) {
+  for (Deliverable as : {Deliverable::Interface, Deliverable::Rendering}) {
+    DriverContext* context = Create(as);
+    ASSERT_NE(context, nullptr);
+    WriteFieldRawById(context, fid::dmFields, ReadFieldRawById(context, fid::dmFields) & ~DM_PAPERSIZE);
+    WriteFieldRawById(context, fid::kdmFuncSelectFreeShortOver, 0);
+    WriteFieldRawById(context, fid::dmPaperWidth, 1500);
+    WriteFieldRawById(context, fid::dmPaperLength, 2500);
+    WriteFieldRawById(context, fid::dmOrientation, DMORIENT_LANDSCAPE);
+    POINTL size{};
+    ASSERT_EQ(GetUserPaperSize(context, &size, 256, 1), 1);
+    if (as == Deliverable::Rendering) {
+      EXPECT_EQ(size.x, 1500);
+      EXPECT_EQ(size.y, 2500);
+    } else {
+      EXPECT_EQ(size.x, 2500);
+      EXPECT_EQ(size.y, 1500);
+    }
+    Release(context);
+  }
+}
+
+// An incoming custom size that names a user paper code together with its lengths: only the
+// rendering build takes it as a custom size.
+TEST_F(RenderingBuild, CustomSizeWithAUserPaperCode) {
+  DEVMODEW in{};
+  in.dmSpecVersion = 0x401;
+  in.dmSize = sizeof(DEVMODEW);
+  in.dmFields = DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH;
+  in.dmPaperSize = 384;
+  in.dmPaperLength = 1777;
+  in.dmPaperWidth = 1333;
+  for (Deliverable as : {Deliverable::Interface, Deliverable::Rendering}) {
+    DriverContext* context = Create(as);
+    ASSERT_NE(context, nullptr);
+    WriteFieldRawById(context, fid::dmOrientation, DMORIENT_PORTRAIT);
+    ASSERT_EQ(MergeDevmode(context, &in, 0x20008), 1);
+    if (as == Deliverable::Rendering) {
+      EXPECT_EQ(ReadFieldRawById(context, fid::dmPaperLength), 1777u);
+      EXPECT_EQ(ReadFieldRawById(context, fid::dmPaperWidth), 1333u);
+    } else {
+      EXPECT_NE(ReadFieldRawById(context, fid::dmPaperLength), 1777u);
+    }
     Release(context);
   }
 }
