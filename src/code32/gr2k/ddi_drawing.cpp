@@ -1,7 +1,7 @@
 // The drawing calls, escapes, device-font queries and colour transforms of the DDI table.
 //
-// PENDING: the text, device-font and glyph issues give the font and text calls
-// their bodies. Until then each answers as a device that draws
+// PENDING: text output, the device fonts and the glyph cache give the font and text
+// calls their bodies. Until then each answers as a device that draws
 // nothing: a valid device's drawing call succeeds without writing (FALSE once an output
 // write of the job has failed), no device
 // font exists. An invalid device gives
