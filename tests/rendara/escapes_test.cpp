@@ -276,6 +276,25 @@ TEST_F(Escapes, DisplayStringsCopyTextsOnly) {
   for (int i = 0; i < kEscapeStringRows; ++i) table[i].text[0] = 0;
 }
 
+// The document name reaches the job text as a quoted PJL value: nothing in it may end the
+// line or the quotation.
+TEST_F(Escapes, JobNameCannotEndItsPjlLine) {
+  Enable();
+  ASSERT_TRUE(engine_->EnableSurface());
+  ASSERT_TRUE(engine_->StartDoc(u"A\"B\r\n@PJL RESET\x1b" u"E", 3));
+  ASSERT_TRUE(engine_->StartPage());
+  ASSERT_TRUE(engine_->SendPage());
+  ASSERT_TRUE(engine_->EndDoc());
+  bool found = false;
+  for (const Block& b : Blocks()) {
+    const std::string text(b.payload.begin(), b.payload.end());
+    if (text.rfind("@PJL SET JOBNAME", 0) != 0) continue;
+    found = true;
+    EXPECT_EQ(text, "@PJL SET JOBNAME = \"A'B  @PJL RESET E\"\r\n");
+  }
+  EXPECT_TRUE(found);
+}
+
 class PassThrough : public Escapes {
  protected:
   // A raw device on its second page, with one record buffered.

@@ -167,6 +167,21 @@ TEST_F(JobSettings, CardAuthenticationStoresAnAcceptedUserAndItsPassword) {
   EXPECT_NE(log.find("Mode 2 0\nEx 9\nMode 0 2\nMode 2 0\n"), std::string::npos) << log;
 }
 
+TEST_F(JobSettings, ARefusedConnectionReadsNothingAndReleasesTheLibrary) {
+  JobControlDoubleConfig config{0x105, TRUE, TRUE, 0};
+  InstallLibrary(&config);
+  SetItem(1, u"NEVER");
+  Enable();
+  const char code[] = "KEEP";
+  ASSERT_EQ(Escape(ESC_USER_CODE, sizeof code, code, 0, nullptr), 1u);
+  StartDoc();
+  EXPECT_EQ(FieldText(fid::kdmUserCode), "KEEP");
+  const std::string log = Log();
+  EXPECT_EQ(log.find("GetUser "), std::string::npos) << log;  // no item was asked
+  EXPECT_EQ(log.find("\nGet "), std::string::npos) << log;
+  EXPECT_NE(log.find("-> 5\nDispose main\nDispose conversion\n"), std::string::npos) << log;
+}
+
 TEST_F(JobSettings, NoLibraryKeepsTheMergedSettings) {
   Enable();
   const char code[] = "ESC1";
