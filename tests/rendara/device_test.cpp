@@ -88,8 +88,10 @@ TEST_F(InProcessJob, SettingsRecordFollowsTheJobTextWhenAsked) {
   Enable();
   SetField(fid::kdmFrontFunc, ReadFieldRawById(Device()->context, fid::kdmFrontFunc) | 0x100);
   SetField(fid::kdmPreviewPrint, 1);
-  // The preview tool counts as installed when its registry key says so; every merge
-  // recomputes the state byte from it.
+  // The preview tool counts as installed when its registry key says so; the interface
+  // DLL's merges record that in the state byte the job's device-mode carries (the
+  // rendering build's merge leaves the byte as it comes).
+  SetField(fid::KPD_kdmPLInstalled, 1);
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\VANTE\\Suitemix\\Preview", 0, nullptr, 0, KEY_ALL_ACCESS,
                             nullptr, &key, nullptr),

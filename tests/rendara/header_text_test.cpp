@@ -182,6 +182,19 @@ TEST(HeaderText, MarginScaledToThePrinterResolution) {
   }
 }
 
+// A negative margin (a signed field) times the resolution wraps in 32 unsigned bits; the
+// length is worked out in 64 bits and keeps its sign.
+TEST(HeaderText, NegativeMarginDoesNotWrap) {
+  ModelContext m(WithJobStart("  Type : GroupType KPD_IDC_MARGINODD\r\n"));
+  m.SetRaw(fid::kdmMarginOdd, static_cast<DWORD>(-600));
+  m.SetRaw(fid::kdmDstResolutionW, 600);
+  m.SetRaw(fid::kdmShiftDir, 0);
+  EXPECT_EQ(JobStart(m).text, "MARGIN=-300;");
+  m.SetRaw(fid::kdmMarginOdd, 32767);
+  m.SetRaw(fid::kdmDstResolutionW, 32767);
+  EXPECT_EQ(JobStart(m).text, "MARGIN=" + std::to_string(32767LL * 32767 / 1200) + ";");
+}
+
 TEST(HeaderText, NumericCommandScalesTheValue) {
   ModelContext m(WithJobStart("  Type : GroupType KPD_IDC_MARGINODD\r\n"));
   m.field(fid::kdmMarginOdd)->handling = 0;

@@ -20,6 +20,103 @@ bool ParseNumber(const std::string& word, long& out) {
   return true;
 }
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Words of hex digit pairs ("1B45", "1b 45") appended as bytes.
+bool ParseHexWord(const std::string& word, std::vector<BYTE>& out) {
+  if (word.size() % 2 != 0) return false;
+  for (std::size_t i = 0; i < word.size(); i += 2) {
+    const int hi = HexDigit(word[i]);
+    const int lo = HexDigit(word[i + 1]);
+    if (hi < 0 || lo < 0) return false;
+    out.push_back(static_cast<BYTE>(hi * 16 + lo));
+  }
+  return true;
+}
+
+// The largest escape input or output the host hands over.
+constexpr std::size_t kMaxEscapeBytes = 0x10000;
+
+// escape <code> [hex bytes...] [out=<n>] | escape <code> text <text>
+// escape copies <n> | escape passthrough [hex bytes...] | escape passthrough text <text>
+bool ParseEscape(const std::string& line, std::istringstream& words, DrawCall& call, std::string& error) {
+  call.kind = DrawCall::Kind::Escape;
+  std::string what;
+  if (!(words >> what)) {
+    error = "escape wants a code or a name (copies, passthrough)";
+    return false;
+  }
+  const bool passThrough = what == "passthrough";
+  if (what == "copies") {
+    std::string w;
+    long n = 0;
+    if (!(words >> w) || !ParseNumber(w, n) || n < 0 || n > 0xFFFFFFFFL) {
+      error = "escape copies wants a count";
+      return false;
+    }
+    call.escapeCode = 17;
+    for (int i = 0; i < 4; ++i) call.input.push_back(static_cast<BYTE>(static_cast<unsigned long>(n) >> (8 * i)));
+    return true;
+  }
+  if (passThrough) {
+    call.escapeCode = 19;
+  } else {
+    long code = 0;
+    if (!ParseNumber(what, code) || code < 0 || code > 0xFFFFFFFFL) {
+      error = "unknown escape \"" + what + "\"";
+      return false;
+    }
+    call.escapeCode = static_cast<ULONG>(code);
+  }
+  std::vector<BYTE> data;
+  bool text = false;
+  for (std::string w; words >> w;) {
+    if (w == "text" && data.empty()) {
+      // The rest of the line, as it stands, with a NUL (none for pass-through data).
+      const std::size_t at = line.find(" text ");
+      const std::string rest = at == std::string::npos ? std::string() : line.substr(at + 6);
+      data.assign(rest.begin(), rest.end());
+      if (!passThrough) data.push_back(0);
+      text = true;
+      break;
+    }
+    if (w.rfind("out=", 0) == 0) {
+      long n = 0;
+      if (!ParseNumber(w.substr(4), n) || n < 0 || static_cast<std::size_t>(n) > kMaxEscapeBytes) {
+        error = "out= wants a size up to 65536";
+        return false;
+      }
+      call.outputSize = static_cast<ULONG>(n);
+      continue;
+    }
+    if (!ParseHexWord(w, data)) {
+      error = "bad hex bytes \"" + w + "\"";
+      return false;
+    }
+  }
+  (void)text;
+  if (passThrough) {
+    if (data.size() > 0xFFFF) {
+      error = "pass-through data holds at most 65535 bytes";
+      return false;
+    }
+    call.input = {static_cast<BYTE>(data.size()), static_cast<BYTE>(data.size() >> 8)};
+    call.input.insert(call.input.end(), data.begin(), data.end());
+  } else {
+    call.input = std::move(data);
+  }
+  if (call.input.size() > kMaxEscapeBytes) {
+    error = "escape input larger than 65536 bytes";
+    return false;
+  }
+  return true;
+}
+
 // Coordinates stay well inside 32 bits so that the engine's 28.4 fixed point holds them.
 constexpr long kMaxCoord = 1L << 26;
 
@@ -96,6 +193,17 @@ bool ParseJob(const std::string& text, JobPlan& out, std::string& error) {
       call.size = static_cast<LONG>(vs);
       call.color = static_cast<ULONG>(vc);
       out.pages.back().calls.push_back(std::move(call));
+    } else if (keyword == "escape") {
+      DrawCall call;
+      call.lineNumber = lineNo;
+      std::string why;
+      if (!ParseEscape(line, words, call, why)) return fail(why);
+      if (out.pages.empty()) {
+        if (resetPending) return fail("escape between a reset and its page");
+        out.documentEscapes.push_back(std::move(call));
+      } else {
+        out.pages.back().calls.push_back(std::move(call));
+      }
     } else if (keyword == "rect" || keyword == "line" || keyword == "polygon") {
       if (out.pages.empty()) return fail(keyword + " outside a page");
       DrawCall call;

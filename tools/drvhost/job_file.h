@@ -11,7 +11,7 @@
 namespace drvhost {
 
 struct DrawCall {
-  enum class Kind { Rect, Line, Polygon, Text };
+  enum class Kind { Rect, Line, Polygon, Text, Escape };
   Kind kind = Kind::Rect;
   ULONG color = 0;            // the engine's colour value for the device palette
   std::vector<LONG> coords;   // rect: l t r b; line: x0 y0 x1 y1; polygon: x y pairs; text: x y
@@ -19,6 +19,10 @@ struct DrawCall {
   LONG size = 0;              // text: the em height in device pixels
   std::u16string text;        // text: the characters
   int lineNumber = 0;
+  // An escape: its code, its input bytes and the size of the output it is given (0: none).
+  ULONG escapeCode = 0;
+  std::vector<BYTE> input;
+  ULONG outputSize = 0;
 };
 
 struct ResetField {
@@ -36,6 +40,7 @@ struct JobPlan {
   DWORD jobId = 0;  // 0: the spooler gives the job the next free id
   std::string devmodeFile;  // a file of device-mode bytes (relative: to the job file's folder), or empty
   std::vector<JobPagePlan> pages;
+  std::vector<DrawCall> documentEscapes;  // escapes before the first page: sent before DrvStartDoc
 };
 
 // Parses a job file's text. On failure answers false with a message naming the line.

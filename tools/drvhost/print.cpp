@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 
 #include "commands.h"
@@ -120,11 +121,32 @@ std::vector<BYTE> ResetDevmode(const std::vector<BYTE>& base, const std::vector<
   return dm;
 }
 
+// An escape as an application's ExtEscape makes it; answers a line for the report: the
+// code, the input size, the result and the output bytes.
+std::string SendEscape(Device& device, const DrawCall& call) {
+  std::vector<BYTE> out(call.outputSize);
+  const ULONG result = device.Escape(call.escapeCode, static_cast<ULONG>(call.input.size()),
+                                     call.input.empty() ? nullptr : call.input.data(), call.outputSize,
+                                     out.empty() ? nullptr : out.data());
+  std::string line = "DrvEscape " + std::to_string(call.escapeCode) + " (" + std::to_string(call.input.size()) +
+                     " bytes in): result " + (result == 0xFFFFFFFFu ? std::string("-1") : std::to_string(result));
+  if (!out.empty()) {
+    line += ", out";
+    char hex[4];
+    for (BYTE b : out) {
+      std::snprintf(hex, sizeof hex, " %02X", b);
+      line += hex;
+    }
+  }
+  return line;
+}
+
 // One drawing call as the engine makes it: through the driver's hook when its surface
 // hooks the call, else (or when the driver declines) by the engine into a surface with
 // bits. Answers a line for the report.
 std::string Draw(Device& device, const DrawCall& call) {
   if (call.kind == DrawCall::Kind::Text) return DrawText(device, call);
+  if (call.kind == DrawCall::Kind::Escape) return SendEscape(device, call);
   SURFOBJ* so = device.surface();
   plat::engine::SurfaceInfo info;
   plat::engine::QuerySurface(device.surfaceHandle(), info);
@@ -269,14 +291,25 @@ int RunPrint(const std::vector<std::string>& args) {
     }
     const JobPagePlan* plan = &job.pages[i];
     const std::size_t pageNo = i + 1;
-    page.draw = [plan, pageNo, &report](Device& device) {
-      for (const DrawCall& call : plan->calls)
+    // On a banding surface the page is drawn band by band; its escapes go once, with the
+    // first band.
+    auto firstBand = std::make_shared<bool>(true);
+    page.draw = [plan, pageNo, &report, firstBand](Device& device) {
+      for (const DrawCall& call : plan->calls) {
+        if (call.kind == DrawCall::Kind::Escape && !*firstBand) continue;
         report.push_back("page " + std::to_string(pageNo) + ", line " + std::to_string(call.lineNumber) + ": " +
                          Draw(device, call));
+      }
+      *firstBand = false;
       return true;
     };
     request.pages.push_back(std::move(page));
   }
+  request.beforeDocument = [&job, &report](Device& device) {
+    for (const DrawCall& call : job.documentEscapes)
+      report.push_back("document, line " + std::to_string(call.lineNumber) + ": " + SendEscape(device, call));
+    return true;
+  };
   std::printf("document %s, job %u, %zu page%s, device-mode %s\n", Quoted(request.documentName).c_str(), jobId,
               job.pages.size(), job.pages.size() == 1 ? "" : "s",
               devmode.empty() ? "none (the driver's defaults)" : ("of " + std::to_string(devmode.size()) + " bytes").c_str());

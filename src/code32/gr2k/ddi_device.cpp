@@ -8,6 +8,7 @@
 #include "ddi.h"
 #include "image_transfer.h"
 #include "output_binding.h"
+#include "reset_carry.h"
 #include "render_device.h"
 #include "render_fields.h"
 #include "win/errors.h"
@@ -160,7 +161,7 @@ BOOL DrvResetPDEV(DHPDEV oldHandle, DHPDEV newHandle) {
   oldDevice->colorTransform = nullptr;
   oldDevice->colorProfile = nullptr;
 
-  if (newDevice->rasterMode) CarryJobControlSettings(oldDevice->context, newDevice->context);
+  if (newDevice->rasterMode) CarryJobControlSettings(newDevice->context, oldDevice->context);
   ClearGlyphCache(oldDevice);
   newDevice->glyphs.generation = oldDevice->glyphs.generation;
   newDevice->settingsTakeOver = oldDevice->settingsTakeOver;

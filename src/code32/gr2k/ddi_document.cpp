@@ -16,6 +16,8 @@
 #include "output_binding.h"
 #include "page_records.h"
 #include "render_common.h"
+#include "job_settings.h"
+#include "paper_substitution.h"
 #include "render_device.h"
 #include "render_fields.h"
 #include "win/errors.h"
@@ -99,7 +101,9 @@ BOOL WriteJobNameBlock(RenderDevice* device) {
       name[n++] = c;
       name[n++] = from[++i];
     } else {
-      name[n++] = c == '"' ? '\'' : c;
+      // A quotation mark would end the quoted name, and CR, LF or the escape byte the line:
+      // none of them reaches the printer.
+      name[n++] = c == '"' ? '\'' : (c < 0x20 || c == 0x7F) ? ' ' : c;
     }
   }
   static const char kSuffix[3] = {'"', '\r', '\n'};

@@ -1,11 +1,12 @@
 // The drawing calls, escapes and colour transforms of the DDI table.
 //
-// PENDING: the escape issue gives DrvEscape its body. Until then no escape is supported.
-// An invalid device gives ERROR_INVALID_PARAMETER first.
+// Text and fonts are served in text_output.cpp and font_queries.cpp, the escapes in
+// escapes.cpp. An invalid device gives ERROR_INVALID_PARAMETER first.
 #include "bitblt.h"
 #include "brush_realize.h"
 #include "colour_transform.h"
 #include "ddi.h"
+#include "escapes.h"
 #include "render_device.h"
 #include "win/errors.h"
 
@@ -45,9 +46,10 @@ BOOL DrvRealizeBrush(BRUSHOBJ* pbo, SURFOBJ* psoTarget, SURFOBJ* psoPattern, SUR
   return RealizeBrush(device, pbo, psoPattern, pxlo, iHatch);
 }
 
-ULONG DrvEscape(SURFOBJ* pso, ULONG, ULONG, PVOID, ULONG, PVOID) {
-  OfSurface(pso);
-  return 0;
+ULONG DrvEscape(SURFOBJ* pso, ULONG iEsc, ULONG cjIn, PVOID pvIn, ULONG cjOut, PVOID pvOut) {
+  RenderDevice* device = OfSurface(pso);
+  if (!device) return 0;
+  return DeviceEscape(device, iEsc, cjIn, pvIn, cjOut, pvOut);
 }
 
 ULONG DrvDitherColor(DHPDEV, ULONG, ULONG, ULONG*) { return DCR_HALFTONE; }

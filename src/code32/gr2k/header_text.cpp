@@ -15,6 +15,7 @@
 #include "context/product_record.h"
 #include "context/settings_field.h"
 #include "context/ui_strings.h"
+#include "escapes.h"
 #include "model/model_parse.h"
 #include "model/option_lookup.h"
 #include "model/rule_eval.h"
@@ -102,6 +103,12 @@ void WriteTime(ImageRef option, TextSink* sink) {
   AppendWrapped(sink, option, time);
 }
 
+std::int32_t ClampToInt32(std::int64_t v) {
+  if (v > INT32_MAX) return INT32_MAX;
+  if (v < INT32_MIN) return INT32_MIN;
+  return static_cast<std::int32_t>(v);
+}
+
 // (number 7 x value x kdmDstResolutionW) / (number 8 x 1200), in unsigned 32 bits; negated
 // for the shift directions that move left or up.
 void WriteLength(DriverContext* context, WORD code, DWORD value, ImageRef option, TextSink* sink) {
@@ -110,7 +117,10 @@ void WriteLength(DriverContext* context, WORD code, DWORD value, ImageRef option
   const DWORD divisor = static_cast<DWORD>(numbers.U16(10)) * 1200u;
   if (divisor == 0) return;
   const DWORD resolution = ReadFieldRawById(context, fid::kdmDstResolutionW);
-  auto n = static_cast<std::int32_t>(numbers.U16(8) * value * resolution / divisor);
+  // Worked out in 64 bits (a 32-bit product of a long length and a high resolution would
+  // wrap) and kept within 32 bits.
+  auto n = ClampToInt32(static_cast<std::int64_t>(numbers.U16(8)) * static_cast<std::int32_t>(value) *
+                        static_cast<std::int64_t>(resolution) / static_cast<std::int64_t>(divisor));
   const DWORD direction = ReadFieldRawById(context, fid::kdmShiftDir);
   if (code == kHandleShiftX && (direction == 2 || direction == 4)) n = static_cast<std::int32_t>(0u - DWORD(n));
   if (code == kHandleShiftY && (direction == 3 || direction == 4)) n = static_cast<std::int32_t>(0u - DWORD(n));
@@ -158,27 +168,18 @@ void WriteBareString(DriverContext* context, const SettingField* field, ImageRef
   delete[] text;
 }
 
-// The rows of the escape string table: a page form whose value id is a row's key sends the
-// row's text, loaded again from the UI resource DLL.
-struct PageFormRow {
-  DWORD key;
-  DWORD stringId;
-};
-constexpr PageFormRow kPageFormRows[] = {{731, 15000}, {733, 15001}, {735, 15002}};
-
+// A page form whose value id is the key of a row of the escape string table sends the row's
+// text, loaded again into the row from the UI resource DLL by the row's string id.
 void WritePageForm(DriverContext* context, DWORD value, ImageRef option, TextSink* sink) {
   const ImageRef item = FindItem(option, value);
   const char* command = ImageTextAt(item, item::kCommand);
   if (!item || !command) return;
-  for (const PageFormRow& row : kPageFormRows) {
-    if (row.key != value) continue;
-    // PENDING: the driver-escape issue keeps this text in the process's escape string
-    // table too (the row is refreshed from the UI resource DLL here); until that table
-    // exists only the text is sent.
-    WCHAR text[261] = {};
-    LoadUiString(context, row.stringId, text, 261, 0);
+  for (EscapeStringRecord* row = EscapeStringTable(); row->fieldId != 0; ++row) {
+    if (row->fieldId != value) continue;
+    LoadUiString(context, row->stringId, row->text, 261, 0);
+    row->text[260] = 0;
     char ansi[2 * 261 + 2];
-    ToAnsi(text, ansi, sizeof ansi);
+    ToAnsi(row->text, ansi, sizeof ansi);
     AppendWrapped(sink, option, ansi);
     return;
   }
@@ -388,7 +389,8 @@ std::int32_t WriteNumericCommand(DWORD value, ImageRef option, const SettingFiel
   const DWORD divisor = numbers.U16(10);
   // A value record whose number 8 is 0 has no scale; it writes nothing.
   if (!numbers || divisor == 0) return 0;
-  AppendDecimal(sink, option, static_cast<std::int32_t>(value * numbers.U16(8) / divisor));
+  AppendDecimal(sink, option,
+                ClampToInt32(static_cast<std::int64_t>(static_cast<std::int32_t>(value)) * numbers.U16(8) / divisor));
   return 0;
 }
 

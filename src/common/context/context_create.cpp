@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "context/context_cache.h"
+#include "context/deliverable.h"
 #include "context/dictionary_copy.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
@@ -235,7 +236,7 @@ DriverContext* CreateContext(HANDLE printer, HANDLE printer2, DWORD reserved, WO
         context = nullptr;
       } else {
         if (mode == 0 || (flags & CTXF_LOAD_DEVICE_SETTINGS)) LoadDeviceSettingsWithBidiCache(context);
-        if (mode == 0) ApplyInstallMark(context);
+        if (mode == 0 && !IsRenderingBuild()) ApplyInstallMark(context);
         SaveSettingsCopy(context);
       }
     }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "context/deliverable.h"
 #include "context/derived_fields.h"
 #include "context/devmode_checks.h"
 #include "context/devmode_header.h"
@@ -339,7 +340,8 @@ BYTE* BuildDefaultDevmode(DriverContext* context, WORD mode, const PRINTER_INFO_
   context->settings = buffer;
   if (mode != 3 && LoadDefaultDevmodeFromPrinter(context, printerInfo)) {
     WriteAreaOffsets(buffer);
-    if (refresh == 0) {
+    // The rendering build takes the stored device-mode as it is (it has no refresh).
+    if (refresh == 0 && !IsRenderingBuild()) {
       DefaultAreaThreeFields(context);
       SetDriverVersionField(context);
     }

@@ -4,6 +4,7 @@
 
 #include "context/build_switches.h"
 #include "context/common_settings_block.h"
+#include "context/deliverable.h"
 #include "context/derived_fields.h"
 #include "context/devmode_checks.h"
 #include "context/devmode_convert.h"
@@ -171,7 +172,11 @@ int MergeDevmode(DriverContext* context, const DEVMODEW* in, DWORD flags) {
     }
   }
 
-  ApplyCommonSettings(context, copy);
+  // The rendering build neither applies the common-settings block, nor sets the suite-tool
+  // state bytes, nor syncs user codes or asks the job-control library: the rendering DLL
+  // reads the job's items itself at document start.
+  const bool rendering = IsRenderingBuild();
+  if (!rendering) ApplyCommonSettings(context, copy);
   if (work->mergeFlags & MERGE_COMMON_BLOCK_APPLIED) flags |= MERGE_COMMON_BLOCK_APPLIED;
 
   TakePrivateBlock(context, copy, flags);
@@ -195,10 +200,12 @@ int MergeDevmode(DriverContext* context, const DEVMODEW* in, DWORD flags) {
 
   MergePublicFields(own, copy, context);
 
-  SetStateByte(context, 717, IsSuiteToolInstalled(2, context) ? 1 : 0);
-  SetStateByte(context, 705, IsSuiteToolInstalled(8, context) ? 1 : 0);
-  UserCodeSync(context);
-  if (flags & MERGE_IN_PROMPT) JobControlReadMask(context, kJobControlItems);
+  if (!rendering) {
+    SetStateByte(context, 717, IsSuiteToolInstalled(2, context) ? 1 : 0);
+    SetStateByte(context, 705, IsSuiteToolInstalled(8, context) ? 1 : 0);
+    UserCodeSync(context);
+    if (flags & MERGE_IN_PROMPT) JobControlReadMask(context, kJobControlItems);
+  }
   if (!(flags & MERGE_LOADING_SETTINGS_FILE) && (flags & MERGE_PRINTER_DATA_BITS)) {
     LoadDeviceSettingsKind(context->hPrinter, context, 1, 0);
   }

@@ -1,6 +1,7 @@
 // A context's own copies of the field and page tables and its shared table pointers.
 #include "context/dictionary_copy.h"
 
+#include "context/deliverable.h"
 #include "context/dictionary_lookup.h"
 #include "context/dictionary_pages.h"
 #include "context/driver_context.h"
@@ -8,7 +9,8 @@
 
 bool AttachDictionary(DriverContext* context) {
   if (!context) return false;
-  if (!CopyBuiltInFieldTable(context->fields) || !CopyBuiltInPageTable(context->pages)) {
+  // The rendering build has no property pages: its contexts keep no page table.
+  if (!CopyBuiltInFieldTable(context->fields) || (!IsRenderingBuild() && !CopyBuiltInPageTable(context->pages))) {
     DetachDictionary(context);
     return false;
   }

@@ -97,6 +97,15 @@ struct ToolbarUiPluginBinding {
   DWORD handle;        // from the interface's open, 0 = none
 };
 
+// A job-time paper substitution of the rendering build: whether it is in force and the
+// output paper, scale switch and scale type it replaced.
+struct PaperSubstitutionSlot {
+  std::int32_t active;
+  DWORD outPaperSize;
+  DWORD scale;
+  DWORD scaleType;
+};
+
 // Entries of the rule evaluator's stack.
 constexpr int kEvalStackEntries = 256;
 
@@ -203,6 +212,8 @@ struct WorkArea {
   WORD chapterSavedCount;        // wdmChapterNum before the last delete on the chapter page
   DWORD chapterSavedCapacity;    // entries of the chapter module's saved copy of the list
   DWORD chapterSelection;        // entry selected in the chapter page's list
+  // Slot A (kdmFrontFunc bit 8) and slot B (bit 0x20) of the job-time paper substitution.
+  PaperSubstitutionSlot paperSubstitution[2];
 };
 
 struct DriverContext {

@@ -1,6 +1,14 @@
 // The job-control items and their settings fields.
 #include "context/field_job_items.h"
 
+#include <cstring>
+
+#include "context/build_switches.h"
+#include "context/field_access.h"
+#include "context/field_table.h"
+#include "context/memory.h"
+#include "win/spool.h"
+
 namespace {
 
 struct JobItem {
@@ -35,4 +43,29 @@ WORD GetJobItemFieldByBit(DWORD bit) {
 WORD GetJobItemFieldByNumber(int n) {
   if (n < 1 || n > static_cast<int>(sizeof(kJobItems) / sizeof(kJobItems[0]))) return 0;
   return kJobItems[n - 1].fieldId;
+}
+
+DWORD ClearJobControlItem(DriverContext* context, int n) {
+  const WORD id = GetJobItemFieldByNumber(n);
+  if (id == 0) return JCI_UNKNOWN_ITEM;
+  if (n >= 9 && !IsFeatureKindSupported(context, 0, 0)) return 0;
+  SettingField* field = FindFieldById(context, id);
+  if (!field) return 0;
+  // A text field is cleared by any raw write; a number becomes 0.
+  WriteFieldRaw(context, field, 0);
+  return 0;
+}
+
+BYTE* GetPrinterInfoForJobControl(HANDLE printer, DWORD level) {
+  DWORD needed = 0;
+  GetPrinterW(printer, level, nullptr, 0, &needed);
+  if (needed == 0) return nullptr;
+  auto* info = static_cast<BYTE*>(AllocMem(needed));
+  if (!info) return nullptr;
+  std::memset(info, 0, needed);
+  if (!GetPrinterW(printer, level, info, needed, &needed)) {
+    FreeMem(info);
+    return nullptr;
+  }
+  return info;
 }

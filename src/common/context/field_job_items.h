@@ -22,3 +22,16 @@ WORD GetJobItemFieldByBit(DWORD bit);
 // Field id of job-control item n (1-11: the eight job items in bit order, then the three
 // authentication items), or 0 for any other n.
 WORD GetJobItemFieldByNumber(int n);
+
+struct DriverContext;
+
+// Result of ClearJobControlItem for an item number it does not know.
+constexpr DWORD JCI_UNKNOWN_ITEM = 0x20000001;
+
+// Empties the setting of job-control item n (1-8 the job items, 9-11 the authentication
+// items, these only when feature kind 0 is supported): a text becomes empty, kdmTelLine 0.
+// 0, or JCI_UNKNOWN_ITEM for any other n.
+DWORD ClearJobControlItem(DriverContext* context, int n);
+// GetPrinterW's answer of that level in a new zero-filled block (AllocMem; the caller frees
+// it with FreeMem), sized by a first call; null when the printer cannot be read.
+BYTE* GetPrinterInfoForJobControl(HANDLE printer, DWORD level);

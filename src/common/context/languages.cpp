@@ -1,5 +1,6 @@
 #include "context/languages.h"
 
+#include "context/deliverable.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/printer_data.h"
@@ -154,7 +155,8 @@ const WCHAR* GetLanguageCodeCopy(DriverContext* context) {
 const WCHAR* SetContextLanguageCode(DriverContext* context) {
   if (!context || !context->work) return kUs;
   const WCHAR* code =
-      context->work->mode == 1 ? LanguageCodeFromDriverHelp(context) : LanguageCodeFromHelpValue(context);
+      context->work->mode == 1 && !IsRenderingBuild() ? LanguageCodeFromDriverHelp(context)
+                                                      : LanguageCodeFromHelpValue(context);
   lstrcpynW(context->work->languageCode, code, 32);
   return context->work->languageCode;
 }

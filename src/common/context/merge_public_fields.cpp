@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "context/deliverable.h"
 #include "context/derived_fields.h"
 #include "context/devmode_checks.h"
 #include "context/devmode_defaults.h"
@@ -123,12 +124,40 @@ void TakeModelPaperExtent(DriverContext* context) {
   WriteFieldRawById(context, fid::dmPaperWidth, static_cast<DWORD>(size.x));
 }
 
+// The public length and width of the context's device-mode swapped when it is in landscape
+// (the rendering build's paper handling).
+void SwapPaperIfLandscape(DriverContext* context) {
+  if (ReadFieldRawById(context, fid::dmOrientation) != DMORIENT_LANDSCAPE) return;
+  const DWORD length = ReadFieldRawById(context, fid::dmPaperLength);
+  WriteFieldRawById(context, fid::dmPaperLength, ReadFieldRawById(context, fid::dmPaperWidth));
+  WriteFieldRawById(context, fid::dmPaperWidth, length);
+}
+
+// A custom size by the rendering build's test: both lengths asked and above 0, and no paper
+// code or a user paper code.
+bool IsRenderingCustomSize(DWORD fields, short width, short length, DWORD paper) {
+  return (fields & DM_PAPERLENGTH) && (fields & DM_PAPERWIDTH) && width > 0 && length > 0 &&
+         (!(fields & DM_PAPERSIZE) || IsUserPaperCode(paper));
+}
+
+// kdmPaperFreeSizeWidth and kdmPaperFreeSizeLength from the device-mode's public sizes.
+void WriteFreeSizeFromPublic(BYTE* d, DriverContext* context) {
+  const DEVMODEW now = PublicOf(d);
+  WriteFieldRawById(context, fid::kdmPaperFreeSizeWidth,
+                    static_cast<DWORD>(UserUnitsToDots(kUnitTenthMm, now.dmPaperWidth, 1200)));
+  WriteFieldRawById(context, fid::kdmPaperFreeSizeLength,
+                    static_cast<DWORD>(UserUnitsToDots(kUnitTenthMm, now.dmPaperLength, 1200)));
+}
+
 void MergePaper(BYTE* d, const DEVMODEW& s, DWORD f, DriverContext* context) {
   const bool shortOver = ReadFieldRawById(context, fid::kdmFuncSelectFreeShortOver) != 0;
   const DWORD paper = S16(s.dmPaperSize);
-  if ((f & DM_PAPERLENGTH) && (f & DM_PAPERWIDTH) && s.dmPaperWidth > 0 && s.dmPaperLength > 0 &&
-      !(f & DM_PAPERSIZE)) {
-    WriteFieldRawById(context, fid::dmPaperSize, paper);
+  const bool rendering = IsRenderingBuild();
+  const bool custom = rendering ? IsRenderingCustomSize(f, s.dmPaperWidth, s.dmPaperLength, paper)
+                                : (f & DM_PAPERLENGTH) && (f & DM_PAPERWIDTH) && s.dmPaperWidth > 0 &&
+                                      s.dmPaperLength > 0 && !(f & DM_PAPERSIZE);
+  if (custom) {
+    WriteFieldRawById(context, fid::dmPaperSize, !rendering || IsUserPaperCode(paper) ? paper : kUserPaper);
     WriteFieldRawById(context, fid::dmPaperLength, S16(s.dmPaperLength));
     WriteFieldRawById(context, fid::dmPaperWidth, S16(s.dmPaperWidth));
     SetFieldsBits(context, DM_PAPERLENGTH | DM_PAPERWIDTH);
@@ -137,13 +166,10 @@ void MergePaper(BYTE* d, const DEVMODEW& s, DWORD f, DriverContext* context) {
     } else {
       ClearFieldsBits(context, DM_PAPERSIZE);
     }
+    if (rendering) SwapPaperIfLandscape(context);
     BYTE* holder = d;
     NotifyModules(context, MODEV_INCH_PAPER_IN, &holder);
-    const DEVMODEW now = PublicOf(d);
-    WriteFieldRawById(context, fid::kdmPaperFreeSizeWidth,
-                      static_cast<DWORD>(UserUnitsToDots(kUnitTenthMm, now.dmPaperWidth, 1200)));
-    WriteFieldRawById(context, fid::kdmPaperFreeSizeLength,
-                      static_cast<DWORD>(UserUnitsToDots(kUnitTenthMm, now.dmPaperLength, 1200)));
+    WriteFreeSizeFromPublic(d, context);
     return;
   }
   if (f & DM_PAPERSIZE) {
@@ -164,6 +190,7 @@ void MergePaper(BYTE* d, const DEVMODEW& s, DWORD f, DriverContext* context) {
           WriteFieldRawById(context, fid::dmPaperWidth,
                             static_cast<DWORD>(DotsToUserUnits(kUnitTenthMm, static_cast<int>(r.width), 1200)));
         }
+        if (rendering) SwapPaperIfLandscape(context);
         WriteFieldRawById(context, fid::dmPaperSize, paper);
         if (ReadFieldRawById(context, fid::dmPaperLength) != 0 && ReadFieldRawById(context, fid::dmPaperWidth) != 0) {
           SetFieldsBits(context, DM_PAPERLENGTH | DM_PAPERWIDTH);
@@ -181,6 +208,18 @@ void MergePaper(BYTE* d, const DEVMODEW& s, DWORD f, DriverContext* context) {
     return;
   }
   if (f & DM_ORIENTATION) {
+    if (rendering) {
+      const DEVMODEW own = PublicOf(d);
+      if (IsRenderingCustomSize(own.dmFields, own.dmPaperWidth, own.dmPaperLength, S16(own.dmPaperSize))) {
+        SwapPaperIfLandscape(context);
+        WriteFreeSizeFromPublic(d, context);
+        return;
+      }
+      if ((own.dmFields & DM_PAPERSIZE) && IsFreeSizeListPaper(S16(own.dmPaperSize), context)) {
+        SwapPaperIfLandscape(context);
+        return;
+      }
+    }
     if ((Fields(context) & DM_PAPERSIZE) && !IsFreeSizeListPaper(ReadFieldRawById(context, fid::dmPaperSize), context)) {
       TakeModelPaperExtent(context);
     }
@@ -397,7 +436,8 @@ void ApplyUserMacroQuality(DriverContext* context) {
   const WCHAR* ini = GetUserIniPath(context);
   if (ini && ini[0]) ReadIniString(context->work->printerName, key, u"", path, 260, ini);
   if (path[0]) LoadSettingsFile(context->hPrinter, path, kSettingsFileLoadFlags, context);
-  if (context->work->mergeFlags & MERGE_KEEP_DISABLED) LoadQualityName(context, key);
+  // The rendering build never loads the quality name.
+  if ((context->work->mergeFlags & MERGE_KEEP_DISABLED) && !IsRenderingBuild()) LoadQualityName(context, key);
 }
 
 void ReconcilePublicFields(BYTE* d, const BYTE* incoming, DriverContext* context) {

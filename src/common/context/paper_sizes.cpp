@@ -1,5 +1,6 @@
 #include "context/paper_sizes.h"
 
+#include "context/deliverable.h"
 #include "context/devmode_checks.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
@@ -158,6 +159,7 @@ int GetUserPaperSize(DriverContext* context, POINTL* out, DWORD paperCode, int s
   if (!context || !out) return 0;
   const int index = FreeSizeIndexFromPaperId(paperCode, context);
   int width = 0, length = 0;
+  bool publicSize = false;
   if (sourceSide) {
     const bool hasPaperSize = (ReadFieldRawById(context, fid::dmFields) & DM_PAPERSIZE) != 0;
     if (hasPaperSize && ReadFieldRawById(context, fid::dmPaperSize) != kUserPaper256) {
@@ -170,18 +172,29 @@ int GetUserPaperSize(DriverContext* context, POINTL* out, DWORD paperCode, int s
     } else {
       width = SignedRaw(context, fid::dmPaperWidth);
       length = SignedRaw(context, fid::dmPaperLength);
+      // The rendering build returns the public width and length as they are.
+      publicSize = true;
     }
-    if (ReadFieldRawById(context, fid::dmOrientation) == 2) {
+    if (ReadFieldRawById(context, fid::dmOrientation) == 2 && !(publicSize && IsRenderingBuild())) {
       const int t = width;
       width = length;
       length = t;
     }
-  } else if (paperCode == kUserPaper448) {
-    LoadUserPaperNames(context, paperCode, index);
-    FreeSizeFromRecord(context, index, &width, &length);
   } else {
-    ReadFreeSize(context, index);
-    FreeSizeFromFields(context, &width, &length);
+    if (paperCode == kUserPaper448) {
+      LoadUserPaperNames(context, paperCode, index);
+      FreeSizeFromRecord(context, index, &width, &length);
+    } else {
+      ReadFreeSize(context, index);
+      FreeSizeFromFields(context, &width, &length);
+    }
+    // The rendering build turns the output size by the free-size record's own orientation.
+    const FreeSizeRecord* record = IsRenderingBuild() ? FreeSizeAt(context, index) : nullptr;
+    if (record && record->orientation == 2) {
+      const int t = width;
+      width = length;
+      length = t;
+    }
   }
   *out = POINTL{width, length};
   return 1;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "context/deliverable.h"
 #include "context/devmode_checks.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
@@ -164,6 +165,22 @@ void DeriveOutput(DWORD a, WORD b, DriverContext* context, BYTE* d, bool turn) {
     WriteRaw(context, fid::kdmDstPaperLengthMM, out.y);
     WriteRaw(context, fid::kdmDstPaperWidthMM, out.x);
   }
+  if (a == kSameAsSource && IsRenderingBuild()) {
+    // The rendering build takes the source sizes as the output sizes at once, and for a
+    // free-size list paper brings the list's record into the free-size fields; nothing more.
+    for (WORD k = 0; k < 6; ++k) {
+      WriteFieldRawById(context, static_cast<WORD>(fid::kdmDstPaperLengthDot + k),
+                        ReadFieldRawById(context, static_cast<WORD>(fid::kdmSrcPaperLengthDot + k)));
+    }
+    const auto source = static_cast<DWORD>(static_cast<std::int32_t>(pub.PaperSize()));
+    if (IsFreeSizeListPaper(source, context)) {
+      InitFreeSizes(context);
+      const int index = FreeSizeIndexFromPaperId(source, context);
+      LoadUserPaperNames(context, source, index);
+      FreeSizeRecordToFeatures(context, index);
+    }
+    return;
+  }
   if (a == kSameAsSource) {
     a = static_cast<DWORD>(static_cast<std::int32_t>(pub.PaperSize()));
     if (IsFreeSizeListPaper(a, context)) {
@@ -190,7 +207,10 @@ void DeriveOutput(DWORD a, WORD b, DriverContext* context, BYTE* d, bool turn) {
     const DWORD rh = ReadFieldRawById(context, fid::kdmDstResolutionH);
     DWORD length = 0, width = 0;
     RecordSize(context, index, &length, &width);
-    if (turn && Landscape(context)) {
+    // The rendering build turns the size by the record's own orientation.
+    const bool recordLandscape = index >= 0 && index < kFreeSizeRecordCount && context->work &&
+                                 context->work->freeSizes[index].orientation == 2;
+    if (IsRenderingBuild() ? recordLandscape : (turn && Landscape(context))) {
       const DWORD t = length;
       length = width;
       width = t;
@@ -209,7 +229,8 @@ void DeriveOutput(DWORD a, WORD b, DriverContext* context, BYTE* d, bool turn) {
 }  // namespace
 
 void DerivePaperGeometry(DWORD paper, WORD fieldId, DriverContext* context, BYTE* devmode) {
-  DerivePaper(paper, fieldId, context, devmode, false);
+  // The rendering build always swaps a free size in landscape.
+  DerivePaper(paper, fieldId, context, devmode, IsRenderingBuild());
 }
 
 void DerivePaperGeometryOriented(DWORD paper, WORD fieldId, DriverContext* context, BYTE* devmode) {

@@ -69,7 +69,9 @@ DWORD AskVersions(JCGetInterfaceProc get, const JobControlInterface** instance, 
   for (WORD v = JCVER_LAST; v >= JCVER_FIRST; --v) {
     *version = v;
     *instance = nullptr;
-    result = get(v, instance);
+    void* table = nullptr;
+    result = get(v, &table);
+    *instance = static_cast<const JobControlInterface*>(table);
     if (result == 0 && *instance) return 0;
     if (result == 0) result = JCERR_VERSION;
   }
@@ -78,7 +80,7 @@ DWORD AskVersions(JCGetInterfaceProc get, const JobControlInterface** instance, 
 
 void Release(JobControlBinding* b) {
   if (b->getInterface && b->disposeInterface && b->instance) {
-    reinterpret_cast<JCDisposeInterfaceProc>(b->disposeInterface)(b->instance);
+    reinterpret_cast<JCDisposeInterfaceProc>(b->disposeInterface)(const_cast<JobControlInterface*>(b->instance));
   }
   b->getInterface = nullptr;
   b->disposeInterface = nullptr;
@@ -500,7 +502,7 @@ void RunJobControlForDocument(HANDLE printer) {
         instance->ClosePrinterItems(handle);
       }
     }
-    if (dispose && instance) dispose(instance);
+    if (dispose && instance) dispose(const_cast<JobControlInterface*>(instance));
     FreeLibrary(library);
   }
   FreeMem(info);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "context/build_switches.h"
+#include "context/deliverable.h"
 #include "context/devmode_header.h"
 #include "context/driver_context.h"
 #include "context/driver_locks.h"
@@ -459,7 +460,9 @@ int LoadDeviceSettingsWithBidiCache(DriverContext* context) {
   LoadDeviceSettingsByKind(context->hPrinter, context, -1);
   if (!context->settings || GetStateByte(context, 714) == 1 || !IsBidiCacheIniSet(context)) return 1;
   LoadBidiCacheIni(context);
-  if (CanWriteBidiPrinterData(context)) {
+  // The rendering build reads the cache only: it neither moves it into printer data nor
+  // clears it.
+  if (!IsRenderingBuild() && CanWriteBidiPrinterData(context)) {
     SaveDeviceSettings(context->hPrinter, context, 2, DSS_NO_COMPARE | DSS_EXTENDED_ONLY);
     ClearBidiCacheIni(context);
   }

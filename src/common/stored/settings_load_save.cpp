@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "context/change_flags.h"
+#include "context/deliverable.h"
 #include "context/derived_fields.h"
 #include "context/devmode_checks.h"
 #include "context/devmode_header.h"
@@ -158,7 +159,8 @@ void BringInStep(HANDLE printer, DriverContext* context, const DWORD (&special)[
   const bool uiModeChange = ReadFieldRawById(context, fid::kdmUIModeChange) == 1;
   if (uiModeChange) WriteFieldRawById(context, fid::kdmUIModeChange, 0);
   SetLocaleDefaults(context);
-  {
+  // The rendering build does not tell the job-control library.
+  if (!IsRenderingBuild()) {
     WCHAR current[kNameChars];
     CopyName(current, work->printerName);
     if (redirected) CopyName(work->printerName, realName);

@@ -47,17 +47,6 @@ bool DeleteDeviceContext(HDC dc) {
   return Contexts().erase(reinterpret_cast<std::uintptr_t>(dc)) != 0;
 }
 
-int Device::Escape(ULONG code, ULONG inputSize, const void* input, ULONG outputSize, void* output) {
-  if (!surfobj_) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return -1;
-  }
-  auto escape = driver_.Get<PFN_DrvEscape>(INDEX_DrvEscape);
-  if (!escape) return 0;
-  calls_.push_back("DrvEscape");
-  return static_cast<int>(escape(surfobj_, code, inputSize, const_cast<void*>(input), outputSize, output));
-}
-
 }  // namespace plat::engine
 
 KOVA_EXPORT int WINAPI ExtEscape(HDC hdc, int iEscape, int cjInput, LPCSTR lpInData, int cjOutput, LPSTR lpOutData) {
@@ -70,6 +59,6 @@ KOVA_EXPORT int WINAPI ExtEscape(HDC hdc, int iEscape, int cjInput, LPCSTR lpInD
     SetLastError(ERROR_INVALID_PARAMETER);
     return -1;
   }
-  return device->Escape(static_cast<ULONG>(iEscape), static_cast<ULONG>(cjInput), lpInData,
-                        static_cast<ULONG>(cjOutput), lpOutData);
+  return static_cast<int>(device->Escape(static_cast<ULONG>(iEscape), static_cast<ULONG>(cjInput), lpInData,
+                                         static_cast<ULONG>(cjOutput), lpOutData));
 }

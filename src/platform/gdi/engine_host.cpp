@@ -175,6 +175,19 @@ bool Device::StartPage() {
   return startPage(surfobj_) != FALSE;
 }
 
+ULONG Device::Escape(ULONG code, ULONG inSize, const void* in, ULONG outSize, void* out) {
+  auto escape = driver_.Get<PFN_DrvEscape>(INDEX_DrvEscape);
+  if (escape) calls_.push_back("DrvEscape");
+  if (!escape || !pdev_) {
+    SetLastError(escape ? ERROR_INVALID_PARAMETER : ERROR_PROC_NOT_FOUND);
+    return 0;
+  }
+  // Before the surface exists the engine hands the driver a surface object of the device.
+  SURFOBJ deviceOnly{};
+  deviceOnly.dhpdev = pdev_;
+  return escape(surfobj_ ? surfobj_ : &deviceOnly, code, inSize, const_cast<void*>(in), outSize, out);
+}
+
 bool Device::SendPage(const std::function<bool(Device&)>& drawBand) {
   if (!surfobj_) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -329,6 +342,7 @@ JobOutcome RunJob(const RenderingDriver& driver, const JobRequest& request) {
   } guard{dc};
   auto event = [&](int code) { return request.documentEvent ? request.documentEvent(device, dc, code) : 1; };
   if (event(DOCUMENTEVENT_STARTDOC) < 0) return fail("DrvDocumentEvent");
+  if (request.beforeDocument && !request.beforeDocument(device)) return fail("DrvEscape");
   if (!device.StartDoc(request.documentName, request.jobId)) return fail("DrvStartDoc");
   event(DOCUMENTEVENT_STARTDOCPOST);
   for (const JobPage& page : request.pages) {

@@ -271,8 +271,6 @@ DWORD RunLanguageCommand(DWORD handle, DWORD command, const void* block) {
   return WriteKey(printer, u"Language", value.c_str()) ? 0 : JCERR_STORE;
 }
 
-DWORD Reserved9() { return 0; }
-
 DWORD SetHandleMode(DWORD handle, DWORD set, DWORD clear) {
   std::lock_guard<std::mutex> guard(g_lock);
   if (handle == 0 || handle > g_handles.size() || !g_handles[handle - 1]) return JCERR_BAD_HANDLE;
@@ -296,25 +294,86 @@ DWORD GetItemValueEx(DWORD handle, DWORD item, DWORD one, DWORD type, void* buff
   return 0;
 }
 
-const JobControlInterface kInterface = {
-    PreparePrinter,   Reserved1,          OpenPrinterItems, ClosePrinterItems, GetItemAttributes,
-    GetItemValue,     SetItemValue,       DiscardItemValue, RunLanguageCommand, Reserved9,
-    GetUserItemValue, SetHandleMode,      GetItemValueEx,
+JobControlInterface kInterface = {
+    PreparePrinter,   Reserved1,     OpenPrinterItems, ClosePrinterItems, GetItemAttributes,
+    GetItemValue,     SetItemValue,  DiscardItemValue, RunLanguageCommand, nullptr,
+    GetUserItemValue, SetHandleMode, GetItemValueEx,
 };
+
+// ---- the conversion table (0x181) ----------------------------------------------------------
+// A conversion takes the credentials (parameter 256) and turns the authentication password
+// into the form the printer expects. This library keeps the password's bytes as they are:
+// the printer of this package takes them unchanged.
+struct Conversion {
+  bool credentials = false;
+};
+std::vector<Conversion*> g_conversions;  // handle n is slot n - 1
+
+Conversion* ConversionOf(DWORD handle) {
+  return handle == 0 || handle > g_conversions.size() ? nullptr : g_conversions[handle - 1];
+}
+
+DWORD Create(DWORD, DWORD* handle) {
+  if (!handle) return JCERR_BAD_ARGUMENT;
+  std::lock_guard<std::mutex> guard(g_lock);
+  std::size_t slot = 0;
+  while (slot < g_conversions.size() && g_conversions[slot]) ++slot;
+  if (slot == g_conversions.size()) g_conversions.push_back(nullptr);
+  g_conversions[slot] = new Conversion{};
+  *handle = static_cast<DWORD>(slot + 1);
+  return 0;
+}
+
+DWORD Destroy(DWORD handle) {
+  std::lock_guard<std::mutex> guard(g_lock);
+  Conversion* c = ConversionOf(handle);
+  if (!c) return JCERR_BAD_HANDLE;
+  delete c;
+  g_conversions[handle - 1] = nullptr;
+  return 0;
+}
+
+DWORD SetParameter(DWORD handle, DWORD parameter, const void* value, DWORD size) {
+  std::lock_guard<std::mutex> guard(g_lock);
+  Conversion* c = ConversionOf(handle);
+  if (!c) return JCERR_BAD_HANDLE;
+  if (parameter != JC_PARAM_CREDENTIALS || !value || size < sizeof(JobControlTextPair)) return JCERR_BAD_ARGUMENT;
+  c->credentials = true;
+  return 0;
+}
+
+DWORD Convert(DWORD handle, const BYTE* input, DWORD inputLength, BYTE* output, DWORD outputSize,
+              DWORD* outputLength) {
+  {
+    std::lock_guard<std::mutex> guard(g_lock);
+    Conversion* c = ConversionOf(handle);
+    if (!c) return JCERR_BAD_HANDLE;
+    if (!c->credentials) return JCERR_BAD_ARGUMENT;
+  }
+  if (outputLength) *outputLength = inputLength;
+  if ((!input && inputLength) || !outputLength) return JCERR_BAD_ARGUMENT;
+  if (!output || outputSize < inputLength) return JC_MORE_DATA;
+  if (inputLength) std::memcpy(output, input, inputLength);
+  return 0;
+}
+
+JobControlConversion kConversion = {Create, Destroy, SetParameter, Convert};
 
 }  // namespace
 
-// Versions 0x101 to 0x105 and the authentication table 0x181 share one table: every
-// version's operations are a subset of the newest.
-JOBCORA_EXPORT DWORD JCGetInterface(WORD version, const JobControlInterface** out) {
+// Versions 0x101 to 0x105 share one operation table (every version's operations are a
+// subset of the newest); 0x181, for holders of 0x104 or later, is the conversion table.
+JOBCORA_EXPORT DWORD JCGetInterface(WORD version, void** out) {
   if (!out) return JCERR_BAD_ARGUMENT;
   *out = nullptr;
   const DWORD highest = Steering(u"MaxVersion", JCVER_LAST);
-  const bool listed = (version >= JCVER_FIRST && version <= JCVER_LAST && version <= highest) ||
-                      (version == JCVER_AUTH_TABLE && highest >= 0x104);
-  if (!listed) return JCERR_VERSION;
+  if (version == JC_VERSION_CONVERSION && highest >= JC_VERSION_104) {
+    *out = &kConversion;
+    return 0;
+  }
+  if (version < JCVER_FIRST || version > JCVER_LAST || version > highest) return JCERR_VERSION;
   *out = &kInterface;
   return 0;
 }
 
-JOBCORA_EXPORT void JCDisposeInterface(const JobControlInterface*) {}
+JOBCORA_EXPORT DWORD JCDisposeInterface(void*) { return 0; }

@@ -105,9 +105,6 @@ class Device {
   // DrvSendPage. drawBand may be empty; its false fails the page.
   bool SendPage(const std::function<bool(Device&)>& drawBand = {});
   bool EndDoc(FLONG flags = 0);
-  // DrvEscape with the device's surface (the road of ExtEscape); a driver without it
-  // answers 0 and the call is not recorded. -1 (ERROR_INVALID_PARAMETER) without a surface.
-  int Escape(ULONG code, ULONG inputSize, const void* input, ULONG outputSize, void* output);
   // A device reset (the application's ResetDC), in the engine's order: a new device is
   // enabled with the new device-mode and the same printer and name (DrvEnablePDEV,
   // DrvCompletePDEV), DrvResetPDEV(old, new), the old device's DrvDisableSurface and
@@ -118,6 +115,11 @@ class Device {
   bool Reset(const DEVMODEW* devmode);
   void DisableSurface();
   void Disable();
+  // DrvEscape, as an application's ExtEscape reaches it: with the device's surface object
+  // (before DrvEnableSurface, one that names only the device). Answers the driver's result;
+  // 0 with ERROR_PROC_NOT_FOUND when the table lacks the function (and the call is not
+  // recorded).
+  ULONG Escape(ULONG code, ULONG inSize, const void* in, ULONG outSize, void* out);
 
   DHPDEV pdev() const { return pdev_; }
   HDEV hdev() const { return hdev_; }
@@ -178,6 +180,9 @@ struct JobRequest {
   std::u16string documentName;
   DWORD jobId = 1;
   std::vector<JobPage> pages;
+  // Called after DrvEnableSurface and before DrvStartDoc (an application's escapes at the
+  // start of its document); false fails the job at "DrvEscape".
+  std::function<bool(Device&)> beforeDocument;
 };
 struct JobOutcome {
   bool ok = false;
