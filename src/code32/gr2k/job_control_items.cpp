@@ -246,7 +246,7 @@ DWORD ConvertAuthenticationPassword(HANDLE printer, char* text, const JobControl
 
 BOOL ReadJobControlItems(DriverContext* context, HANDLE printer, DWORD jobId, DWORD mask) {
   if (!context) return FALSE;
-  BYTE* info = GetPrinterInfoForJobControl(printer, 2);
+  BYTE* info = static_cast<BYTE*>(GetPrinterInfoForJobControl(printer, 2));
   if (!info) return FALSE;
   Library lib;
   if (!LoadLibraryFromSystem(lib)) {

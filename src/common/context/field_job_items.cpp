@@ -56,16 +56,3 @@ DWORD ClearJobControlItem(DriverContext* context, int n) {
   return 0;
 }
 
-BYTE* GetPrinterInfoForJobControl(HANDLE printer, DWORD level) {
-  DWORD needed = 0;
-  GetPrinterW(printer, level, nullptr, 0, &needed);
-  if (needed == 0) return nullptr;
-  auto* info = static_cast<BYTE*>(AllocMem(needed));
-  if (!info) return nullptr;
-  std::memset(info, 0, needed);
-  if (!GetPrinterW(printer, level, info, needed, &needed)) {
-    FreeMem(info);
-    return nullptr;
-  }
-  return info;
-}

@@ -32,6 +32,5 @@ constexpr DWORD JCI_UNKNOWN_ITEM = 0x20000001;
 // items, these only when feature kind 0 is supported): a text becomes empty, kdmTelLine 0.
 // 0, or JCI_UNKNOWN_ITEM for any other n.
 DWORD ClearJobControlItem(DriverContext* context, int n);
-// GetPrinterW's answer of that level in a new zero-filled block (AllocMem; the caller frees
-// it with FreeMem), sized by a first call; null when the printer cannot be read.
-BYTE* GetPrinterInfoForJobControl(HANDLE printer, DWORD level);
+// GetPrinterInfoForJobControl: the spooler record reader of context/spooler_info.h.
+#include "context/spooler_info.h"

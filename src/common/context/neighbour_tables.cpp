@@ -18,7 +18,6 @@ const NupKindRow* GetFixedList5(DWORD* count) {
   return kNupKinds;
 }
 
-BOOL IsCustomPaperId(DWORD paperCode) { return paperCode >= 384 && paperCode <= 393 ? TRUE : FALSE; }
 
 int IsAbsolutePath(const WCHAR* path) {
   if (!path || !path[0]) return 0;

@@ -13,8 +13,8 @@ struct NupKindRow {
 // The five built-in rows {0, 1}, {1, 2}, {2, 4}, {3, 9}, {4, 16}; count receives 5.
 const NupKindRow* GetFixedList5(DWORD* count);
 
-// True for the user paper codes 384 to 393.
-BOOL IsCustomPaperId(DWORD paperCode);
+// IsCustomPaperId: the paper map of the free-size list.
+#include "stored/paper_map.h"
 
 // 1 when the second and third characters are ':' and '\' ("C:\..."), or the first two are
 // backslashes ("\\server\..."); 0 otherwise and for null.

@@ -6,6 +6,7 @@
 #include "modules/module_events.h"
 #include "modules/module_hooks.h"
 #include "stored/pending_lists.h"
+#include "stored/stamp_list.h"
 
 namespace {
 

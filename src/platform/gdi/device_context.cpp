@@ -49,16 +49,22 @@ bool DeleteDeviceContext(HDC dc) {
 
 }  // namespace plat::engine
 
-KOVA_EXPORT int WINAPI ExtEscape(HDC hdc, int iEscape, int cjInput, LPCSTR lpInData, int cjOutput, LPSTR lpOutData) {
-  plat::engine::Device* device = plat::engine::FindContext(hdc);
-  if (!device) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return -1;
-  }
+namespace plat::engine {
+
+// ExtEscape on an engine device's context (the road of ExtEscape in ui/paint_objects.cpp):
+// false when the context is no engine device's.
+bool EscapeThroughEngineContext(HDC hdc, int iEscape, int cjInput, LPCSTR lpInData, int cjOutput, LPSTR lpOutData,
+                                int* result) {
+  Device* device = FindContext(hdc);
+  if (!device) return false;
   if (cjInput < 0 || cjOutput < 0 || (cjInput > 0 && !lpInData) || (cjOutput > 0 && !lpOutData)) {
     SetLastError(ERROR_INVALID_PARAMETER);
-    return -1;
+    *result = -1;
+    return true;
   }
-  return static_cast<int>(device->Escape(static_cast<ULONG>(iEscape), static_cast<ULONG>(cjInput), lpInData,
-                                         static_cast<ULONG>(cjOutput), lpOutData));
+  *result = static_cast<int>(device->Escape(static_cast<ULONG>(iEscape), static_cast<ULONG>(cjInput), lpInData,
+                                            static_cast<ULONG>(cjOutput), lpOutData));
+  return true;
 }
+
+}  // namespace plat::engine

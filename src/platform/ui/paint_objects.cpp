@@ -473,9 +473,21 @@ int WINAPI SetBkMode(HDC hdc, int mode) {
 int WINAPI SetStretchBltMode(HDC hdc, int) { return DcOf(hdc) ? COLORONCOLOR : 0; }
 COLORREF WINAPI GetNearestColor(HDC hdc, COLORREF c) { return DcOf(hdc) ? (c & 0x00FFFFFF) : 0xFFFFFFFFu; }
 
+extern "C++" namespace plat::engine {
+bool EscapeThroughEngineContext(HDC hdc, int iEscape, int cjInput, LPCSTR lpInData, int cjOutput, LPSTR lpOutData,
+                                int* result);
+}
+
+// An engine device's context reaches the rendering driver's DrvEscape; a context made by
+// CreateEscapeDC its route.
 int WINAPI ExtEscape(HDC hdc, int esc, int cjIn, LPCSTR in, int cjOut, LPSTR out) {
+  int result = 0;
+  if (plat::engine::EscapeThroughEngineContext(hdc, esc, cjIn, in, cjOut, out, &result)) return result;
   DcState* dc = DcOf(hdc);
-  if (!dc) return -1;
+  if (!dc) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return -1;
+  }
   if (!dc->escape) return 0;
   return dc->escape(esc, cjIn, in, cjOut, out);
 }

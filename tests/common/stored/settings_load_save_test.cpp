@@ -13,6 +13,7 @@
 #include "field_ids.h"
 #include "stored/settings_file.h"
 #include "stored/settings_load_save.h"
+#include "stored/stamp_list.h"
 #include "win/devmode.h"
 #include "plat/system.h"
 #include "win/profile.h"
@@ -106,10 +107,11 @@ TEST_F(SettingsLoadSave, MissingFileGivesZeroAndKeepsTheTransfersStatus) {
   EXPECT_EQ(Raw(fid::kdmPresetNo) & 0xFFu, 255u);   // and the follow-up ran
 }
 
-// While no stamp list is kept, a plain load keeps the stamp the file names.
+// A plain load keeps the stamp the file names when the stamp list holds it.
 TEST_F(SettingsLoadSave, PlainLoadKeepsTheStampSelection) {
   SetRaw(fid::kdmFuncSelectWaterMark, 1);
   SetRaw(fid::kdmWmID, 3);
+  SaveStamp(ctx_, 3);  // the list now holds entries 0 to 3
   ASSERT_EQ(SaveSettingsFile(printer_, kFile, 0, ctx_), 1);
   SetRaw(fid::kdmWmID, 0);
   LoadSettingsFile(printer_, kFile, 0, ctx_);
