@@ -73,62 +73,12 @@ constexpr DWORD DCTT_DOWNLOAD = 0x2;
 constexpr DWORD DCTT_SUBDEV = 0x4;
 constexpr DWORD PRINTRATEUNIT_PPM = 1;
 
-// ---- form check (DevQueryPrintEx) ------------------------------------------------------------
-struct DEVQUERYPRINT_INFO {
-  WORD cbSize;
-  WORD Level;
-  HANDLE hPrinter;
-  DEVMODEW* pDevMode;
-  LPWSTR pszErrorStr;
-  DWORD cchErrorStr;
-  DWORD cchNeeded;
-};
-using PDEVQUERYPRINT_INFO = DEVQUERYPRINT_INFO*;
+// ---- form check and property-sheet records -------------------------------------------------
+// DEVQUERYPRINT_INFO, PROPSHEETUI_INFO, DOCUMENTPROPERTYHEADER, DEVICEPROPERTYHEADER and the
+// PROPSHEETUI_REASON_* values are those of the common property-sheet host.
+#include "win/compstui.h"
 static_assert(offsetof(DEVQUERYPRINT_INFO, hPrinter) == 8 && offsetof(DEVQUERYPRINT_INFO, pszErrorStr) == 24 &&
               offsetof(DEVQUERYPRINT_INFO, cchNeeded) == 36);
-
-// ---- common property-sheet record (DrvDocumentPropertySheets, DrvDevicePropertySheets) ------
-using PFNCOMPROPSHEET = LONG_PTR (*)(HANDLE hComPropSheet, UINT Function, LPARAM lParam1, LPARAM lParam2);
-struct PROPSHEETUI_INFO {
-  WORD cbSize;
-  WORD Version;
-  WORD Flags;
-  WORD Reason;
-  HANDLE hComPropSheet;
-  PFNCOMPROPSHEET pfnComPropSheet;
-  LPARAM lParamInit;
-  ULONG_PTR UserData;
-  ULONG_PTR Result;
-};
-using PPROPSHEETUI_INFO = PROPSHEETUI_INFO*;
-
-// lParam of DrvDocumentPropertySheets without a property-sheet record.
-struct DOCUMENTPROPERTYHEADER {
-  WORD cbSize;
-  WORD Reserved;
-  HANDLE hPrinter;
-  LPWSTR pszPrinterName;
-  DEVMODEW* pdmIn;
-  DEVMODEW* pdmOut;
-  DWORD cbOut;
-  DWORD fMode;
-};
-using PDOCUMENTPROPERTYHEADER = DOCUMENTPROPERTYHEADER*;
-
-// lParamInit of DrvDevicePropertySheets.
-struct DEVICEPROPERTYHEADER {
-  WORD cbSize;
-  WORD Flags;
-  HANDLE hPrinter;
-  LPWSTR pszPrinterName;
-};
-using PDEVICEPROPERTYHEADER = DEVICEPROPERTYHEADER*;
-
-constexpr WORD PROPSHEETUI_REASON_INIT = 0;
-constexpr WORD PROPSHEETUI_REASON_GET_INFO_HEADER = 1;
-constexpr WORD PROPSHEETUI_REASON_DESTROY = 2;
-constexpr WORD PROPSHEETUI_REASON_SET_RESULT = 3;
-constexpr WORD PROPSHEETUI_REASON_GET_ICON = 4;
 
 // ---- printer events (DrvPrinterEvent) and driver upgrade (DrvUpgradePrinter) -----------------
 constexpr int PRINTER_EVENT_CONFIGURATION_CHANGE = 0;
@@ -145,8 +95,5 @@ struct DRIVER_UPGRADE_INFO_1W {
   LPWSTR pOldDriverDirectory;
 };
 
-// fMode of DrvDocumentProperties (DocumentPropertiesW).
-constexpr DWORD DM_UPDATE = 1;
-constexpr DWORD DM_COPY = 2;
-constexpr DWORD DM_PROMPT = 4;
-constexpr DWORD DM_MODIFY = 8;
+// fMode of DrvDocumentProperties (DocumentPropertiesW): the DM_UPDATE, DM_COPY, DM_PROMPT
+// and DM_MODIFY bits of win/compstui.h.
