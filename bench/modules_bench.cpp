@@ -2,6 +2,8 @@
 // control, and the chapter page parser on a 512-page list.
 #include <benchmark/benchmark.h>
 
+#include "bench_printer.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -23,32 +25,7 @@ namespace {
 
 DriverContext* SetUpContext() {
   static DriverContext* context = [] {
-    char pattern[] = "/tmp/kova-modules-bench-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    if (!dir || !plat::SetSystemRoot(dir)) std::abort();
-    static const std::string root = dir;
-    std::atexit([] {
-      std::error_code ignored;
-      std::filesystem::remove_all(root, ignored);
-    });
-    CreateDirectoryW(u"C:\\drv", nullptr);
-    HANDLE file = CreateFileW(u"C:\\drv\\KOVA.KPD", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    const char text[] = "*FileVersion: \"9.02\"\r\n";
-    DWORD written = 0;
-    WriteFile(file, text, sizeof text - 1, &written, nullptr);
-    CloseHandle(file);
-    plat::spooler::PrinterSetup setup;
-    setup.name = u"Bench";
-    setup.driver.name = u"KOVA Sample Driver";
-    setup.driver.driverPath = u"C:\\drv\\Rendara.dll";
-    setup.driver.configFile = u"C:\\drv\\Panelis.dll";
-    setup.driver.helpFile = u"C:\\drv\\KOVAUS.HLP";
-    setup.driver.dataFile = u"C:\\drv\\KOVA.KPD";
-    if (plat::spooler::InstallPrinter(setup) != 0) std::abort();
-    HANDLE h = nullptr;
-    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
-    if (!OpenPrinterW(const_cast<LPWSTR>(u"Bench"), &h, &defaults)) std::abort();
-    InitDriverLocks();
+    HANDLE h = bench::SetUpBenchPrinter("modules");
     DriverContext* c = CreateContext(h, h, 0, 0, CTXK_INTERFACE, 0, nullptr, nullptr);
     if (!c) std::abort();
     return c;

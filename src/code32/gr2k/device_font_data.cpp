@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "glyph_set_data.h"
-#include "plat/engine.h"
 #include "win/winddi.h"
 
 namespace rendara {
@@ -146,16 +145,16 @@ DeviceFontImage DeviceFontResource(int id) {
 }
 
 bool RegisterFontResources(HMODULE module) {
-  plat::EngineResource table[kDeviceFontCount + kGlyphSetResourceCount];
-  std::size_t n = 0;
+  ENGRESOURCE table[kDeviceFontCount + kGlyphSetResourceCount];
+  ULONG n = 0;
   for (int id = 1; id <= kDeviceFontCount; ++id) {
     const DeviceFontImage image = DeviceFontResource(id);
     table[n++] = {kDeviceFontResourceType, id, image.data, image.size};
   }
   for (const GlyphSetData& set : kGlyphSetData) table[n++] = {kGlyphSetResourceType, set.id, set.data, set.size};
-  return plat::RegisterEngineResources(module, table, n);
+  return EngRegisterModuleResources(module, table, n) != FALSE;
 }
 
-void UnregisterFontResources(HMODULE module) { plat::UnregisterEngineResources(module); }
+void UnregisterFontResources(HMODULE module) { EngUnregisterModuleResources(module); }
 
 }  // namespace rendara

@@ -11,7 +11,7 @@
 #include "context/ui_strings.h"
 #include "context/value_maps.h"
 #include "field_ids.h"
-#include "plat/codepage.h"
+#include "win/kernel.h"
 
 namespace {
 
@@ -202,7 +202,10 @@ int GetFieldString(DriverContext* context, const SettingField* field, WCHAR* des
   switch (FieldCodeOf(field->type)) {
     case FT_ANSI_TEXT: {
       const char* bytes = reinterpret_cast<const char*>(address);
-      text = plat::AnsiToWide(std::string_view(bytes, strnlen(bytes, size)), plat::ResolveCodePage(0));
+      const int length = static_cast<int>(strnlen(bytes, size));
+      text.resize(static_cast<std::size_t>(length));  // never more characters than bytes
+      const int n = length > 0 ? MultiByteToWideChar(CP_ACP, 0, bytes, length, text.data(), length) : 0;
+      text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
       break;
     }
     case FT_WIDE_TEXT: {
@@ -232,11 +235,17 @@ BYTE* SetFieldString(DriverContext* context, SettingField* field, const WCHAR* s
   switch (FieldCodeOf(field->type)) {
     case FT_ANSI_TEXT: {
       if (size == 0) break;
-      const UINT cp = plat::ResolveCodePage(0);
-      const std::string bytes = plat::WideToAnsi(text, cp);
+      std::string bytes;
+      const int chars = static_cast<int>(text.size());
+      const int needed = chars > 0 ? WideCharToMultiByte(CP_ACP, 0, text.data(), chars, nullptr, 0, nullptr, nullptr) : 0;
+      if (needed > 0) {
+        bytes.resize(static_cast<std::size_t>(needed));
+        const int written = WideCharToMultiByte(CP_ACP, 0, text.data(), chars, bytes.data(), needed, nullptr, nullptr);
+        bytes.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
+      }
       std::size_t n = 0;
       while (n < bytes.size()) {
-        const std::size_t step = plat::IsLeadByte(cp, static_cast<BYTE>(bytes[n])) && n + 1 < bytes.size() ? 2 : 1;
+        const std::size_t step = IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(bytes[n])) && n + 1 < bytes.size() ? 2 : 1;
         if (n + step > size - 1) break;
         n += step;
       }

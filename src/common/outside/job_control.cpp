@@ -54,6 +54,9 @@ const ItemRow* RowOf(DWORD item) {
   return nullptr;
 }
 
+// The longest value a read accepts from the library (the longest item is 193 characters).
+constexpr DWORD kMostItemBytes = 64 * 1024;
+
 bool IsJobItem(DWORD item) { return item >= 1 && item <= 11; }
 
 JobControlBinding* BindingOf(DriverContext* context) { return context && context->work ? &context->work->jobControl : nullptr; }
@@ -228,6 +231,11 @@ DWORD ReadJobControlItem(DriverContext* context, DWORD item) {
   if (!((result == 0 || result == JCERR_MORE_DATA) && needed != 0)) {
     FreeMem(buffer);
     return result;
+  }
+  // The size comes from the library: a value far beyond any item is refused, not allocated.
+  if (needed > kMostItemBytes) {
+    FreeMem(buffer);
+    return JCERR_MORE_DATA;
   }
   if (needed > bytes) {
     // A value longer than the setting is cut to its capacity, terminator in the last place.

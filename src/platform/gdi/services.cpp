@@ -55,6 +55,23 @@ bool UnregisterEngineResources(HMODULE module) {
 
 }  // namespace plat
 
+BOOL WINAPI EngRegisterModuleResources(HMODULE hModule, const ENGRESOURCE* pTable, ULONG cEntries) {
+  std::vector<plat::EngineResource> table;
+  table.reserve(cEntries);
+  for (ULONG i = 0; pTable && i < cEntries; ++i) {
+    table.push_back({pTable[i].iType, pTable[i].iName, pTable[i].pvData, pTable[i].cjSize});
+  }
+  if (!pTable && cEntries != 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return plat::RegisterEngineResources(hModule, table.data(), table.size()) ? TRUE : FALSE;
+}
+
+BOOL WINAPI EngUnregisterModuleResources(HMODULE hModule) {
+  return plat::UnregisterEngineResources(hModule) ? TRUE : FALSE;
+}
+
 namespace {
 
 // The port file of a printer handle: PRINTER_INFO_2's port name.

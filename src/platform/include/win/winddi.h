@@ -965,9 +965,21 @@ KOVA_EXPORT BOOL WINAPI EngDeletePalette(HPALETTE hpal);
 
 // Resources of a driver module: the data of resource (iType, iName), its size in
 // *pulSize; null when absent (ERROR_RESOURCE_TYPE_NOT_FOUND/ERROR_RESOURCE_NAME_NOT_FOUND)
-// or for an unknown module. Tables registered with plat::RegisterEngineResources come
+// or for an unknown module. Tables registered with EngRegisterModuleResources come
 // first, then the module's resource script.
 KOVA_EXPORT PVOID WINAPI EngFindResource(HANDLE h, int iName, int iType, PULONG pulSize);
+
+// A driver module's compiled-in resources. A Windows image carries them in its resource
+// section; a shared object has none, so the module hands its table to the engine when it
+// loads and takes it back when it unloads. Our own extension of the engine services.
+struct ENGRESOURCE {
+  int iType;
+  int iName;
+  const void* pvData;
+  ULONG cjSize;
+};
+KOVA_EXPORT BOOL WINAPI EngRegisterModuleResources(HMODULE hModule, const ENGRESOURCE* pTable, ULONG cEntries);
+KOVA_EXPORT BOOL WINAPI EngUnregisterModuleResources(HMODULE hModule);
 
 KOVA_EXPORT void WINAPI EngQueryLocalTime(PENG_TIME_FIELDS ptf);
 
