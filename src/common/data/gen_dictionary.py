@@ -367,25 +367,134 @@ def build_value_tables(rows, pages, messages):
     return value_rows, ids
 
 
+# Control kinds of the kind table; a row naming another kind fails the build.
+CONTROL_KINDS = {1, 2, 3, 4, 5, 6, 21, 24, 22, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 61, 62, 63, 23, 64, 65,
+                 81, 82, 83, 84, 85, 101, 102, 104, 105}
+CONTROL_ROW_COUNT = 1397
+LOCK_MESSAGE = 10204
+LOCK_FIELDS = range(10419, 10426)
+# Totals of the rows that the generator holds the data to (see README.md for the rest).
+CONTROL_TOTALS = {'linked': 164, 'lockable': 21, 'information': 15, 'user units': 39}
+KIND_TOTALS = {1: 361, 2: 125, 4: 39, 21: 308, 22: 141, 23: 23, 41: 94, 42: 6, 43: 6, 47: 27, 48: 101, 49: 1,
+               50: 2, 61: 91, 63: 49, 81: 3, 82: 4, 84: 14, 105: 2}
+# Typed extra data: the kinds each type may stand on.
+EXTRA_KINDS = {'1': {2}, '3': {84}, '4': {48}, '5': {21}, '8': {2}, 'fields': {49}}
+
+
+def parse_extra(text, line):
+    kind, _, body = text.partition(':')
+    if kind not in EXTRA_KINDS:
+        fail('unknown extra data type: ' + line)
+    if kind == '5':
+        step, _, ids = body.partition(':')
+        return (kind, int(step), [int(x) for x in ids.split(',')])
+    return (kind, [int(x) for x in body.split(',')])
+
+
 def parse_page_controls(path, pages):
+    """Rows per page: dicts of item, control, kind, help, tip, info, linked, after, lock message,
+    lock field, flags and extra data."""
     rows, page = {}, None
     known = {p['id'] for p in pages}
     for line in lines_of(path):
+        line = line.split('#', 1)[0].strip()
         parts = line.split()
         if parts[0] == 'page':
             page = int(parts[1])
             if page not in known:
                 fail('controls for unknown page %d' % page)
+            if page in rows:
+                fail('page %d has two runs of rows' % page)
             rows[page] = []
             continue
-        nums = [0 if x == '-' else int(x) for x in parts[:8]]
-        lock = (0, 0)
-        if len(parts) == 11 and parts[8] == 'lock':
-            lock = (int(parts[9]), int(parts[10]))
-        elif len(parts) != 8:
+        if page is None or len(parts) < 8:
             fail('bad control line: ' + line)
-        rows[page].append(nums + list(lock))
+        nums = [0 if x == '-' else int(x) for x in parts[:8]]
+        row = dict(zip(('item', 'control', 'kind', 'help', 'tip', 'info', 'linked', 'after'), nums))
+        row.update(lmsg=0, lfield=0, flags=0, extra=None)
+        rest = parts[8:]
+        while rest:
+            word = rest.pop(0)
+            if word == 'lock' and len(rest) >= 2:
+                row['lmsg'], row['lfield'] = int(rest.pop(0)), int(rest.pop(0))
+            elif word == 'flags' and rest:
+                row['flags'] = int(rest.pop(0), 16)
+            elif word == 'extra' and rest:
+                row['extra'] = parse_extra(rest.pop(0), line)
+            else:
+                fail('bad control line: ' + line)
+        rows[page].append(row)
     return rows
+
+
+def check_page_controls(pages, controls, table, byid):
+    """The rules every control row keeps; the build fails on the first row that breaks one."""
+    item_field = {o: fid for fid, o, _ in table}
+    totals = dict.fromkeys(CONTROL_TOTALS, 0)
+    kinds = {}
+    for p in pages:
+        ctl = controls.get(p['id'])
+        if ctl is None:
+            fail('page %d has no control rows' % p['id'])
+        if len(ctl) != p['controls']:
+            fail('page %d has %d control rows, its table row says %d' % (p['id'], len(ctl), p['controls']))
+        ids = [c['control'] for c in ctl]
+        dup = sorted({i for i in ids if ids.count(i) > 1})
+        if dup:
+            fail('page %d repeats control ids %s' % (p['id'], dup))
+        items = {c['item'] for c in ctl}
+        for c in ctl:
+            where = 'page %d control %d' % (p['id'], c['control'])
+            if not 1 <= c['control'] <= 5005:
+                fail(where + ': control id outside 1-5005')
+            if c['kind'] not in CONTROL_KINDS:
+                fail(where + ': kind %d is not in the kind table' % c['kind'])
+            if not FIRST_CONTROL_ORDINAL <= c['item'] <= CONTROL_NAME_COUNT:
+                fail(where + ': item id %d outside the control rows' % c['item'])
+            if c['linked']:
+                if c['kind'] in (23, 81) and c['linked'] not in ids:
+                    fail(where + ': spin bar without its buddy edit %d' % c['linked'])
+                if c['kind'] == 50:
+                    # the preset icon list draws the preview named by its link, found on any page
+                    if not any(c['linked'] == o['control'] for q in controls.values() for o in q):
+                        fail(where + ': linked preview %d is on no page' % c['linked'])
+                elif c['linked'] not in ids and c['linked'] not in items:
+                    fail(where + ': linked id %d names nothing on the page' % c['linked'])
+                totals['linked'] += 1
+            if c['lmsg'] or c['lfield']:
+                if c['lmsg'] != LOCK_MESSAGE or c['lfield'] not in LOCK_FIELDS:
+                    fail(where + ': bad lock row')
+                totals['lockable'] += 1
+            if c['info']:
+                totals['information'] += 1
+            if c['flags'] & ~0x80000000:
+                fail(where + ': only the user-unit flag is set in the table')
+            if c['flags']:
+                totals['user units'] += 1
+            x = c['extra']
+            if x:
+                if c['kind'] not in EXTRA_KINDS[x[0]]:
+                    fail(where + ': extra data of type %s on kind %d' % (x[0], c['kind']))
+                words = x[-1]
+                if x[0] == 'fields' and any(w not in byid for w in words):
+                    fail(where + ': the check list names an unknown field')
+                if x[0] == '5' and any(w not in ids for w in words):
+                    fail(where + ': the button steps a control the page lacks')
+                if x[0] == '1' and (len(words) != 8 or any(w and w not in ids for w in words)):
+                    fail(where + ': the sample picture names a control the page lacks')
+                if x[0] == '8' and len(words) != 14:
+                    fail(where + ': the preview needs 14 item ids')
+                if x[0] == '3' and len(words) != 3:
+                    fail(where + ': slider steps need line step, page step, picture')
+            kinds[c['kind']] = kinds.get(c['kind'], 0) + 1
+    if sum(len(c) for c in controls.values()) != CONTROL_ROW_COUNT:
+        fail('expected %d control rows' % CONTROL_ROW_COUNT)
+    for k, v in CONTROL_TOTALS.items():
+        if totals[k] != v:
+            fail('%d %s rows, expected %d' % (totals[k], k, v))
+    if kinds != KIND_TOTALS:
+        fail('kind counts %s differ from %s' % (sorted(kinds.items()), sorted(KIND_TOTALS.items())))
+    return sum(1 for ctl in controls.values() for c in ctl if item_field.get(c['item']))
 
 
 def cw(s):
@@ -421,12 +530,33 @@ def emit(path, rows, table, value_rows, ids, messages, pages, controls):
     out.append('const MessageEntry kMessages[%d] = {' % len(messages))
     out += ['    {%d, %d, 0, "%s", 0},' % (m, t, n) for m, n, t in messages]
     out += ['};', '']
+    out += ['// Typed extra data of the control rows (layouts in src/common/data/README.md).',
+            'struct ComboExtra { WORD type; WORD reserved; DWORD showRefused; DWORD picture; };',
+            'struct HoldStep { WORD controlId; WORD reserved; DWORD reserved2; SHORT step; WORD reserved3; };',
+            'struct HoldExtra { WORD type; WORD count; const HoldStep* rows; };', '']
+    for pid, ctl in sorted(controls.items()):
+        for n, c in enumerate(ctl):
+            x = c['extra']
+            if not x:
+                continue
+            name = 'kExtra%d_%d' % (pid, n)
+            if x[0] == '4':
+                out.append('const ComboExtra %s = {4, 0, %du, %du};' % (name, x[1][0], x[1][1]))
+            elif x[0] == '5':
+                out.append('const HoldStep %sRows[%d] = {%s};' % (name, len(x[2]), ', '.join(
+                    '{%d, 0, 0, %d, 0}' % (i, x[1]) for i in x[2])))
+                out.append('const HoldExtra %s = {5, %d, %sRows};' % (name, len(x[2]), name))
+            else:
+                words = ([] if x[0] == 'fields' else [int(x[0])]) + x[1]
+                out.append('const WORD %s[%d] = {%s};' % (name, len(words), ', '.join(map(str, words))))
+            c['extra_name'] = ('&' if x[0] in ('4', '5') else '') + name
     for pid, ctl in sorted(controls.items()):
         out.append('ControlRecord kControls%d[%d] = {' % (pid, len(ctl)))
         for c in ctl:
-            item, cid, kind, helpid, tip, info, linked, after, lmsg, lfield = c
-            out.append('    {%d, %d, %d, 0, %d, %d, %d, %d, 0, %d, nullptr, nullptr, nullptr, nullptr, 0, 0, '
-                       'nullptr, 0, %d, %d},' % (item, cid, kind, helpid, tip, info, linked, after, lmsg, lfield))
+            out.append('    {%d, %d, %d, 0, %d, %d, %d, %d, 0, %d, nullptr, nullptr, nullptr, %s, 0x%Xu, 0, '
+                       'nullptr, 0, %d, %d},' % (c['item'], c['control'], c['kind'], c['help'], c['tip'], c['info'],
+                                                c['linked'], c['after'], c.get('extra_name', 'nullptr'), c['flags'],
+                                                c['lmsg'], c['lfield']))
         out.append('};')
     out.append('PageRecord kPages[%d] = {' % len(pages))
     for pos, p in enumerate(pages):
@@ -529,16 +659,16 @@ def main():
     if len(pages) != PAGE_COUNT:
         fail('expected %d pages' % PAGE_COUNT)
     controls = parse_page_controls(data_dir + '/page_controls.def', pages)
-    for pos, p in enumerate(pages):
-        for c in controls.get(p['id'], []):
-            if not FIRST_CONTROL_ORDINAL <= c[0] <= CONTROL_NAME_COUNT:
-                fail('control item id %d outside the control rows' % c[0])
+    bound_rows = check_page_controls(pages, controls, table, {r['id']: r for r in rows})
     emit(output, rows, table, value_rows, ids, messages, pages, controls)
     id_counts = emit_ids(args[2], rows) if len(args) == 3 else None
     if '--summary' in sys.argv:
         pairs = sum(len(r['map1']) + len(r['map2'] or []) for r in rows if r['map1'])
         print('fields', len(rows), 'item ids', sum(1 for r in rows if r['item']), 'pairs', pairs,
               'control names', len(table), 'value names', len(value_rows), 'ids', len(ids))
+        print('control rows', sum(len(c) for c in controls.values()), 'with a field', bound_rows,
+              'with a help id', sum(1 for c in controls.values() for r in c if r['help']),
+              'with extra data', sum(1 for c in controls.values() for r in c if r['extra']))
         if id_counts:
             print('field id names', id_counts[0], 'named fields skipped', id_counts[1])
 
