@@ -22,3 +22,10 @@ add_custom_command(
 # objects (and, through the link dependency, those of its users) are compiled.
 target_sources(kovacommon PRIVATE ${KOVA_DICT_OUT} ${KOVA_FIELD_IDS_OUT})
 target_include_directories(kovacommon PUBLIC ${KOVA_DICT_GEN_DIR})
+
+# The generator's own checks: broken control rows must stop the build.
+if(BUILD_TESTING OR NOT DEFINED BUILD_TESTING)
+  add_test(NAME DictionaryGenerator.RefusesBrokenControlRows
+           COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tests/common/data/control_rows_checks.py
+                   ${KOVA_DICT_DIR})
+endif()
