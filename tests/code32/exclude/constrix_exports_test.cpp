@@ -51,7 +51,9 @@ class LoadedConstrix : public ApiPrinterTest {
     ASSERT_NE(module_, nullptr);
   }
   void TearDown() override {
-    if (module_) EXPECT_TRUE(FreeLibrary(module_));
+    if (module_) {
+      EXPECT_TRUE(FreeLibrary(module_));
+    }
     ApiPrinterTest::TearDown();
   }
   template <typename F>

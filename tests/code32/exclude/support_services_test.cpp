@@ -13,6 +13,8 @@
 #include "job_control_once.h"
 #include "plat/system.h"
 #include "win/files.h"
+#include "win/kernel.h"
+#include "win/profile.h"
 #include "win/paint.h"
 #include "win/registry.h"
 #include "win/spool.h"
@@ -210,6 +212,50 @@ TEST_F(ApiSupport, DocumentPropertiesAsksThePrintersInterfaceLibrary) {
   std::filesystem::remove(root_.HostPath(u"C:\\drv") + "/Panelis.so");
   EXPECT_EQ(DocumentPropertiesW(nullptr, printer, name, nullptr, nullptr, 0), -1);
 }
+
+}  // namespace
+}  // namespace kovatest
+
+namespace kovatest {
+namespace {
+
+#ifdef KOVA_JOBCORA_SO
+class JobControlOnceLibrary : public ApiPrinterTest {
+ protected:
+  void SetUp() override {
+    ApiPrinterTest::SetUp();
+    WCHAR system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::string folder = root_.HostPath(system);
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(KOVA_JOBCORA_SO, folder + "/Jobcora32.so",
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+};
+
+TEST_F(JobControlOnceLibrary, AValueLongerThanItsSlotIsCutAndEnded) {
+  HANDLE printer = InstallApiPrinter();
+  // The library keeps items only for printers it has prepared.
+  WCHAR windows[MAX_PATH] = {};
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  WritePrivateProfileStringW(u"Api Sample", u"Prepared", u"1", (std::u16string(windows) + u"\\Jobcora32.ini").c_str());
+  const std::u16string value = u"ABCDEFGHIJKLMNOPQRST";
+  ASSERT_EQ(WriteJobControlItemOnce(printer, 1, 1, value.c_str(), static_cast<DWORD>((value.size() + 1) * 2)), 1);
+  // Item 1 holds 18 bytes: eight characters and the NUL, in a buffer of exactly that size.
+  std::vector<WCHAR> slot(9, u'#');
+  ASSERT_EQ(ReadJobControlItemOnce(printer, 1, 1, slot.data()), 1);
+  EXPECT_EQ(std::u16string(slot.data()), u"ABCDEFGH");
+  // A value that fits is read whole.
+  const std::u16string name = u"alice";
+  ASSERT_EQ(WriteJobControlItemOnce(printer, 9, 1, name.c_str(), static_cast<DWORD>((name.size() + 1) * 2)), 1);
+  std::vector<WCHAR> user(129, u'#');
+  ASSERT_EQ(ReadJobControlItemOnce(printer, 9, 1, user.data()), 1);
+  EXPECT_EQ(std::u16string(user.data()), name);
+  // An item never written is not there.
+  std::vector<WCHAR> owner(17, u'#');
+  EXPECT_EQ(ReadJobControlItemOnce(printer, 2, 1, owner.data()), 0);
+}
+#endif
 
 }  // namespace
 }  // namespace kovatest
