@@ -9,6 +9,7 @@
 #include "context/product_record.h"
 #include "devmode_exports.h"
 #include "field_ids.h"
+#include "model/capability_lists.h"
 #include "win/devmode.h"
 
 namespace kovatest {
@@ -131,6 +132,76 @@ TEST_F(DevmodeExports, CommandBaseDevmodeCutsALongPrinterNameTo31Bytes) {
   ASSERT_EQ(DoGetDriverDevmode(name.c_str(), 1, need, out.data(), &needed), 0);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.data())), name.substr(0, 31));
   EXPECT_EQ(out[31], 0);
+}
+
+}  // namespace
+}  // namespace kovatest
+
+namespace kovatest {
+namespace {
+
+class HighResolution : public ApiPrinterTest {};
+
+TEST_F(HighResolution, CurrentSettingsFallBackTo600WhenTheMachineCannotHoldThePage) {
+  InstallApiPrinter();
+  WriteApiVersion(16);
+  DriverContext* handle = DoEnable(kPrinter);
+  ASSERT_NE(handle, nullptr);
+  WriteFieldRawById(handle, fid::kdmSourceOptionTypeDuplex, 1);  // the printer has a duplex unit
+  ASSERT_EQ(HasDuplexUnit(handle), 1);
+  struct Case {
+    DWORD machine;
+    DWORD duplex;
+    DWORD memory;
+    DWORD both;
+    bool refused;
+  };
+  const Case cases[] = {
+      {130, 1, 32, 4, true},
+      {131, 1, 32, 4, false},       // another machine
+      {130, 0, 32, 4, false},       // duplex off
+      {130, 1, 160, 4, false},      // the larger memory
+      {130, 1, 32, 5, false},       // another resolution
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.machine * 1000 + c.memory);
+    WriteFieldRawById(handle, fid::kdmMachineID, c.machine);
+    WriteFieldRawById(handle, fid::kdmFuncSelectDuplex, c.duplex);
+    WriteFieldRawById(handle, fid::kdmPrinterMemory, c.memory);
+    WriteFieldRawById(handle, fid::kdmOutOptionSupportCFUnit, 0);
+    WriteFieldRawById(handle, fid::kdmDstResolutionBoth, c.both);
+    WriteFieldRawById(handle, fid::kdmDstResolutionW, 1200);
+    WriteFieldRawById(handle, fid::kdmDstResolutionH, 1200);
+    EXPECT_EQ(IsHighResolutionRefused(handle), c.refused ? 1 : 0);
+    ASSERT_EQ(DoGetDevmode(handle, 4, nullptr), static_cast<std::int32_t>(GetTotalDevmodeSize()));
+    if (c.refused) {
+      EXPECT_EQ(ReadFieldRawById(handle, fid::kdmDstResolutionW), 600u);
+      EXPECT_EQ(ReadFieldRawById(handle, fid::kdmDstResolutionH), 600u);
+      EXPECT_EQ(ReadFieldRawById(handle, fid::kdmDstResolutionBoth), 3u);
+    } else {
+      EXPECT_NE(ReadFieldRawById(handle, fid::kdmDstResolutionBoth), 3u);
+    }
+  }
+  DoDisable(handle);
+}
+
+TEST_F(HighResolution, TwoHandlesShareOneCurrentVersion) {
+  InstallApiPrinter(u"Api One");
+  InstallApiPrinter(u"Api Two");
+  WriteApiVersion(16);
+  DriverContext* one = DoEnable("Api One");
+  DriverContext* two = DoEnable("Api Two");
+  ASSERT_TRUE(one && two);
+  // Enabled without an init, a version-16 model works at version 3: no id 36, no last error.
+  BYTE record[32] = {};
+  EXPECT_EQ(DoGetStatus(one, 36, record, 1), -1);
+  EXPECT_EQ(DoGetLastError(one), -1);
+  const ApiInitInfo info{0, 10};
+  ASSERT_EQ(DoInit(1, &info), 1);
+  EXPECT_EQ(DoGetLastError(two), 0);  // the other handle sees version 10 as well
+  EXPECT_EQ(DoGetCaps(two, 0, nullptr), 64);
+  DoDisable(one);
+  DoDisable(two);
 }
 
 }  // namespace
