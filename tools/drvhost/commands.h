@@ -18,6 +18,8 @@ int RunPrinters(const std::vector<std::string>& args);
 int RunPrint(const std::vector<std::string>& args);
 // drvhost caps <root folder> <printer name> [DC_NAME ...]
 int RunCaps(const std::vector<std::string>& args);
+// drvhost api <root folder> <printer name> <script file>
+int RunApi(const std::vector<std::string>& args);
 // drvhost dump <stream file> | drvhost dump <root folder> <Windows path>
 int RunDump(const std::vector<std::string>& args);
 

@@ -27,6 +27,8 @@ void Usage(std::FILE* to) {
                "  caps <root folder> <printer name> [DC_NAME ...]\n"
                "      the device capabilities of the printer as an application asks them from its\n"
                "      interface library (every DC_ index when none is named)\n"
+               "  api <root folder> <printer name> <script file>\n"
+               "      play an outside program calling the settings API library, one call per line\n"
                "  dump <stream file>\n"
                "  dump <root folder> <Windows path>\n"
                "      decode a block stream: blocks, PJL text, settings record, drawing records\n"
@@ -49,6 +51,7 @@ int main(int argc, char** argv) {
     if (command == "print") return drvhost::RunPrint(args);
     if (command == "dump") return drvhost::RunDump(args);
     if (command == "caps") return drvhost::RunCaps(args);
+    if (command == "api") return drvhost::RunApi(args);
     if (command == "help" || command == "--help" || command == "-h") {
       Usage(stdout);
       return drvhost::kExitOk;

@@ -214,6 +214,8 @@ struct WorkArea {
   DWORD chapterSelection;        // entry selected in the chapter page's list
   // Slot A (kdmFrontFunc bit 8) and slot B (bit 0x20) of the job-time paper substitution.
   PaperSubstitutionSlot paperSubstitution[2];
+  // The settings API's per-handle state of an item-API context; null in every other context.
+  struct ApiState* apiState;
 };
 
 struct DriverContext {

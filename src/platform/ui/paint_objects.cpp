@@ -295,6 +295,8 @@ plat::ResId NameOf(LPCWSTR name) {
 extern "C" {
 
 HDC WINAPI GetDC(HWND hWnd) {
+  // The desktop window's device context is the screen's.
+  if (hWnd == GetDesktopWindow()) hWnd = nullptr;
   if (hWnd && !FindOrFail(hWnd)) return nullptr;
   return NewDc(hWnd, hWnd == nullptr);
 }

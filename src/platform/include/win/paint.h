@@ -174,6 +174,11 @@ constexpr WORD IDI_QUESTION_ID = 32514;
 constexpr WORD IDI_EXCLAMATION_ID = 32515;
 constexpr WORD IDI_ASTERISK_ID = 32516;
 
+constexpr DWORD RASTER_FONTTYPE = 0x1;
+constexpr DWORD DEVICE_FONTTYPE = 0x2;
+constexpr DWORD TRUETYPE_FONTTYPE = 0x4;
+using FONTENUMPROCW = int (*)(const LOGFONTW* lpelf, const TEXTMETRICW* lpntm, DWORD FontType, LPARAM lParam);
+
 extern "C" {
 
 // ---- device contexts ------------------------------------------------------------------------
@@ -252,5 +257,13 @@ KOVA_EXPORT int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT 
 KOVA_EXPORT HICON WINAPI LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName);
 KOVA_EXPORT BOOL WINAPI DestroyIcon(HICON hIcon);
 KOVA_EXPORT BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon);
+
+
+// Font families installed in the system (the "Fonts" key of the system's registry, as
+// "Face (TrueType)" = file): one callback per family, or per family of that name when
+// lpszFamily is given; TrueType and OpenType families are TRUETYPE_FONTTYPE, others
+// RASTER_FONTTYPE. Answers the callback's last answer (enumeration stops at 0), 1 when
+// nothing was enumerated.
+KOVA_EXPORT int WINAPI EnumFontFamiliesW(HDC hdc, LPCWSTR lpszFamily, FONTENUMPROCW lpProc, LPARAM lParam);
 
 }  // extern "C"

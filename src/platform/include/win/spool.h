@@ -320,3 +320,12 @@ KOVA_EXPORT BOOL WINAPI GetJobW(HANDLE hPrinter, DWORD JobId, DWORD Level, LPBYT
 // ERROR_INVALID_HANDLE.
 KOVA_EXPORT HANDLE WINAPI RevertToPrinterSelf();
 KOVA_EXPORT BOOL WINAPI ImpersonatePrinterClient(HANDLE hToken);
+
+// The printer's device-mode through its interface library (the driver's configuration file):
+// fMode 0 answers the size of the whole device-mode; DM_OUT_BUFFER fills pDevModeOutput.
+// Answers below 0 on failure (the library cannot be loaded or has no
+// DrvDocumentPropertySheets).
+struct HWND__;
+using HWND = HWND__*;
+KOVA_EXPORT LONG WINAPI DocumentPropertiesW(HWND hWnd, HANDLE hPrinter, LPWSTR pDeviceName, DEVMODEW* pDevModeOutput,
+                                            DEVMODEW* pDevModeInput, DWORD fMode);

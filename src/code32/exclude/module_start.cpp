@@ -1,0 +1,44 @@
+#include "module_start.h"
+
+#include "context/context_cache.h"
+#include "context/context_create.h"
+#include "context/deliverable.h"
+#include "context/driver_locks.h"
+#include "model/model_load.h"
+#include "win/loader.h"
+
+namespace {
+HINSTANCE g_module = nullptr;
+}  // namespace
+
+HINSTANCE GetConstrixModule() { return g_module; }
+
+BOOL DoDllMain(HINSTANCE module, DWORD reason, LPVOID) {
+  switch (reason) {
+    case DLL_PROCESS_ATTACH:
+      g_module = module;
+      InitDriverLocks();
+      SetDeliverable(Deliverable::SettingsApi);
+      break;
+    case DLL_PROCESS_DETACH:
+      FreeLoadedModelImages();
+      EvictContextCache(1);
+      DeleteDriverLocks();
+      g_module = nullptr;
+      break;
+    default:
+      break;
+  }
+  return TRUE;
+}
+
+DriverContext* CreateApiContext(HANDLE printer, DWORD kind) {
+  if (!printer) return nullptr;
+  return CreateContextForPrinter(printer, printer, 0, kind);
+}
+
+void GiveContextBack(DriverContext* context) {
+  if (!context) return;
+  ReleaseContextToCache(context);
+  EvictContextCache(1);
+}

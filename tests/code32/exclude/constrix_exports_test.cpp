@@ -1,0 +1,132 @@
+// The export table of Constrix.so and the library loaded as an outside program loads it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "constrix_fixture.h"
+#include "win/loader.h"
+
+namespace kovatest {
+namespace {
+
+std::set<std::string> DefinedDynamicSymbols(const std::string& file) {
+  std::set<std::string> names;
+  const std::string command = "nm -D --defined-only '" + file + "' 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return names;
+  char line[512];
+  while (std::fgets(line, sizeof line, pipe)) {
+    std::istringstream in(line);
+    std::string address, type, name;
+    if (in >> address >> type >> name) names.insert(name);
+  }
+  pclose(pipe);
+  return names;
+}
+
+TEST(ConstrixExports, ExactlyTheTwentyFiveSettingsApiExports) {
+  const std::set<std::string> expected = {
+      "DllMain",           "ExcFreeExclusive",         "ExcGetCommandBase",      "ExcGetCommandChange",
+      "ExcGetCommandValue", "ExcGetDriverDevmode",     "ExcGetExclusive",        "ExcGetIniFileName",
+      "ExcGetPrinterOption", "ExcGetPrinterValue",     "ExcGetWaterMarkList",    "ExcSetCommandBase",
+      "ExcUpdateCommand",  "KOVADrvCheckAPIVer",       "KOVADrvDisable",         "KOVADrvEnable",
+      "KOVADrvGetCaps",    "KOVADrvGetDevmode",        "KOVADrvGetDevmodeEx",    "KOVADrvGetLastError",
+      "KOVADrvGetStatus",  "KOVADrvInit",              "KOVADrvRestoreQualityData", "KOVADrvSaveQualityData",
+      "KOVADrvSetStatus"};
+  EXPECT_EQ(DefinedDynamicSymbols(KOVA_CONSTRIX_SO), expected);
+}
+
+class LoadedConstrix : public ApiPrinterTest {
+ protected:
+  void SetUp() override {
+    ApiPrinterTest::SetUp();
+    std::filesystem::copy_file(KOVA_CONSTRIX_SO, root_.HostPath(u"C:\\drv") + "/Constrix.so",
+                               std::filesystem::copy_options::overwrite_existing);
+    module_ = LoadLibraryW(u"C:\\drv\\Constrix.dll");
+    ASSERT_NE(module_, nullptr);
+  }
+  void TearDown() override {
+    if (module_) {
+      EXPECT_TRUE(FreeLibrary(module_));
+    }
+    ApiPrinterTest::TearDown();
+  }
+  template <typename F>
+  F Get(const char* name) {
+    F f = ProcCast<F>(GetProcAddress(module_, name));
+    EXPECT_NE(f, nullptr) << name;
+    return f;
+  }
+  HMODULE module_ = nullptr;
+};
+
+using CheckFn = std::int32_t (*)(const char*);
+using EnableFn = void* (*)(const char*);
+using HandleFn = std::int32_t (*)(void*);
+using InitFn = std::int32_t (*)(std::int32_t, const ApiInitInfo*);
+using DevmodeFn = std::int32_t (*)(void*, std::int32_t, void*);
+using CapsFn = std::int32_t (*)(void*, DWORD, void*);
+using DriverDevmodeFn = std::int32_t (*)(const char*, std::int32_t, std::int32_t, void*, std::int32_t*);
+using ExclusiveFn = void* (*)(const char*);
+
+TEST_F(LoadedConstrix, AnOutsideProgramsSequenceThroughTheExports) {
+  InstallApiPrinter();
+  auto check = Get<CheckFn>("KOVADrvCheckAPIVer");
+  auto enable = Get<EnableFn>("KOVADrvEnable");
+  auto init = Get<InitFn>("KOVADrvInit");
+  auto lastError = Get<HandleFn>("KOVADrvGetLastError");
+  auto getDevmode = Get<DevmodeFn>("KOVADrvGetDevmode");
+  auto save = Get<HandleFn>("KOVADrvSaveQualityData");
+  auto restore = Get<HandleFn>("KOVADrvRestoreQualityData");
+  auto caps = Get<CapsFn>("KOVADrvGetCaps");
+  auto disable = Get<HandleFn>("KOVADrvDisable");
+  ASSERT_TRUE(check && enable && init && lastError && getDevmode && save && restore && caps && disable);
+
+  WriteApiVersion(-1);
+  EXPECT_EQ(check(kPrinter), 3);  // no key
+  WriteApiVersion(40);
+  EXPECT_EQ(check(kPrinter), 16);  // above the maximum
+  WriteApiVersion(2);
+  EXPECT_EQ(check(kPrinter), 2);  // below: the current version follows at once
+  WriteApiVersion(16);
+
+  void* handle = enable(kPrinter);
+  ASSERT_NE(handle, nullptr);
+  EXPECT_EQ(lastError(handle), -1);  // version 3 keeps no last error
+  const ApiInitInfo info{0, 12};
+  EXPECT_EQ(init(1, &info), 1);
+  EXPECT_EQ(init(1, nullptr), 0);
+  EXPECT_EQ(lastError(handle), 0);
+  EXPECT_EQ(caps(handle, 0, nullptr), 64);
+  std::vector<BYTE> devmode(1236);
+  for (std::int32_t mode : {1, 2, 4}) EXPECT_EQ(getDevmode(handle, mode, devmode.data()), 1236) << mode;
+  EXPECT_EQ(getDevmode(handle, 0x10, devmode.data()), -1);
+  EXPECT_EQ(lastError(handle), 1);
+  EXPECT_EQ(save(handle), 1);
+  EXPECT_EQ(restore(handle), 1);
+  EXPECT_EQ(disable(handle), 1);
+  EXPECT_EQ(disable(nullptr), 1);
+
+  auto driverDevmode = Get<DriverDevmodeFn>("ExcGetDriverDevmode");
+  std::vector<BYTE> ansi(1172);
+  std::int32_t needed = 0;
+  EXPECT_EQ(driverDevmode(kPrinter, 1, 1172, ansi.data(), &needed), 0);
+  EXPECT_EQ(needed, 1172);
+  // The command-base handles are not there yet: no handle is given out.
+  EXPECT_EQ(Get<ExclusiveFn>("ExcGetExclusive")(kPrinter), nullptr);
+}
+
+TEST_F(LoadedConstrix, DllMainAnswersTrueForEveryReason) {
+  using DllMainFn = BOOL (*)(HINSTANCE, DWORD, LPVOID);
+  auto dllMain = Get<DllMainFn>("DllMain");
+  ASSERT_NE(dllMain, nullptr);
+  for (DWORD reason : {2u, 3u}) EXPECT_TRUE(dllMain(module_, reason, nullptr)) << reason;
+}
+
+}  // namespace
+}  // namespace kovatest

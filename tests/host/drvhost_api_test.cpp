@@ -1,0 +1,54 @@
+// drvhost api: the sample printer's settings API library driven by a script as an outside
+// program drives it.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "host_fixture.h"
+
+namespace {
+
+using kovatest::HostRun;
+using kovatest::kSamples;
+
+class DrvhostApiTest : public kovatest::HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    root_ = (dir_ / "root").string();
+    HostRun install = Host({"install", root_, "Kova Sample Printer", kSamples});
+    ASSERT_EQ(install.exitCode, 0) << install.err;
+    ASSERT_NE(install.out.find("Constrix.dll"), std::string::npos) << install.out;
+  }
+  std::string Script(const std::string& text) {
+    const std::string path = (dir_ / "script.txt").string();
+    std::ofstream(path) << text;
+    return path;
+  }
+  std::string root_;
+};
+
+TEST_F(DrvhostApiTest, TheSampleScriptRunsEndToEnd) {
+  HostRun api = Host({"api", root_, "Kova Sample Printer", kSamples + "/api-script.txt"});
+  ASSERT_EQ(api.exitCode, 0) << api.out << api.err;
+  // The sample model has no API version key: version 3, which keeps no last error.
+  for (const char* line : {"check: 3; last error -1\n", "enable: a handle; last error -1\n",
+                           "caps 0: 32 (FFFFFFFFE0", "devmode 1: 1236 (dmSize 220, dmDriverExtra 1016, paper 9",
+                           "devmode 4: 1236 (", "devmode 0x10: -1;", "save: 1;", "restore: 1;", "devmodeex 8: 1236 (",
+                           "driverdevmode 1: 0, needed 1172;", "disable: 1; last error -1\n"})
+    EXPECT_NE(api.out.find(line), std::string::npos) << line << "\n" << api.out;
+}
+
+TEST_F(DrvhostApiTest, CallsWithoutAHandleAndBadScripts) {
+  HostRun api = Host({"api", root_, "Kova Sample Printer", Script("devmode 4\nsave\nlasterror\ndisable\n")});
+  ASSERT_EQ(api.exitCode, 0) << api.err;
+  EXPECT_NE(api.out.find("devmode 4: -1; last error -1\nsave: 0;"), std::string::npos) << api.out;
+  EXPECT_NE(api.out.find("disable: 1;"), std::string::npos) << api.out;
+  EXPECT_EQ(Host({"api", root_, "Kova Sample Printer", Script("jump\n")}).exitCode, 2);
+  EXPECT_EQ(Host({"api", root_, "Kova Sample Printer", Script("devmode four\n")}).exitCode, 2);
+  EXPECT_EQ(Host({"api", root_, "Kova Sample Printer"}).exitCode, 2);
+  EXPECT_EQ(Host({"api", root_, "No Such Printer", Script("check\n")}).exitCode, 1);
+}
+
+}  // namespace

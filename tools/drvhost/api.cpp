@@ -1,0 +1,236 @@
+// drvhost api: plays an outside program that drives a printer through the settings API
+// library (Constrix.dll in the printer's driver folder): one call per script line, each
+// answer printed with the handle's last error.
+#include <cstdio>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "host_text.h"
+#include "win/devmode.h"
+#include "win/errors.h"
+#include "win/kernel.h"
+#include "win/loader.h"
+#include "win/spool.h"
+
+namespace drvhost {
+namespace {
+
+struct InitRecord {
+  DWORD reserved;
+  std::int32_t version;
+};
+
+using CheckFn = std::int32_t (*)(const char*);
+using EnableFn = void* (*)(const char*);
+using HandleFn = std::int32_t (*)(void*);
+using InitFn = std::int32_t (*)(std::int32_t, const InitRecord*);
+using DevmodeFn = std::int32_t (*)(void*, std::int32_t, void*);
+using DevmodeExFn = std::int32_t (*)(void*, std::int32_t, void*, const void*, void*);
+using CapsFn = std::int32_t (*)(void*, DWORD, void*);
+using StatusFn = std::int32_t (*)(void*, DWORD, void*, std::int32_t);
+using DriverDevmodeFn = std::int32_t (*)(const char*, std::int32_t, std::int32_t, void*, std::int32_t*);
+
+struct Api {
+  HMODULE module = nullptr;
+  CheckFn check = nullptr;
+  EnableFn enable = nullptr;
+  InitFn init = nullptr;
+  HandleFn disable = nullptr, lastError = nullptr, save = nullptr, restore = nullptr;
+  DevmodeFn getDevmode = nullptr;
+  DevmodeExFn getDevmodeEx = nullptr;
+  CapsFn caps = nullptr;
+  StatusFn getStatus = nullptr;
+  DriverDevmodeFn driverDevmode = nullptr;
+
+  template <typename F>
+  void Get(F& f, const char* name) {
+    f = ProcCast<F>(GetProcAddress(module, name));
+  }
+  bool Load(const std::u16string& path) {
+    module = LoadLibraryW(path.c_str());
+    if (!module) return false;
+    Get(check, "KOVADrvCheckAPIVer");
+    Get(enable, "KOVADrvEnable");
+    Get(init, "KOVADrvInit");
+    Get(disable, "KOVADrvDisable");
+    Get(lastError, "KOVADrvGetLastError");
+    Get(save, "KOVADrvSaveQualityData");
+    Get(restore, "KOVADrvRestoreQualityData");
+    Get(getDevmode, "KOVADrvGetDevmode");
+    Get(getDevmodeEx, "KOVADrvGetDevmodeEx");
+    Get(caps, "KOVADrvGetCaps");
+    Get(getStatus, "KOVADrvGetStatus");
+    Get(driverDevmode, "ExcGetDriverDevmode");
+    return check && enable && init && disable && lastError && save && restore && getDevmode && getDevmodeEx &&
+           caps && getStatus && driverDevmode;
+  }
+  ~Api() {
+    if (module) FreeLibrary(module);
+  }
+};
+
+// The settings API library of the printer: Constrix.dll in its driver folder.
+std::u16string LibraryPath(HANDLE printer) {
+  DWORD needed = 0;
+  GetPrinterDriverW(printer, nullptr, 3, nullptr, 0, &needed);
+  if (needed < sizeof(DRIVER_INFO_3W)) return {};
+  std::vector<BYTE> bytes(needed);
+  if (!GetPrinterDriverW(printer, nullptr, 3, bytes.data(), needed, &needed)) return {};
+  const auto* info = reinterpret_cast<const DRIVER_INFO_3W*>(bytes.data());
+  if (!info->pDriverPath) return {};
+  std::u16string path = info->pDriverPath;
+  const std::size_t slash = path.rfind(u'\\');
+  return (slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1)) + u"Constrix.dll";
+}
+
+bool Number(const std::string& text, std::int64_t& value) {
+  try {
+    std::size_t used = 0;
+    value = std::stoll(text, &used, 0);
+    return used == text.size();
+  } catch (...) {
+    return false;
+  }
+}
+
+std::string DevmodeSummary(const std::vector<BYTE>& devmode) {
+  const auto* dm = reinterpret_cast<const DEVMODEW*>(devmode.data());
+  char text[200];
+  std::snprintf(text, sizeof text, "dmSize %u, dmDriverExtra %u, paper %d, orientation %d, copies %d, quality %d, color %d",
+                dm->dmSize, dm->dmDriverExtra, dm->dmPaperSize, dm->dmOrientation, dm->dmCopies, dm->dmPrintQuality,
+                dm->dmColor);
+  return text;
+}
+
+}  // namespace
+
+int RunApi(const std::vector<std::string>& args) {
+  if (args.size() != 3) {
+    std::fprintf(stderr, "usage: drvhost api <root folder> <printer name> <script file>\n");
+    return kExitUsage;
+  }
+  std::ifstream script(args[2]);
+  if (!script) {
+    std::fprintf(stderr, "drvhost: cannot read the script \"%s\"\n", args[2].c_str());
+    return kExitFailed;
+  }
+  std::string error;
+  if (!OpenExistingRoot(args[0], error)) {
+    std::fprintf(stderr, "drvhost: %s\n", error.c_str());
+    return kExitFailed;
+  }
+  std::u16string printerName = U16(args[1]);
+  HANDLE printer = nullptr;
+  if (!OpenPrinterW(printerName.data(), &printer, nullptr)) {
+    std::fprintf(stderr, "drvhost: cannot open the printer \"%s\" (error %u)\n", args[1].c_str(), GetLastError());
+    return kExitFailed;
+  }
+  const std::u16string path = LibraryPath(printer);
+  ClosePrinter(printer);
+  Api api;
+  if (!api.Load(path)) {
+    std::fprintf(stderr, "drvhost: cannot load the settings API library %s (error %u)\n", U8(path).c_str(),
+                 GetLastError());
+    return kExitFailed;
+  }
+  std::printf("settings API library: %s\n", U8(path).c_str());
+  const char* name = args[1].c_str();
+  void* handle = nullptr;
+  std::vector<BYTE> devmode;
+  int rc = kExitOk;
+  std::string line;
+  int number = 0;
+  while (std::getline(script, line)) {
+    ++number;
+    const std::string_view trimmed = Trim(line);
+    if (trimmed.empty() || trimmed[0] == '#') continue;
+    std::istringstream in{std::string(trimmed)};
+    std::string call;
+    in >> call;
+    std::vector<std::int64_t> values;
+    std::string word;
+    bool bad = false;
+    while (in >> word) {
+      std::int64_t v = 0;
+      if (!Number(word, v)) bad = true;
+      values.push_back(v);
+    }
+    auto arg = [&](std::size_t i, std::int64_t otherwise) { return i < values.size() ? values[i] : otherwise; };
+    std::string answer;
+    if (bad) {
+      std::fprintf(stderr, "drvhost: line %d: the arguments must be numbers\n", number);
+      rc = kExitUsage;
+      break;
+    } else if (call == "check") {
+      answer = std::to_string(api.check(name));
+    } else if (call == "enable") {
+      if (handle) api.disable(handle);
+      handle = api.enable(name);
+      answer = handle ? "a handle" : "null";
+    } else if (call == "init") {
+      const InitRecord record{0, static_cast<std::int32_t>(arg(1, 16))};
+      answer = std::to_string(api.init(static_cast<std::int32_t>(arg(0, 1)), &record));
+    } else if (call == "devmode" || call == "devmodeex") {
+      const auto mode = static_cast<std::int32_t>(arg(0, 4));
+      std::vector<BYTE> out(4096);
+      const std::int32_t size = call == "devmode"
+                                    ? api.getDevmode(handle, mode, out.data())
+                                    : api.getDevmodeEx(handle, mode, out.data(), devmode.empty() ? nullptr : devmode.data(),
+                                                       nullptr);
+      answer = std::to_string(size);
+      if (size > 0 && size <= static_cast<std::int32_t>(out.size())) {
+        devmode.assign(out.begin(), out.begin() + size);
+        answer += " (" + DevmodeSummary(devmode) + ")";
+      }
+    } else if (call == "driverdevmode") {
+      std::int32_t needed = 0;
+      std::vector<BYTE> out(4096);
+      const std::int32_t result =
+          api.driverDevmode(name, static_cast<std::int32_t>(arg(0, 1)), static_cast<std::int32_t>(out.size()),
+                            out.data(), &needed);
+      answer = std::to_string(result) + ", needed " + std::to_string(needed);
+    } else if (call == "save") {
+      answer = std::to_string(api.save(handle));
+    } else if (call == "restore") {
+      answer = std::to_string(api.restore(handle));
+    } else if (call == "caps") {
+      const auto id = static_cast<DWORD>(arg(0, 0));
+      BYTE buffer[1024] = {};
+      const std::int32_t result = api.caps(handle, id, buffer);
+      answer = std::to_string(result);
+      if (id == 0 && result > 0 && result <= 64) {
+        answer += " (";
+        for (std::int32_t i = 0; i < result; ++i) {
+          char hex[4];
+          std::snprintf(hex, sizeof hex, "%02X", buffer[i]);
+          answer += hex;
+        }
+        answer += ")";
+      }
+    } else if (call == "status") {
+      BYTE record[1024] = {};
+      answer = std::to_string(api.getStatus(handle, static_cast<DWORD>(arg(0, 1)), record,
+                                            static_cast<std::int32_t>(arg(1, 1))));
+    } else if (call == "lasterror") {
+      answer = std::to_string(api.lastError(handle));
+    } else if (call == "disable") {
+      answer = std::to_string(api.disable(handle));
+      handle = nullptr;
+    } else {
+      std::fprintf(stderr, "drvhost: line %d: unknown call \"%s\"\n", number, call.c_str());
+      rc = kExitUsage;
+      break;
+    }
+    std::printf("%s: %s; last error %d\n", std::string(trimmed).c_str(), answer.c_str(),
+                handle ? api.lastError(handle) : -1);
+  }
+  if (handle) api.disable(handle);
+  return rc;
+}
+
+}  // namespace drvhost
