@@ -3,6 +3,7 @@
 // tables, finds the model, loads the modules and builds its settings.
 #include <benchmark/benchmark.h>
 
+#include "call_counter.h"
 #include "cpu_clock.h"
 
 #include <cstdlib>
@@ -71,6 +72,7 @@ BENCHMARK(BM_CreateContextCold);
 void BM_TakeCachedContext(benchmark::State& state) {
   HANDLE printer = SetUpPrinter();
   ReleaseContextToCache(CreateContext(printer, printer, 0, 0, CTXK_INTERFACE, 0, nullptr, nullptr));
+  const std::uint64_t calls = kovabench::SystemCalls();
   for (auto _ : state) {
     DriverContext* context = CreateContext(printer, printer, 0, 0, CTXK_INTERFACE, 0, nullptr, nullptr);
     if (!context) {
@@ -79,6 +81,9 @@ void BM_TakeCachedContext(benchmark::State& state) {
     }
     ReleaseContextToCache(context);
   }
+  // Calls into the system per take of the cached context; none is the goal.
+  state.counters["syscalls"] = benchmark::Counter(static_cast<double>(kovabench::SystemCalls() - calls),
+                                                  benchmark::Counter::kAvgIterations);
   EvictContextCache(1);
 }
 BENCHMARK(BM_TakeCachedContext);
@@ -90,16 +95,23 @@ void BM_ContextRatio(benchmark::State& state) {
   HANDLE printer = SetUpPrinter();
   constexpr int kCold = 10, kWarm = 100;
   double cold = 0, warm = 0;
+  std::uint64_t coldCalls = 0, warmCalls = 0;
   for (auto _ : state) {
+    const std::uint64_t c0 = kovabench::SystemCalls();
     const double t0 = ThreadMicros();
     for (int i = 0; i < kCold; ++i)
       ReleaseContext(CreateContext(printer, printer, 0, 0, CTXK_INTERFACE, 0, nullptr, nullptr), CTXR_DESTROY);
     const double t1 = ThreadMicros();
+    const std::uint64_t c1 = kovabench::SystemCalls();
     ReleaseContextToCache(CreateContext(printer, printer, 0, 0, CTXK_INTERFACE, 0, nullptr, nullptr));
+    const std::uint64_t c2 = kovabench::SystemCalls();
     const double t2 = ThreadMicros();
     for (int i = 0; i < kWarm; ++i)
       ReleaseContextToCache(CreateContext(printer, printer, 0, 0, CTXK_INTERFACE, 0, nullptr, nullptr));
     const double t3 = ThreadMicros();
+    const std::uint64_t c3 = kovabench::SystemCalls();
+    coldCalls += c1 - c0;
+    warmCalls += c3 - c2;
     EvictContextCache(1);
     cold += (t1 - t0) / kCold;
     warm += (t3 - t2) / kWarm;
@@ -108,6 +120,9 @@ void BM_ContextRatio(benchmark::State& state) {
   state.counters["cold_us"] = cold / n;
   state.counters["cached_us"] = warm / n;
   state.counters["cold_per_cached"] = warm > 0 ? cold / warm : 0;
+  // System calls per cold creation and per take of the cached context.
+  state.counters["cold_syscalls"] = static_cast<double>(coldCalls) / kCold / n;
+  state.counters["cached_syscalls"] = static_cast<double>(warmCalls) / kWarm / n;
 }
 BENCHMARK(BM_ContextRatio)->Unit(benchmark::kMillisecond);
 
