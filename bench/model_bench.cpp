@@ -4,6 +4,7 @@
 // model description (13 KB image), 1 a large generated one.
 #include <benchmark/benchmark.h>
 
+#include "call_counter.h"
 #include "cpu_clock.h"
 
 #include <cstdlib>
@@ -198,8 +199,10 @@ void BM_ModelRatios(benchmark::State& state) {
   CloseHandle(file);
   const int calls = state.range(0) ? 2 : 20;
   double build = 0, cache = 0, fromPath = 0, fromMemory = 0;
+  std::uint64_t cacheCalls = 0;
   for (auto _ : state) {
     build += MicrosPerCall(calls, [&] { FreeMem(BuildModelImage(nullptr, path, false)); });
+    const std::uint64_t c0 = kovabench::SystemCalls();
     cache += MicrosPerCall(calls * 10, [&] {
       DWORD size = 0;
       BYTE* copy = ReadModelCacheFile(path, &size);
@@ -207,6 +210,7 @@ void BM_ModelRatios(benchmark::State& state) {
       if (!image) state.SkipWithError("the cache file was not taken");
       FreeMem(image);
     });
+    cacheCalls += kovabench::SystemCalls() - c0;
     fromPath += MicrosPerCall(calls, [&] { FreeModelParse(ParseModelDescription(path)); });
     fromMemory += MicrosPerCall(calls, [&] {
       FreeModelParse(ParseModelBytes(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size())));
@@ -216,6 +220,8 @@ void BM_ModelRatios(benchmark::State& state) {
   state.counters["build_us"] = build / n;
   state.counters["cache_us"] = cache / n;
   state.counters["build_per_cache"] = cache > 0 ? build / cache : 0;
+  // System calls of one cache-file load.
+  state.counters["cache_syscalls"] = static_cast<double>(cacheCalls) / (calls * 10) / n;
   state.counters["path_per_memory"] = fromMemory > 0 ? fromPath / fromMemory : 0;
   state.counters["model_bytes"] = static_cast<double>(bytes.size());
 }

@@ -157,6 +157,7 @@ int RunInstall(const std::vector<std::string>& args) {
       return kExitFailed;
     }
     std::printf("  %-24s copied (%s)\n", windowsName.c_str(), source.filename().c_str());
+    plat::NoteFilesCreated();  // copied by hand: the platform looks for missing names again
   }
 
   const DWORD rc = plat::spooler::InstallPrinter(setup);

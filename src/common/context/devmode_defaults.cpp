@@ -167,7 +167,7 @@ void DefaultAllFields(DriverContext* context) {
       SetFieldValue(context, field, d >= kPresetValueBase ? d - kPresetValueBase : 0);
       continue;
     }
-    SetFieldValueOrStringById(context, id, GetOptionDefaultValue(id, context));
+    SetFieldValueOrString(context, field, GetOptionDefaultValue(id, context));
   }
   SetLanguageFields(context, GetLanguageIdFromDriverHelp(context));
   WCHAR face[32] = {};

@@ -291,7 +291,10 @@ BYTE* SetControlFieldString(DriverContext* context, WORD controlId, const WCHAR*
 }
 
 void SetFieldValueOrStringById(DriverContext* context, WORD id, DWORD value) {
-  SettingField* field = FindFieldById(context, id);
+  SetFieldValueOrString(context, FindFieldById(context, id), value);
+}
+
+void SetFieldValueOrString(DriverContext* context, SettingField* field, DWORD value) {
   if (!field) return;
   if (IsTextFieldCode(FieldCodeOf(field->type))) {
     WCHAR text[1025];

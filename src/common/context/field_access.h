@@ -42,6 +42,8 @@ void SetFieldValueById(DriverContext* context, WORD id, DWORD value, SettingFiel
 // A text field takes the UI string with that id (loaded with its completion, at most 1025
 // characters); any other field the value through its value map.
 void SetFieldValueOrStringById(DriverContext* context, WORD id, DWORD value);
+// The same for a field already at hand.
+void SetFieldValueOrString(DriverContext* context, SettingField* field, DWORD value);
 DWORD GetFieldValueByKeyword(DriverContext* context, std::int16_t itemId, SettingField** outField = nullptr);
 
 // Text of a text field as UTF-16 into destination (capacity in characters, terminator

@@ -20,6 +20,9 @@ int ComputeGap(const FieldTable& table) {
   return table.count;
 }
 
+// The settings buffer size of a Windows 9x system, the smaller of the two.
+constexpr DWORD kSmallestSettingsBufferSize = 10016;
+
 WORD ReadU16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
 
 BYTE* AddressIn(BYTE* buffer, const SettingField* field) {
@@ -27,9 +30,11 @@ BYTE* AddressIn(BYTE* buffer, const SettingField* field) {
   const DWORD area = FieldAreaOf(field->type);
   if (area == 0) return nullptr;
   const DWORD start = ReadU16(buffer + kAreaOffsetPositions[area - 1]);
-  // A bit field needs the byte that holds its bit; the word size covers it.
+  // A bit field needs the byte that holds its bit; the word size covers it. Every buffer
+  // holds at least the smaller of the two sizes, so only a field reaching beyond it needs
+  // the size of this system (asked here, not on every access).
   const DWORD end = start + field->offset + FieldSizeOf(field->type);
-  if (end > GetSettingsBufferSize()) return nullptr;
+  if (end > kSmallestSettingsBufferSize && end > GetSettingsBufferSize()) return nullptr;
   return buffer + start + field->offset;
 }
 

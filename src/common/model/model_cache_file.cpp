@@ -2,6 +2,9 @@
 #include "model/model_cache_file.h"
 
 #include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
 
 #include "context/memory.h"
 #include "win/errors.h"
@@ -25,6 +28,81 @@ struct FileHandle {
 
 HANDLE OpenForRead(const WCHAR* path) {
   return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// The stamps of a data file and of its cache file: attributes, times and sizes.
+struct Stamps {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  WIN32_FILE_ATTRIBUTE_DATA cache{};
+};
+
+bool SameFileTime(const FILETIME& a, const FILETIME& b) {
+  return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+bool SameStamp(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b) {
+  return a.dwFileAttributes == b.dwFileAttributes && SameFileTime(a.ftCreationTime, b.ftCreationTime) &&
+         SameFileTime(a.ftLastWriteTime, b.ftLastWriteTime) && a.nFileSizeHigh == b.nFileSizeHigh &&
+         a.nFileSizeLow == b.nFileSizeLow;
+}
+
+bool SameStamps(const Stamps& a, const Stamps& b) { return SameStamp(a.data, b.data) && SameStamp(a.cache, b.cache); }
+
+// Both files are there and the cache is not older than the data file.
+bool TakeStamps(const WCHAR* dataFilePath, const WCHAR* cacheName, Stamps* out) {
+  return GetFileAttributesExW(dataFilePath, GetFileExInfoStandard, &out->data) &&
+         GetFileAttributesExW(cacheName, GetFileExInfoStandard, &out->cache) &&
+         !(out->data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(out->cache.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         CompareFileTime(&out->cache.ftLastWriteTime, &out->data.ftLastWriteTime) >= 0;
+}
+
+// Cache files read lately, each with the stamps both files had around the read: while the
+// stamps stay the same the bytes are copied from memory instead of opening the two files
+// again. A file that is rewritten, replaced, touched or removed changes its stamps.
+class KeptCacheFiles {
+ public:
+  BYTE* Copy(const WCHAR* dataFilePath, const Stamps& now, DWORD* size) {
+    std::lock_guard<std::mutex> g(lock_);
+    for (const Entry& e : entries_) {
+      if (e.path != dataFilePath || !SameStamps(e.stamps, now)) continue;
+      auto* copy = static_cast<BYTE*>(AllocMem(static_cast<DWORD>(e.bytes.size())));
+      if (!copy) return nullptr;
+      std::memcpy(copy, e.bytes.data(), e.bytes.size());
+      *size = static_cast<DWORD>(e.bytes.size());
+      return copy;
+    }
+    return nullptr;
+  }
+  void Keep(const WCHAR* dataFilePath, const Stamps& stamps, const BYTE* bytes, DWORD size) {
+    if (size > kMaxKeptBytes) return;
+    std::lock_guard<std::mutex> g(lock_);
+    Entry* slot = nullptr;
+    for (Entry& e : entries_)
+      if (e.path == dataFilePath) slot = &e;
+    if (!slot && entries_.size() < kEntries) slot = &entries_.emplace_back();
+    if (!slot) slot = &entries_[next_++ % kEntries];
+    slot->path = dataFilePath;
+    slot->stamps = stamps;
+    slot->bytes.assign(bytes, bytes + size);
+  }
+
+ private:
+  static constexpr std::size_t kEntries = 4;
+  static constexpr DWORD kMaxKeptBytes = 4u << 20;
+  struct Entry {
+    std::u16string path;
+    Stamps stamps;
+    std::vector<BYTE> bytes;
+  };
+  std::mutex lock_;
+  std::vector<Entry> entries_;
+  std::size_t next_ = 0;
+};
+
+KeptCacheFiles& Kept() {
+  static auto* kept = new KeptCacheFiles;  // used until the process ends
+  return *kept;
 }
 
 }  // namespace
@@ -63,6 +141,14 @@ BYTE* ReadModelCacheFile(const WCHAR* dataFilePath, DWORD* size) {
   if (!dataFilePath || !size) return nullptr;
   WCHAR* name = MakeModelCacheName(dataFilePath);
   if (!name) return nullptr;
+  Stamps before;
+  const bool stamped = TakeStamps(dataFilePath, name, &before);
+  if (stamped) {
+    if (BYTE* kept = Kept().Copy(dataFilePath, before, size)) {
+      FreeMem(name);
+      return kept;
+    }
+  }
   BYTE* copy = nullptr;
   {
     FileHandle data(OpenForRead(dataFilePath));
@@ -92,6 +178,10 @@ BYTE* ReadModelCacheFile(const WCHAR* dataFilePath, DWORD* size) {
       }
     }
   }
+  // Kept only when neither file changed while it was read.
+  Stamps after;
+  if (copy && stamped && TakeStamps(dataFilePath, name, &after) && SameStamps(before, after))
+    Kept().Keep(dataFilePath, before, copy, *size);
   FreeMem(name);
   return copy;
 }

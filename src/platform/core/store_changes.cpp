@@ -96,4 +96,6 @@ void NoteStoreFilesChanged() {
   for (unsigned s = 0; s < changes::kStoreCount; ++s) changes::Bump(static_cast<changes::Store>(s));
 }
 
+void NoteFilesCreated() { changes::Bump(changes::Store::Files); }
+
 }  // namespace plat

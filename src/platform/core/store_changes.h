@@ -1,4 +1,5 @@
-// Change counters of the platform's stores (registry hives, spooler, attribute table),
+// Change counters of the platform's stores (registry hives, spooler, attribute table) and
+// of the file system's names (bumped whenever a call makes a file or folder appear),
 // shared by every process of a system root through one small file mapped once per process.
 // A writer bumps its store's counter after it replaced the store's file, while it still
 // holds the store's lock; a reader keeps what it parsed for as long as the counter and the
@@ -9,8 +10,8 @@
 
 namespace plat::changes {
 
-enum class Store : unsigned { MachineHive = 0, UsersHive = 1, Spooler = 2, Attributes = 3 };
-constexpr unsigned kStoreCount = 4;
+enum class Store : unsigned { MachineHive = 0, UsersHive = 1, Spooler = 2, Attributes = 3, Files = 4 };
+constexpr unsigned kStoreCount = 5;
 
 // Where a store stood when it was read: the root it belongs to and its counter.
 struct Mark {

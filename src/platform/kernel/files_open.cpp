@@ -24,6 +24,7 @@
 #include "plat/files_internal.h"
 #include "plat/paths.h"
 #include "plat/system.h"
+#include "../core/absent_paths.h"
 #include "win/errors.h"
 
 namespace plat {
@@ -229,6 +230,7 @@ DWORD OpenFileObject(const WCHAR* winPath, DWORD access, DWORD share, DWORD disp
       }
       file->fd = fd;
       created = true;
+      plat::absent::NoteCreated();
       if (::fstat(fd, &st) != 0) return ErrnoToWin(errno);
       file->dev = st.st_dev;
       file->ino = st.st_ino;

@@ -12,6 +12,7 @@
 #include "plat/paths.h"
 #include "plat/system.h"
 #include "plat/wstr.h"
+#include "../core/absent_paths.h"
 #include "win/errors.h"
 
 namespace plat {
@@ -154,6 +155,7 @@ DWORD MoveFileImpl(LPCWSTR source, LPCWSTR target, DWORD flags) {
     return ErrnoToWin(e);
   }
   RenameAttributes(srcHost, dstHost);
+  plat::absent::NoteCreated();
   return ERROR_SUCCESS;
 }
 
@@ -184,6 +186,7 @@ DWORD CreateDirectoryImpl(LPCWSTR path) {
     if (errno == ENOENT || errno == ENOTDIR) return ERROR_PATH_NOT_FOUND;
     return ErrnoToWin(errno);
   }
+  plat::absent::NoteCreated();
   return ERROR_SUCCESS;
 }
 

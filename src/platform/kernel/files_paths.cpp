@@ -15,6 +15,7 @@
 #include "plat/paths.h"
 #include "plat/system.h"
 #include "plat/wstr.h"
+#include "../core/absent_paths.h"
 #include "win/errors.h"
 
 namespace plat {
@@ -145,7 +146,10 @@ KOVA_EXPORT DWORD GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer) {
     std::string host;
     DWORD err = MapPath(temp.c_str(), host);
     if (err != ERROR_SUCCESS) return Failed(err);
-    if (::mkdir(host.c_str(), 0777) != 0 && errno != EEXIST) return Failed(ErrnoToWin(errno));
+    if (::mkdir(host.c_str(), 0777) == 0)
+      plat::absent::NoteCreated();
+    else if (errno != EEXIST)
+      return Failed(ErrnoToWin(errno));
     return CopyOut(temp, nBufferLength, lpBuffer);
   } catch (...) {
     return Failed(ERROR_NOT_ENOUGH_MEMORY);

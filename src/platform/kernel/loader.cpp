@@ -12,6 +12,7 @@
 #include <mutex>
 #include <vector>
 
+#include "../core/absent_paths.h"
 #include "plat/builtin_modules.h"
 #include "plat/codepage.h"
 #include "plat/handles.h"
@@ -105,13 +106,17 @@ struct Resolved {
   std::u16string winPath;
 };
 
-// Looks for the files that serve `file` (a Windows file name) in a Windows folder.
+// Looks for the files that serve `file` (a Windows file name) in a Windows folder. A module
+// found missing is not looked for again until a file or folder appears in the root.
 bool TryFolder(const std::u16string& dirWin, const std::u16string& file, Resolved& out) {
   std::u16string full;
   if (plat::FullWindowsPath(dirWin.c_str(), full) != ERROR_SUCCESS) return false;
+  const std::u16string stem = StemOf(file);
+  const std::u16string key = plat::absent::KeyOf((full + u"\\" + stem).c_str(), u'm');
+  if (plat::absent::Known(key)) return false;
+  const plat::changes::Mark before = plat::absent::Before();
   std::string hostDir;
   if (plat::MapPath(full.c_str(), hostDir) != ERROR_SUCCESS) return false;
-  const std::u16string stem = StemOf(file);
   auto find = [&](const char16_t* ext, std::string& host, std::u16string& diskStem) {
     std::string entry = plat::FindEntryNoCase(hostDir, plat::ToUtf8(stem + ext));
     if (entry.empty() || !IsRegularFile(hostDir + "/" + entry)) return false;
@@ -122,7 +127,10 @@ bool TryFolder(const std::u16string& dirWin, const std::u16string& file, Resolve
   std::u16string soStem, rcStem;
   const bool so = find(u".so", out.so, soStem);
   const bool rc = find(u".rc", out.rc, rcStem);
-  if (!so && !rc) return false;
+  if (!so && !rc) {
+    plat::absent::Note(key, before);
+    return false;
+  }
   std::u16string dir = plat::UnmapPath(hostDir);
   if (dir.empty()) dir = full;
   if (dir.back() != u'\\') dir.push_back(u'\\');

@@ -9,6 +9,7 @@
 #include "plat/wstr.h"
 #include "profile_doc.h"
 #include "profile_io.h"
+#include "../core/absent_paths.h"
 #include "win/errors.h"
 #include "win/profile.h"
 
@@ -35,13 +36,28 @@ std::u16string DefaultText(const WCHAR* def) {
   return d;
 }
 
+std::shared_ptr<const Document> EmptyDocument() {
+  static const auto* empty = new std::shared_ptr<const Document>(std::make_shared<const Document>());
+  return *empty;
+}
+
+// A file found missing is not looked for again until a file or folder appears in the root.
 std::shared_ptr<const Document> LoadFile(const WCHAR* file, bool* found) {
+  const std::u16string key = plat::profile::IniMemoKey(file);
+  if (plat::absent::Known(key)) {
+    *found = false;
+    return EmptyDocument();
+  }
+  const plat::changes::Mark before = plat::absent::Before();
   std::string host;
   if (plat::profile::ResolveIniPath(file, host) != ERROR_SUCCESS) {
     *found = false;
-    return std::make_shared<const Document>();
+    return EmptyDocument();
   }
-  return plat::profile::ReadDocument(host, found);
+  bool missing = false;
+  auto doc = plat::profile::ReadDocument(host, found, &missing);
+  if (missing) plat::absent::Note(key, before);
+  return doc;
 }
 
 Answer QueryString(const WCHAR* app, const WCHAR* key, const WCHAR* def, const WCHAR* file) {

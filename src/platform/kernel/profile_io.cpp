@@ -17,6 +17,7 @@
 #include "plat/paths.h"
 #include "plat/system.h"
 #include "plat/wstr.h"
+#include "../core/absent_paths.h"
 #include "win/errors.h"
 
 namespace plat::profile {
@@ -94,8 +95,10 @@ class FileLock {
   int fd_ = -1;
 };
 
-bool ReadAll(const std::string& host, std::string& bytes, struct stat* st, bool joinSharing) {
+// `missing`, when given, is set when the file or one of its folders does not exist.
+bool ReadAll(const std::string& host, std::string& bytes, struct stat* st, bool joinSharing, bool* missing = nullptr) {
   int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (missing) *missing = fd < 0 && (errno == ENOENT || errno == ENOTDIR);
   if (fd < 0) return false;
   struct stat s {};
   if (::fstat(fd, &s) != 0 || !S_ISREG(s.st_mode) || s.st_size > kMaxFileSize) {
@@ -233,9 +236,22 @@ DWORD ResolveIniPath(const WCHAR* name, std::string& host) {
   return MapPath(full.c_str(), host);
 }
 
-std::shared_ptr<const Document> ReadDocument(const std::string& host, bool* found) {
+std::u16string IniMemoKey(const WCHAR* name) {
+  std::u16string full;
+  if (!name) {
+    full = WindowsDirectory() + u"\\win.ini";
+  } else {
+    std::u16string_view n = View(name);
+    if (n.empty()) return {};
+    bool hasFolder = n.find_first_of(u"\\/:") != std::u16string_view::npos;
+    full = hasFolder ? std::u16string(n) : WindowsDirectory() + u"\\" + std::u16string(n);
+  }
+  return absent::KeyOf(full.c_str(), u'i');
+}
+
+std::shared_ptr<const Document> ReadDocument(const std::string& host, bool* found, bool* missing) {
   std::string bytes;
-  bool ok = ReadAll(host, bytes, nullptr, true);
+  bool ok = ReadAll(host, bytes, nullptr, true, missing);
   if (found) *found = ok;
   if (!ok) return std::make_shared<const Document>();
   UINT cp = ResolveCodePage(0);
@@ -280,6 +296,7 @@ DWORD EditDocument(const std::string& host, bool createIfMissing, const std::fun
   bool crossDevice = false;
   DWORD rc = WriteTempAndRename(StoreFolder("profile"), host, out, exists, mode, &crossDevice);
   if (rc != ERROR_SUCCESS && crossDevice) rc = WriteTempAndRename(folder, host, out, exists, mode, &crossDevice);
+  if (rc == ERROR_SUCCESS && !exists) plat::absent::NoteCreated();
   if (rc == ERROR_SUCCESS) Cache().Put(host, std::move(out), cp, std::make_shared<const Document>(std::move(doc)));
   if (rc == ERROR_SUCCESS && exists) {
     // A write marks the file for archiving, as any write does.

@@ -13,10 +13,13 @@ namespace plat::profile {
 // Host path of an INI file name. A null name is win.ini; a name without any folder is
 // taken from the Windows directory. Answers a Windows error code.
 DWORD ResolveIniPath(const WCHAR* name, std::string& host);
+// The key under which a missing INI file of that name is remembered.
+std::u16string IniMemoKey(const WCHAR* name);
 
-// The document of a file; a missing or unreadable file is an empty document (*found false).
-// The file is read on every call; its parse is reused while the bytes stay the same.
-std::shared_ptr<const Document> ReadDocument(const std::string& host, bool* found);
+// The document of a file; a missing or unreadable file is an empty document (*found false;
+// *missing, when given, tells a file or folder that does not exist from one that could not
+// be read). The file is read on every call; its parse is reused while the bytes stay the same.
+std::shared_ptr<const Document> ReadDocument(const std::string& host, bool* found, bool* missing = nullptr);
 
 // Runs an edit on the current content of a file while holding the file's writer lock
 // (shared by every thread and process), and replaces the file atomically when the edit

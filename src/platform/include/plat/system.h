@@ -52,6 +52,10 @@ std::string StoreFolder(const char* name);
 // store only when a writer marked it changed. A tool or test that edits a store's files by
 // hand calls this afterwards so that every process of the root reads them again.
 void NoteStoreFilesChanged();
+// The platform remembers names it looked for and did not find until a call of its own makes
+// a file or folder appear. A tool or test that creates files in the root by hand (not through
+// the platform's calls) calls this afterwards, so that every process looks for them again.
+void NoteFilesCreated();
 
 MachineSettings& Machine();
 void ResetMachine();
