@@ -124,4 +124,46 @@ TEST_F(DrvhostTextTest, DecoderChecksTextRecords) {
   }
 }
 
+// With text printed as bitmaps (a job device-mode that says so) a TrueType face goes the
+// downloaded-glyph road end to end: its font is selected as a downloaded font, each glyph is
+// defined once per page and placed by glyph positions, and the stream decodes undamaged.
+TEST_F(DrvhostTextTest, TextAsBitmapsDownloadsEachGlyphOncePerPage) {
+  const std::string root = (dir_ / "root").string();
+  HostRun install = Host({"install", root, "Kova Sample Printer", kSamples});
+  ASSERT_EQ(install.exitCode, 0) << install.err;
+  fs::copy_file(KOVA_SOURCE_DIR "/tests/fixtures/host/text-as-bitmaps.dm", dir_ / "bitmaps.dm");
+  const std::string job = Write("glyphs.txt",
+                                "document Glyphs\n"
+                                "devmode bitmaps.dm\n"
+                                "page\n"
+                                "text 100 500 DejaVuSans.ttf 48 0 Hello\n"
+                                "text 100 700 DejaVuSans.ttf 48 0 hole\n"
+                                "page\n"
+                                "text 100 500 DejaVuSans.ttf 48 0 Hello\n");
+  HostRun print = Host({"print", root, "Kova Sample Printer", job});
+  ASSERT_EQ(print.exitCode, 0) << print.out << print.err;
+  EXPECT_NE(print.out.find("device-mode of 1236 bytes"), std::string::npos) << print.out;
+  HostRun dump = Host({"dump", root, "C:\\KovaPort\\KovaSample.prn"});
+  ASSERT_EQ(dump.exitCode, 0) << dump.out;
+  EXPECT_EQ(dump.out.find("!"), std::string::npos) << dump.out;
+  auto count = [&](const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = dump.out.find(what); at != std::string::npos; at = dump.out.find(what, at + 1)) ++n;
+    return n;
+  };
+  // Selected once on each page: the second string of page 1 keeps the font.
+  EXPECT_EQ(count("downloaded-font selection: \"DejaVu Sans\""), 2u) << dump.out;
+  EXPECT_EQ(count("font selection: \"DejaVu Sans\", flags 0x0008 (resident)"), 0u) << dump.out;
+  // Page 1 defines H, e, l and o for "Hello" and only h for "hole"; page 2 defines H, e, l
+  // and o again.
+  struct Glyph {
+    const char* name;
+    std::size_t definitions;
+  } const glyphs[] = {{"U+0048", 2}, {"U+0065", 2}, {"U+006C", 2}, {"U+006F", 2}, {"U+0068", 1}};
+  for (const Glyph& g : glyphs)
+    EXPECT_EQ(count(std::string("glyph definition ") + g.name), g.definitions) << g.name << "\n" << dump.out;
+  EXPECT_EQ(count("glyph positions: 5 glyphs"), 2u) << dump.out;
+  EXPECT_EQ(count("glyph positions: 4 glyphs"), 1u) << dump.out;
+}
+
 }  // namespace

@@ -131,16 +131,32 @@ TEST_F(DeviceFontTest, HorizontalAndVerticalFacesShareOneGlyphSetLoadedOnce) {
 TEST_F(DeviceFontTest, LatinSetFoldsLetters) {
   FD_GLYPHSET* latin = LoadGlyphSet(device_, kModule, 3);
   ASSERT_NE(latin, nullptr);
+  EXPECT_EQ(latin->cGlyphsSupported, 605u);
+  EXPECT_EQ(latin->cRuns, 125u);
   struct Case {
     WCHAR character;
     HGLYPH glyph;
-  } cases[] = {{0x0000, 0x00}, {0x0081, 0x81}, {0x0082, HGLYPH_INVALID}, {0x008D, 0x8D}, {0x0090, 0x90},
-               {0x009D, 0x9D}, {0x00FE, 0xFE}, {0x00FF, HGLYPH_INVALID}, {0x0100, 0x41}, {0x0101, 0x61},
-               {0x3000, 0x20}, {0x30FB, 0xB7}};
+  } cases[] = {{0x0000, 0x00}, {0x0080, 0x80}, {0x0081, 0x81}, {0x0082, HGLYPH_INVALID}, {0x008D, 0x8D},
+               {0x008E, 0x8E}, {0x0090, 0x90}, {0x009D, 0x9D}, {0x009E, 0x9E}, {0x009F, HGLYPH_INVALID},
+               {0x00FE, 0xFE}, {0x00FF, HGLYPH_INVALID}, {0x0100, 0x41}, {0x0101, 0x61}, {0x0132, HGLYPH_INVALID},
+               {0x0141, 0x4C}, {0x0152, 0x8C}, {0x017D, 0x5A}, {0x0192, 0x83}, {0x201A, 0x82}, {0x2018, 0x91},
+               {0x20AC, HGLYPH_INVALID}, {0x221E, 0x38}, {0x2554, 0x2B}, {0x3000, 0x20}, {0x30FB, 0xB7},
+               {0xFF01, HGLYPH_INVALID}};
   for (const Case& c : cases) EXPECT_EQ(GlyphOfCharacter(latin, c.character), c.glyph) << std::hex << static_cast<unsigned>(c.character);
+}
+
+TEST_F(DeviceFontTest, CodePage850SetTakesItsOwnCodesAndLookAlikes) {
   FD_GLYPHSET* cp850 = LoadGlyphSet(device_, kModule, 1);
   ASSERT_NE(cp850, nullptr);
-  EXPECT_EQ(GlyphOfCharacter(cp850, 0x00A1), 0xADu);
+  EXPECT_EQ(cp850->cGlyphsSupported, 625u);
+  EXPECT_EQ(cp850->cRuns, 138u);
+  struct Case {
+    WCHAR character;
+    HGLYPH glyph;
+  } cases[] = {{0x0041, 0x41}, {0x00A1, 0xAD}, {0x00FF, 0x98}, {0x00C7, 0x80}, {0x263A, 0x01}, {0x25BC, 0x1F},
+               {0x2302, 0x7F}, {0x2518, 0xD9}, {0x0100, 0x41}, {0x0110, 0xD1}, {0x0192, 0x9F}, {0x2018, 0x27},
+               {0x2122, 0x54}, {0x0081, HGLYPH_INVALID}, {0x20AC, HGLYPH_INVALID}, {0xFF21, HGLYPH_INVALID}};
+  for (const Case& c : cases) EXPECT_EQ(GlyphOfCharacter(cp850, c.character), c.glyph) << std::hex << static_cast<unsigned>(c.character);
 }
 
 TEST_F(DeviceFontTest, BadFacesAndModesAreRefused) {

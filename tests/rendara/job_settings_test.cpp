@@ -15,6 +15,8 @@
 #include "paper_substitution.h"
 #include "plat/spooler_setup.h"
 #include "win/kernel.h"
+#include "win/loader.h"
+#include "win/profile.h"
 
 namespace rendara::test {
 namespace {
@@ -241,6 +243,32 @@ TEST_F(JobSettings, CollateFollowsThePublicDevmode) {
     ApplyJobTimeAdjustments(Context());
     EXPECT_EQ(Field(fid::kdmFuncSelectSort), c.sort) << c.fields << " " << c.collate;
   }
+}
+
+// The one-shot reader against the driver package's own job-control library: items the
+// library keeps for the printer (in its INI of the Windows folder) reach the job's settings.
+TEST_F(JobSettings, ItemsOfThePackagesLibraryReachTheJob) {
+  std::filesystem::copy_file(KOVA_JOBCORA32_SO, root_.HostPath(systemDir_) + "/Jobcora32.so",
+                             std::filesystem::copy_options::overwrite_existing);
+  WCHAR windows[MAX_PATH];
+  ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+  const std::u16string ini = std::u16string(windows) + u"\\Jobcora32.ini";
+  auto hex = [](const char16_t* text) {
+    std::u16string out = u"T";
+    static const char16_t kHex[] = u"0123456789ABCDEF";
+    for (const char16_t* p = text; *p; ++p)
+      for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(*p >> shift) & 0xF];
+    return out;
+  };
+  ASSERT_TRUE(WritePrivateProfileStringW(deviceName_.c_str(), u"Prepared", u"1", ini.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(deviceName_.c_str(), u"Item1", hex(u"UC-REAL").c_str(), ini.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(deviceName_.c_str(), u"Item5", hex(u"Quarterly").c_str(), ini.c_str()));
+  Enable();
+  StartDoc();
+  EXPECT_EQ(FieldText(fid::kdmUserCode), "UC-REAL");
+  EXPECT_EQ(FieldText(fid::kdmDocumentName), "Quarterly");
+  // The library is released after the read.
+  EXPECT_EQ(GetModuleHandleW((systemDir_ + u"\\Jobcora32.dll").c_str()), nullptr);
 }
 
 }  // namespace

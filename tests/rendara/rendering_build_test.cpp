@@ -4,6 +4,8 @@
 #include "context/devmode_merge.h"
 #include "context/driver_context.h"
 #include "context/paper_sizes.h"
+#include "context/field_table.h"
+#include "stored/free_size_list.h"
 #include "in_process_job.h"
 #include "win/registry.h"
 
@@ -106,6 +108,43 @@ TEST_F(RenderingBuild, CustomSizeWithAUserPaperCode) {
       EXPECT_NE(ReadFieldRawById(context, fid::dmPaperLength), 1777u);
     }
     Release(context);
+  }
+}
+
+// A free-size record made from the paper fields: the interface build names it by the entry's
+// UI string with its size, the rendering build by the user's own name; both from the entry
+// fields (915-919) and from the current-paper fields (920-924).
+TEST_F(RenderingBuild, FreeSizeRecordIsNamedByItsUserName) {
+  struct Case {
+    WORD first;
+    void (*make)(DriverContext*, int);
+  } const cases[] = {{fid::wdmFreeSizeName, FeaturesToFreeSizeRecord},
+                     {fid::wdmSrcFreeSizeName, CurrentToFreeSizeRecord}};
+  for (const Case& c : cases) {
+    for (Deliverable as : {Deliverable::Interface, Deliverable::Rendering}) {
+      SCOPED_TRACE(std::to_string(c.first) + (as == Deliverable::Rendering ? " rendering" : " interface"));
+      DriverContext* context = Create(as);
+      ASSERT_NE(context, nullptr);
+      ASSERT_NE(context->work, nullptr);
+      ASSERT_NE(SetFieldString(context, FindFieldById(context, c.first), u"Postcard"), nullptr);
+      WriteFieldRawById(context, static_cast<WORD>(c.first + 1), 4724);
+      WriteFieldRawById(context, static_cast<WORD>(c.first + 2), 6992);
+      WriteFieldRawById(context, static_cast<WORD>(c.first + 3), 3);
+      WriteFieldRawById(context, static_cast<WORD>(c.first + 4), 2);
+      c.make(context, 1);
+      const FreeSizeRecord& record = context->work->freeSizes[1];
+      EXPECT_STREQ(record.userName, "Postcard");
+      EXPECT_EQ(record.tray, 3);
+      EXPECT_EQ(record.orientation, 2);
+      if (as == Deliverable::Rendering) {
+        EXPECT_STREQ(record.displayName, "Postcard");
+        EXPECT_STREQ(record.listName, "Postcard");
+      } else {
+        EXPECT_STRNE(record.displayName, "Postcard");
+        EXPECT_STREQ(record.listName, record.displayName);
+      }
+      Release(context);
+    }
   }
 }
 

@@ -95,12 +95,14 @@ void CompletePaperSize(DriverContext* context, DWORD id, WCHAR* buffer, int size
     DWORD paperField = 0, feedField = 0;
     if (!GetFreeSizeEntry(context, static_cast<int>(id - 109), name, 65, &width, &length, &paperField, &feedField))
       return;
+    // The last argument of FindCustomPaperEntry asks for the length range (1) or the
+    // width range (0).
     int maximum = 0, minimum = 0;
-    if (FindCustomPaperEntry(context, paperField, feedField, &maximum, &minimum, 1)) {
+    if (FindCustomPaperEntry(context, paperField, feedField, &maximum, &minimum, 0)) {
       if (width > maximum) width = maximum;
       if (width < minimum) width = minimum;
     }
-    if (FindCustomPaperEntry(context, paperField, feedField, &maximum, &minimum, 0)) {
+    if (FindCustomPaperEntry(context, paperField, feedField, &maximum, &minimum, 1)) {
       if (length > maximum) length = maximum;
       if (length < minimum) length = minimum;
     }
@@ -168,8 +170,9 @@ void CompleteRange(DriverContext* context, DWORD id, WCHAR* buffer, int size) {
     return;
   }
   int maximum = 0, minimum = 0;
+  // 13273 and 13274 show the width range, 13275 and 13276 the length range.
   FindCustomPaperEntry(context, GetFieldValueById(context, a), GetFieldValueById(context, b), &maximum, &minimum,
-                       id <= 13274 ? 1 : 0);
+                       id <= 13274 ? 0 : 1);
   FormatLimit(context, low, ToUserUnits(context, 0, minimum));
   FormatLimit(context, high, ToUserUnits(context, 0, maximum));
   FillTwoTexts(buffer, size, format, low, high);

@@ -6,8 +6,8 @@
 
 struct DriverContext;
 
-// Shows the warning whose text is the UI string; the button pressed (IDOK when no page is
-// open).
+// Shows the warning whose text is the UI string (a warning box, with OK and Cancel when
+// asked) and answers the button pressed; IDOK outside the printer interface DLL.
 int ShowModuleWarning(DriverContext* context, WORD stringId, bool askOkCancel);
 // Refreshes the page open in the context, if any.
 void RefreshOpenPage(DriverContext* context);

@@ -3,6 +3,8 @@
 // locked fields.
 #include "modules/setting_lock_module.h"
 
+#include <initializer_list>
+
 #include "context/devmode_merge.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
@@ -11,6 +13,7 @@
 #include "context/ini_files.h"
 #include "context/languages.h"
 #include "context/paths_and_names.h"
+#include "context/snapshot_ring.h"
 #include "field_ids.h"
 #include "model/resolution_table.h"
 #include "modules/module_events.h"
@@ -19,7 +22,10 @@
 #include "stored/device_settings.h"
 #include "stored/preset_list.h"
 #include "stored/printer_devmode.h"
+#include "stored/list_sections.h"
 #include "stored/quality_list.h"
+#include "stored/settings_package.h"
+#include "stored/stamp_list.h"
 
 namespace {
 
@@ -187,6 +193,52 @@ bool MakeCompanionName(const WCHAR* path, int index, const WCHAR* extension, WCH
   return true;
 }
 
+// Stamp n's lock copy: its section name followed by "Lock".
+bool MakeStampLockSection(DriverContext* context, int n, WCHAR* out) {
+  WCHAR section[kListSectionChars];
+  MakeStampSection(section, n, context);
+  if (!section[0] || WideLength(section) + 5 > static_cast<std::size_t>(kListSectionChars)) return false;
+  JoinWide(out, static_cast<std::size_t>(kListSectionChars), section, u"Lock");
+  return true;
+}
+
+// Every stored stamp saved into its lock copy, the settings restored afterwards.
+void SaveStampLockCopies(DriverContext* context) {
+  const int count = GetStampCount(context);
+  PushSettingsSnapshot(context);
+  for (int n = 0; n < count; ++n) {
+    WCHAR lock[kListSectionChars];
+    if (!MakeStampLockSection(context, n, lock)) continue;
+    ApplyStamp(context, n);
+    SetFieldValueById(context, fid::kdmWmID, static_cast<DWORD>(n));
+    SaveStampSection(context, lock);
+  }
+  PopSettingsSnapshot(context, 1);
+}
+
+void DropStampLockCopies(DriverContext* context) {
+  const WCHAR* ini = GetUserIniPath(context);
+  if (!ini || !ini[0]) return;
+  const int count = GetStampCount(context);
+  for (int n = 0; n < count; ++n) {
+    WCHAR lock[kListSectionChars];
+    if (MakeStampLockSection(context, n, lock)) WriteIniString(lock, nullptr, nullptr, ini);
+  }
+}
+
+// The quality companions of a package: the main path's serial (the six characters after the
+// "K" that starts its file name) advanced to the next one.
+bool QualityPackagePath(const WCHAR* main, WCHAR* out, int n) {
+  const std::size_t length = WideLength(main);
+  if (length + 1 > static_cast<std::size_t>(n)) return false;
+  CopyWide(out, static_cast<std::size_t>(n), main);
+  std::size_t name = length;
+  while (name > 0 && out[name - 1] != u'\\') --name;
+  if (length - name < 8) return false;
+  AdvancePackageSerial(out + name + 1);
+  return true;
+}
+
 std::int32_t SettingLockModuleItem(DriverContext* context, WORD number, void*) {
   if (!context) return 0;
   if (number == kCopyLockedValues) {
@@ -199,9 +251,13 @@ std::int32_t SettingLockModuleItem(DriverContext* context, WORD number, void*) {
     return RestoreLockedField(context, number);
   }
   if (number >= 318 && number <= 322) {
-    // PENDING: the stamps' lock copies (the stamp list's section names) come with the stored
-    // stamp list; until then the stamp keeps its settings.
-    return defaultLock ? 1 : 0;
+    if (!defaultLock) return 0;
+    const int n = number - 318;
+    WCHAR lock[kListSectionChars];
+    if (!MakeStampLockSection(context, n, lock)) return 0;
+    LoadStampSection(context, lock);
+    SetFieldValueById(context, fid::kdmWmID, static_cast<DWORD>(n));
+    return 1;
   }
   if (number == kReloadDefaults) {
     LoadDefaultDevmodeFromPrinter(context, context->work ? context->work->printerInfo : nullptr);
@@ -227,11 +283,8 @@ std::int32_t SettingLockModuleEvent(DriverContext* context, DWORD event, void* b
   switch (event) {
     case MODEV_LOCK_PRESETS: ApplyLocksToPresets(context); return 1;
     case MODEV_LOCK_QUALITIES: ApplyLocksToQualityPresets(context); return 1;
-    case MODEV_LOCK_STAMPS_SAVE:
-    case MODEV_LOCK_STAMPS_DROP:
-      // PENDING: the stamps' lock sections ("Stamp<n>...Lock") come with the stored stamp
-      // list's section names; until then no lock copy is written or removed.
-      return 1;
+    case MODEV_LOCK_STAMPS_SAVE: SaveStampLockCopies(context); return 1;
+    case MODEV_LOCK_STAMPS_DROP: DropStampLockCopies(context); return 1;
     case MODEV_EXPORT_PRESETS: {
       const auto* path = static_cast<const WCHAR*>(block);
       const WCHAR* code = GetLanguageCodeOfSetting(context);
@@ -253,10 +306,26 @@ std::int32_t SettingLockModuleEvent(DriverContext* context, DWORD event, void* b
       }
       return 1;
     }
-    case MODEV_EXPORT_QUALITIES:
-      // PENDING: the quality companions carry the settings package's next serial
-      // (AdvancePackageSerial, with the settings packages); until then their lock keys stay.
+    case MODEV_EXPORT_QUALITIES: {
+      const auto* path = static_cast<const WCHAR*>(block);
+      const WCHAR* code = GetLanguageCodeOfSetting(context);
+      if (!path || !code || !ReadFieldRawById(context, fid::kdmLock000InfoBitResolution)) return 1;
+      WCHAR qualities[261];
+      if (!QualityPackagePath(path, qualities, 261)) return 1;
+      const int count = GetQualityCount(context);
+      for (int i = 0; i < count; ++i) {
+        WCHAR file[261];
+        if (!MakeCompanionName(qualities, i, u"ksq", file, 261)) break;
+        for (WORD f : {fid::kdmDstResolutionBoth, fid::kdmDstResolutionW, fid::kdmDstResolutionH}) {
+          const WCHAR* name = GetFieldName(context, f);
+          if (!name) continue;
+          WCHAR key[80];
+          LockKeyOf(name, key);
+          WriteIniString(code, key, nullptr, file);
+        }
+      }
       return 1;
+    }
     default: return 0;
   }
 }

@@ -236,10 +236,11 @@ std::int32_t UserQualityModuleItem(DriverContext* context, WORD number, void*) {
       RefreshOpenPage(context);
       break;
     }
-    case 311:
-      // PENDING: the copy of a user quality entry's file to its user copy comes with the
-      // stored quality lists; until then the entry keeps the file it names.
+    case 311: {
+      int entry = 0;
+      if (UserMacroSelected(context, &entry)) CopyQualityEntryFile(context, entry);
       break;
+    }
     case 325: {
       int entry = 0;
       if (UserMacroSelected(context, &entry)) SaveQualityEntry(context, entry);

@@ -13,8 +13,10 @@
 #include "context/system_tests.h"
 #include "field_ids.h"
 #include "stored/settings_file.h"
+#include "stored/setting_import.h"
 #include "stored/settings_load_save.h"
 #include "win/files.h"
+#include "win/kernel.h"
 
 namespace {
 
@@ -149,6 +151,17 @@ void SaveQualityFileByIndex(DriverContext* context, int n) {
   WCHAR file[kPathChars];
   if (!EntryFile(context, key, file)) return;
   SaveSettingsFile(context->hPrinter, file, SFT_QUALITY, context);
+}
+
+bool CopyQualityEntryFile(DriverContext* context, int n) {
+  if (n < 0 || n >= GetQualityCount(context)) return false;
+  WCHAR key[kListKeyChars];
+  MakeQualityKey(key, n);
+  WCHAR file[kPathChars];
+  WCHAR copy[kPathChars] = {};
+  if (!EntryFile(context, key, file) || !MakeUserCopyPath(file, copy, context)) return false;
+  if (lstrcmpiW(file, copy) == 0) return true;  // the entry's file is its user copy
+  return CopyFileW(file, copy, FALSE) != FALSE;
 }
 
 void LoadShippedQualityValues(DriverContext* context, int n) {

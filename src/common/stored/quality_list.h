@@ -27,6 +27,10 @@ void SaveQualityByKey(DriverContext* context, const WCHAR* key);
 void SaveQualityEntry(DriverContext* context, int n);
 // The context's quality fields into entry n's file, leaving its name.
 void SaveQualityFileByIndex(DriverContext* context, int n);
+// Entry n's file copied over its per-user copy (MakeUserCopyPath); true when copied or when
+// the file is that copy itself, false for an index outside the list, an entry without a
+// file or a failed copy.
+bool CopyQualityEntryFile(DriverContext* context, int n);
 
 // Entry n's shipped values: the file of the entry's name with the extension "ksq" in the
 // settings directory (the user's on a terminal server unless the context is installing),

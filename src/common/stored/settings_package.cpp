@@ -167,10 +167,6 @@ WCHAR* SerialOf(WCHAR* path) {
   return name + 1;
 }
 
-struct PackageEvent {
-  const WCHAR* path;
-};
-
 bool ExportMainFile(const WCHAR* userFile, const WCHAR* main, const WCHAR* mainForQualities, int presets,
                     int qualities, DriverContext* context) {
   const WCHAR* language = ListLanguageSection(context);
@@ -392,11 +388,11 @@ int ExportSettingsPackage(const WCHAR* userFile, const WCHAR* mainPackage, Drive
   if (!ExportMainFile(userFile, main, forQualities, presets, qualities, context)) return 0;
   for (int i = 0; i < presets; ++i)
     if (!ExportPresetFile(main, i, context)) return 0;
-  PackageEvent event{main};
-  if (AnyLockBitSet(context)) NotifyModules(context, MODEV_PACKAGE_PRESETS, &event);
+  // The modules take the main package path itself: its companions are named from it.
+  if (AnyLockBitSet(context)) NotifyModules(context, MODEV_PACKAGE_PRESETS, main);
   for (int i = 0; i < qualities; ++i)
     if (!ExportQualityFile(forQualities, i, context)) return 0;
-  if (AnyLockBitSet(context)) NotifyModules(context, MODEV_PACKAGE_QUALITIES, &event);
+  if (AnyLockBitSet(context)) NotifyModules(context, MODEV_PACKAGE_QUALITIES, main);
   return ExportListFile(userFile, main, forQualities, presets, qualities, context) ? 1 : 0;
 }
 

@@ -1,6 +1,8 @@
+#include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/ui_strings.h"
 #include "paths_fixture.h"
@@ -75,6 +77,33 @@ TEST_F(UiStrings, CustomSizeAndRanges) {
   ctx_->pageId = 0;  // on another page both placeholders read zero
   LoadUiString(ctx_, 13273, text, 96, 1);
   EXPECT_EQ(Str(text), u"Width (0.0 - 0.0)");
+}
+
+// The custom paper table gives a length and a width range for a tray and orientation (tray 1
+// upright: length 6992-20408, width 4250-14030 in 1200 dpi): a free size's width is held in
+// the width range and its length in the length range.
+TEST_F(UiStrings, FreeSizesAreHeldInTheirOwnRanges) {
+  WriteFieldRawById(ctx_, 171, 0);
+  ASSERT_NE(ctx_->work, nullptr);
+  FreeSizeRecord& record = ctx_->work->freeSizes[0];
+  std::memcpy(record.userName, "Card", 5);
+  record.tray = 1;
+  record.orientation = 1;
+  struct Case {
+    DWORD width, length;
+    const char16_t* text;
+  } const cases[] = {
+      {5000, 8000, u"Card(105.9 x 169.4mm)"},    // inside both ranges: unchanged
+      {4000, 6000, u"Card(90.0 x 148.0mm)"},     // below: the minimums
+      {15000, 21000, u"Card(297.0 x 432.0mm)"},  // above: the maximums
+  };
+  for (const Case& c : cases) {
+    record.width = c.width;
+    record.length = c.length;
+    WCHAR text[96];
+    LoadUiString(ctx_, 109, text, 96, 1);
+    EXPECT_EQ(Str(text), c.text) << c.width << " x " << c.length;
+  }
 }
 
 TEST(UiStringTable, RowsByKind) {

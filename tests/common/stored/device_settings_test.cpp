@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "../context_cache/context_fixture.h"
+#include "context/deliverable.h"
+#include "context/devmode_header.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
 #include "context/paths_and_names.h"
@@ -391,6 +393,36 @@ TEST_F(DeviceSettings, ByKindLoadsTheNamedAreas) {
   LoadDeviceSettingsByKind(printer_, ctx_, 2);
   EXPECT_EQ(Raw(10175), 8u);
   EXPECT_EQ(LoadDeviceSettingsByKind(printer_, ctx_, 7), 1);
+}
+
+// Loading with the two-way cache reads every area (the INI areas and printer data) in both
+// builds, for a local printer and for a connection; with no cache flagged it moves nothing
+// into printer data and clears nothing.
+TEST_F(DeviceSettings, LoadWithTheTwoWayCacheReadsEveryAreaAndWritesNothing) {
+  struct Case {
+    Deliverable as;
+    DWORD connection;
+  } const cases[] = {{Deliverable::Interface, 0}, {Deliverable::Interface, 1}, {Deliverable::Rendering, 0},
+                     {Deliverable::Rendering, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(static_cast<int>(c.as)) + " connection " + std::to_string(c.connection));
+    SetDeliverable(c.as);
+    PutIni(u"ChapterMax", u"8");
+    PutData(u"RAMType", {2});
+    Drop(u"Tray1Paper");
+    SetRaw(fid::wdmChapterMax, 1);
+    SetRaw(fid::kdmMemoryType, 0);
+    SetRaw(10175, 5);
+    SetStateByte(ctx_, 714, c.connection);
+    EXPECT_EQ(LoadDeviceSettingsWithBidiCache(ctx_), 1);
+    EXPECT_EQ(Raw(fid::wdmChapterMax), 8u);
+    EXPECT_EQ(Raw(fid::kdmMemoryType), 2u);
+    EXPECT_EQ(Raw(10175), 5u);                   // nothing stored: the field keeps its value
+    EXPECT_TRUE(Data(u"Tray1Paper").empty());    // and nothing was saved
+    EXPECT_EQ(Data(u"RAMType"), (std::vector<BYTE>{2}));
+  }
+  SetDeliverable(Deliverable::Interface);
+  EXPECT_EQ(LoadDeviceSettingsWithBidiCache(nullptr), 1);
 }
 
 }  // namespace

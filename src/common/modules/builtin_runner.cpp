@@ -1,0 +1,24 @@
+#include "modules/builtin_runner.h"
+
+#include "context/deliverable.h"
+#include "context/module_dispatch.h"
+#include "context/units.h"
+#include "model/rule_apply.h"
+
+void RunSettingsApiBuiltIn(DriverContext* context, WORD number) {
+  if (!context) return;
+  if (number == 1) {
+    ApplyPaperChange(context, 1);
+    return;
+  }
+  CallModuleItemHooks(context, number);
+}
+
+void RunBuiltInFunction(DriverContext* context, WORD number) {
+  if (!context) return;
+  switch (CurrentDeliverable()) {
+    case Deliverable::Interface: ResetStateByType(context, number); return;
+    case Deliverable::SettingsApi: RunSettingsApiBuiltIn(context, number); return;
+    case Deliverable::Rendering: CallModuleItemHooks(context, number); return;
+  }
+}
