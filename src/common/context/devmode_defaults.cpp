@@ -287,8 +287,10 @@ void SetEnvironmentStateBytes(DriverContext* context) {
   SetStateByte(context, 714, IsPrinterConnection(context) ? 1 : 0);
   SetStateByte(context, 715, ReadFieldRawById(context, fid::kdmLogCodeUse) != 0 ? 1 : 0);
   SetStateByte(context, 716, 0);
-  SetStateByte(context, 717, IsSuiteToolInstalled(2, context) ? 1 : 0);
-  SetStateByte(context, 705, IsSuiteToolInstalled(8, context) ? 1 : 0);
+  // The settings API never asks for the suite tools.
+  const bool suiteTools = !IsSettingsApiBuild();
+  SetStateByte(context, 717, suiteTools && IsSuiteToolInstalled(2, context) ? 1 : 0);
+  SetStateByte(context, 705, suiteTools && IsSuiteToolInstalled(8, context) ? 1 : 0);
   SetStateByte(context, 718, 0);
   SetStateByte(context, 719, 0);
 }

@@ -1,0 +1,19 @@
+// What the settings API does differently from the other deliverables where it needs its
+// own operations: the two stored values it accepts whatever the model offers, its
+// operating-system state byte and the Windows 98 test.
+#pragma once
+
+#include "win/types.h"
+
+struct DriverContext;
+
+// In the settings API: kdmUserPrintMacro 160 and kdmColorMode 255 are accepted by the
+// option check whatever the model says. False in the other deliverables.
+bool IsSettingsApiOnlyValue(WORD fieldId, DWORD value);
+
+// kdmOSKind (707) := 0, resp. 3 (the settings API's operating-system state setup).
+void SetStateByte707To0(DriverContext* context);
+void SetStateByte707To3(DriverContext* context);
+
+// Windows 9x with a minor version other than 0.
+BOOL IsWin98();
