@@ -4,6 +4,7 @@
 #include "context/deliverable.h"
 #include "context/devmode_defaults.h"
 #include "context/devmode_header.h"
+#include "context/languages.h"
 #include "context/printer_data.h"
 #include "paths_fixture.h"
 #include "win/registry.h"
@@ -34,6 +35,28 @@ TEST_F(SuiteToolStates, SettingsApiNeverAsksForTheSuiteTools) {
     SetEnvironmentStateBytes(context);
     EXPECT_EQ(GetStateByte(context, 717), c.expected) << static_cast<int>(c.deliverable);
     EXPECT_EQ(GetStateByte(context, 705), c.expected) << static_cast<int>(c.deliverable);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+class ContextLanguage : public SuiteToolStates {};
+
+// At creation mode 1 the interface takes the language of the driver's help file; the
+// rendering build and the settings API always that of the printer's "HelpFileName".
+TEST_F(ContextLanguage, ModeOneLanguageSourcePerDeliverable) {
+  HANDLE h = Install(u"P1", {plat::spooler::StringValue(u"HelpFileName", u"X_cs.hlp")});
+  DriverContext* ctx = Context(h);
+  fc_.work().mode = 1;
+  struct Case {
+    Deliverable deliverable;
+    const char16_t* expected;
+  } cases[] = {{Deliverable::Interface, u"us"}, {Deliverable::Rendering, u"cs"}, {Deliverable::SettingsApi, u"cs"}};
+  for (const Case& c : cases) {
+    SetDeliverable(c.deliverable);
+    EXPECT_EQ(kovatest::Str(SetContextLanguageCode(ctx)), c.expected) << static_cast<int>(c.deliverable);
   }
 }
 
