@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "context/deliverable.h"
+#include "context/devmode_defaults.h"
 #include "context/devmode_header.h"
 #include "context/driver_context.h"
 #include "context/paper_sizes.h"
@@ -98,6 +99,23 @@ TEST_F(SettingsApiSelections, OperatingSystemStateByte) {
   SetStateByte707To0(mc.ctx());
   EXPECT_EQ(GetStateByte707(mc.ctx()), 0u);
   EXPECT_FALSE(IsWin98());  // the platform is of the NT family
+}
+
+TEST_F(SettingsApiSelections, DefaultsKeepLockedFieldsInTheSettingsApiOnly) {
+  struct Case {
+    Deliverable deliverable;
+    DWORD trayAfter, mediaAfter;
+  } cases[] = {{Deliverable::Interface, 0, 0}, {Deliverable::Rendering, 0, 0}, {Deliverable::SettingsApi, 4, 0}};
+  for (const Case& c : cases) {
+    ModelContext mc;  // no model: every default is 0
+    mc.SetRaw(fid::dmDefaultSource, 4);
+    mc.SetRaw(fid::kdmMediaType, 3);
+    mc.SetRaw(fid::kdmLock000InfoBitTray, 1);  // the tray is locked, the media is not
+    SetDeliverable(c.deliverable);
+    DefaultAllFields(mc.ctx());
+    EXPECT_EQ(mc.Raw(fid::dmDefaultSource), c.trayAfter) << static_cast<int>(c.deliverable);
+    EXPECT_EQ(mc.Raw(fid::kdmMediaType), c.mediaAfter) << static_cast<int>(c.deliverable);
+  }
 }
 
 TEST(PathForms, AbsolutePaths) {
