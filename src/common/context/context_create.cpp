@@ -236,7 +236,7 @@ DriverContext* CreateContext(HANDLE printer, HANDLE printer2, DWORD reserved, WO
         context = nullptr;
       } else {
         if (mode == 0 || (flags & CTXF_LOAD_DEVICE_SETTINGS)) LoadDeviceSettingsWithBidiCache(context);
-        if (mode == 0 && !IsRenderingBuild()) ApplyInstallMark(context);
+        if (mode == 0 && IsInterfaceBuild()) ApplyInstallMark(context);
         SaveSettingsCopy(context);
       }
     }

@@ -9,5 +9,6 @@ enum class Deliverable { Interface, Rendering, SettingsApi };
 void SetDeliverable(Deliverable deliverable);
 Deliverable CurrentDeliverable();
 
+inline bool IsInterfaceBuild() { return CurrentDeliverable() == Deliverable::Interface; }
 inline bool IsRenderingBuild() { return CurrentDeliverable() == Deliverable::Rendering; }
 inline bool IsSettingsApiBuild() { return CurrentDeliverable() == Deliverable::SettingsApi; }

@@ -16,6 +16,7 @@
 #include "stored/printer_devmode.h"
 #include "context/printer_data.h"
 #include "context/product_record.h"
+#include "context/settings_api_rules.h"
 #include "context/spooler_info.h"
 #include "context/system_tests.h"
 #include "context/units.h"
@@ -154,12 +155,14 @@ void SetFieldToModelDefault(DriverContext* context, SettingField* field) {
 void DefaultAllFields(DriverContext* context) {
   if (!context || !context->settings || !context->fields.records) return;
   WritePrivateHeader(context->settings, ProductOf(context));
+  const LockedDefaults kept = LockedFieldsKeptByDefaults(context);
   for (int i = 0; i < context->fields.count; ++i) {
     SettingField* field = &context->fields.records[i];
     const WORD id = field->id;
     // The device name is never written by the defaults, so that an in-place reset keeps it.
     if (id == fid::dmDeviceName) continue;
     if (IsValueAllowedByIndex(kFontListFieldSet, id)) continue;
+    if (kept.Contains(id)) continue;
     if (id == fid::kdmPresetNo) {
       // The model's values are the preset number plus the base; without a model value
       // (or one below the base) the preset is 0.
@@ -169,7 +172,8 @@ void DefaultAllFields(DriverContext* context) {
     }
     SetFieldValueOrString(context, field, GetOptionDefaultValue(id, context));
   }
-  SetLanguageFields(context, GetLanguageIdFromDriverHelp(context));
+  // The settings API takes the language of the printer's help-file value.
+  SetLanguageFields(context, IsSettingsApiBuild() ? LanguageIdFromHelpValue(context) : GetLanguageIdFromDriverHelp(context));
   WCHAR face[32] = {};
   GetDefaultFontName(context, face);
   StoreText(context, fid::kdmHFFontName, face);
@@ -287,8 +291,10 @@ void SetEnvironmentStateBytes(DriverContext* context) {
   SetStateByte(context, 714, IsPrinterConnection(context) ? 1 : 0);
   SetStateByte(context, 715, ReadFieldRawById(context, fid::kdmLogCodeUse) != 0 ? 1 : 0);
   SetStateByte(context, 716, 0);
-  SetStateByte(context, 717, IsSuiteToolInstalled(2, context) ? 1 : 0);
-  SetStateByte(context, 705, IsSuiteToolInstalled(8, context) ? 1 : 0);
+  // The settings API never asks for the suite tools.
+  const bool suiteTools = !IsSettingsApiBuild();
+  SetStateByte(context, 717, suiteTools && IsSuiteToolInstalled(2, context) ? 1 : 0);
+  SetStateByte(context, 705, suiteTools && IsSuiteToolInstalled(8, context) ? 1 : 0);
   SetStateByte(context, 718, 0);
   SetStateByte(context, 719, 0);
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "context/deliverable.h"
 #include "context/driver_context.h"
 #include "context/locale_text.h"
 #include "context/product_record.h"
@@ -63,7 +64,8 @@ void WritePrivateIdentity(BYTE* devmode, const ProductRecord* product, bool comm
   WriteIdentityText(devmode + kDmCdcVersionPos, product->cdcVersion);
   WriteIdentityText(devmode + kDmKpjlVersionPos, product->pjlVersion);
   std::memset(devmode + kDmKcomMarkPos, 0, 8);
-  if (commonBlockInUse) {
+  // The settings API never marks the common-settings block.
+  if (commonBlockInUse && !IsSettingsApiBuild()) {
     std::memcpy(devmode + kDmKcomMarkPos, "KCOMMON", 8);
     devmode[kDmKcomVersionPos] = kKcomVersion;
   } else {

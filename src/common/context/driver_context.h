@@ -12,8 +12,10 @@
 #include "context/dictionary_pages.h"
 #include "context/settings_field.h"
 #include "win/devmode.h"
+#include "win/gdi.h"
 #include "win/spool.h"
 #include "win/types.h"
+#include "win/window.h"
 
 struct ModelImage;
 struct ProductRecord;
@@ -116,12 +118,19 @@ struct WorkArea {
   DWORD docPropState[4];         // document-properties road
   WORD evalStackDepth;
   std::int32_t* evalStack;       // kEvalStackEntries entries, or null
-  std::int32_t subDialogAccepted;
   std::int32_t dirty;
-  DWORD pageWords[4];            // property pages
-  WORD pageShorts[2];
+  // The property sheets and their pages.
+  std::int32_t sheetResult;      // 1 the user accepted the sheet or sub-dialog, 0 cancelled
+  WORD firstPageId;              // first page that received WM_INITDIALOG, 0 = none
+  std::int32_t refreshSuspended;  // from WM_INITDIALOG until the page layout is fitted
+  std::int32_t refreshGuard;     // a page refresh is running
+  std::int32_t applyInProgress;  // PSN_APPLY is being handled
+  std::int32_t followUpGuard;    // a follow-up page is open ...
+  const void* followUpOption;    // ... for this option record
+  WORD fileCommand;              // 5001 save, 5002 load, 5003 delete; 0 none
+  WORD lastCommandId;            // control id of the last WM_COMMAND
   WORD mode;                     // creation mode
-  WORD pageWord;
+  WORD frameTextId;              // caption of the button drawn: 0 "...", 0xFFFF none, else a UI string
   WCHAR languageCode[32];
   WCHAR modelName[32];
   WCHAR modelListEntry[33];      // "Models%d" value of the install bookkeeping
@@ -131,11 +140,28 @@ struct WorkArea {
   WCHAR savedPrinterName[261];
   DEVMODEW* pdmIn;               // of the document-properties call
   DEVMODEW* pdmOut;
-  DWORD pageState[8];            // property pages and UI strings
+  // Tips of the pages.
+  HWND tipWindow;
+  WORD tipControlId;
+  std::int32_t tipKey;
+  UINT_PTR tipTimerId;
+  HWND tipControlWindow;
+  HDC paintDc;                   // set while a control paints through the page framework
+  HCURSOR handCursor;
+  HCURSOR pressedHandCursor;
+  HCURSOR savedCursor;
   FreeSizeRecord freeSizes[kFreeSizeRecordCount];
   DWORD snapshotChangeFlags[3];  // change flags saved with each snapshot slot
   DWORD changeFlags;
-  DWORD pageWords2[3];
+  // What a property sheet's INIT keeps: the common property-sheet host's callback and
+  // handle, the sheet kind, the applied and write-permission words and the settings copy
+  // that Cancel puts back.
+  void* comPropSheet;            // pfnComPropSheet
+  HANDLE comPropSheetHandle;     // hComPropSheet
+  WORD sheetKind;                // 1 document sheet, 2 device sheet
+  std::int32_t sheetApplied;     // a page was applied
+  std::int32_t writePermission;  // 0 when the caller denies changes to the device settings
+  BYTE* sheetSnapshot;           // settings buffer copy, or null
   DWORD buttonFaceColour;
   std::int32_t savedFontTableCount;
   // The kdmFontTable value (a block handle, as the field holds it) from before the font
@@ -152,10 +178,9 @@ struct WorkArea {
   WCHAR uiResourcePath[261];
   WCHAR neutralResourcePath[261];
   DWORD mergeFlags;
-  DWORD docPropWords[2];
-  WORD docPropShort;
   DWORD getterCache[131];        // one slot per cached setting getter
-  void* faceBrush;               // dialog brushes, deleted with the context
+  void* faceBrush;               // the grey (button-face) and white dialog brushes, deleted
+                                 // with the context
   void* whiteBrush;
   BYTE userCodeUse;              // first-run values of Fennic.ini
   BYTE userCodeFixed;
@@ -164,11 +189,10 @@ struct WorkArea {
   WORD defaultPaper;             // 1 Letter, 9 A4
   WORD defaultUnit;              // 1 inch, 0 millimetre
   WORD localeCountry;            // 1, 2, 5 or 0
-  DWORD pageWord2;
   void* presetCache[16];         // changed items per preset
   DWORD pluginWords[4];          // UI plug-ins and the tool bar
   WCHAR pluginText[261];
-  DWORD entryPresetWords[8];     // entry points, install and preset module
+  DWORD freeSizeEditing;         // index of the free size being edited
   BYTE* savedSettings;           // change-detection copy of the settings buffer
   JobControlBinding jobControl;
   UserCodeProviderBinding userCodeProvider;
@@ -183,17 +207,16 @@ struct WorkArea {
   std::int32_t adminTest;
   DWORD kind;
   ModuleList* modules;           // the extension modules of the context, or null
+  void* apiState;                // the settings API's per-handle state, or null
   BYTE printerDataBuffer[1024];  // the printer-data reader's buffer
   WORD moduleShorts[4];          // pages, install bookkeeping, merge, quality and print type
   DWORD moduleWords2[8];
   BYTE* lockDefaults;            // settings-buffer copy of "LockDefaultData", or null
-  DWORD lockModuleWord;
-  WORD printTypeModuleShort;
+  std::int32_t lockCommit;       // the setting-locks page confirmed its OK; the device page commits
   BYTE chapterModuleData[64];
   DWORD pluginMergeWords[4];
   DWORD specialModelMask;
-  DWORD settingsFileWord;
-  BYTE frameworkByte;
+  BYTE firstUseOptionsCheck;     // set while the first-use options check shows the options page
   std::int32_t connectionState;  // 0 not yet determined, 1 a connection, 2 local
   std::int32_t attributesKnown;  // 1 once attributes holds the printer's attributes
   DWORD attributes;              // PRINTER_INFO_2 Attributes

@@ -4,6 +4,7 @@
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
+#include "context/settings_api_rules.h"
 #include "context/value_maps.h"
 #include "field_ids.h"
 #include "model/option_lookup.h"
@@ -166,6 +167,7 @@ DWORD PresetNumberOf(DWORD value) {
 }
 
 int CheckOptionValue(SettingField* field, WORD id, DWORD value, DriverContext* context, ImageRef option) {
+  if (IsSettingsApiOnlyValue(id, value)) return OPTION_VALID;
   const WORD t = OptionTypeOf(option);
   if (IsListType(t)) {
     DWORD checked = 0, v = 0;

@@ -76,7 +76,7 @@ BOOL ReadInstallDefaultKst(WCHAR* destination, DriverContext* context) {
   return destination[0] ? TRUE : FALSE;
 }
 
-// PENDING: the install bookkeeping issue supplies the per-printer key table and copies it
-// between the model and printer sections of the per-printer INI; until then nothing is
-// copied.
-void CopyPrinterIniKeys(DriverContext*, int, void*) {}
+// PENDING: the first-run defaults and per-printer install keys supply the key table and
+// copy it between the model and printer sections of the per-printer INI; until then
+// nothing is copied and the answer says so (0).
+int CopyPrinterIniKeys(DriverContext*, int, const WCHAR*) { return 0; }

@@ -27,6 +27,10 @@ BOOL IsConnectorServerType17(HANDLE printer, const WCHAR* printerName);
 WCHAR* ResolveDriverRelativePath(WCHAR* path, DWORD capacity, DriverContext* context);
 // "DefaultKst" of the language section of the second model INI into 260 characters.
 BOOL ReadInstallDefaultKst(WCHAR* destination, DriverContext* context);
-void CopyPrinterIniKeys(DriverContext* context, int mode, void* reserved);
+// Copies the per-printer install keys between the model and printer sections of the
+// per-printer INI; mode 0-4 selects the keys and the direction, value (or null) is the
+// text the kind-1, -3 and -4 keys take. 1 when done, 0 when the INI path, the printer name
+// or the model section cannot be had.
+int CopyPrinterIniKeys(DriverContext* context, int mode, const WCHAR* value);
 // InstallDefaultPresets.
 #include "stored/installed_presets.h"

@@ -155,7 +155,7 @@ const WCHAR* GetLanguageCodeCopy(DriverContext* context) {
 const WCHAR* SetContextLanguageCode(DriverContext* context) {
   if (!context || !context->work) return kUs;
   const WCHAR* code =
-      context->work->mode == 1 && !IsRenderingBuild() ? LanguageCodeFromDriverHelp(context)
+      context->work->mode == 1 && IsInterfaceBuild() ? LanguageCodeFromDriverHelp(context)
                                                       : LanguageCodeFromHelpValue(context);
   lstrcpynW(context->work->languageCode, code, 32);
   return context->work->languageCode;

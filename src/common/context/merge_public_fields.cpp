@@ -255,7 +255,8 @@ void TakeValidOrProduct(DriverContext* context, WORD id, DWORD bit, DWORD value,
   }
 }
 
-bool IsUserMacroQuality(DWORD macro) { return (macro >= 32 && macro <= 39) || macro == 160; }
+// The settings API ignores 160.
+bool IsUserMacroQuality(DWORD macro) { return (macro >= 32 && macro <= 39) || (macro == 160 && !IsSettingsApiBuild()); }
 
 // CheckOptionValueSimple passes with 1 (valid) or 5 (hidden).
 bool OptionPasses(DriverContext* context, WORD id, DWORD value) {

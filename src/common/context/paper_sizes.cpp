@@ -172,10 +172,10 @@ int GetUserPaperSize(DriverContext* context, POINTL* out, DWORD paperCode, int s
     } else {
       width = SignedRaw(context, fid::dmPaperWidth);
       length = SignedRaw(context, fid::dmPaperLength);
-      // The rendering build returns the public width and length as they are.
+      // The rendering build and the settings API return the public width and length as they are.
       publicSize = true;
     }
-    if (ReadFieldRawById(context, fid::dmOrientation) == 2 && !(publicSize && IsRenderingBuild())) {
+    if (ReadFieldRawById(context, fid::dmOrientation) == 2 && !(publicSize && !IsInterfaceBuild())) {
       const int t = width;
       width = length;
       length = t;

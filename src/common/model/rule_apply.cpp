@@ -11,6 +11,7 @@
 #include "field_ids.h"
 #include "model/option_lookup.h"
 #include "model/rule_eval.h"
+#include "win/window.h"
 
 namespace {
 
@@ -75,18 +76,22 @@ WORD ApplyConditionBlockTransacts(WORD featureItemId, DriverContext* context) {
   return block ? ApplyTransacts(block.Tagged(cond::kTransacts), context) : 0;
 }
 
-WORD RunAlertAction(ImageRef alertActionList, WORD featureItemId, DriverContext* context) {
+WORD RunAlertAction(ImageRef alertActionList, WORD key, DriverContext* context) {
   DWORD steps = ImageSize(alertActionList.image) / kAlertActionEntrySize + 1;
   for (ImageRef a = alertActionList; a && steps--; a = a.Tagged(alertaction::kNext)) {
-    if (a.U16(alertaction::kFeatureItemId) == featureItemId) {
-      return ApplyTransacts(a.Tagged(alertaction::kTransacts), context);
-    }
+    if (a.U16(alertaction::kFeatureItemId) != key) continue;
+    const WORD pageId = ApplyTransacts(a.Tagged(alertaction::kTransacts), context);
+    PageRecord* page = context ? FindPageById(context, a.U16(alertaction::kPageId)) : nullptr;
+    ControlRecord* control = page && page->window ? FindControlById(context, page, a.U16(alertaction::kControlId)) : nullptr;
+    if (control && control->window && IsWindow(control->window)) SetFocus(control->window);
+    return pageId;
   }
   return 0;
 }
 
-WORD RunAlertActionForControl(ImageRef alertActionList, const ControlRecord* control, DriverContext* context) {
-  return control ? RunAlertAction(alertActionList, control->itemId, context) : 0;
+WORD RunAlertActionForControl(ImageRef option, ImageRef alert, WORD answer, DriverContext* context) {
+  (void)option;  // the alert is one of the option's; the answer selects its action
+  return alert ? RunAlertAction(alert.Tagged(alert::kAlertActions), answer, context) : 0;
 }
 
 WORD CapabilityFeature(DWORD code) {

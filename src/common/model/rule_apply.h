@@ -15,11 +15,13 @@ WORD ApplyTransacts(ImageRef transactList, DriverContext* context);
 WORD ApplyOptionTransacts(ImageRef option, DriverContext* context);
 // The same for the block of a feature item id (0 when there is none).
 WORD ApplyConditionBlockTransacts(WORD featureItemId, DriverContext* context);
-// ApplyTransacts of the first alert-action entry with that feature item id, 0 when none.
-// (Moving the keyboard focus to the entry's control needs a window layer, which the common
-// code does not have; the property pages do that themselves.)
-WORD RunAlertAction(ImageRef alertActionList, WORD featureItemId, DriverContext* context);
-WORD RunAlertActionForControl(ImageRef alertActionList, const ControlRecord* control, DriverContext* context);
+// ApplyTransacts of the first alert-action entry whose key is `key`, 0 when none; then,
+// when the entry names a page of the context's page table that has a window and a control
+// of that page that has one, the keyboard focus moves to that control.
+WORD RunAlertAction(ImageRef alertActionList, WORD key, DriverContext* context);
+// The action of an alert (an entry of the option's alert list) for the user's answer: the
+// page id its transacts gave, or 0.
+WORD RunAlertActionForControl(ImageRef option, ImageRef alert, WORD answer, DriverContext* context);
 
 // The built-in function a rule action asks for through wdmBuiltInFunc: 1, 3 and 4 the
 // paper change of that kind, 2 change flag 0x10000000, any other number offered to the

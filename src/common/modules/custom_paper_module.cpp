@@ -140,7 +140,7 @@ bool OrderPair(DriverContext* context, WORD length, WORD width) {
   return true;
 }
 
-DWORD& CurrentFreeSize(DriverContext* context) { return context->work->moduleWords[0]; }
+DWORD& CurrentFreeSize(DriverContext* context) { return context->work->freeSizeEditing; }
 
 void StoreEditedFreeSize(DriverContext* context) {
   const DWORD n = CurrentFreeSize(context);

@@ -258,6 +258,15 @@ TEST(RuleApply, AlertsTransactsAndAlertActions) {
   EXPECT_EQ(ReadFieldRawById(rc.get(), 63), 1u);
   EXPECT_EQ(RunAlertAction(actions, OptionItemId(radio), rc.get()), 0);
   EXPECT_EQ(ReadFieldRawById(rc.get(), 63), 0u);
+  // The alert's action for an answer: the answer is the entry's key.
+  WriteFieldRawById(rc.get(), 63, 1);
+  EXPECT_EQ(RunAlertActionForControl(radio, alertEntry, 1, rc.get()), 0);
+  EXPECT_EQ(ReadFieldRawById(rc.get(), 63), 1u);
+  EXPECT_EQ(RunAlertActionForControl(radio, alertEntry, OptionItemId(radio), rc.get()), 0);
+  EXPECT_EQ(ReadFieldRawById(rc.get(), 63), 0u);
+  WriteFieldRawById(rc.get(), 63, 1);
+  EXPECT_EQ(RunAlertActionForControl(radio, ImageRef{}, OptionItemId(radio), rc.get()), 0);
+  EXPECT_EQ(ReadFieldRawById(rc.get(), 63), 1u);
   EXPECT_EQ(ApplyConditionBlockTransacts(9999, rc.get()), 0);
 }
 
