@@ -11,6 +11,7 @@
 
 #include "context/dictionary_pages.h"
 #include "context/settings_field.h"
+#include "context/ui_paint_state.h"
 #include "win/devmode.h"
 #include "win/spool.h"
 #include "win/types.h"
@@ -214,6 +215,7 @@ struct WorkArea {
   DWORD chapterSelection;        // entry selected in the chapter page's list
   // Slot A (kdmFrontFunc bit 8) and slot B (bit 0x20) of the job-time paper substitution.
   PaperSubstitutionSlot paperSubstitution[2];
+  PicturePaintState paint;       // the picture painter's state (ui_picture_paint)
 };
 
 struct DriverContext {
