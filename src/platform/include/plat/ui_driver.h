@@ -111,6 +111,9 @@ void ClearMessageBoxes();
 // ---- file dialogs ----------------------------------------------------------------------
 // The next open or save dialog chooses this Windows path (OK), or is cancelled.
 void QueueFileDialogPath(std::u16string path);
+// The next dialog chooses several names in its folder (OFN_ALLOWMULTISELECT): typed as its
+// style shows them (quoted in the Explorer style, separated by blanks in the old style).
+void QueueFileDialogNames(std::vector<std::u16string> names);
 void QueueFileDialogCancel();
 struct FileDialogRecord {
   bool save;
