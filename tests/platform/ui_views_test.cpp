@@ -6,6 +6,7 @@
 
 #include "ui_fixture.h"
 #include "win/commctrl.h"
+#include "win/resources.h"
 
 namespace {
 
@@ -471,6 +472,93 @@ TEST(RegisteredMessages, OneIdPerNameWithoutRegardToCase) {
   EXPECT_GE(c, 0xC000u);
   EXPECT_EQ(RegisterWindowMessageW(u""), 0u);
   EXPECT_EQ(RegisterWindowMessageW(nullptr), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::string>* gDialogNotes = nullptr;
+std::vector<std::string>* gDialogDraws = nullptr;
+
+INT_PTR ViewsDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_INITDIALOG) {
+    TCITEMW tab{};
+    tab.mask = TCIF_TEXT;
+    for (const char16_t* t : {u"Paper", u"Finishing"}) {
+      tab.pszText = const_cast<LPWSTR>(t);
+      SendDlgItemMessageW(dlg, 2100, TCM_INSERTITEMW, 9, reinterpret_cast<LPARAM>(&tab));
+    }
+    LVITEMW row{};
+    row.mask = LVIF_TEXT | LVIF_PARAM;
+    for (int i = 0; i < 2; ++i) {
+      row.iItem = i;
+      row.lParam = 300 + i;
+      row.pszText = const_cast<LPWSTR>(i ? u"Tray 2" : u"Tray 1");
+      SendDlgItemMessageW(dlg, 2166, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row));
+    }
+    return TRUE;
+  }
+  if (msg == WM_NOTIFY && gDialogNotes) {
+    const auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
+    if (hdr->code == TCN_SELCHANGE) gDialogNotes->push_back("tab " + std::to_string(SendMessageW(hdr->hwndFrom, TCM_GETCURSEL, 0, 0)));
+    if (hdr->code == LVN_ITEMCHANGED) {
+      const auto* nm = reinterpret_cast<const NMLISTVIEW*>(lParam);
+      if (nm->uNewState & LVIS_SELECTED) gDialogNotes->push_back("tray " + std::to_string(nm->lParam));
+    }
+    if (hdr->code == TCN_SELCHANGING) {
+      // The second tab may not be left: the answer goes back through DWLP_MSGRESULT.
+      SetWindowLongPtrW(dlg, DWLP_MSGRESULT, SendMessageW(hdr->hwndFrom, TCM_GETCURSEL, 0, 0) == 1);
+      return TRUE;
+    }
+  }
+  if (msg == WM_DRAWITEM && gDialogDraws) {
+    const auto* di = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (di->CtlType == ODT_LISTVIEW) gDialogDraws->push_back("draw " + std::to_string(di->itemData));
+    return TRUE;
+  }
+  if (msg == WM_COMMAND && LOWORD(wParam) == IDOK) {
+    EndDialog(dlg, IDOK);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+TEST_F(UiViews, ViewsOfADialogTemplateAreDrivenThroughTheDialog) {
+  HMODULE m = LoadScript(u"views", R"(
+1011 DIALOGEX 0, 0, 240, 160
+STYLE DS_MODALFRAME | WS_POPUP | WS_CAPTION
+CAPTION "Trays"
+FONT 8, "MS Shell Dlg"
+BEGIN
+  CONTROL "", 2100, WC_TABCONTROL, WS_TABSTOP, 4, 4, 230, 20
+  CONTROL "", 2166, "SysListView32", LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDRAWFIXED | WS_TABSTOP, 4, 30, 230, 60
+  CONTROL "", 2200, WC_TREEVIEW, TVS_HASBUTTONS | TVS_LINESATROOT, 4, 96, 230, 40
+  DEFPUSHBUTTON "OK", IDOK, 180, 140, 50, 14
+END
+)");
+  std::vector<std::string> notes, draws;
+  gDialogNotes = &notes;
+  gDialogDraws = &draws;
+  ui::QueueStep([] {
+    HWND dlg = ui::ActiveModal();
+    HWND tab = GetDlgItem(dlg, 2100);
+    EXPECT_EQ(ui::Items(tab), (std::vector<std::u16string>{u"Paper", u"Finishing"}));
+    EXPECT_TRUE(ui::SelectItem(tab, 1));
+    EXPECT_FALSE(ui::SelectItem(tab, 0));  // refused by the dialog
+    EXPECT_TRUE(ui::SelectItemText(GetDlgItem(dlg, 2166), u"Tray 2"));
+    EXPECT_EQ(ui::Selection(GetDlgItem(dlg, 2166)), 1);
+    EXPECT_TRUE(ui::Items(GetDlgItem(dlg, 2200)).empty());
+    ui::ClickId(dlg, IDOK);
+  });
+  EXPECT_EQ(DialogBoxParamW(m, MAKEINTRESOURCEW(1011), nullptr, &ViewsDialogProc, 0), IDOK);
+  gDialogNotes = gDialogDraws = nullptr;
+  EXPECT_EQ(notes, (std::vector<std::string>{"tab 1", "tray 301"}));
+  // The owner-drawn rows reached the dialog when the view was first painted.
+  ASSERT_GE(draws.size(), 2u);
+  EXPECT_EQ(draws[0], "draw 300");
+  EXPECT_EQ(draws[1], "draw 301");
+  EXPECT_EQ(ui::StalledLoops(), 0);
 }
 
 }  // namespace
