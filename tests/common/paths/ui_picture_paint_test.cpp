@@ -200,6 +200,20 @@ TEST_F(UiPicturePaint, BufferedPicturesReachTheDestinationInOneCopy) {
   Paint(RECT{0, 0, 20, 20}, kGround);
   EndBufferedPaint(ctx_, nullptr, &area);
   EXPECT_EQ(At(4, 4), kGround);
+  // An end without a target copies nothing but still frees the memory picture, and a new
+  // beginning frees one that was never ended.
+  BeginBufferedPaint(ctx_);
+  DrawPicture(ctx_, nullptr, nullptr, dc_, &area, 4, 4, MAKEINTRESOURCEW(6100), kPictureOpaque, TRUE);
+  ASSERT_NE(ps->memoryDc, nullptr);
+  EndBufferedPaint(ctx_, nullptr, nullptr);
+  EXPECT_EQ(ps->memoryDc, nullptr);
+  EXPECT_EQ(ps->buffered, 0);
+  EXPECT_EQ(At(4, 4), kGround);
+  BeginBufferedPaint(ctx_);
+  DrawPicture(ctx_, nullptr, nullptr, dc_, &area, 4, 4, MAKEINTRESOURCEW(6100), kPictureOpaque, TRUE);
+  BeginBufferedPaint(ctx_);
+  EXPECT_EQ(ps->memoryDc, nullptr);
+  EXPECT_EQ(ps->buffered, 1);
 }
 
 TEST_F(UiPicturePaint, AStretchedPictureIsColourAdjustedAndStretchedAtTheEnd) {
