@@ -20,6 +20,7 @@
 #include "context/product_record.h"
 #include "context/snapshot_ring.h"
 #include "context/spooler_info.h"
+#include "context/ui_picture_paint.h"
 #include "context/ui_strings.h"
 #include "field_ids.h"
 #include "win/kernel.h"
@@ -317,6 +318,7 @@ void DestroyContext(DriverContext* context) {
     }
     work->savedFontTable = 0;
     FreeExtensionModules(context);
+    ReleasePicturePaint(context);
     DeleteDialogBrush(work->faceBrush);
     DeleteDialogBrush(work->whiteBrush);
     work->faceBrush = work->whiteBrush = nullptr;

@@ -11,6 +11,7 @@
 
 #include "context/dictionary_pages.h"
 #include "context/settings_field.h"
+#include "context/ui_paint_state.h"
 #include "win/devmode.h"
 #include "win/gdi.h"
 #include "win/spool.h"
@@ -207,7 +208,6 @@ struct WorkArea {
   std::int32_t adminTest;
   DWORD kind;
   ModuleList* modules;           // the extension modules of the context, or null
-  void* apiState;                // the settings API's per-handle state, or null
   BYTE printerDataBuffer[1024];  // the printer-data reader's buffer
   WORD moduleShorts[4];          // pages, install bookkeeping, merge, quality and print type
   DWORD moduleWords2[8];
@@ -239,6 +239,7 @@ struct WorkArea {
   PaperSubstitutionSlot paperSubstitution[2];
   // The settings API's per-handle state of an item-API context; null in every other context.
   struct ApiState* apiState;
+  PicturePaintState paint;       // the picture painter's state (ui_picture_paint)
 };
 
 struct DriverContext {

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "context/field_access.h"
 #include "context/locale_text.h"
+#include "context/ui_picture_paint.h"
 #include "context/ui_strings.h"
-#include "field_ids.h"
 #include "win/files.h"
 #include "win/kernel.h"
 #include "win/loader.h"
@@ -142,12 +141,12 @@ HBITMAP LoadDibFile(const WCHAR* path, int* width, int* height) {
 }
 
 DWORD AdjustPictureColor(DriverContext* context, DWORD color, BOOL grey) {
-  const WORD ids[6] = {fid::kdmBrightness, fid::kdmContrast, fid::kdmSaturation,
-                       fid::kdmColorBalanceR, fid::kdmColorBalanceG, fid::kdmColorBalanceB};
+  const PicturePaintState* ps = GetPaintState(context);
+  if (!ps) return color;
   int b[6];
   bool unchanged = true;
   for (int i = 0; i < 6; ++i) {
-    b[i] = static_cast<int>(GetFieldValueById(context, ids[i]));
+    b[i] = ps->adjust[i];
     unchanged = unchanged && b[i] == 50;
   }
   if (unchanged) return color;

@@ -44,7 +44,7 @@ BOOL ReadFileBlocks(HANDLE file, HGLOBAL block, DWORD bytes);
 // colour table or rows reaching past the end of the file. A later failure gives null with
 // the header's width and height.
 HBITMAP LoadDibFile(const WCHAR* path, int* width, int* height);
-// A colour passed through the six adjust values of the settings (brightness, contrast,
+// A colour passed through the six adjust values of the paint state (brightness, contrast,
 // saturation, red, green and blue balance; 50 each: unchanged); grey gives R = G = B.
 DWORD AdjustPictureColor(DriverContext* context, DWORD color, BOOL grey);
 // Major x 100 + minor of comctl32.dll (its DllGetVersion), 0 without the library or export.

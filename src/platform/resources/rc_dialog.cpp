@@ -500,6 +500,8 @@ const std::vector<std::pair<const char16_t*, const char16_t*>>& WindowSystemSymb
       {u"TVS_HASBUTTONS", u"0x1L"}, {u"TVS_HASLINES", u"0x2L"}, {u"TVS_LINESATROOT", u"0x4L"},
       {u"TVS_SHOWSELALWAYS", u"0x20L"}, {u"LVS_REPORT", u"0x1L"}, {u"LVS_SINGLESEL", u"0x4L"},
       {u"LVS_SHOWSELALWAYS", u"0x8L"}, {u"LVS_NOCOLUMNHEADER", u"0x4000L"},
+      {u"LVS_ICON", u"0x0L"}, {u"LVS_SMALLICON", u"0x2L"}, {u"LVS_LIST", u"0x3L"}, {u"LVS_SORTASCENDING", u"0x10L"},
+      {u"LVS_OWNERDRAWFIXED", u"0x400L"}, {u"LVS_NOSORTHEADER", u"0x8000L"}, {u"TCS_FOCUSNEVER", u"0x8000L"},
       {u"UDS_SETBUDDYINT", u"0x2L"}, {u"UDS_ALIGNRIGHT", u"0x4L"}, {u"UDS_AUTOBUDDY", u"0x10L"},
       {u"UDS_ARROWKEYS", u"0x20L"},
       {u"TRACKBAR_CLASS", u"\"msctls_trackbar32\""}, {u"WC_TABCONTROL", u"\"SysTabControl32\""},

@@ -100,7 +100,12 @@ LRESULT TrackbarProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-void RegisterCommonControlClasses() { RegisterSystemClass(TRACKBAR_CLASSW, &TrackbarProc, 0); }
+void RegisterCommonControlClasses() {
+  RegisterSystemClass(TRACKBAR_CLASSW, &TrackbarProc, 0);
+  RegisterTabControlClass();
+  RegisterTreeViewClass();
+  RegisterListViewClass();
+}
 
 bool DragSlider(HWND trackbar, int position) {
   auto s = StateOf<TrackbarState>(trackbar);

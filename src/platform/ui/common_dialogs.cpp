@@ -6,6 +6,7 @@
 #include <deque>
 #include <mutex>
 
+#include "file_dialogs_internal.h"
 #include "plat/ui_driver.h"
 #include "plat/wstr.h"
 #include "ui_internal.h"
@@ -21,6 +22,7 @@ namespace {
 struct Answer {
   bool cancel;
   std::u16string path;
+  std::vector<std::u16string> names;  // several names chosen in the dialog's folder
 };
 
 struct Dialogs {
@@ -35,13 +37,6 @@ Dialogs& dialogs() {
 }
 
 thread_local DWORD lastError = 0;
-
-struct FileDialog {
-  OPENFILENAMEW* ofn;
-  bool save;
-  std::u16string folder;   // current folder, without a final '\' (except a drive root "C:\")
-  std::u16string pattern;  // current filter pattern
-};
 
 std::vector<std::pair<std::u16string, std::u16string>> FilterPairs(LPCWSTR filter) {
   std::vector<std::pair<std::u16string, std::u16string>> out;
@@ -66,12 +61,8 @@ bool IsFile(const std::u16string& path) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::u16string Join(const std::u16string& folder, const std::u16string& name) {
-  if (!folder.empty() && folder.back() == u'\\') return folder + name;
-  return folder + u"\\" + name;
-}
-
-bool IsAbsolute(const std::u16string& s) { return (s.size() >= 2 && s[1] == u':') || (!s.empty() && s[0] == u'\\'); }
+std::u16string Join(const std::u16string& folder, const std::u16string& name) { return JoinPath(folder, name); }
+bool IsAbsolute(const std::u16string& s) { return IsAbsolutePath(s); }
 
 // Fills the folder list (the drive root, then each folder down to the current one, the
 // current one selected) and the file list (the files of the folder that match the pattern).
@@ -115,6 +106,93 @@ void FillLists(HWND dlg, FileDialog& d) {
   }
 }
 
+// The names of the edit: quoted names each on its own; several names of an old-style dialog
+// that allows them separated by blanks; otherwise the whole text is one name.
+std::vector<std::u16string> SplitNames(const std::u16string& text, bool multi, bool explorer) {
+  std::vector<std::u16string> out;
+  if (text.find(u'"') != std::u16string::npos) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+      if (text[i] == u' ') {
+        ++i;
+      } else if (text[i] == u'"') {
+        const std::size_t close = text.find(u'"', i + 1);
+        const std::size_t stop = close == std::u16string::npos ? text.size() : close;
+        if (stop > i + 1) out.push_back(text.substr(i + 1, stop - i - 1));
+        i = stop + 1;
+      } else {
+        std::size_t stop = text.find_first_of(u" \"", i);
+        if (stop == std::u16string::npos) stop = text.size();
+        out.push_back(text.substr(i, stop - i));
+        i = stop;
+      }
+    }
+    return out;
+  }
+  if (multi && !explorer) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+      const std::size_t stop = std::min(text.find(u' ', i), text.size());
+      if (stop > i) out.push_back(text.substr(i, stop - i));
+      i = stop + 1;
+    }
+    return out;
+  }
+  out.push_back(text);
+  return out;
+}
+
+// A typed name with the default extension when it has none.
+std::u16string WithDefaultExtension(const FileDialog& d, std::u16string path) {
+  const std::size_t slash = path.rfind(u'\\');
+  const std::size_t dot = path.rfind(u'.');
+  if ((dot == std::u16string::npos || (slash != std::u16string::npos && dot < slash)) && !d.defExt.empty())
+    path += u"." + d.defExt;
+  return path;
+}
+
+// The dialog ends with OK, unless the Explorer-style hook keeps it open.
+bool Finish(HWND dlg, FileDialog& d) {
+  if (d.child && TellExplorerChild(dlg, d, CDN_FILEOK)) return false;
+  EndDialog(dlg, IDOK);
+  return true;
+}
+
+// Several names chosen in the current folder: each is checked, then the list goes back as
+// the folder and the names (Explorer style: NUL-separated with a final NUL; old style:
+// blank-separated).
+bool AcceptSeveral(HWND dlg, FileDialog& d, const std::vector<std::u16string>& typed) {
+  OPENFILENAMEW& ofn = *d.ofn;
+  std::vector<std::u16string> names;
+  for (const auto& t : typed) {
+    if (t.find_first_of(u"*?\\:") != std::u16string::npos) {
+      MessageBoxW(dlg, (t + u"\r\nThe file name is not valid.").c_str(), ofn.lpstrTitle, MB_ICONWARNING | MB_OK);
+      return false;
+    }
+    const std::u16string name = WithDefaultExtension(d, t);
+    if ((ofn.Flags & OFN_FILEMUSTEXIST) && !IsFile(Join(d.folder, name))) {
+      MessageBoxW(dlg, (Join(d.folder, name) + u"\r\nFile not found.").c_str(), ofn.lpstrTitle, MB_ICONWARNING | MB_OK);
+      return false;
+    }
+    names.push_back(name);
+  }
+  const bool explorer = IsExplorerDialog(ofn);
+  std::u16string list = d.folder;
+  for (const auto& n : names) list += (explorer ? std::u16string(1, u'\0') : std::u16string(u" ")) + n;
+  list.push_back(u'\0');  // Explorer style: the list's own NUL; old style: the text's
+  if (!ofn.lpstrFile || list.size() + 1 > ofn.nMaxFile) {
+    if (ofn.lpstrFile && ofn.nMaxFile >= 1) ofn.lpstrFile[0] = static_cast<WCHAR>(std::min<std::size_t>(list.size() + 1, 0xFFFF));
+    lastError = FNERR_BUFFERTOOSMALL;
+    EndDialog(dlg, IDABORT);
+    return true;
+  }
+  std::memcpy(ofn.lpstrFile, list.data(), list.size() * sizeof(WCHAR));
+  ofn.lpstrFile[list.size()] = 0;
+  ofn.nFileOffset = static_cast<WORD>(d.folder.size() + 1);
+  ofn.nFileExtension = 0;
+  return Finish(dlg, d);
+}
+
 // OK: the name of the edit chosen, a filter applied or a folder entered. Answers true when
 // the dialog ended.
 bool Accept(HWND dlg, FileDialog& d) {
@@ -123,6 +201,17 @@ bool Accept(HWND dlg, FileDialog& d) {
   std::u16string name(text);
   while (!name.empty() && name.back() == u' ') name.pop_back();
   if (name.empty()) return false;
+  OPENFILENAMEW& ofn = *d.ofn;
+  const auto names = SplitNames(name, (ofn.Flags & OFN_ALLOWMULTISELECT) != 0, IsExplorerDialog(ofn));
+  if (names.empty()) return false;
+  if (names.size() > 1) {
+    if (!(ofn.Flags & OFN_ALLOWMULTISELECT)) {
+      MessageBoxW(dlg, (name + u"\r\nThe file name is not valid.").c_str(), ofn.lpstrTitle, MB_ICONWARNING | MB_OK);
+      return false;
+    }
+    return AcceptSeveral(dlg, d, names);
+  }
+  name = names.front();
   if (name.find_first_of(u"*?") != std::u16string::npos) {
     d.pattern = name;
     FillLists(dlg, d);
@@ -134,14 +223,11 @@ bool Accept(HWND dlg, FileDialog& d) {
     while (d.folder.size() > 3 && d.folder.back() == u'\\') d.folder.pop_back();
     SetDlgItemTextW(dlg, edt1, d.pattern.c_str());
     FillLists(dlg, d);
+    if (d.child) TellExplorerChild(dlg, d, CDN_FOLDERCHANGE);
     return false;
   }
-  OPENFILENAMEW& ofn = *d.ofn;
+  path = WithDefaultExtension(d, path);
   const std::size_t slash = path.rfind(u'\\');
-  const std::size_t dot = path.rfind(u'.');
-  if ((dot == std::u16string::npos || (slash != std::u16string::npos && dot < slash)) && ofn.lpstrDefExt &&
-      *ofn.lpstrDefExt)
-    path += u"." + std::u16string(ofn.lpstrDefExt);
   const std::u16string folder = slash == std::u16string::npos ? d.folder : path.substr(0, std::max<std::size_t>(slash, 2));
   const std::u16string folderCheck = slash == 2 ? path.substr(0, 3) : folder;
   HWND owner = dlg;
@@ -179,8 +265,7 @@ bool Accept(HWND dlg, FileDialog& d) {
     // One chosen file: the path as it is, then the double NUL of the list form.
     if (path.size() + 2 <= ofn.nMaxFile) ofn.lpstrFile[path.size() + 1] = 0;
   }
-  EndDialog(dlg, IDOK);
-  return true;
+  return Finish(dlg, d);
 }
 
 INT_PTR FileDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -191,7 +276,8 @@ INT_PTR FileDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   if (!d) return FALSE;
   OPENFILENAMEW& ofn = *d->ofn;
-  const bool hooked = (ofn.Flags & OFN_ENABLEHOOK) && ofn.lpfnHook;
+  // The old style's hook sees the dialog's messages; the Explorer style's is its child.
+  const bool hooked = (ofn.Flags & OFN_ENABLEHOOK) && ofn.lpfnHook && !IsExplorerDialog(ofn);
   if (msg == WM_INITDIALOG) {
     if (ofn.lpstrTitle) SetWindowTextW(dlg, ofn.lpstrTitle);
     const auto pairs = FilterPairs(ofn.lpstrFilter);
@@ -217,6 +303,10 @@ INT_PTR FileDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   // Every other message goes to the hook first; a nonzero answer means it was handled.
   if (hooked && ofn.lpfnHook(dlg, msg, wParam, lParam)) return TRUE;
   if (!IsWindow(dlg)) return TRUE;
+  if (LRESULT answer = 0; IsExplorerDialog(ofn) && AnswerExplorerMessage(dlg, *d, msg, wParam, lParam, &answer)) {
+    SetWindowLongPtrW(dlg, DWLP_MSGRESULT, answer);
+    return TRUE;
+  }
   switch (msg) {
     case WM_COMMAND: {
       const WORD id = LOWORD(static_cast<DWORD_PTR>(wParam));
@@ -236,6 +326,7 @@ INT_PTR FileDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
           d->pattern = pairs[sel].second;
           ofn.nFilterIndex = static_cast<DWORD>(sel + 1);
           FillLists(dlg, *d);
+          if (d->child) TellExplorerChild(dlg, *d, CDN_TYPECHANGE);
         }
         return TRUE;
       }
@@ -245,6 +336,7 @@ INT_PTR FileDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (sel >= 0 && SendDlgItemMessageW(dlg, lst1, LB_GETTEXTLEN, sel, 0) < MAX_PATH) {
           SendDlgItemMessageW(dlg, lst1, LB_GETTEXT, sel, reinterpret_cast<LPARAM>(name));
           SetDlgItemTextW(dlg, edt1, name);
+          if (d->child) TellExplorerChild(dlg, *d, CDN_SELCHANGE);
         }
         return TRUE;
       }
@@ -313,7 +405,8 @@ BOOL RunFileDialog(OPENFILENAMEW* ofn, bool save) {
                           ofn->Flags,
                           false};
   for (const auto& [desc, pat] : FilterPairs(ofn->lpstrFilter)) record.filter += desc + u"|" + pat + u"|";
-  FileDialog d{ofn, save, {}, {}};
+  FileDialog d{ofn, save, {}, {}, nullptr, ofn->lpstrDefExt ? std::u16string(ofn->lpstrDefExt) : std::u16string()};
+  const bool explorer = IsExplorerDialog(*ofn);
   d.folder = ofn->lpstrInitialDir && *ofn->lpstrInitialDir ? std::u16string(ofn->lpstrInitialDir) : u"C:\\";
   while (d.folder.size() > 3 && d.folder.back() == u'\\') d.folder.pop_back();
   HWND owner = ofn->hwndOwner ? GetAncestor(ofn->hwndOwner, GA_ROOT) : nullptr;
@@ -327,13 +420,27 @@ BOOL RunFileDialog(OPENFILENAMEW* ofn, bool save) {
       lastError = CDERR_FINDRESFAILURE;
       return FALSE;
     }
-    dlg = CreateDialogParamW(ofn->hInstance, ofn->lpTemplateName, owner, &FileDialogProc, reinterpret_cast<LPARAM>(&d));
-  } else {
-    dlg = BuiltInDialog(owner, &d);
   }
+  if ((ofn->Flags & OFN_ENABLETEMPLATE) && !explorer)
+    dlg = CreateDialogParamW(ofn->hInstance, ofn->lpTemplateName, owner, &FileDialogProc, reinterpret_cast<LPARAM>(&d));
+  else
+    dlg = BuiltInDialog(owner, &d);
   if (!dlg) {
     lastError = CDERR_DIALOGFAILURE;
     return FALSE;
+  }
+  if (explorer) {
+    // The caller's template and hook as the dialog's child, told when it is ready.
+    DWORD error = 0;
+    if (!CreateExplorerChild(dlg, d, &error)) {
+      DestroyWindow(dlg);
+      lastError = error;
+      return FALSE;
+    }
+    if (d.child) {
+      TellExplorerChild(dlg, d, CDN_INITDONE);
+      TellExplorerChild(dlg, d, CDN_FOLDERCHANGE);
+    }
   }
   // The scripted choice: the name typed into the edit and OK pressed, or Cancel.
   {
@@ -343,13 +450,19 @@ BOOL RunFileDialog(OPENFILENAMEW* ofn, bool save) {
       Answer a = all.answers.front();
       all.answers.pop_front();
       record.answered = true;
-      PushFrontStep([dlg, a] {
+      PushFrontStep([dlg, a, explorer] {
         if (!IsWindow(dlg)) return;
         if (a.cancel) {
           ClickId(dlg, IDCANCEL);
           return;
         }
-        if (HWND edit = GetDlgItem(dlg, edt1)) ReplaceText(edit, a.path);
+        // Several names are typed as the style shows them: quoted, or separated by blanks.
+        std::u16string typed = a.path;
+        for (const auto& n : a.names) {
+          if (!typed.empty()) typed += u" ";
+          typed += explorer ? u"\"" + n + u"\"" : n;
+        }
+        if (HWND edit = GetDlgItem(dlg, edt1)) ReplaceText(edit, typed);
         ClickId(dlg, IDOK);
       });
     }
@@ -364,13 +477,19 @@ BOOL RunFileDialog(OPENFILENAMEW* ofn, bool save) {
 void QueueFileDialogPath(std::u16string path) {
   auto& d = dialogs();
   std::lock_guard<std::mutex> g(d.lock);
-  d.answers.push_back(Answer{false, std::move(path)});
+  d.answers.push_back(Answer{false, std::move(path), {}});
+}
+
+void QueueFileDialogNames(std::vector<std::u16string> names) {
+  auto& d = dialogs();
+  std::lock_guard<std::mutex> g(d.lock);
+  d.answers.push_back(Answer{false, {}, std::move(names)});
 }
 
 void QueueFileDialogCancel() {
   auto& d = dialogs();
   std::lock_guard<std::mutex> g(d.lock);
-  d.answers.push_back(Answer{true, {}});
+  d.answers.push_back(Answer{true, {}, {}});
 }
 
 const std::vector<FileDialogRecord>& FileDialogs() { return dialogs().records; }

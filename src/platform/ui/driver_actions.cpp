@@ -2,7 +2,10 @@
 #include "plat/ui_driver.h"
 #include "plat/wstr.h"
 #include "ui_internal.h"
+#include "win/commctrl.h"
 #include "win/prsht.h"
+
+#include <algorithm>
 
 namespace plat::ui {
 namespace {
@@ -58,6 +61,9 @@ void LeaveControl(HWND control) {
 
 bool SelectItem(HWND list, int index) {
   if (!Usable(list)) return false;
+  if (IsClass(list, WC_TABCONTROLW)) return UserSelectTab(list, index);
+  if (IsClass(list, WC_TREEVIEWW)) return UserSelectTreeItem(list, index);
+  if (IsClass(list, WC_LISTVIEWW)) return UserSelectListViewItem(list, index);
   if (IsClass(list, u"ComboBox")) {
     if (index < 0 || index >= static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0))) return false;
     SetFocus(list);
@@ -73,8 +79,21 @@ bool SelectItem(HWND list, int index) {
   return false;
 }
 
+bool ExpandItem(HWND tree, int index, bool expand) {
+  return Usable(tree) && IsClass(tree, WC_TREEVIEWW) && UserExpandTreeItem(tree, index, expand);
+}
+
 bool SelectItemText(HWND list, std::u16string_view text) {
   const std::u16string t(text);
+  if (IsClass(list, WC_TABCONTROLW) || IsClass(list, WC_TREEVIEWW) || IsClass(list, WC_LISTVIEWW)) {
+    const auto items = Items(list);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      std::u16string_view shown = items[i];
+      shown.remove_prefix(std::min(shown.find_first_not_of(u' '), shown.size()));
+      if (shown == text || shown.substr(0, shown.find(u'|')) == text) return SelectItem(list, static_cast<int>(i));
+    }
+    return false;
+  }
   const bool combo = IsClass(list, u"ComboBox");
   const LRESULT at =
       SendMessageW(list, combo ? CB_FINDSTRINGEXACT : LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(t.c_str()));
@@ -122,10 +141,16 @@ std::u16string Text(HWND window) {
 UINT CheckState(HWND button) { return static_cast<UINT>(SendMessageW(button, BM_GETCHECK, 0, 0)); }
 
 int Selection(HWND list) {
+  if (IsClass(list, WC_TABCONTROLW)) return TabSelection(list);
+  if (IsClass(list, WC_TREEVIEWW)) return TreeSelection(list);
+  if (IsClass(list, WC_LISTVIEWW)) return ListViewSelection(list);
   return static_cast<int>(SendMessageW(list, IsClass(list, u"ComboBox") ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
 }
 
 std::vector<std::u16string> Items(HWND list) {
+  if (IsClass(list, WC_TABCONTROLW)) return TabTexts(list);
+  if (IsClass(list, WC_TREEVIEWW)) return TreeTexts(list);
+  if (IsClass(list, WC_LISTVIEWW)) return ListViewTexts(list);
   std::vector<std::u16string> out;
   const bool combo = IsClass(list, u"ComboBox");
   const int n = static_cast<int>(SendMessageW(list, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));

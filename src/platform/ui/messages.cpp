@@ -148,6 +148,7 @@ void Reset() {
   }
   ResetBoxes();
   ResetPainting();
+  ResetVisualStyles();
 }
 
 }  // namespace plat::ui

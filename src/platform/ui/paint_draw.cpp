@@ -1,8 +1,10 @@
 // Drawing into device contexts: rectangles, lines, pixels, the raster operations of
-// BitBlt and StretchBlt, text (recorded, measured with fixed metrics) and icons.
+// BitBlt and StretchBlt, text (recorded, measured on the font's TrueType face, or with
+// fixed metrics without one) and icons.
 #include <algorithm>
 #include <string>
 
+#include "font_metrics.h"
 #include "paint_internal.h"
 #include "plat/wstr.h"
 #include "ui_internal.h"
@@ -45,6 +47,7 @@ std::string RectText(const RECT& r) {
          std::to_string(r.bottom);
 }
 
+// The fixed metrics of a font without a face: half as wide as high.
 SIZE CharSize(HDC hdc) {
   DcState* dc = DcOf(hdc);
   auto f = dc ? FindGdi(dc->font) : nullptr;
@@ -52,6 +55,23 @@ SIZE CharSize(HDC hdc) {
   if (h < 0) h = -h;
   if (h == 0) return SIZE{8, 16};
   return SIZE{(h + 1) / 2, h};
+}
+
+// The logical font selected into a device context (the system's default font when none).
+LOGFONTW FontOf(HDC hdc) {
+  DcState* dc = DcOf(hdc);
+  auto f = dc ? FindGdi(dc->font) : nullptr;
+  if (f && f->kind == GdiKind::Font) return f->font;
+  LOGFONTW lf{};
+  lf.lfWeight = FW_NORMAL;
+  return lf;
+}
+
+SIZE TextSize(HDC hdc, std::u16string_view text) {
+  SIZE size{};
+  if (MeasureText(FontOf(hdc), text, &size)) return size;
+  const SIZE ch = CharSize(hdc);
+  return SIZE{ch.cx * static_cast<LONG>(text.size()), ch.cy};
 }
 
 COLORREF PatternColor(HDC hdc) {
@@ -204,13 +224,13 @@ BOOL WINAPI PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
 
 BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int c, LPSIZE size) {
   if (!DcOf(hdc) || !size || c < 0 || (!text && c > 0)) return FALSE;
-  const SIZE ch = CharSize(hdc);
-  *size = SIZE{ch.cx * c, ch.cy};
+  *size = TextSize(hdc, std::u16string_view(text ? text : u"", static_cast<std::size_t>(c)));
   return TRUE;
 }
 
 BOOL WINAPI GetTextMetricsW(HDC hdc, TEXTMETRICW* tm) {
   if (!DcOf(hdc) || !tm) return FALSE;
+  if (MeasureFont(FontOf(hdc), tm)) return TRUE;
   const SIZE ch = CharSize(hdc);
   *tm = TEXTMETRICW{};
   tm->tmHeight = ch.cy;
@@ -252,8 +272,8 @@ int WINAPI DrawTextW(HDC hdc, LPCWSTR text, int c, LPRECT r, UINT format) {
     }
     s = out;
   }
-  const SIZE ch = CharSize(hdc);
-  const int width = ch.cx * static_cast<int>(s.size());
+  const SIZE ch = TextSize(hdc, s);
+  const int width = ch.cx;
   if (format & DT_CALCRECT) {
     r->right = r->left + width;
     r->bottom = r->top + ch.cy;

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -82,6 +83,11 @@ HWND ChildById(HWND parent, int id);
 void NotifyParent(HWND control, WORD code);
 // Sends a WM_NOTIFY with a bare NMHDR to the control's parent.
 LRESULT NotifyParentHeader(HWND control, UINT code);
+// Whether a window is of a class (names compared without case).
+bool HasClass(HWND h, std::u16string_view name);
+// Sends a WM_NOTIFY with a control's own record (an NMHDR first) to its parent: the
+// header's window, id and code are filled in. Answers the parent's answer.
+LRESULT SendNotify(HWND control, UINT code, NMHDR* header);
 // Text in a buffer as WM_GETTEXT copies it: at most size - 1 characters and a NUL.
 LRESULT CopyText(const std::u16string& text, LPWSTR buffer, WPARAM size);
 
@@ -134,6 +140,23 @@ LRESULT ListBoxProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT ComboBoxProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT ScrollBarProc(HWND, UINT, WPARAM, LPARAM);
 void RegisterCommonControlClasses();
+void RegisterTabControlClass();
+void RegisterTreeViewClass();
+void RegisterListViewClass();
+// A person's choice of a tab, a tree item (by its place in the tree, depth first) or a
+// list-view item: the notifications follow as Windows sends them. False when refused.
+bool UserSelectTab(HWND tab, int index);
+bool UserSelectTreeItem(HWND tree, int index);
+bool UserExpandTreeItem(HWND tree, int index, bool expand);
+bool UserSelectListViewItem(HWND view, int index);
+// What they show: tab texts; tree items depth first, two blanks of indent per level;
+// list-view items, their column texts joined by '|'. Selection: the index as above, or -1.
+std::vector<std::u16string> TabTexts(HWND tab);
+int TabSelection(HWND tab);
+std::vector<std::u16string> TreeTexts(HWND tree);
+int TreeSelection(HWND tree);
+std::vector<std::u16string> ListViewTexts(HWND view);
+int ListViewSelection(HWND view);
 // A person's choice of an item: the selection changes and the notifications follow.
 void UserSelectList(HWND list, int index);
 void UserSelectCombo(HWND combo, int index);
@@ -141,6 +164,7 @@ void UserSelectCombo(HWND combo, int index);
 // ---- records of the boxes -------------------------------------------------------------------
 void ResetBoxes();
 void ResetPainting();
+void ResetVisualStyles();
 
 template <class T>
 std::shared_ptr<T> StateOf(HWND h) {

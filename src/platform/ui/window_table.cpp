@@ -132,6 +132,20 @@ LRESULT NotifyParentHeader(HWND control, UINT code) {
   return SendMessageW(w->parent, WM_NOTIFY, static_cast<WPARAM>(w->id), reinterpret_cast<LPARAM>(&hdr));
 }
 
+bool HasClass(HWND h, std::u16string_view name) {
+  auto w = Find(h);
+  return w && EqualNoCase(w->className, name);
+}
+
+LRESULT SendNotify(HWND control, UINT code, NMHDR* header) {
+  auto w = Find(control);
+  if (!w || !w->parent || !header) return 0;
+  header->hwndFrom = control;
+  header->idFrom = static_cast<UINT_PTR>(w->id);
+  header->code = code;
+  return SendMessageW(w->parent, WM_NOTIFY, static_cast<WPARAM>(w->id), reinterpret_cast<LPARAM>(header));
+}
+
 LRESULT CopyText(const std::u16string& text, LPWSTR buffer, WPARAM size) {
   if (!buffer || size == 0) return 0;
   const std::size_t n = std::min<std::size_t>(text.size(), size - 1);

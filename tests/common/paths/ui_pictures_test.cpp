@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "context/field_access.h"
+#include "context/ui_picture_paint.h"
 #include "context/ui_pictures.h"
 #include "context/ui_strings.h"
 #include "field_ids.h"
@@ -20,9 +21,6 @@ class UiPictures : public kovatest::PathsTest {
     PathsTest::SetUp();
     plat::ui::Reset();
     ctx_ = Context(nullptr);
-    for (WORD id : {fid::kdmBrightness, fid::kdmContrast, fid::kdmSaturation, fid::kdmColorBalanceR,
-                    fid::kdmColorBalanceG, fid::kdmColorBalanceB})
-      WriteFieldRawById(ctx_, id, 50);
   }
   void TearDown() override {
     FreeResourceModules(ctx_);
@@ -106,15 +104,18 @@ TEST_F(UiPictures, ABitmapFileOutsideTheCodePageOpensAndKeepsItsPixels) {
 
 TEST_F(UiPictures, ColourAdjustment) {
   const DWORD c = RGB(200, 100, 50);
+  // The paint state's values start at 50, whatever the settings hold.
+  WriteFieldRawById(ctx_, fid::kdmBrightness, 0);
+  std::int32_t* adjust = GetPaintState(ctx_)->adjust;
   EXPECT_EQ(AdjustPictureColor(ctx_, c, FALSE), c);
   EXPECT_EQ(AdjustPictureColor(ctx_, c, TRUE), c);  // all at 50: unchanged even in grey
-  WriteFieldRawById(ctx_, fid::kdmColorBalanceR, 60);
+  adjust[3] = 60;  // red balance
   EXPECT_EQ(AdjustPictureColor(ctx_, c, FALSE), RGB(210, 100, 50));
   EXPECT_EQ(AdjustPictureColor(ctx_, RGB(250, 0, 0), FALSE), RGB(255, 0, 0));  // clamped
   // Grey: the luma (30 R + 59 G + 11 B) / 100 in every channel.
   EXPECT_EQ(AdjustPictureColor(ctx_, c, TRUE), RGB(124, 124, 124));
-  WriteFieldRawById(ctx_, fid::kdmColorBalanceR, 50);
-  WriteFieldRawById(ctx_, fid::kdmContrast, 60);  // t = 110, m = 276: x * 276 / 256 - 10
+  adjust[3] = 50;
+  adjust[1] = 60;  // contrast: t = 110, m = 276: x * 276 / 256 - 10
   EXPECT_EQ(AdjustPictureColor(ctx_, RGB(100, 0, 255), FALSE), RGB(97, 0, 255));
 }
 

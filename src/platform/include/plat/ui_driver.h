@@ -52,9 +52,16 @@ bool ReplaceText(HWND edit, std::u16string_view text);
 // Takes the focus away from a control (to its dialog), as a click elsewhere would.
 void LeaveControl(HWND control);
 // A person's selection in a list box or combo box: the notifications follow
-// (LBN_SELCHANGE; CBN_SELCHANGE then CBN_SELENDOK ...).
+// (LBN_SELCHANGE; CBN_SELCHANGE then CBN_SELENDOK ...). The same for a tab control (a tab:
+// TCN_SELCHANGING, which may refuse, then TCN_SELCHANGE), a tree view (an item by its place
+// in Items, depth first: TVN_SELCHANGINGW, TVN_SELCHANGEDW, NM_CLICK) and a list view (a
+// click on an item: LVN_ITEMCHANGING and LVN_ITEMCHANGED for each item that changes, then
+// NM_CLICK). SelectItemText matches an item's text (a list view's first column).
 bool SelectItem(HWND listOrCombo, int index);
 bool SelectItemText(HWND listOrCombo, std::u16string_view text);
+// A person opens or closes a tree item (its place in Items): TVN_ITEMEXPANDINGW, which may
+// refuse, then TVN_ITEMEXPANDEDW. False when refused or nothing changes.
+bool ExpandItem(HWND tree, int index, bool expand);
 // Drags a trackbar's thumb to a position (clamped to its range): the parent gets
 // TB_THUMBTRACK, TB_THUMBPOSITION and TB_ENDTRACK.
 bool DragSlider(HWND trackbar, int position);
@@ -67,6 +74,9 @@ bool PressSheetButton(HWND sheet, int which);  // PSBTN_OK, PSBTN_CANCEL, PSBTN_
 // ---- reading ---------------------------------------------------------------------------
 std::u16string Text(HWND window);
 UINT CheckState(HWND button);
+// Lists, combo boxes, tab controls, tree views and list views. A tree's items come depth
+// first with two blanks of indent per level (closed items' children too); a list view's
+// items are its rows, the column texts joined by '|'. Selection is an index into Items.
 int Selection(HWND listOrCombo);
 std::vector<std::u16string> Items(HWND listOrCombo);
 bool Enabled(HWND window);
@@ -79,6 +89,10 @@ std::vector<std::string> PaintLog(HWND window);
 // A device context of a printer for ExtEscape: each escape goes to `route` (the host passes
 // it to the rendering driver's DrvEscape) and its answer is the escape's answer.
 HDC CreateEscapeDC(std::function<int(int escape, int inSize, const void* in, int outSize, void* out)> route);
+
+// ---- visual styles ---------------------------------------------------------------------
+// Turns the visual styles of UxTheme.dll on (the default, restored by Reset) or off.
+void SetVisualStylesActive(bool on);
 
 // ---- message boxes ---------------------------------------------------------------------
 struct MessageBoxRecord {
@@ -97,6 +111,9 @@ void ClearMessageBoxes();
 // ---- file dialogs ----------------------------------------------------------------------
 // The next open or save dialog chooses this Windows path (OK), or is cancelled.
 void QueueFileDialogPath(std::u16string path);
+// The next dialog chooses several names in its folder (OFN_ALLOWMULTISELECT): typed as its
+// style shows them (quoted in the Explorer style, separated by blanks in the old style).
+void QueueFileDialogNames(std::vector<std::u16string> names);
 void QueueFileDialogCancel();
 struct FileDialogRecord {
   bool save;

@@ -3,8 +3,14 @@
 // Our own declarations, written from the documented behaviour of the Windows calls of the
 // same names. The file dialogs run in their old style (a dialog with the standard control
 // ids below, from the caller's template or a built-in one, with the caller's hook seeing
-// every message first); the name a person chooses comes from the script of
+// every message first) or, with OFN_EXPLORER, in the Explorer style (the built-in dialog,
+// with the caller's template and hook as a child dialog that hears CDN_ notifications and
+// may ask with CDM_ messages); the name a person chooses comes from the script of
 // plat/ui_driver.h, typed into the name edit and confirmed with OK.
+//
+// Several names (OFN_ALLOWMULTISELECT) come back as the folder and the names: in the
+// Explorer style each followed by a NUL and the list by another NUL; in the old style
+// separated by blanks.
 #pragma once
 
 #include "win/window.h"
@@ -66,6 +72,30 @@ constexpr int cmb2 = 0x471;  // drives
 constexpr int stc1 = 0x440;
 constexpr int edt1 = 0x480;  // the file name
 constexpr int pshHelp = 0x40E;
+
+// Explorer style: the notifications the hook hears (WM_NOTIFY with an OFNOTIFYW; the dialog
+// is the sender) and the messages it sends to its parent, the dialog.
+constexpr UINT CDN_FIRST = static_cast<UINT>(-601);
+constexpr UINT CDN_INITDONE = CDN_FIRST - 0;
+constexpr UINT CDN_SELCHANGE = CDN_FIRST - 1;
+constexpr UINT CDN_FOLDERCHANGE = CDN_FIRST - 2;
+constexpr UINT CDN_HELP = CDN_FIRST - 4;
+constexpr UINT CDN_FILEOK = CDN_FIRST - 5;
+constexpr UINT CDN_TYPECHANGE = CDN_FIRST - 6;
+
+constexpr UINT CDM_FIRST = WM_USER + 100;
+constexpr UINT CDM_GETSPEC = CDM_FIRST + 0x0000;
+constexpr UINT CDM_GETFILEPATH = CDM_FIRST + 0x0001;
+constexpr UINT CDM_GETFOLDERPATH = CDM_FIRST + 0x0002;
+constexpr UINT CDM_SETCONTROLTEXT = CDM_FIRST + 0x0004;
+constexpr UINT CDM_HIDECONTROL = CDM_FIRST + 0x0005;
+constexpr UINT CDM_SETDEFEXT = CDM_FIRST + 0x0006;
+
+struct OFNOTIFYW {
+  NMHDR hdr;
+  LPOPENFILENAMEW lpOFN;
+  LPWSTR pszFile;
+};
 
 // Extended errors.
 constexpr DWORD CDERR_DIALOGFAILURE = 0xFFFF;

@@ -89,6 +89,11 @@ struct TEXTMETRICW {
   BYTE tmCharSet;
 };
 
+// tmPitchAndFamily: TMPF_FIXED_PITCH is set for a font of variable pitch.
+constexpr BYTE TMPF_FIXED_PITCH = 0x01;
+constexpr BYTE TMPF_VECTOR = 0x02;
+constexpr BYTE TMPF_TRUETYPE = 0x04;
+
 constexpr DWORD BI_RGB = 0;
 constexpr DWORD BI_RLE8 = 1;
 constexpr DWORD BI_RLE4 = 2;
@@ -230,8 +235,10 @@ KOVA_EXPORT BOOL WINAPI PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop);
 // ---- brushes, pens, fonts, palettes ------------------------------------------------------------
 KOVA_EXPORT HBRUSH WINAPI CreateSolidBrush(COLORREF color);
 KOVA_EXPORT HPEN WINAPI CreatePen(int iStyle, int cWidth, COLORREF color);
-// Text is measured with fixed metrics: each character is (|lfHeight| + 1) / 2 pixels wide
-// (8 for a height of 0) and |lfHeight| high (16 for 0).
+// Text is measured on the TrueType face a font's name stands for (the system's sans, mono
+// or serif face; bold and italic styles): a negative lfHeight is the em in pixels, a
+// positive one the cell, 0 a cell of 16. Without the face file, fixed metrics: each
+// character (|lfHeight| + 1) / 2 pixels wide (8 for 0) and |lfHeight| high (16 for 0).
 KOVA_EXPORT HFONT WINAPI CreateFontIndirectW(const LOGFONTW* lplf);
 KOVA_EXPORT BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR lpString, int c, LPSIZE psizl);
 KOVA_EXPORT BOOL WINAPI GetTextMetricsW(HDC hdc, TEXTMETRICW* lptm);

@@ -434,6 +434,9 @@ KOVA_EXPORT BOOL WINAPI MessageBeep(UINT uType);
 // ---- messages --------------------------------------------------------------------------------------
 KOVA_EXPORT LRESULT WINAPI SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 KOVA_EXPORT BOOL WINAPI PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+// The message id of a name (compared without case): the same id for the same name for the
+// life of the process, from 0xC000 to 0xFFFF; 0 for a null or empty name.
+KOVA_EXPORT UINT WINAPI RegisterWindowMessageW(LPCWSTR lpString);
 KOVA_EXPORT void WINAPI PostQuitMessage(int nExitCode);
 // Posted messages first, then WM_PAINT of an invalid window, then WM_TIMER of a due timer
 // (the platform's clock). With nothing to answer PeekMessageW answers FALSE; GetMessageW
