@@ -4,7 +4,6 @@
 #include <thread>
 #include <vector>
 
-#include "plat/handles.h"
 #include "plat/system.h"
 #include "test_root.h"
 #include "win/kernel.h"

@@ -14,7 +14,7 @@
 
 #include "plat/builtin_modules.h"
 #include "plat/codepage.h"
-#include "plat/handles.h"
+#include "core/handles.h"
 #include "plat/paths.h"
 #include "plat/rc_script.h"
 #include "plat/system.h"

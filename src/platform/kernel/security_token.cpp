@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "plat/handles.h"
+#include "core/handles.h"
 #include "plat/system.h"
 #include "security_internal.h"
 #include "win/kernel.h"

@@ -3,7 +3,7 @@
 // identity: each thread counts its reverts, and the token brings the count back.
 #include <memory>
 
-#include "plat/handles.h"
+#include "core/handles.h"
 #include "win/errors.h"
 #include "win/spool.h"
 

@@ -54,6 +54,9 @@ std::string StoreFolder(const char* name);
 void NoteStoreFilesChanged();
 
 MachineSettings& Machine();
+
+// Number of open handles of every kind (for leak checks in tests).
+std::size_t OpenHandleCount();
 void ResetMachine();
 
 // Test clock. By default GetTickCount and GetLocalTime follow the real clock; once a test

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "plat/system.h"
 #include "win/types.h"
 
 namespace plat {
@@ -29,7 +30,5 @@ std::shared_ptr<T> LookupHandleAs(HANDLE h, ObjectKind kind) {
 }
 // Removes a handle; false when it was unknown. The object lives on while others use it.
 bool RemoveHandle(HANDLE h);
-// Number of open handles (for leak checks in tests).
-std::size_t OpenHandleCount();
 
 }  // namespace plat
