@@ -58,7 +58,7 @@ struct PageTable {
 constexpr int kBuiltInPageCount = 79;
 
 // The shared dictionary's page table; its run-time members stay empty.
-// PENDING: the page-and-control-table issue supplies the control rows of every page
+// PENDING: the page and control tables of the dictionary supply the control rows of every page
 // (1397 in all); until then only the first page (KPD_IDD_PRESET) carries its controls and
 // the other pages have a control count of 0.
 const PageTable* GetBuiltInPageTable();

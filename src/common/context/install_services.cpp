@@ -48,7 +48,7 @@ BOOL HasClientName(HANDLE printer) {
   return name[0] ? TRUE : FALSE;
 }
 
-// PENDING: the configuration-server connector issue loads "Srvconn.dll" and asks
+// PENDING: the configuration-server connector binding loads "Srvconn.dll" and asks
 // "RMGetServerType"; until then the connector counts as not available (0).
 BOOL IsConnectorServerType17(HANDLE, const WCHAR*) { return FALSE; }
 
@@ -76,7 +76,7 @@ BOOL ReadInstallDefaultKst(WCHAR* destination, DriverContext* context) {
   return destination[0] ? TRUE : FALSE;
 }
 
-// PENDING: the install bookkeeping issue supplies the per-printer key table and copies it
+// PENDING: the install bookkeeping module supplies the per-printer key table and copies it
 // between the model and printer sections of the per-printer INI; until then nothing is
 // copied.
 void CopyPrinterIniKeys(DriverContext*, int, void*) {}
