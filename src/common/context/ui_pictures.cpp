@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "context/field_access.h"
 #include "context/locale_text.h"

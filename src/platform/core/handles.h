@@ -11,6 +11,14 @@ namespace plat {
 
 enum class ObjectKind { File, Find, Mapping, Mutex, Event, Key, Printer, Module, Token, Other };
 
+// Kernel objects that WaitForSingleObject can wait on implement this beside KernelObject.
+class Waitable {
+ public:
+  virtual ~Waitable() = default;
+  // One of the WAIT_ answers; sets the last error for WAIT_FAILED.
+  virtual DWORD Wait(DWORD milliseconds) = 0;
+};
+
 class KernelObject {
  public:
   virtual ~KernelObject() = default;

@@ -17,6 +17,7 @@
 #include "core/handles.h"
 #include "plat/paths.h"
 #include "plat/rc_script.h"
+#include "kernel/environment.h"
 #include "plat/system.h"
 #include "plat/wstr.h"
 #include "win/env.h"

@@ -6,6 +6,7 @@
 
 #include "core/handles.h"
 #include "plat/system.h"
+#include "plat/security.h"
 #include "security_internal.h"
 #include "win/kernel.h"
 #include "win/security.h"

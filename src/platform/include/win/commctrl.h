@@ -2,6 +2,9 @@
 // trackbar. Our own declarations, written from the documented behaviour.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/window.h"
 
 inline constexpr const WCHAR* TRACKBAR_CLASSW = u"msctls_trackbar32";
@@ -35,3 +38,5 @@ constexpr WORD TB_THUMBTRACK = 5;
 constexpr WORD TB_TOP = 6;
 constexpr WORD TB_BOTTOM = 7;
 constexpr WORD TB_ENDTRACK = 8;
+
+#pragma GCC visibility pop

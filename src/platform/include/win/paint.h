@@ -7,6 +7,9 @@
 // draws nothing but answers its questions.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/gdi.h"
 #include "win/window.h"
 
@@ -254,3 +257,5 @@ KOVA_EXPORT BOOL WINAPI DestroyIcon(HICON hIcon);
 KOVA_EXPORT BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon);
 
 }  // extern "C"
+
+#pragma GCC visibility pop

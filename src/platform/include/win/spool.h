@@ -14,6 +14,9 @@
 // The printer-data value types are the registry's (REG_SZ 1, REG_BINARY 3, REG_DWORD 4...).
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <cstddef>
 
 #include "win/devmode.h"
@@ -320,3 +323,5 @@ KOVA_EXPORT BOOL WINAPI GetJobW(HANDLE hPrinter, DWORD JobId, DWORD Level, LPBYT
 // ERROR_INVALID_HANDLE.
 KOVA_EXPORT HANDLE WINAPI RevertToPrinterSelf();
 KOVA_EXPORT BOOL WINAPI ImpersonatePrinterClient(HANDLE hToken);
+
+#pragma GCC visibility pop
