@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "plat/handles.h"
+#include "plat/system.h"
 #include "test_root.h"
 #include "win/errors.h"
 #include "win/files.h"

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "plat/wstr.h"
 #include "win/kernel.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "plat/handles.h"
+#include "plat/system.h"
 #include "plat/builtin_modules.h"
 #include "plat/wstr.h"
 #include "test_root.h"

@@ -6,6 +6,7 @@
 #include "plat/builtin_modules.h"
 #include "plat/wstr.h"
 #include "test_root.h"
+#include "plat/system.h"
 #include "win/env.h"
 #include "win/errors.h"
 #include "win/loader.h"

@@ -7,7 +7,6 @@
 #include <thread>
 #include <vector>
 
-#include "plat/attributes.h"
 #include "win/files.h"
 #include "plat/system.h"
 #include "test_root.h"
@@ -207,19 +206,16 @@ TEST_F(ProfileTest, ReadOnlyFileIsNotWritten) {
 }
 
 TEST_F(ProfileTest, WindowsAttributesAreHonouredAndKept) {
-  std::string host = root_.HostPath(kIni);
-  struct stat st {};
-  ASSERT_EQ(::stat(host.c_str(), &st), 0);
-  ASSERT_TRUE(plat::StoreAttributes(host, st, 0x01 | 0x02));  // read-only, hidden
+  ASSERT_TRUE(SetFileAttributesW(kIni, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
   SetLastError(0);
   EXPECT_FALSE(WritePrivateProfileStringW(u"General", u"Count", u"1", kIni));
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_EQ(FileText(), kSample);
 
-  ASSERT_TRUE(plat::StoreAttributes(host, st, 0x02));  // hidden only
+  ASSERT_TRUE(SetFileAttributesW(kIni, FILE_ATTRIBUTE_HIDDEN));
   ASSERT_TRUE(WritePrivateProfileStringW(u"General", u"Count", u"1", kIni));
-  ASSERT_EQ(::stat(host.c_str(), &st), 0);
-  EXPECT_EQ(plat::StoredAttributes(host, st), 0x02u | 0x20u);  // still hidden, and marked for archiving
+  // Still hidden, and marked for archiving.
+  EXPECT_EQ(GetFileAttributesW(kIni), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
 }
 
 TEST_F(ProfileTest, OpensThatDenySharingBlockTheCalls) {

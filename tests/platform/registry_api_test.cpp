@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "plat/handles.h"
 #include "plat/registry_store.h"
 #include "plat/system.h"
 #include "test_root.h"

@@ -4,10 +4,10 @@
 #include <thread>
 #include <vector>
 
-#include "plat/handles.h"
 #include "plat/system.h"
 #include "test_root.h"
 #include "win/kernel.h"
+#include "plat/security.h"
 #include "win/security.h"
 
 namespace {

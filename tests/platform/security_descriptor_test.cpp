@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "win/kernel.h"
+#include "plat/security.h"
 #include "win/security.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include "plat/system.h"
 #include "test_root.h"
 #include "win/kernel.h"
+#include "plat/security.h"
 #include "win/security.h"
 
 namespace {

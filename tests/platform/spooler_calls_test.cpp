@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "plat/handles.h"
-#include "plat/spooler_setup.h"
 #include "plat/system.h"
+#include "plat/spooler_setup.h"
 #include "plat/wstr.h"
 #include "test_root.h"
 #include "win/errors.h"
 #include "win/spool.h"
+#include "win/sync.h"
 
 namespace {
 
@@ -124,10 +124,9 @@ TEST_F(SpoolerCalls, WrongAndClosedHandlesAnswerInvalidHandle) {
   HANDLE h = Open(u"Kova Test");
   ASSERT_TRUE(ClosePrinter(h));
   handles_.clear();
-  struct Other : plat::KernelObject {
-    plat::ObjectKind Kind() const override { return plat::ObjectKind::Other; }
-  };
-  HANDLE other = plat::InsertHandle(std::make_shared<Other>());
+  // A valid handle of another kind.
+  HANDLE other = CreateMutexW(nullptr, FALSE, nullptr);
+  ASSERT_NE(other, nullptr);
   for (HANDLE bad : {h, other, static_cast<HANDLE>(nullptr)}) {
     BYTE buf[512];
     DWORD needed = 0, type = 0;

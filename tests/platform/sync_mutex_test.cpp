@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "plat/handles.h"
+#include "plat/system.h"
 #include "test_root.h"
 #include "win/kernel.h"
 #include "win/security.h"

@@ -30,7 +30,7 @@ using ::MergeDevmode;
 // ---- two-way cache --------------------------------------------------------------------
 // The cached two-way flag of the printer, when the two-way cache file holds a result for
 // it.
-// PENDING: the printer-communication issue reads the cached "BidiFlag" of Fennicb.ini;
+// PENDING: the printer-communication module reads the cached "BidiFlag" of Fennicb.ini;
 // until then no result is cached (false).
 bool ReadCachedBidiFlag(DriverContext* context, DWORD* flag);
 

@@ -3,6 +3,7 @@
 #include "colour_transform.h"
 
 #include <cstring>
+#include <string>
 
 #include "context/context_create.h"
 #include "context/driver_context.h"

@@ -4,6 +4,7 @@
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/printer_data.h"
+#include "context/wide_text.h"
 #include "field_ids.h"
 #include "win/kernel.h"
 
@@ -21,7 +22,7 @@ constexpr WCHAR kUs[] = u"us";
 
 bool SameCode(const WCHAR* a, const WCHAR* b) {
   for (int i = 0; i < 3; ++i) {
-    if (plat::LowerChar(a[i]) != plat::LowerChar(b[i])) return false;
+    if (LowerOf(a[i]) != LowerOf(b[i])) return false;
     if (!a[i]) return true;
   }
   return true;

@@ -11,6 +11,7 @@
 #include "context/system_tests.h"
 #include "context/spooler_info.h"
 #include "model/option_lookup.h"
+#include "context/wide_text.h"
 #include "win/kernel.h"
 #include "win/registry.h"
 
@@ -124,12 +125,6 @@ void CopyText(WCHAR* target, DWORD size, const WCHAR* source) {
   DWORD i = 0;
   for (; source && source[i] && i + 1 < size; ++i) target[i] = source[i];
   target[i] = 0;
-}
-
-bool StartsWithNoCase(const WCHAR* text, const WCHAR* prefix) {
-  for (; *prefix; ++text, ++prefix)
-    if (!*text || plat::UpperChar(*text) != plat::UpperChar(*prefix)) return false;
-  return true;
 }
 
 bool IsDrivePath(const WCHAR* path) { return path && path[0] && path[1] == u':'; }

@@ -9,6 +9,7 @@
 #include "context/spooler_info.h"
 #include "context/system_tests.h"
 #include "win/files.h"
+#include "context/wide_text.h"
 #include "win/kernel.h"
 #include "win/loader.h"
 
@@ -41,12 +42,6 @@ bool AppendComponent(WCHAR* text, DWORD size, const WCHAR* word) {
   if (n + (slash ? 1 : 0) + wordLen + 1 > size) return false;
   if (slash) text[n++] = u'\\';
   std::memcpy(text + n, word, (wordLen + 1) * sizeof(WCHAR));
-  return true;
-}
-
-bool StartsWithNoCase(const WCHAR* text, const WCHAR* prefix) {
-  for (; *prefix; ++text, ++prefix)
-    if (!*text || plat::UpperChar(*text) != plat::UpperChar(*prefix)) return false;
   return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "context/locale_text.h"
 #include "context/ui_picture_paint.h"

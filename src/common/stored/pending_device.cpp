@@ -1,10 +1,10 @@
 // Later subsystems' operations with the least behaviour the device-settings store needs.
 #include "stored/pending_device.h"
 
-// PENDING: the printer-communication issue binds the configuration-server connector;
+// PENDING: the printer-communication module binds the configuration-server connector;
 // until then no server value can be read.
 BOOL CopyServerPrinterData(HANDLE, const WCHAR*, DWORD*, BYTE*, DWORD, DWORD*, DWORD, void*) { return FALSE; }
-// PENDING: the printer-communication issue creates and reads the two-way INI cache; until
+// PENDING: the printer-communication module creates and reads the two-way INI cache; until
 // then no cache exists, so none is flagged and there is nothing to load or clear.
 BOOL IsBidiCacheIniSet(DriverContext*) { return FALSE; }
 void LoadBidiCacheIni(DriverContext*) {}

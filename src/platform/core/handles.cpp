@@ -1,4 +1,4 @@
-#include "plat/handles.h"
+#include "core/handles.h"
 
 #include <mutex>
 #include <unordered_map>

@@ -3,7 +3,7 @@
 //   <attributes in hex> <inode in decimal> <host path relative to the root>
 // Paths cannot contain control characters (the path mapping refuses them), so a line ends
 // at the newline.
-#include "plat/attributes.h"
+#include "kernel/attributes.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

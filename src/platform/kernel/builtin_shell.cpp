@@ -3,7 +3,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "plat/handles.h"
+#include "core/handles.h"
 #include "plat/paths.h"
 #include "plat/system.h"
 #include "win/errors.h"

@@ -8,6 +8,7 @@
 
 #include "plat/codepage.h"
 #include "plat/paths.h"
+#include "kernel/environment.h"
 #include "plat/system.h"
 #include "plat/wstr.h"
 #include "win/errors.h"

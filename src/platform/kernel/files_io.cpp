@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <limits>
 
-#include "plat/attributes.h"
-#include "plat/files_internal.h"
+#include "kernel/attributes.h"
+#include "kernel/files_internal.h"
 #include "win/errors.h"
 
 namespace plat {

@@ -19,9 +19,9 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "plat/attributes.h"
+#include "kernel/attributes.h"
 #include "plat/codepage.h"
-#include "plat/files_internal.h"
+#include "kernel/files_internal.h"
 #include "plat/paths.h"
 #include "plat/system.h"
 #include "../core/absent_paths.h"

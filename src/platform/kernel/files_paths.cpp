@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "plat/codepage.h"
-#include "plat/files_internal.h"
+#include "kernel/files_internal.h"
 #include "plat/paths.h"
 #include "plat/system.h"
 #include "plat/wstr.h"

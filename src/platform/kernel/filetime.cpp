@@ -4,7 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "plat/files_internal.h"
+#include "kernel/files_internal.h"
 #include "plat/system.h"
 #include "win/errors.h"
 

@@ -13,9 +13,9 @@
 #include <cstring>
 #include <vector>
 
-#include "plat/attributes.h"
+#include "kernel/attributes.h"
 #include "plat/codepage.h"
-#include "plat/files_internal.h"
+#include "kernel/files_internal.h"
 #include "plat/paths.h"
 #include "plat/wstr.h"
 #include "win/errors.h"

@@ -13,7 +13,7 @@
 #include <mutex>
 #include <vector>
 
-#include "plat/files_internal.h"
+#include "kernel/files_internal.h"
 #include "win/errors.h"
 
 namespace plat {

@@ -11,9 +11,9 @@
 #include <mutex>
 #include <vector>
 
-#include "plat/attributes.h"
+#include "kernel/attributes.h"
 #include "plat/codepage.h"
-#include "plat/files_internal.h"
+#include "kernel/files_internal.h"
 #include "plat/paths.h"
 #include "plat/system.h"
 #include "plat/wstr.h"

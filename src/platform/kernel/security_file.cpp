@@ -12,6 +12,7 @@
 #include "plat/paths.h"
 #include "plat/system.h"
 #include "plat/wstr.h"
+#include "plat/security.h"
 #include "security_internal.h"
 #include "win/kernel.h"
 #include "win/security.h"

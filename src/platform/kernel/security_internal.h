@@ -6,6 +6,13 @@
 
 #include "win/security.h"
 
+namespace plat {
+// Whether a SID belongs to the calling user's token groups (the user, Everyone,
+// Authenticated Users, Interactive, Users, and Administrators when the machine says the
+// user is an administrator).
+bool UserHasSid(PSID sid);
+}  // namespace plat
+
 namespace kovasec {
 
 struct DescriptorView {

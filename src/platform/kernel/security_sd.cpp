@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "plat/security.h"
 #include "security_internal.h"
 #include "win/kernel.h"
 #include "win/security.h"

@@ -4,8 +4,9 @@
 #include <memory>
 #include <vector>
 
-#include "plat/handles.h"
+#include "core/handles.h"
 #include "plat/system.h"
+#include "plat/security.h"
 #include "security_internal.h"
 #include "win/kernel.h"
 #include "win/security.h"

@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "plat/codepage.h"
-#include "plat/handles.h"
+#include "core/handles.h"
 #include "plat/system.h"
 #include "plat/wstr.h"
 #include "win/kernel.h"

@@ -11,7 +11,7 @@
 #include <memory>
 #include <mutex>
 
-#include "plat/handles.h"
+#include "core/handles.h"
 #include "plat/system.h"
 #include "../core/store_changes.h"
 #include "registry_internal.h"

@@ -3,7 +3,8 @@
 // identity: each thread counts its reverts, and the token brings the count back.
 #include <memory>
 
-#include "plat/handles.h"
+#include "core/handles.h"
+#include "plat/spooler_setup.h"
 #include "win/errors.h"
 #include "win/spool.h"
 
@@ -18,7 +19,6 @@ thread_local int t_reverted = 0;
 }  // namespace
 
 namespace plat::spooler {
-// The number of open reverts of the calling thread (for tests).
 int RevertedDepth() { return t_reverted; }
 }  // namespace plat::spooler
 

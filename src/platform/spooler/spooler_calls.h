@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "plat/handles.h"
+#include "core/handles.h"
 #include "spooler_store.h"
 #include "win/errors.h"
 #include "win/spool.h"

@@ -46,6 +46,19 @@ TEST(PanelisExports, ExactlyTheTwelveInterfaceExports) {
   EXPECT_EQ(DefinedDynamicSymbols(KOVA_PANELIS_SO), expected);
 }
 
+// The interface library calls the platform through its Windows API only.
+TEST(PanelisExports, ImportsNoneOfThePlatformsOwnNames) {
+  const std::string command = "nm -D --undefined-only -C '" + std::string(KOVA_PANELIS_SO) + "' 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string text;
+  char chunk[4096];
+  while (std::fgets(chunk, sizeof chunk, pipe)) text += chunk;
+  pclose(pipe);
+  ASSERT_NE(text.find("GetLastError"), std::string::npos) << "nm listed no imports";
+  EXPECT_EQ(text.find("plat::"), std::string::npos) << text;
+}
+
 class LoadedPanelis : public SamplePrinterTest {
  protected:
   void SetUp() override {

@@ -12,6 +12,7 @@
 #include "context/units.h"
 #include "paths_fixture.h"
 #include "plat/builtin_modules.h"
+#include "plat/security.h"
 #include "win/loader.h"
 
 namespace {

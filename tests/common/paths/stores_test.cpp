@@ -10,6 +10,7 @@
 #include "plat/builtin_modules.h"
 #include "win/files.h"
 #include "win/registry.h"
+#include "plat/security.h"
 #include "win/security.h"
 
 namespace {

@@ -4,6 +4,9 @@
 // system directory, before any file; GetProcAddress answers from the table.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,3 +53,5 @@ std::u16string HostExecutablePath();
 std::string LastLoadDiagnostic();
 
 }  // namespace plat
+
+#pragma GCC visibility pop

@@ -3,6 +3,9 @@
 // are built on these.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <string>
 #include <string_view>
 
@@ -23,3 +26,5 @@ std::u16string AnsiToWide(std::string_view bytes, UINT cp, bool* invalid = nullp
 std::string WideToAnsi(std::u16string_view text, UINT cp, bool* usedDefault = nullptr);
 
 }  // namespace plat
+
+#pragma GCC visibility pop

@@ -7,6 +7,9 @@
 // example in DllMain on process attach) and removes it on process detach.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -204,3 +207,5 @@ bool DeleteDeviceContext(HDC dc);
 JobOutcome RunJob(const RenderingDriver& driver, const JobRequest& request);
 
 }  // namespace plat::engine
+
+#pragma GCC visibility pop

@@ -8,6 +8,9 @@
 // length of a call.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <map>
 #include <memory>
 #include <string>
@@ -219,3 +222,5 @@ class StringObject {
 };
 
 }  // namespace plat::gdi
+
+#pragma GCC visibility pop

@@ -1,6 +1,9 @@
 // Windows paths inside the driver, host files inside the platform: the mapping between them.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <string>
 
 #include "win/types.h"
@@ -25,3 +28,5 @@ std::u16string CurrentDirectory();
 void SetCurrentDirectoryPath(const std::u16string& dir);
 
 }  // namespace plat
+
+#pragma GCC visibility pop

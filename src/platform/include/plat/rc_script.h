@@ -29,6 +29,9 @@
 // 932), which then counts for the whole file.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -97,3 +100,5 @@ std::vector<BYTE> BuildStringBlock(const std::map<WORD, std::u16string>& strings
 std::shared_ptr<const ResourceTable> ModuleResources(HMODULE module, bool* knownModule = nullptr);
 
 }  // namespace plat
+
+#pragma GCC visibility pop

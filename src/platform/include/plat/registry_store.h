@@ -2,6 +2,9 @@
 // live, how to empty them, and a readable dump of a key tree.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <string>
 #include <string_view>
 
@@ -26,3 +29,5 @@ void ResetRegistry();
 std::string DumpKey(HKEY root, std::u16string_view subKey);
 
 }  // namespace plat::registry
+
+#pragma GCC visibility pop

@@ -8,6 +8,9 @@
 // again whenever another process has replaced them.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -163,3 +166,5 @@ DWORD SetForms(const std::vector<FormSetup>& forms);
 int RevertedDepth();
 
 }  // namespace plat::spooler
+
+#pragma GCC visibility pop

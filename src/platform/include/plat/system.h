@@ -6,6 +6,9 @@
 // server, administrator, locale, code page, user name, clock).
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <string>
 
 #include "win/types.h"
@@ -58,6 +61,12 @@ void NoteStoreFilesChanged();
 void NoteFilesCreated();
 
 MachineSettings& Machine();
+// Rebuilds the initial environment from the current system root and machine settings.
+// The environment is also rebuilt on its own when the system root changes.
+void ResetEnvironment();
+
+// Number of open handles of every kind (for leak checks in tests).
+std::size_t OpenHandleCount();
 void ResetMachine();
 
 // Test clock. By default GetTickCount and GetLocalTime follow the real clock; once a test
@@ -84,3 +93,5 @@ std::u16string PrinterDriverDirectory();
 std::u16string UserProfileDirectory();
 
 }  // namespace plat
+
+#pragma GCC visibility pop

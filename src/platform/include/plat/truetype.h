@@ -7,6 +7,9 @@
 // em. Glyph handles are the face's glyph indexes.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -52,3 +55,5 @@ std::unique_ptr<StringObject> LayOutString(const RealizedText& text, std::u16str
                                            bool positionsInRecord = true);
 
 }  // namespace plat::gdi
+
+#pragma GCC visibility pop

@@ -8,6 +8,9 @@
 // stall (StalledLoops), so a test that forgot an answer fails instead of hanging.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -135,3 +138,5 @@ struct HelpRecord {
 const std::vector<HelpRecord>& HelpRequests();
 
 }  // namespace plat::ui
+
+#pragma GCC visibility pop

@@ -1,6 +1,9 @@
 // UTF-16 / UTF-8 helpers for the platform layer and the host.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <string>
 #include <string_view>
 
@@ -17,5 +20,10 @@ WCHAR FoldCase(WCHAR c);
 int CompareNoCase(std::u16string_view a, std::u16string_view b);
 bool EqualNoCase(std::u16string_view a, std::u16string_view b);
 std::u16string UpperCase(std::u16string_view s);
+// Simple (one to one) case mappings of UTF-16 code units, as CharUpperW/CharLowerW use.
+WCHAR UpperChar(WCHAR c);
+WCHAR LowerChar(WCHAR c);
 
 }  // namespace plat
+
+#pragma GCC visibility pop

@@ -3,6 +3,9 @@
 // written from the documented behaviour.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/window.h"
 
 inline constexpr const WCHAR* TRACKBAR_CLASSW = u"msctls_trackbar32";
@@ -343,3 +346,4 @@ struct NMITEMACTIVATE {
   LPARAM lParam;
   UINT uKeyFlags;
 };
+#pragma GCC visibility pop

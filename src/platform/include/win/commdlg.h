@@ -13,6 +13,9 @@
 // separated by blanks.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/window.h"
 
 using LPOFNHOOKPROC = UINT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
@@ -142,3 +145,5 @@ KOVA_EXPORT BOOL WINAPI WinHelpW(HWND hWndMain, LPCWSTR lpszHelp, UINT uCommand,
 // CSIDL_FLAG_CREATE the folder is made when missing.
 KOVA_EXPORT HRESULT WINAPI SHGetFolderPathW(HWND hwnd, int csidl, HANDLE hToken, DWORD dwFlags, LPWSTR pszPath);
 }  // extern "C"
+
+#pragma GCC visibility pop

@@ -6,6 +6,9 @@
 // CommonPropertySheetUIW through GetProcAddress.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/devmode.h"
 #include "win/prsht.h"
 #include "win/window.h"
@@ -137,3 +140,5 @@ extern "C" {
 KOVA_EXPORT LONG WINAPI CommonPropertySheetUIW(HWND hWndOwner, PFNPROPSHEETUI pfnPropSheetUI, LPARAM lParam,
                                                LPDWORD pResult);
 }  // extern "C"
+
+#pragma GCC visibility pop

@@ -4,6 +4,9 @@
 // Our own declarations, written from the documented behaviour of the Windows controls.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/window.h"
 
 // Class names.
@@ -322,3 +325,5 @@ KOVA_EXPORT int WINAPI SetScrollPos(HWND hWnd, int nBar, int nPos, BOOL bRedraw)
 KOVA_EXPORT int WINAPI GetScrollPos(HWND hWnd, int nBar);
 KOVA_EXPORT BOOL WINAPI SetScrollRange(HWND hWnd, int nBar, int nMinPos, int nMaxPos, BOOL bRedraw);
 }  // extern "C"
+
+#pragma GCC visibility pop

@@ -7,6 +7,9 @@
 // (dmDriverExtra bytes starting at dmSize).
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <cstddef>
 
 #include "win/types.h"
@@ -291,3 +294,5 @@ constexpr DWORD DMDITHER_LINEART = 4;
 constexpr DWORD DMDITHER_ERRORDIFFUSION = 5;
 constexpr DWORD DMDITHER_GRAYSCALE = 10;
 constexpr DWORD DMDITHER_USER = 256;
+
+#pragma GCC visibility pop

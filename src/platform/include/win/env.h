@@ -4,7 +4,8 @@
 // SystemDrive, USERNAME, USERPROFILE, TEMP, TMP, APPDATA, LOCALAPPDATA, COMPUTERNAME, OS.
 #pragma once
 
-#include <string>
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
 
 #include "win/types.h"
 
@@ -34,12 +35,4 @@ KOVA_EXPORT BOOL WINAPI FreeEnvironmentStringsW(LPWSTR penv);
 
 }  // extern "C"
 
-namespace plat {
-
-// Rebuilds the initial environment from the current system root and machine settings.
-// The environment is also rebuilt on its own when the system root changes.
-void ResetEnvironment();
-// Value of a variable, or false when it is not defined (for the platform's own use).
-bool LookupEnvironmentVariable(std::u16string_view name, std::u16string& value);
-
-}  // namespace plat
+#pragma GCC visibility pop

@@ -1,6 +1,9 @@
 // Windows error codes (GetLastError values) and HRESULT/status codes the driver uses.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/types.h"
 
 constexpr DWORD ERROR_SUCCESS = 0;
@@ -104,3 +107,5 @@ constexpr DWORD ERROR_USER_MAPPED_FILE = 1224;
 
 // Spooler calls given a null pointer where the protocol needs one (pcbNeeded, pcReturned).
 constexpr DWORD RPC_X_NULL_REF_POINTER = 1780;
+
+#pragma GCC visibility pop

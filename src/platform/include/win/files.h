@@ -8,6 +8,9 @@
 // other processes that use the same root.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/errors.h"
 #include "win/security.h"
 #include "win/sync.h"
@@ -315,3 +318,5 @@ LPVOID MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAccess, DWORD dwF
 BOOL UnmapViewOfFile(LPCVOID lpBaseAddress);
 
 }  // extern "C"
+
+#pragma GCC visibility pop

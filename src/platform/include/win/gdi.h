@@ -6,6 +6,9 @@
 // same names; sizes are pinned below.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <cstddef>
 
 #include "win/types.h"
@@ -225,3 +228,5 @@ KOVA_EXPORT BOOL WINAPI DeleteColorTransform(HTRANSFORM hColorTransform);
 // driver without DrvEscape answers 0), or -1 for an unknown context, a context whose
 // device has no surface, or a negative size or missing buffer (GetLastError tells which).
 KOVA_EXPORT int WINAPI ExtEscape(HDC hdc, int iEscape, int cjInput, LPCSTR lpInData, int cjOutput, LPSTR lpOutData);
+
+#pragma GCC visibility pop

@@ -5,6 +5,9 @@
 // same names. Text is UTF-16 (char16_t); the "A" forms use the machine's ANSI code page.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/errors.h"
 #include "win/types.h"
 
@@ -334,8 +337,4 @@ KOVA_EXPORT DWORD WINAPI CharUpperBuffW(LPWSTR lpsz, DWORD cchLength);
 KOVA_EXPORT DWORD WINAPI CharLowerBuffW(LPWSTR lpsz, DWORD cchLength);
 }  // extern "C"
 
-namespace plat {
-// Simple (one to one) case mappings of UTF-16 code units used by the calls above.
-WCHAR UpperChar(WCHAR c);
-WCHAR LowerChar(WCHAR c);
-}  // namespace plat
+#pragma GCC visibility pop

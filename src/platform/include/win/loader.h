@@ -13,6 +13,9 @@
 // extension gets ".dll"; a name ending in '.' has none.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/types.h"
 
 constexpr DWORD DLL_PROCESS_DETACH = 0;
@@ -134,3 +137,5 @@ KOVA_EXPORT LPVOID WINAPI CoTaskMemRealloc(LPVOID pv, SIZE_T cb);
 KOVA_EXPORT void WINAPI CoTaskMemFree(LPVOID pv);
 
 }  // extern "C"
+
+#pragma GCC visibility pop

@@ -6,6 +6,9 @@
 // Our own extension of the kernel services; nothing of Windows' own carries this name.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/types.h"
 
 // A zero-filled block of at least `bytes` bytes below 2 GiB, or null (ERROR_NOT_ENOUGH_MEMORY
@@ -18,3 +21,5 @@ KOVA_EXPORT BOOL WINAPI IsLowMemoryBlock(LPCVOID address, SIZE_T bytes);
 // A low address as the 32-bit slot value that records keep, and back.
 inline DWORD LowMemoryToSlot(LPCVOID block) { return static_cast<DWORD>(reinterpret_cast<UINT_PTR>(block)); }
 inline LPVOID LowMemoryFromSlot(DWORD slot) { return reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(slot)); }
+
+#pragma GCC visibility pop

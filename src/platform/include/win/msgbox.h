@@ -5,6 +5,9 @@
 // is recorded there with its owner, text, caption and type.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/window.h"
 
 constexpr UINT MB_OK = 0x00000000;
@@ -48,3 +51,5 @@ extern "C" {
 // answer that is not one of the box's buttons (the box stays unanswered).
 KOVA_EXPORT int WINAPI MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType);
 }  // extern "C"
+
+#pragma GCC visibility pop

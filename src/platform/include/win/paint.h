@@ -7,6 +7,9 @@
 // draws nothing but answers its questions.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/gdi.h"
 #include "win/window.h"
 
@@ -274,3 +277,5 @@ KOVA_EXPORT BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon);
 KOVA_EXPORT int WINAPI EnumFontFamiliesW(HDC hdc, LPCWSTR lpszFamily, FONTENUMPROCW lpProc, LPARAM lParam);
 
 }  // extern "C"
+
+#pragma GCC visibility pop

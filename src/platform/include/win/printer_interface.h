@@ -6,6 +6,9 @@
 // layout of the same records.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <cstddef>
 
 #include "win/devmode.h"
@@ -97,3 +100,5 @@ struct DRIVER_UPGRADE_INFO_1W {
 
 // fMode of DrvDocumentProperties (DocumentPropertiesW): the DM_UPDATE, DM_COPY, DM_PROMPT
 // and DM_MODIFY bits of win/compstui.h.
+
+#pragma GCC visibility pop

@@ -8,6 +8,9 @@
 // every write at once.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/types.h"
 
 extern "C" {
@@ -53,3 +56,5 @@ DWORD GetProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpDefault,
 BOOL WriteProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpString);
 
 }  // extern "C"
+
+#pragma GCC visibility pop

@@ -5,6 +5,9 @@
 // sizeof, never from a 32-bit size.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/window.h"
 
 struct _PSP;
@@ -188,3 +191,5 @@ struct DLLVERSIONINFO {
   DWORD dwPlatformID;
 };
 using DLLGETVERSIONPROC = HRESULT (*)(DLLVERSIONINFO*);
+
+#pragma GCC visibility pop

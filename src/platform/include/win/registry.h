@@ -6,6 +6,9 @@
 // created with. Every call answers a Windows error code (ERROR_SUCCESS on success).
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/types.h"
 
 using REGSAM = ACCESS_MASK;
@@ -106,3 +109,5 @@ LONG RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD lpR
                       PFILETIME lpftLastWriteTime);
 
 }  // extern "C"
+
+#pragma GCC visibility pop

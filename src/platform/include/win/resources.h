@@ -4,6 +4,9 @@
 // module "X.rc" itself, or the "X.rc" beside a shared object "X.so".
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/kernel.h"
 #include "win/types.h"
 
@@ -70,3 +73,5 @@ KOVA_EXPORT BOOL WINAPI EnumResourceNamesW(HMODULE hModule, LPCWSTR lpType, ENUM
                                            LONG_PTR lParam);
 
 }  // extern "C"
+
+#pragma GCC visibility pop

@@ -14,6 +14,9 @@
 // The printer-data value types are the registry's (REG_SZ 1, REG_BINARY 3, REG_DWORD 4...).
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <cstddef>
 
 #include "win/devmode.h"
@@ -329,3 +332,4 @@ struct HWND__;
 using HWND = HWND__*;
 KOVA_EXPORT LONG WINAPI DocumentPropertiesW(HWND hWnd, HANDLE hPrinter, LPWSTR pDeviceName, DEVMODEW* pDevModeOutput,
                                             DEVMODEW* pDevModeInput, DWORD fMode);
+#pragma GCC visibility pop

@@ -2,6 +2,9 @@
 // waiting, and the interlocked operations.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/errors.h"
 #include "win/types.h"
 
@@ -61,14 +64,4 @@ KOVA_EXPORT PVOID WINAPI InterlockedCompareExchangePointer(PVOID volatile* Desti
                                                            PVOID Comparand);
 }  // extern "C"
 
-namespace plat {
-
-// Kernel objects that WaitForSingleObject can wait on implement this beside KernelObject.
-class Waitable {
- public:
-  virtual ~Waitable() = default;
-  // One of the WAIT_ answers; sets the last error for WAIT_FAILED.
-  virtual DWORD Wait(DWORD milliseconds) = 0;
-};
-
-}  // namespace plat
+#pragma GCC visibility pop

@@ -3,6 +3,9 @@
 // Our own declarations, written from the documented behaviour of FormatMessageW.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <cstdarg>
 
 #include "win/types.h"
@@ -28,3 +31,5 @@ extern "C" {
 KOVA_EXPORT DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
                                         LPWSTR lpBuffer, DWORD nSize, va_list* Arguments);
 }  // extern "C"
+
+#pragma GCC visibility pop

@@ -5,6 +5,9 @@
 // never wchar_t, which is 32 bits here.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <cstddef>
 #include <cstdint>
 
@@ -110,3 +113,5 @@ inline constexpr WORD MAKEWORD(BYTE lo, BYTE hi) { return static_cast<WORD>(lo |
 // Exported-function markers for the deliverables and the platform library.
 #define KOVA_EXPORT extern "C" __attribute__((visibility("default")))
 #define WINAPI
+
+#pragma GCC visibility pop

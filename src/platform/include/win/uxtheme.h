@@ -5,6 +5,9 @@
 
 #include "win/window.h"
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 using HTHEME = HANDLE;
 
 // Parts of the "Tab" class.
@@ -26,3 +29,4 @@ KOVA_EXPORT HRESULT WINAPI DrawThemeBackground(HTHEME hTheme, HDC hdc, int iPart
 // visual styles off for the window.
 KOVA_EXPORT HRESULT WINAPI SetWindowTheme(HWND hwnd, LPCWSTR pszSubAppName, LPCWSTR pszSubIdList);
 }  // extern "C"
+#pragma GCC visibility pop

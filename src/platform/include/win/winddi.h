@@ -9,6 +9,9 @@
 // src/platform/gdi; the host side (loading a driver, running a job) is plat/engine.h.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include <cstddef>
 
 #include "win/devmode.h"
@@ -1074,3 +1077,5 @@ KOVA_EXPORT ULONG* WINAPI XLATEOBJ_piVector(XLATEOBJ* pxlo);
 KOVA_EXPORT ULONG WINAPI XLATEOBJ_cGetPalette(XLATEOBJ* pxlo, ULONG iPal, ULONG cPal, ULONG* pPal);
 
 }  // extern "C"
+
+#pragma GCC visibility pop

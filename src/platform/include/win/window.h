@@ -6,6 +6,9 @@
 // them. Tests and the host drive them through plat/ui_driver.h.
 #pragma once
 
+// Exported by the platform library (built with hidden visibility otherwise).
+#pragma GCC visibility push(default)
+
 #include "win/gdi.h"
 #include "win/types.h"
 
@@ -503,3 +506,5 @@ KOVA_EXPORT HWND WINAPI GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
 KOVA_EXPORT BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect);
 
 }  // extern "C"
+
+#pragma GCC visibility pop

@@ -4,11 +4,20 @@
 
 #include <memory>
 
+#include "plat/system.h"
 #include "win/types.h"
 
 namespace plat {
 
 enum class ObjectKind { File, Find, Mapping, Mutex, Event, Key, Printer, Module, Token, Other };
+
+// Kernel objects that WaitForSingleObject can wait on implement this beside KernelObject.
+class Waitable {
+ public:
+  virtual ~Waitable() = default;
+  // One of the WAIT_ answers; sets the last error for WAIT_FAILED.
+  virtual DWORD Wait(DWORD milliseconds) = 0;
+};
 
 class KernelObject {
  public:
@@ -29,7 +38,5 @@ std::shared_ptr<T> LookupHandleAs(HANDLE h, ObjectKind kind) {
 }
 // Removes a handle; false when it was unknown. The object lives on while others use it.
 bool RemoveHandle(HANDLE h);
-// Number of open handles (for leak checks in tests).
-std::size_t OpenHandleCount();
 
 }  // namespace plat

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "plat/handles.h"
+#include "core/handles.h"
 #include "win/files.h"
 
 namespace plat {

@@ -1,0 +1,98 @@
+// The platform library's export table: its Windows API (every plain C name is declared in a
+// win/ header) and the steering API of plat/; none of its internals, and none of the
+// standard library's template instances it uses.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Lines of `nm -D --defined-only` (demangled when asked): the names only.
+std::vector<std::string> DefinedNames(const std::string& file, bool demangle) {
+  std::vector<std::string> names;
+  const std::string command =
+      std::string("nm -D --defined-only ") + (demangle ? "-C " : "") + "'" + file + "' 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return names;
+  char line[4096];
+  while (std::fgets(line, sizeof line, pipe)) {
+    std::string text(line);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    // "<address> <type> <name>": the name may hold spaces once demangled.
+    const auto first = text.find(' ');
+    const auto second = first == std::string::npos ? first : text.find(' ', first + 1);
+    if (second != std::string::npos) names.push_back(text.substr(second + 1));
+  }
+  pclose(pipe);
+  return names;
+}
+
+// Every identifier of the Windows-shaped headers.
+std::set<std::string> WinHeaderIdentifiers() {
+  std::set<std::string> words;
+  for (const auto& entry : std::filesystem::directory_iterator(KOVA_WIN_HEADERS)) {
+    std::ifstream in(entry.path());
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string word;
+    for (char c : text.str() + " ") {
+      if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') {
+        word.push_back(c);
+      } else if (!word.empty()) {
+        words.insert(word);
+        word.clear();
+      }
+    }
+  }
+  return words;
+}
+
+bool IsMangled(const std::string& name) { return name.rfind("_Z", 0) == 0; }
+
+TEST(PlatformExports, PlainNamesAreTheWindowsApi) {
+  const std::set<std::string> declared = WinHeaderIdentifiers();
+  ASSERT_TRUE(declared.count("GetLastError"));
+  std::size_t plain = 0;
+  for (const std::string& name : DefinedNames(KOVA_PLATFORM_SO, false)) {
+    if (IsMangled(name)) continue;
+    ++plain;
+    EXPECT_TRUE(declared.count(name)) << name << " is exported but declared in no win/ header";
+  }
+  EXPECT_GT(plain, 0u) << "nm listed no exports";
+}
+
+TEST(PlatformExports, CppNamesAreTheSteeringApi) {
+  std::size_t steering = 0;
+  for (const std::string& name : DefinedNames(KOVA_PLATFORM_SO, true)) {
+    if (name.find("::") == std::string::npos && name.find('(') == std::string::npos) continue;  // a C name
+    // A function or object of the plat namespace, never a template instance of another
+    // namespace whose signature merely mentions a plat type.
+    const std::string head = name.substr(0, name.find('('));
+    EXPECT_TRUE(head.rfind("plat::", 0) == 0 && head.find(' ') == std::string::npos && head.find('<') == std::string::npos)
+        << name << " is exported but is not part of the steering API";
+    ++steering;
+  }
+  EXPECT_GT(steering, 0u);
+}
+
+TEST(PlatformExports, KnownNamesOnBothSidesOfTheLine) {
+  std::set<std::string> names;
+  for (const std::string& name : DefinedNames(KOVA_PLATFORM_SO, true)) names.insert(name.substr(0, name.find('(')));
+  // Windows API and steering API.
+  for (const char* exported : {"GetLastError", "MultiByteToWideChar", "CreateFileW", "OpenPrinterW",
+                               "plat::SetSystemRoot", "plat::OpenHandleCount", "plat::spooler::RevertedDepth"})
+    EXPECT_TRUE(names.count(exported)) << exported;
+  // Internals: the handle table, file objects, the attribute store.
+  for (const char* internal : {"plat::InsertHandle", "plat::LookupHandle", "plat::RemoveHandle",
+                               "plat::OpenFileObject", "plat::StoreAttributes"})
+    EXPECT_FALSE(names.count(internal)) << internal;
+}
+
+}  // namespace
