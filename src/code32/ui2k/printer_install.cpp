@@ -108,8 +108,9 @@ int InitializePrinterSettings(HANDLE printer, DEVMODEW* output, int type, const 
   DriverContext* context = CreateContextWithFlags(printer, printer, 0, flags, 0x80000000u, printerInfo, driverInfo);
   if (!context) return 0;
 
-  // PENDING: the directory keys of the install INI files, the settings root of the
-  // printer and its removal, the expanded files, the install defaults of the printer's
+  if (IsNt5OrLater()) CreateSettingsRoot(printer);
+  // PENDING: the directory keys of the install INI files, the removal of a settings root
+  // the printer no longer uses, the expanded files, the install defaults of the printer's
   // section and the per-printer INI copy, the bidirectional cache INI, the package files
   // with their job-control bookkeeping, batch settings and user codes, and the user-list
   // repair come with the install-file and first-run work; until then the printer starts
