@@ -17,6 +17,7 @@
 #include "context/memory.h"
 #include "model/option_lookup.h"
 #include "stored/device_settings.h"
+#include "win/files.h"
 #include "win/kernel.h"
 
 namespace {
@@ -109,14 +110,25 @@ int InitializePrinterSettings(HANDLE printer, DEVMODEW* output, int type, const 
   if (!context) return 0;
 
   if (IsNt5OrLater()) CreateSettingsRoot(printer);
-  // PENDING: the directory keys of the install INI files, the removal of a settings root
-  // the printer no longer uses, the expanded files, the install defaults of the printer's
-  // section and the per-printer INI copy, the bidirectional cache INI, the package files
-  // with their job-control bookkeeping, batch settings and user codes, and the user-list
-  // repair come with the install-file and first-run work; until then the printer starts
-  // from the model's defaults.
+  // PENDING: ApplyDirectoryKeys, RunExpandFiles, LoadInstallDefaults, ClearBidiCacheIni,
+  // the package files with their job-control bookkeeping, batch settings and user codes,
+  // and RepairUserLists come with the install INI files and the first-run defaults; until
+  // then the printer starts from the model's defaults.
   SetFieldValueById(context, kFieldCustomFunc1, GetOptionDefaultValue(kFieldCustomFunc1, context));
   SaveDeviceSettings(printer, context, 2, 4);
+  if (IsNt5OrLater() && (GetFieldValueById(context, kFieldCustomFunc1) != 0 || GetFieldValueById(context, 454) != 0)) {
+    // A printer whose settings live in a directory of their own leaves the default root.
+    WCHAR directory[MAX_PATH + 1] = {};
+    bool elsewhere = false;
+    if (connection && !perUser) {
+      elsewhere = GetPrinterDataValue(printer, directory, sizeof directory - sizeof(WCHAR), kSettingsRootClientValue, 0) &&
+                  directory[0] && GetFileAttributesW(directory) != INVALID_FILE_ATTRIBUTES;
+    } else if (type == kInitNewLocal) {
+      elsewhere = ReadHklmValue(u"SOFTWARE\\VANTE\\KovaDrv", kSettingsRootRegistryValue, directory,
+                                sizeof directory - sizeof(WCHAR), 0) != FALSE;
+    }
+    if (elsewhere) RemoveSettingsRoot(printer);
+  }
 
   if (local) {
     StoreHelpFileName(context);
