@@ -23,6 +23,15 @@ int RunApi(const std::vector<std::string>& args);
 // drvhost dump <stream file> | drvhost dump <root folder> <Windows path>
 int RunDump(const std::vector<std::string>& args);
 
+// drvhost event <root folder> <printer name> <event>
+int RunEvent(const std::vector<std::string>& args);
+// drvhost upgrade <root folder> <printer name>
+int RunUpgrade(const std::vector<std::string>& args);
+// After the printer was added: its interface library's driver default (which sets up the
+// printer's stored settings; stored as the printer's device-mode when storeDefault) and
+// the initialise event.
+bool SpoolerSetsUpPrinter(const std::u16string& name, bool storeDefault);
+
 // Opens an existing system root for a command that reads it; false with a message when
 // the folder is missing or is not a system root.
 bool OpenExistingRoot(const std::string& folder, std::string& error);

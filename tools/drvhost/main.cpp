@@ -18,6 +18,14 @@ void Usage(std::FILE* to) {
                "  install <root folder> <printer name> <sample folder>\n"
                "      create the system root (when missing), copy the driver files that the sample\n"
                "      folder's printer.ini lists into the driver folder, and install the printer\n"
+               "      as the spooler does: the interface library's driver default device-mode and\n"
+               "      its initialise event\n"
+               "  event <root folder> <printer name> <event>\n"
+               "      send a printer event to the interface library: add-connection,\n"
+               "      delete-connection, initialize, delete, cache-refresh, cache-delete,\n"
+               "      attributes-changed\n"
+               "  upgrade <root folder> <printer name>\n"
+               "      the driver upgrade of the printer, then its stored device-mode converted\n"
                "  printers <root folder>\n"
                "      list every printer with its spooler record, driver record and printer data\n"
                "  print <root folder> <printer name> <job file>\n"
@@ -52,6 +60,8 @@ int main(int argc, char** argv) {
     if (command == "dump") return drvhost::RunDump(args);
     if (command == "caps") return drvhost::RunCaps(args);
     if (command == "api") return drvhost::RunApi(args);
+    if (command == "event") return drvhost::RunEvent(args);
+    if (command == "upgrade") return drvhost::RunUpgrade(args);
     if (command == "help" || command == "--help" || command == "-h") {
       Usage(stdout);
       return drvhost::kExitOk;

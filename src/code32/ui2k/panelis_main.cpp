@@ -5,6 +5,7 @@
 #include "entry_frame.h"
 #include "form_check.h"
 #include "pending_entry_bodies.h"
+#include "printer_lifecycle.h"
 #include "win/printer_interface.h"
 
 KOVA_EXPORT BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {

@@ -1,6 +1,5 @@
-// The bodies of the exports whose work comes with the property sheets, the device-mode
-// conversion and the printer events. Each enters the common entry frame and answers as a
-// failure of its work (see the .cpp).
+// The bodies of the exports whose work comes with the property sheets. Each enters the
+// common entry frame and answers as a failure of its work (see the .cpp).
 #pragma once
 
 #include "win/devmode.h"
@@ -10,9 +9,6 @@
 
 LONG DoDevicePropertySheets(PROPSHEETUI_INFO* info, LPARAM lParam);
 LONG DoDocumentPropertySheets(PROPSHEETUI_INFO* info, LPARAM lParam);
-BOOL DoConvertDevMode(LPCWSTR printerName, const DEVMODEW* input, DEVMODEW* output, LONG* size, DWORD mode);
-BOOL DoUpgradePrinter(DWORD level, LPBYTE data);
-BOOL DoPrinterEvent(LPCWSTR printerName, int event, DWORD flags, LPARAM lParam);
 LONG DoDocumentProperties(HWND window, HANDLE printer, LPCWSTR deviceName, DEVMODEW* output, const DEVMODEW* input,
                           DWORD mode);
 LONG DoAdvancedDocumentProperties(HWND window, HANDLE printer, LPCWSTR deviceName, DEVMODEW* output,

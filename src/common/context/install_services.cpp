@@ -9,7 +9,7 @@
 #include "context/printer_data.h"
 #include "win/kernel.h"
 
-std::int32_t InstallInProgress = 0;
+thread_local std::int32_t InstallInProgress = 0;
 
 namespace {
 DWORD Length(const WCHAR* s) {

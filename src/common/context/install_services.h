@@ -11,8 +11,20 @@ struct DriverContext;
 
 inline constexpr WCHAR kSystemInstallIniName[] = u"KOVA.ini";
 
-// 1 while the install, upgrade or connection work runs.
-extern std::int32_t InstallInProgress;
+// 1 while the install, upgrade or connection work of this thread runs: contexts made by
+// other threads in the meantime are not install contexts.
+extern thread_local std::int32_t InstallInProgress;
+
+// Sets InstallInProgress for its lifetime (or until Clear) and resets it on every way out.
+class InstallInProgressScope {
+ public:
+  InstallInProgressScope() { InstallInProgress = 1; }
+  ~InstallInProgressScope() { InstallInProgress = 0; }
+  InstallInProgressScope(const InstallInProgressScope&) = delete;
+  InstallInProgressScope& operator=(const InstallInProgressScope&) = delete;
+  void Set() { InstallInProgress = 1; }
+  void Clear() { InstallInProgress = 0; }
+};
 
 // The system directory, "\" and the system install INI's name, in the work area field
 // systemIniPath.

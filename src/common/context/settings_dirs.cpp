@@ -5,6 +5,7 @@
 #include "context/driver_context.h"
 #include "context/file_utils.h"
 #include "context/memory.h"
+#include "context/paths_and_names.h"
 #include "context/printer_data.h"
 #include "context/spooler_info.h"
 #include "context/system_tests.h"
@@ -370,11 +371,22 @@ BOOL CreateSettingsRootForPrinter(DriverContext* context) {
   return CreateSettingsRoot(context ? context->hPrinter : nullptr);
 }
 
-BOOL RemoveSettingsRoot(HANDLE) {
-  WCHAR root[MAX_PATH];
-  if (!GetDefaultSettingsRoot(root, MAX_PATH)) return FALSE;
-  if (!DeleteDirectoryContents(root)) return FALSE;
-  return RemoveDirectoryW(root);
+BOOL RemoveSettingsRoot(HANDLE printer) {
+  // The default root is shared by every printer of the machine: only the printer's own
+  // folder in it goes. Its name is the printer's name with the characters a folder name
+  // cannot hold replaced by '_'.
+  WCHAR name[261] = {};
+  if (!GetPrinterNameCopyFor(printer, name, 261, nullptr) || !name[0]) return FALSE;
+  for (WCHAR* p = name; *p; ++p)
+    if (*p == u'\\' || *p == u'/' || *p == u':' || *p == u'*' || *p == u'?' || *p == u'"' || *p == u'<' ||
+        *p == u'>' || *p == u'|')
+      *p = u'_';
+  if ((name[0] == u'.' && name[1] == 0) || (name[0] == u'.' && name[1] == u'.' && name[2] == 0)) return FALSE;
+  WCHAR folder[MAX_PATH];
+  if (!GetDefaultSettingsRoot(folder, MAX_PATH) || !AppendComponent(folder, MAX_PATH, name)) return FALSE;
+  if (GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES) return TRUE;
+  if (!DeleteDirectoryContents(folder)) return FALSE;
+  return RemoveDirectoryW(folder);
 }
 
 BOOL DeleteDirectoryContents(const WCHAR* directory) {

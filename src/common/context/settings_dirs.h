@@ -51,7 +51,8 @@ BOOL GetLocalAppDataLowDir(WCHAR* buffer, DWORD size);
 
 BOOL CreateSettingsRoot(HANDLE printer);
 BOOL CreateSettingsRootForPrinter(DriverContext* context);
-// Empties and removes the default settings root.
+// Empties and removes the printer's own folder in the default settings root (the root
+// itself and every other printer's files stay). 1 also when there is no such folder.
 BOOL RemoveSettingsRoot(HANDLE printer);
 // Deletes the files and subdirectories of a directory; 1 when it could be listed.
 BOOL DeleteDirectoryContents(const WCHAR* directory);

@@ -226,8 +226,13 @@ TEST_F(Stores, CreatingTheRootSetsItsRights) {
   ASSERT_EQ(journal.size(), 2u);  // the directory and its file, not the subdirectory
   EXPECT_NE(journal[1].path.find(u"a.ini"), std::u16string::npos);
 
+  // The root is every printer's: only the printer's own folder goes.
+  root_.WriteFile(u"C:\\_kova\\L1\\own.ksr", "x");
   EXPECT_TRUE(RemoveSettingsRoot(h));
-  EXPECT_FALSE(std::filesystem::exists(root_.HostPath(u"C:\\_kova")));
+  EXPECT_FALSE(std::filesystem::exists(root_.HostPath(u"C:\\_kova\\L1")));
+  EXPECT_TRUE(std::filesystem::exists(root_.HostPath(u"C:\\_kova\\a.ini")));
+  EXPECT_TRUE(std::filesystem::exists(root_.HostPath(u"C:\\_kova\\sub")));
+  EXPECT_TRUE(RemoveSettingsRoot(h)) << "no folder left: nothing to do";
 }
 
 }  // namespace

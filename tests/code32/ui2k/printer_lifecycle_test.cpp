@@ -1,0 +1,205 @@
+// The device-mode conversion's printer life, the printer events and the driver upgrade.
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "context/devmode_convert.h"
+#include "context/install_services.h"
+#include "context/printer_data.h"
+#include "panelis_fixture.h"
+#include "printer_lifecycle.h"
+#include "win/errors.h"
+#include "win/kernel.h"
+#include "win/printer_interface.h"
+
+namespace kovatest {
+namespace {
+
+class PrinterLifecycleTest : public SamplePrinterTest {
+ protected:
+  void TearDown() override {
+    EXPECT_EQ(InstallInProgress, 0) << "the install flag must be reset on every way out";
+    SamplePrinterTest::TearDown();
+  }
+  HANDLE Connection(const std::u16string& name) {
+    plat::spooler::PrinterSetup setup;
+    setup.name = name;
+    setup.serverName = u"\\\\SERVER";
+    setup.driver.name = u"KOVA Sample Driver";
+    setup.driver.driverPath = u"C:\\drv\\Rendara.dll";
+    setup.driver.configFile = u"C:\\drv\\Panelis.dll";
+    setup.driver.helpFile = u"C:\\drv\\KOVAUS.HLP";
+    setup.driver.dataFile = kDataFile;
+    EXPECT_EQ(plat::spooler::InstallPrinter(setup), 0u);
+    return Open(u"\\\\SERVER\\" + name);
+  }
+  static bool HasPrinterName(HANDLE printer) {
+    WCHAR name[261] = {};
+    return GetPrinterDataValue(printer, name, sizeof name, u"KOVAPrinterName", 0) && name[0];
+  }
+  static std::vector<BYTE> DriverDefault(const std::u16string& name, BOOL* ok) {
+    std::vector<BYTE> out(1236, 0xCD);
+    LONG size = static_cast<LONG>(out.size());
+    *ok = DoConvertDevMode(name.c_str(), nullptr, reinterpret_cast<DEVMODEW*>(out.data()), &size, CDM_DRIVER_DEFAULT);
+    return out;
+  }
+};
+
+TEST_F(PrinterLifecycleTest, FirstDriverDefaultSetsUpANewLocalPrinterAndAnswersItsDevmode) {
+  HANDLE printer = InstallWith(u"Fresh", {});
+  ASSERT_FALSE(HasPrinterName(printer));
+  BOOL ok = FALSE;
+  const std::vector<BYTE> out = DriverDefault(u"Fresh", &ok);
+  ASSERT_TRUE(ok) << GetLastError();
+  const auto* dm = reinterpret_cast<const DEVMODEW*>(out.data());
+  EXPECT_EQ(dm->dmSize, 220);
+  EXPECT_EQ(dm->dmDriverExtra, 1016);
+  EXPECT_EQ(out[1235] == 0xCD && out[1234] == 0xCD && out[1233] == 0xCD, false) << "the whole device-mode is written";
+  // The printer's stored settings came into being: its name and the bidirectional words.
+  EXPECT_TRUE(HasPrinterName(printer));
+  DWORD capability = 0;
+  EXPECT_TRUE(GetPrinterDataValue(printer, &capability, sizeof capability, u"RCapability", 0));
+  EXPECT_EQ(capability, 1u);
+}
+
+TEST_F(PrinterLifecycleTest, DriverDefaultOfAConnectionOrAKnownPrinterInitialisesNothing) {
+  HANDLE connection = Connection(u"Shared");
+  BOOL ok = FALSE;
+  DriverDefault(u"\\\\SERVER\\Shared", &ok);
+  EXPECT_TRUE(ok) << GetLastError();
+  EXPECT_FALSE(HasPrinterName(connection));
+
+  // A local printer a batch install finished, with a stored device-mode, is known.
+  HANDLE known = InstallWith(u"Known", {DwordValue(u"BatchInstallDone", 1)}, SampleDevmode());
+  DriverDefault(u"Known", &ok);
+  EXPECT_TRUE(ok) << GetLastError();
+  EXPECT_FALSE(HasPrinterName(known));
+}
+
+TEST_F(PrinterLifecycleTest, RefusedConversionsTouchNoPrinter) {
+  HANDLE printer = InstallWith(u"Untouched", {});
+  struct Case {
+    const char* what;
+    LONG size;
+    bool withOutput;
+    DWORD mode;
+    DWORD error;
+  };
+  const Case cases[] = {
+      {"short output", 100, true, CDM_DRIVER_DEFAULT, ERROR_INSUFFICIENT_BUFFER},
+      {"no output", 0, false, CDM_DRIVER_DEFAULT, ERROR_INSUFFICIENT_BUFFER},
+      {"unknown mode", 1236, true, 3, 0},
+  };
+  for (const Case& c : cases) {
+    std::vector<BYTE> out(1236);
+    LONG size = c.size;
+    SetLastError(0);
+    EXPECT_FALSE(DoConvertDevMode(u"Untouched", nullptr, c.withOutput ? reinterpret_cast<DEVMODEW*>(out.data()) : nullptr,
+                                  &size, c.mode))
+        << c.what;
+    if (c.error) {
+      EXPECT_EQ(GetLastError(), c.error) << c.what;
+      EXPECT_EQ(size, 1236) << c.what;
+    }
+    EXPECT_FALSE(HasPrinterName(printer)) << c.what;
+  }
+}
+
+TEST_F(PrinterLifecycleTest, ConvertOfAPrinterNeverSetUpOnlyConverts) {
+  InstallWith(u"Plain", {});
+  std::vector<BYTE> in = SampleDevmode();
+  std::vector<BYTE> out = in;  // the spooler hands an output of the driver's own sizes
+  LONG size = 1236;
+  EXPECT_TRUE(DoConvertDevMode(u"Plain", reinterpret_cast<DEVMODEW*>(in.data()), reinterpret_cast<DEVMODEW*>(out.data()),
+                               &size, CDM_CONVERT))
+      << GetLastError();
+  EXPECT_EQ(reinterpret_cast<DEVMODEW*>(out.data())->dmSize, 220);
+}
+
+TEST_F(PrinterLifecycleTest, EachPrinterEventAnswersAndKeepsItsBookkeeping) {
+  struct Case {
+    const char* what;
+    int event;
+    bool printerExists;
+    bool batchDone;
+    BOOL answer;
+    bool initialised;
+  };
+  const Case cases[] = {
+      {"initialise a new printer", PRINTER_EVENT_INITIALIZE, true, false, TRUE, true},
+      {"initialise a batch-installed printer", PRINTER_EVENT_INITIALIZE, true, true, TRUE, false},
+      {"initialise a missing printer", PRINTER_EVENT_INITIALIZE, false, false, FALSE, false},
+      {"delete", PRINTER_EVENT_DELETE, true, false, TRUE, false},
+      {"delete a missing printer", PRINTER_EVENT_DELETE, false, false, TRUE, false},
+      {"delete a missing connection", PRINTER_EVENT_DELETE_CONNECTION, false, false, TRUE, false},
+      {"cache refresh", PRINTER_EVENT_CACHE_REFRESH, true, false, TRUE, false},
+      {"cache refresh of a missing printer", PRINTER_EVENT_CACHE_REFRESH, false, false, FALSE, false},
+      {"attributes changed", PRINTER_EVENT_ATTRIBUTES_CHANGED, false, false, TRUE, false},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::u16string name = u"Event " + std::u16string(1, static_cast<char16_t>(u'A' + n++));
+    HANDLE printer = nullptr;
+    if (c.printerExists)
+      printer = InstallWith(name, c.batchDone ? std::vector<plat::spooler::DataValue>{DwordValue(u"BatchInstallDone", 1)}
+                                              : std::vector<plat::spooler::DataValue>{});
+    EXPECT_EQ(DoPrinterEvent(name.c_str(), c.event, 0, 0), c.answer) << c.what;
+    if (printer) {
+      EXPECT_EQ(HasPrinterName(printer), c.initialised) << c.what;
+    }
+    EXPECT_EQ(InstallInProgress, 0) << c.what;
+  }
+}
+
+TEST_F(PrinterLifecycleTest, AddConnectionSetsUpTheConnectionAndDeleteConnectionResetsItsInstallKeys) {
+  HANDLE connection = Connection(u"Office");
+  EXPECT_TRUE(DoPrinterEvent(u"\\\\SERVER\\Office", PRINTER_EVENT_ADD_CONNECTION, 0, 0));
+  EXPECT_TRUE(DoPrinterEvent(u"\\\\SERVER\\Office", PRINTER_EVENT_DELETE_CONNECTION, 0, 0));
+  (void)connection;
+}
+
+TEST_F(PrinterLifecycleTest, UpgradeRefusesAnythingButLevelOneWithAPrinter) {
+  InstallWith(u"Upgraded", {});
+  std::u16string name = u"Upgraded";
+  std::u16string missing = u"Nowhere";
+  DRIVER_UPGRADE_INFO_1W good{name.data(), nullptr};
+  DRIVER_UPGRADE_INFO_1W bad{missing.data(), nullptr};
+  struct Case {
+    const char* what;
+    DWORD level;
+    DRIVER_UPGRADE_INFO_1W* info;
+  };
+  const Case refused[] = {{"level 2", 2, &good}, {"no data", 1, nullptr}, {"missing printer", 1, &bad}};
+  for (const Case& c : refused) {
+    SetLastError(0);
+    EXPECT_FALSE(DoUpgradePrinter(c.level, reinterpret_cast<LPBYTE>(c.info))) << c.what;
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER) << c.what;
+  }
+  EXPECT_TRUE(DoUpgradePrinter(1, reinterpret_cast<LPBYTE>(&good))) << GetLastError();
+  WCHAR file[261] = {};
+  EXPECT_TRUE(GetPrinterDataValue(Open(u"Upgraded"), file, sizeof file, u"SPLUserModePrinterDriver", 0));
+}
+
+TEST(InstallInProgressFlag, BelongsToItsThreadAndIsResetOnEveryWayOut) {
+  {
+    InstallInProgressScope installing;
+    EXPECT_EQ(InstallInProgress, 1);
+    int seenByOther = -1;
+    std::thread other([&] { seenByOther = InstallInProgress; });
+    other.join();
+    EXPECT_EQ(seenByOther, 0);
+  }
+  EXPECT_EQ(InstallInProgress, 0);
+  auto early = [](bool leave) {
+    InstallInProgressScope installing;
+    if (leave) return 1;
+    installing.Clear();
+    return 0;
+  };
+  early(true);
+  EXPECT_EQ(InstallInProgress, 0);
+}
+
+}  // namespace
+}  // namespace kovatest

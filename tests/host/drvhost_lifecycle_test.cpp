@@ -1,0 +1,68 @@
+// drvhost install through the interface library, drvhost event and drvhost upgrade.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host_fixture.h"
+
+namespace {
+
+using kovatest::HostRun;
+using kovatest::kSamples;
+
+class DrvhostLifecycleTest : public kovatest::HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    root_ = (dir_ / "root").string();
+    install_ = Host({"install", root_, "Kova Sample Printer", kSamples});
+    ASSERT_EQ(install_.exitCode, 0) << install_.out << install_.err;
+  }
+  std::string root_;
+  HostRun install_;
+};
+
+TEST_F(DrvhostLifecycleTest, InstallRunsTheDriverDefaultAndTheInitialiseEvent) {
+  EXPECT_NE(install_.out.find("driver default device-mode: 1236 bytes"), std::string::npos) << install_.out;
+  EXPECT_NE(install_.out.find("printer event initialize: done"), std::string::npos) << install_.out;
+  HostRun printers = Host({"printers", root_});
+  ASSERT_EQ(printers.exitCode, 0) << printers.err;
+  // The driver wrote the printer's own bookkeeping into printer data.
+  for (const char* value : {"KOVAPrinterName  REG_SZ", "RCapability  REG_DWORD  1", "BidiFlag  REG_DWORD  0"})
+    EXPECT_NE(printers.out.find(value), std::string::npos) << value << "\n" << printers.out;
+}
+
+TEST_F(DrvhostLifecycleTest, EventsByNameAndTheirAnswers) {
+  struct Case {
+    const char* event;
+    int exitCode;
+    const char* answer;
+  };
+  const Case cases[] = {
+      {"initialize", 0, "printer event initialize: TRUE"},
+      {"cache-refresh", 0, "printer event cache-refresh: TRUE"},
+      {"attributes-changed", 0, "printer event attributes-changed: TRUE"},
+      {"delete", 0, "printer event delete: TRUE"},
+      {"no-such-event", 2, nullptr},
+  };
+  for (const Case& c : cases) {
+    HostRun run = Host({"event", root_, "Kova Sample Printer", c.event});
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.event << "\n" << run.out << run.err;
+    if (c.answer) {
+      EXPECT_NE(run.out.find(c.answer), std::string::npos) << run.out;
+    }
+  }
+  EXPECT_EQ(Host({"event", root_, "Missing Printer", "delete"}).exitCode, 1);
+  EXPECT_EQ(Host({"event", root_, "Kova Sample Printer"}).exitCode, 2);
+}
+
+TEST_F(DrvhostLifecycleTest, UpgradeStoresTheDriverFileNames) {
+  HostRun run = Host({"upgrade", root_, "Kova Sample Printer"});
+  EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("driver upgrade: TRUE"), std::string::npos) << run.out;
+  HostRun printers = Host({"printers", root_});
+  EXPECT_NE(printers.out.find("DriverIniFileName"), std::string::npos) << printers.out;
+  EXPECT_EQ(Host({"upgrade", root_, "Missing Printer"}).exitCode, 1);
+}
+
+}  // namespace
