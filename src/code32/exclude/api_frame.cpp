@@ -12,7 +12,7 @@
 #include "context/module_services.h"
 #include "context/paths_and_names.h"
 #include "context/product_record.h"
-#include "context/settings_api_needs.h"
+#include "context/devmode_defaults.h"
 #include "context/snapshot_ring.h"
 #include "context/spooler_info.h"
 #include "context/system_tests.h"
@@ -352,7 +352,7 @@ DriverContext* DoEnable(const char* printerName) {
     if (ok) QueryModulesYesNo(context);
   }
   if (ok) {
-    SetStateDefaults(context);
+    SetEnvironmentStateBytes(context);
     SetOsStateBytes(context);
     ReserveQualityEntry(context);
     ReserveWatermarkEntry(context);

@@ -19,7 +19,7 @@
 #include "context/pending_merge.h"
 #include "context/printable_area.h"
 #include "context/product_record.h"
-#include "context/settings_api_needs.h"
+#include "model/resolution_choices.h"
 #include "context/settings_field.h"
 #include "context/snapshot_ring.h"
 #include "context/system_tests.h"
