@@ -18,6 +18,9 @@ int RunPrinters(const std::vector<std::string>& args);
 int RunPrint(const std::vector<std::string>& args);
 // drvhost caps <root folder> <printer name> [DC_NAME ...]
 int RunCaps(const std::vector<std::string>& args);
+// drvhost sheet <root folder> <printer name> document|device [--devmode FILE] [actions...]
+// [--out FILE]
+int RunSheet(const std::vector<std::string>& args);
 // drvhost dump <stream file> | drvhost dump <root folder> <Windows path>
 int RunDump(const std::vector<std::string>& args);
 

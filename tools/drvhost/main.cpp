@@ -27,6 +27,12 @@ void Usage(std::FILE* to) {
                "  caps <root folder> <printer name> [DC_NAME ...]\n"
                "      the device capabilities of the printer as an application asks them from its\n"
                "      interface library (every DC_ index when none is named)\n"
+               "  sheet <root folder> <printer name> document|device [--devmode FILE] [actions...]\n"
+               "        [--out FILE]\n"
+               "      open the printer's document or device property sheet and play a person's\n"
+               "      actions (--page ID, --click CONTROL, --select CONTROL=VALUE, --type\n"
+               "      CONTROL=TEXT, --answer ok|cancel|yes|no, --ok, --cancel, --apply); print what\n"
+               "      each page shows and the boxes that appeared; --out writes the device-mode\n"
                "  dump <stream file>\n"
                "  dump <root folder> <Windows path>\n"
                "      decode a block stream: blocks, PJL text, settings record, drawing records\n"
@@ -49,6 +55,7 @@ int main(int argc, char** argv) {
     if (command == "print") return drvhost::RunPrint(args);
     if (command == "dump") return drvhost::RunDump(args);
     if (command == "caps") return drvhost::RunCaps(args);
+    if (command == "sheet") return drvhost::RunSheet(args);
     if (command == "help" || command == "--help" || command == "-h") {
       Usage(stdout);
       return drvhost::kExitOk;

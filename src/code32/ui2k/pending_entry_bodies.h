@@ -1,6 +1,7 @@
-// The bodies of the exports whose work comes with the property sheets, the device-mode
-// conversion and the printer events. Each enters the common entry frame and answers as a
-// failure of its work (see the .cpp).
+// The bodies of Panelis' exports for the property sheets (document_sheets.cpp,
+// device_sheets.cpp), and of those whose work comes with the device-mode conversion and the
+// printer events, which enter the common entry frame and answer as a failure of their work
+// (see the .cpp).
 #pragma once
 
 #include "win/devmode.h"

@@ -57,10 +57,8 @@ struct PageTable {
 
 constexpr int kBuiltInPageCount = 79;
 
-// The shared dictionary's page table; its run-time members stay empty.
-// PENDING: the page-and-control-table issue supplies the control rows of every page
-// (1397 in all); until then only the first page (KPD_IDD_PRESET) carries its controls and
-// the other pages have a control count of 0.
+// The shared dictionary's page table; its run-time members stay empty. A page carries the
+// control rows that page_controls.def gives it (a page without rows has a count of 0).
 const PageTable* GetBuiltInPageTable();
 
 // The context's deep copy: each page with its own copy of its control array.

@@ -109,6 +109,33 @@ struct PaperSubstitutionSlot {
 // Entries of the rule evaluator's stack.
 constexpr int kEvalStackEntries = 256;
 
+// The property pages' working state of a context (the page engine and the sheets).
+struct PageEngineState {
+  WORD firstPageId;          // first page of the sheet that received WM_INITDIALOG; 0 = none
+  std::int32_t sheetResult;  // 1 the user accepted, 0 cancelled
+  std::int32_t refreshSuspended;
+  std::int32_t refreshGuard;
+  WORD lastCommand;
+  std::int32_t applyInProgress;
+  std::int32_t bound;        // 1 once BindPageControls has bound this context's pages
+  std::int32_t followUpGuard;
+  const void* followUpOption;  // the option whose follow-up page is open
+  std::int32_t accepted;     // a page of the sheet was accepted (PSN_APPLY)
+  std::int32_t applied;      // the sheet's settings were applied before it ended
+  WORD sheetKind;            // 1 document sheet, 2 device sheet, 0 none
+  std::int32_t writePermission;
+  void* pfnComPropSheet;     // the common property-sheet host's callback and handle
+  HANDLE hComPropSheet;
+  BYTE* snapshotBuffer;      // settings copy of the document sheet, or null
+  std::int32_t lockCommit;   // the setting-locks page confirmed its OK
+  BYTE optionsCheckShowing;  // the first-use options check shows page 1011
+  void* paintDC;             // non-null while a control paints through the framework
+  // Snapshot slots beyond the ring's three, oldest first, with their change flags.
+  BYTE* extraSnapshots[13];
+  DWORD extraChangeFlags[13];
+  std::int32_t snapshotDepth;  // snapshots pushed and not yet popped
+};
+
 struct WorkArea {
   WCHAR userIniPath[260];
   BYTE* snapshots[3];            // the snapshot ring; slot 0 is the newest
@@ -214,6 +241,7 @@ struct WorkArea {
   DWORD chapterSelection;        // entry selected in the chapter page's list
   // Slot A (kdmFrontFunc bit 8) and slot B (bit 0x20) of the job-time paper substitution.
   PaperSubstitutionSlot paperSubstitution[2];
+  PageEngineState sheet;
 };
 
 struct DriverContext {

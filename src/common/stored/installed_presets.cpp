@@ -243,7 +243,10 @@ int RefreshPresetsAfterPackInstall(DriverContext* context, int kind) {
   const bool terminal = IsTerminalServer(context->hPrinter) != 0;
   if (kind == 0 && !terminal) {
     ShowInformationMessage(context, MSG_PRESETS_REFRESHED);
-    if (ShowPage(context, 4, kFirstUseOptionsPage, nullptr) != 1) return 1;
+    context->work->sheet.optionsCheckShowing = 1;
+    const int shown = ShowPage(context, 4, kFirstUseOptionsPage, nullptr);
+    context->work->sheet.optionsCheckShowing = 0;
+    if (shown != 1) return 1;
     SaveDeviceSettingsBoth(context->hPrinter, context);
   } else if (kind == 1) {
   } else if (kind == 2 && IsWorkstation() && !terminal) {
