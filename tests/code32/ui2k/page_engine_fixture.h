@@ -30,6 +30,8 @@ inline std::string Replaced(std::string text, const std::string& from, const std
   return text;
 }
 
+inline std::string SampleModelText() { return ReadSourceFile("samples/KOVA1.KMD"); }
+
 class PageEngineTest : public SamplePrinterTest {
  protected:
   void SetUp() override {
@@ -45,7 +47,7 @@ class PageEngineTest : public SamplePrinterTest {
 
   // The sample model with changes of its rules.
   void UseModel(const std::string& text) { root_.WriteFile(kDataFile, text); }
-  static std::string SampleModel() { return ReadSourceFile("samples/KOVA1.KMD"); }
+
 
   DriverContext* Bound(const std::u16string& printer = u"Page Printer") {
     DriverContext* context = Create(Install(printer));
