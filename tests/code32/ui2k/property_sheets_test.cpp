@@ -156,13 +156,14 @@ TEST_F(PropertySheetsTest, DocumentPropertiesWithoutASheetMergeAndWrite) {
 // A device setting changed on the options page is saved to printer data by the apply.
 TEST_F(PropertySheetsTest, DeviceSheetApplyWritesPrinterData) {
   HANDLE printer = Install(u"Device Printer");
-  plat::ui::QueueStep([] {
+  DWORD flipped = 2;
+  plat::ui::QueueStep([&] {
     HWND page = Page();
     EXPECT_EQ(GetDlgCtrlID(page), 1011);
     DriverContext* context = PageContext(page);
     ASSERT_NE(context, nullptr);
-    EXPECT_EQ(ReadFieldRawById(context, fid::kdmSourceOptionType2Step), 0u);
-    WriteFieldRawById(context, fid::kdmSourceOptionType2Step, 1);
+    flipped = ReadFieldRawById(context, fid::kdmSourceOptionType2Step) ? 0 : 1;
+    WriteFieldRawById(context, fid::kdmSourceOptionType2Step, flipped);
     SendMessageW(plat::ui::ActiveModal(), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
     plat::ui::PressSheetButton(plat::ui::ActiveModal(), PSBTN_OK);
   });
@@ -174,9 +175,10 @@ TEST_F(PropertySheetsTest, DeviceSheetApplyWritesPrinterData) {
   EXPECT_EQ(RunCommonPropertySheet(nullptr, &DoDevicePropertySheets, reinterpret_cast<LPARAM>(&header), &result),
             CPSUI_OK);
   EXPECT_EQ(result, 1u);
+  EvictContextCache(1);  // a fresh context reads the printer's data
   DriverContext* context = Create(printer);
   ASSERT_NE(context, nullptr);
-  EXPECT_EQ(ReadFieldRawById(context, fid::kdmSourceOptionType2Step), 1u);
+  EXPECT_EQ(ReadFieldRawById(context, fid::kdmSourceOptionType2Step), flipped);
   ReleaseContext(context, CTXR_DESTROY);
 }
 
