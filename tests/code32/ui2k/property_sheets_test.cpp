@@ -162,8 +162,8 @@ TEST_F(PropertySheetsTest, DeviceSheetApplyWritesPrinterData) {
     EXPECT_EQ(GetDlgCtrlID(page), 1011);
     DriverContext* context = PageContext(page);
     ASSERT_NE(context, nullptr);
-    flipped = ReadFieldRawById(context, fid::kdmSourceOptionType2Step) ? 0 : 1;
-    WriteFieldRawById(context, fid::kdmSourceOptionType2Step, flipped);
+    flipped = ReadFieldRawById(context, fid::kdmSourceOptionTypeLCT1) ? 0 : 1;
+    WriteFieldRawById(context, fid::kdmSourceOptionTypeLCT1, flipped);
     SendMessageW(plat::ui::ActiveModal(), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
     plat::ui::PressSheetButton(plat::ui::ActiveModal(), PSBTN_OK);
   });
@@ -178,7 +178,7 @@ TEST_F(PropertySheetsTest, DeviceSheetApplyWritesPrinterData) {
   EvictContextCache(1);  // a fresh context reads the printer's data
   DriverContext* context = Create(printer);
   ASSERT_NE(context, nullptr);
-  EXPECT_EQ(ReadFieldRawById(context, fid::kdmSourceOptionType2Step), flipped);
+  EXPECT_EQ(ReadFieldRawById(context, fid::kdmSourceOptionTypeLCT1), flipped);
   ReleaseContext(context, CTXR_DESTROY);
 }
 
