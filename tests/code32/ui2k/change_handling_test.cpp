@@ -4,6 +4,7 @@
 #include "context/snapshot_ring.h"
 #include "page_engine_fixture.h"
 #include "pages/change_handling.h"
+#include "pages/page_dialog.h"
 #include "pages/page_opening.h"
 #include "win/msgbox.h"
 
@@ -166,6 +167,47 @@ TEST_F(ChangeHandlingTest, SubDialogCancelRestoresAndOkKeeps) {
   // No page with the id: 0, nothing opens.
   EXPECT_EQ(ShowPage(r.context, SHOWPAGE_SUBDIALOG, 999, nullptr), 0);
   EXPECT_EQ(SettingsSnapshotDepth(r.context), depth);
+}
+
+}  // namespace
+}  // namespace kovatest
+
+namespace kovatest {
+namespace {
+
+// Holding a press-and-hold button: one step at once, then one on every timer tick after the
+// third. The loop waits for the queue and the timer: the ticks here arrive only when the
+// test clock moves, which happens in the steps the waiting loop runs.
+TEST_F(ChangeHandlingTest, PressAndHoldWaitsForTheTimer) {
+  Road r = Open();
+  ASSERT_NE(r.context, nullptr);
+  ControlRecord* button = FindControlById(r.context, r.page, 2003);
+  ASSERT_NE(button, nullptr);
+  struct Row {
+    WORD controlId;
+    DWORD zero;
+    std::int16_t step;
+  };
+  struct Block {
+    WORD type;
+    WORD count;
+    const Row* rows;
+  };
+  static const Row rows[] = {{2029, 0, 1}};
+  static const Block block{5, 1, rows};
+  button->extraData = &block;
+  button->window = CreateWindowExW(0, u"Button", u"More", WS_VISIBLE, 0, 0, 40, 20, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(button->window, nullptr);
+  WriteFieldRawById(r.context, fid::dmCopies, 1);
+  for (int i = 0; i < 5; ++i) plat::ui::QueueStep([] { plat::ui::AdvanceClock(100); });
+  HWND window = button->window;
+  plat::ui::QueueStep([window] { PostMessageW(window, PAGEMSG_PRESS_AND_HOLD, 0, 0); });
+  EXPECT_EQ(RunPressAndHold(r.context, r.page, button, false), 3);
+  EXPECT_EQ(Raw(r.context, fid::dmCopies), 4u);
+  EXPECT_EQ(plat::ui::PendingSteps(), 0u);
+  DestroyWindow(window);
+  button->window = nullptr;
+  button->extraData = nullptr;
 }
 
 }  // namespace
