@@ -10,6 +10,7 @@
 #include "context/file_utils.h"
 #include "context/ini_files.h"
 #include "context/locale_text.h"
+#include "context/module_dispatch.h"
 #include "context/paths_and_names.h"
 #include "context/printer_data.h"
 #include "context/system_tests.h"
@@ -17,6 +18,7 @@
 #include "document_sheets.h"
 #include "entry_frame.h"
 #include "field_ids.h"
+#include "modules/module_events.h"
 #include "install_check.h"
 #include "outside/job_control.h"
 #include "outside/ui_plugins.h"
@@ -73,8 +75,9 @@ DriverContext* BuildDeviceContext(const DEVICEPROPERTYHEADER* header, EntryFrame
   SetStateByte(context, fid::KPD_kdmTSE, IsTerminalServerFor(context->hPrinter, frame.driverInfo()) ? 1 : 0);
   SetStateByte(context, fid::KPD_kdmAdmin, IsUserAdminIfNeeded(context) ? 1 : 0);
   if (GetStateByte(context, fid::KPD_kdmServerClientMode) != 1 && IsBidiCacheIniSet(context)) LoadBidiCacheIni(context);
-  // PENDING: the bidirectional query's request to the modules (event 17) joins here; its
-  // answer is not used.
+  // The modules are asked for a two-way query; the answer is not used.
+  BidiQueryEventBlock bidiQuery{nullptr, 0};
+  NotifyModules(context, MODEV_BIDI_QUERY, &bidiQuery);
   const DWORD noPermission = (header->Flags & DPS_NOPERMISSION) ? 1 : 0;
   SetStateByte(context, fid::KPD_kdmOSKind, IsNt5OrLater() ? 2 : 1);
   SetStateByte(context, fid::KPD_kdmCallSrc, 1);

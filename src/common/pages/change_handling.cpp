@@ -13,6 +13,7 @@
 #include "model/option_lookup.h"
 #include "model/rule_apply.h"
 #include "model/rule_eval.h"
+#include "modules/module_events.h"
 #include "pages/page_binding.h"
 #include "pages/page_opening.h"
 #include "pages/page_refresh.h"
@@ -42,6 +43,13 @@ bool ReselectPreset(DriverContext* context, PageRecord* page, std::int32_t befor
     RefreshPage(context, page, 1);
   }
   return true;
+}
+
+// The page's control bound to the option, or null.
+ControlRecord* FindControlOfOption(DriverContext* context, PageRecord* page, ImageRef option) {
+  for (int i = 0; page && i < page->controlCount; ++i)
+    if (ControlOption(context, &page->controls[i]) == option) return &page->controls[i];
+  return nullptr;
 }
 
 void CloseTip(PageRecord*) {
@@ -121,7 +129,7 @@ int ApplyControlValue(DriverContext* context, PageRecord* page, ControlRecord* c
   }
   if (mode == 1) SetControlFieldValue(context, control, old);
   RunAlertActionForControl(actions, control, context);
-  NotifyModules(context, MODEV_ALERT_REFUSED, nullptr);
+  NotifyModules(context, MODEV_CHANGE_REFUSED, nullptr);
   ControlRecord* changed = control;
   if (ReselectPreset(context, page, preset)) changed = FindControlById(context, page, kPresetIconList);
   DispatchModuleMessage(context, page, changed, PAGEMSG_REFUSED, alert.U16(alert::kMessageId), 0);
@@ -164,11 +172,8 @@ int OpenFollowUpPage(DriverContext* context, PageRecord* page, ImageRef option, 
   if (!context || !option) return 0;
   PageEngineState& sheet = context->work->sheet;
   if (sheet.followUpGuard && sheet.followUpOption == option.Bytes()) return 0;
-  struct {
-    PageRecord* page;
-    const void* option;
-  } block{page, option.Bytes()};
-  NotifyModules(context, MODEV_FOLLOW_UP, &block);
+  FollowUpEventBlock block{page, option.Bytes(), FindControlOfOption(context, page, option), 0};
+  NotifyModules(context, MODEV_FOLLOW_UP_PAGE, &block);
   const WORD pageId = ApplyOptionTransacts(option, context);
   ResetStateByType(context, afterChange);
   if (pageId == 0 || !page) return 0;

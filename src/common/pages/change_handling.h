@@ -17,10 +17,6 @@ constexpr UINT PAGEMSG_PRESET_SELECT = 0x8004;
 constexpr UINT PAGEMSG_FIT = 0x8006;
 constexpr UINT PAGEMSG_REFUSED = 0x8007;
 
-// Module events of this road.
-constexpr DWORD MODEV_ALERT_REFUSED = 42;
-constexpr DWORD MODEV_FOLLOW_UP = 47;
-
 // 1 when the change was refused. Mode 1 writes `value` into the control's field first (the
 // old value goes back when refused); any other mode takes the field as already written.
 int ApplyControlValue(DriverContext* context, PageRecord* page, ControlRecord* control, DWORD value, int mode);

@@ -13,6 +13,7 @@
 #include "field_ids.h"
 #include "model/option_lookup.h"
 #include "model/option_walk.h"
+#include "modules/module_events.h"
 #include "pages/change_handling.h"
 #include "pages/control_kinds.h"
 #include "pages/page_binding.h"
@@ -35,9 +36,6 @@ constexpr WORD kSavePresetCommand = 11111;
 constexpr WORD kSaveIntoPresetCommand = 22222;
 constexpr UINT_PTR kHoldTimer = 2;
 constexpr UINT kHoldInterval = 100;
-constexpr DWORD MODEV_CLOSING = 25;
-constexpr DWORD MODEV_HIDDEN_FUNCTION = 14;
-constexpr DWORD MODEV_NUMERIC_STEP = 55;
 constexpr DWORD MODEV_DOCUMENT_COMMIT = 28;
 constexpr WORD kDocumentCommitFunction = 326;
 constexpr WORD kPresetIconList = 2001;
@@ -166,12 +164,8 @@ INT_PTR OnClosing(DriverContext* context, PageRecord* page, HWND window, WORD co
       }
       break;
     default: {
-      struct {
-        PageRecord* page;
-        ControlRecord* control;
-        DWORD command;
-      } block{page, closing, command};
-      NotifyModules(context, MODEV_CLOSING, &block);
+      PageClosedEventBlock block{page, closing, command};
+      NotifyModules(context, MODEV_PAGE_CLOSED, &block);
       break;
     }
   }
@@ -413,11 +407,8 @@ INT_PTR PageDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       ClientToScreen(window, &p);
       ControlRecord* c = ControlAtPoint(page, p.x, p.y);
       if (c && (c->flags & CTLF_HIDDEN_FUNCTION) && (wParam & kMkControl) && (wParam & kMkShift)) {
-        struct {
-          PageRecord* page;
-          ControlRecord* control;
-        } block{page, c};
-        NotifyModules(context, MODEV_HIDDEN_FUNCTION, &block);
+        PageControlEventBlock block{page, c};
+        NotifyModules(context, MODEV_HIDDEN_SPOT, &block);
       }
       return TRUE;
     }
@@ -470,11 +461,8 @@ LRESULT ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
           return 0;
         std::int32_t next = wParam == static_cast<WPARAM>(VK_UP) ? value + step : value - step;
         next = next < lo ? lo : next > hi ? hi : next;
-        struct {
-          ControlRecord* control;
-          std::int32_t value;
-        } block{control, next};
-        NotifyModules(context, MODEV_NUMERIC_STEP, &block);
+        ControlValueEventBlock block{control, next};
+        NotifyModules(context, MODEV_EDIT_SUBCLASS, &block);
         SetControlFieldValue(context, control, static_cast<DWORD>(next));
         PostMessageW(window, WM_PAINT, 0, 0);
         if (page && page->window) PostMessageW(page->window, WM_PAINT, 0, 0);

@@ -13,6 +13,7 @@
 #include "context/system_tests.h"
 #include "context/ui_strings.h"
 #include "model/option_walk.h"
+#include "modules/module_events.h"
 #include "pages/page_binding.h"
 #include "pages/page_dialog.h"
 #include "pages/page_refresh.h"
@@ -34,11 +35,7 @@ constexpr DWORD kPresetSaveInto = 0x40000000u;
 constexpr DWORD kPresetSaveArmed = 0x800000u;
 
 void SendPageEvent(DriverContext* context, DWORD event, PageRecord* last) {
-  if (!last) return;
-  struct {
-    PageRecord* page;
-  } block{last};
-  NotifyModules(context, event, &block);
+  if (last) NotifyModules(context, event, last);
 }
 
 INT_PTR RunPageGroup(DriverContext* context, DWORD group, PageRecord* requested, HWND parent, HMODULE ui) {
@@ -169,7 +166,7 @@ int ShowPage(DriverContext* context, int mode, WORD pageId, void* parentWindow) 
     return static_cast<int>(result);
   }
   PopSettingsSnapshot(context, 0);
-  SendPageEvent(context, MODEV_PAGE_ACCEPTED, last);
+  SendPageEvent(context, MODEV_PAGE_CONFIRMED, last);
   PageRecord* parentPage = FindPageById(context, saved);
   if (parent && parentPage) {
     if (pageId != 1020 && pageId != 1025 && parentPage->window)

@@ -10,10 +10,6 @@ struct DriverContext;
 constexpr int SHOWPAGE_SUBDIALOG = 4;
 constexpr int SHOWPAGE_GROUP_10 = 0x10;
 
-// Module events of the opened pages.
-constexpr DWORD MODEV_PAGE_CANCELLED = 34;
-constexpr DWORD MODEV_PAGE_ACCEPTED = 35;
-
 // The sub-dialog's closing command (1 OK, 2 Cancel, ...), the property sheet's result, or
 // the file dialog's; 0 when no page has the id; -1 when the UI resource DLL cannot be had,
 // when the dialog fails to open (a failed dialog is a cancel: the settings go back), or when

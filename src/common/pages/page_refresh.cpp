@@ -16,6 +16,7 @@
 #include "field_ids.h"
 #include "model/option_lookup.h"
 #include "model/rule_eval.h"
+#include "modules/module_events.h"
 #include "pages/control_kinds.h"
 #include "pages/page_binding.h"
 #include "pages/page_wiring.h"
@@ -220,16 +221,10 @@ DWORD GetControlGreyState(DriverContext* context, PageRecord* page, ControlRecor
   if (!control) return 0;
   const WORD entryState = control->state;
   const ImageRef option = ControlOption(context, control);
-  struct {
-    ControlRecord* control;
-    PageRecord* page;
-    std::int32_t handled;
-    DWORD grey;
-    const void* option;
-  } block{control, page, 0, ControlGreyed(control), control->option};
+  GreyStateEventBlock block{control, page, 0, ControlGreyed(control), control->option};
   NotifyModules(context, MODEV_GREY_STATE, &block);
   DWORD r;
-  if (block.handled || !option) {
+  if (block.answered || !option) {
     r = ControlGreyed(control);
   } else {
     r = IsItemHidden(option, 0, context) ? 1 : 0;
@@ -326,11 +321,8 @@ void RefreshPage(DriverContext* context, PageRecord* page, int full) {
       if (hidden == 0 && TabHides(context, page, c)) hidden = 1;
       SetControlHidden(c, hidden);
     }
-    struct {
-      PageRecord* page;
-      ControlRecord* control;
-    } hideBlock{page, c};
-    NotifyModules(context, MODEV_HIDE_CONTROL, &hideBlock);
+    PageControlEventBlock hideBlock{page, c};
+    NotifyModules(context, MODEV_HIDDEN_STATE, &hideBlock);
     if (page->pageId == 1011 && c->controlId == 2 && sheet.optionsCheckShowing) SetControlHidden(c, 1);
     // Greyed.
     const DWORD hidden = ControlHidden(c);

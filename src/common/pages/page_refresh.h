@@ -9,10 +9,6 @@
 
 struct DriverContext;
 
-// Module events of the refresh.
-constexpr DWORD MODEV_GREY_STATE = 3;
-constexpr DWORD MODEV_HIDE_CONTROL = 66;
-
 // Lock markers are child windows of the page with control ids of their own: the control's
 // id plus kLockMarkerIdBase. Template control ids lie in 1-5005 and the common-dialog ids
 // below 1200, so 20000-25005 belongs to no template and no marker shares an id with a
