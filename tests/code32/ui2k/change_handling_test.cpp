@@ -7,6 +7,7 @@
 #include "pages/page_dialog.h"
 #include "pages/page_opening.h"
 #include "win/msgbox.h"
+#include "win/prsht.h"
 
 namespace kovatest {
 namespace {
@@ -208,6 +209,40 @@ TEST_F(ChangeHandlingTest, PressAndHoldWaitsForTheTimer) {
   DestroyWindow(window);
   button->window = nullptr;
   button->extraData = nullptr;
+}
+
+}  // namespace
+}  // namespace kovatest
+
+namespace kovatest {
+namespace {
+
+// A page group opens as a property sheet of its members in table order, starting at the
+// requested page (or the first that can be made); Cancel restores, OK keeps.
+TEST_F(ChangeHandlingTest, PageGroupOpensAsASheetWithASnapshot) {
+  Road r = Open();
+  ASSERT_NE(r.context, nullptr);
+  const DWORD copies = Raw(r.context, fid::dmCopies);
+  struct Case {
+    int button;
+    int result;
+    DWORD copies;
+  };
+  for (const Case& c : {Case{PSBTN_CANCEL, 0, copies}, Case{PSBTN_OK, 1, 6}}) {
+    int shown = 0;
+    plat::ui::QueueStep([&] {
+      HWND sheet = plat::ui::ActiveModal();
+      HWND page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+      shown = GetDlgCtrlID(page);
+      EXPECT_EQ(r.context->pageId, 1004);
+      WriteFieldRawById(r.context, fid::dmCopies, 6);
+      plat::ui::PressSheetButton(sheet, c.button);
+    });
+    EXPECT_EQ(ShowPage(r.context, SHOWPAGE_GROUP_10, 1004, nullptr), c.result);
+    EXPECT_EQ(shown, 1004);
+    EXPECT_EQ(Raw(r.context, fid::dmCopies), c.copies);
+    EXPECT_EQ(r.context->pageId, 0);
+  }
 }
 
 }  // namespace
