@@ -99,12 +99,13 @@ void DestroyDeviceSheet(DriverContext* context, PROPSHEETUI_INFO* info) {
   ReleaseToolbarUiPlugin(context);
   PageEngineState& sheet = context->work->sheet;
   if (sheet.accepted == 1) {
+    // The job-control exchange, the network key, the derived fields and the device
+    // settings saved, and the preset lists refreshed: the device sheet's apply road.
     ApplyDeviceSettings(context);
     if (IsSaveDeviceSetupEnabled(context)) {
       WriteInstallSettingsSection(context);
       SavePrnSection(nullptr, 8, context);
     }
-    RefreshPresetsAfterPackInstall(context, 1);
     if (CanWriteBidiPrinterData(context)) ClearBidiCacheIni(context);
     info->Result = 1;
     if (auto pfn = reinterpret_cast<PFNCOMPROPSHEET>(sheet.pfnComPropSheet))

@@ -100,11 +100,9 @@ INT_PTR OnApply(DriverContext* context, PageRecord* page, HWND window, HWND shee
   // The page's own option: its alerts decide.
   ControlRecord pageControl{};
   pageControl.option = page->optionId ? OptionRecordAddress(GetOptionNode(context, page->optionId)) : nullptr;
-  const std::int32_t savedResult = sheet.sheetResult;
   sheet.sheetResult = 1;
   const int refused = ApplyControlValue(context, page, &pageControl, 0, 0);
   if (refused || sheet.sheetResult == 0) {
-    sheet.sheetResult = savedResult == 0 && !refused ? 0 : sheet.sheetResult;
     HWND current = reinterpret_cast<HWND>(SendMessageW(sheetWindow, PSM_GETCURRENTPAGEHWND, 0, 0));
     RefreshPage(context, FindPageByWindow(context, current), 1);
     SetWindowLongPtrW(window, DWLP_MSGRESULT, PSNRET_INVALID_NOCHANGEPAGE);
