@@ -20,6 +20,9 @@ int RunPrint(const std::vector<std::string>& args);
 int RunCaps(const std::vector<std::string>& args);
 // drvhost api <root folder> <printer name> <script file>
 int RunApi(const std::vector<std::string>& args);
+// drvhost sheet <root folder> <printer name> document|device [--devmode FILE] [actions...]
+// [--out FILE]
+int RunSheet(const std::vector<std::string>& args);
 // drvhost dump <stream file> | drvhost dump <root folder> <Windows path>
 int RunDump(const std::vector<std::string>& args);
 

@@ -37,6 +37,12 @@ void Usage(std::FILE* to) {
                "      interface library (every DC_ index when none is named)\n"
                "  api <root folder> <printer name> <script file>\n"
                "      play an outside program calling the settings API library, one call per line\n"
+               "  sheet <root folder> <printer name> document|device [--devmode FILE] [actions...]\n"
+               "        [--out FILE]\n"
+               "      open the printer's document or device property sheet and play a person's\n"
+               "      actions (--page ID, --click CONTROL, --select CONTROL=VALUE, --type\n"
+               "      CONTROL=TEXT, --answer ok|cancel|yes|no, --ok, --cancel, --apply); print what\n"
+               "      each page shows and the boxes that appeared; --out writes the device-mode\n"
                "  dump <stream file>\n"
                "  dump <root folder> <Windows path>\n"
                "      decode a block stream: blocks, PJL text, settings record, drawing records\n"
@@ -62,6 +68,7 @@ int main(int argc, char** argv) {
     if (command == "api") return drvhost::RunApi(args);
     if (command == "event") return drvhost::RunEvent(args);
     if (command == "upgrade") return drvhost::RunUpgrade(args);
+    if (command == "sheet") return drvhost::RunSheet(args);
     if (command == "help" || command == "--help" || command == "-h") {
       Usage(stdout);
       return drvhost::kExitOk;

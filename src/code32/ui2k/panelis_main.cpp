@@ -4,7 +4,7 @@
 #include "document_events.h"
 #include "entry_frame.h"
 #include "form_check.h"
-#include "pending_entry_bodies.h"
+#include "sheet_entry_bodies.h"
 #include "printer_lifecycle.h"
 #include "win/printer_interface.h"
 

@@ -316,6 +316,9 @@ void DestroyContext(DriverContext* context) {
       FreeMem(slot);
       slot = nullptr;
     }
+    FreeExtraSnapshots(context);
+    FreeMem(work->sheet.snapshotBuffer);
+    work->sheet.snapshotBuffer = nullptr;
     work->savedFontTable = 0;
     FreeExtensionModules(context);
     ReleasePicturePaint(context);

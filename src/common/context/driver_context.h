@@ -112,6 +112,33 @@ struct PaperSubstitutionSlot {
 // Entries of the rule evaluator's stack.
 constexpr int kEvalStackEntries = 256;
 
+// The property pages' working state of a context (the page engine and the sheets).
+struct PageEngineState {
+  WORD firstPageId;          // first page of the sheet that received WM_INITDIALOG; 0 = none
+  std::int32_t sheetResult;  // 1 the user accepted, 0 cancelled
+  std::int32_t refreshSuspended;
+  std::int32_t refreshGuard;
+  WORD lastCommand;
+  std::int32_t applyInProgress;
+  std::int32_t bound;        // 1 once BindPageControls has bound this context's pages
+  std::int32_t followUpGuard;
+  const void* followUpOption;  // the option whose follow-up page is open
+  std::int32_t accepted;     // a page of the sheet was accepted (PSN_APPLY)
+  std::int32_t applied;      // the sheet's settings were applied before it ended
+  WORD sheetKind;            // 1 document sheet, 2 device sheet, 0 none
+  std::int32_t writePermission;
+  void* pfnComPropSheet;     // the common property-sheet host's callback and handle
+  HANDLE hComPropSheet;
+  BYTE* snapshotBuffer;      // settings copy of the document sheet, or null
+  std::int32_t lockCommit;   // the setting-locks page confirmed its OK
+  BYTE optionsCheckShowing;  // the first-use options check shows page 1011
+  void* paintDC;             // non-null while a control paints through the framework
+  // Snapshot slots beyond the ring's three, oldest first, with their change flags.
+  BYTE* extraSnapshots[13];
+  DWORD extraChangeFlags[13];
+  std::int32_t snapshotDepth;  // snapshots pushed and not yet popped
+};
+
 struct WorkArea {
   WCHAR userIniPath[260];
   BYTE* snapshots[3];            // the snapshot ring; slot 0 is the newest
@@ -216,7 +243,6 @@ struct WorkArea {
   BYTE chapterModuleData[64];
   DWORD pluginMergeWords[4];
   DWORD specialModelMask;
-  BYTE firstUseOptionsCheck;     // set while the first-use options check shows the options page
   std::int32_t connectionState;  // 0 not yet determined, 1 a connection, 2 local
   std::int32_t attributesKnown;  // 1 once attributes holds the printer's attributes
   DWORD attributes;              // PRINTER_INFO_2 Attributes
@@ -240,6 +266,7 @@ struct WorkArea {
   // The settings API's per-handle state of an item-API context; null in every other context.
   struct ApiState* apiState;
   PicturePaintState paint;       // the picture painter's state (ui_picture_paint)
+  PageEngineState sheet;
 };
 
 struct DriverContext {

@@ -15,14 +15,10 @@
 #include "win/files.h"
 
 
-// PENDING: the property-sheet framework handles WM_INITDIALOG of the stamp and tray pages.
-std::int32_t HandleKnownPageMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM) { return 0; }
 
 // PENDING: the printer-communication module binds the configuration-server connector; until
 // then it is not available and both steps answer 0.
 int SyncFromConfigServer(DriverContext*) { return 0; }
 int UploadToConfigServer(DriverContext*) { return 0; }
 
-// PENDING: the property-sheet framework creates the dialog brushes and deletes them with
-// the graphics layer's DeleteObject; nothing creates one yet.
-void DeleteDialogBrush(void*) {}
+

@@ -1,7 +1,7 @@
 // Operations that the context, its cache and the module dispatch call but whose own
 // subsystems are built later: the model image, the rule evaluator's stack, the device
 // settings in printer data, the job-control items, the preset
-// change cache, the page code's own message handler, the
+// change cache, the page code's own message handler (from the page wiring), the
 // configuration-server connector and the dialog brushes. Each has its final name and
 // signature and the least behaviour its callers need now.
 #pragma once
@@ -35,13 +35,12 @@ struct PageRecord;
 // UpdatePresetChangeCache, which the module dispatch calls.
 #include "stored/preset_list.h"
 
-// The page code's own handling of a page message; nonzero when it handled it.
-std::int32_t HandleKnownPageMessage(DriverContext* context, PageRecord* page, ControlRecord* control, DWORD message,
-                                    WPARAM wParam, LPARAM lParam);
+// The page code's own handling of a page message.
+#include "pages/page_wiring.h"
 
 // The configuration-server connector steps.
 int SyncFromConfigServer(DriverContext* context);
 int UploadToConfigServer(DriverContext* context);
 
 // Deletes a dialog brush of the work area; does nothing for null.
-void DeleteDialogBrush(void* brush);
+#include "pages/page_binding.h"

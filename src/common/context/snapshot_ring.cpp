@@ -64,6 +64,7 @@ void CollectContextHandles(DriverContext* context, ContextHandleSet* set) {
     const SettingField* field = FindFieldById(context, id);
     if (!field) continue;
     for (BYTE* buffer : buffers) Add(set, ReadHandleIn(buffer, field));
+    for (BYTE* extra : work->sheet.extraSnapshots) Add(set, ReadHandleIn(extra, field));
   }
   Add(set, work->savedFontTable);
 }
@@ -78,19 +79,47 @@ void ReleaseAllHandles(const ContextHandleSet& set) {
   for (int i = 0; i < set.count; ++i) FreeMem(ReleaseFieldBlock(set.handles[i]));
 }
 
-void PushSettingsSnapshot(DriverContext* context) {
-  if (!RingReady(context)) return;
+int SettingsSnapshotDepth(DriverContext* context) {
+  return context && context->work ? context->work->sheet.snapshotDepth : 0;
+}
+
+void FreeExtraSnapshots(DriverContext* context) {
+  if (!context || !context->work) return;
+  PageEngineState& sheet = context->work->sheet;
+  for (BYTE*& extra : sheet.extraSnapshots) {
+    FreeMem(extra);
+    extra = nullptr;
+  }
+  if (sheet.snapshotDepth > 3) sheet.snapshotDepth = 3;
+}
+
+int PushSettingsSnapshot(DriverContext* context) {
+  if (!RingReady(context)) return 0;
   WorkArea* work = context->work;
+  PageEngineState& sheet = work->sheet;
   const DWORD size = GetSettingsBufferSize();
+  if (sheet.snapshotDepth < 0) sheet.snapshotDepth = 0;
+  // Slot 2 still holds a snapshot that a later pop restores: keep it aside.
+  if (sheet.snapshotDepth >= 3) {
+    const int extra = sheet.snapshotDepth - 3;
+    if (extra >= kMaxExtraSnapshots) return 0;
+    BYTE* copy = static_cast<BYTE*>(AllocMem(size));
+    if (!copy) return 0;
+    std::memcpy(copy, work->snapshots[2], size);
+    sheet.extraSnapshots[extra] = copy;
+    sheet.extraChangeFlags[extra] = work->snapshotChangeFlags[2];
+  }
   ContextHandleSet before, after;
   CollectContextHandles(context, &before);
   CopySlot(work, 1, 2, size);
   CopySlot(work, 0, 1, size);
   std::memcpy(work->snapshots[0], context->settings, size);
   work->snapshotChangeFlags[0] = work->changeFlags;
+  ++sheet.snapshotDepth;
   CollectContextHandles(context, &after);
   ReleaseDroppedHandles(before, after);
   NotifyModules(context, MODEV_SNAPSHOT_PUSH, nullptr);
+  return 1;
 }
 
 void PopSettingsSnapshot(DriverContext* context, int restore) {
@@ -119,6 +148,18 @@ void PopSettingsSnapshot(DriverContext* context, int restore) {
   }
   CopySlot(work, 1, 0, size);
   CopySlot(work, 2, 1, size);
+  PageEngineState& sheet = work->sheet;
+  // The snapshot kept aside by the deepest push comes back into slot 2.
+  if (sheet.snapshotDepth > 3) {
+    const int extra = sheet.snapshotDepth - 4;
+    if (BYTE* kept = sheet.extraSnapshots[extra]) {
+      std::memcpy(work->snapshots[2], kept, size);
+      work->snapshotChangeFlags[2] = sheet.extraChangeFlags[extra];
+      FreeMem(kept);
+      sheet.extraSnapshots[extra] = nullptr;
+    }
+  }
+  if (sheet.snapshotDepth > 0) --sheet.snapshotDepth;
   CollectContextHandles(context, &after);
   ReleaseDroppedHandles(before, after);
 }

@@ -1,5 +1,7 @@
 #include "outside/ui_plugins.h"
 
+#include "win/compstui.h"
+
 #include <cstring>
 #include <string>
 
@@ -35,10 +37,15 @@ bool Offers(const UiControlInterface* instance, HANDLE handle, DWORD capability)
 
 }  // namespace
 
-// PENDING: AddSheetPage of the device property sheet (the common property-sheet callback's
-// add-page function kept by the sheet) takes the tool-bar page; until the sheet exists no
-// page can be added, so the plug-in is released again.
-int AddToolbarPageToSheet(DriverContext*, void*) { return 0; }
+// The page goes to the device sheet through the common property-sheet host's callback that
+// the sheet keeps; without an open device sheet nothing can take it.
+int AddToolbarPageToSheet(DriverContext* context, void* page) {
+  if (!context || !context->work || !page) return 0;
+  const PageEngineState& sheet = context->work->sheet;
+  auto pfn = reinterpret_cast<PFNCOMPROPSHEET>(sheet.pfnComPropSheet);
+  if (sheet.sheetKind != 2 || !pfn || !sheet.hComPropSheet) return 0;
+  return pfn(sheet.hComPropSheet, CPSFUNC_ADD_HPROPSHEETPAGE, reinterpret_cast<LPARAM>(page), 0) != 0 ? 1 : 0;
+}
 
 int QueryUiControlPlugins(DriverContext* context) {
   if (!context) return 1;

@@ -2,6 +2,14 @@
 #include "stored/device_output.h"
 
 #include "context/common_settings_block.h"
+#include "context/context_create.h"
+#include "context/field_table.h"
+#include "context/units.h"
+#include "outside/job_control.h"
+#include "stored/installed_presets.h"
+#include "win/compstui.h"
+#include "win/spool.h"
+#include "win/window.h"
 #include "context/derived_fields.h"
 #include "context/devmode_checks.h"
 #include "context/devmode_convert.h"
@@ -17,6 +25,10 @@
 namespace {
 
 constexpr DWORD kJobControlClearMask = 14495;
+constexpr DWORD kNetworkKeyItems = 8192;
+constexpr DWORD kDocumentItems = 6302;
+constexpr WORD kAdvancedPage = 4019;
+constexpr WORD kNetworkKeyEdit = 2988;
 
 // The collate bits of `target` from the sort setting and the capability; an input that
 // already asked for collation keeps the output as it is on Windows 2000 before service
@@ -77,10 +89,48 @@ int FinishDocumentSheet(DriverContext* context) { return FinishDevmode(context, 
 
 int FinishDeviceSheet(DriverContext* context) { return DeriveAndSaveArea2(context, 3); }
 
-// PENDING: the device property sheet's apply road (the sheet's callbacks, the job-control
-// exchange and the network-key edit box) replaces these; until the sheet exists nothing
-// calls them, and they change nothing.
-int ApplyDeviceSheetChanges(DriverContext*) { return 0; }
+int ApplyDeviceSheetChanges(DriverContext* context) {
+  if (!context || !context->work) return 0;
+  WorkArea* work = context->work;
+  const DWORD presentMode = GetStateByte(context, fid::KPD_kdmPresentUIMode);
+  work->sheet.applied = 1;
+  ApplyDeviceSettings(context);
+  FreeSavedFontTables(context);
+  SaveSettingsCopy(context);
+  JobControlReadMask(context, kJobControlClearMask);
+  SetStateByte(context, fid::KPD_kdmPresentUIMode, presentMode);
+  auto pfn = reinterpret_cast<PFNCOMPROPSHEET>(work->sheet.pfnComPropSheet);
+  if (!pfn) return 1;
+  if (work->sheet.sheetKind == 2) {
+    PRINTER_INFO_7W info{nullptr, DSPRINT_UPDATE};
+    SetPrinterW(context->hPrinter, 7, reinterpret_cast<LPBYTE>(&info), 0);
+    pfn(work->sheet.hComPropSheet, CPSFUNC_SET_RESULT, 0, CPSUI_OK);
+  } else if (work->docPropMode & (DOCMODE_UPDATE | DOCMODE_COPY)) {
+    pfn(work->sheet.hComPropSheet, CPSFUNC_SET_RESULT, 0, CPSUI_OK);
+  }
+  return 1;
+}
 
-// PENDING: see ApplyDeviceSheetChanges.
-int ApplyDeviceSettings(DriverContext*) { return 0; }
+int ApplyDeviceSettings(DriverContext* context) {
+  if (!context || !context->work) return 0;
+  if (context->work->sheet.sheetKind == 2) {
+    JobControlOpen(context);
+    if (!(GetAuthenticationFlags(context, 4) & 4u)) {
+      SetFieldString(context, FindFieldById(context, fid::wdmAuthenticationNetworkKey), u"");
+      // The network key's edit box on the advanced page shows the cleared key.
+      if (ControlRecord* edit = FindControlById(context, FindPageById(context, kAdvancedPage), kNetworkKeyEdit))
+        if (edit->window) SetWindowTextW(edit->window, u"");
+    }
+    JobControlWrite(context, kNetworkKeyItems);
+    if (ReadFieldRawById(context, fid::kdmPrnFuncAuthenticationMode) == 0)
+      WriteFieldRawById(context, fid::kdmPrnFuncAuthenticationSecureMode, 0);
+    JobControlClose(context);
+    RefreshPresetsAfterPackInstall(context, 1);
+    return FinishDeviceSheet(context);
+  }
+  JobControlOpen(context);
+  JobControlWrite(context, kDocumentItems);
+  JobControlRead(context, 1);
+  JobControlClose(context);
+  return FinishDevmode(context, 4);
+}

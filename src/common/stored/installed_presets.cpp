@@ -243,11 +243,10 @@ int RefreshPresetsAfterPackInstall(DriverContext* context, int kind) {
   const bool terminal = IsTerminalServer(context->hPrinter) != 0;
   if (kind == 0 && !terminal) {
     ShowInformationMessage(context, MSG_PRESETS_REFRESHED);
-    // The options page knows from this flag that it is shown for the first-use check.
-    context->work->firstUseOptionsCheck = 1;
-    const int accepted = ShowPage(context, 4, kFirstUseOptionsPage, nullptr);
-    context->work->firstUseOptionsCheck = 0;
-    if (accepted != 1) return 1;
+    context->work->sheet.optionsCheckShowing = 1;
+    const int shown = ShowPage(context, 4, kFirstUseOptionsPage, nullptr);
+    context->work->sheet.optionsCheckShowing = 0;
+    if (shown != 1) return 1;
     SaveDeviceSettingsBoth(context->hPrinter, context);
   } else if (kind == 1) {
   } else if (kind == 2 && IsWorkstation() && !terminal) {

@@ -18,4 +18,3 @@ int ShowInformationMessage(DriverContext* context, DWORD messageId) {
   return ShowMessageBoxFlags(context, nullptr, messageId, MB_OK | MB_ICONINFORMATION, 0);
 }
 
-int ShowPage(DriverContext*, int, WORD, void*) { return 0; }

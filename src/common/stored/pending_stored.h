@@ -27,7 +27,5 @@ BOOL CanWriteBidiPrinterData(DriverContext* context);
 int ShowInformationMessage(DriverContext* context, DWORD messageId);
 
 // ---- property-sheet framework ------------------------------------------------------
-// Opens a property page as a modal dialog; 1 when it ended with OK.
-// PENDING: ShowPage of the property-sheet framework opens the page; until then no page is
-// shown and the answer is 0 (not accepted), so nothing that depends on the page is done.
-int ShowPage(DriverContext* context, int kind, WORD pageId, void* parent);
+// ShowPage opens a property page as a modal dialog.
+#include "pages/page_opening.h"

@@ -108,13 +108,15 @@ TEST_F(SnapshotRing, PopWithoutRestoreKeepsTheEditsAndMovesTheRingBack) {
   EXPECT_EQ(ReadFieldRawById(ctx_, kMemory), 1u);
 }
 
-TEST_F(SnapshotRing, AFourthPushLosesTheOldestState) {
+// The ring counts its depth: a fourth push keeps the oldest state aside, so every pop
+// restores what its own push saved.
+TEST_F(SnapshotRing, AFourthPushKeepsTheOldestState) {
   for (DWORD v = 1; v <= 4; ++v) {
     WriteFieldRawById(ctx_, kMemory, v);
     PushSettingsSnapshot(ctx_);
   }
   WriteFieldRawById(ctx_, kMemory, 5);
-  const DWORD expected[] = {4, 3, 2, 2};  // the fourth pop brings back the second push
+  const DWORD expected[] = {4, 3, 2, 1};
   for (DWORD e : expected) {
     PopSettingsSnapshot(ctx_, 1);
     EXPECT_EQ(ReadFieldRawById(ctx_, kMemory), e);

@@ -1,5 +1,5 @@
-// The bodies of the exports whose work comes with the property sheets. Each enters the
-// common entry frame and answers as a failure of its work (see the .cpp).
+// The bodies of Panelis' exports for the property sheets (document_sheets.cpp,
+// device_sheets.cpp).
 #pragma once
 
 #include "win/devmode.h"

@@ -1,0 +1,20 @@
+// Services of the install bookkeeping, the first-run defaults, the configuration-server
+// connector and the two-way printer state that the property sheets call. Each has its
+// final name and signature and the least behaviour the sheets need now (see the .cpp).
+#pragma once
+
+#include "win/spool.h"
+#include "win/types.h"
+#include "win/window.h"
+
+struct DriverContext;
+
+int HandlePrinterNameChange(DriverContext* context);
+int SyncConfigServerIni(DriverContext* context, const PRINTER_INFO_2W* printerInfo, const DRIVER_INFO_3W* driverInfo);
+void LoadInstallDefaults(const WCHAR* section, DriverContext* context);
+int RefreshBidiSettings(DriverContext* context, HWND parent);
+int IsBidiExtended(DriverContext* context);
+int HasBidiCacheIni(DriverContext* context);
+int IsBidiFlagSet(HANDLE printer, DriverContext* context);
+void CopyBidiTrayFeatures(DriverContext* context);
+void MarkBidiExtended(DriverContext* context);

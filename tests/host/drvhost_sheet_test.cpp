@@ -1,0 +1,81 @@
+// drvhost sheet: the sample printer's document sheet driven as a person would, end to end
+// through the installed interface library and the common property-sheet host.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "host_fixture.h"
+#include "win/devmode.h"
+
+namespace {
+
+using kovatest::HostRun;
+using kovatest::kSamples;
+
+std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class DrvhostSheetTest : public kovatest::HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    // The sample folder with the page engine's templates in its UI module.
+    samples_ = dir_ / "samples";
+    std::filesystem::copy(kSamples, samples_, std::filesystem::copy_options::recursive);
+    std::string rc = ReadAll(samples_ / "KOVAUIus.rc");
+    const std::string pages = ReadAll(std::string(KOVA_FIXTURES_DIR) + "/pages/page_engine.rc");
+    // The fixture's templates, without its string table (the sample has its own).
+    rc += "\n" + pages.substr(pages.find("1001 DIALOGEX"));
+    std::ofstream(samples_ / "KOVAUIus.rc", std::ios::binary) << rc;
+    root_ = (dir_ / "root").string();
+    HostRun install = Host({"install", root_, "Kova Sample Printer", samples_.string()});
+    ASSERT_EQ(install.exitCode, 0) << install.err;
+  }
+  short OrientationIn(const std::string& file) {
+    const std::string bytes = ReadAll(dir_ / file);
+    if (bytes.size() < sizeof(DEVMODEW)) return 0;
+    return reinterpret_cast<const DEVMODEW*>(bytes.data())->dmOrientation;
+  }
+  std::filesystem::path samples_;
+  std::string root_;
+};
+
+TEST_F(DrvhostSheetTest, OrientationChangedAndAcceptedReachesTheDevmode) {
+  const std::string out = (dir_ / "ok.dm").string();
+  HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--page", "1001", "--click", "2027", "--ok",
+                      "--out", out});
+  ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("page 1001 (opened)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("2027 Button     \"Landscape\" checked"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("sheet: OK, result 1"), std::string::npos) << run.out;
+  EXPECT_EQ(OrientationIn("ok.dm"), 2);
+}
+
+TEST_F(DrvhostSheetTest, CancelLeavesTheDevmodeAsItWas) {
+  // The application's device-mode: the sheet's own answer to OK without changes.
+  const std::string base = (dir_ / "base.dm").string(), out = (dir_ / "cancel.dm").string();
+  ASSERT_EQ(Host({"sheet", root_, "Kova Sample Printer", "document", "--ok", "--out", base}).exitCode, 0);
+  ASSERT_EQ(OrientationIn("base.dm"), 1);
+  HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--devmode", base, "--click", "2027",
+                      "--cancel", "--out", out});
+  ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("sheet: Cancel, result 0"), std::string::npos) << run.out;
+  EXPECT_EQ(OrientationIn("cancel.dm"), 1);
+}
+
+TEST_F(DrvhostSheetTest, SelectionsShowAndBadArgumentsAreRefused) {
+  HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--select", "2009=12", "--cancel"});
+  ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("2009 ComboBox   \"12\" of 4"), std::string::npos) << run.out;
+  EXPECT_EQ(Host({"sheet", root_, "Kova Sample Printer"}).exitCode, 2);
+  EXPECT_EQ(Host({"sheet", root_, "Kova Sample Printer", "document", "--answer", "maybe"}).exitCode, 2);
+  EXPECT_EQ(Host({"sheet", root_, "Kova Sample Printer", "document", "--bogus"}).exitCode, 2);
+  EXPECT_EQ(Host({"sheet", root_, "No Such Printer", "document"}).exitCode, 1);
+}
+
+}  // namespace
