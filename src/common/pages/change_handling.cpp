@@ -106,7 +106,6 @@ int ApplyControlValue(DriverContext* context, PageRecord* page, ControlRecord* c
   const ImageRef alerts = block ? block.Tagged(cond::kAlerts) : ImageRef{};
   const ImageRef alert = alerts ? FindActiveAlertEntry(alerts, context) : ImageRef{};
   if (!alert) return 0;
-  const ImageRef actions = alert.Tagged(alert::kAlertActions);
   int answer;
   if (control && control->kind == 63) {
     // The numeric edit's box comes after the edit lost the focus; the change stands.
@@ -117,18 +116,18 @@ int ApplyControlValue(DriverContext* context, PageRecord* page, ControlRecord* c
   }
   const MessageEntry* entry = FindMessageEntry(context, alert.U16(alert::kMessageId));
   if (ReadFieldRawById(context, fid::kdmPrnMethod) == 56 && entry && entry->textId == kStoredIllegalText) {
-    RunAlertActionForControl(actions, control, context);
+    RunAlertActionForControl(option, alert, static_cast<WORD>(answer), context);
     return 0;
   }
   const WORD buttons = alert.U16(alert::kButtons);
   const WORD icon = alert.U16(alert::kIcon);
   if ((buttons == MB_OKCANCEL && answer == IDOK) || (buttons == 0 && icon == MB_ICONINFORMATION)) {
-    RunAlertActionForControl(actions, control, context);
+    RunAlertActionForControl(option, alert, static_cast<WORD>(answer), context);
     ReselectPreset(context, page, preset);
     return 0;
   }
   if (mode == 1) SetControlFieldValue(context, control, old);
-  RunAlertActionForControl(actions, control, context);
+  RunAlertActionForControl(option, alert, static_cast<WORD>(answer), context);
   NotifyModules(context, MODEV_CHANGE_REFUSED, nullptr);
   ControlRecord* changed = control;
   if (ReselectPreset(context, page, preset)) changed = FindControlById(context, page, kPresetIconList);
@@ -158,9 +157,7 @@ int CheckAlertAndFollowUp(DriverContext* context, PageRecord* page, ImageRef opt
   const ImageRef alert = FindActiveAlertEntry(alerts, context);
   if (!alert) return 0;
   const int result = ShowAlertBox(context, alert, page ? page->window : nullptr);
-  ControlRecord pseudo{};
-  pseudo.itemId = OptionItemId(option);
-  const WORD pageId = RunAlertActionForControl(alert.Tagged(alert::kAlertActions), &pseudo, context);
+  const WORD pageId = RunAlertActionForControl(option, alert, static_cast<WORD>(result), context);
   if (pageId == 0 || !page) return result;
   context->work->sheet.followUpGuard = 1;
   context->work->sheet.followUpOption = option.Bytes();
