@@ -24,14 +24,9 @@ class DrvhostSheetTest : public kovatest::HostTest {
  protected:
   void SetUp() override {
     HostTest::SetUp();
-    // The sample folder with the page engine's templates in its UI module.
+    // A copy of the sample folder, whose UI module holds every page's template.
     samples_ = dir_ / "samples";
     std::filesystem::copy(kSamples, samples_, std::filesystem::copy_options::recursive);
-    std::string rc = ReadAll(samples_ / "KOVAUIus.rc");
-    const std::string pages = ReadAll(std::string(KOVA_FIXTURES_DIR) + "/pages/page_engine.rc");
-    // The fixture's templates, without its string table (the sample has its own).
-    rc += "\n" + pages.substr(pages.find("1001 DIALOGEX"));
-    std::ofstream(samples_ / "KOVAUIus.rc", std::ios::binary) << rc;
     root_ = (dir_ / "root").string();
     HostRun install = Host({"install", root_, "Kova Sample Printer", samples_.string()});
     ASSERT_EQ(install.exitCode, 0) << install.err;
