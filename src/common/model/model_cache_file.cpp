@@ -101,8 +101,10 @@ class KeptCacheFiles {
 };
 
 KeptCacheFiles& Kept() {
-  static auto* kept = new KeptCacheFiles;  // used until the process ends
-  return *kept;
+  // An object, not a pointer that is never freed: the libraries that hold this code are
+  // unloaded, and their kept files go with them.
+  static KeptCacheFiles kept;
+  return kept;
 }
 
 }  // namespace
