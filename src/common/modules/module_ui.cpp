@@ -1,7 +1,9 @@
 #include "modules/module_ui.h"
 
 #include "context/deliverable.h"
+#include "context/driver_context.h"
 #include "context/message_boxes.h"
+#include "pages/page_refresh.h"
 #include "win/msgbox.h"
 #include "win/window.h"
 
@@ -11,6 +13,12 @@ int ShowModuleWarning(DriverContext* context, WORD stringId, bool askOkCancel) {
   return askOkCancel ? AskWarningOkCancel(context, nullptr, stringId) : ShowWarningBox(context, nullptr, stringId);
 }
 
-// PENDING: the refresh of the open page comes with the page engine; until then no page is
-// refreshed.
-void RefreshOpenPage(DriverContext*) {}
+void RefreshOpenPage(DriverContext* context) {
+  if (!context || !context->pages.records) return;
+  // Every page of the context that has its window now is brought in line with the settings,
+  // all of them counted as changed.
+  for (int i = 0; i < context->pages.count; ++i) {
+    PageRecord* page = &context->pages.records[i];
+    if (page->window) RefreshPage(context, page, 1);
+  }
+}

@@ -9,5 +9,6 @@ struct DriverContext;
 // Shows the warning whose text is the UI string (a warning box, with OK and Cancel when
 // asked) and answers the button pressed; IDOK outside the printer interface DLL.
 int ShowModuleWarning(DriverContext* context, WORD stringId, bool askOkCancel);
-// Refreshes the page open in the context, if any.
+// Refreshes every page of the context that is open (has its window), all settings counted
+// as changed.
 void RefreshOpenPage(DriverContext* context);
