@@ -75,6 +75,11 @@ TEST(PlatformExports, CppNamesAreTheSteeringApi) {
     // A function or object of the plat namespace, never a template instance of another
     // namespace whose signature merely mentions a plat type.
     const std::string head = name.substr(0, name.find('('));
+    // Unoptimised builds keep standard-library members instantiated over a steering type
+    // out of line ("plat::ResourceEntry& std::deque<plat::ResourceEntry>::emplace_back"):
+    // they are the standard library's, not platform internals.
+    const std::size_t space = head.find(' ');
+    if (space != std::string::npos && head.compare(space + 1, 5, "std::") == 0) continue;
     EXPECT_TRUE(head.rfind("plat::", 0) == 0 && head.find(' ') == std::string::npos && head.find('<') == std::string::npos)
         << name << " is exported but is not part of the steering API";
     ++steering;
