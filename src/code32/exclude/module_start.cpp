@@ -3,6 +3,7 @@
 #include "context/context_cache.h"
 #include "context/context_create.h"
 #include "context/deliverable.h"
+#include "context/library_start.h"
 #include "context/driver_locks.h"
 #include "model/model_load.h"
 #include "win/loader.h"
@@ -17,13 +18,10 @@ BOOL DoDllMain(HINSTANCE module, DWORD reason, LPVOID) {
   switch (reason) {
     case DLL_PROCESS_ATTACH:
       g_module = module;
-      InitDriverLocks();
-      SetDeliverable(Deliverable::SettingsApi);
+      StartDriverLibrary(Deliverable::SettingsApi);
       break;
     case DLL_PROCESS_DETACH:
-      FreeLoadedModelImages();
-      EvictContextCache(1);
-      DeleteDriverLocks();
+      EndDriverLibrary();
       g_module = nullptr;
       break;
     default:

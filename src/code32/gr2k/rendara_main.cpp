@@ -4,6 +4,7 @@
 #include "context/driver_locks.h"
 #include "context/extension_modules.h"
 #include "context/deliverable.h"
+#include "context/library_start.h"
 #include "ddi.h"
 #include "device_font_data.h"
 #include "model/model_load.h"
@@ -27,13 +28,10 @@ KOVA_EXPORT BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID /*reserve
     case DLL_PROCESS_ATTACH:
       rendara::SetRendaraModule(module);
       rendara::RegisterFontResources(module);
-      InitDriverLocks();
-      SetDeliverable(Deliverable::Rendering);
+      StartDriverLibrary(Deliverable::Rendering);
       break;
     case DLL_PROCESS_DETACH:
-      FreeLoadedModelImages();
-      EvictContextCache(1);
-      DeleteDriverLocks();
+      EndDriverLibrary();
       rendara::UnregisterFontResources(module);
       rendara::SetRendaraModule(nullptr);
       break;

@@ -34,7 +34,6 @@
 
 namespace {
 
-constexpr ULONG_PTR kSheetIcon = 64082;
 constexpr DWORD kDeviceMergeFlags = 0x400000A;
 
 void UpdateDirectoryService(HANDLE printer) {
@@ -163,25 +162,12 @@ LONG DoDevicePropertySheets(PROPSHEETUI_INFO* info, LPARAM lParam) {
       AttachToolbarUiPlugin(context);
       return 1;
     }
-    case PROPSHEETUI_REASON_GET_INFO_HEADER: {
-      auto* h = reinterpret_cast<PROPSHEETUI_INFO_HEADER*>(lParam);
-      if (h) {
-        h->Flags = PSUIHDRF_NOAPPLYNOW | PSUIHDRF_PROPTITLE;
-        h->pTitle = header->pszPrinterName;
-        h->hInst = GetPanelisModule();
-        h->IconID = kSheetIcon;
-      }
-      return 1;
-    }
+    case PROPSHEETUI_REASON_GET_INFO_HEADER: return AnswerSheetInfoHeader(lParam, header->pszPrinterName);
     case PROPSHEETUI_REASON_DESTROY:
       DestroyDeviceSheet(context, info);
       info->UserData = 0;
       return 1;
-    case PROPSHEETUI_REASON_SET_RESULT: {
-      const auto* r = reinterpret_cast<const SETRESULT_INFO*>(lParam);
-      if (r) info->Result = static_cast<ULONG_PTR>(r->Result);
-      return 1;
-    }
+    case PROPSHEETUI_REASON_SET_RESULT: return StoreSheetResult(info, lParam);
     case PROPSHEETUI_REASON_GET_ICON: return -1;
     default: return 1;
   }

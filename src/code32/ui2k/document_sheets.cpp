@@ -239,6 +239,23 @@ void CheckAndRepairDevmode(DriverContext* context) {
   LoadDeviceSettingsWithBidiCache(context);
 }
 
+LONG AnswerSheetInfoHeader(LPARAM lParam, LPWSTR printerName) {
+  auto* h = reinterpret_cast<PROPSHEETUI_INFO_HEADER*>(lParam);
+  if (h) {
+    h->Flags = PSUIHDRF_NOAPPLYNOW | PSUIHDRF_PROPTITLE;
+    h->pTitle = printerName;
+    h->hInst = GetPanelisModule();
+    h->IconID = kSheetIcon;
+  }
+  return 1;
+}
+
+LONG StoreSheetResult(PROPSHEETUI_INFO* info, LPARAM lParam) {
+  const auto* r = reinterpret_cast<const SETRESULT_INFO*>(lParam);
+  if (info && r) info->Result = static_cast<ULONG_PTR>(r->Result);
+  return 1;
+}
+
 LONG RunCommonPropertySheet(HWND window, PFNPROPSHEETUI callback, LPARAM lParam, DWORD* result) {
   // The caller always finds its result written: "not accepted" unless the sheet said more.
   if (result) *result = 0;
@@ -380,25 +397,12 @@ LONG DoDocumentPropertySheets(PROPSHEETUI_INFO* info, LPARAM lParam) {
       }
       return 1;
     }
-    case PROPSHEETUI_REASON_GET_INFO_HEADER: {
-      auto* h = reinterpret_cast<PROPSHEETUI_INFO_HEADER*>(lParam);
-      if (h) {
-        h->Flags = PSUIHDRF_NOAPPLYNOW | PSUIHDRF_PROPTITLE;
-        h->pTitle = header->pszPrinterName;
-        h->hInst = GetPanelisModule();
-        h->IconID = kSheetIcon;
-      }
-      return 1;
-    }
+    case PROPSHEETUI_REASON_GET_INFO_HEADER: return AnswerSheetInfoHeader(lParam, header->pszPrinterName);
     case PROPSHEETUI_REASON_DESTROY:
       DestroyDocumentSheet(context, info);
       info->UserData = 0;
       return 1;
-    case PROPSHEETUI_REASON_SET_RESULT: {
-      const auto* r = reinterpret_cast<const SETRESULT_INFO*>(lParam);
-      if (r) info->Result = static_cast<ULONG_PTR>(r->Result);
-      return 1;
-    }
+    case PROPSHEETUI_REASON_SET_RESULT: return StoreSheetResult(info, lParam);
     case PROPSHEETUI_REASON_GET_ICON: return -1;
     default: return 1;
   }

@@ -20,6 +20,11 @@ LONG RunCommonPropertySheet(HWND window, PFNPROPSHEETUI callback, LPARAM lParam,
 // Adds a page for every page of the context whose flags share a bit with the mask and whose
 // option is not disabled; the number added.
 int AddPropertyPages(DriverContext* context, DWORD mask);
+// The two callback reasons both sheets answer alike: the sheet's header (no Apply button,
+// the printer's name as the title, the driver's sheet icon) and the host's result. Each
+// answers 1.
+LONG AnswerSheetInfoHeader(LPARAM lParam, LPWSTR printerName);
+LONG StoreSheetResult(PROPSHEETUI_INFO* info, LPARAM lParam);
 LONG DocumentPropertiesNoSheet(DOCUMENTPROPERTYHEADER* header, const PRINTER_INFO_2W* printerInfo,
                                const DRIVER_INFO_3W* driverInfo, int renamed);
 LONG RequestDocumentProperties(HWND window, HANDLE printer, LPCWSTR deviceName, DEVMODEW* output,

@@ -2,6 +2,7 @@
 
 #include "context/context_cache.h"
 #include "context/deliverable.h"
+#include "context/library_start.h"
 #include "context/driver_locks.h"
 #include "context/memory.h"
 #include "context/spooler_info.h"
@@ -27,13 +28,10 @@ BOOL DoDllMain(HINSTANCE module, DWORD reason, LPVOID) {
   switch (reason) {
     case DLL_PROCESS_ATTACH:
       g_module = module;
-      InitDriverLocks();
-      SetDeliverable(Deliverable::Interface);
+      StartDriverLibrary(Deliverable::Interface);
       break;
     case DLL_PROCESS_DETACH:
-      FreeLoadedModelImages();
-      EvictContextCache(1);
-      DeleteDriverLocks();
+      EndDriverLibrary();
       g_module = nullptr;
       break;
     default:
