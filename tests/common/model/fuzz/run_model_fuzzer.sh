@@ -20,7 +20,7 @@ ninja -C "$BUILD" -k 0 kovacommon >/dev/null 2>&1 || true
 rm -f "$BUILD/model_fuzz_deps.a"
 find "$BUILD/src/common/CMakeFiles/kovacommon.dir" -name '*.o' -print0 | xargs -0 ar rcs "$BUILD/model_fuzz_deps.a"
 clang++ -std=c++20 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  -I"$SRC/src/common" -I"$SRC/src/platform/include" \
+  -I"$SRC/src/common" -I"$SRC/src/platform/include" -I"$SRC/src/platform/steering" \
   "$SRC/tests/common/model/fuzz/model_fuzz_target.cpp" "$BUILD/model_fuzz_deps.a" \
   -Wl,-rpath,"$BUILD/src/platform" "$BUILD/src/platform/libkovaplat.so" -ldl -o "$BUILD/model_fuzzer"
 

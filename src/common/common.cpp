@@ -1,1 +1,0 @@
-// Shared core of the three deliverables.
