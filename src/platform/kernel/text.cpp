@@ -1,10 +1,11 @@
 // Code pages: the Win32 and ntdll conversion calls, lead-byte tests and character steps,
-// built on the platform's converters (plat/codepage.h).
+// built on the platform's converters (plat/codepage.h) and the code pages' tables.
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
 
+#include "kernel/codepage_tables.h"
 #include "plat/codepage.h"
 #include "plat/system.h"
 #include "plat/wstr.h"
@@ -103,22 +104,45 @@ BOOL WINAPI IsValidCodePage(UINT CodePage) {
 }
 
 BOOL WINAPI GetCPInfo(UINT CodePage, LPCPINFO info) {
+  CPINFOEXW ex;
+  if (!info || !GetCPInfoExW(CodePage, 0, &ex)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  info->MaxCharSize = ex.MaxCharSize;
+  std::memcpy(info->DefaultChar, ex.DefaultChar, sizeof info->DefaultChar);
+  std::memcpy(info->LeadByte, ex.LeadByte, sizeof info->LeadByte);
+  return TRUE;
+}
+
+BOOL WINAPI GetCPInfoExW(UINT CodePage, DWORD dwFlags, LPCPINFOEXW info) {
   const UINT cp = ValidCodePage(CodePage);
-  if (!cp || !info) {
+  if (!cp || !info || dwFlags != 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   std::memset(info, 0, sizeof *info);
   info->DefaultChar[0] = '?';
-  if (cp == 932) {
-    info->MaxCharSize = 2;
-    const BYTE ranges[] = {0x81, 0x9F, 0xE0, 0xFC};
-    std::memcpy(info->LeadByte, ranges, sizeof ranges);
-  } else if (cp == CP_UTF8) {
+  info->CodePage = cp;
+  std::u16string name;
+  if (cp == CP_UTF8) {
     info->MaxCharSize = 4;
+    info->UnicodeDefaultChar = u'\uFFFD';
+    name = u"65001 (UTF-8)";
   } else {
-    info->MaxCharSize = 1;
+    const plat::CodePageTable* t = plat::FindCodePageTable(cp);
+    info->MaxCharSize = t->maxCharSize;
+    info->UnicodeDefaultChar = t->unicodeDefault;
+    std::size_t at = 0;
+    for (const auto& r : t->leadRanges) {
+      if (at + 2 >= MAX_LEADBYTES) break;  // two NUL bytes end the list
+      info->LeadByte[at++] = r.first;
+      info->LeadByte[at++] = r.second;
+    }
+    name = t->name;
   }
+  name.resize(std::min<std::size_t>(name.size(), MAX_PATH - 1));
+  std::memcpy(info->CodePageName, name.data(), name.size() * sizeof(WCHAR));
   return TRUE;
 }
 

@@ -257,6 +257,16 @@ struct CPINFO {
 };
 using LPCPINFO = CPINFO*;
 
+struct CPINFOEXW {
+  UINT MaxCharSize;
+  BYTE DefaultChar[MAX_DEFAULTCHAR];
+  BYTE LeadByte[MAX_LEADBYTES];
+  WCHAR UnicodeDefaultChar;
+  UINT CodePage;
+  WCHAR CodePageName[MAX_PATH];
+};
+using LPCPINFOEXW = CPINFOEXW*;
+
 using NTSTATUS = LONG;
 constexpr NTSTATUS STATUS_SUCCESS = 0;
 constexpr NTSTATUS STATUS_BUFFER_OVERFLOW = static_cast<NTSTATUS>(0x80000005u);
@@ -267,7 +277,11 @@ extern "C" {
 KOVA_EXPORT UINT WINAPI GetACP();
 KOVA_EXPORT UINT WINAPI GetOEMCP();
 KOVA_EXPORT BOOL WINAPI IsValidCodePage(UINT CodePage);
+// An unknown code page, or CP_ACP and the like standing for one: FALSE and
+// ERROR_INVALID_PARAMETER.
 KOVA_EXPORT BOOL WINAPI GetCPInfo(UINT CodePage, LPCPINFO lpCPInfo);
+// dwFlags is reserved (0). CodePage holds the page asked for, CP_ACP resolved.
+KOVA_EXPORT BOOL WINAPI GetCPInfoExW(UINT CodePage, DWORD dwFlags, LPCPINFOEXW lpCPInfoEx);
 KOVA_EXPORT BOOL WINAPI IsDBCSLeadByte(BYTE TestChar);
 KOVA_EXPORT BOOL WINAPI IsDBCSLeadByteEx(UINT CodePage, BYTE TestChar);
 // cbMultiByte -1: the string and its NUL. cchWideChar 0: the size needed. Too small: 0 and
