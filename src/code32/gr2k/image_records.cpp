@@ -4,12 +4,11 @@
 
 #include "device_heap.h"
 #include "image_transfer.h"
+#include "page_records.h"
 #include "render_device.h"
 
 namespace rendara {
 namespace {
-
-void Put32(BYTE* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
 
 DWORD BitsOf(DWORD format) {
   switch (format & IMAGE_FORMAT_MASK) {
@@ -35,19 +34,19 @@ void PutHeader(BYTE* record, DWORD flags, DWORD length, LONG x, LONG y, LONG wid
   record[1] = static_cast<BYTE>(flags >> 16);
   record[2] = static_cast<BYTE>(flags);
   record[3] = static_cast<BYTE>(flags >> 8);
-  Put32(record + 4, length);
-  Put32(record + 8, static_cast<std::uint32_t>(x));
-  Put32(record + 12, static_cast<std::uint32_t>(y));
-  Put32(record + 16, static_cast<std::uint32_t>(x + width));
-  Put32(record + 20, static_cast<std::uint32_t>(y + height));
-  Put32(record + 24, static_cast<std::uint32_t>(sourceX));
-  Put32(record + 28, static_cast<std::uint32_t>(sourceY));
-  Put32(record + 32, pixelsPerRow);
-  Put32(record + 36, rows);
-  Put32(record + 40, static_cast<std::uint32_t>(x));
-  Put32(record + 44, static_cast<std::uint32_t>(y));
-  Put32(record + 48, static_cast<std::uint32_t>(width));
-  Put32(record + 52, static_cast<std::uint32_t>(height));
+  PutU32(record + 4, length);
+  PutU32(record + 8, static_cast<std::uint32_t>(x));
+  PutU32(record + 12, static_cast<std::uint32_t>(y));
+  PutU32(record + 16, static_cast<std::uint32_t>(x + width));
+  PutU32(record + 20, static_cast<std::uint32_t>(y + height));
+  PutU32(record + 24, static_cast<std::uint32_t>(sourceX));
+  PutU32(record + 28, static_cast<std::uint32_t>(sourceY));
+  PutU32(record + 32, pixelsPerRow);
+  PutU32(record + 36, rows);
+  PutU32(record + 40, static_cast<std::uint32_t>(x));
+  PutU32(record + 44, static_cast<std::uint32_t>(y));
+  PutU32(record + 48, static_cast<std::uint32_t>(width));
+  PutU32(record + 52, static_cast<std::uint32_t>(height));
 }
 
 // What both forms share: the checked sizes of the record.

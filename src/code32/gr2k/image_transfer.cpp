@@ -7,7 +7,7 @@
 #include "drawing_records.h"
 #include "graphics_state.h"
 #include "image_records.h"
-#include "pending_render.h"
+#include "page_records.h"
 #include "render_device.h"
 #include "win/errors.h"
 
@@ -87,13 +87,6 @@ BOOL WriteMask(RenderDevice* device, SURFOBJ* mask, POINTL* maskPoint, ROP4 rop4
   return ok && SendRop(device, kRopAndOnto);
 }
 
-void Put32(BYTE* p, DWORD v) {
-  p[0] = static_cast<BYTE>(v);
-  p[1] = static_cast<BYTE>(v >> 8);
-  p[2] = static_cast<BYTE>(v >> 16);
-  p[3] = static_cast<BYTE>(v >> 24);
-}
-
 // The 56-byte image record header.
 void PutImageHeader(BYTE* record, DWORD flags, DWORD length, LONG x, LONG y, LONG width, LONG height, LONG sourceX,
                     LONG sourceY, DWORD pixelsPerRow, DWORD rows) {
@@ -102,19 +95,19 @@ void PutImageHeader(BYTE* record, DWORD flags, DWORD length, LONG x, LONG y, LON
   record[1] = static_cast<BYTE>(flags >> 16);
   record[2] = static_cast<BYTE>(flags);
   record[3] = static_cast<BYTE>(flags >> 8);
-  Put32(record + 4, length);
-  Put32(record + 8, static_cast<DWORD>(x));
-  Put32(record + 12, static_cast<DWORD>(y));
-  Put32(record + 16, static_cast<DWORD>(x + width));
-  Put32(record + 20, static_cast<DWORD>(y + height));
-  Put32(record + 24, static_cast<DWORD>(sourceX));
-  Put32(record + 28, static_cast<DWORD>(sourceY));
-  Put32(record + 32, pixelsPerRow);
-  Put32(record + 36, rows);
-  Put32(record + 40, static_cast<DWORD>(x));
-  Put32(record + 44, static_cast<DWORD>(y));
-  Put32(record + 48, static_cast<DWORD>(width));
-  Put32(record + 52, static_cast<DWORD>(height));
+  PutU32(record + 4, length);
+  PutU32(record + 8, static_cast<DWORD>(x));
+  PutU32(record + 12, static_cast<DWORD>(y));
+  PutU32(record + 16, static_cast<DWORD>(x + width));
+  PutU32(record + 20, static_cast<DWORD>(y + height));
+  PutU32(record + 24, static_cast<DWORD>(sourceX));
+  PutU32(record + 28, static_cast<DWORD>(sourceY));
+  PutU32(record + 32, pixelsPerRow);
+  PutU32(record + 36, rows);
+  PutU32(record + 40, static_cast<DWORD>(x));
+  PutU32(record + 44, static_cast<DWORD>(y));
+  PutU32(record + 48, static_cast<DWORD>(width));
+  PutU32(record + 52, static_cast<DWORD>(height));
 }
 
 // Limits one axis of a source rectangle to the bitmap's extent, in either direction.

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "drawing_records.h"
+#include "page_records.h"
 #include "render_device.h"
 
 namespace rendara {
@@ -14,13 +15,6 @@ constexpr DWORD kRecordSlack = 40;
 constexpr DWORD kOutlineSlack = 16;
 constexpr DWORD kSegmentLine = 0;
 constexpr DWORD kSegmentBezier = 1;
-
-void PutU32(BYTE* p, DWORD v) {
-  p[0] = static_cast<BYTE>(v);
-  p[1] = static_cast<BYTE>(v >> 8);
-  p[2] = static_cast<BYTE>(v >> 16);
-  p[3] = static_cast<BYTE>(v >> 24);
-}
 
 DWORD Room(const PATHOBJ* path, DWORD slack) {
   if (!path || path->cCurves > (0xFFFFFFFFu - slack) / kBytesPerCurve) return 0;

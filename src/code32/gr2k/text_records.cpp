@@ -2,11 +2,10 @@
 
 #include <cstring>
 
+#include "page_records.h"
+
 namespace rendara {
 namespace {
-
-void Put16(BYTE* p, std::uint16_t v) { std::memcpy(p, &v, 2); }
-void Put32(BYTE* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
 
 // Opcode, the flag byte 2, the length, and the rectangle at 8: the common start of every
 // record here. Bytes 1 and 3 are 0.
@@ -15,11 +14,11 @@ void PutStart(BYTE* r, BYTE op, BYTE flags, DWORD length, const RECTL& rect) {
   r[1] = 0;
   r[2] = flags;
   r[3] = 0;
-  Put32(r + 4, length);
-  Put32(r + 8, static_cast<std::uint32_t>(rect.left));
-  Put32(r + 12, static_cast<std::uint32_t>(rect.top));
-  Put32(r + 16, static_cast<std::uint32_t>(rect.right));
-  Put32(r + 20, static_cast<std::uint32_t>(rect.bottom));
+  PutU32(r + 4, length);
+  PutU32(r + 8, static_cast<std::uint32_t>(rect.left));
+  PutU32(r + 12, static_cast<std::uint32_t>(rect.top));
+  PutU32(r + 16, static_cast<std::uint32_t>(rect.right));
+  PutU32(r + 20, static_cast<std::uint32_t>(rect.bottom));
 }
 
 // The padded length of a bitmap: byteCount rounded up to 4, or 0 when it does not fit.
@@ -35,10 +34,10 @@ BYTE* TextBox(RecordBuffer* buffer, const RECTL& box, LONG x, LONG y, WCHAR char
   BYTE* r = AllocRecord(buffer, length);
   if (!r) return nullptr;
   PutStart(r, kOpTextBox, kind, length, box);
-  Put32(r + 24, static_cast<std::uint32_t>(x));
-  Put32(r + 28, static_cast<std::uint32_t>(y));
-  Put16(r + 32, character);
-  Put16(r + 34, 0);
+  PutU32(r + 24, static_cast<std::uint32_t>(x));
+  PutU32(r + 28, static_cast<std::uint32_t>(y));
+  PutU16(r + 32, character);
+  PutU16(r + 34, 0);
   if (kind == TEXTBOX_OUTLINE) {
     std::memcpy(r + kTextBoxLength, outline, outlineLength);
     std::memset(r + kTextBoxLength + outlineLength, 0, length - kTextBoxLength - outlineLength);
@@ -64,14 +63,14 @@ BYTE* FontRecord(RecordBuffer* buffer, const FontDescription& font, BYTE op, DWO
     r[1] = font.charSet;
     r[2] = font.pitchAndFamily;
   }
-  Put16(r + 4, FontRecordFlags(font));
-  Put16(r + 6, font.weight);
-  Put16(r + 8, font.escapement);
-  Put16(r + 10, font.width);
-  Put16(r + 12, font.height);
-  Put16(r + 14, static_cast<std::uint16_t>(length));
-  Put16(r + 20, font.internalLeading);
-  Put16(r + 22, font.defaultChar);
+  PutU16(r + 4, FontRecordFlags(font));
+  PutU16(r + 6, font.weight);
+  PutU16(r + 8, font.escapement);
+  PutU16(r + 10, font.width);
+  PutU16(r + 12, font.height);
+  PutU16(r + 14, static_cast<std::uint16_t>(length));
+  PutU16(r + 20, font.internalLeading);
+  PutU16(r + 22, font.defaultChar);
   std::memcpy(r + header, font.faceName, name);
   return r;
 }
@@ -117,13 +116,13 @@ BYTE* EmitGlyphRun(RecordBuffer* buffer, const RECTL& background, LONG x, LONG y
   BYTE* r = AllocRecord(buffer, length);
   if (!r) return nullptr;
   PutStart(r, kOpGlyphRun, advanceCount == count ? GLYPHRUN_PER_CHARACTER : 0, length, background);
-  Put32(r + 24, static_cast<std::uint32_t>(x));
-  Put32(r + 28, static_cast<std::uint32_t>(y));
-  Put16(r + 32, static_cast<std::uint16_t>(count));
-  Put16(r + 34, 0);
+  PutU32(r + 24, static_cast<std::uint32_t>(x));
+  PutU32(r + 28, static_cast<std::uint32_t>(y));
+  PutU16(r + 32, static_cast<std::uint16_t>(count));
+  PutU16(r + 34, 0);
   BYTE* p = r + kGlyphRunHeaderLength;
-  for (DWORD i = 0; i < advanceCount; ++i, p += 2) Put16(p, static_cast<std::uint16_t>(advances[i]));
-  for (DWORD i = 0; i < count; ++i, p += 2) Put16(p, characters[i]);
+  for (DWORD i = 0; i < advanceCount; ++i, p += 2) PutU16(p, static_cast<std::uint16_t>(advances[i]));
+  for (DWORD i = 0; i < count; ++i, p += 2) PutU16(p, characters[i]);
   std::memset(p, 0, static_cast<std::size_t>(r + length - p));
   return r;
 }
@@ -139,16 +138,16 @@ BYTE* EmitGlyphImage(RecordBuffer* buffer, BOOL kept, const RECTL& glyphBox, BYT
   BYTE* r = AllocRecord(buffer, length);
   if (!r) return nullptr;
   PutStart(r, kept ? kOpGlyphImageKept : kOpGlyphImage, flags, length, glyphBox);
-  Put32(r + 24, static_cast<std::uint32_t>(cellX));
-  Put32(r + 28, static_cast<std::uint32_t>(cellY));
-  Put32(r + 32, withBitmap ? kGlyphImageHeaderLength : 0);
-  Put32(r + 36, static_cast<std::uint32_t>(left));
-  Put32(r + 40, static_cast<std::uint32_t>(top));
-  Put32(r + 44, width);
-  Put32(r + 48, height);
-  Put32(r + 52, withBitmap ? byteCount : 0);
-  Put32(r + 56, 0);
-  Put16(r + 60, character);
+  PutU32(r + 24, static_cast<std::uint32_t>(cellX));
+  PutU32(r + 28, static_cast<std::uint32_t>(cellY));
+  PutU32(r + 32, withBitmap ? kGlyphImageHeaderLength : 0);
+  PutU32(r + 36, static_cast<std::uint32_t>(left));
+  PutU32(r + 40, static_cast<std::uint32_t>(top));
+  PutU32(r + 44, width);
+  PutU32(r + 48, height);
+  PutU32(r + 52, withBitmap ? byteCount : 0);
+  PutU32(r + 56, 0);
+  PutU16(r + 60, character);
   r[62] = encoding;
   r[63] = 0;
   if (withBitmap) {
@@ -169,13 +168,13 @@ BYTE* EmitGlyphData(RecordBuffer* buffer, BYTE flags, WCHAR character, DWORD wid
   r[1] = 0;
   r[2] = flags;
   r[3] = 0;
-  Put32(r + 4, length);
-  Put32(r + 8, byteCount);
-  Put32(r + 12, width);
-  Put32(r + 16, height);
-  Put32(r + 20, 0);
-  Put16(r + 24, character);
-  Put16(r + 26, encoding);
+  PutU32(r + 4, length);
+  PutU32(r + 8, byteCount);
+  PutU32(r + 12, width);
+  PutU32(r + 16, height);
+  PutU32(r + 20, 0);
+  PutU16(r + 24, character);
+  PutU16(r + 26, encoding);
   std::memcpy(r + kGlyphDataHeaderLength, bitmap, byteCount);
   std::memset(r + kGlyphDataHeaderLength + byteCount, 0, paddedLength - byteCount);
   return r;
@@ -189,14 +188,14 @@ BYTE* EmitGlyphPositions(RecordBuffer* buffer, const RECTL& background, BYTE fla
   BYTE* r = AllocRecord(buffer, length);
   if (!r) return nullptr;
   PutStart(r, kOpGlyphPositions, flags, length, background);
-  Put32(r + 24, static_cast<std::uint32_t>(x));
-  Put32(r + 28, static_cast<std::uint32_t>(y));
-  Put32(r + 32, count);
+  PutU32(r + 24, static_cast<std::uint32_t>(x));
+  PutU32(r + 28, static_cast<std::uint32_t>(y));
+  PutU32(r + 32, count);
   BYTE* p = r + kGlyphPositionsHeaderLength;
   for (DWORD i = 0; i < count; ++i, p += 6) {
-    Put16(p, static_cast<std::uint16_t>(entries[i].dx));
-    Put16(p + 2, static_cast<std::uint16_t>(entries[i].dy));
-    Put16(p + 4, entries[i].character);
+    PutU16(p, static_cast<std::uint16_t>(entries[i].dx));
+    PutU16(p + 2, static_cast<std::uint16_t>(entries[i].dy));
+    PutU16(p + 4, entries[i].character);
   }
   std::memset(p, 0, static_cast<std::size_t>(r + length - p));
   return r;
