@@ -4,6 +4,7 @@
 
 #include "api_printer.h"
 #include "api_tables.h"
+#include "context/devmode_defaults.h"
 #include "context/driver_context.h"
 #include "context/driver_locks.h"
 #include "context/field_access.h"
@@ -12,10 +13,9 @@
 #include "context/module_services.h"
 #include "context/paths_and_names.h"
 #include "context/product_record.h"
-#include "context/devmode_defaults.h"
 #include "context/snapshot_ring.h"
 #include "context/spooler_info.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "context/ui_strings.h"
 #include "field_ids.h"
 #include "model/option_lookup.h"
@@ -25,8 +25,8 @@
 #include "settings_snapshots.h"
 #include "stored/stamp_list.h"
 #include "win/compstui.h"
-#include "win/profile.h"
 #include "win/lowmem.h"
+#include "win/profile.h"
 #include "win/spool.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "context/memory.h"
 #include "context/product_record.h"
 #include "context/spooler_info.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "win/kernel.h"
 #include "win/profile.h"
 

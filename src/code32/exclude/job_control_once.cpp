@@ -11,7 +11,7 @@
 #include "context/memory.h"
 #include "context/paths_and_names.h"
 #include "context/spooler_info.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "outside/job_control.h"
 #include "outside/job_control_library.h"
 #include "win/kernel.h"

@@ -8,7 +8,7 @@
 #include "context/memory.h"
 #include "context/paths_and_names.h"
 #include "context/product_record.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "field_ids.h"
 #include "stored/stamp_list.h"
 #include "win/profile.h"

@@ -4,7 +4,6 @@
 
 #include "drawing_records.h"
 #include "path_records.h"
-#include "pending_render.h"
 #include "render_device.h"
 
 namespace rendara {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "context/context_create.h"
+#include "context/devmode_merge.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "ddi.h"

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "context/devmode_merge.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/field_table.h"

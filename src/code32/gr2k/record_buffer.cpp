@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "device_heap.h"
+#include "header_text.h"
 #include "page_records.h"
-#include "pending_render.h"
 
 namespace rendara {
 

@@ -6,7 +6,7 @@
 #include "field_ids.h"
 #include "model/model_parse.h"
 #include "model/option_lookup.h"
-#include "pending_render.h"
+#include "stored/pending_device.h"
 
 namespace rendara {
 

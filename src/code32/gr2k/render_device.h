@@ -9,13 +9,12 @@
 #include <cstdint>
 
 #include "clip_records.h"
-#include "device_heap.h"
 #include "device_fonts.h"
+#include "device_heap.h"
 #include "filter_interface.h"
 #include "glyph_cache.h"
 #include "graphics_state.h"
 #include "outside/plugin_list.h"
-#include "pending_render.h"
 #include "realized_brush.h"
 #include "record_buffer.h"
 #include "win/kernel.h"

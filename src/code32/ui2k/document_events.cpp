@@ -3,7 +3,7 @@
 #include "context/memory.h"
 #include "context/paths_and_names.h"
 #include "context/spooler_info.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "entry_frame.h"
 #include "install_check.h"
 #include "renderer_strings.h"

@@ -2,11 +2,11 @@
 
 #include "context/context_cache.h"
 #include "context/deliverable.h"
-#include "context/library_start.h"
 #include "context/driver_locks.h"
+#include "context/library_start.h"
 #include "context/memory.h"
 #include "context/spooler_info.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "csr_cleanup.h"
 #include "model/model_load.h"
 #include "win/errors.h"

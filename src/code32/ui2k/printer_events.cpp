@@ -14,7 +14,7 @@
 #include "context/printer_data.h"
 #include "context/product_record.h"
 #include "context/spooler_info.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "csr_cleanup.h"
 #include "entry_frame.h"
 #include "install_check.h"

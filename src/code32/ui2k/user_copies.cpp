@@ -1,6 +1,6 @@
 #include "user_copies.h"
 
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 
 // PENDING: CopyUserSettingFiles, RefreshUserInstall and CopyBatchDefaultsToUser, the
 // per-user install copies, give each user of a terminal server its own copies. Until they

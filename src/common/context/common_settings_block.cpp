@@ -11,14 +11,16 @@
 #include "context/field_table.h"
 #include "context/memory.h"
 #include "context/pending_merge.h"
-#include "context/pending_seams.h"
 #include "context/product_record.h"
 #include "context/value_maps.h"
+#include "field_ids.h"
+#include "model/capability_lists.h"
 #include "model/model_tables.h"
 #include "model/option_lookup.h"
+#include "model/printer_option_table.h"
 #include "model/rule_apply.h"
 #include "model/rule_eval.h"
-#include "field_ids.h"
+#include "stored/device_settings.h"
 
 namespace {
 

@@ -4,15 +4,15 @@
 #include <cstring>
 
 #include "context/context_create.h"
+#include "context/devmode_defaults.h"
 #include "context/driver_context.h"
 #include "context/driver_locks.h"
 #include "context/field_access.h"
 #include "context/memory.h"
 #include "context/paths_and_names.h"
-#include "context/pending_seams.h"
 #include "context/product_record.h"
 #include "context/spooler_info.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "field_ids.h"
 #include "win/kernel.h"
 

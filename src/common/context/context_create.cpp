@@ -5,6 +5,7 @@
 
 #include "context/context_cache.h"
 #include "context/deliverable.h"
+#include "context/devmode_defaults.h"
 #include "context/dictionary_copy.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
@@ -15,7 +16,6 @@
 #include "context/memory.h"
 #include "context/module_dispatch.h"
 #include "context/paths_and_names.h"
-#include "context/pending_seams.h"
 #include "context/printer_data.h"
 #include "context/product_record.h"
 #include "context/snapshot_ring.h"
@@ -23,6 +23,12 @@
 #include "context/ui_picture_paint.h"
 #include "context/ui_strings.h"
 #include "field_ids.h"
+#include "model/model_load.h"
+#include "model/rule_eval.h"
+#include "outside/job_control.h"
+#include "pages/page_binding.h"
+#include "stored/device_settings.h"
+#include "stored/font_lists.h"
 #include "win/kernel.h"
 
 namespace {

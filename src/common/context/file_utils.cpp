@@ -6,7 +6,7 @@
 #include "context/driver_context.h"
 #include "context/paths_and_names.h"
 #include "context/settings_dirs.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "win/errors.h"
 #include "win/files.h"
 #include "win/kernel.h"

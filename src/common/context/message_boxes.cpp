@@ -153,3 +153,7 @@ int ShowSystemErrorText(DriverContext* context, DWORD errorCode, HWND owner) {
   if (text) LocalFree(text);
   return 1;
 }
+
+int ShowInformationMessage(DriverContext* context, DWORD messageId) {
+  return ShowMessageBoxFlags(context, nullptr, messageId, MB_OK | MB_ICONINFORMATION, 0);
+}

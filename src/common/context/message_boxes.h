@@ -39,6 +39,8 @@ int AskWarningOkCancel(DriverContext* context, HWND owner, DWORD textId);
 int ShowWarningWithText(DriverContext* context, void* owner, DWORD textId, const WCHAR* text);
 // The given MessageBoxW bits, no arguments.
 int ShowMessageBoxFlags(DriverContext* context, HWND owner, DWORD textId, UINT boxType, UINT extraFlags);
+// MB_OK | MB_ICONINFORMATION without an owner; the box's result.
+int ShowInformationMessage(DriverContext* context, DWORD messageId);
 // The system's text of an error code in a warning box captioned with the printer name;
 // nothing for a code without a text. Always 1.
 int ShowSystemErrorText(DriverContext* context, DWORD errorCode, HWND owner);

@@ -7,8 +7,9 @@
 #include "context/extension_modules.h"
 #include "context/memory.h"
 #include "context/module_services.h"
-#include "context/pending_seams.h"
 #include "field_ids.h"
+#include "pages/page_wiring.h"
+#include "stored/preset_list.h"
 
 namespace {
 

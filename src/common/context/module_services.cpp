@@ -8,9 +8,9 @@
 #include "context/ini_files.h"
 #include "context/memory.h"
 #include "context/paths_and_names.h"
-#include "context/pending_seams.h"
 #include "field_ids.h"
 #include "modules/chapter_list.h"
+#include "stored/preset_list.h"
 
 ChapterEntry* GetChapterEntry(DriverContext* context, int n) {
   if (!context || !context->work || n < 0) return nullptr;

@@ -8,10 +8,10 @@
 #include "context/printer_data.h"
 #include "context/product_record.h"
 #include "context/settings_dirs.h"
-#include "context/system_tests.h"
 #include "context/spooler_info.h"
-#include "model/option_lookup.h"
+#include "context/system_checks.h"
 #include "context/wide_text.h"
+#include "model/option_lookup.h"
 #include "win/kernel.h"
 #include "win/registry.h"
 

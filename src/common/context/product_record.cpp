@@ -2,7 +2,7 @@
 #include "context/product_record.h"
 
 #include "context/driver_context.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "context/deliverable.h"
 #include "context/devmode_header.h"
 #include "context/driver_context.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "context/units.h"
 #include "field_ids.h"
 #include "win/kernel.h"

@@ -8,9 +8,9 @@
 #include "context/paths_and_names.h"
 #include "context/printer_data.h"
 #include "context/spooler_info.h"
-#include "context/system_tests.h"
-#include "win/files.h"
+#include "context/system_checks.h"
 #include "context/wide_text.h"
+#include "win/files.h"
 #include "win/kernel.h"
 #include "win/loader.h"
 

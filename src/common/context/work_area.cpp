@@ -7,8 +7,8 @@
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/memory.h"
-#include "context/pending_seams.h"
 #include "field_ids.h"
+#include "model/printer_option_table.h"
 
 namespace {
 

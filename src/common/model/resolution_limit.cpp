@@ -9,7 +9,7 @@
 #include "context/field_access.h"
 #include "context/printable_area.h"
 #include "context/product_record.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "context/units.h"
 #include "field_ids.h"
 #include "model/resolution_table.h"

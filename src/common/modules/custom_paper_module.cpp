@@ -9,15 +9,14 @@
 #include "context/field_table.h"
 #include "context/locale_text.h"
 #include "context/module_services.h"
-#include "stored/free_size_list.h"
-#include "stored/paper_map.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "context/units.h"
 #include "field_ids.h"
 #include "model/custom_paper_ranges.h"
 #include "modules/module_events.h"
 #include "modules/module_hooks.h"
-#include "stored/pending_lists.h"
+#include "stored/free_size_list.h"
+#include "stored/paper_map.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "model/option_lookup.h"
 #include "modules/module_events.h"
 #include "modules/module_hooks.h"
-#include "stored/pending_lists.h"
+#include "outside/job_control.h"
 #include "stored/quality_list.h"
 
 namespace {

@@ -5,7 +5,6 @@
 #include "field_ids.h"
 #include "modules/module_events.h"
 #include "modules/module_hooks.h"
-#include "stored/pending_lists.h"
 #include "stored/stamp_list.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "context/field_access.h"
 #include "context/module_dispatch.h"
 #include "context/paths_and_names.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "context/units.h"
 #include "field_ids.h"
 #include "model/option_lookup.h"

@@ -10,7 +10,7 @@
 #include "context/module_dispatch.h"
 #include "context/paths_and_names.h"
 #include "context/snapshot_ring.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "context/ui_strings.h"
 #include "model/option_walk.h"
 #include "modules/module_events.h"

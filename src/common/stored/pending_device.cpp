@@ -1,4 +1,5 @@
-// Later subsystems' operations with the least behaviour the device-settings store needs.
+// Later subsystems' operations with the least behaviour the device-settings store and the
+// rendering library need.
 #include "stored/pending_device.h"
 
 // PENDING: the printer-communication module binds the configuration-server connector;
@@ -9,3 +10,9 @@ BOOL CopyServerPrinterData(HANDLE, const WCHAR*, DWORD*, BYTE*, DWORD, DWORD*, D
 BOOL IsBidiCacheIniSet(DriverContext*) { return FALSE; }
 void LoadBidiCacheIni(DriverContext*) {}
 void ClearBidiCacheIni(DriverContext*) {}
+// PENDING: the printer-communication module reads the cached "BidiFlag" of Fennicb.ini;
+// until then no result is cached (false).
+bool ReadCachedBidiFlag(DriverContext*, DWORD* flag) {
+  if (flag) *flag = 0;
+  return false;
+}

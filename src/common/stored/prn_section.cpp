@@ -11,6 +11,7 @@
 #include "context/settings_dirs.h"
 #include "context/units.h"
 #include "field_ids.h"
+#include "stored/device_settings.h"
 #include "stored/pending_stored.h"
 #include "stored/section_transfer.h"
 #include "stored/settings_file.h"

@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "context/change_flags.h"
+#include "context/dictionary_lookup.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
-#include "context/dictionary_lookup.h"
 #include "context/file_utils.h"
 #include "context/ini_files.h"
 #include "context/locale_text.h"
@@ -17,7 +17,7 @@
 #include "context/product_record.h"
 #include "context/settings_dirs.h"
 #include "context/snapshot_ring.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "field_ids.h"
 #include "model/model_names.h"
 #include "model/option_lookup.h"

@@ -8,12 +8,13 @@
 #include "context/field_table.h"
 #include "context/ini_files.h"
 #include "context/languages.h"
+#include "context/message_boxes.h"
 #include "context/paths_and_names.h"
 #include "context/product_record.h"
 #include "context/units.h"
 #include "field_ids.h"
 #include "stored/ini_text.h"
-#include "stored/pending_stored.h"
+#include "stored/lock_data.h"
 
 namespace {
 

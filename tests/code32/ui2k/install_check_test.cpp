@@ -8,7 +8,7 @@
 #include "context/spooler_info.h"
 #include "win/files.h"
 #include "context/paths_and_names.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "install_check.h"
 #include "panelis_fixture.h"
 #include "printer_install.h"

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "context/driver_context.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "plat/spooler_setup.h"
 #include "plat/system.h"
 #include "test_root.h"

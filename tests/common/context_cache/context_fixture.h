@@ -13,7 +13,7 @@
 #include "context/driver_locks.h"
 #include "context/extension_modules.h"
 #include "context/deliverable.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "model/model_load.h"
 #include "plat/spooler_setup.h"
 #include "plat/system.h"

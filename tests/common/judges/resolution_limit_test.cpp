@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "../defaults/model_context.h"
-#include "context/pending_merge.h"
 #include "field_ids.h"
 #include "judge_fixture.h"
 #include "model/judge_items.h"

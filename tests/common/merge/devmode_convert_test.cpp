@@ -9,7 +9,7 @@
 #include "context/devmode_convert.h"
 #include "context/devmode_header.h"
 #include "context/devmode_import.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "context/product_record.h"
 #include "win/devmode.h"
 #include "win/errors.h"

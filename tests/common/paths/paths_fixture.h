@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "../fields/field_fixture.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "plat/spooler_setup.h"
 #include "plat/system.h"
 #include "test_root.h"

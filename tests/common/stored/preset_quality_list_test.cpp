@@ -9,7 +9,6 @@
 #include "context/paths_and_names.h"
 #include "context/settings_dirs.h"
 #include "field_ids.h"
-#include "stored/pending_stored.h"
 #include "stored/preset_list.h"
 #include "stored/quality_list.h"
 #include "stored/settings_file.h"

@@ -1,4 +1,4 @@
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 
 #include <atomic>
 #include <cstring>

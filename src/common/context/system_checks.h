@@ -1,4 +1,4 @@
-// Tests of the platform that many parts of the driver branch on: the Windows version, the
+// Checks of the platform that many parts of the driver branch on: the Windows version, the
 // terminal server and the administrator.
 #pragma once
 
