@@ -504,17 +504,11 @@ DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize)
 }
 
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
-  std::u16string path;
-  {
-    auto& l = loader();
-    Guard g(l.lock);
-    auto m = ByHandleLocked(l, hModule);
-    if (!m) {
-      SetLastError(ERROR_MOD_NOT_FOUND);
-      return 0;
-    }
-    path = PathOf(*m);
-  }
+  // The W form finds the module; its path is given in the ANSI code page.
+  std::u16string path(32768, u'\0');
+  const DWORD n = GetModuleFileNameW(hModule, path.data(), static_cast<DWORD>(path.size()));
+  if (n == 0) return 0;  // the W form's error stands
+  path.resize(n);
   std::string bytes = plat::WideToAnsi(path, 0);
   if (lpFilename && nSize > 0 && bytes.size() >= nSize) {
     // Cut before a double-byte character that would not fit whole.
