@@ -21,9 +21,26 @@ namespace {
 constexpr WORD kCustomMediaValueBase = 13707;  // + row: the custom media values of the media type
 constexpr int kCustomMediaRows = 16;
 
+// Value type codes of text kept in other forms than the plain ANSI and wide texts; a rule
+// reads every text field as its length.
+constexpr DWORD kTextCodeA = 7;
+constexpr DWORD kTextCodeB = 8;
+constexpr DWORD kTextCodeFirstExtra = 13;
+constexpr DWORD kTextCodeLastExtra = 15;
+
 bool IsStringCode(DWORD code) {
-  return code == 7 || code == 8 || code == 10 || code == 11 || code == 13 || code == 14 || code == 15;
+  return code == kTextCodeA || code == kTextCodeB || code == FT_ANSI_TEXT || code == FT_WIDE_TEXT ||
+         (code >= kTextCodeFirstExtra && code <= kTextCodeLastExtra);
 }
+
+// Operand ids that are no settings field of their own.
+constexpr WORD kJudgeItemFirst = 723;  // computed judge items (judge_items)
+constexpr WORD kJudgeItemLast = 914;
+constexpr WORD kJudgeHookFirst = 1260;  // the modules' judge hooks
+constexpr WORD kJudgeHookLast = 1419;
+constexpr WORD kJudgeHookCore00 = 1420;  // wdmJudgeHookCore00
+constexpr WORD kUnusedJudgeFirst = 1421;  // ids without a hook: always 0
+constexpr WORD kUnusedJudgeLast = 1451;
 
 // Length in characters of a text field's value.
 DWORD TextLength(DriverContext* context, const SettingField* field) {
@@ -39,10 +56,10 @@ DWORD TextLength(DriverContext* context, const SettingField* field) {
 }
 
 DWORD OperandValue(DriverContext* context, WORD id, SettingField* field) {
-  if (id >= 723 && id <= 914) return ComputeJudgeItem(context, id);
-  if (id >= 1260 && id <= 1419) return static_cast<DWORD>(EvaluateJudgeHook(context, id));
-  if (id == 1420) return JudgeHookCore00(context);
-  if (id >= 1421 && id <= 1451) return 0;
+  if (id >= kJudgeItemFirst && id <= kJudgeItemLast) return ComputeJudgeItem(context, id);
+  if (id >= kJudgeHookFirst && id <= kJudgeHookLast) return static_cast<DWORD>(EvaluateJudgeHook(context, id));
+  if (id == kJudgeHookCore00) return JudgeHookCore00(context);
+  if (id >= kUnusedJudgeFirst && id <= kUnusedJudgeLast) return 0;
   if (IsStringCode(FieldCodeOf(field->type))) return TextLength(context, field);
   return GetFieldValue(context, field);
 }

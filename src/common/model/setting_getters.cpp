@@ -71,9 +71,9 @@ DWORD GetCachedSetting(DriverContext* context, GetterSlot slot) {
   return value;
 }
 
-DWORD GetBackCoverInputTray(DriverContext* context) { return ReadFieldRawById(context, 127); }
-DWORD GetChapterTray(DriverContext* context) { return ReadFieldRawById(context, 1003); }
-DWORD GetReverseCoverInputTray(DriverContext* context) { return ReadFieldRawById(context, 408); }
+DWORD GetBackCoverInputTray(DriverContext* context) { return ReadFieldRawById(context, fid::kdmBackCoverInputTray); }
+DWORD GetChapterTray(DriverContext* context) { return ReadFieldRawById(context, fid::wdmChapterTray); }
+DWORD GetReverseCoverInputTray(DriverContext* context) { return ReadFieldRawById(context, fid::kdmReverseCoverInputTray); }
 
 int IsFinisherGroupInstalled(DriverContext* context, FinisherGroup group) {
   switch (group) {
