@@ -10,6 +10,7 @@
 #include "field_ids.h"
 #include "model/model_parse.h"
 #include "model/option_lookup.h"
+#include "win/kernel.h"
 
 namespace {
 
@@ -50,12 +51,6 @@ void PutNumber(WCHAR* buffer, int size, long value) {
   char text[24];
   std::snprintf(text, sizeof text, "%ld", value);
   PutAscii(buffer, size, text);
-}
-
-int Length(const WCHAR* s) {
-  int n = 0;
-  while (s[n]) ++n;
-  return n;
 }
 
 // The option of an item with its type and, for a Numeric option, the unit label: the first
@@ -131,7 +126,7 @@ void FormatValueTextForOption(DriverContext* context, std::int16_t itemId, WORD 
       }
       PutAscii(buffer, size, text);
       if (UsesDecimalComma(context)) ReplaceDecimalPoint(buffer);
-      const int used = Length(buffer);
+      const int used = lstrlenW(buffer);
       if (unitLabelId && used + 1 < size) LoadUiString(context, unitLabelId, buffer + used, size - used, 1);
       return;
     }

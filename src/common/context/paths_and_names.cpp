@@ -17,13 +17,6 @@
 
 namespace {
 
-DWORD Length(const WCHAR* s) {
-  DWORD n = 0;
-  if (s)
-    while (s[n]) ++n;
-  return n;
-}
-
 // Length of the directory part of a path, with its last "\"; 0 when it has none.
 DWORD DirectoryPartLength(const WCHAR* path) {
   DWORD cut = 0;
@@ -52,7 +45,7 @@ void CopyDriverDirectory(WCHAR* buffer, const DRIVER_INFO_3W* info) {
 
 DWORD JoinPath(WCHAR* buffer, DWORD size, const WCHAR* directory, const WCHAR* name) {
   if (!buffer || size == 0) return 0;
-  DWORD dirLen = Length(directory), nameLen = Length(name);
+  DWORD dirLen = WideLength(directory), nameLen = WideLength(name);
   if (dirLen + 1 + nameLen + 1 > size) {
     buffer[0] = 0;
     return 0;
@@ -87,7 +80,7 @@ void MakeDriverPathFor(WCHAR* buffer, DWORD size, const WCHAR* name, HANDLE prin
   if (!driverInfo) driverInfo = owned = static_cast<DRIVER_INFO_3W*>(GetPrinterDriverInfo(printer, 3));
   if (driverInfo && driverInfo->pDriverPath) {
     DWORD cut = DirectoryPartLength(driverInfo->pDriverPath);
-    DWORD nameLen = Length(name);
+    DWORD nameLen = WideLength(name);
     if (cut + nameLen + 1 > size) {
       buffer[0] = 0;
     } else {
@@ -149,7 +142,7 @@ bool ReadDsSpoolerValue(HANDLE printer, const WCHAR* name, WCHAR* text) {
 // "\\" a "\" b into the buffer when both are non-empty and their lengths + 3 are below
 // the size.
 bool JoinServerName(WCHAR* buffer, DWORD size, const WCHAR* server, const WCHAR* printer) {
-  const DWORD a = Length(server), b = Length(printer);
+  const DWORD a = WideLength(server), b = WideLength(printer);
   if (a == 0 || b == 0 || a + b + 3 >= size) return false;
   buffer[0] = u'\\';
   buffer[1] = u'\\';
@@ -163,11 +156,11 @@ bool JoinServerName(WCHAR* buffer, DWORD size, const WCHAR* server, const WCHAR*
 // drive path.
 void JoinProductName(WCHAR* buffer, DWORD size, const WCHAR* directory, const WCHAR* name) {
   if (IsDrivePath(name)) {
-    if (Length(name) + 1 <= size) CopyText(buffer, size, name);
+    if (WideLength(name) + 1 <= size) CopyText(buffer, size, name);
     else buffer[0] = 0;
     return;
   }
-  const DWORD dirLen = Length(directory), nameLen = Length(name);
+  const DWORD dirLen = WideLength(directory), nameLen = WideLength(name);
   if (dirLen + nameLen + 1 > size) {
     buffer[0] = 0;
     return;
@@ -235,7 +228,7 @@ BOOL GetPrinterNameCopyFor(HANDLE printer, WCHAR* buffer, DWORD size, const PRIN
     WCHAR name[261];
     CopyText(name, 261, info->pPrinterName);
     NormalisePrinterName(printer, name, 261);
-    if (Length(name) + 1 <= size) {
+    if (WideLength(name) + 1 <= size) {
       CopyText(buffer, size, name);
       ok = TRUE;
     }
@@ -305,7 +298,7 @@ void GetCsrPrinterNameCopy(HANDLE printer, WCHAR* buffer, DWORD size, const PRIN
   if (!buffer || size == 0) return;
   buffer[0] = 0;
   BuildCsrPrinterName(printer, buffer, size, info);
-  if (!buffer[0] && info && info->pPrinterName && Length(info->pPrinterName) + 1 <= size)
+  if (!buffer[0] && info && info->pPrinterName && WideLength(info->pPrinterName) + 1 <= size)
     CopyText(buffer, size, info->pPrinterName);
 }
 
@@ -435,7 +428,7 @@ const WCHAR* GetHelpFilePath(DriverContext* context) {
     return work->helpFilePath;
   }
   const WCHAR* ui = GetUiResourcePath(context);
-  const DWORD n = Length(ui);
+  const DWORD n = WideLength(ui);
   if (n < 3) {
     work->helpFilePath[0] = 0;
     return work->helpFilePath;
@@ -452,9 +445,9 @@ void BuildUiResourcePath(WCHAR* buffer, const WCHAR* driverDirectory, const WCHA
   buffer[0] = 0;
   if (!dllName || !dllName[0]) return;
   JoinProductName(buffer, MAX_PATH, driverDirectory, dllName);
-  if (!buffer[0] || !code || Length(code) < 2) return;
+  if (!buffer[0] || !code || WideLength(code) < 2) return;
   // The two characters before the last '.' of the file part, when the file part has them.
-  const DWORD n = Length(buffer);
+  const DWORD n = WideLength(buffer);
   DWORD file = 0, dot = n;
   for (DWORD i = 0; i < n; ++i) {
     if (buffer[i] == u'\\') file = i + 1;
@@ -468,10 +461,10 @@ void BuildUiResourcePath(WCHAR* buffer, const WCHAR* driverDirectory, const WCHA
 void BuildNeutralResourcePath(WCHAR* buffer, const WCHAR* driverDirectory, const WCHAR* dllName) {
   if (!buffer) return;
   buffer[0] = 0;
-  const DWORD nameLen = Length(dllName);
+  const DWORD nameLen = WideLength(dllName);
   if (nameLen < 8) return;  // a short name has no place for the neutral marks
   JoinProductName(buffer, MAX_PATH, driverDirectory, dllName);
-  const DWORD n = Length(buffer);
+  const DWORD n = WideLength(buffer);
   if (n < 8) return;
   buffer[n - 8] = u'C';
   buffer[n - 6] = u'X';
@@ -495,7 +488,7 @@ const WCHAR* GetNeutralResourcePath(DriverContext* context) {
 
 BOOL IsJapaneseResourceDll(DriverContext* context) {
   const WCHAR* path = GetUiResourcePath(context);
-  const DWORD n = Length(path);
+  const DWORD n = WideLength(path);
   if (n < 6) return FALSE;
   const WCHAR a = path[n - 6], b = path[n - 5];
   return (a == u'J' || a == u'j') && (b == u'P' || b == u'p') ? TRUE : FALSE;
@@ -560,7 +553,7 @@ void ResolveParentRelativePath(WCHAR* buffer, DWORD size, const WCHAR* path) {
     if (cut == 0) return;  // fewer separators than steps
     --cut;                 // cut before the separator
   }
-  const DWORD restLen = Length(p);
+  const DWORD restLen = WideLength(p);
   if (cut + restLen + 2 > size) return;
   WCHAR result[MAX_PATH * 2];
   std::memcpy(result, system, cut * sizeof(WCHAR));
@@ -572,11 +565,11 @@ void ResolveParentRelativePath(WCHAR* buffer, DWORD size, const WCHAR* path) {
 BOOL ExpandSystemPathVariable(WCHAR* path, DWORD size, DriverContext*) {
   if (!path || size == 0) return FALSE;
   if (IsDrivePath(path)) return TRUE;
-  const DWORD n = Length(path);
+  const DWORD n = WideLength(path);
   if (StartsWithNoCase(path, u"%SYSTEMDRIVE%") && n < MAX_PATH) {
     WCHAR rest[MAX_PATH];
     CopyText(rest, MAX_PATH, path + 13);
-    const DWORD restLen = Length(rest);
+    const DWORD restLen = WideLength(rest);
     WCHAR system[MAX_PATH];
     const UINT s = GetSystemDirectoryW(system, MAX_PATH);
     if (s < 3 || s >= MAX_PATH || size < restLen + 4) {

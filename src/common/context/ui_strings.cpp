@@ -13,6 +13,7 @@
 #include "context/product_record.h"
 #include "context/units.h"
 #include "stored/free_size_list.h"
+#include "win/kernel.h"
 #include "win/loader.h"
 #include "win/resources.h"
 
@@ -48,20 +49,14 @@ static_assert(kTable.n == kRows, "the completion table has 79 rows");
 constexpr WORD kStringMillimetre = 153;
 constexpr WORD kStringInch = 154;
 
-int Length(const WCHAR* s) {
-  int n = 0;
-  while (s[n]) ++n;
-  return n;
-}
-
 void Append(WCHAR* buffer, int size, const WCHAR* text) {
-  int n = Length(buffer);
+  int n = lstrlenW(buffer);
   for (int i = 0; text[i] && n + 1 < size; ++i) buffer[n++] = text[i];
   buffer[n] = 0;
 }
 
 void AppendAscii(WCHAR* buffer, int size, const char* text) {
-  int n = Length(buffer);
+  int n = lstrlenW(buffer);
   for (int i = 0; text[i] && n + 1 < size; ++i) buffer[n++] = static_cast<WCHAR>(static_cast<unsigned char>(text[i]));
   buffer[n] = 0;
 }
@@ -128,7 +123,7 @@ void FillTwoTexts(WCHAR* buffer, int size, const WCHAR* format, const WCHAR* a, 
       if (skip) {
         buffer[n] = 0;
         Append(buffer, size, used == 0 ? a : b);
-        n = Length(buffer);
+        n = lstrlenW(buffer);
         ++used;
         i += skip;
         continue;
@@ -144,7 +139,7 @@ void FormatLimit(DriverContext* context, WCHAR* text, int value) {
   const bool metric = IsMetricUnits(context) != FALSE;
   FormatScaledNumber(text, metric ? 10 : 100, value, context);
   if (metric) {
-    const int n = Length(text);
+    const int n = lstrlenW(text);
     if (n >= 2 && text[n - 2] == u'.' && text[n - 1] == u'0') text[n - 2] = 0;
   }
 }
@@ -242,7 +237,7 @@ void CompleteUiString(DriverContext* context, DWORD stringId, WCHAR* buffer, int
     case UIS_TRAY_NAME: {
       Append(buffer, size, u":");
       SettingField* field = FindFieldById(context, row->fieldId);
-      const int used = Length(buffer);
+      const int used = lstrlenW(buffer);
       if (field && used + 1 < size) GetFieldString(context, field, buffer + used, static_cast<std::size_t>(size - used));
       return;
     }

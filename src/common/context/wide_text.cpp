@@ -22,3 +22,5 @@ bool StartsWithNoCase(const WCHAR* text, const WCHAR* prefix) {
   }
   return true;
 }
+
+DWORD WideLength(const WCHAR* text) { return static_cast<DWORD>(lstrlenW(text)); }

@@ -9,3 +9,5 @@ WCHAR LowerOf(WCHAR c);
 // Whether text begins with prefix, letters compared without regard to case. A null text
 // begins with nothing but the empty prefix.
 bool StartsWithNoCase(const WCHAR* text, const WCHAR* prefix);
+// Characters before the NUL (lstrlenW); 0 for a null text.
+DWORD WideLength(const WCHAR* text);
