@@ -9,6 +9,16 @@
 #include "win/kernel.h"
 #include "win/security.h"
 
+namespace {
+
+// The failure of the calls below: the last error set, FALSE answered.
+BOOL Fail(DWORD error) {
+  SetLastError(error);
+  return FALSE;
+}
+
+}  // namespace
+
 namespace plat {
 
 std::string SidToString(PSID psid) {
@@ -106,19 +116,10 @@ BOOL WINAPI InitializeSid(PSID pSid, PSID_IDENTIFIER_AUTHORITY auth, BYTE n) {
 
 BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY auth, BYTE n, DWORD s0, DWORD s1, DWORD s2,
                                      DWORD s3, DWORD s4, DWORD s5, DWORD s6, DWORD s7, PSID* pSid) {
-  if (!auth || !pSid) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  if (n > 8) {
-    SetLastError(ERROR_INVALID_SID);
-    return FALSE;
-  }
+  if (!auth || !pSid) return Fail(ERROR_INVALID_PARAMETER);
+  if (n > 8) return Fail(ERROR_INVALID_SID);
   auto* sid = static_cast<SID*>(std::calloc(1, GetSidLengthRequired(n) < sizeof(SID) ? sizeof(SID) : GetSidLengthRequired(n)));
-  if (!sid) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return FALSE;
-  }
+  if (!sid) return Fail(ERROR_NOT_ENOUGH_MEMORY);
   sid->Revision = SID_REVISION;
   sid->SubAuthorityCount = n;
   sid->IdentifierAuthority = *auth;
@@ -134,25 +135,16 @@ PVOID WINAPI FreeSid(PSID pSid) {
 }
 
 BOOL WINAPI EqualSid(PSID a, PSID b) {
-  if (!IsValidSid(a) || !IsValidSid(b)) {
-    SetLastError(ERROR_INVALID_SID);
-    return FALSE;
-  }
+  if (!IsValidSid(a) || !IsValidSid(b)) return Fail(ERROR_INVALID_SID);
   const DWORD la = GetLengthSid(a);
   SetLastError(ERROR_SUCCESS);
   return la == GetLengthSid(b) && std::memcmp(a, b, la) == 0 ? TRUE : FALSE;
 }
 
 BOOL WINAPI CopySid(DWORD len, PSID dst, PSID src) {
-  if (!IsValidSid(src)) {
-    SetLastError(ERROR_INVALID_SID);
-    return FALSE;
-  }
+  if (!IsValidSid(src)) return Fail(ERROR_INVALID_SID);
   const DWORD need = GetLengthSid(src);
-  if (!dst || len < need) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return FALSE;
-  }
+  if (!dst || len < need) return Fail(ERROR_INSUFFICIENT_BUFFER);
   std::memmove(dst, src, need);
   return TRUE;
 }
@@ -168,15 +160,9 @@ UCHAR* WINAPI GetSidSubAuthorityCount(PSID pSid) {
 }
 
 BOOL WINAPI ConvertSidToStringSidW(PSID Sid, LPWSTR* StringSid) {
-  if (!StringSid) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
+  if (!StringSid) return Fail(ERROR_INVALID_PARAMETER);
   const std::string text = plat::SidToString(Sid);
-  if (text.empty()) {
-    SetLastError(ERROR_INVALID_SID);
-    return FALSE;
-  }
+  if (text.empty()) return Fail(ERROR_INVALID_SID);
   auto* out = static_cast<LPWSTR>(LocalAlloc(LMEM_FIXED, (text.size() + 1) * sizeof(WCHAR)));
   if (!out) return FALSE;
   for (std::size_t i = 0; i < text.size(); ++i) out[i] = static_cast<WCHAR>(text[i]);
@@ -192,14 +178,8 @@ BOOL WINAPI InitializeAcl(PACL pAcl, DWORD nAclLength, DWORD rev) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if (nAclLength < sizeof(ACL)) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return FALSE;
-  }
-  if (nAclLength > 0xFFFF || rev < ACL_REVISION || rev > ACL_REVISION_DS) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
+  if (nAclLength < sizeof(ACL)) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  if (nAclLength > 0xFFFF || rev < ACL_REVISION || rev > ACL_REVISION_DS) return Fail(ERROR_INVALID_PARAMETER);
   pAcl->AclRevision = static_cast<BYTE>(rev);
   pAcl->Sbz1 = 0;
   pAcl->AclSize = static_cast<WORD>(nAclLength);
@@ -233,25 +213,13 @@ static BOOL AddAce(PACL acl, DWORD rev, DWORD flags, BYTE type, ACCESS_MASK mask
     SetLastError(ERROR_INVALID_ACL);
     return FALSE;
   }
-  if (!IsValidSid(sid)) {
-    SetLastError(ERROR_INVALID_SID);
-    return FALSE;
-  }
-  if (rev < ACL_REVISION || rev > ACL_REVISION_DS) {
-    SetLastError(ERROR_REVISION_MISMATCH);
-    return FALSE;
-  }
-  if (flags & ~static_cast<DWORD>(VALID_INHERIT_FLAGS)) {
-    SetLastError(ERROR_INVALID_FLAGS);
-    return FALSE;
-  }
+  if (!IsValidSid(sid)) return Fail(ERROR_INVALID_SID);
+  if (rev < ACL_REVISION || rev > ACL_REVISION_DS) return Fail(ERROR_REVISION_MISMATCH);
+  if (flags & ~static_cast<DWORD>(VALID_INHERIT_FLAGS)) return Fail(ERROR_INVALID_FLAGS);
   const std::size_t used = kovasec::AclUsedBytes(acl);
   const DWORD sidLen = GetLengthSid(sid);
   const std::size_t need = 8 + sidLen;
-  if (used + need > acl->AclSize) {
-    SetLastError(ERROR_ALLOTTED_SPACE_EXCEEDED);
-    return FALSE;
-  }
+  if (used + need > acl->AclSize) return Fail(ERROR_ALLOTTED_SPACE_EXCEEDED);
   auto* at = reinterpret_cast<BYTE*>(acl) + used;
   ACE_HEADER h{type, static_cast<BYTE>(flags), static_cast<WORD>(need)};
   std::memcpy(at, &h, sizeof h);
@@ -294,14 +262,8 @@ BOOL WINAPI GetAce(PACL acl, DWORD index, LPVOID* pAce) {
 // ---- security descriptors ---------------------------------------------------------------
 
 BOOL WINAPI InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR psd, DWORD rev) {
-  if (!psd) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  if (rev != SECURITY_DESCRIPTOR_REVISION) {
-    SetLastError(ERROR_UNKNOWN_REVISION);
-    return FALSE;
-  }
+  if (!psd) return Fail(ERROR_INVALID_PARAMETER);
+  if (rev != SECURITY_DESCRIPTOR_REVISION) return Fail(ERROR_UNKNOWN_REVISION);
   auto* sd = static_cast<SECURITY_DESCRIPTOR*>(psd);
   std::memset(sd, 0, sizeof *sd);
   sd->Revision = SECURITY_DESCRIPTOR_REVISION;
@@ -371,10 +333,7 @@ BOOL WINAPI GetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR psd, LPBOOL present, 
     return FALSE;
   }
   const auto v = ReadDescriptor(psd);
-  if (v.revision != SECURITY_DESCRIPTOR_REVISION) {
-    SetLastError(ERROR_UNKNOWN_REVISION);
-    return FALSE;
-  }
+  if (v.revision != SECURITY_DESCRIPTOR_REVISION) return Fail(ERROR_UNKNOWN_REVISION);
   *present = v.daclPresent ? TRUE : FALSE;
   *dacl = v.daclPresent ? v.dacl : nullptr;
   *defaulted = (v.control & SE_DACL_DEFAULTED) ? TRUE : FALSE;
@@ -382,30 +341,18 @@ BOOL WINAPI GetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR psd, LPBOOL present, 
 }
 
 BOOL WINAPI GetSecurityDescriptorOwner(PSECURITY_DESCRIPTOR psd, PSID* owner, LPBOOL defaulted) {
-  if (!psd || !owner || !defaulted) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
+  if (!psd || !owner || !defaulted) return Fail(ERROR_INVALID_PARAMETER);
   const auto v = ReadDescriptor(psd);
-  if (v.revision != SECURITY_DESCRIPTOR_REVISION) {
-    SetLastError(ERROR_UNKNOWN_REVISION);
-    return FALSE;
-  }
+  if (v.revision != SECURITY_DESCRIPTOR_REVISION) return Fail(ERROR_UNKNOWN_REVISION);
   *owner = v.owner;
   *defaulted = (v.control & SE_OWNER_DEFAULTED) ? TRUE : FALSE;
   return TRUE;
 }
 
 BOOL WINAPI GetSecurityDescriptorGroup(PSECURITY_DESCRIPTOR psd, PSID* group, LPBOOL defaulted) {
-  if (!psd || !group || !defaulted) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
+  if (!psd || !group || !defaulted) return Fail(ERROR_INVALID_PARAMETER);
   const auto v = ReadDescriptor(psd);
-  if (v.revision != SECURITY_DESCRIPTOR_REVISION) {
-    SetLastError(ERROR_UNKNOWN_REVISION);
-    return FALSE;
-  }
+  if (v.revision != SECURITY_DESCRIPTOR_REVISION) return Fail(ERROR_UNKNOWN_REVISION);
   *group = v.group;
   *defaulted = (v.control & SE_GROUP_DEFAULTED) ? TRUE : FALSE;
   return TRUE;
