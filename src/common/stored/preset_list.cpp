@@ -17,6 +17,7 @@
 #include "context/snapshot_ring.h"
 #include "context/system_checks.h"
 #include "field_ids.h"
+#include "stored/list_keys.h"
 #include "stored/settings_file.h"
 #include "stored/settings_load_save.h"
 #include "stored/stamp_list.h"
@@ -30,42 +31,20 @@ constexpr DWORD kNameChars = 1025;
 constexpr DWORD kReadonlyChars = 16;
 constexpr DWORD kEventPresetApplied = 11;
 
-bool ListLocation(DriverContext* context, const WCHAR*& ini, const WCHAR*& section) {
-  if (!context || !context->work) return false;
-  ini = GetUserIniPath(context);
-  section = GetPrinterSectionName(context);
-  return ini && ini[0] && section;
-}
-
 // The key's value (kPathChars characters) into value; empty when the list is out of reach.
 void ReadKey(DriverContext* context, const WCHAR* key, WCHAR* value, DWORD chars) {
   value[0] = 0;
   const WCHAR* ini = nullptr;
   const WCHAR* section = nullptr;
-  if (!key || !ListLocation(context, ini, section)) return;
+  if (!key || !UserListLocation(context, ini, section)) return;
   ReadIniString(section, key, u"", value, chars, ini);
 }
 
 void WriteKey(DriverContext* context, const WCHAR* key, const WCHAR* value) {
   const WCHAR* ini = nullptr;
   const WCHAR* section = nullptr;
-  if (!key || !ListLocation(context, ini, section)) return;
+  if (!key || !UserListLocation(context, ini, section)) return;
   WriteIniString(section, key, value, ini);
-}
-
-// key + suffix into out (kPresetKeyChars characters); false when it does not fit.
-bool AppendSuffix(WCHAR* out, const WCHAR* key, const WCHAR* suffix) {
-  int i = 0;
-  for (; key[i]; ++i) {
-    if (i >= kPresetKeyChars - 1) return false;
-    out[i] = key[i];
-  }
-  for (int j = 0; suffix[j]; ++j, ++i) {
-    if (i >= kPresetKeyChars - 1) return false;
-    out[i] = suffix[j];
-  }
-  out[i] = 0;
-  return true;
 }
 
 bool SameText(const WCHAR* a, const WCHAR* b) {
@@ -92,11 +71,11 @@ bool IsCachedField(const SettingField& field) {
 void LoadNameAndComment(DriverContext* context, const WCHAR* key) {
   WCHAR suffixed[kPresetKeyChars];
   WCHAR text[kNameChars];
-  if (AppendSuffix(suffixed, key, u"Name")) {
+  if (AppendKeySuffix(suffixed, kPresetKeyChars, key, u"Name")) {
     ReadKey(context, suffixed, text, kNameChars);
     if (SettingField* field = FindFieldById(context, fid::wdmPresetName)) SetFieldString(context, field, text);
   }
-  if (AppendSuffix(suffixed, key, u"Comment")) {
+  if (AppendKeySuffix(suffixed, kPresetKeyChars, key, u"Comment")) {
     ReadKey(context, suffixed, text, kNameChars);
     if (SettingField* field = FindFieldById(context, fid::wdmPresetComment)) SetFieldString(context, field, text);
   }
@@ -136,7 +115,7 @@ void FileOfPreset(DriverContext* context, int n, WCHAR* file) {
 int GetPresetCount(DriverContext* context) {
   const WCHAR* ini = nullptr;
   const WCHAR* section = nullptr;
-  if (!ListLocation(context, ini, section)) return 0;
+  if (!UserListLocation(context, ini, section)) return 0;
   return ReadIniInt(section, u"Count", 0, ini);
 }
 
@@ -305,10 +284,12 @@ void SavePresetByKey(DriverContext* context, const WCHAR* key) {
   WCHAR suffixed[kPresetKeyChars];
   WCHAR text[kNameChars];
   SettingField* field = FindFieldById(context, fid::wdmPresetName);
-  if (field && AppendSuffix(suffixed, key, u"Name") && GetFieldString(context, field, text, kNameChars))
+  if (field && AppendKeySuffix(suffixed, kPresetKeyChars, key, u"Name") &&
+      GetFieldString(context, field, text, kNameChars))
     WriteKey(context, suffixed, text);
   field = FindFieldById(context, fid::wdmPresetComment);
-  if (field && AppendSuffix(suffixed, key, u"Comment") && GetFieldString(context, field, text, kNameChars))
+  if (field && AppendKeySuffix(suffixed, kPresetKeyChars, key, u"Comment") &&
+      GetFieldString(context, field, text, kNameChars))
     WriteKey(context, suffixed, text);
   UpdatePresetChangeCache(context, nullptr, PCC_FREE);
 }
@@ -404,7 +385,7 @@ void RewritePresetFiles(DriverContext* context) {
 void ReadChapterLimits(DriverContext* context) {
   const WCHAR* ini = nullptr;
   const WCHAR* section = nullptr;
-  if (!ListLocation(context, ini, section) || !context->settings) return;
+  if (!UserListLocation(context, ini, section) || !context->settings) return;
   WriteFieldRawById(context, fid::wdmChapterMax, static_cast<DWORD>(ReadIniInt(section, u"ChapterMax", 0, ini)));
   WriteFieldRawById(context, fid::wdmChapterTrayMax,
                     static_cast<DWORD>(ReadIniInt(section, u"ChapterTrayMax", 0, ini)));

@@ -13,6 +13,7 @@
 #include "context/system_checks.h"
 #include "field_ids.h"
 #include "stored/setting_import.h"
+#include "stored/list_keys.h"
 #include "stored/settings_file.h"
 #include "stored/settings_load_save.h"
 #include "win/files.h"
@@ -23,34 +24,11 @@ namespace {
 constexpr DWORD kPathChars = 261;
 constexpr DWORD kNameChars = 1025;
 
-// The INI file and section of the list, or false when the context has none.
-bool ListLocation(DriverContext* context, const WCHAR*& ini, const WCHAR*& section) {
-  if (!context || !context->work) return false;
-  ini = GetUserIniPath(context);
-  section = GetPrinterSectionName(context);
-  return ini && ini[0] && section;
-}
-
-// key + suffix into out (kListKeyChars characters); false when it does not fit.
-bool AppendSuffix(WCHAR* out, const WCHAR* key, const WCHAR* suffix) {
-  int i = 0;
-  for (; key[i]; ++i) {
-    if (i >= kListKeyChars - 1) return false;
-    out[i] = key[i];
-  }
-  for (int j = 0; suffix[j]; ++j, ++i) {
-    if (i >= kListKeyChars - 1) return false;
-    out[i] = suffix[j];
-  }
-  out[i] = 0;
-  return true;
-}
-
 // The entry file named by the key; false when the context or the value is missing.
 bool EntryFile(DriverContext* context, const WCHAR* key, WCHAR* file) {
   const WCHAR* ini = nullptr;
   const WCHAR* section = nullptr;
-  if (!key || !ListLocation(context, ini, section)) return false;
+  if (!key || !UserListLocation(context, ini, section)) return false;
   file[0] = 0;
   ReadIniString(section, key, u"", file, kPathChars, ini);
   return file[0] != 0;
@@ -90,7 +68,7 @@ bool ShippedCompanion(DriverContext* context, int n, WCHAR* companion) {
 int GetQualityCount(DriverContext* context) {
   const WCHAR* ini = nullptr;
   const WCHAR* section = nullptr;
-  if (!ListLocation(context, ini, section)) return 0;
+  if (!UserListLocation(context, ini, section)) return 0;
   return ReadIniInt(section, u"QualityCount", 0, ini);
 }
 
@@ -107,7 +85,8 @@ void LoadQualityName(DriverContext* context, const WCHAR* key) {
   const WCHAR* ini = nullptr;
   const WCHAR* section = nullptr;
   WCHAR nameKey[kListKeyChars];
-  if (!key || !ListLocation(context, ini, section) || !AppendSuffix(nameKey, key, u"Name")) return;
+  if (!key || !UserListLocation(context, ini, section) || !AppendKeySuffix(nameKey, kListKeyChars, key, u"Name"))
+    return;
   WCHAR name[kNameChars] = {};
   ReadIniString(section, nameKey, u"", name, kNameChars, ini);
   SettingField* field = FindFieldById(context, fid::wdmUserSetName);
@@ -133,7 +112,7 @@ void SaveQualityByKey(DriverContext* context, const WCHAR* key) {
   SaveSettingsFile(context->hPrinter, file, SFT_QUALITY, context);
   WCHAR nameKey[kListKeyChars];
   SettingField* field = FindFieldById(context, fid::wdmUserSetName);
-  if (!field || !AppendSuffix(nameKey, key, u"Name")) return;
+  if (!field || !AppendKeySuffix(nameKey, kListKeyChars, key, u"Name")) return;
   WCHAR name[kNameChars] = {};
   if (!GetFieldString(context, field, name, kNameChars)) return;
   WriteIniString(GetPrinterSectionName(context), nameKey, name, GetUserIniPath(context));
