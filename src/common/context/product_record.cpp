@@ -3,6 +3,7 @@
 
 #include "context/driver_context.h"
 #include "context/system_checks.h"
+#include "context/wide_text.h"
 
 namespace {
 
@@ -115,14 +116,6 @@ const ProductRecord* RecordOf(DriverContext* context) {
   return context && context->product ? context->product : &kProductRecord;
 }
 
-bool SameText(const WCHAR* a, const WCHAR* b) {
-  while (*a && *a == *b) {
-    ++a;
-    ++b;
-  }
-  return *a == *b;
-}
-
 }  // namespace
 
 const ProductRecord* GetProductRecord() { return &kProductRecord; }
@@ -181,7 +174,7 @@ const SpecialModelEntry* FindSpecialModel(DriverContext* context, const WCHAR* m
   if (!list || !modelName) return nullptr;
   for (DWORD i = 0; i < list->count; ++i) {
     const WCHAR* name = GetProductString(list->entries[i].modelName);
-    if (name && SameText(name, modelName)) return &list->entries[i];
+    if (name && SameWideText(name, modelName)) return &list->entries[i];
   }
   return nullptr;
 }

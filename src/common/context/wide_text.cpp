@@ -24,3 +24,11 @@ bool StartsWithNoCase(const WCHAR* text, const WCHAR* prefix) {
 }
 
 DWORD WideLength(const WCHAR* text) { return static_cast<DWORD>(lstrlenW(text)); }
+
+bool SameWideText(const WCHAR* a, const WCHAR* b) {
+  while (*a && *a == *b) {
+    ++a;
+    ++b;
+  }
+  return *a == *b;
+}

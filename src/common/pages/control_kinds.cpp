@@ -9,6 +9,7 @@
 #include "context/field_access.h"
 #include "context/module_dispatch.h"
 #include "context/ui_strings.h"
+#include "context/wide_text.h"
 #include "model/option_lookup.h"
 #include "model/option_walk.h"
 #include "model/rule_eval.h"
@@ -27,14 +28,6 @@ constexpr WORD kSubclassedMark = 0;
 // slider and trackbar kinds' handlers, and the static, picture, sub-dialog button, tab and
 // tree kinds' handlers replace these generic slots; until then each control is filled and
 // written through its window class's plain messages below.
-
-bool SameText(const WCHAR* a, const WCHAR* b) {
-  while (*a && *a == *b) {
-    ++a;
-    ++b;
-  }
-  return *a == *b;
-}
 
 enum class Road { None, List, Combo, Check, Radio, Text, Number, Scroll, Trackbar };
 
@@ -130,7 +123,7 @@ void GenericUpdate(DriverContext* context, PageRecord*, ControlRecord* control) 
       WCHAR text[1025] = {}, shown[1025] = {};
       GetFieldString(context, GetControlField(context, control), text, 1025);
       GetWindowTextW(w, shown, 1025);
-      if (!SameText(text, shown)) SetWindowTextW(w, text);
+      if (!SameWideText(text, shown)) SetWindowTextW(w, text);
       break;
     }
     case Road::Number: {
@@ -177,7 +170,7 @@ LRESULT GenericCommand(DriverContext* context, PageRecord* page, ControlRecord* 
       SettingField* field = GetControlField(context, control);
       WCHAR current[1025] = {};
       GetFieldString(context, field, current, 1025);
-      if (SameText(text, current)) return 1;
+      if (SameWideText(text, current)) return 1;
       SetFieldString(context, field, text);
       ApplyControlValue(context, page, control, 0, 0);
       return 1;

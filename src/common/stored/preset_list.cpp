@@ -16,6 +16,7 @@
 #include "context/settings_dirs.h"
 #include "context/snapshot_ring.h"
 #include "context/system_checks.h"
+#include "context/wide_text.h"
 #include "field_ids.h"
 #include "stored/list_keys.h"
 #include "stored/settings_file.h"
@@ -47,18 +48,13 @@ void WriteKey(DriverContext* context, const WCHAR* key, const WCHAR* value) {
   WriteIniString(section, key, value, ini);
 }
 
-bool SameText(const WCHAR* a, const WCHAR* b) {
-  while (*a && *a == *b) ++a, ++b;
-  return *a == *b;
-}
-
 // The slot of the preset whose key this is, or -1.
 int SlotOfKey(const WCHAR* key) {
   if (!key) return -1;
   WCHAR candidate[kPresetKeyChars];
   for (int n = 0; n < kMaxPresets; ++n) {
     MakePresetKey(candidate, n, PRESET_KEY_FILE);
-    if (SameText(candidate, key)) return n;
+    if (SameWideText(candidate, key)) return n;
   }
   return -1;
 }
