@@ -7,20 +7,10 @@
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/units.h"
+#include "context/wide_text.h"
 #include "field_ids.h"
 #include "win/files.h"
 #include "win/kernel.h"
-
-namespace {
-
-DWORD WideLength(const WCHAR* s) {
-  DWORD n = 0;
-  if (s)
-    while (s[n]) ++n;
-  return n;
-}
-
-}  // namespace
 
 int GetLocaleCountryCode(DriverContext*) {
   WCHAR text[7] = {};

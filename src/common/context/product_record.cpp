@@ -174,7 +174,7 @@ const SpecialModelEntry* FindSpecialModel(DriverContext* context, const WCHAR* m
   if (!list || !modelName) return nullptr;
   for (DWORD i = 0; i < list->count; ++i) {
     const WCHAR* name = GetProductString(list->entries[i].modelName);
-    if (name && SameWideText(name, modelName)) return &list->entries[i];
+    if (name && WideEquals(name, modelName)) return &list->entries[i];
   }
   return nullptr;
 }

@@ -23,12 +23,25 @@ bool StartsWithNoCase(const WCHAR* text, const WCHAR* prefix) {
   return true;
 }
 
-DWORD WideLength(const WCHAR* text) { return static_cast<DWORD>(lstrlenW(text)); }
+std::size_t WideLength(const WCHAR* s) {
+  std::size_t n = 0;
+  if (s)
+    while (s[n]) ++n;
+  return n;
+}
 
-bool SameWideText(const WCHAR* a, const WCHAR* b) {
-  while (*a && *a == *b) {
-    ++a;
-    ++b;
+void CopyWide(WCHAR* out, std::size_t n, const WCHAR* s) {
+  if (!out || n == 0) return;
+  std::size_t i = 0;
+  if (s)
+    for (; s[i] && i + 1 < n; ++i) out[i] = s[i];
+  out[i] = 0;
+}
+
+bool WideEquals(const WCHAR* a, const WCHAR* b) {
+  if (!a) a = u"";
+  if (!b) b = u"";
+  for (; *a && *a == *b; ++a, ++b) {
   }
   return *a == *b;
 }

@@ -15,21 +15,6 @@ void FormatWide(WCHAR* out, std::size_t n, const char* format, ...) {
   out[i] = 0;
 }
 
-std::size_t WideLength(const WCHAR* s) {
-  std::size_t n = 0;
-  if (s)
-    while (s[n]) ++n;
-  return n;
-}
-
-void CopyWide(WCHAR* out, std::size_t n, const WCHAR* s) {
-  if (!out || n == 0) return;
-  std::size_t i = 0;
-  if (s)
-    for (; s[i] && i + 1 < n; ++i) out[i] = s[i];
-  out[i] = 0;
-}
-
 void JoinWide(WCHAR* out, std::size_t n, const WCHAR* a, const WCHAR* b) {
   if (!out || n == 0) return;
   CopyWide(out, n, a);
@@ -37,12 +22,4 @@ void JoinWide(WCHAR* out, std::size_t n, const WCHAR* a, const WCHAR* b) {
   if (b)
     for (std::size_t j = 0; b[j] && i + 1 < n; ++j) out[i++] = b[j];
   out[i] = 0;
-}
-
-bool WideEquals(const WCHAR* a, const WCHAR* b) {
-  if (!a) a = u"";
-  if (!b) b = u"";
-  for (; *a && *a == *b; ++a, ++b) {
-  }
-  return *a == *b;
 }

@@ -123,7 +123,7 @@ void GenericUpdate(DriverContext* context, PageRecord*, ControlRecord* control) 
       WCHAR text[1025] = {}, shown[1025] = {};
       GetFieldString(context, GetControlField(context, control), text, 1025);
       GetWindowTextW(w, shown, 1025);
-      if (!SameWideText(text, shown)) SetWindowTextW(w, text);
+      if (!WideEquals(text, shown)) SetWindowTextW(w, text);
       break;
     }
     case Road::Number: {
@@ -170,7 +170,7 @@ LRESULT GenericCommand(DriverContext* context, PageRecord* page, ControlRecord* 
       SettingField* field = GetControlField(context, control);
       WCHAR current[1025] = {};
       GetFieldString(context, field, current, 1025);
-      if (SameWideText(text, current)) return 1;
+      if (WideEquals(text, current)) return 1;
       SetFieldString(context, field, text);
       ApplyControlValue(context, page, control, 0, 0);
       return 1;

@@ -54,7 +54,7 @@ int SlotOfKey(const WCHAR* key) {
   WCHAR candidate[kPresetKeyChars];
   for (int n = 0; n < kMaxPresets; ++n) {
     MakePresetKey(candidate, n, PRESET_KEY_FILE);
-    if (SameWideText(candidate, key)) return n;
+    if (WideEquals(candidate, key)) return n;
   }
   return -1;
 }
