@@ -1,5 +1,9 @@
 // Operations by name: attributes, copy, move, delete, directories.
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
 
 #include "files_fixture.h"
 
@@ -68,7 +72,39 @@ TEST_F(FilesTest, AttributeErrors) {
     SetLastError(0);
     EXPECT_FALSE(SetFileAttributesW(c.path, FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(GetLastError(), c.error);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    SetLastError(0);
+    EXPECT_FALSE(GetFileAttributesExW(c.path, GetFileExInfoStandard, &data));
+    EXPECT_EQ(GetLastError(), c.error);
   }
+}
+
+// The attribute data of a file is the same whichever way its name is written, and a link
+// answers for its target (a link whose target is gone is a missing file).
+TEST_F(FilesTest, AttributeDataByAnyNameOfTheFile) {
+  Write(u"C:\\Data\\Model.KPD", "12345");
+  ASSERT_TRUE(SetFileAttributesW(u"C:\\Data\\Model.KPD", FILE_ATTRIBUTE_READONLY));
+  const std::string host = root_.HostPath(u"C:\\Data\\Model.KPD");
+  ASSERT_EQ(::symlink(host.c_str(), (host + ".link").c_str()), 0);
+  ASSERT_EQ(::symlink((host + ".gone").c_str(), (host + ".dangling").c_str()), 0);
+  WIN32_FILE_ATTRIBUTE_DATA exact{};
+  ASSERT_TRUE(GetFileAttributesExW(u"C:\\Data\\Model.KPD", GetFileExInfoStandard, &exact));
+  EXPECT_EQ(exact.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(exact.nFileSizeLow, 5u);
+  EXPECT_EQ(exact.nFileSizeHigh, 0u);
+  for (const char16_t* name : {u"c:\\data\\model.kpd", u"C:/DATA/MODEL.kpd", u"C:\\Data\\.\\Model.KPD"}) {
+    SCOPED_TRACE(std::string(name, name + std::char_traits<char16_t>::length(name)));
+    WIN32_FILE_ATTRIBUTE_DATA other{};
+    ASSERT_TRUE(GetFileAttributesExW(name, GetFileExInfoStandard, &other));
+    EXPECT_EQ(std::memcmp(&other, &exact, sizeof other), 0);
+  }
+  WIN32_FILE_ATTRIBUTE_DATA linked{};
+  ASSERT_TRUE(GetFileAttributesExW(u"C:\\Data\\Model.KPD.link", GetFileExInfoStandard, &linked));
+  EXPECT_EQ(linked.nFileSizeLow, 5u);
+  EXPECT_EQ(std::memcmp(&linked.ftLastWriteTime, &exact.ftLastWriteTime, sizeof(FILETIME)), 0);
+  SetLastError(0);
+  EXPECT_FALSE(GetFileAttributesExW(u"C:\\Data\\Model.KPD.dangling", GetFileExInfoStandard, &linked));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(FilesTest, AttributesAreSharedThroughTheRoot) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "context/context_cache.h"
+#include "context/field_defaults_memo.h"
 #include "context/deliverable.h"
 #include "context/devmode_defaults.h"
 #include "context/dictionary_copy.h"
@@ -316,6 +317,8 @@ void DestroyContext(DriverContext* context) {
   context->product = nullptr;
   FreeMem(context->settings);
   context->settings = nullptr;
+  FreeFieldDefaultsMemo(context->defaultsMemo);
+  context->defaultsMemo = nullptr;
 
   if (work) {
     for (BYTE*& slot : work->snapshots) {

@@ -9,6 +9,7 @@
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/field_checks.h"
+#include "context/field_defaults_memo.h"
 #include "context/field_table.h"
 #include "context/languages.h"
 #include "context/memory.h"
@@ -152,9 +153,12 @@ void SetFieldToModelDefault(DriverContext* context, SettingField* field) {
   SetFieldValue(context, field, GetOptionDefaultValue(field->id, context));
 }
 
-void DefaultAllFields(DriverContext* context) {
-  if (!context || !context->settings || !context->fields.records) return;
-  WritePrivateHeader(context->settings, ProductOf(context));
+namespace {
+
+// Every field but the device name, the font lists and the locked ones kept by the settings
+// API, set to its model default. *pure is cleared when a text default is completed from
+// data beyond the model and the UI strings.
+void DefaultEachField(DriverContext* context, bool* pure) {
   const LockedDefaults kept = LockedFieldsKeptByDefaults(context);
   for (int i = 0; i < context->fields.count; ++i) {
     SettingField* field = &context->fields.records[i];
@@ -170,7 +174,20 @@ void DefaultAllFields(DriverContext* context) {
       SetFieldValue(context, field, d >= kPresetValueBase ? d - kPresetValueBase : 0);
       continue;
     }
-    SetFieldValueOrString(context, field, GetOptionDefaultValue(id, context));
+    const DWORD value = GetOptionDefaultValue(id, context);
+    if (IsTextFieldCode(FieldCodeOf(field->type)) && IsCompletedUiStringId(value)) *pure = false;
+    SetFieldValueOrString(context, field, value);
+  }
+}
+
+void DefaultAllFieldsOf(DriverContext* context, bool freshBuffer) {
+  if (!context || !context->settings || !context->fields.records) return;
+  WritePrivateHeader(context->settings, ProductOf(context));
+  if (freshBuffer) {
+    RunFieldDefaultsOnFreshBuffer(context, DefaultEachField);
+  } else {
+    bool ignored = true;
+    DefaultEachField(context, &ignored);
   }
   // The settings API takes the language of the printer's help-file value.
   SetLanguageFields(context, IsSettingsApiBuild() ? LanguageIdFromHelpValue(context) : GetLanguageIdFromDriverHelp(context));
@@ -182,6 +199,20 @@ void DefaultAllFields(DriverContext* context) {
   LoadDriverIdField(context);
   SetFieldToAnsiCharset(context, fid::kdmCharSet);
 }
+
+void SetDevmodeDefaultsOf(DriverContext* context, bool freshBuffer) {
+  if (!context || !context->settings) return;
+  DefaultAllFieldsOf(context, freshBuffer);
+  SetDriverVersionField(context);
+  KeepOrDefaultPublicFields(context);
+  FinishDefaults(context->settings, context);
+  SetEnvironmentStateBytes(context);
+  SetLanguageFields(context, LanguageIdFromHelpValue(context));
+}
+
+}  // namespace
+
+void DefaultAllFields(DriverContext* context) { DefaultAllFieldsOf(context, false); }
 
 void SetDriverVersionField(DriverContext* context) {
   if (!context) return;
@@ -299,15 +330,7 @@ void SetEnvironmentStateBytes(DriverContext* context) {
   SetStateByte(context, 719, 0);
 }
 
-void SetDevmodeDefaults(DriverContext* context) {
-  if (!context || !context->settings) return;
-  DefaultAllFields(context);
-  SetDriverVersionField(context);
-  KeepOrDefaultPublicFields(context);
-  FinishDefaults(context->settings, context);
-  SetEnvironmentStateBytes(context);
-  SetLanguageFields(context, LanguageIdFromHelpValue(context));
-}
+void SetDevmodeDefaults(DriverContext* context) { SetDevmodeDefaultsOf(context, false); }
 
 void DefaultAreaThreeFields(DriverContext* context) {
   if (!context || !context->fields.records) return;
@@ -353,7 +376,9 @@ BYTE* BuildDefaultDevmode(DriverContext* context, WORD mode, const PRINTER_INFO_
     }
     if (mode == 1) DeriveDevmodeFields(buffer, context, 1);
   } else {
-    SetDevmodeDefaults(context);
+    // The buffer is new and zero-filled: the per-field defaults may come from what an
+    // earlier build of this context kept.
+    SetDevmodeDefaultsOf(context, true);
     AdoptPrinterDevmode(context);
   }
   context->settings = previous;

@@ -19,6 +19,7 @@
 #include "win/window.h"
 
 struct ModelImage;
+struct FieldDefaultsMemo;
 struct ProductRecord;
 struct ControlNameTable;
 struct ValueNameTable;
@@ -285,4 +286,5 @@ struct DriverContext {
   WorkArea* work;
   HMODULE uiModule;
   HMODULE neutralModule;
+  FieldDefaultsMemo* defaultsMemo;          // own: the kept field defaults, or null
 };

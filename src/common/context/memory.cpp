@@ -5,9 +5,8 @@
 #include "win/kernel.h"
 
 void* AllocMem(DWORD n) {
-  void* p = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, n);
-  if (p) std::memset(p, 0, n);
-  return p;
+  // GMEM_ZEROINIT hands the block out zero-filled.
+  return GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, n);
 }
 
 void FreeMem(void* block) {

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include "kernel/files_internal.h"
 #include "plat/system.h"
 #include "plat/wstr.h"
 #include "store_changes.h"
@@ -195,8 +196,13 @@ std::string FindEntryNoCase(const std::string& hostDir, const std::string& name)
   return found;
 }
 
-DWORD MapPath(const WCHAR* winPath, std::string& hostPath) {
+namespace {
+
+// MapPath; with a probe, the look at the whole path is a stat of it that the probe keeps,
+// so that a caller that needs the file's stat makes one system call in the common case.
+DWORD MapPathProbing(const WCHAR* winPath, std::string& hostPath, StatProbe* probe) {
   hostPath.clear();
+  if (probe) probe->found = false;
   std::u16string full;
   DWORD err = FullWindowsPath(winPath, full);
   if (err != ERROR_SUCCESS) return err;
@@ -216,6 +222,13 @@ DWORD MapPath(const WCHAR* winPath, std::string& hostPath) {
       for (auto& c : rest)
         if (c == '\\') c = '/';
       exact += rest;
+      if (probe && StatWithBirth(exact, probe->st, probe->birth)) {
+        probe->found = true;
+        hostPath = std::move(exact);
+        return ERROR_SUCCESS;
+      }
+      // Without a probe, or when the stat failed (a missing name, or a link whose target
+      // is gone), the name itself decides.
       struct stat st;
       if (::lstat(exact.c_str(), &st) == 0) {
         hostPath = std::move(exact);
@@ -245,6 +258,14 @@ DWORD MapPath(const WCHAR* winPath, std::string& hostPath) {
   }
   hostPath = host;
   return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+DWORD MapPath(const WCHAR* winPath, std::string& hostPath) { return MapPathProbing(winPath, hostPath, nullptr); }
+
+DWORD MapPathAndStat(const WCHAR* winPath, std::string& hostPath, StatProbe& probe) {
+  return MapPathProbing(winPath, hostPath, &probe);
 }
 
 std::u16string UnmapPath(const std::string& hostPath) {

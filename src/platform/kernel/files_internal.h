@@ -77,5 +77,21 @@ struct timespec CreationTimeOf(int fd, const std::string& hostPath, const struct
 
 // Attributes, times and size of a host file in the shape of WIN32_FILE_ATTRIBUTE_DATA.
 void FillAttributeData(const std::string& hostPath, const struct stat& st, int fd, WIN32_FILE_ATTRIBUTE_DATA& out);
+// Stats a host path in one call, birth time included (the last-write time where the file
+// system keeps none). False with errno set when the path cannot be stat'ed.
+bool StatWithBirth(const std::string& hostPath, struct stat& st, struct timespec& birth);
+// FillAttributeData with a creation time already known.
+void FillAttributeData(const struct stat& st, const struct timespec& birth, WIN32_FILE_ATTRIBUTE_DATA& out);
+
+// A stat taken while a path is mapped: found tells whether the mapped path could be
+// stat'ed there; when not, the caller asks again (the path may still exist under another
+// case, or be a link whose target is gone).
+struct StatProbe {
+  bool found = false;
+  struct stat st {};
+  struct timespec birth {};
+};
+// MapPath that stats the path as written on the way (one system call when it exists).
+DWORD MapPathAndStat(const WCHAR* winPath, std::string& hostPath, StatProbe& probe);
 
 }  // namespace plat

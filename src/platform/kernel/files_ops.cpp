@@ -266,14 +266,22 @@ KOVA_EXPORT DWORD GetFileAttributesA(LPCSTR lpFileName) {
 KOVA_EXPORT BOOL GetFileAttributesExW(LPCWSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfoLevelId, LPVOID lpFileInformation) {
   return Run([&]() -> DWORD {
     if (fInfoLevelId != GetFileExInfoStandard || !lpFileInformation) return ERROR_INVALID_PARAMETER;
+    if (!lpFileName) return ERROR_INVALID_PARAMETER;
     std::string host;
-    struct stat st;
-    bool found = false;
-    DWORD err = MapAndStat(lpFileName, host, st, found);
+    // The path's stat and birth time come with its mapping: one system call when the path
+    // exists as written.
+    StatProbe probe;
+    DWORD err = MapPathAndStat(lpFileName, host, probe);
     if (err != ERROR_SUCCESS) return err;
-    if (!found) return ERROR_FILE_NOT_FOUND;
+    struct stat& st = probe.st;
+    struct timespec& birth = probe.birth;
+    if (!probe.found && !StatWithBirth(host, st, birth)) {
+      if (errno == ENOTDIR) return ERROR_PATH_NOT_FOUND;
+      if (errno != ENOENT) return ErrnoToWin(errno);
+      return MissingPathError(host) == ERROR_PATH_NOT_FOUND ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND;
+    }
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    FillAttributeData(host, st, -1, data);
+    FillAttributeData(st, birth, data);
     data.dwFileAttributes = ReportedAttributes(host, st);
     *static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(lpFileInformation) = data;
     return ERROR_SUCCESS;

@@ -3,6 +3,7 @@
 // conversions copy the value and the system time is the machine's (test) clock.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include "kernel/files_internal.h"
 #include "plat/system.h"
@@ -87,6 +88,43 @@ struct timespec CreationTimeOf(int fd, const std::string& hostPath, const struct
     return ts;
   }
   return st.st_mtim;
+}
+
+bool StatWithBirth(const std::string& hostPath, struct stat& st, struct timespec& birth) {
+  struct statx sx {};
+  if (::statx(AT_FDCWD, hostPath.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) return false;
+  st = {};
+  st.st_dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+  st.st_ino = static_cast<ino_t>(sx.stx_ino);
+  st.st_mode = static_cast<mode_t>(sx.stx_mode);
+  st.st_nlink = static_cast<nlink_t>(sx.stx_nlink);
+  st.st_uid = sx.stx_uid;
+  st.st_gid = sx.stx_gid;
+  st.st_rdev = makedev(sx.stx_rdev_major, sx.stx_rdev_minor);
+  st.st_size = static_cast<off_t>(sx.stx_size);
+  st.st_blksize = static_cast<blksize_t>(sx.stx_blksize);
+  st.st_blocks = static_cast<blkcnt_t>(sx.stx_blocks);
+  const auto spec = [](const struct statx_timestamp& t) {
+    struct timespec ts {};
+    ts.tv_sec = static_cast<time_t>(t.tv_sec);
+    ts.tv_nsec = static_cast<long>(t.tv_nsec);
+    return ts;
+  };
+  st.st_atim = spec(sx.stx_atime);
+  st.st_mtim = spec(sx.stx_mtime);
+  st.st_ctim = spec(sx.stx_ctime);
+  birth = (sx.stx_mask & STATX_BTIME) ? spec(sx.stx_btime) : st.st_mtim;
+  return true;
+}
+
+void FillAttributeData(const struct stat& st, const struct timespec& birth, WIN32_FILE_ATTRIBUTE_DATA& out) {
+  out.dwFileAttributes = 0;
+  out.ftCreationTime = ToFileTime(birth);
+  out.ftLastAccessTime = ToFileTime(st.st_atim);
+  out.ftLastWriteTime = ToFileTime(st.st_mtim);
+  ULONGLONG size = S_ISDIR(st.st_mode) ? 0 : static_cast<ULONGLONG>(st.st_size);
+  out.nFileSizeHigh = static_cast<DWORD>(size >> 32);
+  out.nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);
 }
 
 void FillAttributeData(const std::string& hostPath, const struct stat& st, int fd, WIN32_FILE_ATTRIBUTE_DATA& out) {

@@ -381,7 +381,19 @@ struct View {
   std::map<std::string, std::shared_ptr<const DriverSetup>> drivers;
   std::optional<std::vector<std::string>> printerFiles;
   std::optional<std::vector<FormSetup>> forms;
+  // The store files of the names asked for lately, so that a warm lookup builds no path.
+  std::map<std::u16string, std::string, std::less<>> printerPaths;
+  std::map<std::u16string, std::string, std::less<>> driverPaths;
 };
+
+// The file of a name through the view's list of paths. Caller holds v.lock.
+const std::string& PathOf(std::map<std::u16string, std::string, std::less<>>& paths, std::u16string_view name,
+                          std::string (*file)(std::u16string_view)) {
+  if (auto it = paths.find(name); it != paths.end()) return it->second;
+  constexpr std::size_t kMaxPaths = 256;
+  if (paths.size() >= kMaxPaths) paths.clear();
+  return paths.emplace(std::u16string(name), file(name)).first->second;
+}
 
 View& view() {
   static View* v = new View;  // used until the process ends
@@ -397,6 +409,9 @@ void Follow(View& v) {
   v.drivers.clear();
   v.printerFiles.reset();
   v.forms.reset();
+  // The paths live in the root's store folder: a new root is a new mark as well.
+  v.printerPaths.clear();
+  v.driverPaths.clear();
 }
 
 template <class T, class Parse>
@@ -428,7 +443,7 @@ std::shared_ptr<const PrinterRecord> LoadPrinter(std::u16string_view name) {
   View& v = view();
   std::lock_guard<std::mutex> g(v.lock);
   Follow(v);
-  auto r = LoadPrinterFile(v, PrinterFile(name));
+  auto r = LoadPrinterFile(v, PathOf(v.printerPaths, name, PrinterFile));
   if (r && !EqualNoCase(r->setup.name, name)) return nullptr;  // a different name with the same hash
   return r;
 }
@@ -494,7 +509,8 @@ std::shared_ptr<const DriverSetup> LoadDriver(std::u16string_view name) {
   View& v = view();
   std::lock_guard<std::mutex> g(v.lock);
   Follow(v);
-  auto d = LoadCached(v.drivers, DriverFile(name), [](const std::string& b) { return ParseDriver(b); });
+  auto d = LoadCached(v.drivers, PathOf(v.driverPaths, name, DriverFile),
+                      [](const std::string& b) { return ParseDriver(b); });
   if (d && !EqualNoCase(d->name, name)) return nullptr;
   return d;
 }
