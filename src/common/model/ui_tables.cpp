@@ -15,3 +15,7 @@ const MeasureItemRow* FindMeasureItemRow(const MeasureItemRow* table, UINT contr
     if (row->controlId == controlId) return row;
   return nullptr;
 }
+
+const MeasureItemRow* FindMeasureItemEntry(UINT controlId) {
+  return FindMeasureItemRow(GetMeasureItemTable(), controlId);
+}

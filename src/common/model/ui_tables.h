@@ -64,3 +64,5 @@ const MeasureItemRow* GetMeasureItemTable();
 const PictureRow* FindPictureRow(const PictureRow* table, DWORD pictureId);
 // The first row of `controlId` in `table`, or null; control id 0 has none.
 const MeasureItemRow* FindMeasureItemRow(const MeasureItemRow* table, UINT controlId);
+// The row of `controlId` in the built-in control size table, or null.
+const MeasureItemRow* FindMeasureItemEntry(UINT controlId);

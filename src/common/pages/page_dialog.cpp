@@ -254,7 +254,7 @@ void PressAndHoldStep(DriverContext* context, PageRecord* page, ControlRecord* c
 // An owner-drawn control of the control size table gets its row's item width and height, each
 // only when it is positive. It needs no context: the message comes while the dialog is made.
 bool SizeOwnerDrawnItem(WPARAM wParam, LPARAM lParam) {
-  const MeasureItemRow* row = FindMeasureItemRow(GetMeasureItemTable(), LOWORD(static_cast<DWORD>(wParam)));
+  const MeasureItemRow* row = FindMeasureItemEntry(LOWORD(static_cast<DWORD>(wParam)));
   if (!row) return false;
   if (auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)) {
     if (row->width > 0) item->itemWidth = static_cast<UINT>(row->width);

@@ -115,7 +115,7 @@ TEST(ControlSizeTable, OwnerDrawnControlsHaveTheirKindsSizes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);
-    const MeasureItemRow* row = FindMeasureItemRow(GetMeasureItemTable(), c.id);
+    const MeasureItemRow* row = FindMeasureItemEntry(c.id);
     ASSERT_EQ(row != nullptr, c.found);
     if (!row) continue;
     EXPECT_EQ(row->width, c.width);
