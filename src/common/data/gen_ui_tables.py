@@ -137,6 +137,8 @@ def check_pictures(rows, fields, pages, controls, item_field):
         if count != total:
             _fail('%d picture rows with flags 0x%X, expected %d' % (count, flags, total))
     expected = expected_pictures(fields, pages, controls, item_field)
+    if len(expected) != PICTURE_ROW_COUNT:
+        _fail('the picture rules give %d rows, expected %d' % (len(expected), PICTURE_ROW_COUNT))
     for n, (r, e) in enumerate(zip(rows, expected), 1):
         if (r['picture'], r['flags'], r['width'], r['height']) != e[:4]:
             _fail('picture row %d is %d (flags 0x%X, %d x %d); the rule gives %s: %d (flags 0x%X, %d x %d)' % (
