@@ -287,7 +287,9 @@ TEST_F(UiPicturePaint, PictureTableRowsPlaceNamedPictures) {
     DrawNamedPicture(ctx_, nullptr, nullptr, window, nullptr, c.id, kPictureOpaque, TRUE);
     EXPECT_EQ(plat::ui::PixelAt(window, c.x, c.y), static_cast<DWORD>(0xFF0000));
     EXPECT_EQ(plat::ui::PixelAt(window, c.x + 1, c.y), static_cast<DWORD>(0x0000FF));
-    if (c.x) EXPECT_NE(plat::ui::PixelAt(window, 0, 0), static_cast<DWORD>(0xFF0000));
+    if (c.x) {
+      EXPECT_NE(plat::ui::PixelAt(window, 0, 0), static_cast<DWORD>(0xFF0000));
+    }
     DestroyWindow(window);
   }
 }
