@@ -13,24 +13,10 @@
 #include "context/ui_picture_sources.h"
 #include "context/ui_pictures.h"
 #include "field_ids.h"
+#include "model/ui_tables.h"
 #include "win/resources.h"
 
 namespace {
-
-// A row of the preview image table: offsets, flags and background of a picture id.
-struct PreviewRow {
-  WORD pictureId;
-  WORD overlayId;
-  std::int16_t x;
-  std::int16_t y;
-  DWORD flags;
-  DWORD backgroundKind;  // 3: the row sets the background colour
-  DWORD background;
-};
-
-// PENDING: the preview image table of the model services (GetPictureTable) replaces this
-// lookup; until it comes no picture has a row, so pictures keep their own flags.
-const PreviewRow* FindPreviewRow(DWORD) { return nullptr; }
 
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
@@ -281,7 +267,8 @@ void DrawNamedPicture(DriverContext* context, PageRecord* page, ControlRecord* c
     return;
   }
   int x = target.left, y = target.top;
-  const PreviewRow* row = FindPreviewRow(pictureId);
+  // The first row of the picture in the picture table moves it and adds its flags.
+  const PictureRow* row = FindPictureRow(GetPictureTable(), pictureId);
   if (row) {
     x += row->x;
     y += row->y;
@@ -300,7 +287,7 @@ void DrawNamedPicture(DriverContext* context, PageRecord* page, ControlRecord* c
   HDC dc = ps->overrideDc ? reinterpret_cast<HDC>(ps->overrideDc) : (window ? GetDC(window) : nullptr);
   if (!dc) return;
   if (row) {
-    if (row->backgroundKind == 3) ps->background = row->background;
+    if (row->backgroundKind == kPictureRowBackground) ps->background = row->background;
     if (row->overlayId) {
       const DWORD overlayFlags = flags | ((flags & kPictureOverlay) ? kPictureAnd : kPictureMergePaint);
       DrawPicture(context, page, control, dc, &target, x, y, MAKEINTRESOURCEW(row->overlayId), overlayFlags, noTheme);

@@ -14,7 +14,7 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E make_directory ${KOVA_DICT_GEN_DIR}
   COMMAND Python3::Interpreter ${KOVA_DICT_DIR}/gen_dictionary.py ${KOVA_DICT_DIR} ${KOVA_DICT_OUT}
           ${KOVA_FIELD_IDS_OUT}
-  DEPENDS ${KOVA_DICT_DIR}/gen_dictionary.py ${KOVA_DICT_INPUTS}
+  DEPENDS ${KOVA_DICT_DIR}/gen_dictionary.py ${KOVA_DICT_DIR}/gen_ui_tables.py ${KOVA_DICT_INPUTS}
   COMMENT "Generating the built-in dictionary tables"
   VERBATIM)
 
@@ -27,5 +27,8 @@ target_include_directories(kovacommon PUBLIC ${KOVA_DICT_GEN_DIR})
 if(BUILD_TESTING OR NOT DEFINED BUILD_TESTING)
   add_test(NAME DictionaryGenerator.RefusesBrokenControlRows
            COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tests/common/data/control_rows_checks.py
+                   ${KOVA_DICT_DIR})
+  add_test(NAME DictionaryGenerator.RefusesBrokenPageEngineTables
+           COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tests/common/data/ui_tables_checks.py
                    ${KOVA_DICT_DIR})
 endif()

@@ -13,6 +13,7 @@
 #include "field_ids.h"
 #include "model/option_lookup.h"
 #include "model/option_walk.h"
+#include "model/ui_tables.h"
 #include "modules/module_events.h"
 #include "pages/change_handling.h"
 #include "pages/control_kinds.h"
@@ -250,6 +251,18 @@ void PressAndHoldStep(DriverContext* context, PageRecord* page, ControlRecord* c
   }
 }
 
+// An owner-drawn control of the control size table gets its row's item width and height, each
+// only when it is positive. It needs no context: the message comes while the dialog is made.
+bool SizeOwnerDrawnItem(WPARAM wParam, LPARAM lParam) {
+  const MeasureItemRow* row = FindMeasureItemEntry(LOWORD(static_cast<DWORD>(wParam)));
+  if (!row) return false;
+  if (auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)) {
+    if (row->width > 0) item->itemWidth = static_cast<UINT>(row->width);
+    if (row->height > 0) item->itemHeight = static_cast<UINT>(row->height);
+  }
+  return true;
+}
+
 }  // namespace
 
 DriverContext* PageContext(HWND page) {
@@ -315,8 +328,7 @@ INT_PTR PageDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
   PageRecord* page = nullptr;
   if (message == WM_MEASUREITEM) {
     if (DispatchModuleMessage(nullptr, nullptr, nullptr, message, wParam, lParam)) return TRUE;
-    // PENDING: the control size table of the UI resources sizes owner-drawn items here; until
-    // it exists the message goes on to the controls.
+    if (SizeOwnerDrawnItem(wParam, lParam)) return TRUE;
   }
   if (message == WM_INITDIALOG) {
     context = reinterpret_cast<DriverContext*>(lParam);

@@ -79,7 +79,10 @@ class UiPicturePaint : public kovatest::PathsTest {
                                                    {{1, 2, 2, 1}, {1, 2, 2, 1}, {1, 2, 2, 1}, {0, 1, 1, 0}}));
     // 6101: two by two, 8 bits; RGB(204, 0, 51) is the transparent colour.
     root_.WriteFile(u"C:\\drv\\p8.bmp", IndexedBmp(8, {kPictureMaskColour, kBlue, kGreen}, {{1, 0}, {2, 1}}));
-    root_.WriteFile(u"C:\\drv\\ui.rc", "6100 BITMAP \"p4.bmp\"\n6101 BITMAP \"p8.bmp\"\n");
+    // 6001 and 6002 are the same picture under ids of the picture table (see
+    // PictureTableRowsPlaceNamedPictures).
+    root_.WriteFile(u"C:\\drv\\ui.rc",
+                    "6100 BITMAP \"p4.bmp\"\n6101 BITMAP \"p8.bmp\"\n6001 BITMAP \"p4.bmp\"\n6002 BITMAP \"p4.bmp\"\n");
     ctx_->uiModule = LoadLibraryW(u"C:\\drv\\ui.dll");
     ASSERT_NE(ctx_->uiModule, nullptr);
     dc_ = CreateCompatibleDC(nullptr);
@@ -265,6 +268,30 @@ TEST_F(UiPicturePaint, NamedPicturesGoToTheirWindowCentredInTheRectangle) {
   DrawNamedPicture(ctx_, nullptr, nullptr, window, nullptr, 6101, kPictureOpaque, TRUE);
   EXPECT_EQ(plat::ui::PixelAt(window, 0, 0), static_cast<DWORD>(0x0000FF));
   EXPECT_EQ(plat::ui::PixelAt(window, 1, 0), static_cast<DWORD>(0xCC0033));
+}
+
+// A picture drawn by name takes the flags of its first row in the picture table: 6002 (a value
+// of a pictured media setting) is centred in the window; 6001 (a preview, flags 0) and 6100
+// (no row) stay at the top left. The four-pixel picture shows red then blue on its top row.
+TEST_F(UiPicturePaint, PictureTableRowsPlaceNamedPictures) {
+  struct Case {
+    DWORD id;
+    int x, y;  // where the picture's top-left pixel lands
+  };
+  const Case cases[] = {{6002, 13, 13}, {6001, 0, 0}, {6100, 0, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    HWND window = CreateWindowExW(0, u"Static", u"", WS_VISIBLE | SS_LEFT, 0, 0, 30, 30, nullptr, nullptr, nullptr,
+                                  nullptr);
+    plat::ui::RunPendingMessages();
+    DrawNamedPicture(ctx_, nullptr, nullptr, window, nullptr, c.id, kPictureOpaque, TRUE);
+    EXPECT_EQ(plat::ui::PixelAt(window, c.x, c.y), static_cast<DWORD>(0xFF0000));
+    EXPECT_EQ(plat::ui::PixelAt(window, c.x + 1, c.y), static_cast<DWORD>(0x0000FF));
+    if (c.x) {
+      EXPECT_NE(plat::ui::PixelAt(window, 0, 0), static_cast<DWORD>(0xFF0000));
+    }
+    DestroyWindow(window);
+  }
 }
 
 TEST_F(UiPicturePaint, BitmapFilesStretchAndHeldBitmapsAreTakenOnce) {
