@@ -1,5 +1,6 @@
 // The settings API's item handles: enable + disable of a handle, and the current device-mode
 // of an enabled handle, on the sample model with its interface library in the driver folder.
+// The command base: a base of 40 lines set, one line updated, and the PJL line parser.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -9,6 +10,9 @@
 #include <vector>
 
 #include "api_frame.h"
+#include "command_base_apply.h"
+#include "command_base_exports.h"
+#include "command_base_parse.h"
 #include "bench_printer.h"
 #include "context/deliverable.h"
 #include "context/product_record.h"
@@ -67,5 +71,73 @@ void BM_GetCurrentDevmode(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_GetCurrentDevmode)->Unit(benchmark::kMicrosecond);
+
+// The sample's base of 40 lines (some of items the driver does not know), with CR LF.
+std::string FortyLineBase() {
+  const std::string plain = ReadSource("samples/command-base.txt");
+  std::string text;
+  for (char c : plain) {
+    if (c == '\n') text += '\r';
+    text += c;
+  }
+  return text;
+}
+
+void BM_SetCommandBase40(benchmark::State& state) {
+  SetUpOnce();
+  ExcBaseRecord* handle = DoExcGetExclusive("Bench");
+  if (!handle) {
+    state.SkipWithError("no command-base handle");
+    return;
+  }
+  const std::string base = FortyLineBase();
+  for (auto _ : state) {
+    std::int32_t change = 0;
+    if (DoExcSetCommandBase(handle, base.c_str(), &change) < 0) {
+      state.SkipWithError("the base is refused");
+      break;
+    }
+  }
+  DoExcFreeExclusive(handle);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SetCommandBase40)->Unit(benchmark::kMillisecond);
+
+void BM_UpdateCommand(benchmark::State& state) {
+  SetUpOnce();
+  ExcBaseRecord* handle = DoExcGetExclusive("Bench");
+  std::int32_t change = 0;
+  if (!handle || DoExcSetCommandBase(handle, FortyLineBase().c_str(), &change) < 0) {
+    state.SkipWithError("no command base");
+    DoExcFreeExclusive(handle);
+    return;
+  }
+  const char* const lines[] = {"@PJL SET COPIES = 2 \r\n", "@PJL SET COPIES = 3 \r\n"};
+  int n = 0;
+  for (auto _ : state) {
+    if (DoExcUpdateCommand(handle, lines[n ^= 1], &change) < 0) {
+      state.SkipWithError("the update is refused");
+      break;
+    }
+  }
+  DoExcFreeExclusive(handle);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_UpdateCommand)->Unit(benchmark::kMicrosecond);
+
+void BM_ParsePjlLines(benchmark::State& state) {
+  std::string text;
+  while (text.size() < (1u << 20)) text += FortyLineBase();
+  char name[kPjlTokenBytes];
+  char value[kPjlTokenBytes];
+  for (auto _ : state) {
+    std::size_t at = 0;
+    int used = 0;
+    while ((used = ParsePjlLine(text.c_str() + at, name, value)) > 0) at += static_cast<std::size_t>(used);
+    benchmark::DoNotOptimize(at);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(BM_ParsePjlLines)->Unit(benchmark::kMillisecond);
 
 }  // namespace

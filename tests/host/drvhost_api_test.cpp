@@ -40,6 +40,40 @@ TEST_F(DrvhostApiTest, TheSampleScriptRunsEndToEnd) {
     EXPECT_NE(api.out.find(line), std::string::npos) << line << "\n" << api.out;
 }
 
+TEST_F(DrvhostApiTest, TheSampleScriptDrivesTheCommandBase) {
+  HostRun api = Host({"api", root_, "Kova Sample Printer", kSamples + "/api-script.txt"});
+  ASSERT_EQ(api.exitCode, 0) << api.out << api.err;
+  const std::string out = api.out;
+  for (const char* line : {"exclusive: a handle\n", "ininame: 0, length ", "setbase command-base.txt: ",
+                           "  @PJL SET APLPAGESIZE = A4\n", "update @PJL SET COPIES = 5: 0, change length 0\n",
+                           "update @PJL SET NOSUCH = 1: 0, change length 0\n", "values DUPLEX: 0, length 8 (ON, OFF)\n",
+                           "values MARGINODD: 0, length 11 (0, 1200, 60)\n", "options TRAY: 0, length 17 (ALL, TRAY1, MULTI)\n",
+                           "watermarks text: 0, length 0\n", "free: done\n"})
+    EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
+  // The rebuilt base keeps the lines of known items only, with the values in force.
+  const std::size_t base = out.find("\nbase: 0, length ");
+  ASSERT_NE(base, std::string::npos) << out;
+  const std::string rebuilt = out.substr(base, out.find("\nupdate", base) - base);
+  EXPECT_EQ(rebuilt.find("JOBNAME"), std::string::npos) << rebuilt;
+  EXPECT_EQ(rebuilt.find("FORCEFEED"), std::string::npos) << rebuilt;
+  EXPECT_NE(rebuilt.find("  @PJL SET COPIES = 3\n"), std::string::npos) << rebuilt;
+}
+
+TEST_F(DrvhostApiTest, CommandBaseCallsOfAScript) {
+  const std::string base = (dir_ / "base.txt").string();
+  std::ofstream(base) << "@PJL SET APLPAGESIZE = A4\n@PJL SET APLPAGELAYOUT = PORTRAIT\n@PJL SET PAPER = A4\n"
+                         "@PJL SET TRAY = ALL\n@PJL SET COPIES = 2\n";
+  HostRun api = Host({"api", root_, "Kova Sample Printer",
+                      Script("exclusive\nsetbase base.txt\nbase\nupdate @PJL SET COPIES = 4\nbase\n"
+                             "update @PJL SET COPIES=4\nsetbase missing.txt\nfree\nbase\n")});
+  ASSERT_EQ(api.exitCode, 0) << api.err;
+  for (const char* line : {"setbase base.txt: 0, change length 0\n", "  @PJL SET COPIES = 2\n",
+                           "update @PJL SET COPIES = 4: 0, change length 0\n", "  @PJL SET COPIES = 4\n",
+                           "update @PJL SET COPIES=4: -1, change length 0\n", "setbase missing.txt: cannot read",
+                           "free: done\nbase: -1, length 0\n"})
+    EXPECT_NE(api.out.find(line), std::string::npos) << line << "\n" << api.out;
+}
+
 TEST_F(DrvhostApiTest, CallsWithoutAHandleAndBadScripts) {
   HostRun api = Host({"api", root_, "Kova Sample Printer", Script("devmode 4\nsave\nlasterror\ndisable\n")});
   ASSERT_EQ(api.exitCode, 0) << api.err;

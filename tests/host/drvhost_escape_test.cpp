@@ -48,7 +48,7 @@ TEST_F(DrvhostEscapeTest, SampleEscapeJobRunsAndDumps) {
       << print.out;
   HostRun dump = Host({"dump", root_, "C:\\KovaPort\\KovaSample.prn"});
   ASSERT_EQ(dump.exitCode, 0) << dump.out << dump.err;
-  EXPECT_NE(dump.out.find("@PJL SET COPIES=3"), std::string::npos) << dump.out;
+  EXPECT_NE(dump.out.find("@PJL SET COPIES = 3"), std::string::npos) << dump.out;
 }
 
 TEST_F(DrvhostEscapeTest, EscapeResultsAndRefusals) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "api_command_base.h"
 #include "commands.h"
 #include "host_text.h"
 #include "win/devmode.h"
@@ -138,6 +139,13 @@ int RunApi(const std::vector<std::string>& args) {
                  GetLastError());
     return kExitFailed;
   }
+  CommandBaseCalls commandBase;
+  if (!commandBase.Load(api.module)) {
+    std::fprintf(stderr, "drvhost: the settings API library %s lacks the command-base calls\n", U8(path).c_str());
+    return kExitFailed;
+  }
+  const std::size_t slash = args[2].rfind('/');
+  const std::string scriptDir = slash == std::string::npos ? "." : args[2].substr(0, slash);
   std::printf("settings API library: %s\n", U8(path).c_str());
   const char* name = args[1].c_str();
   void* handle = nullptr;
@@ -152,6 +160,15 @@ int RunApi(const std::vector<std::string>& args) {
     std::istringstream in{std::string(trimmed)};
     std::string call;
     in >> call;
+    std::string rest;
+    std::getline(in, rest);
+    rest = std::string(Trim(rest));
+    std::string baseAnswer;
+    if (commandBase.Run(call, rest, name, scriptDir, baseAnswer)) {
+      std::printf("%s: %s\n", std::string(trimmed).c_str(), baseAnswer.c_str());
+      continue;
+    }
+    in = std::istringstream(rest);
     std::vector<std::int64_t> values;
     std::string word;
     bool bad = false;

@@ -66,8 +66,12 @@ std::int32_t BuildCapabilityRecord(DriverContext*) { return 0; }
 
 // PENDING: FreeCapabilityRecord, of the capability items, also frees the lists the record
 // points to. Until records are built only the record block itself can be live: it is freed
-// when it is a live low-memory block, and an unknown or repeated address frees nothing (0).
-std::int32_t FreeCapabilityRecord(void* record) { return record && LowMemoryFree(record) ? 1 : 0; }
+// when it is a live low-memory block. The answer is 1 in every case; a null, unknown or
+// repeated address frees nothing.
+std::int32_t FreeCapabilityRecord(void* record) {
+  if (record) LowMemoryFree(record);
+  return 1;
+}
 
 // PENDING: DispatchCapability, of the capability items, tests the row's field and runs its
 // handler. Until it comes the row's handler runs when it has one, else 0.

@@ -1,7 +1,7 @@
 // The 25 exports of Constrix.so. Each forwards its arguments unchanged, in the same order,
 // to the body of the same role.
 #include "api_frame.h"
-#include "command_base_pending.h"
+#include "command_base_exports.h"
 #include "devmode_exports.h"
 #include "module_start.h"
 

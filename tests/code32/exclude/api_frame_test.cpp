@@ -278,13 +278,20 @@ TEST_F(ApiFrame, CapabilityRecordFreesOnlyLiveLowMemoryBlocks) {
   DriverContext* handle = DoEnable(kPrinter);
   ASSERT_NE(handle, nullptr);
   void* block = LowMemoryAlloc(812);
+  void* other = LowMemoryAlloc(64);
   ASSERT_NE(block, nullptr);
+  ASSERT_NE(other, nullptr);
   EXPECT_LT(reinterpret_cast<UINT_PTR>(block), 0x80000000u);
   EXPECT_EQ(DoGetCaps(handle, 0x80000002u, block), 1);
-  EXPECT_EQ(DoGetCaps(handle, 0x80000002u, block), 0);  // a repeated free frees nothing
+  EXPECT_FALSE(IsLowMemoryBlock(block, 1));
+  // A repeated, unknown, inner or null address answers 1 and frees nothing.
   int local = 0;
-  EXPECT_EQ(DoGetCaps(handle, 0x80000002u, &local), 0);  // nor does an unknown address
-  EXPECT_EQ(DoGetCaps(handle, 0x80000002u, nullptr), 0);
+  void* const cases[] = {block, &local, static_cast<BYTE*>(other) + 8, nullptr};
+  for (void* address : cases) {
+    EXPECT_EQ(DoGetCaps(handle, 0x80000002u, address), 1) << address;
+    EXPECT_TRUE(IsLowMemoryBlock(other, 64)) << address;
+  }
+  EXPECT_TRUE(LowMemoryFree(other));
   DoDisable(handle);
 }
 

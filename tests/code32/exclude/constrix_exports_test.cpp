@@ -117,8 +117,23 @@ TEST_F(LoadedConstrix, AnOutsideProgramsSequenceThroughTheExports) {
   std::int32_t needed = 0;
   EXPECT_EQ(driverDevmode(kPrinter, 1, 1172, ansi.data(), &needed), 0);
   EXPECT_EQ(needed, 1172);
-  // The command-base handles are not there yet: no handle is given out.
-  EXPECT_EQ(Get<ExclusiveFn>("ExcGetExclusive")(kPrinter), nullptr);
+  // A command-base handle: a base set, read back, and the handle given back.
+  using SetBaseFn = std::int32_t (*)(void*, const char*, std::int32_t*);
+  using GetBaseFn = std::int32_t (*)(void*, std::int32_t, char*, std::int32_t*);
+  using FreeFn = void (*)(void*);
+  void* base = Get<ExclusiveFn>("ExcGetExclusive")(kPrinter);
+  ASSERT_NE(base, nullptr);
+  const std::string text =
+      "@PJL SET APLPAGESIZE = A4 \r\n@PJL SET APLPAGELAYOUT = PORTRAIT \r\n@PJL SET PAPER = A4 \r\n"
+      "@PJL SET TRAY = ALL \r\n@PJL SET COPIES = 2 \r\n";
+  std::int32_t length = -1;
+  EXPECT_EQ(Get<SetBaseFn>("ExcSetCommandBase")(base, text.c_str(), &length), 0);
+  EXPECT_EQ(length, 0);
+  std::vector<char> back(text.size() + 1);
+  EXPECT_EQ(Get<GetBaseFn>("ExcGetCommandBase")(base, static_cast<std::int32_t>(back.size()), back.data(), &length), 0);
+  EXPECT_EQ(std::string(back.data()), text);
+  Get<FreeFn>("ExcFreeExclusive")(base);
+  Get<FreeFn>("ExcFreeExclusive")(nullptr);
 }
 
 TEST_F(LoadedConstrix, DllMainAnswersTrueForEveryReason) {

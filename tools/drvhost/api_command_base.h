@@ -1,0 +1,44 @@
+// drvhost api: the calls of the command-base family (a handle that holds a printer's settings
+// as PJL "SET" lines).
+#pragma once
+
+#include <string>
+
+#include "win/types.h"
+
+namespace drvhost {
+
+class CommandBaseCalls {
+ public:
+  // Looks the command-base exports up in the loaded settings API library.
+  bool Load(HMODULE module);
+  ~CommandBaseCalls();
+
+  // Runs one script call when it is a command-base call: true with the answer text set; false
+  // for any other call. rest is the remainder of the line, scriptDir the folder of the
+  // script (base files are read relative to it).
+  bool Run(const std::string& call, const std::string& rest, const char* printerName, const std::string& scriptDir,
+           std::string& answer);
+
+ private:
+  using OpenFn = void* (*)(const char*);
+  using FreeFn = void (*)(void*);
+  using TextInFn = std::int32_t (*)(void*, const char*, std::int32_t*);
+  using TextOutFn = std::int32_t (*)(void*, std::int32_t, char*, std::int32_t*);
+  using ItemFn = std::int32_t (*)(void*, const char*, std::int32_t, char*, std::int32_t*);
+  using ValueFn = std::int32_t (*)(void*, const char*, std::int32_t, std::int32_t, char*, std::int32_t*);
+  using WatermarkFn = std::int32_t (*)(void*, std::int32_t, std::int32_t, char*, std::int32_t*);
+  using IniFn = std::int32_t (*)(const char*, std::int32_t, char*, std::int32_t*);
+
+  OpenFn open_ = nullptr;
+  FreeFn free_ = nullptr;
+  TextInFn setBase_ = nullptr, update_ = nullptr;
+  TextOutFn getBase_ = nullptr, getChange_ = nullptr;
+  ItemFn option_ = nullptr, value_ = nullptr;
+  ValueFn values_ = nullptr;
+  WatermarkFn watermarks_ = nullptr;
+  IniFn iniName_ = nullptr;
+  void* handle_ = nullptr;
+};
+
+}  // namespace drvhost
