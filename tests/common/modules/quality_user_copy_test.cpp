@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/field_access.h"
 #include "context/module_dispatch.h"
 #include "context/paths_and_names.h"

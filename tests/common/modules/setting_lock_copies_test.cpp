@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
 #include "context/languages.h"

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
 #include "field_ids.h"

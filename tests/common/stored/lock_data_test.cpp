@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/field_handles.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
 #include "context/paths_and_names.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/change_flags.h"
 #include "context/devmode_header.h"
 #include "context/field_access.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/build_switches.h"
 #include "context/field_access.h"
 #include "context/paths_and_names.h"
