@@ -1,5 +1,6 @@
-// A printer of the sample model whose driver folder holds the built Rendara.so and an
-// output library of the test's choosing, and the graphics engine to run print jobs on it.
+// A printer of the unit tests' printer model with an output library of the test's choosing,
+// and the graphics engine to run print jobs on it: through the built Rendara.so in the
+// driver folder, or through a rendering driver table of the test's own process.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "buffer_fixture.h"
+#include "block_stream.h"
 #include "plat/engine.h"
 #include "plat/spooler_setup.h"
 #include "plat/system.h"
@@ -16,11 +17,11 @@
 #include "win/loader.h"
 #include "win/spool.h"
 
-#if __has_include("../../doubles/outputdouble/output_double.h")
-#include "../../doubles/outputdouble/output_double.h"
+#if __has_include("../doubles/outputdouble/output_double.h")
+#include "../doubles/outputdouble/output_double.h"
 #endif
-#if __has_include("../../doubles/filterdouble/filter_double.h")
-#include "../../doubles/filterdouble/filter_double.h"
+#if __has_include("../doubles/filterdouble/filter_double.h")
+#include "../doubles/filterdouble/filter_double.h"
 #endif
 
 namespace rendara::test {
@@ -30,11 +31,12 @@ inline constexpr const char16_t* kPortFile = u"C:\\KovaPort\\job.prn";
 
 class JobTest : public ::testing::Test {
  protected:
-  // Installs the printer with `output` (a built shared object) as the output library.
-  // The driver folder and printer name may be chosen, so that one test can install a second
-  // printer with other files.
-  void Install(const std::string& output, std::u16string folder = kDriverFolder,
-               std::u16string name = u"KOVA Job Printer") {
+  // Installs the printer with `output` (a built shared object) as the output library; the
+  // test loads the rendering driver the engine runs (`driver_`). The driver folder and
+  // printer name may be chosen, so that one test can install a second printer with other
+  // files.
+  void InstallPrinter(const std::string& output, std::u16string folder = kDriverFolder,
+                      std::u16string name = u"KOVA Job Printer") {
     // The device-mode of a reset: a public part that asks for two copies.
     resetDevmode_ = DEVMODEW{};
     resetDevmode_.dmSpecVersion = 0x401;
@@ -43,9 +45,8 @@ class JobTest : public ::testing::Test {
     resetDevmode_.dmCopies = 2;
     folder_ = folder;
     root_.WriteFile(folder + u"\\readme.txt", "");
-    Copy(KOVA_RENDARA_SO, "Rendara.so");
     Copy(output, "Spoolane.so");
-    Copy(std::string(KOVA_SOURCE_DIR) + "/samples/KOVA1.KMD", "KOVA1.KMD");
+    Copy(kovatest::FixturePath(kovatest::kPrinterModel), "KOVA1.KMD");
     plat::spooler::PrinterSetup setup;
     setup.name = name;
     setup.portName = kPortFile;
@@ -60,7 +61,6 @@ class JobTest : public ::testing::Test {
     // The test holds the output library too, so that its state outlives the driver's use.
     output_ = LoadLibraryW((folder + u"\\Spoolane.dll").c_str());
     ASSERT_NE(output_, nullptr);
-    ASSERT_TRUE(plat::engine::LoadRenderingDriver((folder + u"\\Rendara.dll").c_str(), driver_));
     deviceName_ = name;
   }
 

@@ -1,5 +1,5 @@
-// The sample printer for Panelis' bodies: the sample model and UI resource module in the
-// driver folder, and the process state of the context code reset around each test.
+// A printer for Panelis' bodies: the unit tests' printer model and UI resource module in
+// the driver folder, and the process state of the context code reset around each test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,11 +14,6 @@
 #include "win/spool.h"
 
 namespace kovatest {
-
-inline std::string ReadSourceFile(const std::string& relative) {
-  std::ifstream in(std::string(KOVA_SOURCE_DIR) + "/" + relative, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 inline plat::spooler::DataValue DwordValue(const std::u16string& name, DWORD value) {
   plat::spooler::DataValue v;
@@ -48,24 +43,17 @@ class SamplePrinterTest : public ContextTest {
  protected:
   void SetUp() override {
     ContextTest::SetUp();
-    root_.WriteFile(kDataFile, ReadSourceFile("samples/KOVA1.KMD"));
-    root_.WriteFile(u"C:\\drv\\KOVAUIUS.rc", ReadSourceFile("samples/KOVAUIus.rc"));
+    root_.WriteFile(kDataFile, FixtureText(kPrinterModel));
+    root_.WriteFile(u"C:\\drv\\KOVAUIUS.rc", FixtureText(kPrinterUiScript));
   }
 
   // A printer of the sample driver with printer data and a stored device-mode.
   HANDLE InstallWith(const std::u16string& name, std::vector<plat::spooler::DataValue> data,
                      std::vector<BYTE> devmode = {}) {
-    plat::spooler::PrinterSetup setup;
-    setup.name = name;
-    setup.driver.name = u"KOVA Sample Driver";
-    setup.driver.driverPath = u"C:\\drv\\Rendara.dll";
-    setup.driver.configFile = u"C:\\drv\\Panelis.dll";
-    setup.driver.helpFile = u"C:\\drv\\KOVAUS.HLP";
-    setup.driver.dataFile = kDataFile;
-    setup.data = std::move(data);
-    setup.devmode = std::move(devmode);
-    EXPECT_EQ(plat::spooler::InstallPrinter(setup), 0u);
-    return Open(name);
+    PrinterSpec spec;
+    spec.data = std::move(data);
+    spec.devmode = std::move(devmode);
+    return InstallPrinter(name, std::move(spec));
   }
 
   // The driver's own device-mode of the sample model (1236 bytes), as a context builds it.

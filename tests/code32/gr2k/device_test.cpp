@@ -8,7 +8,7 @@
 #include "context/field_access.h"
 #include "context/product_record.h"
 #include "ddi.h"
-#include "job_fixture.h"
+#include "in_process_job.h"
 #include "record_walk.h"
 #include "model/option_lookup.h"
 #include "output_binding.h"
@@ -22,33 +22,8 @@
 namespace rendara::test {
 namespace {
 
-class InProcessJob : public JobTest {
+class InProcessJob : public DeviceJob {
  protected:
-  void SetUp() override {
-    InitDriverLocks();
-    SetDeliverable(Deliverable::Rendering);
-    SetRendaraModule(reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(0x5000)));
-    Install(KOVA_OUTPUTDOUBLE_SO);
-    Control<OutputDoubleResetProc>(output_, "OutputDoubleReset")();
-    local_.module = reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(0x5000));
-    local_.enableData = DRVENABLEDATA{0x30000, kDdiEntryCount, const_cast<DRVFN*>(DdiTable())};
-  }
-  void TearDown() override {
-    engine_.reset();
-    JobTest::TearDown();
-    EvictContextCache(1);
-    DeleteDriverLocks();
-    SetRendaraModule(nullptr);
-  }
-
-  RenderDevice* Enable(const DEVMODEW* devmode = nullptr) {
-    engine_ = std::make_unique<plat::engine::Device>(local_);
-    EXPECT_TRUE(engine_->Enable(devmode, printer_, deviceName_));
-    return Device();
-  }
-  RenderDevice* Device() { return reinterpret_cast<RenderDevice*>(engine_->pdev()); }
-  void SetField(WORD id, DWORD value) { WriteFieldRawById(Device()->context, id, value); }
-  std::vector<Block> Blocks() { return ParseBlocks(Bytes(output_, "OutputDoubleBytes")); }
   // The block types with each run of record blocks (a page's records may take several
   // blocks) counted once.
   std::vector<DWORD> BlockKinds() {
@@ -79,9 +54,6 @@ class InProcessJob : public JobTest {
     for (const auto& c : engine_->calls()) n += c == name;
     return n;
   }
-
-  plat::engine::RenderingDriver local_;
-  std::unique_ptr<plat::engine::Device> engine_;
 };
 
 TEST_F(InProcessJob, SettingsRecordFollowsTheJobTextWhenAsked) {

@@ -24,7 +24,7 @@ class DeviceJob : public JobTest {
     InitDriverLocks();
     SetDeliverable(Deliverable::Rendering);
     SetRendaraModule(reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(0x5000)));
-    Install(KOVA_OUTPUTDOUBLE_SO);
+    InstallPrinter(KOVA_OUTPUTDOUBLE_SO);
     Control<OutputDoubleResetProc>(output_, "OutputDoubleReset")();
     local_.module = reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(0x5000));
     local_.enableData = DRVENABLEDATA{0x30000, kDdiEntryCount, const_cast<DRVFN*>(DdiTable())};

@@ -10,33 +10,15 @@
 #include "context/deliverable.h"
 #include "ddi.h"
 #include "graphics_state.h"
-#include "job_fixture.h"
+#include "in_process_job.h"
 #include "plat/gdi_objects.h"
 #include "render_common.h"
 
 namespace rendara::test {
 namespace {
 
-class PageStateJob : public JobTest {
+class PageStateJob : public DeviceJob {
  protected:
-  void SetUp() override {
-    InitDriverLocks();
-    SetDeliverable(Deliverable::Rendering);
-    SetRendaraModule(reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(0x5000)));
-    Install(KOVA_OUTPUTDOUBLE_SO);
-    Control<OutputDoubleResetProc>(output_, "OutputDoubleReset")();
-    local_.module = reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(0x5000));
-    local_.enableData = DRVENABLEDATA{0x30000, kDdiEntryCount, const_cast<DRVFN*>(DdiTable())};
-  }
-  void TearDown() override {
-    engine_.reset();
-    JobTest::TearDown();
-    EvictContextCache(1);
-    DeleteDriverLocks();
-    SetRendaraModule(nullptr);
-  }
-  RenderDevice* Device() { return reinterpret_cast<RenderDevice*>(engine_->pdev()); }
-
   // The opcodes of the record stream, each page's records as one list.
   std::vector<std::vector<BYTE>> Pages() {
     std::vector<BYTE> s;
@@ -64,9 +46,6 @@ class PageStateJob : public JobTest {
     }
     return pages;
   }
-
-  plat::engine::RenderingDriver local_;
-  std::unique_ptr<plat::engine::Device> engine_;
 };
 
 TEST_F(PageStateJob, BandStartsResetTheClipAndSendTheRopOncePerPage) {

@@ -38,6 +38,15 @@ DWORD U32(const std::vector<BYTE>& p, std::size_t at) {
 
 class PrintJob : public JobTest {
  protected:
+  // The printer with the built Rendara.so in its driver folder, loaded as the engine's
+  // rendering driver.
+  void Install(const std::string& output, std::u16string folder = kDriverFolder,
+               std::u16string name = u"KOVA Job Printer") {
+    InstallPrinter(output, folder, name);
+    if (HasFatalFailure()) return;
+    Copy(KOVA_RENDARA_SO, "Rendara.so");
+    ASSERT_TRUE(plat::engine::LoadRenderingDriver((folder + u"\\Rendara.dll").c_str(), driver_));
+  }
   void UseOutputDouble(const std::string& so = KOVA_OUTPUTDOUBLE_SO, OutputDoubleConfig config = {}) {
     Install(so);
     Control<OutputDoubleResetProc>(output_, "OutputDoubleReset")();

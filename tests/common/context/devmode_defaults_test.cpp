@@ -214,12 +214,7 @@ TEST(DerivedFields, ResolutionsAndMedia) {
 // ---------------------------------------------------------------------------------------
 // The sample printer.
 
-std::string SampleModel() {
-  std::ifstream in(std::string(KOVA_SOURCE_DIR) + "/samples/KOVA1.KMD", std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+std::string SampleModel() { return FixtureText(kPrinterModel); }
 
 class SamplePrinter : public ContextTest {
  protected:
@@ -231,16 +226,10 @@ class SamplePrinter : public ContextTest {
   }
   HANDLE InstallSample(const std::u16string& name, std::vector<BYTE> devmode = {},
                        const std::u16string& helpFile = u"C:\\drv\\KOVAUS.HLP") {
-    plat::spooler::PrinterSetup setup;
-    setup.name = name;
-    setup.driver.name = u"KOVA Sample Defaults";
-    setup.driver.driverPath = u"C:\\drv\\Rendara.dll";
-    setup.driver.configFile = u"C:\\drv\\Panelis.dll";
-    setup.driver.helpFile = helpFile;
-    setup.driver.dataFile = kSampleData;
-    setup.devmode = std::move(devmode);
-    EXPECT_EQ(plat::spooler::InstallPrinter(setup), 0u);
-    return Open(name);
+    PrinterSpec spec = PrinterSpec::OwnDriver(u"KOVA Sample Defaults", kSampleData);
+    spec.helpFile = helpFile;
+    spec.devmode = std::move(devmode);
+    return InstallPrinter(name, std::move(spec));
   }
   static std::u16string Text(DriverContext* c, WORD id) {
     WCHAR text[128] = {};

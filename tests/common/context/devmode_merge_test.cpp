@@ -29,12 +29,7 @@ namespace {
 constexpr DWORD kDocFlags = MERGE_IN_BUFFER | MERGE_DOCUMENT_ROAD;
 constexpr DWORD kOutBufferOnly = 0x2;  // DM_OUT_BUFFER
 
-std::string SampleModel() {
-  std::ifstream in(std::string(KOVA_SOURCE_DIR) + "/samples/KOVA1.KMD", std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+std::string SampleModel() { return FixtureText(kPrinterModel); }
 
 class MergeTest : public ContextTest {
  protected:
@@ -43,21 +38,8 @@ class MergeTest : public ContextTest {
   void SetUp() override {
     ContextTest::SetUp();
     root_.WriteFile(kSampleData, SampleModel());
-    plat::spooler::PrinterSetup setup;
-    setup.name = u"Merge Sample";
-    setup.driver.name = u"KOVA Merge Sample";
-    setup.driver.driverPath = u"C:\\drv\\Rendara.dll";
-    setup.driver.configFile = u"C:\\drv\\Panelis.dll";
-    setup.driver.helpFile = u"C:\\drv\\KOVAUS.HLP";
-    setup.driver.dataFile = kSampleData;
-    ASSERT_EQ(plat::spooler::InstallPrinter(setup), 0u);
-    ctx_ = Create(Open(u"Merge Sample"));
-    ASSERT_NE(ctx_, nullptr);
+    ASSERT_NO_FATAL_FAILURE(StartContext(u"Merge Sample", PrinterSpec::OwnDriver(u"KOVA Merge Sample", kSampleData)));
     ASSERT_NE(ctx_->model, nullptr);
-  }
-  void TearDown() override {
-    if (ctx_) ReleaseContext(ctx_, CTXR_DESTROY);
-    ContextTest::TearDown();
   }
 
   // The context's own device-mode as an incoming one.
@@ -84,8 +66,6 @@ class MergeTest : public ContextTest {
     d->dmSpecVersion = size == 188 ? 0x320 : size == 212 ? 0x400 : 0x401;
     return in;
   }
-
-  DriverContext* ctx_ = nullptr;
 };
 
 TEST_F(MergeTest, WithoutAnInputBitNothingHappens) {

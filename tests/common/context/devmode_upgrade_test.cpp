@@ -36,12 +36,7 @@ constexpr WORD kDuplex = 16;            // dmDuplex
 constexpr WORD kFuncSelectDuplex = 58;  // kdmFuncSelectDuplex
 constexpr WORD kDuplexType = 94;        // kdmDuplexType
 
-std::string SampleModel() {
-  std::ifstream in(std::string(KOVA_SOURCE_DIR) + "/samples/KOVA1.KMD", std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+std::string SampleModel() { return FixtureText(kPrinterModel); }
 
 // The sample model with the block of `feature` left out.
 std::string SampleWithout(const std::string& feature) {
@@ -62,29 +57,14 @@ class SampleContextTest : public ContextTest {
   void Start(const std::string& model, const std::u16string& name) {
     const std::u16string data = u"C:\\drv\\convert\\" + name + u".KMD";
     root_.WriteFile(data, model);
-    plat::spooler::PrinterSetup setup;
-    setup.name = name;
-    setup.driver.name = u"KOVA " + name;
-    setup.driver.driverPath = u"C:\\drv\\Rendara.dll";
-    setup.driver.configFile = u"C:\\drv\\Panelis.dll";
-    setup.driver.helpFile = u"C:\\drv\\KOVAUS.HLP";
-    setup.driver.dataFile = data;
-    ASSERT_EQ(plat::spooler::InstallPrinter(setup), 0u);
-    ctx_ = Create(Open(name));
-    ASSERT_NE(ctx_, nullptr);
+    ASSERT_NO_FATAL_FAILURE(StartContext(name, PrinterSpec::OwnDriver(u"KOVA " + name, data)));
     ASSERT_NE(ctx_->model, nullptr);
-  }
-  void TearDown() override {
-    if (ctx_) ReleaseContext(ctx_, CTXR_DESTROY);
-    ContextTest::TearDown();
   }
 
   std::vector<BYTE> Own() const { return std::vector<BYTE>(ctx_->settings, ctx_->settings + GetTotalDevmodeSize()); }
   DWORD Raw(WORD id) { return ReadFieldRawById(ctx_, id); }
   void SetRaw(WORD id, DWORD v) { WriteFieldRawById(ctx_, id, v); }
   static void SetVersion(BYTE* devmode, DWORD version) { std::memcpy(devmode + kDmVersionPos, &version, 4); }
-
-  DriverContext* ctx_ = nullptr;
 };
 
 // ---------------------------------------------------------------------------------------

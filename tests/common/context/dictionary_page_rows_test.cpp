@@ -16,6 +16,7 @@
 #include "field_fixture.h"
 #include "plat/rc_script.h"
 #include "plat/ui_driver.h"
+#include "test_root.h"
 #include "win/window.h"
 
 namespace {
@@ -292,7 +293,7 @@ class PageTemplates : public ::testing::Test {
   static void SetUpTestSuite() {
     resources_ = std::make_unique<plat::ResourceTable>();
     std::string error;
-    ASSERT_TRUE(plat::ParseResourceScriptFile(std::string(KOVA_SOURCE_DIR) + "/samples/KOVAUIus.rc", *resources_, error))
+    ASSERT_TRUE(plat::ParseResourceScriptFile(kovatest::FixturePath(kovatest::kPrinterUiScript), *resources_, error))
         << error;
   }
   static void TearDownTestSuite() { resources_.reset(); }

@@ -132,7 +132,7 @@ class ProgressWindow : public kovatest::PathsTest {
     PathsTest::SetUp();
     ui::Reset();
     std::filesystem::create_directories(root_.HostPath(u"C:\\drv"));
-    std::filesystem::copy_file(std::string(KOVA_SOURCE_DIR) + "/samples/KOVAUIus.rc",
+    std::filesystem::copy_file(kovatest::FixturePath(kovatest::kPrinterUiScript),
                                root_.HostPath(u"C:\\drv\\KOVAUIus.rc"));
     ctx_ = Context(nullptr);
   }

@@ -19,6 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using kovatest::ContextTest;
+using kovatest::PrinterSpec;
 
 constexpr const char* kModel902 =
     "*FileVersion: 9.02\r\n*UIResDLLName: \"KOVAUIUS.DLL\"\r\n"
@@ -47,14 +48,9 @@ class ModelLoad : public ContextTest {
   // A printer of a driver of its own whose data file is at path with the given text.
   HANDLE Printer(const std::u16string& name, const std::u16string& path, const std::string* text) {
     if (text) root_.WriteFile(path, *text);
-    plat::spooler::PrinterSetup setup;
-    setup.name = name;
-    setup.driver.name = u"Driver " + name;
-    setup.driver.driverPath = u"C:\\drv\\Rendara.dll";
-    setup.driver.configFile = u"C:\\drv\\Panelis.dll";
-    setup.driver.dataFile = path;
-    EXPECT_EQ(plat::spooler::InstallPrinter(setup), 0u);
-    return Open(name);
+    PrinterSpec spec = PrinterSpec::OwnDriver(u"Driver " + name, path);
+    spec.helpFile.clear();
+    return InstallPrinter(name, std::move(spec));
   }
   HANDLE Printer(const std::u16string& name, const std::u16string& path, const std::string& text) {
     return Printer(name, path, &text);

@@ -314,7 +314,7 @@ TEST(RuleApply, TheRuleFixtureDecides) {
 }
 
 TEST(RuleApply, TheSampleModelDecides) {
-  std::ifstream in(std::string(KOVA_SOURCE_DIR) + "/samples/KOVA1.KMD", std::ios::binary);
+  std::ifstream in(kovatest::FixturePath(kovatest::kPrinterModel), std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();
   auto image = BuildImage(ss.str());
