@@ -1,4 +1,4 @@
-// A rendering device of this process (rendara_core linked in) on the sample printer, driven
+// A rendering device of this process (rendara_core linked in) on the unit tests' printer, driven
 // by the graphics engine of the platform layer: its fields can be set and read between the
 // engine's calls, and its escapes called as an application's ExtEscape reaches them.
 #pragma once
