@@ -58,4 +58,12 @@ std::string U8(std::u16string_view text) { return plat::ToUtf8(text); }
 
 std::string FixturePath(const std::string& relative) { return std::string(KOVA_FIXTURES_DIR) + "/" + relative; }
 
+std::string FixtureText(const std::string& relative) {
+  std::ifstream in(FixturePath(relative), std::ios::binary);
+  if (!in) throw std::runtime_error("missing test fixture " + relative);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
 }  // namespace kovatest

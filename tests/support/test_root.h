@@ -26,6 +26,13 @@ class TempRoot {
 };
 
 std::string FixturePath(const std::string& relative);
+// The bytes of a file under tests/fixtures; a missing fixture throws, failing the test.
+std::string FixtureText(const std::string& relative);
+
+// The unit tests' printer: a complete model and its UI resource script. Unit tests use
+// these copies, so that the sample printer of the package can change without them.
+inline constexpr const char* kPrinterModel = "model/printer.kmd";
+inline constexpr const char* kPrinterUiScript = "ui/printer_ui.rc";
 
 // UTF-8 of a wide text, for test messages.
 std::string U8(std::u16string_view text);

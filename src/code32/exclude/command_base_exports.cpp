@@ -11,7 +11,7 @@
 #include "context/field_table.h"
 #include "context/memory.h"
 #include "context/paths_and_names.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "field_ids.h"
 #include "job_control_once.h"
 #include "module_start.h"

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "../ui2k/panelis_fixture.h"
+#include "panelis_fixture.h"
 #include "api_frame.h"
 #include "api_tables.h"
 #include "context/context_cache.h"

@@ -30,7 +30,7 @@ inline std::string Replaced(std::string text, const std::string& from, const std
   return text;
 }
 
-inline std::string SampleModelText() { return ReadSourceFile("samples/KOVA1.KMD"); }
+inline std::string SampleModelText() { return kovatest::FixtureText(kovatest::kPrinterModel); }
 
 class PageEngineTest : public SamplePrinterTest {
  protected:

@@ -69,7 +69,7 @@ TEST_F(ModelFile, NothingButCommentsStillParses) {
 // The sample printer's model description carries what the later work reads: options of
 // every type, rules of every statement kind and the command groups.
 TEST_F(ModelFile, SampleModelDescription) {
-  const std::string path = std::string(KOVA_SOURCE_DIR) + "/samples/KOVA1.KMD";
+  const std::string path = kovatest::FixturePath(kovatest::kPrinterModel);
   root_.WriteFile(u"C:\\drv\\KOVA1.KMD", [&] {
     std::ifstream in(path, std::ios::binary);
     std::stringstream ss;

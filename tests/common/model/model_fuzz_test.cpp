@@ -82,7 +82,7 @@ TEST_F(ModelFuzz, DeepNestingAndLongValues) {
 
 TEST_F(ModelFuzz, EveryPrefixOfTheSampleParses) {
   // Cutting the sample anywhere leaves a valid parse of the statements before the cut.
-  const std::string path = std::string(KOVA_SOURCE_DIR) + "/samples/KOVA1.KMD";
+  const std::string path = kovatest::FixturePath(kovatest::kPrinterModel);
   std::ifstream in(path, std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "../paths/paths_fixture.h"
+#include "paths_fixture.h"
 #include "context/deliverable.h"
 #include "context/dictionary_pages.h"
 #include "context/field_access.h"

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/field_access.h"
 #include "context/module_dispatch.h"
 #include "context/paths_and_names.h"
@@ -20,9 +20,7 @@ class QualityUserCopy : public kovatest::ContextTest {
   void SetUp() override {
     ContextTest::SetUp();
     root_.WriteFile(u"C:\\_kova\\keep.txt", "");
-    printer_ = Install(u"Office");
-    ctx_ = Create(printer_);
-    ASSERT_NE(ctx_, nullptr);
+    StartContext(u"Office");
     root_.WriteFile(u"C:\\_kova\\fine.ksq", "[Office]\r\nkdmMediaType=4\r\n");
     const WCHAR* section = GetPrinterSectionName(ctx_);
     const WCHAR* ini = GetUserIniPath(ctx_);
@@ -30,14 +28,8 @@ class QualityUserCopy : public kovatest::ContextTest {
     ASSERT_TRUE(WritePrivateProfileStringW(section, u"QualityList0", u"C:\\_kova\\fine.ksq", ini));
     ASSERT_TRUE(MakeUserCopyPath(u"C:\\_kova\\fine.ksq", copy_, ctx_));
   }
-  void TearDown() override {
-    if (ctx_) ReleaseContext(ctx_, CTXR_DESTROY);
-    ContextTest::TearDown();
-  }
   bool CopyExists() { return std::filesystem::exists(root_.HostPath(copy_)); }
 
-  HANDLE printer_ = nullptr;
-  DriverContext* ctx_ = nullptr;
   WCHAR copy_[MAX_PATH] = {};
 };
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
 #include "context/languages.h"
@@ -29,9 +29,7 @@ class StampLockCopies : public kovatest::ContextTest {
   void SetUp() override {
     ContextTest::SetUp();
     root_.WriteFile(u"C:\\_kova\\keep.txt", "");
-    printer_ = Install(u"Office");
-    ctx_ = Create(printer_);
-    ASSERT_NE(ctx_, nullptr);
+    StartContext(u"Office");
     for (int i = 0; i < ctx_->fields.count && !field_; ++i) {
       SettingField& f = ctx_->fields.records[i];
       if (MarkOf(f.marks, 3) != 0 && IsNumberFieldCode(FieldCodeOf(f.type)) && FieldSizeOf(f.type) >= 2 &&
@@ -39,10 +37,6 @@ class StampLockCopies : public kovatest::ContextTest {
         field_ = &f;
     }
     ASSERT_NE(field_, nullptr);
-  }
-  void TearDown() override {
-    if (ctx_) ReleaseContext(ctx_, CTXR_DESTROY);
-    ContextTest::TearDown();
   }
   std::u16string LockSection(int n) {
     WCHAR section[kListSectionChars];
@@ -63,8 +57,6 @@ class StampLockCopies : public kovatest::ContextTest {
   void Set(WORD id, DWORD value) { WriteFieldRawById(ctx_, id, value); }
   DWORD Get(WORD id) { return ReadFieldRawById(ctx_, id); }
 
-  HANDLE printer_ = nullptr;
-  DriverContext* ctx_ = nullptr;
   SettingField* field_ = nullptr;
 };
 

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
 #include "field_ids.h"
@@ -19,13 +19,7 @@ class OutsideTest : public ContextTest {
  protected:
   void SetUp() override {
     ContextTest::SetUp();
-    printer_ = Install(u"Office");
-    ctx_ = Create(printer_);
-    ASSERT_NE(ctx_, nullptr);
-  }
-  void TearDown() override {
-    if (ctx_) ReleaseContext(ctx_, CTXR_DESTROY);
-    ContextTest::TearDown();
+    StartContext(u"Office");
   }
 
   static std::string Bytes(const char* hostPath) {
@@ -84,8 +78,6 @@ class OutsideTest : public ContextTest {
     if (SettingField* f = FindFieldById(context, id)) SetFieldString(context, f, text.c_str());
   }
 
-  HANDLE printer_ = nullptr;
-  DriverContext* ctx_ = nullptr;
 };
 
 }  // namespace kovatest

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/ui_strings.h"
 #include "context/paths_and_names.h"
 #include "model/capability_lists.h"

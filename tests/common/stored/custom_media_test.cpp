@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
 #include "field_ids.h"
@@ -33,13 +33,7 @@ class CustomMedia : public ContextTest {
  protected:
   void SetUp() override {
     ContextTest::SetUp();
-    printer_ = Install(u"Office");
-    ctx_ = Create(printer_);
-    ASSERT_NE(ctx_, nullptr);
-  }
-  void TearDown() override {
-    if (ctx_) ReleaseContext(ctx_, CTXR_DESTROY);
-    ContextTest::TearDown();
+    StartContext(u"Office");
   }
   DWORD Raw(WORD id) { return ReadFieldRawById(ctx_, id); }
   std::string Name(int n) {
@@ -57,8 +51,6 @@ class CustomMedia : public ContextTest {
     Put(u"CustomMediaData", records.data(), static_cast<DWORD>(records.size() * sizeof(CustomMediaRecord)));
   }
 
-  HANDLE printer_ = nullptr;
-  DriverContext* ctx_ = nullptr;
 };
 
 TEST_F(CustomMedia, RowFieldsFollowTheTable) {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/devmode_checks.h"
 #include "context/devmode_header.h"
 #include "context/field_access.h"
@@ -20,9 +20,7 @@ class DeviceOutput : public ContextTest {
   void SetUp() override {
     ContextTest::SetUp();
     root_.WriteFile(u"C:\\_kova\\keep.txt", "");
-    printer_ = Install(u"Office");
-    ctx_ = Create(printer_);
-    ASSERT_NE(ctx_, nullptr);
+    StartContext(u"Office");
     in_.assign(GetTotalDevmodeSize(), 0);
     out_.assign(GetTotalDevmodeSize(), 0xCC);
     std::memcpy(in_.data(), ctx_->settings, in_.size());
@@ -31,7 +29,6 @@ class DeviceOutput : public ContextTest {
     if (ctx_) {
       ctx_->work->pdmIn = nullptr;
       ctx_->work->pdmOut = nullptr;
-      ReleaseContext(ctx_, CTXR_DESTROY);
     }
     ContextTest::TearDown();
   }
@@ -45,8 +42,6 @@ class DeviceOutput : public ContextTest {
     EXPECT_EQ(WriteOutputDevmode(ctx_), 1);
   }
 
-  HANDLE printer_ = nullptr;
-  DriverContext* ctx_ = nullptr;
   std::vector<BYTE> in_, out_;
 };
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/deliverable.h"
 #include "context/devmode_header.h"
 #include "context/field_access.h"
@@ -24,13 +24,9 @@ class DeviceSettings : public ContextTest {
   void SetUp() override {
     ContextTest::SetUp();
     root_.WriteFile(u"C:\\_kova\\keep.txt", "");
-    printer_ = Install(u"Office", true, data_);
-    ctx_ = Create(printer_);
-    ASSERT_NE(ctx_, nullptr);
-  }
-  void TearDown() override {
-    if (ctx_) ReleaseContext(ctx_, CTXR_DESTROY);
-    ContextTest::TearDown();
+    PrinterSpec spec;
+    spec.data = data_;
+    StartContext(u"Office", std::move(spec));
   }
 
   SettingField* F(WORD id) { return FindFieldById(ctx_, id); }
@@ -68,8 +64,6 @@ class DeviceSettings : public ContextTest {
   }
 
   std::vector<plat::spooler::DataValue> data_;
-  HANDLE printer_ = nullptr;
-  DriverContext* ctx_ = nullptr;
 };
 
 // ---- one field in printer data ---------------------------------------------------------

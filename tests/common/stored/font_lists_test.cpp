@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/context_create.h"
 #include "context/field_access.h"
 #include "context/field_handles.h"
@@ -53,13 +53,7 @@ class FontLists : public ContextTest {
  protected:
   void SetUp() override {
     ContextTest::SetUp();
-    printer_ = Install(u"Office");
-    ctx_ = Create(printer_);
-    ASSERT_NE(ctx_, nullptr);
-  }
-  void TearDown() override {
-    if (ctx_) ReleaseContext(ctx_, CTXR_DESTROY);
-    ContextTest::TearDown();
+    StartContext(u"Office");
   }
 
   DWORD Raw(WORD id) { return ReadFieldRawById(ctx_, id); }
@@ -106,8 +100,6 @@ class FontLists : public ContextTest {
   }
 
   std::vector<FontSubstitutionRecord> rows_{Row(u"Arial", u"Letter Gothic"), Row(u"Times New Roman", u"Prestige")};
-  HANDLE printer_ = nullptr;
-  DriverContext* ctx_ = nullptr;
 };
 
 TEST_F(FontLists, LoadedListsAreNamedDeviceFontsFirst) {

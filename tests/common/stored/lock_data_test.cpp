@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/field_handles.h"
@@ -24,13 +24,7 @@ class LockData : public ContextTest {
  protected:
   void SetUp() override {
     ContextTest::SetUp();
-    printer_ = Install(u"Office");
-    ctx_ = Create(printer_);
-    ASSERT_NE(ctx_, nullptr);
-  }
-  void TearDown() override {
-    if (ctx_) ReleaseContext(ctx_, CTXR_DESTROY);
-    ContextTest::TearDown();
+    StartContext(u"Office");
   }
   std::vector<BYTE> Data(const char16_t* name) {
     DWORD t = 0, needed = 0;
@@ -54,8 +48,6 @@ class LockData : public ContextTest {
     return v;
   }
 
-  HANDLE printer_ = nullptr;
-  DriverContext* ctx_ = nullptr;
 };
 
 TEST_F(LockData, LockedDefaultsRoundTripWithoutHandles) {

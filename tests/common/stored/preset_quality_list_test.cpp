@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
 #include "context/paths_and_names.h"
@@ -28,16 +28,10 @@ class PresetQualityList : public ContextTest {
     ContextTest::SetUp();
     root_.WriteFile(u"C:\\_kova\\keep.txt", "");
     root_.WriteFile(u"C:\\Users\\me\\keep.txt", "");
-    printer_ = Install(u"Office");
-    ctx_ = Create(printer_);
-    ASSERT_NE(ctx_, nullptr);
+    StartContext(u"Office");
     ini_ = GetUserIniPath(ctx_);
     section_ = GetPrinterSectionName(ctx_);
     ASSERT_FALSE(ini_.empty());
-  }
-  void TearDown() override {
-    if (ctx_) ReleaseContext(ctx_, CTXR_DESTROY);
-    ContextTest::TearDown();
   }
   void SetKey(const char16_t* key, const char16_t* value) {
     ASSERT_TRUE(WritePrivateProfileStringW(section_.c_str(), key, value, ini_.c_str()));
@@ -69,8 +63,6 @@ class PresetQualityList : public ContextTest {
     return true;
   }
 
-  HANDLE printer_ = nullptr;
-  DriverContext* ctx_ = nullptr;
   std::u16string ini_;
   std::u16string section_;
 };

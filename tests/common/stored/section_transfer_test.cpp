@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "../defaults/model_context.h"
+#include "model_context.h"
 #include "context/change_flags.h"
 #include "context/field_access.h"
 #include "context/field_table.h"

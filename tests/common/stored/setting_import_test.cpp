@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
 #include "context/paths_and_names.h"
@@ -106,18 +106,12 @@ class SettingImport : public ContextTest {
   }
   void Start(const char* model = nullptr) {
     if (model) root_.WriteFile(kDataFile, model);
-    printer_ = Install(u"Office");
-    ctx_ = Create(printer_);
-    ASSERT_NE(ctx_, nullptr);
+    StartContext(u"Office");
     language_ = ListLanguageSection(ctx_);
     section_ = GetPrinterSectionName(ctx_);
     WCHAR dir[261] = {};
     ASSERT_GT(GetSettingsDir(dir, 261, ctx_), 0u);
     settingsDir_ = dir;
-  }
-  void TearDown() override {
-    if (ctx_) ReleaseContext(ctx_, CTXR_DESTROY);
-    ContextTest::TearDown();
   }
   void Put(const std::u16string& file, const std::u16string& section, const char16_t* key, const char16_t* value) {
     ASSERT_TRUE(WritePrivateProfileStringW(section.c_str(), key, value, file.c_str()));
@@ -139,8 +133,6 @@ class SettingImport : public ContextTest {
   }
   std::vector<BYTE> Settings() { return {ctx_->settings, ctx_->settings + GetSettingsBufferSize()}; }
 
-  HANDLE printer_ = nullptr;
-  DriverContext* ctx_ = nullptr;
   std::u16string language_, section_, settingsDir_;
 };
 

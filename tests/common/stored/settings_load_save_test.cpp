@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/change_flags.h"
 #include "context/devmode_header.h"
 #include "context/field_access.h"
@@ -29,13 +29,7 @@ class SettingsLoadSave : public ContextTest {
     ContextTest::SetUp();
     root_.WriteFile(u"C:\\_kova\\keep.txt", "");
     root_.WriteFile(u"C:\\Users\\me\\keep.txt", "");
-    printer_ = Install(u"Office");
-    ctx_ = Create(printer_);
-    ASSERT_NE(ctx_, nullptr);
-  }
-  void TearDown() override {
-    if (ctx_) ReleaseContext(ctx_, CTXR_DESTROY);
-    ContextTest::TearDown();
+    StartContext(u"Office");
   }
   DWORD Raw(WORD id) { return ReadFieldRawById(ctx_, id); }
   void SetRaw(WORD id, DWORD value) { WriteFieldRawById(ctx_, id, value); }
@@ -46,8 +40,6 @@ class SettingsLoadSave : public ContextTest {
   }
   std::u16string Cached() { return ctx_->work->printerName; }
 
-  HANDLE printer_ = nullptr;
-  DriverContext* ctx_ = nullptr;
 };
 
 TEST_F(SettingsLoadSave, PlainSaveWritesTheModelSectionAndLeavesTheSettings) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
 #include "context/file_utils.h"
@@ -78,9 +78,7 @@ class SettingsPackage : public ContextTest {
     t.wMinute = 30;
     t.wSecond = 15;
     plat::SetTestLocalTime(t);
-    printer_ = Install(u"Office");
-    ctx_ = Create(printer_);
-    ASSERT_NE(ctx_, nullptr);
+    StartContext(u"Office");
     ini_ = GetUserIniPath(ctx_);
     language_ = ListLanguageSection(ctx_);
     section_ = GetPrinterSectionName(ctx_);
@@ -92,7 +90,6 @@ class SettingsPackage : public ContextTest {
   }
   void TearDown() override {
     for (DriverContext* c : extra_) ReleaseContext(c, CTXR_DESTROY);
-    if (ctx_) ReleaseContext(ctx_, CTXR_DESTROY);
     ContextTest::TearDown();
   }
   std::u16string Get(const std::u16string& file, const std::u16string& section, const char16_t* key) {
@@ -115,8 +112,6 @@ class SettingsPackage : public ContextTest {
   std::vector<BYTE> Settings(DriverContext* c) { return {c->settings, c->settings + GetSettingsBufferSize()}; }
   static bool Exists(const std::u16string& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-  HANDLE printer_ = nullptr;
-  DriverContext* ctx_ = nullptr;
   std::vector<DriverContext*> extra_;
   std::u16string ini_, language_, section_, settingsRoot_, settingsDir_;
 };

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/change_flags.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
@@ -52,9 +52,7 @@ class StampAndFreeSizeLists : public ContextTest {
     ContextTest::SetUp();
     root_.WriteFile(u"C:\\_kova\\keep.txt", "");
     root_.WriteFile(u"C:\\Users\\me\\keep.txt", "");
-    printer_ = Install(u"Office");
-    ctx_ = Create(printer_);
-    ASSERT_NE(ctx_, nullptr);
+    StartContext(u"Office");
     ini_ = GetUserIniPath(ctx_);
     ASSERT_FALSE(ini_.empty());
     language_ = GetLanguageCode(ctx_);
@@ -63,7 +61,6 @@ class StampAndFreeSizeLists : public ContextTest {
   }
   void TearDown() override {
     for (DriverContext* c : extra_) ReleaseContext(c, CTXR_DESTROY);
-    if (ctx_) ReleaseContext(ctx_, CTXR_DESTROY);
     ContextTest::TearDown();
   }
   // A stamp field holding a number of at least two bytes, other than kdmWmID.
@@ -116,8 +113,6 @@ class StampAndFreeSizeLists : public ContextTest {
   }
   std::vector<BYTE> Settings(DriverContext* c) { return {c->settings, c->settings + GetSettingsBufferSize()}; }
 
-  HANDLE printer_ = nullptr;
-  DriverContext* ctx_ = nullptr;
   SettingField* stampField_ = nullptr;
   std::vector<DriverContext*> extra_;
   std::u16string ini_;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/build_switches.h"
 #include "context/field_access.h"
 #include "context/paths_and_names.h"
@@ -17,13 +17,7 @@ class UserInformation : public ContextTest {
  protected:
   void SetUp() override {
     ContextTest::SetUp();
-    printer_ = Install(u"Office");
-    ctx_ = Create(printer_);
-    ASSERT_NE(ctx_, nullptr);
-  }
-  void TearDown() override {
-    if (ctx_) ReleaseContext(ctx_, CTXR_DESTROY);
-    ContextTest::TearDown();
+    StartContext(u"Office");
   }
   void Ini(const char16_t* file, const char16_t* section, const char16_t* key, const char16_t* value) {
     ASSERT_TRUE(WritePrivateProfileStringW(section, key, value, file));
@@ -33,8 +27,6 @@ class UserInformation : public ContextTest {
     for (int n = 1; n <= 16; ++n) WriteFieldRawById(ctx_, static_cast<WORD>(fid::wdmSpecial1 + n - 1), 99);
   }
 
-  HANDLE printer_ = nullptr;
-  DriverContext* ctx_ = nullptr;
 };
 
 TEST_F(UserInformation, PrinterSectionFeedsOnlyTheEnabledFunctions) {
