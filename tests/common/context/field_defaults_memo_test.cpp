@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "../defaults/model_context.h"
 #include "context/field_access.h"
 #include "context/languages.h"
