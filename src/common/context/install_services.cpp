@@ -48,7 +48,7 @@ BOOL HasClientName(HANDLE printer) {
   return name[0] ? TRUE : FALSE;
 }
 
-// PENDING: the configuration-server connector issue loads "Srvconn.dll" and asks
+// PENDING: the configuration-server connector loads "Srvconn.dll" and asks
 // "RMGetServerType"; until then the connector counts as not available (0).
 BOOL IsConnectorServerType17(HANDLE, const WCHAR*) { return FALSE; }
 

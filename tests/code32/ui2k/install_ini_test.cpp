@@ -123,3 +123,64 @@ TEST_F(BatchInstallTest, ASpoolDirectoryAloneIsNoBatchInstall) {
 
 }  // namespace
 }  // namespace kovatest
+
+namespace kovatest {
+namespace {
+
+class DirectoryKeysTest : public SamplePrinterTest {
+ protected:
+  static std::u16string RootValue() {
+    WCHAR value[261] = {};
+    if (!ReadHklmValue(u"SOFTWARE\\VANTE\\KovaDrv", u"_KOVADirectory", value, sizeof value - sizeof(WCHAR), 0))
+      return u"<none>";
+    return value;
+  }
+};
+
+TEST_F(DirectoryKeysTest, TheSettingsRootKeyIsAppliedOnceAndAMissingKeyChangesNothing) {
+  HANDLE printer = Install(u"Dir Printer");
+  CreateDirectoryW(u"C:\\Shared", nullptr);
+  struct Case {
+    const char* what;
+    std::string section;
+    std::u16string root;
+  };
+  const Case cases[] = {
+      {"a directory that exists", "KOVADirectory=%SYSTEMDRIVE%\\Shared\r\n", u"C:\\Shared\\_kova"},
+      {"no key: the root other printers use stays", "SetUserID=BOB\r\n", u"C:\\Shared\\_kova"},
+      {"a directory that does not exist", "KOVADirectory=C:\\Nowhere\r\n", u"C:\\Shared\\_kova"},
+      {"an empty key clears it", "KOVADirectory=\r\n", u""},
+  };
+  for (const Case& c : cases) {
+    root_.WriteFile(u"C:\\dirs.ini", "[Dir Printer]\r\n" + c.section);
+    ApplyDirectoryKeys(printer, u"Dir Printer", u"C:\\dirs.ini", nullptr, 0);
+    EXPECT_EQ(RootValue(), c.root) << c.what;
+    WCHAR left[64] = {};
+    ReadIniString(u"Dir Printer", u"KOVADirectory", u"<none>", left, 64, u"C:\\dirs.ini");
+    EXPECT_EQ(std::u16string(left), u"<none>") << c.what << ": the key is used up";
+  }
+}
+
+TEST_F(DirectoryKeysTest, ASpoolDirectoryGoesToThePrinterOrToEveryPrinter) {
+  HANDLE printer = Install(u"Spool Printer");
+  DriverContext* context = Create(printer);
+  ASSERT_NE(context, nullptr);
+  CreateDirectoryW(u"C:\\Spool", nullptr);
+  root_.WriteFile(u"C:\\spool.ini", "[Spool Printer]\r\nSpoolDirectory=%SYSTEMDRIVE%\\Spool\r\n");
+  ApplySpoolDirectory(u"C:\\spool.ini", u"Spool Printer", context, 0);
+  WCHAR value[261] = {};
+  EXPECT_TRUE(GetPrinterDataValue(printer, value, sizeof value - sizeof(WCHAR), u"SpoolDirectory", 0));
+  EXPECT_EQ(std::u16string(value), u"C:\\Spool");
+  root_.WriteFile(u"C:\\spool.ini", "[Spool Printer]\r\nSpoolDirectory=C:\\Spool\r\nSpoolDirectoryAll=ON\r\n");
+  ApplySpoolDirectory(u"C:\\spool.ini", u"Spool Printer", context, 0);
+  WCHAR all[261] = {};
+  EXPECT_TRUE(ReadHklmValue(u"SOFTWARE\\VANTE\\KovaDrv", u"SpoolDirectory", all, sizeof all - sizeof(WCHAR), 0));
+  EXPECT_EQ(std::u16string(all), u"C:\\Spool");
+  WCHAR left[16] = {};
+  ReadIniString(u"Spool Printer", u"SpoolDirectoryAll", u"<none>", left, 16, u"C:\\spool.ini");
+  EXPECT_EQ(std::u16string(left), u"<none>");
+  ReleaseContext(context, CTXR_DESTROY);
+}
+
+}  // namespace
+}  // namespace kovatest
