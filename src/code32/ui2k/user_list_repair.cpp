@@ -35,12 +35,14 @@ bool FreeSizesBroken(DriverContext* context, const WCHAR* ini) {
 bool StampsBroken(DriverContext* context, const WCHAR* ini) {
   const int count = GetStampCount(context);
   if (count < 1) return true;
+  // The keys every saved stamp has (the two-plane switch is not among what a stamp save
+  // writes, so its absence breaks nothing).
   static constexpr const WCHAR* kAlways[] = {
       u"kdmWmKind",     u"wdmWmOpaque",    u"wdmWmUnit",      u"wdmWmDensity",   u"wdmWmEffect",
       u"wdmWmPosi",     u"wdmWmPosiTile",  u"wdmWmPage",      u"wdmWmStartPage", u"wdmWmEndPage",
       u"wdmWmAngle",    u"kdmWmID",        u"wdmWmFontName",  u"wdmWmFontPoint", u"wdmWmColor",
       u"wdmWmColorR",   u"wdmWmColorG",    u"wdmWmColorB",    u"wdmWmFontStyle", u"wdmWmFontScale",
-      u"wdmWmFont",     u"wdmWMPrinterStamp2PlanePrint",      u"wdmWMFuncSelectOrder"};
+      u"wdmWmFont",     u"wdmWMFuncSelectOrder"};
   for (int i = 0; i < count; ++i) {
     WCHAR section[64];
     MakeStampSection(section, i, context);
