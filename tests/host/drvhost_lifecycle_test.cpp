@@ -1,6 +1,9 @@
 // drvhost install through the interface library, drvhost event and drvhost upgrade.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "host_fixture.h"
@@ -30,6 +33,20 @@ TEST_F(DrvhostLifecycleTest, InstallRunsTheDriverDefaultAndTheInitialiseEvent) {
   // The driver wrote the printer's own bookkeeping into printer data.
   for (const char* value : {"KOVAPrinterName  REG_SZ", "RCapability  REG_DWORD  1", "BidiFlag  REG_DWORD  0"})
     EXPECT_NE(printers.out.find(value), std::string::npos) << value << "\n" << printers.out;
+  // The per-printer INI holds the printer's install keys, Fennic.ini its first-run values.
+  struct Expected {
+    const char* file;
+    const char* text;
+  };
+  const Expected expected[] = {
+      {"Dorvale.ini", "[Kova Sample Printer]"}, {"Dorvale.ini", "MergeKey="}, {"Dorvale.ini", "PresetRefresh=0"},
+      {"Fennic.ini", "[Kova Sample Printer]"},  {"Fennic.ini", "DispLang=1"}, {"Fennic.ini", "DefPaper=9"},
+  };
+  for (const Expected& e : expected) {
+    std::ifstream in((std::filesystem::path(root_) / "drives" / "c" / "_kova" / e.file).string(), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(text.find(e.text), std::string::npos) << e.file << ": " << e.text << "\n" << text;
+  }
 }
 
 TEST_F(DrvhostLifecycleTest, EventsByNameAndTheirAnswers) {

@@ -17,6 +17,7 @@
 #include "printer_install.h"
 #include "stored/default_section.h"
 #include "user_copies.h"
+#include "user_ini_corrections.h"
 #include "win/files.h"
 #include "win/kernel.h"
 
@@ -205,11 +206,23 @@ int CheckPendingInstallWork(HANDLE printer, DWORD checkFlags, const PRINTER_INFO
       WCHAR profile[MAX_PATH + 1] = {};
       if (GetUserProfileDirNoFallback(profile, MAX_PATH, printer, printerInfo) != 0 && profile[0]) {
         if (IsNt6OrLater() && !CorrectCsrSections(printer, printerInfo, 1)) result = 0;
-        // PENDING: CorrectLocalLowIni and the terminal-server INI correction, the per-user
-        // install copies, mend the user's INI before the state is read; until then the
-        // user's INI is read as it is.
+        if (result && IsNt6OrLater()) {
+          LockDriverMutex(nullptr);
+          result = CorrectLocalLowIni(printer, printerInfo);
+          UnlockDriverMutex(nullptr);
+        }
+        bool forceFull = false;
+        if (result) {
+          LockDriverMutex(nullptr);
+          int correction = NeedsTsIniCorrection(printer, printerInfo);
+          if (correction == 2) correction = CorrectTsIni(printer, printerInfo);
+          UnlockDriverMutex(nullptr);
+          if (correction == 1) result = 0;
+          forceFull = correction == 3;
+        }
         int state = 0;
         if (result && !GetInstallTimeState(printer, &state, printerInfo)) result = 0;
+        if (result && forceFull) state = 1;
         if (result) result = RunUserCopies(printer, state, printerInfo, driverInfo);
       }
     }

@@ -1,23 +1,146 @@
 #include "install_files.h"
 
-// PENDING: RegisterModelDatabase, the first-run defaults and per-printer install keys,
-// writes the model database entry; until then nothing is registered (0).
-int RegisterModelDatabase(DriverContext*) { return 0; }
+#include <cstdio>
 
-// PENDING: InstallPackageFiles, the system install INI and package install INI, installs the
-// package's settings files, presets, qualities, user codes and folders; until then nothing
-// is installed (0).
-int InstallPackageFiles(DriverContext*, DWORD) { return 0; }
+#include "context/driver_context.h"
+#include "context/file_utils.h"
+#include "context/ini_files.h"
+#include "context/ini_section_copy.h"
+#include "context/install_services.h"
+#include "context/paths_and_names.h"
+#include "context/product_record.h"
+#include "context/system_checks.h"
+#include "stored/installed_presets.h"
+#include "stored/setting_import.h"
 
-// PENDING: CopyModelIniToPrinterIni, the first-run defaults and per-printer install keys,
-// copies the model INI's key table into the printer's section; until then nothing is
-// copied (0).
-int CopyModelIniToPrinterIni(HANDLE, int, DriverContext*, const PRINTER_INFO_2W*, const DRIVER_INFO_3W*) { return 0; }
+namespace {
 
-// PENDING: IsBatchInstallPending, the system install INI and package install INI, reads the
-// batch keys of the printer's section; until then no batch install waits.
-BOOL IsBatchInstallPending(HANDLE, const PRINTER_INFO_2W*, const DRIVER_INFO_3W*) { return FALSE; }
+constexpr DWORD kSectionCopyLimit = 30720;
+constexpr int kMostListedFiles = 0xFFFE;
 
-// PENDING: HasBatchSettingsForPrinter, the system install INI and package install INI;
-// until then the system install INI holds no batch keys for any printer.
-BOOL HasBatchSettingsForPrinter(HANDLE, const PRINTER_INFO_2W*, const DRIVER_INFO_3W*) { return FALSE; }
+void IndexedKey(WCHAR* key, const char* prefix, int index) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%s%d", prefix, index);
+  int i = 0;
+  for (; text[i]; ++i) key[i] = static_cast<WCHAR>(text[i]);
+  key[i] = 0;
+}
+
+// The section of the combined file named prefix + the target's file name, copied into the
+// target's section. A missing section is nothing to do; one too large is a failure.
+bool CopyFromCombined(const WCHAR* combined, const WCHAR* target, const WCHAR* section) {
+  WCHAR source[600];
+  DWORD n = 0;
+  for (; section[n] && n < 300; ++n) source[n] = section[n];
+  for (const WCHAR* f = FindFileName(target); f && *f && n + 1 < 600; ++f) source[n++] = *f;
+  source[n] = 0;
+  return CopyIniSection(combined, source, target, section, kSectionCopyLimit) >= 0;
+}
+
+bool ExpandList(const WCHAR* package, const WCHAR* language, const char* listKey, const WCHAR* count,
+                bool withConditions, DriverContext* context) {
+  WCHAR key[48];
+  IndexedKey(key, listKey, 0);
+  WCHAR combined[MAX_PATH + 1] = {};
+  ReadIniString(language, key, u"", combined, MAX_PATH, package);
+  if (!combined[0] || !ExpandPathMacros(combined, MAX_PATH, 1, context)) return true;
+  const int n = ReadIniInt(language, count, 0, package);
+  bool ok = true;
+  for (int i = 1; i <= n && i <= kMostListedFiles; ++i) {
+    IndexedKey(key, listKey, i);
+    WCHAR target[MAX_PATH + 1] = {};
+    ReadIniString(language, key, u"", target, MAX_PATH, package);
+    if (!target[0] || !ExpandPathMacros(target, MAX_PATH, 1, context) || !PathExists(target)) continue;
+    if (withConditions) {
+      ok = CopyFromCombined(combined, target, u"condition") && ok;
+      ok = CopyFromCombined(combined, target, u"disable") && ok;
+    }
+    ok = CopyFromCombined(combined, target, language) && ok;
+  }
+  return ok;
+}
+
+// The second model INI where the install uses it: an absolute name in place (synchronised),
+// else the driver directory's copy on Windows 2000 and later, before that a copy in the
+// system directory.
+bool PackageIniPath(DriverContext* context, WCHAR* path) {
+  const WCHAR* name = GetProductString(GetProductRecord()->secondModelIniName);
+  if (!name || !name[0]) return false;
+  if (name[0] && name[1] == u':') {
+    DWORD n = 0;
+    for (; name[n] && n < MAX_PATH - 1; ++n) path[n] = name[n];
+    path[n] = 0;
+    SyncFile(path, FindFileName(name), 2, context);
+    return true;
+  }
+  if (IsNt5OrLater()) {
+    JoinPath(path, MAX_PATH, GetDriverDirectory(context), name);
+    return path[0] != 0;
+  }
+  SyncWithDriverFile(name, name, 2, context);
+  MakeSystemPath(path, MAX_PATH, name);
+  return path[0] != 0;
+}
+
+}  // namespace
+
+int ExpandDefaultSettingFiles(DriverContext* context) {
+  if (!context || !context->work) return 0;
+  WCHAR package[MAX_PATH + 1] = {};
+  if (!ReadInstallDefaultKst(package, context)) return 1;
+  ResolveDriverRelativePath(package, MAX_PATH, context);
+  if (!PathExists(package)) return 1;
+  const WCHAR* language = GetLanguageSectionName(context);
+  const bool presets = ExpandList(package, language, "Deficonfiles", u"NumDeficonfiles", true, context);
+  const bool qualities = ExpandList(package, language, "Defqualityfiles", u"NumDefqualityfiles", false, context);
+  return presets && qualities ? 1 : 0;
+}
+
+int InstallListedFiles(const WCHAR* iniPath, const WCHAR* section, DriverContext* context) {
+  if (!iniPath || !section) return 0;
+  const int count = ReadIniInt(section, u"NumInstallfiles", 0xFFFF, iniPath);
+  if (count == 0xFFFF || count <= 0) return 1;
+  int ok = 1;
+  for (int i = 1; i <= count && i <= kMostListedFiles; ++i) {
+    WCHAR key[48];
+    IndexedKey(key, "Installfiles", i);
+    WCHAR file[MAX_PATH + 1] = {};
+    ReadIniString(section, key, u"", file, MAX_PATH, iniPath);
+    if (!file[0] || !ExpandPathMacros(file, MAX_PATH, 0, context)) continue;
+    if (!SyncFile(file, FindFileName(file), 2, context) && !PathExists(file)) ok = 0;
+  }
+  return ok;
+}
+
+int InstallPackageFiles(DriverContext* context, DWORD flags) {
+  if (!context || !context->work) return 0;
+  int ok = ExpandDefaultSettingFiles(context);
+  const WCHAR* language = GetLanguageSectionName(context);
+  WCHAR ini[MAX_PATH + 1] = {};
+  if (PackageIniPath(context, ini)) {
+    if (!InstallListedFiles(ini, language, context)) ok = 0;
+    WCHAR package[MAX_PATH + 1] = {};
+    ReadIniString(language, u"DefaultKst", u"", package, MAX_PATH, ini);
+    if (package[0]) {
+      ResolveDriverRelativePath(package, MAX_PATH, context);
+      SyncFile(package, FindFileName(package), 2, context);
+      if (!RegisterInstalledPresets(package, language, flags | RIP_COPY, context, 0, nullptr)) ok = 0;
+      if (!InstallDefaultQualities(package, language, flags | 2, context)) ok = 0;
+    }
+  }
+  // The companion library must be in the system directory when the package has one; the
+  // settings-API library is brought along but does not count.
+  const ProductRecord* product = GetProductRecord();
+  if (const WCHAR* companion = GetProductString(product->companionDllName)) {
+    if (companion[0]) {
+      SyncWithDriverFile(companion, companion, 2, context);
+      WCHAR shipped[MAX_PATH + 1] = {}, system[MAX_PATH + 1] = {};
+      JoinPath(shipped, MAX_PATH, GetDriverDirectory(context), companion);
+      MakeSystemPath(system, MAX_PATH, companion);
+      if (PathExists(shipped) && !PathExists(system)) ok = 0;
+    }
+  }
+  if (const WCHAR* api = GetProductString(product->settingsApiDllName))
+    if (api[0]) SyncWithDriverFile(api, api, 2, context);
+  return ok;
+}

@@ -1,24 +1,22 @@
-// The install work on files that the device-mode conversion, the printer events and the
-// printer initialisation call: the model database entry, the package files, the model INI
-// copied into the printer's section, and the batch-install keys of the install INI files.
+// The driver package's files brought into place for a printer: the default settings
+// package's preset and quality files expanded from their combined file, the files the
+// second model INI lists, the package's presets and qualities, and the companion and
+// settings-API libraries in the system directory.
 #pragma once
 
 #include "win/spool.h"
 #include "win/types.h"
+#include "install_ini.h"
+#include "model_database.h"
+#include "model_ini_copy.h"
 
 struct DriverContext;
 
-// Registers the printer's model in the model database. 1 when done.
-int RegisterModelDatabase(DriverContext* context);
-// Installs the driver package's settings files, presets and folders for the context's
-// printer (flags 4096: the upgrade road). 1 when done.
+// The whole package install (flags 4096: the upgrade road). 1 unless a step failed.
 int InstallPackageFiles(DriverContext* context, DWORD flags);
-// Copies the model INI's keys into the printer's section (mode 1: the upgrade road). 1
-// when done.
-int CopyModelIniToPrinterIni(HANDLE printer, int mode, DriverContext* context, const PRINTER_INFO_2W* printerInfo,
-                             const DRIVER_INFO_3W* driverInfo);
-// A batch install waits for the printer's section of the install INI files.
-BOOL IsBatchInstallPending(HANDLE printer, const PRINTER_INFO_2W* printerInfo, const DRIVER_INFO_3W* driverInfo);
-// The system install INI holds batch keys for the printer.
-BOOL HasBatchSettingsForPrinter(HANDLE printer, const PRINTER_INFO_2W* printerInfo,
-                                const DRIVER_INFO_3W* driverInfo);
+// "NumInstallfiles" / "Installfiles<n>" of the section, each synchronised with the driver
+// directory. 1 unless a copy failed.
+int InstallListedFiles(const WCHAR* iniPath, const WCHAR* section, DriverContext* context);
+// The default package's preset and quality files get their sections from the combined
+// file. 1 unless a section could not be copied whole.
+int ExpandDefaultSettingFiles(DriverContext* context);

@@ -17,17 +17,17 @@ bool ReadDword(HANDLE printer, const char16_t* name, DWORD* value) {
 
 }  // namespace
 
-// PENDING: the install-state check's rename handling moves the settings of a renamed
-// printer; until it is built nothing is moved and the answer is 0.
-int HandlePrinterNameChange(DriverContext*) { return 0; }
-
 // PENDING: the configuration-server connector merges the server's lists; until it is
 // bound there is no server and the answer is 0.
 int SyncConfigServerIni(DriverContext*, const PRINTER_INFO_2W*, const DRIVER_INFO_3W*) { return 0; }
 
-// PENDING: the first-run defaults write the locale defaults of a first run; until they
-// are built nothing is written.
-void LoadInstallDefaults(const WCHAR*, DriverContext*) {}
+// PENDING: the configuration-server connector reports whether it is connected; until it
+// is bound it never is (0).
+int GetConfigConnectorState(DriverContext*) { return 0; }
+
+// PENDING: the configuration-server connector compares a connection with its server;
+// until it is bound there is nothing to compare and the answer is 1.
+int CheckConfigServer(DriverContext*) { return 1; }
 
 // PENDING: the bidirectional query fills the settings from the printer's answers; until
 // it is built the printer is not asked and the answer is 0.

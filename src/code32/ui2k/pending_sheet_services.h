@@ -6,12 +6,14 @@
 #include "win/spool.h"
 #include "win/types.h"
 #include "win/window.h"
+#include "first_run_defaults.h"
+#include "printer_rename.h"
 
 struct DriverContext;
 
-int HandlePrinterNameChange(DriverContext* context);
 int SyncConfigServerIni(DriverContext* context, const PRINTER_INFO_2W* printerInfo, const DRIVER_INFO_3W* driverInfo);
-void LoadInstallDefaults(const WCHAR* section, DriverContext* context);
+int GetConfigConnectorState(DriverContext* context);
+int CheckConfigServer(DriverContext* context);
 int RefreshBidiSettings(DriverContext* context, HWND parent);
 int IsBidiExtended(DriverContext* context);
 int HasBidiCacheIni(DriverContext* context);

@@ -1,6 +1,7 @@
 #include "printer_install.h"
 
 #include <cstdio>
+#include <initializer_list>
 #include <cstring>
 
 #include "context/context_create.h"
@@ -17,12 +18,37 @@
 #include "context/system_checks.h"
 #include "model/option_lookup.h"
 #include "stored/device_settings.h"
+#include "context/devmode_header.h"
+#include "context/field_table.h"
+#include "context/ini_files.h"
+#include "context/install_services.h"
+#include "context/module_dispatch.h"
+#include "context/units.h"
+#include "expand_files.h"
+#include "field_ids.h"
+#include "first_run_defaults.h"
+#include "install_files.h"
+#include "modules/module_events.h"
+#include "outside/job_control.h"
+#include "outside/print_notification.h"
+#include "outside/user_codes.h"
+#include "pending_sheet_services.h"
+#include "stored/font_lists.h"
+#include "stored/lock_data.h"
+#include "stored/pending_device.h"
+#include "context/build_switches.h"
+#include "user_list_repair.h"
 #include "win/files.h"
 #include "win/kernel.h"
 
 namespace {
 
 constexpr WORD kFieldCustomFunc1 = 1463;
+// Module events of the install: 48 when a printer's settings are set up (no block), 49 for
+// a connection with the block {type, 0}; a module that sets the second word asks for the
+// model database entry.
+constexpr DWORD kModuleEventInstallDone = 48;
+constexpr DWORD kModuleEventConnectionInstall = 49;
 constexpr DWORD kWholeDevmode = 1236;
 
 bool IsConnectionType(int type) { return type == kInitConnection || type == kInitUserConnection || type == kInitCheckConnection; }
@@ -99,21 +125,98 @@ int StampInstallTime(HANDLE printer, int stampKind, int iniKind, const PRINTER_I
   return result;
 }
 
+namespace {
+
+// The lock bytes of a printer connection into their fields, then the lock data.
+void LoadConnectionLocks(HANDLE printer, DriverContext* context) {
+  for (WORD first : {fid::kdmLock000InfoBitDefault, fid::kdmLock001InfoBitColor}) {
+    BYTE bits = 0;
+    if (!ReadLockInfoBits(printer, &bits, first)) continue;
+    for (WORD bit = 0; bit < 8; ++bit) WriteFieldRawById(context, static_cast<WORD>(first + bit), (bits >> bit) & 1u);
+  }
+  if (SettingField* both = FindFieldById(context, fid::kdmLockDstResolutionBoth))
+    ReadFieldByNameFromPrinterData(printer, context, both);
+  LoadLockData(printer, context);
+  NotifyModules(context, MODEV_LOCK_QUALITIES, nullptr);
+  NotifyModules(context, MODEV_LOCK_PRESETS, nullptr);
+}
+
+// The package files, the batch or system install INI settings, user codes and the install
+// keys (step 12 of the initialisation). batch is cleared when the batch settings failed.
+void InstallPackageAndBatch(DriverContext* context, int type, bool connection, bool perUser, bool local, bool* batch,
+                            const WCHAR* section, const WCHAR* ini) {
+  if (!InstallPackageFiles(context, 0)) return;
+  JobControlStart(context);
+  JobControlWriteMask(context, 0x0700);
+  if (connection && !perUser) {
+    JobControlOpen(context);
+    JobControlResetItems(context, 0x009E);
+    JobControlClose(context);
+  }
+  const bool open = HasBatchKeysInSystemIni(context) != FALSE;
+  if (open) JobControlOpen(context);
+  const int system = ApplySystemIniDefaults(context);
+  const int applied = system ? ApplyBatchSettings(0, context, perUser ? 1 : 0) : 0;
+  if (!system || !applied) {
+    ApplyDefaultSettingsPackage(0, type, context);
+    *batch = false;
+  }
+  InitUserCodeIni(context);
+  CopyPrinterIniKeys(context, 0, nullptr);
+  if (*batch && section[0] && ini[0]) WriteIniString(section, u"PackInstallDone", u"1", ini);
+  if (connection && !perUser && section[0] && ini[0]) WriteIniString(section, u"DrvInstVersion", ProductVersionText(), ini);
+  if (local) {
+    if (!IsPrinterConnection(context)) WriteModelDatabaseEntry(context);
+  } else {
+    DWORD block[2] = {static_cast<DWORD>(type), 0};
+    NotifyModules(context, kModuleEventConnectionInstall, block);
+    if (block[1] == 1) WriteModelDatabaseEntry(context);
+  }
+  if (open) JobControlClose(context);
+}
+
+// The settings of a local printer into printer data (step 15).
+void StoreLocalPrinterData(HANDLE printer, DriverContext* context) {
+  QueryPrintNotification(context, 0);
+  UserCodeSync(context);
+  JobControlClearItems(context, 0x389F);
+  if (GetConfigConnectorState(context) != 1) SaveDeviceSettings(printer, context, 2, 0);
+  SaveFontTables(printer, context, 0);
+  if (GetLockInfo(context) != 0 && GetFieldValueById(context, fid::kdmLock000InfoBitDefault) != 0 &&
+      context->work->lockDefaults && context->settings) {
+    std::memcpy(context->work->lockDefaults, context->settings, GetSettingsBufferSize());
+    WriteLockDefaultData(printer, context);
+  }
+  StoreDriverFileNames(printer, context);
+  WriteDword(printer, u"BidiFlag", 0);
+  WriteDword(printer, u"BidiExFlag", 0);
+  WriteDword(printer, u"BidiFunc", 0);
+  WriteDword(printer, u"RCapability", 1);
+}
+
+}  // namespace
+
 int InitializePrinterSettings(HANDLE printer, DEVMODEW* output, int type, const PRINTER_INFO_2W* printerInfo,
                               const DRIVER_INFO_3W* driverInfo) {
   const bool connection = IsConnectionType(type);
   const bool perUser = type == kInitUserConnection;
+  const bool checkedConnection = type == kInitCheckConnection;
   const bool local = !connection;
   WORD flags = static_cast<WORD>((type == kInitCreated ? 3 : 1) | 0x300);
   if (type == kInitBatchAtUpgrade) flags |= 0x400;
   DriverContext* context = CreateContextWithFlags(printer, printer, 0, flags, 0x80000000u, printerInfo, driverInfo);
   if (!context) return 0;
+  if (type == kInitBatchAtUpgrade) type = kInitNewLocal;
 
+  WCHAR section[261];
+  InstallSectionName(printerInfo ? printerInfo : context->work->printerInfo, section);
+  WCHAR ini[MAX_PATH + 1] = {};
+  if (section[0]) GetIniPathInSettingsDirFor(ini, 0, 0, printer, printerInfo);
+  if (section[0]) {
+    ApplyDirectoryKeys(printer, section, GetSecondIniPath(context), printerInfo, 1);
+    ApplyDirectoryKeys(printer, section, GetSystemKovaIniPath(context), printerInfo, 0);
+  }
   if (IsNt5OrLater()) CreateSettingsRoot(printer);
-  // PENDING: ApplyDirectoryKeys, RunExpandFiles, LoadInstallDefaults, ClearBidiCacheIni,
-  // the package files with their job-control bookkeeping, batch settings and user codes,
-  // and RepairUserLists come with the install INI files and the first-run defaults; until
-  // then the printer starts from the model's defaults.
   SetFieldValueById(context, kFieldCustomFunc1, GetOptionDefaultValue(kFieldCustomFunc1, context));
   SaveDeviceSettings(printer, context, 2, 4);
   if (IsNt5OrLater() && (GetFieldValueById(context, kFieldCustomFunc1) != 0 || GetFieldValueById(context, 454) != 0)) {
@@ -129,30 +232,34 @@ int InitializePrinterSettings(HANDLE printer, DEVMODEW* output, int type, const 
     }
     if (elsewhere) RemoveSettingsRoot(printer);
   }
-
+  bool batch = IsBatchInstallPending(printer, printerInfo, driverInfo) != FALSE;
+  RunExpandFiles(context);
+  SetStateByte(context, fid::KPD_kdmOSKind, IsNt5OrLater() ? 2 : 1);
+  if (local) StoreHelpFileName(context);
+  if (section[0]) LoadInstallDefaults(section, context);
+  CopyModelIniToPrinterIni(printer, kModelIniFull, context, printerInfo, driverInfo);
   if (local) {
-    StoreHelpFileName(context);
     StorePrinterNameValue(printer, printerInfo);
     StoreDriverNameValue(printer, printerInfo);
+    ReloadDefaultFontTables(printer, context);
   }
-  if (connection && !perUser) {
-    WCHAR ini[MAX_PATH + 1] = {};
-    WCHAR section[261];
-    InstallSectionName(printerInfo, section);
-    if (section[0] && GetIniPathInSettingsDirFor(ini, 0, 0, printer, printerInfo) != 0 && ini[0])
-      WriteIniString(section, u"DrvInstVersion", ProductVersionText(), ini);
-  }
-  if (local) {
-    StoreDriverFileNames(printer, context);
-    WriteDword(printer, u"BidiFlag", 0);
-    WriteDword(printer, u"BidiExFlag", 0);
-    WriteDword(printer, u"BidiFunc", 0);
-    WriteDword(printer, u"RCapability", 1);
-  }
+  ClearBidiCacheIni(context);
+  InstallPackageAndBatch(context, type, connection, perUser, local, &batch, section, ini);
+  RepairUserLists(context);
+  NotifyModules(context, kModuleEventInstallDone, nullptr);
+  if (local) StoreLocalPrinterData(printer, context);
   if (!perUser && local) StoreLogFileName(1, context);
-  if ((type == kInitNewLocal || type == kInitBatchAtUpgrade) && output && context->settings)
+  if (type == kInitNewLocal && output && context->settings) {
     std::memcpy(output, context->settings, kWholeDevmode);
+  }
   PrepareSettingsDirs(context);
+  if (!perUser) {
+    if (type == kInitCreated)
+      RunServerConnectorIfEnabled(7, 0, context);
+    else if (connection && !checkedConnection && GetConfigConnectorState(context) == 1)
+      CheckConfigServer(context);
+  }
+  if (connection && !perUser && InfoHasServerName(context->work->printerInfo)) LoadConnectionLocks(printer, context);
   ReleaseContext(context, 1);
   return 1;
 }

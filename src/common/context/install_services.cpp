@@ -48,7 +48,7 @@ BOOL HasClientName(HANDLE printer) {
   return name[0] ? TRUE : FALSE;
 }
 
-// PENDING: the configuration-server connector issue loads "Srvconn.dll" and asks
+// PENDING: the configuration-server connector loads "Srvconn.dll" and asks
 // "RMGetServerType"; until then the connector counts as not available (0).
 BOOL IsConnectorServerType17(HANDLE, const WCHAR*) { return FALSE; }
 
@@ -75,8 +75,3 @@ BOOL ReadInstallDefaultKst(WCHAR* destination, DriverContext* context) {
   ReadIniString(language, u"DefaultKst", u"", destination, MAX_PATH, ini);
   return destination[0] ? TRUE : FALSE;
 }
-
-// PENDING: the first-run defaults and per-printer install keys supply the key table and
-// copy it between the model and printer sections of the per-printer INI; until then
-// nothing is copied and the answer says so (0).
-int CopyPrinterIniKeys(DriverContext*, int, const WCHAR*) { return 0; }

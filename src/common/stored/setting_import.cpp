@@ -11,6 +11,7 @@
 #include "context/field_table.h"
 #include "context/file_utils.h"
 #include "context/ini_files.h"
+#include "context/ini_section_copy.h"
 #include "context/locale_text.h"
 #include "context/memory.h"
 #include "context/paths_and_names.h"
@@ -72,18 +73,13 @@ bool StartsWithNoCase(const WCHAR* text, const char* prefix) {
   return true;
 }
 
-// Copies one whole section of the source into the target after deleting the target's.
-void ReplaceSection(const WCHAR* target, const WCHAR* source, const WCHAR* section) {
-  WriteIniString(section, nullptr, nullptr, target);
-  auto* text = static_cast<WCHAR*>(AllocMem((kSectionCopyChars + 2) * sizeof(WCHAR)));
-  if (!text) return;
-  const DWORD n = GetPrivateProfileSectionW(section, text, kSectionCopyChars, source);
-  if (n > 0) {
-    text[n] = 0;
-    text[n + 1] = 0;
-    WritePrivateProfileSectionW(section, text, target);
-  }
-  FreeMem(text);
+// Replaces the target's section with the source's whole section (a source without one
+// leaves the target without one). A section too large to copy whole leaves the target as it
+// was and answers false.
+bool ReplaceSection(const WCHAR* target, const WCHAR* source, const WCHAR* section) {
+  const int copied = CopyIniSection(source, section, target, section, kSectionCopyChars);
+  if (copied == kSectionAbsent) WriteIniString(section, nullptr, nullptr, target);
+  return copied >= 0;
 }
 
 // The file's name with its extension replaced, joined to the directory.
@@ -130,8 +126,8 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 int ImportSettingFile(const WCHAR* target, const WCHAR* source, DWORD flags, DriverContext* context) {
   if (!context || !context->work || !context->settings || !target || !target[0] || !source || !PathExists(source))
     return 0;
-  ReplaceSection(target, source, kConditionSection);
-  ReplaceSection(target, source, kDisableSection);
+  if (!ReplaceSection(target, source, kConditionSection) || !ReplaceSection(target, source, kDisableSection))
+    return 0;
   PushSettingsSnapshot(context);
   LoadSettingsFile(context->hPrinter, source, flags | SFT_IMPORT, context);
   const int result = SaveSettingsFile(context->hPrinter, target, flags | SFT_IMPORT, context);

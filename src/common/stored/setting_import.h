@@ -12,10 +12,11 @@ struct DriverContext;
 // longer than its key.
 constexpr int kConditionTextChars = 260;
 
-// Copies [condition] and [disable] of the source into the target (each replaced, up to
-// 30720 characters), then the source's settings (flags | SFT_IMPORT) into the target and
-// a non-empty "Readonly" of the source. The context's settings are unchanged. A missing
-// source imports nothing (0); otherwise the save's result.
+// Copies [condition] and [disable] of the source into the target (each replaced whole),
+// then the source's settings (flags | SFT_IMPORT) into the target and a non-empty
+// "Readonly" of the source. The context's settings are unchanged. A missing source, or a
+// section of 30720 characters or more (never cut), imports nothing (0); otherwise the
+// save's result.
 int ImportSettingFile(const WCHAR* target, const WCHAR* source, DWORD flags, DriverContext* context);
 
 // True when the file's printer section holds "KstVersion".

@@ -1,6 +1,8 @@
 // The install-state check that the bodies run first, and the user's install state.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <string>
 
 #include "context/ini_files.h"
@@ -12,6 +14,11 @@
 #include "install_check.h"
 #include "panelis_fixture.h"
 #include "printer_install.h"
+#include "printer_rename.h"
+#include "context/context_create.h"
+#include "context/printer_data.h"
+#include "plat/system.h"
+#include "plat/users.h"
 
 namespace kovatest {
 namespace {
@@ -127,6 +134,83 @@ TEST_F(InstallCheckTest, UserInstallStateFromTheTimeStamps) {
     int state = -1;
     EXPECT_EQ(GetInstallTimeState(printer, &state, nullptr), 1) << c.what;
     EXPECT_EQ(state, c.state) << c.what;
+  }
+}
+
+// What the install-state check, with the rename handling the bodies run before it, leaves
+// after a driver upgrade, a rename and a new connection, on a terminal server whose user
+// "Anna" keeps her own copies.
+TEST_F(InstallCheckTest, TheCheckAfterAnUpgradeARenameAndAConnection) {
+  std::filesystem::copy_file(KOVA_BINARY_DIR "/tests/doubles/termsvc/Termsvc.so",
+                             root_.HostPath(u"C:\\drv\\Termsvc.so"),
+                             std::filesystem::copy_options::overwrite_existing);
+  ResetSystemTestCaches();
+  SYSTEMTIME now{};
+  now.wYear = 2026;
+  now.wMonth = 12;
+  now.wDay = 11;
+  now.wHour = 6;
+  plat::SetTestLocalTime(now);
+  const std::u16string stamp = u"20261211060000";
+  plat::AsUser anna(u"Anna");
+  ASSERT_TRUE(anna.ok());
+  struct Case {
+    const char* what;
+    std::function<HANDLE()> setUp;
+    std::function<void(HANDLE)> check;
+  };
+  const Case cases[] = {
+      {"upgrade: the common install is newer than the user's copy",
+       [&] {
+         HANDLE printer = InstallWith(u"Upgraded", {});
+         Write(printer, 0, u"DrvFirstInstTime", u"20260101000000");
+         Write(printer, 0, u"DrvInstTime", u"20261201000000");
+         Write(printer, 1, u"DrvInstTime", u"20260101000000");
+         // The settings versions of the language section: the user's copy is an older one.
+         WriteIniString(u"us", u"KstVersion", u"322", Ini(printer, 0).c_str());
+         WriteIniString(u"us", u"KstVersion", u"310", Ini(printer, 1).c_str());
+         return printer;
+       },
+       [&](HANDLE printer) {
+         EXPECT_EQ(Read(printer, 1, u"DrvInstTime"), stamp) << "the user's copy is stamped current";
+         EXPECT_EQ(Read(printer, 1, u"DrvInstVersion"), std::u16string(ProductVersionText()));
+         int state = -1;
+         EXPECT_EQ(GetInstallTimeState(printer, &state, nullptr), 1);
+         EXPECT_EQ(state, 0);
+       }},
+      {"rename: the settings follow the new name",
+       [&] {
+         HANDLE printer = InstallWith(u"Renamed", {TextValue(u"KOVAPrinterName", u"Old Name")});
+         root_.WriteFile(u"C:\\_kova\\Fennicb.ini", "[Old Name]\r\nKept=yes\r\n");
+         DriverContext* context = Create(printer);
+         EXPECT_NE(context, nullptr);
+         if (context) {
+           EXPECT_EQ(HandlePrinterNameChange(context), 1);
+           EXPECT_EQ(HandlePrinterNameChange(context), 0) << "once moved, nothing is left to move";
+           ReleaseContext(context, CTXR_DESTROY);
+         }
+         return printer;
+       },
+       [&](HANDLE printer) {
+         WCHAR name[261] = {};
+         EXPECT_TRUE(ReadPrinterNameValueInto(printer, name));
+         EXPECT_EQ(std::u16string(name), u"Renamed");
+         WCHAR kept[16] = {};
+         ReadIniString(u"Renamed", u"Kept", u"", kept, 16, u"C:\\_kova\\Fennicb.ini");
+         EXPECT_EQ(std::u16string(kept), u"yes");
+         EXPECT_EQ(Read(printer, 1, u"DrvInstTime"), stamp) << "a user without a copy gets one";
+       }},
+      {"connection: set up on first use",
+       [&] { return Connection(u"NewConn"); },
+       [&](HANDLE printer) {
+         EXPECT_EQ(Read(printer, 0, u"BatchInstallDone"), u"1");
+         EXPECT_EQ(Read(printer, 0, u"DrvInstVersion"), std::u16string(ProductVersionText()));
+       }},
+  };
+  for (const Case& c : cases) {
+    HANDLE printer = c.setUp();
+    EXPECT_EQ(CheckPendingInstallWork(printer, 1, nullptr, nullptr), 1) << c.what;
+    c.check(printer);
   }
 }
 

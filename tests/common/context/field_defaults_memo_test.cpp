@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "context_fixture.h"
-#include "../defaults/model_context.h"
+#include "model_context.h"
 #include "context/field_access.h"
 #include "context/languages.h"
 #include "context/paths_and_names.h"

@@ -249,6 +249,15 @@ TEST_F(SettingImport, ImportTurnsAShippedFileIntoAUserCopy) {
   // A missing source imports nothing.
   EXPECT_EQ(ImportSettingFile(target.c_str(), u"C:\\Users\\me\\none.ksd", SFT_PRESET, ctx_), 0);
   EXPECT_EQ(Get(target, u"condition", u"ConditionOption0_0"), u"X & Y");
+  // A section too large to copy whole is not cut: nothing is imported, the target stays.
+  const std::u16string big = u"C:\\Users\\me\\big.ksd";
+  std::string text = "[disable]\r\n";
+  for (int i = 0; i < 3000; ++i) text += "Model" + std::to_string(i) + "=0\r\n";  // 36000 characters and more
+  root_.WriteFile(big, text);
+  Put(big, language_, field->side->name, u"3");
+  EXPECT_EQ(ImportSettingFile(target.c_str(), big.c_str(), SFT_PRESET, ctx_), 0);
+  EXPECT_EQ(Get(target, section_, field->side->name), u"2");
+  EXPECT_EQ(Get(target, u"disable", u"Other"), u"1");
 }
 
 TEST_F(SettingImport, ShippedNamesExpandTheirMacros) {

@@ -1,0 +1,186 @@
+// The batch install of the system install INI: a settings package with its presets, a user
+// code and a user id applied to a new printer, the keys used up only when it succeeded.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "context/context_create.h"
+#include "context/field_access.h"
+#include "context/field_table.h"
+#include "context/ini_files.h"
+#include "context/paths_and_names.h"
+#include "context/printer_data.h"
+#include "field_ids.h"
+#include "install_ini.h"
+#include "panelis_fixture.h"
+#include "printer_install.h"
+#include "stored/settings_file.h"
+#include "stored/settings_load_save.h"
+#include "win/files.h"
+
+namespace kovatest {
+namespace {
+
+constexpr const char16_t* kSystemIni = u"C:\\Windows\\system32\\KOVA.ini";
+
+class BatchInstallTest : public SamplePrinterTest {
+ protected:
+  void SetUp() override {
+    SamplePrinterTest::SetUp();
+    root_.WriteFile(kSystemIni, ReadSourceFile("tests/fixtures/install/KOVA.ini"));
+    // The package and its preset are settings files of the sample model, saved from a
+    // printer whose copies are 3 and whose preset turns on duplex printing.
+    HANDLE source = Install(u"Package Source");
+    DriverContext* context = Create(source);
+    ASSERT_NE(context, nullptr);
+    CreateDirectoryW(u"C:\\pkg", nullptr);
+    language_ = GetLanguageSectionName(context);
+    WriteFieldRawById(context, fid::dmCopies, 3);
+    ASSERT_TRUE(SaveSettingsFile(source, u"C:\\pkg\\batch.ksb", SFT_SAVE, context));
+    ASSERT_TRUE(SaveSettingsFile(source, u"C:\\pkg\\Office.ksr", SFT_SAVE, context));
+    ReleaseContext(context, CTXR_DESTROY);
+    WriteIniString(language_.c_str(), u"NumDeficonfiles", u"1", u"C:\\pkg\\batch.ksb");
+    WriteIniString(language_.c_str(), u"Deficonfiles1", u"C:\\pkg\\Office.ksr", u"C:\\pkg\\batch.ksb");
+  }
+  static std::u16string Read(const WCHAR* ini, const WCHAR* section, const WCHAR* key) {
+    WCHAR value[300] = {};
+    ReadIniString(section, key, u"<none>", value, 300, ini);
+    return value;
+  }
+  std::u16string language_;
+};
+
+TEST_F(BatchInstallTest, ThePackageUserCodeAndIdGoToTheNewPrinterAndTheKeysAreUsedUp) {
+  HANDLE printer = Install(u"Batch Printer");
+  ASSERT_TRUE(IsBatchInstallPending(printer, nullptr, nullptr));
+  ASSERT_EQ(InitializePrinterSettings(printer, nullptr, kInitCreated, nullptr, nullptr), 1);
+
+  EXPECT_EQ(Read(kSystemIni, u"Batch Printer", u"DefaultKst"), u"<none>");
+  EXPECT_EQ(Read(kSystemIni, u"Batch Printer", u"DefaultKstName"), u"C:\\pkg\\batch.ksb");
+  EXPECT_EQ(Read(kSystemIni, u"Batch Printer", u"BatchInstallDone"), u"1");
+  EXPECT_EQ(Read(kSystemIni, u"Batch Printer", u"SetUserCode"), u"<none>");
+  EXPECT_EQ(Read(kSystemIni, u"Batch Printer", u"SetUserID"), u"<none>");
+  EXPECT_FALSE(IsBatchInstallPending(printer, nullptr, nullptr));
+  EXPECT_EQ(Read(kSystemIni, u"Other Printer", u"SpoolDirectory"), u"*") << "another printer's section stays";
+
+  WCHAR ini[MAX_PATH + 1] = {};
+  GetIniPathInSettingsDirFor(ini, 0, 0, printer, nullptr);
+  EXPECT_EQ(Read(ini, u"Batch Printer", u"BatchInstallDone"), u"1");
+  EXPECT_EQ(Read(ini, u"Batch Printer", u"BatchInstKst"), u"C:\\pkg\\batch.ksb");
+  EXPECT_NE(Read(ini, u"Batch Printer", u"Count"), u"<none>") << "the package's preset is listed";
+  DWORD done = 0;
+  EXPECT_TRUE(GetPrinterDataValue(printer, &done, sizeof done, u"BatchInstallDone", 0));
+  EXPECT_EQ(done, 1u);
+}
+
+TEST_F(BatchInstallTest, AFailedBatchInstallIsNotMarkedDone) {
+  WriteIniString(u"Batch Printer", u"DefaultKst", u"C:\\pkg\\missing.ksb", kSystemIni);
+  HANDLE printer = Install(u"Batch Printer");
+  ASSERT_EQ(InitializePrinterSettings(printer, nullptr, kInitCreated, nullptr, nullptr), 1);
+  EXPECT_NE(Read(kSystemIni, u"Batch Printer", u"BatchInstallDone"), u"1");
+  DWORD done = 0;
+  EXPECT_TRUE(!GetPrinterDataValue(printer, &done, sizeof done, u"BatchInstallDone", 0) || done == 0);
+}
+
+TEST_F(BatchInstallTest, UserCodeKeysAreAppliedOnlyWhenTheyAreDigits) {
+  HANDLE printer = Install(u"Code Printer");
+  DriverContext* context = Create(printer);
+  ASSERT_NE(context, nullptr);
+  struct Case {
+    const char* value;
+    int changed;
+    DWORD use;
+    std::u16string code;
+  };
+  const Case cases[] = {
+      {"12345678", 1, 1, u"12345678"},
+      {"12ab", 1, 0, u""},
+      {"*", 0, 0, u""},
+      {"", 1, 0, u""},
+  };
+  for (const Case& c : cases) {
+    WriteFieldRawById(context, fid::kdmLogCodeUse, 0);
+    SetFieldString(context, FindFieldById(context, fid::kdmLogCode), u"", 9);
+    root_.WriteFile(u"C:\\codes.ini", std::string("[Code Printer]\r\nSetUserCode=") + c.value + "\r\n");
+    int changed = -1;
+    ApplyUserCodeBatchKey(u"C:\\codes.ini", u"Code Printer", &changed, context);
+    EXPECT_EQ(changed, c.changed) << c.value;
+    EXPECT_EQ(ReadFieldRawById(context, fid::kdmLogCodeUse), c.use) << c.value;
+    WCHAR code[9] = {};
+    GetFieldString(context, FindFieldById(context, fid::kdmLogCode), code, 9);
+    EXPECT_EQ(std::u16string(code), c.code) << c.value;
+    const std::u16string left = Read(u"C:\\codes.ini", u"Code Printer", u"SetUserCode");
+    EXPECT_EQ(left, std::string(c.value) == "*" ? u"*" : u"<none>") << c.value << ": used keys are removed";
+  }
+  ReleaseContext(context, CTXR_DESTROY);
+}
+
+TEST_F(BatchInstallTest, ASpoolDirectoryAloneIsNoBatchInstall) {
+  HANDLE printer = Install(u"Other Printer");
+  EXPECT_FALSE(IsBatchInstallPending(printer, nullptr, nullptr));
+  EXPECT_FALSE(HasBatchSettingsForPrinter(printer, nullptr, nullptr));
+}
+
+}  // namespace
+}  // namespace kovatest
+
+namespace kovatest {
+namespace {
+
+class DirectoryKeysTest : public SamplePrinterTest {
+ protected:
+  static std::u16string RootValue() {
+    WCHAR value[261] = {};
+    if (!ReadHklmValue(u"SOFTWARE\\VANTE\\KovaDrv", u"_KOVADirectory", value, sizeof value - sizeof(WCHAR), 0))
+      return u"<none>";
+    return value;
+  }
+};
+
+TEST_F(DirectoryKeysTest, TheSettingsRootKeyIsAppliedOnceAndAMissingKeyChangesNothing) {
+  HANDLE printer = Install(u"Dir Printer");
+  CreateDirectoryW(u"C:\\Shared", nullptr);
+  struct Case {
+    const char* what;
+    std::string section;
+    std::u16string root;
+  };
+  const Case cases[] = {
+      {"a directory that exists", "KOVADirectory=%SYSTEMDRIVE%\\Shared\r\n", u"C:\\Shared\\_kova"},
+      {"no key: the root other printers use stays", "SetUserID=BOB\r\n", u"C:\\Shared\\_kova"},
+      {"a directory that does not exist", "KOVADirectory=C:\\Nowhere\r\n", u"C:\\Shared\\_kova"},
+      {"an empty key clears it", "KOVADirectory=\r\n", u""},
+  };
+  for (const Case& c : cases) {
+    root_.WriteFile(u"C:\\dirs.ini", "[Dir Printer]\r\n" + c.section);
+    ApplyDirectoryKeys(printer, u"Dir Printer", u"C:\\dirs.ini", nullptr, 0);
+    EXPECT_EQ(RootValue(), c.root) << c.what;
+    WCHAR left[64] = {};
+    ReadIniString(u"Dir Printer", u"KOVADirectory", u"<none>", left, 64, u"C:\\dirs.ini");
+    EXPECT_EQ(std::u16string(left), u"<none>") << c.what << ": the key is used up";
+  }
+}
+
+TEST_F(DirectoryKeysTest, ASpoolDirectoryGoesToThePrinterOrToEveryPrinter) {
+  HANDLE printer = Install(u"Spool Printer");
+  DriverContext* context = Create(printer);
+  ASSERT_NE(context, nullptr);
+  CreateDirectoryW(u"C:\\Spool", nullptr);
+  root_.WriteFile(u"C:\\spool.ini", "[Spool Printer]\r\nSpoolDirectory=%SYSTEMDRIVE%\\Spool\r\n");
+  ApplySpoolDirectory(u"C:\\spool.ini", u"Spool Printer", context, 0);
+  WCHAR value[261] = {};
+  EXPECT_TRUE(GetPrinterDataValue(printer, value, sizeof value - sizeof(WCHAR), u"SpoolDirectory", 0));
+  EXPECT_EQ(std::u16string(value), u"C:\\Spool");
+  root_.WriteFile(u"C:\\spool.ini", "[Spool Printer]\r\nSpoolDirectory=C:\\Spool\r\nSpoolDirectoryAll=ON\r\n");
+  ApplySpoolDirectory(u"C:\\spool.ini", u"Spool Printer", context, 0);
+  WCHAR all[261] = {};
+  EXPECT_TRUE(ReadHklmValue(u"SOFTWARE\\VANTE\\KovaDrv", u"SpoolDirectory", all, sizeof all - sizeof(WCHAR), 0));
+  EXPECT_EQ(std::u16string(all), u"C:\\Spool");
+  WCHAR left[16] = {};
+  ReadIniString(u"Spool Printer", u"SpoolDirectoryAll", u"<none>", left, 16, u"C:\\spool.ini");
+  EXPECT_EQ(std::u16string(left), u"<none>");
+  ReleaseContext(context, CTXR_DESTROY);
+}
+
+}  // namespace
+}  // namespace kovatest
