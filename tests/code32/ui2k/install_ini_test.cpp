@@ -27,7 +27,7 @@ class BatchInstallTest : public SamplePrinterTest {
  protected:
   void SetUp() override {
     SamplePrinterTest::SetUp();
-    root_.WriteFile(kSystemIni, ReadSourceFile("tests/fixtures/install/KOVA.ini"));
+    root_.WriteFile(kSystemIni, FixtureText("install/KOVA.ini"));
     // The package and its preset are settings files of the sample model, saved from a
     // printer whose copies are 3 and whose preset turns on duplex printing.
     HANDLE source = Install(u"Package Source");

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <string>
 
-#include "../context_cache/context_fixture.h"
+#include "context_fixture.h"
 #include "context/ini_files.h"
 #include "context/install_services.h"
 #include "context/paths_and_names.h"
