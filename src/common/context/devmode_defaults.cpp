@@ -155,6 +155,7 @@ void SetFieldToModelDefault(DriverContext* context, SettingField* field) {
 void DefaultAllFields(DriverContext* context) {
   if (!context || !context->settings || !context->fields.records) return;
   WritePrivateHeader(context->settings, ProductOf(context));
+  HalveNameFieldSizesOnWin9x(context);
   const LockedDefaults kept = LockedFieldsKeptByDefaults(context);
   for (int i = 0; i < context->fields.count; ++i) {
     SettingField* field = &context->fields.records[i];
