@@ -183,6 +183,7 @@ void DefaultEachField(DriverContext* context, bool* pure) {
 void DefaultAllFieldsOf(DriverContext* context, bool freshBuffer) {
   if (!context || !context->settings || !context->fields.records) return;
   WritePrivateHeader(context->settings, ProductOf(context));
+  HalveNameFieldSizesOnWin9x(context);
   if (freshBuffer) {
     RunFieldDefaultsOnFreshBuffer(context, DefaultEachField);
   } else {

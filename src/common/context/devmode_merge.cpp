@@ -22,6 +22,7 @@
 #include "context/printer_data.h"
 #include "context/product_record.h"
 #include "context/spooler_info.h"
+#include "context/system_tests.h"
 #include "context/units.h"
 #include "field_ids.h"
 #include "model/option_lookup.h"
@@ -179,9 +180,12 @@ int MergeDevmode(DriverContext* context, const DEVMODEW* in, DWORD flags) {
 
   // The rendering build neither applies the common-settings block, nor sets the suite-tool
   // state bytes, nor syncs user codes or asks the job-control library: the rendering DLL
-  // reads the job's items itself at document start.
+  // reads the job's items itself at document start. The settings API applies no
+  // common-settings block, syncs no user codes and asks no job-control library either, and
+  // on Windows 9x reads no lock data from printer data.
   const bool rendering = IsRenderingBuild();
-  if (!rendering) ApplyCommonSettings(context, copy);
+  const bool settingsApi = IsSettingsApiBuild();
+  if (!rendering && !settingsApi) ApplyCommonSettings(context, copy);
   if (work->mergeFlags & MERGE_COMMON_BLOCK_APPLIED) flags |= MERGE_COMMON_BLOCK_APPLIED;
 
   TakePrivateBlock(context, copy, flags);
@@ -193,7 +197,7 @@ int MergeDevmode(DriverContext* context, const DEVMODEW* in, DWORD flags) {
     WriteFieldRawById(context, fid::kdmExtOutput2A4Fit, 0);
   }
   if (IsBuildFeatureEnabled(8) && (flags & MERGE_TOOLBAR_CHECK_BITS)) CheckToolbarPlugin(context);
-  if (flags & MERGE_PRINTER_DATA_BITS) {
+  if ((flags & MERGE_PRINTER_DATA_BITS) && !(settingsApi && IsWin9x())) {
     if (IsPrinterConnection(context)) {
       LoadLockData(context->hPrinter, context);
       NotifyModules(context, kEventLockData1, nullptr);
@@ -208,8 +212,10 @@ int MergeDevmode(DriverContext* context, const DEVMODEW* in, DWORD flags) {
   if (!rendering) {
     SetStateByte(context, 717, IsSuiteToolInstalled(2, context) ? 1 : 0);
     SetStateByte(context, 705, IsSuiteToolInstalled(8, context) ? 1 : 0);
-    UserCodeSync(context);
-    if (flags & MERGE_IN_PROMPT) JobControlReadMask(context, kJobControlItems);
+    if (!settingsApi) {
+      UserCodeSync(context);
+      if (flags & MERGE_IN_PROMPT) JobControlReadMask(context, kJobControlItems);
+    }
   }
   if (!(flags & MERGE_LOADING_SETTINGS_FILE) && (flags & MERGE_PRINTER_DATA_BITS)) {
     LoadDeviceSettingsKind(context->hPrinter, context, 1, 0);

@@ -113,27 +113,41 @@ struct PaperSubstitutionSlot {
 // Entries of the rule evaluator's stack.
 constexpr int kEvalStackEntries = 256;
 
-// The property pages' working state of a context (the page engine and the sheets).
+// The property pages' working state of a context (the page engine and the sheets). It is
+// the one home of the sheets' words: the sheet result, the first page, the refresh and apply
+// guards, the follow-up guard, the sheet's host callback and snapshot, the file command,
+// the tips and the cursors of the pages.
 struct PageEngineState {
   WORD firstPageId;          // first page of the sheet that received WM_INITDIALOG; 0 = none
-  std::int32_t sheetResult;  // 1 the user accepted, 0 cancelled
-  std::int32_t refreshSuspended;
-  std::int32_t refreshGuard;
-  WORD lastCommand;
-  std::int32_t applyInProgress;
+  std::int32_t sheetResult;  // 1 the user accepted the sheet or sub-dialog, 0 cancelled
+  std::int32_t refreshSuspended;  // from WM_INITDIALOG until the page layout is fitted
+  std::int32_t refreshGuard;      // a page refresh is running
+  WORD lastCommand;          // control id of the last WM_COMMAND
+  std::int32_t applyInProgress;   // PSN_APPLY is being handled
   std::int32_t bound;        // 1 once BindPageControls has bound this context's pages
-  std::int32_t followUpGuard;
-  const void* followUpOption;  // the option whose follow-up page is open
+  std::int32_t followUpGuard;     // a follow-up page is open ...
+  const void* followUpOption;     // ... for this option record
   std::int32_t accepted;     // a page of the sheet was accepted (PSN_APPLY)
   std::int32_t applied;      // the sheet's settings were applied before it ended
   WORD sheetKind;            // 1 document sheet, 2 device sheet, 0 none
-  std::int32_t writePermission;
+  std::int32_t writePermission;   // 0 when the caller denies changes to the device settings
   void* pfnComPropSheet;     // the common property-sheet host's callback and handle
   HANDLE hComPropSheet;
-  BYTE* snapshotBuffer;      // settings copy of the document sheet, or null
-  std::int32_t lockCommit;   // the setting-locks page confirmed its OK
+  BYTE* snapshotBuffer;      // settings copy of the document sheet that Cancel puts back, or null
+  std::int32_t lockCommit;   // the setting-locks page confirmed its OK; the device page commits
   BYTE optionsCheckShowing;  // the first-use options check shows page 1011
-  void* paintDC;             // non-null while a control paints through the framework
+  HDC paintDc;               // set while a control paints through the page framework
+  WORD fileCommand;          // 5001 save, 5002 load, 5003 delete; 0 none
+  WORD frameTextId;          // caption of the button drawn: 0 "...", 0xFFFF none, else a UI string
+  // Tips of the pages.
+  HWND tipWindow;
+  WORD tipControlId;
+  std::int32_t tipKey;
+  UINT_PTR tipTimerId;
+  HWND tipControlWindow;
+  HCURSOR handCursor;
+  HCURSOR pressedHandCursor;
+  HCURSOR savedCursor;
   // Snapshot slots beyond the ring's three, oldest first, with their change flags.
   BYTE* extraSnapshots[13];
   DWORD extraChangeFlags[13];
@@ -148,18 +162,7 @@ struct WorkArea {
   WORD evalStackDepth;
   std::int32_t* evalStack;       // kEvalStackEntries entries, or null
   std::int32_t dirty;
-  // The property sheets and their pages.
-  std::int32_t sheetResult;      // 1 the user accepted the sheet or sub-dialog, 0 cancelled
-  WORD firstPageId;              // first page that received WM_INITDIALOG, 0 = none
-  std::int32_t refreshSuspended;  // from WM_INITDIALOG until the page layout is fitted
-  std::int32_t refreshGuard;     // a page refresh is running
-  std::int32_t applyInProgress;  // PSN_APPLY is being handled
-  std::int32_t followUpGuard;    // a follow-up page is open ...
-  const void* followUpOption;    // ... for this option record
-  WORD fileCommand;              // 5001 save, 5002 load, 5003 delete; 0 none
-  WORD lastCommandId;            // control id of the last WM_COMMAND
   WORD mode;                     // creation mode
-  WORD frameTextId;              // caption of the button drawn: 0 "...", 0xFFFF none, else a UI string
   WCHAR languageCode[32];
   WCHAR modelName[32];
   WCHAR modelListEntry[33];      // "Models%d" value of the install bookkeeping
@@ -169,28 +172,9 @@ struct WorkArea {
   WCHAR savedPrinterName[261];
   DEVMODEW* pdmIn;               // of the document-properties call
   DEVMODEW* pdmOut;
-  // Tips of the pages.
-  HWND tipWindow;
-  WORD tipControlId;
-  std::int32_t tipKey;
-  UINT_PTR tipTimerId;
-  HWND tipControlWindow;
-  HDC paintDc;                   // set while a control paints through the page framework
-  HCURSOR handCursor;
-  HCURSOR pressedHandCursor;
-  HCURSOR savedCursor;
   FreeSizeRecord freeSizes[kFreeSizeRecordCount];
   DWORD snapshotChangeFlags[3];  // change flags saved with each snapshot slot
   DWORD changeFlags;
-  // What a property sheet's INIT keeps: the common property-sheet host's callback and
-  // handle, the sheet kind, the applied and write-permission words and the settings copy
-  // that Cancel puts back.
-  void* comPropSheet;            // pfnComPropSheet
-  HANDLE comPropSheetHandle;     // hComPropSheet
-  WORD sheetKind;                // 1 document sheet, 2 device sheet
-  std::int32_t sheetApplied;     // a page was applied
-  std::int32_t writePermission;  // 0 when the caller denies changes to the device settings
-  BYTE* sheetSnapshot;           // settings buffer copy, or null
   DWORD buttonFaceColour;
   std::int32_t savedFontTableCount;
   // The kdmFontTable value (a block handle, as the field holds it) from before the font
@@ -240,7 +224,6 @@ struct WorkArea {
   WORD moduleShorts[4];          // pages, install bookkeeping, merge, quality and print type
   DWORD moduleWords2[8];
   BYTE* lockDefaults;            // settings-buffer copy of "LockDefaultData", or null
-  std::int32_t lockCommit;       // the setting-locks page confirmed its OK; the device page commits
   BYTE chapterModuleData[64];
   DWORD pluginMergeWords[4];
   DWORD specialModelMask;
@@ -267,7 +250,7 @@ struct WorkArea {
   // The settings API's per-handle state of an item-API context; null in every other context.
   struct ApiState* apiState;
   PicturePaintState paint;       // the picture painter's state (ui_picture_paint)
-  PageEngineState sheet;
+  PageEngineState sheet;         // the property sheets and their pages
 };
 
 struct DriverContext {

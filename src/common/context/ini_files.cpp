@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "context/deliverable.h"
 #include "context/memory.h"
+#include "context/system_tests.h"
 #include "win/files.h"
 #include "win/profile.h"
 
@@ -45,8 +47,17 @@ class SectionName {
 
 void SanitizeIniSection(WCHAR* name) {
   if (!name) return;
-  for (; *name; ++name)
+  // The settings API on Windows 9x steps over a character whose low byte is a lead byte of
+  // the system code page together with the character after it.
+  const bool keepDoubleBytes = IsSettingsApiBuild() && IsWin9x();
+  for (; *name; ++name) {
+    if (keepDoubleBytes && IsDBCSLeadByte(static_cast<BYTE>(*name & 0xFF))) {
+      if (!name[1]) break;
+      ++name;
+      continue;
+    }
     if (*name == u'[' || *name == u']') *name = u',';
+  }
 }
 
 bool IsIniLineBreak(WCHAR c) { return c == u'\r' || c == u'\n'; }

@@ -5,7 +5,8 @@
 
 #include "win/types.h"
 
-// Replaces '[' and ']' by ',' in place.
+// Replaces '[' and ']' by ',' in place (in the settings API on Windows 9x, except in a
+// character whose low byte is a lead byte of the system code page and the one after it).
 void SanitizeIniSection(WCHAR* name);
 // A value written into an INI line must neither end the line nor start another key: line
 // breaks become spaces. Answers whether the text had any.

@@ -121,6 +121,9 @@ void DerivePaper(DWORD a, WORD b, DriverContext* context, BYTE* d, bool turn) {
     RecordSize(context, index, &length, &width);
     width = HoldWithinLimits(context, fid::wdmFreeSizeWidth, width);
     length = HoldWithinLimits(context, fid::wdmFreeSizeLength, length);
+    // The settings API keeps the portrait length and width in the public fields.
+    const DWORD publicLength = length, publicWidth = width;
+    const bool portraitPublic = IsSettingsApiBuild();
     if (turn && Landscape(context)) {
       const DWORD t = length;
       length = width;
@@ -136,8 +139,9 @@ void DerivePaper(DWORD a, WORD b, DriverContext* context, BYTE* d, bool turn) {
       PaperSizeEventBlock block{d, 0};
       NotifyModules(context, kPaperSizeEvent, &block);
       if (!block.handled) {
-        pub.SetPaperLength(DotsToUserUnits(kUnitTenthMm, static_cast<int>(length), 1200));
-        pub.SetPaperWidth(DotsToUserUnits(kUnitTenthMm, static_cast<int>(width), 1200));
+        pub.SetPaperLength(
+            DotsToUserUnits(kUnitTenthMm, static_cast<int>(portraitPublic ? publicLength : length), 1200));
+        pub.SetPaperWidth(DotsToUserUnits(kUnitTenthMm, static_cast<int>(portraitPublic ? publicWidth : width), 1200));
       }
       pub.SetFields(DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH, 0);
       return;

@@ -1,9 +1,12 @@
 // The settings API's own rules.
 #include "context/settings_api_rules.h"
 
+#include <initializer_list>
+
 #include "context/deliverable.h"
 #include "context/devmode_header.h"
 #include "context/driver_context.h"
+#include "context/field_table.h"
 #include "context/system_checks.h"
 #include "context/units.h"
 #include "field_ids.h"
@@ -35,6 +38,23 @@ LockedDefaults LockedFieldsKeptByDefaults(DriverContext* context) {
   for (const auto& l : locks)
     if (l.locked(context)) kept.ids[kept.count++] = l.id;
   return kept;
+}
+
+void HalveNameFieldSizesOnWin9x(DriverContext* context) {
+  if (!IsSettingsApiBuild() || !IsWin9x() || !context) return;
+  const SettingFieldDef* builtIn = GetBuiltInFields();
+  for (const WORD id : {fid::dmDeviceName, fid::dmFormName}) {
+    SettingField* field = FindFieldById(context, id);
+    if (!field) continue;
+    DWORD size = 0;
+    for (int i = 0; i < kBuiltInFieldCount; ++i) {
+      if (builtIn[i].id == id) {
+        size = FieldSizeOf(builtIn[i].type);
+        break;
+      }
+    }
+    if (size) field->type = (field->type & ~0xFFFFu) | (size / 2);
+  }
 }
 
 void SetStateByte707To0(DriverContext* context) { SetStateByte(context, fid::KPD_kdmOSKind, 0); }

@@ -23,6 +23,11 @@ struct LockedDefaults {
 };
 LockedDefaults LockedFieldsKeptByDefaults(DriverContext* context);
 
+// In the settings API on Windows 9x the device name (field 1) and the form name (field 20)
+// hold 8-bit text: their stored size in the context's field table becomes half the size of
+// the built-in row (so a second call changes nothing). Nothing elsewhere.
+void HalveNameFieldSizesOnWin9x(DriverContext* context);
+
 // kdmOSKind (707) := 0, resp. 3 (the settings API's operating-system state setup).
 void SetStateByte707To0(DriverContext* context);
 void SetStateByte707To3(DriverContext* context);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "context/deliverable.h"
 #include "context/display_text.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
@@ -83,7 +84,26 @@ void AppendPaperSize(DriverContext* context, WCHAR* buffer, int size, int width,
   if (UsesDecimalComma(context)) ReplaceDecimalPoint(buffer);
 }
 
-void CompletePaperSize(DriverContext* context, DWORD id, WCHAR* buffer, int size) {
+// The settings API hands paper names out in 8-bit slots: the text is cut so that its ANSI
+// form (at most 256 bytes) has fewer bytes than the caller's limit, never inside a
+// double-byte character (lead bytes 0x81-0x9F and 0xE0-0xFC).
+void FitAnsiLimit(WCHAR* buffer, int size) {
+  char ansi[257];
+  WideToAnsi(ansi, buffer, static_cast<int>(sizeof ansi));
+  ansi[256] = 0;
+  int end = 0;
+  while (ansi[end]) {
+    const auto b = static_cast<unsigned char>(ansi[end]);
+    const int step = ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) ? 2 : 1;
+    if (end + step > size - 1 || (step == 2 && !ansi[end + 1])) break;
+    end += step;
+  }
+  ansi[end] = 0;
+  AnsiToWide(buffer, ansi, size);
+}
+
+// The paper-name and unit text of a free size or of a custom paper size.
+void FormatPaperNameText(DriverContext* context, DWORD id, WCHAR* buffer, int size) {
   int width = 0, length = 0;
   if (id >= 109 && id <= 118) {
     WCHAR name[65] = {};
@@ -109,6 +129,7 @@ void CompletePaperSize(DriverContext* context, DWORD id, WCHAR* buffer, int size
     length = static_cast<int>(GetFieldValueById(context, first ? 341 : 345));
   }
   AppendPaperSize(context, buffer, size, width, length);
+  if (IsSettingsApiBuild()) FitAnsiLimit(buffer, size);
 }
 
 // The format with its first two text placeholders ("%s" or "%ls") filled in order.
@@ -242,7 +263,7 @@ void CompleteUiString(DriverContext* context, DWORD stringId, WCHAR* buffer, int
       return;
     }
     case UIS_PAPER_SIZE:
-      CompletePaperSize(context, stringId, buffer, size);
+      FormatPaperNameText(context, stringId, buffer, size);
       return;
     case UIS_UNIT_NAME: {
       WCHAR unit[16] = {};

@@ -19,6 +19,7 @@
 #include "pages/control_kinds.h"
 #include "pages/page_binding.h"
 #include "pages/page_refresh.h"
+#include "pages/pending_host_workarounds.h"
 #include "pages/page_wiring.h"
 #include "stored/device_output.h"
 #include "win/commdlg.h"
@@ -364,6 +365,7 @@ INT_PTR PageDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       if (GetWindowTextLengthW(window) == 0)
         if (const WCHAR* name = GetPrinterDisplayName(context)) SetWindowTextW(window, name);
       BindPageControls(context, page);
+      RestoreHostClassWindowProcs(context, window);
       for (int i = 0; i < page->controlCount; ++i) {
         ControlRecord* c = &page->controls[i];
         c->window = GetDlgItem(window, c->controlId);

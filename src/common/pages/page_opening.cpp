@@ -17,6 +17,7 @@
 #include "pages/page_binding.h"
 #include "pages/page_dialog.h"
 #include "pages/page_refresh.h"
+#include "pages/pending_host_workarounds.h"
 #include "win/controls.h"
 #include "win/prsht.h"
 #include "win/resources.h"
@@ -117,7 +118,7 @@ void ArmPresetSaveMode(DriverContext* context, HWND sheet) {
     ClearChangeFlags(context, kPresetSaveInto);
   }
   SetChangeFlags(context, kPresetSaveArmed);
-  // PENDING: the host workarounds restore the sheet's class window procedures here.
+  RestoreHostClassWindowProcs(context, sheet);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "context/deliverable.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/field_handles.h"
@@ -256,7 +257,8 @@ int SaveFontTables(HANDLE printer, DriverContext* context, DWORD flags) {
 int TransferFontTables(HANDLE printer, const FontSubstitutionRecord* rows, int count, DWORD flags) {
   if (!rows || count < 0) return 0;
   const TableNames& names = (flags & kFontSaveDefault) ? kDefaultNames : kCurrentNames;
-  if (!(flags & kFontSaveDefault)) DeleteFontTableChunks(printer);
+  // The settings API writes over the previous chunks without deleting them first.
+  if (!(flags & kFontSaveDefault) && !IsSettingsApiBuild()) DeleteFontTableChunks(printer);
   int result = 1;
   for (int i = 1; i <= count; ++i) {
     const FontSubstitutionRecord& row = rows[i - 1];

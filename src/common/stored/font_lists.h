@@ -36,7 +36,8 @@ int SaveOptionFontList(HANDLE printer, DriverContext* context, DWORD flags);
 int SaveFontTables(HANDLE printer, DriverContext* context, DWORD flags);
 
 // Writes count substitution rows as chunk pairs and then the count value (the default
-// names with kFontSaveDefault); 0 when a write failed or there are no rows.
+// names with kFontSaveDefault); 0 when a write failed or there are no rows. The current
+// names' chunks of a longer table are deleted first, except in the settings API.
 int TransferFontTables(HANDLE printer, const FontSubstitutionRecord* rows, int count, DWORD flags);
 // Reads count rows of chunk pairs into rows: 0, or the error code of the last failed read
 // (that row's names are emptied); 8 (ERROR_NOT_ENOUGH_MEMORY) for no rows.

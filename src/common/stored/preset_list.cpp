@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "context/change_flags.h"
+#include "context/deliverable.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
@@ -194,7 +195,10 @@ int UpdatePresetChangeCache(DriverContext* context, const WCHAR* key, int mode) 
 
 void ApplyPresetByKey(DriverContext* context, const WCHAR* key) {
   if (!context || !context->work || !key) return;
-  if (UpdatePresetChangeCache(context, key, PCC_APPLY) == 1) return;
+  // The settings API loads the preset's file every time and leaves a refused file refused
+  // (no fall-back to the first preset, no warning) and the preset name and comment as they are.
+  const bool settingsApi = IsSettingsApiBuild();
+  if (!settingsApi && UpdatePresetChangeCache(context, key, PCC_APPLY) == 1) return;
   WCHAR file[kPathChars];
   ReadKey(context, key, file, kPathChars);
   SetSettingsFileStatus(context, SFS_OK);
@@ -202,13 +206,13 @@ void ApplyPresetByKey(DriverContext* context, const WCHAR* key) {
   FileOfPreset(context, 0, first);
   LoadSettingsFile(context->hPrinter, file[0] ? file : first, SFT_PRESET | SFT_QUIET, context);
   bool warn = false;
-  if (GetSettingsFileStatus(context) != SFS_OK) {
+  if (!settingsApi && GetSettingsFileStatus(context) != SFS_OK) {
     warn = true;
     WriteKey(context, key, u"");
     SetSettingsFileStatus(context, SFS_OK);
     LoadSettingsFile(context->hPrinter, first, SFT_PRESET, context);
   }
-  LoadNameAndComment(context, key);
+  if (!settingsApi) LoadNameAndComment(context, key);
   FinishPresetApply(context, key);
   if (warn) ShowWarningWithText(context, nullptr, MSG_SETTINGS_HEADER_MISMATCH, GetPrinterSectionName(context));
   NotifyModules(context, kEventPresetApplied, nullptr);
@@ -217,6 +221,7 @@ void ApplyPresetByKey(DriverContext* context, const WCHAR* key) {
 void ApplyPresetByIndex(DriverContext* context, int n) {
   if (!context) return;
   if (n < 0 || n >= kMaxPresets) {
+    if (IsSettingsApiBuild()) return;  // the settings API leaves name and comment as they are
     static const WCHAR empty[] = u"";
     if (SettingField* field = FindFieldById(context, fid::wdmPresetName)) SetFieldString(context, field, empty);
     if (SettingField* field = FindFieldById(context, fid::wdmPresetComment)) SetFieldString(context, field, empty);

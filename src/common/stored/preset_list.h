@@ -42,8 +42,11 @@ int UpdatePresetChangeCache(DriverContext* context, const WCHAR* key, int mode);
 // The preset's file into the context (or the cached values of its last apply), its name
 // and comment into wdmPresetName and wdmPresetComment. A file of another product, model or
 // language is dropped from the entry and preset 0 is applied instead, with a warning.
+// The settings API always loads the file, keeps a refused one refused (settings-file status
+// left as the load set it, no warning) and leaves name and comment as they are.
 void ApplyPresetByKey(DriverContext* context, const WCHAR* key);
-// n in 0-15 applies preset n; any other n empties the preset name and comment.
+// n in 0-15 applies preset n; any other n empties the preset name and comment (the settings
+// API then does nothing).
 void ApplyPresetByIndex(DriverContext* context, int n);
 // Preset n's shipped values (the "ksd" companion of its file in the settings directory,
 // language section) into the context.

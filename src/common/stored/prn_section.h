@@ -40,3 +40,7 @@ BOOL WriteInstallSettingsSection(DriverContext* context);
 // and SFT_QUIET) the model name stands in for the printer section name during the call.
 // 0 when the text file's path cannot be built.
 BOOL SaveKsdSection(HANDLE printer, const WCHAR* path, DWORD flags, DriverContext* context);
+// The settings section of the settings text file, by the name the file page uses.
+inline BOOL SaveRsdSection(HANDLE printer, const WCHAR* path, DWORD mode, DriverContext* context) {
+  return SaveKsdSection(printer, path, mode, context);
+}

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "context/deliverable.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
@@ -119,6 +120,11 @@ void SaveQualityByKey(DriverContext* context, const WCHAR* key) {
 }
 
 void SaveQualityEntry(DriverContext* context, int n) {
+  // The settings API writes the entry's file only, not its name key.
+  if (IsSettingsApiBuild()) {
+    SaveQualityFileByIndex(context, n);
+    return;
+  }
   WCHAR key[kListKeyChars];
   MakeQualityKey(key, n);
   SaveQualityByKey(context, key);

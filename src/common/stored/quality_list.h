@@ -24,6 +24,7 @@ void LoadQualityName(DriverContext* context, const WCHAR* key);
 
 // The context's quality fields into the entry's file, then wdmUserSetName into its name key.
 void SaveQualityByKey(DriverContext* context, const WCHAR* key);
+// Entry n by its key; the settings API writes entry n's file only (SaveQualityFileByIndex).
 void SaveQualityEntry(DriverContext* context, int n);
 // The context's quality fields into entry n's file, leaving its name.
 void SaveQualityFileByIndex(DriverContext* context, int n);

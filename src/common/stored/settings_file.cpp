@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "context/deliverable.h"
 #include "context/devmode_upgrade.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
@@ -136,7 +137,8 @@ BOOL CheckSettingsFileHeader(const WCHAR* path, const WCHAR* section, DWORD flag
                        language == kUnsetHeaderValue || machine != context->product->machineId ||
                        language != ReadFieldRawById(context, fid::kdmLanguageID) || !versionOk;
     if (fails) {
-      if (showWarning && !(flags & SFT_QUALITY))
+      // The settings API never shows the warning.
+      if (showWarning && !(flags & SFT_QUALITY) && !IsSettingsApiBuild())
         ShowWarningWithText(context, nullptr, MSG_SETTINGS_HEADER_MISMATCH, path);
       return FALSE;
     }

@@ -67,11 +67,12 @@ BOOL WriteSettingsFileHeader(const WCHAR* path, char* textBuffer, DriverContext*
                              LONG* offset, bool versionOnly);
 
 // Loads: checks the header read from the memory section (with the shared cursor) or, when
-// there is none, through the profile API; a mismatch warns (unless showWarning is off or
-// the flags hold SFT_QUALITY) and answers 0. A file of an older version of the same series
-// then has the device-mode conversion steps run on the settings. Saves: writes the header
-// into textBuffer (with the write offset) or the file. Stamp and free-size transfers use
-// "KstVersion" only; current-free-size and text-file transfers have no header.
+// there is none, through the profile API; a mismatch warns (unless showWarning is off, the
+// flags hold SFT_QUALITY or the code runs in the settings API) and answers 0. A file of an
+// older version of the same series then has the device-mode conversion steps run on the
+// settings. Saves: writes the header into textBuffer (with the write offset) or the file.
+// Stamp and free-size transfers use "KstVersion" only; current-free-size and text-file
+// transfers have no header.
 BOOL CheckSettingsFileHeader(const WCHAR* path, const WCHAR* section, DWORD flags, bool showWarning,
                              DriverContext* context, const char* memorySection, char* textBuffer, LONG* cursor,
                              bool allowSameSeries);

@@ -159,8 +159,8 @@ void BringInStep(HANDLE printer, DriverContext* context, const DWORD (&special)[
   const bool uiModeChange = ReadFieldRawById(context, fid::kdmUIModeChange) == 1;
   if (uiModeChange) WriteFieldRawById(context, fid::kdmUIModeChange, 0);
   SetLocaleDefaults(context);
-  // The rendering build does not tell the job-control library.
-  if (!IsRenderingBuild()) {
+  // Neither the rendering build nor the settings API tells the job-control library.
+  if (!IsRenderingBuild() && !IsSettingsApiBuild()) {
     WCHAR current[kNameChars];
     CopyName(current, work->printerName);
     if (redirected) CopyName(work->printerName, realName);
@@ -170,7 +170,11 @@ void BringInStep(HANDLE printer, DriverContext* context, const DWORD (&special)[
     JobControlClose(context);
     CopyName(work->printerName, current);
   }
+  // The settings API merges with kdmAdjustMode off and turns it on again afterwards.
+  const bool adjustMode = IsSettingsApiBuild() && ReadFieldRawById(context, fid::kdmAdjustMode) == 1;
+  if (adjustMode) WriteFieldRawById(context, fid::kdmAdjustMode, 0);
   MergeDevmode(context, nullptr, kMergeAfterSettingsFile);
+  if (adjustMode) WriteFieldRawById(context, fid::kdmAdjustMode, 1);
   SendModuleEvent11(context);
   if (uiModeChange) WriteFieldRawById(context, fid::kdmUIModeChange, 1);
   (void)printer;

@@ -12,6 +12,7 @@
 
 #include "context_fixture.h"
 #include "context/common_settings_block.h"
+#include "context/deliverable.h"
 #include "context/devmode_checks.h"
 #include "context/devmode_header.h"
 #include "context/devmode_merge.h"
@@ -348,6 +349,24 @@ TEST_F(MergeTest, RequestAppliedByTheMergeAndClearedWhenHandedOut) {
   EXPECT_EQ(ctx_->settings[kDmKcomMemberPos + 1], 1);  // stays until handed out
   EXPECT_EQ(FillCommonCapabilities(ctx_), 1);
   for (int i = 0; i < 32; ++i) EXPECT_EQ(ctx_->settings[kDmKcomMemberPos + i], 0) << i;
+}
+
+TEST_F(MergeTest, SettingsApiLeavesTheCommonSettingsRequestUnapplied) {
+  struct Case {
+    Deliverable deliverable;
+    bool applied;
+  } cases[] = {{Deliverable::SettingsApi, false}, {Deliverable::Rendering, false}, {Deliverable::Interface, true}};
+  for (const Case& c : cases) {
+    ctx_->work->mergeFlags = 0;
+    std::vector<BYTE> in = Own();
+    SetRequest(in, {{1, 1}, {2, 3}, {13, 2}});
+    SetDeliverable(c.deliverable);
+    const int merged = MergeDevmode(ctx_, Dm(in), kDocFlags);
+    SetDeliverable(Deliverable::Interface);
+    const int d = static_cast<int>(c.deliverable);
+    EXPECT_EQ(merged, 1) << d;
+    EXPECT_EQ((ctx_->work->mergeFlags & MERGE_COMMON_APPLIED) != 0, c.applied) << d;
+  }
 }
 
 TEST_F(MergeTest, CapabilityBitsOfTheSampleModel) {

@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "context/deliverable.h"
 #include "context/ini_files.h"
+#include "plat/system.h"
 #include "test_root.h"
 #include "win/files.h"
 
@@ -90,6 +92,42 @@ TEST_F(IniFiles, WriteKeepTimeCreatesAMissingFile) {
   WCHAR buffer[8] = {};
   ReadIniString(u"S", u"K", u"", buffer, 8, fresh);
   EXPECT_EQ(std::u16string(buffer), u"V");
+}
+
+}  // namespace
+
+namespace {
+
+// The settings API on Windows 9x leaves a character whose low byte is a lead byte of the
+// system code page, and the character after it, as they are.
+TEST(SanitizeIniSectionByDeliverable, DoubleByteCharactersKeptOnlyByTheSettingsApiOnWindows9x) {
+  kovatest::TempRoot root;
+  struct Case {
+    Deliverable deliverable;
+    bool win9x;
+    UINT codePage;
+    std::u16string name, expected;
+  } cases[] = {
+      {Deliverable::SettingsApi, true, 932, u"\u3081[x]", u"\u3081[x,"},
+      {Deliverable::SettingsApi, true, 932, u"[\u30E0]]", u",\u30E0],"},
+      {Deliverable::SettingsApi, true, 932, u"a]\u3081", u"a,\u3081"},  // a lead byte last
+      {Deliverable::SettingsApi, true, 1252, u"\u3081[x]", u"\u3081,x,"},
+      {Deliverable::SettingsApi, false, 932, u"\u3081[x]", u"\u3081,x,"},
+      {Deliverable::Interface, true, 932, u"\u3081[x]", u"\u3081,x,"},
+      {Deliverable::Rendering, true, 932, u"\u3081[x]", u"\u3081,x,"},
+  };
+  for (const Case& c : cases) {
+    plat::Machine().platformId = c.win9x ? 1 : 2;
+    plat::Machine().majorVersion = c.win9x ? 4 : 10;
+    plat::Machine().minorVersion = c.win9x ? 10 : 0;
+    plat::Machine().ansiCodePage = c.codePage;
+    SetDeliverable(c.deliverable);
+    std::u16string name = c.name;
+    SanitizeIniSection(name.data());
+    EXPECT_EQ(name, c.expected) << static_cast<int>(c.deliverable) << " 9x " << c.win9x << " cp " << c.codePage;
+  }
+  SetDeliverable(Deliverable::Interface);
+  plat::ResetMachine();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "context/deliverable.h"
 #include "context/module_dispatch.h"
 #include "context/paper_sizes.h"
 #include "context/printable_area.h"
@@ -194,6 +195,29 @@ TEST_F(PaperGeometry, OrientedFormTurnsAFreeSizeInLandscape) {
   DerivePaperGeometryOriented(384, kPaperSize, m_.ctx(), m_.settings());
   EXPECT_EQ(m_.Signed(kSrcLength), 4960);
   EXPECT_EQ(m_.Signed(kSrcLength + 1), 7015);
+}
+
+TEST_F(PaperGeometry, SettingsApiKeepsThePortraitPublicSizeOfATurnedFreeSize) {
+  struct Case {
+    Deliverable deliverable;
+    DWORD publicLength, publicWidth;  // 1200 dpi
+  } cases[] = {
+      {Deliverable::Interface, 9920, 14030},
+      {Deliverable::Rendering, 9920, 14030},
+      {Deliverable::SettingsApi, 14030, 9920},
+  };
+  for (const Case& c : cases) {
+    SetFreeSize(0, 9920, 14030);
+    m_.SetRaw(kOrientation, 2);
+    SetDeliverable(c.deliverable);
+    DerivePaperGeometryOriented(384, kPaperSize, m_.ctx(), m_.settings());
+    SetDeliverable(Deliverable::Interface);
+    const int d = static_cast<int>(c.deliverable);
+    EXPECT_EQ(m_.Signed(kSrcLength), 4960) << d;  // the source fields are turned in every build
+    EXPECT_EQ(m_.Signed(kSrcLength + 1), 7015) << d;
+    EXPECT_EQ(m_.Signed(kPaperLength), DotsToUserUnits(kUnitTenthMm, static_cast<int>(c.publicLength), 1200)) << d;
+    EXPECT_EQ(m_.Signed(kPaperWidth), DotsToUserUnits(kUnitTenthMm, static_cast<int>(c.publicWidth), 1200)) << d;
+  }
 }
 
 TEST_F(PaperGeometry, OutputFields) {

@@ -12,10 +12,14 @@
 #include "context/path_forms.h"
 #include "context/product_record.h"
 #include "context/settings_api_rules.h"
+#include "context/field_table.h"
+#include "context/settings_field.h"
+#include "context/ui_strings.h"
 #include "field_ids.h"
 #include "model/option_lookup.h"
 #include "model/option_rules.h"
 #include "model_context.h"
+#include "plat/system.h"
 #include "win/devmode.h"
 
 namespace kovatest {
@@ -23,7 +27,16 @@ namespace {
 
 class SettingsApiSelections : public ::testing::Test {
  protected:
-  void TearDown() override { SetDeliverable(Deliverable::Interface); }
+  void TearDown() override {
+    SetDeliverable(Deliverable::Interface);
+    plat::ResetMachine();
+  }
+  static void UseWindows9x(UINT codePage = 1252) {
+    plat::Machine().platformId = 1;
+    plat::Machine().majorVersion = 4;
+    plat::Machine().minorVersion = 10;
+    plat::Machine().ansiCodePage = codePage;
+  }
 };
 
 TEST_F(SettingsApiSelections, TwoValuesPassTheOptionCheckInTheSettingsApiOnly) {
@@ -116,6 +129,74 @@ TEST_F(SettingsApiSelections, DefaultsKeepLockedFieldsInTheSettingsApiOnly) {
     EXPECT_EQ(mc.Raw(fid::dmDefaultSource), c.trayAfter) << static_cast<int>(c.deliverable);
     EXPECT_EQ(mc.Raw(fid::kdmMediaType), c.mediaAfter) << static_cast<int>(c.deliverable);
   }
+}
+
+TEST_F(SettingsApiSelections, NameFieldsHoldHalfTheirSizeInTheSettingsApiOnWindows9x) {
+  struct Case {
+    Deliverable deliverable;
+    bool win9x;
+    DWORD expected;
+  } cases[] = {
+      {Deliverable::SettingsApi, true, 32},  {Deliverable::SettingsApi, false, 64},
+      {Deliverable::Interface, true, 64},    {Deliverable::Rendering, true, 64},
+  };
+  for (const Case& c : cases) {
+    ModelContext mc;
+    if (c.win9x) UseWindows9x();
+    SetDeliverable(c.deliverable);
+    for (int pass = 0; pass < 2; ++pass) {  // a second reset halves nothing more
+      DefaultAllFields(mc.ctx());
+      for (WORD id : {fid::dmDeviceName, fid::dmFormName})
+        EXPECT_EQ(FieldSizeOf(mc.field(id)->type), c.expected)
+            << id << " deliverable " << static_cast<int>(c.deliverable) << " 9x " << c.win9x << " pass " << pass;
+    }
+    SetDeliverable(Deliverable::Interface);
+    plat::ResetMachine();
+  }
+}
+
+TEST_F(SettingsApiSelections, PaperNameTextIsCutForEightBitSlotsWithoutSplittingACharacter) {
+  // Four double-byte characters, then the custom paper size is appended.
+  const std::u16string name = u"\u7528\u7D19\u7528\u7D19";
+  struct Case {
+    int size;
+    std::u16string api;  // the interface keeps size - 1 characters
+  } cases[] = {
+      {6, u"\u7528\u7D19"},                // 5 bytes allowed: the third character would make 6
+      {7, u"\u7528\u7D19\u7528"},         // 6 bytes
+      {8, u"\u7528\u7D19\u7528"},         // 7 bytes: never half of the fourth character
+      {10, u"\u7528\u7D19\u7528\u7D19("},  // 9 bytes
+  };
+  for (const Case& c : cases) {
+    for (Deliverable d : {Deliverable::Interface, Deliverable::SettingsApi}) {
+      ModelContext mc;
+      UseWindows9x(932);
+      mc.SetRaw(fid::kdmPaperFreeSizeWidth, 2520);
+      mc.SetRaw(fid::kdmPaperFreeSizeLength, 3564);
+      SetDeliverable(d);
+      std::vector<WCHAR> buffer(static_cast<std::size_t>(c.size), 0);
+      std::copy(name.begin(), name.end(), buffer.begin());
+      CompleteUiString(mc.ctx(), 752, buffer.data(), c.size);
+      const std::u16string text(buffer.data());
+      if (d == Deliverable::SettingsApi) {
+        EXPECT_EQ(text, c.api) << c.size;
+      } else {
+        EXPECT_EQ(text.size(), static_cast<std::size_t>(c.size - 1)) << c.size;
+        EXPECT_EQ(text.substr(0, 4), name) << c.size;
+      }
+      SetDeliverable(Deliverable::Interface);
+      plat::ResetMachine();
+    }
+  }
+  // A text that fits is the same in both.
+  ModelContext mc;
+  WCHAR full[64] = u"Custom";
+  CompleteUiString(mc.ctx(), 752, full, 64);
+  SetDeliverable(Deliverable::SettingsApi);
+  WCHAR cut[64] = u"Custom";
+  CompleteUiString(mc.ctx(), 752, cut, 64);
+  EXPECT_EQ(std::u16string(cut), std::u16string(full));
+  EXPECT_GT(std::u16string(full).size(), 6u);
 }
 
 TEST(PathForms, AbsolutePaths) {

@@ -5,10 +5,14 @@
 
 #include <vector>
 
+#include "context/deliverable.h"
 #include "context/devmode_header.h"
+#include "context/devmode_merge.h"
+#include "context/module_dispatch.h"
 #include "outside/job_control.h"
 #include "outside/job_control_abi.h"
 #include "outside_fixture.h"
+#include "stored/settings_load_save.h"
 #include "win/kernel.h"
 #include "win/loader.h"
 #include "win/profile.h"
@@ -82,6 +86,48 @@ TEST_F(JobControl, ItemsWrittenByOneContextAreReadByAFreshOne) {
   // The identity items: "KOVA", the driver version and the language id (English: 9).
   EXPECT_EQ(Stored(u"Item256"), u"T004B004F00560041");
   EXPECT_EQ(Stored(u"Item258"), u"D9");
+}
+
+// kdmAdjustMode as the end of a merge sees it (event 52), or -1 before any merge.
+std::int64_t g_adjustModeAtMerge = -1;
+std::int32_t RecordAdjustModeAtMerge(DriverContext* context, DWORD event, void*, void*) {
+  if (event == kMergeDoneEvent) g_adjustModeAtMerge = ReadFieldRawById(context, fid::kdmAdjustMode);
+  return 0;
+}
+
+// A plain load of a settings file tells the job-control library the loaded items, except in
+// the settings API, which also runs its closing merge with kdmAdjustMode off and then turns
+// it on again.
+TEST_F(JobControl, PlainSettingsFileLoadTellsTheLibraryOutsideTheSettingsApi) {
+  const char16_t* file = u"C:\\Users\\me\\mine.kst";
+  root_.WriteFile(u"C:\\Users\\me\\keep.txt", "");
+  FillItems();
+  WriteFieldRawById(ctx_, fid::kdmAdjustMode, 1);
+  ASSERT_EQ(SaveSettingsFile(printer_, file, 0, ctx_), 1);
+  WCHAR folder[260] = {};
+  GetWindowsDirectoryW(folder, 260);
+  const std::u16string library = std::u16string(folder) + u"\\Jobcora32.ini";
+  struct Case {
+    Deliverable deliverable;
+    bool told;
+  } cases[] = {{Deliverable::Interface, true}, {Deliverable::SettingsApi, false}, {Deliverable::Rendering, false}};
+  for (const Case& c : cases) {
+    WritePrivateProfileStringW(u"Office", nullptr, nullptr, library.c_str());
+    ASSERT_EQ(JobControlStart(ctx_), 0u);
+    SetDeliverable(c.deliverable);
+    ExtensionModule recorder{0, nullptr, nullptr, nullptr, RecordAdjustModeAtMerge};
+    ModuleList onlyRecorder{1, &recorder};
+    ModuleList* modules = ctx_->work->modules;
+    ctx_->work->modules = &onlyRecorder;
+    g_adjustModeAtMerge = -1;
+    LoadSettingsFile(printer_, file, 0, ctx_);
+    ctx_->work->modules = modules;
+    SetDeliverable(Deliverable::Interface);
+    EXPECT_EQ(g_adjustModeAtMerge, c.deliverable == Deliverable::SettingsApi ? 0 : 1)
+        << static_cast<int>(c.deliverable);
+    EXPECT_EQ(Sent(1) || Sent(2) || Sent(7), c.told) << static_cast<int>(c.deliverable);
+    EXPECT_EQ(ReadFieldRawById(ctx_, fid::kdmAdjustMode), 1u) << static_cast<int>(c.deliverable);
+  }
 }
 
 // Which items each interface version carries (and, for 0x105, the card-authentication rule).

@@ -6,6 +6,7 @@
 
 #include "context_fixture.h"
 #include "context/context_create.h"
+#include "context/deliverable.h"
 #include "context/field_access.h"
 #include "context/field_handles.h"
 #include "context/memory.h"
@@ -212,6 +213,26 @@ TEST_F(FontLists, ShorterTableDeletesTheChunksOfTheLongerOne) {
   ASSERT_EQ(tt2.size(), 64u);
   EXPECT_EQ(std::memcmp(tt2.data(), rows_[1].trueTypeName, 64), 0);
   EXPECT_EQ(TransferFontTables(printer_, nullptr, 0, 0), 0);
+}
+
+TEST_F(FontLists, SettingsApiWritesOverTheLongerTableWithoutDeletingIt) {
+  std::vector<FontSubstitutionRecord> five;
+  for (int i = 0; i < 5; ++i) five.push_back(Row(u"TT", u"Dev"));
+  ASSERT_EQ(TransferFontTables(printer_, five.data(), 5, 0), 1);
+  SetDeliverable(Deliverable::SettingsApi);
+  const int written = TransferFontTables(printer_, rows_.data(), 2, 0);
+  SetDeliverable(Deliverable::Interface);
+  ASSERT_EQ(written, 1);
+  for (const char16_t* kept : {u"TTFontTable3", u"DevFontTable3", u"TTFontTable5", u"DevFontTable5"})
+    EXPECT_EQ(Data(kept).size(), 64u) << std::string(kept, kept + std::char_traits<char16_t>::length(kept));
+  EXPECT_EQ(Data(u"LastFontTableNum"), Count(2));
+  const auto tt2 = Data(u"TTFontTable2");
+  ASSERT_EQ(tt2.size(), 64u);
+  EXPECT_EQ(std::memcmp(tt2.data(), rows_[1].trueTypeName, 64), 0);
+  // Only the count's rows are read back.
+  std::vector<FontSubstitutionRecord> back(2, Row(u"x", u"y"));
+  EXPECT_EQ(ReadFontTableChunks(printer_, back.data(), 2, 0), 0u);
+  EXPECT_EQ(std::u16string(back[0].trueTypeName), u"Arial");
 }
 
 TEST_F(FontLists, MissingChunkEmptiesItsRowAndFailsTheTableLoad) {

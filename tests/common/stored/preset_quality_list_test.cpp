@@ -4,6 +4,8 @@
 #include <string>
 
 #include "context_fixture.h"
+#include "context/change_flags.h"
+#include "context/deliverable.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
 #include "context/paths_and_names.h"
@@ -32,6 +34,10 @@ class PresetQualityList : public ContextTest {
     ini_ = GetUserIniPath(ctx_);
     section_ = GetPrinterSectionName(ctx_);
     ASSERT_FALSE(ini_.empty());
+  }
+  void TearDown() override {
+    SetDeliverable(Deliverable::Interface);
+    ContextTest::TearDown();
   }
   void SetKey(const char16_t* key, const char16_t* value) {
     ASSERT_TRUE(WritePrivateProfileStringW(section_.c_str(), key, value, ini_.c_str()));
@@ -380,6 +386,110 @@ TEST_F(PresetQualityList, ChapterLimitsComeFromThePrinterSection) {
   ReadChapterLimits(ctx_);
   EXPECT_EQ(ReadFieldRawById(ctx_, fid::wdmChapterMax), 40u);
   EXPECT_EQ(ReadFieldRawById(ctx_, fid::wdmChapterTrayMax), 6u);
+}
+
+TEST_F(PresetQualityList, SettingsApiSavesTheQualityFileWithoutItsName) {
+  struct Case {
+    Deliverable deliverable;
+    const char16_t* nameAfter;
+  } cases[] = {{Deliverable::Interface, u"Fine text"}, {Deliverable::SettingsApi, u"Stored"}};
+  for (const Case& c : cases) {
+    SettingField* field = MarkedNumberField(2);
+    ASSERT_NE(field, nullptr);
+    SetKey(u"QualityList0", kQualityFile);
+    SetKey(u"QualityList0Name", u"Stored");
+    WriteFieldRaw(ctx_, field, 2);
+    SetText(fid::wdmUserSetName, u"Fine text");
+    SetDeliverable(c.deliverable);
+    SaveQualityEntry(ctx_, 0);
+    SetDeliverable(Deliverable::Interface);
+    EXPECT_EQ(Key(u"QualityList0Name"), c.nameAfter) << static_cast<int>(c.deliverable);
+    WriteFieldRaw(ctx_, field, 1);
+    ApplyQualityByIndex(ctx_, 0);
+    EXPECT_EQ(ReadFieldRaw(ctx_, field), 2u) << static_cast<int>(c.deliverable);  // the file was written
+  }
+}
+
+TEST_F(PresetQualityList, SettingsApiLeavesNameAndCommentForAnIndexOutsideTheList) {
+  struct Case {
+    Deliverable deliverable;
+    const char16_t* nameAfter;
+    const char16_t* commentAfter;
+  } cases[] = {{Deliverable::Interface, u"", u""}, {Deliverable::SettingsApi, u"Name", u"Comment"}};
+  for (const Case& c : cases) {
+    SetText(fid::wdmPresetName, u"Name");
+    SetText(fid::wdmPresetComment, u"Comment");
+    SetDeliverable(c.deliverable);
+    ApplyPresetByIndex(ctx_, 16);
+    SetDeliverable(Deliverable::Interface);
+    EXPECT_EQ(Text(fid::wdmPresetName), c.nameAfter) << static_cast<int>(c.deliverable);
+    EXPECT_EQ(Text(fid::wdmPresetComment), c.commentAfter) << static_cast<int>(c.deliverable);
+  }
+}
+
+TEST_F(PresetQualityList, SettingsApiAppliesThePresetFileItselfAndNeitherItsNameNorTheCache) {
+  SettingField* field = MarkedNumberField(1);
+  ASSERT_NE(field, nullptr);
+  SetKey(u"PresetList3", kPresetFile);
+  WriteFieldRaw(ctx_, field, 2);
+  SetText(fid::wdmPresetName, u"Draft");
+  SavePresetByIndex(ctx_, 3);
+  ApplyPresetByIndex(ctx_, 3);  // the interface captures preset 3 in the change cache
+  ASSERT_NE(ctx_->work->presetCache[3], nullptr);
+  WriteFieldRaw(ctx_, field, 1);
+  ASSERT_EQ(SaveSettingsFile(printer_, kPresetFile, SFT_PRESET, ctx_), 1);
+
+  SetKey(u"PresetList3Name", u"Keyed");
+
+  WriteFieldRaw(ctx_, field, 0);
+  SetDeliverable(Deliverable::SettingsApi);
+  ApplyPresetByIndex(ctx_, 3);
+  SetDeliverable(Deliverable::Interface);
+  EXPECT_EQ(ReadFieldRaw(ctx_, field), 1u);  // from the file, not the cached 2
+  EXPECT_NE(Text(fid::wdmPresetName), u"Keyed");  // the list's name key is not read
+  EXPECT_NE(ctx_->work->presetCache[3], nullptr);  // captured again
+}
+
+TEST_F(PresetQualityList, SettingsApiKeepsARefusedPresetRefusedWithoutAWarning) {
+  SettingField* field = MarkedNumberField(1);
+  ASSERT_NE(field, nullptr);
+  SetKey(u"PresetList0", u"C:\\Users\\me\\preset0.kst");
+  WriteFieldRaw(ctx_, field, 2);
+  SavePresetByIndex(ctx_, 0);
+  SetKey(u"PresetList4", kPresetFile);
+  WriteFieldRaw(ctx_, field, 3);
+  SavePresetByIndex(ctx_, 4);
+  ASSERT_TRUE(WritePrivateProfileStringW(section_.c_str(), u"KstMachine", u"Another model", kPresetFile));
+  WriteFieldRaw(ctx_, field, 1);
+  UseWarningStrings(root_, ctx_);
+  SetDeliverable(Deliverable::SettingsApi);
+  ApplyPresetByIndex(ctx_, 4);
+  SetDeliverable(Deliverable::Interface);
+  EXPECT_EQ(Key(u"PresetList4"), kPresetFile);  // the entry keeps its file
+  EXPECT_EQ(ReadFieldRaw(ctx_, field), 1u);      // preset 0 was not applied instead
+  EXPECT_NE(GetSettingsFileStatus(ctx_), SFS_OK);
+  EXPECT_EQ(LastWarning(true), 0u);
+}
+
+TEST_F(PresetQualityList, HeaderMismatchWarnsOutsideTheSettingsApiOnly) {
+  SetKey(u"PresetList4", kPresetFile);
+  SavePresetByIndex(ctx_, 4);
+  ASSERT_TRUE(WritePrivateProfileStringW(section_.c_str(), u"KstMachine", u"Another model", kPresetFile));
+  struct Case {
+    Deliverable deliverable;
+    DWORD warning;
+  } cases[] = {{Deliverable::Interface, MSG_SETTINGS_HEADER_MISMATCH},
+               {Deliverable::Rendering, MSG_SETTINGS_HEADER_MISMATCH},
+               {Deliverable::SettingsApi, 0}};
+  for (const Case& c : cases) {
+    UseWarningStrings(root_, ctx_);
+    SetSettingsFileStatus(ctx_, SFS_OK);
+    SetDeliverable(c.deliverable);
+    LoadSettingsFile(printer_, kPresetFile, SFT_PRESET, ctx_);
+    SetDeliverable(Deliverable::Interface);
+    EXPECT_NE(GetSettingsFileStatus(ctx_), SFS_OK) << static_cast<int>(c.deliverable);
+    EXPECT_EQ(LastWarning(true), c.warning) << static_cast<int>(c.deliverable);
+  }
 }
 
 }  // namespace
