@@ -22,7 +22,7 @@
 #include "context/printer_data.h"
 #include "context/product_record.h"
 #include "context/spooler_info.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "context/units.h"
 #include "field_ids.h"
 #include "model/option_lookup.h"

@@ -4,7 +4,7 @@
 
 #include "context/deliverable.h"
 #include "context/memory.h"
-#include "context/system_tests.h"
+#include "context/system_checks.h"
 #include "win/files.h"
 #include "win/profile.h"
 
