@@ -143,6 +143,11 @@ INT_PTR SheetProc(HWND sheet, UINT msg, WPARAM wParam, LPARAM lParam) {
         Press(sheet, *s, id);
         return TRUE;
       }
+      // A command of a control the sheet does not own goes to the active page.
+      if (s->current >= 0) {
+        if (HWND page = s->windows[static_cast<std::size_t>(s->current)]) SendMessageW(page, WM_COMMAND, wParam, lParam);
+        return TRUE;
+      }
       return FALSE;
     }
     case PSM_SETCURSEL: {
