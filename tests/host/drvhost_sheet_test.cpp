@@ -63,6 +63,33 @@ TEST_F(DrvhostSheetTest, CancelLeavesTheDevmodeAsItWas) {
   EXPECT_EQ(OrientationIn("cancel.dm"), 1);
 }
 
+// Transparency makes duplex ask first (an OK/Cancel warning): the answer given with --answer
+// decides whether the duplex check box keeps its tick, and the box shows with that answer.
+TEST_F(DrvhostSheetTest, AnAlertIsAnsweredEachWay) {
+  struct Case {
+    const char* answer;
+    int code;
+    const char* duplex;  // the check box after the click
+  };
+  for (const Case& c : {Case{"cancel", 2, "\"IDC_FUNCSELECTDUPLEX\"                   enabled visible"},
+                        Case{"ok", 1, "\"IDC_FUNCSELECTDUPLEX\" checked           enabled visible"}}) {
+    SCOPED_TRACE(c.answer);
+    HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--select", "2009=13", "--page", "1004",
+                        "--answer", c.answer, "--click", "2105", "--cancel"});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    const std::size_t clicked = run.out.find("page 1004 (after --click)");
+    ASSERT_NE(clicked, std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(std::string("2105 Button     ") + c.duplex, clicked), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("(type 0x31, answer " + std::to_string(c.code) + ")"), std::string::npos) << run.out;
+  }
+  // Without the transparency no box asks.
+  HostRun plain = Host({"sheet", root_, "Kova Sample Printer", "document", "--page", "1004", "--answer", "cancel",
+                        "--click", "2105", "--cancel"});
+  ASSERT_EQ(plain.exitCode, 0) << plain.out << plain.err;
+  EXPECT_EQ(plain.out.find("type 0x31"), std::string::npos) << plain.out;
+  EXPECT_NE(plain.out.find("2105 Button     \"IDC_FUNCSELECTDUPLEX\" checked"), std::string::npos) << plain.out;
+}
+
 TEST_F(DrvhostSheetTest, SelectionsShowAndBadArgumentsAreRefused) {
   HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--select", "2009=12", "--cancel"});
   ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
