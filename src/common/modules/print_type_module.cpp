@@ -1,6 +1,7 @@
 // The print type, initial settings and utility module: built-in functions 250, 324 and 901,
 // the copies rule item, and the answers it gives to the settings code.
 #include "context/devmode_checks.h"
+#include "context/devmode_header.h"
 #include "context/dictionary_pages.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
@@ -123,7 +124,7 @@ std::int32_t PrintTypeModuleEvent(DriverContext* context, DWORD event, void* blo
       // The hidden-function page, opened only when the caller allows it, over the page that
       // saw the hidden spot; its OK marks the sheet's current page changed.
       const auto* spot = static_cast<const PageControlEventBlock*>(block);
-      if (!context || ReadFieldRawById(context, fid::KPD_kdmCallSrc) != 1) return 1;
+      if (!context || GetStateByte(context, fid::KPD_kdmCallSrc) != 1) return 1;
       PageRecord* page = spot ? spot->page : nullptr;
       HWND owner = page ? page->window : nullptr;
       if (ShowPage(context, SHOWPAGE_SUBDIALOG, kHiddenFunctionPage, owner) == IDOK && owner) {
