@@ -160,6 +160,7 @@ TEST_F(PropertySheetsTest, LockMarkerFollowsTheLockInALiveRefresh) {
       EXPECT_EQ(FindLockMarker(page, source), marker);
       EXPECT_EQ(GetWindowLongPtrW(marker, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(source));
       EXPECT_TRUE(plat::ui::Visible(marker));
+      EXPECT_EQ(GetWindow(source->window, GW_HWNDNEXT), marker);  // just after its control
       // Twenty pixels square, left of the label; a label lower than the marker shares its bottom.
       RECT m{}, l{};
       GetWindowRect(marker, &m);
