@@ -463,6 +463,10 @@ LRESULT ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   auto pass = [&] { return saved ? CallWindowProcW(saved, window, message, wParam, lParam) : 0; };
   if (context && DispatchModuleMessage(context, page, control, message, wParam, lParam)) return 0;
   const bool holdButton = control->kind == 21 && GetControlExtraData(control, 5);
+  // PENDING: the hit test of the pictures (WM_NCHITTEST: the hand cursor over a hot spot or a
+  // value picture of the picture table, and the tip popup set for the control) is answered
+  // here with GetPictureTable and SetTipPopup; until they come the window system's own hit
+  // test stands and no control turns the cursor into a hand.
   switch (message) {
     case WM_KILLFOCUS:
       if (control->kind == 63 && context) DispatchControlMessage(context, page, control, message, wParam, lParam);
