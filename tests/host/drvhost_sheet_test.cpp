@@ -63,6 +63,66 @@ TEST_F(DrvhostSheetTest, CancelLeavesTheDevmodeAsItWas) {
   EXPECT_EQ(OrientationIn("cancel.dm"), 1);
 }
 
+// Transparency makes duplex ask first (an OK/Cancel warning): the answer given with --answer
+// decides whether the duplex check box keeps its tick, and the box shows with that answer.
+TEST_F(DrvhostSheetTest, AnAlertIsAnsweredEachWay) {
+  struct Case {
+    const char* answer;
+    int code;
+    const char* duplex;  // the check box after the click
+  };
+  for (const Case& c : {Case{"cancel", 2, "\"IDC_FUNCSELECTDUPLEX\"                   enabled visible"},
+                        Case{"ok", 1, "\"IDC_FUNCSELECTDUPLEX\" checked           enabled visible"}}) {
+    SCOPED_TRACE(c.answer);
+    HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--select", "2009=13", "--page", "1004",
+                        "--answer", c.answer, "--click", "2105", "--cancel"});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    const std::size_t clicked = run.out.find("page 1004 (after --click)");
+    ASSERT_NE(clicked, std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(std::string("2105 Button     ") + c.duplex, clicked), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("(type 0x31, answer " + std::to_string(c.code) + ")"), std::string::npos) << run.out;
+  }
+  // Without the transparency no box asks.
+  HostRun plain = Host({"sheet", root_, "Kova Sample Printer", "document", "--page", "1004", "--answer", "cancel",
+                        "--click", "2105", "--cancel"});
+  ASSERT_EQ(plain.exitCode, 0) << plain.out << plain.err;
+  EXPECT_EQ(plain.out.find("type 0x31"), std::string::npos) << plain.out;
+  EXPECT_NE(plain.out.find("2105 Button     \"IDC_FUNCSELECTDUPLEX\" checked"), std::string::npos) << plain.out;
+}
+
+// Neither sheet shows an Apply button: --apply applies as the person's Apply would, the
+// sheet stays open on its page, and a later Cancel leaves what was applied in force. An
+// apply that changed no stored setting leaves the printer's data as it was.
+TEST_F(DrvhostSheetTest, ApplyRecordsTheChangesAndKeepsTheSheetOpen) {
+  struct Case {
+    const char* sheet;
+    const char* page;
+    const char* control;
+  };
+  for (const Case& c : {Case{"document", "1001", "2027"}, Case{"device", "1011", "2551"}}) {
+    SCOPED_TRACE(c.sheet);
+    // The first opening brings the preset lists up to date (printer data of its own).
+    ASSERT_EQ(Host({"sheet", root_, "Kova Sample Printer", c.sheet, "--cancel"}).exitCode, 0);
+    HostRun before = Host({"printers", root_});
+    ASSERT_EQ(before.exitCode, 0) << before.err;
+    const std::string out = (dir_ / (std::string(c.sheet) + ".dm")).string();
+    HostRun run = Host({"sheet", root_, "Kova Sample Printer", c.sheet, "--click", c.control, "--apply", "--cancel",
+                        "--out", out});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_EQ(run.out.find("could not be done"), std::string::npos) << run.out;
+    const std::size_t applied = run.out.find(std::string("page ") + c.page + " (after --apply)");
+    ASSERT_NE(applied, std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(std::string(c.control) + " Button", applied), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("checked", applied), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("sheet: OK, result 1"), std::string::npos) << run.out;
+    if (std::string(c.sheet) == "document") {
+      EXPECT_EQ(OrientationIn("document.dm"), 2);
+    } else {
+      EXPECT_EQ(Host({"printers", root_}).out, before.out);
+    }
+  }
+}
+
 TEST_F(DrvhostSheetTest, SelectionsShowAndBadArgumentsAreRefused) {
   HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--select", "2009=12", "--cancel"});
   ASSERT_EQ(run.exitCode, 0) << run.out << run.err;

@@ -132,10 +132,15 @@ void Perform(const Action& a) {
     ok = ok && SplitPair(a.value, id, value) && (edit = plat::ui::FindControl(page, id)) &&
          plat::ui::ReplaceText(edit, U16(value));
     if (ok) plat::ui::LeaveControl(edit);
-  } else if (a.name == "--ok" || a.name == "--cancel" || a.name == "--apply") {
-    const int which = a.name == "--ok" ? PSBTN_OK : a.name == "--cancel" ? PSBTN_CANCEL : PSBTN_APPLYNOW;
+  } else if (a.name == "--apply") {
+    // A sheet without an Apply button applies as the person's Apply would; a sub-dialog has
+    // nothing to apply (and is never closed by it).
+    ShowPage("before apply");
+    ok = ok && (plat::ui::PressSheetButton(modal, PSBTN_APPLYNOW) ||
+                (page != modal && SendMessageW(modal, PSM_APPLY, 0, 0) != 0));
+  } else if (a.name == "--ok" || a.name == "--cancel") {
+    const int which = a.name == "--ok" ? PSBTN_OK : PSBTN_CANCEL;
     const int button = a.name == "--ok" ? IDOK : IDCANCEL;
-    if (a.name != "--ok" && a.name != "--cancel") ShowPage("before apply");
     ok = ok && (plat::ui::PressSheetButton(modal, which) || plat::ui::ClickId(modal, button));
   }
   std::printf("%s %s%s\n", a.name.c_str(), a.value.c_str(), ok ? "" : "  (could not be done)");

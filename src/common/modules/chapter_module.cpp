@@ -172,8 +172,9 @@ std::int32_t ChapterModuleItem(DriverContext* context, WORD number, void*) {
   return 1;
 }
 
-// PENDING: the chapter pages' control messages (pages 1030, 1031, 1042, 1043, 1044, 4014:
-// tray combos, chapter lists and tray labels) come with the page engine.
+// PENDING: the chapter module's own page handlers answer the chapter pages' control messages
+// here (pages 1030, 1031, 1042, 1043, 1044, 4014: tray combos, chapter lists and tray
+// labels); until they come every message goes on to the control kinds.
 std::int32_t ChapterModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM, void*) {
   return 0;
 }

@@ -254,8 +254,9 @@ std::int32_t CustomPaperModuleItem(DriverContext* context, WORD number, void*) {
   return 1;
 }
 
-// PENDING: the custom paper pages' control messages (pages 1013, 1017, 1041) come with the
-// page engine.
+// PENDING: the custom paper module's own page handlers answer the custom paper pages'
+// control messages here (pages 1013, 1017, 1041); until they come every message goes on to
+// the control kinds.
 std::int32_t CustomPaperModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM, void*) {
   return 0;
 }

@@ -14,8 +14,9 @@ constexpr WORD kUserFontPage = 4004;
 
 std::int32_t FontSubstitutionModuleItem(DriverContext*, WORD, void*) { return 0; }
 
-// PENDING: the font substitution pages' control messages (pages 1009 and 4004: the TrueType
-// and printer font lists and the restore button) come with the page engine.
+// PENDING: the font substitution module's own page handlers answer the font substitution
+// pages' control messages here (pages 1009 and 4004: the TrueType and printer font lists and
+// the restore button); until they come every message goes on to the control kinds.
 std::int32_t FontSubstitutionModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM, void*) {
   return 0;
 }

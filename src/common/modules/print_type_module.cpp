@@ -1,6 +1,7 @@
 // The print type, initial settings and utility module: built-in functions 250, 324 and 901,
 // the copies rule item, and the answers it gives to the settings code.
 #include "context/devmode_checks.h"
+#include "context/devmode_header.h"
 #include "context/dictionary_pages.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
@@ -13,6 +14,10 @@
 #include "modules/module_events.h"
 #include "modules/module_hooks.h"
 #include "outside/job_control.h"
+#include "pages/change_handling.h"
+#include "pages/page_binding.h"
+#include "pages/page_opening.h"
+#include "win/prsht.h"
 #include "stored/quality_list.h"
 
 namespace {
@@ -20,6 +25,7 @@ namespace {
 constexpr WORD kStatusQuery = 250;
 constexpr WORD kAlertOfLastCommand = 324;
 constexpr WORD kCopiesToSeparationCycle = 901;
+constexpr WORD kHiddenFunctionPage = 1065;
 constexpr DWORD kUserQualityGroup = 0x20;
 constexpr WORD kEditPage = 1003;
 constexpr WORD kCopyGuardControls[] = {2928, 2929, 2974};
@@ -79,10 +85,14 @@ std::int32_t PrintTypeModuleItem(DriverContext* context, WORD number, void*) {
       // bidirectional query; the job-control items of mask 1 are read now.
       JobControlRead(context, 1);
       return 1;
-    case kAlertOfLastCommand:
-      // PENDING: the alert of the control that sent the last command comes with the page
-      // engine's change handling; until then there is no such control.
+    case kAlertOfLastCommand: {
+      // The option of the control that sent the open page its last command asks its alert.
+      PageRecord* page = FindPageById(context, context->pageId);
+      ControlRecord* control = page && context->work ? FindControlById(context, page, context->work->sheet.lastCommand)
+                                                     : nullptr;
+      if (control) CheckAlertAndFollowUp(context, page, ControlOption(context, control));
       return 1;
+    }
     case kCopiesToSeparationCycle: {
       const auto copies = static_cast<std::int16_t>(ReadFieldRawById(context, fid::dmCopies));
       if (copies > 0) WriteFieldRawById(context, fid::kdmSeparationSheetCycle, static_cast<DWORD>(copies));
@@ -92,8 +102,9 @@ std::int32_t PrintTypeModuleItem(DriverContext* context, WORD number, void*) {
   }
 }
 
-// PENDING: the utility pages' control messages (pages 1001, 1002, 1004, 1010, 1015, 1019,
-// 1025, 1027, 1065, 4019-4022, 4027, 4029 and message 0x8007) come with the page engine.
+// PENDING: the utility module's own page handlers answer the utility pages' control messages
+// here (pages 1001, 1002, 1004, 1010, 1015, 1019, 1025, 1027, 1065, 4019-4022, 4027, 4029
+// and message 0x8007); until they come every message goes on to the control kinds.
 std::int32_t PrintTypeModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM, void*) {
   return 0;
 }
@@ -109,9 +120,20 @@ std::int32_t PrintTypeModuleEvent(DriverContext* context, DWORD event, void* blo
     case MODEV_TRAY_DETAILS:
       if (block) *static_cast<std::int32_t*>(block) = 1;
       return 1;
-    case MODEV_HIDDEN_SPOT:
-      // PENDING: the hidden-function page opens over the page with the page engine.
+    case MODEV_HIDDEN_SPOT: {
+      // The hidden-function page, opened only when the caller allows it, over the page that
+      // saw the hidden spot; its OK marks the sheet's current page changed.
+      const auto* spot = static_cast<const PageControlEventBlock*>(block);
+      if (!context || GetStateByte(context, fid::KPD_kdmCallSrc) != 1) return 1;
+      PageRecord* page = spot ? spot->page : nullptr;
+      HWND owner = page ? page->window : nullptr;
+      if (ShowPage(context, SHOWPAGE_SUBDIALOG, kHiddenFunctionPage, owner) == IDOK && owner) {
+        HWND sheet = GetParent(owner);
+        HWND current = sheet ? reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)) : nullptr;
+        if (current) SendMessageW(sheet, PSM_CHANGED, reinterpret_cast<WPARAM>(current), 0);
+      }
       return 1;
+    }
     case MODEV_BIDI_QUERY:
       // PENDING: the bidirectional query with its progress window answers here; until then
       // the answer stays as the sender preset it.

@@ -273,7 +273,9 @@ std::int32_t SettingLockModuleItem(DriverContext* context, WORD number, void*) {
   return 0;
 }
 
-// PENDING: the lock pages' control messages (pages 4031 and 4032) come with the page engine.
+// PENDING: the setting-lock module's own page handlers answer the lock pages' control
+// messages here (pages 4031 and 4032, whose OK sets the sheet's lock-commit word); until they
+// come every message goes on to the control kinds.
 std::int32_t SettingLockModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM, void*) {
   return 0;
 }

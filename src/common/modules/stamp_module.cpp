@@ -28,8 +28,9 @@ std::int32_t StampModuleItem(DriverContext* context, WORD number, void*) {
   return 1;
 }
 
-// PENDING: the stamp pages' control messages (pages 1003, 1022, 1023, 1024, 1037, 4017)
-// come with the page engine.
+// PENDING: the stamp module's own page handlers answer the stamp pages' control messages
+// here (pages 1003, 1022, 1023, 1024, 1037, 4017); until they come every message goes on to
+// the control kinds.
 std::int32_t StampModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM, void*) {
   return 0;
 }
@@ -41,8 +42,8 @@ std::int32_t StampModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWO
 std::int32_t StampModuleEvent(DriverContext* context, DWORD event, void* block, void*) {
   if (!context || !block) return 0;
   if (event == MODEV_PREVIEW_PAINTED) {
-    // PENDING: the watermark and density previews of the page pictures come with the page
-    // engine's picture kinds; until then nothing is drawn over the picture.
+    // PENDING: PaintWatermarkPreview and PaintDensityPreview, the previews' own painters,
+    // draw over the page picture here; until they come nothing is drawn over the picture.
     return 1;
   }
   if (event != MODEV_GREY_STATE) return 0;

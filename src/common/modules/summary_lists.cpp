@@ -93,11 +93,11 @@ WORD LabelKeyword(const SettingFieldDef* fields, WORD label) {
 
 struct Lists {
   std::vector<SummaryEntry> entries[4];
-  SummaryList lists[4];
+  SummaryList* lists;
 };
 
 const Lists& Built() {
-  static Lists lists;
+  static Lists lists{{}, g_summaryEditLists};
   static std::once_flag once;
   std::call_once(once, [] {
     const SettingFieldDef* fields = GetBuiltInFields();
@@ -125,6 +125,9 @@ const Lists& Built() {
 }
 
 }  // namespace
+
+SummaryList g_summaryEditLists[4] = {{4, {}, 0, {}, nullptr}, {4, {}, 0, {}, nullptr}, {4, {}, 0, {}, nullptr},
+                                     {4, {}, 0, {}, nullptr}};
 
 const SummaryList* GetBuiltInSummaryList(WORD controlId) {
   switch (controlId) {

@@ -23,5 +23,10 @@ struct SummaryList {
   const SummaryEntry* entries;
 };
 
-// The built-in list of edit 2148, 2248, 3086 or 3164; null for other controls.
+// The lists of edits 2148, 2248, 3086 and 3164, in that order: the type-4 blocks the four
+// edits' control rows point at. Their entries are filled on the first GetBuiltInSummaryList;
+// until then each is an empty list.
+extern SummaryList g_summaryEditLists[4];
+
+// The built-in list of edit 2148, 2248, 3086 or 3164 (filled); null for other controls.
 const SummaryList* GetBuiltInSummaryList(WORD controlId);

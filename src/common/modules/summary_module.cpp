@@ -18,6 +18,7 @@
 #include "modules/module_hooks.h"
 #include "modules/module_text.h"
 #include "modules/tray_tables.h"
+#include "win/window.h"
 
 namespace {
 
@@ -219,11 +220,11 @@ void Trays(DriverContext* c, Text& t) {
 
 const SummaryList* GetControlSummaryList(ControlRecord* control) {
   if (!control) return nullptr;
+  // The edit's own type-4 block; the built-in lists are filled on first use.
+  const SummaryList* builtIn = GetBuiltInSummaryList(control->controlId);
   const auto* typed = static_cast<const WORD*>(control->extraData);
-  if (typed && *typed == 4 && (control->controlId == 2148 || control->controlId == 2248 ||
-                               control->controlId == 3086 || control->controlId == 3164))
-    return static_cast<const SummaryList*>(control->extraData);
-  return GetBuiltInSummaryList(control->controlId);
+  if (builtIn && typed && *typed == 4) return static_cast<const SummaryList*>(control->extraData);
+  return builtIn;
 }
 
 int BuildSummaryText(DriverContext* context, ControlRecord* control, WCHAR* out, int size) {
@@ -234,6 +235,8 @@ int BuildSummaryText(DriverContext* context, ControlRecord* control, WCHAR* out,
   if (!list) {
     if (SettingField* field = GetControlField(context, control)) {
       GetFieldString(context, field, out, static_cast<std::size_t>(size));
+    } else if (control && control->window) {
+      GetWindowTextW(control->window, out, size);  // nothing to show but what it shows
     }
   } else {
     Counts counts;
@@ -294,9 +297,14 @@ void UpdateSummaryText(DriverContext* context, PageRecord*, ControlRecord* contr
   const int size = GetControlSummaryList(control) ? kSummaryChars : kLineChars;
   auto* text = static_cast<WCHAR*>(AllocMem(static_cast<DWORD>(size) * sizeof(WCHAR)));
   if (!text) return;
-  BuildSummaryText(context, control, text, size);
-  // PENDING: the edit's window text is replaced (when it differs) with the page engine's
-  // edit kinds; until then the summary is built and dropped.
+  const int length = BuildSummaryText(context, control, text, size);
+  auto* shown = static_cast<WCHAR*>(AllocMem(static_cast<DWORD>(size) * sizeof(WCHAR)));
+  if (shown && control->window) {
+    // The window text is replaced only when it differs, so a repaint does not flicker.
+    const int shownLength = GetWindowTextW(control->window, shown, size);
+    if (shownLength != length || !WideEquals(shown, text)) SetWindowTextW(control->window, text);
+  }
+  FreeMem(shown);
   FreeMem(text);
 }
 

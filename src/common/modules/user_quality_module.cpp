@@ -251,8 +251,9 @@ std::int32_t UserQualityModuleItem(DriverContext* context, WORD number, void*) {
   return 1;
 }
 
-// PENDING: the user-quality pages' control messages (pages 1006, 1021, 1033, 4010, 4011,
-// 4012, 4024) come with the page engine.
+// PENDING: the user-quality module's own page handlers answer the user-quality pages'
+// control messages here (pages 1006, 1021, 1033, 4010, 4011, 4012, 4024); until they come
+// every message goes on to the control kinds.
 std::int32_t UserQualityModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM, void*) {
   return 0;
 }

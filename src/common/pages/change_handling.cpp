@@ -53,8 +53,8 @@ ControlRecord* FindControlOfOption(DriverContext* context, PageRecord* page, Ima
 }
 
 void CloseTip(PageRecord*) {
-  // PENDING: the tip popup of the help and tips code is closed here; until it exists no
-  // page has one open.
+  // PENDING: the tip popup of the help and tips code (SetTipPopup, ShowTipPopup) is closed
+  // here; until it exists no page has one open.
 }
 
 }  // namespace

@@ -2,12 +2,16 @@
 // the subclassed controls.
 #include "pages/page_dialog.h"
 
+#include <cstring>
+
 #include "context/change_flags.h"
 #include "context/display_text.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/module_dispatch.h"
 #include "context/paths_and_names.h"
+#include "context/product_record.h"
+#include "context/spooler_info.h"
 #include "context/system_checks.h"
 #include "context/units.h"
 #include "field_ids.h"
@@ -21,7 +25,10 @@
 #include "pages/page_refresh.h"
 #include "pages/pending_host_workarounds.h"
 #include "pages/page_wiring.h"
+#include "pages/picture_clicks.h"
+#include "stored/default_section.h"
 #include "stored/device_output.h"
+#include "stored/lock_data.h"
 #include "win/commdlg.h"
 #include "win/controls.h"
 #include "win/paint.h"
@@ -88,6 +95,25 @@ void FitPageControls(DriverContext* context, PageRecord* page, HWND window) {
   RefreshPage(context, page, 1);
 }
 
+// The locks the administrator confirmed on the setting-locks page: forced into the stored
+// qualities and presets, the locked defaults kept (or the stamps' lock copies dropped), and
+// the lock values written to the printer's data.
+void CommitSettingLocks(DriverContext* context) {
+  NotifyModules(context, MODEV_LOCK_QUALITIES, nullptr);
+  NotifyModules(context, MODEV_LOCK_PRESETS, nullptr);
+  if (IsDefaultLocked(context)) {
+    if (context->work->lockDefaults && context->settings) {
+      std::memcpy(context->work->lockDefaults, context->settings, GetSettingsBufferSize());
+      WriteLockDefaultData(context->hPrinter, context);
+    }
+    WriteDefaultSection(context);
+    NotifyModules(context, MODEV_LOCK_STAMPS_SAVE, nullptr);
+  } else {
+    NotifyModules(context, MODEV_LOCK_STAMPS_DROP, nullptr);
+  }
+  if (!IsPrinterConnection(context)) SaveLockData(context->hPrinter, context);
+}
+
 // PSN_APPLY of a page.
 INT_PTR OnApply(DriverContext* context, PageRecord* page, HWND window, HWND sheetWindow) {
   PageEngineState& sheet = context->work->sheet;
@@ -132,8 +158,7 @@ INT_PTR OnApply(DriverContext* context, PageRecord* page, HWND window, HWND shee
     ClearDirtyOptions(context);
     RefreshPage(context, page, 1);
     if (document) NotifyModules(context, MODEV_DOCUMENT_COMMIT, nullptr);
-    // PENDING: the setting-locks module's commit of the device page (events 60, 59, the
-    // lock-default buffer and the lock printer data) joins here with the lock pages.
+    if (device && GetLockInfo(context) == 0 && sheet.lockCommit) CommitSettingLocks(context);
     if (device) sheet.lockCommit = 0;
   }
   sheet.applyInProgress = 0;
@@ -392,7 +417,8 @@ INT_PTR PageDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case PAGEMSG_DEFERRED_ALERT: ShowDeferredAlert(context, page, wParam, lParam); return TRUE;
     case WM_HELP:
     case WM_CONTEXTMENU:
-      // PENDING: the control help of the help and tips code answers here.
+      // PENDING: ShowControlHelp, the control help of the help and tips code, answers here;
+      // until it comes the request is taken and nothing is shown.
       return TRUE;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
@@ -451,6 +477,10 @@ LRESULT ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   auto pass = [&] { return saved ? CallWindowProcW(saved, window, message, wParam, lParam) : 0; };
   if (context && DispatchModuleMessage(context, page, control, message, wParam, lParam)) return 0;
   const bool holdButton = control->kind == 21 && GetControlExtraData(control, 5);
+  // PENDING: the hit test of the pictures (WM_NCHITTEST: the hand cursor over a hot spot or a
+  // value picture of the picture table, and the tip popup set for the control) is answered
+  // here with GetPictureTable and SetTipPopup; until they come the window system's own hit
+  // test stands and no control turns the cursor into a hand.
   switch (message) {
     case WM_KILLFOCUS:
       if (control->kind == 63 && context) DispatchControlMessage(context, page, control, message, wParam, lParam);
@@ -506,17 +536,10 @@ LRESULT ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       }
       if (control->kind == 49 && context) DispatchControlMessage(context, page, control, message, wParam, lParam);
       if (control->kind == 84 && (ControlHidden(control) || ControlGreyed(control))) return 0;
-      if ((control->kind == 2 || control->kind == 3) && context && page) {
-        // PENDING: the printer pictures' hot spots and the linked-control search of the
-        // picture kinds choose the control here; until then a picture steps its own value.
-        const ControlKind* kind = FindControlKind(control->kind);
-        if (!ControlGreyed(control) && kind && kind->prefilter &&
-            kind->prefilter(context, page, control, message, wParam, lParam)) {
-          SetFocus(window);
-          if (page->window) PostMessageW(page->window, WM_PAINT, 0, 0);
-          return 0;
-        }
-      }
+      if ((control->kind == 2 || control->kind == 3) && context && page &&
+          SelectByPictureClick(context, page, control, static_cast<std::int16_t>(LOWORD(static_cast<DWORD>(lParam))),
+                               static_cast<std::int16_t>(HIWORD(static_cast<DWORD>(lParam)))))
+        return 0;
       break;
     case WM_RBUTTONDOWN:
       if (wParam & 0x0001) PostMessageW(window, WM_LBUTTONUP, 0, lParam);

@@ -145,8 +145,8 @@ int ShowPage(DriverContext* context, int mode, WORD pageId, void* parentWindow) 
   INT_PTR result;
   PageEngineState& sheet = context->work->sheet;
   if (IsFilePage(page)) {
-    // PENDING: the file pages run their common file dialog here; until they do, a file
-    // page is answered as cancelled and nothing it would change is changed.
+    // PENDING: PrepareFileDialog and RunFileDialog, the file pages' common file dialog, run
+    // here; until they come a file page is answered as cancelled and nothing is changed.
     result = 0;
   } else if (!(static_cast<DWORD>(mode) & kGroupBits) && !(page->flags & PGF_GROUP_20)) {
     page->openFlag = 1;

@@ -153,6 +153,8 @@ void AddMarker(HWND page, ControlRecord* c) {
   const LONG_PTR previous = SetWindowLongPtrW(marker, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LockMarkerProc));
   if (!g_staticProc) g_staticProc = reinterpret_cast<WNDPROC>(previous);
   PlaceMarker(marker, c->window);
+  // Just after its control in z-order, so that it is the control's neighbour for the focus.
+  SetWindowPos(marker, c->window, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void RemoveMarker(HWND page, ControlRecord* c) {

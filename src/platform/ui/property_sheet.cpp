@@ -143,6 +143,11 @@ INT_PTR SheetProc(HWND sheet, UINT msg, WPARAM wParam, LPARAM lParam) {
         Press(sheet, *s, id);
         return TRUE;
       }
+      // A command of a control the sheet does not own goes to the active page.
+      if (s->current >= 0) {
+        if (HWND page = s->windows[static_cast<std::size_t>(s->current)]) SendMessageW(page, WM_COMMAND, wParam, lParam);
+        return TRUE;
+      }
       return FALSE;
     }
     case PSM_SETCURSEL: {
@@ -161,6 +166,10 @@ INT_PTR SheetProc(HWND sheet, UINT msg, WPARAM wParam, LPARAM lParam) {
       s->changed.erase(reinterpret_cast<HWND>(wParam));
       UpdateApply(sheet, *s);
       return answer(0);
+    case PSM_APPLY:
+      // The changes of every page validated and recorded, as the Apply button does, also on
+      // a sheet that shows no Apply button.
+      return answer(ApplyAll(sheet, *s, false) ? TRUE : FALSE);
     case PSM_PRESSBUTTON: {
       static const int kIds[] = {0, 0, 0, IDOK, ID_APPLY_NOW, IDCANCEL, IDHELP};
       if (wParam < sizeof kIds / sizeof kIds[0] && kIds[wParam]) Press(sheet, *s, kIds[wParam]);

@@ -622,9 +622,24 @@ BOOL WINAPI MoveWindow(HWND hWnd, int x, int y, int width, int height, BOOL repa
   return TRUE;
 }
 
-BOOL WINAPI SetWindowPos(HWND hWnd, HWND, int x, int y, int cx, int cy, UINT flags) {
+BOOL WINAPI SetWindowPos(HWND hWnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
   auto w = FindOrFail(hWnd);
   if (!w) return FALSE;
+  // Z-order among the siblings: HWND_TOP (null) first, HWND_BOTTOM (1) last, a sibling's
+  // handle just after that sibling.
+  auto parent = Find(w->parent);
+  if (!(flags & SWP_NOZORDER) && parent && insertAfter != hWnd) {
+    auto& kids = parent->children;
+    const auto at = std::find(kids.begin(), kids.end(), hWnd);
+    const bool sibling = insertAfter && insertAfter != reinterpret_cast<HWND>(1) &&
+                         std::find(kids.begin(), kids.end(), insertAfter) != kids.end();
+    if (at != kids.end() && (sibling || !insertAfter || insertAfter == reinterpret_cast<HWND>(1))) {
+      kids.erase(at);
+      if (!insertAfter) kids.insert(kids.begin(), hWnd);
+      else if (!sibling) kids.push_back(hWnd);
+      else kids.insert(std::find(kids.begin(), kids.end(), insertAfter) + 1, hWnd);
+    }
+  }
   if (!(flags & SWP_NOMOVE) || !(flags & SWP_NOSIZE)) {
     const int nx = (flags & SWP_NOMOVE) ? w->rect.left : x;
     const int ny = (flags & SWP_NOMOVE) ? w->rect.top : y;

@@ -2,13 +2,18 @@
 // a page reaches the caller's device-mode on OK and not on Cancel, the page follows the
 // rules as they flip, the sheet's snapshot goes with the sheet, and the device sheet's
 // apply writes the printer's data.
+#include <algorithm>
+
 #include "context/context_cache.h"
+#include "context/product_record.h"
 #include "device_sheets.h"
 #include "document_sheets.h"
 #include "page_engine_fixture.h"
 #include "pages/page_dialog.h"
+#include "pages/page_refresh.h"
 #include "sheet_entry_bodies.h"
 #include "win/compstui.h"
+#include "win/msgbox.h"
 #include "win/prsht.h"
 
 namespace kovatest {
@@ -123,6 +128,134 @@ TEST_F(PropertySheetsTest, SnapshotBufferEndsWithTheSheet) {
                             &needed),
             0u);
   EXPECT_EQ(value, 1u);
+}
+
+// The paper source label carries the tray lock: locking the tray while the sheet is open
+// puts a marker beside it at the next refresh, the marker tells why, and unlocking takes it
+// away again.
+TEST_F(PropertySheetsTest, LockMarkerFollowsTheLockInALiveRefresh) {
+  HANDLE printer = Install(u"Sheet Printer");
+  std::vector<BYTE> input = SampleDevmode();
+  plat::ui::QueueStep([] {
+    HWND page = Page();
+    DriverContext* context = PageContext(page);
+    ASSERT_NE(context, nullptr);
+    PageRecord* record = FindPageByWindow(context, page);
+    ControlRecord* source = record ? FindControlById(context, record, 2006) : nullptr;
+    ASSERT_NE(source, nullptr);
+    ASSERT_NE(source->window, nullptr);
+    const int markerId = LockMarkerIdOf(2006);
+    EXPECT_EQ(GetDlgItem(page, markerId), nullptr);
+    struct Case {
+      DWORD locked;
+      bool marker;
+    };
+    for (const Case& c : {Case{1, true}, Case{1, true}, Case{0, false}, Case{1, true}}) {
+      SCOPED_TRACE(c.locked);
+      WriteFieldRawById(context, fid::kdmLock000InfoBitTray, c.locked);
+      RefreshPage(context, record, 1);
+      HWND marker = GetDlgItem(page, markerId);
+      ASSERT_EQ(marker != nullptr, c.marker);
+      if (!marker) continue;
+      EXPECT_EQ(FindLockMarker(page, source), marker);
+      EXPECT_EQ(GetWindowLongPtrW(marker, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(source));
+      EXPECT_TRUE(plat::ui::Visible(marker));
+      EXPECT_EQ(GetWindow(source->window, GW_HWNDNEXT), marker);  // just after its control
+      // Twenty pixels square, left of the label; a label lower than the marker shares its bottom.
+      RECT m{}, l{};
+      GetWindowRect(marker, &m);
+      GetWindowRect(source->window, &l);
+      EXPECT_EQ(m.right - m.left, 20);
+      EXPECT_EQ(m.bottom - m.top, 20);
+      // (the label stands less than 20 pixels from the page's edge: the marker stops there)
+      POINT origin{0, 0};
+      ClientToScreen(page, &origin);
+      EXPECT_EQ(m.left, std::max<LONG>(l.left - 20, origin.x));
+      ASSERT_LE(l.bottom - l.top, 20);
+      EXPECT_EQ(m.bottom, l.bottom);
+      // One marker only, however often the page is refreshed.
+      int markers = 0;
+      for (HWND w = GetWindow(page, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (GetDlgCtrlID(w) == markerId) ++markers;
+      EXPECT_EQ(markers, 1);
+    }
+    // A click on the marker tells why the setting is locked.
+    plat::ui::ClearMessageBoxes();
+    plat::ui::QueueMessageBoxAnswer(IDOK);
+    HWND marker = GetDlgItem(page, markerId);
+    SendMessageW(marker, WM_LBUTTONDOWN, 1, 0);
+    SendMessageW(marker, WM_LBUTTONUP, 0, 0);
+    ASSERT_EQ(plat::ui::MessageBoxes().size(), 1u);
+    EXPECT_EQ(plat::ui::MessageBoxes()[0].text, u"The paper source is locked by the administrator.");
+    EXPECT_EQ(plat::ui::MessageBoxes()[0].type & MB_ICONINFORMATION, static_cast<UINT>(MB_ICONINFORMATION));
+    plat::ui::PressSheetButton(plat::ui::ActiveModal(), PSBTN_CANCEL);
+  });
+  std::vector<BYTE> output;
+  DWORD result = 0;
+  EXPECT_EQ(RunDocumentSheet(printer, input, output, &result), CPSUI_CANCEL);
+  EXPECT_EQ(plat::ui::PendingSteps(), 0u);
+  EXPECT_EQ(plat::ui::StalledLoops(), 0);
+}
+
+bool PrinterDataDword(HANDLE printer, const char16_t* name, DWORD* value) {
+  DWORD type = 0, needed = 0;
+  *value = 0;
+  return GetPrinterDataW(printer, const_cast<LPWSTR>(name), &type, reinterpret_cast<BYTE*>(value), 4, &needed) == 0;
+}
+
+// The setting-locks page confirmed (its lock-commit word): the device sheet's apply writes the
+// lock values, and with the default lock the locked defaults, to the printer's data. Without
+// the word nothing of the locks is written; the word goes with the apply either way.
+TEST_F(PropertySheetsTest, DeviceSheetApplyCommitsConfirmedLocks) {
+  struct Case {
+    const char16_t* printer;
+    int commit;
+    DWORD defaultLock;
+    bool lockData;
+    bool lockDefaults;
+  };
+  const Case cases[] = {
+      {u"Lock Printer A", 0, 1, false, false},
+      {u"Lock Printer B", 1, 0, true, false},
+      {u"Lock Printer C", 1, 1, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "commit " << c.commit << ", default lock " << c.defaultLock);
+    HANDLE printer = Install(c.printer);
+    DriverContext* seen = nullptr;
+    DWORD media = 0;
+    plat::ui::QueueStep([&] {
+      HWND page = Page();
+      seen = PageContext(page);
+      ASSERT_NE(seen, nullptr);
+      media = ReadFieldRawById(seen, fid::kdmMediaType);
+      WriteFieldRawById(seen, fid::kdmLock000InfoBitMedia, 1);
+      WriteFieldRawById(seen, fid::kdmLock000InfoBitDefault, c.defaultLock);
+      seen->work->sheet.lockCommit = c.commit;
+      SendMessageW(plat::ui::ActiveModal(), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
+      plat::ui::PressSheetButton(plat::ui::ActiveModal(), PSBTN_OK);
+    });
+    DEVICEPROPERTYHEADER header{};
+    header.cbSize = sizeof header;
+    header.hPrinter = printer;
+    header.pszPrinterName = const_cast<LPWSTR>(c.printer);
+    DWORD result = 0;
+    EXPECT_EQ(RunCommonPropertySheet(nullptr, &DoDevicePropertySheets, reinterpret_cast<LPARAM>(&header), &result),
+              CPSUI_OK);
+    ASSERT_NE(seen, nullptr);
+    EXPECT_EQ(seen->work->sheet.lockCommit, 0);
+    DWORD value = 0;
+    EXPECT_EQ(PrinterDataDword(printer, u"LockMediaData", &value), c.lockData);
+    if (c.lockData) {
+      EXPECT_EQ(value, media);
+    }
+    DWORD type = 0, needed = 0;
+    GetPrinterDataW(printer, const_cast<LPWSTR>(u"LockDefaultData"), &type, nullptr, 0, &needed);
+    EXPECT_EQ(needed != 0, c.lockDefaults) << needed;
+    if (c.lockDefaults) {
+      EXPECT_EQ(needed, GetSettingsBufferSize());
+    }
+  }
 }
 
 LONG FailingSheet(PROPSHEETUI_INFO*, LPARAM) { return -1; }

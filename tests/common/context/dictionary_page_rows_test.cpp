@@ -14,6 +14,7 @@
 #include "context/dictionary_pages.h"
 #include "context/field_table.h"
 #include "field_fixture.h"
+#include "modules/summary_lists.h"
 #include "plat/rc_script.h"
 #include "plat/ui_driver.h"
 #include "test_root.h"
@@ -162,6 +163,38 @@ TEST(PageRows, TypedExtraData) {
   ASSERT_NE(locked, nullptr);
   EXPECT_EQ(locked->lockMessageId, 10204);
   EXPECT_EQ(locked->lockFieldId, 10420);
+}
+
+// The four summary edits point at the settings summary's lists: type 4, the entry count at
+// byte 16 and the entries; 33 rows carry extra data in all.
+TEST(PageRows, SummaryEditsCarryTheirLists) {
+  const PageTable* t = GetBuiltInPageTable();
+  std::map<WORD, const ControlRecord*> edits;
+  int withExtra = 0;
+  for (int i = 0; i < t->count; ++i)
+    for (int n = 0; n < t->records[i].controlCount; ++n) {
+      const ControlRecord& c = t->records[i].controls[n];
+      if (c.extraData) ++withExtra;
+      if (c.kind == 61 && c.extraData) edits[c.controlId] = &c;
+    }
+  EXPECT_EQ(withExtra, 33);
+  ASSERT_EQ(edits.size(), 4u);
+  for (WORD id : {2148, 2248, 3086, 3164}) {
+    SCOPED_TRACE(id);
+    ASSERT_EQ(edits.count(id), 1u);
+    const SummaryList* list = GetBuiltInSummaryList(id);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(edits[id]->extraData, list);
+    const auto* bytes = static_cast<const BYTE*>(edits[id]->extraData);
+    WORD type = 0, count = 0;
+    std::memcpy(&type, bytes, 2);
+    std::memcpy(&count, bytes + 16, 2);
+    EXPECT_EQ(type, 4);
+    EXPECT_GT(count, 0);
+    EXPECT_NE(list->entries, nullptr);
+  }
+  EXPECT_EQ(GetBuiltInSummaryList(2148)->count, 91);
+  EXPECT_EQ(GetBuiltInSummaryList(3164)->count, 175);
 }
 
 // Every row whose item id names a settings field binds to that field.
