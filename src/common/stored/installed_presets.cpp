@@ -63,13 +63,6 @@ bool IsKnown(const WCHAR* file, int count, const KnownPresetEntry* known) {
   return false;
 }
 
-bool SameText(const WCHAR* a, const WCHAR* b) {
-  for (std::size_t i = 0;; ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-    if (!a[i]) return true;
-  }
-}
-
 // The copy's header is exactly this product's: version, machine and language.
 bool HasExactHeader(const WCHAR* file, DriverContext* context) {
   const WCHAR* section = GetPrinterSectionName(context);
@@ -115,7 +108,7 @@ int RegisterPresetEntry(const WCHAR* userIni, const WCHAR* copy, const WCHAR* na
     MakePresetKey(key, i, PRESET_KEY_FILE);
     WCHAR listed[MAX_PATH] = {};
     ReadIniString(section, key, u"", listed, MAX_PATH, userIni);
-    if (listed[0] && SameText(listed, copy)) return 0;
+    if (listed[0] && lstrcmpiW(listed, copy) == 0) return 0;
   }
   return AppendPreset(context, copy, name && name[0] ? name : u"NoName", comment ? comment : u"") ? 1 : 0;
 }
