@@ -12,6 +12,7 @@
 #include "context/paths_and_names.h"
 #include "context/printer_data.h"
 #include "context/units.h"
+#include "context/wide_text.h"
 #include "job_text.h"
 #include "render_fields.h"
 #include "win/kernel.h"
@@ -92,12 +93,6 @@ bool ReadJobItem(const JobControlInterface* main, DWORD connection, WORD version
   if (!ReadItemInto(main, connection, item, user, useUser, length, wide, bufferSize)) return false;
   WideToAnsi(text, wide, static_cast<int>(bufferSize / 2));
   return true;
-}
-
-std::size_t WideLength(const WCHAR* s) {
-  std::size_t n = 0;
-  while (s[n]) ++n;
-  return n;
 }
 
 // The text has no character the input check refuses (kind 1 or 2) and at most 128.

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "context/driver_locks.h"
-#include "context/file_utils.h"
+#include "context/file_names.h"
 #include "context/locale_text.h"
 #include "context/memory.h"
 #include "context/paths_and_names.h"

@@ -6,7 +6,7 @@
 #include "context/driver_context.h"
 #include "context/driver_locks.h"
 #include "context/field_access.h"
-#include "context/file_utils.h"
+#include "context/file_sync.h"
 #include "context/ini_files.h"
 #include "context/install_services.h"
 #include "context/memory.h"

@@ -36,10 +36,6 @@ constexpr int kFontListFieldSet = 2;
 constexpr int kAreaThreeFirstIndex = 722;
 constexpr DWORD kFormNameChars = 31;
 
-const ProductRecord* ProductOf(DriverContext* context) {
-  return context && context->product ? context->product : GetProductRecord();
-}
-
 std::int32_t Signed(DWORD v) { return static_cast<std::int32_t>(v); }
 
 // One public field with its option, read once.

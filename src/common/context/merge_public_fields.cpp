@@ -43,10 +43,6 @@ constexpr DWORD kEventChapter = 13;
 constexpr DWORD kUserPaper = DMPAPER_USER;
 constexpr DWORD kSettingsFileLoadFlags = 0x1010;
 
-const ProductRecord* ProductOf(DriverContext* context) {
-  return context->product ? context->product : GetProductRecord();
-}
-
 DEVMODEW PublicOf(const BYTE* devmode) {
   DEVMODEW dm;
   std::memcpy(&dm, devmode, sizeof dm);

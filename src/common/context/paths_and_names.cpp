@@ -122,10 +122,6 @@ void CopyText(WCHAR* target, DWORD size, const WCHAR* source) {
 
 bool IsDrivePath(const WCHAR* path) { return path && path[0] && path[1] == u':'; }
 
-const ProductRecord* ProductOf(DriverContext* context) {
-  return context && context->product ? context->product : GetProductRecord();
-}
-
 WorkArea* WorkOf(DriverContext* context) { return context ? context->work : nullptr; }
 
 // Reads a "DsSpooler" value of the printer (at most 260 bytes) as a terminated text.

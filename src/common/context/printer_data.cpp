@@ -4,7 +4,7 @@
 
 #include "context/driver_context.h"
 #include "context/field_table.h"
-#include "context/file_utils.h"
+#include "context/file_names.h"
 #include "context/ini_files.h"
 #include "context/memory.h"
 #include "context/paths_and_names.h"
@@ -26,10 +26,6 @@ DWORD Length(const WCHAR* s) {
 LPWSTR Mutable(const WCHAR* s) { return const_cast<LPWSTR>(s); }
 
 HANDLE PrinterOf(DriverContext* context) { return context ? context->hPrinter : nullptr; }
-
-const ProductRecord* ProductOf(DriverContext* context) {
-  return context && context->product ? context->product : GetProductRecord();
-}
 
 // The context's driver record, or one read now (then *owned holds it for FreeMem).
 const DRIVER_INFO_3W* DriverInfoOf(DriverContext* context, DRIVER_INFO_3W** owned) {

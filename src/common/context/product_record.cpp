@@ -120,6 +120,10 @@ const ProductRecord* RecordOf(DriverContext* context) {
 
 const ProductRecord* GetProductRecord() { return &kProductRecord; }
 
+const ProductRecord* ProductOf(const DriverContext* context) {
+  return context && context->product ? context->product : GetProductRecord();
+}
+
 const WCHAR* GetProductString(ProductRef ref) {
   return ref < PRODUCT_REF_COUNT ? kProductStrings[ref] : nullptr;
 }

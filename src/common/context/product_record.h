@@ -148,6 +148,8 @@ struct CustomMediaIdRow {
 
 // The dictionary's own record, read by code that has no context.
 const ProductRecord* GetProductRecord();
+// The context's product record; the dictionary's own for a null context or one without.
+const ProductRecord* ProductOf(const DriverContext* context);
 // Text of a product reference (null for PRODUCT_REF_NONE, the list slot or an unknown ref).
 const WCHAR* GetProductString(ProductRef ref);
 const SpecialModelList* GetSpecialModelList(const ProductRecord* record);

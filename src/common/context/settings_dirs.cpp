@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "context/driver_context.h"
-#include "context/file_utils.h"
+#include "context/file_ops.h"
 #include "context/memory.h"
 #include "context/paths_and_names.h"
 #include "context/printer_data.h"

@@ -106,10 +106,6 @@ constexpr int CountHandled() {
 }
 static_assert(CountHandled() == 163, "every handled row lies in the table");
 
-const ProductRecord* ProductOf(DriverContext* context) {
-  return context && context->product ? context->product : GetProductRecord();
-}
-
 std::int32_t Signed(DWORD v) { return static_cast<std::int32_t>(v); }
 
 bool IsTrayValue(DWORD v) { return (v >= 1 && v <= 15) || IsValueAllowedForItem(13, v); }

@@ -93,12 +93,8 @@ void WritePair(std::int32_t* buffer, int index, std::int32_t a, std::int32_t b) 
   buffer[2 * index + 1] = b;
 }
 
-const ProductRecord* ProductOfHolder(const DriverContext* holder) {
-  return holder && holder->product ? holder->product : GetProductRecord();
-}
-
 int ResolutionFallback(DriverContext* context, std::int32_t* buffer) {
-  const std::int32_t d = static_cast<std::int32_t>(ProductOfHolder(context)->defaultResolution);
+  const std::int32_t d = static_cast<std::int32_t>(ProductOf(context)->defaultResolution);
   WritePair(buffer, 0, d, d);
   return 1;
 }
@@ -246,7 +242,7 @@ int ListPaperSizes(DriverContext* context, std::int32_t* buffer) {
 
 DWORD GetPaperExtent(const DriverContext* holder, WORD* buffer, int which) {
   if (which != kExtentMin && which != kExtentMax) return 0;
-  const ProductRecord* product = ProductOfHolder(holder);
+  const ProductRecord* product = ProductOf(holder);
   const bool minimum = which == kExtentMin;
   int width = DotsToUserUnits(kUnitTenthMm,
                               static_cast<int>(minimum ? product->userPaperWidthMin : product->userPaperWidthMax), 1200);
@@ -296,7 +292,7 @@ int ListResolutions(DriverContext* context, std::int32_t* buffer) {
   return ResolutionFallback(context, buffer);
 }
 
-DWORD GetLandscapeAngle(const DriverContext* holder) { return ProductOfHolder(holder)->landscapeAngle; }
+DWORD GetLandscapeAngle(const DriverContext* holder) { return ProductOf(holder)->landscapeAngle; }
 
 int IsColorDevice(DWORD lockBits, const BYTE* devmode) {
   if (!devmode) return 0;

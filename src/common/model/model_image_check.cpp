@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "context/memory.h"
+#include "context/wide_text.h"
 #include "model/model_image.h"
 #include "model/model_parse.h"
 
@@ -297,12 +298,6 @@ class Checker {
   DWORD size_;
   BYTE* memo_[kMemoKinds] = {};
 };
-
-DWORD WideLength(const WCHAR* s) {
-  DWORD n = 0;
-  if (s) while (s[n]) ++n;
-  return n;
-}
 
 }  // namespace
 

@@ -11,9 +11,10 @@
 
 #include "context/driver_context.h"
 #include "context/driver_locks.h"
-#include "context/file_utils.h"
+#include "context/file_ops.h"
 #include "context/memory.h"
 #include "context/product_record.h"
+#include "context/wide_text.h"
 #include "model/model_cache_file.h"
 #include "model/model_image_build.h"
 #include "model/model_reader.h"
@@ -24,19 +25,13 @@ namespace {
 
 ModelImageList g_images{};
 
-std::size_t Length(const WCHAR* s) {
-  std::size_t n = 0;
-  while (s[n]) ++n;
-  return n;
-}
-
 bool SameWhole(const WCHAR* a, const WCHAR* b) {
-  const std::size_t n = Length(a);
-  return n == Length(b) && std::memcmp(a, b, n * sizeof(WCHAR)) == 0;
+  const std::size_t n = WideLength(a);
+  return n == WideLength(b) && std::memcmp(a, b, n * sizeof(WCHAR)) == 0;
 }
 
 ModelImageListNode* Find(const WCHAR* path) {
-  const std::size_t n = Length(path);
+  const std::size_t n = WideLength(path);
   for (ModelImageListNode* node = g_images.first; node; node = node->next) {
     if (n > 11) {
       if (!node->wholePath && std::memcmp(node->key, path + n - 12, sizeof node->key) == 0) return node;
@@ -51,7 +46,7 @@ ModelImageListNode* Find(const WCHAR* path) {
 bool Append(ModelImage* image, const WCHAR* path) {
   auto* node = static_cast<ModelImageListNode*>(AllocMem(sizeof(ModelImageListNode)));
   if (!node) return false;
-  const std::size_t n = Length(path);
+  const std::size_t n = WideLength(path);
   if (n > 11) {
     std::memcpy(node->key, path + n - 12, sizeof node->key);
   } else {

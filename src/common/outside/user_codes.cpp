@@ -6,7 +6,7 @@
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
-#include "context/file_utils.h"
+#include "context/file_ops.h"
 #include "context/install_services.h"
 #include "context/locale_text.h"
 #include "context/paths_and_names.h"

@@ -6,7 +6,9 @@
 #include "context/devmode_header.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
-#include "context/file_utils.h"
+#include "context/file_ops.h"
+#include "context/file_sync.h"
+#include "context/file_names.h"
 #include "context/ini_files.h"
 #include "context/message_boxes.h"
 #include "context/module_services.h"
@@ -61,13 +63,6 @@ bool IsKnown(const WCHAR* file, int count, const KnownPresetEntry* known) {
   return false;
 }
 
-bool SameText(const WCHAR* a, const WCHAR* b) {
-  for (std::size_t i = 0;; ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-    if (!a[i]) return true;
-  }
-}
-
 // The copy's header is exactly this product's: version, machine and language.
 bool HasExactHeader(const WCHAR* file, DriverContext* context) {
   const WCHAR* section = GetPrinterSectionName(context);
@@ -113,7 +108,7 @@ int RegisterPresetEntry(const WCHAR* userIni, const WCHAR* copy, const WCHAR* na
     MakePresetKey(key, i, PRESET_KEY_FILE);
     WCHAR listed[MAX_PATH] = {};
     ReadIniString(section, key, u"", listed, MAX_PATH, userIni);
-    if (listed[0] && SameText(listed, copy)) return 0;
+    if (listed[0] && lstrcmpiW(listed, copy) == 0) return 0;
   }
   return AppendPreset(context, copy, name && name[0] ? name : u"NoName", comment ? comment : u"") ? 1 : 0;
 }

@@ -14,7 +14,7 @@
 #include "context/driver_context.h"
 #include "context/driver_locks.h"
 #include "context/field_access.h"
-#include "context/file_utils.h"
+#include "context/file_names.h"
 #include "context/languages.h"
 #include "context/locale_text.h"
 #include "context/memory.h"

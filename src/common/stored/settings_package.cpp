@@ -5,7 +5,8 @@
 #include <cstring>
 
 #include "context/driver_context.h"
-#include "context/file_utils.h"
+#include "context/file_ops.h"
+#include "context/file_names.h"
 #include "context/ini_files.h"
 #include "context/memory.h"
 #include "context/module_dispatch.h"

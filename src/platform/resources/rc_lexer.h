@@ -1,9 +1,8 @@
-// Resource scripts, first stage: decoding, comments, the preprocessor and tokens.
+// Resource scripts, first stage: decoding, tokens and constant expressions.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -53,39 +52,14 @@ class ExprEval {
   int depth_ = 0;
 };
 
+// Character classes of identifiers and blanks in a script line.
+inline bool IsIdentStart(WCHAR c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_'; }
+inline bool IsIdentChar(WCHAR c) { return IsIdentStart(c) || (c >= u'0' && c <= u'9'); }
+inline bool IsSpace(WCHAR c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\f' || c == u'\v'; }
+
 // Splits one line of script text into tokens (no macro expansion). False with a message
 // for an unterminated literal or a character that has no meaning.
 bool TokenizeLine(std::u16string_view line, int lineNo, const std::shared_ptr<const std::string>& file,
                   std::vector<Token>& out, std::string& error);
-
-// Runs the preprocessor over a script and its includes, giving the tokens of the active
-// lines with object-like macros expanded.
-class Preprocessor {
- public:
-  Preprocessor();
-  bool Run(std::string_view bytes, const std::string& includeDir, const std::string& displayName, std::string& error);
-  const std::vector<Token>& Tokens() const { return tokens_; }
-
- private:
-  bool RunText(const std::u16string& text, const std::string& includeDir, const std::string& displayName,
-               bool headerOnly, int depth, std::string& error);
-  bool Directive(std::u16string_view line, int lineNo, const std::shared_ptr<const std::string>& file,
-                 const std::string& includeDir, int depth, std::string& error);
-  bool Include(const std::vector<Token>& args, const Token& at, const std::string& includeDir, int depth,
-               std::string& error);
-  bool EvalCondition(const std::vector<Token>& args, std::size_t start, bool& result, std::string& error);
-  void Expand(const Token& t, std::vector<Token>& out, int depth);
-  bool Active() const;
-
-  struct Cond {
-    bool parentActive;
-    bool active;
-    bool taken;
-    bool sawElse;
-  };
-  std::map<std::u16string, std::u16string> defines_;
-  std::vector<Cond> conds_;
-  std::vector<Token> tokens_;
-};
 
 }  // namespace plat::rc

@@ -8,7 +8,7 @@
 #include "plat/rc_script.h"
 #include "plat/wstr.h"
 #include "rc_dialog.h"
-#include "rc_lexer.h"
+#include "rc_preprocessor.h"
 
 namespace plat {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "context/file_utils.h"
+#include "context/file_names.h"
 #include "test_root.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "context_fixture.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
-#include "context/file_utils.h"
+#include "context/file_names.h"
 #include "context/paths_and_names.h"
 #include "context/product_record.h"
 #include "context/settings_dirs.h"

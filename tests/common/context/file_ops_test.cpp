@@ -3,14 +3,17 @@
 #include <string>
 
 #include "context/driver_context.h"
-#include "context/file_utils.h"
+#include "context/file_ops.h"
+#include "context/file_times.h"
+#include "context/file_sync.h"
+#include "context/file_names.h"
 #include "test_root.h"
 #include "win/errors.h"
 #include "win/files.h"
 
 namespace {
 
-class FileUtils : public ::testing::Test {
+class FileOps : public ::testing::Test {
  protected:
   void Write(const char16_t* path, const std::string& text) { root_.WriteFile(path, text); }
   bool Exists(const char16_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
@@ -24,7 +27,7 @@ class FileUtils : public ::testing::Test {
   kovatest::TempRoot root_;
 };
 
-TEST_F(FileUtils, PathExists) {
+TEST_F(FileOps, PathExists) {
   Write(u"C:\\d\\here.txt", "x");
   EXPECT_TRUE(PathExists(u"C:\\d\\here.txt"));
   EXPECT_TRUE(PathExists(u"c:\\D\\HERE.TXT"));
@@ -40,7 +43,7 @@ TEST_F(FileUtils, PathExists) {
   CloseHandle(h);
 }
 
-TEST_F(FileUtils, DeleteFileForceAnswersOneEvenWhenTheDeleteFails) {
+TEST_F(FileOps, DeleteFileForceAnswersOneEvenWhenTheDeleteFails) {
   Write(u"C:\\d\\ro.txt", "x");
   ASSERT_TRUE(SetFileAttributesW(u"C:\\d\\ro.txt", FILE_ATTRIBUTE_READONLY));
   EXPECT_TRUE(DeleteFileForce(u"C:\\d\\ro.txt"));
@@ -60,7 +63,7 @@ TEST_F(FileUtils, DeleteFileForceAnswersOneEvenWhenTheDeleteFails) {
   EXPECT_FALSE(Exists(u"C:\\d\\busy.txt"));
 }
 
-TEST_F(FileUtils, DeleteFilesInDirDeletesOnlyMatchingFiles) {
+TEST_F(FileOps, DeleteFilesInDirDeletesOnlyMatchingFiles) {
   Write(u"C:\\d\\a.tmp", "1");
   Write(u"C:\\d\\b.TMP", "2");
   Write(u"C:\\d\\keep.ini", "3");
@@ -74,7 +77,7 @@ TEST_F(FileUtils, DeleteFilesInDirDeletesOnlyMatchingFiles) {
   EXPECT_FALSE(DeleteFilesInDir(u"C:\\d\\*.tmp"));  // nothing left to prepare
 }
 
-TEST_F(FileUtils, CopyFileNormalLeavesAnArchiveFile) {
+TEST_F(FileOps, CopyFileNormalLeavesAnArchiveFile) {
   Write(u"C:\\src\\f.ini", "data");
   SetFileAttributesW(u"C:\\src\\f.ini", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
   CreateDirectoryW(u"C:\\dst", nullptr);
@@ -89,13 +92,13 @@ TEST_F(FileUtils, CopyFileNormalLeavesAnArchiveFile) {
   EXPECT_TRUE(ClearReadOnly(u"C:\\src\\none.ini"));
 }
 
-TEST_F(FileUtils, CreateDirectoryOkAcceptsAnExistingFolder) {
+TEST_F(FileOps, CreateDirectoryOkAcceptsAnExistingFolder) {
   EXPECT_TRUE(CreateDirectoryOk(u"C:\\newdir"));
   EXPECT_TRUE(CreateDirectoryOk(u"C:\\newdir"));
   EXPECT_FALSE(CreateDirectoryOk(u"C:\\missing\\newdir"));
 }
 
-TEST_F(FileUtils, CompareFileTimesByMode) {
+TEST_F(FileOps, CompareFileTimesByMode) {
   Write(u"C:\\a", "a");
   Write(u"C:\\b", "b");
   struct Case {
@@ -130,7 +133,7 @@ void CountingWait(DWORD ms) {
   ++g_waits;
 }
 
-TEST_F(FileUtils, CompareFileTimesRetriesWhileTheFileIsHeld) {
+TEST_F(FileOps, CompareFileTimesRetriesWhileTheFileIsHeld) {
   Write(u"C:\\a", "a");
   Write(u"C:\\b", "b");
   SetTime(u"C:\\a", 5);
@@ -150,7 +153,7 @@ TEST_F(FileUtils, CompareFileTimesRetriesWhileTheFileIsHeld) {
   SetFileRetryWait(nullptr);
 }
 
-TEST_F(FileUtils, CopyFileIfDifferent) {
+TEST_F(FileOps, CopyFileIfDifferent) {
   Write(u"C:\\s\\f.dat", "new");
   Write(u"C:\\t\\f.dat", "old");
   // Refresh mode copies when the times differ in either direction.
@@ -184,7 +187,7 @@ TEST_F(FileUtils, CopyFileIfDifferent) {
   EXPECT_TRUE(CopyFileIfDifferent(u"C:\\S\\F.DAT", u"C:\\s\\f.dat", 2));
 }
 
-TEST_F(FileUtils, SyncFileBetweenDirsCopiesOnlyANewerSource) {
+TEST_F(FileOps, SyncFileBetweenDirsCopiesOnlyANewerSource) {
   Write(u"C:\\one\\x.ini", "source");
   Write(u"C:\\two\\x.ini", "target");
   SetTime(u"C:\\one\\x.ini", 0x01D00000);
@@ -196,7 +199,7 @@ TEST_F(FileUtils, SyncFileBetweenDirsCopiesOnlyANewerSource) {
   EXPECT_EQ(root_.ReadFile(u"C:\\two\\x.ini"), "source");
 }
 
-TEST_F(FileUtils, SyncWithDriverFileBringsTheSystemCopyInLine) {
+TEST_F(FileOps, SyncWithDriverFileBringsTheSystemCopyInLine) {
   Write(u"C:\\drv\\Brevick.dll", "driver copy");
   DRIVER_INFO_3W info{};
   WCHAR driverPath[] = u"C:\\drv\\Panelis.dll";
@@ -220,7 +223,7 @@ TEST_F(FileUtils, SyncWithDriverFileBringsTheSystemCopyInLine) {
   EXPECT_EQ(root_.ReadFile(u"C:\\Windows\\system32\\Dorvale2.ini"), "v2");
 }
 
-TEST_F(FileUtils, ReadFileBytes) {
+TEST_F(FileOps, ReadFileBytes) {
   Write(u"C:\\r.bin", "abcdef");
   HANDLE h = CreateFileW(u"C:\\r.bin", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
@@ -232,7 +235,7 @@ TEST_F(FileUtils, ReadFileBytes) {
   EXPECT_EQ(ReadFileBytes(INVALID_HANDLE_VALUE, buffer, 4), -1);
 }
 
-TEST_F(FileUtils, MakeUserKsrPathUsesTheSettingsDirectory) {
+TEST_F(FileOps, MakeUserKsrPathUsesTheSettingsDirectory) {
   WorkArea work{};
   DriverContext context{};
   context.work = &work;
