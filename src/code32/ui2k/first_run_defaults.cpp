@@ -6,7 +6,7 @@
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
-#include "context/file_utils.h"
+#include "context/file_ops.h"
 #include "context/ini_files.h"
 #include "context/languages.h"
 #include "context/locale_text.h"

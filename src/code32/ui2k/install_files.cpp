@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "context/driver_context.h"
-#include "context/file_utils.h"
+#include "context/file_ops.h"
+#include "context/file_sync.h"
+#include "context/file_names.h"
 #include "context/ini_files.h"
 #include "context/ini_section_copy.h"
 #include "context/install_services.h"

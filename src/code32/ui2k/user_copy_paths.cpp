@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-#include "context/file_utils.h"
+#include "context/file_times.h"
+#include "context/file_names.h"
 #include "context/memory.h"
 #include "context/paths_and_names.h"
 #include "context/settings_dirs.h"

@@ -4,7 +4,8 @@
 
 #include "context/context_create.h"
 #include "context/driver_context.h"
-#include "context/file_utils.h"
+#include "context/file_ops.h"
+#include "context/file_times.h"
 #include "context/ini_files.h"
 #include "context/ini_section_copy.h"
 #include "context/paths_and_names.h"
