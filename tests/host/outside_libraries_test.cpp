@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "dynamic_symbols.h"
 #include "filterdouble/filter_double.h"
 #include "outputdouble/output_double.h"
 #include "plat/spooler_setup.h"
@@ -119,18 +120,9 @@ TEST_F(OutsideTest, SpoolaneWritesTheStreamToThePortFile) {
 // Spoolane exports exactly the seven output calls (the sanitizer runtime's own symbols,
 // which start with an underscore, aside).
 TEST(SpoolaneExports, ExactlyTheSevenOutputCalls) {
-  const std::string cmd = std::string("nm -D --defined-only '") + KOVA_SPOOLANE_SO + "'";
-  FILE* p = ::popen(cmd.c_str(), "r");
-  ASSERT_NE(p, nullptr);
   std::vector<std::string> names;
-  char line[512];
-  while (std::fgets(line, sizeof line, p)) {
-    std::string l(line);
-    while (!l.empty() && (l.back() == '\n' || l.back() == '\r')) l.pop_back();
-    const std::string name = l.substr(l.rfind(' ') + 1);
+  for (const std::string& name : kovatest::DynamicSymbolNames(KOVA_SPOOLANE_SO, kovatest::SymbolSide::Defined))
     if (!name.empty() && name[0] != '_') names.push_back(name);
-  }
-  ASSERT_EQ(::pclose(p), 0);
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"DrvSplClose", "DrvSplEndDoc", "DrvSplEndPage", "DrvSplStartDoc",
                                              "DrvSplStartDocEx", "DrvSplStartPage", "DrvSplWritePrinter"}));

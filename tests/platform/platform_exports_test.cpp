@@ -12,26 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "dynamic_symbols.h"
+
 namespace {
 
-// Lines of `nm -D --defined-only` (demangled when asked): the names only.
 std::vector<std::string> DefinedNames(const std::string& file, bool demangle) {
-  std::vector<std::string> names;
-  const std::string command =
-      std::string("nm -D --defined-only ") + (demangle ? "-C " : "") + "'" + file + "' 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return names;
-  char line[4096];
-  while (std::fgets(line, sizeof line, pipe)) {
-    std::string text(line);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    // "<address> <type> <name>": the name may hold spaces once demangled.
-    const auto first = text.find(' ');
-    const auto second = first == std::string::npos ? first : text.find(' ', first + 1);
-    if (second != std::string::npos) names.push_back(text.substr(second + 1));
-  }
-  pclose(pipe);
-  return names;
+  return kovatest::DynamicSymbolNames(file, kovatest::SymbolSide::Defined, demangle);
 }
 
 // Every identifier of the Windows-shaped headers.

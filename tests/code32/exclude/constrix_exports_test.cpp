@@ -8,26 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "dynamic_symbols.h"
 #include "constrix_fixture.h"
 #include "win/loader.h"
 
 namespace kovatest {
 namespace {
-
-std::set<std::string> DefinedDynamicSymbols(const std::string& file) {
-  std::set<std::string> names;
-  const std::string command = "nm -D --defined-only '" + file + "' 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return names;
-  char line[512];
-  while (std::fgets(line, sizeof line, pipe)) {
-    std::istringstream in(line);
-    std::string address, type, name;
-    if (in >> address >> type >> name) names.insert(name);
-  }
-  pclose(pipe);
-  return names;
-}
 
 TEST(ConstrixExports, ExactlyTheTwentyFiveSettingsApiExports) {
   const std::set<std::string> expected = {

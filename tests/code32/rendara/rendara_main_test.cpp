@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "dynamic_symbols.h"
 #include "test_root.h"
 #include "win/errors.h"
 #include "win/loader.h"
@@ -16,21 +17,8 @@
 namespace rendara {
 namespace {
 
+using kovatest::DefinedDynamicSymbols;
 
-std::set<std::string> DefinedDynamicSymbols(const std::string& file) {
-  std::set<std::string> names;
-  const std::string command = "nm -D --defined-only '" + file + "' 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return names;
-  char line[512];
-  while (std::fgets(line, sizeof line, pipe)) {
-    std::istringstream in(line);
-    std::string address, type, name;
-    if (in >> address >> type >> name) names.insert(name);
-  }
-  pclose(pipe);
-  return names;
-}
 
 TEST(RendaraExports, ExactlyTheFourDriverExports) {
   const std::set<std::string> expected = {"DllMain", "DrvDisableDriver", "DrvEnableDriver", "DrvQueryDriverInfo"};

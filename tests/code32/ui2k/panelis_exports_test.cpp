@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "dynamic_symbols.h"
 #include "panelis_fixture.h"
 #include "win/gdi.h"
 #include "win/loader.h"
@@ -14,21 +15,6 @@
 
 namespace kovatest {
 namespace {
-
-std::set<std::string> DefinedDynamicSymbols(const std::string& file) {
-  std::set<std::string> names;
-  const std::string command = "nm -D --defined-only '" + file + "' 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return names;
-  char line[512];
-  while (std::fgets(line, sizeof line, pipe)) {
-    std::istringstream in(line);
-    std::string address, type, name;
-    if (in >> address >> type >> name) names.insert(name);
-  }
-  pclose(pipe);
-  return names;
-}
 
 TEST(PanelisExports, ExactlyTheTwelveInterfaceExports) {
   const std::set<std::string> expected = {"DllMain",
@@ -48,13 +34,7 @@ TEST(PanelisExports, ExactlyTheTwelveInterfaceExports) {
 
 // The interface library calls the platform through its Windows API only.
 TEST(PanelisExports, ImportsNoneOfThePlatformsOwnNames) {
-  const std::string command = "nm -D --undefined-only -C '" + std::string(KOVA_PANELIS_SO) + "' 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string text;
-  char chunk[4096];
-  while (std::fgets(chunk, sizeof chunk, pipe)) text += chunk;
-  pclose(pipe);
+  const std::string text = ImportedNamesText(KOVA_PANELIS_SO);
   ASSERT_NE(text.find("GetLastError"), std::string::npos) << "nm listed no imports";
   EXPECT_EQ(text.find("plat::"), std::string::npos) << text;
 }
