@@ -42,6 +42,19 @@ class CommandBaseLists : public ApiPrinterTest {
     EXPECT_EQ(DoExcGetCommandBase(handle_, static_cast<std::int32_t>(text.size()), text.data(), &length), 0);
     return length > 0 ? std::string(text.data()) : std::string();
   }
+  std::string Values(const char* item, int onlySettable) {
+    std::int32_t length = 0;
+    std::vector<char> text(4096);
+    EXPECT_EQ(DoExcGetCommandValue(handle_, item, onlySettable, static_cast<std::int32_t>(text.size()), text.data(),
+                                   &length),
+              0);
+    std::string out;
+    for (std::int32_t i = 0; i + 2 < length; ++i) {
+      const char c = text[static_cast<std::size_t>(i)];
+      out += c ? c : '|';
+    }
+    return out;
+  }
   DriverContext* Context() { return handle_->context; }
 
   ExcBaseRecord* handle_ = nullptr;
@@ -162,6 +175,33 @@ TEST_F(CommandBaseLists, NupFourInOneWrittenOnlyWithItsKindAndSwitch) {
   ASSERT_GE(DoExcUpdateCommand(handle_, Line("NUP", "OFF").c_str(), &change), 0);
   EXPECT_EQ(Base().find("4IN1P1"), std::string::npos) << Base();
   EXPECT_NE(Base().find(Line("NUP", "OFF")), std::string::npos) << Base();
+}
+
+// The settable-only lists of value-table items follow the switches their values need.
+TEST_F(CommandBaseLists, SettableOnlyListsOfValueTablesFollowTheirSwitches) {
+  struct Case {
+    const char* what;
+    std::string lines;
+    const char* item;
+    const char* all;
+    const char* settable;
+  };
+  const Case cases[] = {
+      {"one-sided binding, duplex off", Line("DUPLEX", "OFF"), "SIMPLEXBINDING", "LEFT|RIGHT|TOP|BOTTOM",
+       "LEFT|RIGHT|TOP|BOTTOM"},
+      {"one-sided binding, duplex on", Line("DUPLEX", "ON"), "SIMPLEXBINDING", "LEFT|RIGHT|TOP|BOTTOM", ""},
+      {"booklet, duplex off", Line("DUPLEX", "OFF"), "BOOKLET", "BOOKLETF|BOOKLETC|OFF", "OFF"},
+      {"booklet, duplex on", Line("DUPLEX", "ON"), "BOOKLET", "BOOKLETF|BOOKLETC|OFF", "BOOKLETF|BOOKLETC|OFF"},
+      {"enclosure, N-up off", Line("NUP", "OFF"), "NUPENCLOSURE", "CHAINSTITCH|OFF", ""},
+      {"enclosure, 2 in 1", Line("NUP", "2IN1P1"), "NUPENCLOSURE", "CHAINSTITCH|OFF", "CHAINSTITCH|OFF"},
+  };
+  for (const Case& c : cases) {
+    const std::string text = RequiredLines() + c.lines + Line(c.item, std::strcmp(c.item, "SIMPLEXBINDING") == 0 ? "LEFT" : "OFF");
+    std::int32_t change = -1;
+    ASSERT_GE(DoExcSetCommandBase(handle_, text.c_str(), &change), 0) << c.what;
+    EXPECT_EQ(Values(c.item, 0), c.all) << c.what;
+    EXPECT_EQ(Values(c.item, 1), c.settable) << c.what;
+  }
 }
 
 }  // namespace
