@@ -73,18 +73,23 @@ std::string Joined(const std::vector<char>& text, std::int32_t length) {
 TEST_F(CommandBaseLists, AllowedValuesByFieldFollowTheOptionListItems) {
   struct Case {
     const char* what;
+    DWORD duplex;
     DWORD field;
     const char* names;  // joined by '|'; "" for none
   };
   const Case cases[] = {
-      {"duplex, an option-list item", fid::kdmFuncSelectDuplex, "ON|OFF"},
-      {"copies, a command-only number", fid::dmCopies, ""},
-      {"binding, every side offered only with duplex on", fid::kdmDuplexType, ""},
-      {"the booklet pseudo-field, its choices only with duplex on", kPjlBookletField, "OFF"},
-      {"the force-feed item's field 0", 0, ""},
-      {"a field beyond the table", 5000, ""},
+      {"duplex, an option-list item", 0, fid::kdmFuncSelectDuplex, "ON|OFF"},
+      {"copies, a command-only number", 0, fid::dmCopies, ""},
+      {"binding, every side offered only with duplex on", 0, fid::kdmDuplexType, ""},
+      {"the booklet pseudo-field with duplex off", 0, kPjlBookletField, "OFF"},
+      {"the booklet pseudo-field with duplex on", 1, kPjlBookletField, "BOOKLETF|BOOKLETC|OFF"},
+      {"one-sided binding with duplex on", 1, fid::kdmShiftDir, ""},
+      {"the force-feed item's field 0", 0, 0, ""},
+      {"a field beyond the table", 0, 5000, ""},
   };
   for (const Case& c : cases) {
+    SetFieldValueById(Context(), fid::kdmFuncSelectDuplex, c.duplex);
+    ASSERT_EQ(ReadFieldRawById(Context(), fid::kdmFuncSelectDuplex), c.duplex) << c.what;
     std::int32_t needed = -7;
     ASSERT_EQ(ListAllowedPjlValuesById(Context(), c.field, 0, nullptr, &needed), *c.names ? 1 : 0) << c.what;
     if (!*c.names) {
