@@ -2,6 +2,8 @@
 #include "stored/installed_presets.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "context/devmode_header.h"
 #include "context/driver_context.h"
@@ -219,12 +221,122 @@ void ClearQualityList(DriverContext* context) {
   if (ini && IsDriveLetterPath(ini)) WriteIniString(GetPrinterSectionName(context), u"QualityCount", u"0", ini);
 }
 
-int InstallDefaultPresets(DriverContext* context, DWORD) {
+namespace {
+
+constexpr DWORD MSG_PRESETS_DROPPED = 10017;
+
+bool HasExtension(const WCHAR* file, const WCHAR* extension) {
+  const WCHAR* name = FindFileName(file);
+  const WCHAR* dot = nullptr;
+  for (const WCHAR* p = name; *p; ++p)
+    if (*p == u'.') dot = p;
+  if (!dot) return false;
+  if (!extension) return dot[1] != 0;
+  return lstrcmpiW(dot + 1, extension) == 0;
+}
+
+// A package the driver can read: a base name, an extension of 1-3 characters, and present.
+bool IsUsablePackage(const WCHAR* path) {
+  const WCHAR* name = FindFileName(path);
+  const WCHAR* dot = nullptr;
+  for (const WCHAR* p = name; *p; ++p)
+    if (*p == u'.') dot = p;
+  if (!dot || dot == name) return false;
+  const int extension = lstrlenW(dot + 1);
+  return extension >= 1 && extension <= 3 && PathExists(path);
+}
+
+// The shipped file whose name (without folder and extension) is the preset's, or null.
+const WCHAR* MatchingShippedFile(const WCHAR* preset, const std::vector<std::u16string>& shipped) {
+  const WCHAR* name = FindFileName(preset);
+  for (const std::u16string& file : shipped) {
+    const WCHAR* other = FindFileName(file.c_str());
+    int i = 0;
+    for (; name[i] && name[i] != u'.' && other[i] && other[i] != u'.'; ++i)
+      if (Lower(name[i]) != Lower(other[i])) break;
+    const bool nameEnds = !name[i] || name[i] == u'.';
+    const bool otherEnds = !other[i] || other[i] == u'.';
+    if (nameEnds && otherEnds) return file.c_str();
+  }
+  return nullptr;
+}
+
+void CopyText(WCHAR* out, int capacity, const WCHAR* text) {
+  int i = 0;
+  for (; text && text[i] && i + 1 < capacity; ++i) out[i] = text[i];
+  out[i] = 0;
+}
+
+}  // namespace
+
+int InstallDefaultPresets(DriverContext* context, DWORD flags) {
   if (!context || !context->work) return 0;
-  const WCHAR* installIni = GetInstallIniPath(context);
-  if (!installIni || !IsDriveLetterPath(installIni)) return 0;
-  return RegisterInstalledPresets(installIni, GetModelName(context), RIP_REGISTER | RIP_CONDITIONS | RIP_INSTALL,
-                                  context, 0, nullptr);
+  const WCHAR* ini = GetUserIniPath(context);
+  if (!ini || !IsDriveLetterPath(ini)) return 0;
+  const WCHAR* section = GetPrinterSectionName(context);
+
+  // The printer's list as it stands.
+  std::vector<KnownPresetEntry> current;
+  const int count = GetPresetCount(context);
+  for (int i = 0; i < count && i < kInstalledPresetLimit; ++i) {
+    KnownPresetEntry entry{};
+    WCHAR key[kPresetKeyChars];
+    MakePresetKey(key, i, PRESET_KEY_FILE);
+    ReadIniString(section, key, u"", entry.filePath, 260, ini);
+    MakePresetKey(key, i, PRESET_KEY_NAME);
+    ReadIniString(section, key, u"", entry.name, 513, ini);
+    MakePresetKey(key, i, PRESET_KEY_COMMENT);
+    ReadIniString(section, key, u"", entry.comment, 513, ini);
+    current.push_back(entry);
+  }
+
+  // The printer's package and its shipped preset files; any one missing changes nothing.
+  WCHAR package[MAX_PATH] = {};
+  ReadIniString(section, u"DefaultKst", u"", package, MAX_PATH, ini);
+  if (!package[0] || !IsUsablePackage(package)) return 0;
+  const WCHAR* list = ListLanguageSection(context);
+  const int files = ReadIniInt(list, u"NumDeficonfiles", kNoCount, package);
+  if (files == kNoCount || files <= 0) return 0;
+  std::vector<std::u16string> shipped;
+  for (int c = 1; c <= files && c <= kMostFiles; ++c) {
+    char narrow[32];
+    std::snprintf(narrow, sizeof narrow, "Deficonfiles%u", static_cast<unsigned>(c));
+    WCHAR key[32];
+    Widen(key, narrow);
+    WCHAR file[MAX_PATH] = {};
+    ReadIniString(list, key, u"", file, MAX_PATH, package);
+    if (!file[0] || !ExpandAndCheckSettingFile(file, MAX_PATH, context) || !PathExists(file)) return 0;
+    shipped.emplace_back(file);
+  }
+
+  // Which presets stay.
+  std::vector<KnownPresetEntry> kept;
+  bool dropped = false;
+  for (const KnownPresetEntry& entry : current) {
+    bool keep = true;
+    if (HasExtension(entry.filePath, u"ksr")) {
+      if (const WCHAR* source = MatchingShippedFile(entry.filePath, shipped))
+        keep = IsSettingFileEnabled(source, context) && EvaluateSettingFileConditions(source, context);
+    } else if (HasExtension(entry.filePath, nullptr) && PathExists(entry.filePath)) {
+      keep = IsSettingsFileAcceptable(entry.filePath, context);
+    }
+    if (keep) {
+      kept.push_back(entry);
+    } else {
+      dropped = true;
+    }
+  }
+  if (dropped && (flags & IDP_ASK) && AskWarningOkCancel(context, nullptr, MSG_PRESETS_DROPPED) != IDOK) return 0;
+
+  ResetPresetCount(context);
+  for (KnownPresetEntry& entry : kept) {
+    AppendPreset(context, entry.filePath, entry.name, entry.comment);
+    if (const WCHAR* source = MatchingShippedFile(entry.filePath, shipped))
+      CopyText(entry.shippedPath, 260, source);
+  }
+  RegisterInstalledPresets(package, ListLanguageSection(context), RIP_REGISTER | RIP_CONDITIONS | RIP_ADD, context,
+                           static_cast<int>(kept.size()), kept.empty() ? nullptr : kept.data());
+  return GetPresetCount(context);
 }
 
 int RefreshPresetsAfterPackInstall(DriverContext* context, int kind) {

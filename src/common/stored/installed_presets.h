@@ -53,6 +53,13 @@ void ClearQualityList(DriverContext* context);
 // The presets once more after a driver package install (kind 0 from the document sheet,
 // 1 after the device sheet was accepted, 2 from the device sheet); always 1.
 int RefreshPresetsAfterPackInstall(DriverContext* context, int kind);
-// The driver package's default presets: the install INI's model section, registered with
-// their conditions.
+// Flag of InstallDefaultPresets: ask (OK/Cancel) before presets are dropped.
+constexpr DWORD IDP_ASK = 0x1;
+// Brings the printer's preset list up to its "DefaultKst" package (per-printer INI): a
+// shipped "ksr" preset whose [disable] or [condition] no longer holds is dropped, any other
+// preset file that the preset alerts would refuse is dropped; with IDP_ASK a drop is first
+// confirmed (Cancel: 0, nothing changed). The kept presets are listed again in order and
+// the package's shipped presets not yet listed are added. A package that is missing, has
+// no list or names a missing file gives 0 and leaves the list as it was; otherwise the
+// preset count.
 int InstallDefaultPresets(DriverContext* context, DWORD flags);

@@ -404,8 +404,13 @@ TEST_F(SettingImport, PresetsAreRefreshedOnceAfterAPackageInstall) {
   const std::u16string ini = GetUserIniPath(ctx_);
   const std::u16string shipped = settingsDir_ + u"\\pack.ksd";
   Put(shipped, language_, u"setname", u"Packed");
-  Put(install, model, u"NumDeficonfiles", u"1");
-  Put(install, model, u"Deficonfiles1", u"%sysdir%pack.ksd");
+  // The printer's package lists the combined file first, then the preset.
+  const std::u16string package = settingsDir_ + u"\\refresh.ksb";
+  Put(settingsDir_ + u"\\combined.ksd", language_, u"setname", u"Combined");
+  Put(package, language_, u"NumDeficonfiles", u"2");
+  Put(package, language_, u"Deficonfiles1", u"%sysdir%combined.ksd");
+  Put(package, language_, u"Deficonfiles2", u"%sysdir%pack.ksd");
+  Put(ini, section_, u"DefaultKst", package.c_str());
   // Kind 2 after the package was marked installed does nothing.
   Put(ini, section_, u"PackInstallDone", u"1");
   EXPECT_EQ(RefreshPresetsAfterPackInstall(ctx_, 2), 1);
@@ -418,7 +423,8 @@ TEST_F(SettingImport, PresetsAreRefreshedOnceAfterAPackageInstall) {
   EXPECT_EQ(GetPresetCount(ctx_), 1);
   EXPECT_EQ(Get(ini, section_, u"PresetList0Name"), u"Packed");
   EXPECT_EQ(Get(ini, section_, u"PresetRefresh"), u"1");
-  EXPECT_EQ(Get(install, model, u"DrvInstPresetDone"), u"1");
+  // A refresh is no install: the install marker stays unwritten.
+  EXPECT_EQ(Get(install, model, u"DrvInstPresetDone"), u"<missing>");
   // Once refreshed, never again.
   EXPECT_EQ(RefreshPresetsAfterPackInstall(ctx_, 1), 1);
   EXPECT_EQ(GetPresetCount(ctx_), 1);
