@@ -13,6 +13,7 @@
 #include "context/product_record.h"
 #include "context/spooler_info.h"
 #include "context/system_checks.h"
+#include "context/wide_text.h"
 #include "field_ids.h"
 #include "win/kernel.h"
 
@@ -35,15 +36,9 @@ int CacheForKind(DWORD kind) { return kind == CTXK_DEVICE_CAPS ? 1 : 2; }
 bool Expired(DWORD releaseTick, DWORD now) { return static_cast<DWORD>(now - releaseTick) > kContextCacheLifetime; }
 
 // Copies a name into the buffer; false when it does not fit (then nothing is matched).
-bool CopyName(WCHAR* buffer, const WCHAR* name) {
-  if (!name) return false;
-  DWORD n = 0;
-  while (name[n]) {
-    if (n + 1 >= kNameChars) return false;
-    buffer[n] = name[n];
-    ++n;
-  }
-  buffer[n] = 0;
+bool CopyWholeName(WCHAR* buffer, const WCHAR* name) {
+  if (!name || WideLength(name) >= kNameChars) return false;
+  CopyWide(buffer, kNameChars, name);
   return true;
 }
 
@@ -52,7 +47,7 @@ bool RequestPrinterName(HANDLE printer, const PRINTER_INFO_2W* printerInfo, WCHA
   PRINTER_INFO_2W* read = nullptr;
   const PRINTER_INFO_2W* info = printerInfo;
   if (!info) info = read = static_cast<PRINTER_INFO_2W*>(GetPrinterInfo(printer, 2));
-  const bool found = info && info->pPrinterName && info->pPrinterName[0] && CopyName(name, info->pPrinterName);
+  const bool found = info && info->pPrinterName && info->pPrinterName[0] && CopyWholeName(name, info->pPrinterName);
   FreeMem(read);
   if (!found) return false;
   if (IsNt6OrLater()) NormalisePrinterName(printer, name, kNameChars);

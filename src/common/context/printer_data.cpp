@@ -10,18 +10,12 @@
 #include "context/paths_and_names.h"
 #include "context/product_record.h"
 #include "context/spooler_info.h"
+#include "context/wide_text.h"
 #include "stored/device_settings.h"
 #include "win/kernel.h"
 #include "win/registry.h"
 
 namespace {
-
-DWORD Length(const WCHAR* s) {
-  DWORD n = 0;
-  if (s)
-    while (s[n]) ++n;
-  return n;
-}
 
 LPWSTR Mutable(const WCHAR* s) { return const_cast<LPWSTR>(s); }
 
@@ -43,7 +37,7 @@ BOOL CopyFilePart(const WCHAR* path, WCHAR* buffer, DWORD size) {
   for (const WCHAR* p = path; *p; ++p)
     if (*p == u'\\') slash = p;
   if (!slash) return FALSE;
-  const DWORD n = Length(slash + 1);
+  const DWORD n = static_cast<DWORD>(WideLength(slash + 1));
   if (n + 1 > size) return FALSE;
   std::memcpy(buffer, slash + 1, (n + 1) * sizeof(WCHAR));
   return TRUE;
@@ -101,7 +95,7 @@ BOOL SetPrinterDataString(HANDLE printer, const WCHAR* text, DWORD size, const W
 
 BOOL SetPrinterDataText(HANDLE printer, const WCHAR* text, const WCHAR* valueName) {
   if (!text) return FALSE;
-  return SetPrinterDataString(printer, text, (Length(text) + 1) * sizeof(WCHAR), valueName, 0);
+  return SetPrinterDataString(printer, text, (WideLength(text) + 1) * sizeof(WCHAR), valueName, 0);
 }
 
 BOOL ReadFieldByNameFromPrinterData(HANDLE printer, DriverContext* context, SettingField* field) {
@@ -252,7 +246,7 @@ BOOL EnsureLogSettings(DriverContext*) {
       !directory[0]) {
     WCHAR path[MAX_PATH] = {};
     MakeWindowsPath(path, MAX_PATH, u"temp\\PrintLog");
-    if (path[0]) WriteHklmValue(kPrintLogKey, u"LogFileDirectory", path, (Length(path) + 1) * sizeof(WCHAR), REG_SZ, 0);
+    if (path[0]) WriteHklmValue(kPrintLogKey, u"LogFileDirectory", path, (WideLength(path) + 1) * sizeof(WCHAR), REG_SZ, 0);
   }
   DWORD size = 0;
   if (!ReadHklmValue(kPrintLogKey, u"MaxLogFileSize", &size, sizeof size, 0)) {

@@ -5,6 +5,7 @@
 #include "context/memory.h"
 #include "context/paths_and_names.h"
 #include "context/printer_data.h"
+#include "context/wide_text.h"
 #include "win/kernel.h"
 #include "win/errors.h"
 
@@ -42,12 +43,6 @@ void* GetPrinterDriverInfo(HANDLE printer, DWORD level) {
 
 namespace {
 
-void CopyName(WCHAR* target, DWORD size, const WCHAR* source) {
-  DWORD i = 0;
-  for (; source[i] && i + 1 < size; ++i) target[i] = source[i];
-  target[i] = 0;
-}
-
 bool HasText(const WCHAR* s) { return s && s[0]; }
 
 }  // namespace
@@ -58,15 +53,15 @@ void CachePrinterInfo(const PRINTER_INFO_2W* info, DriverContext* context) {
   if (work->connectionState == 0) work->connectionState = info->pServerName ? 1 : 2;
   if (!info->pPrinterName || !info->pDriverName) return;
   if (!work->printerName[0]) {
-    CopyName(work->printerName, 261, info->pPrinterName);
+    CopyWide(work->printerName, 261, info->pPrinterName);
     NormalisePrinterName(context->hPrinter, work->printerName, 261);
   }
-  if (!work->modelName[0]) CopyName(work->modelName, 32, info->pDriverName);
+  if (!work->modelName[0]) CopyWide(work->modelName, 32, info->pDriverName);
   if (!work->attributesKnown) {
     work->attributesKnown = 1;
     work->attributes = info->Attributes;
   }
-  if (!work->rawPrinterName[0]) CopyName(work->rawPrinterName, 261, info->pPrinterName);
+  if (!work->rawPrinterName[0]) CopyWide(work->rawPrinterName, 261, info->pPrinterName);
 }
 
 BOOL HasPrinterAttribute(DWORD mask, DriverContext* context) {

@@ -12,6 +12,7 @@
 #include "context/paths_and_names.h"
 #include "context/product_record.h"
 #include "context/spooler_info.h"
+#include "context/wide_text.h"
 #include "stored/device_settings.h"
 #include "stored/free_size_list.h"
 #include "stored/lock_data.h"
@@ -27,13 +28,6 @@ namespace {
 constexpr DWORD kNameChars = 261;
 constexpr WCHAR kDefaultSuffix[] = u".DefaultSection";
 
-void CopyName(WCHAR* target, const WCHAR* source) {
-  DWORD i = 0;
-  if (source)
-    for (; source[i] && i + 1 < kNameChars; ++i) target[i] = source[i];
-  target[i] = 0;
-}
-
 // Moves the settings through the default section: the plain transfer with the section's
 // name as the cached printer name, then the printer-side fields key by key.
 BOOL TransferDefaultSection(DriverContext* context, DWORD direction) {
@@ -42,10 +36,10 @@ BOOL TransferDefaultSection(DriverContext* context, DWORD direction) {
   WCHAR section[kNameChars];
   MakeDefaultSectionName(context, section);
   WCHAR saved[kNameChars];
-  CopyName(saved, context->work->printerName);
-  CopyName(context->work->printerName, section);
+  CopyWide(saved, kNameChars, context->work->printerName);
+  CopyWide(context->work->printerName, kNameChars, section);
   TransferSettingsSection(context->hPrinter, ini, direction, context);
-  CopyName(context->work->printerName, saved);
+  CopyWide(context->work->printerName, kNameChars, saved);
   TransferPrnFields(ini, SFT_TEXTFILE | direction, context, section, 10001, 10434);
   TransferPrnFields(ini, SFT_TEXTFILE | direction, context, section, 1453, 1543);
   return TRUE;
@@ -59,7 +53,7 @@ void MakeDefaultSectionName(DriverContext* context, WCHAR* section) {
   if (!section) return;
   section[0] = 0;
   if (!context || !context->work) return;
-  CopyName(section, context->work->printerName);
+  CopyWide(section, kNameChars, context->work->printerName);
   DWORD at = 0;
   while (section[at]) ++at;
   for (DWORD i = 0; kDefaultSuffix[i] && at + 1 < kNameChars; ++i) section[at++] = kDefaultSuffix[i];

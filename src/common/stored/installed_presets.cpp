@@ -18,6 +18,7 @@
 #include "context/printer_data.h"
 #include "context/product_record.h"
 #include "context/system_checks.h"
+#include "context/wide_text.h"
 #include "field_ids.h"
 #include "pages/page_opening.h"
 #include "stored/device_settings.h"
@@ -42,14 +43,12 @@ void Widen(WCHAR* out, const char* text) {
   out[i] = 0;
 }
 
-WCHAR Lower(WCHAR c) { return c >= u'A' && c <= u'Z' ? static_cast<WCHAR>(c - u'A' + u'a') : c; }
-
 // Same file name: the first 8 characters compared without regard to case.
 bool SameShortName(const WCHAR* a, const WCHAR* b) {
   a = FindFileName(a);
   b = FindFileName(b);
   for (int i = 0; i < 8; ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
+    if (LowerOf(a[i]) != LowerOf(b[i])) return false;
     if (!a[i]) return true;
   }
   return true;
@@ -253,7 +252,7 @@ const WCHAR* MatchingShippedFile(const WCHAR* preset, const std::vector<std::u16
     const WCHAR* other = FindFileName(file.c_str());
     int i = 0;
     for (; name[i] && name[i] != u'.' && other[i] && other[i] != u'.'; ++i)
-      if (Lower(name[i]) != Lower(other[i])) break;
+      if (LowerOf(name[i]) != LowerOf(other[i])) break;
     const bool nameEnds = !name[i] || name[i] == u'.';
     const bool otherEnds = !other[i] || other[i] == u'.';
     if (nameEnds && otherEnds) return file.c_str();

@@ -6,6 +6,7 @@
 #include "context/driver_context.h"
 #include "context/field_access.h"
 #include "context/languages.h"
+#include "context/wide_text.h"
 #include "field_ids.h"
 #include "stored/settings_load_save.h"
 
@@ -13,21 +14,14 @@ namespace {
 
 constexpr int kNameChars = 261;
 
-void CopyName(WCHAR* target, const WCHAR* source) {
-  int i = 0;
-  if (source)
-    for (; source[i] && i + 1 < kNameChars; ++i) target[i] = source[i];
-  target[i] = 0;
-}
-
 int TransferListSection(DriverContext* context, const WCHAR* file, const WCHAR* section, DWORD flags, bool load) {
   if (!context || !context->work || !file || !file[0] || !section || !section[0]) return 0;
   WCHAR saved[kNameChars];
-  CopyName(saved, context->work->printerName);
-  CopyName(context->work->printerName, section);
+  CopyWide(saved, kNameChars, context->work->printerName);
+  CopyWide(context->work->printerName, kNameChars, section);
   const int result = load ? LoadSettingsFile(context->hPrinter, file, flags, context)
                           : SaveSettingsFile(context->hPrinter, file, flags, context);
-  CopyName(context->work->printerName, saved);
+  CopyWide(context->work->printerName, kNameChars, saved);
   return result;
 }
 

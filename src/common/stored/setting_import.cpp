@@ -20,6 +20,7 @@
 #include "context/settings_dirs.h"
 #include "context/snapshot_ring.h"
 #include "context/system_checks.h"
+#include "context/wide_text.h"
 #include "field_ids.h"
 #include "model/model_names.h"
 #include "model/option_lookup.h"
@@ -37,15 +38,9 @@ constexpr WCHAR kDisableSection[] = u"disable";
 constexpr WCHAR kReadonlyKey[] = u"Readonly";
 constexpr DWORD kSectionCopyChars = 30720;
 
-std::size_t Length(const WCHAR* text) {
-  std::size_t n = 0;
-  while (text && text[n]) ++n;
-  return n;
-}
-
 // a + b + c into out (capacity characters); false and empty when it does not fit.
 bool Concat(WCHAR* out, DWORD capacity, const WCHAR* a, const WCHAR* b, const WCHAR* c = u"") {
-  const std::size_t la = Length(a), lb = Length(b), lc = Length(c);
+  const std::size_t la = WideLength(a), lb = WideLength(b), lc = WideLength(c);
   if (la + lb + lc + 1 > capacity) {
     if (capacity) out[0] = 0;
     return false;
@@ -164,7 +159,7 @@ BOOL WriteIniInt(const WCHAR* file, const WCHAR* section, int value, const WCHAR
 BOOL ExpandPathMacros(WCHAR* path, DWORD capacity, int mode, DriverContext* context) {
   if (!path || capacity == 0 || !context || !context->work) return FALSE;
   if (path[0] && path[1] == u':') return TRUE;
-  const std::size_t length = Length(path);
+  const std::size_t length = WideLength(path);
   const bool windir = StartsWithNoCase(path, "%windir%");
   const bool sysdir = StartsWithNoCase(path, "%sysdir%");
   const bool parent = StartsWithNoCase(path, "..\\");

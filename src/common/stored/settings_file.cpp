@@ -13,6 +13,7 @@
 #include "context/paths_and_names.h"
 #include "context/product_record.h"
 #include "context/units.h"
+#include "context/wide_text.h"
 #include "field_ids.h"
 #include "stored/ini_text.h"
 #include "stored/lock_data.h"
@@ -24,15 +25,6 @@ constexpr WCHAR kKeyVersion[] = u"KstVersion";
 constexpr WCHAR kKeyMachine[] = u"KstMachine";
 constexpr WCHAR kKeyLanguage[] = u"KstLanguage";
 constexpr WCHAR kKeyOsKind[] = u"KstOSKind";
-
-void CopyName(WCHAR* target, const WCHAR* source) {
-  DWORD n = 0;
-  while (source && n + 1 < kSectionNameChars && source[n]) {
-    target[n] = source[n];
-    ++n;
-  }
-  target[n] = 0;
-}
 
 void FormatNumber(WCHAR* text, DWORD value) {
   char ansi[16] = {};
@@ -84,7 +76,7 @@ void ChooseTransferSection(DriverContext* context, DWORD flags, WCHAR* section) 
     name = kKsdSectionName;
   else
     name = GetPrinterSectionName(context);
-  CopyName(section, name);
+  CopyWide(section, kSectionNameChars, name);
   SanitizeIniSection(section);
 }
 

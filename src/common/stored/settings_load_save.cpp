@@ -22,6 +22,7 @@
 #include "context/paths_and_names.h"
 #include "context/product_record.h"
 #include "context/settings_dirs.h"
+#include "context/wide_text.h"
 #include "field_ids.h"
 #include "model/option_lookup.h"
 #include "outside/job_control.h"
@@ -52,13 +53,6 @@ bool IsFreeSizePaper(DWORD paperId) { return IsCustomPaperId(paperId); }
 // The width field and the length field after it both hold a size.
 bool HasFreeSize(DriverContext* context, WORD widthId) {
   return ReadFieldRawById(context, widthId) != 0 && ReadFieldRawById(context, static_cast<WORD>(widthId + 1)) != 0;
-}
-
-void CopyName(WCHAR* target, const WCHAR* source) {
-  DWORD i = 0;
-  if (source)
-    for (; source[i] && i + 1 < kNameChars; ++i) target[i] = source[i];
-  target[i] = 0;
 }
 
 // The three name buffers of a call: the cached printer name, the model name and the name
@@ -150,10 +144,10 @@ void BringInStep(HANDLE printer, DriverContext* context, const DWORD (&special)[
   const std::int32_t quality = GetUserMacroIndex(context);
   if (quality != -1) {
     WCHAR current[kNameChars];
-    CopyName(current, work->printerName);
-    if (redirected) CopyName(work->printerName, realName);
+    CopyWide(current, kNameChars, work->printerName);
+    if (redirected) CopyWide(work->printerName, kNameChars, realName);
     SaveQualityEntry(context, quality);
-    CopyName(work->printerName, current);
+    CopyWide(work->printerName, kNameChars, current);
   }
   WriteFieldRawById(context, fid::kdmPresetNo, 255);
   const bool uiModeChange = ReadFieldRawById(context, fid::kdmUIModeChange) == 1;
@@ -162,13 +156,13 @@ void BringInStep(HANDLE printer, DriverContext* context, const DWORD (&special)[
   // Neither the rendering build nor the settings API tells the job-control library.
   if (!IsRenderingBuild() && !IsSettingsApiBuild()) {
     WCHAR current[kNameChars];
-    CopyName(current, work->printerName);
-    if (redirected) CopyName(work->printerName, realName);
+    CopyWide(current, kNameChars, work->printerName);
+    if (redirected) CopyWide(work->printerName, kNameChars, realName);
     JobControlOpen(context);
     JobControlRead(context, kJobControlReadItems);
     JobControlWrite(context, kJobControlWriteItems);
     JobControlClose(context);
-    CopyName(work->printerName, current);
+    CopyWide(work->printerName, kNameChars, current);
   }
   // The settings API merges with kdmAdjustMode off and turns it on again afterwards.
   const bool adjustMode = IsSettingsApiBuild() && ReadFieldRawById(context, fid::kdmAdjustMode) == 1;
@@ -188,15 +182,15 @@ int LoadSettingsFile(HANDLE printer, const WCHAR* path, DWORD flags, DriverConte
   if (!names.ok()) return 0;
   WorkArea* work = context->work;
   LockDriverMutex(context);
-  CopyName(names.saved, work->printerName);
-  CopyName(names.model, GetModelName(context));
+  CopyWide(names.saved, kNameChars, work->printerName);
+  CopyWide(names.model, kNameChars, GetModelName(context));
 
   const bool plain = IsPlainLoad(flags);
   bool redirected = false;
   if (plain || (flags & SFT_PRESETSAVE)) {
     GetPrivateProfileStringW(names.model, u"KstVersion", u"*", names.probe, kNameChars - 1, path);
     if (!(names.probe[0] == u'*' && names.probe[1] == 0)) {
-      CopyName(work->printerName, names.model);
+      CopyWide(work->printerName, kNameChars, names.model);
       redirected = true;
     }
   }
@@ -228,7 +222,7 @@ int LoadSettingsFile(HANDLE printer, const WCHAR* path, DWORD flags, DriverConte
   if (plain && status != SFS_LOCKED_VALUE_DIFFERS) BringInStep(printer, context, special, osKind, redirected, names.saved);
   SetSettingsFileStatus(context, status);
   UnlockDriverMutex(context);
-  CopyName(work->printerName, names.saved);
+  CopyWide(work->printerName, kNameChars, names.saved);
   return result;
 }
 
@@ -251,16 +245,16 @@ int SaveSettingsFile(HANDLE printer, const WCHAR* path, DWORD flags, DriverConte
     return 0;
   }
   WorkArea* work = context->work;
-  CopyName(names.saved, work->printerName);
+  CopyWide(names.saved, kNameChars, work->printerName);
   if (flags & SFT_LANGSECTION) {
-    CopyName(names.probe, GetLanguageCodeById(ReadFieldRawById(context, fid::kdmLanguageID)));
+    CopyWide(names.probe, kNameChars, GetLanguageCodeById(ReadFieldRawById(context, fid::kdmLanguageID)));
     flags &= ~SFT_LANGSECTION;
   } else if (IsPlainSave(flags)) {
-    CopyName(names.probe, GetModelName(context));
+    CopyWide(names.probe, kNameChars, GetModelName(context));
   } else {
-    CopyName(names.probe, work->printerName);
+    CopyWide(names.probe, kNameChars, work->printerName);
   }
-  CopyName(work->printerName, names.probe);
+  CopyWide(work->printerName, kNameChars, names.probe);
   LockDriverMutex(context);
 
   if (copy) {
@@ -271,10 +265,10 @@ int SaveSettingsFile(HANDLE printer, const WCHAR* path, DWORD flags, DriverConte
     if (IsFreeSizePaper(outPaper)) ReadFreeSize(context, FreeSizeIndexFromPaperId(outPaper, context));
     if (GetWatermarkIdIfEnabled(context) != -1)
       ApplyStamp(context, static_cast<int>(ReadFieldRawById(context, fid::kdmWmID)));
-    CopyName(work->printerName, names.saved);
+    CopyWide(work->printerName, kNameChars, names.saved);
     const std::int32_t quality = GetUserMacroIndex(context);
     if (quality != -1) ApplyQualityByIndex(context, quality);
-    CopyName(work->printerName, names.probe);
+    CopyWide(work->printerName, kNameChars, names.probe);
     QueryModulesYesNo(context);
     ApplyDerivedFields(context->settings, context, kDerivedFieldsType);
   }
@@ -286,7 +280,7 @@ int SaveSettingsFile(HANDLE printer, const WCHAR* path, DWORD flags, DriverConte
     FreeMem(copy);
   }
   UnlockDriverMutex(context);
-  CopyName(work->printerName, names.saved);
+  CopyWide(work->printerName, kNameChars, names.saved);
   if (protect) RestoreCustomMediaValues(context);
   return result;
 }

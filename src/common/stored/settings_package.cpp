@@ -14,6 +14,7 @@
 #include "context/product_record.h"
 #include "context/settings_dirs.h"
 #include "context/units.h"
+#include "context/wide_text.h"
 #include "stored/free_size_list.h"
 #include "stored/list_sections.h"
 #include "stored/preset_list.h"
@@ -37,12 +38,6 @@ constexpr DWORD MODEV_PACKAGE_QUALITIES = 64;
 // Codes '0'-'9', 'A'-'Z' name the package files of one kind.
 constexpr int kMostPackageFiles = 36;
 
-std::size_t Length(const WCHAR* text) {
-  std::size_t n = 0;
-  while (text && text[n]) ++n;
-  return n;
-}
-
 WCHAR Lower(WCHAR c) { return c >= u'A' && c <= u'Z' ? static_cast<WCHAR>(c - u'A' + u'a') : c; }
 
 void Widen(WCHAR* out, const char* text) {
@@ -52,8 +47,8 @@ void Widen(WCHAR* out, const char* text) {
 }
 
 bool Append(WCHAR* out, std::size_t capacity, const WCHAR* text) {
-  std::size_t at = Length(out);
-  const std::size_t n = Length(text);
+  std::size_t at = WideLength(out);
+  const std::size_t n = WideLength(text);
   if (at + n + 1 > capacity) return false;
   std::memcpy(out + at, text, n * sizeof(WCHAR));
   out[at + n] = 0;
@@ -156,7 +151,7 @@ bool PackageFilePath(const WCHAR* main, int code, const WCHAR* extension, WCHAR*
   for (const WCHAR* p = name; *p; ++p)
     if (*p == u'.') dot = p;
   if (!dot || dot == name) return false;
-  std::memcpy(out, changed, (Length(changed) + 1) * sizeof(WCHAR));
+  std::memcpy(out, changed, (WideLength(changed) + 1) * sizeof(WCHAR));
   out[dot - changed - 1] = SerialDigit(static_cast<DWORD>(code));
   return true;
 }
@@ -164,7 +159,7 @@ bool PackageFilePath(const WCHAR* main, int code, const WCHAR* extension, WCHAR*
 // The serial of a main package path in place: the six characters after its "K".
 WCHAR* SerialOf(WCHAR* path) {
   WCHAR* name = const_cast<WCHAR*>(FindFileName(path));
-  if (Length(name) < 1 + kPackageSerialChars + 1) return nullptr;
+  if (WideLength(name) < 1 + kPackageSerialChars + 1) return nullptr;
   return name + 1;
 }
 
@@ -336,7 +331,7 @@ int MakePackageFileName(const WCHAR* userFile, WCHAR* destination, DriverContext
   if (!rootChars || rootChars >= MAX_PATH || !PackageRoot(context, root)) return 0;
   // The user file's name without its extension, cut to what the path leaves room for.
   const WCHAR* name = FindFileName(userFile);
-  std::size_t nameChars = Length(name);
+  std::size_t nameChars = WideLength(name);
   for (std::size_t i = nameChars; i > 0; --i)
     if (name[i - 1] == u'.') {
       nameChars = i - 1;
@@ -355,18 +350,18 @@ int MakePackageFileName(const WCHAR* userFile, WCHAR* destination, DriverContext
   WCHAR wideStamp[32];
   Widen(wideStamp, stamp);
   Append(path, MAX_PATH, wideStamp);
-  std::size_t at = Length(path);
+  std::size_t at = WideLength(path);
   if (at + nameChars + 1 > MAX_PATH) return 0;
   std::memcpy(path + at, name, nameChars * sizeof(WCHAR));
   path[at + nameChars] = 0;
   WCHAR directory[MAX_PATH] = {};
-  std::memcpy(directory, path, (Length(path) + 1) * sizeof(WCHAR));
+  std::memcpy(directory, path, (WideLength(path) + 1) * sizeof(WCHAR));
   WCHAR file[16] = u"K";
   MakePackageSerial(PackageTimeValue(now), file + 1);
   file[1 + kPackageSerialChars] = 0;
   Append(file, 16, u"1.ksb");
   if (!Append(path, MAX_PATH, u"\\") || !Append(path, MAX_PATH, file)) return 0;
-  std::memcpy(destination, path, (Length(path) + 1) * sizeof(WCHAR));
+  std::memcpy(destination, path, (WideLength(path) + 1) * sizeof(WCHAR));
   if (!CreateSettingsRootForPrinter(context)) return 0;
   if (!CreateDirectoryOk(root) || !CreateDirectoryOk(directory)) return 0;
   return 1;
@@ -379,8 +374,8 @@ int ExportSettingsPackage(const WCHAR* userFile, const WCHAR* mainPackage, Drive
   if (presets < 0 || presets > kMaxPresets || qualities < 0 || qualities > kMostPackageFiles) return 0;
   WCHAR main[MAX_PATH] = {};
   WCHAR forQualities[MAX_PATH] = {};
-  if (Length(mainPackage) + 1 > MAX_PATH) return 0;
-  std::memcpy(main, mainPackage, (Length(mainPackage) + 1) * sizeof(WCHAR));
+  if (WideLength(mainPackage) + 1 > MAX_PATH) return 0;
+  std::memcpy(main, mainPackage, (WideLength(mainPackage) + 1) * sizeof(WCHAR));
   std::memcpy(forQualities, main, sizeof main);
   WCHAR* serial = SerialOf(forQualities);
   if (!serial) return 0;

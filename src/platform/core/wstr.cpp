@@ -1,5 +1,7 @@
 #include "plat/wstr.h"
 
+#include <algorithm>
+
 namespace plat {
 
 std::string ToUtf8(std::u16string_view s) {
@@ -81,6 +83,11 @@ std::size_t WLen(const WCHAR* s) {
   std::size_t n = 0;
   while (s[n]) ++n;
   return n;
+}
+
+void CopyWithNul(std::u16string_view s, WCHAR* out) {
+  std::copy(s.begin(), s.end(), out);
+  out[s.size()] = 0;
 }
 
 std::u16string_view View(const WCHAR* s) { return s ? std::u16string_view(s, WLen(s)) : std::u16string_view(); }

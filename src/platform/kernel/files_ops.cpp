@@ -23,6 +23,12 @@ BOOL Fail(DWORD err) {
   return FALSE;
 }
 
+// The attribute query's failure: the error set and no attributes.
+DWORD NoAttributes(DWORD err) {
+  SetLastError(err);
+  return INVALID_FILE_ATTRIBUTES;
+}
+
 // Maps a path and stats it. Answers ERROR_SUCCESS with *found false for a missing file
 // whose folder exists (the caller decides), or the error of a bad or unreachable path.
 DWORD MapAndStat(LPCWSTR path, std::string& host, struct stat& st, bool& found) {
@@ -239,27 +245,19 @@ KOVA_EXPORT DWORD GetFileAttributesW(LPCWSTR lpFileName) {
     bool found = false;
     DWORD err = MapAndStat(lpFileName, host, st, found);
     if (err == ERROR_SUCCESS && !found) err = ERROR_FILE_NOT_FOUND;
-    if (err != ERROR_SUCCESS) {
-      SetLastError(err);
-      return INVALID_FILE_ATTRIBUTES;
-    }
+    if (err != ERROR_SUCCESS) return NoAttributes(err);
     return ReportedAttributes(host, st);
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return INVALID_FILE_ATTRIBUTES;
+    return NoAttributes(ERROR_NOT_ENOUGH_MEMORY);
   }
 }
 
 KOVA_EXPORT DWORD GetFileAttributesA(LPCSTR lpFileName) {
-  if (!lpFileName) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return INVALID_FILE_ATTRIBUTES;
-  }
+  if (!lpFileName) return NoAttributes(ERROR_INVALID_PARAMETER);
   try {
     return GetFileAttributesW(Wide(lpFileName).c_str());
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return INVALID_FILE_ATTRIBUTES;
+    return NoAttributes(ERROR_NOT_ENOUGH_MEMORY);
   }
 }
 

@@ -27,6 +27,13 @@ constexpr DWORD kErrorUnsupportedType = 1630;   // ERROR_UNSUPPORTED_TYPE
 
 LONG Err(DWORD e) { return static_cast<LONG>(e); }
 
+// Resolves the handle and checks that it was opened with the access the call needs.
+LONG ResolveFor(HKEY hKey, REGSAM need, KeyRef& ref) {
+  if (!plat::registry::ResolveKey(hKey, ref)) return Err(ERROR_INVALID_HANDLE);
+  if (!(ref.access & need)) return Err(ERROR_ACCESS_DENIED);
+  return kOk;
+}
+
 template <class F>
 LONG Guard(F f) {
   try {
@@ -130,8 +137,7 @@ LONG CopyOut(DWORD type, const std::vector<BYTE>& data, LPDWORD lpType, LPBYTE l
 
 LONG GetValue(HKEY hKey, const WCHAR* name, DWORD& type, std::vector<BYTE>& data) {
   KeyRef ref;
-  if (!plat::registry::ResolveKey(hKey, ref)) return Err(ERROR_INVALID_HANDLE);
-  if (!(ref.access & KEY_QUERY_VALUE)) return Err(ERROR_ACCESS_DENIED);
+  if (const LONG denied = ResolveFor(hKey, KEY_QUERY_VALUE, ref); denied != kOk) return denied;
   std::u16string_view valueName = plat::View(name);
   return plat::registry::ReadHive(ref.hive, [&](Key& root) {
     LONG rc = kOk;
@@ -146,11 +152,6 @@ LONG GetValue(HKEY hKey, const WCHAR* name, DWORD& type, std::vector<BYTE>& data
 }
 
 std::u16string AnsiName(const char* s) { return s ? plat::AnsiToWide(s, plat::ResolveCodePage(0)) : std::u16string(); }
-
-void CopyName(const std::u16string& name, WCHAR* buf) {
-  std::copy(name.begin(), name.end(), buf);
-  buf[name.size()] = 0;
-}
 
 }  // namespace
 
@@ -311,8 +312,7 @@ KOVA_EXPORT LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, 
     std::u16string name(plat::View(lpValueName));
     if (name.size() > kMaxValueName) return Err(ERROR_INVALID_PARAMETER);
     KeyRef ref;
-    if (!plat::registry::ResolveKey(hKey, ref)) return Err(ERROR_INVALID_HANDLE);
-    if (!(ref.access & KEY_SET_VALUE)) return Err(ERROR_ACCESS_DENIED);
+    if (const LONG denied = ResolveFor(hKey, KEY_SET_VALUE, ref); denied != kOk) return denied;
     std::vector<BYTE> data(lpData, lpData + cbData);
     return plat::registry::WriteHive(ref.hive, [&](Key& root, bool& changed) {
       LONG rc = kOk;
@@ -351,8 +351,7 @@ KOVA_EXPORT LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, D
 KOVA_EXPORT LONG RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
   return Guard([&] {
     KeyRef ref;
-    if (!plat::registry::ResolveKey(hKey, ref)) return Err(ERROR_INVALID_HANDLE);
-    if (!(ref.access & KEY_SET_VALUE)) return Err(ERROR_ACCESS_DENIED);
+    if (const LONG denied = ResolveFor(hKey, KEY_SET_VALUE, ref); denied != kOk) return denied;
     std::u16string_view name = plat::View(lpValueName);
     return plat::registry::WriteHive(ref.hive, [&](Key& root, bool& changed) {
       LONG rc = kOk;
@@ -402,8 +401,7 @@ KOVA_EXPORT LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD 
   return Guard([&] {
     if (!lpName || !lpcchName || lpReserved) return Err(ERROR_INVALID_PARAMETER);
     KeyRef ref;
-    if (!plat::registry::ResolveKey(hKey, ref)) return Err(ERROR_INVALID_HANDLE);
-    if (!(ref.access & KEY_ENUMERATE_SUB_KEYS)) return Err(ERROR_ACCESS_DENIED);
+    if (const LONG denied = ResolveFor(hKey, KEY_ENUMERATE_SUB_KEYS, ref); denied != kOk) return denied;
     return plat::registry::ReadHive(ref.hive, [&](Key& root) {
       LONG rc = kOk;
       Key* k = Locate(root, ref, rc);
@@ -413,7 +411,7 @@ KOVA_EXPORT LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD 
       std::advance(it, dwIndex);
       const Key& child = *it->second;
       if (child.name.size() + 1 > *lpcchName) return Err(ERROR_MORE_DATA);
-      CopyName(child.name, lpName);
+      plat::CopyWithNul(child.name, lpName);
       *lpcchName = static_cast<DWORD>(child.name.size());
       if (lpClass && lpcchClass && *lpcchClass) lpClass[0] = 0;
       if (lpcchClass) *lpcchClass = 0;
@@ -431,8 +429,7 @@ KOVA_EXPORT LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPD
   return Guard([&] {
     if (!lpValueName || !lpcchValueName || lpReserved || (lpData && !lpcbData)) return Err(ERROR_INVALID_PARAMETER);
     KeyRef ref;
-    if (!plat::registry::ResolveKey(hKey, ref)) return Err(ERROR_INVALID_HANDLE);
-    if (!(ref.access & KEY_QUERY_VALUE)) return Err(ERROR_ACCESS_DENIED);
+    if (const LONG denied = ResolveFor(hKey, KEY_QUERY_VALUE, ref); denied != kOk) return denied;
     return plat::registry::ReadHive(ref.hive, [&](Key& root) {
       LONG rc = kOk;
       Key* k = Locate(root, ref, rc);
@@ -440,7 +437,7 @@ KOVA_EXPORT LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPD
       if (dwIndex >= k->values.size()) return Err(ERROR_NO_MORE_ITEMS);
       const Value& v = k->values[dwIndex];
       if (v.name.size() + 1 > *lpcchValueName) return Err(ERROR_MORE_DATA);
-      CopyName(v.name, lpValueName);
+      plat::CopyWithNul(v.name, lpValueName);
       *lpcchValueName = static_cast<DWORD>(v.name.size());
       return CopyOut(v.type, v.data, lpType, lpData, lpcbData, 2);
     });
@@ -454,8 +451,7 @@ KOVA_EXPORT LONG RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass,
   return Guard([&] {
     if (lpReserved) return Err(ERROR_INVALID_PARAMETER);
     KeyRef ref;
-    if (!plat::registry::ResolveKey(hKey, ref)) return Err(ERROR_INVALID_HANDLE);
-    if (!(ref.access & KEY_QUERY_VALUE)) return Err(ERROR_ACCESS_DENIED);
+    if (const LONG denied = ResolveFor(hKey, KEY_QUERY_VALUE, ref); denied != kOk) return denied;
     return plat::registry::ReadHive(ref.hive, [&](Key& root) {
       LONG rc = kOk;
       Key* k = Locate(root, ref, rc);

@@ -15,6 +15,8 @@ std::string ToUtf8(std::u16string_view s);
 std::u16string FromUtf8(std::string_view s);
 std::u16string_view View(const WCHAR* s);  // null gives an empty view
 std::size_t WLen(const WCHAR* s);
+// Copies s and a NUL into out; the caller has checked that s.size() + 1 characters fit.
+void CopyWithNul(std::u16string_view s, WCHAR* out);
 // Simple case folding as Windows compares names: ASCII and Latin-1 letters.
 WCHAR FoldCase(WCHAR c);
 int CompareNoCase(std::u16string_view a, std::u16string_view b);
