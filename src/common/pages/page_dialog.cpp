@@ -26,6 +26,7 @@
 #include "pages/pending_host_workarounds.h"
 #include "pages/page_wiring.h"
 #include "pages/picture_clicks.h"
+#include "pages/picture_hit_test.h"
 #include "stored/default_section.h"
 #include "stored/device_output.h"
 #include "stored/lock_data.h"
@@ -308,6 +309,19 @@ ControlRecord* ControlAtPoint(PageRecord* page, int x, int y) {
   return found;
 }
 
+// A later control of the page (table order) that lies over the screen point: not a tab
+// control, not hidden, with a window.
+bool LaterControlAt(PageRecord* page, const ControlRecord* control, POINT screen) {
+  for (int i = 0; i < page->controlCount; ++i) {
+    ControlRecord* c = &page->controls[i];
+    if (c <= control || !c->window || c->kind == 104 || ControlHidden(c)) continue;
+    RECT r{};
+    GetWindowRect(c->window, &r);
+    if (screen.x >= r.left && screen.x < r.right && screen.y >= r.top && screen.y < r.bottom) return true;
+  }
+  return false;
+}
+
 bool IsNumericKey(DriverContext* context, WCHAR ch) {
   if (ch >= u'0' && ch <= u'9') return true;
   if (ch == 8) return true;
@@ -477,11 +491,20 @@ LRESULT ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   auto pass = [&] { return saved ? CallWindowProcW(saved, window, message, wParam, lParam) : 0; };
   if (context && DispatchModuleMessage(context, page, control, message, wParam, lParam)) return 0;
   const bool holdButton = control->kind == 21 && GetControlExtraData(control, 5);
-  // PENDING: the hit test of the pictures (WM_NCHITTEST: the hand cursor over a hot spot or a
-  // value picture of the picture table, and the tip popup set for the control) is answered
-  // here with GetPictureTable and SetTipPopup; until they come the window system's own hit
-  // test stands and no control turns the cursor into a hand.
   switch (message) {
+    case WM_SETCURSOR:
+      if (GetCursor() && GetCursor() == LoadCursorW(nullptr, IDC_HAND)) return TRUE;
+      break;
+    case WM_NCHITTEST: {
+      POINT screen{static_cast<std::int16_t>(LOWORD(static_cast<DWORD>(lParam))),
+                   static_cast<std::int16_t>(HIWORD(static_cast<DWORD>(lParam)))};
+      if (page && LaterControlAt(page, control, screen)) break;
+      POINT point = screen;
+      ScreenToClient(window, &point);
+      if (context) TrackControlHotness(context, page, control, point);
+      if (control->kind >= 1 && control->kind <= 4) return HTCLIENT;
+      break;
+    }
     case WM_KILLFOCUS:
       if (control->kind == 63 && context) DispatchControlMessage(context, page, control, message, wParam, lParam);
       if (control->kind == 84) InvalidateRect(window, nullptr, FALSE);

@@ -413,6 +413,38 @@ BOOL WINAPI GetCursorPos(LPPOINT p) {
 
 BOOL WINAPI MessageBeep(UINT) { return TRUE; }
 
+namespace {
+// The standard cursors: one handle per id, never dereferenced.
+constexpr WORD kCursorIds[] = {32512, 32513, 32514, 32515, 32516, 32642, 32643, 32644, 32645, 32646, 32648, 32649, 32650, 32651};
+unsigned char g_cursorCells[sizeof(kCursorIds) / sizeof(kCursorIds[0])];
+std::mutex g_cursorLock;
+HCURSOR g_cursor = nullptr;
+}  // namespace
+
+HCURSOR WINAPI LoadCursorW(HINSTANCE inst, LPCWSTR name) {
+  const auto id = reinterpret_cast<ULONG_PTR>(name);
+  if (inst || id > 0xFFFF) {
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return nullptr;
+  }
+  for (std::size_t i = 0; i < sizeof(kCursorIds) / sizeof(kCursorIds[0]); ++i)
+    if (kCursorIds[i] == id) return reinterpret_cast<HCURSOR>(&g_cursorCells[i]);
+  SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+  return nullptr;
+}
+
+HCURSOR WINAPI SetCursor(HCURSOR cursor) {
+  std::lock_guard<std::mutex> g(g_cursorLock);
+  HCURSOR previous = g_cursor;
+  g_cursor = cursor;
+  return previous;
+}
+
+HCURSOR WINAPI GetCursor() {
+  std::lock_guard<std::mutex> g(g_cursorLock);
+  return g_cursor;
+}
+
 LRESULT WINAPI DefWindowProcW(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto w = Find(hWnd);
   if (!w) return 0;

@@ -199,6 +199,7 @@ constexpr UINT WM_ERASEBKGND = 0x0014;
 constexpr UINT WM_SYSCOLORCHANGE = 0x0015;
 constexpr UINT WM_SHOWWINDOW = 0x0018;
 constexpr UINT WM_SETCURSOR = 0x0020;
+constexpr UINT WM_NCHITTEST = 0x0084;
 constexpr UINT WM_DRAWITEM = 0x002B;
 constexpr UINT WM_MEASUREITEM = 0x002C;
 constexpr UINT WM_DELETEITEM = 0x002D;
@@ -432,6 +433,17 @@ KOVA_EXPORT BOOL WINAPI ReleaseCapture();
 KOVA_EXPORT SHORT WINAPI GetKeyState(int nVirtKey);
 KOVA_EXPORT SHORT WINAPI GetAsyncKeyState(int vKey);
 KOVA_EXPORT BOOL WINAPI GetCursorPos(LPPOINT lpPoint);
+// Cursors: LoadCursorW with a null instance gives the standard ones (one handle per id);
+// SetCursor answers the cursor it replaced. No cursor is shown before the first SetCursor.
+inline const LPCWSTR IDC_ARROW = reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(32512));
+inline const LPCWSTR IDC_HAND = reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(32649));
+KOVA_EXPORT HCURSOR WINAPI LoadCursorW(HINSTANCE hInstance, LPCWSTR lpCursorName);
+KOVA_EXPORT HCURSOR WINAPI SetCursor(HCURSOR hCursor);
+KOVA_EXPORT HCURSOR WINAPI GetCursor();
+// Hit-test answers of WM_NCHITTEST.
+constexpr LRESULT HTERROR = -2;
+constexpr LRESULT HTNOWHERE = 0;
+constexpr LRESULT HTCLIENT = 1;
 KOVA_EXPORT BOOL WINAPI MessageBeep(UINT uType);
 
 // ---- messages --------------------------------------------------------------------------------------

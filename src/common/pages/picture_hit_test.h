@@ -1,0 +1,23 @@
+// Whether the pointer over a page control stands on something a click selects: a printer
+// picture's hot spot, a value picture of the picture table, or an icon list or list view.
+#pragma once
+
+#include "context/dictionary_pages.h"
+#include "win/types.h"
+#include "win/window.h"
+
+struct DriverContext;
+
+// True when `control` is hot at `point` (client coordinates of the control's window). For a
+// printer picture over a hot spot the control's tip id becomes the hot spot's value and
+// `tipAt` (when given) the hot spot's corner in the control's client coordinates; `tipAt`
+// is left alone otherwise.
+bool IsControlHot(DriverContext* context, ControlRecord* control, POINT point, POINT* tipAt);
+
+// The pointer moved over the control: the hand cursor is set while it is hot (the previous
+// cursor saved), the saved cursor comes back when it is not, and the tip popup is placed.
+void TrackControlHotness(DriverContext* context, PageRecord* page, ControlRecord* control, POINT point);
+
+// The cursor the hand replaced, or null while no hand is shown by the pages.
+HCURSOR SavedPageCursor();
+void ResetSavedPageCursor();
