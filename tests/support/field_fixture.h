@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "context/driver_context.h"
+#include "context/field_defaults_memo.h"
 #include "context/field_table.h"
 #include "context/product_record.h"
 
@@ -39,7 +40,10 @@ class FieldContext {
     work_->lockDefaults = locked_.data();
     EXPECT_TRUE(CopyBuiltInFieldTable(ctx_.fields));
   }
-  ~FieldContext() { FreeFieldTable(ctx_.fields); }
+  ~FieldContext() {
+    FreeFieldDefaultsMemo(ctx_.defaultsMemo);
+    FreeFieldTable(ctx_.fields);
+  }
   FieldContext(const FieldContext&) = delete;
   FieldContext& operator=(const FieldContext&) = delete;
 
