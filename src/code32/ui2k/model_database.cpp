@@ -7,6 +7,7 @@
 #include "context/paths_and_names.h"
 #include "context/product_record.h"
 #include "stored/settings_package.h"
+#include "win/kernel.h"
 
 namespace {
 
@@ -33,15 +34,7 @@ const WCHAR* SkipBlanks(const WCHAR* text) {
   return text;
 }
 
-bool SameNoCase(const WCHAR* a, const WCHAR* b) {
-  for (;; ++a, ++b) {
-    WCHAR x = *a, y = *b;
-    if (x >= u'A' && x <= u'Z') x = static_cast<WCHAR>(x + 32);
-    if (y >= u'A' && y <= u'Z') y = static_cast<WCHAR>(y + 32);
-    if (x != y) return false;
-    if (!x) return true;
-  }
-}
+bool SameNoCase(const WCHAR* a, const WCHAR* b) { return lstrcmpiW(a, b) == 0; }
 
 // The model's value in "Models<index>" of the second model INI, blanks skipped; false when
 // it has none.
@@ -92,60 +85,78 @@ void WriteEntry(const DatabaseFiles& files, const WCHAR* section, const WCHAR* r
   WriteWhenNotEmpty(section, u"Version", value, files.database);
 }
 
+// Calls visit(database section, resource DLL) for this model's value in each "Models<i>"
+// section of the second model INI, in order, until visit answers false. False when the
+// files are missing or the first section has no value for the model.
+template <typename Visit>
+bool VisitModelLists(const DatabaseFiles& files, Visit visit) {
+  WCHAR entry[33];
+  if (!files.ok() || !ModelListEntry(files, 1, entry)) return false;
+  for (int i = 1; i < kMostModelLists && ModelListEntry(files, i, entry); ++i) {
+    WCHAR resourceDll[kEntryChars];
+    ReadIniString(entry, u"ResDll", u"", resourceDll, kEntryChars, files.second);
+    if (!visit(entry, resourceDll)) break;
+  }
+  return true;
+}
+
+// The model's own section of the database (GetModelDatabaseEntry, blanks skipped), or null.
+const WCHAR* OwnDatabaseSection(DriverContext* context) {
+  const WCHAR* section = GetModelDatabaseEntry(context);
+  if (!section) return nullptr;
+  section = SkipBlanks(section);
+  return section[0] ? section : nullptr;
+}
+
+bool HasModelLists(const DatabaseFiles& files) {
+  WCHAR entry[33];
+  return ModelListEntry(files, 1, entry);
+}
+
 }  // namespace
 
 int WriteAllModelDatabaseEntries(DriverContext* context) {
   if (!context || !context->work) return 0;
-  DatabaseFiles files(context);
-  WCHAR entry[33];
-  if (!files.ok() || !ModelListEntry(files, 1, entry)) return 0;
-  for (int i = 1; i < kMostModelLists && ModelListEntry(files, i, entry); ++i) {
-    WCHAR resourceDll[kEntryChars];
-    ReadIniString(entry, u"ResDll", u"", resourceDll, kEntryChars, files.second);
-    WriteEntry(files, entry, resourceDll);
-  }
-  return 1;
+  const DatabaseFiles files(context);
+  return VisitModelLists(files, [&](const WCHAR* entry, const WCHAR* resourceDll) {
+           WriteEntry(files, entry, resourceDll);
+           return true;
+         })
+             ? 1
+             : 0;
 }
 
 int WriteModelDatabaseEntry(DriverContext* context) {
   if (!context || !context->work) return 0;
-  DatabaseFiles files(context);
+  const DatabaseFiles files(context);
   if (!files.ok()) return 0;
-  WCHAR entry[33];
-  if (ModelListEntry(files, 1, entry)) return WriteAllModelDatabaseEntries(context);
+  if (HasModelLists(files)) return WriteAllModelDatabaseEntries(context);
   const WCHAR* resourceDll = ResourceDllName();
-  if (!resourceDll[0]) return 0;
-  const WCHAR* section = GetModelDatabaseEntry(context);
-  if (!section) return 0;
-  section = SkipBlanks(section);
-  if (!section[0]) return 0;
+  const WCHAR* section = OwnDatabaseSection(context);
+  if (!resourceDll[0] || !section) return 0;
   WriteEntry(files, section, resourceDll);
   return 1;
 }
 
 int RegisterAllModelDatabaseEntries(DriverContext* context) {
   if (!context || !context->work) return 0;
-  DatabaseFiles files(context);
-  WCHAR entry[33];
-  if (!files.ok() || !ModelListEntry(files, 1, entry)) return 0;
-  for (int i = 1; i < kMostModelLists && ModelListEntry(files, i, entry); ++i) {
-    WCHAR resourceDll[kEntryChars];
-    ReadIniString(entry, u"ResDll", u"", resourceDll, kEntryChars, files.second);
-    if (EntryDiffers(files, entry, resourceDll)) return WriteModelDatabaseEntry(context);
-  }
-  return 1;
+  const DatabaseFiles files(context);
+  bool differs = false;
+  if (!VisitModelLists(files, [&](const WCHAR* entry, const WCHAR* resourceDll) {
+        differs = EntryDiffers(files, entry, resourceDll);
+        return !differs;
+      }))
+    return 0;
+  return differs ? WriteModelDatabaseEntry(context) : 1;
 }
 
 int RegisterModelDatabase(DriverContext* context) {
   if (!context || !context->work) return 0;
-  DatabaseFiles files(context);
+  const DatabaseFiles files(context);
   if (!files.ok()) return 0;
-  WCHAR entry[33];
-  if (ModelListEntry(files, 1, entry)) return RegisterAllModelDatabaseEntries(context);
-  const WCHAR* section = GetModelDatabaseEntry(context);
+  if (HasModelLists(files)) return RegisterAllModelDatabaseEntries(context);
+  const WCHAR* section = OwnDatabaseSection(context);
   if (!section) return 0;
-  section = SkipBlanks(section);
-  if (!section[0]) return 0;
   if (!EntryDiffers(files, section, ResourceDllName())) return 1;
   return WriteModelDatabaseEntry(context);
 }

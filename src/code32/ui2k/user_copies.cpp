@@ -40,9 +40,10 @@ struct MutexHold {
   MutexHold& operator=(const MutexHold&) = delete;
 };
 
-// Copies the listed files of one list (the file key's path with its extension replaced)
-// into the user's data directory. False when a name is refused or a copy failed.
-bool CopyListedFiles(const UserCopyPlaces& places, const WCHAR* countKey, const char* prefix, const WCHAR* extension) {
+// Calls visit(index, file key, file) for each entry of one list of the common INI that
+// names a file; false when a visit answered false.
+template <typename Visit>
+bool ForEachListedFile(const UserCopyPlaces& places, const WCHAR* countKey, const char* prefix, Visit visit) {
   const int count = ReadIniInt(places.section, countKey, 0, places.commonIni);
   bool ok = true;
   for (int i = 0; i < count && i < kMostEntries; ++i) {
@@ -50,20 +51,20 @@ bool CopyListedFiles(const UserCopyPlaces& places, const WCHAR* countKey, const 
     ListKey(key, prefix, i, nullptr);
     WCHAR file[MAX_PATH + 1] = {};
     ReadIniString(places.section, key, u"", file, MAX_PATH, places.commonIni);
-    if (!file[0]) continue;
-    WCHAR source[MAX_PATH + 1] = {};
-    if (!ChangeExtension(source, file, extension)) {
-      ok = false;
-      continue;
-    }
-    WCHAR target[MAX_PATH + 1] = {};
-    if (!PlaceInDirectory(target, places.userDir, source)) {
-      ok = false;
-      continue;
-    }
-    if (PathExists(source) && !CopyFileIfDifferent(target, source, 2)) ok = false;
+    if (file[0]) ok = visit(i, key, file) && ok;
   }
   return ok;
+}
+
+// Copies the listed files of one list (the file key's path with its extension replaced)
+// into the user's data directory. False when a name is refused or a copy failed.
+bool CopyListedFiles(const UserCopyPlaces& places, const WCHAR* countKey, const char* prefix, const WCHAR* extension) {
+  return ForEachListedFile(places, countKey, prefix, [&](int, const WCHAR*, const WCHAR* file) {
+    WCHAR source[MAX_PATH + 1] = {};
+    WCHAR target[MAX_PATH + 1] = {};
+    if (!ChangeExtension(source, file, extension) || !PlaceInDirectory(target, places.userDir, source)) return false;
+    return !PathExists(source) || CopyFileIfDifferent(target, source, 2);
+  });
 }
 
 void CopyKey(const WCHAR* section, const WCHAR* key, const WCHAR* from, const WCHAR* to) {
@@ -87,35 +88,27 @@ bool MoveListedFile(const UserCopyPlaces& places, const WCHAR* oldPath, const WC
   return ok;
 }
 
-bool CopyBatchLists(const UserCopyPlaces& places) {
-  bool ok = true;
-  CopyKey(places.section, u"Count", places.commonIni, places.userIni);
-  const int presets = ReadIniInt(places.section, u"Count", 0, places.commonIni);
-  for (int i = 0; i < presets && i < kMostEntries; ++i) {
-    WCHAR key[64];
-    ListKey(key, "PresetList", i, nullptr);
-    WCHAR file[MAX_PATH + 1] = {};
-    ReadIniString(places.section, key, u"", file, MAX_PATH, places.commonIni);
-    if (!file[0]) continue;
-    ok = MoveListedFile(places, file, key, true) && ok;
-    for (const WCHAR* suffix : {u"Name", u"Comment"}) {
-      ListKey(key, "PresetList", i, suffix);
-      CopyKey(places.section, key, places.commonIni, places.userIni);
+// One list of the printer (its count key, "<prefix><n>" file keys and the texts stored
+// under "<prefix><n><text>") moved into the user's copies. False when a file could not be
+// moved whole.
+bool MoveBatchList(const UserCopyPlaces& places, const WCHAR* countKey, const char* prefix, bool withConditions,
+                   std::initializer_list<const WCHAR*> texts) {
+  CopyKey(places.section, countKey, places.commonIni, places.userIni);
+  return ForEachListedFile(places, countKey, prefix, [&](int i, const WCHAR* key, const WCHAR* file) {
+    const bool moved = MoveListedFile(places, file, key, withConditions);
+    for (const WCHAR* text : texts) {
+      WCHAR textKey[64];
+      ListKey(textKey, prefix, i, text);
+      CopyKey(places.section, textKey, places.commonIni, places.userIni);
     }
-  }
-  CopyKey(places.section, u"QualityCount", places.commonIni, places.userIni);
-  const int qualities = ReadIniInt(places.section, u"QualityCount", 0, places.commonIni);
-  for (int i = 0; i < qualities && i < kMostEntries; ++i) {
-    WCHAR key[64];
-    ListKey(key, "QualityList", i, nullptr);
-    WCHAR file[MAX_PATH + 1] = {};
-    ReadIniString(places.section, key, u"", file, MAX_PATH, places.commonIni);
-    if (!file[0]) continue;
-    ok = MoveListedFile(places, file, key, false) && ok;
-    ListKey(key, "QualityList", i, u"Name");
-    CopyKey(places.section, key, places.commonIni, places.userIni);
-  }
-  return ok;
+    return moved;
+  });
+}
+
+bool CopyBatchLists(const UserCopyPlaces& places) {
+  const bool presets = MoveBatchList(places, u"Count", "PresetList", true, {u"Name", u"Comment"});
+  const bool qualities = MoveBatchList(places, u"QualityCount", "QualityList", false, {u"Name"});
+  return presets && qualities;
 }
 
 }  // namespace
