@@ -13,6 +13,7 @@
 #include "context/devmode_merge.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
+#include "context/install_services.h"
 #include "context/locale_text.h"
 #include "context/memory.h"
 #include "context/neighbour_tables.h"
@@ -57,19 +58,10 @@ std::int32_t SelectedMode(std::int32_t mode) {
   return 0;
 }
 
-// The printer's "BatchInstKst" printer data is empty or missing.
-bool BatchInstallEmpty(DriverContext* context) {
-  WCHAR value[261] = {};
-  DWORD type = 0, needed = 0;
-  const DWORD rc = GetPrinterDataW(context->hPrinter, const_cast<LPWSTR>(u"BatchInstKst"), &type,
-                                   reinterpret_cast<BYTE*>(value), sizeof value - sizeof(WCHAR), &needed);
-  return rc != 0 || value[0] == 0;
-}
-
 void ApplyExtraBits(DriverContext* context, std::int32_t mode, std::int32_t selected) {
   if ((mode & kDevmodeBidiRefresh) && (selected == kDevmodeDefaults || selected == kDevmodeRebuilt)) {
     if (IsBidiCacheIniSet(context)) LoadBidiCacheIni(context);
-    if (QueryPrinterBidiSilent(context) && BatchInstallEmpty(context)) {
+    if (QueryPrinterBidiSilent(context) && !GetBatchInstKst(context)) {
       Put(context, fid::kdmCoverInputTray, Raw(context, fid::kdmCoverDefTray));
       Put(context, fid::kdmBackCoverInputTray, Raw(context, fid::kdmCoverDefTray));
       Put(context, fid::kdmMPInputTray, Raw(context, fid::kdmMPDefTray));

@@ -172,7 +172,9 @@ int UpgradeRoad(LPCWSTR name, const DEVMODEW* input, DEVMODEW* output, LONG outp
 
   int stampKind = 2;
   int status = 1;
-  if (IsBatchInstallPending(printer, records.printer, records.driver)) {
+  WCHAR section[261];
+  InstallSectionName(records.printer, section);
+  if (IsBatchInstallPending(printer, records.printer, records.driver) || IsDriverIniBatchPending(section, printer)) {
     if (!InitializePrinterSettings(printer, output, kInitBatchAtUpgrade, records.printer, records.driver)) status = 0;
     stampKind = 3;
   } else if (version == 1) {

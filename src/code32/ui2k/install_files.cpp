@@ -14,19 +14,12 @@
 #include "context/system_checks.h"
 #include "stored/installed_presets.h"
 #include "stored/setting_import.h"
+#include "user_copy_paths.h"
 
 namespace {
 
 constexpr DWORD kSectionCopyLimit = 30720;
 constexpr int kMostListedFiles = 0xFFFE;
-
-void IndexedKey(WCHAR* key, const char* prefix, int index) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%s%d", prefix, index);
-  int i = 0;
-  for (; text[i]; ++i) key[i] = static_cast<WCHAR>(text[i]);
-  key[i] = 0;
-}
 
 // The section of the combined file named prefix + the target's file name, copied into the
 // target's section. A missing section is nothing to do; one too large is a failure.
@@ -41,18 +34,18 @@ bool CopyFromCombined(const WCHAR* combined, const WCHAR* target, const WCHAR* s
 
 bool ExpandList(const WCHAR* package, const WCHAR* language, const char* listKey, const WCHAR* count,
                 bool withConditions, DriverContext* context) {
-  WCHAR key[48];
-  IndexedKey(key, listKey, 0);
+  WCHAR key[64];
+  ListKey(key, listKey, 0, nullptr);
   WCHAR combined[MAX_PATH + 1] = {};
   ReadIniString(language, key, u"", combined, MAX_PATH, package);
-  if (!combined[0] || !ExpandPathMacros(combined, MAX_PATH, 1, context)) return true;
+  if (!combined[0] || !ExpandSettingFileMacros(combined, MAX_PATH, context)) return true;
   const int n = ReadIniInt(language, count, 0, package);
   bool ok = true;
   for (int i = 1; i <= n && i <= kMostListedFiles; ++i) {
-    IndexedKey(key, listKey, i);
+    ListKey(key, listKey, i, nullptr);
     WCHAR target[MAX_PATH + 1] = {};
     ReadIniString(language, key, u"", target, MAX_PATH, package);
-    if (!target[0] || !ExpandPathMacros(target, MAX_PATH, 1, context) || !PathExists(target)) continue;
+    if (!target[0] || !ExpandSettingFileMacros(target, MAX_PATH, context) || !PathExists(target)) continue;
     if (withConditions) {
       ok = CopyFromCombined(combined, target, u"condition") && ok;
       ok = CopyFromCombined(combined, target, u"disable") && ok;
@@ -104,8 +97,8 @@ int InstallListedFiles(const WCHAR* iniPath, const WCHAR* section, DriverContext
   if (count == 0xFFFF || count <= 0) return 1;
   int ok = 1;
   for (int i = 1; i <= count && i <= kMostListedFiles; ++i) {
-    WCHAR key[48];
-    IndexedKey(key, "Installfiles", i);
+    WCHAR key[64];
+    ListKey(key, "Installfiles", i, nullptr);
     WCHAR file[MAX_PATH + 1] = {};
     ReadIniString(section, key, u"", file, MAX_PATH, iniPath);
     if (!file[0] || !ExpandPathMacros(file, MAX_PATH, 0, context)) continue;

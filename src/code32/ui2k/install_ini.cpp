@@ -30,7 +30,9 @@
 #include "stored/settings_file.h"
 #include "context/product_record.h"
 #include "stored/settings_load_save.h"
+#include "user_copy_paths.h"
 #include "win/files.h"
+#include "win/kernel.h"
 #include "win/profile.h"
 
 namespace {
@@ -63,16 +65,6 @@ bool Same(const WCHAR* a, const WCHAR* b) {
   return *a == *b;
 }
 
-bool SameNoCase(const WCHAR* a, const WCHAR* b) {
-  for (;; ++a, ++b) {
-    WCHAR x = *a, y = *b;
-    if (x >= u'a' && x <= u'z') x = static_cast<WCHAR>(x - 32);
-    if (y >= u'a' && y <= u'z') y = static_cast<WCHAR>(y - 32);
-    if (x != y) return false;
-    if (!x) return true;
-  }
-}
-
 // A key's value; "*" when the key is missing.
 void ReadKey(const WCHAR* ini, const WCHAR* section, const WCHAR* key, WCHAR* value, DWORD chars) {
   ReadIniString(section, key, kUnset, value, chars, ini);
@@ -93,11 +85,6 @@ bool AllLettersOrDigits(const WCHAR* s) {
     if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))) return false;
   }
   return true;
-}
-
-void SystemIni(WCHAR* path) {
-  path[0] = 0;
-  MakeSystemPath(path, kValueChars, kSystemInstallIniName);
 }
 
 void SetText(DriverContext* context, WORD id, const WCHAR* text, DWORD chars) {
@@ -145,32 +132,35 @@ void DeleteKey(const WCHAR* ini, const WCHAR* section, const WCHAR* key, int kee
     WriteIniString(section, key, nullptr, ini);
 }
 
+// Reads a batch key and removes it from the section (the INI's write time kept when told);
+// false, with nothing removed, when the key is not there ("*"). A secret is overwritten
+// with a blank before it is removed.
+bool TakeKey(const WCHAR* ini, const WCHAR* section, const WCHAR* key, WCHAR* value, DWORD chars, int keepTime = 0,
+             bool secret = false) {
+  ReadKey(ini, section, key, value, chars);
+  if (!IsSet(value)) return false;
+  if (secret) WriteIniString(section, key, u" ", ini);
+  DeleteKey(ini, section, key, keepTime);
+  return true;
+}
+
+// "0" or "1" into bit.
+bool ZeroOrOne(const WCHAR* value, DWORD* bit) {
+  if (!Same(value, u"0") && !Same(value, u"1")) return false;
+  *bit = value[0] == u'1' ? 1 : 0;
+  return true;
+}
+
 void WriteDriverValue(const WCHAR* name, const WCHAR* text) {
   WriteHklmValue(kDriverKey, name, text, (Length(text) + 1) * sizeof(WCHAR), 1 /* REG_SZ */, 0);
 }
 
-// The package named by "DefaultKst", resolved against the driver directory.
-bool ResolvedPackage(const WCHAR* ini, const WCHAR* section, WCHAR* package, DriverContext* context) {
-  ReadKey(ini, section, u"DefaultKst", package, MAX_PATH);
-  if (!IsSet(package) || !package[0]) {
-    package[0] = 0;
-    return false;
-  }
+// A package that was read (read is the answer of a Read...DefaultKst), resolved against
+// the driver directory.
+bool Resolved(BOOL read, WCHAR* package, DriverContext* context) {
+  if (!read) return false;
   ResolveDriverRelativePath(package, MAX_PATH, context);
   return true;
-}
-
-bool IsUsableSettingsFile(const WCHAR* path) {
-  const WCHAR* name = FindFileName(path);
-  INT extension = 0;
-  const WCHAR* dot = FindExtension(path, &extension);
-  return name && name[0] && dot && dot != name && extension >= 1 && extension <= 3 && PathExists(path);
-}
-
-bool IsSettingsPackage(const WCHAR* path) {
-  INT extension = 0;
-  const WCHAR* dot = FindExtension(path, &extension);
-  return IsUsableSettingsFile(path) && extension == 3 && dot && SameNoCase(dot, u"ksb");
 }
 
 }  // namespace
@@ -187,33 +177,48 @@ BOOL HasNoBatchKeys(const WCHAR* iniPath, const WCHAR* section) {
   return TRUE;
 }
 
+namespace {
+
+// The INI exists and the section (not empty) has batch keys.
+bool HasBatchKeysIn(const WCHAR* ini, const WCHAR* section) {
+  return section && section[0] && ini && ini[0] && PathExists(ini) && !HasNoBatchKeys(ini, section);
+}
+
+// The printer's section name (its record fetched when not given) and the system install
+// INI's path, each in 261 characters.
+void SystemIniPlace(HANDLE printer, const PRINTER_INFO_2W* printerInfo, WCHAR* section, WCHAR* ini) {
+  PRINTER_INFO_2W* owned = nullptr;
+  if (!printerInfo) printerInfo = owned = static_cast<PRINTER_INFO_2W*>(GetPrinterInfo(printer, 2));
+  InstallSectionName(printerInfo, section);
+  FreeMem(owned);
+  ini[0] = 0;
+  GetSystemKovaIniPathInto(ini, kValueChars);
+}
+
+}  // namespace
+
 BOOL HasBatchKeysInSystemIni(DriverContext* context) {
   if (!context || !context->work) return FALSE;
-  const WCHAR* ini = GetSystemKovaIniPath(context);
-  const WCHAR* section = GetPrinterSectionName(context);
-  return ini[0] && section && PathExists(ini) && !HasNoBatchKeys(ini, section) ? TRUE : FALSE;
+  return HasBatchKeysIn(GetSystemKovaIniPath(context), GetPrinterSectionName(context)) ? TRUE : FALSE;
 }
 
 BOOL IsBatchInstallPending(HANDLE printer, const PRINTER_INFO_2W* printerInfo, const DRIVER_INFO_3W*) {
-  PRINTER_INFO_2W* owned = nullptr;
-  if (!printerInfo) printerInfo = owned = static_cast<PRINTER_INFO_2W*>(GetPrinterInfo(printer, 2));
-  WCHAR section[261];
-  InstallSectionName(printerInfo, section);
-  FreeMem(owned);
-  WCHAR ini[kValueChars];
-  SystemIni(ini);
-  return section[0] && ini[0] && PathExists(ini) && !HasNoBatchKeys(ini, section) ? TRUE : FALSE;
+  WCHAR section[261], ini[kValueChars];
+  SystemIniPlace(printer, printerInfo, section, ini);
+  return HasBatchKeysIn(ini, section) ? TRUE : FALSE;
+}
+
+BOOL IsDriverIniBatchPending(const WCHAR* section, HANDLE printer) {
+  if (!section || !section[0]) return FALSE;
+  WCHAR ini[kValueChars] = {};
+  GetSecondIniPathForPrinter(printer, ini);
+  return HasBatchKeysIn(ini, section) ? TRUE : FALSE;
 }
 
 BOOL HasBatchSettingsForPrinter(HANDLE printer, const PRINTER_INFO_2W* printerInfo, const DRIVER_INFO_3W* driverInfo) {
   if (!IsBatchInstallPending(printer, printerInfo, driverInfo)) return FALSE;
-  PRINTER_INFO_2W* owned = nullptr;
-  if (!printerInfo) printerInfo = owned = static_cast<PRINTER_INFO_2W*>(GetPrinterInfo(printer, 2));
-  WCHAR section[261];
-  InstallSectionName(printerInfo, section);
-  FreeMem(owned);
-  WCHAR ini[kValueChars];
-  SystemIni(ini);
+  WCHAR section[261], ini[kValueChars];
+  SystemIniPlace(printer, printerInfo, section, ini);
   WCHAR text[4] = {};
   return GetPrivateProfileSectionW(section, text, 4, ini) > 0 ? TRUE : FALSE;
 }
@@ -226,10 +231,20 @@ BOOL SetBatchInstallDone(const WCHAR* iniPath, const WCHAR* section, int value) 
 void MarkBatchInstallDone(const WCHAR* iniPath, const WCHAR* section, int value, bool alsoPrinterData,
                           DriverContext* context) {
   SetBatchInstallDone(iniPath, section, value);
-  if (alsoPrinterData && context) {
-    DWORD word = value ? 1u : 0u;
-    SetPrinterDataBinary(context->hPrinter, &word, sizeof word, u"BatchInstallDone", 0);
-  }
+  if (alsoPrinterData && context) WriteBatchInstallDoneValue(context->hPrinter, value ? 1u : 0u);
+}
+
+BOOL ReadBatchInstallDoneValue(HANDLE printer, DWORD* value) {
+  if (!value) return FALSE;
+  *value = 0;
+  DWORD word = 0;
+  if (!GetPrinterDataValue(printer, &word, sizeof word, u"BatchInstallDone", 0)) return FALSE;
+  *value = word;
+  return TRUE;
+}
+
+BOOL WriteBatchInstallDoneValue(HANDLE printer, DWORD value) {
+  return SetPrinterDataBinary(printer, &value, sizeof value, u"BatchInstallDone", 0);
 }
 
 void ApplyDirectoryKeys(HANDLE printer, const WCHAR* section, const WCHAR* iniPath,
@@ -237,10 +252,9 @@ void ApplyDirectoryKeys(HANDLE printer, const WCHAR* section, const WCHAR* iniPa
   if (!section || !iniPath || !PathExists(iniPath)) return;
   LockDriverMutex(nullptr);
   WCHAR directory[kValueChars];
-  ReadKey(iniPath, section, u"KOVADirectory", directory, kValueChars);
   // A missing key leaves the settings root where it is: the value is machine-wide and other
   // printers' settings live there. Only a key that names a directory, or an empty key, sets it.
-  if (IsSet(directory)) {
+  if (TakeKey(iniPath, section, u"KOVADirectory", directory, kValueChars, keepTime)) {
     if (!directory[0]) {
       WriteDriverValue(u"_KOVADirectory", u"");
     } else {
@@ -257,16 +271,10 @@ void ApplyDirectoryKeys(HANDLE printer, const WCHAR* section, const WCHAR* iniPa
         }
       }
     }
-    DeleteKey(iniPath, section, u"KOVADirectory", keepTime);
   }
-  if (InfoHasServerName(printerInfo)) {
-    WCHAR client[kValueChars];
-    ReadKey(iniPath, section, u"KOVADirectoryClient", client, kValueChars);
-    if (IsSet(client)) {
-      SetPrinterDataString(printer, client, (Length(client) + 1) * sizeof(WCHAR), u"_KOVADirectoryClient", 0);
-      DeleteKey(iniPath, section, u"KOVADirectoryClient", keepTime);
-    }
-  }
+  WCHAR client[kValueChars];
+  if (InfoHasServerName(printerInfo) && TakeKey(iniPath, section, u"KOVADirectoryClient", client, kValueChars, keepTime))
+    SetPrinterDataString(printer, client, (Length(client) + 1) * sizeof(WCHAR), u"_KOVADirectoryClient", 0);
   UnlockDriverMutex(nullptr);
 }
 
@@ -276,7 +284,7 @@ void ApplySpoolDirectory(const WCHAR* iniPath, const WCHAR* section, DriverConte
   WCHAR directory[kValueChars], all[16];
   ReadKey(iniPath, section, u"SpoolDirectory", directory, kValueChars);
   ReadKey(iniPath, section, u"SpoolDirectoryAll", all, 16);
-  const bool forAll = SameNoCase(all, u"ON");
+  const bool forAll = lstrcmpiW(all, u"ON") == 0;
   if (IsSet(directory)) {
     ExpandSystemPrefix(directory, kValueChars, false);
     if (IsDirectory(directory) && Length(directory) < 239) {
@@ -302,8 +310,7 @@ void ApplyUserCodeBatchKey(const WCHAR* iniPath, const WCHAR* section, int* chan
   if (changed) *changed = 0;
   if (!iniPath || !section || !context) return;
   WCHAR code[9];
-  ReadKey(iniPath, section, u"SetUserCode", code, 9);
-  if (!IsSet(code)) return;
+  if (!TakeKey(iniPath, section, u"SetUserCode", code, 9)) return;
   if (AllDigits(code)) {
     WriteFieldRawById(context, fid::kdmLogCodeUse, 1);
     SetText(context, fid::kdmLogCode, code, 9);
@@ -317,7 +324,6 @@ void ApplyUserCodeBatchKey(const WCHAR* iniPath, const WCHAR* section, int* chan
     SetText(context, fid::kdmUserCode, u"", 9);
   }
   if (changed) *changed = 1;
-  WriteIniString(section, u"SetUserCode", nullptr, iniPath);
 }
 
 void ApplyIdentityBatchKeys(const WCHAR* iniPath, const WCHAR* section, DriverContext* context) {
@@ -326,70 +332,48 @@ void ApplyIdentityBatchKeys(const WCHAR* iniPath, const WCHAR* section, DriverCo
   bits = 0;
   DWORD mask = 0;
   WCHAR value[kValueChars];
-  ReadKey(iniPath, section, u"SetUserID", value, kValueChars);
-  if (IsSet(value)) {
-    if (Length(value) <= 8 && AllLettersOrDigits(value)) {
-      SetText(context, fid::kdmUserID, value, 9);
-      mask |= 8;
-    }
-    WriteIniString(section, u"SetUserID", nullptr, iniPath);
+  if (TakeKey(iniPath, section, u"SetUserID", value, kValueChars) && Length(value) <= 8 && AllLettersOrDigits(value)) {
+    SetText(context, fid::kdmUserID, value, 9);
+    mask |= 8;
   }
-  ReadKey(iniPath, section, u"SetOwnerID", value, kValueChars);
-  if (IsSet(value)) {
-    if (Length(value) <= 16) {
-      SetText(context, fid::kdmOwnerName, value, 17);
-      mask |= 2;
-    }
-    WriteIniString(section, u"SetOwnerID", nullptr, iniPath);
+  if (TakeKey(iniPath, section, u"SetOwnerID", value, kValueChars) && Length(value) <= 16) {
+    SetText(context, fid::kdmOwnerName, value, 17);
+    mask |= 2;
   }
   bool clearedKey = false, clearedUser = false;
   if (CanOpenJobControlItems(context)) {
-    ReadKey(iniPath, section, u"SetAuthenticationNetworkKey", value, kValueChars);
-    if (IsSet(value)) {
-      // The key is a secret: it is overwritten before it is removed.
-      WriteIniString(section, u"SetAuthenticationNetworkKey", u" ", iniPath);
-      if (Length(value) <= 32 && AllLettersOrDigits(value)) {
-        SetText(context, fid::wdmAuthenticationNetworkKey, value, 33);
-        WriteFieldRawById(context, fid::kdmPrnFuncAuthenticationMode, 1);
-        WriteFieldRawById(context, fid::kdmPrnFuncAuthenticationSecureMode, 1);
-        mask |= 0x2000;
-        bits |= 1 | 2 | 4;
-        if (!value[0]) {
-          bits |= 8;
-          clearedKey = true;
-        }
+    // The network key is a secret: it is overwritten before it is removed.
+    if (TakeKey(iniPath, section, u"SetAuthenticationNetworkKey", value, kValueChars, 0, true) &&
+        Length(value) <= 32 && AllLettersOrDigits(value)) {
+      SetText(context, fid::wdmAuthenticationNetworkKey, value, 33);
+      WriteFieldRawById(context, fid::kdmPrnFuncAuthenticationMode, 1);
+      WriteFieldRawById(context, fid::kdmPrnFuncAuthenticationSecureMode, 1);
+      mask |= 0x2000;
+      bits |= 1 | 2 | 4;
+      if (!value[0]) {
+        bits |= 8;
+        clearedKey = true;
       }
-      WriteIniString(section, u"SetAuthenticationNetworkKey", nullptr, iniPath);
     }
-    ReadKey(iniPath, section, u"SetAuthenticationSecureMode", value, kValueChars);
-    if (IsSet(value)) {
-      if (Same(value, u"0") || Same(value, u"1")) {
-        WriteFieldRawById(context, fid::kdmPrnFuncAuthenticationSecureMode, value[0] == u'1' ? 1 : 0);
-        bits |= 1 | 2;
-      }
-      WriteIniString(section, u"SetAuthenticationSecureMode", nullptr, iniPath);
+    DWORD on = 0;
+    if (TakeKey(iniPath, section, u"SetAuthenticationSecureMode", value, kValueChars) && ZeroOrOne(value, &on)) {
+      WriteFieldRawById(context, fid::kdmPrnFuncAuthenticationSecureMode, on);
+      bits |= 1 | 2;
     }
-    ReadKey(iniPath, section, u"SetAuthenticationUserName", value, kValueChars);
-    if (IsSet(value)) {
-      if (Length(value) <= 128 && AllLettersOrDigits(value)) {
-        SetText(context, fid::wdmAuthenticationUserName, value, 129);
-        WriteFieldRawById(context, fid::kdmPrnFuncAuthenticationMode, 1);
-        mask |= 0x800;
-        bits |= 1 | 0x10;
-        if (!value[0]) {
-          bits |= 0x20;
-          clearedUser = true;
-        }
+    if (TakeKey(iniPath, section, u"SetAuthenticationUserName", value, kValueChars) && Length(value) <= 128 &&
+        AllLettersOrDigits(value)) {
+      SetText(context, fid::wdmAuthenticationUserName, value, 129);
+      WriteFieldRawById(context, fid::kdmPrnFuncAuthenticationMode, 1);
+      mask |= 0x800;
+      bits |= 1 | 0x10;
+      if (!value[0]) {
+        bits |= 0x20;
+        clearedUser = true;
       }
-      WriteIniString(section, u"SetAuthenticationUserName", nullptr, iniPath);
     }
-    ReadKey(iniPath, section, u"SetAuthenticationMode", value, kValueChars);
-    if (IsSet(value)) {
-      if (Same(value, u"0") || Same(value, u"1")) {
-        WriteFieldRawById(context, fid::kdmPrnFuncAuthenticationMode, value[0] == u'1' ? 1 : 0);
-        bits |= 1;
-      }
-      WriteIniString(section, u"SetAuthenticationMode", nullptr, iniPath);
+    if (TakeKey(iniPath, section, u"SetAuthenticationMode", value, kValueChars) && ZeroOrOne(value, &on)) {
+      WriteFieldRawById(context, fid::kdmPrnFuncAuthenticationMode, on);
+      bits |= 1;
     }
   }
   if (mask == 0 && bits == 0) return;
@@ -410,14 +394,11 @@ int InstallDefaultQualities(const WCHAR* package, const WCHAR* section, DWORD fl
   if (!userIni || !userIni[0] || userIni[1] != u':') return 0;
   int ok = 1;
   for (int i = 1; i <= count && i < 0xFFFF; ++i) {
-    WCHAR key[32] = u"Defqualityfiles";
-    DWORD k = Length(key);
-    for (int v = i, d = 10000; d > 0; d /= 10)
-      if (v >= d || k > 15 || d == 1) key[k++] = static_cast<WCHAR>(u'0' + (v / d) % 10);
-    key[k] = 0;
+    WCHAR key[64];
+    ListKey(key, "Defqualityfiles", i, nullptr);
     WCHAR source[MAX_PATH + 1] = {};
     ReadIniString(section, key, u"", source, MAX_PATH, package);
-    if (!source[0] || !ExpandPathMacros(source, MAX_PATH, 1, context) || !PathExists(source)) continue;
+    if (!source[0] || !ExpandSettingFileMacros(source, MAX_PATH, context) || !PathExists(source)) continue;
     WCHAR copy[MAX_PATH + 1] = {};
     if (!MakeUserKsrPath(copy, source, MAX_PATH, context) || !copy[0]) {
       ok = 0;
@@ -498,8 +479,8 @@ struct RememberedIdentity {
 
 int ApplyBatchSettings(int mode, DriverContext* context, int perUser) {
   if (!context || !context->work) return 0;
-  WCHAR ini[kValueChars];
-  SystemIni(ini);
+  WCHAR ini[kValueChars] = {};
+  GetSystemKovaIniPathInto(ini, kValueChars);
   const WCHAR* section = GetPrinterSectionName(context);
   if (!ini[0] || !section || !section[0] || !PathExists(ini)) return 0;
   const bool keys = !HasNoBatchKeys(ini, section);
@@ -509,10 +490,8 @@ int ApplyBatchSettings(int mode, DriverContext* context, int perUser) {
   if (!pending) return 0;
 
   WCHAR package[MAX_PATH + 1] = {};
-  if (!keys && terminal)
-    ResolvedPackage(GetUserIniPath(context), section, package, context);
-  else
-    ResolvedPackage(ini, section, package, context);
+  Resolved(!keys && terminal ? ReadPrinterDefaultKst(package, context) : ReadSystemIniDefaultKst(package, context),
+           package, context);
   int result = 0;
   if (!package[0] || !IsUsableSettingsFile(package)) {
     CopyPrinterIniKeys(context, 4, nullptr);
@@ -571,14 +550,14 @@ int ApplyBatchSettings(int mode, DriverContext* context, int perUser) {
 
 int ApplySystemIniDefaults(DriverContext* context) {
   if (!context || !context->work) return 0;
-  WCHAR ini[kValueChars];
-  SystemIni(ini);
+  WCHAR ini[kValueChars] = {};
+  GetSystemKovaIniPathInto(ini, kValueChars);
   const WCHAR* section = GetPrinterSectionName(context);
   if (!ini[0] || !section || !section[0] || !PathExists(ini)) return 0;
   int result = 1;
   if (!HasNoBatchKeys(ini, section)) {
     WCHAR package[MAX_PATH + 1] = {};
-    if (ResolvedPackage(ini, section, package, context)) {
+    if (Resolved(ReadSystemIniDefaultKst(package, context), package, context)) {
       const WCHAR* language = GetLanguageSectionName(context);
       if (!RegisterInstalledPresets(package, language, RIP_REGISTER | RIP_COPY, context, 0, nullptr) ||
           !InstallDefaultQualities(package, language, 258, context)) {
@@ -600,17 +579,17 @@ int ApplySystemIniDefaults(DriverContext* context) {
 int ApplyDefaultSettingsPackage(DWORD flags, int type, DriverContext* context) {
   if (!context || !context->work) return 0;
   const WCHAR* section = GetPrinterSectionName(context);
+  const WCHAR* language = GetLanguageSectionName(context);
   WCHAR package[MAX_PATH + 1] = {};
-  if (ResolvedPackage(GetSecondIniPath(context), GetLanguageSectionName(context), package, context) &&
-      IsSettingsPackage(package)) {
-    const bool loaded = LoadSettingsPackage(package, GetLanguageSectionName(context), flags, context) != 0;
+  if (Resolved(ReadInstallDefaultKst(package, context), package, context) && IsSettingsPackage(package)) {
+    const bool loaded = LoadSettingsPackage(package, language, flags, context) != 0;
     MarkBatchInstallDone(GetUserIniPath(context), section, loaded ? 1 : 0, type != 2, context);
     SetStateByte(context, fid::KPD_kdmBatchInst, loaded ? 1 : 0);
     CopyPrinterIniKeys(context, 1, package);
   }
   CopyPrinterIniKeys(context, 4, nullptr);
-  WCHAR ini[kValueChars];
-  SystemIni(ini);
+  WCHAR ini[kValueChars] = {};
+  GetSystemKovaIniPathInto(ini, kValueChars);
   if (ini[0] && section && PathExists(ini)) {
     WriteIniString(section, u"DefaultKstName", nullptr, ini);
     WriteIniString(section, u"BatchInstallDone", nullptr, ini);

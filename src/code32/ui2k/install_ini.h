@@ -15,6 +15,9 @@ BOOL HasNoBatchKeys(const WCHAR* iniPath, const WCHAR* section);
 BOOL HasBatchKeysInSystemIni(DriverContext* context);
 // The same for a printer by its records.
 BOOL IsBatchInstallPending(HANDLE printer, const PRINTER_INFO_2W* printerInfo, const DRIVER_INFO_3W* driverInfo);
+// The second model INI in the printer's driver directory exists and its printer section has
+// batch keys.
+BOOL IsDriverIniBatchPending(const WCHAR* section, HANDLE printer);
 // As IsBatchInstallPending, and the printer's section is not empty.
 BOOL HasBatchSettingsForPrinter(HANDLE printer, const PRINTER_INFO_2W* printerInfo,
                                 const DRIVER_INFO_3W* driverInfo);
@@ -24,6 +27,10 @@ BOOL HasBatchSettingsForPrinter(HANDLE printer, const PRINTER_INFO_2W* printerIn
 BOOL SetBatchInstallDone(const WCHAR* iniPath, const WCHAR* section, int value);
 void MarkBatchInstallDone(const WCHAR* iniPath, const WCHAR* section, int value, bool alsoPrinterData,
                           DriverContext* context);
+// The printer data "BatchInstallDone" (4 bytes): read into value (0 when it cannot be read,
+// FALSE then) and written.
+BOOL ReadBatchInstallDoneValue(HANDLE printer, DWORD* value);
+BOOL WriteBatchInstallDoneValue(HANDLE printer, DWORD value);
 
 // "KOVADirectory" into the driver's registry value "_KOVADirectory" and, for a printer
 // connection, "KOVADirectoryClient" into printer data; both keys removed.

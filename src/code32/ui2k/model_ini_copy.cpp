@@ -18,7 +18,6 @@
 namespace {
 
 constexpr DWORD kValueChars = 1025;
-constexpr WCHAR kBatchInstallDoneSection[] = u"BatchInstallDone";
 constexpr WCHAR kNoValue[] = u"\x01";  // stands for a key the source does not have
 
 constexpr const WCHAR* kFreeSizeKeys[] = {u"wdmFreeSizeName", u"wdmFreeSizeWidth", u"wdmFreeSizeLength",
@@ -86,8 +85,7 @@ int CopyModelIniData(DriverContext* context, int mode, int iniKind) {
   CopyPrinterInformation(source, target);
   // The free sizes of the package's default settings file.
   WCHAR package[MAX_PATH + 1] = {};
-  ReadIniString(language, u"DefaultKst", u"", package, MAX_PATH, source);
-  if (package[0]) {
+  if (ReadInstallDefaultKst(package, context)) {
     ResolveDriverRelativePath(package, MAX_PATH, context);
     if (PathExists(package)) {
       for (int i = 0; i < 1000; ++i) {
@@ -100,7 +98,7 @@ int CopyModelIniData(DriverContext* context, int mode, int iniKind) {
     }
   }
   // The package is marked as installed; its write time stays what the package made it.
-  if (PathExists(source)) WriteIniKeepTime(kBatchInstallDoneSection, kBatchInstallDoneSection, u"1", source, 0);
+  if (PathExists(source)) WriteIniKeepTime(GetBatchInstallDoneSection(), GetBatchInstallDoneSection(), u"1", source, 0);
   return 1;
 }
 
@@ -125,7 +123,7 @@ int CopyModelIniLocked(HANDLE printer, int mode, DriverContext* context, int ini
     WCHAR second[MAX_PATH] = {};
     GetSecondIniPathForPrinter(printer, second);
     WCHAR done[16] = {};
-    if (second[0]) ReadIniString(kBatchInstallDoneSection, kBatchInstallDoneSection, u"", done, 16, second);
+    if (second[0]) ReadIniString(GetBatchInstallDoneSection(), GetBatchInstallDoneSection(), u"", done, 16, second);
     if (mode == kModelIniVersionOnly && done[0]) {
       UnlockDriverMutex(nullptr);
       return 1;

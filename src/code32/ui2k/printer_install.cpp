@@ -28,6 +28,7 @@
 #include "field_ids.h"
 #include "first_run_defaults.h"
 #include "install_files.h"
+#include "install_ini.h"
 #include "modules/module_events.h"
 #include "outside/job_control.h"
 #include "outside/print_notification.h"
@@ -87,8 +88,7 @@ void InstallSectionName(const PRINTER_INFO_2W* printerInfo, WCHAR* section) {
 
 BOOL IsBatchInstallDone(HANDLE printer) {
   DWORD value = 0;
-  if (!GetPrinterDataValue(printer, &value, sizeof value, u"BatchInstallDone", 0)) return FALSE;
-  return value != 0 ? TRUE : FALSE;
+  return ReadBatchInstallDoneValue(printer, &value) && value != 0 ? TRUE : FALSE;
 }
 
 BOOL HasPrinterDevmode(const PRINTER_INFO_2W* printerInfo) {

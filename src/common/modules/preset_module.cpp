@@ -115,8 +115,9 @@ void ReadPresetListText(DriverContext* context, int n, int which, WCHAR* out) {
 std::int32_t PresetModuleItem(DriverContext*, WORD, void*) { return 0; }
 
 // PENDING: the preset module's own page handlers answer the preset pages' control messages
-// here (pages 1001, 1007, 1032 and the preset controls of the document pages); until they
-// come every message goes on to the control kinds.
+// here (pages 1001, 1007, 1032 and the preset controls of the document pages; page 1007's
+// REFRESH re-registers the package's presets through InstallDefaultPresets with IDP_ASK);
+// until they come every message goes on to the control kinds.
 std::int32_t PresetModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM, void*) {
   return 0;
 }

@@ -8,6 +8,7 @@
 #include "context/devmode_header.h"
 #include "context/driver_context.h"
 #include "context/field_access.h"
+#include "context/install_services.h"
 #include "context/file_ops.h"
 #include "context/file_sync.h"
 #include "context/file_names.h"
@@ -75,9 +76,11 @@ bool HasExactHeader(const WCHAR* file, DriverContext* context) {
          static_cast<DWORD>(language) == ReadFieldRawById(context, fid::kdmLanguageID);
 }
 
+// A shipped preset that applies here. The model test keeps the refresh of InstallDefaultPresets
+// from adding back at once a preset it has just dropped as not for this model.
 bool PassesConditions(const WCHAR* file, DriverContext* context) {
   return IsSettingFileEnabled(file, context) && EvaluateSettingFileConditions(file, context) &&
-         IsFileStampFreeUnderTintBlock(file, context);
+         IsSettingFileForThisModel(file, context) && IsFileStampFreeUnderTintBlock(file, context);
 }
 
 bool IsWorkstation() {
@@ -223,6 +226,8 @@ void ClearQualityList(DriverContext* context) {
 namespace {
 
 constexpr DWORD MSG_PRESETS_DROPPED = 10017;
+constexpr DWORD kRefreshFlags = RIP_REGISTER | RIP_CONDITIONS | RIP_ADD;
+static_assert(kRefreshFlags == 193, "the refresh registers with conditions, adding to the list");
 
 bool HasExtension(const WCHAR* file, const WCHAR* extension) {
   const WCHAR* name = FindFileName(file);
@@ -232,17 +237,6 @@ bool HasExtension(const WCHAR* file, const WCHAR* extension) {
   if (!dot) return false;
   if (!extension) return dot[1] != 0;
   return lstrcmpiW(dot + 1, extension) == 0;
-}
-
-// A package the driver can read: a base name, an extension of 1-3 characters, and present.
-bool IsUsablePackage(const WCHAR* path) {
-  const WCHAR* name = FindFileName(path);
-  const WCHAR* dot = nullptr;
-  for (const WCHAR* p = name; *p; ++p)
-    if (*p == u'.') dot = p;
-  if (!dot || dot == name) return false;
-  const int extension = lstrlenW(dot + 1);
-  return extension >= 1 && extension <= 3 && PathExists(path);
 }
 
 // The shipped file whose name (without folder and extension) is the preset's, or null.
@@ -291,8 +285,7 @@ int InstallDefaultPresets(DriverContext* context, DWORD flags) {
 
   // The printer's package and its shipped preset files; any one missing changes nothing.
   WCHAR package[MAX_PATH] = {};
-  ReadIniString(section, u"DefaultKst", u"", package, MAX_PATH, ini);
-  if (!package[0] || !IsUsablePackage(package)) return 0;
+  if (!ReadPrinterDefaultKst(package, context) || !IsUsableSettingsFile(package)) return 0;
   const WCHAR* list = ListLanguageSection(context);
   const int files = ReadIniInt(list, u"NumDeficonfiles", kNoCount, package);
   if (files == kNoCount || files <= 0) return 0;
@@ -315,7 +308,8 @@ int InstallDefaultPresets(DriverContext* context, DWORD flags) {
     bool keep = true;
     if (HasExtension(entry.filePath, u"ksr")) {
       if (const WCHAR* source = MatchingShippedFile(entry.filePath, shipped))
-        keep = IsSettingFileEnabled(source, context) && EvaluateSettingFileConditions(source, context);
+        keep = IsSettingFileEnabled(source, context) && EvaluateSettingFileConditions(source, context) &&
+               IsSettingFileForThisModel(source, context);
     } else if (HasExtension(entry.filePath, nullptr) && PathExists(entry.filePath)) {
       keep = IsSettingsFileAcceptable(entry.filePath, context);
     }
@@ -333,7 +327,8 @@ int InstallDefaultPresets(DriverContext* context, DWORD flags) {
     if (const WCHAR* source = MatchingShippedFile(entry.filePath, shipped))
       CopyText(entry.shippedPath, 260, source);
   }
-  RegisterInstalledPresets(package, ListLanguageSection(context), RIP_REGISTER | RIP_CONDITIONS | RIP_ADD, context,
+  // Adds the package's presets that are neither listed nor its first (the default) file.
+  RegisterInstalledPresets(package, ListLanguageSection(context), kRefreshFlags, context,
                            static_cast<int>(kept.size()), kept.empty() ? nullptr : kept.data());
   return GetPresetCount(context);
 }

@@ -328,6 +328,23 @@ BOOL IsSettingFileEnabled(const WCHAR* file, DriverContext* context) {
   return ReadIniInt(kDisableSection, GetModelName(context), 0, file) != 0 ? FALSE : TRUE;
 }
 
+BOOL IsSettingFileForThisModel(const WCHAR* file, DriverContext* context) {
+  if (!context || !context->work || !file) return FALSE;
+  if (ReadFieldRawById(context, fid::kdmFunc2SelectTintBlockUI) == 0) return TRUE;
+  const WCHAR* name = FindFileName(file);
+  const WCHAR* model = GetModelName(context);
+  if (!name || !model) return FALSE;
+  INT extensionLength = 0;
+  const WCHAR* extension = FindExtension(file, &extensionLength);
+  // Everything before the last '.', or the whole name when it has none.
+  const INT length = extension == name ? static_cast<INT>(WideLength(name)) : static_cast<INT>(extension - 1 - name);
+  if (length <= 0) return FALSE;
+  INT i = 0;
+  for (; i < length && model[i]; ++i)
+    if (LowerOf(name[i]) != LowerOf(model[i])) return FALSE;
+  return i == length && !model[i] ? TRUE : FALSE;
+}
+
 BOOL IsFileStampFreeUnderTintBlock(const WCHAR* file, DriverContext* context) {
   if (!context || !context->work || !file) return FALSE;
   if (ReadFieldRawById(context, fid::kdmFunc2SelectTintBlockUI) == 0) return TRUE;

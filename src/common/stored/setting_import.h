@@ -65,6 +65,9 @@ BOOL EvaluateSettingFileConditions(const WCHAR* file, DriverContext* context);
 
 // False when [disable] holds a non-zero value under the context's model name.
 BOOL IsSettingFileEnabled(const WCHAR* file, DriverContext* context);
+// With the tint-block page off (kdmFunc2SelectTintBlockUI 0) every file; with it on only a
+// file whose name without folder and extension is the context's model name (any case).
+BOOL IsSettingFileForThisModel(const WCHAR* file, DriverContext* context);
 // With the tint-block page on (kdmFunc2SelectTintBlockUI), only "ksr" and "ksd" files
 // whose settings leave kdmFuncSelectWaterMark 0 or absent pass; otherwise every file.
 BOOL IsFileStampFreeUnderTintBlock(const WCHAR* file, DriverContext* context);

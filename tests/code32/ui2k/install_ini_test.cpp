@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "context/context_create.h"
+#include "context/devmode_convert.h"
 #include "context/field_access.h"
 #include "context/field_table.h"
 #include "context/ini_files.h"
@@ -14,9 +16,12 @@
 #include "install_ini.h"
 #include "panelis_fixture.h"
 #include "printer_install.h"
+#include "printer_lifecycle.h"
+#include "win/printer_interface.h"
 #include "stored/settings_file.h"
 #include "stored/settings_load_save.h"
 #include "win/files.h"
+#include "win/profile.h"
 
 namespace kovatest {
 namespace {
@@ -119,6 +124,86 @@ TEST_F(BatchInstallTest, ASpoolDirectoryAloneIsNoBatchInstall) {
   HANDLE printer = Install(u"Other Printer");
   EXPECT_FALSE(IsBatchInstallPending(printer, nullptr, nullptr));
   EXPECT_FALSE(HasBatchSettingsForPrinter(printer, nullptr, nullptr));
+}
+
+TEST_F(BatchInstallTest, TheDriverPackageIniCanHoldABatchInstallToo) {
+  HANDLE printer = Install(u"Drv Printer");
+  WCHAR second[MAX_PATH + 1] = {};
+  GetSecondIniPathForPrinter(printer, second);
+  ASSERT_TRUE(second[0]);
+  struct Case {
+    const char16_t* key;  // null: the printer has no section there
+    const char16_t* value;
+    BOOL pending;
+  } cases[] = {
+      {nullptr, nullptr, FALSE},
+      {u"SpoolDirectory", u"C:\\spool", FALSE},
+      {u"KOVADirectory", u"*", FALSE},
+      {u"KOVADirectory", u"C:\\root", TRUE},
+      {u"SetUserID", u"BOB", TRUE},
+      {u"DefaultKst", u"", TRUE},
+  };
+  for (const Case& c : cases) {
+    WritePrivateProfileStringW(u"Drv Printer", nullptr, nullptr, second);
+    if (c.key) WritePrivateProfileStringW(u"Drv Printer", c.key, c.value, second);
+    EXPECT_EQ(IsDriverIniBatchPending(u"Drv Printer", printer), c.pending) << (c.key ? "keyed" : "no section");
+    EXPECT_FALSE(IsBatchInstallPending(printer, nullptr, nullptr)) << "the system install INI has no such section";
+  }
+  WritePrivateProfileStringW(u"Drv Printer", u"SetUserID", u"BOB", second);
+  EXPECT_FALSE(IsDriverIniBatchPending(u"", printer));
+  EXPECT_FALSE(IsDriverIniBatchPending(nullptr, printer));
+  EXPECT_FALSE(IsDriverIniBatchPending(u"Other Printer", printer));
+}
+
+TEST_F(BatchInstallTest, TheBatchInstallDoneValueOfThePrinter) {
+  HANDLE printer = Install(u"Done Printer");
+  DWORD value = 7;
+  EXPECT_FALSE(ReadBatchInstallDoneValue(printer, &value)) << "a new printer has none";
+  EXPECT_EQ(value, 0u);
+  EXPECT_FALSE(IsBatchInstallDone(printer));
+  struct Case {
+    DWORD written;
+    BOOL done;
+  } cases[] = {{1, TRUE}, {0, FALSE}, {5, TRUE}};
+  for (const Case& c : cases) {
+    ASSERT_TRUE(WriteBatchInstallDoneValue(printer, c.written));
+    value = 7;
+    EXPECT_TRUE(ReadBatchInstallDoneValue(printer, &value));
+    EXPECT_EQ(value, c.written);
+    EXPECT_EQ(IsBatchInstallDone(printer), c.done) << c.written;
+  }
+  EXPECT_FALSE(ReadBatchInstallDoneValue(printer, nullptr));
+}
+
+TEST_F(BatchInstallTest, AnUpgradeRunsTheDriverPackageIniBatchInstall) {
+  struct Case {
+    const char* what;
+    const char16_t* key;
+    bool used;  // the key was applied and removed
+  } cases[] = {
+      {"a directory key is a batch key", u"KOVADirectory", true},
+      {"a spool directory alone is none", u"SpoolDirectory", false},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::u16string name = u"Upgraded " + std::u16string(1, static_cast<char16_t>(u'A' + n++));
+    HANDLE printer = Install(name);
+    std::vector<BYTE> out(1236, 0);
+    LONG size = static_cast<LONG>(out.size());
+    ASSERT_TRUE(DoConvertDevMode(name.c_str(), nullptr, reinterpret_cast<DEVMODEW*>(out.data()), &size,
+                                 CDM_DRIVER_DEFAULT));
+    WCHAR second[MAX_PATH + 1] = {};
+    GetSecondIniPathForPrinter(printer, second);
+    CreateDirectoryW(u"C:\\batchroot", nullptr);
+    CreateDirectoryW(u"C:\\spool", nullptr);
+    WritePrivateProfileStringW(name.c_str(), c.key, c.used ? u"C:\\batchroot" : u"C:\\spool", second);
+    std::vector<BYTE> in = out;
+    size = static_cast<LONG>(out.size());
+    ASSERT_TRUE(DoConvertDevMode(name.c_str(), reinterpret_cast<DEVMODEW*>(in.data()),
+                                 reinterpret_cast<DEVMODEW*>(out.data()), &size, CDM_CONVERT));
+    EXPECT_EQ(Read(second, name.c_str(), c.key) == u"<none>", c.used);
+  }
 }
 
 }  // namespace

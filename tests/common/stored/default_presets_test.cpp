@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "context_fixture.h"
+#include "context/field_access.h"
 #include "context/module_services.h"
 #include "context/paths_and_names.h"
 #include "context/settings_dirs.h"
+#include "field_ids.h"
 #include "plat/ui_driver.h"
 #include "stored/installed_presets.h"
 #include "stored/list_sections.h"
@@ -41,6 +43,8 @@ class DefaultPresets : public ContextTest {
     for (int i = 0; i < 3; ++i) {
       const std::u16string shipped = settingsDir_ + u"\\" + names[i] + u".ksd";
       Put(shipped, language_, u"setname", names[i]);
+      // The files outlive a SetUp of their root: no case starts with another's [disable].
+      ASSERT_TRUE(WritePrivateProfileStringW(u"disable", nullptr, nullptr, shipped.c_str()));
       const std::u16string key = u"Deficonfiles" + std::u16string(1, static_cast<char16_t>(u'1' + i));
       Put(package_, language_, key.c_str(), (u"%sysdir%" + std::u16string(names[i]) + u".ksd").c_str());
     }
@@ -84,29 +88,56 @@ class DefaultPresets : public ContextTest {
 };
 
 TEST_F(DefaultPresets, DropsPresetsWhoseConditionsFailAndAsksOnlyWhenTold) {
+  enum Change { kNone, kSecondDisabled, kTintBlock, kTintBlockSecondNamedForModel, kFirstNotListed };
   struct Case {
     const char* what;
-    bool secondDisabled;
+    Change change;
     DWORD flags;
     int answer;  // 0: no box expected
     int result;
-    std::vector<std::u16string> listed;
+    std::vector<std::u16string> listed;  // "<model>" stands for the model's name
     int warnings;
   } cases[] = {
-      {"nothing dropped, quiet", false, 0, 0, 3, {u"first.ksr", u"second.ksr", u"third.ksr"}, 0},
-      {"nothing dropped, asking", false, IDP_ASK, 0, 3, {u"first.ksr", u"second.ksr", u"third.ksr"}, 0},
-      {"dropped, quiet", true, 0, 0, 2, {u"first.ksr", u"third.ksr"}, 0},
-      {"dropped, asked and confirmed", true, IDP_ASK, IDOK, 2, {u"first.ksr", u"third.ksr"}, 1},
-      {"dropped, asked and cancelled", true, IDP_ASK, IDCANCEL, 0, {u"first.ksr", u"second.ksr"}, 1},
+      {"nothing dropped, quiet", kNone, 0, 0, 3, {u"first.ksr", u"second.ksr", u"third.ksr"}, 0},
+      {"nothing dropped, asking", kNone, IDP_ASK, 0, 3, {u"first.ksr", u"second.ksr", u"third.ksr"}, 0},
+      {"dropped, quiet", kSecondDisabled, 0, 0, 2, {u"first.ksr", u"third.ksr"}, 0},
+      {"dropped, asked and confirmed", kSecondDisabled, IDP_ASK, IDOK, 2, {u"first.ksr", u"third.ksr"}, 1},
+      {"dropped, asked and cancelled", kSecondDisabled, IDP_ASK, IDCANCEL, 0, {u"first.ksr", u"second.ksr"}, 1},
+      // With the tint-block page on, shipped presets named for another model go and are not
+      // added back.
+      {"for another model, quiet", kTintBlock, 0, 0, 0, {}, 0},
+      {"for another model, cancelled", kTintBlock, IDP_ASK, IDCANCEL, 0, {u"first.ksr", u"second.ksr"}, 1},
+      {"one named for the model stays", kTintBlockSecondNamedForModel, 0, 0, 1, {u"<model>.ksr"}, 0},
+      // The package's first file is never added back by the refresh.
+      {"first not listed", kFirstNotListed, 0, 0, 2, {u"second.ksr", u"third.ksr"}, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TearDown();
     SetUp();
-    if (c.secondDisabled) Put(settingsDir_ + u"\\second.ksd", u"disable", GetModelName(ctx_), u"1");
+    const std::u16string model = GetModelName(ctx_);
+    switch (c.change) {
+      case kNone: break;
+      case kSecondDisabled: Put(settingsDir_ + u"\\second.ksd", u"disable", model.c_str(), u"1"); break;
+      case kTintBlockSecondNamedForModel:
+        Put(settingsDir_ + u"\\" + model + u".ksd", language_, u"setname", u"second");
+        Put(package_, language_, u"Deficonfiles2", (u"%sysdir%" + model + u".ksd").c_str());
+        Put(ini_, section_, u"PresetList1", (settingsDir_ + u"\\" + model + u".ksr").c_str());
+        [[fallthrough]];
+      case kTintBlock: WriteFieldRawById(ctx_, fid::kdmFunc2SelectTintBlockUI, 1); break;
+      case kFirstNotListed:
+        ASSERT_TRUE(ResetPresetCount(ctx_));
+        ASSERT_TRUE(AppendPreset(ctx_, (settingsDir_ + u"\\second.ksr").c_str(), u"second", u""));
+        break;
+    }
     if (c.answer) plat::ui::QueueMessageBoxAnswer(c.answer);
     EXPECT_EQ(InstallDefaultPresets(ctx_, c.flags), c.result);
-    EXPECT_EQ(Listed(), c.listed);
+    std::vector<std::u16string> expected;
+    for (std::u16string name : c.listed) {
+      if (name.rfind(u"<model>", 0) == 0) name = model + name.substr(7);
+      expected.push_back(name);
+    }
+    EXPECT_EQ(Listed(), expected);
     EXPECT_EQ(Warnings10017(), c.warnings);
   }
 }

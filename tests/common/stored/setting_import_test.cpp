@@ -376,6 +376,33 @@ TEST_F(SettingImport, TintBlockPageAdmitsOnlyStampFreeCopies) {
   EXPECT_TRUE(IsFileStampFreeUnderTintBlock(ksr.c_str(), ctx_));
 }
 
+TEST_F(SettingImport, TintBlockPageAdmitsOnlyFilesNamedForTheModel) {
+  Start();
+  const std::u16string model = GetModelName(ctx_);
+  std::u16string upper = model;
+  for (char16_t& c : upper)
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+  struct Case {
+    DWORD tint;
+    std::u16string file;
+    BOOL forThisModel;
+  } cases[] = {
+      {0, u"C:\\x\\other.ksr", TRUE},
+      {1, u"C:\\x\\other.ksr", FALSE},
+      {1, u"C:\\x\\" + model + u".ksr", TRUE},
+      {1, u"C:\\x\\" + upper + u".ksd", TRUE},
+      {1, u"C:\\x\\" + model, TRUE},
+      {1, u"C:\\x\\" + model + u"2.ksr", FALSE},
+      {1, u"C:\\x\\" + model.substr(0, model.size() - 1) + u".ksr", FALSE},
+      {1, u"C:\\x\\.ksr", FALSE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file.begin(), c.file.end()));
+    WriteFieldRawById(ctx_, fid::kdmFunc2SelectTintBlockUI, c.tint);
+    EXPECT_EQ(IsSettingFileForThisModel(c.file.c_str(), ctx_), c.forThisModel);
+  }
+}
+
 TEST_F(SettingImport, QualityListEntriesAppendAndClear) {
   Start();
   const std::u16string ini = GetUserIniPath(ctx_);
