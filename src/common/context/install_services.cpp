@@ -24,6 +24,8 @@ DWORD Length(const WCHAR* s) {
 }
 }  // namespace
 
+const WCHAR* GetSystemKovaIniName() { return u"KOVA.ini"; }
+
 const WCHAR* GetSystemKovaIniPath(DriverContext* context) {
   if (!context || !context->work) return u"";
   GetSystemKovaIniPathInto(context->work->systemIniPath, 261);
@@ -32,7 +34,7 @@ const WCHAR* GetSystemKovaIniPath(DriverContext* context) {
 
 BOOL GetSystemKovaIniPathInto(WCHAR* buffer, DWORD size) {
   if (!buffer || size < MAX_PATH) return FALSE;
-  MakeSystemPath(buffer, size, kSystemInstallIniName);
+  MakeSystemPath(buffer, size, GetSystemKovaIniName());
   return buffer[0] ? TRUE : FALSE;
 }
 

@@ -10,7 +10,6 @@
 
 struct DriverContext;
 
-inline constexpr WCHAR kSystemInstallIniName[] = u"KOVA.ini";
 
 // 1 while the install, upgrade or connection work of this thread runs: contexts made by
 // other threads in the meantime are not install contexts.
@@ -27,6 +26,8 @@ class InstallInProgressScope {
   void Clear() { InstallInProgress = 0; }
 };
 
+// The name of the system install INI (in the system directory).
+const WCHAR* GetSystemKovaIniName();
 // The system directory, "\" and the system install INI's name, in the work area field
 // systemIniPath.
 const WCHAR* GetSystemKovaIniPath(DriverContext* context);

@@ -67,6 +67,7 @@ TEST_F(Services, SystemIniPathNeedsAFullBuffer) {
   EXPECT_EQ(Str(full), u"C:\\Windows\\system32\\KOVA.ini");
   EXPECT_FALSE(GetSystemKovaIniPathInto(nullptr, MAX_PATH));
   EXPECT_EQ(Str(GetBatchInstallDoneSection()), u"BatchInstallDone");
+  EXPECT_EQ(Str(GetSystemKovaIniName()), u"KOVA.ini");
 }
 
 TEST_F(Services, EachIniNamesItsOwnPackage) {
