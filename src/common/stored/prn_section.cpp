@@ -86,6 +86,7 @@ BOOL TransferExtendedSettings(const WCHAR* path, DWORD flags, DriverContext* con
   const bool load = flags == SFT_LOAD;
   WCHAR section[kSectionNameChars];
   ChooseTransferSection(context, flags, section);
+  IniKeyBatch batch(path, section[0] ? section : GetPrinterDisplayName(context));
   BOOL result = TRUE;
   for (DWORD id = first; id <= last; ++id) {
     const bool authMode = id >= kAuthModeFirst && id <= kAuthModeLast;
@@ -99,11 +100,12 @@ BOOL TransferExtendedSettings(const WCHAR* path, DWORD flags, DriverContext* con
       saved.Take(context, field);
       WriteFieldRaw(context, field, AnyLockBitSet(context) ? 1 : 0);
     }
-    const int done = MoveField(context, field, path, section, load);
+    const int done = MoveField(context, field, path, section, load, load ? nullptr : &batch);
     saved.Restore();
     if (!done) result = FALSE;
     if (load && done && result) WriteFeatureToPrinterData(context->hPrinter, context, field);
   }
+  if (!load && !batch.Commit()) result = FALSE;
   return result;
 }
 
