@@ -20,7 +20,8 @@
 
 class IniKeyBatch {
  public:
-  // section as WriteIniString takes it (cut to 260 characters, '[' and ']' replaced).
+  // section as WriteIniString takes it (cut to 260 characters, '[' and ']' replaced); the
+  // file name is kept by pointer and must stay valid until the last commit.
   IniKeyBatch(const WCHAR* file, const WCHAR* section);
   IniKeyBatch(const IniKeyBatch&) = delete;
   IniKeyBatch& operator=(const IniKeyBatch&) = delete;
