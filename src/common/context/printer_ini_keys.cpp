@@ -4,6 +4,7 @@
 
 #include "context/driver_context.h"
 #include "context/ini_files.h"
+#include "context/ini_key_batch.h"
 #include "context/install_services.h"
 #include "context/paths_and_names.h"
 #include "context/printer_data.h"
@@ -73,9 +74,12 @@ int CopyPrinterIniKeys(DriverContext* context, int mode, const WCHAR* value) {
   const WCHAR* ini = GetUserIniPath(context);
   const WCHAR* section = GetPrinterDisplayName(context);
   if (!ini || !ini[0] || !section || !section[0]) return 0;
+  // The keys of the printer's section are written with one write of the file.
+  IniKeyBatch batch(ini, section);
   if (mode == 1 || mode == 3 || mode == 4) {
     for (const PrinterIniKey& key : kPrinterIniKeyTable)
-      if (key.kind == mode) WriteIniString(section, key.name, value, ini);
+      if (key.kind == mode) batch.Add(key.name, value);
+    batch.Commit();
     return 1;
   }
   const WCHAR* source = GetSecondIniPath(context);
@@ -89,14 +93,15 @@ int CopyPrinterIniKeys(DriverContext* context, int mode, const WCHAR* value) {
       ReadIniString(modelSection, sourceKey, u"", text, kValueChars, source);
       // Mode 2 only clears what the model INI leaves empty; a key it fills stays as the
       // printer has it.
-      if (mode == 0 || !text[0]) WriteIniString(section, key.name, text, ini);
+      if (mode == 0 || !text[0]) batch.Add(key.name, text);
     } else if (key.kind == 2) {
       DWORD refresh = 0;
       const bool set = mode == 2 || (GetPrinterDataValue(context->hPrinter, &refresh, sizeof refresh, key.name, 0) &&
                                      refresh != 0);
-      WriteIniString(section, key.name, set ? u"1" : u"0", ini);
+      batch.Add(key.name, set ? u"1" : u"0");
     }
   }
+  batch.Commit();
   SaveDeviceSettingsBoth(context->hPrinter, context);
   return 1;
 }

@@ -14,6 +14,7 @@
 #include "context/field_handles.h"
 #include "context/field_table.h"
 #include "context/ini_files.h"
+#include "context/ini_key_batch.h"
 #include "context/memory.h"
 #include "context/module_dispatch.h"
 #include "context/paths_and_names.h"
@@ -287,35 +288,65 @@ int ReadFeatureFromIni(DriverContext* context, SettingField* field, const WCHAR*
   return 1;
 }
 
-int WriteFeatureToIni(HANDLE, DriverContext* context, SettingField* field, const WCHAR* iniPath, char* buffer,
-                      LONG* offset) {
-  if (!context || !field || !HasKey(field)) return 0;
-  if (!buffer && !IsDrivePath(iniPath)) return 0;
-  const DWORD code = FieldCodeOf(field->type);
-  const DWORD size = FieldSizeOf(field->type);
-  WCHAR number[kNumberChars] = {};
-  WCHAR* text = number;
-  WCHAR* block = nullptr;
-  if (IsTextFieldCode(code)) {
-    block = static_cast<WCHAR*>(AllocMem((size + 1) * sizeof(WCHAR)));
-    if (!block) return 0;
-    if (!GetFieldString(context, field, block, size + 1)) block[0] = 0;
-    text = block;
-  } else if (IsNumberFieldCode(code) || IsBitFieldCode(code)) {
+namespace {
+
+// The text a field is stored as in an INI file; owns the copy of a text field.
+class FieldIniText {
+ public:
+  FieldIniText() = default;
+  FieldIniText(const FieldIniText&) = delete;
+  FieldIniText& operator=(const FieldIniText&) = delete;
+  ~FieldIniText() { FreeMem(block_); }
+
+  // False for a field of no storable kind, or when memory runs out.
+  bool Make(DriverContext* context, SettingField* field) {
+    const DWORD code = FieldCodeOf(field->type);
+    const DWORD size = FieldSizeOf(field->type);
+    if (IsTextFieldCode(code)) {
+      block_ = static_cast<WCHAR*>(AllocMem((size + 1) * sizeof(WCHAR)));
+      if (!block_) return false;
+      if (!GetFieldString(context, field, block_, size + 1)) block_[0] = 0;
+      text_ = block_;
+      return true;
+    }
+    if (!IsNumberFieldCode(code) && !IsBitFieldCode(code)) return false;
     const DWORD raw = ReadFieldRaw(context, field);
     char ansi[kNumberChars] = {};
     if (code == FT_U8 || code == FT_U16 || code == FT_U32)
       std::snprintf(ansi, sizeof ansi, "%u", static_cast<unsigned>(raw));
     else
       std::snprintf(ansi, sizeof ansi, "%d", static_cast<int>(static_cast<std::int32_t>(raw)));
-    for (int i = 0; ansi[i]; ++i) number[i] = static_cast<WCHAR>(ansi[i]);
-  } else {
-    return 0;
+    for (int i = 0; ansi[i]; ++i) number_[i] = static_cast<WCHAR>(ansi[i]);
+    text_ = number_;
+    return true;
   }
-  const BOOL done = buffer ? AppendIniLine(offset, field->key, text, buffer)
-                           : WriteIniString(SectionOf(context, field), field->key, text, iniPath);
-  FreeMem(block);
+  const WCHAR* Get() const { return text_; }
+
+ private:
+  WCHAR number_[kNumberChars] = {};
+  WCHAR* block_ = nullptr;
+  const WCHAR* text_ = number_;
+};
+
+}  // namespace
+
+int WriteFeatureToIni(HANDLE, DriverContext* context, SettingField* field, const WCHAR* iniPath, char* buffer,
+                      LONG* offset) {
+  if (!context || !field || !HasKey(field)) return 0;
+  if (!buffer && !IsDrivePath(iniPath)) return 0;
+  FieldIniText text;
+  if (!text.Make(context, field)) return 0;
+  const BOOL done = buffer ? AppendIniLine(offset, field->key, text.Get(), buffer)
+                           : WriteIniString(SectionOf(context, field), field->key, text.Get(), iniPath);
   return done ? 1 : 0;
+}
+
+int AddFeatureToIniBatch(DriverContext* context, SettingField* field, IniKeyBatch& batch) {
+  if (!context || !field || !HasKey(field)) return 0;
+  if (!IsDrivePath(batch.File())) return 0;
+  FieldIniText text;
+  if (!text.Make(context, field)) return 0;
+  return batch.Add(field->key, text.Get()) ? 1 : 0;
 }
 
 int WriteFeatureToStore(HANDLE printer, DriverContext* context, SettingField* field, const WCHAR* iniPath) {

@@ -11,6 +11,7 @@
 
 struct DriverContext;
 struct SettingField;
+class IniKeyBatch;
 
 // Mode bits of the load.
 constexpr DWORD DSL_INI_MODE = 2;      // the whole value: fields go to the INI under their names
@@ -81,6 +82,9 @@ int ReadFeatureFromIni(DriverContext* context, SettingField* field, const WCHAR*
 // (u8, u16), "%lu" (u32), "%d" (s8, s16, bits); text as it is. Nonzero on success.
 int WriteFeatureToIni(HANDLE printer, DriverContext* context, SettingField* field, const WCHAR* iniPath, char* buffer,
                       LONG* offset);
+// WriteFeatureToIni into a batch of keys of one section (the batch's section stands for the
+// field's own): the same text, written when the batch is committed. Nonzero when added.
+int AddFeatureToIniBatch(DriverContext* context, SettingField* field, IniKeyBatch& batch);
 // Store kind 2: the INI (iniPath, or the per-printer INI when null); area 2 and store
 // kind 1: printer data; anything else is left and succeeds.
 int WriteFeatureToStore(HANDLE printer, DriverContext* context, SettingField* field, const WCHAR* iniPath);

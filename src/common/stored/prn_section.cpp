@@ -6,6 +6,7 @@
 #include "context/field_access.h"
 #include "context/field_table.h"
 #include "context/ini_files.h"
+#include "context/ini_key_batch.h"
 #include "context/memory.h"
 #include "context/paths_and_names.h"
 #include "context/settings_dirs.h"
@@ -52,15 +53,17 @@ class SavedValue {
   BYTE bytes_[8] = {};
 };
 
-// Moves one field under its name in the section through the profile API; the field's own
-// section and key are put back afterwards.
-int MoveField(DriverContext* context, SettingField* field, const WCHAR* path, const WCHAR* section, bool load) {
+// Moves one field under its name in the section through the profile API (a save into the
+// batch when one is given); the field's own section and key are put back afterwards.
+int MoveField(DriverContext* context, SettingField* field, const WCHAR* path, const WCHAR* section, bool load,
+              IniKeyBatch* batch = nullptr) {
   const WCHAR* ownSection = field->section;
   const WCHAR* ownKey = field->key;
   field->section = section;
   field->key = field->side ? field->side->name : nullptr;
-  const int done = load ? ReadFeatureFromIni(context, field, path, nullptr, nullptr)
-                        : WriteFeatureToIni(context->hPrinter, context, field, path, nullptr, nullptr);
+  const int done = load    ? ReadFeatureFromIni(context, field, path, nullptr, nullptr)
+                   : batch ? AddFeatureToIniBatch(context, field, *batch)
+                           : WriteFeatureToIni(context->hPrinter, context, field, path, nullptr, nullptr);
   field->section = ownSection;
   field->key = ownKey;
   return done;
@@ -83,6 +86,7 @@ BOOL TransferExtendedSettings(const WCHAR* path, DWORD flags, DriverContext* con
   const bool load = flags == SFT_LOAD;
   WCHAR section[kSectionNameChars];
   ChooseTransferSection(context, flags, section);
+  IniKeyBatch batch(path, section[0] ? section : GetPrinterDisplayName(context));
   BOOL result = TRUE;
   for (DWORD id = first; id <= last; ++id) {
     const bool authMode = id >= kAuthModeFirst && id <= kAuthModeLast;
@@ -96,11 +100,12 @@ BOOL TransferExtendedSettings(const WCHAR* path, DWORD flags, DriverContext* con
       saved.Take(context, field);
       WriteFieldRaw(context, field, AnyLockBitSet(context) ? 1 : 0);
     }
-    const int done = MoveField(context, field, path, section, load);
+    const int done = MoveField(context, field, path, section, load, load ? nullptr : &batch);
     saved.Restore();
     if (!done) result = FALSE;
     if (load && done && result) WriteFeatureToPrinterData(context->hPrinter, context, field);
   }
+  if (!load && !batch.Commit()) result = FALSE;
   return result;
 }
 
@@ -117,6 +122,8 @@ BOOL TransferPrnFields(const WCHAR* path, DWORD flags, DriverContext* context, c
       if (address) std::memset(address, 0, FieldSizeOf(field->type));
     }
   }
+  // A save writes all its keys with one write of the file.
+  IniKeyBatch batch(path, section && section[0] ? section : GetPrinterDisplayName(context));
   BOOL result = TRUE;
   for (DWORD id = first; id <= last; ++id) {
     if ((flags & SFT_TEXTFILE) && id >= kLogCodeFirst && id <= kLogCodeLast) continue;
@@ -127,10 +134,11 @@ BOOL TransferPrnFields(const WCHAR* path, DWORD flags, DriverContext* context, c
       saved.Take(context, field);
       WriteFieldRaw(context, field, AnyLockBitSet(context) ? 1 : 0);
     }
-    if (!MoveField(context, field, path, section, load)) result = FALSE;
+    if (!MoveField(context, field, path, section, load, load ? nullptr : &batch)) result = FALSE;
     saved.Restore();
   }
   for (const SavedValue& font : fonts) font.Restore();
+  if (!load && !batch.Commit()) result = FALSE;
   return result;
 }
 

@@ -50,6 +50,11 @@ DWORD OpenFileObject(const WCHAR* winPath, DWORD access, DWORD share, DWORD disp
 // process of the root). ERROR_SHARING_VIOLATION when it conflicts with another open.
 DWORD AcquireShare(FileObject& file);
 
+// Whether a use of an existing file that lasts one call (reading or writing it with
+// FILE_SHARE_READ | FILE_SHARE_WRITE) conflicts with an open that holds the file now, without
+// registering the use: ERROR_SHARING_VIOLATION when it does. Such a use blocks no later open.
+DWORD CheckShareOfMomentaryUse(dev_t dev, ino_t ino, bool write);
+
 // True while a mapping object or view of this process maps the file (it cannot then be
 // cut shorter: ERROR_USER_MAPPED_FILE).
 bool IsFileMapped(dev_t dev, ino_t ino);

@@ -144,6 +144,17 @@ DWORD AcquireShare(FileObject& file) {
   return ERROR_SUCCESS;
 }
 
+DWORD CheckShareOfMomentaryUse(dev_t dev, ino_t ino, bool write) {
+  // A file no open ever registered has no lock file: one failed open answers.
+  int fd = ::open(SharePathOf(dev, ino).c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? ERROR_SUCCESS : ErrnoToWin(errno);
+  // The use shares reading and writing but not deleting: it conflicts with an open that
+  // holds delete access or denies reading (and writing, for a write).
+  const bool conflict = HeldByOther(fd, kHasDelete, (write ? kDenyWrite : kDenyRead) - kHasDelete + 1);
+  ::close(fd);
+  return conflict ? ERROR_SHARING_VIOLATION : ERROR_SUCCESS;
+}
+
 std::shared_ptr<FileObject> FileFromHandle(HANDLE h) {
   auto f = LookupHandleAs<FileObject>(h, ObjectKind::File);
   if (!f) SetLastError(ERROR_INVALID_HANDLE);

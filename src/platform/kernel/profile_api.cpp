@@ -50,12 +50,13 @@ std::shared_ptr<const Document> LoadFile(const WCHAR* file, bool* found) {
   }
   const plat::changes::Mark before = plat::absent::Before();
   std::string host;
-  if (plat::profile::ResolveIniPath(file, host) != ERROR_SUCCESS) {
+  plat::StatProbe probe;
+  if (plat::profile::ResolveIniPathAndStat(file, host, probe) != ERROR_SUCCESS) {
     *found = false;
     return EmptyDocument();
   }
   bool missing = false;
-  auto doc = plat::profile::ReadDocument(host, found, &missing);
+  auto doc = plat::profile::ReadDocument(host, probe.found ? &probe.st : nullptr, found, &missing);
   if (missing) plat::absent::Note(key, before);
   return doc;
 }

@@ -34,6 +34,8 @@ class Document {
 
   Encoding encoding() const { return encoding_; }
   bool changed() const { return changed_; }
+  // Takes the document as the file's current content (a copy of a kept document is edited).
+  void ClearChanged() { changed_ = false; }
 
   // Reading.
   std::vector<std::u16string> SectionNames() const;

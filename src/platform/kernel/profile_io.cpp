@@ -1,8 +1,11 @@
 #include "profile_io.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -30,19 +33,6 @@ constexpr DWORD kArchive = 0x20;   // FILE_ATTRIBUTE_ARCHIVE
 constexpr off_t kMaxFileSize = 256 * 1024 * 1024;
 
 std::atomic<unsigned> g_tempSerial{0};
-
-// Takes part in the sharing registry of the file services for the time of one call, as
-// the open of the file would on Windows: reads and writes of the profile calls share
-// reading and writing with others, so they fail only against an open that denies them.
-DWORD JoinSharing(const std::string& host, const struct stat& st, bool write, std::unique_ptr<FileObject>& hold) {
-  hold = std::make_unique<FileObject>();
-  hold->access = FILE_READ_DATA | (write ? FILE_WRITE_DATA : 0);
-  hold->share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-  hold->hostPath = host;
-  hold->dev = st.st_dev;
-  hold->ino = st.st_ino;
-  return AcquireShare(*hold);
-}
 
 DWORD ErrnoToWin(int e) {
   switch (e) {
@@ -95,18 +85,48 @@ class FileLock {
   int fd_ = -1;
 };
 
-// `missing`, when given, is set when the file or one of its folders does not exist.
-bool ReadAll(const std::string& host, std::string& bytes, struct stat* st, bool joinSharing, bool* missing = nullptr) {
+// What tells one version of a file from another without reading it. A file replaced by the
+// profile calls is a new inode; a file rewritten in place changes its size, its last-write
+// time or its change time.
+struct Identity {
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = -1;
+  struct timespec mtime {};
+  struct timespec ctime {};
+  bool operator==(const Identity& o) const {
+    return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+           mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
+  }
+};
+
+Identity IdentityOf(const struct stat& st) {
+  return Identity{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+// The file system stamps changes with the coarse clock (one tick is a few milliseconds), so
+// two writes in one tick can leave a file with the same size and times. A version whose
+// change time lies before the tick in which it was looked at can no longer be confused with
+// a later one: any later change is stamped at that tick or after. `before` is the coarse
+// clock read before the stat.
+bool Settled(const Identity& id, const struct timespec& before) {
+  return id.ctime.tv_sec < before.tv_sec || (id.ctime.tv_sec == before.tv_sec && id.ctime.tv_nsec < before.tv_nsec);
+}
+
+struct timespec CoarseNow() {
+  struct timespec t {};
+  ::clock_gettime(CLOCK_REALTIME_COARSE, &t);  // answered without entering the kernel
+  return t;
+}
+
+// Reads a whole file; `id` gets the identity of what was read. `missing`, when given, is
+// set when the file or one of its folders does not exist.
+bool ReadAll(const std::string& host, std::string& bytes, Identity* id, bool* missing = nullptr) {
   int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
   if (missing) *missing = fd < 0 && (errno == ENOENT || errno == ENOTDIR);
   if (fd < 0) return false;
   struct stat s {};
   if (::fstat(fd, &s) != 0 || !S_ISREG(s.st_mode) || s.st_size > kMaxFileSize) {
-    ::close(fd);
-    return false;
-  }
-  std::unique_ptr<FileObject> share;
-  if (joinSharing && JoinSharing(host, s, false, share) != ERROR_SUCCESS) {
     ::close(fd);
     return false;
   }
@@ -121,7 +141,9 @@ bool ReadAll(const std::string& host, std::string& bytes, struct stat* st, bool 
   }
   bytes.resize(got);
   ::close(fd);
-  if (st) *st = s;
+  if (id) *id = IdentityOf(s);
+  // A file that grew or shrank while it was read is not the version the stat describes.
+  if (id && got != static_cast<std::size_t>(s.st_size)) id->size = -1;
   return true;
 }
 
@@ -138,6 +160,7 @@ bool WriteAll(int fd, const std::string& bytes) {
 
 // Writes the bytes into a new file in the folder and renames it over the target, so a
 // reader sees either the old or the new file, never a part.
+// keepMode is set when the target exists: the new file takes its mode and replaces it.
 DWORD WriteTempAndRename(const std::string& folder, const std::string& target, const std::string& bytes,
                          bool keepMode, mode_t mode, bool* crossDevice) {
   *crossDevice = false;
@@ -155,6 +178,17 @@ DWORD WriteTempAndRename(const std::string& folder, const std::string& target, c
     ::unlink(temp.c_str());
     return ErrnoToWin(err ? err : EIO);
   }
+  // Renaming over an existing file makes some file systems (ext4) push the new file's data
+  // to disk before the rename returns: milliseconds per write. The two names are exchanged
+  // instead and the old file, now under the temporary name, removed; readers still see the
+  // old or the new file whole. What a call wrote is in the page cache when it returns, so a
+  // process that dies afterwards loses nothing; nothing here is meant to survive a crash of
+  // the machine itself, so nothing is synced. A file system without the exchange (or a
+  // target removed meanwhile) takes the rename.
+  if (keepMode && ::syscall(SYS_renameat2, AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
+    ::unlink(temp.c_str());
+    return ERROR_SUCCESS;
+  }
   if (::rename(temp.c_str(), target.c_str()) != 0) {
     err = errno;
     ::unlink(temp.c_str());
@@ -164,12 +198,23 @@ DWORD WriteTempAndRename(const std::string& folder, const std::string& target, c
   return ERROR_SUCCESS;
 }
 
-// Parses of recently read files, each with the exact bytes and code page it came from,
-// so that a file read many times in a row is parsed once. A hit needs equal bytes: the
-// file is still read on every call, so other processes' writes are always seen.
+// The documents of recently used files, each kept with the exact bytes and code page it
+// came from and the identity of the file version those bytes are. A call whose stat of the
+// file finds the identity of a settled version uses the document without reading the file;
+// otherwise the file is read, and a document of equal bytes is reused without parsing.
 class ParseCache {
  public:
-  std::shared_ptr<const Document> Find(const std::string& host, const std::string& bytes, UINT cp) {
+  std::shared_ptr<const Document> FindVersion(const std::string& host, UINT cp, const Identity& id) {
+    std::lock_guard<std::mutex> g(lock_);
+    for (auto& e : entries_) {
+      if (e.host == host && e.cp == cp && e.settled && e.id == id) {
+        e.use = ++clock_;
+        return e.doc;
+      }
+    }
+    return nullptr;
+  }
+  std::shared_ptr<const Document> FindBytes(const std::string& host, const std::string& bytes, UINT cp) {
     std::lock_guard<std::mutex> g(lock_);
     for (auto& e : entries_) {
       if (e.host == host && e.cp == cp && e.bytes == bytes) {
@@ -179,19 +224,23 @@ class ParseCache {
     }
     return nullptr;
   }
-  void Put(const std::string& host, std::string bytes, UINT cp, std::shared_ptr<const Document> doc) {
-    if (bytes.size() > kMaxCachedFile) return;
+  void Put(const std::string& host, std::string bytes, UINT cp, std::shared_ptr<const Document> doc,
+           const Identity& id, bool settled) {
     std::lock_guard<std::mutex> g(lock_);
     Entry* slot = nullptr;
     for (auto& e : entries_)
       if (e.host == host) slot = &e;
+    if (bytes.size() > kMaxCachedFile) {
+      if (slot) *slot = Entry{};  // an older version must not answer for this one
+      return;
+    }
     if (!slot && entries_.size() < kEntries) slot = &entries_.emplace_back();
     if (!slot) {
       slot = &entries_[0];
       for (auto& e : entries_)
         if (e.use < slot->use) slot = &e;
     }
-    *slot = Entry{host, std::move(bytes), cp, std::move(doc), ++clock_};
+    *slot = Entry{host, std::move(bytes), cp, std::move(doc), id, settled, ++clock_};
   }
 
  private:
@@ -202,6 +251,8 @@ class ParseCache {
     std::string bytes;
     UINT cp = 0;
     std::shared_ptr<const Document> doc;
+    Identity id;
+    bool settled = false;
     unsigned long long use = 0;
   };
   std::mutex lock_;
@@ -249,15 +300,44 @@ std::u16string IniMemoKey(const WCHAR* name) {
   return absent::KeyOf(full.c_str(), u'i');
 }
 
-std::shared_ptr<const Document> ReadDocument(const std::string& host, bool* found, bool* missing) {
+DWORD ResolveIniPathAndStat(const WCHAR* name, std::string& host, StatProbe& probe) {
+  probe.found = false;
+  std::u16string full;
+  if (!name) {
+    full = WindowsDirectory() + u"\\win.ini";
+  } else {
+    std::u16string_view n = View(name);
+    if (n.empty()) return ERROR_INVALID_PARAMETER;
+    bool hasFolder = n.find_first_of(u"\\/:") != std::u16string_view::npos;
+    full = hasFolder ? std::u16string(n) : WindowsDirectory() + u"\\" + std::u16string(n);
+  }
+  return MapPathAndStat(full.c_str(), host, probe);
+}
+
+std::shared_ptr<const Document> ReadDocument(const std::string& host, const struct stat* st, bool* found,
+                                             bool* missing) {
+  if (found) *found = false;
+  if (missing) *missing = false;
+  const UINT cp = ResolveCodePage(0);
+  if (st) {
+    if (!S_ISREG(st->st_mode) || st->st_size > kMaxFileSize) return std::make_shared<const Document>();
+    if (CheckShareOfMomentaryUse(st->st_dev, st->st_ino, false) != ERROR_SUCCESS)
+      return std::make_shared<const Document>();
+    if (auto doc = Cache().FindVersion(host, cp, IdentityOf(*st))) {
+      if (found) *found = true;
+      return doc;
+    }
+  }
+  const struct timespec before = CoarseNow();
   std::string bytes;
-  bool ok = ReadAll(host, bytes, nullptr, true, missing);
-  if (found) *found = ok;
-  if (!ok) return std::make_shared<const Document>();
-  UINT cp = ResolveCodePage(0);
-  if (auto doc = Cache().Find(host, bytes, cp)) return doc;
-  auto doc = std::make_shared<const Document>(Document::Parse(bytes, cp));
-  Cache().Put(host, std::move(bytes), cp, doc);
+  Identity id;
+  if (!ReadAll(host, bytes, &id, missing)) return std::make_shared<const Document>();
+  if (!st && CheckShareOfMomentaryUse(id.dev, id.ino, false) != ERROR_SUCCESS)
+    return std::make_shared<const Document>();
+  if (found) *found = true;
+  auto doc = Cache().FindBytes(host, bytes, cp);
+  if (!doc) doc = std::make_shared<const Document>(Document::Parse(bytes, cp));
+  Cache().Put(host, std::move(bytes), cp, doc, id, Settled(id, before));
   return doc;
 }
 
@@ -278,15 +358,25 @@ DWORD EditDocument(const std::string& host, bool createIfMissing, const std::fun
   DWORD attributes = exists ? StoredAttributes(host, st) : 0;
   if (exists && ((attributes & kReadOnly) || (st.st_mode & S_IWUSR) == 0)) return ERROR_ACCESS_DENIED;
 
-  std::unique_ptr<FileObject> share;
   if (exists) {
-    DWORD rc = JoinSharing(host, st, true, share);
+    DWORD rc = CheckShareOfMomentaryUse(st.st_dev, st.st_ino, true);
     if (rc != ERROR_SUCCESS) return rc;
   }
-  std::string bytes;
-  if (exists && !ReadAll(host, bytes, &st, false)) return ERROR_ACCESS_DENIED;
-  UINT cp = ResolveCodePage(0);
-  Document doc = Document::Parse(bytes, cp);
+  const UINT cp = ResolveCodePage(0);
+  Document doc;
+  if (exists) {
+    // The version this process wrote or read last, when the stat taken under the lock
+    // shows the file is still that version; else the file as it is now.
+    std::shared_ptr<const Document> known = Cache().FindVersion(host, cp, IdentityOf(st));
+    if (!known) {
+      std::string bytes;
+      if (!ReadAll(host, bytes, nullptr)) return ERROR_ACCESS_DENIED;
+      known = Cache().FindBytes(host, bytes, cp);
+      if (!known) known = std::make_shared<const Document>(Document::Parse(bytes, cp));
+    }
+    doc = *known;
+    doc.ClearChanged();
+  }
   edit(doc);
   if (!doc.changed()) return ERROR_SUCCESS;
   if (!exists && !createIfMissing) return ERROR_SUCCESS;
@@ -297,12 +387,22 @@ DWORD EditDocument(const std::string& host, bool createIfMissing, const std::fun
   DWORD rc = WriteTempAndRename(StoreFolder("profile"), host, out, exists, mode, &crossDevice);
   if (rc != ERROR_SUCCESS && crossDevice) rc = WriteTempAndRename(folder, host, out, exists, mode, &crossDevice);
   if (rc == ERROR_SUCCESS && !exists) plat::absent::NoteCreated();
-  if (rc == ERROR_SUCCESS) Cache().Put(host, std::move(out), cp, std::make_shared<const Document>(std::move(doc)));
-  if (rc == ERROR_SUCCESS && exists) {
+  if (rc != ERROR_SUCCESS) return rc;
+  Identity written;  // unknown for a new file: the next call reads it
+  bool settled = false;
+  if (exists) {
     // A write marks the file for archiving, as any write does.
+    const struct timespec before = CoarseNow();
     struct stat now {};
-    if (::stat(host.c_str(), &now) == 0) StoreAttributes(host, now, attributes | kArchive);
+    if (::stat(host.c_str(), &now) == 0) {
+      StoreAttributes(host, now, attributes | kArchive);
+      if (now.st_size == static_cast<off_t>(out.size())) {
+        written = IdentityOf(now);
+        settled = Settled(written, before);
+      }
+    }
   }
+  Cache().Put(host, std::move(out), cp, std::make_shared<const Document>(std::move(doc)), written, settled);
   return rc;
 }
 
