@@ -42,7 +42,9 @@ class PictureHitTestTest : public PageEngineTest {
     ASSERT_NE(RegisterClassW(&own), 0);
   }
   void TearDown() override {
+    // The windows go while their context lives: the controls' procedure reads it.
     for (PageRecord* page : opened_) {
+      if (page->window) DestroyWindow(page->window);
       page->window = nullptr;
       for (int i = 0; i < page->controlCount; ++i) page->controls[i].window = nullptr;
     }
