@@ -26,6 +26,7 @@
 #include "pages/page_binding.h"
 #include "pending_sheet_services.h"
 #include "sheet_entry_bodies.h"
+#include "sheet_opening.h"
 #include "stored/device_output.h"
 #include "stored/installed_presets.h"
 #include "stored/pending_device.h"
@@ -125,21 +126,9 @@ LONG DoDevicePropertySheets(PROPSHEETUI_INFO* info, LPARAM lParam) {
   auto* header = reinterpret_cast<DEVICEPROPERTYHEADER*>(info->lParamInit);
   EntryFrame frame;
   frame.Begin(header->hPrinter, info->Reason != PROPSHEETUI_REASON_DESTROY);
-  if (info->Reason != PROPSHEETUI_REASON_DESTROY) {
-    if (!frame.printerInfo()) return -1;
-    if (!frame.renamed() &&
-        CheckPendingInstallWork(header->hPrinter, 1, frame.printerInfo(), frame.driverInfo()) != 1)
-      return -1;
-  }
-  DriverContext* context = nullptr;
-  if (info->Reason == PROPSHEETUI_REASON_INIT) {
-    context = BuildDeviceContext(header, frame);
-    if (!context) return -1;
-    info->UserData = reinterpret_cast<ULONG_PTR>(context);
-  } else {
-    context = reinterpret_cast<DriverContext*>(info->UserData);
-    if (!context) return -1;
-  }
+  DriverContext* context =
+      OpenSheetContext(info, header->hPrinter, frame, [&] { return BuildDeviceContext(header, frame); });
+  if (!context) return -1;
   UpdateDirectoryService(context->hPrinter);
   switch (info->Reason) {
     case PROPSHEETUI_REASON_INIT: {

@@ -34,6 +34,7 @@
 #include "pages/page_opening.h"
 #include "pending_sheet_services.h"
 #include "sheet_entry_bodies.h"
+#include "sheet_opening.h"
 #include "stored/device_output.h"
 #include "stored/device_settings.h"
 #include "stored/font_lists.h"
@@ -363,21 +364,9 @@ LONG DoDocumentPropertySheets(PROPSHEETUI_INFO* info, LPARAM lParam) {
   }
   EntryFrame frame;
   frame.Begin(header->hPrinter, true);
-  if (info->Reason != PROPSHEETUI_REASON_DESTROY) {
-    if (!frame.printerInfo()) return -1;
-    if (!frame.renamed() &&
-        CheckPendingInstallWork(header->hPrinter, 1, frame.printerInfo(), frame.driverInfo()) != 1)
-      return -1;
-  }
-  DriverContext* context = nullptr;
-  if (info->Reason == PROPSHEETUI_REASON_INIT) {
-    context = BuildDocumentContext(header, frame);
-    if (!context) return -1;
-    info->UserData = reinterpret_cast<ULONG_PTR>(context);
-  } else {
-    context = reinterpret_cast<DriverContext*>(info->UserData);
-    if (!context) return -1;
-  }
+  DriverContext* context =
+      OpenSheetContext(info, header->hPrinter, frame, [&] { return BuildDocumentContext(header, frame); });
+  if (!context) return -1;
   if ((header->fMode & DM_PROMPT) && ReadFieldRawById(context, fid::kdmPrnFuncAuthenticationMode) != 0)
     WriteFieldRawById(context, fid::kdmFuncSelectCardAuthentication, QueryCardAuthentication(context) ? 1 : 0);
   switch (info->Reason) {

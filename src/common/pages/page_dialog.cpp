@@ -25,6 +25,7 @@
 #include "pages/page_refresh.h"
 #include "pages/pending_host_workarounds.h"
 #include "pages/page_wiring.h"
+#include "pages/pending_tips.h"
 #include "pages/picture_clicks.h"
 #include "pages/picture_hit_test.h"
 #include "stored/default_section.h"
@@ -309,18 +310,34 @@ ControlRecord* ControlAtPoint(PageRecord* page, int x, int y) {
   return found;
 }
 
-// A later control of the page (table order) that lies over the screen point: not a tab
-// control, not hidden, with a window.
-bool LaterControlAt(PageRecord* page, const ControlRecord* control, POINT screen) {
+namespace {
+
+bool Contains(HWND window, POINT screen) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return screen.x >= r.left && screen.x < r.right && screen.y >= r.top && screen.y < r.bottom;
+}
+
+// Something else of the page takes the point before `control`: a child window of the page
+// that is not one of its controls (shown), or a later control of the page (table order)
+// that is not a tab control, not hidden and has a window.
+bool OtherWindowAt(PageRecord* page, const ControlRecord* control, POINT screen) {
+  if (page->window) {
+    for (HWND child = GetWindow(page->window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (child == control->window || IsFrameworkControl(page, child)) continue;
+      if (!(GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE)) continue;
+      if (Contains(child, screen)) return true;
+    }
+  }
   for (int i = 0; i < page->controlCount; ++i) {
     ControlRecord* c = &page->controls[i];
     if (c <= control || !c->window || c->kind == 104 || ControlHidden(c)) continue;
-    RECT r{};
-    GetWindowRect(c->window, &r);
-    if (screen.x >= r.left && screen.x < r.right && screen.y >= r.top && screen.y < r.bottom) return true;
+    if (Contains(c->window, screen)) return true;
   }
   return false;
 }
+
+}  // namespace
 
 bool IsNumericKey(DriverContext* context, WCHAR ch) {
   if (ch >= u'0' && ch <= u'9') return true;
@@ -498,11 +515,14 @@ LRESULT ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_NCHITTEST: {
       POINT screen{static_cast<std::int16_t>(LOWORD(static_cast<DWORD>(lParam))),
                    static_cast<std::int16_t>(HIWORD(static_cast<DWORD>(lParam)))};
-      if (page && LaterControlAt(page, control, screen)) break;
+      if (page && OtherWindowAt(page, control, screen)) break;
       POINT point = screen;
       ScreenToClient(window, &point);
       if (context) TrackControlHotness(context, page, control, point);
+      // Static pictures and texts take the mouse; a slider refuses a press on the arrow
+      // that points past the end where its value stands.
       if (control->kind >= 1 && control->kind <= 4) return HTCLIENT;
+      if (control->kind == 84 && IsSliderEndArrowAt(context, control, point)) return HTERROR;
       break;
     }
     case WM_KILLFOCUS:
@@ -550,7 +570,13 @@ LRESULT ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         PostMessageW(window, PAGEMSG_PRESS_AND_HOLD, message, 0);
         break;
       }
-      if (control->kind == 84 && (ControlHidden(control) || ControlGreyed(control))) return 0;
+      if (control->kind == 84) {
+        if (ControlHidden(control) || ControlGreyed(control)) return 0;
+        const POINT at{static_cast<std::int16_t>(LOWORD(static_cast<DWORD>(lParam))),
+                       static_cast<std::int16_t>(HIWORD(static_cast<DWORD>(lParam)))};
+        if (IsSliderEndArrowAt(context, control, at)) return 0;
+        if (context) SetTipPopup(context, nullptr, page ? page->window : nullptr, 0, 0);
+      }
       break;
     case WM_LBUTTONUP:
       if (holdButton) {

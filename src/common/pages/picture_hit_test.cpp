@@ -2,13 +2,18 @@
 #include "pages/picture_hit_test.h"
 
 #include "context/driver_context.h"
+#include "context/field_access.h"
+#include "context/module_dispatch.h"
 #include "model/option_lookup.h"
 #include "model/option_walk.h"
 #include "model/rule_eval.h"
 #include "model/ui_tables.h"
+#include "modules/module_events.h"
+#include "pages/control_kinds.h"
 #include "pages/page_binding.h"
 #include "pages/pending_tips.h"
 #include "pages/picture_clicks.h"
+#include "win/controls.h"
 
 namespace {
 
@@ -76,10 +81,9 @@ bool IsControlHot(DriverContext* context, ControlRecord* control, POINT point, P
   } else if (!hot && control->linkedId && control->controlId != kPlainPicture && control->controlId != 0) {
     hot = ValuePictureUnder(context, control, point);
   }
-  if (hot && kind == 2 && control->linkedId) {
-    const ControlRecord* linked = FindLinkedControl(context, control->linkedId);
-    if (linked && !Usable(linked)) hot = false;
-  }
+  // A picture whose click would find no usable control to step is not hot either: a
+  // hidden or greyed linked control, or a group none of whose buttons can be chosen.
+  if (hot && kind == 2 && control->linkedId && !Usable(FindLinkedControl(context, control->linkedId))) hot = false;
   return hot;
 }
 
@@ -115,6 +119,29 @@ void TrackControlHotness(DriverContext* context, PageRecord* page, ControlRecord
     ScreenToClient(pageWindow, &at);
   }
   SetTipPopup(context, control, pageWindow, at.x, at.y);
+}
+
+bool IsSliderEndArrowAt(DriverContext* context, ControlRecord* control, POINT point) {
+  if (!context || !control || control->kind != 84 || !control->window) return false;
+  if (!GetControlField(context, control)) return false;
+  std::int32_t lo = 0, hi = 0;
+  if (!NumericOptionLimits(context, control, &lo, &hi)) return false;
+  RECT client{};
+  GetClientRect(control->window, &client);
+  if (point.x < client.left || point.x >= client.right || point.y < client.top || point.y >= client.bottom)
+    return false;
+  std::int64_t value = static_cast<std::int32_t>(GetControlFieldValue(context, control));
+  ControlValueEventBlock direction{control, 0};
+  NotifyModules(context, MODEV_SLIDER_DIRECTION, &direction);
+  if (direction.value) {
+    int first = 0, last = 0;
+    SendMessageW(control->window, SBM_GETRANGE, reinterpret_cast<WPARAM>(&first), reinterpret_cast<LPARAM>(&last));
+    value = static_cast<std::int64_t>(last) - value;
+    value = value < first ? first : value > last ? last : value;
+  }
+  const int arrow = GetSystemMetrics(SM_CXHSCROLL);
+  if (point.x < client.left + arrow && value <= lo) return true;
+  return point.x >= client.right - arrow && value >= hi;
 }
 
 HCURSOR SavedPageCursor() { return g_savedCursor; }

@@ -18,6 +18,14 @@ bool IsControlHot(DriverContext* context, ControlRecord* control, POINT point, P
 // cursor saved), the saved cursor comes back when it is not, and the tip popup is placed.
 void TrackControlHotness(DriverContext* context, PageRecord* page, ControlRecord* control, POINT point);
 
+// A press at `point` (client coordinates of the control's window) on a slider (kind 84)
+// with a field and a numeric option that would push its value past the end where it
+// stands: within one arrow width of the left edge while the value is at most the option's
+// minimum, or of the right edge while it is at least its maximum. A slider a module shows
+// reversed is read from the other end of its scroll range. Such a press is refused (the
+// click swallowed, the hit test answering an error).
+bool IsSliderEndArrowAt(DriverContext* context, ControlRecord* control, POINT point);
+
 // The cursor the hand replaced, or null while no hand is shown by the pages.
 HCURSOR SavedPageCursor();
 void ResetSavedPageCursor();

@@ -120,6 +120,10 @@ LRESULT ButtonProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) return DLGC_BUTTON | DLGC_RADIOBUTTON;
       if (type == BS_GROUPBOX) return DLGC_STATIC;
       return DLGC_BUTTON;
+    // A group box frames other controls and lets the mouse through to them.
+    case WM_NCHITTEST:
+      if (type == BS_GROUPBOX) return HTTRANSPARENT;
+      return DefWindowProcW(h, msg, wParam, lParam);
     case BM_GETCHECK: return IsCheckType(type) ? s->check : 0;
     case BM_SETCHECK: {
       if (!IsCheckType(type)) return 0;

@@ -92,6 +92,9 @@ LRESULT StaticProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     case STM_GETICON:
     case STM_GETIMAGE: return reinterpret_cast<LRESULT>(s->image);
     case WM_GETDLGCODE: return DLGC_STATIC;
+    // A static control lets the mouse through to what lies beneath, unless it reports clicks.
+    case WM_NCHITTEST:
+      return (w->style & SS_NOTIFY) ? DefWindowProcW(h, msg, wParam, lParam) : HTTRANSPARENT;
     case WM_LBUTTONUP:
       if (w->style & SS_NOTIFY) NotifyParent(h, STN_CLICKED);
       return 0;

@@ -147,6 +147,7 @@ void Reset() {
     s.stalls = 0;
   }
   ResetBoxes();
+  ResetMouse();
   ResetPainting();
   ResetVisualStyles();
 }
@@ -405,45 +406,7 @@ SHORT WINAPI GetKeyState(int key) {
 
 SHORT WINAPI GetAsyncKeyState(int key) { return GetKeyState(key); }
 
-BOOL WINAPI GetCursorPos(LPPOINT p) {
-  if (!p) return FALSE;
-  *p = POINT{0, 0};
-  return TRUE;
-}
-
 BOOL WINAPI MessageBeep(UINT) { return TRUE; }
-
-namespace {
-// The standard cursors: one handle per id, never dereferenced.
-constexpr WORD kCursorIds[] = {32512, 32513, 32514, 32515, 32516, 32642, 32643, 32644, 32645, 32646, 32648, 32649, 32650, 32651};
-unsigned char g_cursorCells[sizeof(kCursorIds) / sizeof(kCursorIds[0])];
-std::mutex g_cursorLock;
-HCURSOR g_cursor = nullptr;
-}  // namespace
-
-HCURSOR WINAPI LoadCursorW(HINSTANCE inst, LPCWSTR name) {
-  const auto id = reinterpret_cast<ULONG_PTR>(name);
-  if (inst || id > 0xFFFF) {
-    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-    return nullptr;
-  }
-  for (std::size_t i = 0; i < sizeof(kCursorIds) / sizeof(kCursorIds[0]); ++i)
-    if (kCursorIds[i] == id) return reinterpret_cast<HCURSOR>(&g_cursorCells[i]);
-  SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-  return nullptr;
-}
-
-HCURSOR WINAPI SetCursor(HCURSOR cursor) {
-  std::lock_guard<std::mutex> g(g_cursorLock);
-  HCURSOR previous = g_cursor;
-  g_cursor = cursor;
-  return previous;
-}
-
-HCURSOR WINAPI GetCursor() {
-  std::lock_guard<std::mutex> g(g_cursorLock);
-  return g_cursor;
-}
 
 LRESULT WINAPI DefWindowProcW(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto w = Find(hWnd);
@@ -484,6 +447,31 @@ LRESULT WINAPI DefWindowProcW(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CONTEXTMENU:
       if (w->parent) return SendMessageW(w->parent, msg, wParam, lParam);
       return 0;
+    case WM_NCHITTEST: {
+      // No frames are drawn: the whole window is client area.
+      RECT r;
+      GetWindowRect(hWnd, &r);
+      const POINT p{static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lParam))),
+                    static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(lParam)))};
+      return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom ? HTCLIENT : HTNOWHERE;
+    }
+    case WM_SETCURSOR: {
+      // The parent chooses first; then the window under the pointer shows its class cursor
+      // over its client area and the arrow elsewhere.
+      if ((w->style & WS_CHILD) && w->parent && SendMessageW(w->parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
+      if (reinterpret_cast<HWND>(wParam) != hWnd) return FALSE;
+      const auto hit = static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lParam)));
+      const UINT mouse = HIWORD(static_cast<DWORD_PTR>(lParam));
+      if (hit == HTCLIENT) {
+        const WindowClass* c = FindClass(w->className);
+        if (c && c->cursor) SetCursor(c->cursor);
+      } else if (hit == HTERROR) {
+        if (mouse == WM_LBUTTONDOWN || mouse == WM_RBUTTONDOWN || mouse == WM_MBUTTONDOWN) MessageBeep(0);
+      } else {
+        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+      }
+      return FALSE;
+    }
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX: return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
     case WM_CTLCOLORBTN:
@@ -548,7 +536,8 @@ int WINAPI GetSystemMetrics(int index) {
     case SM_CXSCREEN: return 1920;
     case SM_CYSCREEN: return 1080;
     case SM_CXVSCROLL:
-    case SM_CYHSCROLL: return 17;
+    case SM_CYHSCROLL:
+    case SM_CXHSCROLL: return 17;
     case SM_CYCAPTION: return 23;
     case SM_CXBORDER:
     case SM_CYBORDER: return 1;

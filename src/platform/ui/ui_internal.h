@@ -27,6 +27,7 @@ struct WindowClass {
   int wndExtra = 0;
   HINSTANCE instance = nullptr;
   HBRUSH background = nullptr;
+  HCURSOR cursor = nullptr;  // set by DefWindowProcW over the client area
   bool system = false;
 };
 
@@ -163,6 +164,8 @@ void UserSelectCombo(HWND combo, int index);
 
 // ---- records of the boxes -------------------------------------------------------------------
 void ResetBoxes();
+// The pointer's place and the cursor shown.
+void ResetMouse();
 void ResetPainting();
 void ResetVisualStyles();
 

@@ -79,6 +79,7 @@ void RegisterSystemClass(const std::u16string& name, WNDPROC proc, int wndExtra)
   c.name = name;
   c.proc = proc;
   c.wndExtra = wndExtra;
+  c.cursor = LoadCursorW(nullptr, EqualNoCase(name, u"Edit") ? IDC_IBEAM : IDC_ARROW);
   c.system = true;
   t.classes.push_back(c);
 }
@@ -194,6 +195,7 @@ ATOM WINAPI RegisterClassW(const WNDCLASSW* wc) {
   c.wndExtra = std::max(0, wc->cbWndExtra);
   c.instance = wc->hInstance;
   c.background = wc->hbrBackground;
+  c.cursor = wc->hCursor;
   // A class of the application is found before a system class of the same name.
   t.classes.insert(t.classes.begin(), c);
   return static_cast<ATOM>(0xC000 + t.classes.size());

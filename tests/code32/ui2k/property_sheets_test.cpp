@@ -11,6 +11,7 @@
 #include "page_engine_fixture.h"
 #include "pages/page_dialog.h"
 #include "pages/page_refresh.h"
+#include "pages/picture_hit_test.h"
 #include "sheet_entry_bodies.h"
 #include "win/compstui.h"
 #include "win/msgbox.h"
@@ -103,6 +104,64 @@ TEST_F(PropertySheetsTest, RefreshFollowsTheRulesAsTheyFlip) {
   DWORD result = 0;
   EXPECT_EQ(RunDocumentSheet(printer, input, output, &result), CPSUI_CANCEL);
   EXPECT_EQ(plat::ui::StalledLoops(), 0);
+}
+
+// The pointer moved over the printer picture of an open page, as a person moves the mouse:
+// the picture (a static, which would let the mouse through) takes the hit test, the hand
+// shows over a tray's hot spot and stays through the cursor request, and the arrow comes
+// back off the hot spots and over another control.
+TEST_F(PropertySheetsTest, HandCursorFollowsARealMouseMoveOverThePrinterPicture) {
+  root_.WriteFile(u"C:\\drv\\KOVAUIUS.rc",
+                  ReadFixtureFile("pages/page_engine.rc") +
+                      "\n1002 DIALOGEX 0, 0, 240, 160\n"
+                      "STYLE WS_CHILD\n"
+                      "FONT 8, \"MS Shell Dlg\"\n"
+                      "BEGIN\n"
+                      "    CONTROL         \"\", 2067, \"Static\", SS_LEFT | WS_CHILD | WS_VISIBLE, 7, 7, 100, 70\n"
+                      "    COMBOBOX        2007, 120, 7, 100, 60, CBS_DROPDOWNLIST\n"
+                      "END\n");
+  HANDLE printer = Install(u"Sheet Printer");
+  std::vector<BYTE> input = SampleDevmode();
+  HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+  HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
+  SetCursor(arrow);
+  ResetSavedPageCursor();
+  plat::ui::QueueStep([] {
+    HWND sheet = plat::ui::ActiveModal();
+    ASSERT_TRUE(plat::ui::SelectPage(sheet, 1));
+  });
+  plat::ui::QueueStep([&] {
+    ASSERT_EQ(GetDlgCtrlID(Page()), 1002);
+    HWND picture = Control(2067);
+    HWND trays = Control(2007);
+    ASSERT_NE(picture, nullptr);
+    ASSERT_NE(trays, nullptr);
+    struct Move {
+      HWND over;
+      POINT point;  // of its client area
+      HCURSOR cursor;
+    };
+    const Move moves[] = {
+        {picture, {70, 60}, hand},   // the first tray
+        {picture, {80, 40}, hand},   // the manual feed
+        {picture, {10, 10}, arrow},  // no hot spot
+        {picture, {100, 62}, hand},
+        {trays, {5, 5}, arrow},      // another control gives the arrow back
+        {picture, {70, 60}, hand},
+    };
+    for (const Move& m : moves) {
+      SCOPED_TRACE(testing::Message() << (m.over == picture ? "picture " : "trays ") << m.point.x << "," << m.point.y);
+      EXPECT_EQ(plat::ui::MoveMouse(m.over, m.point.x, m.point.y), m.over);
+      EXPECT_EQ(GetCursor(), m.cursor);
+    }
+    plat::ui::PressSheetButton(plat::ui::ActiveModal(), PSBTN_CANCEL);
+  });
+  std::vector<BYTE> output;
+  DWORD result = 0;
+  EXPECT_EQ(RunDocumentSheet(printer, input, output, &result), CPSUI_CANCEL);
+  EXPECT_EQ(plat::ui::PendingSteps(), 0u);
+  EXPECT_EQ(plat::ui::StalledLoops(), 0);
+  ResetSavedPageCursor();
 }
 
 // A printer with the two-way flag but not yet marked extended: the sheet keeps a settings

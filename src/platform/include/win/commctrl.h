@@ -174,17 +174,8 @@ struct TVITEMW {
 };
 using LPTVITEMW = TVITEMW*;
 
-struct TVITEMEXW {
-  UINT mask;
-  HTREEITEM hItem;
-  UINT state;
-  UINT stateMask;
-  LPWSTR pszText;
-  int cchTextMax;
-  int iImage;
-  int iSelectedImage;
-  int cChildren;
-  LPARAM lParam;
+// A tree item with the members that follow the plain item's.
+struct TVITEMEXW : TVITEMW {
   int iIntegral;
   UINT uStateEx;
   HWND hwnd;
@@ -334,16 +325,12 @@ struct NMLISTVIEW {
 };
 using LPNMLISTVIEW = NMLISTVIEW*;
 
-// NM_CLICK and NM_DBLCLK of a list view.
-struct NMITEMACTIVATE {
-  NMHDR hdr;
-  int iItem;
-  int iSubItem;
-  UINT uNewState;
-  UINT uOldState;
-  UINT uChanged;
-  POINT ptAction;
-  LPARAM lParam;
+// NM_CLICK and NM_DBLCLK of a list view: the list view's record and the keys held.
+struct NMITEMACTIVATE : NMLISTVIEW {
   UINT uKeyFlags;
 };
+
+// The longer records begin with the shorter ones, member for member (64-bit sizes).
+static_assert(sizeof(TVITEMW) == 56 && sizeof(TVITEMEXW) == 80);
+static_assert(sizeof(NMLISTVIEW) == 64 && sizeof(NMITEMACTIVATE) == 72);
 #pragma GCC visibility pop

@@ -227,12 +227,14 @@ constexpr UINT WM_CTLCOLORLISTBOX = 0x0134;
 constexpr UINT WM_CTLCOLORBTN = 0x0135;
 constexpr UINT WM_CTLCOLORDLG = 0x0136;
 constexpr UINT WM_CTLCOLORSTATIC = 0x0138;
+constexpr UINT WM_NCMOUSEMOVE = 0x00A0;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
 constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
 constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
+constexpr UINT WM_MBUTTONDOWN = 0x0207;
 constexpr UINT WM_PARENTNOTIFY = 0x0210;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
 constexpr UINT WM_USER = 0x0400;
@@ -268,6 +270,9 @@ constexpr int IDTRYAGAIN = 10;
 constexpr int IDCONTINUE = 11;
 
 // Virtual keys the controls know.
+constexpr int VK_LBUTTON = 0x01;
+constexpr int VK_RBUTTON = 0x02;
+constexpr int VK_MBUTTON = 0x04;
 constexpr int VK_BACK = 0x08;
 constexpr int VK_TAB = 0x09;
 constexpr int VK_RETURN = 0x0D;
@@ -348,6 +353,7 @@ constexpr int SM_CXDLGFRAME = 7;
 constexpr int SM_CYDLGFRAME = 8;
 constexpr int SM_CXICON = 11;
 constexpr int SM_CYICON = 12;
+constexpr int SM_CXHSCROLL = 21;
 constexpr int SM_CXEDGE = 45;
 constexpr int SM_CYEDGE = 46;
 constexpr int SM_CXSMICON = 49;
@@ -432,16 +438,25 @@ KOVA_EXPORT BOOL WINAPI ReleaseCapture();
 // Keys are never held down unless a test says so (plat::ui::SetKeyDown).
 KOVA_EXPORT SHORT WINAPI GetKeyState(int nVirtKey);
 KOVA_EXPORT SHORT WINAPI GetAsyncKeyState(int vKey);
+// Where the pointer stands on the screen: (0, 0) until a test moves it (plat::ui::MoveMouse).
 KOVA_EXPORT BOOL WINAPI GetCursorPos(LPPOINT lpPoint);
+// The key state of mouse messages (their wParam).
+constexpr WPARAM MK_LBUTTON = 0x0001;
+constexpr WPARAM MK_RBUTTON = 0x0002;
+constexpr WPARAM MK_SHIFT = 0x0004;
+constexpr WPARAM MK_CONTROL = 0x0008;
+constexpr WPARAM MK_MBUTTON = 0x0010;
 // Cursors: LoadCursorW with a null instance gives the standard ones (one handle per id);
 // SetCursor answers the cursor it replaced. No cursor is shown before the first SetCursor.
 inline const LPCWSTR IDC_ARROW = reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(32512));
+inline const LPCWSTR IDC_IBEAM = reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(32513));
 inline const LPCWSTR IDC_HAND = reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(32649));
 KOVA_EXPORT HCURSOR WINAPI LoadCursorW(HINSTANCE hInstance, LPCWSTR lpCursorName);
 KOVA_EXPORT HCURSOR WINAPI SetCursor(HCURSOR hCursor);
 KOVA_EXPORT HCURSOR WINAPI GetCursor();
-// Hit-test answers of WM_NCHITTEST.
+// Hit-test answers of WM_NCHITTEST. HTTRANSPARENT passes the point to the window beneath.
 constexpr LRESULT HTERROR = -2;
+constexpr LRESULT HTTRANSPARENT = -1;
 constexpr LRESULT HTNOWHERE = 0;
 constexpr LRESULT HTCLIENT = 1;
 KOVA_EXPORT BOOL WINAPI MessageBeep(UINT uType);

@@ -70,6 +70,16 @@ bool ExpandItem(HWND tree, int index, bool expand);
 bool DragSlider(HWND trackbar, int position);
 // A key pressed on a window (through the dialog manager when it is in a dialog).
 bool PressKey(HWND window, int virtualKey);
+// The pointer moves to (x, y) of `over`'s client area, as a person moves the mouse there:
+// the window under the point in `over`'s top-level window (children before their parent,
+// the top of the z-order first; a hidden window takes nothing, a disabled one leaves the
+// point to its parent, and one answering HTTRANSPARENT to the one beneath) gets
+// WM_NCHITTEST, then WM_SETCURSOR with the hit-test code and WM_MOUSEMOVE, then the move
+// itself: WM_MOUSEMOVE in its client coordinates for HTCLIENT, WM_NCMOUSEMOVE for another
+// part of the window, nothing for HTERROR or HTNOWHERE. While a window has the mouse
+// captured it gets the hit test and the move, without WM_SETCURSOR. GetCursorPos answers
+// the point. The window that took the move, or null.
+HWND MoveMouse(HWND over, int x, int y);
 // Property sheets: switch to a page by index, press OK, Cancel or Apply.
 bool SelectPage(HWND sheet, int index);
 bool PressSheetButton(HWND sheet, int which);  // PSBTN_OK, PSBTN_CANCEL, PSBTN_APPLYNOW
