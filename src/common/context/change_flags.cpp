@@ -1,6 +1,7 @@
 // Change marks, the dirty word, the change-flag word and the fields' run-time flags.
 #include "context/change_flags.h"
 
+#include <atomic>
 #include <cstdint>
 
 #include "context/driver_context.h"
@@ -89,8 +90,15 @@ void SetDirtyFlag(DriverContext* context, std::int32_t value) {
   if (context && context->work) context->work->dirty = value;
 }
 
+namespace {
+std::atomic<DWORD> g_pageFieldFlagsGeneration{0};
+}  // namespace
+
+DWORD PageFieldFlagsGeneration() { return g_pageFieldFlagsGeneration.load(std::memory_order_acquire); }
+
 void ApplyPageFieldFlags(DriverContext* context) {
   if (!context || !context->fields.records) return;
+  g_pageFieldFlagsGeneration.fetch_add(1, std::memory_order_acq_rel);
   for (int i = 0; i < context->fields.count; ++i) context->fields.records[i].runtimeFlags = 0;
   for (const FlagRange& r : kPageFieldFlags) {
     for (DWORD id = r.first; id <= r.last; ++id) {

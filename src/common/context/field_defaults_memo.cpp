@@ -38,11 +38,15 @@ namespace {
 
 constexpr std::int32_t kDirtyUnset = std::numeric_limits<std::int32_t>::min();
 
-bool SameInputs(const FieldDefaultsMemo& m, const DriverContext* context, DWORD size) {
+bool SameContextInputs(const FieldDefaultsMemo& m, const DriverContext* context, DWORD size) {
   if (m.model != context->model || m.records != context->fields.records || m.count != context->fields.count ||
       m.uiModule != context->uiModule || m.settingsApi != IsSettingsApiBuild() || m.settings.size() != size)
     return false;
-  if (std::memcmp(&m.product, context->product, sizeof m.product) != 0) return false;
+  return std::memcmp(&m.product, context->product, sizeof m.product) == 0;
+}
+
+bool SameInputs(const FieldDefaultsMemo& m, const DriverContext* context, DWORD size) {
+  if (!SameContextInputs(m, context, size)) return false;
   for (const FieldDefaultsMemo::Mark& k : m.marks)
     if (context->fields.records[k.index].runtimeFlags != k.runtimeFlags) return false;
   return true;
@@ -60,6 +64,11 @@ bool IsCompletedUiStringId(DWORD stringId) {
 }
 
 void FreeFieldDefaultsMemo(FieldDefaultsMemo* memo) { delete memo; }
+
+bool FieldDefaultsMemoHolds(const DriverContext* context) {
+  return context && context->defaultsMemo && context->product &&
+         SameContextInputs(*context->defaultsMemo, context, GetSettingsBufferSize());
+}
 
 void RunFieldDefaultsOnFreshBuffer(DriverContext* context, void (*runFields)(DriverContext*, bool*)) {
   if (!context || !context->settings || !context->work || !context->product || !context->fields.records ||
