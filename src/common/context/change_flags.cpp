@@ -66,7 +66,11 @@ WORD GetFieldChangeMark(const SettingField* field) {
 }
 
 void SetFieldChangeMark(SettingField* field, WORD value) {
-  if (field) field->marks = static_cast<WORD>((field->marks & ~FIELD_MARK_CHANGED_MASK) | (value & 3u));
+  if (!field) return;
+  const WORD next = static_cast<WORD>((field->marks & ~FIELD_MARK_CHANGED_MASK) | (value & 3u));
+  if (next == field->marks) return;
+  field->marks = next;
+  NoteFieldChangeMarksWritten();
 }
 
 void ClearAllFieldChangeMarks(DriverContext* context) {
@@ -92,7 +96,11 @@ void SetDirtyFlag(DriverContext* context, std::int32_t value) {
 
 namespace {
 std::atomic<DWORD> g_pageFieldFlagsGeneration{0};
+std::atomic<DWORD> g_fieldChangeMarksGeneration{0};
 }  // namespace
+
+DWORD FieldChangeMarksGeneration() { return g_fieldChangeMarksGeneration.load(std::memory_order_acquire); }
+void NoteFieldChangeMarksWritten() { g_fieldChangeMarksGeneration.fetch_add(1, std::memory_order_acq_rel); }
 
 DWORD PageFieldFlagsGeneration() { return g_pageFieldFlagsGeneration.load(std::memory_order_acquire); }
 

@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "context/change_flags.h"
 #include "context/driver_context.h"
 #include "context/product_record.h"
 #include "context/deliverable.h"
@@ -86,6 +87,7 @@ void RunFieldDefaultsOnFreshBuffer(DriverContext* context, void (*runFields)(Dri
     std::memcpy(context->settings, m->settings.data(), size);
     for (const FieldDefaultsMemo::Mark& k : m->marks)
       records[k.index].marks = static_cast<WORD>((records[k.index].marks & ~FIELD_MARK_CHANGED_MASK) | k.bits);
+    NoteFieldChangeMarksWritten();
     ApplyFlags(work, m->flagKeep, m->flagBits);
     if (m->dirtyWritten) work->dirty = m->dirty;
     return;
@@ -105,6 +107,7 @@ void RunFieldDefaultsOnFreshBuffer(DriverContext* context, void (*runFields)(Dri
     before[i] = records[i].marks;
     records[i].marks = static_cast<WORD>(records[i].marks & ~FIELD_MARK_CHANGED_MASK);
   }
+  NoteFieldChangeMarksWritten();
   const DWORD flagsBefore = work->changeFlags;
   const std::int32_t dirtyBefore = work->dirty;
   work->changeFlags = 0;
@@ -126,6 +129,7 @@ void RunFieldDefaultsOnFreshBuffer(DriverContext* context, void (*runFields)(Dri
       }
     }
   }
+  NoteFieldChangeMarksWritten();
   // A raised flag with any of the low 16 bits clears the low half of the word first; the
   // last such raise leaves its own low bits, so those tell whether the clear happened.
   const DWORD raised = work->changeFlags;

@@ -38,6 +38,8 @@ struct Watches {
   bool keyArmed[2] = {false, false};
   HANDLE folders[kMaxFolders] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE,
                                  INVALID_HANDLE_VALUE};
+  WCHAR folderPaths[kMaxFolders][MAX_PATH + 1] = {};
+  bool folderSubtree[kMaxFolders] = {};
   int folderCount = 0;
   bool complete = false;  // every notification could be had
 
@@ -81,8 +83,12 @@ struct Watches {
     WCHAR folder[MAX_PATH + 1] = {};
     CopyWide(folder, MAX_PATH + 1, path);
     for (;;) {
-      HANDLE h = FindFirstChangeNotificationW(folder, subtree, kFolderChanges);
+      for (int i = 0; i < folderCount; ++i)
+      if (WideEquals(folderPaths[i], folder) && folderSubtree[i] == subtree) return;  // watched already
+    HANDLE h = FindFirstChangeNotificationW(folder, subtree, kFolderChanges);
       if (h != INVALID_HANDLE_VALUE) {
+        CopyWide(folderPaths[folderCount], MAX_PATH + 1, folder);
+        folderSubtree[folderCount] = subtree;
         folders[folderCount++] = h;
         return;
       }
@@ -173,6 +179,7 @@ struct KeptDevmode {
   DWORD size = 0;
   std::vector<BYTE> settings;
   std::vector<FieldMark> marks;
+  DWORD marksAt = 0;  // the marks generation at which the context's marks were last set
   DWORD flagBits = 0;
   DWORD flagKeep = 0xFFFFFFFFu;
   bool dirtyWritten = false;
@@ -188,17 +195,22 @@ bool HasKeptDevmode(const DriverContext* context) {
 bool ReplayKeptDevmode(DriverContext* context, WORD mode, const PRINTER_INFO_2W* printerInfo, DWORD refresh) {
   if (!context || !context->settings || !context->work || printerInfo || refresh != 1) return false;
   KeptDevmode* kept = context->keptDevmode;
-
   if (!kept || !kept->valid || kept->size != GetSettingsBufferSize()) return false;
   if (!FieldDefaultsMemoHolds(context)) return false;
   Request now;
   if (!now.Read(context, mode) || !(now == kept->request)) return false;
   if (!kept->watches.Quiet()) return false;
-  SettingField* records = context->fields.records;
 
   std::memcpy(context->settings, kept->settings.data(), kept->size);
-  for (const FieldMark& k : kept->marks)
-    records[k.index].marks = static_cast<WORD>((records[k.index].marks & ~FIELD_MARK_CHANGED_MASK) | k.bits);
+  // While no changed mark was written since the last copy or build set them, the marks
+  // are as that left them.
+  const DWORD marksNow = FieldChangeMarksGeneration();
+  if (marksNow != kept->marksAt) {
+    SettingField* records = context->fields.records;
+    for (const FieldMark& k : kept->marks)
+      records[k.index].marks = static_cast<WORD>((records[k.index].marks & ~FIELD_MARK_CHANGED_MASK) | k.bits);
+    kept->marksAt = marksNow;
+  }
   WorkArea* work = context->work;
   work->changeFlags = (work->changeFlags & kept->flagKeep) | kept->flagBits;
   if (kept->dirtyWritten) work->dirty = kept->dirty;
@@ -245,6 +257,7 @@ KeptDevmodeBuild::KeptDevmodeBuild(DriverContext* context, WORD mode, const PRIN
     s->before[i] = records[i].marks;
     records[i].marks = static_cast<WORD>(records[i].marks & ~FIELD_MARK_CHANGED_MASK);
   }
+  NoteFieldChangeMarksWritten();
   WorkArea* work = context->work;
   s->flagsBefore = work->changeFlags;
   s->dirtyBefore = work->dirty;
@@ -277,6 +290,7 @@ void KeptDevmodeBuild::Finish(bool tookDefaults) {
       }
     }
   }
+  NoteFieldChangeMarksWritten();
   // A raised flag with any of the low 16 bits clears the low half of the word first; the
   // last such raise leaves its own low bits, so those tell whether the clear happened.
   const DWORD raised = work->changeFlags;
@@ -296,6 +310,7 @@ void KeptDevmodeBuild::Finish(bool tookDefaults) {
       kept->flagKeep = keep;
       kept->dirtyWritten = dirtyWritten;
       kept->dirty = work->dirty;
+      kept->marksAt = FieldChangeMarksGeneration();
       kept->valid = true;
     } catch (const std::bad_alloc&) {
       kept->valid = false;

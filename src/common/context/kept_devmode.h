@@ -16,8 +16,8 @@
 struct DriverContext;
 struct KeptDevmode;
 
-// Copies the kept outcome into the context's settings buffer (new and zero-filled) when
-// it still holds; true when it did. Only the rebuild of a cached context (refresh 1) is
+// Copies the kept outcome into the context's settings buffer (every byte of it) when it
+// still holds; true when it did. Only the rebuild of a cached context (refresh 1) is
 // kept and served.
 bool ReplayKeptDevmode(DriverContext* context, WORD mode, const PRINTER_INFO_2W* printerInfo, DWORD refresh);
 

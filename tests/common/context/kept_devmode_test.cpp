@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "context_fixture.h"
+#include "context/change_flags.h"
 #include "context/devmode_defaults.h"
 #include "context/devmode_header.h"
 #include "context/field_access.h"
@@ -49,6 +50,7 @@ void Put(DriverContext* ctx, DWORD flags, std::int32_t dirty, WORD marks) {
   ctx->work->changeFlags = flags;
   ctx->work->dirty = dirty;
   for (int i = 0; i < ctx->fields.count; ++i) ctx->fields.records[i].marks = marks;
+  NoteFieldChangeMarksWritten();
 }
 
 class KeptDevmodeTest : public kovatest::ContextTest {
@@ -99,6 +101,44 @@ TEST_F(KeptDevmodeTest, ACopiedBackBuildLeavesTheContextAsAFullBuildDoes) {
     ASSERT_TRUE(HasKeptDevmode(ctx));  // the full build kept its outcome again
   }
   ReleaseContext(ctx, CTXR_DESTROY);
+}
+
+TEST_F(KeptDevmodeTest, ChangeMarksClearedBetweenTakesAreSetAgain) {
+  struct Case {
+    const char* name;
+    std::function<void(DriverContext* context)> clear;
+  } cases[] = {
+      {"every field's marks", [](DriverContext* context) { ClearAllFieldChangeMarks(context); }},
+      {"one field's mark",
+       [](DriverContext* context) {
+         for (int i = 0; i < context->fields.count; ++i) {
+           if (GetFieldChangeMark(&context->fields.records[i])) {
+             SetFieldChangeMark(&context->fields.records[i], 0);
+             break;
+           }
+         }
+       }},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HANDLE printer = Install(u"Marks " + std::u16string(1, static_cast<char16_t>(u'A' + n++)));
+    DriverContext* context = Warm(printer);
+    ASSERT_TRUE(AnyFieldChangeMarked(context));
+    c.clear(context);
+    ReleaseContextToCache(context);
+    context = Create(printer);
+    ASSERT_EQ(TagOf(context), 41u);
+    ASSERT_TRUE(HasKeptDevmode(context));
+    std::vector<WORD> copied;
+    for (int i = 0; i < context->fields.count; ++i) copied.push_back(context->fields.records[i].marks);
+    // What a full build leaves after the same clearing.
+    c.clear(context);
+    FreeKeptDevmode(context->keptDevmode);
+    context->keptDevmode = nullptr;
+    EXPECT_EQ(Rebuild(context).marks, copied);
+    ReleaseContext(context, CTXR_DESTROY);
+  }
 }
 
 TEST_F(KeptDevmodeTest, ATakeSeesEveryChangeOfWhatTheBuildReads) {
