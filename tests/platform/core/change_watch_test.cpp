@@ -134,6 +134,18 @@ TEST_F(ChangeWatch, EachNotificationFiresForItsOwnKindOfChange) {
          ASSERT_TRUE(SetPrinterW(t.printer_, 7, reinterpret_cast<BYTE*>(&info), 0));
        },
        false, true, false, false},
+      {"the driver record, rewritten by an install of another printer of the driver",
+       [](ChangeWatch&) {
+         plat::spooler::PrinterSetup setup;
+         setup.name = u"Second";
+         setup.driver.name = u"KOVA Test Driver";
+         setup.driver.driverPath = u"Rendara.dll";
+         setup.driver.configFile = u"Panelis.dll";
+         setup.driver.helpFile = u"KOVAFR.HLP";
+         ASSERT_EQ(plat::spooler::InstallPrinter(setup), ERROR_SUCCESS);
+         ASSERT_EQ(plat::spooler::RemovePrinter(u"Second"), ERROR_SUCCESS);
+       },
+       false, true, false, false},
       {"a user's registry value", [](ChangeWatch&) { SetHkcu(u"Software\\Watch", 1); }, false, false, true, false},
       {"a machine's registry value", [](ChangeWatch&) { SetHklm(u"Software\\Watch", 1); }, false, false, false, true},
       {"reads only",
