@@ -21,6 +21,23 @@ inline void WriteWinFile(const char16_t* path, const std::string& bytes) {
   CloseHandle(file);
 }
 
+// Installs a printer of that name with the sample driver whose files SetUpBenchPrinter
+// put in C:\drv, and answers an open handle of it.
+inline HANDLE InstallBenchPrinter(const char16_t* name) {
+  plat::spooler::PrinterSetup setup;
+  setup.name = name;
+  setup.driver.name = u"KOVA Sample Driver";
+  setup.driver.driverPath = u"C:\\drv\\Rendara.dll";
+  setup.driver.configFile = u"C:\\drv\\Panelis.dll";
+  setup.driver.helpFile = u"C:\\drv\\KOVAUS.HLP";
+  setup.driver.dataFile = u"C:\\drv\\KOVA.KPD";
+  if (plat::spooler::InstallPrinter(setup) != 0) std::abort();
+  HANDLE h = nullptr;
+  PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
+  if (!OpenPrinterW(const_cast<LPWSTR>(name), &h, &defaults)) std::abort();
+  return h;
+}
+
 // Sets the root up (once per `tag`'s process) and answers an open handle of "Bench". The
 // driver locks are initialised. `beforeInstall` runs in the new root before the printer is
 // installed (for files the benchmark needs there).
@@ -38,17 +55,7 @@ HANDLE SetUpBenchPrinter(const char* tag, Prepare beforeInstall) {
   CreateDirectoryW(u"C:\\drv", nullptr);
   WriteWinFile(u"C:\\drv\\KOVA.KPD", "*FileVersion: \"9.02\"\r\n");
   beforeInstall();
-  plat::spooler::PrinterSetup setup;
-  setup.name = u"Bench";
-  setup.driver.name = u"KOVA Sample Driver";
-  setup.driver.driverPath = u"C:\\drv\\Rendara.dll";
-  setup.driver.configFile = u"C:\\drv\\Panelis.dll";
-  setup.driver.helpFile = u"C:\\drv\\KOVAUS.HLP";
-  setup.driver.dataFile = u"C:\\drv\\KOVA.KPD";
-  if (plat::spooler::InstallPrinter(setup) != 0) std::abort();
-  HANDLE h = nullptr;
-  PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
-  if (!OpenPrinterW(const_cast<LPWSTR>(u"Bench"), &h, &defaults)) std::abort();
+  HANDLE h = InstallBenchPrinter(u"Bench");
   InitDriverLocks();
   return h;
 }

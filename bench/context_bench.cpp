@@ -3,21 +3,18 @@
 // tables, finds the model, loads the modules and builds its settings.
 #include <benchmark/benchmark.h>
 
+#include "bench_printer.h"
 #include "call_counter.h"
 #include "cpu_clock.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <string>
 #include <vector>
 
 #include "context/context_cache.h"
 #include "context/context_create.h"
 #include "context/driver_context.h"
 #include "context/driver_locks.h"
-#include "plat/spooler_setup.h"
 #include "plat/system.h"
-#include "win/files.h"
 #include "win/spool.h"
 
 namespace {
@@ -25,32 +22,7 @@ namespace {
 // A system root of its own with one printer whose data file exists.
 HANDLE SetUpPrinter() {
   static HANDLE printer = [] {
-    char pattern[] = "/tmp/kova-context-bench-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    if (!dir || !plat::SetSystemRoot(dir)) std::abort();
-    static const std::string root = dir;
-    std::atexit([] {
-      std::error_code ignored;
-      std::filesystem::remove_all(root, ignored);
-    });
-    CreateDirectoryW(u"C:\\drv", nullptr);
-    HANDLE file = CreateFileW(u"C:\\drv\\KOVA.KPD", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    const char text[] = "*FileVersion: \"9.02\"\r\n";
-    DWORD written = 0;
-    WriteFile(file, text, sizeof text - 1, &written, nullptr);
-    CloseHandle(file);
-    plat::spooler::PrinterSetup setup;
-    setup.name = u"Bench";
-    setup.driver.name = u"KOVA Sample Driver";
-    setup.driver.driverPath = u"C:\\drv\\Rendara.dll";
-    setup.driver.configFile = u"C:\\drv\\Panelis.dll";
-    setup.driver.helpFile = u"C:\\drv\\KOVAUS.HLP";
-    setup.driver.dataFile = u"C:\\drv\\KOVA.KPD";
-    if (plat::spooler::InstallPrinter(setup) != 0) std::abort();
-    HANDLE h = nullptr;
-    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
-    if (!OpenPrinterW(const_cast<LPWSTR>(u"Bench"), &h, &defaults)) std::abort();
-    InitDriverLocks();
+    HANDLE h = bench::SetUpBenchPrinter("context");
     plat::SetTestTickCount(1000);  // the clock stands still: a cached context never expires
     return h;
   }();
@@ -63,17 +35,7 @@ HANDLE SetUpPrinter() {
 HANDLE SetUpPrinterWithDevmode() {
   static HANDLE printer = [] {
     SetUpPrinter();
-    plat::spooler::PrinterSetup setup;
-    setup.name = u"Bench Stored";
-    setup.driver.name = u"KOVA Sample Driver";
-    setup.driver.driverPath = u"C:\\drv\\Rendara.dll";
-    setup.driver.configFile = u"C:\\drv\\Panelis.dll";
-    setup.driver.helpFile = u"C:\\drv\\KOVAUS.HLP";
-    setup.driver.dataFile = u"C:\\drv\\KOVA.KPD";
-    if (plat::spooler::InstallPrinter(setup) != 0) std::abort();
-    HANDLE h = nullptr;
-    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
-    if (!OpenPrinterW(const_cast<LPWSTR>(u"Bench Stored"), &h, &defaults)) std::abort();
+    HANDLE h = bench::InstallBenchPrinter(u"Bench Stored");
     DriverContext* context = CreateContext(h, h, 0, 0, CTXK_INTERFACE, 0, nullptr, nullptr);
     if (!context) std::abort();
     DWORD needed = 0;

@@ -9,6 +9,7 @@
 
 #include "context/driver_context.h"
 #include "context/field_defaults_memo.h"
+#include "context/kept_devmode.h"
 #include "context/field_table.h"
 #include "context/product_record.h"
 
@@ -42,6 +43,7 @@ class FieldContext {
   }
   ~FieldContext() {
     FreeFieldDefaultsMemo(ctx_.defaultsMemo);
+    FreeKeptDevmode(ctx_.keptDevmode);
     FreeFieldTable(ctx_.fields);
   }
   FieldContext(const FieldContext&) = delete;

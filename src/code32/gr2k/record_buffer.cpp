@@ -111,6 +111,28 @@ BOOL FlushRecords(RecordBuffer* buffer) {
   return result;
 }
 
+BOOL WriteRecordAndFlush(RecordBuffer* buffer, const void* bytes, DWORD n) {
+  if (n == 0 || !bytes) return FALSE;
+  if (static_cast<std::size_t>(buffer->tail->end - buffer->tail->position) > n) {
+    BYTE* record = AllocRecord(buffer, n);
+    if (!record) return FALSE;
+    std::memcpy(record, bytes, n);
+    return FlushRecords(buffer);
+  }
+  // The buffered road would flush here first when the threshold is passed, and then put
+  // the record in a chunk after every chunk there is: the chunks go out as their blocks,
+  // then the record as the block of its own chunk, which holds nothing else.
+  if (buffer->bytesBuffered > kFlushThreshold && !FlushRecords(buffer)) return FALSE;
+  BOOL result = WriteChunkBlocks(buffer);
+  if (result && !OwnerOnRawFirstPage(buffer->owner)) {
+    result = WriteBlockHeader(buffer, kBlockRecords, n) && WriteOutput(buffer, bytes, n);
+  }
+  FreeChunks(buffer);
+  ResetRecordBuffer(buffer);
+  ++buffer->flushes;
+  return result;
+}
+
 RecordMark MarkRecords(const RecordBuffer* buffer) {
   return {buffer->tail, buffer->tail->position, buffer->bytesBuffered, buffer->flushes};
 }

@@ -115,6 +115,12 @@ BOOL WriteBlockHeader(RecordBuffer* buffer, DWORD type, DWORD length);
 BOOL WriteChunkBlocks(RecordBuffer* buffer);
 void FreeChunks(RecordBuffer* buffer);
 BOOL FlushRecords(RecordBuffer* buffer);
+// Appends one record made of the caller's n bytes and flushes: the output, the buffer and
+// its flush count end as AllocRecord, a copy of the bytes and FlushRecords leave them. A
+// record that fits the tail chunk is copied there; one that needs a chunk of its own goes
+// from the caller's bytes to the output after its block header, without being buffered.
+// FALSE when n is 0, a write fails, or a small record finds no room.
+BOOL WriteRecordAndFlush(RecordBuffer* buffer, const void* bytes, DWORD n);
 
 // A text source: called with (context, 0, null, out size) for the size, then with
 // (context, size, buffer, out written) for the text; a negative result is a failure.

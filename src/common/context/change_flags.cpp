@@ -1,6 +1,7 @@
 // Change marks, the dirty word, the change-flag word and the fields' run-time flags.
 #include "context/change_flags.h"
 
+#include <atomic>
 #include <cstdint>
 
 #include "context/driver_context.h"
@@ -65,7 +66,11 @@ WORD GetFieldChangeMark(const SettingField* field) {
 }
 
 void SetFieldChangeMark(SettingField* field, WORD value) {
-  if (field) field->marks = static_cast<WORD>((field->marks & ~FIELD_MARK_CHANGED_MASK) | (value & 3u));
+  if (!field) return;
+  const WORD next = static_cast<WORD>((field->marks & ~FIELD_MARK_CHANGED_MASK) | (value & 3u));
+  if (next == field->marks) return;
+  field->marks = next;
+  NoteFieldChangeMarksWritten();
 }
 
 void ClearAllFieldChangeMarks(DriverContext* context) {
@@ -89,8 +94,19 @@ void SetDirtyFlag(DriverContext* context, std::int32_t value) {
   if (context && context->work) context->work->dirty = value;
 }
 
+namespace {
+std::atomic<DWORD> g_pageFieldFlagsGeneration{0};
+std::atomic<DWORD> g_fieldChangeMarksGeneration{0};
+}  // namespace
+
+DWORD FieldChangeMarksGeneration() { return g_fieldChangeMarksGeneration.load(std::memory_order_acquire); }
+void NoteFieldChangeMarksWritten() { g_fieldChangeMarksGeneration.fetch_add(1, std::memory_order_acq_rel); }
+
+DWORD PageFieldFlagsGeneration() { return g_pageFieldFlagsGeneration.load(std::memory_order_acquire); }
+
 void ApplyPageFieldFlags(DriverContext* context) {
   if (!context || !context->fields.records) return;
+  g_pageFieldFlagsGeneration.fetch_add(1, std::memory_order_acq_rel);
   for (int i = 0; i < context->fields.count; ++i) context->fields.records[i].runtimeFlags = 0;
   for (const FlagRange& r : kPageFieldFlags) {
     for (DWORD id = r.first; id <= r.last; ++id) {

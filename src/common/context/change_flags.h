@@ -31,3 +31,11 @@ void SetDirtyFlag(DriverContext* context, std::int32_t value);
 // its pages: every field's word is cleared, then the change flags and the user-unit flag
 // are set on their fields.
 void ApplyPageFieldFlags(DriverContext* context);
+// Changes whenever ApplyPageFieldFlags sets the fields' run-time flags, the only writer of
+// those flags after a field table is copied: what was made from the old flags is stale.
+DWORD PageFieldFlagsGeneration();
+// Changes whenever SetFieldChangeMark gives a field's changed mark a new value, or code
+// that writes the marks itself calls NoteFieldChangeMarksWritten: marks taken as known
+// at one value of it are still as they were while it stays the same.
+DWORD FieldChangeMarksGeneration();
+void NoteFieldChangeMarksWritten();

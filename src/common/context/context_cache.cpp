@@ -8,6 +8,7 @@
 #include "context/driver_context.h"
 #include "context/driver_locks.h"
 #include "context/field_access.h"
+#include "context/kept_devmode.h"
 #include "context/memory.h"
 #include "context/paths_and_names.h"
 #include "context/product_record.h"
@@ -112,6 +113,8 @@ int RefreshCachedContext(DriverContext* context, WORD flags, DWORD kind, const P
   work->useMutex = (flags & CTXF_NO_MUTEX) ? 0 : 1;
   work->adminTest = (flags & CTXF_NO_ADMIN_TEST) ? 0 : 1;
   work->kind = kind;
+  // The kept outcome of an earlier rebuild goes straight into the context's buffer.
+  if (ReplayKeptDevmode(context, work->mode, printerInfo, 1)) return 1;
   BYTE* fresh = BuildDefaultDevmode(context, work->mode, printerInfo, 1);
   if (!fresh) return 0;
   std::memcpy(context->settings, fresh, GetTotalDevmodeSize());

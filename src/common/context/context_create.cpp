@@ -5,6 +5,7 @@
 
 #include "context/context_cache.h"
 #include "context/field_defaults_memo.h"
+#include "context/kept_devmode.h"
 #include "context/deliverable.h"
 #include "context/devmode_defaults.h"
 #include "context/dictionary_copy.h"
@@ -219,7 +220,11 @@ DriverContext* CreateContext(HANDLE printer, HANDLE printer2, DWORD reserved, WO
   if (kind == CTXK_RENDERING_REQUEST) kind = CTXK_RENDERING;
 
   if (DriverContext* cached = FindCachedContext(printer, printer2, reserved, flags, kind, docPropMode, info)) {
-    if (RefreshCachedContext(cached, flags, kind, info)) {
+    // For a printer without a stored device-mode the information read here is not handed
+    // on: the rebuild then may copy back its kept default build, and reads the printer
+    // itself when that no longer holds.
+    const PRINTER_INFO_2W* refreshInfo = printerInfo ? printerInfo : (info && info->pDevMode ? info : nullptr);
+    if (RefreshCachedContext(cached, flags, kind, refreshInfo)) {
       cached->work->docPropMode = docPropMode;
       FreeMem(readInfo);
       return cached;
@@ -319,6 +324,8 @@ void DestroyContext(DriverContext* context) {
   context->settings = nullptr;
   FreeFieldDefaultsMemo(context->defaultsMemo);
   context->defaultsMemo = nullptr;
+  FreeKeptDevmode(context->keptDevmode);
+  context->keptDevmode = nullptr;
 
   if (work) {
     for (BYTE*& slot : work->snapshots) {

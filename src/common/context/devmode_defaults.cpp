@@ -11,6 +11,7 @@
 #include "context/field_checks.h"
 #include "context/field_defaults_memo.h"
 #include "context/field_table.h"
+#include "context/kept_devmode.h"
 #include "context/languages.h"
 #include "context/memory.h"
 #include "context/printer_data.h"
@@ -364,6 +365,11 @@ BYTE* BuildDefaultDevmode(DriverContext* context, WORD mode, const PRINTER_INFO_
   if (!buffer) return nullptr;
   BYTE* previous = context->settings;
   context->settings = buffer;
+  if (ReplayKeptDevmode(context, mode, printerInfo, refresh)) {
+    context->settings = previous;
+    return buffer;
+  }
+  KeptDevmodeBuild keep(context, mode, printerInfo, refresh);
   if (mode != 3 && LoadDefaultDevmodeFromPrinter(context, printerInfo)) {
     WriteAreaOffsets(buffer);
     // The rendering build takes the stored device-mode as it is (it has no refresh).
@@ -377,7 +383,9 @@ BYTE* BuildDefaultDevmode(DriverContext* context, WORD mode, const PRINTER_INFO_
     // earlier build of this context kept.
     SetDevmodeDefaultsOf(context, true);
     AdoptPrinterDevmode(context);
+    keep.Finish(true);
   }
+  keep.Finish(false);
   context->settings = previous;
   return buffer;
 }

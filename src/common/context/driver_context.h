@@ -20,6 +20,7 @@
 
 struct ModelImage;
 struct FieldDefaultsMemo;
+struct KeptDevmode;
 struct ProductRecord;
 struct ControlNameTable;
 struct ValueNameTable;
@@ -270,4 +271,5 @@ struct DriverContext {
   HMODULE uiModule;
   HMODULE neutralModule;
   FieldDefaultsMemo* defaultsMemo;          // own: the kept field defaults, or null
+  KeptDevmode* keptDevmode;                 // own: the kept default device-mode build, or null
 };

@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "context/change_flags.h"
 #include "context/driver_context.h"
 #include "context/product_record.h"
 #include "context/deliverable.h"
@@ -38,11 +39,15 @@ namespace {
 
 constexpr std::int32_t kDirtyUnset = std::numeric_limits<std::int32_t>::min();
 
-bool SameInputs(const FieldDefaultsMemo& m, const DriverContext* context, DWORD size) {
+bool SameContextInputs(const FieldDefaultsMemo& m, const DriverContext* context, DWORD size) {
   if (m.model != context->model || m.records != context->fields.records || m.count != context->fields.count ||
       m.uiModule != context->uiModule || m.settingsApi != IsSettingsApiBuild() || m.settings.size() != size)
     return false;
-  if (std::memcmp(&m.product, context->product, sizeof m.product) != 0) return false;
+  return std::memcmp(&m.product, context->product, sizeof m.product) == 0;
+}
+
+bool SameInputs(const FieldDefaultsMemo& m, const DriverContext* context, DWORD size) {
+  if (!SameContextInputs(m, context, size)) return false;
   for (const FieldDefaultsMemo::Mark& k : m.marks)
     if (context->fields.records[k.index].runtimeFlags != k.runtimeFlags) return false;
   return true;
@@ -61,6 +66,11 @@ bool IsCompletedUiStringId(DWORD stringId) {
 
 void FreeFieldDefaultsMemo(FieldDefaultsMemo* memo) { delete memo; }
 
+bool FieldDefaultsMemoHolds(const DriverContext* context) {
+  return context && context->defaultsMemo && context->product &&
+         SameContextInputs(*context->defaultsMemo, context, GetSettingsBufferSize());
+}
+
 void RunFieldDefaultsOnFreshBuffer(DriverContext* context, void (*runFields)(DriverContext*, bool*)) {
   if (!context || !context->settings || !context->work || !context->product || !context->fields.records ||
       context->fields.count <= 0) {
@@ -77,6 +87,7 @@ void RunFieldDefaultsOnFreshBuffer(DriverContext* context, void (*runFields)(Dri
     std::memcpy(context->settings, m->settings.data(), size);
     for (const FieldDefaultsMemo::Mark& k : m->marks)
       records[k.index].marks = static_cast<WORD>((records[k.index].marks & ~FIELD_MARK_CHANGED_MASK) | k.bits);
+    NoteFieldChangeMarksWritten();
     ApplyFlags(work, m->flagKeep, m->flagBits);
     if (m->dirtyWritten) work->dirty = m->dirty;
     return;
@@ -96,6 +107,7 @@ void RunFieldDefaultsOnFreshBuffer(DriverContext* context, void (*runFields)(Dri
     before[i] = records[i].marks;
     records[i].marks = static_cast<WORD>(records[i].marks & ~FIELD_MARK_CHANGED_MASK);
   }
+  NoteFieldChangeMarksWritten();
   const DWORD flagsBefore = work->changeFlags;
   const std::int32_t dirtyBefore = work->dirty;
   work->changeFlags = 0;
@@ -117,6 +129,7 @@ void RunFieldDefaultsOnFreshBuffer(DriverContext* context, void (*runFields)(Dri
       }
     }
   }
+  NoteFieldChangeMarksWritten();
   // A raised flag with any of the low 16 bits clears the low half of the word first; the
   // last such raise leaves its own low bits, so those tell whether the clear happened.
   const DWORD raised = work->changeFlags;

@@ -24,3 +24,8 @@ void RunFieldDefaultsOnFreshBuffer(DriverContext* context, void (*runFields)(Dri
 bool IsCompletedUiStringId(DWORD stringId);
 
 void FreeFieldDefaultsMemo(FieldDefaultsMemo* memo);
+
+// The context's kept field defaults were made from what the context holds now (its model,
+// tables, product record, UI module, build and buffer size); the fields' run-time flags
+// are left to the caller.
+bool FieldDefaultsMemoHolds(const DriverContext* context);

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "context/change_flags.h"
 #include "context/driver_context.h"
 #include "context/field_handles.h"
 #include "context/field_table.h"
@@ -141,6 +142,7 @@ void PopSettingsSnapshot(DriverContext* context, int restore) {
     for (int i = 0; i < context->fields.count && context->fields.records; ++i) {
       context->fields.records[i].marks = static_cast<WORD>(context->fields.records[i].marks & ~FIELD_MARK_CHANGED_MASK);
     }
+    NoteFieldChangeMarksWritten();
     NotifyModules(context, MODEV_SNAPSHOT_RESTORE, nullptr);
   } else {
     // The edits stay: the table from before an open font-table edit is no longer needed.

@@ -14,6 +14,7 @@ namespace {
 // 0 not asked, 1 yes, 2 no.
 std::atomic<int> g_nt5{0};
 std::atomic<int> g_terminalServer{0};
+std::atomic<DWORD> g_systemTestGeneration{0};
 
 BOOL GetOsVersionEx(OSVERSIONINFOEXW* info) {
   std::memset(info, 0, sizeof *info);
@@ -177,7 +178,10 @@ BOOL GetAdminChange(HANDLE printer, DWORD* out) {
   return *out != 0;
 }
 
+DWORD SystemTestGeneration() { return g_systemTestGeneration.load(); }
+
 void ResetSystemTestCaches() {
+  g_systemTestGeneration.fetch_add(1);
   g_nt5.store(0);
   g_terminalServer.store(0);
 }

@@ -39,3 +39,5 @@ BOOL GetAdminChange(HANDLE printer, DWORD* out);
 
 // Forgets the answers kept for the process (tests steer the machine between cases).
 void ResetSystemTestCaches();
+// Changes with every ResetSystemTestCaches: what was kept from the old answers is stale.
+DWORD SystemTestGeneration();

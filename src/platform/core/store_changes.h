@@ -10,8 +10,10 @@
 
 namespace plat::changes {
 
-enum class Store : unsigned { MachineHive = 0, UsersHive = 1, Spooler = 2, Attributes = 3, Files = 4 };
-constexpr unsigned kStoreCount = 5;
+// FileWrites: a file's bytes were written or replaced (WriteFile, an INI write, a move
+// over a file), or a file was deleted.
+enum class Store : unsigned { MachineHive = 0, UsersHive = 1, Spooler = 2, Attributes = 3, Files = 4, FileWrites = 5 };
+constexpr unsigned kStoreCount = 6;
 
 // Where a store stood when it was read: the root it belongs to and its counter.
 struct Mark {

@@ -9,6 +9,7 @@
 
 #include "kernel/attributes.h"
 #include "kernel/files_internal.h"
+#include "core/store_changes.h"
 #include "win/errors.h"
 
 namespace plat {
@@ -137,6 +138,7 @@ KOVA_EXPORT BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesT
     if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = done;
     if (lpOverlapped) lpOverlapped->InternalHigh = done;
     if (done) MarkArchived(*f);
+    plat::changes::Bump(plat::changes::Store::FileWrites);
     return TRUE;
   } catch (...) {
     return Fail(ERROR_NOT_ENOUGH_MEMORY);

@@ -13,6 +13,7 @@
 #include "plat/system.h"
 #include "plat/wstr.h"
 #include "../core/absent_paths.h"
+#include "../core/store_changes.h"
 #include "win/errors.h"
 
 namespace plat {
@@ -162,6 +163,7 @@ DWORD MoveFileImpl(LPCWSTR source, LPCWSTR target, DWORD flags) {
   }
   RenameAttributes(srcHost, dstHost);
   plat::absent::NoteCreated();
+  plat::changes::Bump(plat::changes::Store::FileWrites);
   return ERROR_SUCCESS;
 }
 
@@ -179,6 +181,7 @@ DWORD DeleteFileImpl(LPCWSTR path) {
   if ((err = OpenForDelete(path, hold)) != ERROR_SUCCESS) return err;
   if (::unlink(host.c_str()) != 0) return ErrnoToWin(errno);
   ForgetAttributes(host);
+  plat::changes::Bump(plat::changes::Store::FileWrites);
   return ERROR_SUCCESS;
 }
 

@@ -21,6 +21,7 @@
 #include "plat/system.h"
 #include "plat/wstr.h"
 #include "../core/absent_paths.h"
+#include "../core/store_changes.h"
 #include "win/errors.h"
 
 namespace plat::profile {
@@ -195,6 +196,7 @@ DWORD WriteTempAndRename(const std::string& folder, const std::string& target, c
     if (err == EXDEV) *crossDevice = true;
     return ErrnoToWin(err);
   }
+  plat::changes::Bump(plat::changes::Store::FileWrites);
   return ERROR_SUCCESS;
 }
 
