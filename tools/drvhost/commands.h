@@ -26,6 +26,8 @@ int RunSheet(const std::vector<std::string>& args);
 // drvhost dump <stream file> | drvhost dump <root folder> <Windows path>
 int RunDump(const std::vector<std::string>& args);
 
+// drvhost machine <root folder> [terminal-server=on|off] [user=NAME]
+int RunMachine(const std::vector<std::string>& args);
 // drvhost event <root folder> <printer name> <event>
 int RunEvent(const std::vector<std::string>& args);
 // drvhost upgrade <root folder> <printer name>

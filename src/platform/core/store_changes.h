@@ -10,8 +10,8 @@
 
 namespace plat::changes {
 
-enum class Store : unsigned { MachineHive = 0, UsersHive = 1, Spooler = 2, Attributes = 3, Files = 4 };
-constexpr unsigned kStoreCount = 5;
+enum class Store : unsigned { MachineHive = 0, UsersHive = 1, Spooler = 2, Attributes = 3, Files = 4, Machine = 5 };
+constexpr unsigned kStoreCount = 6;
 
 // Where a store stood when it was read: the root it belongs to and its counter.
 struct Mark {
