@@ -2,11 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "host_fixture.h"
+#include "plat/spooler_setup.h"
+#include "plat/system.h"
+#include "win/devmode.h"
 
 namespace {
 
@@ -47,6 +52,44 @@ TEST_F(DrvhostLifecycleTest, InstallRunsTheDriverDefaultAndTheInitialiseEvent) {
     const std::string text((std::istreambuf_iterator<char>(in)), {});
     EXPECT_NE(text.find(e.text), std::string::npos) << e.file << ": " << e.text << "\n" << text;
   }
+}
+
+// The printer's default device-mode is the one the driver answered, unless the sample
+// gives the printer its own: then the driver's default is asked and the sample's kept.
+TEST_F(DrvhostLifecycleTest, TheDriverDefaultBecomesThePrintersDeviceMode) {
+  EXPECT_NE(install_.out.find("driver default device-mode: 1236 bytes, stored"), std::string::npos) << install_.out;
+  ASSERT_TRUE(plat::SetSystemRoot(root_));
+  auto installed = plat::spooler::ReadPrinter(u"Kova Sample Printer");
+  ASSERT_TRUE(installed);
+  std::vector<BYTE> devmode = installed->printer.devmode;
+  ASSERT_EQ(devmode.size(), 1236u);
+  DEVMODEW dm{};
+  std::memcpy(&dm, devmode.data(), sizeof dm);
+  EXPECT_EQ(dm.dmSize, 220);
+  EXPECT_EQ(dm.dmDriverExtra, 1016);
+  EXPECT_EQ(dm.dmPaperSize, 9);  // the first-run paper of the US locale's defaults: A4
+  EXPECT_EQ(dm.dmCopies, 1);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(devmode.data() + 220), 4), "KOVA");
+  // A job without a device-mode of its own prints with it.
+  HostRun print = Host({"print", root_, "Kova Sample Printer", kSamples + "/job-two-pages.txt"});
+  ASSERT_EQ(print.exitCode, 0) << print.out << print.err;
+  EXPECT_NE(print.out.find("device-mode of 1236 bytes"), std::string::npos) << print.out;
+
+  // A sample with a device-mode: the same device-mode with four copies.
+  const std::filesystem::path sample = dir_ / "own-devmode";
+  std::filesystem::copy(kSamples, sample);
+  dm.dmCopies = 4;
+  std::memcpy(devmode.data(), &dm, sizeof dm);
+  std::ofstream(sample / "devmode.bin", std::ios::binary)
+      .write(reinterpret_cast<const char*>(devmode.data()), static_cast<std::streamsize>(devmode.size()));
+  std::ofstream(sample / "printer.ini", std::ios::app) << "\n[Printer]\nDevmode=devmode.bin\n";
+  HostRun own = Host({"install", root_, "Own Device Mode", sample.string()});
+  ASSERT_EQ(own.exitCode, 0) << own.out << own.err;
+  EXPECT_NE(own.out.find("driver default device-mode: 1236 bytes, the printer keeps its own"), std::string::npos)
+      << own.out;
+  auto kept = plat::spooler::ReadPrinter(u"Own Device Mode");
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(kept->printer.devmode, devmode);
 }
 
 TEST_F(DrvhostLifecycleTest, EventsByNameAndTheirAnswers) {

@@ -26,14 +26,16 @@ int RunSheet(const std::vector<std::string>& args);
 // drvhost dump <stream file> | drvhost dump <root folder> <Windows path>
 int RunDump(const std::vector<std::string>& args);
 
+// drvhost machine <root folder> [terminal-server=on|off] [user=NAME]
+int RunMachine(const std::vector<std::string>& args);
 // drvhost event <root folder> <printer name> <event>
 int RunEvent(const std::vector<std::string>& args);
 // drvhost upgrade <root folder> <printer name>
 int RunUpgrade(const std::vector<std::string>& args);
 // After the printer was added: its interface library's driver default (which sets up the
-// printer's stored settings; stored as the printer's device-mode when storeDefault) and
-// the initialise event.
-bool SpoolerSetsUpPrinter(const std::u16string& name, bool storeDefault);
+// printer's stored settings and is stored as the printer's device-mode) and the
+// initialise event.
+bool SpoolerSetsUpPrinter(const std::u16string& name);
 
 // Opens an existing system root for a command that reads it; false with a message when
 // the folder is missing or is not a system root.

@@ -167,9 +167,7 @@ int RunInstall(const std::vector<std::string>& args) {
   }
   std::printf("installed printer \"%s\" with driver \"%s\" and %zu printer-data values\n", printerName.c_str(),
               U8(setup.driver.name).c_str(), setup.data.size());
-  // The spooler's record keeps the sample's device-mode, or none: a stored driver default
-  // changes what the device capabilities and jobs see (see README).
-  if (!SpoolerSetsUpPrinter(setup.name, false)) {
+  if (!SpoolerSetsUpPrinter(setup.name)) {
     std::fprintf(stderr, "drvhost: the interface library did not set up the printer \"%s\"\n", printerName.c_str());
     return kExitFailed;
   }

@@ -100,7 +100,7 @@ std::vector<BYTE> DriverDefault(ConvertDevModeFn convert, std::u16string name) {
 
 }  // namespace
 
-bool SpoolerSetsUpPrinter(const std::u16string& name, bool storeDefault) {
+bool SpoolerSetsUpPrinter(const std::u16string& name) {
   HANDLE printer = OpenAdministered(name);
   if (!printer) {
     std::fprintf(stderr, "drvhost: cannot open the new printer (error %u)\n", GetLastError());
@@ -116,10 +116,15 @@ bool SpoolerSetsUpPrinter(const std::u16string& name, bool storeDefault) {
       ClosePrinter(printer);
       return true;
     }
+    // The first driver default of a new printer creates its stored settings; the answer
+    // becomes the printer's default device-mode before the initialise event, unless the
+    // printer was added with a device-mode of its own.
+    const bool added = !StoredDevmode(printer).empty();
     std::vector<BYTE> devmode = DriverDefault(convert, name);
     if (!devmode.empty()) {
-      std::printf("driver default device-mode: %zu bytes\n", devmode.size());
-      ok = !storeDefault || StoreDevmode(printer, devmode);
+      std::printf("driver default device-mode: %zu bytes, %s\n", devmode.size(),
+                  added ? "the printer keeps its own" : "stored");
+      ok = added || StoreDevmode(printer, devmode);
       if (!ok) std::fprintf(stderr, "drvhost: cannot store the default device-mode (error %u)\n", GetLastError());
     }
     if (ok) {

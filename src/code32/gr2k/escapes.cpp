@@ -156,6 +156,12 @@ ULONG SetCopyCount(RenderDevice* device, ULONG inputSize, const void* input, ULO
   if (count == 0) count = 1;
   device->copies = static_cast<std::int16_t>(count);
   WriteFieldRawById(device->context, fid::dmCopies, count);
+  // The document start merges the job's device-mode again: its copy carries the count, so
+  // a count set before the document starts is not undone by the device-mode's own.
+  if (device->jobDevmode) {
+    device->jobDevmode->dmCopies = static_cast<SHORT>(count);
+    device->jobDevmode->dmFields |= DM_COPIES;
+  }
   if (output && outputSize >= sizeof(DWORD)) std::memcpy(output, &count, sizeof count);
   return 1;
 }

@@ -339,6 +339,15 @@ void DefaultAreaThreeFields(DriverContext* context) {
   }
 }
 
+void DefaultAreaTwoFields(DriverContext* context) {
+  if (!context || !context->fields.records) return;
+  for (int i = 0; i < context->fields.count; ++i) {
+    const SettingField& field = context->fields.records[i];
+    if (FieldAreaOf(field.type) != 2 || IsValueAllowedByIndex(kFontListFieldSet, field.id)) continue;
+    SetFieldValueOrStringById(context, field.id, GetOptionDefaultValue(field.id, context));
+  }
+}
+
 void AdoptPrinterDevmode(DriverContext* context) {
   if (!context || !context->settings) return;
   auto* info = static_cast<PRINTER_INFO_2W*>(GetPrinterInfo(context->hPrinter, 2));
@@ -372,6 +381,10 @@ BYTE* BuildDefaultDevmode(DriverContext* context, WORD mode, const PRINTER_INFO_
   KeptDevmodeBuild keep(context, mode, printerInfo, refresh);
   if (mode != 3 && LoadDefaultDevmodeFromPrinter(context, printerInfo)) {
     WriteAreaOffsets(buffer);
+    // The stored device-mode carries area 1 only. The device settings fill area 2 from what
+    // printer data stores; the fields it does not store (options the model sets, such as a
+    // second tray) keep their model defaults, as in a buffer made from the defaults.
+    if (refresh == 0) DefaultAreaTwoFields(context);
     // The rendering build takes the stored device-mode as it is (it has no refresh).
     if (refresh == 0 && !IsRenderingBuild()) {
       DefaultAreaThreeFields(context);

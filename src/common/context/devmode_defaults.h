@@ -25,6 +25,8 @@ void KeepOrDefaultPublicFields(DriverContext* context);
 void FinishDefaults(BYTE* devmode, DriverContext* context);
 void SetEnvironmentStateBytes(DriverContext* context);
 
+// Model defaults for every area-2 field but the font lists (10004-10009).
+void DefaultAreaTwoFields(DriverContext* context);
 // Model defaults for every area-3 field from table index 722 on.
 void DefaultAreaThreeFields(DriverContext* context);
 // Takes over the printer's own default device-mode when it has this device-mode's sizes

@@ -11,9 +11,11 @@
 namespace plat::changes {
 
 // FileWrites: a file's bytes were written or replaced (WriteFile, an INI write, a move
-// over a file), or a file was deleted.
-enum class Store : unsigned { MachineHive = 0, UsersHive = 1, Spooler = 2, Attributes = 3, Files = 4, FileWrites = 5 };
-constexpr unsigned kStoreCount = 6;
+// over a file), or a file was deleted. Machine: the root's machine settings were saved.
+enum class Store : unsigned {
+  MachineHive = 0, UsersHive = 1, Spooler = 2, Attributes = 3, Files = 4, FileWrites = 5, Machine = 6
+};
+constexpr unsigned kStoreCount = 7;
 
 // Where a store stood when it was read: the root it belongs to and its counter.
 struct Mark {

@@ -9,9 +9,11 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <utility>
 #include <vector>
 
+#include "machine_store.h"
 #include "plat/wstr.h"
 #include "store_changes.h"
 
@@ -25,6 +27,12 @@ struct State {
   std::atomic<bool> rootReady{false};  // root set: read without the lock
   std::string root;
   MachineSettings machine;
+  // The text of the root's settings file that `machine` was last taken from or saved as
+  // (empty: the root has none), and the counter mark it was last compared at.
+  std::string machineText;
+  std::atomic<std::uint64_t> machineRoot{0};
+  std::atomic<std::uint64_t> machineCount{0};
+  std::atomic<std::uint64_t> machineGeneration{0};
   bool testClock = false;
   DWORD testTicks = 0;
   bool testTime = false;
@@ -86,7 +94,11 @@ bool SetSystemRoot(const std::string& hostDir) {
   if (!fs::is_directory(hostDir, ec)) return false;
   s.root = fs::absolute(hostDir, ec).lexically_normal().string();
   while (s.root.size() > 1 && s.root.back() == '/') s.root.pop_back();
-  s.machine = MachineSettings{};
+  // The root's own machine, or the defaults for a root that has none.
+  const std::optional<std::string> text = machine::ReadText(s.root);
+  s.machine = text ? machine::Parse(*text) : MachineSettings{};
+  s.machineText = text.value_or(std::string());
+  s.machineRoot.store(0, std::memory_order_release);  // compared again at the next call
   s.storeFolders.clear();
   MakeSystemFolders(s.root, s.machine);
   changes::NoteNewRoot();
@@ -125,10 +137,58 @@ std::string StoreFolder(const char* name) {
   return dir;
 }
 
+namespace {
+
+// Takes over the root's settings when another process saved them since the last call.
+void FollowMachine(State& s) {
+  const changes::Mark now = changes::Current(changes::Store::Machine);
+  if (now.root == s.machineRoot.load(std::memory_order_acquire) &&
+      now.count == s.machineCount.load(std::memory_order_acquire))
+    return;
+  std::lock_guard<std::recursive_mutex> g(s.lock);
+  std::string text = machine::ReadText(s.root).value_or(std::string());
+  if (text != s.machineText) {
+    s.machine = machine::Parse(text);
+    s.machineText = std::move(text);
+    s.machineGeneration.fetch_add(1, std::memory_order_acq_rel);
+  }
+  s.machineCount.store(now.count, std::memory_order_release);
+  s.machineRoot.store(now.root, std::memory_order_release);
+}
+
+}  // namespace
+
 MachineSettings& Machine() {
   SystemRoot();
-  return state().machine;
+  auto& s = state();
+  FollowMachine(s);
+  return s.machine;
 }
+
+bool SaveMachineSettings() {
+  SystemRoot();
+  auto& s = state();
+  {
+    std::lock_guard<std::recursive_mutex> g(s.lock);
+    std::string text = machine::Format(s.machine);
+    if (!machine::WriteText(s.root, text)) return false;
+    s.machineText = std::move(text);
+    // Compared with the file again at the next call: a save of another process that lands
+    // between this write and the counter below is not passed over.
+    s.machineRoot.store(0, std::memory_order_release);
+  }
+  changes::Bump(changes::Store::Machine);
+  return true;
+}
+
+namespace machine {
+
+std::uint64_t Generation() {
+  Machine();
+  return state().machineGeneration.load(std::memory_order_acquire);
+}
+
+}  // namespace machine
 
 void ResetMachine() {
   auto& s = state();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "machine_store.h"
 #include "plat/system.h"
 #include "plat/wstr.h"
 
@@ -11,19 +12,12 @@ namespace fs = std::filesystem;
 namespace plat {
 namespace {
 
-bool IsUserName(const std::u16string& name) {
-  if (name.empty() || name == u"." || name == u"..") return false;
-  for (char16_t c : name)
-    if (c == u'\\' || c == u'/' || c == u':' || c == 0) return false;
-  return true;
-}
-
 std::string ProfilesFolder() { return DriveFolder('c') + "/Users"; }
 
 }  // namespace
 
 bool AddUserProfile(const std::u16string& name) {
-  if (!IsUserName(name)) return false;
+  if (!machine::IsUserName(name)) return false;
   const std::string profile = ProfilesFolder() + "/" + ToUtf8(name);
   std::error_code ec;
   for (const char* sub : {"/AppData/Local", "/AppData/LocalLow", "/AppData/Roaming"}) {

@@ -1,11 +1,13 @@
 // The platform's process environment.
 #include "win/env.h"
 
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <vector>
 
+#include "core/machine_store.h"
 #include "plat/codepage.h"
 #include "plat/paths.h"
 #include "kernel/environment.h"
@@ -23,6 +25,7 @@ struct Variable {
 struct Environment {
   std::mutex lock;
   std::string builtForRoot;  // the system root the variables were made for
+  std::uint64_t builtForMachine = 0;  // and the machine settings (their generation)
   std::vector<Variable> vars;  // kept in upper-case name order, as Windows sorts its block
 };
 
@@ -55,9 +58,10 @@ void SetVarLocked(std::vector<Variable>& vars, std::u16string_view name, std::u1
   vars.insert(pos, Variable{std::u16string(name), std::u16string(value)});
 }
 
-void BuildInitialLocked(Environment& e, const std::string& root) {
+void BuildInitialLocked(Environment& e, const std::string& root, std::uint64_t machine) {
   e.vars.clear();
   e.builtForRoot = root;
+  e.builtForMachine = machine;
   const auto& m = plat::Machine();
   const std::u16string windows = plat::WindowsDirectory();
   const std::u16string system = plat::SystemDirectory();
@@ -78,13 +82,15 @@ void BuildInitialLocked(Environment& e, const std::string& root) {
   EnsureFolder(temp);
 }
 
-// Runs f on the variables under the lock, after rebuilding them for a new system root.
+// Runs f on the variables under the lock, after rebuilding them for a new system root or
+// for machine settings another process saved (another user, another computer name).
 template <class F>
 auto WithVars(F&& f) {
   const std::string root = plat::SystemRoot();
+  const std::uint64_t machine = plat::machine::Generation();
   auto& e = env();
   std::lock_guard<std::mutex> g(e.lock);
-  if (e.builtForRoot != root) BuildInitialLocked(e, root);
+  if (e.builtForRoot != root || e.builtForMachine != machine) BuildInitialLocked(e, root, machine);
   return f(e.vars);
 }
 
@@ -136,9 +142,10 @@ namespace plat {
 
 void ResetEnvironment() {
   const std::string root = SystemRoot();
+  const std::uint64_t machine = machine::Generation();
   auto& e = env();
   std::lock_guard<std::mutex> g(e.lock);
-  BuildInitialLocked(e, root);
+  BuildInitialLocked(e, root, machine);
 }
 
 bool LookupEnvironmentVariable(std::u16string_view name, std::u16string& value) {

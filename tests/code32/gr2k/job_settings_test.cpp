@@ -222,6 +222,31 @@ TEST_F(JobSettings, JobStringsSurviveTheReMergeWithinTheirLimits) {
   }
 }
 
+// A copy count the application sets before the document starts outlives the re-merge of
+// the job's device-mode, whichever device-mode the job has.
+TEST_F(JobSettings, ACopyCountSetBeforeTheDocumentOutlivesTheReMerge) {
+  DEVMODEW publicOnly{};
+  publicOnly.dmSize = sizeof(DEVMODEW);
+  publicOnly.dmSpecVersion = 0x401;
+  publicOnly.dmFields = DM_COPIES;
+  publicOnly.dmCopies = 2;
+  enum class Job { None, PublicOnly, Whole };
+  for (const Job job : {Job::None, Job::PublicOnly, Job::Whole}) {
+    if (job == Job::Whole) {
+      EnableWithFullDevmode();
+    } else {
+      Enable(job == Job::PublicOnly ? &publicOnly : nullptr);
+    }
+    const DWORD three = 3;
+    ASSERT_EQ(Escape(ESC_SETCOPYCOUNT, 4, &three, 0, nullptr), 1u);
+    StartDoc();
+    EXPECT_EQ(Field(fid::dmCopies), 3u) << static_cast<int>(job);
+    ASSERT_TRUE(engine_->EndDoc());
+    engine_.reset();
+    EvictContextCache(1);
+  }
+}
+
 TEST_F(JobSettings, CollateFollowsThePublicDevmode) {
   struct Case {
     DWORD fields;

@@ -14,6 +14,7 @@
 #include "context/devmode_checks.h"
 #include "context/devmode_defaults.h"
 #include "context/validate_table.h"
+#include "field_ids.h"
 #include "model_context.h"
 #include "win/devmode.h"
 
@@ -392,6 +393,36 @@ TEST_F(SamplePrinter, RefreshTakesNoAreaThreeDefaultsNorVersionText) {
   FreeMem(refreshed);
   EXPECT_EQ(BuildDefaultDevmode(nullptr, 0, nullptr, 0), nullptr);
   ReleaseContext(ctx, CTXR_DESTROY);
+}
+
+// A printer with a stored device-mode sees the same device options as one without: the
+// area-2 fields that printer data does not store (the second tray the model installs by
+// default) keep their model defaults, whatever the creation mode.
+TEST_F(SamplePrinter, StoredDeviceModeKeepsTheModelsDeviceOptions) {
+  HANDLE plain = InstallSample(u"Sample Options");
+  DriverContext* reference = Create(plain);
+  ASSERT_NE(reference, nullptr);
+  ASSERT_EQ(ReadFieldRawById(reference, fid::kdmSourceOptionType2Step), 1u);
+  const std::vector<BYTE> stored(reference->settings, reference->settings + GetTotalDevmodeSize());
+  int n = 0;
+  for (const WORD mode : {0, 1, 2}) {
+    const std::u16string name = u"Sample Options " + std::u16string(1, static_cast<char16_t>(u'A' + n++));
+    DriverContext* ctx = Create(InstallSample(name, stored), CTXK_INTERFACE, mode);
+    ASSERT_NE(ctx, nullptr) << mode;
+    int compared = 0;
+    for (int i = 0; i < ctx->fields.count; ++i) {
+      const SettingField& field = ctx->fields.records[i];
+      if (FieldAreaOf(field.type) != 2 || IsTextFieldCode(FieldCodeOf(field.type))) continue;
+      if (field.id >= 10004 && field.id <= 10009) continue;  // the font lists
+      EXPECT_EQ(ReadFieldRawById(ctx, field.id), ReadFieldRawById(reference, field.id))
+          << "mode " << mode << ", field " << field.id;
+      ++compared;
+    }
+    EXPECT_GT(compared, 100) << mode;
+    EXPECT_EQ(PublicOf(ctx->settings).dmCopies, PublicOf(reference->settings).dmCopies);
+    ReleaseContext(ctx, CTXR_DESTROY);
+  }
+  ReleaseContext(reference, CTXR_DESTROY);
 }
 
 TEST_F(SamplePrinter, InPlaceResetKeepsTheDeviceName) {

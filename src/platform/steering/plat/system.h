@@ -42,7 +42,7 @@ enum class WindowsVersion { Win2000Sp4, WinXP, Server2003, Vista, Win10 };
 void SetWindowsVersion(WindowsVersion v);
 
 // Sets the root folder (created when missing, with drive C: and the Windows folders in
-// it) and resets the machine settings to their defaults. The root defaults to the
+// it) and takes the root's machine settings (the defaults for a root that has none). The root defaults to the
 // environment variable KOVA_SYSTEM_ROOT, or a folder under /tmp for this process.
 bool SetSystemRoot(const std::string& hostDir);
 // The root folder in host form (no trailing slash). Sets up the default root on first use.
@@ -60,7 +60,14 @@ void NoteStoreFilesChanged();
 // the platform's calls) calls this afterwards, so that every process looks for them again.
 void NoteFilesCreated();
 
+// The machine's settings. A root keeps them in its store (store/machine/settings.ini):
+// SetSystemRoot takes them from there, or the defaults when the root has none, and every
+// call follows what another process saved since. A change made here stays with this
+// process until it is saved.
 MachineSettings& Machine();
+// Writes the machine's settings into the root's store, for every process of the root.
+// False when the file could not be written.
+bool SaveMachineSettings();
 // Rebuilds the initial environment from the current system root and machine settings.
 // The environment is also rebuilt on its own when the system root changes.
 void ResetEnvironment();

@@ -1,6 +1,9 @@
 // The users of a system root: each has a profile folder under C:\Users, and the process
 // runs as one of them at a time. Tests and the host switch users to play several users of
 // one machine (a terminal server, where every user keeps own copies of the settings).
+// The profiles are folders of the root, so every process of the root sees them; a process
+// starts as the user of the root's machine settings (Machine().userName, kept for every
+// process by SaveMachineSettings), and RunAsUser changes this process only.
 #pragma once
 
 // Exported by the platform library (built with hidden visibility otherwise).
