@@ -188,6 +188,7 @@ DWORD WriteTempAndRename(const std::string& folder, const std::string& target, c
   // target removed meanwhile) takes the rename.
   if (keepMode && ::syscall(SYS_renameat2, AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
     ::unlink(temp.c_str());
+    plat::changes::Bump(plat::changes::Store::FileWrites);
     return ERROR_SUCCESS;
   }
   if (::rename(temp.c_str(), target.c_str()) != 0) {
