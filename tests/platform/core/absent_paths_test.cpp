@@ -13,6 +13,7 @@
 #include <string>
 
 #include "plat/system.h"
+#include "process_probes.h"
 #include "test_root.h"
 #include "win/errors.h"
 #include "win/files.h"
@@ -20,6 +21,8 @@
 #include "win/profile.h"
 
 namespace {
+
+using kovatest::InChild;
 
 const char16_t* const kIni = u"C:\\cfg\\later.ini";
 const char kIniText[] = "[s]\r\nk=7\r\n";
@@ -32,14 +35,6 @@ bool WriteWin(const char16_t* path, const std::string& bytes, DWORD disposition)
   DWORD written = 0;
   const bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) != 0;
   return CloseHandle(f) != 0 && ok && written == bytes.size();
-}
-
-int InChild(const std::function<bool()>& body) {
-  pid_t pid = fork();
-  if (pid == 0) _exit(body() ? 0 : 1);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
 }
 
 struct AppearCase {

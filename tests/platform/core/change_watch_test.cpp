@@ -9,6 +9,7 @@
 #include <string>
 
 #include "plat/spooler_setup.h"
+#include "process_probes.h"
 #include "test_root.h"
 #include "win/errors.h"
 #include "win/files.h"
@@ -19,6 +20,8 @@
 #include "win/sync.h"
 
 namespace {
+
+using kovatest::InChild;
 
 bool Fired(HANDLE h) { return WaitForSingleObject(h, 0) == WAIT_OBJECT_0; }
 
@@ -46,14 +49,6 @@ void SetHklm(const char16_t* key, DWORD value) {
   ASSERT_EQ(RegSetValueExW(k, u"V", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value),
             ERROR_SUCCESS);
   RegCloseKey(k);
-}
-
-int InChild(const std::function<bool()>& body) {
-  pid_t pid = fork();
-  if (pid == 0) _exit(body() ? 0 : 1);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
 }
 
 class ChangeWatch : public ::testing::Test {

@@ -11,19 +11,13 @@
 
 #include "plat/system.h"
 #include "plat/users.h"
+#include "process_probes.h"
 #include "test_root.h"
 #include "win/env.h"
 #include "win/kernel.h"
 
 namespace kovatest {
 namespace {
-
-std::u16string UserName() {
-  WCHAR name[64] = {};
-  DWORD size = 64;
-  EXPECT_TRUE(GetUserNameW(name, &size));
-  return name;
-}
 
 std::u16string Variable(const char16_t* name) {
   WCHAR value[MAX_PATH] = {};
@@ -43,19 +37,9 @@ bool HasProfile(const char16_t* name) {
   return std::find(users.begin(), users.end(), name) != users.end();
 }
 
-// Runs body in a child process; answers its exit status (0 when body answered true).
-template <class Body>
-int InChild(Body body) {
-  const pid_t pid = fork();
-  if (pid == 0) _exit(body() ? 0 : 1);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
-}
-
 TEST(MachineStore, AnotherProcessSeesTheSwitchAndTheUsersAtItsNextCall) {
   TempRoot root;
-  ASSERT_EQ(UserName(), u"KovaUser");
+  ASSERT_EQ(CurrentUserName(), u"KovaUser");
   ASSERT_FALSE(TerminalSuite());
   ASSERT_EQ(Variable(u"USERPROFILE"), u"C:\\Users\\KovaUser");  // the environment is made
   const int status = InChild([] {
@@ -67,7 +51,7 @@ TEST(MachineStore, AnotherProcessSeesTheSwitchAndTheUsersAtItsNextCall) {
   ASSERT_EQ(status, 0);
   EXPECT_TRUE(plat::Machine().terminalServer);
   EXPECT_TRUE(TerminalSuite());
-  EXPECT_EQ(UserName(), u"Anna");
+  EXPECT_EQ(CurrentUserName(), u"Anna");
   EXPECT_EQ(plat::UserProfileDirectory(), u"C:\\Users\\Anna");
   EXPECT_EQ(Variable(u"USERPROFILE"), u"C:\\Users\\Anna");
   EXPECT_TRUE(HasProfile(u"Anna"));
@@ -87,7 +71,7 @@ TEST(MachineStore, AnotherProcessSeesTheSwitchAndTheUsersAtItsNextCall) {
             0);
   EXPECT_FALSE(plat::Machine().terminalServer);
   EXPECT_TRUE(plat::Machine().administrator);
-  EXPECT_EQ(UserName(), u"Anna");
+  EXPECT_EQ(CurrentUserName(), u"Anna");
 }
 
 TEST(MachineStore, AReloadOfTheRootTakesItsSettingsAndANewRootHasTheDefaults) {
@@ -98,11 +82,11 @@ TEST(MachineStore, AReloadOfTheRootTakesItsSettingsAndANewRootHasTheDefaults) {
   plat::ResetMachine();
   ASSERT_TRUE(plat::SetSystemRoot(root.Host()));
   EXPECT_TRUE(plat::Machine().terminalServer);
-  EXPECT_EQ(UserName(), u"Ben");
+  EXPECT_EQ(CurrentUserName(), u"Ben");
   {
     TempRoot other;
     EXPECT_FALSE(plat::Machine().terminalServer);
-    EXPECT_EQ(UserName(), u"KovaUser");
+    EXPECT_EQ(CurrentUserName(), u"KovaUser");
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include "plat/system.h"
 #include "plat/users.h"
+#include "process_probes.h"
 #include "test_root.h"
 #include "win/files.h"
 #include "win/kernel.h"
@@ -13,28 +14,21 @@
 namespace kovatest {
 namespace {
 
-std::u16string UserName() {
-  WCHAR name[64] = {};
-  DWORD size = 64;
-  EXPECT_TRUE(GetUserNameW(name, &size));
-  return name;
-}
-
 TEST(Users, EachUserHasAProfileAndTheProcessRunsAsOneAtATime) {
   TempRoot root;
-  const std::u16string first = UserName();
+  const std::u16string first = CurrentUserName();
   {
     plat::AsUser anna(u"Anna");
     ASSERT_TRUE(anna.ok());
-    EXPECT_EQ(UserName(), u"Anna");
+    EXPECT_EQ(CurrentUserName(), u"Anna");
     EXPECT_EQ(plat::UserProfileDirectory(), u"C:\\Users\\Anna");
     {
       plat::AsUser ben(u"Ben");
-      EXPECT_EQ(UserName(), u"Ben");
+      EXPECT_EQ(CurrentUserName(), u"Ben");
     }
-    EXPECT_EQ(UserName(), u"Anna");
+    EXPECT_EQ(CurrentUserName(), u"Anna");
   }
-  EXPECT_EQ(UserName(), first);
+  EXPECT_EQ(CurrentUserName(), first);
   const auto users = plat::UserProfiles();
   EXPECT_NE(std::find(users.begin(), users.end(), u"Anna"), users.end());
   EXPECT_NE(std::find(users.begin(), users.end(), u"Ben"), users.end());
@@ -44,12 +38,12 @@ TEST(Users, EachUserHasAProfileAndTheProcessRunsAsOneAtATime) {
 
 TEST(Users, NamesThatAreNoProfileFolderAreRefused) {
   TempRoot root;
-  const std::u16string first = UserName();
+  const std::u16string first = CurrentUserName();
   for (const char16_t* name : {u"", u".", u"..", u"..\\Windows", u"a/b", u"C:x"}) {
     EXPECT_FALSE(plat::AddUserProfile(name));
     plat::AsUser as(name);
     EXPECT_FALSE(as.ok());
-    EXPECT_EQ(UserName(), first);
+    EXPECT_EQ(CurrentUserName(), first);
   }
 }
 

@@ -10,11 +10,14 @@
 
 #include "plat/spooler_setup.h"
 #include "plat/wstr.h"
+#include "process_probes.h"
 #include "test_root.h"
 #include "win/errors.h"
 #include "win/spool.h"
 
 namespace {
+
+using kovatest::InChild;
 
 plat::spooler::PrinterSetup Printer() {
   plat::spooler::PrinterSetup p;
@@ -43,16 +46,6 @@ DWORD ReadDword(HANDLE h, const std::u16string& name, DWORD* rc = nullptr) {
 DWORD WriteDword(HANDLE h, const std::u16string& name, DWORD value) {
   std::u16string n = name;
   return SetPrinterDataW(h, n.data(), plat::spooler::kRegDword, reinterpret_cast<BYTE*>(&value), sizeof value);
-}
-
-// Runs body in a child process; answers its exit status (0 when body answered true).
-template <class Body>
-int InChild(Body body) {
-  pid_t pid = fork();
-  if (pid == 0) _exit(body() ? 0 : 1);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
 }
 
 TEST(SpoolerPersistence, AnotherProcessSeesChangesAtItsNextCall) {
