@@ -275,45 +275,38 @@ std::string ParentOf(const std::string& host) {
   return host.substr(0, slash);
 }
 
+// The full Windows name of an INI file: a null name is win.ini, a name without any folder
+// lies in the Windows directory. False for an empty name.
+bool FullIniName(const WCHAR* name, std::u16string& full) {
+  if (!name) {
+    full = WindowsDirectory() + u"\\win.ini";
+    return true;
+  }
+  std::u16string_view n = View(name);
+  if (n.empty()) return false;
+  bool hasFolder = n.find_first_of(u"\\/:") != std::u16string_view::npos;
+  full = hasFolder ? std::u16string(n) : WindowsDirectory() + u"\\" + std::u16string(n);
+  return true;
+}
+
 }  // namespace
 
 DWORD ResolveIniPath(const WCHAR* name, std::string& host) {
   std::u16string full;
-  if (!name) {
-    full = WindowsDirectory() + u"\\win.ini";
-  } else {
-    std::u16string_view n = View(name);
-    if (n.empty()) return ERROR_INVALID_PARAMETER;
-    bool hasFolder = n.find_first_of(u"\\/:") != std::u16string_view::npos;
-    full = hasFolder ? std::u16string(n) : WindowsDirectory() + u"\\" + std::u16string(n);
-  }
+  if (!FullIniName(name, full)) return ERROR_INVALID_PARAMETER;
   return MapPath(full.c_str(), host);
 }
 
 std::u16string IniMemoKey(const WCHAR* name) {
   std::u16string full;
-  if (!name) {
-    full = WindowsDirectory() + u"\\win.ini";
-  } else {
-    std::u16string_view n = View(name);
-    if (n.empty()) return {};
-    bool hasFolder = n.find_first_of(u"\\/:") != std::u16string_view::npos;
-    full = hasFolder ? std::u16string(n) : WindowsDirectory() + u"\\" + std::u16string(n);
-  }
+  if (!FullIniName(name, full)) return {};
   return absent::KeyOf(full.c_str(), u'i');
 }
 
 DWORD ResolveIniPathAndStat(const WCHAR* name, std::string& host, StatProbe& probe) {
   probe.found = false;
   std::u16string full;
-  if (!name) {
-    full = WindowsDirectory() + u"\\win.ini";
-  } else {
-    std::u16string_view n = View(name);
-    if (n.empty()) return ERROR_INVALID_PARAMETER;
-    bool hasFolder = n.find_first_of(u"\\/:") != std::u16string_view::npos;
-    full = hasFolder ? std::u16string(n) : WindowsDirectory() + u"\\" + std::u16string(n);
-  }
+  if (!FullIniName(name, full)) return ERROR_INVALID_PARAMETER;
   return MapPathAndStat(full.c_str(), host, probe);
 }
 

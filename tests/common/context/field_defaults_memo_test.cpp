@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "devmode_outcome.h"
 #include "context_fixture.h"
 #include "model_context.h"
 #include "context/field_access.h"
@@ -29,27 +30,10 @@ using kovatest::ModelContext;
 using kovatest::Numeric;
 using kovatest::PickOne;
 
-// What a build of the defaults leaves: the new buffer and the context's own words.
-struct Outcome {
-  std::vector<BYTE> settings;
-  std::vector<WORD> marks;
-  DWORD changeFlags = 0;
-  std::int32_t dirty = 0;
-  bool operator==(const Outcome&) const = default;
-};
+using Outcome = kovatest::DevmodeOutcome;
 
-Outcome Build(DriverContext* ctx) {
-  Outcome o;
-  // Mode 3 never takes a stored device-mode: every build runs the defaults.
-  BYTE* buffer = BuildDefaultDevmode(ctx, 3, nullptr, 1);
-  EXPECT_NE(buffer, nullptr);
-  if (buffer) o.settings.assign(buffer, buffer + GetSettingsBufferSize());
-  FreeMem(buffer);
-  for (int i = 0; i < ctx->fields.count; ++i) o.marks.push_back(ctx->fields.records[i].marks);
-  o.changeFlags = ctx->work->changeFlags;
-  o.dirty = ctx->work->dirty;
-  return o;
-}
+// Mode 3 never takes a stored device-mode: every build runs the defaults.
+Outcome Build(DriverContext* ctx) { return kovatest::BuildDevmodeOutcome(ctx, 3); }
 
 void Forget(DriverContext* ctx) {
   FreeFieldDefaultsMemo(ctx->defaultsMemo);
@@ -64,11 +48,7 @@ struct Before {
   WORD marks;  // every field's marks
 };
 
-void Put(DriverContext* ctx, const Before& b) {
-  ctx->work->changeFlags = b.changeFlags;
-  ctx->work->dirty = b.dirty;
-  for (int i = 0; i < ctx->fields.count; ++i) ctx->fields.records[i].marks = b.marks;
-}
+void Put(DriverContext* ctx, const Before& b) { kovatest::PutContextWords(ctx, b.changeFlags, b.dirty, b.marks); }
 
 const std::string kModel = PickOne("KPD_IDC_PRESET_CHOICE_MEDIATYPE", {"KDMMEDIATYPE_1", "KDMMEDIATYPE_258"},
                                    "KDMMEDIATYPE_258") +

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "context_fixture.h"
+#include "devmode_outcome.h"
 #include "context/change_flags.h"
 #include "context/devmode_defaults.h"
 #include "context/devmode_header.h"
@@ -25,32 +26,13 @@
 
 namespace {
 
-struct Outcome {
-  std::vector<BYTE> settings;
-  std::vector<WORD> marks;
-  DWORD changeFlags = 0;
-  std::int32_t dirty = 0;
-  bool operator==(const Outcome&) const = default;
-};
+using Outcome = kovatest::DevmodeOutcome;
 
 // The rebuild a take of a cached context makes (a printer without a stored device-mode).
-Outcome Rebuild(DriverContext* ctx) {
-  Outcome o;
-  BYTE* buffer = BuildDefaultDevmode(ctx, 0, nullptr, 1);
-  EXPECT_NE(buffer, nullptr);
-  if (buffer) o.settings.assign(buffer, buffer + GetSettingsBufferSize());
-  FreeMem(buffer);
-  for (int i = 0; i < ctx->fields.count; ++i) o.marks.push_back(ctx->fields.records[i].marks);
-  o.changeFlags = ctx->work->changeFlags;
-  o.dirty = ctx->work->dirty;
-  return o;
-}
+Outcome Rebuild(DriverContext* ctx) { return kovatest::BuildDevmodeOutcome(ctx, 0); }
 
 void Put(DriverContext* ctx, DWORD flags, std::int32_t dirty, WORD marks) {
-  ctx->work->changeFlags = flags;
-  ctx->work->dirty = dirty;
-  for (int i = 0; i < ctx->fields.count; ++i) ctx->fields.records[i].marks = marks;
-  NoteFieldChangeMarksWritten();
+  kovatest::PutContextWords(ctx, flags, dirty, marks);
 }
 
 class KeptDevmodeTest : public kovatest::ContextTest {
