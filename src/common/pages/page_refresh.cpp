@@ -374,6 +374,10 @@ LRESULT LockMarkerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       }
       return HTCLIENT;
     }
+    case WM_SETCURSOR:
+      // The hand stays: the standard procedure would put the class cursor back.
+      if (IsPageHandCursor(context, GetCursor(), true)) return TRUE;
+      break;
     case WM_MOUSEMOVE: {
       const POINT at{static_cast<std::int16_t>(LOWORD(static_cast<DWORD>(lParam))),
                      static_cast<std::int16_t>(HIWORD(static_cast<DWORD>(lParam)))};

@@ -285,6 +285,50 @@ TEST_F(PropertySheetsTest, LockMarkerFollowsTheLockInALiveRefresh) {
     ASSERT_EQ(plat::ui::MessageBoxes().size(), 1u);
     EXPECT_EQ(plat::ui::MessageBoxes()[0].text, u"The paper source is locked by the administrator.");
     EXPECT_EQ(plat::ui::MessageBoxes()[0].type & MB_ICONINFORMATION, static_cast<UINT>(MB_ICONINFORMATION));
+    // The pointer over the marker: the hand, and the mouse held until the pointer leaves,
+    // when the cursor the hand replaced comes back.
+    HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+    HCURSOR hand = context->work->sheet.handCursor;
+    HCURSOR pressed = context->work->sheet.pressedHandCursor;
+    ASSERT_NE(hand, nullptr);
+    ASSERT_NE(pressed, nullptr);
+    SetCursor(arrow);
+    context->work->sheet.savedCursor = nullptr;
+    enum Action { kMove, kPress, kRelease };
+    struct Step {
+      Action action;
+      POINT point;  // of the marker's client area
+      HCURSOR cursor;
+      HCURSOR saved;
+      bool captured;
+    };
+    const Step steps[] = {
+        {kMove, {5, 5}, hand, arrow, true},
+        {kMove, {15, 15}, hand, arrow, true},
+        {kPress, {15, 15}, pressed, arrow, true},
+        {kMove, {10, 10}, pressed, arrow, true},  // a pressed hand stays pressed over the marker
+        {kRelease, {10, 10}, hand, arrow, true},
+        {kMove, {-30, 5}, arrow, nullptr, false},  // leaving: the capture goes, the arrow comes back
+        {kMove, {5, 5}, hand, arrow, true},
+        {kMove, {5, 40}, arrow, nullptr, false},
+    };
+    int n = 0;
+    for (const Step& st : steps) {
+      SCOPED_TRACE(n++);
+      const LPARAM at = MAKELPARAM(static_cast<WORD>(st.point.x), static_cast<WORD>(st.point.y));
+      switch (st.action) {
+        case kMove: plat::ui::MoveMouse(marker, st.point.x, st.point.y); break;
+        case kPress: SendMessageW(marker, WM_LBUTTONDOWN, MK_LBUTTON, at); break;
+        case kRelease:
+          plat::ui::QueueMessageBoxAnswer(IDOK);
+          SendMessageW(marker, WM_LBUTTONUP, 0, at);
+          break;
+      }
+      EXPECT_EQ(GetCursor(), st.cursor);
+      EXPECT_EQ(context->work->sheet.savedCursor, st.saved);
+      EXPECT_EQ(GetCapture() == marker, st.captured);
+    }
+    ReleaseCapture();
     plat::ui::PressSheetButton(plat::ui::ActiveModal(), PSBTN_CANCEL);
   });
   std::vector<BYTE> output;
