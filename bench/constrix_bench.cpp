@@ -32,6 +32,8 @@ void SetUpOnce() {
   bench::SetUpBenchPrinter("constrix", [] {
     bench::WriteWinFile(u"C:\\drv\\KOVA.KPD", ReadSource("samples/KOVA1.KMD"));
     bench::WriteWinFile(u"C:\\drv\\KOVAUIUS.rc", ReadSource("samples/KOVAUIus.rc"));
+    bench::WriteWinFile(u"C:\\drv\\hand.cur", ReadSource("samples/hand.cur"));
+    bench::WriteWinFile(u"C:\\drv\\hand_pressed.cur", ReadSource("samples/hand_pressed.cur"));
     bench::WriteWinFile(u"C:\\drv\\Dorvale2.ini", "[KOVAAPI]\r\nKOVAAPIVer=16\r\n");
     std::ifstream panelis(KOVA_PANELIS_SO, std::ios::binary);
     bench::WriteWinFile(u"C:\\drv\\Panelis.so", std::string(std::istreambuf_iterator<char>(panelis), {}));

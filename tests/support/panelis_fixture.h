@@ -45,6 +45,7 @@ class SamplePrinterTest : public ContextTest {
     ContextTest::SetUp();
     root_.WriteFile(kDataFile, FixtureText(kPrinterModel));
     root_.WriteFile(u"C:\\drv\\KOVAUIUS.rc", FixtureText(kPrinterUiScript));
+    WritePrinterUiCursors(root_, u"C:\\drv\\");
   }
 
   // A printer of the sample driver with printer data and a stored device-mode.

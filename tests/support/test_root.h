@@ -34,6 +34,13 @@ std::string FixtureText(const std::string& relative);
 inline constexpr const char* kPrinterModel = "model/printer.kmd";
 inline constexpr const char* kPrinterUiScript = "ui/printer_ui.rc";
 
+// Writes the cursor files of the UI resource scripts into the Windows folder `folder`
+// (e.g. u"C:\\drv\\"), where a script copied there finds them.
+inline void WritePrinterUiCursors(const TempRoot& root, const std::u16string& folder) {
+  root.WriteFile(folder + u"hand.cur", FixtureText("ui/hand.cur"));
+  root.WriteFile(folder + u"hand_pressed.cur", FixtureText("ui/hand_pressed.cur"));
+}
+
 // UTF-8 of a wide text, for test messages.
 std::string U8(std::u16string_view text);
 

@@ -19,6 +19,7 @@
 #include "field_ids.h"
 #include "model/option_lookup.h"
 #include "modules/chapter_list.h"
+#include "pages/page_cursors.h"
 #include "model/option_walk.h"
 #include "stored/free_size_list.h"
 #include "stored/preset_list.h"
@@ -279,7 +280,8 @@ void BindPageControls(DriverContext* context, PageRecord* page) {
   // 6.
   SetChangeFlags(context, 0);
   InitFreeSizes(context);
-  // 7. Brushes of the dialogs (deleted with the context).
+  // 7. The cursors, and the brushes of the dialogs (deleted with the context).
+  LoadPageCursors(context);
   work->buttonFaceColour = GetSysColor(COLOR_BTNFACE);
   if (!work->faceBrush) work->faceBrush = CreateSolidBrush(work->buttonFaceColour);
   if (!work->whiteBrush) work->whiteBrush = CreateSolidBrush(0xFFFFFF);

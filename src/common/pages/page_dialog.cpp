@@ -22,6 +22,7 @@
 #include "pages/change_handling.h"
 #include "pages/control_kinds.h"
 #include "pages/page_binding.h"
+#include "pages/page_cursors.h"
 #include "pages/page_refresh.h"
 #include "pages/pending_host_workarounds.h"
 #include "pages/page_wiring.h"
@@ -510,7 +511,10 @@ LRESULT ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   const bool holdButton = control->kind == 21 && GetControlExtraData(control, 5);
   switch (message) {
     case WM_SETCURSOR:
-      if (GetCursor() && GetCursor() == LoadCursorW(nullptr, IDC_HAND)) return TRUE;
+      if (IsPageHandCursor(context, GetCursor(), true)) return TRUE;
+      break;
+    case WM_MOUSEMOVE:
+      if (wParam & MK_LBUTTON) PressPageHand(context, true);
       break;
     case WM_NCHITTEST: {
       POINT screen{static_cast<std::int16_t>(LOWORD(static_cast<DWORD>(lParam))),
@@ -531,6 +535,7 @@ LRESULT ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       break;
     case WM_KEYDOWN:
       if (holdButton && wParam == static_cast<WPARAM>(VK_SPACE)) {
+        PressPageHand(context, true);
         PostMessageW(window, PAGEMSG_PRESS_AND_HOLD, WM_KEYDOWN, 0);
         return 0;
       }
@@ -556,6 +561,7 @@ LRESULT ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       break;
     case WM_KEYUP:
       if (holdButton && wParam == static_cast<WPARAM>(VK_SPACE)) {
+        PressPageHand(context, false);  // the hand Space pressed comes back up with it
         PostMessageW(window, PAGEMSG_PRESS_AND_HOLD, 0, 0);
         return 0;
       }
@@ -566,6 +572,7 @@ LRESULT ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+      if (message == WM_LBUTTONDOWN) PressPageHand(context, true);
       if (holdButton) {
         PostMessageW(window, PAGEMSG_PRESS_AND_HOLD, message, 0);
         break;
@@ -579,6 +586,7 @@ LRESULT ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       }
       break;
     case WM_LBUTTONUP:
+      PressPageHand(context, false);
       if (holdButton) {
         PostMessageW(window, PAGEMSG_PRESS_AND_HOLD, 0, 0);
         break;

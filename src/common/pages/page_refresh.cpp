@@ -19,6 +19,7 @@
 #include "modules/module_events.h"
 #include "pages/control_kinds.h"
 #include "pages/page_binding.h"
+#include "pages/page_cursors.h"
 #include "pages/page_wiring.h"
 #include "stored/preset_list.h"
 #include "win/commctrl.h"
@@ -360,9 +361,41 @@ LRESULT LockMarkerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       page ? reinterpret_cast<DriverContext*>(GetWindowLongPtrW(page, DWLP_USER)) : nullptr;
   constexpr UINT kNcPaint = 0x0085;
   switch (message) {
+    case WM_NCHITTEST: {
+      const POINT screen{static_cast<std::int16_t>(LOWORD(static_cast<DWORD>(lParam))),
+                         static_cast<std::int16_t>(HIWORD(static_cast<DWORD>(lParam)))};
+      RECT r{};
+      GetWindowRect(window, &r);
+      if (screen.x < r.left || screen.x >= r.right || screen.y < r.top || screen.y >= r.bottom) break;
+      // The hand, and the mouse until it leaves; a hand pressed on the marker stays pressed.
+      if (context && !IsPageHandCursor(context, GetCursor(), true)) {
+        ShowPageHand(context, true);
+        SetCapture(window);
+      }
+      return HTCLIENT;
+    }
+    case WM_SETCURSOR:
+      // The hand stays: the standard procedure would put the class cursor back.
+      if (IsPageHandCursor(context, GetCursor(), true)) return TRUE;
+      break;
+    case WM_MOUSEMOVE: {
+      const POINT at{static_cast<std::int16_t>(LOWORD(static_cast<DWORD>(lParam))),
+                     static_cast<std::int16_t>(HIWORD(static_cast<DWORD>(lParam)))};
+      RECT client{};
+      GetClientRect(window, &client);
+      if (at.x < client.left || at.x >= client.right || at.y < client.top || at.y >= client.bottom) {
+        if (GetCapture() == window) ReleaseCapture();
+        RestorePageCursor(context);  // the hand leaves with the pointer
+      }
+      return 0;
+    }
+    case WM_LBUTTONDOWN:
+      PressPageHand(context, true);
+      return 0;
     case WM_LBUTTONUP:
     case WM_KEYUP:
       if (message == WM_KEYUP && wParam != VK_SPACE) break;
+      PressPageHand(context, false);
       if (context && control) {
         const bool lockText = (control->runtimeMarks & 1u) || IsControlRuleLocked(context, control);
         const WORD id = lockText ? control->lockMessageId : control->infoId;

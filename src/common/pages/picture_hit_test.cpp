@@ -11,6 +11,7 @@
 #include "modules/module_events.h"
 #include "pages/control_kinds.h"
 #include "pages/page_binding.h"
+#include "pages/page_cursors.h"
 #include "pages/pending_tips.h"
 #include "pages/picture_clicks.h"
 #include "win/controls.h"
@@ -22,11 +23,7 @@ constexpr WORD kTrayPictureRight = 3203;  // measured from its right edge
 constexpr WORD kPlainPicture = 2039;
 constexpr WORD kNeverHotList = 2164;
 
-HCURSOR g_savedCursor = nullptr;
-
 bool Usable(const ControlRecord* c) { return c && !ControlHidden(c) && !ControlGreyed(c); }
-
-bool IsHandCursor(HCURSOR cursor) { return cursor && cursor == LoadCursorW(nullptr, IDC_HAND); }
 
 // A printer picture: the source-tray hot spots, then the output ones.
 bool HotspotUnder(DriverContext* context, ControlRecord* control, POINT point, POINT* tipAt) {
@@ -91,16 +88,10 @@ void TrackControlHotness(DriverContext* context, PageRecord* page, ControlRecord
   if (!control) return;
   POINT tip{-1, -1};
   const bool hot = IsControlHot(context, control, point, &tip);
-  if (hot) {
-    HCURSOR current = GetCursor();
-    if (!IsHandCursor(current)) {
-      HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_HAND));
-      if (!g_savedCursor) g_savedCursor = previous;
-    }
-  } else if (g_savedCursor) {
-    SetCursor(g_savedCursor);
-    g_savedCursor = nullptr;
-  }
+  if (hot)
+    ShowPageHand(context, true);
+  else
+    RestorePageCursor(context);
   // Where the tip goes, in the control's client coordinates.
   RECT client{};
   if (control->window) GetClientRect(control->window, &client);
@@ -143,6 +134,3 @@ bool IsSliderEndArrowAt(DriverContext* context, ControlRecord* control, POINT po
   if (point.x < client.left + arrow && value <= lo) return true;
   return point.x >= client.right - arrow && value >= hi;
 }
-
-HCURSOR SavedPageCursor() { return g_savedCursor; }
-void ResetSavedPageCursor() { g_savedCursor = nullptr; }

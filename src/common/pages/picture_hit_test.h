@@ -25,7 +25,3 @@ void TrackControlHotness(DriverContext* context, PageRecord* page, ControlRecord
 // reversed is read from the other end of its scroll range. Such a press is refused (the
 // click swallowed, the hit test answering an error).
 bool IsSliderEndArrowAt(DriverContext* context, ControlRecord* control, POINT point);
-
-// The cursor the hand replaced, or null while no hand is shown by the pages.
-HCURSOR SavedPageCursor();
-void ResetSavedPageCursor();

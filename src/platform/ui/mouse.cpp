@@ -1,12 +1,15 @@
-// The mouse: the standard cursors and the one shown, the pointer's place, and a move of the
+// The mouse: the standard cursors, the cursors of modules and the one shown, the pointer's place, and a move of the
 // pointer delivered as Windows delivers it: the hit test to the window under the point
 // (passing through windows that answer HTTRANSPARENT), the cursor request with the hit-test
 // code, then the move itself.
+#include <map>
+#include <memory>
 #include <mutex>
 
 #include "plat/ui_driver.h"
 #include "ui_internal.h"
 #include "win/errors.h"
+#include "win/resources.h"
 
 namespace plat::ui {
 namespace {
@@ -20,6 +23,8 @@ struct Mouse {
   std::mutex lock;
   HCURSOR cursor = nullptr;
   POINT at{0, 0};
+  // The cursors of modules: one handle per cursor image resource, never dereferenced.
+  std::map<const void*, std::unique_ptr<unsigned char>> moduleCursors;
 };
 
 Mouse& mouse() {
@@ -61,6 +66,39 @@ WPARAM KeyFlags() {
   if (GetKeyState(VK_SHIFT) < 0) flags |= MK_SHIFT;
   if (GetKeyState(VK_CONTROL) < 0) flags |= MK_CONTROL;
   return flags;
+}
+
+WORD Get16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
+
+// A module's cursor: its RT_GROUP_CURSOR names the images; the first is the one shown.
+HCURSOR ModuleCursor(HINSTANCE inst, LPCWSTR name) {
+  HRSRC group = FindResourceW(inst, name, RT_GROUP_CURSOR);
+  if (!group) {
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return nullptr;
+  }
+  const auto* dir = static_cast<const BYTE*>(LockResource(LoadResource(inst, group)));
+  const DWORD dirSize = SizeofResource(inst, group);
+  if (!dir || dirSize < 6 + 14 || Get16(dir + 2) != 2 || Get16(dir + 4) == 0) {
+    SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
+    return nullptr;
+  }
+  const WORD imageId = Get16(dir + 6 + 12);
+  HRSRC image = FindResourceW(inst, MAKEINTRESOURCEW(imageId), RT_CURSOR);
+  if (!image) {
+    SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
+    return nullptr;
+  }
+  // The image is its hot spot (two WORDs) and a bitmap header at least.
+  if (SizeofResource(inst, image) < 4 + 40) {
+    SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
+    return nullptr;
+  }
+  auto& m = mouse();
+  std::lock_guard<std::mutex> g(m.lock);
+  auto& cell = m.moduleCursors[image];
+  if (!cell) cell = std::make_unique<unsigned char>(0);
+  return reinterpret_cast<HCURSOR>(cell.get());
 }
 
 }  // namespace
@@ -126,8 +164,9 @@ BOOL WINAPI GetCursorPos(LPPOINT p) {
 }
 
 HCURSOR WINAPI LoadCursorW(HINSTANCE inst, LPCWSTR name) {
+  if (inst) return ModuleCursor(inst, name);
   const auto id = reinterpret_cast<ULONG_PTR>(name);
-  if (inst || id > 0xFFFF) {
+  if (id > 0xFFFF) {
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
   }

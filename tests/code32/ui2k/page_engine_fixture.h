@@ -38,6 +38,7 @@ class PageEngineTest : public SamplePrinterTest {
     SamplePrinterTest::SetUp();
     plat::ui::Reset();
     root_.WriteFile(u"C:\\drv\\KOVAUIUS.rc", ReadFixtureFile("pages/page_engine.rc"));
+    kovatest::WritePrinterUiCursors(root_, u"C:\\drv\\");
   }
   void TearDown() override {
     for (DriverContext* c : contexts_) ReleaseContext(c, CTXR_DESTROY);

@@ -3,10 +3,12 @@
 #include <vector>
 
 #include "page_engine_fixture.h"
+#include "context/ui_strings.h"
 #include "pages/control_kinds.h"
 #include "pages/page_binding.h"
 #include "pages/picture_hit_test.h"
 #include "win/controls.h"
+#include "win/resources.h"
 
 namespace kovatest {
 namespace {
@@ -34,7 +36,6 @@ class PictureHitTestTest : public PageEngineTest {
   void SetUp() override {
     PageEngineTest::SetUp();
     SetCursor(nullptr);
-    ResetSavedPageCursor();
     g_reached.clear();
     WNDCLASSW own{};
     own.lpfnWndProc = &OwnControlProc;
@@ -49,7 +50,6 @@ class PictureHitTestTest : public PageEngineTest {
       for (int i = 0; i < page->controlCount; ++i) page->controls[i].window = nullptr;
     }
     SetCursor(nullptr);
-    ResetSavedPageCursor();
     PageEngineTest::TearDown();
   }
 
@@ -197,9 +197,13 @@ TEST_F(PictureHitTestTest, HandCursorIsSetAndGivenBack) {
   DriverContext* context = Bound();
   ASSERT_NE(context, nullptr);
   HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
-  HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
+  HCURSOR hand = context->work->sheet.handCursor;
   ASSERT_NE(arrow, nullptr);
+  // Binding loads the hand from the UI resource module; it is not the standard hand.
   ASSERT_NE(hand, nullptr);
+  EXPECT_EQ(hand, LoadCursorW(GetUiResourceModule(context), MAKEINTRESOURCEW(8000)));
+  EXPECT_NE(hand, LoadCursorW(nullptr, IDC_HAND));
+  EXPECT_EQ(context->work->sheet.savedCursor, nullptr);
   SetCursor(arrow);
   ControlRecord list{};
   list.kind = 47;
@@ -219,7 +223,7 @@ TEST_F(PictureHitTestTest, HandCursorIsSetAndGivenBack) {
     SCOPED_TRACE(n++);
     TrackControlHotness(context, nullptr, s.control, POINT{3, 3});
     EXPECT_EQ(GetCursor(), s.cursor);
-    EXPECT_EQ(SavedPageCursor(), s.saved);
+    EXPECT_EQ(context->work->sheet.savedCursor, s.saved);
   }
 }
 
@@ -243,7 +247,8 @@ TEST_F(PictureHitTestTest, PictureAnswersTheHitTestUnlessSomethingCoversIt) {
   HWND pageWindow = OpenPage(context, page);
   HWND window = Place(page, picture, RECT{10, 10, 210, 60});
   HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
-  HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
+  HCURSOR hand = context->work->sheet.handCursor;
+  ASSERT_NE(hand, nullptr);
   enum Cover { kNothing, kForeign, kHiddenForeign, kLaterControl, kHiddenLaterControl };
   struct Case {
     Cover cover;
@@ -263,7 +268,7 @@ TEST_F(PictureHitTestTest, PictureAnswersTheHitTestUnlessSomethingCoversIt) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "cover " << c.cover << " at " << c.point.x << "," << c.point.y);
     SetCursor(arrow);
-    ResetSavedPageCursor();
+    context->work->sheet.savedCursor = nullptr;
     g_reached.clear();
     HWND cover = nullptr;
     later->window = nullptr;

@@ -6,6 +6,7 @@
 
 #include "context/context_cache.h"
 #include "context/product_record.h"
+#include "context/ui_strings.h"
 #include "device_sheets.h"
 #include "document_sheets.h"
 #include "page_engine_fixture.h"
@@ -16,6 +17,7 @@
 #include "win/compstui.h"
 #include "win/msgbox.h"
 #include "win/prsht.h"
+#include "win/resources.h"
 
 namespace kovatest {
 namespace {
@@ -123,37 +125,74 @@ TEST_F(PropertySheetsTest, HandCursorFollowsARealMouseMoveOverThePrinterPicture)
   HANDLE printer = Install(u"Sheet Printer");
   std::vector<BYTE> input = SampleDevmode();
   HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
-  HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
   SetCursor(arrow);
-  ResetSavedPageCursor();
   plat::ui::QueueStep([] {
     HWND sheet = plat::ui::ActiveModal();
     ASSERT_TRUE(plat::ui::SelectPage(sheet, 1));
   });
   plat::ui::QueueStep([&] {
     ASSERT_EQ(GetDlgCtrlID(Page()), 1002);
+    auto* context = reinterpret_cast<DriverContext*>(GetWindowLongPtrW(Page(), DWLP_USER));
+    ASSERT_NE(context, nullptr);
+    // The hands are the UI resource module's cursors 8000 and 8001.
+    HCURSOR hand = context->work->sheet.handCursor;
+    HCURSOR pressed = context->work->sheet.pressedHandCursor;
+    ASSERT_NE(hand, nullptr);
+    ASSERT_NE(pressed, nullptr);
+    EXPECT_EQ(hand, LoadCursorW(GetUiResourceModule(context), MAKEINTRESOURCEW(8000)));
+    EXPECT_EQ(pressed, LoadCursorW(GetUiResourceModule(context), MAKEINTRESOURCEW(8001)));
+    EXPECT_NE(hand, LoadCursorW(nullptr, IDC_HAND));
     HWND picture = Control(2067);
     HWND trays = Control(2007);
     ASSERT_NE(picture, nullptr);
     ASSERT_NE(trays, nullptr);
-    struct Move {
+    enum Action { kMove, kPress, kRelease };
+    struct Step {
+      Action action;
       HWND over;
       POINT point;  // of its client area
       HCURSOR cursor;
+      HCURSOR saved;  // the cursor the hand keeps to give back
     };
-    const Move moves[] = {
-        {picture, {70, 60}, hand},   // the first tray
-        {picture, {80, 40}, hand},   // the manual feed
-        {picture, {10, 10}, arrow},  // no hot spot
-        {picture, {100, 62}, hand},
-        {trays, {5, 5}, arrow},      // another control gives the arrow back
-        {picture, {70, 60}, hand},
+    const Step steps[] = {
+        {kMove, picture, {70, 60}, hand, arrow},      // the first tray
+        {kMove, picture, {80, 40}, hand, arrow},      // the manual feed
+        {kMove, picture, {10, 10}, arrow, nullptr},   // no hot spot
+        {kMove, picture, {100, 62}, hand, arrow},
+        {kMove, trays, {5, 5}, arrow, nullptr},       // another control gives the arrow back
+        {kMove, picture, {70, 60}, hand, arrow},
+        {kPress, picture, {70, 60}, pressed, arrow},  // the button goes down on a hot spot
+        {kMove, picture, {71, 60}, pressed, arrow},   // moving with it down keeps the hand pressed
+        {kRelease, picture, {71, 60}, hand, arrow},   // up: the hand again
+        {kMove, picture, {10, 10}, arrow, nullptr},   // off the hot spots: the arrow back
+        {kPress, picture, {10, 10}, arrow, nullptr},  // a press away from a hand changes nothing
+        {kRelease, picture, {10, 10}, arrow, nullptr},
     };
-    for (const Move& m : moves) {
-      SCOPED_TRACE(testing::Message() << (m.over == picture ? "picture " : "trays ") << m.point.x << "," << m.point.y);
-      EXPECT_EQ(plat::ui::MoveMouse(m.over, m.point.x, m.point.y), m.over);
-      EXPECT_EQ(GetCursor(), m.cursor);
+    for (const Step& st : steps) {
+      SCOPED_TRACE(testing::Message() << st.action << (st.over == picture ? " picture " : " trays ") << st.point.x
+                                      << "," << st.point.y);
+      const LPARAM at = MAKELPARAM(static_cast<WORD>(st.point.x), static_cast<WORD>(st.point.y));
+      switch (st.action) {
+        case kMove: EXPECT_EQ(plat::ui::MoveMouse(st.over, st.point.x, st.point.y), st.over); break;
+        case kPress:
+          plat::ui::SetKeyDown(VK_LBUTTON, true);
+          SendMessageW(st.over, WM_LBUTTONDOWN, MK_LBUTTON, at);
+          break;
+        case kRelease:
+          plat::ui::SetKeyDown(VK_LBUTTON, false);
+          SendMessageW(st.over, WM_LBUTTONUP, 0, at);
+          break;
+      }
+      EXPECT_EQ(GetCursor(), st.cursor);
+      EXPECT_EQ(context->work->sheet.savedCursor, st.saved);
+      // The cursor request is held while either hand shows.
+      const LRESULT held = SendMessageW(st.over, WM_SETCURSOR, reinterpret_cast<WPARAM>(st.over),
+                                        MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+      if (st.cursor == hand || st.cursor == pressed) {
+        EXPECT_EQ(held, TRUE);
+      }
     }
+    plat::ui::SetKeyDown(VK_LBUTTON, false);
     plat::ui::PressSheetButton(plat::ui::ActiveModal(), PSBTN_CANCEL);
   });
   std::vector<BYTE> output;
@@ -161,7 +200,6 @@ TEST_F(PropertySheetsTest, HandCursorFollowsARealMouseMoveOverThePrinterPicture)
   EXPECT_EQ(RunDocumentSheet(printer, input, output, &result), CPSUI_CANCEL);
   EXPECT_EQ(plat::ui::PendingSteps(), 0u);
   EXPECT_EQ(plat::ui::StalledLoops(), 0);
-  ResetSavedPageCursor();
 }
 
 // A printer with the two-way flag but not yet marked extended: the sheet keeps a settings
@@ -247,6 +285,50 @@ TEST_F(PropertySheetsTest, LockMarkerFollowsTheLockInALiveRefresh) {
     ASSERT_EQ(plat::ui::MessageBoxes().size(), 1u);
     EXPECT_EQ(plat::ui::MessageBoxes()[0].text, u"The paper source is locked by the administrator.");
     EXPECT_EQ(plat::ui::MessageBoxes()[0].type & MB_ICONINFORMATION, static_cast<UINT>(MB_ICONINFORMATION));
+    // The pointer over the marker: the hand, and the mouse held until the pointer leaves,
+    // when the cursor the hand replaced comes back.
+    HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+    HCURSOR hand = context->work->sheet.handCursor;
+    HCURSOR pressed = context->work->sheet.pressedHandCursor;
+    ASSERT_NE(hand, nullptr);
+    ASSERT_NE(pressed, nullptr);
+    SetCursor(arrow);
+    context->work->sheet.savedCursor = nullptr;
+    enum Action { kMove, kPress, kRelease };
+    struct Step {
+      Action action;
+      POINT point;  // of the marker's client area
+      HCURSOR cursor;
+      HCURSOR saved;
+      bool captured;
+    };
+    const Step steps[] = {
+        {kMove, {5, 5}, hand, arrow, true},
+        {kMove, {15, 15}, hand, arrow, true},
+        {kPress, {15, 15}, pressed, arrow, true},
+        {kMove, {10, 10}, pressed, arrow, true},  // a pressed hand stays pressed over the marker
+        {kRelease, {10, 10}, hand, arrow, true},
+        {kMove, {-30, 5}, arrow, nullptr, false},  // leaving: the capture goes, the arrow comes back
+        {kMove, {5, 5}, hand, arrow, true},
+        {kMove, {5, 40}, arrow, nullptr, false},
+    };
+    int n = 0;
+    for (const Step& st : steps) {
+      SCOPED_TRACE(n++);
+      const LPARAM at = MAKELPARAM(static_cast<WORD>(st.point.x), static_cast<WORD>(st.point.y));
+      switch (st.action) {
+        case kMove: plat::ui::MoveMouse(marker, st.point.x, st.point.y); break;
+        case kPress: SendMessageW(marker, WM_LBUTTONDOWN, MK_LBUTTON, at); break;
+        case kRelease:
+          plat::ui::QueueMessageBoxAnswer(IDOK);
+          SendMessageW(marker, WM_LBUTTONUP, 0, at);
+          break;
+      }
+      EXPECT_EQ(GetCursor(), st.cursor);
+      EXPECT_EQ(context->work->sheet.savedCursor, st.saved);
+      EXPECT_EQ(GetCapture() == marker, st.captured);
+    }
+    ReleaseCapture();
     plat::ui::PressSheetButton(plat::ui::ActiveModal(), PSBTN_CANCEL);
   });
   std::vector<BYTE> output;

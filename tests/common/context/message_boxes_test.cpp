@@ -134,6 +134,7 @@ class ProgressWindow : public kovatest::PathsTest {
     std::filesystem::create_directories(root_.HostPath(u"C:\\drv"));
     std::filesystem::copy_file(kovatest::FixturePath(kovatest::kPrinterUiScript),
                                root_.HostPath(u"C:\\drv\\KOVAUIus.rc"));
+    kovatest::WritePrinterUiCursors(root_, u"C:\\drv\\");
     ctx_ = Context(nullptr);
   }
   void TearDown() override {

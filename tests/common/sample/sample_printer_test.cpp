@@ -27,6 +27,8 @@ class SampleResources : public ContextTest {
     ContextTest::SetUp();
     root_.WriteFile(kDataFile, ReadSource("samples/KOVA1.KMD"));
     root_.WriteFile(u"C:\\drv\\KOVAUIus.rc", ReadSource("samples/KOVAUIus.rc"));
+    root_.WriteFile(u"C:\\drv\\hand.cur", ReadSource("samples/hand.cur"));
+    root_.WriteFile(u"C:\\drv\\hand_pressed.cur", ReadSource("samples/hand_pressed.cur"));
   }
 };
 

@@ -1,11 +1,14 @@
 // The mouse: the standard cursors and the cursor shown; a move of the pointer delivered as
 // Windows delivers it (hit test, cursor request, move) to the window under the point,
 // through transparent statics and group boxes, past disabled and hidden windows.
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "ui_fixture.h"
 #include "win/controls.h"
 #include "win/errors.h"
+#include "win/resources.h"
 
 namespace {
 
@@ -54,6 +57,70 @@ TEST_F(UiMouse, StandardCursorsAndTheCursorShown) {
   SetCursor(hand);
   plat::ui::Reset();  // a fresh window system shows no cursor
   EXPECT_EQ(GetCursor(), nullptr);
+}
+
+// A .cur file of one 32 x 32 monochrome image with its hot spot at (x, y).
+std::string CursorFile(WORD hotX, WORD hotY) {
+  std::string f;
+  auto put = [&f](std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) f.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+  };
+  const std::uint32_t imageSize = 40 + 8 + 128 + 128;
+  put(0, 2), put(2, 2), put(1, 2);                                  // directory: a cursor, one image
+  put(32, 1), put(32, 1), put(2, 1), put(0, 1), put(hotX, 2), put(hotY, 2), put(imageSize, 4), put(22, 4);
+  put(40, 4), put(32, 4), put(64, 4), put(1, 2), put(1, 2), put(0, 4), put(256, 4);  // bitmap header
+  put(0, 4), put(0, 4), put(2, 4), put(0, 4);
+  put(0x000000, 4), put(0xFFFFFF, 4);                               // palette
+  f.append(128, '\0');                                              // colour plane
+  f.append(128, '\xFF');                                            // mask: transparent
+  return f;
+}
+
+// A module's cursors come from its cursor groups: one handle per cursor, the same each time,
+// none of them a standard cursor; a missing id, a missing module or a group whose image is
+// gone answers null with the reason.
+TEST_F(UiMouse, CursorsOfAModule) {
+  root_.WriteFile(u"C:\\drv\\hand.cur", CursorFile(13, 0));
+  root_.WriteFile(u"C:\\drv\\pressed.cur", CursorFile(13, 8));
+  root_.WriteFile(u"C:\\drv\\CurUi.rc",
+                  "8000 CURSOR \"hand.cur\"\n8001 CURSOR \"pressed.cur\"\nhandname CURSOR \"hand.cur\"\n"
+                  "1 RCDATA { 1 }\n");
+  HMODULE lib = LoadLibraryW(u"C:\\drv\\CurUi.dll");
+  ASSERT_NE(lib, nullptr);
+  HCURSOR hand = LoadCursorW(lib, MAKEINTRESOURCEW(8000));
+  HCURSOR pressed = LoadCursorW(lib, MAKEINTRESOURCEW(8001));
+  HCURSOR named = LoadCursorW(lib, u"HANDNAME");
+  ASSERT_NE(hand, nullptr);
+  ASSERT_NE(pressed, nullptr);
+  ASSERT_NE(named, nullptr);
+  EXPECT_NE(hand, pressed);
+  EXPECT_NE(named, hand);
+  EXPECT_EQ(LoadCursorW(lib, MAKEINTRESOURCEW(8000)), hand);
+  EXPECT_EQ(LoadCursorW(lib, MAKEINTRESOURCEW(8001)), pressed);
+  EXPECT_NE(hand, LoadCursorW(nullptr, IDC_HAND));
+  EXPECT_NE(hand, LoadCursorW(nullptr, IDC_ARROW));
+  EXPECT_EQ(SetCursor(hand), nullptr);
+  EXPECT_EQ(SetCursor(pressed), hand);
+  EXPECT_EQ(GetCursor(), pressed);
+
+  struct Missing {
+    HINSTANCE module;
+    LPCWSTR name;
+    DWORD error;
+  };
+  const Missing missing[] = {
+      {lib, MAKEINTRESOURCEW(8002), ERROR_RESOURCE_NAME_NOT_FOUND},
+      {lib, MAKEINTRESOURCEW(1), ERROR_RESOURCE_NAME_NOT_FOUND},  // data of another type is not a cursor
+      {lib, u"NOSUCH", ERROR_RESOURCE_NAME_NOT_FOUND},
+      {reinterpret_cast<HINSTANCE>(0x400000), MAKEINTRESOURCEW(8000), ERROR_RESOURCE_NAME_NOT_FOUND},
+  };
+  for (const Missing& m : missing) {
+    SCOPED_TRACE(reinterpret_cast<ULONG_PTR>(m.name));
+    SetLastError(0);
+    EXPECT_EQ(LoadCursorW(m.module, m.name), nullptr);
+    EXPECT_EQ(GetLastError(), m.error);
+  }
+  EXPECT_TRUE(FreeLibrary(lib));
 }
 
 struct Received {

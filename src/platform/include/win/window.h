@@ -446,7 +446,8 @@ constexpr WPARAM MK_RBUTTON = 0x0002;
 constexpr WPARAM MK_SHIFT = 0x0004;
 constexpr WPARAM MK_CONTROL = 0x0008;
 constexpr WPARAM MK_MBUTTON = 0x0010;
-// Cursors: LoadCursorW with a null instance gives the standard ones (one handle per id);
+// Cursors: LoadCursorW with a null instance gives the standard ones (one handle per id), with
+// a module the cursor groups of its resources (one handle per cursor);
 // SetCursor answers the cursor it replaced. No cursor is shown before the first SetCursor.
 inline const LPCWSTR IDC_ARROW = reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(32512));
 inline const LPCWSTR IDC_IBEAM = reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(32513));
