@@ -10,6 +10,7 @@
 #include "context/paths_and_names.h"
 #include "context/system_checks.h"
 #include "panelis_fixture.h"
+#include "terminal_server_fixture.h"
 #include "plat/system.h"
 #include "plat/users.h"
 #include "plat/wstr.h"
@@ -22,38 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class UserCopiesTest : public SamplePrinterTest {
+class UserCopiesTest : public TerminalServerPrinterTest {
  protected:
-  void SetUp() override {
-    SamplePrinterTest::SetUp();
-    // A terminal server: the test library of the driver folder answers yes.
-    fs::copy_file(KOVA_BINARY_DIR "/tests/doubles/termsvc/Termsvc.so", root_.HostPath(u"C:\\drv\\Termsvc.so"),
-                  fs::copy_options::overwrite_existing);
-    ResetSystemTestCaches();
-    printer_ = Install(u"Shared Printer");
-    ASSERT_TRUE(IsTerminalServerCached(printer_));
-    WCHAR common[MAX_PATH + 1] = {};
-    GetIniPathInSettingsDirFor(common, 0, 0, printer_, nullptr);
-    common_ = common;
-    ASSERT_FALSE(common_.empty());
-  }
-  void TearDown() override {
-    plat::RunAsUser(u"KovaUser");
-    SamplePrinterTest::TearDown();
-  }
-  std::u16string UserIni() {
-    WCHAR path[MAX_PATH + 1] = {};
-    GetIniPathInSettingsDirFor(path, 0, 1, printer_, nullptr);
-    return path;
-  }
-  static std::u16string Read(const std::u16string& ini, const std::u16string& section, const WCHAR* key) {
-    WCHAR value[300] = {};
-    ReadIniString(section.c_str(), key, u"<none>", value, 300, ini.c_str());
-    return value;
-  }
   bool Exists(const std::u16string& path) { return fs::exists(root_.HostPath(path)); }
-  HANDLE printer_ = nullptr;
-  std::u16string common_;
 };
 
 TEST_F(UserCopiesTest, EachUserGetsOwnCopiesOfThePresetAndQualityFiles) {
