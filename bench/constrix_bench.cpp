@@ -17,11 +17,12 @@
 #include "context/deliverable.h"
 #include "context/product_record.h"
 #include "devmode_exports.h"
+#include "build_paths.h"
 
 namespace {
 
 std::string ReadSource(const std::string& relative) {
-  std::ifstream in(std::string(KOVA_SOURCE_DIR) + "/" + relative, std::ios::binary);
+  std::ifstream in(kovatest::SourceDir() + "/" + relative, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
@@ -35,7 +36,7 @@ void SetUpOnce() {
     bench::WriteWinFile(u"C:\\drv\\hand.cur", ReadSource("samples/hand.cur"));
     bench::WriteWinFile(u"C:\\drv\\hand_pressed.cur", ReadSource("samples/hand_pressed.cur"));
     bench::WriteWinFile(u"C:\\drv\\Dorvale2.ini", "[KOVAAPI]\r\nKOVAAPIVer=16\r\n");
-    std::ifstream panelis(KOVA_PANELIS_SO, std::ios::binary);
+    std::ifstream panelis(kovatest::BuiltFile("Panelis"), std::ios::binary);
     bench::WriteWinFile(u"C:\\drv\\Panelis.so", std::string(std::istreambuf_iterator<char>(panelis), {}));
   });
   SetDeliverable(Deliverable::SettingsApi);

@@ -16,13 +16,14 @@
 #include "plat/system.h"
 #include "win/files.h"
 #include "win/spool.h"
+#include "build_paths.h"
 
 namespace {
 
 DriverContext* SetUpContext() {
   static DriverContext* context = [] {
     HANDLE h = bench::SetUpBenchPrinter("jobcontrol", [] {
-      std::ifstream in(KOVA_JOBCORA_SO, std::ios::binary);
+      std::ifstream in(kovatest::BuiltFile("Jobcora32"), std::ios::binary);
       std::stringstream library;
       library << in.rdbuf();
       bench::WriteWinFile((plat::SystemDirectory() + u"\\Jobcora32.so").c_str(), library.str());

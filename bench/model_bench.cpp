@@ -27,6 +27,7 @@
 #include "plat/system.h"
 #include "win/files.h"
 #include "win/spool.h"
+#include "build_paths.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ void WriteText(const char16_t* path, const std::string& text) {
 }
 
 std::string SampleModel() {
-  const auto path = std::filesystem::path(KOVA_SOURCE_DIR) / "samples" / "KOVA1.KMD";
+  const auto path = std::filesystem::path(kovatest::SourceDir()) / "samples" / "KOVA1.KMD";
   std::ifstream in(path, std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();

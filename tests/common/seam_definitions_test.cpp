@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#include "build_paths.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ std::vector<Definition> DefinitionsIn(const std::vector<std::string>& lines) {
 }
 
 TEST(SeamDefinitions, EverySeamIsTheOnlyDefinitionOfItsName) {
-  const fs::path src = fs::path(KOVA_SOURCE_DIR) / "src";
+  const fs::path src = fs::path(kovatest::SourceDir()) / "src";
   std::map<std::string, std::set<std::string>> definedIn;  // name -> files
   std::map<std::string, std::string> seams;                // name -> file of the seam
   for (const char* tree : {"common", "code32"}) {

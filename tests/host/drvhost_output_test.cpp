@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#include "build_paths.h"
 
 namespace fs = std::filesystem;
 
@@ -62,7 +63,7 @@ class DrvhostOutputTest : public ::testing::Test {
   }
   // Puts the recording double where the driver loads its output library.
   void UseDouble() {
-    fs::copy_file(KOVA_OUTPUTDOUBLE_SO, driverDir_ / "Spoolane.so", fs::copy_options::overwrite_existing);
+    fs::copy_file(kovatest::BuiltFile("OutputDouble"), driverDir_ / "Spoolane.so", fs::copy_options::overwrite_existing);
   }
   void UseSpoolane() {
     fs::copy_file(dir_ / "Spoolane.so", driverDir_ / "Spoolane.so", fs::copy_options::overwrite_existing);

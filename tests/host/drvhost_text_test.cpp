@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 #include <vector>
+#include "build_paths.h"
 
 namespace fs = std::filesystem;
 
@@ -131,7 +132,7 @@ TEST_F(DrvhostTextTest, TextAsBitmapsDownloadsEachGlyphOncePerPage) {
   const std::string root = (dir_ / "root").string();
   HostRun install = Host({"install", root, "Kova Sample Printer", kSamples});
   ASSERT_EQ(install.exitCode, 0) << install.err;
-  fs::copy_file(KOVA_SOURCE_DIR "/tests/fixtures/host/text-as-bitmaps.dm", dir_ / "bitmaps.dm");
+  fs::copy_file(kovatest::SourceDir() + "/tests/fixtures/host/text-as-bitmaps.dm", dir_ / "bitmaps.dm");
   const std::string job = Write("glyphs.txt",
                                 "document Glyphs\n"
                                 "devmode bitmaps.dm\n"

@@ -11,11 +11,12 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#include "build_paths.h"
 
 namespace kovatest {
 
-inline const std::string kHost = KOVA_BINARY_DIR "/tools/drvhost/drvhost";
-inline const std::string kSamples = KOVA_SOURCE_DIR "/samples";
+inline const std::string kHost = kovatest::BuiltFile("drvhost");
+inline const std::string kSamples = kovatest::SourceDir() + "/samples";
 
 struct HostRun {
   int exitCode = -1;

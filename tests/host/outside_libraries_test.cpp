@@ -16,6 +16,7 @@
 #include "win/errors.h"
 #include "win/loader.h"
 #include "win/spool.h"
+#include "build_paths.h"
 
 namespace fs = std::filesystem;
 
@@ -83,7 +84,7 @@ class OutsideTest : public ::testing::Test {
 };
 
 TEST_F(OutsideTest, SpoolaneWritesTheStreamToThePortFile) {
-  HMODULE m = Load(KOVA_SPOOLANE_SO, u"Spoolane.dll");
+  HMODULE m = Load(kovatest::BuiltFile("Spoolane"), u"Spoolane.dll");
   ASSERT_NE(m, nullptr);
   for (const char* name : {"DrvSplStartDocEx", "DrvSplStartDoc", "DrvSplWritePrinter", "DrvSplStartPage",
                            "DrvSplEndPage", "DrvSplEndDoc", "DrvSplClose"})
@@ -121,7 +122,7 @@ TEST_F(OutsideTest, SpoolaneWritesTheStreamToThePortFile) {
 // which start with an underscore, aside).
 TEST(SpoolaneExports, ExactlyTheSevenOutputCalls) {
   std::vector<std::string> names;
-  for (const std::string& name : kovatest::DynamicSymbolNames(KOVA_SPOOLANE_SO, kovatest::SymbolSide::Defined))
+  for (const std::string& name : kovatest::DynamicSymbolNames(kovatest::BuiltFile("Spoolane"), kovatest::SymbolSide::Defined))
     if (!name.empty() && name[0] != '_') names.push_back(name);
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"DrvSplClose", "DrvSplEndDoc", "DrvSplEndPage", "DrvSplStartDoc",
@@ -129,7 +130,7 @@ TEST(SpoolaneExports, ExactlyTheSevenOutputCalls) {
 }
 
 TEST_F(OutsideTest, SpoolaneRefusesWhatItCannotUse) {
-  HMODULE m = Load(KOVA_SPOOLANE_SO, u"Spoolane.dll");
+  HMODULE m = Load(kovatest::BuiltFile("Spoolane"), u"Spoolane.dll");
   ASSERT_NE(m, nullptr);
   auto start = Proc<StartDocProc>(m, "DrvSplStartDoc");
   auto write = Proc<WriteProc>(m, "DrvSplWritePrinter");
@@ -147,7 +148,7 @@ TEST_F(OutsideTest, SpoolaneRefusesWhatItCannotUse) {
 }
 
 TEST_F(OutsideTest, OutputDoubleRecordsAndFailsOnRequest) {
-  HMODULE m = Load(KOVA_OUTPUTDOUBLE_SO, u"OutputDouble.dll");
+  HMODULE m = Load(kovatest::BuiltFile("OutputDouble"), u"OutputDouble.dll");
   ASSERT_NE(m, nullptr);
   Proc<OutputDoubleResetProc>(m, "OutputDoubleReset")();
   OutputDoubleConfig cfg{FALSE, 3, 2};
@@ -187,9 +188,9 @@ TEST_F(OutsideTest, OutputDoubleVariantsLackTheirExports) {
     const char16_t* name;
     const char* missing[2];
   } cases[] = {
-      {KOVA_OUTPUTDOUBLE_NOSTART_SO, u"NoStart.dll", {"DrvSplStartDocEx", "DrvSplStartDoc"}},
-      {KOVA_OUTPUTDOUBLE_PLAINSTART_SO, u"PlainStart.dll", {"DrvSplStartDocEx", nullptr}},
-      {KOVA_OUTPUTDOUBLE_NOWRITE_SO, u"NoWrite.dll", {"DrvSplWritePrinter", nullptr}},
+      {kovatest::BuiltFile("OutputDoubleNoStart"), u"NoStart.dll", {"DrvSplStartDocEx", "DrvSplStartDoc"}},
+      {kovatest::BuiltFile("OutputDoublePlainStart"), u"PlainStart.dll", {"DrvSplStartDocEx", nullptr}},
+      {kovatest::BuiltFile("OutputDoubleNoWrite"), u"NoWrite.dll", {"DrvSplWritePrinter", nullptr}},
   };
   for (const auto& c : cases) {
     HMODULE m = Load(c.built, c.name);
@@ -204,9 +205,9 @@ TEST_F(OutsideTest, OutputDoubleVariantsLackTheirExports) {
 }
 
 TEST_F(OutsideTest, FilterDoubleHandsOutTheInterfaceAndPassesTheStreamOn) {
-  HMODULE filter = Load(KOVA_FILTERDOUBLE_SO, u"FilterDouble.dll");
+  HMODULE filter = Load(kovatest::BuiltFile("FilterDouble"), u"FilterDouble.dll");
   ASSERT_NE(filter, nullptr);
-  ASSERT_NE(Load(KOVA_SPOOLANE_SO, u"Spoolane.dll"), nullptr);
+  ASSERT_NE(Load(kovatest::BuiltFile("Spoolane"), u"Spoolane.dll"), nullptr);
   Proc<FilterDoubleResetProc>(filter, "FilterDoubleReset")();
   FilterDoubleConfig cfg{};
   cfg.passOn = TRUE;
@@ -246,11 +247,11 @@ TEST_F(OutsideTest, FilterDoubleHandsOutTheInterfaceAndPassesTheStreamOn) {
 }
 
 TEST_F(OutsideTest, FilterDoubleVariantsLackTheirExports) {
-  HMODULE noIface = Load(KOVA_FILTERDOUBLE_NOINTERFACE_SO, u"NoIface.dll");
+  HMODULE noIface = Load(kovatest::BuiltFile("FilterDoubleNoInterface"), u"NoIface.dll");
   ASSERT_NE(noIface, nullptr);
   EXPECT_EQ(GetProcAddress(noIface, "IKOVAGetInterface"), nullptr);
   EXPECT_NE(GetProcAddress(noIface, "IKOVADisposeInterface"), nullptr);
-  HMODULE noDispose = Load(KOVA_FILTERDOUBLE_NODISPOSE_SO, u"NoDispose.dll");
+  HMODULE noDispose = Load(kovatest::BuiltFile("FilterDoubleNoDispose"), u"NoDispose.dll");
   ASSERT_NE(noDispose, nullptr);
   EXPECT_NE(GetProcAddress(noDispose, "IKOVAGetInterface"), nullptr);
   EXPECT_EQ(GetProcAddress(noDispose, "IKOVADisposeInterface"), nullptr);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "dynamic_symbols.h"
+#include "build_paths.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ std::vector<std::string> DefinedNames(const std::string& file, bool demangle) {
 // Every identifier of the Windows-shaped headers.
 std::set<std::string> WinHeaderIdentifiers() {
   std::set<std::string> words;
-  for (const auto& entry : std::filesystem::directory_iterator(KOVA_WIN_HEADERS)) {
+  for (const auto& entry : std::filesystem::directory_iterator(kovatest::SourceDir() + "/src/platform/include/win")) {
     std::ifstream in(entry.path());
     std::stringstream text;
     text << in.rdbuf();
@@ -46,7 +47,7 @@ TEST(PlatformExports, PlainNamesAreTheWindowsApi) {
   const std::set<std::string> declared = WinHeaderIdentifiers();
   ASSERT_TRUE(declared.count("GetLastError"));
   std::size_t plain = 0;
-  for (const std::string& name : DefinedNames(KOVA_PLATFORM_SO, false)) {
+  for (const std::string& name : DefinedNames(kovatest::BuiltFile("kovaplat"), false)) {
     if (IsMangled(name)) continue;
     ++plain;
     EXPECT_TRUE(declared.count(name)) << name << " is exported but declared in no win/ header";
@@ -56,7 +57,7 @@ TEST(PlatformExports, PlainNamesAreTheWindowsApi) {
 
 TEST(PlatformExports, CppNamesAreTheSteeringApi) {
   std::size_t steering = 0;
-  for (const std::string& name : DefinedNames(KOVA_PLATFORM_SO, true)) {
+  for (const std::string& name : DefinedNames(kovatest::BuiltFile("kovaplat"), true)) {
     if (name.find("::") == std::string::npos && name.find('(') == std::string::npos) continue;  // a C name
     // A function or object of the plat namespace, never a template instance of another
     // namespace whose signature merely mentions a plat type.
@@ -75,7 +76,7 @@ TEST(PlatformExports, CppNamesAreTheSteeringApi) {
 
 TEST(PlatformExports, KnownNamesOnBothSidesOfTheLine) {
   std::set<std::string> names;
-  for (const std::string& name : DefinedNames(KOVA_PLATFORM_SO, true)) names.insert(name.substr(0, name.find('(')));
+  for (const std::string& name : DefinedNames(kovatest::BuiltFile("kovaplat"), true)) names.insert(name.substr(0, name.find('(')));
   // Windows API and steering API.
   for (const char* exported : {"GetLastError", "MultiByteToWideChar", "CreateFileW", "OpenPrinterW",
                                "plat::SetSystemRoot", "plat::OpenHandleCount", "plat::spooler::RevertedDepth"})

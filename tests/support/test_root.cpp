@@ -10,6 +10,7 @@
 #include "plat/paths.h"
 #include "plat/system.h"
 #include "plat/wstr.h"
+#include "build_paths.h"
 
 namespace fs = std::filesystem;
 
@@ -56,7 +57,7 @@ std::string TempRoot::ReadFile(const std::u16string& winPath) const {
 
 std::string U8(std::u16string_view text) { return plat::ToUtf8(text); }
 
-std::string FixturePath(const std::string& relative) { return std::string(KOVA_FIXTURES_DIR) + "/" + relative; }
+std::string FixturePath(const std::string& relative) { return (kovatest::SourceDir() + "/tests/fixtures") + "/" + relative; }
 
 std::string FixtureText(const std::string& relative) {
   std::ifstream in(FixturePath(relative), std::ios::binary);

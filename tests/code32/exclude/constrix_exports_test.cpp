@@ -11,6 +11,7 @@
 #include "dynamic_symbols.h"
 #include "constrix_fixture.h"
 #include "win/loader.h"
+#include "build_paths.h"
 
 namespace kovatest {
 namespace {
@@ -24,14 +25,14 @@ TEST(ConstrixExports, ExactlyTheTwentyFiveSettingsApiExports) {
       "KOVADrvGetCaps",    "KOVADrvGetDevmode",        "KOVADrvGetDevmodeEx",    "KOVADrvGetLastError",
       "KOVADrvGetStatus",  "KOVADrvInit",              "KOVADrvRestoreQualityData", "KOVADrvSaveQualityData",
       "KOVADrvSetStatus"};
-  EXPECT_EQ(DefinedDynamicSymbols(KOVA_CONSTRIX_SO), expected);
+  EXPECT_EQ(DefinedDynamicSymbols(kovatest::BuiltFile("Constrix")), expected);
 }
 
 class LoadedConstrix : public ApiPrinterTest {
  protected:
   void SetUp() override {
     ApiPrinterTest::SetUp();
-    std::filesystem::copy_file(KOVA_CONSTRIX_SO, root_.HostPath(u"C:\\drv") + "/Constrix.so",
+    std::filesystem::copy_file(kovatest::BuiltFile("Constrix"), root_.HostPath(u"C:\\drv") + "/Constrix.so",
                                std::filesystem::copy_options::overwrite_existing);
     module_ = LoadLibraryW(u"C:\\drv\\Constrix.dll");
     ASSERT_NE(module_, nullptr);

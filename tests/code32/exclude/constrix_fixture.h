@@ -14,6 +14,7 @@
 #include "context/context_cache.h"
 #include "context/deliverable.h"
 #include "plat/system.h"
+#include "build_paths.h"
 
 namespace kovatest {
 
@@ -26,10 +27,10 @@ class ApiPrinterTest : public SamplePrinterTest {
     SetDeliverable(Deliverable::SettingsApi);
     ResetApiGlobals();
     ResetLoadShareMarks();
-#ifdef KOVA_PANELIS_SO
-    std::filesystem::copy_file(KOVA_PANELIS_SO, root_.HostPath(u"C:\\drv") + "/Panelis.so",
-                               std::filesystem::copy_options::overwrite_existing);
-#endif
+    if (kovatest::HasBuiltFile("Panelis")) {
+      std::filesystem::copy_file(kovatest::BuiltFile("Panelis"), root_.HostPath(u"C:\\drv") + "/Panelis.so",
+                                 std::filesystem::copy_options::overwrite_existing);
+    }
   }
   void TearDown() override {
     ResetApiGlobals();

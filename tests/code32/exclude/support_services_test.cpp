@@ -18,6 +18,7 @@
 #include "win/paint.h"
 #include "win/registry.h"
 #include "win/spool.h"
+#include "build_paths.h"
 
 namespace kovatest {
 namespace {
@@ -203,7 +204,6 @@ TEST_F(ApiSupport, DocumentPropertiesAsksThePrintersInterfaceLibrary) {
 namespace kovatest {
 namespace {
 
-#ifdef KOVA_JOBCORA_SO
 class JobControlOnceLibrary : public ApiPrinterTest {
  protected:
   void SetUp() override {
@@ -212,7 +212,7 @@ class JobControlOnceLibrary : public ApiPrinterTest {
     GetSystemDirectoryW(system, MAX_PATH);
     const std::string folder = root_.HostPath(system);
     std::filesystem::create_directories(folder);
-    std::filesystem::copy_file(KOVA_JOBCORA_SO, folder + "/Jobcora32.so",
+    std::filesystem::copy_file(kovatest::BuiltFile("Jobcora32"), folder + "/Jobcora32.so",
                                std::filesystem::copy_options::overwrite_existing);
   }
 };
@@ -239,7 +239,6 @@ TEST_F(JobControlOnceLibrary, AValueLongerThanItsSlotIsCutAndEnded) {
   std::vector<WCHAR> owner(17, u'#');
   EXPECT_EQ(ReadJobControlItemOnce(printer, 2, 1, owner.data()), 0);
 }
-#endif
 
 }  // namespace
 }  // namespace kovatest

@@ -18,6 +18,7 @@
 #include "win/registry.h"
 #include "plat/gdi_objects.h"
 #include "plat/truetype.h"
+#include "build_paths.h"
 
 namespace rendara::test {
 namespace {
@@ -214,7 +215,7 @@ TEST_F(InProcessJob, BandsOfARasterPage) {
 }
 
 TEST_F(InProcessJob, ResetMovesTransformsAndFilterPathsToTheNewDevice) {
-  AddFilter(KOVA_FILTERDOUBLE_SO);
+  AddFilter(kovatest::BuiltFile("FilterDouble"));
   Control<FilterDoubleResetProc>(filter_, "FilterDoubleReset")();
   Enable();
   ASSERT_TRUE(engine_->EnableSurface());

@@ -15,6 +15,7 @@
 #include "record_walk.h"
 #include "render_device.h"
 #include "render_fields.h"
+#include "build_paths.h"
 
 namespace rendara::test {
 
@@ -24,7 +25,7 @@ class DeviceJob : public JobTest {
     InitDriverLocks();
     SetDeliverable(Deliverable::Rendering);
     SetRendaraModule(reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(0x5000)));
-    InstallPrinter(KOVA_OUTPUTDOUBLE_SO);
+    InstallPrinter(kovatest::BuiltFile("OutputDouble"));
     Control<OutputDoubleResetProc>(output_, "OutputDoubleReset")();
     local_.module = reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(0x5000));
     local_.enableData = DRVENABLEDATA{0x30000, kDdiEntryCount, const_cast<DRVFN*>(DdiTable())};

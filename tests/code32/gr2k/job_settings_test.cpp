@@ -17,6 +17,7 @@
 #include "win/kernel.h"
 #include "win/loader.h"
 #include "win/profile.h"
+#include "build_paths.h"
 
 namespace rendara::test {
 namespace {
@@ -38,7 +39,7 @@ class JobSettings : public DeviceJob {
   }
   // Puts the double in the system directory as the job-control library.
   void InstallLibrary(const JobControlDoubleConfig* config = nullptr) {
-    std::filesystem::copy_file(KOVA_JOBCONTROLDOUBLE_SO, root_.HostPath(systemDir_) + "/Jobcora32.so",
+    std::filesystem::copy_file(kovatest::BuiltFile("JobControlDouble"), root_.HostPath(systemDir_) + "/Jobcora32.so",
                                std::filesystem::copy_options::overwrite_existing);
     library_ = LoadLibraryW((systemDir_ + u"\\Jobcora32.dll").c_str());
     ASSERT_NE(library_, nullptr);
@@ -273,7 +274,7 @@ TEST_F(JobSettings, CollateFollowsThePublicDevmode) {
 // The one-shot reader against the driver package's own job-control library: items the
 // library keeps for the printer (in its INI of the Windows folder) reach the job's settings.
 TEST_F(JobSettings, ItemsOfThePackagesLibraryReachTheJob) {
-  std::filesystem::copy_file(KOVA_JOBCORA32_SO, root_.HostPath(systemDir_) + "/Jobcora32.so",
+  std::filesystem::copy_file(kovatest::BuiltFile("Jobcora32"), root_.HostPath(systemDir_) + "/Jobcora32.so",
                              std::filesystem::copy_options::overwrite_existing);
   WCHAR windows[MAX_PATH];
   ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);

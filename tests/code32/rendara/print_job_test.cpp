@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "job_fixture.h"
+#include "build_paths.h"
 
 namespace rendara::test {
 namespace {
@@ -44,10 +45,10 @@ class PrintJob : public JobTest {
                std::u16string name = u"KOVA Job Printer") {
     InstallPrinter(output, folder, name);
     if (HasFatalFailure()) return;
-    Copy(KOVA_RENDARA_SO, "Rendara.so");
+    Copy(kovatest::BuiltFile("Rendara"), "Rendara.so");
     ASSERT_TRUE(plat::engine::LoadRenderingDriver((folder + u"\\Rendara.dll").c_str(), driver_));
   }
-  void UseOutputDouble(const std::string& so = KOVA_OUTPUTDOUBLE_SO, OutputDoubleConfig config = {}) {
+  void UseOutputDouble(const std::string& so = kovatest::BuiltFile("OutputDouble"), OutputDoubleConfig config = {}) {
     Install(so);
     Control<OutputDoubleResetProc>(output_, "OutputDoubleReset")();
     Control<OutputDoubleConfigureProc>(output_, "OutputDoubleConfigure")(&config);
@@ -163,7 +164,7 @@ TEST_F(PrintJob, BytesAreThoseOfThePortFile) {
   ASSERT_TRUE(Run(2, {1}).ok);
   const std::vector<BYTE> recorded = Bytes(output_, "OutputDoubleBytes");
   Uninstall();
-  Install(KOVA_SPOOLANE_SO, u"C:\\drv2", u"KOVA Port Printer");
+  Install(kovatest::BuiltFile("Spoolane"), u"C:\\drv2", u"KOVA Port Printer");
   ASSERT_TRUE(Run(2, {1}).ok);
   EXPECT_EQ(PortBytes(), recorded);
   EXPECT_FALSE(recorded.empty());
@@ -176,7 +177,7 @@ TEST_F(PrintJob, OutputFailureFailsTheJobAndNothingFollows) {
   } cases[] = {{"refused", {FALSE, 3, 0}}, {"short", {FALSE, 0, 3}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    UseOutputDouble(KOVA_OUTPUTDOUBLE_SO, c.config);
+    UseOutputDouble(kovatest::BuiltFile("OutputDouble"), c.config);
     const auto outcome = Run(2);
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.failedStep, "DrvStartPage");
@@ -191,20 +192,20 @@ TEST_F(PrintJob, OutputFailureFailsTheJobAndNothingFollows) {
 
 TEST_F(PrintJob, OutputDllWithoutStartOrWriteExports) {
   // Without a start-document export the writes get the handle 0.
-  UseOutputDouble(KOVA_OUTPUTDOUBLENOSTART_SO);
+  UseOutputDouble(kovatest::BuiltFile("OutputDoubleNoStart"));
   ASSERT_TRUE(Run(1).ok);
   std::string log = Log();
   EXPECT_EQ(Count(log, "StartDocEx") + Count(log, "StartDoc"), 0u);
   EXPECT_NE(log.find("Write handle=0 "), std::string::npos) << log;
   Uninstall();
   // Without the write export the job runs and nothing is written.
-  UseOutputDouble(KOVA_OUTPUTDOUBLENOWRITE_SO);
+  UseOutputDouble(kovatest::BuiltFile("OutputDoubleNoWrite"));
   ASSERT_TRUE(Run(1).ok);
   EXPECT_EQ(Count(Log(), "Write"), 0u);
   EXPECT_TRUE(Blocks().empty());
   Uninstall();
   // The plain start-document export serves when the extended one is missing.
-  UseOutputDouble(KOVA_OUTPUTDOUBLEPLAINSTART_SO);
+  UseOutputDouble(kovatest::BuiltFile("OutputDoublePlainStart"));
   ASSERT_TRUE(Run(1).ok);
   EXPECT_EQ(Count(Log(), "StartDoc"), 1u);
 }
@@ -220,7 +221,7 @@ class FilterJob : public PrintJob {
 
 TEST_F(FilterJob, ChosenFilterGetsThePathsAndTheStream) {
   UseOutputDouble();
-  AddFilter(KOVA_FILTERDOUBLE_SO);
+  AddFilter(kovatest::BuiltFile("FilterDouble"));
   Configure({});
   ASSERT_TRUE(Run(2).ok);
   const std::string log = FilterLog();
@@ -236,7 +237,7 @@ TEST_F(FilterJob, ChosenFilterGetsThePathsAndTheStream) {
 
 TEST_F(FilterJob, PassedOnStreamReachesTheOutputDll) {
   UseOutputDouble();
-  AddFilter(KOVA_FILTERDOUBLE_SO);
+  AddFilter(kovatest::BuiltFile("FilterDouble"));
   Configure({FALSE, FALSE, FALSE, 0, TRUE});
   ASSERT_TRUE(Run(1, {}).ok);
   EXPECT_EQ(Bytes(output_, "OutputDoubleBytes"), Bytes(filter_, "FilterDoubleBytes"));
@@ -247,9 +248,9 @@ TEST_F(FilterJob, RefusedOrMissingInterfaceFailsTheDocument) {
     const char* name;
     const char* so;
     FilterDoubleConfig config;
-  } cases[] = {{"refused interface", KOVA_FILTERDOUBLE_SO, {TRUE, FALSE, FALSE, 0, FALSE}},
-               {"refused open", KOVA_FILTERDOUBLE_SO, {FALSE, TRUE, FALSE, 0, FALSE}},
-               {"no interface export", KOVA_FILTERDOUBLENOINTERFACE_SO, {}}};
+  } cases[] = {{"refused interface", kovatest::BuiltFile("FilterDouble"), {TRUE, FALSE, FALSE, 0, FALSE}},
+               {"refused open", kovatest::BuiltFile("FilterDouble"), {FALSE, TRUE, FALSE, 0, FALSE}},
+               {"no interface export", kovatest::BuiltFile("FilterDoubleNoInterface"), {}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     UseOutputDouble();
@@ -274,7 +275,7 @@ TEST_F(FilterJob, MissingFilterDllFallsBackToTheOutputDll) {
 
 TEST_F(FilterJob, RefusedEndPageFailsThePage) {
   UseOutputDouble();
-  AddFilter(KOVA_FILTERDOUBLE_SO);
+  AddFilter(kovatest::BuiltFile("FilterDouble"));
   Configure({FALSE, FALSE, TRUE, 0, FALSE});
   const auto outcome = Run(1);
   EXPECT_FALSE(outcome.ok);
@@ -284,7 +285,7 @@ TEST_F(FilterJob, RefusedEndPageFailsThePage) {
 
 TEST_F(FilterJob, FilterWithoutDisposeExport) {
   UseOutputDouble();
-  AddFilter(KOVA_FILTERDOUBLENODISPOSE_SO);
+  AddFilter(kovatest::BuiltFile("FilterDoubleNoDispose"));
   Configure({});
   ASSERT_TRUE(Run(1).ok);
   const std::string log = FilterLog();
@@ -294,7 +295,7 @@ TEST_F(FilterJob, FilterWithoutDisposeExport) {
 
 TEST_F(FilterJob, ResetHandsTheFilterToTheNewDevice) {
   UseOutputDouble();
-  AddFilter(KOVA_FILTERDOUBLE_SO);
+  AddFilter(kovatest::BuiltFile("FilterDouble"));
   Configure({});
   ASSERT_TRUE(Run(3, {1, 2}).ok);
   const std::string log = FilterLog();

@@ -5,11 +5,12 @@
 #include <string>
 
 #include "dynamic_symbols.h"
+#include "build_paths.h"
 
 namespace {
 
 TEST(RendaraImports, OnlyTheWindowsApiOfThePlatform) {
-  const std::string text = kovatest::ImportedNamesText(KOVA_RENDARA_SO);
+  const std::string text = kovatest::ImportedNamesText(kovatest::BuiltFile("Rendara"));
   ASSERT_NE(text.find("GetLastError"), std::string::npos) << "nm listed no imports";
   EXPECT_EQ(text.find("plat::"), std::string::npos) << text;
 }

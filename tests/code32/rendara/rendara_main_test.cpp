@@ -13,6 +13,7 @@
 #include "win/errors.h"
 #include "win/loader.h"
 #include "win/winddi.h"
+#include "build_paths.h"
 
 namespace rendara {
 namespace {
@@ -22,14 +23,14 @@ using kovatest::DefinedDynamicSymbols;
 
 TEST(RendaraExports, ExactlyTheFourDriverExports) {
   const std::set<std::string> expected = {"DllMain", "DrvDisableDriver", "DrvEnableDriver", "DrvQueryDriverInfo"};
-  EXPECT_EQ(DefinedDynamicSymbols(KOVA_RENDARA_SO), expected);
+  EXPECT_EQ(DefinedDynamicSymbols(kovatest::BuiltFile("Rendara")), expected);
 }
 
 class LoadedRendara : public ::testing::Test {
  protected:
   void SetUp() override {
     root_.WriteFile(u"C:\\drv\\readme.txt", "");
-    std::filesystem::copy_file(KOVA_RENDARA_SO, root_.HostPath(u"C:\\drv") + "/Rendara.so",
+    std::filesystem::copy_file(kovatest::BuiltFile("Rendara"), root_.HostPath(u"C:\\drv") + "/Rendara.so",
                                std::filesystem::copy_options::overwrite_existing);
     module_ = LoadLibraryW(u"C:\\drv\\Rendara.dll");
     ASSERT_NE(module_, nullptr);

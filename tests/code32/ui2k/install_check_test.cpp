@@ -19,6 +19,7 @@
 #include "context/printer_data.h"
 #include "plat/system.h"
 #include "plat/users.h"
+#include "build_paths.h"
 
 namespace kovatest {
 namespace {
@@ -141,7 +142,7 @@ TEST_F(InstallCheckTest, UserInstallStateFromTheTimeStamps) {
 // after a driver upgrade, a rename and a new connection, on a terminal server whose user
 // "Anna" keeps her own copies.
 TEST_F(InstallCheckTest, TheCheckAfterAnUpgradeARenameAndAConnection) {
-  std::filesystem::copy_file(KOVA_BINARY_DIR "/tests/doubles/termsvc/Termsvc.so",
+  std::filesystem::copy_file(kovatest::BuiltFile("termsvc_double"),
                              root_.HostPath(u"C:\\drv\\Termsvc.so"),
                              std::filesystem::copy_options::overwrite_existing);
   ResetSystemTestCaches();

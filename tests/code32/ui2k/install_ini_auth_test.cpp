@@ -18,6 +18,7 @@
 #include "plat/wstr.h"
 #include "win/kernel.h"
 #include "win/loader.h"
+#include "build_paths.h"
 
 namespace kovatest {
 namespace {
@@ -42,7 +43,7 @@ class AuthenticationKeysTest : public SamplePrinterTest {
     ASSERT_GT(n, 0u);
     const std::u16string dir(system, n);
     std::filesystem::create_directories(root_.HostPath(dir));
-    std::filesystem::copy_file(KOVA_JOBCONTROLDOUBLE_SO, root_.HostPath(dir) + "/Jobcora32.so",
+    std::filesystem::copy_file(kovatest::BuiltFile("JobControlDouble"), root_.HostPath(dir) + "/Jobcora32.so",
                                std::filesystem::copy_options::overwrite_existing);
     library_ = LoadLibraryW((dir + u"\\Jobcora32.dll").c_str());
     ASSERT_NE(library_, nullptr);

@@ -14,11 +14,12 @@
 #include "pages/page_binding.h"
 #include "panelis_fixture.h"
 #include "plat/ui_driver.h"
+#include "build_paths.h"
 
 namespace kovatest {
 
 inline std::string ReadFixtureFile(const std::string& relative) {
-  std::ifstream in(std::string(KOVA_FIXTURES_DIR) + "/" + relative, std::ios::binary);
+  std::ifstream in((kovatest::SourceDir() + "/tests/fixtures") + "/" + relative, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 

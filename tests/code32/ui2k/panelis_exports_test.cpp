@@ -12,6 +12,7 @@
 #include "win/gdi.h"
 #include "win/loader.h"
 #include "win/printer_interface.h"
+#include "build_paths.h"
 
 namespace kovatest {
 namespace {
@@ -29,12 +30,12 @@ TEST(PanelisExports, ExactlyTheTwelveInterfaceExports) {
                                           "DrvDocumentProperties",
                                           "DrvAdvancedDocumentProperties",
                                           "PrinterProperties"};
-  EXPECT_EQ(DefinedDynamicSymbols(KOVA_PANELIS_SO), expected);
+  EXPECT_EQ(DefinedDynamicSymbols(kovatest::BuiltFile("Panelis")), expected);
 }
 
 // The interface library calls the platform through its Windows API only.
 TEST(PanelisExports, ImportsNoneOfThePlatformsOwnNames) {
-  const std::string text = ImportedNamesText(KOVA_PANELIS_SO);
+  const std::string text = ImportedNamesText(kovatest::BuiltFile("Panelis"));
   ASSERT_NE(text.find("GetLastError"), std::string::npos) << "nm listed no imports";
   EXPECT_EQ(text.find("plat::"), std::string::npos) << text;
 }
@@ -43,7 +44,7 @@ class LoadedPanelis : public SamplePrinterTest {
  protected:
   void SetUp() override {
     SamplePrinterTest::SetUp();
-    std::filesystem::copy_file(KOVA_PANELIS_SO, root_.HostPath(u"C:\\drv") + "/Panelis.so",
+    std::filesystem::copy_file(kovatest::BuiltFile("Panelis"), root_.HostPath(u"C:\\drv") + "/Panelis.so",
                                std::filesystem::copy_options::overwrite_existing);
     module_ = LoadLibraryW(u"C:\\drv\\Panelis.dll");
     ASSERT_NE(module_, nullptr);

@@ -13,6 +13,7 @@
 #include "context/system_checks.h"
 #include "panelis_fixture.h"
 #include "plat/users.h"
+#include "build_paths.h"
 
 namespace kovatest {
 
@@ -20,7 +21,7 @@ class TerminalServerPrinterTest : public SamplePrinterTest {
  protected:
   void SetUp() override {
     SamplePrinterTest::SetUp();
-    std::filesystem::copy_file(KOVA_BINARY_DIR "/tests/doubles/termsvc/Termsvc.so",
+    std::filesystem::copy_file(kovatest::BuiltFile("termsvc_double"),
                                root_.HostPath(u"C:\\drv\\Termsvc.so"),
                                std::filesystem::copy_options::overwrite_existing);
     ResetSystemTestCaches();

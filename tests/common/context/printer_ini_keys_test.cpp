@@ -10,12 +10,13 @@
 #include "context/install_services.h"
 #include "context/paths_and_names.h"
 #include "win/files.h"
+#include "build_paths.h"
 
 namespace kovatest {
 namespace {
 
 std::string SampleModel() {
-  std::ifstream in(std::string(KOVA_SOURCE_DIR) + "/samples/KOVA1.KMD", std::ios::binary);
+  std::ifstream in(kovatest::SourceDir() + "/samples/KOVA1.KMD", std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 

@@ -10,6 +10,7 @@
 #include "win/loader.h"
 #include "win/registry.h"
 #include "win/spool.h"
+#include "build_paths.h"
 
 namespace fs = std::filesystem;
 
@@ -27,7 +28,7 @@ class SystemTests : public ::testing::Test {
     std::u16string dir = u"C:\\drv\\" + folder;
     root_.WriteFile(dir + u"\\Panelis.dll", "");
     if (withLibrary) {
-      fs::copy_file(KOVA_BINARY_DIR "/tests/doubles/termsvc/Termsvc.so", root_.HostPath(dir + u"\\Termsvc.so"),
+      fs::copy_file(kovatest::BuiltFile("termsvc_double"), root_.HostPath(dir + u"\\Termsvc.so"),
                     fs::copy_options::overwrite_existing);
     }
     plat::spooler::PrinterSetup setup;

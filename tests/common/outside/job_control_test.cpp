@@ -16,6 +16,7 @@
 #include "win/kernel.h"
 #include "win/loader.h"
 #include "win/profile.h"
+#include "build_paths.h"
 
 namespace kovatest {
 namespace {
@@ -24,7 +25,7 @@ class JobControl : public OutsideTest {
  protected:
   void SetUp() override {
     OutsideTest::SetUp();
-    Place(KOVA_JOBCORA_DOUBLE_SO, SystemFolder() + u"\\Jobcora32.so");
+    Place(kovatest::BuiltFile("JobcoraDouble"), SystemFolder() + u"\\Jobcora32.so");
   }
   // What the library keeps for the printer (empty when nothing).
   static std::u16string Stored(const std::u16string& key) {

@@ -13,6 +13,7 @@
 #include "win/loader.h"
 #include "win/lowmem.h"
 #include "win/spool.h"
+#include "build_paths.h"
 
 namespace kovatest {
 namespace {
@@ -99,8 +100,8 @@ TEST_F(Plugins, ToolbarAssignmentIsExactAndItsPathComesFromTheList) {
 }
 
 TEST_F(Plugins, TwoUiControlPluginsTogetherSetBothFunctions) {
-  Place(KOVA_UICTRLCOPYGUARD_SO, u"C:\\drv\\guard.so");
-  Place(KOVA_UICTRLWATERMARK_SO, u"C:\\drv\\mark.so");
+  Place(kovatest::BuiltFile("UiCtrlCopyGuard"), u"C:\\drv\\guard.so");
+  Place(kovatest::BuiltFile("UiCtrlWatermark"), u"C:\\drv\\mark.so");
   Ini("[UIControl]\r\nCount=3\r\nPluginID0=guard\r\nPluginID1=missing\r\nPluginID2=mark\r\n"
       "[guard]\r\nInstallPath=guard.dll\r\n[missing]\r\nInstallPath=none.dll\r\n[mark]\r\nInstallPath=mark.dll\r\n");
   WriteFieldRawById(ctx_, fid::kdmFuncSelectCopyProtect, 1);

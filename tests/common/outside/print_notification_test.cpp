@@ -6,6 +6,7 @@
 #include "context/paths_and_names.h"
 #include "outside/print_notification.h"
 #include "outside_fixture.h"
+#include "build_paths.h"
 
 namespace kovatest {
 namespace {
@@ -32,7 +33,7 @@ TEST_F(PrintNotification, WithoutTheLibraryOnlyTheCapabilitiesAreCleared) {
 }
 
 TEST_F(PrintNotification, CapabilitiesAndValues) {
-  Place(KOVA_NOTIFYDOUBLE_SO, SystemFolder() + u"\\Notifinf.so");
+  Place(kovatest::BuiltFile("NotifyDouble"), SystemFolder() + u"\\Notifinf.so");
   struct Case {
     DWORD capabilityResult, capability, valueResult, value, flags;
     std::vector<DWORD> bits;  // 562, 563, 530, 531 from 1, 1, 1, 1

@@ -14,6 +14,7 @@
 #include "win/loader.h"
 #include "win/profile.h"
 #include "win/spool.h"
+#include "build_paths.h"
 
 namespace kovatest {
 namespace {
@@ -39,7 +40,7 @@ class UserCodes : public OutsideTest {
   }
   std::u16string Section() { return GetPrinterDisplayName(ctx_); }
   void RegisterProvider() {
-    Place(KOVA_UCPROVDOUBLE_SO, u"C:\\prov\\ucprov.so");
+    Place(kovatest::BuiltFile("UcProvDouble"), u"C:\\prov\\ucprov.so");
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\VANTE\\ucprov\\Providers", 0, nullptr, 0, KEY_ALL_ACCESS,
                               nullptr, &key, nullptr),

@@ -11,12 +11,13 @@
 #include "field_ids.h"
 #include "model/capability_lists.h"
 #include "model/printer_option_table.h"
+#include "build_paths.h"
 
 namespace kovatest {
 namespace {
 
 std::string ReadSource(const std::string& relative) {
-  std::ifstream in(std::string(KOVA_SOURCE_DIR) + "/" + relative, std::ios::binary);
+  std::ifstream in(kovatest::SourceDir() + "/" + relative, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 

@@ -12,12 +12,13 @@
 #include "context/ui_strings.h"
 #include "context/paths_and_names.h"
 #include "model/capability_lists.h"
+#include "build_paths.h"
 
 namespace kovatest {
 namespace {
 
 std::string ReadSource(const std::string& relative) {
-  std::ifstream in(std::string(KOVA_SOURCE_DIR) + "/" + relative, std::ios::binary);
+  std::ifstream in(kovatest::SourceDir() + "/" + relative, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 

@@ -12,6 +12,7 @@
 #include "win/errors.h"
 #include "win/loader.h"
 #include "win/winddi.h"
+#include "build_paths.h"
 
 namespace {
 
@@ -321,7 +322,7 @@ TEST(GdiEngineLoad, DriversAreLoadedByWindowsName) {
   // A library without DrvEnableDriver is not a rendering driver.
   const std::string host = root.HostPath(u"C:\\Drv\\NotADriver.so");
   std::filesystem::create_directories(std::filesystem::path(host).parent_path());
-  std::filesystem::copy_file(KOVA_OUTPUTDOUBLE_SO, host);
+  std::filesystem::copy_file(kovatest::BuiltFile("OutputDouble"), host);
   EXPECT_FALSE(plat::engine::LoadRenderingDriver(u"C:\\Drv\\NotADriver.dll", driver));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
   EXPECT_EQ(driver.module, nullptr);

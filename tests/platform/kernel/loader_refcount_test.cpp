@@ -13,6 +13,7 @@
 #include "win/errors.h"
 #include "win/loader.h"
 #include "win/resources.h"
+#include "build_paths.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ class LoaderRefcount : public ::testing::Test {
   void Install(const std::u16string& winPath) {
     std::string host = root_.HostPath(winPath);
     std::filesystem::create_directories(std::filesystem::path(host).parent_path());
-    std::filesystem::copy_file(KOVA_LOADERDEMO_SO, host, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(kovatest::BuiltFile("LoaderDemo"), host, std::filesystem::copy_options::overwrite_existing);
   }
   std::u16string Log() {
     WCHAR buf[1024];
