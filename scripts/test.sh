@@ -1,20 +1,21 @@
 #!/usr/bin/env bash
-# Builds everything (library, host, tests, benchmarks, fuzzers) in the default and the
-# sanitizer configuration and runs the whole test suite in both:
-# - default (optimised): every test on its own, through ctest (one process per test, so no
-#   test depends on an earlier one);
-# - asan (AddressSanitizer and UndefinedBehaviorSanitizer): each test program whole, as one
-#   process (so no test is broken by an earlier one), and the tests that are not test
-#   programs' (the fuzz corpora, the generators' checks) through ctest.
-# Every test thus runs once optimised and once under the sanitizers. The main job and the
-# benchmarks run from the default build.
+# Builds everything and runs the whole test suite once, under AddressSanitizer and
+# UndefinedBehaviorSanitizer:
+# - default (optimised): the platform, the deliverables, the host and the benchmarks, for the
+#   main job and the speed measurements; its tests are not built here (ctest --preset default
+#   runs them, each on its own, when wanted);
+# - asan: everything (libraries, host, tests, fuzzers); each test program runs whole, as one
+#   process, in a fixed shuffled order (so no test is broken by an earlier one and none
+#   leans on the order of its file), and the tests that are not test programs' (the fuzz
+#   corpora, the generators' checks) run through ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 jobs=$(nproc)
 cmake --preset default >/dev/null
-cmake --build --preset default
-ctest --preset default -j "$jobs"
+product=(src/platform/all src/common/all src/code32/gr2k/all src/code32/ui2k/all src/code32/exclude/all
+         tools/drvhost/all tools/outside/all bench/all)
+cmake --build --preset default --target "${product[@]}"
 cmake --preset asan >/dev/null
 cmake --build --preset asan
 ctest --preset asan -j "$jobs" --label-exclude unit
@@ -25,4 +26,4 @@ for program in build/asan/tests/host_tests build/asan/tests/*_tests; do
   if [ -x "$program" ] && [[ " ${programs[*]} " != *" $program "* ]]; then programs+=("$program"); fi
 done
 printf '%s\n' "${programs[@]}" | xargs -P "$jobs" -I{} bash -c \
-  '"$1" --gtest_brief=1 >"$1.whole.log" 2>&1 || { echo "test: $1 failed as a whole process"; tail -20 "$1.whole.log"; exit 1; }' _ {}
+  '"$1" --gtest_brief=1 --gtest_shuffle --gtest_random_seed=7 >"$1.whole.log" 2>&1 || { echo "test: $1 failed as a whole process"; tail -20 "$1.whole.log"; exit 1; }' _ {}
