@@ -12,6 +12,7 @@
 #include "win/files.h"
 
 namespace kovatest {
+namespace printer_ini_keys_test {
 namespace {
 
 std::string SampleModel() {
@@ -97,4 +98,5 @@ TEST_F(PrinterIniKeysTest, ValueModesSetOrDeleteTheirKeysOnly) {
 }
 
 }  // namespace
+}  // namespace printer_ini_keys_test
 }  // namespace kovatest

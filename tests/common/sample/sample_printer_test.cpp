@@ -14,6 +14,7 @@
 #include "model/capability_lists.h"
 
 namespace kovatest {
+namespace sample_printer_test {
 namespace {
 
 std::string ReadSource(const std::string& relative) {
@@ -74,4 +75,5 @@ TEST_F(SampleResources, BinAndPaperNamesAreTheModulesTexts) {
 }
 
 }  // namespace
+}  // namespace sample_printer_test
 }  // namespace kovatest
