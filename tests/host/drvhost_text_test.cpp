@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace drvhost_text_test {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -167,3 +169,5 @@ TEST_F(DrvhostTextTest, TextAsBitmapsDownloadsEachGlyphOncePerPage) {
 }
 
 }  // namespace
+
+}  // namespace drvhost_text_test

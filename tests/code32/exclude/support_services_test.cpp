@@ -20,6 +20,7 @@
 #include "win/spool.h"
 
 namespace kovatest {
+namespace support_services_test {
 namespace {
 
 // The text in a buffer of exactly its own bytes and its NUL, so that a read past the end is
@@ -198,9 +199,11 @@ TEST_F(ApiSupport, DocumentPropertiesAsksThePrintersInterfaceLibrary) {
 }
 
 }  // namespace
+}  // namespace support_services_test
 }  // namespace kovatest
 
 namespace kovatest {
+namespace support_services_test {
 namespace {
 
 #ifdef KOVA_JOBCORA_SO
@@ -242,4 +245,5 @@ TEST_F(JobControlOnceLibrary, AValueLongerThanItsSlotIsCutAndEnded) {
 #endif
 
 }  // namespace
+}  // namespace support_services_test
 }  // namespace kovatest

@@ -9,6 +9,7 @@
 #include "record_walk.h"
 
 namespace rendara::test {
+namespace path_records_test {
 namespace {
 
 POINTFIX Px(LONG x, LONG y) { return POINTFIX{x * 16, y * 16}; }
@@ -232,4 +233,5 @@ TEST_F(PathTest, TooComplexOnlyWithTheSwitch) {
 }
 
 }  // namespace
+}  // namespace path_records_test
 }  // namespace rendara::test

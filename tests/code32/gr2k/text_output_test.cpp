@@ -23,6 +23,7 @@
 #include "win/errors.h"
 
 namespace rendara::test {
+namespace text_output_test {
 namespace {
 
 constexpr const char* kFace = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
@@ -405,4 +406,5 @@ TEST(TextGeometry, FontSizesAndEscapement) {
 }
 
 }  // namespace
+}  // namespace text_output_test
 }  // namespace rendara::test
