@@ -10,6 +10,8 @@
 
 namespace rendara::test {
 namespace path_records_test {
+// The record reader of record_walk.h, whichever helper of that name another file keeps.
+using rendara::test::U32;
 namespace {
 
 POINTFIX Px(LONG x, LONG y) { return POINTFIX{x * 16, y * 16}; }

@@ -24,6 +24,8 @@
 
 namespace rendara::test {
 namespace text_output_test {
+// The record reader of record_walk.h, whichever helper of that name another file keeps.
+using rendara::test::U32;
 namespace {
 
 constexpr const char* kFace = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
