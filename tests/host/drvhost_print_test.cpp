@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+namespace drvhost_print_test {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -350,3 +352,5 @@ TEST_F(DrvhostPrintTest, DumpReportsDamagedStreams) {
 }
 
 }  // namespace
+
+}  // namespace drvhost_print_test

@@ -11,6 +11,8 @@
 #include <vector>
 #include "build_paths.h"
 
+namespace drvhost_text_test {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -168,3 +170,5 @@ TEST_F(DrvhostTextTest, TextAsBitmapsDownloadsEachGlyphOncePerPage) {
 }
 
 }  // namespace
+
+}  // namespace drvhost_text_test

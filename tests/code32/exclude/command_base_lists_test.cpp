@@ -16,6 +16,7 @@
 #include "field_ids.h"
 
 namespace kovatest {
+namespace command_base_lists_test {
 namespace {
 
 std::string Line(const std::string& name, const std::string& value) { return "@PJL SET " + name + " = " + value + " \r\n"; }
@@ -210,4 +211,5 @@ TEST_F(CommandBaseLists, SettableOnlyListsOfValueTablesFollowTheirSwitches) {
 }
 
 }  // namespace
+}  // namespace command_base_lists_test
 }  // namespace kovatest

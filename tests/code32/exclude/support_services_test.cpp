@@ -21,6 +21,7 @@
 #include "build_paths.h"
 
 namespace kovatest {
+namespace support_services_test {
 namespace {
 
 // The text in a buffer of exactly its own bytes and its NUL, so that a read past the end is
@@ -199,9 +200,11 @@ TEST_F(ApiSupport, DocumentPropertiesAsksThePrintersInterfaceLibrary) {
 }
 
 }  // namespace
+}  // namespace support_services_test
 }  // namespace kovatest
 
 namespace kovatest {
+namespace support_services_test {
 namespace {
 
 class JobControlOnceLibrary : public ApiPrinterTest {
@@ -241,4 +244,5 @@ TEST_F(JobControlOnceLibrary, AValueLongerThanItsSlotIsCutAndEnded) {
 }
 
 }  // namespace
+}  // namespace support_services_test
 }  // namespace kovatest

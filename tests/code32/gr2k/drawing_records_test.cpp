@@ -7,6 +7,7 @@
 #include "drawing_records.h"
 
 namespace rendara::test {
+namespace drawing_records_test {
 namespace {
 
 static_assert(ColorRecordLength(1) == 8 && ColorRecordLength(2) == 12 && ColorRecordLength(3) == 16);
@@ -248,9 +249,11 @@ TEST_F(RecordTest, EncodersWithoutRoomWriteNothing) {
 }
 
 }  // namespace
+}  // namespace drawing_records_test
 }  // namespace rendara::test
 
 namespace rendara::test {
+namespace drawing_records_test {
 namespace {
 
 static_assert(PathSizeWord(4, 0, 0) == 15);
@@ -278,4 +281,5 @@ TEST_F(RecordTest, ClosedSquarePathRecord) {
 }
 
 }  // namespace
+}  // namespace drawing_records_test
 }  // namespace rendara::test

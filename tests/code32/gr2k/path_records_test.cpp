@@ -9,6 +9,9 @@
 #include "record_walk.h"
 
 namespace rendara::test {
+namespace path_records_test {
+// The record reader of record_walk.h, whichever helper of that name another file keeps.
+using rendara::test::U32;
 namespace {
 
 POINTFIX Px(LONG x, LONG y) { return POINTFIX{x * 16, y * 16}; }
@@ -232,4 +235,5 @@ TEST_F(PathTest, TooComplexOnlyWithTheSwitch) {
 }
 
 }  // namespace
+}  // namespace path_records_test
 }  // namespace rendara::test

@@ -23,6 +23,9 @@
 #include "win/errors.h"
 
 namespace rendara::test {
+namespace text_output_test {
+// The record reader of record_walk.h, whichever helper of that name another file keeps.
+using rendara::test::U32;
 namespace {
 
 constexpr const char* kFace = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
@@ -405,4 +408,5 @@ TEST(TextGeometry, FontSizesAndEscapement) {
 }
 
 }  // namespace
+}  // namespace text_output_test
 }  // namespace rendara::test

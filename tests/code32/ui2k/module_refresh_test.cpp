@@ -5,6 +5,7 @@
 #include "page_engine_fixture.h"
 
 namespace kovatest {
+namespace module_refresh_test {
 namespace {
 
 class ModuleRefreshTest : public PageEngineTest {};
@@ -47,4 +48,5 @@ TEST_F(ModuleRefreshTest, TheOpenPageShowsTheSettingsAsTheyAreNow) {
 }
 
 }  // namespace
+}  // namespace module_refresh_test
 }  // namespace kovatest

@@ -25,6 +25,7 @@
 #include "win/devmode.h"
 
 namespace kovatest {
+namespace devmode_merge_test {
 namespace {
 
 constexpr DWORD kDocFlags = MERGE_IN_BUFFER | MERGE_DOCUMENT_ROAD;
@@ -415,4 +416,5 @@ TEST_F(MergeTest, UpgradeWithoutAConversionItem) {
   EXPECT_EQ(ReadDevmodeVersion(ctx_->settings), 322u);
 }
 }  // namespace
+}  // namespace devmode_merge_test
 }  // namespace kovatest

@@ -25,6 +25,7 @@
 #include "win/devmode.h"
 
 namespace kovatest {
+namespace devmode_upgrade_test {
 namespace {
 
 constexpr DWORD kDocFlags = MERGE_IN_BUFFER | MERGE_DOCUMENT_ROAD;
@@ -304,4 +305,5 @@ TEST_F(DuplexReconcileTest, MergeOfThePublicDuplex) {
 }
 
 }  // namespace
+}  // namespace devmode_upgrade_test
 }  // namespace kovatest

@@ -11,6 +11,8 @@
 #include "context/field_table.h"
 #include "context/settings_field.h"
 
+namespace dictionary_rows_test {
+
 namespace {
 
 const SettingFieldDef* Rows() { return GetBuiltInFields(); }
@@ -396,3 +398,5 @@ TEST(NameTables, ValueAndIdsTables) {
 }
 
 }  // namespace
+
+}  // namespace dictionary_rows_test

@@ -7,6 +7,7 @@
 #include "model_context.h"
 
 namespace kovatest {
+namespace field_checks_test {
 namespace {
 
 enum : WORD {
@@ -234,4 +235,5 @@ TEST(FieldCheckHelpers, ValueIdsAbove16BitsNeverMatchAnItem) {
 }
 
 }  // namespace
+}  // namespace field_checks_test
 }  // namespace kovatest

@@ -24,6 +24,8 @@
 #include "context/ui_strings.h"
 #include "field_ids.h"
 
+namespace field_defaults_memo_test {
+
 namespace {
 
 using kovatest::ModelContext;
@@ -180,3 +182,5 @@ TEST_F(CachedContextDefaults, ATakeSeesChangedPrinterDataAndIniValues) {
 }
 
 }  // namespace
+
+}  // namespace field_defaults_memo_test

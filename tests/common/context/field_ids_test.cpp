@@ -10,6 +10,8 @@
 #include "context/settings_field.h"
 #include "field_ids.h"
 
+namespace field_ids_test {
+
 namespace {
 
 static_assert(std::is_same_v<decltype(fid::dmPaperSize), const WORD>);
@@ -83,3 +85,5 @@ TEST(FieldIds, ControlNamesAreTheControlRowsOfTheirIds) {
 }
 
 }  // namespace
+
+}  // namespace field_ids_test

@@ -5,6 +5,8 @@
 #include "context/file_names.h"
 #include "test_root.h"
 
+namespace file_names_test {
+
 namespace {
 
 std::u16string Str(const WCHAR* p) { return p ? std::u16string(p) : std::u16string(u"<null>"); }
@@ -81,3 +83,5 @@ TEST(FileNames, ChangeExtension) {
 }
 
 }  // namespace
+
+}  // namespace file_names_test

@@ -13,6 +13,8 @@
 #include "win/profile.h"
 #include "context_fixture.h"
 
+namespace install_mark_test {
+
 namespace {
 
 using kovatest::ContextTest;
@@ -84,3 +86,5 @@ TEST_F(InstallMark, AnUnmarkedPrinterLeavesTheInstallIniAlone) {
 }
 
 }  // namespace
+
+}  // namespace install_mark_test

@@ -4,6 +4,8 @@
 
 #include "context/languages.h"
 
+namespace languages_test {
+
 namespace {
 
 std::u16string Str(const WCHAR* p) { return p ? std::u16string(p) : std::u16string(u"<null>"); }
@@ -76,3 +78,5 @@ TEST(Languages, FromFileNames) {
 }
 
 }  // namespace
+
+}  // namespace languages_test

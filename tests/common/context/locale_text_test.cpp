@@ -11,6 +11,8 @@
 #include "test_root.h"
 #include "win/errors.h"
 
+namespace locale_text_test {
+
 namespace {
 
 std::u16string Str(const WCHAR* p) { return std::u16string(p); }
@@ -131,3 +133,5 @@ TEST(LocaleText, BitmapFileNeedsAnInfoHeader) {
 }
 
 }  // namespace
+
+}  // namespace locale_text_test

@@ -15,6 +15,7 @@
 #include "win/devmode.h"
 
 namespace kovatest {
+namespace paper_geometry_test {
 namespace {
 
 enum : WORD {
@@ -323,4 +324,5 @@ TEST(PaperScaling, DotsToAResolution) {
 }
 
 }  // namespace
+}  // namespace paper_geometry_test
 }  // namespace kovatest

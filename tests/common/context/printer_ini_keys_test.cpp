@@ -13,6 +13,7 @@
 #include "build_paths.h"
 
 namespace kovatest {
+namespace printer_ini_keys_test {
 namespace {
 
 std::string SampleModel() {
@@ -98,4 +99,5 @@ TEST_F(PrinterIniKeysTest, ValueModesSetOrDeleteTheirKeysOnly) {
 }
 
 }  // namespace
+}  // namespace printer_ini_keys_test
 }  // namespace kovatest

@@ -13,6 +13,8 @@
 #include "win/loader.h"
 #include "win/paint.h"
 
+namespace ui_pictures_test {
+
 namespace {
 
 class UiPictures : public kovatest::PathsTest {
@@ -132,3 +134,5 @@ TEST_F(UiPictures, PictureIdsChooseTheirModuleByRange) {
 }
 
 }  // namespace
+
+}  // namespace ui_pictures_test

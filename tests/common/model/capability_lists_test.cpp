@@ -13,6 +13,7 @@
 #include "win/devmode.h"
 
 namespace kovatest {
+namespace capability_lists_test {
 namespace {
 
 // A model with a paper source, a paper size and a resolution option; the bin 257, the
@@ -282,4 +283,5 @@ TEST(CapabilityLists, ColorDevice) {
 }
 
 }  // namespace
+}  // namespace capability_lists_test
 }  // namespace kovatest

@@ -10,6 +10,8 @@
 #include "model/judge_items.h"
 #include "model/setting_getters.h"
 
+namespace judge_items_test {
+
 namespace {
 
 using kovatest::FieldContext;
@@ -220,3 +222,5 @@ TEST(SettingGetters, ValueMapsFollowThePrintedOrientation) {
 }
 
 }  // namespace
+
+}  // namespace judge_items_test

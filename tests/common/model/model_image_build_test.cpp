@@ -8,6 +8,8 @@
 #include "image_fixture.h"
 #include "model/option_lookup.h"
 
+namespace model_image_build_test {
+
 namespace {
 
 using namespace kovatest;
@@ -374,3 +376,5 @@ TEST(ModelImageCheck, CraftedFontTablePairCountIsRefused) {
 }
 
 }  // namespace
+
+}  // namespace model_image_build_test

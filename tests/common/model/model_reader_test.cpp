@@ -12,6 +12,8 @@
 #include "test_root.h"
 #include "win/kernel.h"
 
+namespace model_reader_test {
+
 namespace {
 
 struct Read {
@@ -158,3 +160,5 @@ TEST_F(ModelReaderTest, CharacterClasses) {
 }
 
 }  // namespace
+
+}  // namespace model_reader_test

@@ -11,6 +11,8 @@
 #include "model/option_walk.h"
 #include "model/value_sets.h"
 
+namespace model_tables_test {
+
 namespace {
 
 using namespace kovatest;
@@ -238,3 +240,5 @@ TEST(OptionWalk, ItemsValuesAndConditions) {
 }
 
 }  // namespace
+
+}  // namespace model_tables_test

@@ -7,6 +7,7 @@
 #include "model/option_rules.h"
 
 namespace kovatest {
+namespace option_rules_test {
 namespace {
 
 // The bin 257 is disabled while duplex is on and hidden while sorting is on; the
@@ -123,4 +124,5 @@ TEST(OptionRulesNoModel, EveryQuestionIsUnanswerable) {
 }
 
 }  // namespace
+}  // namespace option_rules_test
 }  // namespace kovatest

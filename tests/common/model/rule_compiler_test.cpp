@@ -10,6 +10,8 @@
 #include "model/rule_statements.h"
 #include "model_test_util.h"
 
+namespace rule_compiler_test {
+
 namespace {
 
 using kovatest::ValueId;
@@ -314,3 +316,9 @@ TEST_F(RuleStatements, JudgeInliningIsBounded) {
 }
 
 }  // namespace
+
+}  // namespace rule_compiler_test
+
+#undef COLOR
+#undef STAPLE
+#undef PUNCH

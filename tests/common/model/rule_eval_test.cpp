@@ -16,6 +16,8 @@
 #include "model/option_lookup.h"
 #include "model/rule_apply.h"
 
+namespace rule_eval_test {
+
 namespace {
 
 using namespace kovatest;
@@ -466,3 +468,5 @@ TEST(RuleApply, FreeSizeOptionsAreTestedWithTheInputTypeSetToOne) {
 }
 
 }  // namespace
+
+}  // namespace rule_eval_test

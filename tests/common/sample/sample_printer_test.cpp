@@ -15,6 +15,7 @@
 #include "build_paths.h"
 
 namespace kovatest {
+namespace sample_printer_test {
 namespace {
 
 std::string ReadSource(const std::string& relative) {
@@ -75,4 +76,5 @@ TEST_F(SampleResources, BinAndPaperNamesAreTheModulesTexts) {
 }
 
 }  // namespace
+}  // namespace sample_printer_test
 }  // namespace kovatest

@@ -22,6 +22,7 @@
 #include "win/spool.h"
 
 namespace kovatest {
+namespace font_lists_test {
 namespace {
 
 static_assert(offsetof(FontListRecord, name) == 4);
@@ -335,4 +336,5 @@ TEST_F(FontLists, DefaultFaceIsArialWithoutTheJapaneseResources) {
 }
 
 }  // namespace
+}  // namespace font_lists_test
 }  // namespace kovatest

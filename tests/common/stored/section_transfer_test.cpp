@@ -19,6 +19,7 @@
 #include "win/profile.h"
 
 namespace kovatest {
+namespace section_transfer_test {
 namespace {
 
 constexpr const char16_t* kFile = u"C:\\Users\\me\\mine.kst";
@@ -464,4 +465,5 @@ TEST(SettingsFileText, SplitLinesAndVersionSeries) {
 }
 
 }  // namespace
+}  // namespace section_transfer_test
 }  // namespace kovatest

@@ -19,6 +19,7 @@
 #include "win/profile.h"
 
 namespace kovatest {
+namespace settings_load_save_test {
 namespace {
 
 constexpr const char16_t* kFile = u"C:\\Users\\me\\mine.kst";
@@ -172,4 +173,5 @@ TEST_F(SettingsLoadSave, LanguageSectionSaveUsesTheLanguageCode) {
 }
 
 }  // namespace
+}  // namespace settings_load_save_test
 }  // namespace kovatest

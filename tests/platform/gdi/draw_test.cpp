@@ -10,6 +10,8 @@
 #include "win/errors.h"
 #include "win/winddi.h"
 
+namespace draw_test {
+
 namespace {
 
 using namespace plat::gdi;
@@ -171,3 +173,5 @@ TEST(GdiDraw, TextDrawsGlyphBitsWithAnOpaqueBackground) {
 }
 
 }  // namespace
+
+}  // namespace draw_test

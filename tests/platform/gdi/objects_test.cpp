@@ -8,6 +8,8 @@
 #include "win/errors.h"
 #include "win/winddi.h"
 
+namespace objects_test {
+
 namespace {
 
 using namespace plat::gdi;
@@ -323,3 +325,5 @@ TEST(GdiFont, GlyphsMetricsAndStrings) {
 }
 
 }  // namespace
+
+}  // namespace objects_test

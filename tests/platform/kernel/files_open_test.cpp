@@ -7,6 +7,8 @@
 #include "plat/codepage.h"
 #include "plat/system.h"
 
+namespace files_open_test {
+
 namespace {
 
 using filetest::FilesTest;
@@ -321,3 +323,5 @@ TEST_F(FilesTest, BadHandlesAreRefused) {
 }
 
 }  // namespace
+
+}  // namespace files_open_test

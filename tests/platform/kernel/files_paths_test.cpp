@@ -5,6 +5,8 @@
 #include "files_fixture.h"
 #include "plat/wstr.h"
 
+namespace files_paths_test {
+
 namespace {
 
 using filetest::FilesTest;
@@ -135,3 +137,5 @@ TEST_F(FilesTest, LongAndShortNames) {
 }
 
 }  // namespace
+
+}  // namespace files_paths_test

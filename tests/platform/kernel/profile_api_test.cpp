@@ -13,6 +13,8 @@
 #include "win/errors.h"
 #include "win/profile.h"
 
+namespace profile_api_test {
+
 namespace {
 
 const char16_t* const kIni = u"C:\\cfg\\test.ini";
@@ -377,3 +379,5 @@ TEST_F(ProfileTest, ConcurrentWritersLoseNothing) {
 }
 
 }  // namespace
+
+}  // namespace profile_api_test

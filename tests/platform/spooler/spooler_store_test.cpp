@@ -15,6 +15,8 @@
 #include "win/errors.h"
 #include "win/spool.h"
 
+namespace spooler_store_test {
+
 namespace {
 
 using kovatest::InChild;
@@ -138,3 +140,5 @@ TEST(SpoolerPersistence, WritersInTwoThreadsLoseNothing) {
 }
 
 }  // namespace
+
+}  // namespace spooler_store_test

@@ -8,6 +8,8 @@
 #include "win/commctrl.h"
 #include "win/resources.h"
 
+namespace controls_views_test {
+
 namespace {
 
 using kovatest::UiTest;
@@ -562,3 +564,5 @@ END
 }
 
 }  // namespace
+
+}  // namespace controls_views_test

@@ -6,6 +6,8 @@
 #include "win/compstui.h"
 #include "win/resources.h"
 
+namespace property_sheet_test {
+
 namespace {
 
 using kovatest::UiTest;
@@ -256,3 +258,5 @@ TEST_F(UiSheet, HostRefusesAFailedInitAndASheetWithoutPages) {
 }
 
 }  // namespace
+
+}  // namespace property_sheet_test
