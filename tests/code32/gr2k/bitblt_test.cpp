@@ -14,16 +14,11 @@
 #include "image_transfer.h"
 #include "plat/gdi_objects.h"
 #include "plat/system.h"
+#include "record_walk.h"
 #include "win/errors.h"
 
 namespace rendara::test {
 namespace {
-
-DWORD U32(const std::vector<BYTE>& r, std::size_t at) {
-  DWORD v;
-  std::memcpy(&v, &r[at], 4);
-  return v;
-}
 
 class BltTest : public BufferTest {
  protected:

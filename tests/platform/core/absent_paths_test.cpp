@@ -20,6 +20,8 @@
 #include "win/loader.h"
 #include "win/profile.h"
 
+namespace absent_paths_test {
+
 namespace {
 
 using kovatest::InChild;
@@ -129,3 +131,5 @@ TEST(AbsentModule, AModuleCopiedInAfterAFailedLoadLoads) {
 }
 
 }  // namespace
+
+}  // namespace absent_paths_test

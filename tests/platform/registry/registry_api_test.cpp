@@ -13,6 +13,8 @@
 #include "win/errors.h"
 #include "win/registry.h"
 
+namespace registry_api_test {
+
 namespace {
 
 std::vector<BYTE> Bytes(std::initializer_list<int> v) {
@@ -427,3 +429,5 @@ TEST_F(RegistryTest, DamagedHiveLinesAreSkipped) {
 }
 
 }  // namespace
+
+}  // namespace registry_api_test
