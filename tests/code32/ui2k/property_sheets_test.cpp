@@ -42,6 +42,15 @@ class PropertySheetsTest : public PageEngineTest {
     header.fMode = DM_PROMPT | DM_COPY | DM_MODIFY;
     return RunCommonPropertySheet(nullptr, &DoDocumentPropertySheets, reinterpret_cast<LPARAM>(&header), result);
   }
+  // Runs the document sheet with the steps queued before, which end by cancelling it: the
+  // host answers the cancel, and every step ran without a stalled message loop.
+  void RunCancelledDocumentSheet(HANDLE printer, std::vector<BYTE>& input) {
+    std::vector<BYTE> output;
+    DWORD result = 0;
+    EXPECT_EQ(RunDocumentSheet(printer, input, output, &result), CPSUI_CANCEL);
+    EXPECT_EQ(plat::ui::PendingSteps(), 0u);
+    EXPECT_EQ(plat::ui::StalledLoops(), 0);
+  }
   static HWND Page() {
     HWND sheet = plat::ui::ActiveModal();
     return sheet ? reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)) : nullptr;
@@ -102,10 +111,7 @@ TEST_F(PropertySheetsTest, RefreshFollowsTheRulesAsTheyFlip) {
     EXPECT_TRUE(plat::ui::Visible(Control(2013)));
     plat::ui::PressSheetButton(plat::ui::ActiveModal(), PSBTN_CANCEL);
   });
-  std::vector<BYTE> output;
-  DWORD result = 0;
-  EXPECT_EQ(RunDocumentSheet(printer, input, output, &result), CPSUI_CANCEL);
-  EXPECT_EQ(plat::ui::StalledLoops(), 0);
+  RunCancelledDocumentSheet(printer, input);
 }
 
 // The pointer moved over the printer picture of an open page, as a person moves the mouse:
@@ -195,11 +201,7 @@ TEST_F(PropertySheetsTest, HandCursorFollowsARealMouseMoveOverThePrinterPicture)
     plat::ui::SetKeyDown(VK_LBUTTON, false);
     plat::ui::PressSheetButton(plat::ui::ActiveModal(), PSBTN_CANCEL);
   });
-  std::vector<BYTE> output;
-  DWORD result = 0;
-  EXPECT_EQ(RunDocumentSheet(printer, input, output, &result), CPSUI_CANCEL);
-  EXPECT_EQ(plat::ui::PendingSteps(), 0u);
-  EXPECT_EQ(plat::ui::StalledLoops(), 0);
+  RunCancelledDocumentSheet(printer, input);
 }
 
 // A printer with the two-way flag but not yet marked extended: the sheet keeps a settings
@@ -331,11 +333,7 @@ TEST_F(PropertySheetsTest, LockMarkerFollowsTheLockInALiveRefresh) {
     ReleaseCapture();
     plat::ui::PressSheetButton(plat::ui::ActiveModal(), PSBTN_CANCEL);
   });
-  std::vector<BYTE> output;
-  DWORD result = 0;
-  EXPECT_EQ(RunDocumentSheet(printer, input, output, &result), CPSUI_CANCEL);
-  EXPECT_EQ(plat::ui::PendingSteps(), 0u);
-  EXPECT_EQ(plat::ui::StalledLoops(), 0);
+  RunCancelledDocumentSheet(printer, input);
 }
 
 bool PrinterDataDword(HANDLE printer, const char16_t* name, DWORD* value) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,14 @@ struct Op {
   const char16_t* key;
   const char16_t* value;  // null removes the key
 };
+
+// Sets the keys of `ops` in `section` both through `batch` and key by key into kOneByOne.
+void AddToBoth(IniKeyBatch& batch, const char16_t* section, std::initializer_list<Op> ops) {
+  for (const Op& op : ops) {
+    ASSERT_TRUE(batch.Add(op.key, op.value));
+    ASSERT_TRUE(WriteIniString(section, op.key, op.value, kOneByOne));
+  }
+}
 
 std::string Utf16File(const std::u16string& text) {
   std::string bytes = "\xFF\xFE";
@@ -95,10 +104,8 @@ TEST(IniKeyBatch, AUtf16FileStaysUtf16) {
   root.WriteFile(kBatched, start);
   root.WriteFile(kOneByOne, start);
   IniKeyBatch batch(kBatched, u"s");
-  for (const Op& op : {Op{u"a", u"\u00fc"}, Op{u"b", u"2"}}) {
-    ASSERT_TRUE(batch.Add(op.key, op.value));
-    ASSERT_TRUE(WriteIniString(u"s", op.key, op.value, kOneByOne));
-  }
+  AddToBoth(batch, u"s", {Op{u"a", u"\u00fc"}, Op{u"b", u"2"}});
+  if (HasFatalFailure()) return;
   ASSERT_TRUE(batch.Commit());
   EXPECT_EQ(root.ReadFile(kBatched), root.ReadFile(kOneByOne));
   EXPECT_EQ(root.ReadFile(kBatched).substr(0, 2), "\xFF\xFE");
@@ -130,10 +137,8 @@ TEST(IniKeyBatch, OtherSectionsStayByteForByteAndValuesMatchForHandWrittenLines)
   root.WriteFile(kBatched, start);
   root.WriteFile(kOneByOne, start);
   IniKeyBatch batch(kBatched, u"s");
-  for (const Op& op : {Op{u"b", u"3"}, Op{u"c", u"4"}}) {
-    ASSERT_TRUE(batch.Add(op.key, op.value));
-    ASSERT_TRUE(WriteIniString(u"s", op.key, op.value, kOneByOne));
-  }
+  AddToBoth(batch, u"s", {Op{u"b", u"3"}, Op{u"c", u"4"}});
+  if (HasFatalFailure()) return;
   ASSERT_TRUE(batch.Commit());
   const std::string text = root.ReadFile(kBatched);
   EXPECT_EQ(text.substr(0, 27), start.substr(0, 27));  // "; head" and [before] as they were
@@ -158,10 +163,8 @@ TEST(IniKeyBatch, ASectionLargerThanTheFirstReadIsMergedWhole) {
   root.WriteFile(kBatched, start);
   root.WriteFile(kOneByOne, start);
   IniKeyBatch batch(kBatched, u"s");
-  for (const Op& op : {Op{u"key10", u"x"}, Op{u"Key2999", u"y"}, Op{u"new", u"z"}}) {
-    ASSERT_TRUE(batch.Add(op.key, op.value));
-    ASSERT_TRUE(WriteIniString(u"s", op.key, op.value, kOneByOne));
-  }
+  AddToBoth(batch, u"s", {Op{u"key10", u"x"}, Op{u"Key2999", u"y"}, Op{u"new", u"z"}});
+  if (HasFatalFailure()) return;
   ASSERT_TRUE(batch.Commit());
   EXPECT_EQ(root.ReadFile(kBatched), root.ReadFile(kOneByOne));
 }
