@@ -94,12 +94,13 @@ std::int32_t SetStatusItem(DriverContext* handle, DWORD id, void* record, BYTE* 
 }
 
 // PENDING: GetStatusItem, of the status item engine, compares the record kinds and runs the
-// item's GET handler. Until it comes a row without a GET handler answers -1.
+// item's GET handler. Until it comes a row without a GET handler answers -1 with error 100,
+// as a change of such a row does.
 std::int32_t GetStatusItem(DriverContext* handle, DWORD id, void* record, std::int32_t callerKind) {
   const StatusItem* row = FindStatusItem(id);
   if (!row) return SetApiError(handle, API_INTERNAL), -1;
   if (!row->enabled) return SetApiError(handle, API_NOT_AVAILABLE), -1;
-  if (!row->get) return -1;
+  if (!row->get) return SetApiError(handle, API_INTERNAL), -1;
   return row->get(handle, id, record, static_cast<DWORD>(callerKind));
 }
 

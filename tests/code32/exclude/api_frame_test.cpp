@@ -216,6 +216,7 @@ TEST_F(ApiFrame, EnableV5ThenV16ThenInitThenSetKeepsEachBufferInItsBounds) {
     EXPECT_EQ(DoSetStatus(handle, 2, nullptr, changed, 0), -1);
     EXPECT_EQ(DoGetLastError(handle), 5);
     EXPECT_EQ(DoGetStatus(handle, 2, record, 1), -1);
+    EXPECT_EQ(DoGetLastError(handle), 100);  // not the error of the call before
   }
   DoDisable(five);
   DoDisable(sixteen);
