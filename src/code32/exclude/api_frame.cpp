@@ -1,6 +1,7 @@
 #include "api_frame.h"
 
 #include <cstring>
+#include <mutex>
 
 #include "api_printer.h"
 #include "api_tables.h"
@@ -59,19 +60,52 @@ bool TestBit(const BYTE* bitmap, DWORD bytes, DWORD id) {
 
 constexpr WCHAR kApiSection[] = u"KOVAAPI";
 
-// PENDING: BuildCapabilityRecord, of the capability items, collects every capability that
-// describes a settable status item into one record in low memory. Until it comes there is
-// no record: 0, the answer of a record that cannot be made.
-std::int32_t BuildCapabilityRecord(DriverContext*) { return 0; }
+// A record handed out and the blocks it owns. The blocks are kept here and never read back
+// from the record, which is the caller's memory until it comes back: whatever a caller
+// writes into a record, giving it back frees only what the API made for it.
+constexpr DWORD kMaxRecordParts = kCapabilityRecordSize / 4;  // one per 32-bit slot at most
+struct HandedOutRecord {
+  HandedOutRecord* next;
+  BYTE* record;
+  DWORD partCount;
+  void* parts[kMaxRecordParts];
+};
+HandedOutRecord* g_records = nullptr;
 
-// PENDING: FreeCapabilityRecord, of the capability items, also frees the lists the record
-// points to. Until records are built only the record block itself can be live: it is freed
-// when it is a live low-memory block. The answer is 1 in every case; a null, unknown or
-// repeated address frees nothing.
-std::int32_t FreeCapabilityRecord(void* record) {
-  if (record) LowMemoryFree(record);
-  return 1;
+std::mutex& RecordsLock() {
+  static std::mutex lock;
+  return lock;
 }
+
+HandedOutRecord* FindHandedOut(const void* record) {
+  for (HandedOutRecord* node = g_records; node; node = node->next)
+    if (node->record == record) return node;
+  return nullptr;
+}
+
+// The node of the record taken out of the set, or null when the record is none of it.
+HandedOutRecord* TakeHandedOut(const void* record) {
+  std::lock_guard<std::mutex> guard(RecordsLock());
+  for (HandedOutRecord** link = &g_records; *link; link = &(*link)->next) {
+    HandedOutRecord* node = *link;
+    if (node->record != record) continue;
+    *link = node->next;
+    return node;
+  }
+  return nullptr;
+}
+
+void FreeHandedOut(HandedOutRecord* node) {
+  for (DWORD i = 0; i < node->partCount; ++i) LowMemoryFree(node->parts[i]);
+  LowMemoryFree(node->record);
+  FreeMem(node);
+}
+
+// PENDING: BuildCapabilityRecord, of the capability items, fills a record made with
+// NewCapabilityRecord (its lists in blocks made with NewCapabilityRecordPart) from every
+// capability that describes a settable status item. Until it comes no record is made: 0,
+// the answer of a record that cannot be made.
+std::int32_t BuildCapabilityRecord(DriverContext*) { return 0; }
 
 // PENDING: DispatchCapability, of the capability items, tests the row's field and runs its
 // handler. Until it comes the row's handler runs when it has one, else 0.
@@ -94,12 +128,13 @@ std::int32_t SetStatusItem(DriverContext* handle, DWORD id, void* record, BYTE* 
 }
 
 // PENDING: GetStatusItem, of the status item engine, compares the record kinds and runs the
-// item's GET handler. Until it comes a row without a GET handler answers -1.
+// item's GET handler. Until it comes a row without a GET handler answers -1 with error 100,
+// as a change of such a row does.
 std::int32_t GetStatusItem(DriverContext* handle, DWORD id, void* record, std::int32_t callerKind) {
   const StatusItem* row = FindStatusItem(id);
   if (!row) return SetApiError(handle, API_INTERNAL), -1;
   if (!row->enabled) return SetApiError(handle, API_NOT_AVAILABLE), -1;
-  if (!row->get) return -1;
+  if (!row->get) return SetApiError(handle, API_INTERNAL), -1;
   return row->get(handle, id, record, static_cast<DWORD>(callerKind));
 }
 
@@ -196,7 +231,60 @@ int RefreshSpoolerDevmode(HANDLE printer, WCHAR* name) {
 
 ApiGlobals& GetApiGlobals() { return g_api; }
 
-void ResetApiGlobals() { g_api = ApiGlobals{{}, {}, kApiVersionInitial, kApiVersionMax}; }
+void ResetApiGlobals() {
+  g_api = ApiGlobals{{}, {}, kApiVersionInitial, kApiVersionMax};
+  FreeAllCapabilityRecords();
+}
+
+BYTE* NewCapabilityRecord() {
+  auto* node = static_cast<HandedOutRecord*>(AllocMem(sizeof(HandedOutRecord)));
+  if (!node) return nullptr;
+  node->record = static_cast<BYTE*>(LowMemoryAlloc(kCapabilityRecordSize));
+  if (!node->record) {
+    FreeMem(node);
+    return nullptr;
+  }
+  std::lock_guard<std::mutex> guard(RecordsLock());
+  node->next = g_records;
+  g_records = node;
+  return node->record;
+}
+
+void* NewCapabilityRecordPart(const void* record, DWORD bytes) {
+  if (!record || bytes == 0) return nullptr;
+  std::lock_guard<std::mutex> guard(RecordsLock());
+  HandedOutRecord* node = FindHandedOut(record);
+  if (!node || node->partCount >= kMaxRecordParts) return nullptr;
+  void* part = LowMemoryAlloc(bytes);
+  if (part) node->parts[node->partCount++] = part;
+  return part;
+}
+
+int IsCapabilityRecord(const void* address) {
+  if (!address) return 0;
+  std::lock_guard<std::mutex> guard(RecordsLock());
+  return FindHandedOut(address) ? 1 : 0;
+}
+
+std::int32_t FreeCapabilityRecord(DriverContext*, void* record) {
+  if (!record) return 1;
+  if (HandedOutRecord* node = TakeHandedOut(record)) FreeHandedOut(node);
+  return 1;
+}
+
+void FreeAllCapabilityRecords() {
+  HandedOutRecord* all = nullptr;
+  {
+    std::lock_guard<std::mutex> guard(RecordsLock());
+    all = g_records;
+    g_records = nullptr;
+  }
+  while (all) {
+    HandedOutRecord* next = all->next;
+    FreeHandedOut(all);
+    all = next;
+  }
+}
 
 ApiState* ApiStateOf(DriverContext* context) {
   return context && context->work ? context->work->apiState : nullptr;
@@ -292,7 +380,7 @@ std::int32_t QueryCapability(DriverContext* handle, DWORD id, void* buffer) {
   if (!handle) return -1;
   if (id == 0) return BuildStatusAvailabilityList(static_cast<BYTE*>(buffer));
   if (id == 0x80000001u) return BuildCapabilityRecord(handle);
-  if (id == 0x80000002u) return FreeCapabilityRecord(buffer);
+  if (id == 0x80000002u) return FreeCapabilityRecord(handle, buffer);
   if (!IsItemAvailable(0, id)) return 0;
   return DispatchCapability(handle, id, buffer);
 }

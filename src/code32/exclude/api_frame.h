@@ -23,7 +23,8 @@ struct ApiGlobals {
   std::int32_t maximumVersion;
 };
 ApiGlobals& GetApiGlobals();
-// Back to the state of a freshly loaded module (for tests; the module itself never resets it).
+// Back to the state of a freshly loaded module, no capability record handed out (for tests;
+// the module itself never resets it).
 void ResetApiGlobals();
 
 // One per item-API handle, hung on the context's work area.
@@ -95,6 +96,25 @@ int SetApiError(DriverContext* handle, std::int32_t code);
 std::int32_t BuildStatusAvailabilityList(BYTE* buffer);
 // KOVADrvGetCaps without the driver mutex.
 std::int32_t QueryCapability(DriverContext* handle, DWORD id, void* buffer);
+
+// Capability records: the blocks that capability 0x80000001 hands a caller. The API keeps
+// every record it handed out, with the blocks the record owns, until the caller gives it back
+// with capability 0x80000002; only such a record is ever freed there.
+constexpr DWORD kCapabilityRecordSize = 812;
+// A new record (zero-filled, in low memory so that its address fits the 32-bit answer),
+// kept as handed out; null when memory ran out.
+BYTE* NewCapabilityRecord();
+// A zero-filled low-memory block owned by a record handed out, freed with it; null when
+// memory ran out, for 0 bytes, or when the record is not one handed out.
+void* NewCapabilityRecordPart(const void* record, DWORD bytes);
+// 1 when the address is the start of a record handed out and not yet given back.
+int IsCapabilityRecord(const void* address);
+// A record handed out is freed with every block it owns (the ones kept for it, whatever the
+// caller wrote into the record since); any other address, null included, frees nothing.
+// Answers 1.
+std::int32_t FreeCapabilityRecord(DriverContext* context, void* record);
+// Every record still handed out freed (a freshly loaded module has none).
+void FreeAllCapabilityRecords();
 // Unless capability 34 answers 1, kdmShiftDir and kdmShiftMarginX take their model defaults.
 void ResetShiftFieldsUnlessRanged(DriverContext* context);
 

@@ -93,9 +93,11 @@ void ApplyModelOption(ExcBaseRecord* handle, const PjlItem* item, const char* te
       SetFieldValueById(context, id, FindOptionItemByName(option, text));
       break;
     case kPjlKindNumber: {
+      // A text that is no usable number (not a number, beyond 32 bits, or a model factor of
+      // 0) leaves the field as it is; the slot still takes the field's value below, so the
+      // line stays in the rebuilt base with the value in force and the item stays settable.
       std::int32_t value = 0;
-      if (!ScalePjlNumberIn(context, option, text, &value)) return;  // not a usable number
-      SetFieldValueById(context, id, static_cast<DWORD>(value));
+      if (ScalePjlNumberIn(context, option, text, &value)) SetFieldValueById(context, id, static_cast<DWORD>(value));
       break;
     }
     case kPjlKindText: {

@@ -16,12 +16,14 @@ const char* SkipBlanks(const char* p) {
 }
 
 // A token from p to the next blank, line end or NUL. A double-byte character is taken
-// whole, but a lead byte just before the NUL ends the token there. Null when the token does
-// not fit the buffer.
+// whole; a lead byte followed by the NUL, a blank or a line end is a byte of its own, and
+// what follows it ends the token as after any other byte. Null when the token does not fit
+// the buffer.
 const char* ReadToken(const char* p, char out[kPjlTokenBytes]) {
   int n = 0;
   while (*p && !IsBlank(*p) && !IsLineEnd(*p)) {
-    const int width = (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0') ? 2 : 1;
+    const bool pair = IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0' && !IsBlank(p[1]) && !IsLineEnd(p[1]);
+    const int width = pair ? 2 : 1;
     if (n + width > kPjlTokenBytes - 1) return nullptr;
     for (int i = 0; i < width; ++i) out[n++] = *p++;
   }

@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "capability_numbers.h"
+
 namespace {
 
 // PENDING: the status item engine and the item families (single values, finishing and
@@ -144,12 +146,20 @@ constexpr DWORD CapabilityField(DWORD id) {
   }
 }
 
+// The handler of a capability row, by id.
 // PENDING: the capability engine (capability items, their value lists and names, flags,
-// numbers and ranges) fills the handler slot of every row; until it comes no row has a
-// handler and an available capability answers 0.
+// numbers and ranges) fills the handler slot of every other row; until it comes those rows
+// have no handler and an available capability of theirs answers 0.
+constexpr CapabilityHandler CapabilityHandlerOf(DWORD id) {
+  switch (id) {
+    case 34: return &CapabilityShiftMarginRange;
+    default: return nullptr;
+  }
+}
+
 constexpr CapabilityItem CapabilityRow(DWORD id) {
   const DWORD enabled = id == 58 || id == 59 || id == 68 ? 0 : 1;
-  return CapabilityItem{id, enabled, 1, CapabilityField(id), nullptr, nullptr, nullptr, nullptr, {}};
+  return CapabilityItem{id, enabled, 1, CapabilityField(id), CapabilityHandlerOf(id), nullptr, nullptr, nullptr, {}};
 }
 
 template <DWORD First, std::size_t... I>

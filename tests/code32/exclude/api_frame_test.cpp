@@ -216,6 +216,7 @@ TEST_F(ApiFrame, EnableV5ThenV16ThenInitThenSetKeepsEachBufferInItsBounds) {
     EXPECT_EQ(DoSetStatus(handle, 2, nullptr, changed, 0), -1);
     EXPECT_EQ(DoGetLastError(handle), 5);
     EXPECT_EQ(DoGetStatus(handle, 2, record, 1), -1);
+    EXPECT_EQ(DoGetLastError(handle), 100);  // not the error of the call before
   }
   DoDisable(five);
   DoDisable(sixteen);
@@ -273,26 +274,74 @@ TEST_F(ApiFrame, NestedPrinterOpensPutBackTheOuterHandle) {
   DoDisable(handle);
 }
 
-TEST_F(ApiFrame, CapabilityRecordFreesOnlyLiveLowMemoryBlocks) {
+// Giving a record back frees exactly what the API handed out for it: no other block of the
+// process, whatever address the caller passes or writes into the record.
+TEST_F(ApiFrame, CapabilityRecordFreeTakesOnlyRecordsTheApiHandedOut) {
   InstallApiPrinter();
+  WriteApiVersion(16);
   DriverContext* handle = DoEnable(kPrinter);
   ASSERT_NE(handle, nullptr);
-  void* block = LowMemoryAlloc(812);
+  const ApiInitInfo info{0, 16};
+  ASSERT_EQ(DoInit(1, &info), 1);
+  void* foreign = LowMemoryAlloc(812);  // a low block of someone else in the process
   void* other = LowMemoryAlloc(64);
-  ASSERT_NE(block, nullptr);
+  ASSERT_NE(foreign, nullptr);
   ASSERT_NE(other, nullptr);
-  EXPECT_LT(reinterpret_cast<UINT_PTR>(block), 0x80000000u);
-  EXPECT_EQ(DoGetCaps(handle, 0x80000002u, block), 1);
-  EXPECT_FALSE(IsLowMemoryBlock(block, 1));
-  // A repeated, unknown, inner or null address answers 1 and frees nothing.
+  BYTE* record = NewCapabilityRecord();
+  ASSERT_NE(record, nullptr);
+  EXPECT_LT(reinterpret_cast<UINT_PTR>(record), 0x80000000u);
+  EXPECT_TRUE(IsLowMemoryBlock(record, kCapabilityRecordSize));
+  void* bitmap = NewCapabilityRecordPart(record, 64);
+  void* list = NewCapabilityRecordPart(record, 4 * 3);
+  ASSERT_NE(bitmap, nullptr);
+  ASSERT_NE(list, nullptr);
+  // Parts belong to records handed out only.
+  EXPECT_EQ(NewCapabilityRecordPart(foreign, 16), nullptr);
+  EXPECT_EQ(NewCapabilityRecordPart(record, 0), nullptr);
+  EXPECT_EQ(NewCapabilityRecordPart(nullptr, 16), nullptr);
+  // The record's slots as the builder writes them, and one the caller overwrote with the
+  // address of a block that is not the record's.
+  const DWORD slots[] = {LowMemoryToSlot(bitmap), 3, LowMemoryToSlot(other)};
+  std::memcpy(record, &slots[0], 4);
+  std::memcpy(record + 8, &slots[1], 8);
+  SetApiError(handle, 7);
+  // Nothing the API did not hand out is freed: each answers 1 and every block stays.
   int local = 0;
-  void* const cases[] = {block, &local, static_cast<BYTE*>(other) + 8, nullptr};
-  for (void* address : cases) {
+  void* const strangers[] = {foreign, &local, static_cast<BYTE*>(other) + 8, record + 4, nullptr};
+  for (void* address : strangers) {
     EXPECT_EQ(DoGetCaps(handle, 0x80000002u, address), 1) << address;
+    EXPECT_TRUE(IsLowMemoryBlock(foreign, 812)) << address;
     EXPECT_TRUE(IsLowMemoryBlock(other, 64)) << address;
+    EXPECT_TRUE(IsCapabilityRecord(record)) << address;
+    EXPECT_TRUE(IsLowMemoryBlock(list, 12)) << address;
   }
+  EXPECT_EQ(DoGetLastError(handle), 7);  // a free sets no error
+  // The record goes with the parts made for it, not with what its slots hold.
+  EXPECT_EQ(DoGetCaps(handle, 0x80000002u, record), 1);
+  EXPECT_FALSE(IsCapabilityRecord(record));
+  EXPECT_FALSE(IsLowMemoryBlock(record, 1));
+  EXPECT_FALSE(IsLowMemoryBlock(bitmap, 1));
+  EXPECT_FALSE(IsLowMemoryBlock(list, 1));
+  EXPECT_TRUE(IsLowMemoryBlock(other, 64));
+  // Given back twice: nothing more is freed.
+  EXPECT_EQ(DoGetCaps(handle, 0x80000002u, record), 1);
+  EXPECT_TRUE(IsLowMemoryBlock(foreign, 812));
+  EXPECT_TRUE(IsLowMemoryBlock(other, 64));
+  EXPECT_TRUE(LowMemoryFree(foreign));
   EXPECT_TRUE(LowMemoryFree(other));
   DoDisable(handle);
+}
+
+TEST_F(ApiFrame, RecordsStillHandedOutGoWithTheModuleState) {
+  BYTE* first = NewCapabilityRecord();
+  BYTE* second = NewCapabilityRecord();
+  ASSERT_TRUE(first && second);
+  void* part = NewCapabilityRecordPart(second, 260);
+  ASSERT_NE(part, nullptr);
+  ResetApiGlobals();
+  EXPECT_FALSE(IsCapabilityRecord(first));
+  EXPECT_FALSE(IsCapabilityRecord(second));
+  EXPECT_FALSE(IsLowMemoryBlock(part, 1));
 }
 
 }  // namespace

@@ -227,6 +227,60 @@ TEST_F(CommandBase, NumberScalingEdges) {
   EXPECT_EQ(ScalePjlNumberOut(context, none, 42), 0);
 }
 
+// A number the driver cannot read keeps its line: the field and the slot keep the value in
+// force, the rebuilt base writes that value in the line's place, the change text tells the
+// caller, and the item can still be updated. Reading such a text on an update does the same.
+TEST_F(CommandBase, UnreadableNumberKeepsItsLineWithTheValueInForce) {
+  // A model whose copies option has a scale factor of 0: no copies text can be read.
+  std::string model = FixtureText(kPrinterModel);
+  const std::string factors = "*NumericValue: 1 \"1 1 1 999 0 0 1 1\"";
+  const std::size_t at = model.find(factors);
+  ASSERT_NE(at, std::string::npos);
+  model.replace(at, factors.size(), "*NumericValue: 1 \"1 1 1 999 0 0 0 1\"");
+  root_.WriteFile(u"C:\\drv\\ZERO.KPD", model);
+  InstallPrinter(u"Api Zero Factor", PrinterSpec::OwnDriver(u"KOVA Zero Factor Driver", u"C:\\drv\\ZERO.KPD"));
+  const std::string required =
+      Line("APLPAGESIZE", "A4") + Line("APLPAGELAYOUT", "PORTRAIT") + Line("PAPER", "A4") + Line("TRAY", "ALL");
+  struct Case {
+    const char* what;
+    const char* printer;
+    std::string copies;       // the caller's COPIES lines
+    std::int32_t answer;
+    std::string change;
+    std::string rebuilt;      // the COPIES lines of the rebuilt base
+    DWORD field;
+    std::int32_t updateAnswer;  // COPIES = 3 afterwards
+    DWORD updated;
+  };
+  const Case cases[] = {
+      {"not a number", kPrinter, Line("COPIES", "abc"), 1, Line("COPIES", "1"), Line("COPIES", "1"), 1, 0, 3},
+      {"beyond 32 bits", kPrinter, Line("COPIES", "99999999999"), 1, Line("COPIES", "1"), Line("COPIES", "1"), 1, 0, 3},
+      {"an earlier line in force", kPrinter, Line("COPIES", "7") + Line("COPIES", "x7"), 0, "",
+       Line("COPIES", "7") + Line("COPIES", "7"), 7, 0, 3},
+      {"a model factor of 0", "Api Zero Factor", Line("COPIES", "5"), 1, Line("COPIES", "1"), Line("COPIES", "1"), 1, 1,
+       1},
+  };
+  ExcBaseRecord* const own = handle_;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    handle_ = DoExcGetExclusive(c.printer);
+    if (!handle_) {
+      ADD_FAILURE() << "no handle";
+      continue;
+    }
+    std::int32_t change = -1;
+    EXPECT_EQ(DoExcSetCommandBase(handle_, (required + c.copies).c_str(), &change), c.answer);
+    EXPECT_EQ(change, c.change.empty() ? 0 : static_cast<std::int32_t>(c.change.size() + 1));
+    EXPECT_EQ(Change(), c.change);
+    EXPECT_EQ(Base(), required + c.rebuilt);
+    EXPECT_EQ(ReadFieldRawById(Context(), fid::dmCopies), c.field);
+    EXPECT_EQ(DoExcUpdateCommand(handle_, Line("COPIES", "3").c_str(), &change), c.updateAnswer);
+    EXPECT_EQ(ReadFieldRawById(Context(), fid::dmCopies), c.updated);
+    DoExcFreeExclusive(handle_);
+  }
+  handle_ = own;
+}
+
 TEST_F(CommandBase, UpdateMakesChangeTextOnlyForValuesTheRulesMoved) {
   std::int32_t change = -1;
   ASSERT_EQ(DoExcSetCommandBase(handle_, SmallBase(Line("DUPLEX", "OFF")).c_str(), &change), 0);

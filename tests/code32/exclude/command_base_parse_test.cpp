@@ -95,20 +95,31 @@ TEST_F(PjlDoubleByte, LeadByteBeforeTheEndStopsTheToken) {
   char value[kPjlTokenBytes];
   struct Case {
     std::string text;
-    int answer;
+    int answer;  // kWhole: the whole text
+    const char* name;
     const char* value;
   };
   const Case cases[] = {
-      {"@PJL SET X = AB\x95", -1, ""},                          // a lead byte, then the end of the text
-      {"@PJL SET X\x95", -1, ""},                               // in the name
-      {"@PJL SET X = \x95\x5C \r\n", 18, "\x95\x5C"},           // a whole character is taken
-      {"@PJL SET X = \x95\r\n", -1, ""},                        // a lead byte takes the CR with it
+      {"@PJL SET X = AB\x95", -1, "", ""},                            // a lead byte, then the end of the text
+      {"@PJL SET X\x95", -1, "", ""},                                 // in the name
+      {"@PJL SET X = \x95\x5C \r\n", kWhole, "X", "\x95\x5C"},         // a whole character is taken
+      // A lead byte before a blank, a tab or a line end is a byte of its own: what follows
+      // ends the token as after any other byte.
+      {"@PJL SET X = \x95\r\n", kWhole, "X", "\x95"},
+      {"@PJL SET X = \x95 \r\n", kWhole, "X", "\x95"},
+      {"@PJL SET X = \x95\t\r\n", kWhole, "X", "\x95"},
+      {"@PJL SET X = \x95\n\r\n", -1, "", ""},                       // the LF ends the value: no CR LF after it
+      {"@PJL SET X\x95 = 1\r\n", kWhole, "X\x95", "1"},
+      {"@PJL SET X\x95\t= 1\r\n", kWhole, "X\x95", "1"},
+      {"@PJL SET X\x95\r\n", -1, "", ""},                             // a name, then the line's end
   };
   for (const Case& c : cases) {
     std::vector<char> text = Exact(c.text);
-    EXPECT_EQ(ParsePjlLine(text.data(), name, value), c.answer) << c.text;
-    if (c.answer > 0) {
-      EXPECT_STREQ(value, c.value);
+    const int expected = c.answer == kWhole ? static_cast<int>(c.text.size()) : c.answer;
+    EXPECT_EQ(ParsePjlLine(text.data(), name, value), expected) << c.text;
+    if (expected > 0) {
+      EXPECT_STREQ(name, c.name) << c.text;
+      EXPECT_STREQ(value, c.value) << c.text;
     }
   }
   // A name of 262 bytes and a double-byte character does not fit.
