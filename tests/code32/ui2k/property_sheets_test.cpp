@@ -397,6 +397,115 @@ TEST_F(PropertySheetsTest, DeviceSheetApplyCommitsConfirmedLocks) {
   }
 }
 
+// What the person does on an open sheet, in order. Apply goes through PSM_APPLY, as the
+// Apply button would on these sheets, which show none.
+enum SheetAction { kChange, kChangeBack, kApply, kOk, kCancel };
+
+// The document sheet's page 1001: landscape, then portrait again; Apply records what stands
+// and writes it to the caller's device-mode. A Cancel after an Apply keeps what the Apply
+// wrote and reports the sheet accepted; what changed after the Apply is dropped.
+TEST_F(PropertySheetsTest, DocumentSheetCancelAfterApplyKeepsWhatWasApplied) {
+  HANDLE printer = Install(u"Sheet Printer");
+  std::vector<BYTE> input = SampleDevmode();
+  struct Case {
+    const char* name;
+    std::vector<SheetAction> actions;
+    LONG answer;
+    DWORD result;
+    short orientation;  // of the output; 0 = not written
+  };
+  const Case cases[] = {
+      {"cancel", {kChange, kCancel}, CPSUI_CANCEL, 0, 0},
+      {"apply, cancel", {kChange, kApply, kCancel}, CPSUI_OK, 1, 2},
+      {"apply, change back, cancel", {kChange, kApply, kChangeBack, kCancel}, CPSUI_OK, 1, 2},
+      {"apply, change back, ok", {kChange, kApply, kChangeBack, kOk}, CPSUI_OK, 1, 1},
+      {"apply twice, cancel", {kChange, kApply, kChangeBack, kApply, kCancel}, CPSUI_OK, 1, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    plat::ui::QueueStep([&c] {
+      HWND sheet = plat::ui::ActiveModal();
+      ASSERT_EQ(GetDlgCtrlID(Page()), 1001);
+      for (SheetAction a : c.actions) {
+        switch (a) {
+          case kChange: EXPECT_TRUE(plat::ui::Click(Control(2027))); break;
+          case kChangeBack: EXPECT_TRUE(plat::ui::Click(Control(2026))); break;
+          case kApply: EXPECT_NE(SendMessageW(sheet, PSM_APPLY, 0, 0), 0); break;
+          case kOk: EXPECT_TRUE(plat::ui::PressSheetButton(sheet, PSBTN_OK)); break;
+          case kCancel: EXPECT_TRUE(plat::ui::PressSheetButton(sheet, PSBTN_CANCEL)); break;
+        }
+      }
+    });
+    std::vector<BYTE> output;
+    DWORD result = 77;
+    EXPECT_EQ(RunDocumentSheet(printer, input, output, &result), c.answer);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(reinterpret_cast<DEVMODEW*>(output.data())->dmOrientation, c.orientation);
+    EXPECT_EQ(plat::ui::PendingSteps(), 0u);
+    EXPECT_EQ(plat::ui::StalledLoops(), 0);
+  }
+}
+
+// The device sheet: Apply saves the device settings at once; a Cancel after it leaves them
+// as applied, drops what changed afterwards, and reports the sheet not accepted. OK saves
+// what stands.
+TEST_F(PropertySheetsTest, DeviceSheetCancelAfterApplyKeepsWhatWasApplied) {
+  struct Case {
+    const char16_t* printer;
+    std::vector<SheetAction> actions;
+    LONG answer;
+    DWORD result;
+    bool storedFlipped;  // the printer's data holds the changed value
+  };
+  const Case cases[] = {
+      {u"Device Cancel", {kChange, kCancel}, CPSUI_CANCEL, 0, false},
+      {u"Device Apply Cancel", {kChange, kApply, kCancel}, CPSUI_OK, 0, true},
+      {u"Device Apply Back Cancel", {kChange, kApply, kChangeBack, kCancel}, CPSUI_OK, 0, true},
+      {u"Device Apply Back Ok", {kChange, kApply, kChangeBack, kOk}, CPSUI_OK, 1, false},
+      {u"Device Ok", {kChange, kOk}, CPSUI_OK, 1, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(U8(c.printer));
+    HANDLE printer = Install(c.printer);
+    DWORD original = 2;
+    plat::ui::QueueStep([&] {
+      HWND sheet = plat::ui::ActiveModal();
+      HWND page = Page();
+      ASSERT_EQ(GetDlgCtrlID(page), 1011);
+      DriverContext* context = PageContext(page);
+      ASSERT_NE(context, nullptr);
+      original = ReadFieldRawById(context, fid::kdmSourceOptionTypeLCT1);
+      for (SheetAction a : c.actions) {
+        switch (a) {
+          case kChange:
+          case kChangeBack:
+            WriteFieldRawById(context, fid::kdmSourceOptionTypeLCT1, a == kChange ? !original : original);
+            SendMessageW(sheet, PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
+            break;
+          case kApply: EXPECT_NE(SendMessageW(sheet, PSM_APPLY, 0, 0), 0); break;
+          case kOk: EXPECT_TRUE(plat::ui::PressSheetButton(sheet, PSBTN_OK)); break;
+          case kCancel: EXPECT_TRUE(plat::ui::PressSheetButton(sheet, PSBTN_CANCEL)); break;
+        }
+      }
+    });
+    DEVICEPROPERTYHEADER header{};
+    header.cbSize = sizeof header;
+    header.hPrinter = printer;
+    header.pszPrinterName = const_cast<LPWSTR>(c.printer);
+    DWORD result = 77;
+    EXPECT_EQ(RunCommonPropertySheet(nullptr, &DoDevicePropertySheets, reinterpret_cast<LPARAM>(&header), &result),
+              c.answer);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(plat::ui::PendingSteps(), 0u);
+    ASSERT_NE(original, 2u);
+    EvictContextCache(1);  // a fresh context reads the printer's data
+    DriverContext* context = Create(printer);
+    ASSERT_NE(context, nullptr);
+    EXPECT_EQ(ReadFieldRawById(context, fid::kdmSourceOptionTypeLCT1), c.storedFlipped ? !original : original);
+    ReleaseContext(context, CTXR_DESTROY);
+  }
+}
+
 LONG FailingSheet(PROPSHEETUI_INFO*, LPARAM) { return -1; }
 
 TEST_F(PropertySheetsTest, CommonSheetResultIsAlwaysWritten) {
