@@ -169,6 +169,7 @@ BOOL DoPrinterProperties(HWND window, HANDLE printer) {
   DWORD one = 1;
   if (SetPrinterDataW(printer, const_cast<LPWSTR>(u"Permission"), 4, reinterpret_cast<BYTE*>(&one), 4) != 0)
     header.Flags = DPS_NOPERMISSION;
+  // Preset to 1: without the common property-sheet host nothing writes over it.
   DWORD result = 1;
   RunCommonPropertySheet(window, &DoDevicePropertySheets, reinterpret_cast<LPARAM>(&header), &result);
   return result != 0 ? TRUE : FALSE;

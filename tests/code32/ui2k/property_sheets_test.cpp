@@ -13,6 +13,7 @@
 #include "pages/page_dialog.h"
 #include "pages/page_refresh.h"
 #include "pages/picture_hit_test.h"
+#include "plat/builtin_modules.h"
 #include "sheet_entry_bodies.h"
 #include "win/compstui.h"
 #include "win/msgbox.h"
@@ -508,10 +509,93 @@ TEST_F(PropertySheetsTest, DeviceSheetCancelAfterApplyKeepsWhatWasApplied) {
 
 LONG FailingSheet(PROPSHEETUI_INFO*, LPARAM) { return -1; }
 
-TEST_F(PropertySheetsTest, CommonSheetResultIsAlwaysWritten) {
-  DWORD result = 77;
-  EXPECT_LT(RunCommonPropertySheet(nullptr, &FailingSheet, 0, &result), 0);
-  EXPECT_EQ(result, 0u);
+// The common property-sheet host made missing, or left without its function, for one test;
+// registered as the platform has it again afterwards.
+enum class SheetHost { kPresent, kNoLibrary, kNoFunction };
+
+class SheetHostScope {
+ public:
+  explicit SheetHostScope(SheetHost state) {
+    if (state == SheetHost::kNoLibrary) plat::SetBuiltinModuleAvailable(u"compstui.dll", false);
+    if (state == SheetHost::kNoFunction) plat::RegisterBuiltinModule(u"compstui.dll", {});
+  }
+  ~SheetHostScope() {
+    plat::RegisterBuiltinModule(u"compstui.dll",
+                                {{"CommonPropertySheetUIW", plat::AsFarProc(&CommonPropertySheetUIW)}});
+    plat::SetBuiltinModuleAvailable(u"compstui.dll", true);
+  }
+  SheetHostScope(const SheetHostScope&) = delete;
+  SheetHostScope& operator=(const SheetHostScope&) = delete;
+};
+
+// The caller's result is written only by the host: without the library or its function the
+// answer is -1 and the caller's value stays; a host that fails the sheet leaves it too.
+TEST_F(PropertySheetsTest, CommonSheetResultIsWrittenOnlyByTheHost) {
+  struct Case {
+    const char* name;
+    SheetHost host;
+  };
+  for (const Case& c : {Case{"no library", SheetHost::kNoLibrary}, Case{"no function", SheetHost::kNoFunction},
+                        Case{"failed sheet", SheetHost::kPresent}}) {
+    SCOPED_TRACE(c.name);
+    SheetHostScope scope(c.host);
+    DWORD result = 77;
+    const LONG answer = RunCommonPropertySheet(nullptr, &FailingSheet, 0, &result);
+    if (c.host == SheetHost::kPresent) {
+      EXPECT_LT(answer, 0);
+    } else {
+      EXPECT_EQ(answer, -1);
+    }
+    EXPECT_EQ(result, 77u);
+  }
+}
+
+// PrinterProperties answers the device sheet's result, preset to 1: TRUE without the common
+// property-sheet library (nothing writes the preset over), TRUE when the sheet is accepted,
+// FALSE when it is cancelled, also after an Apply.
+TEST_F(PropertySheetsTest, PrinterPropertiesAnswersTheSheetsResult) {
+  struct Case {
+    const char16_t* printer;
+    SheetHost host;
+    std::vector<SheetAction> actions;  // none: no sheet opens
+    BOOL answer;
+  };
+  const Case cases[] = {
+      {u"Props No Library", SheetHost::kNoLibrary, {}, TRUE},
+      {u"Props No Function", SheetHost::kNoFunction, {}, TRUE},
+      {u"Props Ok", SheetHost::kPresent, {kOk}, TRUE},
+      {u"Props Cancel", SheetHost::kPresent, {kCancel}, FALSE},
+      {u"Props Apply Cancel", SheetHost::kPresent, {kChange, kApply, kCancel}, FALSE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(U8(c.printer));
+    HANDLE printer = Install(c.printer);
+    SheetHostScope scope(c.host);
+    if (!c.actions.empty()) {
+      plat::ui::QueueStep([&c] {
+        HWND sheet = plat::ui::ActiveModal();
+        HWND page = Page();
+        DriverContext* context = PageContext(page);
+        ASSERT_NE(context, nullptr);
+        for (SheetAction a : c.actions) {
+          switch (a) {
+            case kChange:
+            case kChangeBack:
+              WriteFieldRawById(context, fid::kdmSourceOptionTypeLCT1,
+                                ReadFieldRawById(context, fid::kdmSourceOptionTypeLCT1) ? 0 : 1);
+              SendMessageW(sheet, PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
+              break;
+            case kApply: EXPECT_NE(SendMessageW(sheet, PSM_APPLY, 0, 0), 0); break;
+            case kOk: EXPECT_TRUE(plat::ui::PressSheetButton(sheet, PSBTN_OK)); break;
+            case kCancel: EXPECT_TRUE(plat::ui::PressSheetButton(sheet, PSBTN_CANCEL)); break;
+          }
+        }
+      });
+    }
+    EXPECT_EQ(DoPrinterProperties(nullptr, printer), c.answer);
+    EXPECT_EQ(plat::ui::PendingSteps(), 0u);
+    EXPECT_EQ(plat::ui::StalledLoops(), 0);
+  }
 }
 
 TEST_F(PropertySheetsTest, SizeQueriesTouchNothing) {
