@@ -36,6 +36,9 @@
 namespace {
 
 constexpr DWORD kDeviceMergeFlags = 0x400000A;
+constexpr DWORD kNetworkKeyItems = 8192;
+constexpr WORD kAdvancedPage = 4019;
+constexpr WORD kNetworkKeyEdit = 2988;
 
 void UpdateDirectoryService(HANDLE printer) {
   PRINTER_INFO_7W info{nullptr, DSPRINT_UPDATE};
@@ -95,17 +98,37 @@ DriverContext* BuildDeviceContext(const DEVICEPROPERTYHEADER* header, EntryFrame
   return context;
 }
 
+// The network key told to job control: an absent key is cleared in the settings and in
+// its edit box on the advanced page; the secure mode goes with the authentication mode.
+void ExchangeNetworkKey(DriverContext* context) {
+  const DWORD flags = GetAuthenticationFlags(context, 4);
+  JobControlOpen(context);
+  if (!(flags & 4u)) {
+    SetFieldString(context, FindFieldById(context, fid::wdmAuthenticationNetworkKey), u"");
+    JobControlWrite(context, kNetworkKeyItems);
+    if (ControlRecord* edit = FindControlById(context, FindPageById(context, kAdvancedPage), kNetworkKeyEdit))
+      if (edit->window) SetWindowTextW(edit->window, u"");
+  } else {
+    JobControlWrite(context, kNetworkKeyItems);
+  }
+  if (ReadFieldRawById(context, fid::kdmPrnFuncAuthenticationMode) == 0)
+    WriteFieldRawById(context, fid::kdmPrnFuncAuthenticationSecureMode, 0);
+  JobControlClose(context);
+}
+
 void DestroyDeviceSheet(DriverContext* context, PROPSHEETUI_INFO* info) {
   ReleaseToolbarUiPlugin(context);
   PageEngineState& sheet = context->work->sheet;
   if (sheet.accepted == 1) {
-    // The job-control exchange, the network key, the derived fields and the device
-    // settings saved, and the preset lists refreshed: the device sheet's apply road.
-    ApplyDeviceSettings(context);
+    ExchangeNetworkKey(context);
+    // The derived fields completed and the device settings saved; only then are the preset
+    // lists brought up to date.
+    FinishDeviceSheet(context);
     if (IsSaveDeviceSetupEnabled(context)) {
       WriteInstallSettingsSection(context);
       SavePrnSection(nullptr, 8, context);
     }
+    RefreshPresetsAfterPackInstall(context, 1);
     if (CanWriteBidiPrinterData(context)) ClearBidiCacheIni(context);
     info->Result = 1;
     if (auto pfn = reinterpret_cast<PFNCOMPROPSHEET>(sheet.pfnComPropSheet))

@@ -5,7 +5,9 @@
 #include <algorithm>
 
 #include "context/context_cache.h"
+#include "context/paths_and_names.h"
 #include "context/product_record.h"
+#include "context/system_checks.h"
 #include "context/ui_strings.h"
 #include "device_sheets.h"
 #include "document_sheets.h"
@@ -14,8 +16,11 @@
 #include "pages/page_refresh.h"
 #include "pages/picture_hit_test.h"
 #include "plat/builtin_modules.h"
+#include "plat/spooler_setup.h"
+#include "plat/system.h"
 #include "sheet_entry_bodies.h"
 #include "win/compstui.h"
+#include "win/profile.h"
 #include "win/msgbox.h"
 #include "win/prsht.h"
 #include "win/resources.h"
@@ -505,6 +510,62 @@ TEST_F(PropertySheetsTest, DeviceSheetCancelAfterApplyKeepsWhatWasApplied) {
     EXPECT_EQ(ReadFieldRawById(context, fid::kdmSourceOptionTypeLCT1), c.storedFlipped ? !original : original);
     ReleaseContext(context, CTXR_DESTROY);
   }
+}
+
+// The end of an accepted device sheet saves the device settings before it brings the
+// preset lists up to date. A printer whose preset lists are due for the refresh (the INIT's
+// own refresh held off): its data gets the changed setting's value first, then the
+// refresh's mark. Before Windows 2000 the OK commits nothing at its apply, so the sheet's
+// end does all of it.
+TEST_F(PropertySheetsTest, AcceptedDeviceSheetSavesBeforeThePresetRefresh) {
+  plat::Machine().majorVersion = 4;
+  ASSERT_FALSE(IsNt5OrLater());
+  HANDLE printer = InstallWith(u"Refresh Order", {});
+  {
+    DriverContext* context = Create(printer);
+    ASSERT_NE(context, nullptr);
+    const WCHAR* ini = GetUserIniPath(context);
+    const WCHAR* section = GetPrinterSectionName(context);
+    ASSERT_NE(ini, nullptr);
+    ASSERT_NE(section, nullptr);
+    WritePrivateProfileStringW(section, u"PackInstallDone", u"1", ini);
+    WritePrivateProfileStringW(section, u"PresetRefresh", u"0", ini);
+    ReleaseContext(context, CTXR_DESTROY);
+  }
+  auto position = [](const std::vector<plat::spooler::DataValue>& data, const char16_t* name) {
+    for (std::size_t i = 0; i < data.size(); ++i)
+      if (data[i].name == name) return static_cast<int>(i);
+    return -1;
+  };
+  const auto before = plat::spooler::ReadPrinter(u"Refresh Order");
+  ASSERT_TRUE(before.has_value());
+  ASSERT_EQ(position(before->data, u"LCT1"), -1);
+  ASSERT_EQ(position(before->data, u"PresetRefresh"), -1);
+  plat::ui::QueueStep([] {
+    HWND sheet = plat::ui::ActiveModal();
+    HWND page = Page();
+    DriverContext* context = PageContext(page);
+    ASSERT_NE(context, nullptr);
+    WriteFieldRawById(context, fid::kdmSourceOptionTypeLCT1,
+                      ReadFieldRawById(context, fid::kdmSourceOptionTypeLCT1) ? 0 : 1);
+    SendMessageW(sheet, PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
+    EXPECT_TRUE(plat::ui::PressSheetButton(sheet, PSBTN_OK));
+  });
+  DEVICEPROPERTYHEADER header{};
+  header.cbSize = sizeof header;
+  header.hPrinter = printer;
+  header.pszPrinterName = const_cast<LPWSTR>(u"Refresh Order");
+  DWORD result = 0;
+  EXPECT_EQ(RunCommonPropertySheet(nullptr, &DoDevicePropertySheets, reinterpret_cast<LPARAM>(&header), &result),
+            CPSUI_OK);
+  EXPECT_EQ(result, 1u);
+  const auto after = plat::spooler::ReadPrinter(u"Refresh Order");
+  ASSERT_TRUE(after.has_value());
+  const int saved = position(after->data, u"LCT1");
+  const int refreshed = position(after->data, u"PresetRefresh");
+  ASSERT_GE(saved, 0);
+  ASSERT_GE(refreshed, 0);
+  EXPECT_LT(saved, refreshed);
 }
 
 LONG FailingSheet(PROPSHEETUI_INFO*, LPARAM) { return -1; }
