@@ -10,6 +10,7 @@
 #include "host_fixture.h"
 #include "win/devmode.h"
 
+namespace drvhost_sheet_test {
 namespace {
 
 using kovatest::HostRun;
@@ -141,3 +142,4 @@ TEST_F(DrvhostSheetTest, SelectionsShowAndBadArgumentsAreRefused) {
 }
 
 }  // namespace
+}  // namespace drvhost_sheet_test

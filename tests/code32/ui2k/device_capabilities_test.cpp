@@ -14,6 +14,7 @@
 #include "win/printer_interface.h"
 
 namespace kovatest {
+namespace device_capabilities_test {
 namespace {
 
 constexpr DWORD kFailed = static_cast<DWORD>(-1);
@@ -245,4 +246,5 @@ TEST_F(DeviceCapabilities, MediaReadyListsAPaperOfTwoTraysOnce) {
 }
 
 }  // namespace
+}  // namespace device_capabilities_test
 }  // namespace kovatest

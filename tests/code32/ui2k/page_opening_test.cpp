@@ -8,6 +8,7 @@
 #include "win/resources.h"
 
 namespace kovatest {
+namespace page_opening_test {
 namespace {
 
 constexpr DWORD kSaveNew = 0x80000000u;
@@ -177,4 +178,5 @@ TEST_F(PageOpeningTest, TheNewSaveButtonTakesOverOksWindowProcedureAndData) {
 }
 
 }  // namespace
+}  // namespace page_opening_test
 }  // namespace kovatest

@@ -26,6 +26,7 @@
 #include "win/resources.h"
 
 namespace kovatest {
+namespace property_sheets_test {
 namespace {
 
 std::string RefreshModel() {
@@ -709,4 +710,5 @@ TEST_F(PropertySheetsTest, DeviceSheetApplyWritesPrinterData) {
 }
 
 }  // namespace
+}  // namespace property_sheets_test
 }  // namespace kovatest
