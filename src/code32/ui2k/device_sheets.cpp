@@ -101,16 +101,13 @@ DriverContext* BuildDeviceContext(const DEVICEPROPERTYHEADER* header, EntryFrame
 // The network key told to job control: an absent key is cleared in the settings and in
 // its edit box on the advanced page; the secure mode goes with the authentication mode.
 void ExchangeNetworkKey(DriverContext* context) {
-  const DWORD flags = GetAuthenticationFlags(context, 4);
+  const bool keyAbsent = !(GetAuthenticationFlags(context, 4) & 4u);
   JobControlOpen(context);
-  if (!(flags & 4u)) {
-    SetFieldString(context, FindFieldById(context, fid::wdmAuthenticationNetworkKey), u"");
-    JobControlWrite(context, kNetworkKeyItems);
+  if (keyAbsent) SetFieldString(context, FindFieldById(context, fid::wdmAuthenticationNetworkKey), u"");
+  JobControlWrite(context, kNetworkKeyItems);
+  if (keyAbsent)
     if (ControlRecord* edit = FindControlById(context, FindPageById(context, kAdvancedPage), kNetworkKeyEdit))
       if (edit->window) SetWindowTextW(edit->window, u"");
-  } else {
-    JobControlWrite(context, kNetworkKeyItems);
-  }
   if (ReadFieldRawById(context, fid::kdmPrnFuncAuthenticationMode) == 0)
     WriteFieldRawById(context, fid::kdmPrnFuncAuthenticationSecureMode, 0);
   JobControlClose(context);

@@ -569,6 +569,54 @@ TEST_F(PropertySheetsTest, AcceptedDeviceSheetSavesBeforeThePresetRefresh) {
   EXPECT_LT(saved, refreshed);
 }
 
+// The end of an accepted device sheet: a network key counts only with the authentication
+// and its secure mode on; a key that does not count is cleared, and the secure mode goes
+// with the authentication. Before Windows 2000 the OK's apply commits nothing, so this is
+// the sheet's end alone.
+TEST_F(PropertySheetsTest, AcceptedDeviceSheetClearsANetworkKeyThatDoesNotCount) {
+  plat::Machine().majorVersion = 4;
+  struct Case {
+    const char16_t* printer;
+    DWORD authentication;
+    DWORD secure;
+    const char16_t* key;      // after the sheet
+    DWORD secureAfter;
+  };
+  const Case cases[] = {
+      {u"Key Kept", 1, 1, u"K3Y", 1},
+      {u"Key Without Secure Mode", 1, 0, u"", 0},
+      {u"Key Without Authentication", 0, 1, u"", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(U8(c.printer));
+    HANDLE printer = Install(c.printer);
+    DriverContext* seen = nullptr;
+    plat::ui::QueueStep([&] {
+      HWND sheet = plat::ui::ActiveModal();
+      seen = PageContext(Page());
+      ASSERT_NE(seen, nullptr);
+      WriteFieldRawById(seen, fid::kdmPrnFuncAuthenticationMode, c.authentication);
+      WriteFieldRawById(seen, fid::kdmPrnFuncAuthenticationSecureMode, c.secure);
+      SetFieldString(seen, FindFieldById(seen, fid::wdmAuthenticationNetworkKey), u"K3Y");
+      EXPECT_TRUE(plat::ui::PressSheetButton(sheet, PSBTN_OK));
+    });
+    DEVICEPROPERTYHEADER header{};
+    header.cbSize = sizeof header;
+    header.hPrinter = printer;
+    header.pszPrinterName = const_cast<LPWSTR>(c.printer);
+    DWORD result = 0;
+    EXPECT_EQ(RunCommonPropertySheet(nullptr, &DoDevicePropertySheets, reinterpret_cast<LPARAM>(&header), &result),
+              CPSUI_OK);
+    EXPECT_EQ(result, 1u);
+    ASSERT_NE(seen, nullptr);
+    ASSERT_EQ(Slot(2, 0) == seen || Slot(2, 1) == seen, true);  // still cached: its fields can be read
+    WCHAR key[64] = {};
+    GetFieldString(seen, FindFieldById(seen, fid::wdmAuthenticationNetworkKey), key, 64);
+    EXPECT_EQ(std::u16string(key), c.key);
+    EXPECT_EQ(ReadFieldRawById(seen, fid::kdmPrnFuncAuthenticationSecureMode), c.secureAfter);
+  }
+}
+
 LONG FailingSheet(PROPSHEETUI_INFO*, LPARAM) { return -1; }
 
 // The common property-sheet host made missing, or left without its function, for one test;
