@@ -10,6 +10,7 @@
 #include "host_fixture.h"
 #include "win/devmode.h"
 
+namespace drvhost_sheet_test {
 namespace {
 
 using kovatest::HostRun;
@@ -90,31 +91,38 @@ TEST_F(DrvhostSheetTest, AnAlertIsAnsweredEachWay) {
   EXPECT_NE(plain.out.find("2105 Button     \"IDC_FUNCSELECTDUPLEX\" checked"), std::string::npos) << plain.out;
 }
 
-// Neither sheet shows an Apply button: --apply applies as the person's Apply would, the
-// sheet stays open on its page, and a later Cancel leaves what was applied in force. An
-// apply that changed no stored setting leaves the printer's data as it was.
+// Neither sheet shows an Apply button: --apply applies as the person's Apply would and the
+// sheet stays open on its page. A later Cancel leaves what was applied in force and drops
+// what changed after it: the document sheet reports the applied device-mode accepted, the
+// device sheet reports itself not accepted (its settings were saved by the Apply). An apply
+// that changed no stored setting leaves the printer's data as it was.
 TEST_F(DrvhostSheetTest, ApplyRecordsTheChangesAndKeepsTheSheetOpen) {
   struct Case {
     const char* sheet;
     const char* page;
     const char* control;
+    const char* afterApply;  // clicked after the apply, then cancelled
+    const char* outcome;
   };
-  for (const Case& c : {Case{"document", "1001", "2027"}, Case{"device", "1011", "2551"}}) {
+  for (const Case& c : {Case{"document", "1001", "2027", "2026", "sheet: OK, result 1"},
+                        Case{"device", "1011", "2551", "2551", "sheet: OK, result 0"}}) {
     SCOPED_TRACE(c.sheet);
     // The first opening brings the preset lists up to date (printer data of its own).
     ASSERT_EQ(Host({"sheet", root_, "Kova Sample Printer", c.sheet, "--cancel"}).exitCode, 0);
     HostRun before = Host({"printers", root_});
     ASSERT_EQ(before.exitCode, 0) << before.err;
     const std::string out = (dir_ / (std::string(c.sheet) + ".dm")).string();
-    HostRun run = Host({"sheet", root_, "Kova Sample Printer", c.sheet, "--click", c.control, "--apply", "--cancel",
-                        "--out", out});
+    HostRun run = Host({"sheet", root_, "Kova Sample Printer", c.sheet, "--click", c.control, "--apply", "--click",
+                        c.afterApply, "--cancel", "--out", out});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_EQ(run.out.find("could not be done"), std::string::npos) << run.out;
     const std::size_t applied = run.out.find(std::string("page ") + c.page + " (after --apply)");
     ASSERT_NE(applied, std::string::npos) << run.out;
-    EXPECT_NE(run.out.find(std::string(c.control) + " Button", applied), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("checked", applied), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("sheet: OK, result 1"), std::string::npos) << run.out;
+    // The clicked control shows checked on the page after the apply.
+    const std::size_t shown = run.out.find(std::string(c.control) + " Button", applied);
+    ASSERT_NE(shown, std::string::npos) << run.out;
+    EXPECT_NE(run.out.substr(shown, run.out.find('\n', shown) - shown).find("checked"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(c.outcome), std::string::npos) << run.out;
     if (std::string(c.sheet) == "document") {
       EXPECT_EQ(OrientationIn("document.dm"), 2);
     } else {
@@ -134,3 +142,4 @@ TEST_F(DrvhostSheetTest, SelectionsShowAndBadArgumentsAreRefused) {
 }
 
 }  // namespace
+}  // namespace drvhost_sheet_test

@@ -36,6 +36,9 @@
 namespace {
 
 constexpr DWORD kDeviceMergeFlags = 0x400000A;
+constexpr DWORD kNetworkKeyItems = 8192;
+constexpr WORD kAdvancedPage = 4019;
+constexpr WORD kNetworkKeyEdit = 2988;
 
 void UpdateDirectoryService(HANDLE printer) {
   PRINTER_INFO_7W info{nullptr, DSPRINT_UPDATE};
@@ -95,17 +98,34 @@ DriverContext* BuildDeviceContext(const DEVICEPROPERTYHEADER* header, EntryFrame
   return context;
 }
 
+// The network key told to job control: an absent key is cleared in the settings and in
+// its edit box on the advanced page; the secure mode goes with the authentication mode.
+void ExchangeNetworkKey(DriverContext* context) {
+  const bool keyAbsent = !(GetAuthenticationFlags(context, 4) & 4u);
+  JobControlOpen(context);
+  if (keyAbsent) SetFieldString(context, FindFieldById(context, fid::wdmAuthenticationNetworkKey), u"");
+  JobControlWrite(context, kNetworkKeyItems);
+  if (keyAbsent)
+    if (ControlRecord* edit = FindControlById(context, FindPageById(context, kAdvancedPage), kNetworkKeyEdit))
+      if (edit->window) SetWindowTextW(edit->window, u"");
+  if (ReadFieldRawById(context, fid::kdmPrnFuncAuthenticationMode) == 0)
+    WriteFieldRawById(context, fid::kdmPrnFuncAuthenticationSecureMode, 0);
+  JobControlClose(context);
+}
+
 void DestroyDeviceSheet(DriverContext* context, PROPSHEETUI_INFO* info) {
   ReleaseToolbarUiPlugin(context);
   PageEngineState& sheet = context->work->sheet;
   if (sheet.accepted == 1) {
-    // The job-control exchange, the network key, the derived fields and the device
-    // settings saved, and the preset lists refreshed: the device sheet's apply road.
-    ApplyDeviceSettings(context);
+    ExchangeNetworkKey(context);
+    // The derived fields completed and the device settings saved; only then are the preset
+    // lists brought up to date.
+    FinishDeviceSheet(context);
     if (IsSaveDeviceSetupEnabled(context)) {
       WriteInstallSettingsSection(context);
       SavePrnSection(nullptr, 8, context);
     }
+    RefreshPresetsAfterPackInstall(context, 1);
     if (CanWriteBidiPrinterData(context)) ClearBidiCacheIni(context);
     info->Result = 1;
     if (auto pfn = reinterpret_cast<PFNCOMPROPSHEET>(sheet.pfnComPropSheet))
@@ -169,6 +189,7 @@ BOOL DoPrinterProperties(HWND window, HANDLE printer) {
   DWORD one = 1;
   if (SetPrinterDataW(printer, const_cast<LPWSTR>(u"Permission"), 4, reinterpret_cast<BYTE*>(&one), 4) != 0)
     header.Flags = DPS_NOPERMISSION;
+  // Preset to 1: without the common property-sheet host nothing writes over it.
   DWORD result = 1;
   RunCommonPropertySheet(window, &DoDevicePropertySheets, reinterpret_cast<LPARAM>(&header), &result);
   return result != 0 ? TRUE : FALSE;

@@ -259,18 +259,13 @@ LONG StoreSheetResult(PROPSHEETUI_INFO* info, LPARAM lParam) {
 }
 
 LONG RunCommonPropertySheet(HWND window, PFNPROPSHEETUI callback, LPARAM lParam, DWORD* result) {
-  // The caller always finds its result written: "not accepted" unless the sheet said more.
-  if (result) *result = 0;
+  // The caller's result is the host's to write: without the library or its function it
+  // keeps whatever the caller preset.
   HMODULE library = LoadLibraryA("compstui.dll");
   if (!library) return -1;
   auto run = reinterpret_cast<PFNCOMMONPROPERTYSHEETUIW>(
       reinterpret_cast<void (*)()>(GetProcAddress(library, "CommonPropertySheetUIW")));
-  LONG answer = -1;
-  if (run) {
-    DWORD value = 0;
-    answer = run(window, callback, lParam, &value);
-    if (result) *result = value;
-  }
+  const LONG answer = run ? run(window, callback, lParam, result) : -1;
   FreeLibrary(library);
   return answer;
 }

@@ -14,8 +14,8 @@ struct DriverContext;
 // one that passes the loose test is upgraded.
 void CheckAndRepairDevmode(DriverContext* context);
 // Runs the common property-sheet host with a sheet function. The host's answer, or -1 when
-// the library or its function is missing. *result is always written (0 unless the sheet
-// reported more).
+// the library or its function is missing. Only the host writes *result: without it the
+// caller's preset value stays.
 LONG RunCommonPropertySheet(HWND window, PFNPROPSHEETUI callback, LPARAM lParam, DWORD* result);
 // Adds a page for every page of the context whose flags share a bit with the mask and whose
 // option is not disabled; the number added.

@@ -457,7 +457,12 @@ INT_PTR PageDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       if (!header) return FALSE;
       switch (header->code) {
         case PSN_HELP: WinHelpW(window, GetHelpFilePath(context), HELP_CONTEXT, page->helpId); break;
-        case PSN_RESET: sheet.sheetResult = 0; break;
+        case PSN_RESET:
+          // Cancel ends the sheet unaccepted, also after an Apply: what the Apply committed
+          // stands, and the sheet's end must not commit what changed since.
+          sheet.sheetResult = 0;
+          sheet.accepted = 0;
+          break;
         case PSN_SETACTIVE:
           context->pageId = page->pageId;
           RefreshPage(context, page, 1);

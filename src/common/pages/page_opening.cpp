@@ -102,7 +102,13 @@ void ArmPresetSaveMode(DriverContext* context, HWND sheet) {
     HWND button = CreateWindowExW(static_cast<DWORD>(GetWindowLongPtrW(ok, GWL_EXSTYLE)), u"Button", text, style, x, y,
                                   newWidth, height, sheet,
                                   reinterpret_cast<HMENU>(static_cast<ULONG_PTR>(kSaveAsNewCommand)), nullptr, nullptr);
-    if (button) SendMessageW(button, WM_SETFONT, SendMessageW(ok, WM_GETFONT, 0, 0), TRUE);
+    if (button) {
+      // The new button is OK's twin: whatever window procedure and data the sheet gave OK
+      // serve it too.
+      SetWindowLongPtrW(button, GWLP_USERDATA, GetWindowLongPtrW(ok, GWLP_USERDATA));
+      SetWindowLongPtrW(button, GWLP_WNDPROC, GetWindowLongPtrW(ok, GWLP_WNDPROC));
+      SendMessageW(button, WM_SETFONT, SendMessageW(ok, WM_GETFONT, 0, 0), TRUE);
+    }
     ClearChangeFlags(context, kPresetSaveNew);
     flags = GetChangeFlags(context);
   }

@@ -1,11 +1,14 @@
 // The preset-save mode of a page group: the sheet's OK button turned into the save buttons
 // the preset module asked for, and an accepted sheet re-routed to the save command.
 #include "context/change_flags.h"
+#include "context/ui_strings.h"
 #include "page_engine_fixture.h"
 #include "pages/page_opening.h"
 #include "win/prsht.h"
+#include "win/resources.h"
 
 namespace kovatest {
+namespace page_opening_test {
 namespace {
 
 constexpr DWORD kSaveNew = 0x80000000u;
@@ -106,5 +109,74 @@ TEST_F(PageOpeningTest, PresetSaveModeTurnsOkIntoTheSaveButtons) {
   }
 }
 
+// The sheet's OK as a host may have it when the page arms the preset-save mode: subclassed,
+// with data of its own. The new "save as new" button takes OK's window procedure and data
+// with its style and font, so the host treats it as it treats OK.
+constexpr LONG_PTR kOkData = 0x5A5A;
+WNDPROC okOriginal = nullptr;
+
+LRESULT HostOkProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return CallWindowProcW(okOriginal, window, message, wParam, lParam);
+}
+
+int SubclassOk(HWND sheet, UINT message, LPARAM) {
+  if (message != PSCB_INITIALIZED) return 0;
+  HWND ok = GetDlgItem(sheet, IDOK);
+  okOriginal = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(ok, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HostOkProc)));
+  SetWindowLongPtrW(ok, GWLP_USERDATA, kOkData);
+  return 0;
+}
+
+TEST_F(PageOpeningTest, TheNewSaveButtonTakesOverOksWindowProcedureAndData) {
+  DriverContext* context = Bound();
+  ASSERT_NE(context, nullptr);
+  SetChangeFlags(context, kSaveNew | kSaveInto);
+  PROPSHEETPAGEW page{};
+  page.dwSize = sizeof page;
+  page.dwFlags = PSP_HASHELP;
+  page.hInstance = GetUiResourceModule(context);
+  page.pszTemplate = MAKEINTRESOURCEW(1004);
+  page.pfnDlgProc = &PropertySheetPageProc;
+  page.lParam = reinterpret_cast<LPARAM>(context);
+  PROPSHEETHEADERW header{};
+  header.dwSize = sizeof header;
+  header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_USECALLBACK;
+  header.hInstance = page.hInstance;
+  header.pszCaption = u"Host";
+  header.nPages = 1;
+  header.ppsp = &page;
+  header.pfnCallback = &SubclassOk;
+  plat::ui::QueueStep([] {
+    HWND sheet = plat::ui::ActiveModal();
+    ASSERT_NE(sheet, nullptr);
+    HWND ok = GetDlgItem(sheet, 22222);  // OK, relabelled
+    HWND added = GetDlgItem(sheet, 11111);
+    ASSERT_NE(ok, nullptr);
+    ASSERT_NE(added, nullptr);
+    struct Case {
+      const char* what;
+      int index;
+    };
+    for (const Case& c : {Case{"window procedure", GWLP_WNDPROC}, Case{"data", GWLP_USERDATA},
+                          Case{"extended style", GWL_EXSTYLE}}) {
+      SCOPED_TRACE(c.what);
+      EXPECT_EQ(GetWindowLongPtrW(added, c.index), GetWindowLongPtrW(ok, c.index));
+    }
+    EXPECT_EQ(GetWindowLongPtrW(added, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&HostOkProc));
+    EXPECT_EQ(GetWindowLongPtrW(added, GWLP_USERDATA), kOkData);
+    EXPECT_EQ(SendMessageW(added, WM_GETFONT, 0, 0), SendMessageW(ok, WM_GETFONT, 0, 0));
+    // Through the host's procedure the button still works as a button: its click reaches
+    // the page as "save as new".
+    EXPECT_TRUE(plat::ui::Click(added));
+    plat::ui::PressSheetButton(sheet, PSBTN_CANCEL);
+  });
+  EXPECT_EQ(PropertySheetW(&header), 0);
+  EXPECT_EQ(context->work->sheet.lastCommand, 11111);
+  EXPECT_EQ(plat::ui::PendingSteps(), 0u);
+  EXPECT_EQ(plat::ui::StalledLoops(), 0);
+}
+
 }  // namespace
+}  // namespace page_opening_test
 }  // namespace kovatest

@@ -5,7 +5,9 @@
 #include <algorithm>
 
 #include "context/context_cache.h"
+#include "context/paths_and_names.h"
 #include "context/product_record.h"
+#include "context/system_checks.h"
 #include "context/ui_strings.h"
 #include "device_sheets.h"
 #include "document_sheets.h"
@@ -13,13 +15,18 @@
 #include "pages/page_dialog.h"
 #include "pages/page_refresh.h"
 #include "pages/picture_hit_test.h"
+#include "plat/builtin_modules.h"
+#include "plat/spooler_setup.h"
+#include "plat/system.h"
 #include "sheet_entry_bodies.h"
 #include "win/compstui.h"
+#include "win/profile.h"
 #include "win/msgbox.h"
 #include "win/prsht.h"
 #include "win/resources.h"
 
 namespace kovatest {
+namespace property_sheets_test {
 namespace {
 
 std::string RefreshModel() {
@@ -397,12 +404,308 @@ TEST_F(PropertySheetsTest, DeviceSheetApplyCommitsConfirmedLocks) {
   }
 }
 
+// What the person does on an open sheet, in order. Apply goes through PSM_APPLY, as the
+// Apply button would on these sheets, which show none.
+enum SheetAction { kChange, kChangeBack, kApply, kOk, kCancel };
+
+// The document sheet's page 1001: landscape, then portrait again; Apply records what stands
+// and writes it to the caller's device-mode. A Cancel after an Apply keeps what the Apply
+// wrote and reports the sheet accepted; what changed after the Apply is dropped.
+TEST_F(PropertySheetsTest, DocumentSheetCancelAfterApplyKeepsWhatWasApplied) {
+  HANDLE printer = Install(u"Sheet Printer");
+  std::vector<BYTE> input = SampleDevmode();
+  struct Case {
+    const char* name;
+    std::vector<SheetAction> actions;
+    LONG answer;
+    DWORD result;
+    short orientation;  // of the output; 0 = not written
+  };
+  const Case cases[] = {
+      {"cancel", {kChange, kCancel}, CPSUI_CANCEL, 0, 0},
+      {"apply, cancel", {kChange, kApply, kCancel}, CPSUI_OK, 1, 2},
+      {"apply, change back, cancel", {kChange, kApply, kChangeBack, kCancel}, CPSUI_OK, 1, 2},
+      {"apply, change back, ok", {kChange, kApply, kChangeBack, kOk}, CPSUI_OK, 1, 1},
+      {"apply twice, cancel", {kChange, kApply, kChangeBack, kApply, kCancel}, CPSUI_OK, 1, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    plat::ui::QueueStep([&c] {
+      HWND sheet = plat::ui::ActiveModal();
+      ASSERT_EQ(GetDlgCtrlID(Page()), 1001);
+      for (SheetAction a : c.actions) {
+        switch (a) {
+          case kChange: EXPECT_TRUE(plat::ui::Click(Control(2027))); break;
+          case kChangeBack: EXPECT_TRUE(plat::ui::Click(Control(2026))); break;
+          case kApply: EXPECT_NE(SendMessageW(sheet, PSM_APPLY, 0, 0), 0); break;
+          case kOk: EXPECT_TRUE(plat::ui::PressSheetButton(sheet, PSBTN_OK)); break;
+          case kCancel: EXPECT_TRUE(plat::ui::PressSheetButton(sheet, PSBTN_CANCEL)); break;
+        }
+      }
+    });
+    std::vector<BYTE> output;
+    DWORD result = 77;
+    EXPECT_EQ(RunDocumentSheet(printer, input, output, &result), c.answer);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(reinterpret_cast<DEVMODEW*>(output.data())->dmOrientation, c.orientation);
+    EXPECT_EQ(plat::ui::PendingSteps(), 0u);
+    EXPECT_EQ(plat::ui::StalledLoops(), 0);
+  }
+}
+
+// The device sheet: Apply saves the device settings at once; a Cancel after it leaves them
+// as applied, drops what changed afterwards, and reports the sheet not accepted. OK saves
+// what stands.
+TEST_F(PropertySheetsTest, DeviceSheetCancelAfterApplyKeepsWhatWasApplied) {
+  struct Case {
+    const char16_t* printer;
+    std::vector<SheetAction> actions;
+    LONG answer;
+    DWORD result;
+    bool storedFlipped;  // the printer's data holds the changed value
+  };
+  const Case cases[] = {
+      {u"Device Cancel", {kChange, kCancel}, CPSUI_CANCEL, 0, false},
+      {u"Device Apply Cancel", {kChange, kApply, kCancel}, CPSUI_OK, 0, true},
+      {u"Device Apply Back Cancel", {kChange, kApply, kChangeBack, kCancel}, CPSUI_OK, 0, true},
+      {u"Device Apply Back Ok", {kChange, kApply, kChangeBack, kOk}, CPSUI_OK, 1, false},
+      {u"Device Ok", {kChange, kOk}, CPSUI_OK, 1, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(U8(c.printer));
+    HANDLE printer = Install(c.printer);
+    DWORD original = 2;
+    plat::ui::QueueStep([&] {
+      HWND sheet = plat::ui::ActiveModal();
+      HWND page = Page();
+      ASSERT_EQ(GetDlgCtrlID(page), 1011);
+      DriverContext* context = PageContext(page);
+      ASSERT_NE(context, nullptr);
+      original = ReadFieldRawById(context, fid::kdmSourceOptionTypeLCT1);
+      for (SheetAction a : c.actions) {
+        switch (a) {
+          case kChange:
+          case kChangeBack:
+            WriteFieldRawById(context, fid::kdmSourceOptionTypeLCT1, a == kChange ? !original : original);
+            SendMessageW(sheet, PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
+            break;
+          case kApply: EXPECT_NE(SendMessageW(sheet, PSM_APPLY, 0, 0), 0); break;
+          case kOk: EXPECT_TRUE(plat::ui::PressSheetButton(sheet, PSBTN_OK)); break;
+          case kCancel: EXPECT_TRUE(plat::ui::PressSheetButton(sheet, PSBTN_CANCEL)); break;
+        }
+      }
+    });
+    DEVICEPROPERTYHEADER header{};
+    header.cbSize = sizeof header;
+    header.hPrinter = printer;
+    header.pszPrinterName = const_cast<LPWSTR>(c.printer);
+    DWORD result = 77;
+    EXPECT_EQ(RunCommonPropertySheet(nullptr, &DoDevicePropertySheets, reinterpret_cast<LPARAM>(&header), &result),
+              c.answer);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(plat::ui::PendingSteps(), 0u);
+    ASSERT_NE(original, 2u);
+    EvictContextCache(1);  // a fresh context reads the printer's data
+    DriverContext* context = Create(printer);
+    ASSERT_NE(context, nullptr);
+    EXPECT_EQ(ReadFieldRawById(context, fid::kdmSourceOptionTypeLCT1), c.storedFlipped ? !original : original);
+    ReleaseContext(context, CTXR_DESTROY);
+  }
+}
+
+// The end of an accepted device sheet saves the device settings before it brings the
+// preset lists up to date. A printer whose preset lists are due for the refresh (the INIT's
+// own refresh held off): its data gets the changed setting's value first, then the
+// refresh's mark. Before Windows 2000 the OK commits nothing at its apply, so the sheet's
+// end does all of it.
+TEST_F(PropertySheetsTest, AcceptedDeviceSheetSavesBeforeThePresetRefresh) {
+  plat::Machine().majorVersion = 4;
+  ASSERT_FALSE(IsNt5OrLater());
+  HANDLE printer = InstallWith(u"Refresh Order", {});
+  {
+    DriverContext* context = Create(printer);
+    ASSERT_NE(context, nullptr);
+    const WCHAR* ini = GetUserIniPath(context);
+    const WCHAR* section = GetPrinterSectionName(context);
+    ASSERT_NE(ini, nullptr);
+    ASSERT_NE(section, nullptr);
+    WritePrivateProfileStringW(section, u"PackInstallDone", u"1", ini);
+    WritePrivateProfileStringW(section, u"PresetRefresh", u"0", ini);
+    ReleaseContext(context, CTXR_DESTROY);
+  }
+  auto position = [](const std::vector<plat::spooler::DataValue>& data, const char16_t* name) {
+    for (std::size_t i = 0; i < data.size(); ++i)
+      if (data[i].name == name) return static_cast<int>(i);
+    return -1;
+  };
+  const auto before = plat::spooler::ReadPrinter(u"Refresh Order");
+  ASSERT_TRUE(before.has_value());
+  ASSERT_EQ(position(before->data, u"LCT1"), -1);
+  ASSERT_EQ(position(before->data, u"PresetRefresh"), -1);
+  plat::ui::QueueStep([] {
+    HWND sheet = plat::ui::ActiveModal();
+    HWND page = Page();
+    DriverContext* context = PageContext(page);
+    ASSERT_NE(context, nullptr);
+    WriteFieldRawById(context, fid::kdmSourceOptionTypeLCT1,
+                      ReadFieldRawById(context, fid::kdmSourceOptionTypeLCT1) ? 0 : 1);
+    SendMessageW(sheet, PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
+    EXPECT_TRUE(plat::ui::PressSheetButton(sheet, PSBTN_OK));
+  });
+  DEVICEPROPERTYHEADER header{};
+  header.cbSize = sizeof header;
+  header.hPrinter = printer;
+  header.pszPrinterName = const_cast<LPWSTR>(u"Refresh Order");
+  DWORD result = 0;
+  EXPECT_EQ(RunCommonPropertySheet(nullptr, &DoDevicePropertySheets, reinterpret_cast<LPARAM>(&header), &result),
+            CPSUI_OK);
+  EXPECT_EQ(result, 1u);
+  const auto after = plat::spooler::ReadPrinter(u"Refresh Order");
+  ASSERT_TRUE(after.has_value());
+  const int saved = position(after->data, u"LCT1");
+  const int refreshed = position(after->data, u"PresetRefresh");
+  ASSERT_GE(saved, 0);
+  ASSERT_GE(refreshed, 0);
+  EXPECT_LT(saved, refreshed);
+}
+
+// The end of an accepted device sheet: a network key counts only with the authentication
+// and its secure mode on; a key that does not count is cleared, and the secure mode goes
+// with the authentication. Before Windows 2000 the OK's apply commits nothing, so this is
+// the sheet's end alone.
+TEST_F(PropertySheetsTest, AcceptedDeviceSheetClearsANetworkKeyThatDoesNotCount) {
+  plat::Machine().majorVersion = 4;
+  struct Case {
+    const char16_t* printer;
+    DWORD authentication;
+    DWORD secure;
+    const char16_t* key;      // after the sheet
+    DWORD secureAfter;
+  };
+  const Case cases[] = {
+      {u"Key Kept", 1, 1, u"K3Y", 1},
+      {u"Key Without Secure Mode", 1, 0, u"", 0},
+      {u"Key Without Authentication", 0, 1, u"", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(U8(c.printer));
+    HANDLE printer = Install(c.printer);
+    DriverContext* seen = nullptr;
+    plat::ui::QueueStep([&] {
+      HWND sheet = plat::ui::ActiveModal();
+      seen = PageContext(Page());
+      ASSERT_NE(seen, nullptr);
+      WriteFieldRawById(seen, fid::kdmPrnFuncAuthenticationMode, c.authentication);
+      WriteFieldRawById(seen, fid::kdmPrnFuncAuthenticationSecureMode, c.secure);
+      SetFieldString(seen, FindFieldById(seen, fid::wdmAuthenticationNetworkKey), u"K3Y");
+      EXPECT_TRUE(plat::ui::PressSheetButton(sheet, PSBTN_OK));
+    });
+    DEVICEPROPERTYHEADER header{};
+    header.cbSize = sizeof header;
+    header.hPrinter = printer;
+    header.pszPrinterName = const_cast<LPWSTR>(c.printer);
+    DWORD result = 0;
+    EXPECT_EQ(RunCommonPropertySheet(nullptr, &DoDevicePropertySheets, reinterpret_cast<LPARAM>(&header), &result),
+              CPSUI_OK);
+    EXPECT_EQ(result, 1u);
+    ASSERT_NE(seen, nullptr);
+    ASSERT_EQ(Slot(2, 0) == seen || Slot(2, 1) == seen, true);  // still cached: its fields can be read
+    WCHAR key[64] = {};
+    GetFieldString(seen, FindFieldById(seen, fid::wdmAuthenticationNetworkKey), key, 64);
+    EXPECT_EQ(std::u16string(key), c.key);
+    EXPECT_EQ(ReadFieldRawById(seen, fid::kdmPrnFuncAuthenticationSecureMode), c.secureAfter);
+  }
+}
+
 LONG FailingSheet(PROPSHEETUI_INFO*, LPARAM) { return -1; }
 
-TEST_F(PropertySheetsTest, CommonSheetResultIsAlwaysWritten) {
-  DWORD result = 77;
-  EXPECT_LT(RunCommonPropertySheet(nullptr, &FailingSheet, 0, &result), 0);
-  EXPECT_EQ(result, 0u);
+// The common property-sheet host made missing, or left without its function, for one test;
+// registered as the platform has it again afterwards.
+enum class SheetHost { kPresent, kNoLibrary, kNoFunction };
+
+class SheetHostScope {
+ public:
+  explicit SheetHostScope(SheetHost state) {
+    if (state == SheetHost::kNoLibrary) plat::SetBuiltinModuleAvailable(u"compstui.dll", false);
+    if (state == SheetHost::kNoFunction) plat::RegisterBuiltinModule(u"compstui.dll", {});
+  }
+  ~SheetHostScope() {
+    plat::RegisterBuiltinModule(u"compstui.dll",
+                                {{"CommonPropertySheetUIW", plat::AsFarProc(&CommonPropertySheetUIW)}});
+    plat::SetBuiltinModuleAvailable(u"compstui.dll", true);
+  }
+  SheetHostScope(const SheetHostScope&) = delete;
+  SheetHostScope& operator=(const SheetHostScope&) = delete;
+};
+
+// The caller's result is written only by the host: without the library or its function the
+// answer is -1 and the caller's value stays; a host that fails the sheet leaves it too.
+TEST_F(PropertySheetsTest, CommonSheetResultIsWrittenOnlyByTheHost) {
+  struct Case {
+    const char* name;
+    SheetHost host;
+  };
+  for (const Case& c : {Case{"no library", SheetHost::kNoLibrary}, Case{"no function", SheetHost::kNoFunction},
+                        Case{"failed sheet", SheetHost::kPresent}}) {
+    SCOPED_TRACE(c.name);
+    SheetHostScope scope(c.host);
+    DWORD result = 77;
+    const LONG answer = RunCommonPropertySheet(nullptr, &FailingSheet, 0, &result);
+    if (c.host == SheetHost::kPresent) {
+      EXPECT_LT(answer, 0);
+    } else {
+      EXPECT_EQ(answer, -1);
+    }
+    EXPECT_EQ(result, 77u);
+  }
+}
+
+// PrinterProperties answers the device sheet's result, preset to 1: TRUE without the common
+// property-sheet library (nothing writes the preset over), TRUE when the sheet is accepted,
+// FALSE when it is cancelled, also after an Apply.
+TEST_F(PropertySheetsTest, PrinterPropertiesAnswersTheSheetsResult) {
+  struct Case {
+    const char16_t* printer;
+    SheetHost host;
+    std::vector<SheetAction> actions;  // none: no sheet opens
+    BOOL answer;
+  };
+  const Case cases[] = {
+      {u"Props No Library", SheetHost::kNoLibrary, {}, TRUE},
+      {u"Props No Function", SheetHost::kNoFunction, {}, TRUE},
+      {u"Props Ok", SheetHost::kPresent, {kOk}, TRUE},
+      {u"Props Cancel", SheetHost::kPresent, {kCancel}, FALSE},
+      {u"Props Apply Cancel", SheetHost::kPresent, {kChange, kApply, kCancel}, FALSE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(U8(c.printer));
+    HANDLE printer = Install(c.printer);
+    SheetHostScope scope(c.host);
+    if (!c.actions.empty()) {
+      plat::ui::QueueStep([&c] {
+        HWND sheet = plat::ui::ActiveModal();
+        HWND page = Page();
+        DriverContext* context = PageContext(page);
+        ASSERT_NE(context, nullptr);
+        for (SheetAction a : c.actions) {
+          switch (a) {
+            case kChange:
+            case kChangeBack:
+              WriteFieldRawById(context, fid::kdmSourceOptionTypeLCT1,
+                                ReadFieldRawById(context, fid::kdmSourceOptionTypeLCT1) ? 0 : 1);
+              SendMessageW(sheet, PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
+              break;
+            case kApply: EXPECT_NE(SendMessageW(sheet, PSM_APPLY, 0, 0), 0); break;
+            case kOk: EXPECT_TRUE(plat::ui::PressSheetButton(sheet, PSBTN_OK)); break;
+            case kCancel: EXPECT_TRUE(plat::ui::PressSheetButton(sheet, PSBTN_CANCEL)); break;
+          }
+        }
+      });
+    }
+    EXPECT_EQ(DoPrinterProperties(nullptr, printer), c.answer);
+    EXPECT_EQ(plat::ui::PendingSteps(), 0u);
+    EXPECT_EQ(plat::ui::StalledLoops(), 0);
+  }
 }
 
 TEST_F(PropertySheetsTest, SizeQueriesTouchNothing) {
@@ -455,4 +758,5 @@ TEST_F(PropertySheetsTest, DeviceSheetApplyWritesPrinterData) {
 }
 
 }  // namespace
+}  // namespace property_sheets_test
 }  // namespace kovatest
