@@ -8,7 +8,7 @@
 #include "win/msgbox.h"
 
 namespace kovatest {
-namespace {
+namespace module_pages_test {
 
 class ModulePagesTest : public PageEngineTest {};
 
@@ -162,5 +162,5 @@ TEST_F(ModulePagesTest, HiddenSpotOpensTheHiddenFunctionPage) {
   }
 }
 
-}  // namespace
+}  // namespace module_pages_test
 }  // namespace kovatest

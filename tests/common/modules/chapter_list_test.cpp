@@ -14,7 +14,7 @@
 #include "stored/device_settings.h"
 #include "win/profile.h"
 
-namespace {
+namespace chapter_list_test {
 
 using kovatest::ModulesTest;
 
@@ -233,4 +233,4 @@ TEST_F(ChapterList, MediaCopiesAndTrayFlags) {
   EXPECT_EQ(mask, 8);
 }
 
-}  // namespace
+}  // namespace chapter_list_test

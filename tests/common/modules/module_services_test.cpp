@@ -19,7 +19,7 @@
 #include "modules_fixture.h"
 #include "win/profile.h"
 
-namespace {
+namespace module_services_test {
 
 using kovatest::ModulesTest;
 
@@ -378,4 +378,4 @@ TEST_F(Summary, EmptyVersionTextsAreEmptyLinesAndTheLastShownLineHasNoBreak) {
   EXPECT_NE(s.substr(s.size() - 2), u"\r\n");
 }
 
-}  // namespace
+}  // namespace module_services_test

@@ -19,7 +19,7 @@
 #include "build_paths.h"
 
 namespace kovatest {
-namespace {
+namespace job_control_test {
 
 class JobControl : public OutsideTest {
  protected:
@@ -278,5 +278,5 @@ TEST_F(JobControl, DocumentStartRunsTheCardSessionOnlyWithCardAuthentication) {
   EXPECT_FALSE(Loaded());
 }
 
-}  // namespace
+}  // namespace job_control_test
 }  // namespace kovatest

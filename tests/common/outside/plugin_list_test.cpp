@@ -18,7 +18,7 @@
 #include "build_paths.h"
 
 namespace kovatest {
-namespace {
+namespace plugin_list_test {
 
 class Plugins : public OutsideTest {
  protected:
@@ -204,5 +204,5 @@ TEST_F(Plugins, ToolbarPageRequestLastsUntilThePluginIsReleased) {
   sheet.hComPropSheet = nullptr;
 }
 
-}  // namespace
+}  // namespace plugin_list_test
 }  // namespace kovatest

@@ -19,7 +19,7 @@
 #include "win/profile.h"
 
 namespace kovatest {
-namespace {
+namespace preset_quality_list_test {
 
 constexpr const char16_t* kPresetFile = u"C:\\Users\\me\\preset3.kst";
 constexpr const char16_t* kQualityFile = u"C:\\Users\\me\\quality0.kst";
@@ -514,5 +514,5 @@ TEST_F(PresetQualityList, HeaderMismatchWarnsOutsideTheSettingsApiOnly) {
   }
 }
 
-}  // namespace
+}  // namespace preset_quality_list_test
 }  // namespace kovatest
