@@ -100,6 +100,7 @@ struct ToolbarUiPluginBinding {
   void* disposeInterface;
   void* instance;
   DWORD handle;        // from the interface's open, 0 = none
+  void* pageRequest;   // the create-page request with the name it points to, kept until release
 };
 
 // A job-time paper substitution of the rendering build: whether it is in force and the

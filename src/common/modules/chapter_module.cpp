@@ -11,6 +11,7 @@
 #include "context/memory.h"
 #include "context/module_services.h"
 #include "context/settings_field.h"
+#include "context/snapshot_ring.h"
 #include "field_ids.h"
 #include "modules/chapter_list.h"
 #include "modules/module_events.h"
@@ -100,27 +101,57 @@ void TransferWithFile(DriverContext* context, const SettingsTransferEvent* b) {
   }
 }
 
+// The copies of the list that follow the settings snapshots: one per snapshot depth, so a
+// restore puts back the list its own push saved, however the snapshots nest.
+constexpr int kSnapshotDepths = 3 + kMaxExtraSnapshots;
+struct ChapterSnapshotCopies {
+  DWORD capacity[kSnapshotDepths];
+  ChapterEntry* lists[kSnapshotDepths];
+};
+
+// The copy of the snapshot being pushed or restored: the ring has already counted a push
+// and not yet uncounted a pop. An event that no push sent uses the first copy.
+int SnapshotCopyIndex(DriverContext* context) {
+  const int depth = SettingsSnapshotDepth(context);
+  if (depth <= 0) return 0;
+  return depth < kSnapshotDepths ? depth - 1 : kSnapshotDepths - 1;
+}
+
+void FreeSnapshotCopies(ChapterModuleData* data) {
+  if (!data || !data->savedList) return;
+  auto* copies = static_cast<ChapterSnapshotCopies*>(data->savedList);
+  for (ChapterEntry* list : copies->lists) FreeMem(list);
+  FreeMem(copies);
+  data->savedList = nullptr;
+}
+
 void SnapshotList(DriverContext* context, ChapterModuleData* data, bool save) {
   int capacity = 0;
   ChapterEntry* list = ChapterArray(context, &capacity);
-  if (!list || !data) return;
-  WorkArea* work = context->work;
+  if (!list || !data || capacity <= 0) return;
   const std::size_t bytes = static_cast<std::size_t>(capacity) * sizeof(ChapterEntry);
+  auto* copies = static_cast<ChapterSnapshotCopies*>(data->savedList);
+  const int at = SnapshotCopyIndex(context);
   if (save) {
-    if (!data->savedList || work->chapterSavedCapacity != static_cast<DWORD>(capacity)) {
-      FreeMem(data->savedList);
-      data->savedList = AllocMem(static_cast<DWORD>(bytes));
-      work->chapterSavedCapacity = data->savedList ? static_cast<DWORD>(capacity) : 0;
-      if (!data->savedList) return;
+    if (!copies) {
+      copies = static_cast<ChapterSnapshotCopies*>(AllocMem(sizeof(ChapterSnapshotCopies)));
+      if (!copies) return;
+      data->savedList = copies;
     }
-    std::memcpy(data->savedList, list, bytes);
+    if (!copies->lists[at] || copies->capacity[at] != static_cast<DWORD>(capacity)) {
+      FreeMem(copies->lists[at]);
+      copies->lists[at] = static_cast<ChapterEntry*>(AllocMem(static_cast<DWORD>(bytes)));
+      copies->capacity[at] = copies->lists[at] ? static_cast<DWORD>(capacity) : 0;
+      if (!copies->lists[at]) return;
+    }
+    std::memcpy(copies->lists[at], list, bytes);
     return;
   }
-  if (!data->savedList) return;
-  const DWORD n = work->chapterSavedCapacity < static_cast<DWORD>(capacity) ? work->chapterSavedCapacity
-                                                                            : static_cast<DWORD>(capacity);
+  if (!copies || !copies->lists[at]) return;
+  const DWORD n = copies->capacity[at] < static_cast<DWORD>(capacity) ? copies->capacity[at]
+                                                                       : static_cast<DWORD>(capacity);
   std::memset(list, 0, bytes);
-  std::memcpy(list, data->savedList, n * sizeof(ChapterEntry));
+  std::memcpy(list, copies->lists[at], n * sizeof(ChapterEntry));
 }
 
 }  // namespace
@@ -187,10 +218,7 @@ std::int32_t ChapterModuleEvent(DriverContext* context, DWORD event, void* block
     return 0;
   }
   if (event == MODEV_FREE) {
-    if (data) {
-      FreeMem(data->savedList);
-      data->savedList = nullptr;
-    }
+    FreeSnapshotCopies(data);
     return 0;
   }
   if (!context || !context->work) return 0;

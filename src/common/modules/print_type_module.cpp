@@ -81,9 +81,11 @@ std::int32_t PrintTypeModuleItem(DriverContext* context, WORD number, void*) {
   if (!context) return 0;
   switch (number) {
     case kStatusQuery:
-      // PENDING: the status-only bidirectional query of the open page comes with the
-      // bidirectional query; the job-control items of mask 1 are read now.
-      JobControlRead(context, 1);
+      // PENDING: the status-only bidirectional query of the open page (QueryPrinterStatusBidi)
+      // runs here first once the bidirectional query comes.
+      // The user code (item mask 1) is read from the job-control library, which is bound and
+      // opened for this read only.
+      JobControlReadMask(context, 1);
       return 1;
     case kAlertOfLastCommand: {
       // The option of the control that sent the open page its last command asks its alert.

@@ -98,8 +98,10 @@ void ForceField(DriverContext* context, const WCHAR* file, const WCHAR* section,
     if (!WideEquals(own, text)) WriteIniString(section, name, text, file);
     return;
   }
+  // Unlocked: the file's own value comes back over the locked one, whatever the context
+  // holds now.
   if (!Has(saved)) return;
-  if (!WideEquals(saved, text)) WriteIniString(section, name, saved, file);
+  if (!WideEquals(saved, own)) WriteIniString(section, name, saved, file);
   WriteIniString(section, lockKey, nullptr, file);
 }
 

@@ -87,6 +87,8 @@ int QueryUiControlPlugins(DriverContext* context) {
 int AttachToolbarUiPlugin(DriverContext* context) {
   if (!context || !context->work) return 0;
   ToolbarUiPluginBinding& b = context->work->toolbarPlugin;
+  // A binding still held is let go first, so that clearing it loses nothing.
+  ReleaseToolbarUiPlugin(context);
   char path[260] = {};
   b.assigned = IsVavavUiPluginAssigned(context) ? 1 : 0;
   b.pathFound = GetVavavUiPluginPath(context, path) ? 1 : 0;
@@ -124,7 +126,9 @@ int AttachToolbarUiPlugin(DriverContext* context) {
   }
   b.handle = handle;
 
-  // The request's name slot is 4 bytes wide: request and name live in low memory.
+  // The request's name slot is 4 bytes wide: request and name live in low memory. The
+  // plug-in's page may read the request whenever it likes (its dialog's WM_INITDIALOG comes
+  // long after CreatePage returns): the block stays with the binding until its release.
   const WCHAR* display = GetPrinterDisplayName(context);
   const std::size_t nameBytes = (display ? std::char_traits<char16_t>::length(display) + 1 : 1) * sizeof(WCHAR);
   auto* block = static_cast<BYTE*>(LowMemoryAlloc(sizeof(ToolbarPageRequest) + nameBytes));
@@ -132,6 +136,7 @@ int AttachToolbarUiPlugin(DriverContext* context) {
     ReleaseToolbarUiPlugin(context);
     return 0;
   }
+  b.pageRequest = block;
   auto* request = reinterpret_cast<ToolbarPageRequest*>(block);
   auto* name = reinterpret_cast<WCHAR*>(block + sizeof(ToolbarPageRequest));
   if (display) std::memcpy(name, display, nameBytes);
@@ -147,7 +152,6 @@ int AttachToolbarUiPlugin(DriverContext* context) {
   request->one = 1;
   void* page = nullptr;
   const DWORD created = instance->CreatePage(request, &page, handle);
-  LowMemoryFree(block);
   if (created != 0 || !page || !AddToolbarPageToSheet(context, page)) {
     ReleaseToolbarUiPlugin(context);
     return 0;
@@ -166,6 +170,9 @@ void ReleaseToolbarUiPlugin(DriverContext* context) {
     if (b.disposeInterface) reinterpret_cast<ToolbarDisposeInterfaceProc>(b.disposeInterface)(instance);
     b.instance = nullptr;
   }
+  // The plug-in is closed: nothing reads its page request any more.
+  if (b.pageRequest) LowMemoryFree(b.pageRequest);
+  b.pageRequest = nullptr;
   FreeLibrary(b.library);
   b.library = nullptr;
 }

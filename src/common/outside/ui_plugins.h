@@ -19,7 +19,7 @@ using UiControlDisposeInterfaceProc = void (*)(UiControlInterface* instance);
 
 // Tool-bar plug-in exports and interface. The create-page request keeps the printer name's
 // address in a 4-byte slot, so the request and the name it points to are placed below
-// 4 GiB.
+// 4 GiB; both stay valid until the plug-in is released.
 struct ToolbarPageRequest {
   DWORD size;          // 32
   DWORD printerName;   // address of the printer display name (UTF-16)
@@ -49,6 +49,7 @@ constexpr DWORD kPluginInterfaceVersion = 256;
 int QueryUiControlPlugins(DriverContext* context);
 // Binds the tool-bar plug-in and adds its page to the device sheet; 1 when added.
 int AttachToolbarUiPlugin(DriverContext* context);
+// Closes and disposes of the plug-in, frees its page request and unloads it.
 void ReleaseToolbarUiPlugin(DriverContext* context);
 // The device sheet's add-page function for the tool-bar page; 1 when added.
 int AddToolbarPageToSheet(DriverContext* context, void* page);

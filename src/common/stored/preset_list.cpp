@@ -113,7 +113,8 @@ int GetPresetCount(DriverContext* context) {
   const WCHAR* ini = nullptr;
   const WCHAR* section = nullptr;
   if (!UserListLocation(context, ini, section)) return 0;
-  return ReadIniInt(section, u"Count", 0, ini);
+  const int count = ReadIniInt(section, u"Count", 0, ini);
+  return count < 0 ? 0 : count > kMaxPresets ? kMaxPresets : count;
 }
 
 void MakePresetKey(WCHAR* key, int n, int kind) {

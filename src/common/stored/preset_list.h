@@ -24,7 +24,8 @@ constexpr int PCC_APPLY = 1;
 constexpr int PCC_CAPTURE = 2;
 constexpr int PCC_FREE = 3;
 
-// "Count" of the printer section (0 when missing or without a context).
+// "Count" of the printer section held to 0..kMaxPresets (0 when missing or without a
+// context): a count the file holds beyond the list's limit names no further entry.
 int GetPresetCount(DriverContext* context);
 // "PresetList<n>", with "Name" appended for kind 1 and "Comment" for kind 2, into key
 // (kPresetKeyChars characters).

@@ -70,7 +70,8 @@ int GetQualityCount(DriverContext* context) {
   const WCHAR* ini = nullptr;
   const WCHAR* section = nullptr;
   if (!UserListLocation(context, ini, section)) return 0;
-  return ReadIniInt(section, u"QualityCount", 0, ini);
+  const int count = ReadIniInt(section, u"QualityCount", 0, ini);
+  return count < 0 ? 0 : count > kMaxQualityEntries ? kMaxQualityEntries : count;
 }
 
 void MakeQualityKey(WCHAR* key, int n) {

@@ -10,8 +10,12 @@ struct DriverContext;
 
 // Characters of a list key buffer, with its NUL.
 constexpr int kListKeyChars = 40;
+// Entries 0-127: entry n is the user quality setting's stored value 32 + n, and entry 128
+// (the value 160) is the one the settings API keeps for itself, outside the list.
+constexpr int kMaxQualityEntries = 128;
 
-// "QualityCount" of the printer section (0 when missing or without a context).
+// "QualityCount" of the printer section held to 0..kMaxQualityEntries (0 when missing or
+// without a context): a count the file holds beyond the list's limit names no further entry.
 int GetQualityCount(DriverContext* context);
 // "QualityList<n>" into key (room for 24 characters covers every n).
 void MakeQualityKey(WCHAR* key, int n);

@@ -8,7 +8,7 @@
 #include "win/msgbox.h"
 
 namespace kovatest {
-namespace {
+namespace module_pages_test {
 
 class ModulePagesTest : public PageEngineTest {};
 
@@ -19,9 +19,32 @@ std::u16string TextOf(HWND window) {
   return text;
 }
 
-// The status page's edit shows the summary on every update, whatever was typed into it; an
-// edit with neither a list nor a field keeps what it shows.
+// The status page's edit shows the summary of the quality settings on every update, whatever
+// was typed into it: one line per entry of its list that passes, the label's text followed
+// by the value's, the last line without a line break; an edit with neither a list nor a
+// field keeps what it shows.
 TEST_F(ModulePagesTest, SummaryEditShowsTheSummary) {
+  // Texts for most of the labels and for the resolution's value (600 dpi).
+  root_.WriteFile(u"C:\\drv\\KOVAUIUS.rc",
+                  Replaced(ReadFixtureFile("pages/page_engine.rc"), "  10 \"Plain paper\"",
+                           "  240 \"Resolution: \"\n"
+                           "  86 \"600 dpi\"\n"
+                           "  388 \"Smoothing: \"\n"
+                           "  241 \"Border: \"\n"
+                           "  1101 \"Black characters: \"\n"
+                           "  242 \"TrueType fonts: \"\n"
+                           "  1105 \"Image printing: \"\n"
+                           "  1106 \"Colour process: \"\n"
+                           "  1149 \"Toner save: \"\n"
+                           "  13041 \"Text as bitmap: \"\n"
+                           "  244 \"Dithering: \"\n"
+                           "  1114 \"Brightness: \"\n"
+                           "  1115 \"Contrast: \"\n"
+                           "  1121 \"Colour adjustment\"\n"
+                           "  1122 \"Text\"\n"
+                           "  1123 \"Line art\"\n"
+                           "  1124 \"Image\"\n"
+                           "  10 \"Plain paper\""));
   DriverContext* context = Bound();
   ASSERT_NE(context, nullptr);
   PageRecord* page = FindPageById(context, 1020);
@@ -32,15 +55,43 @@ TEST_F(ModulePagesTest, SummaryEditShowsTheSummary) {
   HWND other = CreateWindowExW(0, u"Edit", u"kept", WS_CHILD, 0, 0, 50, 12, frame, nullptr, nullptr, nullptr);
   ASSERT_TRUE(frame && edit && other);
   status->window = edit;
-  std::vector<WCHAR> expected(10240);
-  const int length = BuildSummaryText(context, status, expected.data(), static_cast<int>(expected.size()));
-  ASSERT_GT(length, 0);
-  const std::u16string summary(reinterpret_cast<const char16_t*>(expected.data()), static_cast<std::size_t>(length));
+  // Values without a text of their own show as numbers (value ids of the settings the model
+  // has no option for); entries without a label text show their value alone, and those
+  // with neither are empty lines.
+  const std::u16string expected =
+      u"Resolution: 600 dpi\r\n"
+      u"Smoothing: 21728\r\n"
+      u"Border: 21664\r\n"
+      u"Black characters: 0\r\n"
+      u"0\r\n"
+      u"TrueType fonts: 21601\r\n"
+      u"Image printing: 0\r\n"
+      u"Colour process: 0\r\n"
+      u"Toner save: 21792\r\n"
+      u"Text as bitmap: 0\r\n"
+      u"\r\n"
+      u"\r\n"
+      u"Dithering: 21216\r\n"
+      u"Brightness: 0\r\n"
+      u"Contrast: 0\r\n"
+      u"Colour adjustment\r\n"
+      u"Text\r\n"
+      u"Dithering: 23584\r\n"
+      u"Brightness: 0\r\n"
+      u"Contrast: 0\r\n"
+      u"Line art\r\n"
+      u"Dithering: 23648\r\n"
+      u"Brightness: 0\r\n"
+      u"Contrast: 0\r\n"
+      u"Image\r\n"
+      u"Dithering: 23712\r\n"
+      u"Brightness: 0\r\n"
+      u"Contrast: 0";
   for (const char16_t* typed : {u"", u"typed over"}) {
     SCOPED_TRACE(std::string(typed, typed + std::char_traits<char16_t>::length(typed)));
     SetWindowTextW(edit, typed);
     UpdateSummaryText(context, page, status);
-    EXPECT_EQ(TextOf(edit), summary);
+    EXPECT_EQ(TextOf(edit), expected);
   }
   ControlRecord plain{};
   plain.controlId = 3561;
@@ -111,5 +162,5 @@ TEST_F(ModulePagesTest, HiddenSpotOpensTheHiddenFunctionPage) {
   }
 }
 
-}  // namespace
+}  // namespace module_pages_test
 }  // namespace kovatest

@@ -174,10 +174,12 @@ TEST_F(ContextModules, AContextLoadsTheTableAndFreesItWithItsPrivateData) {
   ASSERT_NE(list, nullptr);
   ASSERT_EQ(list->count, 10);
   for (int i = 0; i < 10; ++i) EXPECT_EQ(list->records[i].privateData != nullptr, i == MODULE_CHAPTERS) << i;
-  // Event 2 frees what the chapter module's private data holds.
-  static_cast<ChapterModuleData*>(list->records[MODULE_CHAPTERS].privateData)->savedList = AllocMem(38);
+  // Event 2 frees what the chapter module's private data holds: the list copies a snapshot
+  // push makes.
   ctx->work->presetCache[3] = AllocMem(16);
   ctx->work->chapterEntries = AllocMem(2 * sizeof(ChapterEntry));
+  NotifyModules(ctx, MODEV_SNAPSHOT_PUSH, nullptr);
+  EXPECT_NE(static_cast<ChapterModuleData*>(list->records[MODULE_CHAPTERS].privateData)->savedList, nullptr);
   ReleaseContext(ctx, CTXR_DESTROY);  // ASan reports what is not freed
 }
 

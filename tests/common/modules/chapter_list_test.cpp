@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "context/module_services.h"
+#include "context/snapshot_ring.h"
 #include "field_ids.h"
 #include "modules/chapter_list.h"
 #include "modules/module_events.h"
@@ -13,7 +14,7 @@
 #include "stored/device_settings.h"
 #include "win/profile.h"
 
-namespace {
+namespace chapter_list_test {
 
 using kovatest::ModulesTest;
 
@@ -166,6 +167,50 @@ TEST_F(ChapterList, SnapshotsCarryTheListAndThePageCancelPutsTheCountBack) {
   EXPECT_EQ(Pages(), (std::vector<int>{2, 4, 6}));
 }
 
+// Each settings snapshot restores the chapter list its own push saved, however the
+// snapshots nest (past the ring's three slots too) and whether the inner ones were
+// accepted or cancelled. Steps: a number deletes that entry, '+' pushes, 'c' pops and
+// restores (Cancel), 'a' pops and keeps (OK).
+TEST_F(ChapterList, EverySnapshotRestoresItsOwnList) {
+  struct Case {
+    const char* steps;
+    std::vector<int> pages;
+  };
+  const Case cases[] = {
+      {"+0c", {2, 4, 6, 8, 10}},
+      {"+0+c", {4, 6, 8, 10}},
+      {"+0+cc", {2, 4, 6, 8, 10}},
+      {"+0+0ac", {2, 4, 6, 8, 10}},
+      {"+0+0ca", {4, 6, 8, 10}},
+      {"+0+0a", {6, 8, 10}},
+      {"+0+0+0+0+c", {10}},
+      {"+0+0+0+0+cc", {8, 10}},
+      {"+0+0+0+0+ccc", {6, 8, 10}},
+      {"+0+0+0+0+cccc", {4, 6, 8, 10}},
+      {"+0+0+0+0+ccccc", {2, 4, 6, 8, 10}},
+      {"+0+0+0+0+cacac", {2, 4, 6, 8, 10}},
+      {"+2+1c", {2, 4, 8, 10}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.steps);
+    Set(fid::wdmChapterNum, 0);
+    ASSERT_EQ(Merge(u"2,4,6,8,10", 0), 0);
+    for (const char* s = c.steps; *s; ++s) {
+      if (*s == '+') {
+        ASSERT_EQ(PushSettingsSnapshot(ctx_), 1);
+      } else if (*s == 'c' || *s == 'a') {
+        PopSettingsSnapshot(ctx_, *s == 'c' ? 1 : 0);
+      } else {
+        ASSERT_GE(DeleteChapterEntry(ctx_, *s - '0'), 0);
+      }
+    }
+    EXPECT_EQ(Pages(), c.pages);
+    EXPECT_EQ(Get(fid::wdmChapterNum), c.pages.size());
+    while (SettingsSnapshotDepth(ctx_) > 0) PopSettingsSnapshot(ctx_, 0);
+    ctx_->work->chapterSavedCount = 0;
+  }
+}
+
 TEST_F(ChapterList, MediaCopiesAndTrayFlags) {
   Set(fid::kdmChapterMediaType, 5);
   CallModuleItemHooks(ctx_, 306);
@@ -188,4 +233,4 @@ TEST_F(ChapterList, MediaCopiesAndTrayFlags) {
   EXPECT_EQ(mask, 8);
 }
 
-}  // namespace
+}  // namespace chapter_list_test

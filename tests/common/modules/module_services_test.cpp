@@ -19,7 +19,7 @@
 #include "modules_fixture.h"
 #include "win/profile.h"
 
-namespace {
+namespace module_services_test {
 
 using kovatest::ModulesTest;
 
@@ -207,6 +207,58 @@ TEST_F(Locks, LockingAndUnlockingTheMediaTypeOfThePresets) {
   EXPECT_EQ(std::u16string(v), u"-");
 }
 
+// Lifting a lock puts each file's own value back, whatever value the context holds when the
+// lock is lifted: the locked one, the file's own one or a third.
+TEST_F(Locks, UnlockingPutsBackEachFilesOwnValue) {
+  struct Case {
+    const char* name;
+    DWORD event;
+    WORD bit;
+    WORD field;
+    const char16_t* key;
+    DWORD atUnlock;
+  };
+  const Case cases[] = {
+      {"preset media, context at the locked value", MODEV_LOCK_PRESETS, fid::kdmLock000InfoBitMedia,
+       fid::kdmMediaType, u"kdmMediaType", 7},
+      {"preset media, context at the preset's own value", MODEV_LOCK_PRESETS, fid::kdmLock000InfoBitMedia,
+       fid::kdmMediaType, u"kdmMediaType", 3},
+      {"preset media, context at a third value", MODEV_LOCK_PRESETS, fid::kdmLock000InfoBitMedia,
+       fid::kdmMediaType, u"kdmMediaType", 5},
+      {"quality resolution, context at the entry's own value", MODEV_LOCK_QUALITIES,
+       fid::kdmLock000InfoBitResolution, fid::kdmDstResolutionW, u"kdmDstResolutionW", 3},
+  };
+  const WCHAR* ini = GetUserIniPath(ctx_);
+  const WCHAR* section = GetPrinterSectionName(ctx_);
+  const char16_t* file = u"C:\\_kova\\own.kst";
+  auto read = [&](const char16_t* key) {
+    WCHAR v[16] = {};
+    GetPrivateProfileStringW(u"P1", key, u"<none>", v, 16, file);
+    return std::u16string(v);
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::u16string key(c.key);
+    const std::string body = "[P1]\r\n" + std::string(key.begin(), key.end()) + "=3\r\n";
+    root_.WriteFile(file, body);
+    ResetPresetCount(ctx_);
+    AppendPreset(ctx_, file, u"Own", u"");
+    ASSERT_TRUE(WritePrivateProfileStringW(section, u"QualityCount", u"1", ini));
+    ASSERT_TRUE(WritePrivateProfileStringW(section, u"QualityList0", file, ini));
+    Set(c.field, 7);
+    Set(c.bit, 1);
+    NotifyModules(ctx_, c.event, nullptr);
+    ASSERT_EQ(read(c.key), u"7");
+    ASSERT_EQ(read((key + u"Lock").c_str()), u"3");
+
+    Set(c.field, c.atUnlock);
+    Set(c.bit, 0);
+    NotifyModules(ctx_, c.event, nullptr);
+    EXPECT_EQ(read(c.key), u"3");
+    EXPECT_EQ(read((key + u"Lock").c_str()), u"<none>");
+  }
+}
+
 TEST(LockCompanions, TheIndexCharacterNeedsRoomForIt) {
   struct Case {
     const char16_t* path;
@@ -326,4 +378,4 @@ TEST_F(Summary, EmptyVersionTextsAreEmptyLinesAndTheLastShownLineHasNoBreak) {
   EXPECT_NE(s.substr(s.size() - 2), u"\r\n");
 }
 
-}  // namespace
+}  // namespace module_services_test

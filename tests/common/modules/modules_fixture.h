@@ -1,16 +1,19 @@
-// A context of an installed printer with its own fields, pages and extension modules, for the
-// module tests; the deliverable is put back to the printer interface DLL afterwards.
+// A context of an installed printer with its own fields, pages, settings snapshot ring and
+// extension modules, for the module tests; the deliverable is put back to the printer
+// interface DLL afterwards.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "paths_fixture.h"
 #include "context/deliverable.h"
 #include "context/dictionary_pages.h"
 #include "context/field_access.h"
 #include "context/module_dispatch.h"
+#include "context/snapshot_ring.h"
 
 namespace kovatest {
 
@@ -22,10 +25,18 @@ class ModulesTest : public PathsTest {
     printer_ = Install(u"P1");
     ctx_ = Context(printer_);
     root_.WriteFile(u"C:\\_kova\\keep.txt", "");
+    // The three slots of the ring, laid out like the settings buffer, so that module code
+    // that pushes and pops works on real snapshots.
+    for (int i = 0; i < 3; ++i) {
+      ring_[i].assign(FieldContext::kBufferSize, 0);
+      WriteAreaOffsets(ring_[i].data());
+      ctx_->work->snapshots[i] = ring_[i].data();
+    }
     ASSERT_TRUE(CopyBuiltInPageTable(ctx_->pages));
     LoadExtensionModules(ctx_);
   }
   void TearDown() override {
+    FreeExtraSnapshots(ctx_);
     FreeExtensionModules(ctx_);
     FreePageTable(ctx_->pages);
     SetDeliverable(Deliverable::Interface);
@@ -48,6 +59,7 @@ class ModulesTest : public PathsTest {
 
   HANDLE printer_ = nullptr;
   DriverContext* ctx_ = nullptr;
+  std::vector<BYTE> ring_[3];
 };
 
 }  // namespace kovatest

@@ -19,7 +19,7 @@
 #include "build_paths.h"
 
 namespace kovatest {
-namespace {
+namespace job_control_test {
 
 class JobControl : public OutsideTest {
  protected:
@@ -201,6 +201,25 @@ TEST_F(JobControl, ReadsCutLongTextsAndKeepSettingsForEmptyValues) {
   EXPECT_EQ(Text(fid::kdmOwnerName), u"kept");
 }
 
+// The status query of the utility pages (built-in 250) binds the library for its own read:
+// the user code it holds reaches kdmUserCode, the user code no longer counts as the
+// provider's, and the library is unloaded again.
+TEST_F(JobControl, TheStatusQueryReadsTheUserCodeFromTheLibrary) {
+  ASSERT_EQ(JobControlStart(ctx_), 0u);
+  StoreKey(u"Item1", u"T0034003700310031");  // "4711"
+  StoreKey(u"Item2", u"T0058");              // not asked for
+  SetText(fid::kdmUserCode, u"");
+  SetText(fid::kdmOwnerName, u"kept");
+  SetStateByte(ctx_, fid::KPD_kdmUserCodeGet, 1);
+  SetStateByte(ctx_, fid::KPD_kdmUserCodeDLL, 1);
+  CallModuleItemHooks(ctx_, 250);
+  EXPECT_EQ(Text(fid::kdmUserCode), u"4711");
+  EXPECT_EQ(Text(fid::kdmOwnerName), u"kept");
+  EXPECT_EQ(GetStateByte(ctx_, fid::KPD_kdmUserCodeGet), 0u);
+  EXPECT_EQ(GetStateByte(ctx_, fid::KPD_kdmUserCodeDLL), 0u);
+  EXPECT_FALSE(Loaded());
+}
+
 TEST_F(JobControl, ResetEmptiesAndSendsClearOnlyEmpties) {
   ASSERT_EQ(JobControlStart(ctx_), 0u);
   FillItems();
@@ -259,5 +278,5 @@ TEST_F(JobControl, DocumentStartRunsTheCardSessionOnlyWithCardAuthentication) {
   EXPECT_FALSE(Loaded());
 }
 
-}  // namespace
+}  // namespace job_control_test
 }  // namespace kovatest

@@ -7,16 +7,18 @@
 #include <vector>
 
 #include "context/paths_and_names.h"
+#include "context/product_record.h"
 #include "outside/plugin_list.h"
 #include "outside/ui_plugins.h"
 #include "outside_fixture.h"
+#include "win/compstui.h"
 #include "win/loader.h"
 #include "win/lowmem.h"
 #include "win/spool.h"
 #include "build_paths.h"
 
 namespace kovatest {
-namespace {
+namespace plugin_list_test {
 
 class Plugins : public OutsideTest {
  protected:
@@ -135,5 +137,72 @@ TEST_F(Plugins, ToolbarRequestLayoutAndReleaseWithoutASheet) {
   EXPECT_EQ(Answer(u"Toolbar", u"Opens"), 0xFFFFFFFFu);
 }
 
-}  // namespace
+// The sheet's add-page function of the test: counts the pages it takes.
+int g_pagesAdded = 0;
+LONG_PTR TakePage(HANDLE, UINT function, LPARAM page, LPARAM) {
+  if (function != CPSFUNC_ADD_HPROPSHEETPAGE || !page) return 0;
+  ++g_pagesAdded;
+  return 1;
+}
+
+// The plug-in's page reads its create-page request when it likes (at WM_INITDIALOG, long
+// after CreatePage returned): the request and the printer name it points to stay until the
+// plug-in is closed and released, also when no sheet takes the page and it is released at
+// once.
+TEST_F(Plugins, ToolbarPageRequestLastsUntilThePluginIsReleased) {
+  struct Case {
+    const char* name;
+    bool sheet;
+    int attached;
+  };
+  const Case cases[] = {{"a device sheet takes the page", true, 1}, {"no sheet to take the page", false, 0}};
+  Place(kovatest::BuiltFile("ToolbarDouble"), u"C:\\drv\\tb.so");
+  Ini("[VavavUI]\r\nCount=1\r\nPluginID0=com.vante.kova.toolbar\r\n[com.vante.kova.toolbar]\r\nInstallPath=tb.dll\r\n");
+  const DWORD one = 1;
+  SetPrinterDataW(printer_, const_cast<LPWSTR>(u"PluginIDCount"), REG_DWORD,
+                  reinterpret_cast<LPBYTE>(const_cast<DWORD*>(&one)), 4);
+  const std::u16string id = u"com.vante.kova.toolbar";
+  SetPrinterDataW(printer_, const_cast<LPWSTR>(u"PluginID0"), REG_SZ,
+                  reinterpret_cast<LPBYTE>(const_cast<char16_t*>(id.c_str())),
+                  static_cast<DWORD>((id.size() + 1) * 2));
+  // The printer's model is a special model, which the plug-in needs.
+  const std::u16string model = GetProductString(GetSpecialModelEntry(ctx_, 0)->modelName);
+  ASSERT_LT(model.size(), 32u);
+  std::memcpy(ctx_->work->modelName, model.c_str(), (model.size() + 1) * sizeof(char16_t));
+  const std::u16string printer = GetPrinterDisplayName(ctx_);
+  PageEngineState& sheet = ctx_->work->sheet;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    g_pagesAdded = 0;
+    sheet.sheetKind = c.sheet ? 2 : 0;
+    sheet.pfnComPropSheet = c.sheet ? reinterpret_cast<void*>(&TakePage) : nullptr;
+    sheet.hComPropSheet = c.sheet ? reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(0x5150)) : nullptr;
+    SteerText(u"Toolbar", u"KeptName", u"");
+    SteerText(u"Toolbar", u"NameAtClose", u"");
+    Steer(u"Toolbar", u"Closes", 0);
+
+    EXPECT_EQ(AttachToolbarUiPlugin(ctx_), c.attached);
+    EXPECT_EQ(g_pagesAdded, c.attached);
+    EXPECT_EQ(AnswerText(u"Toolbar", u"PrinterName"), printer);
+    if (c.attached) {
+      HMODULE library = GetModuleHandleW(u"C:\\drv\\tb.dll");
+      ASSERT_NE(library, nullptr);
+      auto readKept = ProcCast<void (*)()>(GetProcAddress(library, "TBUIReadKeptRequest"));
+      ASSERT_NE(readKept, nullptr);
+      readKept();
+      EXPECT_EQ(AnswerText(u"Toolbar", u"KeptName"), printer);
+      EXPECT_EQ(Answer(u"Toolbar", u"Closes"), 0u);
+      ReleaseToolbarUiPlugin(ctx_);
+    }
+    EXPECT_EQ(Answer(u"Toolbar", u"Closes"), 1u);
+    EXPECT_EQ(AnswerText(u"Toolbar", u"NameAtClose"), printer);
+    EXPECT_EQ(ctx_->work->toolbarPlugin.pageRequest, nullptr);
+    EXPECT_EQ(GetModuleHandleW(u"C:\\drv\\tb.dll"), nullptr);
+  }
+  sheet.sheetKind = 0;
+  sheet.pfnComPropSheet = nullptr;
+  sheet.hComPropSheet = nullptr;
+}
+
+}  // namespace plugin_list_test
 }  // namespace kovatest

@@ -19,7 +19,7 @@
 #include "win/profile.h"
 
 namespace kovatest {
-namespace {
+namespace preset_quality_list_test {
 
 constexpr const char16_t* kPresetFile = u"C:\\Users\\me\\preset3.kst";
 constexpr const char16_t* kQualityFile = u"C:\\Users\\me\\quality0.kst";
@@ -102,6 +102,28 @@ TEST_F(PresetQualityList, CountsReadTheirKeysWithZeroDefault) {
   EXPECT_EQ(GetPresetCount(ctx_), 5);
   EXPECT_EQ(GetQualityCount(ctx_), 2);
   EXPECT_EQ(GetPresetCount(nullptr), 0);
+}
+
+// The counts are held to the lists' limits, 16 presets and 128 user qualities, whatever the
+// file holds: every walk over a list reads the INI once per entry, and a count of millions
+// would make each of them take minutes.
+TEST_F(PresetQualityList, CountsAreHeldToTheListsLimits) {
+  struct Case {
+    const char16_t* text;
+    int presets;
+    int qualities;
+  } cases[] = {{u"0", 0, 0},           {u"15", 15, 15},       {u"16", 16, 16},        {u"17", 16, 17},
+               {u"128", 16, 128},      {u"129", 16, 128},     {u"1000000", 16, 128}, {u"2147483647", 16, 128},
+               {u"-1", 0, 0},          {u"-2147483648", 0, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text)));
+    SetKey(u"Count", c.text);
+    SetKey(u"QualityCount", c.text);
+    EXPECT_EQ(GetPresetCount(ctx_), c.presets);
+    EXPECT_EQ(GetQualityCount(ctx_), c.qualities);
+  }
+  EXPECT_EQ(kMaxPresets, 16);
+  EXPECT_EQ(kMaxQualityEntries, 128);
 }
 
 TEST_F(PresetQualityList, QualityEntrySavesAndAppliesItsFieldsAndName) {
@@ -492,5 +514,5 @@ TEST_F(PresetQualityList, HeaderMismatchWarnsOutsideTheSettingsApiOnly) {
   }
 }
 
-}  // namespace
+}  // namespace preset_quality_list_test
 }  // namespace kovatest
