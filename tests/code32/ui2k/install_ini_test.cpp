@@ -410,5 +410,39 @@ TEST_F(DirectoryKeysTest, ASpoolDirectoryGoesToThePrinterOrToEveryPrinter) {
   ReleaseContext(context, CTXR_DESTROY);
 }
 
+// A printer's spool directory is kept in a value of 260 characters: every path the key may
+// name (shorter than 239 characters) is kept whole with its terminator.
+TEST_F(DirectoryKeysTest, APrintersSpoolDirectoryIsKeptWhole) {
+  HANDLE printer = Install(u"Long Spool Printer");
+  DriverContext* context = Create(printer);
+  ASSERT_NE(context, nullptr);
+  struct Case {
+    std::size_t length;  // of the whole path
+    bool kept;
+  };
+  const Case cases[] = {{8, true}, {200, true}, {238, true}, {239, false}};
+  for (const Case& c : cases) {
+    const std::u16string path = u"C:\\" + std::u16string(c.length - 3, u's');
+    CreateDirectoryW(path.c_str(), nullptr);
+    DeletePrinterDataW(printer, const_cast<LPWSTR>(u"SpoolDirectory"));
+    root_.WriteFile(u"C:\\spool.ini", "[Long Spool Printer]\r\nSpoolDirectory=" + std::string(path.begin(), path.end()) + "\r\n");
+    ApplySpoolDirectory(u"C:\\spool.ini", u"Long Spool Printer", context, 0);
+    std::vector<BYTE> value(600, 0xCD);
+    DWORD type = 0, needed = 0;
+    const DWORD status = GetPrinterDataW(printer, const_cast<LPWSTR>(u"SpoolDirectory"), &type, value.data(),
+                                         static_cast<DWORD>(value.size()), &needed);
+    if (!c.kept) {
+      EXPECT_NE(status, 0u) << c.length << ": too long a path is not kept";
+      continue;
+    }
+    ASSERT_EQ(status, 0u) << c.length;
+    EXPECT_EQ(type, 1u) << c.length;
+    EXPECT_EQ(needed, 520u) << c.length;
+    const std::u16string stored(reinterpret_cast<const char16_t*>(value.data()), needed / 2);
+    EXPECT_EQ(stored.substr(0, stored.find(u'\0')), path) << c.length << ": the path whole, terminated in the value";
+  }
+  ReleaseContext(context, CTXR_DESTROY);
+}
+
 }  // namespace
 }  // namespace kovatest
