@@ -18,6 +18,7 @@
 #include "win/registry.h"
 
 namespace kovatest {
+namespace csr_cleanup_test {
 namespace {
 
 TEST(CsrSectionText, SectionsAreDroppedOnlyWhereTheyStart) {
@@ -251,4 +252,5 @@ TEST_F(CsrCleanup, SpoolerIdentityIsTakenBack) {
 }
 
 }  // namespace
+}  // namespace csr_cleanup_test
 }  // namespace kovatest

@@ -25,6 +25,7 @@
 #include "win/profile.h"
 
 namespace kovatest {
+namespace install_ini_test {
 namespace {
 
 constexpr const char16_t* kSystemIni = u"C:\\Windows\\system32\\KOVA.ini";
@@ -312,9 +313,11 @@ TEST_F(BatchInstallTest, AnUpgradeRunsTheDriverPackageIniBatchInstall) {
 }
 
 }  // namespace
+}  // namespace install_ini_test
 }  // namespace kovatest
 
 namespace kovatest {
+namespace install_ini_test {
 namespace {
 
 // A terminal-server user's run of a printer's batch takes the package from the per-printer
@@ -350,9 +353,11 @@ TEST_F(UserBatchRunTest, AUsersFailedRunLeavesTheMachinesRecord) {
 }
 
 }  // namespace
+}  // namespace install_ini_test
 }  // namespace kovatest
 
 namespace kovatest {
+namespace install_ini_test {
 namespace {
 
 class DirectoryKeysTest : public SamplePrinterTest {
@@ -445,4 +450,5 @@ TEST_F(DirectoryKeysTest, APrintersSpoolDirectoryIsKeptWhole) {
 }
 
 }  // namespace
+}  // namespace install_ini_test
 }  // namespace kovatest
