@@ -305,10 +305,13 @@ TEST_F(BatchInstallTest, AnUpgradeRunsTheDriverPackageIniBatchInstall) {
     CreateDirectoryW(u"C:\\spool", nullptr);
     WritePrivateProfileStringW(name.c_str(), c.key, c.used ? u"C:\\batchroot" : u"C:\\spool", second);
     std::vector<BYTE> in = out;
+    reinterpret_cast<DEVMODEW*>(in.data())->dmCopies = 7;
     size = static_cast<LONG>(out.size());
     ASSERT_TRUE(DoConvertDevMode(name.c_str(), reinterpret_cast<DEVMODEW*>(in.data()),
                                  reinterpret_cast<DEVMODEW*>(out.data()), &size, CDM_CONVERT));
     EXPECT_EQ(Read(second, name.c_str(), c.key) == u"<none>", c.used);
+    // Directory keys bring no settings: the caller's device-mode is converted, not replaced.
+    EXPECT_EQ(reinterpret_cast<DEVMODEW*>(out.data())->dmCopies, 7);
   }
 }
 
