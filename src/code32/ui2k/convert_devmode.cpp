@@ -174,9 +174,17 @@ int UpgradeRoad(LPCWSTR name, const DEVMODEW* input, DEVMODEW* output, LONG outp
   int status = 1;
   WCHAR section[261];
   InstallSectionName(records.printer, section);
+  // A batch install that does not go through leaves the caller's device-mode to the roads
+  // below, as if none had been pending.
+  bool batched = false;
   if (IsBatchInstallPending(printer, records.printer, records.driver) || IsDriverIniBatchPending(section, printer)) {
-    if (!InitializePrinterSettings(printer, output, kInitBatchAtUpgrade, records.printer, records.driver)) status = 0;
+    if (!InitializePrinterSettings(printer, output, kInitBatchAtUpgrade, records.printer, records.driver, &batched))
+      status = 0;
+  }
+  if (batched) {
     stampKind = 3;
+  } else if (status == 0) {
+    // no context for the initialisation: nothing more
   } else if (version == 1) {
     if (!connection) RegisterModelDatabase(context);
     const DWORD bytes = ReadableDevmodeBytes(output, outputSize);

@@ -151,7 +151,15 @@ int StripCsrSectionsFromIniFiles(HANDLE printer, const PRINTER_INFO_2W* printerI
   WCHAR directory[MAX_PATH] = {};
   if (!GetIniPathInSettingsDirFor(ini, 0, static_cast<DWORD>(kind), printer, printerInfo) || !ini[0]) return 1;
   if (!KindDirectory(printer, printerInfo, kind, directory)) return 1;
-  if (!StripCsrSections(ini)) return 1;
+  const DWORD iniAttributes = GetFileAttributesW(ini);
+  const DWORD dirAttributes = GetFileAttributesW(directory);
+  if (iniAttributes == INVALID_FILE_ATTRIBUTES || dirAttributes == INVALID_FILE_ATTRIBUTES ||
+      !(dirAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return 1;
+  // A file that cannot be read or rewritten stops the work without failing the caller: the
+  // leftovers belong to other queues, the old file stays whole, and the marker stays unset,
+  // so a later call tries again.
+  if (!StripCsrSections(ini)) return 0;
 
   // The companions: the directory, the first four characters of the INI's name, "*.ksr".
   const WCHAR* name = FindFileName(ini);
@@ -175,7 +183,7 @@ int StripCsrSectionsFromIniFiles(HANDLE printer, const PRINTER_INFO_2W* printerI
     }
   } while (FindNextFileW(search, &found));
   FindClose(search);
-  if (!all) return 1;
+  if (!all) return 0;
   WritePrivateProfileStringW(u"COMMON", u"CSRIniCorrectDone", mark ? u"1" : nullptr, ini);
   return 0;
 }

@@ -26,8 +26,9 @@ int RemovePrinterJobCodeValues(HANDLE printer, const PRINTER_INFO_2W* printerInf
 
 // The model INI of a kind (0 common, 1 per-user) and the ".ksr" files beside it lose their
 // CSR sections; when all succeeded, "CSRIniCorrectDone" in section "COMMON" is set to "1"
-// (mark non-zero) or deleted. 0 on success, 1 when the INI or a companion could not be
-// read or rewritten (nothing is reported as done then).
+// (mark non-zero) or deleted. 1 when the INI or its directory cannot be had or does not
+// exist; else 0: a file that cannot be read or rewritten stops the work and leaves the
+// marker unset, so that a later call tries again.
 int StripCsrSectionsFromIniFiles(HANDLE printer, const PRINTER_INFO_2W* printerInfo, int kind, int mark);
 // 0 nothing to do (no record, no INI of that kind, or the marker is set), 2 the INI exists
 // without the marker, 1 when the path cannot be had.

@@ -462,6 +462,31 @@ bool LoadBatchStamps(const WCHAR* package, DriverContext* context) {
   return LoadBatchList(package, "Stamp", u"StampCount", context);
 }
 
+// The end of a batch install that named a package: the package key is used up whether the
+// install went through or not, so it is tried once, and its outcome is recorded as
+// "BatchInstallDone" 1 (went through) or 0 (failed), with "DefaultKstName" naming the
+// package. A 0 is never read as a batch still to run. The system install INI's record is
+// written only when the package came from there (systemRecord): a per-user run that takes the
+// package from the per-printer INI leaves the machine's record of its batch as it stands.
+void EndBatchInstall(const WCHAR* ini, const WCHAR* section, const WCHAR* package, int succeeded, bool systemRecord,
+                     DriverContext* context) {
+  const int done = succeeded ? 1 : 0;
+  if (systemRecord) {
+    ClearReadOnly(ini);
+    MarkBatchInstallDone(ini, section, done, false, context);
+    WriteIniString(section, u"DefaultKstName", package, ini);
+    WriteIniString(section, u"DefaultKst", nullptr, ini);
+  }
+  MarkBatchInstallDone(GetUserIniPath(context), section, done, true, context);
+}
+
+// The section's "DefaultKst" key is there (with any value, an empty one included).
+bool NamesPackage(const WCHAR* ini, const WCHAR* section) {
+  WCHAR value[kValueChars];
+  ReadKey(ini, section, u"DefaultKst", value, kValueChars);
+  return IsSet(value);
+}
+
 struct RememberedIdentity {
   WCHAR userId[9], owner[17], networkKey[33], userName[129];
   DWORD mode, secureMode;
@@ -489,9 +514,12 @@ int ApplyBatchSettings(int mode, DriverContext* context, int perUser) {
   if (!pending && perUser && terminal) pending = ReadIniInt(section, u"BatchInstallDone", 0, ini) != 0;
   if (!pending) return 0;
 
+  // Without batch keys the run is a terminal-server user's and takes the package the
+  // printer's batch left in the per-printer INI.
   WCHAR package[MAX_PATH + 1] = {};
-  Resolved(!keys && terminal ? ReadPrinterDefaultKst(package, context) : ReadSystemIniDefaultKst(package, context),
-           package, context);
+  const bool named = keys ? NamesPackage(ini, section)
+                          : Resolved(ReadPrinterDefaultKst(package, context), package, context);
+  if (keys) Resolved(ReadSystemIniDefaultKst(package, context), package, context);
   int result = 0;
   if (!package[0] || !IsUsableSettingsFile(package)) {
     CopyPrinterIniKeys(context, 4, nullptr);
@@ -536,15 +564,9 @@ int ApplyBatchSettings(int mode, DriverContext* context, int perUser) {
     }
     FreeMem(saved);
   }
-  // Only a batch install that went through is marked done and its package key used up; a
-  // failed one stays visible (and pending) in the system install INI.
-  ClearReadOnly(ini);
-  MarkBatchInstallDone(ini, section, result, false, context);
-  MarkBatchInstallDone(GetUserIniPath(context), section, result, true, context);
-  if (result) {
-    WriteIniString(section, u"DefaultKstName", package, ini);
-    WriteIniString(section, u"DefaultKst", nullptr, ini);
-  }
+  // Batch keys without a package key (authentication values kept until a job-control
+  // library can take them) name no batch to record: an earlier batch's record stays.
+  if (named) EndBatchInstall(ini, section, package, result, keys, context);
   return result;
 }
 
@@ -561,8 +583,8 @@ int ApplySystemIniDefaults(DriverContext* context) {
       const WCHAR* language = GetLanguageSectionName(context);
       if (!RegisterInstalledPresets(package, language, RIP_REGISTER | RIP_COPY, context, 0, nullptr) ||
           !InstallDefaultQualities(package, language, 258, context)) {
-        MarkBatchInstallDone(ini, section, 0, false, context);
-        MarkBatchInstallDone(GetUserIniPath(context), section, 0, true, context);
+        // The batch install does not follow a failure here: its package is used up now.
+        EndBatchInstall(ini, section, package, 0, true, context);
         result = 0;
       }
     }
@@ -590,9 +612,16 @@ int ApplyDefaultSettingsPackage(DWORD flags, int type, DriverContext* context) {
   CopyPrinterIniKeys(context, 4, nullptr);
   WCHAR ini[kValueChars] = {};
   GetSystemKovaIniPathInto(ini, kValueChars);
+  // The system install INI's record of a batch goes, so that no later run takes the
+  // printer's batch for one still to apply; the record of a failed batch (0) is never
+  // taken so and stays to tell which package failed.
   if (ini[0] && section && PathExists(ini)) {
-    WriteIniString(section, u"DefaultKstName", nullptr, ini);
-    WriteIniString(section, u"BatchInstallDone", nullptr, ini);
+    WCHAR done[16];
+    ReadKey(ini, section, u"BatchInstallDone", done, 16);
+    if (!Same(done, u"0")) {
+      WriteIniString(section, u"DefaultKstName", nullptr, ini);
+      WriteIniString(section, u"BatchInstallDone", nullptr, ini);
+    }
   }
   return 1;
 }

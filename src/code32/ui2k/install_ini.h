@@ -48,12 +48,15 @@ void ApplyIdentityBatchKeys(const WCHAR* iniPath, const WCHAR* section, DriverCo
 BYTE BatchAuthenticationBits();
 
 // The system install INI's package, presets, qualities, user code, identity and spool
-// directory for the printer. 0 when there is no system install INI or its package failed.
+// directory for the printer. 0 when there is no system install INI or its package failed;
+// a failed package is used up then and recorded as failed ("BatchInstallDone" 0).
 int ApplySystemIniDefaults(DriverContext* context);
 // The batch install: the printer's package loaded with its presets and qualities. 0 when
-// nothing was pending or the package could not be used or loaded.
+// nothing was pending or the package could not be used or loaded. A package named is used
+// up either way and its outcome recorded ("BatchInstallDone" 1 or 0, "DefaultKstName").
 int ApplyBatchSettings(int mode, DriverContext* context, int perUser);
-// The driver package's default settings package loaded; always 1.
+// The driver package's default settings package loaded; the system install INI's record of
+// the printer's batch removed unless it records a failure. Always 1.
 int ApplyDefaultSettingsPackage(DWORD flags, int type, DriverContext* context);
 // The package's printer section, presets and qualities. 1 when all succeeded.
 int LoadSettingsPackage(const WCHAR* package, const WCHAR* section, DWORD flags, DriverContext* context);

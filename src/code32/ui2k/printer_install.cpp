@@ -142,10 +142,11 @@ void LoadConnectionLocks(HANDLE printer, DriverContext* context) {
 }
 
 // The package files, the batch or system install INI settings, user codes and the install
-// keys (step 12 of the initialisation). batch is cleared when the batch settings failed.
-void InstallPackageAndBatch(DriverContext* context, int type, bool connection, bool perUser, bool local, bool* batch,
+// keys. batch is cleared when the batch settings failed. True when the batch settings went
+// through.
+bool InstallPackageAndBatch(DriverContext* context, int type, bool connection, bool perUser, bool local, bool* batch,
                             const WCHAR* section, const WCHAR* ini) {
-  if (!InstallPackageFiles(context, 0)) return;
+  if (!InstallPackageFiles(context, 0)) return false;
   JobControlStart(context);
   JobControlWriteMask(context, 0x0700);
   if (connection && !perUser) {
@@ -173,9 +174,10 @@ void InstallPackageAndBatch(DriverContext* context, int type, bool connection, b
     if (block[1] == 1) WriteModelDatabaseEntry(context);
   }
   if (open) JobControlClose(context);
+  return system && applied;
 }
 
-// The settings of a local printer into printer data (step 15).
+// The settings of a local printer into printer data.
 void StoreLocalPrinterData(HANDLE printer, DriverContext* context) {
   QueryPrintNotification(context, 0);
   UserCodeSync(context);
@@ -197,7 +199,8 @@ void StoreLocalPrinterData(HANDLE printer, DriverContext* context) {
 }  // namespace
 
 int InitializePrinterSettings(HANDLE printer, DEVMODEW* output, int type, const PRINTER_INFO_2W* printerInfo,
-                              const DRIVER_INFO_3W* driverInfo) {
+                              const DRIVER_INFO_3W* driverInfo, bool* batchApplied) {
+  if (batchApplied) *batchApplied = false;
   const bool connection = IsConnectionType(type);
   const bool perUser = type == kInitUserConnection;
   const bool checkedConnection = type == kInitCheckConnection;
@@ -206,7 +209,8 @@ int InitializePrinterSettings(HANDLE printer, DEVMODEW* output, int type, const 
   if (type == kInitBatchAtUpgrade) flags |= 0x400;
   DriverContext* context = CreateContextWithFlags(printer, printer, 0, flags, 0x80000000u, printerInfo, driverInfo);
   if (!context) return 0;
-  if (type == kInitBatchAtUpgrade) type = kInitNewLocal;
+  const bool batchAtUpgrade = type == kInitBatchAtUpgrade;
+  if (batchAtUpgrade) type = kInitNewLocal;
 
   WCHAR section[261];
   InstallSectionName(printerInfo ? printerInfo : context->work->printerInfo, section);
@@ -244,12 +248,13 @@ int InitializePrinterSettings(HANDLE printer, DEVMODEW* output, int type, const 
     ReloadDefaultFontTables(printer, context);
   }
   ClearBidiCacheIni(context);
-  InstallPackageAndBatch(context, type, connection, perUser, local, &batch, section, ini);
+  const bool applied = InstallPackageAndBatch(context, type, connection, perUser, local, &batch, section, ini);
+  if (batchApplied) *batchApplied = applied;
   RepairUserLists(context);
   NotifyModules(context, kModuleEventInstallDone, nullptr);
   if (local) StoreLocalPrinterData(printer, context);
   if (!perUser && local) StoreLogFileName(1, context);
-  if (type == kInitNewLocal && output && context->settings) {
+  if (type == kInitNewLocal && output && context->settings && (applied || !batchAtUpgrade)) {
     std::memcpy(output, context->settings, kWholeDevmode);
   }
   PrepareSettingsDirs(context);

@@ -15,10 +15,13 @@ constexpr int kInitBatchAtUpgrade = 5;  // batch install found at upgrade (as 0)
 constexpr int kInitUserConnection = 6;  // per-user re-initialisation of a connection (as 2)
 constexpr int kInitCheckConnection = 7; // connection found uninitialised by the check (as 2)
 
-// Creates the printer's stored settings; with an output (types 0 and 5) the default
-// device-mode (1236 bytes) is written there. 1, or 0 when no context can be made.
+// Creates the printer's stored settings; with an output the default device-mode (1236
+// bytes) is written there: for type 0 always, for type 5 only when the batch install went
+// through (a failed one leaves the caller's device-mode where it is). batchApplied, when
+// given, tells whether a batch install's settings went through. 1, or 0 when no context
+// can be made.
 int InitializePrinterSettings(HANDLE printer, DEVMODEW* output, int type, const PRINTER_INFO_2W* printerInfo,
-                              const DRIVER_INFO_3W* driverInfo);
+                              const DRIVER_INFO_3W* driverInfo, bool* batchApplied = nullptr);
 
 // On a terminal server, under the driver mutex, writes "DrvInstTime", "DrvInstType" and
 // "DrvInstVersion" (INI kind 2 also "DrvFirstInstTime") in the printer's section of the

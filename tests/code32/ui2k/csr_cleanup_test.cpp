@@ -11,12 +11,14 @@
 #include "context/settings_dirs.h"
 #include "csr_cleanup.h"
 #include "entry_frame.h"
+#include "install_check.h"
 #include "panelis_fixture.h"
 #include "plat/spooler_setup.h"
 #include "win/profile.h"
 #include "win/registry.h"
 
 namespace kovatest {
+namespace csr_cleanup_test {
 namespace {
 
 TEST(CsrSectionText, SectionsAreDroppedOnlyWhereTheyStart) {
@@ -109,6 +111,44 @@ TEST_F(CsrCleanup, MarkerIsWrittenOnlyWhenCompanionsWereCleaned) {
   EXPECT_EQ(StripCsrSectionsFromIniFiles(printer, info, 0, 1), 0);
   EXPECT_EQ(root_.ReadFile(companion), "[Keep]\r\nk=3\r\n");
   EXPECT_EQ(NeedsCsrIniCorrection(printer, info, 0), 0);
+  FreeMem(info);
+}
+
+// A file that cannot be read or rewritten stops the cleanup, leaves the marker unset so that
+// a later call tries again, and does not fail the body that asked for it: the leftovers are
+// other queues', and the file stays as it was.
+TEST_F(CsrCleanup, AFileThatCannotBeCleanedStopsTheWorkButNotTheCaller) {
+  HANDLE printer = Install(u"Sample");
+  PRINTER_INFO_2W* info = static_cast<PRINTER_INFO_2W*>(GetPrinterInfo(printer, 2));
+  ASSERT_NE(info, nullptr);
+  const std::u16string ini = CommonIni(printer);
+  const std::u16string iniName = ini.substr(ini.rfind(u'\\') + 1);
+  const std::u16string companion = SettingsRoot(printer) + u"\\" + iniName.substr(0, 4) + u"_user.ksr";
+  struct Case {
+    const char* what;
+    bool iniIsFolder;        // the INI cannot be read
+    bool companionIsFolder;  // a companion cannot be read
+  };
+  const Case cases[] = {
+      {"an INI that cannot be read", true, false},
+      {"a companion that cannot be read", false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(root_.HostPath(ini));
+    std::filesystem::remove_all(root_.HostPath(companion));
+    if (c.iniIsFolder)
+      std::filesystem::create_directories(root_.HostPath(ini));
+    else
+      root_.WriteFile(ini, "[COMMON]\r\nx=1\r\n[\\\\CSR|s|P]\r\nk=2\r\n");
+    if (c.companionIsFolder) std::filesystem::create_directories(root_.HostPath(companion));
+    EXPECT_EQ(StripCsrSectionsFromIniFiles(printer, info, 0, 1), 0);
+    if (!c.iniIsFolder) {
+      EXPECT_EQ(root_.ReadFile(ini), "[COMMON]\r\nx=1\r\n") << "the INI is cleaned before the companions";
+      EXPECT_EQ(NeedsCsrIniCorrection(printer, info, 0), 2) << "no marker: a later call tries again";
+    }
+    EXPECT_EQ(CheckPendingInstallWork(printer, 1, info, nullptr), 1) << "the body goes on";
+  }
   FreeMem(info);
 }
 
@@ -212,4 +252,5 @@ TEST_F(CsrCleanup, SpoolerIdentityIsTakenBack) {
 }
 
 }  // namespace
+}  // namespace csr_cleanup_test
 }  // namespace kovatest

@@ -17,6 +17,7 @@
 #include "panelis_fixture.h"
 #include "printer_install.h"
 #include "printer_lifecycle.h"
+#include "terminal_server_fixture.h"
 #include "win/printer_interface.h"
 #include "stored/settings_file.h"
 #include "stored/settings_load_save.h"
@@ -24,6 +25,7 @@
 #include "win/profile.h"
 
 namespace kovatest {
+namespace install_ini_test {
 namespace {
 
 constexpr const char16_t* kSystemIni = u"C:\\Windows\\system32\\KOVA.ini";
@@ -78,13 +80,117 @@ TEST_F(BatchInstallTest, ThePackageUserCodeAndIdGoToTheNewPrinterAndTheKeysAreUs
   EXPECT_EQ(done, 1u);
 }
 
+// A batch install that fails is tried once: its package key is used up and the failure is
+// recorded as 0, which no reader takes for a batch still to run or for one that went through.
 TEST_F(BatchInstallTest, AFailedBatchInstallIsNotMarkedDone) {
-  WriteIniString(u"Batch Printer", u"DefaultKst", u"C:\\pkg\\missing.ksb", kSystemIni);
-  HANDLE printer = Install(u"Batch Printer");
-  ASSERT_EQ(InitializePrinterSettings(printer, nullptr, kInitCreated, nullptr, nullptr), 1);
-  EXPECT_NE(Read(kSystemIni, u"Batch Printer", u"BatchInstallDone"), u"1");
-  DWORD done = 0;
-  EXPECT_TRUE(!GetPrinterDataValue(printer, &done, sizeof done, u"BatchInstallDone", 0) || done == 0);
+  const std::string longName(250, 'q');
+  struct Case {
+    const char* what;
+    std::u16string package;
+    std::string quality;  // a quality file the package lists, when not empty
+  };
+  const Case cases[] = {
+      {"a package that does not exist", u"C:\\pkg\\missing.ksb", ""},
+      {"a file that is no settings file", u"C:\\pkg\\notes", ""},
+      {"a quality whose copy cannot be named", u"C:\\pkg\\batch.ksb", "C:\\q\\" + longName + ".ksr"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::u16string name = u"Failed " + std::u16string(1, static_cast<char16_t>(u'A' + n++));
+    root_.WriteFile(u"C:\\pkg\\notes", "not a settings file\r\n");
+    WriteIniString(name.c_str(), u"DefaultKst", c.package.c_str(), kSystemIni);
+    WriteIniString(name.c_str(), u"SetUserID", u"ALICE1", kSystemIni);
+    WriteIniString(language_.c_str(), u"NumDefqualityfiles", c.quality.empty() ? nullptr : u"1", u"C:\\pkg\\batch.ksb");
+    if (!c.quality.empty()) {
+      CreateDirectoryW(u"C:\\q", nullptr);
+      const std::u16string quality(c.quality.begin(), c.quality.end());
+      ASSERT_TRUE(CopyFileW(u"C:\\pkg\\Office.ksr", quality.c_str(), FALSE));
+      WriteIniString(language_.c_str(), u"Defqualityfiles1", quality.c_str(), u"C:\\pkg\\batch.ksb");
+    }
+    HANDLE printer = Install(name);
+    ASSERT_TRUE(IsBatchInstallPending(printer, nullptr, nullptr));
+    ASSERT_EQ(InitializePrinterSettings(printer, nullptr, kInitCreated, nullptr, nullptr), 1);
+
+    EXPECT_FALSE(IsBatchInstallPending(printer, nullptr, nullptr)) << "the batch is not tried again";
+    EXPECT_EQ(Read(kSystemIni, name.c_str(), u"DefaultKst"), u"<none>");
+    EXPECT_EQ(Read(kSystemIni, name.c_str(), u"DefaultKstName"), c.package);
+    EXPECT_EQ(Read(kSystemIni, name.c_str(), u"BatchInstallDone"), u"0");
+    WCHAR ini[MAX_PATH + 1] = {};
+    GetIniPathInSettingsDirFor(ini, 0, 0, printer, nullptr);
+    EXPECT_EQ(Read(ini, name.c_str(), u"BatchInstallDone"), u"0");
+    DWORD done = 7;
+    EXPECT_TRUE(GetPrinterDataValue(printer, &done, sizeof done, u"BatchInstallDone", 0));
+    EXPECT_EQ(done, 0u);
+    EXPECT_FALSE(IsBatchInstallDone(printer));
+  }
+}
+
+// A conversion hands back the settings of a batch install that goes through at it; when the
+// batch fails, there or before, the caller's device-mode is converted as if none had been
+// pending, at that conversion and every later one.
+TEST_F(BatchInstallTest, ConversionsAfterAFailedBatchInstallKeepTheCallersSettings) {
+  struct Case {
+    const char* what;
+    const char16_t* package;
+    bool beforeFirstDefault;  // the batch is there when the printer is set up
+    short copies[2];          // of the first and second conversion's output
+  };
+  const Case cases[] = {
+      {"failed when the printer was set up", u"C:\\pkg\\missing.ksb", true, {7, 7}},
+      {"failing at the conversion", u"C:\\pkg\\missing.ksb", false, {7, 7}},
+      {"going through at the conversion", u"C:\\pkg\\batch.ksb", false, {3, 7}},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::u16string name = u"Converted " + std::u16string(1, static_cast<char16_t>(u'A' + n++));
+    if (c.beforeFirstDefault) WriteIniString(name.c_str(), u"DefaultKst", c.package, kSystemIni);
+    Install(name);
+    std::vector<BYTE> in(1236, 0);
+    LONG size = static_cast<LONG>(in.size());
+    ASSERT_TRUE(
+        DoConvertDevMode(name.c_str(), nullptr, reinterpret_cast<DEVMODEW*>(in.data()), &size, CDM_DRIVER_DEFAULT));
+    if (!c.beforeFirstDefault) WriteIniString(name.c_str(), u"DefaultKst", c.package, kSystemIni);
+    reinterpret_cast<DEVMODEW*>(in.data())->dmCopies = 7;
+    for (int round = 0; round < 2; ++round) {
+      // The spooler hands an output of the driver's own sizes.
+      std::vector<BYTE> out = in;
+      reinterpret_cast<DEVMODEW*>(out.data())->dmCopies = 2;
+      size = static_cast<LONG>(out.size());
+      ASSERT_TRUE(DoConvertDevMode(name.c_str(), reinterpret_cast<DEVMODEW*>(in.data()),
+                                   reinterpret_cast<DEVMODEW*>(out.data()), &size, CDM_CONVERT))
+          << round << " error " << GetLastError();
+      EXPECT_EQ(reinterpret_cast<DEVMODEW*>(out.data())->dmCopies, c.copies[round]) << "conversion " << round;
+      EXPECT_EQ(Read(kSystemIni, name.c_str(), u"DefaultKst"), u"<none>") << "conversion " << round;
+    }
+  }
+}
+
+// The driver package's defaults take a printer's batch record out of the system install INI,
+// so that no later run takes the batch for one still to apply; a record of a failed batch is
+// never taken so and stays.
+TEST_F(BatchInstallTest, TheDefaultPackageClearsABatchRecordButNotAFailure) {
+  HANDLE printer = Install(u"Record Printer");
+  DriverContext* context = Create(printer);
+  ASSERT_NE(context, nullptr);
+  struct Case {
+    const char16_t* done;
+    const char16_t* doneAfter;
+    const char16_t* nameAfter;
+  };
+  const Case cases[] = {
+      {u"1", u"<none>", u"<none>"},
+      {u"0", u"0", u"C:\\pkg\\batch.ksb"},
+  };
+  for (const Case& c : cases) {
+    WriteIniString(u"Record Printer", u"BatchInstallDone", c.done, kSystemIni);
+    WriteIniString(u"Record Printer", u"DefaultKstName", u"C:\\pkg\\batch.ksb", kSystemIni);
+    EXPECT_EQ(ApplyDefaultSettingsPackage(0, kInitCreated, context), 1);
+    EXPECT_EQ(Read(kSystemIni, u"Record Printer", u"BatchInstallDone"), c.doneAfter) << "record " << static_cast<char>(c.done[0]);
+    EXPECT_EQ(Read(kSystemIni, u"Record Printer", u"DefaultKstName"), c.nameAfter) << "record " << static_cast<char>(c.done[0]);
+  }
+  ReleaseContext(context, CTXR_DESTROY);
 }
 
 TEST_F(BatchInstallTest, UserCodeKeysAreAppliedOnlyWhenTheyAreDigits) {
@@ -199,17 +305,62 @@ TEST_F(BatchInstallTest, AnUpgradeRunsTheDriverPackageIniBatchInstall) {
     CreateDirectoryW(u"C:\\spool", nullptr);
     WritePrivateProfileStringW(name.c_str(), c.key, c.used ? u"C:\\batchroot" : u"C:\\spool", second);
     std::vector<BYTE> in = out;
+    reinterpret_cast<DEVMODEW*>(in.data())->dmCopies = 7;
     size = static_cast<LONG>(out.size());
     ASSERT_TRUE(DoConvertDevMode(name.c_str(), reinterpret_cast<DEVMODEW*>(in.data()),
                                  reinterpret_cast<DEVMODEW*>(out.data()), &size, CDM_CONVERT));
     EXPECT_EQ(Read(second, name.c_str(), c.key) == u"<none>", c.used);
+    // Directory keys bring no settings: the caller's device-mode is converted, not replaced.
+    EXPECT_EQ(reinterpret_cast<DEVMODEW*>(out.data())->dmCopies, 7);
   }
 }
 
 }  // namespace
+}  // namespace install_ini_test
 }  // namespace kovatest
 
 namespace kovatest {
+namespace install_ini_test {
+namespace {
+
+// A terminal-server user's run of a printer's batch takes the package from the per-printer
+// INI; what it makes of it is that user's, and the machine's record of the batch stays.
+class UserBatchRunTest : public TerminalServerPrinterTest {};
+
+TEST_F(UserBatchRunTest, AUsersFailedRunLeavesTheMachinesRecord) {
+  root_.WriteFile(kSystemIni, "[Shared Printer]\r\nBatchInstallDone=1\r\nDefaultKstName=C:\\pkg\\batch.ksb\r\n");
+  struct Case {
+    const char* what;
+    const char16_t* package;  // the per-printer INI's "DefaultKst"; null: none
+    const char16_t* userDone; // the per-printer INI's "BatchInstallDone" afterwards
+  };
+  const Case cases[] = {
+      {"a package that is gone", u"C:\\pkg\\gone.ksb", u"0"},
+      {"no package named", nullptr, u"<none>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DriverContext* context = Create(printer_);
+    ASSERT_NE(context, nullptr);
+    const std::u16string ini = GetUserIniPath(context);
+    const std::u16string section = GetPrinterSectionName(context);
+    std::filesystem::create_directories(root_.HostPath(ini.substr(0, ini.rfind(u'\\'))));
+    WriteIniString(section.c_str(), u"BatchInstallDone", nullptr, ini.c_str());
+    WriteIniString(section.c_str(), u"DefaultKst", c.package, ini.c_str());
+    EXPECT_EQ(ApplyBatchSettings(0, context, 1), 0);
+    EXPECT_EQ(Read(ini, section, u"BatchInstallDone"), c.userDone);
+    EXPECT_EQ(Read(kSystemIni, u"Shared Printer", u"BatchInstallDone"), u"1");
+    EXPECT_EQ(Read(kSystemIni, u"Shared Printer", u"DefaultKstName"), u"C:\\pkg\\batch.ksb");
+    ReleaseContext(context, CTXR_DESTROY);
+  }
+}
+
+}  // namespace
+}  // namespace install_ini_test
+}  // namespace kovatest
+
+namespace kovatest {
+namespace install_ini_test {
 namespace {
 
 class DirectoryKeysTest : public SamplePrinterTest {
@@ -267,5 +418,40 @@ TEST_F(DirectoryKeysTest, ASpoolDirectoryGoesToThePrinterOrToEveryPrinter) {
   ReleaseContext(context, CTXR_DESTROY);
 }
 
+// A printer's spool directory is kept in a value of 260 characters: every path the key may
+// name (shorter than 239 characters) is kept whole with its terminator.
+TEST_F(DirectoryKeysTest, APrintersSpoolDirectoryIsKeptWhole) {
+  HANDLE printer = Install(u"Long Spool Printer");
+  DriverContext* context = Create(printer);
+  ASSERT_NE(context, nullptr);
+  struct Case {
+    std::size_t length;  // of the whole path
+    bool kept;
+  };
+  const Case cases[] = {{8, true}, {200, true}, {238, true}, {239, false}};
+  for (const Case& c : cases) {
+    const std::u16string path = u"C:\\" + std::u16string(c.length - 3, u's');
+    CreateDirectoryW(path.c_str(), nullptr);
+    DeletePrinterDataW(printer, const_cast<LPWSTR>(u"SpoolDirectory"));
+    root_.WriteFile(u"C:\\spool.ini", "[Long Spool Printer]\r\nSpoolDirectory=" + std::string(path.begin(), path.end()) + "\r\n");
+    ApplySpoolDirectory(u"C:\\spool.ini", u"Long Spool Printer", context, 0);
+    std::vector<BYTE> value(600, 0xCD);
+    DWORD type = 0, needed = 0;
+    const DWORD status = GetPrinterDataW(printer, const_cast<LPWSTR>(u"SpoolDirectory"), &type, value.data(),
+                                         static_cast<DWORD>(value.size()), &needed);
+    if (!c.kept) {
+      EXPECT_NE(status, 0u) << c.length << ": too long a path is not kept";
+      continue;
+    }
+    ASSERT_EQ(status, 0u) << c.length;
+    EXPECT_EQ(type, 1u) << c.length;
+    EXPECT_EQ(needed, 520u) << c.length;
+    const std::u16string stored(reinterpret_cast<const char16_t*>(value.data()), needed / 2);
+    EXPECT_EQ(stored.substr(0, stored.find(u'\0')), path) << c.length << ": the path whole, terminated in the value";
+  }
+  ReleaseContext(context, CTXR_DESTROY);
+}
+
 }  // namespace
+}  // namespace install_ini_test
 }  // namespace kovatest

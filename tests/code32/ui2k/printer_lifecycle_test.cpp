@@ -1,27 +1,89 @@
 // The device-mode conversion's printer life, the printer events and the driver upgrade.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "../../doubles/jobcontrol/job_control_double.h"
+#include "build_paths.h"
 #include "context/devmode_convert.h"
+#include "context/ini_files.h"
 #include "context/install_services.h"
+#include "context/paths_and_names.h"
 #include "context/printer_data.h"
 #include "panelis_fixture.h"
 #include "printer_lifecycle.h"
 #include "win/errors.h"
 #include "win/kernel.h"
+#include "win/loader.h"
 #include "win/printer_interface.h"
 
 namespace kovatest {
+namespace printer_lifecycle_test {
 namespace {
+
+using Items = std::vector<DWORD>;
+
+// The items of the double's log lines of one operation ("Set", "Discard"), in log order. An
+// item handled while no item handle is open shows as 0, which names no item.
+Items ItemsInOpenPairs(const std::string& log, const std::string& operation) {
+  Items items;
+  bool open = false;
+  std::istringstream lines(log);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("Open ", 0) == 0) open = line.size() > 5 && line.compare(line.size() - 5, 5, " -> 0") == 0;
+    if (line == "Close") open = false;
+    if (line.rfind(operation + " ", 0) == 0) items.push_back(open ? std::stoul(line.substr(operation.size() + 1)) : 0);
+  }
+  return items;
+}
 
 class PrinterLifecycleTest : public SamplePrinterTest {
  protected:
   void TearDown() override {
     EXPECT_EQ(InstallInProgress, 0) << "the install flag must be reset on every way out";
+    if (jobControl_) FreeLibrary(jobControl_);
+    jobControl_ = nullptr;
     SamplePrinterTest::TearDown();
   }
+  // The job-control library's double in the system directory, where the driver loads it by
+  // its bare name; the test holds it loaded to read its log.
+  void InstallJobControl() {
+    WCHAR system[MAX_PATH] = {};
+    const UINT n = GetSystemDirectoryW(system, MAX_PATH);
+    ASSERT_GT(n, 0u);
+    const std::u16string dir(system, n);
+    std::filesystem::create_directories(root_.HostPath(dir));
+    std::filesystem::copy_file(kovatest::BuiltFile("JobControlDouble"), root_.HostPath(dir) + "/Jobcora32.so",
+                               std::filesystem::copy_options::overwrite_existing);
+    jobControl_ = LoadLibraryW((dir + u"\\Jobcora32.dll").c_str());
+    ASSERT_NE(jobControl_, nullptr);
+    ClearJobControlLog();
+  }
+  void ClearJobControlLog() {
+    if (jobControl_) ProcCast<JobControlDoubleResetProc>(GetProcAddress(jobControl_, "JobControlDoubleReset"))();
+  }
+  std::string JobControlLog() {
+    if (!jobControl_) return {};
+    auto log = ProcCast<JobControlDoubleLogProc>(GetProcAddress(jobControl_, "JobControlDoubleLog"));
+    std::string text(log(nullptr, 0), '\0');
+    log(text.data(), static_cast<DWORD>(text.size()));
+    if (!text.empty() && text.back() == '\0') text.pop_back();
+    return text;
+  }
+  // A key of the printer's section of the per-printer INI in the common settings directory.
+  std::u16string InstallKey(HANDLE printer, const std::u16string& section, const WCHAR* key) {
+    WCHAR ini[MAX_PATH + 1] = {};
+    GetIniPathInSettingsDirFor(ini, 0, 0, printer, nullptr);
+    WCHAR value[300] = {};
+    ReadIniString(section.c_str(), key, u"<none>", value, 300, ini);
+    return value;
+  }
+  HMODULE jobControl_ = nullptr;
   HANDLE Connection(const std::u16string& name) {
     plat::spooler::PrinterSetup setup;
     setup.name = name;
@@ -117,7 +179,11 @@ TEST_F(PrinterLifecycleTest, ConvertOfAPrinterNeverSetUpOnlyConverts) {
   EXPECT_EQ(reinterpret_cast<DEVMODEW*>(out.data())->dmSize, 220);
 }
 
+// Each event's answer, whether it set the printer up, and what it told the job-control
+// library: a new printer has the driver's identity items (256-258) written, a deleted one has
+// them discarded, each inside an open pair.
 TEST_F(PrinterLifecycleTest, EachPrinterEventAnswersAndKeepsItsBookkeeping) {
+  InstallJobControl();
   struct Case {
     const char* what;
     int event;
@@ -125,17 +191,19 @@ TEST_F(PrinterLifecycleTest, EachPrinterEventAnswersAndKeepsItsBookkeeping) {
     bool batchDone;
     BOOL answer;
     bool initialised;
+    Items written;
+    Items discarded;
   };
   const Case cases[] = {
-      {"initialise a new printer", PRINTER_EVENT_INITIALIZE, true, false, TRUE, true},
-      {"initialise a batch-installed printer", PRINTER_EVENT_INITIALIZE, true, true, TRUE, false},
-      {"initialise a missing printer", PRINTER_EVENT_INITIALIZE, false, false, FALSE, false},
-      {"delete", PRINTER_EVENT_DELETE, true, false, TRUE, false},
-      {"delete a missing printer", PRINTER_EVENT_DELETE, false, false, TRUE, false},
-      {"delete a missing connection", PRINTER_EVENT_DELETE_CONNECTION, false, false, TRUE, false},
-      {"cache refresh", PRINTER_EVENT_CACHE_REFRESH, true, false, TRUE, false},
-      {"cache refresh of a missing printer", PRINTER_EVENT_CACHE_REFRESH, false, false, FALSE, false},
-      {"attributes changed", PRINTER_EVENT_ATTRIBUTES_CHANGED, false, false, TRUE, false},
+      {"initialise a new printer", PRINTER_EVENT_INITIALIZE, true, false, TRUE, true, {256, 257, 258}, {}},
+      {"initialise a batch-installed printer", PRINTER_EVENT_INITIALIZE, true, true, TRUE, false, {}, {}},
+      {"initialise a missing printer", PRINTER_EVENT_INITIALIZE, false, false, FALSE, false, {}, {}},
+      {"delete", PRINTER_EVENT_DELETE, true, false, TRUE, false, {}, {256, 257, 258}},
+      {"delete a missing printer", PRINTER_EVENT_DELETE, false, false, TRUE, false, {}, {}},
+      {"delete a missing connection", PRINTER_EVENT_DELETE_CONNECTION, false, false, TRUE, false, {}, {}},
+      {"cache refresh", PRINTER_EVENT_CACHE_REFRESH, true, false, TRUE, false, {}, {}},
+      {"cache refresh of a missing printer", PRINTER_EVENT_CACHE_REFRESH, false, false, FALSE, false, {}, {}},
+      {"attributes changed", PRINTER_EVENT_ATTRIBUTES_CHANGED, false, false, TRUE, false, {}, {}},
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -144,19 +212,62 @@ TEST_F(PrinterLifecycleTest, EachPrinterEventAnswersAndKeepsItsBookkeeping) {
     if (c.printerExists)
       printer = InstallWith(name, c.batchDone ? std::vector<plat::spooler::DataValue>{DwordValue(u"BatchInstallDone", 1)}
                                               : std::vector<plat::spooler::DataValue>{});
+    ClearJobControlLog();
     EXPECT_EQ(DoPrinterEvent(name.c_str(), c.event, 0, 0), c.answer) << c.what;
     if (printer) {
       EXPECT_EQ(HasPrinterName(printer), c.initialised) << c.what;
     }
+    const std::string log = JobControlLog();
+    EXPECT_EQ(ItemsInOpenPairs(log, "Set"), c.written) << c.what << "\n" << log;
+    EXPECT_EQ(ItemsInOpenPairs(log, "Discard"), c.discarded) << c.what << "\n" << log;
     EXPECT_EQ(InstallInProgress, 0) << c.what;
   }
 }
 
+// A connection added is set up: the install keys of its section carry the driver version, its
+// user items (2, 3, 4, 5, 8) are reset and the driver's identity items written. Deleted, it
+// has its user and authentication items (2-5, 8-10) discarded and its install keys reset, so
+// that its next addition sets it up again; without the library the keys are reset all the same.
 TEST_F(PrinterLifecycleTest, AddConnectionSetsUpTheConnectionAndDeleteConnectionResetsItsInstallKeys) {
-  HANDLE connection = Connection(u"Office");
-  EXPECT_TRUE(DoPrinterEvent(u"\\\\SERVER\\Office", PRINTER_EVENT_ADD_CONNECTION, 0, 0));
-  EXPECT_TRUE(DoPrinterEvent(u"\\\\SERVER\\Office", PRINTER_EVENT_DELETE_CONNECTION, 0, 0));
-  (void)connection;
+  struct Case {
+    const char* what;
+    bool library;
+  };
+  const Case cases[] = {{"without the job-control library", false}, {"with the job-control library", true}};
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.library) InstallJobControl();
+    const std::u16string share = u"Office " + std::u16string(1, static_cast<char16_t>(u'A' + n++));
+    const std::u16string name = u"\\\\SERVER\\" + share;
+    HANDLE connection = Connection(share);
+    ASSERT_NE(connection, nullptr);
+
+    ClearJobControlLog();
+    EXPECT_TRUE(DoPrinterEvent(name.c_str(), PRINTER_EVENT_ADD_CONNECTION, 0, 0));
+    EXPECT_EQ(InstallKey(connection, name, u"DrvInstVersion"), u"9.02");
+    if (c.library) {
+      const std::string log = JobControlLog();
+      Items written = ItemsInOpenPairs(log, "Set");
+      std::sort(written.begin(), written.end());
+      written.erase(std::unique(written.begin(), written.end()), written.end());
+      EXPECT_EQ(written, (Items{2, 3, 4, 5, 8, 256, 257, 258})) << log;
+      EXPECT_EQ(ItemsInOpenPairs(log, "Discard"), Items{}) << log;
+    }
+
+    WCHAR ini[MAX_PATH + 1] = {};
+    GetIniPathInSettingsDirFor(ini, 0, 0, connection, nullptr);
+    WriteIniString(name.c_str(), u"BatchInstallDone", u"1", ini);
+    ClearJobControlLog();
+    EXPECT_TRUE(DoPrinterEvent(name.c_str(), PRINTER_EVENT_DELETE_CONNECTION, 0, 0));
+    EXPECT_EQ(InstallKey(connection, name, u"BatchInstallDone"), u"0");
+    EXPECT_EQ(InstallKey(connection, name, u"DrvInstVersion"), u"");
+    if (c.library) {
+      const std::string log = JobControlLog();
+      EXPECT_EQ(ItemsInOpenPairs(log, "Discard"), (Items{2, 3, 4, 5, 8, 9, 10})) << log;
+      EXPECT_EQ(ItemsInOpenPairs(log, "Set"), Items{}) << log;
+    }
+  }
 }
 
 TEST_F(PrinterLifecycleTest, UpgradeRefusesAnythingButLevelOneWithAPrinter) {
@@ -202,4 +313,5 @@ TEST(InstallInProgressFlag, BelongsToItsThreadAndIsResetOnEveryWayOut) {
 }
 
 }  // namespace
+}  // namespace printer_lifecycle_test
 }  // namespace kovatest
