@@ -16,7 +16,9 @@ constexpr int kInitUserConnection = 6;  // per-user re-initialisation of a conne
 constexpr int kInitCheckConnection = 7; // connection found uninitialised by the check (as 2)
 
 // Creates the printer's stored settings; with an output (types 0 and 5) the default
-// device-mode (1236 bytes) is written there. 1, or 0 when no context can be made.
+// device-mode is written there whole: the output is a buffer of the caller's own of the
+// driver's whole size (GetTotalDevmodeSize), never a caller's buffer of another shape. 1, or
+// 0 when no context can be made.
 int InitializePrinterSettings(HANDLE printer, DEVMODEW* output, int type, const PRINTER_INFO_2W* printerInfo,
                               const DRIVER_INFO_3W* driverInfo);
 
