@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "form_check.h"
 #include "panelis_fixture.h"
