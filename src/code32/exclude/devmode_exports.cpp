@@ -5,9 +5,11 @@
 
 #include "api_frame.h"
 #include "api_printer.h"
+#include "context/caller_devmode.h"
 #include "context/change_flags.h"
 #include "context/context_create.h"
 #include "context/derived_fields.h"
+#include "context/devmode_convert.h"
 #include "context/devmode_defaults.h"
 #include "context/devmode_header.h"
 #include "context/devmode_merge.h"
@@ -97,11 +99,13 @@ void DerivePaperForChecks(DriverContext* context) {
   DeriveImageableArea(Raw(context, fid::kdmOutPaperSize), fid::kdmOutPaperSize, context, dm);
 }
 
-// The end of a handled mode: kdmUIModeChange back, the size, the copy.
+// The end of a handled mode: kdmUIModeChange back, the size, the copy. The caller's buffer
+// holds the size the export answers (it carries no size of its own): the whole device-mode.
 std::int32_t FinishDevmode(DriverContext* context, DWORD uiModeChange, DEVMODEW* out) {
   Put(context, fid::kdmUIModeChange, uiModeChange);
   const DWORD size = GetTotalDevmodeSize();
-  if (out) std::memcpy(out, context->settings, size);
+  CopyDevmodeShaped(reinterpret_cast<const DEVMODEW*>(context->settings), nullptr, out,
+                    WritableCallerDevmode(out, kCallerSizeNotGiven), context);
   return static_cast<std::int32_t>(size);
 }
 
@@ -294,6 +298,8 @@ std::int32_t DoGetDevmodeEx(DriverContext* handle, std::int32_t mode, DEVMODEW* 
   handle->work->chapterDataLoaded = 0;
   std::int32_t answer = -1;
   if (mode & kDevmodeMerge) {
+    // A device-mode the driver may not read is as none: nothing of it is read.
+    in = UsableCallerDevmode(in, kCallerSizeNotGiven);
     if (!in) {
       SetApiError(handle, API_MISSING_INPUT);
     } else {

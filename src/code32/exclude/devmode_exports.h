@@ -18,7 +18,10 @@ constexpr std::int32_t kDevmodeBidiRefresh = 0x10;
 constexpr std::int32_t kDevmodeNotificationRefresh = 0x20;
 constexpr std::int32_t kDevmodePresetRefresh = 0x40;
 
+// out, when given, takes the whole device-mode (the size answered).
 std::int32_t DoGetDevmode(DriverContext* handle, std::int32_t mode, DEVMODEW* out);
+// Mode 8 merges `in`; an input the driver may not read (ReadableCallerDevmode) counts as
+// none: error 5, -1, the settings untouched.
 std::int32_t DoGetDevmodeEx(DriverContext* handle, std::int32_t mode, DEVMODEW* out, const DEVMODEW* in);
 // 0 done, 1 buffer missing or smaller than *needed (always written), -1 another mode or a
 // failure.

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "context/caller_devmode.h"
 #include "context/context_create.h"
 #include "context/devmode_convert.h"
 #include "context/devmode_defaults.h"
@@ -16,6 +17,7 @@
 #include "context/module_dispatch.h"
 #include "context/paths_and_names.h"
 #include "context/printer_data.h"
+#include "context/product_record.h"
 #include "context/settings_dirs.h"
 #include "context/spooler_info.h"
 #include "context/system_checks.h"
@@ -59,14 +61,25 @@ bool NameHasClientPart(LPCWSTR name) {
   return false;
 }
 
-// The bytes of a caller's device-mode that may be read: its own sizes, cut to the
-// caller's buffer and to the driver's whole device-mode.
-DWORD ReadableDevmodeBytes(const DEVMODEW* devmode, LONG bufferSize) {
-  if (!devmode || bufferSize <= 0) return 0;
-  DWORD bytes = DWORD{devmode->dmSize} + devmode->dmDriverExtra;
-  if (bytes > static_cast<DWORD>(bufferSize)) bytes = static_cast<DWORD>(bufferSize);
-  return bytes < kWholeDevmode ? bytes : kWholeDevmode;
-}
+// The caller's output of a conversion: the buffer and the size the call gave for it. The
+// driver's device-mode is built in a buffer of the road's own and written into the output
+// only here: whole on the driver-default road, in the output's own shape on the converting
+// road (the conversion checked that shape against the size and converted into it).
+struct CallerOutput {
+  DEVMODEW* devmode;
+  LONG size;
+  bool shaped;
+  // 1 written or no output; 0 when the output cannot take it (nothing written).
+  int Write(const BYTE* own, DriverContext* context) const {
+    if (!devmode || !own) return 1;
+    const DWORD writable = WritableCallerDevmode(devmode, size > 0 ? static_cast<DWORD>(size) : 0);
+    if (CopyDevmodeShaped(reinterpret_cast<const DEVMODEW*>(own), shaped ? devmode : nullptr, devmode, writable,
+                          context) == 1)
+      return 1;
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+};
 
 // The spooler records of the open printer (both freed by the holder).
 struct Records {
@@ -87,7 +100,7 @@ struct Records {
 };
 
 // The driver-default road: 1 done, 0 failed.
-int DriverDefaultRoad(LPCWSTR name, DEVMODEW* output, HANDLE& printer, Records& records,
+int DriverDefaultRoad(LPCWSTR name, const CallerOutput& output, HANDLE& printer, Records& records,
                       InstallInProgressScope& installing) {
   printer = OpenWith(name, kAccessRead);
   if (!printer) return 0;
@@ -107,25 +120,29 @@ int DriverDefaultRoad(LPCWSTR name, DEVMODEW* output, HANDLE& printer, Records& 
         CreateContextWithFlags(printer, printer, 0, 0x1B00, 0x80000000u, records.printer, records.driver);
     if (!context) return 0;
     SetDevmodeDefaults(context);
-    if (output && context->settings) std::memcpy(output, context->settings, kWholeDevmode);
+    const int written = output.Write(context->settings, context);
     ReleaseContext(context, 0);
-    return 1;
+    return written;
   }
+  std::vector<BYTE> built(GetTotalDevmodeSize(), 0);
   LockDriverMutex(nullptr);
-  const int initialised = InitializePrinterSettings(printer, output, kInitNewLocal, records.printer, records.driver);
+  const int initialised = InitializePrinterSettings(printer, reinterpret_cast<DEVMODEW*>(built.data()), kInitNewLocal,
+                                                    records.printer, records.driver);
   UnlockDriverMutex(nullptr);
   if (!initialised) return 0;
   installing.Clear();
+  if (!output.Write(built.data(), nullptr)) return 0;
 
   std::vector<BYTE> server(kWholeDevmode, 0);
   DriverContext* context =
       CreateContextWithFlags(printer, printer, 0, 0x300, 0x80000000u, records.printer, records.driver);
   if (!context) return 0;
   const bool delivered = GetServerDevmode(context, reinterpret_cast<DEVMODEW*>(server.data())) != FALSE;
-  if (!delivered && output && context->settings) {
+  int written = 1;
+  if (!delivered && context->settings) {
     // Without a server the default is that of a context of the printer as now stored:
     // its device settings (the installed options) are part of it.
-    std::memcpy(output, context->settings, kWholeDevmode);
+    written = output.Write(context->settings, context);
   } else if (delivered && CompareDevmodeVersion(server.data()) == 1 && context->settings) {
     // An older device-mode of the server is brought to this version; one that is not a
     // device-mode of this driver (or is no device-mode at all) is never handed on.
@@ -134,16 +151,17 @@ int DriverDefaultRoad(LPCWSTR name, DEVMODEW* output, HANDLE& printer, Records& 
                            reinterpret_cast<DEVMODEW*>(context->settings), &size, CDM_CONVERT) == CONVERT_DONE) {
       UpgradeDevmodeIfOlder(server.data(), context);
       MergeDevmode(context, nullptr, 0x4000008);
-      if (output) std::memcpy(output, context->settings, kWholeDevmode);
+      written = output.Write(context->settings, context);
     }
   }
   ReleaseContext(context, 0);
+  if (!written) return 0;
   const int iniKind = NameHasClientPart(name) || IsConnectorServerType17(printer, name) ? 0 : 2;
   return StampInstallTime(printer, 1, iniKind, records.printer, records.driver);
 }
 
 // The upgrade road of a conversion: 1 done, 0 failed.
-int UpgradeRoad(LPCWSTR name, const DEVMODEW* input, DEVMODEW* output, LONG outputSize, HANDLE& printer,
+int UpgradeRoad(LPCWSTR name, const DEVMODEW* input, const CallerOutput& output, HANDLE& printer,
                 Records& records, InstallInProgressScope& installing) {
   const int version = CompareDevmodeVersion(reinterpret_cast<const BYTE*>(input));
   bool connection = false;
@@ -174,21 +192,30 @@ int UpgradeRoad(LPCWSTR name, const DEVMODEW* input, DEVMODEW* output, LONG outp
   int status = 1;
   WCHAR section[261];
   InstallSectionName(records.printer, section);
+  std::vector<BYTE> built(GetTotalDevmodeSize(), 0);
+  auto* builtDevmode = reinterpret_cast<DEVMODEW*>(built.data());
   // A batch install that does not go through leaves the caller's device-mode to the roads
   // below, as if none had been pending.
   bool batched = false;
   if (IsBatchInstallPending(printer, records.printer, records.driver) || IsDriverIniBatchPending(section, printer)) {
-    if (!InitializePrinterSettings(printer, output, kInitBatchAtUpgrade, records.printer, records.driver, &batched))
+    if (!InitializePrinterSettings(printer, builtDevmode, kInitBatchAtUpgrade, records.printer, records.driver,
+                                   &batched))
       status = 0;
   }
   if (batched) {
+    if (!output.Write(built.data(), nullptr)) status = 0;
     stampKind = 3;
   } else if (status == 0) {
     // no context for the initialisation: nothing more
   } else if (version == 1) {
     if (!connection) RegisterModelDatabase(context);
-    const DWORD bytes = ReadableDevmodeBytes(output, outputSize);
-    if (bytes && context->settings) std::memcpy(context->settings, output, bytes);
+    if (output.devmode && context->settings) {
+      // The output, already converted, comes into the context's device-mode part by part,
+      // each cut to the smaller size: the context keeps its own sizes.
+      auto* own = reinterpret_cast<DEVMODEW*>(context->settings);
+      CopyDevmodePublicPart(output.devmode, own, GetDevmodeSpecVersion(own));
+      CopyDevmodePrivatePart(output.devmode, own);
+    }
     InstallPackageFiles(context, 4096);
     QueryModulesYesNo(context);
     SetFieldValueById(context, kFieldCustomFunc1, GetOptionDefaultValue(kFieldCustomFunc1, context));
@@ -197,17 +224,17 @@ int UpgradeRoad(LPCWSTR name, const DEVMODEW* input, DEVMODEW* output, LONG outp
     QueryPrintNotification(context, 1);
     MergeDevmode(context, nullptr, 0x4000008);
     InitUserLists(printer, context);
-    if (output && context->settings) std::memcpy(output, context->settings, kWholeDevmode);
+    if (!output.Write(context->settings, context)) status = 0;
     CopyModelIniToPrinterIni(printer, 1, context, records.printer, records.driver);
     PrepareSettingsDirs(context);
     if (GetLockInfo(context) != 0 && IsDefaultLocked(context)) SaveDefaultSettings(context);
   } else if (version == 2) {
-    if (!InitializePrinterSettings(printer, output, kInitCreated, records.printer, records.driver)) {
+    if (!InitializePrinterSettings(printer, builtDevmode, kInitCreated, records.printer, records.driver)) {
       status = 0;
-    } else if (output && context->settings) {
+    } else if (output.devmode && context->settings) {
       SetDevmodeDefaults(context);
       QueryPrintNotification(context, 0);
-      std::memcpy(output, context->settings, kWholeDevmode);
+      if (!output.Write(context->settings, context)) status = 0;
     }
     stampKind = 1;
   } else {
@@ -240,9 +267,9 @@ BOOL DoConvertDevMode(LPCWSTR printerName, const DEVMODEW* input, DEVMODEW* outp
   HANDLE printer = nullptr;
   Records records;
   if (status == CONVERT_CALLER_COMPLETES && mode == CDM_DRIVER_DEFAULT)
-    status = DriverDefaultRoad(printerName, output, printer, records, installing);
+    status = DriverDefaultRoad(printerName, CallerOutput{output, outputSize, false}, printer, records, installing);
   else if (status == CONVERT_DONE && mode == CDM_CONVERT && input)
-    status = UpgradeRoad(printerName, input, output, outputSize, printer, records, installing);
+    status = UpgradeRoad(printerName, input, CallerOutput{output, outputSize, true}, printer, records, installing);
   else if (status == CONVERT_CALLER_COMPLETES)
     status = 0, SetLastError(ERROR_INVALID_PARAMETER);  // an unknown mode: nothing to fill in
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "context/caller_devmode.h"
 #include "context/context_create.h"
 #include "context/devmode_header.h"
 #include "context/devmode_merge.h"
@@ -172,7 +173,8 @@ DWORD GetContextCapability(HANDLE printer, WORD capability, LPWSTR output, const
   if (!context) return kFailed;
   DWORD answer = kFailed;
   const bool merge = capability != DC_TRUETYPE && capability != DC_DATATYPE_PRODUCED;
-  if (!merge || MergeDevmode(context, devmode, kMergeFlags)) {
+  // A caller's device-mode the driver may not read is merged as none.
+  if (!merge || MergeDevmode(context, UsableCallerDevmode(devmode, kCallerSizeNotGiven), kMergeFlags)) {
     switch (capability) {
       case DC_FIELDS:
         answer = context->settings ? reinterpret_cast<const DEVMODEW*>(context->settings)->dmFields : kFailed;

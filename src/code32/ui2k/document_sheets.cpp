@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "context/caller_devmode.h"
 #include "context/context_create.h"
 #include "context/devmode_checks.h"
 #include "context/devmode_defaults.h"
@@ -41,6 +42,7 @@
 #include "stored/installed_presets.h"
 #include "stored/pending_device.h"
 #include "stored/prn_section.h"
+#include "win/errors.h"
 #include "win/loader.h"
 #include "win/prsht.h"
 #include "win/resources.h"
@@ -104,8 +106,32 @@ void SetCallerStateBytes(DriverContext* context, DWORD mode) {
   }
 }
 
+// The caller's device-modes of a document-properties call as far as the driver may use
+// them: the input when it may be read (otherwise none: it is not merged and does not shape
+// the output, which gets the driver's own shape), the size the call gives for the output
+// (0: none given), and whether an output that is to be written can take the device-mode.
+struct CallerDevmodes {
+  const DEVMODEW* input;
+  DWORD outputSize;
+  bool outputFits;
+};
+
+CallerDevmodes CheckCallerDevmodes(const DOCUMENTPROPERTYHEADER* header) {
+  CallerDevmodes d{UsableCallerDevmode(header->pdmIn, kCallerSizeNotGiven), header->pdmOut ? header->cbOut : 0, true};
+  if (header->pdmOut && (header->fMode & (DM_UPDATE | DM_COPY))) {
+    const DWORD writable = WritableCallerDevmode(header->pdmOut, d.outputSize ? d.outputSize : kCallerSizeNotGiven);
+    d.outputFits = writable >= ShapedDevmodeSize(d.input);
+  }
+  return d;
+}
+
 // The sheet's INIT: the context, the checks and the merge of the caller's device-mode.
 DriverContext* BuildDocumentContext(const DOCUMENTPROPERTYHEADER* header, EntryFrame& frame) {
+  const CallerDevmodes caller = CheckCallerDevmodes(header);
+  if (!caller.outputFits) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return nullptr;
+  }
   DriverContext* context = CreateContextWithInfos(header->hPrinter, header->hPrinter, 0, CTXK_INTERFACE,
                                                   frame.printerInfo(), frame.driverInfo());
   if (!context) return nullptr;
@@ -150,7 +176,7 @@ DriverContext* BuildDocumentContext(const DOCUMENTPROPERTYHEADER* header, EntryF
   const DWORD userCodeGet = GetStateByte(context, fid::KPD_kdmUserCodeGet);
   if (GetStateByte(context, fid::KPD_kdmCallSrc) == 1 && GetStateByte(context, fid::KPD_kdmNoPermission) == 0)
     RefreshPresetsAfterPackInstall(context, 0);
-  if (!MergeDevmode(context, header->pdmIn, mergeFlags | header->fMode)) {
+  if (!MergeDevmode(context, caller.input, mergeFlags | header->fMode)) {
     FreeSnapshotBuffer(context);
     ReleaseContext(context, CTXR_CACHE);
     return nullptr;
@@ -164,8 +190,10 @@ DriverContext* BuildDocumentContext(const DOCUMENTPROPERTYHEADER* header, EntryF
 
 void StoreSheetFields(DriverContext* context, const PROPSHEETUI_INFO* info, const DOCUMENTPROPERTYHEADER* header) {
   WorkArea* work = context->work;
-  work->pdmIn = header->pdmIn;
+  const CallerDevmodes caller = CheckCallerDevmodes(header);
+  work->pdmIn = const_cast<DEVMODEW*>(caller.input);
   work->pdmOut = header->pdmOut;
+  work->pdmOutSize = caller.outputSize;
   work->docPropMode = header->fMode;
   work->sheet.pfnComPropSheet = reinterpret_cast<void*>(info->pfnComPropSheet);
   work->sheet.hComPropSheet = info->hComPropSheet;
@@ -298,8 +326,13 @@ int AddPropertyPages(DriverContext* context, DWORD mask) {
 
 LONG DocumentPropertiesNoSheet(DOCUMENTPROPERTYHEADER* header, const PRINTER_INFO_2W* printerInfo,
                                const DRIVER_INFO_3W* driverInfo, int renamed) {
+  const CallerDevmodes caller = CheckCallerDevmodes(header);  // before cbOut is answered
   header->cbOut = kWholeDevmodeSize;
   if (header->fMode == 0 || !header->pdmOut) return kWholeDevmodeSize;
+  if (!caller.outputFits) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return -1;
+  }
   DriverContext* context = CreateContextWithMode(header->hPrinter, header->hPrinter, 0, CTXK_DOCUMENT_PROPERTIES,
                                                  header->fMode, printerInfo, driverInfo);
   if (!context) return -1;
@@ -308,8 +341,9 @@ LONG DocumentPropertiesNoSheet(DOCUMENTPROPERTYHEADER* header, const PRINTER_INF
     return -1;
   }
   CheckAndRepairDevmode(context);
-  context->work->pdmIn = header->pdmIn;
+  context->work->pdmIn = const_cast<DEVMODEW*>(caller.input);
   context->work->pdmOut = header->pdmOut;
+  context->work->pdmOutSize = caller.outputSize;
   context->work->docPropMode = header->fMode;
   if (renamed) HandlePrinterNameChange(context);
   SyncConfigServerIni(context, printerInfo, driverInfo);
@@ -326,8 +360,8 @@ LONG DocumentPropertiesNoSheet(DOCUMENTPROPERTYHEADER* header, const PRINTER_INF
   SetStateByte(context, fid::KPD_kdmPLInstalled, pl);
   UserCodeSync(context);
   const DWORD userCodeGet = GetStateByte(context, fid::KPD_kdmUserCodeGet);
-  if ((header->fMode & DM_MODIFY) && header->pdmIn) {
-    if (!MergeDevmode(context, header->pdmIn, header->fMode | kNoSheetMergeFlags)) {
+  if ((header->fMode & DM_MODIFY) && caller.input) {
+    if (!MergeDevmode(context, caller.input, header->fMode | kNoSheetMergeFlags)) {
       ReleaseContext(context, CTXR_CACHE);
       return -1;
     }
@@ -336,8 +370,13 @@ LONG DocumentPropertiesNoSheet(DOCUMENTPROPERTYHEADER* header, const PRINTER_INF
     SetStateByte(context, fid::KPD_kdmUserCodeGet, userCodeGet == 1 ? 1 : 0);
     SetStateByte(context, fid::KPD_kdmUserCodeDLL, userCodeGet == 1 ? 1 : 0);
   }
-  if (header->fMode & (DM_UPDATE | DM_COPY)) WriteOutputDevmode(context);
+  // The output was found able to take the device-mode; a write that still fails is no success.
+  const int written = (header->fMode & (DM_UPDATE | DM_COPY)) ? WriteOutputDevmode(context) : 1;
   ReleaseContext(context, CTXR_CACHE);
+  if (!written) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return -1;
+  }
   return 1;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "context/caller_devmode.h"
 #include "context/context_create.h"
 #include "context/devmode_merge.h"
 #include "context/driver_context.h"
@@ -204,7 +205,9 @@ BOOL CheckJobForm(DEVQUERYPRINT_INFO* info, DEVMODEW*, DriverContext* context) {
 
 BOOL DoDevQueryPrintEx(DEVQUERYPRINT_INFO* info) {
   if (!info) return FALSE;
-  if (!info->pDevMode) return TRUE;
+  // A job device-mode the driver may not read (none, or one whose public part is shorter
+  // than the members the check reads and writes) is left as it is: the job goes on.
+  if (!UsableCallerDevmode(info->pDevMode, kCallerSizeNotGiven)) return TRUE;
   HANDLE printer = info->hPrinter;
   EntryFrame frame;
   frame.Begin(printer, false);

@@ -24,7 +24,8 @@ constexpr UINT kFormDoesNotFitStringId = 12090;
 
 // The body of DevQueryPrintEx. FALSE for a null record, a context or merge failure, and a
 // job form that fits no paper of the model (with the error text in the record's buffer);
-// TRUE otherwise, also when the install-state check fails.
+// TRUE otherwise, also when the install-state check fails, and without opening anything when
+// the record holds no job device-mode the driver may read (ReadableCallerDevmode).
 BOOL DoDevQueryPrintEx(DEVQUERYPRINT_INFO* info);
 // The fit tests of the job's form; FALSE (with the error text) when the form fits no paper
 // of the model.
@@ -32,7 +33,8 @@ BOOL CheckJobForm(DEVQUERYPRINT_INFO* info, DEVMODEW* devmode, DriverContext* co
 // Ties the job's paper to a form by its size (within 1 mm), its paper-size index or its
 // form name, writing the form's size, index and name back into the device-mode (kFormMatched);
 // a size that matches no form fills the record as a custom size (kFormCustomSize); no forms
-// or no match leaves the device-mode as it was (kFormNone).
+// or no match leaves the device-mode as it was (kFormNone). The device-mode holds at least
+// the public part of version 0x320 (kCallerPublicMinimum), where every member used lies.
 int MatchJobForm(HANDLE printer, DEVMODEW* devmode, FormMatchRecord* record);
 // EnumFormsW level 1 in a buffer of the needed size (freed with FreeMem); null when the
 // printer has no forms or the call fails.

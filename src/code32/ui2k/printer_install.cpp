@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "context/context_create.h"
+#include "context/devmode_convert.h"
 #include "context/driver_context.h"
 #include "context/driver_locks.h"
 #include "context/field_access.h"
@@ -50,7 +51,6 @@ constexpr WORD kFieldCustomFunc1 = 1463;
 // model database entry.
 constexpr DWORD kModuleEventInstallDone = 48;
 constexpr DWORD kModuleEventConnectionInstall = 49;
-constexpr DWORD kWholeDevmode = 1236;
 
 bool IsConnectionType(int type) { return type == kInitConnection || type == kInitUserConnection || type == kInitCheckConnection; }
 
@@ -255,7 +255,10 @@ int InitializePrinterSettings(HANDLE printer, DEVMODEW* output, int type, const 
   if (local) StoreLocalPrinterData(printer, context);
   if (!perUser && local) StoreLogFileName(1, context);
   if (type == kInitNewLocal && output && context->settings && (applied || !batchAtUpgrade)) {
-    std::memcpy(output, context->settings, kWholeDevmode);
+    // The output is a buffer of the calling road's own, of the driver's whole size; the road
+    // hands it on to its caller in the shape and size the caller allows.
+    CopyDevmodeShaped(reinterpret_cast<const DEVMODEW*>(context->settings), nullptr, output, GetTotalDevmodeSize(),
+                      context);
   }
   PrepareSettingsDirs(context);
   if (!perUser) {

@@ -15,11 +15,12 @@ constexpr int kInitBatchAtUpgrade = 5;  // batch install found at upgrade (as 0)
 constexpr int kInitUserConnection = 6;  // per-user re-initialisation of a connection (as 2)
 constexpr int kInitCheckConnection = 7; // connection found uninitialised by the check (as 2)
 
-// Creates the printer's stored settings; with an output the default device-mode (1236
-// bytes) is written there: for type 0 always, for type 5 only when the batch install went
-// through (a failed one leaves the caller's device-mode where it is). batchApplied, when
-// given, tells whether a batch install's settings went through. 1, or 0 when no context
-// can be made.
+// Creates the printer's stored settings; with an output the default device-mode is written
+// there whole (for type 0 always, for type 5 only when the batch install went through: a
+// failed one leaves the caller's device-mode to the caller's road). The output is a buffer of
+// the caller's own of the driver's whole size (GetTotalDevmodeSize), never a caller's buffer
+// of another shape. batchApplied, when given, tells whether a batch install's settings went
+// through. 1, or 0 when no context can be made.
 int InitializePrinterSettings(HANDLE printer, DEVMODEW* output, int type, const PRINTER_INFO_2W* printerInfo,
                               const DRIVER_INFO_3W* driverInfo, bool* batchApplied = nullptr);
 

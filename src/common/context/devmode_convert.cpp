@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "context/caller_devmode.h"
 #include "context/devmode_header.h"
 #include "context/field_access.h"
 #include "context/product_record.h"
@@ -30,6 +31,16 @@ void RewriteAreaOffsets(DEVMODEW* devmode) {
   std::memcpy(header, offsets, sizeof offsets);
 }
 
+// The public version of a public part of `size` bytes; `other` for a size of no version.
+WORD VersionBySize(WORD size, WORD other) {
+  switch (size) {
+    case DEVMODEW_SIZE_0320: return DM_SPECVERSION_0320;
+    case DEVMODEW_SIZE_0400: return DM_SPECVERSION_0400;
+    case DEVMODEW_SIZE_0401: return DM_SPECVERSION;
+    default: return other;
+  }
+}
+
 }  // namespace
 
 bool IsKnownPublicSize(DWORD dmSize) {
@@ -38,12 +49,7 @@ bool IsKnownPublicSize(DWORD dmSize) {
 
 WORD GetDevmodeSpecVersion(const DEVMODEW* devmode) {
   if (!devmode) return 0;
-  switch (devmode->dmSize) {
-    case DEVMODEW_SIZE_0320: return DM_SPECVERSION_0320;
-    case DEVMODEW_SIZE_0400: return DM_SPECVERSION_0400;
-    case DEVMODEW_SIZE_0401: return DM_SPECVERSION;
-    default: return devmode->dmSpecVersion;
-  }
+  return VersionBySize(devmode->dmSize, devmode->dmSpecVersion);
 }
 
 DWORD CopyDevmodePublicPart(const DEVMODEW* source, DEVMODEW* destination, WORD destinationVersion) {
@@ -84,31 +90,40 @@ int ConvertDevmodeLoose(const DEVMODEW* source, DEVMODEW* destination) {
   return static_cast<int>(publicLength + privateLength);
 }
 
-int CopyDevmodeShaped(const DEVMODEW* source, const DEVMODEW* shape, DEVMODEW* destination,
+int CopyDevmodeShaped(const DEVMODEW* source, const DEVMODEW* shape, DEVMODEW* destination, DWORD writable,
                       DriverContext* context) {
   if (!destination) return -1;
   if (!source) return 0;
+  if (shape && !ReadableCallerDevmode(shape, kCallerSizeNotGiven)) shape = nullptr;
   if (!shape) {
-    std::memmove(Bytes(destination), Bytes(source), static_cast<DWORD>(source->dmSize) + source->dmDriverExtra);
+    const DWORD whole = static_cast<DWORD>(source->dmSize) + source->dmDriverExtra;
+    if (whole > writable) return 0;
+    std::memmove(Bytes(destination), Bytes(source), whole);
     return 1;
   }
-  if (shape->dmSize < source->dmSize) {
-    destination->dmSpecVersion = shape->dmSpecVersion;
-    destination->dmSize = shape->dmSize;
-  } else {
-    destination->dmSpecVersion = source->dmSpecVersion;
-    destination->dmSize = source->dmSize;
-  }
-  const bool takeSource = shape->dmDriverExtra >= source->dmDriverExtra ||
-                          (shape->dmDriverExtra == 0 && context && ReadFieldRawById(context, fid::kdmHidden3Func0) != 0);
-  if (takeSource) {
-    destination->dmDriverVersion = source->dmDriverVersion;
-    destination->dmDriverExtra = source->dmDriverExtra;
-  } else {
-    destination->dmDriverVersion = shape->dmDriverVersion;
-    destination->dmDriverExtra = shape->dmDriverExtra;
-  }
-  return ConvertDevmodeLoose(source, destination) > 0 ? 1 : 0;
+  // The shape's header is taken before anything is written: it may be the output itself.
+  const WORD shapeSize = shape->dmSize;
+  const WORD shapeExtra = shape->dmDriverExtra;
+  const WORD shapeSpec = shape->dmSpecVersion;
+  const WORD shapeDriverVersion = shape->dmDriverVersion;
+
+  const bool shapeSmaller = shapeSize < source->dmSize;
+  const WORD publicSize = shapeSmaller ? shapeSize : source->dmSize;
+  WORD spec = VersionBySize(publicSize, shapeSmaller ? shapeSpec : source->dmSpecVersion);
+  if (spec == 0) spec = source->dmSpecVersion;
+  const bool widened =
+      shapeExtra == 0 && source->dmDriverExtra != 0 && context && ReadFieldRawById(context, fid::kdmHidden3Func0) != 0;
+  bool takeSource = shapeExtra >= source->dmDriverExtra || widened;
+  if (widened && DWORD{publicSize} + source->dmDriverExtra > writable) takeSource = false;
+  const WORD privateSize = takeSource ? source->dmDriverExtra : shapeExtra;
+  if (DWORD{publicSize} + privateSize > writable) return 0;
+
+  destination->dmDriverVersion = takeSource ? source->dmDriverVersion : shapeDriverVersion;
+  destination->dmSize = publicSize;
+  destination->dmDriverExtra = privateSize;
+  CopyDevmodePublicPart(source, destination, spec);
+  CopyDevmodePrivatePart(source, destination);
+  return 1;
 }
 
 int ConvertDevmodeCore(const WCHAR* /*printerName*/, const DEVMODEW* input, DEVMODEW* output, LONG* size, DWORD mode) {
@@ -118,12 +133,11 @@ int ConvertDevmodeCore(const WCHAR* /*printerName*/, const DEVMODEW* input, DEVM
   }
   switch (mode) {
     case CDM_CONVERT: {
-      if (output) {
-        const LONG need = static_cast<LONG>(output->dmSize) + static_cast<LONG>(output->dmDriverExtra);
-        if (*size >= need && ConvertDevmodeLoose(input, output) > 0) {
-          *size = need;
-          return CONVERT_DONE;
-        }
+      // The output's own shape says what it takes; it must lie within the caller's size.
+      const DWORD need = output && *size > 0 ? ReadableCallerDevmode(output, static_cast<DWORD>(*size)) : 0;
+      if (need && ReadableCallerDevmode(input, kCallerSizeNotGiven) && ConvertDevmodeLoose(input, output) > 0) {
+        *size = static_cast<LONG>(need);
+        return CONVERT_DONE;
       }
       SetLastError(ERROR_INVALID_PARAMETER);
       return CONVERT_FAILED;
@@ -133,6 +147,10 @@ int ConvertDevmodeCore(const WCHAR* /*printerName*/, const DEVMODEW* input, DEVM
       if (*size < need || !output) {
         *size = need;
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return CONVERT_FAILED;
+      }
+      if (!ReadableCallerDevmode(input, kCallerSizeNotGiven)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
         return CONVERT_FAILED;
       }
       output->dmSpecVersion = DM_SPECVERSION_0320;

@@ -45,14 +45,24 @@ int ConvertDevmodeLoose(const DEVMODEW* source, DEVMODEW* destination);
 DWORD CopyDevmodePublicPart(const DEVMODEW* source, DEVMODEW* destination, WORD destinationVersion);
 DWORD CopyDevmodePrivatePart(const DEVMODEW* source, DEVMODEW* destination);
 
-// Writes source into destination in the sizes of shape (the caller's device-mode): 1 when
-// anything was copied, else 0; -1 for a null destination. A null shape copies the source's
-// dmSize + dmDriverExtra bytes as they are (1).
-int CopyDevmodeShaped(const DEVMODEW* source, const DEVMODEW* shape, DEVMODEW* destination,
+// The one writer of the driver's device-mode (source) into a caller's output (destination),
+// of which `writable` bytes may be written (WritableCallerDevmode, context/caller_devmode.h).
+// Shaped like `shape` (the caller's device-mode): dmSize and dmSpecVersion the shape's when
+// its public part is the smaller, else the source's; dmDriverExtra and dmDriverVersion the
+// source's when the shape's private part is at least as large, or when the shape has none
+// and kdmHidden3Func0 is set in the context (widened only when the whole fits `writable`),
+// else the shape's; then the public and private parts copied, each cut to the smaller size.
+// A shape that ReadableCallerDevmode refuses counts as none: without a shape the source's
+// dmSize + dmDriverExtra bytes are copied as they are. 1 when written; 0, with nothing
+// written, when the output would take more than `writable` bytes or there is no source; -1
+// for a null destination.
+int CopyDevmodeShaped(const DEVMODEW* source, const DEVMODEW* shape, DEVMODEW* destination, DWORD writable,
                       DriverContext* context);
 
 // The spooler's conversion: CDM_CONVERT, CDM_CONVERT351 and CDM_DRIVER_DEFAULT; 1 done,
 // 2 the caller completes the request (CDM_DRIVER_DEFAULT and unknown modes), 0 failed with
 // the last-error code set. size is the output buffer's size in bytes, updated as the mode
-// says.
+// says. The two converting modes take only an input ReadableCallerDevmode allows (the call
+// carries no size for it); CDM_CONVERT takes only an output whose own shape
+// ReadableCallerDevmode allows within the size, and writes within that shape.
 int ConvertDevmodeCore(const WCHAR* printerName, const DEVMODEW* input, DEVMODEW* output, LONG* size, DWORD mode);

@@ -31,8 +31,13 @@ int CompareVersions(DWORD have, DWORD want) {
 int CompareDevmodeVersion(const BYTE* devmode) {
   if (!devmode) return -1;
   WORD dmSize = 0;
+  WORD dmDriverExtra = 0;
   std::memcpy(&dmSize, devmode + offsetof(DEVMODEW, dmSize), sizeof dmSize);
+  std::memcpy(&dmDriverExtra, devmode + offsetof(DEVMODEW, dmDriverExtra), sizeof dmDriverExtra);
   if (!IsKnownPublicSize(dmSize)) return VERSION_TOO_OLD;
+  // A private part too short to hold the version word carries no version of this driver:
+  // the bytes after it are not the device-mode's.
+  if (dmDriverExtra < kVersionInPrivate + sizeof(DWORD)) return -1;
   DWORD version = 0;
   std::memcpy(&version, devmode + dmSize + kVersionInPrivate, sizeof version);
   return CompareVersions(version, GetProductRecord()->devmodeVersion);

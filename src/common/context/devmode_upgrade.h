@@ -19,7 +19,9 @@ constexpr int VERSION_TOO_OLD = 2;   // incompatible
 int CompareVersions(DWORD have, DWORD want);
 // -1 for null; else CompareVersions(the device-mode's version, the product's). The version
 // is the u32 at offset 137 of the private block, which starts at dmSize; a device-mode
-// whose dmSize is not a public size has no private block to read and answers 2.
+// whose dmSize is not a public size has no private block to read and answers 2; one whose
+// dmDriverExtra is too short to hold the version (a public part alone) answers -1, as for
+// no device-mode: nothing past dmSize + dmDriverExtra is read.
 int CompareDevmodeVersion(const BYTE* devmode);
 // 0 unless CompareDevmodeVersion answers 1; otherwise RunDevmodeConversion from the
 // device-mode's version to the product's, after which the product's version is written

@@ -174,6 +174,7 @@ struct WorkArea {
   WCHAR savedPrinterName[261];
   DEVMODEW* pdmIn;               // of the document-properties call
   DEVMODEW* pdmOut;
+  DWORD pdmOutSize;              // bytes pdmOut may take; 0: the call carries no size
   FreeSizeRecord freeSizes[kFreeSizeRecordCount];
   DWORD snapshotChangeFlags[3];  // change flags saved with each snapshot slot
   DWORD changeFlags;

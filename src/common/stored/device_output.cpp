@@ -1,6 +1,7 @@
 // The end of a device-mode road.
 #include "stored/device_output.h"
 
+#include "context/caller_devmode.h"
 #include "context/common_settings_block.h"
 #include "context/context_create.h"
 #include "context/derived_fields.h"
@@ -56,14 +57,21 @@ int WriteOutputDevmode(DriverContext* context) {
   if (mode & DOCMODE_COPY) FillCommonCapabilities(context);
   JobControlClearItems(context, kJobControlClearMask);
   auto* own = reinterpret_cast<DEVMODEW*>(context->settings);
+  // The caller's input shapes the output only when it may be read at all; the output takes
+  // what its size allows.
+  const DEVMODEW* shape = UsableCallerDevmode(work->pdmIn, kCallerSizeNotGiven);
+  const DWORD writable = WritableCallerDevmode(work->pdmOut, work->pdmOutSize ? work->pdmOutSize : kCallerSizeNotGiven);
+  int written = 1;
   if ((mode & DOCMODE_COPY) || (work->kind & CTXK_DOCUMENT_PROPERTIES)) {
-    if (work->pdmOut && CopyDevmodeShaped(own, work->pdmIn, work->pdmOut, context) == 1)
-      ApplyCollateRule(context, work->pdmOut, work->pdmIn);
-    return 1;
+    if (work->pdmOut) {
+      written = CopyDevmodeShaped(own, shape, work->pdmOut, writable, context);
+      if (written == 1) ApplyCollateRule(context, work->pdmOut, shape);
+    }
+    return written == 1 ? 1 : 0;
   }
-  if (work->pdmOut) CopyDevmodeShaped(own, work->pdmIn, work->pdmOut, context);
-  ApplyCollateRule(context, own, work->pdmIn);
-  return 1;
+  if (work->pdmOut) written = CopyDevmodeShaped(own, shape, work->pdmOut, writable, context);
+  ApplyCollateRule(context, own, shape);
+  return written == 1 ? 1 : 0;
 }
 
 int DeriveAndSaveArea2(DriverContext* context, DWORD kind) {

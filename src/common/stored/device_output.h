@@ -15,7 +15,11 @@ constexpr DWORD DOCMODE_COPY = 2;    // DM_COPY
 // with DOCMODE_COPY or on a document-properties context the context's device-mode goes
 // into the caller's output buffer shaped like its input, and the collate rule is applied
 // to the output; with DOCMODE_UPDATE only, it is copied when there is an output buffer and
-// the rule is applied to the context's own device-mode. 1.
+// the rule is applied to the context's own device-mode. An input the driver may not read
+// (ReadableCallerDevmode) does not shape the output: the output gets the driver's own
+// shape. The output takes at most the work area's pdmOutSize bytes (the whole device-mode
+// when 0). 1; 0 when an output was to be written and could not be (it would not fit), in
+// which case nothing of it was written.
 int WriteOutputDevmode(DriverContext* context);
 // The user-code step, the derived fields of the kind, then area 2 saved with the font lists.
 int DeriveAndSaveArea2(DriverContext* context, DWORD kind);

@@ -85,6 +85,36 @@ TEST_F(DevmodeExports, ExtendedModeMergesTheCallersDevmode) {
   EXPECT_EQ(DoGetDevmodeEx(handle_, 4, nullptr, nullptr), size);
 }
 
+// The extended mode reads a caller's device-mode only as far as the driver may: one whose
+// public part is too short for the members the merge reads is as none (error 5), and
+// nothing of it is read, however small its block.
+TEST_F(DevmodeExports, ExtendedModeReadsNothingOfADevmodeItMayNotRead) {
+  const auto size = static_cast<std::int32_t>(GetTotalDevmodeSize());
+  struct Case {
+    WORD dmSize;
+    std::int32_t answer;  // 0: the device-mode size
+    std::int32_t error;   // 0: the last error is not looked at
+  };
+  const Case cases[] = {{0, -1, 5}, {10, -1, 5}, {71, -1, 5}, {80, -1, 5}, {148, -1, 5}, {188, 0, 0}, {220, 0, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dmSize);
+    WriteFieldRawById(handle_, fid::dmCopies, 1);
+    // A block of exactly the device-mode's own size (at least its header through dmFields).
+    const size_t block = c.dmSize < 76 ? 76 : c.dmSize;
+    std::vector<BYTE> in(handle_->settings, handle_->settings + block);
+    auto* dm = reinterpret_cast<DEVMODEW*>(in.data());
+    dm->dmSize = c.dmSize;
+    dm->dmDriverExtra = 0;
+    dm->dmFields = DM_COPIES | DM_PAPERWIDTH | DM_PAPERLENGTH;
+    if (block >= 88) dm->dmCopies = 7;
+    EXPECT_EQ(DoGetDevmodeEx(handle_, 8, nullptr, dm), c.answer ? c.answer : size);
+    if (c.error) {
+      EXPECT_EQ(DoGetLastError(handle_), c.error);
+    }
+    EXPECT_EQ(ReadFieldRawById(handle_, fid::dmCopies), c.answer ? 1u : 7u);
+  }
+}
+
 TEST_F(DevmodeExports, QualityDataComesBackAndNothingElse) {
   WriteFieldRawById(handle_, fid::kdmBrightness, 10);
   WriteFieldRawById(handle_, fid::kdmContrast, 20);

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "form_check.h"
 #include "panelis_fixture.h"
@@ -114,6 +115,42 @@ TEST_F(FormCheck, ManualFeedOfAFormNoPaperFitsIsReported) {
   std::memcpy(dm.dmFormName, u"Poster", sizeof(u"Poster"));
   dm.dmDefaultSource = 7;  // automatic
   EXPECT_TRUE(DoDevQueryPrintEx(&info));
+}
+
+// The job's device-mode is touched only within its dmSize: one whose public part is too
+// short for the members the check reads and writes is left as it is, and the job goes on.
+TEST_F(FormCheck, OnlyTheJobDevmodesOwnBytesAreTouched) {
+  struct Case {
+    const char* what;
+    WORD size;
+    bool matched;
+  };
+  const Case cases[] = {
+      {"120 public bytes, the form name cut", 120, false},
+      {"148 public bytes", 148, false},
+      {"version 0x320", 188, true},
+      {"version 0x401", 220, true},
+  };
+  for (const Case& c : cases) {
+    std::vector<BYTE> bytes(400, 0xEE);
+    std::memset(bytes.data(), 0, c.size);
+    auto* dm = reinterpret_cast<DEVMODEW*>(bytes.data());
+    dm->dmSpecVersion = 0x401;
+    dm->dmSize = c.size;
+    dm->dmFields = DM_PAPERWIDTH | DM_PAPERLENGTH;
+    dm->dmPaperWidth = 2100;
+    dm->dmPaperLength = 2970;
+    const std::vector<BYTE> before = bytes;
+    DEVQUERYPRINT_INFO info{sizeof(DEVQUERYPRINT_INFO), 1, printer_, dm, nullptr, 0, 0};
+    EXPECT_TRUE(DoDevQueryPrintEx(&info)) << c.what;
+    for (size_t i = c.size; i < bytes.size(); ++i) ASSERT_EQ(bytes[i], 0xEE) << c.what << ": byte " << i;
+    if (c.matched) {
+      EXPECT_EQ(std::u16string(dm->dmFormName), u"A4") << c.what;
+      EXPECT_EQ(dm->dmPaperSize, 2) << c.what;
+    } else {
+      EXPECT_EQ(bytes, before) << c.what << ": the device-mode stays as it was";
+    }
+  }
 }
 
 TEST_F(FormCheck, RecordWithoutDevmodeOrWithoutRecord) {

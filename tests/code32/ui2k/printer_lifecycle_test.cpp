@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -18,8 +19,10 @@
 #include "panelis_fixture.h"
 #include "printer_lifecycle.h"
 #include "win/errors.h"
+#include "win/files.h"
 #include "win/kernel.h"
 #include "win/loader.h"
+#include "win/profile.h"
 #include "win/printer_interface.h"
 
 namespace kovatest {
@@ -177,6 +180,64 @@ TEST_F(PrinterLifecycleTest, ConvertOfAPrinterNeverSetUpOnlyConverts) {
                                &size, CDM_CONVERT))
       << GetLastError();
   EXPECT_EQ(reinterpret_cast<DEVMODEW*>(out.data())->dmSize, 220);
+}
+
+// Every road of a conversion writes into the output in the output's own shape, within the
+// size the call gave: an output of the public part alone gets no private part.
+TEST_F(PrinterLifecycleTest, ConvertWritesTheOutputInItsOwnShapeOnEveryRoad) {
+  struct Case {
+    const char* what;
+    DWORD version;  // of the input's private part
+    bool batch;     // a batch install waits in the second model INI
+    WORD outSize, outExtra;
+    LONG size;
+  };
+  const Case cases[] = {
+      {"same version, public part alone", 322, false, 220, 0, 220},
+      {"older version, public part alone", 321, false, 220, 0, 220},
+      {"older version, version 0x320 output", 321, false, 188, 1016, 1204},
+      {"incompatible version, public part alone", 200, false, 220, 0, 220},
+      {"batch install, public part alone", 322, true, 220, 0, 220},
+      {"older version, the driver's own shape", 321, false, 220, 1016, 1236},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::u16string name = u"Shaped " + std::u16string(1, static_cast<char16_t>(u'A' + n++));
+    HANDLE printer = InstallWith(name, {});
+    BOOL ok = FALSE;
+    std::vector<BYTE> in = DriverDefault(name, &ok);
+    ASSERT_TRUE(ok) << GetLastError();
+    std::memcpy(in.data() + 357, &c.version, sizeof c.version);
+    if (c.batch) {
+      WCHAR second[MAX_PATH + 1] = {};
+      GetSecondIniPathForPrinter(printer, second);
+      CreateDirectoryW(u"C:\batchroot", nullptr);
+      WritePrivateProfileStringW(name.c_str(), u"KOVADirectory", u"C:\batchroot", second);
+    }
+    std::vector<BYTE> out(1300, 0xEE);
+    std::memset(out.data(), 0, static_cast<size_t>(c.outSize) + c.outExtra);
+    auto* dm = reinterpret_cast<DEVMODEW*>(out.data());
+    dm->dmSpecVersion = DM_SPECVERSION;
+    dm->dmSize = c.outSize;
+    dm->dmDriverExtra = c.outExtra;
+    LONG size = c.size;
+    EXPECT_TRUE(DoConvertDevMode(name.c_str(), reinterpret_cast<DEVMODEW*>(in.data()), dm, &size, CDM_CONVERT))
+        << GetLastError();
+    EXPECT_EQ(size, c.size);
+    EXPECT_EQ(dm->dmSize, c.outSize);
+    EXPECT_EQ(dm->dmDriverExtra, c.outExtra);
+    EXPECT_EQ(std::u16string(dm->dmDeviceName), std::u16string(reinterpret_cast<DEVMODEW*>(in.data())->dmDeviceName));
+    for (size_t i = static_cast<size_t>(c.outSize) + c.outExtra; i < out.size(); ++i)
+      ASSERT_EQ(out[i], 0xEE) << "byte " << i << " lies past the output";
+    if (c.batch) {
+      WCHAR second[MAX_PATH + 1] = {};
+      GetSecondIniPathForPrinter(printer, second);
+      WCHAR left[64] = {};
+      GetPrivateProfileStringW(name.c_str(), u"KOVADirectory", u"<none>", left, 64, second);
+      EXPECT_EQ(std::u16string(left), u"<none>") << "the batch road ran";
+    }
+  }
 }
 
 // Each event's answer, whether it set the printer up, and what it told the job-control

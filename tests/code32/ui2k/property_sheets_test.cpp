@@ -728,6 +728,58 @@ TEST_F(PropertySheetsTest, DocumentPropertiesWithoutASheetMergeAndWrite) {
   EXPECT_EQ(reinterpret_cast<DEVMODEW*>(output.data())->dmSize, 220);
 }
 
+// Without a sheet the output takes the caller's input's shape only when the driver may read
+// the input, and never more than the size the call gives for it: an output too small for
+// what is to be written gets nothing, and the call fails.
+TEST_F(PropertySheetsTest, DocumentPropertiesWithoutASheetWriteOnlyWhatTheOutputTakes) {
+  HANDLE printer = Install(u"Sheet Printer");
+  constexpr WORD kNoInput = 0xFFFF;
+  struct Case {
+    const char* what;
+    WORD inSize, inExtra;  // kNoInput: no input device-mode
+    DWORD cbOut;           // 0: the call gives no size
+    LONG answer;
+    WORD size, extra;      // of the output when written
+  };
+  const Case cases[] = {
+      {"input of dmSize 0", 0, 0, 0, 1, 220, 1016},
+      {"input of dmSize 10", 10, 0, 0, 1, 220, 1016},
+      {"input of dmSize 60 and a private part", 60, 1016, 0, 1, 220, 1016},
+      {"input of dmSize 71", 71, 0, 0, 1, 220, 1016},
+      {"input of the public part alone", 220, 0, 0, 1, 220, 0},
+      {"input of the public part alone, its size given", 220, 0, 220, 1, 220, 0},
+      {"the driver's own, its size given", 220, 1016, 1236, 1, 220, 1016},
+      {"no input and a size short of the whole", kNoInput, 0, 220, -1, 0, 0},
+      {"input of dmSize 10 and a size short of the whole", 10, 0, 220, -1, 0, 0},
+      {"the driver's own, one byte short", 220, 1016, 1235, -1, 0, 0},
+  };
+  for (const Case& c : cases) {
+    std::vector<BYTE> input = SampleDevmode();
+    reinterpret_cast<DEVMODEW*>(input.data())->dmSize = c.inSize;
+    reinterpret_cast<DEVMODEW*>(input.data())->dmDriverExtra = c.inExtra;
+    std::vector<BYTE> output(1300, 0xEE);
+    DOCUMENTPROPERTYHEADER header{};
+    header.cbSize = sizeof header;
+    header.hPrinter = printer;
+    header.pszPrinterName = const_cast<LPWSTR>(u"Sheet Printer");
+    header.pdmIn = c.inSize == kNoInput ? nullptr : reinterpret_cast<DEVMODEW*>(input.data());
+    header.pdmOut = reinterpret_cast<DEVMODEW*>(output.data());
+    header.cbOut = c.cbOut;
+    header.fMode = DM_COPY | (header.pdmIn ? DM_MODIFY : 0);
+    SetLastError(0);
+    EXPECT_EQ(DoDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&header)), c.answer) << c.what;
+    EXPECT_EQ(header.cbOut, 1236u) << c.what;
+    const size_t written = c.answer == 1 ? static_cast<size_t>(c.size) + c.extra : 0;
+    for (size_t i = written; i < output.size(); ++i) ASSERT_EQ(output[i], 0xEE) << c.what << ": byte " << i;
+    if (c.answer == 1) {
+      EXPECT_EQ(reinterpret_cast<DEVMODEW*>(output.data())->dmSize, c.size) << c.what;
+      EXPECT_EQ(reinterpret_cast<DEVMODEW*>(output.data())->dmDriverExtra, c.extra) << c.what;
+    } else {
+      EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER) << c.what;
+    }
+  }
+}
+
 // A device setting changed on the options page is saved to printer data by the apply.
 TEST_F(PropertySheetsTest, DeviceSheetApplyWritesPrinterData) {
   HANDLE printer = Install(u"Device Printer");

@@ -131,13 +131,66 @@ TEST_F(ConvertTest, CopyShaped_SizesOfTheShape) {
   Buffer source(220, 1016, DM_SPECVERSION, 0x0322, 2);
   Buffer shape(188, 0, DM_SPECVERSION_0320, 0x0100);
   Buffer dest(220, 1016);
-  EXPECT_EQ(CopyDevmodeShaped(source.dm(), shape.dm(), dest.dm(), nullptr), 1);
+  EXPECT_EQ(CopyDevmodeShaped(source.dm(), shape.dm(), dest.dm(), 1236, nullptr), 1);
   EXPECT_EQ(dest.dm()->dmSize, 188);
   EXPECT_EQ(dest.dm()->dmDriverExtra, 0);
   EXPECT_EQ(dest.dm()->dmDriverVersion, 0x0100);
-  EXPECT_EQ(CopyDevmodeShaped(source.dm(), nullptr, dest.dm(), nullptr), 1);
+  EXPECT_EQ(CopyDevmodeShaped(source.dm(), nullptr, dest.dm(), 1236, nullptr), 1);
   EXPECT_EQ(std::memcmp(dest.at(0), source.at(0), 1236), 0);
-  EXPECT_EQ(CopyDevmodeShaped(source.dm(), shape.dm(), nullptr, nullptr), -1);
+  EXPECT_EQ(CopyDevmodeShaped(source.dm(), shape.dm(), nullptr, 1236, nullptr), -1);
+}
+
+// The writer puts the driver's device-mode into an output in the shape of the caller's
+// device-mode, within the bytes the output may take: a shape the driver may not read gives
+// the driver's own shape, and an output too small for what is to be written gets nothing.
+TEST_F(ConvertTest, CopyShaped_OnlyWhatTheShapeAndTheSizeAllow) {
+  Buffer source(220, 1016, DM_SPECVERSION, 0x0322, 2);
+  WriteAreaOffsets(source.at(0));  // the driver's device-mode names its areas
+  source.dm()->dmCopies = 9;
+  struct Case {
+    const char* what;
+    WORD shapeSize, shapeExtra;
+    DWORD writable;
+    int result;
+    WORD size, extra;  // of the output when written
+  };
+  const Case cases[] = {
+      {"version 0x320, public part alone", 188, 0, 1236, 1, 188, 0},
+      {"version 0x401, public part alone, in its own size", 220, 0, 220, 1, 220, 0},
+      {"version 0x400 with the private part", 212, 1016, 1228, 1, 212, 1016},
+      {"a shorter private part", 220, 500, 720, 1, 220, 500},
+      {"a larger private part takes the driver's", 220, 3000, 1236, 1, 220, 1016},
+      {"a later public version takes the driver's public part", 300, 0, 1236, 1, 220, 0},
+      {"the driver's own, one byte too many", 220, 1016, 1235, 0, 0, 0},
+      {"public part alone, one byte too many", 220, 0, 219, 0, 0, 0},
+      {"dmSize 0: the driver's own shape", 0, 0, 1236, 1, 220, 1016},
+      {"dmSize 10: the driver's own shape", 10, 0, 1236, 1, 220, 1016},
+      {"dmSize 60: the driver's own shape", 60, 1016, 1236, 1, 220, 1016},
+      {"dmSize 71: the driver's own shape", 71, 0, 1236, 1, 220, 1016},
+      {"dmSize 148: the driver's own shape", 148, 0, 1236, 1, 220, 1016},
+      {"dmSize 10 in an output of 220 bytes", 10, 0, 220, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    Buffer shape(c.shapeSize, c.shapeExtra, DM_SPECVERSION, 0x0100);
+    std::vector<BYTE> out(1300, 0xEE);
+    auto* dm = reinterpret_cast<DEVMODEW*>(out.data());
+    EXPECT_EQ(CopyDevmodeShaped(source.dm(), shape.dm(), dm, c.writable, nullptr), c.result) << c.what;
+    const size_t written = c.result == 1 ? static_cast<size_t>(c.size) + c.extra : 0;
+    for (size_t i = written; i < out.size(); ++i) ASSERT_EQ(out[i], 0xEE) << c.what << ": byte " << i;
+    if (c.result != 1) continue;
+    EXPECT_EQ(dm->dmSize, c.size) << c.what;
+    EXPECT_EQ(dm->dmDriverExtra, c.extra) << c.what;
+    EXPECT_EQ(dm->dmCopies, 9) << c.what;
+    EXPECT_EQ(dm->dmSpecVersion, GetDevmodeSpecVersion(dm)) << c.what;
+    if (c.extra == 1016) {
+      EXPECT_EQ(std::memcmp(out.data() + c.size, source.at(220), 141), 0) << c.what;
+      EXPECT_EQ(U16(out.data() + c.size + 143), 1236) << c.what;
+    }
+  }
+  std::vector<BYTE> out(1300, 0xEE);
+  EXPECT_EQ(CopyDevmodeShaped(source.dm(), nullptr, reinterpret_cast<DEVMODEW*>(out.data()), 1235, nullptr), 0);
+  EXPECT_EQ(out, std::vector<BYTE>(1300, 0xEE));
+  EXPECT_EQ(CopyDevmodeShaped(nullptr, nullptr, reinterpret_cast<DEVMODEW*>(out.data()), 1236, nullptr), 0);
 }
 
 TEST_F(ConvertTest, ConvertCore_ModesAndSizes) {
@@ -174,6 +227,61 @@ TEST_F(ConvertTest, ConvertCore_ModesAndSizes) {
   SetLastError(0);
   EXPECT_EQ(ConvertDevmodeCore(u"P", input.dm(), input.dm(), nullptr, CDM_CONVERT), 0);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+// CDM_CONVERT writes into the output in the output's own shape, which must be one the driver
+// may read and lie within the caller's size; the input must be one the driver may read.
+TEST_F(ConvertTest, ConvertCore_TheOutputsOwnShapeWithinTheSize) {
+  Buffer input(220, 1016, DM_SPECVERSION, 0x0322, 4);
+  input.dm()->dmCopies = 5;
+  struct Case {
+    const char* what;
+    WORD outSize, outExtra;
+    LONG sizeIn;
+    int result;
+    LONG sizeOut;
+  };
+  const Case cases[] = {
+      {"public part alone, in its own size", 220, 0, 220, 1, 220},
+      {"version 0x320 with the private part", 188, 1016, 1204, 1, 1204},
+      {"a size larger than the shape", 220, 0, 1236, 1, 220},
+      {"a size short of dmSize", 220, 0, 219, 0, 219},
+      {"dmSize 0", 0, 0, 1236, 0, 1236},
+      {"dmSize 10", 10, 0, 1236, 0, 1236},
+      {"dmSize 60", 60, 1016, 1236, 0, 1236},
+      {"dmSize 71", 71, 0, 1236, 0, 1236},
+      {"dmSize 148", 148, 0, 1236, 0, 1236},
+      {"a size of nothing", 220, 0, 0, 0, 0},
+      {"a negative size", 220, 0, -5, 0, -5},
+  };
+  for (const Case& c : cases) {
+    Buffer out(c.outSize, c.outExtra);
+    const std::vector<BYTE> before = out.bytes;
+    LONG size = c.sizeIn;
+    SetLastError(0);
+    EXPECT_EQ(ConvertDevmodeCore(u"P", input.dm(), out.dm(), &size, CDM_CONVERT), c.result) << c.what;
+    EXPECT_EQ(size, c.sizeOut) << c.what;
+    if (c.result == 1) {
+      EXPECT_EQ(out.dm()->dmSize, c.outSize) << c.what;
+      EXPECT_EQ(out.dm()->dmDriverExtra, c.outExtra) << c.what;
+      EXPECT_EQ(out.dm()->dmCopies, 5) << c.what;
+      EXPECT_TRUE(out.GuardIntact()) << c.what;
+    } else {
+      EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER) << c.what;
+      EXPECT_EQ(out.bytes, before) << c.what << ": the output is untouched";
+    }
+  }
+  // An input the driver may not read converts nothing, in either converting mode.
+  for (WORD inSize : {WORD{0}, WORD{60}, WORD{71}, WORD{148}}) {
+    Buffer bad(inSize, 0);
+    for (DWORD mode : {CDM_CONVERT, CDM_CONVERT351}) {
+      Buffer out(mode == CDM_CONVERT ? 220 : 188, 1016);
+      LONG size = 1236;
+      SetLastError(0);
+      EXPECT_EQ(ConvertDevmodeCore(u"P", bad.dm(), out.dm(), &size, mode), 0) << inSize << " mode " << mode;
+      EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER) << inSize << " mode " << mode;
+    }
+  }
 }
 
 // For each public version: a buffer of exactly dmSize + dmDriverExtra is readable, one byte

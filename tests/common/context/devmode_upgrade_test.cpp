@@ -222,6 +222,32 @@ TEST_F(ConversionTest, MergeUpgradesAnOlderPrivatePart) {
   }
 }
 
+// The version word is read only from a private part that holds it: a device-mode of a
+// public part alone (or a private part too short) has no version of this driver, whatever
+// the bytes after it say.
+TEST(DevmodeVersionRead, OnlyFromAPrivatePartThatHoldsIt) {
+  struct Case {
+    WORD size, extra;
+    DWORD version;  // the word 137 bytes after dmSize, inside or past the device-mode
+    int expected;
+  };
+  const Case cases[] = {
+      {220, 1016, 321, VERSION_UPGRADE}, {220, 1016, 322, VERSION_ACCEPT}, {220, 1016, 200, VERSION_TOO_OLD},
+      {220, 0, 321, -1},                 {220, 0, 200, -1},                {220, 140, 321, -1},
+      {220, 141, 321, VERSION_UPGRADE},  {188, 0, 321, -1},                {188, 1016, 321, VERSION_UPGRADE},
+      {200, 1016, 321, VERSION_TOO_OLD},
+  };
+  for (const Case& c : cases) {
+    std::vector<BYTE> bytes(1300, 0);
+    auto* dm = reinterpret_cast<DEVMODEW*>(bytes.data());
+    dm->dmSpecVersion = DM_SPECVERSION;
+    dm->dmSize = c.size;
+    dm->dmDriverExtra = c.extra;
+    std::memcpy(bytes.data() + c.size + 137, &c.version, sizeof c.version);
+    EXPECT_EQ(CompareDevmodeVersion(bytes.data()), c.expected) << c.size << "+" << c.extra << " v" << c.version;
+  }
+}
+
 // ---------------------------------------------------------------------------------------
 // Duplex type against the public duplex.
 

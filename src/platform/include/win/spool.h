@@ -317,6 +317,17 @@ KOVA_EXPORT BOOL WINAPI GetFormW(HANDLE hPrinter, LPWSTR pFormName, DWORD Level,
 // Jobs. Levels 1 and 2; an unknown job answers ERROR_INVALID_PARAMETER.
 KOVA_EXPORT BOOL WINAPI GetJobW(HANDLE hPrinter, DWORD JobId, DWORD Level, LPBYTE pJob, DWORD cbBuf, LPDWORD pcbNeeded);
 
+// IsValidDevmodeW: the public members of a device-mode checked against the size of the
+// caller's buffer (DevmodeSize bytes; the private part that follows dmSize is not looked
+// at). Structural faults answer FALSE: a null device-mode or a buffer too short for the
+// header through dmFields (ERROR_INVALID_PARAMETER, ERROR_INSUFFICIENT_BUFFER); a dmSize
+// below that header or not a whole number of wide characters (ERROR_INVALID_DATA); and
+// dmSize + dmDriverExtra beyond DevmodeSize (ERROR_INSUFFICIENT_BUFFER). Minor faults are
+// repaired in place, within dmSize, and answer TRUE: dmFields loses the bits of members that
+// do not lie wholly within dmSize, and dmDeviceName and dmFormName (when within dmSize) end
+// in a NUL at their last character when they hold none.
+KOVA_EXPORT BOOL WINAPI IsValidDevmodeW(DEVMODEW* pDevmode, std::size_t DevmodeSize);
+
 // The spooler's identity around work that must not run as the calling client:
 // RevertToPrinterSelf answers a token of the client (null on failure), which
 // ImpersonatePrinterClient takes back (and closes); an unknown token answers FALSE with
