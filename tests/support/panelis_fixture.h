@@ -4,13 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "build_paths.h"
 #include "context_fixture.h"
 #include "plat/spooler_setup.h"
+#include "win/kernel.h"
+#include "win/loader.h"
 #include "win/spool.h"
 
 namespace kovatest {
@@ -46,6 +50,19 @@ class SamplePrinterTest : public ContextTest {
     root_.WriteFile(kDataFile, FixtureText(kPrinterModel));
     root_.WriteFile(u"C:\\drv\\KOVAUIUS.rc", FixtureText(kPrinterUiScript));
     WritePrinterUiCursors(root_, u"C:\\drv\\");
+  }
+
+  // The job-control library's double placed in the system directory, where the driver loads
+  // it by its bare name, and loaded for the test to read its log: the module, or null.
+  HMODULE LoadJobControlDouble() {
+    WCHAR system[MAX_PATH] = {};
+    const UINT n = GetSystemDirectoryW(system, MAX_PATH);
+    if (n == 0) return nullptr;
+    const std::u16string dir(system, n);
+    std::filesystem::create_directories(root_.HostPath(dir));
+    std::filesystem::copy_file(BuiltFile("JobControlDouble"), root_.HostPath(dir) + "/Jobcora32.so",
+                               std::filesystem::copy_options::overwrite_existing);
+    return LoadLibraryW((dir + u"\\Jobcora32.dll").c_str());
   }
 
   // A printer of the sample driver with printer data and a stored device-mode.

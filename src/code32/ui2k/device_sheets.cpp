@@ -36,9 +36,6 @@
 namespace {
 
 constexpr DWORD kDeviceMergeFlags = 0x400000A;
-constexpr DWORD kNetworkKeyItems = 8192;
-constexpr WORD kAdvancedPage = 4019;
-constexpr WORD kNetworkKeyEdit = 2988;
 
 void UpdateDirectoryService(HANDLE printer) {
   PRINTER_INFO_7W info{nullptr, DSPRINT_UPDATE};
@@ -96,21 +93,6 @@ DriverContext* BuildDeviceContext(const DEVICEPROPERTYHEADER* header, EntryFrame
     return nullptr;
   }
   return context;
-}
-
-// The network key told to job control: an absent key is cleared in the settings and in
-// its edit box on the advanced page; the secure mode goes with the authentication mode.
-void ExchangeNetworkKey(DriverContext* context) {
-  const bool keyAbsent = !(GetAuthenticationFlags(context, 4) & 4u);
-  JobControlOpen(context);
-  if (keyAbsent) SetFieldString(context, FindFieldById(context, fid::wdmAuthenticationNetworkKey), u"");
-  JobControlWrite(context, kNetworkKeyItems);
-  if (keyAbsent)
-    if (ControlRecord* edit = FindControlById(context, FindPageById(context, kAdvancedPage), kNetworkKeyEdit))
-      if (edit->window) SetWindowTextW(edit->window, u"");
-  if (ReadFieldRawById(context, fid::kdmPrnFuncAuthenticationMode) == 0)
-    WriteFieldRawById(context, fid::kdmPrnFuncAuthenticationSecureMode, 0);
-  JobControlClose(context);
 }
 
 void DestroyDeviceSheet(DriverContext* context, PROPSHEETUI_INFO* info) {

@@ -119,20 +119,25 @@ int ApplyDeviceSheetChanges(DriverContext* context) {
   return 1;
 }
 
+void ExchangeNetworkKey(DriverContext* context) {
+  if (!context || !context->work) return;
+  JobControlOpen(context);
+  if (!(GetAuthenticationFlags(context, 4) & 4u)) {
+    SetFieldString(context, FindFieldById(context, fid::wdmAuthenticationNetworkKey), u"");
+    // The network key's edit box on the advanced page shows the cleared key.
+    if (ControlRecord* edit = FindControlById(context, FindPageById(context, kAdvancedPage), kNetworkKeyEdit))
+      if (edit->window) SetWindowTextW(edit->window, u"");
+  }
+  JobControlWrite(context, kNetworkKeyItems);
+  if (ReadFieldRawById(context, fid::kdmPrnFuncAuthenticationMode) == 0)
+    WriteFieldRawById(context, fid::kdmPrnFuncAuthenticationSecureMode, 0);
+  JobControlClose(context);
+}
+
 int ApplyDeviceSettings(DriverContext* context) {
   if (!context || !context->work) return 0;
   if (context->work->sheet.sheetKind == 2) {
-    JobControlOpen(context);
-    if (!(GetAuthenticationFlags(context, 4) & 4u)) {
-      SetFieldString(context, FindFieldById(context, fid::wdmAuthenticationNetworkKey), u"");
-      // The network key's edit box on the advanced page shows the cleared key.
-      if (ControlRecord* edit = FindControlById(context, FindPageById(context, kAdvancedPage), kNetworkKeyEdit))
-        if (edit->window) SetWindowTextW(edit->window, u"");
-    }
-    JobControlWrite(context, kNetworkKeyItems);
-    if (ReadFieldRawById(context, fid::kdmPrnFuncAuthenticationMode) == 0)
-      WriteFieldRawById(context, fid::kdmPrnFuncAuthenticationSecureMode, 0);
-    JobControlClose(context);
+    ExchangeNetworkKey(context);
     RefreshPresetsAfterPackInstall(context, 1);
     return FinishDeviceSheet(context);
   }

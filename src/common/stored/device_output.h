@@ -10,6 +10,11 @@ struct DriverContext;
 constexpr DWORD DOCMODE_UPDATE = 1;  // DM_UPDATE
 constexpr DWORD DOCMODE_COPY = 2;    // DM_COPY
 
+// The network key told to job control at a device sheet's end: a key that does not count
+// is cleared in the settings and in its edit box on the advanced page; the secure mode goes
+// with the authentication mode.
+void ExchangeNetworkKey(DriverContext* context);
+
 // Nothing unless the caller's mode has DOCMODE_UPDATE or DOCMODE_COPY. With DOCMODE_COPY
 // the capability block is filled first; the job-control items of mask 14495 are cleared;
 // with DOCMODE_COPY or on a document-properties context the context's device-mode goes

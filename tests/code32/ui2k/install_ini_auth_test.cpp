@@ -38,14 +38,7 @@ class AuthenticationKeysTest : public SamplePrinterTest {
   }
   // The double as the job-control library of the system directory.
   void InstallLibrary() {
-    WCHAR system[MAX_PATH] = {};
-    const UINT n = GetSystemDirectoryW(system, MAX_PATH);
-    ASSERT_GT(n, 0u);
-    const std::u16string dir(system, n);
-    std::filesystem::create_directories(root_.HostPath(dir));
-    std::filesystem::copy_file(kovatest::BuiltFile("JobControlDouble"), root_.HostPath(dir) + "/Jobcora32.so",
-                               std::filesystem::copy_options::overwrite_existing);
-    library_ = LoadLibraryW((dir + u"\\Jobcora32.dll").c_str());
+    library_ = LoadJobControlDouble();
     ASSERT_NE(library_, nullptr);
     reinterpret_cast<JobControlDoubleResetProc>(GetProcAddress(library_, "JobControlDoubleReset"))();
   }

@@ -56,14 +56,7 @@ class PrinterLifecycleTest : public SamplePrinterTest {
   // The job-control library's double in the system directory, where the driver loads it by
   // its bare name; the test holds it loaded to read its log.
   void InstallJobControl() {
-    WCHAR system[MAX_PATH] = {};
-    const UINT n = GetSystemDirectoryW(system, MAX_PATH);
-    ASSERT_GT(n, 0u);
-    const std::u16string dir(system, n);
-    std::filesystem::create_directories(root_.HostPath(dir));
-    std::filesystem::copy_file(kovatest::BuiltFile("JobControlDouble"), root_.HostPath(dir) + "/Jobcora32.so",
-                               std::filesystem::copy_options::overwrite_existing);
-    jobControl_ = LoadLibraryW((dir + u"\\Jobcora32.dll").c_str());
+    jobControl_ = LoadJobControlDouble();
     ASSERT_NE(jobControl_, nullptr);
     ClearJobControlLog();
   }
