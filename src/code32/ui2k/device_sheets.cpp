@@ -115,10 +115,13 @@ void DestroyDeviceSheet(DriverContext* context, PROPSHEETUI_INFO* info) {
   } else {
     info->Result = 0;
   }
+  // A cancelled sheet's context holds the device settings it was cancelled with: it is not
+  // kept for the next call, which reads what the printer really has.
+  const WORD release = sheet.accepted == 1 ? CTXR_CACHE : CTXR_DESTROY;
   sheet.sheetKind = 0;
   sheet.pfnComPropSheet = nullptr;
   sheet.hComPropSheet = nullptr;
-  ReleaseContext(context, CTXR_CACHE);
+  ReleaseContext(context, release);
 }
 
 }  // namespace

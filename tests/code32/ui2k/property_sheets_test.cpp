@@ -505,6 +505,17 @@ TEST_F(PropertySheetsTest, DeviceSheetCancelAfterApplyKeepsWhatWasApplied) {
     EXPECT_EQ(result, c.result);
     EXPECT_EQ(plat::ui::PendingSteps(), 0u);
     ASSERT_NE(original, 2u);
+    // The sheet opened again at once (its context still cached) shows what was kept.
+    DWORD shown = 2;
+    plat::ui::QueueStep([&] {
+      HWND sheet = plat::ui::ActiveModal();
+      DriverContext* context = PageContext(Page());
+      ASSERT_NE(context, nullptr);
+      shown = ReadFieldRawById(context, fid::kdmSourceOptionTypeLCT1);
+      EXPECT_TRUE(plat::ui::PressSheetButton(sheet, PSBTN_CANCEL));
+    });
+    RunCommonPropertySheet(nullptr, &DoDevicePropertySheets, reinterpret_cast<LPARAM>(&header), &result);
+    EXPECT_EQ(shown, c.storedFlipped ? !original : original) << "the sheet opened again";
     EvictContextCache(1);  // a fresh context reads the printer's data
     DriverContext* context = Create(printer);
     ASSERT_NE(context, nullptr);
