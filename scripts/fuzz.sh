@@ -89,13 +89,16 @@ for target in "${targets[@]}"; do
   [ "$keep_going" -eq 0 ] || args+=(-fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1)
   echo "== $target: ${seconds}s"
   status=0
+  started=$SECONDS
   # The targets' system roots go to a scratch folder, so that a crash leaves none behind.
   TMPDIR=$PWD/$work/tmp "$build/tests/fuzz/$target" "${args[@]}" "$work/corpus" "tests/fuzz/corpus/$name" \
     >"$log" 2>&1 || status=$?
   runs=$(grep -oE 'stat::number_of_executed_units: [0-9]+' "$log" | grep -oE '[0-9]+$' || true)
   [ -n "$runs" ] || runs=$(grep -oE '^#[0-9]+' "$log" | tail -1 | tr -d '#' || true)
   runs=${runs:-0}
-  echo "   executions: $runs ($((runs / seconds))/s), cov: $(field cov "$log"), ft: $(field ft "$log"), corpus: $(ls "$work/corpus" | wc -l) files"
+  elapsed=$((SECONDS - started))
+  [ "$elapsed" -gt 0 ] || elapsed=1
+  echo "   executions: $runs in ${elapsed}s ($((runs / elapsed))/s), cov: $(field cov "$log"), ft: $(field ft "$log"), corpus: $(ls "$work/corpus" | wc -l) files"
   findings=("$work"/findings/*)
   if [ -e "${findings[0]}" ]; then
     found=1

@@ -4,12 +4,15 @@
 // fuzz bytes.
 //
 // A device-mode of the input is described as
-//   u8 base, u8 patch count, then per patch {u16 offset, u16 value} (little-endian),
-//   and for the base "raw" a u16 length and that many bytes.
-// The base is the driver's own device-mode (1236 bytes, as the printer answers it), its
-// public part alone (dmDriverExtra 0), a version 0x320 public part (188 bytes) or the raw
-// bytes; each patch writes a 16-bit value at an offset of the base (taken modulo the
-// base's length), so that a few bytes of input reach any field of a good device-mode.
+//   u8 base, u8 patch count, for the base "raw" a u16 length and that many bytes, a u16
+//   dmSize and a u16 dmDriverExtra when the base asks for them, then per patch
+//   {u16 offset, u16 value} (all little-endian).
+// The base (bits 0-1) is the driver's own device-mode (1236 bytes, as the printer answers
+// it), its public part alone (dmDriverExtra 0), a version 0x320 public part (188 bytes) or
+// the raw bytes; bit 2 replaces dmSize, bit 3 dmDriverExtra (the sizes decide how much the
+// driver may touch, so they are not left to chance); each patch writes a 16-bit value at an
+// offset of the base (taken modulo the base's length), so that a few bytes of input reach
+// any field of a good device-mode.
 //
 // A caller hands the driver a device-mode by its address alone: the driver may read and
 // write its dmSize + dmDriverExtra bytes and no more. Such a buffer is made of exactly that
@@ -122,10 +125,10 @@ inline std::size_t DeclaredDevmodeBytes(const std::vector<BYTE>& bytes) {
 
 // The content of a device-mode as the fuzz bytes describe it (see the top of this file).
 inline std::vector<BYTE> ReadDevmodeBytes(ByteReader& in, const std::vector<BYTE>& own) {
-  const std::uint8_t base = in.U8() % 4;
+  const std::uint8_t kind = in.U8();
   const int patches = in.U8() % (kMaxPatches + 1);
   std::vector<BYTE> bytes;
-  switch (base) {
+  switch (kind & 3) {
     case 0: bytes = own; break;
     case 1:
       bytes.assign(own.begin(), own.begin() + static_cast<std::ptrdiff_t>(kPublicBytes));
@@ -147,13 +150,16 @@ inline std::vector<BYTE> ReadDevmodeBytes(ByteReader& in, const std::vector<BYTE
       break;
     }
   }
+  auto put = [&bytes](std::size_t at, std::uint16_t value) {
+    if (at < bytes.size()) bytes[at] = static_cast<BYTE>(value);
+    if (at + 1 < bytes.size()) bytes[at + 1] = static_cast<BYTE>(value >> 8);
+  };
+  if (kind & 4) put(offsetof(DEVMODEW, dmSize), in.U16());
+  if (kind & 8) put(offsetof(DEVMODEW, dmDriverExtra), in.U16());
   for (int i = 0; i < patches; ++i) {
     const std::uint16_t offset = in.U16();
     const std::uint16_t value = in.U16();
-    if (bytes.empty()) continue;
-    const std::size_t at = offset % bytes.size();
-    bytes[at] = static_cast<BYTE>(value);
-    if (at + 1 < bytes.size()) bytes[at + 1] = static_cast<BYTE>(value >> 8);
+    if (!bytes.empty()) put(offset % bytes.size(), value);
   }
   return bytes;
 }

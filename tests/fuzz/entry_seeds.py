@@ -20,11 +20,16 @@ PRIVATE_VERSION = 220 + 137
 DM_PAPERSIZE, DM_PAPERLENGTH, DM_PAPERWIDTH, DM_FORMNAME = 0x2, 0x4, 0x8, 0x10000
 
 
-def devmode(base=OWN, patches=(), raw=b""):
-    """A device-mode: its base, then {offset, 16-bit value} patches."""
-    out = bytes([base, len(patches)])
+def devmode(base=OWN, patches=(), raw=b"", size=None, extra=None):
+    """A device-mode: its base, its sizes when given, then {offset, 16-bit value} patches."""
+    kind = base | (4 if size is not None else 0) | (8 if extra is not None else 0)
+    out = bytes([kind, len(patches)])
     if base == RAW:
         out += struct.pack("<H", len(raw)) + raw
+    if size is not None:
+        out += struct.pack("<H", size)
+    if extra is not None:
+        out += struct.pack("<H", extra)
     for offset, value in patches:
         out += struct.pack("<HH", offset, value & 0xFFFF)
     return out
@@ -81,6 +86,8 @@ def convert_seeds():
         "convert_negative_size": convert(CDM_CONVERT, LOCAL, both, 0x8000 | 1236),
         "convert351": convert(CDM_CONVERT351, LOCAL, both, 1236),
         "convert351_short": convert(CDM_CONVERT351, LOCAL, both, 1203),
+        "convert_into_larger_private_output": convert(CDM_CONVERT, LOCAL, both, 2236, out=devmode(extra=2016)),
+        "convert_into_version_400_output": convert(CDM_CONVERT, LOCAL, both, 1228, out=devmode(size=212)),
         "unknown_mode": convert(CDM_UNKNOWN, LOCAL, both, 1236),
     }
     for name, data in seeds.items():
@@ -91,6 +98,8 @@ def convert_seeds():
         # The version of an input without a private block is read past its end.
         "version_of_public_input": convert(CDM_CONVERT, LOCAL, both, 1236, devmode(PUBLIC)),
         "version_of_version_320_input": convert(CDM_CONVERT, KNOWN, both, 1236, devmode(PUBLIC_320)),
+        # The output's sizes are read from a buffer whose stated size does not reach them.
+        "output_sizes_past_short_output": convert(CDM_CONVERT, LOCAL, both, 10),
     }
     for name, data in findings.items():
         write("findings", t, name, data)
@@ -133,13 +142,15 @@ def devquery_seeds():
         "by_name_own_forms": devquery(LOCAL, both | OWN_FORMS, by_name, forms=forms),
         "no_forms": devquery(LOCAL, both | OWN_FORMS, a4_size, forms=()),
         "public_job_devmode": devquery(LOCAL, both, devmode(PUBLIC)),
+        "job_with_larger_private": devquery(LOCAL, both, devmode(extra=2016)),
+        "job_of_version_400_size": devquery(LOCAL, both, devmode(size=212)),
         "version_320_job_devmode_2000": devquery(LOCAL, both, devmode(PUBLIC_320), machine=WIN2000_SP4),
     }
     for name, data in seeds.items():
         write("corpus", t, name, data)
     findings = {
         # The form's name is written into a job device-mode too short to hold dmFormName.
-        "form_name_past_short_job": devquery(LOCAL, both, devmode(PUBLIC, fields(DM_PAPERSIZE) + [(DM_SIZE, 120), (DM_PAPER_SIZE, 9)])),
+        "form_name_past_short_job": devquery(LOCAL, both, devmode(PUBLIC, fields(DM_PAPERSIZE) + [(DM_PAPER_SIZE, 9)], size=120)),
         # The paper fields of a job device-mode shorter than its header are read.
         "fields_of_tiny_job": devquery(LOCAL, both, devmode(RAW, raw=b"\x01" * 30)),
     }
@@ -170,6 +181,8 @@ def properties_seeds():
         "copy_into_input_buffer": properties(LOCAL, modify_copy | DM_UPDATE, both | INPUT_BUFFER),
         "public_input_shaped": properties(LOCAL, modify_copy, both | SHAPED_LIKE_INPUT, devmode(PUBLIC)),
         "version_320_input_shaped": properties(LOCAL, modify_copy, both | SHAPED_LIKE_INPUT, devmode(PUBLIC_320)),
+        "version_400_input_shaped": properties(LOCAL, modify_copy, both | SHAPED_LIKE_INPUT, devmode(size=212)),
+        "larger_private_input_shaped": properties(LOCAL, modify_copy, both | SHAPED_LIKE_INPUT, devmode(extra=2016)),
         "older_input": properties(LOCAL, modify_copy, both, devmode(OWN, [(PRIVATE_VERSION, 321)])),
         "renamed_printer": properties(RENAMED, modify_copy, both),
         "fresh_printer_no_permission": properties(FRESH, modify_copy | DM_NOPERMISSION, both),
@@ -187,7 +200,7 @@ def properties_seeds():
     # The output shaped like an input whose dmSize is below the public size is written
     # outside the application's buffer.
     for size, extra in ((0, 100), (10, 0), (60, 0), (71, 0)):
-        inp = devmode(PUBLIC, [(DM_SIZE, size), (DM_DRIVER_EXTRA, extra)])
+        inp = devmode(PUBLIC, size=size, extra=extra)
         findings["output_shaped_like_dmsize_%d" % size] = properties(LOCAL, modify_copy, both | SHAPED_LIKE_INPUT, inp)
     for name, data in findings.items():
         write("findings", t, name, data)
@@ -211,6 +224,8 @@ def get_devmode_ex_seeds():
         "no_input": get_devmode_ex(0, WITH_OUTPUT),
         "no_handle": get_devmode_ex(0, both | WITHOUT_API_HANDLE),
         "public_input": get_devmode_ex(0, both, devmode(PUBLIC)),
+        "larger_private_input": get_devmode_ex(0, both, devmode(extra=2016)),
+        "version_400_input": get_devmode_ex(0, both, devmode(size=212)),
         "version_320_input_xp": get_devmode_ex(0, both, devmode(PUBLIC_320), machine=XP),
         "older_input": get_devmode_ex(0, both, devmode(OWN, [(PRIVATE_VERSION, 321)])),
         "paper_size_by_width": get_devmode_ex(0, both, devmode(OWN, fields(DM_PAPERLENGTH | DM_PAPERWIDTH) + [(DM_PAPER_WIDTH, 1500), (DM_PAPER_LENGTH, 2000)])),
