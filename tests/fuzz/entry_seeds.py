@@ -202,6 +202,10 @@ def properties_seeds():
     for size, extra in ((0, 100), (10, 0), (60, 0), (71, 0)):
         inp = devmode(PUBLIC, size=size, extra=extra)
         findings["output_shaped_like_dmsize_%d" % size] = properties(LOCAL, modify_copy, both | SHAPED_LIKE_INPUT, inp)
+    # With the private block after such a public part, the block is copied over the output's
+    # header and the area offsets are then written at an offset read from the copied bytes.
+    findings["private_block_over_output_header"] = properties(
+        SHARED, modify_copy, both | SHAPED_LIKE_INPUT, devmode(OWN, size=10))
     for name, data in findings.items():
         write("findings", t, name, data)
 

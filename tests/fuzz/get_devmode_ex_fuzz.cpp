@@ -65,6 +65,10 @@ class System {
     snapshot_.Take(root_.Host());
   }
 
+  ~System() {
+    if (panelis_) FreeLibrary(panelis_);
+  }
+
   const std::vector<BYTE>& Own() const { return own_; }
   void BeginInput(std::uint8_t machine) {
     plat::AdvanceTestClock(kovafuzz::kTimeBetweenInputs);
