@@ -8,7 +8,9 @@
 // driver answers for a size query, 1 a buffer shaped like the input (its declared size),
 // 2 the input's own buffer, as an application that passes one device-mode both ways),
 // u8 machine (MachineChoice), u32 cbOut, then the input and the output device-mode as
-// entry_fuzz_support.h reads them. The input lies in a buffer of its declared size.
+// entry_fuzz_support.h reads them. The input lies in a buffer of its declared size. cbOut is
+// held to the output buffer, as a caller that keeps the call's contract states it (a
+// caller that states more than it hands in cannot be told from one that does not).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -34,7 +36,7 @@ void RunInput(const std::uint8_t* data, std::size_t size) {
   const DWORD mode = in.U8();
   const std::uint8_t flags = in.U8();
   const std::uint8_t machine = in.U8();
-  const DWORD cbOut = in.U32();
+  DWORD cbOut = in.U32();
   const std::vector<BYTE> inputBytes = kovafuzz::ReadDevmodeBytes(in, system.Own());
   const std::vector<BYTE> outputBytes = kovafuzz::ReadDevmodeBytes(in, system.Own());
 
@@ -42,8 +44,20 @@ void RunInput(const std::uint8_t* data, std::size_t size) {
   const std::size_t inputSize = kovafuzz::CallerDevmodeSize(inputBytes);
   int shape = (flags >> 4) % 3;
   if (!withInput && shape != kWholeSize) shape = kWholeSize;  // no input to be shaped like
-  kovafuzz::ExactBuffer input(inputBytes, inputSize);
-  kovafuzz::ExactBuffer output(outputBytes, shape == kShapedLikeInput ? inputSize : kovafuzz::kWholeDevmodeBytes);
+  // The caller keeps the contract of the call: the size it states for its output is no more
+  // than the buffer it hands in, and an output without a stated size (0) is of the size the
+  // driver answers to a size query. A buffer smaller than the whole device-mode therefore
+  // states its size.
+  const bool outputIsInput = shape == kInputBuffer;
+  std::size_t outputSize = shape == kShapedLikeInput ? inputSize : kovafuzz::kWholeDevmodeBytes;
+  std::size_t inputBufferSize = inputSize;
+  const std::size_t sharedSize = outputIsInput ? inputSize : outputSize;
+  if (cbOut == 0 && sharedSize < kovafuzz::kWholeDevmodeBytes) cbOut = static_cast<DWORD>(sharedSize);
+  if (cbOut > sharedSize) cbOut = static_cast<DWORD>(sharedSize);
+  if (outputIsInput) inputBufferSize = sharedSize;
+  else outputSize = sharedSize;
+  kovafuzz::ExactBuffer input(inputBytes, inputBufferSize);
+  kovafuzz::ExactBuffer output(outputBytes, outputSize);
 
   system.BeginInput(machine);
   {

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the seed inputs of the entry-point fuzz targets (corpus/<name>/, the target's name
-without "_fuzz") and the inputs that reproduce faults not yet mended (findings/<name>/), in
+without "_fuzz"), among them the inputs that once reproduced a fault (corpus/README.md), in
 the input layout the targets and entry_fuzz_support.h describe. Run from anywhere; it rewrites the files it names and
 leaves every other file alone."""
 import os
@@ -102,7 +102,7 @@ def convert_seeds():
         "output_sizes_past_short_output": convert(CDM_CONVERT, LOCAL, both, 10),
     }
     for name, data in findings.items():
-        write("findings", t, name, data)
+        write("corpus", t, name, data)
 
 
 # ---- DevQueryPrintEx ----------------------------------------------------------------------
@@ -155,7 +155,7 @@ def devquery_seeds():
         "fields_of_tiny_job": devquery(LOCAL, both, devmode(RAW, raw=b"\x01" * 30)),
     }
     for name, data in findings.items():
-        write("findings", t, name, data)
+        write("corpus", t, name, data)
 
 
 # ---- DrvDocumentPropertySheets without a sheet --------------------------------------------
@@ -207,7 +207,7 @@ def properties_seeds():
     findings["private_block_over_output_header"] = properties(
         SHARED, modify_copy, both | SHAPED_LIKE_INPUT, devmode(OWN, size=10))
     for name, data in findings.items():
-        write("findings", t, name, data)
+        write("corpus", t, name, data)
 
 
 # ---- KOVADrvGetDevmodeEx, mode 8 ----------------------------------------------------------
@@ -241,7 +241,7 @@ def get_devmode_ex_seeds():
         "fields_of_tiny_input": get_devmode_ex(0, both, devmode(RAW, raw=b"\x03" * 50)),
     }
     for name, data in findings.items():
-        write("findings", t, name, data)
+        write("corpus", t, name, data)
 
 
 if __name__ == "__main__":
