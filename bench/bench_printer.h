@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "context/driver_locks.h"
+#include "model/driver_locks.h"
 #include "plat/spooler_setup.h"
 #include "plat/system.h"
 #include "win/files.h"

@@ -14,8 +14,8 @@
 #include "command_base_exports.h"
 #include "command_base_parse.h"
 #include "bench_printer.h"
-#include "context/deliverable.h"
-#include "context/product_record.h"
+#include "base/deliverable.h"
+#include "fields/product_record.h"
 #include "devmode_exports.h"
 #include "build_paths.h"
 

@@ -12,8 +12,8 @@
 
 #include "context/context_cache.h"
 #include "context/context_create.h"
-#include "context/driver_context.h"
-#include "context/driver_locks.h"
+#include "base/driver_context.h"
+#include "model/driver_locks.h"
 #include "plat/system.h"
 #include "win/spool.h"
 

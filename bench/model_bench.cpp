@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "context/dictionary_lookup.h"
-#include "context/driver_context.h"
-#include "context/driver_locks.h"
-#include "context/memory.h"
+#include "fields/dictionary_lookup.h"
+#include "base/driver_context.h"
+#include "model/driver_locks.h"
+#include "base/memory.h"
 #include "model/model_cache_file.h"
 #include "model/model_image_build.h"
 #include "model/model_load.h"

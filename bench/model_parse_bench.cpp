@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "context/dictionary_lookup.h"
+#include "fields/dictionary_lookup.h"
 #include "model/model_parse.h"
 #include "model/statement_dispatch.h"
 

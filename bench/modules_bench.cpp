@@ -10,12 +10,12 @@
 #include <string>
 
 #include "context/context_create.h"
-#include "context/dictionary_pages.h"
-#include "context/driver_context.h"
-#include "context/driver_locks.h"
-#include "context/module_dispatch.h"
-#include "modules/chapter_list.h"
-#include "modules/module_events.h"
+#include "base/dictionary_pages.h"
+#include "base/driver_context.h"
+#include "model/driver_locks.h"
+#include "model/module_dispatch.h"
+#include "context/chapter_list.h"
+#include "context/module_events.h"
 #include "plat/spooler_setup.h"
 #include "plat/system.h"
 #include "win/files.h"

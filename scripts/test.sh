@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite once, under AddressSanitizer and
-# UndefinedBehaviorSanitizer:
+# Checks the floors of the common code, then builds everything and runs the whole test suite
+# once, under AddressSanitizer and UndefinedBehaviorSanitizer:
 # - default (optimised): the platform, the deliverables, the host and the benchmarks, for the
 #   main job and the speed measurements; its tests are not built here (ctest --preset default
 #   runs them, each on its own, when wanted);
@@ -11,6 +11,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
+# The floors of the common code: a folder of src/common includes only folders below it.
+python3 scripts/check_floors.py
 jobs=$(nproc)
 cmake --preset default >/dev/null
 product=(src/platform/all src/common/all src/code32/gr2k/all src/code32/ui2k/all src/code32/exclude/all

@@ -10,11 +10,11 @@
 #include "command_base_apply.h"
 #include "command_base_parse.h"
 #include "command_base_text.h"
-#include "context/devmode_header.h"
-#include "context/driver_context.h"
-#include "context/field_table.h"
-#include "context/memory.h"
-#include "context/product_record.h"
+#include "fields/devmode_header.h"
+#include "base/driver_context.h"
+#include "fields/field_table.h"
+#include "base/memory.h"
+#include "fields/product_record.h"
 #include "model/rule_eval.h"
 
 namespace {

@@ -7,14 +7,14 @@
 #include <cstring>
 #include <vector>
 
-#include "context/devmode_convert.h"
-#include "context/devmode_header.h"
+#include "stored/devmode_convert.h"
+#include "fields/devmode_header.h"
 #include "context/devmode_import.h"
-#include "context/devmode_merge.h"
-#include "context/driver_context.h"
-#include "context/field_table.h"
-#include "context/memory.h"
-#include "context/product_record.h"
+#include "stored/devmode_merge.h"
+#include "base/driver_context.h"
+#include "fields/field_table.h"
+#include "base/memory.h"
+#include "fields/product_record.h"
 #include "model/rule_eval.h"
 
 namespace {

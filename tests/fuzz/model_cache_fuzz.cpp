@@ -8,10 +8,10 @@
 #include <cstring>
 #include <vector>
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/memory.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "base/memory.h"
 #include "model/model_image.h"
 #include "model/option_lookup.h"
 #include "model/rule_apply.h"

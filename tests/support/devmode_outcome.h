@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include "context/change_flags.h"
+#include "fields/change_flags.h"
 #include "context/devmode_defaults.h"
-#include "context/driver_context.h"
-#include "context/memory.h"
-#include "context/product_record.h"
+#include "base/driver_context.h"
+#include "base/memory.h"
+#include "fields/product_record.h"
 
 namespace kovatest {
 

@@ -7,11 +7,11 @@
 #include <memory>
 #include <vector>
 
-#include "context/driver_context.h"
+#include "base/driver_context.h"
 #include "context/field_defaults_memo.h"
 #include "context/kept_devmode.h"
-#include "context/field_table.h"
-#include "context/product_record.h"
+#include "fields/field_table.h"
+#include "fields/product_record.h"
 
 namespace kovatest {
 

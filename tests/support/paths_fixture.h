@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "field_fixture.h"
-#include "context/system_checks.h"
+#include "base/system_checks.h"
 #include "plat/spooler_setup.h"
 #include "plat/system.h"
 #include "test_root.h"

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "api_frame.h"
-#include "context/driver_context.h"
-#include "context/memory.h"
-#include "context/product_record.h"
-#include "context/spooler_info.h"
-#include "context/system_checks.h"
+#include "base/driver_context.h"
+#include "base/memory.h"
+#include "fields/product_record.h"
+#include "base/spooler_info.h"
+#include "base/system_checks.h"
 #include "win/kernel.h"
 #include "win/profile.h"
 

@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "context/field_access.h"
+#include "fields/field_access.h"
 #include "field_ids.h"
 #include "model/option_lookup.h"
 #include "model/rule_eval.h"

@@ -1,6 +1,6 @@
 #include "capability_numbers.h"
 
-#include "context/field_checks.h"
+#include "model/field_checks.h"
 #include "field_ids.h"
 #include "model/option_lookup.h"
 

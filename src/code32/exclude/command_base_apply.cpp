@@ -3,11 +3,11 @@
 #include <cstring>
 
 #include "command_base_parse.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/memory.h"
-#include "context/product_record.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "base/memory.h"
+#include "fields/product_record.h"
 #include "field_ids.h"
 #include "model/option_lookup.h"
 #include "model/resolution_choices.h"

@@ -8,9 +8,9 @@
 
 #include "api_printer.h"
 #include "command_base_parse.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
 #include "field_ids.h"
 #include "model/option_lookup.h"
 #include "model/rule_apply.h"

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "api_printer.h"
-#include "context/locale_text.h"
-#include "context/neighbour_tables.h"
+#include "fields/locale_text.h"
+#include "fields/neighbour_tables.h"
 #include "win/errors.h"
 #include "win/files.h"
 #include "win/kernel.h"

@@ -2,9 +2,9 @@
 
 #include "context/context_cache.h"
 #include "context/context_create.h"
-#include "context/deliverable.h"
+#include "base/deliverable.h"
 #include "context/library_start.h"
-#include "context/driver_locks.h"
+#include "model/driver_locks.h"
 #include "model/model_load.h"
 #include "win/loader.h"
 

@@ -1,7 +1,7 @@
 #include "pending_bidi.h"
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
 #include "field_ids.h"
 #include "stored/pending_device.h"
 #include "win/spool.h"

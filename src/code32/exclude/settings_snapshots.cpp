@@ -2,13 +2,13 @@
 
 #include <cstring>
 
-#include "context/devmode_header.h"
-#include "context/driver_context.h"
-#include "context/field_table.h"
-#include "context/memory.h"
-#include "context/paths_and_names.h"
-#include "context/product_record.h"
-#include "context/system_checks.h"
+#include "fields/devmode_header.h"
+#include "base/driver_context.h"
+#include "fields/field_table.h"
+#include "base/memory.h"
+#include "base/paths_and_names.h"
+#include "fields/product_record.h"
+#include "base/system_checks.h"
 #include "field_ids.h"
 #include "stored/stamp_list.h"
 #include "win/profile.h"

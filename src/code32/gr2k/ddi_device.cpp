@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "context/context_create.h"
-#include "context/devmode_merge.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
+#include "stored/devmode_merge.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
 #include "ddi.h"
 #include "image_transfer.h"
 #include "output_binding.h"

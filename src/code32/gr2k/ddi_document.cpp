@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "context/devmode_merge.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/ini_files.h"
-#include "context/paths_and_names.h"
-#include "context/product_record.h"
+#include "stored/devmode_merge.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "base/ini_files.h"
+#include "base/paths_and_names.h"
+#include "fields/product_record.h"
 #include "ddi.h"
 #include "model/model_parse.h"
 #include "model/option_lookup.h"

@@ -3,10 +3,10 @@
 #include <cstddef>
 #include <cstring>
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/settings_dirs.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "base/settings_dirs.h"
 #include "job_text.h"
 #include "record_buffer.h"
 #include "render_device.h"

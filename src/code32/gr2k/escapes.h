@@ -8,7 +8,7 @@
 // and changes nothing.
 #pragma once
 
-#include "context/escape_strings.h"
+#include "base/escape_strings.h"
 #include "win/types.h"
 
 namespace rendara {

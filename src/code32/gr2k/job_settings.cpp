@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "context/devmode_merge.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
+#include "stored/devmode_merge.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
 #include "job_control_items.h"
 #include "job_text.h"
 #include "paper_substitution.h"

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <new>
 
-#include "context/field_access.h"
-#include "context/field_table.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
 #include "win/kernel.h"
 
 namespace rendara {

@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/module_dispatch.h"
-#include "context/printable_area.h"
-#include "context/product_record.h"
-#include "context/units.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "model/module_dispatch.h"
+#include "model/printable_area.h"
+#include "fields/product_record.h"
+#include "model/units.h"
 #include "model/model_tables.h"
 #include "render_device.h"
 #include "render_fields.h"

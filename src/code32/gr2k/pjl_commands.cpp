@@ -4,13 +4,13 @@
 #include <cstring>
 #include <new>
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_handles.h"
-#include "context/field_table.h"
-#include "context/locale_text.h"
-#include "context/module_services.h"
-#include "context/value_maps.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_handles.h"
+#include "fields/field_table.h"
+#include "fields/locale_text.h"
+#include "stored/module_services.h"
+#include "fields/value_maps.h"
 #include "model/model_parse.h"
 #include "model/option_lookup.h"
 #include "render_fields.h"

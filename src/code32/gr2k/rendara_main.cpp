@@ -1,9 +1,9 @@
 // The exports of Rendara.so: DllMain, DrvQueryDriverInfo, DrvEnableDriver and
 // DrvDisableDriver.
 #include "context/context_cache.h"
-#include "context/driver_locks.h"
+#include "model/driver_locks.h"
 #include "context/extension_modules.h"
-#include "context/deliverable.h"
+#include "base/deliverable.h"
 #include "context/library_start.h"
 #include "ddi.h"
 #include "device_font_data.h"

@@ -1,8 +1,8 @@
 #include "render_common.h"
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/printer_data.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "base/printer_data.h"
 #include "field_ids.h"
 #include "model/model_parse.h"
 #include "model/option_lookup.h"

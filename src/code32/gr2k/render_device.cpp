@@ -6,10 +6,10 @@
 #include <string>
 
 #include "context/context_create.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
 #include "context/paper_sizes.h"
-#include "context/product_record.h"
+#include "fields/product_record.h"
 #include "output_binding.h"
 #include "render_fields.h"
 #include "text_geometry.h"

@@ -14,7 +14,7 @@
 #include "filter_interface.h"
 #include "glyph_cache.h"
 #include "graphics_state.h"
-#include "outside/plugin_list.h"
+#include "context/plugin_list.h"
 #include "realized_brush.h"
 #include "record_buffer.h"
 #include "win/kernel.h"

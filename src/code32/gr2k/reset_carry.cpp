@@ -4,11 +4,11 @@
 #include <cstring>
 #include <new>
 
-#include "context/build_switches.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/product_record.h"
+#include "base/build_switches.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "fields/product_record.h"
 #include "render_device.h"
 #include "render_fields.h"
 

@@ -3,13 +3,13 @@
 #include <cstring>
 #include <vector>
 
-#include "context/driver_locks.h"
-#include "context/file_names.h"
-#include "context/locale_text.h"
-#include "context/memory.h"
-#include "context/paths_and_names.h"
-#include "context/settings_dirs.h"
-#include "context/spooler_info.h"
+#include "model/driver_locks.h"
+#include "base/file_names.h"
+#include "fields/locale_text.h"
+#include "base/memory.h"
+#include "base/paths_and_names.h"
+#include "base/settings_dirs.h"
+#include "base/spooler_info.h"
 #include "win/files.h"
 #include "win/kernel.h"
 #include "win/profile.h"

@@ -1,9 +1,9 @@
 #include "document_events.h"
 
-#include "context/memory.h"
-#include "context/paths_and_names.h"
-#include "context/spooler_info.h"
-#include "context/system_checks.h"
+#include "base/memory.h"
+#include "base/paths_and_names.h"
+#include "base/spooler_info.h"
+#include "base/system_checks.h"
 #include "entry_frame.h"
 #include "install_check.h"
 #include "renderer_strings.h"

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "context/driver_context.h"
-#include "context/ini_files.h"
-#include "context/paths_and_names.h"
+#include "base/driver_context.h"
+#include "base/ini_files.h"
+#include "base/paths_and_names.h"
 #include "win/kernel.h"
 #include "win/process.h"
 

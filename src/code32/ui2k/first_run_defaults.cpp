@@ -2,15 +2,15 @@
 
 #include <cstdio>
 
-#include "context/devmode_header.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/file_ops.h"
-#include "context/ini_files.h"
-#include "context/languages.h"
-#include "context/locale_text.h"
-#include "context/paths_and_names.h"
+#include "fields/devmode_header.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "base/file_ops.h"
+#include "base/ini_files.h"
+#include "fields/languages.h"
+#include "fields/locale_text.h"
+#include "base/paths_and_names.h"
 #include "field_ids.h"
 
 namespace {

@@ -25,4 +25,4 @@ int CheckClientDirectory(HANDLE printer, const PRINTER_INFO_2W* printerInfo, con
 
 // RunJobControlForDocument: the job-control check of a document of a printer that
 // authenticates users.
-#include "outside/job_control.h"
+#include "stored/job_control.h"

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "context/driver_context.h"
-#include "context/ini_files.h"
-#include "context/paths_and_names.h"
-#include "context/product_record.h"
+#include "base/driver_context.h"
+#include "base/ini_files.h"
+#include "base/paths_and_names.h"
+#include "fields/product_record.h"
 #include "stored/settings_package.h"
 #include "win/kernel.h"
 

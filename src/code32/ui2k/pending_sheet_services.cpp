@@ -1,7 +1,7 @@
 // Services of later parts of the driver with the least behaviour the property sheets need.
 #include "pending_sheet_services.h"
 
-#include "context/driver_context.h"
+#include "base/driver_context.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "context/paths_and_names.h"
-#include "context/printer_data.h"
+#include "base/paths_and_names.h"
+#include "base/printer_data.h"
 #include "win/kernel.h"
 #include "win/loader.h"
 #include "win/resources.h"

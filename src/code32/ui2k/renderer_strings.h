@@ -3,7 +3,7 @@
 // ExtEscape on the document's device context.
 #pragma once
 
-#include "context/escape_strings.h"
+#include "base/escape_strings.h"
 #include "win/gdi.h"
 #include "win/types.h"
 

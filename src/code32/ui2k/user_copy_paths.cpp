@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "context/file_times.h"
-#include "context/file_names.h"
-#include "context/memory.h"
-#include "context/paths_and_names.h"
-#include "context/settings_dirs.h"
-#include "context/spooler_info.h"
+#include "base/file_times.h"
+#include "base/file_names.h"
+#include "base/memory.h"
+#include "base/paths_and_names.h"
+#include "base/settings_dirs.h"
+#include "base/spooler_info.h"
 #include "printer_install.h"
 #include "win/files.h"
 

@@ -2,11 +2,11 @@
 
 #include <initializer_list>
 
-#include "context/driver_context.h"
-#include "context/ini_files.h"
-#include "context/paths_and_names.h"
-#include "context/snapshot_ring.h"
-#include "stored/free_size_list.h"
+#include "base/driver_context.h"
+#include "base/ini_files.h"
+#include "base/paths_and_names.h"
+#include "stored/snapshot_ring.h"
+#include "model/free_size_list.h"
 #include "stored/stamp_list.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "context/product_record.h"
+#include "fields/product_record.h"
 #include "win/spool.h"
 
 namespace {

@@ -1,12 +1,12 @@
-#include "context/devmode_convert.h"
+#include "stored/devmode_convert.h"
 
 #include <cstddef>
 #include <cstring>
 
 #include "context/caller_devmode.h"
-#include "context/devmode_header.h"
-#include "context/field_access.h"
-#include "context/product_record.h"
+#include "fields/devmode_header.h"
+#include "fields/field_access.h"
+#include "fields/product_record.h"
 #include "win/errors.h"
 #include "field_ids.h"
 

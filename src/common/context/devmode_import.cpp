@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <cstring>
 
-#include "context/devmode_convert.h"
-#include "context/devmode_header.h"
-#include "context/product_record.h"
+#include "stored/devmode_convert.h"
+#include "fields/devmode_header.h"
+#include "fields/product_record.h"
 
 namespace {
 

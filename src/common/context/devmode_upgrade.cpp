@@ -1,14 +1,14 @@
-#include "context/devmode_upgrade.h"
+#include "stored/devmode_upgrade.h"
 
 #include <cstddef>
 #include <cstring>
 
-#include "context/devmode_convert.h"
-#include "context/devmode_header.h"
-#include "context/dictionary_lookup.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/product_record.h"
+#include "stored/devmode_convert.h"
+#include "fields/devmode_header.h"
+#include "fields/dictionary_lookup.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/product_record.h"
 #include "model/option_lookup.h"
 #include "model/rule_apply.h"
 #include "field_ids.h"

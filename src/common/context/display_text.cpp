@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/locale_text.h"
-#include "context/ui_strings.h"
-#include "context/units.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "fields/locale_text.h"
+#include "base/ui_strings.h"
+#include "model/units.h"
 #include "field_ids.h"
 #include "model/model_parse.h"
 #include "model/option_lookup.h"

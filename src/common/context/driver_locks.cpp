@@ -1,9 +1,9 @@
-#include "context/driver_locks.h"
+#include "model/driver_locks.h"
 
 #include <mutex>
 
 #include "context/context_cache.h"
-#include "context/driver_context.h"
+#include "base/driver_context.h"
 #include "win/security.h"
 #include "win/sync.h"
 

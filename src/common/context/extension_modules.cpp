@@ -1,9 +1,9 @@
 // The built-in tables of the ten page extension modules.
 #include "context/extension_modules.h"
 
-#include "context/deliverable.h"
-#include "modules/module_events.h"
-#include "modules/module_hooks.h"
+#include "base/deliverable.h"
+#include "context/module_events.h"
+#include "context/module_hooks.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "context/module_dispatch.h"
+#include "model/module_dispatch.h"
 
 constexpr std::int32_t kModuleCount = 10;
 // Table index of each module (0-based).

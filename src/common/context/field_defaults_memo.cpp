@@ -6,12 +6,12 @@
 #include <new>
 #include <vector>
 
-#include "context/change_flags.h"
-#include "context/driver_context.h"
-#include "context/product_record.h"
-#include "context/deliverable.h"
-#include "context/settings_field.h"
-#include "context/ui_strings.h"
+#include "fields/change_flags.h"
+#include "base/driver_context.h"
+#include "fields/product_record.h"
+#include "base/deliverable.h"
+#include "base/settings_field.h"
+#include "base/ui_strings.h"
 
 struct FieldDefaultsMemo {
   // What the outcome was made from.

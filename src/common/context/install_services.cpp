@@ -1,14 +1,14 @@
-#include "context/install_services.h"
+#include "base/install_services.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "context/driver_context.h"
-#include "context/file_names.h"
-#include "context/file_ops.h"
-#include "context/ini_files.h"
-#include "context/paths_and_names.h"
-#include "context/printer_data.h"
+#include "base/driver_context.h"
+#include "base/file_names.h"
+#include "base/file_ops.h"
+#include "base/ini_files.h"
+#include "base/paths_and_names.h"
+#include "base/printer_data.h"
 #include "stored/setting_import.h"
 #include "stored/settings_file.h"
 #include "win/kernel.h"

@@ -6,14 +6,14 @@
 #include <new>
 #include <vector>
 
-#include "context/change_flags.h"
-#include "context/driver_context.h"
+#include "fields/change_flags.h"
+#include "base/driver_context.h"
 #include "context/field_defaults_memo.h"
-#include "context/paths_and_names.h"
-#include "context/product_record.h"
-#include "context/settings_field.h"
-#include "context/system_checks.h"
-#include "context/wide_text.h"
+#include "base/paths_and_names.h"
+#include "fields/product_record.h"
+#include "base/settings_field.h"
+#include "base/system_checks.h"
+#include "base/wide_text.h"
 #include "win/kernel.h"
 #include "win/notify.h"
 #include "win/registry.h"

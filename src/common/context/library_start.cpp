@@ -1,7 +1,7 @@
 #include "context/library_start.h"
 
 #include "context/context_cache.h"
-#include "context/driver_locks.h"
+#include "model/driver_locks.h"
 #include "model/model_load.h"
 
 void StartDriverLibrary(Deliverable deliverable) {

@@ -3,7 +3,7 @@
 // model images and the cached contexts.
 #pragma once
 
-#include "context/deliverable.h"
+#include "base/deliverable.h"
 
 void StartDriverLibrary(Deliverable deliverable);
 void EndDriverLibrary();

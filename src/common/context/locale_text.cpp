@@ -1,13 +1,13 @@
-#include "context/locale_text.h"
+#include "fields/locale_text.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "context/display_text.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/units.h"
-#include "context/wide_text.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "model/units.h"
+#include "base/wide_text.h"
 #include "field_ids.h"
 #include "win/files.h"
 #include "win/kernel.h"

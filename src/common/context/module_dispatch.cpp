@@ -1,14 +1,14 @@
 // The module list of a context and the three dispatchers.
-#include "context/module_dispatch.h"
+#include "model/module_dispatch.h"
 
 #include <cstring>
 
-#include "context/driver_context.h"
+#include "base/driver_context.h"
 #include "context/extension_modules.h"
-#include "context/memory.h"
-#include "context/module_services.h"
+#include "base/memory.h"
+#include "stored/module_services.h"
 #include "field_ids.h"
-#include "pages/page_wiring.h"
+#include "context/page_wiring.h"
 #include "stored/preset_list.h"
 
 namespace {

@@ -1,15 +1,15 @@
-#include "context/module_services.h"
+#include "stored/module_services.h"
 
 #include <cstdio>
 
-#include "context/dictionary_pages.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/ini_files.h"
-#include "context/memory.h"
-#include "context/paths_and_names.h"
+#include "base/dictionary_pages.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "base/ini_files.h"
+#include "base/memory.h"
+#include "base/paths_and_names.h"
 #include "field_ids.h"
-#include "modules/chapter_list.h"
+#include "context/chapter_list.h"
 #include "stored/preset_list.h"
 
 ChapterEntry* GetChapterEntry(DriverContext* context, int n) {

@@ -1,5 +1,5 @@
 // Operations of later subsystems with the least behaviour their callers need now.
-#include "context/pending_seams.h"
+#include "base/pending_seams.h"
 
 // PENDING: the printer-communication module binds the configuration-server connector; until
 // then it is not available and both steps answer 0.

@@ -1,20 +1,20 @@
-#include "context/printable_area.h"
+#include "model/printable_area.h"
 
 #include <cstddef>
 #include <cstring>
 
-#include "context/deliverable.h"
-#include "context/devmode_checks.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/module_dispatch.h"
+#include "base/deliverable.h"
+#include "stored/devmode_checks.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "model/module_dispatch.h"
 #include "context/paper_sizes.h"
-#include "stored/free_size_list.h"
-#include "stored/paper_map.h"
-#include "context/product_record.h"
-#include "context/units.h"
-#include "context/value_maps.h"
+#include "model/free_size_list.h"
+#include "model/paper_map.h"
+#include "fields/product_record.h"
+#include "model/units.h"
+#include "fields/value_maps.h"
 #include "field_ids.h"
 #include "win/devmode.h"
 

@@ -2,13 +2,13 @@
 // key's value comes from, copied into the printer's section of the per-printer INI.
 #include <cstring>
 
-#include "context/driver_context.h"
-#include "context/ini_files.h"
-#include "context/ini_key_batch.h"
-#include "context/install_services.h"
-#include "context/paths_and_names.h"
-#include "context/printer_data.h"
-#include "context/system_checks.h"
+#include "base/driver_context.h"
+#include "base/ini_files.h"
+#include "base/ini_key_batch.h"
+#include "base/install_services.h"
+#include "base/paths_and_names.h"
+#include "base/printer_data.h"
+#include "base/system_checks.h"
 #include "stored/device_settings.h"
 
 namespace {

@@ -3,12 +3,12 @@
 
 #include <initializer_list>
 
-#include "context/deliverable.h"
-#include "context/devmode_header.h"
-#include "context/driver_context.h"
-#include "context/field_table.h"
-#include "context/system_checks.h"
-#include "context/units.h"
+#include "base/deliverable.h"
+#include "fields/devmode_header.h"
+#include "base/driver_context.h"
+#include "fields/field_table.h"
+#include "base/system_checks.h"
+#include "model/units.h"
 #include "field_ids.h"
 #include "win/kernel.h"
 

@@ -1,15 +1,15 @@
 // The settings snapshot ring.
-#include "context/snapshot_ring.h"
+#include "stored/snapshot_ring.h"
 
 #include <cstring>
 
-#include "context/change_flags.h"
-#include "context/driver_context.h"
-#include "context/field_handles.h"
-#include "context/field_table.h"
-#include "context/memory.h"
-#include "context/module_dispatch.h"
-#include "context/product_record.h"
+#include "fields/change_flags.h"
+#include "base/driver_context.h"
+#include "fields/field_handles.h"
+#include "fields/field_table.h"
+#include "base/memory.h"
+#include "model/module_dispatch.h"
+#include "fields/product_record.h"
 #include "field_ids.h"
 
 namespace {

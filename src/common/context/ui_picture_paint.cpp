@@ -8,8 +8,8 @@
 #include <mutex>
 #include <vector>
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
 #include "context/ui_picture_sources.h"
 #include "context/ui_pictures.h"
 #include "field_ids.h"

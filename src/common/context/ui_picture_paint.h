@@ -5,7 +5,7 @@
 // before one copy reaches the screen.
 #pragma once
 
-#include "context/ui_paint_state.h"
+#include "base/ui_paint_state.h"
 #include "win/paint.h"
 #include "win/window.h"
 

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "context/dictionary_pages.h"
-#include "context/driver_context.h"
+#include "base/dictionary_pages.h"
+#include "base/driver_context.h"
 #include "context/ui_pictures.h"
 #include "win/loader.h"
 #include "win/resources.h"

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <vector>
 
-#include "context/locale_text.h"
+#include "fields/locale_text.h"
 #include "context/ui_picture_paint.h"
-#include "context/ui_strings.h"
+#include "base/ui_strings.h"
 #include "win/files.h"
 #include "win/kernel.h"
 #include "win/loader.h"

@@ -2,14 +2,14 @@
 
 #include <array>
 
-#include "context/devmode_checks.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_checks.h"
-#include "context/field_table.h"
-#include "context/languages.h"
-#include "context/product_record.h"
-#include "context/units.h"
+#include "stored/devmode_checks.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "model/field_checks.h"
+#include "fields/field_table.h"
+#include "fields/languages.h"
+#include "fields/product_record.h"
+#include "model/units.h"
 #include "model/value_sets.h"
 
 namespace {

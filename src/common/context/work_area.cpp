@@ -1,12 +1,12 @@
 // Saved field states, custom function fields and the sort-type question.
-#include "context/work_area.h"
+#include "model/work_area.h"
 
 #include <cstddef>
 #include <cstring>
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/memory.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "base/memory.h"
 #include "field_ids.h"
 #include "model/printer_option_table.h"
 

@@ -3,11 +3,11 @@
 
 #include <cstring>
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/memory.h"
-#include "context/product_record.h"
-#include "context/work_area.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "base/memory.h"
+#include "fields/product_record.h"
+#include "model/work_area.h"
 #include "model/option_lookup.h"
 #include "model/rule_apply.h"
 

@@ -1,10 +1,10 @@
 // Fold classes and the fold direction items.
 #include "model/fold_items.h"
 
-#include "context/field_access.h"
-#include "context/units.h"
+#include "fields/field_access.h"
+#include "model/units.h"
 #include "field_ids.h"
-#include "model/judge_items.h"
+#include "fields/judge_items.h"
 #include "model/setting_getters.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The dispatch of the computed judge items, the printed orientation and the tray table.
-#include "model/judge_items.h"
+#include "fields/judge_items.h"
 
-#include "context/units.h"
+#include "model/units.h"
 #include "model/finisher_items.h"
 #include "model/fold_items.h"
 #include "model/media_items.h"

@@ -1,8 +1,8 @@
 // Custom media and locked-default items.
 #include "model/media_items.h"
 
-#include "context/field_access.h"
-#include "context/units.h"
+#include "fields/field_access.h"
+#include "model/units.h"
 #include "field_ids.h"
 
 namespace {

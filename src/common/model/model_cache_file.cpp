@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "context/memory.h"
+#include "base/memory.h"
 #include "win/errors.h"
 #include "win/files.h"
 #include "win/security.h"

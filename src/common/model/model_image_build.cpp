@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "context/driver_context.h"
-#include "context/memory.h"
-#include "context/product_record.h"
+#include "base/driver_context.h"
+#include "base/memory.h"
+#include "fields/product_record.h"
 #include "model/model_cache_file.h"
 #include "model/statement_dispatch.h"
 #include "win/kernel.h"

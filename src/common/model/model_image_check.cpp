@@ -3,8 +3,8 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "context/memory.h"
-#include "context/wide_text.h"
+#include "base/memory.h"
+#include "base/wide_text.h"
 #include "model/model_image.h"
 #include "model/model_parse.h"
 

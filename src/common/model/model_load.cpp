@@ -9,12 +9,12 @@
 
 #include <cstring>
 
-#include "context/driver_context.h"
-#include "context/driver_locks.h"
-#include "context/file_ops.h"
-#include "context/memory.h"
-#include "context/product_record.h"
-#include "context/wide_text.h"
+#include "base/driver_context.h"
+#include "model/driver_locks.h"
+#include "base/file_ops.h"
+#include "base/memory.h"
+#include "fields/product_record.h"
+#include "base/wide_text.h"
 #include "model/model_cache_file.h"
 #include "model/model_image_build.h"
 #include "model/model_reader.h"

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "context/dictionary_pages.h"
-#include "context/memory.h"
+#include "base/dictionary_pages.h"
+#include "base/memory.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 // every name.
 #pragma once
 
-#include "context/dictionary_lookup.h"
+#include "fields/dictionary_lookup.h"
 #include "win/types.h"
 
 // The control-name table row of a feature name, or null.

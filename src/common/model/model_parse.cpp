@@ -5,7 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "context/memory.h"
+#include "base/memory.h"
 
 namespace {
 

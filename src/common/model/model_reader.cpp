@@ -4,7 +4,7 @@
 #include <array>
 #include <cstring>
 
-#include "context/memory.h"
+#include "base/memory.h"
 #include "win/errors.h"
 #include "win/files.h"
 #include "win/kernel.h"

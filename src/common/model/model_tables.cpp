@@ -3,10 +3,10 @@
 
 #include <cstring>
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/units.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "model/units.h"
 #include "field_ids.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "context/driver_context.h"
-#include "context/field_table.h"
-#include "context/field_access.h"
-#include "context/memory.h"
+#include "base/driver_context.h"
+#include "fields/field_table.h"
+#include "fields/field_access.h"
+#include "base/memory.h"
 #include "field_ids.h"
 #include "model/model_parse.h"
 #include "model/rule_eval.h"

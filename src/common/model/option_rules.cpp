@@ -1,8 +1,8 @@
 // Rule questions by feature id and by option ordinal.
 #include "model/option_rules.h"
 
-#include "context/deliverable.h"
-#include "context/driver_context.h"
+#include "base/deliverable.h"
+#include "base/driver_context.h"
 #include "model/option_lookup.h"
 #include "model/rule_eval.h"
 

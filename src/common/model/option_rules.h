@@ -4,7 +4,7 @@
 // lists answer the same questions.
 #pragma once
 
-#include "context/field_checks.h"
+#include "model/field_checks.h"
 #include "model/printer_option_table.h"
 #include "win/types.h"
 

@@ -1,8 +1,8 @@
 // Same-size and same-paper items.
 #include "model/paper_source_items.h"
 
-#include "context/units.h"
-#include "model/judge_items.h"
+#include "model/units.h"
+#include "fields/judge_items.h"
 #include "model/setting_getters.h"
 
 int SameSizeInTray(DriverContext* context, WORD trayCode) {

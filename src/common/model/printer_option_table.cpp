@@ -4,11 +4,11 @@
 #include <initializer_list>
 #include <vector>
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/memory.h"
-#include "context/paths_and_names.h"
-#include "context/units.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "base/memory.h"
+#include "base/paths_and_names.h"
+#include "model/units.h"
 #include "field_ids.h"
 
 const WCHAR kPrinterOptionModelA[] = u"KOVA Pro C9500";

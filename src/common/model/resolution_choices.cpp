@@ -3,12 +3,12 @@
 
 #include <cstdint>
 
-#include "context/derived_fields.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/memory.h"
-#include "context/printable_area.h"
-#include "context/product_record.h"
+#include "model/derived_fields.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "base/memory.h"
+#include "model/printable_area.h"
+#include "fields/product_record.h"
 #include "field_ids.h"
 #include "model/capability_lists.h"
 #include "model/resolution_limit.h"

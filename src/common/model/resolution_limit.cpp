@@ -3,14 +3,14 @@
 
 #include <cstdint>
 
-#include "context/build_switches.h"
-#include "context/derived_fields.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/printable_area.h"
-#include "context/product_record.h"
-#include "context/system_checks.h"
-#include "context/units.h"
+#include "base/build_switches.h"
+#include "model/derived_fields.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "model/printable_area.h"
+#include "fields/product_record.h"
+#include "base/system_checks.h"
+#include "model/units.h"
 #include "field_ids.h"
 #include "model/resolution_table.h"
 #include "win/devmode.h"

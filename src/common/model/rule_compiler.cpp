@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "context/memory.h"
+#include "base/memory.h"
 #include "model/model_names.h"
 #include "model/value_scanners.h"
 

@@ -1,18 +1,18 @@
 // Evaluation of rule programs on the context's stack, and the disable, hide and lock tests.
 #include "model/rule_eval.h"
 
-#include "context/build_switches.h"
-#include "context/dictionary_lookup.h"
-#include "context/dictionary_pages.h"
+#include "base/build_switches.h"
+#include "fields/dictionary_lookup.h"
+#include "base/dictionary_pages.h"
 #include <initializer_list>
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/memory.h"
-#include "context/module_dispatch.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "base/memory.h"
+#include "model/module_dispatch.h"
 #include "field_ids.h"
-#include "model/judge_items.h"
+#include "fields/judge_items.h"
 #include "model/model_parse.h"
 #include "model/option_lookup.h"
 

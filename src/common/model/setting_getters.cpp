@@ -1,10 +1,10 @@
 // Cached setting getters and the finisher group getters.
 #include "model/setting_getters.h"
 
-#include "context/driver_context.h"
+#include "base/driver_context.h"
 #include <initializer_list>
 
-#include "context/field_access.h"
+#include "fields/field_access.h"
 #include "field_ids.h"
 
 namespace {

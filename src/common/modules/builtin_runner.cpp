@@ -1,8 +1,8 @@
 #include "modules/builtin_runner.h"
 
-#include "context/deliverable.h"
-#include "context/module_dispatch.h"
-#include "context/units.h"
+#include "base/deliverable.h"
+#include "model/module_dispatch.h"
+#include "model/units.h"
 #include "model/rule_apply.h"
 
 void RunSettingsApiBuiltIn(DriverContext* context, WORD number) {

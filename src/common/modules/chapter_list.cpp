@@ -1,17 +1,17 @@
-#include "modules/chapter_list.h"
+#include "context/chapter_list.h"
 
 #include <cstring>
 #include <new>
 #include <vector>
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/ini_files.h"
-#include "context/languages.h"
-#include "context/memory.h"
-#include "context/module_services.h"
-#include "context/paths_and_names.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "base/ini_files.h"
+#include "fields/languages.h"
+#include "base/memory.h"
+#include "stored/module_services.h"
+#include "base/paths_and_names.h"
 #include "field_ids.h"
 #include "modules/module_text.h"
 #include "modules/tray_tables.h"

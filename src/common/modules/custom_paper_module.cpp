@@ -2,21 +2,21 @@
 // the custom size, and built-in functions 200-205.
 #include <cstdint>
 
-#include "context/change_flags.h"
-#include "context/dictionary_pages.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/locale_text.h"
-#include "context/module_services.h"
-#include "context/system_checks.h"
-#include "context/units.h"
+#include "fields/change_flags.h"
+#include "base/dictionary_pages.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "fields/locale_text.h"
+#include "stored/module_services.h"
+#include "base/system_checks.h"
+#include "model/units.h"
 #include "field_ids.h"
 #include "model/custom_paper_ranges.h"
-#include "modules/module_events.h"
-#include "modules/module_hooks.h"
-#include "stored/free_size_list.h"
-#include "stored/paper_map.h"
+#include "context/module_events.h"
+#include "context/module_hooks.h"
+#include "model/free_size_list.h"
+#include "model/paper_map.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The font substitution module: the grey state of the printer font list.
-#include "context/dictionary_pages.h"
-#include "context/field_access.h"
+#include "base/dictionary_pages.h"
+#include "fields/field_access.h"
 #include "field_ids.h"
-#include "modules/module_events.h"
-#include "modules/module_hooks.h"
+#include "context/module_events.h"
+#include "context/module_hooks.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Which numbers each module takes in each deliverable.
 #include "context/extension_modules.h"
-#include "context/driver_context.h"
-#include "context/dictionary_pages.h"
-#include "modules/module_events.h"
+#include "base/driver_context.h"
+#include "base/dictionary_pages.h"
+#include "context/module_events.h"
 
 namespace {
 

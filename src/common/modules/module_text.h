@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "context/wide_text.h"  // WideLength, WideEquals, CopyWide
+#include "base/wide_text.h"  // WideLength, WideEquals, CopyWide
 #include "win/types.h"
 
 // printf-style text of ASCII characters into a UTF-16 buffer of n characters (cut to fit).

@@ -1,9 +1,9 @@
 #include "modules/module_ui.h"
 
-#include "context/deliverable.h"
-#include "context/driver_context.h"
-#include "context/message_boxes.h"
-#include "pages/page_refresh.h"
+#include "base/deliverable.h"
+#include "base/driver_context.h"
+#include "base/message_boxes.h"
+#include "modules/page_refresh.h"
 #include "win/msgbox.h"
 #include "win/window.h"
 

@@ -1,6 +1,6 @@
 // The installable options and trays module: its hooks. Its tables and the switching of an
 // option line are in tray_tables.h.
-#include "modules/module_hooks.h"
+#include "context/module_hooks.h"
 
 std::int32_t OptionsModuleItem(DriverContext*, WORD, void*) { return 0; }
 

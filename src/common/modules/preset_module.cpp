@@ -4,14 +4,14 @@
 
 #include <initializer_list>
 
-#include "context/dictionary_pages.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/ini_files.h"
-#include "context/paths_and_names.h"
+#include "base/dictionary_pages.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "base/ini_files.h"
+#include "base/paths_and_names.h"
 #include "field_ids.h"
-#include "modules/module_events.h"
-#include "modules/module_hooks.h"
+#include "context/module_events.h"
+#include "context/module_hooks.h"
 #include "modules/module_text.h"
 #include "stored/preset_list.h"
 

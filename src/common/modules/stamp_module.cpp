@@ -1,10 +1,10 @@
 // The stamp, margin and header/footer font module: saving the current stamp (built-in 327)
 // and the grey state of the stamp buttons.
-#include "context/dictionary_pages.h"
-#include "context/field_access.h"
+#include "base/dictionary_pages.h"
+#include "fields/field_access.h"
 #include "field_ids.h"
-#include "modules/module_events.h"
-#include "modules/module_hooks.h"
+#include "context/module_events.h"
+#include "context/module_hooks.h"
 #include "stored/stamp_list.h"
 
 namespace {

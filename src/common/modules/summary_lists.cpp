@@ -3,7 +3,7 @@
 #include <mutex>
 #include <vector>
 
-#include "context/field_table.h"
+#include "fields/field_table.h"
 #include "field_ids.h"
 
 namespace {

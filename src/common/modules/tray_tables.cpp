@@ -1,6 +1,6 @@
 #include "modules/tray_tables.h"
 
-#include "context/field_access.h"
+#include "fields/field_access.h"
 #include "field_ids.h"
 
 namespace {

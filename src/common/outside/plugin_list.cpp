@@ -1,14 +1,14 @@
-#include "outside/plugin_list.h"
+#include "context/plugin_list.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <strings.h>
 
-#include "context/driver_context.h"
-#include "context/locale_text.h"
-#include "context/paths_and_names.h"
-#include "context/printer_data.h"
+#include "base/driver_context.h"
+#include "fields/locale_text.h"
+#include "base/paths_and_names.h"
+#include "base/printer_data.h"
 #include "win/kernel.h"
 #include "win/profile.h"
 #include "win/registry.h"

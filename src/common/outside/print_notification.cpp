@@ -1,9 +1,9 @@
 #include "outside/print_notification.h"
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/locale_text.h"
-#include "context/paths_and_names.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/locale_text.h"
+#include "base/paths_and_names.h"
 #include "field_ids.h"
 #include "win/kernel.h"
 #include "win/loader.h"

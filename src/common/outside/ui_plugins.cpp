@@ -1,18 +1,18 @@
-#include "outside/ui_plugins.h"
+#include "context/ui_plugins.h"
 
 #include "win/compstui.h"
 
 #include <cstring>
 #include <string>
 
-#include "context/devmode_header.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/locale_text.h"
-#include "context/paths_and_names.h"
-#include "context/product_record.h"
+#include "fields/devmode_header.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/locale_text.h"
+#include "base/paths_and_names.h"
+#include "fields/product_record.h"
 #include "field_ids.h"
-#include "outside/plugin_list.h"
+#include "context/plugin_list.h"
 #include "win/loader.h"
 #include "win/lowmem.h"
 

@@ -5,16 +5,16 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/module_dispatch.h"
-#include "context/ui_strings.h"
-#include "context/wide_text.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "model/module_dispatch.h"
+#include "base/ui_strings.h"
+#include "base/wide_text.h"
 #include "model/option_lookup.h"
 #include "model/option_walk.h"
 #include "model/rule_eval.h"
-#include "pages/change_handling.h"
-#include "pages/page_binding.h"
+#include "modules/change_handling.h"
+#include "context/page_binding.h"
 #include "win/commctrl.h"
 #include "win/controls.h"
 

@@ -2,7 +2,7 @@
 // its kind, subclassing, and the road every kind fills and writes its control through.
 #pragma once
 
-#include "context/dictionary_pages.h"
+#include "base/dictionary_pages.h"
 #include "win/types.h"
 #include "win/window.h"
 

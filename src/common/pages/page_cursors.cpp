@@ -2,8 +2,8 @@
 // replaced, kept in the context's work area.
 #include "pages/page_cursors.h"
 
-#include "context/driver_context.h"
-#include "context/ui_strings.h"
+#include "base/driver_context.h"
+#include "base/ui_strings.h"
 #include "win/resources.h"
 
 namespace {

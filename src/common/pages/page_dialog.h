@@ -2,7 +2,7 @@
 // code's own handler, the extension modules, then the controls' kinds.
 #pragma once
 
-#include "context/dictionary_pages.h"
+#include "base/dictionary_pages.h"
 #include "win/types.h"
 #include "win/window.h"
 

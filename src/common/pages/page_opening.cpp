@@ -1,22 +1,22 @@
 // Opening pages: sub-dialogs and page groups with settings snapshots, and the dialog
 // procedure of the property-sheet pages with the preset-save mode.
-#include "pages/page_opening.h"
+#include "stored/page_opening.h"
 
 #include <cstring>
 #include <vector>
 
-#include "context/change_flags.h"
-#include "context/driver_context.h"
-#include "context/module_dispatch.h"
-#include "context/paths_and_names.h"
-#include "context/snapshot_ring.h"
-#include "context/system_checks.h"
-#include "context/ui_strings.h"
+#include "fields/change_flags.h"
+#include "base/driver_context.h"
+#include "model/module_dispatch.h"
+#include "base/paths_and_names.h"
+#include "stored/snapshot_ring.h"
+#include "base/system_checks.h"
+#include "base/ui_strings.h"
 #include "model/option_walk.h"
-#include "modules/module_events.h"
-#include "pages/page_binding.h"
+#include "context/module_events.h"
+#include "context/page_binding.h"
 #include "pages/page_dialog.h"
-#include "pages/page_refresh.h"
+#include "modules/page_refresh.h"
 #include "pages/pending_host_workarounds.h"
 #include "win/controls.h"
 #include "win/prsht.h"

@@ -1,7 +1,7 @@
 // Steps of particular pages, with the least behaviour the page engine needs.
-#include "pages/page_wiring.h"
+#include "context/page_wiring.h"
 
-#include "context/driver_context.h"
+#include "base/driver_context.h"
 
 // PENDING: the page-specific wiring (the stamp and tray pages' WM_INITDIALOG, tray status
 // labels, preset save, closing checks) replaces these; until then no page has a step of its

@@ -1,7 +1,7 @@
 // The tip popup of the page controls, as the pages call it.
 #pragma once
 
-#include "context/dictionary_pages.h"
+#include "base/dictionary_pages.h"
 
 struct DriverContext;
 

@@ -2,14 +2,14 @@
 // control of the other pictures.
 #include "pages/picture_clicks.h"
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/units.h"
-#include "context/value_maps.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "model/units.h"
+#include "fields/value_maps.h"
 #include "field_ids.h"
 #include "pages/control_kinds.h"
-#include "pages/page_binding.h"
+#include "context/page_binding.h"
 #include "win/prsht.h"
 #include "win/window.h"
 

@@ -2,7 +2,7 @@
 // output bin, other pictures step the control they are linked to (or themselves).
 #pragma once
 
-#include "context/dictionary_pages.h"
+#include "base/dictionary_pages.h"
 #include "model/control_state_tables.h"
 #include "win/types.h"
 #include "win/window.h"

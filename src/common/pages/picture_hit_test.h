@@ -2,7 +2,7 @@
 // picture's hot spot, a value picture of the picture table, or an icon list or list view.
 #pragma once
 
-#include "context/dictionary_pages.h"
+#include "base/dictionary_pages.h"
 #include "win/types.h"
 #include "win/window.h"
 

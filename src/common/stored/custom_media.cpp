@@ -4,12 +4,12 @@
 #include <cstring>
 #include <vector>
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/memory.h"
-#include "context/printer_data.h"
-#include "context/settings_field.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "base/memory.h"
+#include "base/printer_data.h"
+#include "base/settings_field.h"
 #include "field_ids.h"
 
 namespace {

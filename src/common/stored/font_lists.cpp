@@ -3,13 +3,13 @@
 #include <cstring>
 #include <string>
 
-#include "context/deliverable.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_handles.h"
-#include "context/memory.h"
-#include "context/printer_data.h"
-#include "context/snapshot_ring.h"
+#include "base/deliverable.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_handles.h"
+#include "base/memory.h"
+#include "base/printer_data.h"
+#include "stored/snapshot_ring.h"
 #include "field_ids.h"
 #include "model/option_lookup.h"
 #include "win/errors.h"

@@ -3,7 +3,7 @@
 // (kdmDeviceFont, kdmOptionFont, kdmFontTable and their counts).
 #pragma once
 
-#include "context/snapshot_ring.h"
+#include "stored/snapshot_ring.h"
 #include "win/types.h"
 
 struct DriverContext;

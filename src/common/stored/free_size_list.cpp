@@ -1,20 +1,20 @@
 // The free-size list in the per-printer INI and its records in the work area.
-#include "stored/free_size_list.h"
+#include "model/free_size_list.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "context/change_flags.h"
-#include "context/deliverable.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/ini_files.h"
-#include "context/locale_text.h"
-#include "context/paths_and_names.h"
-#include "context/settings_field.h"
-#include "context/snapshot_ring.h"
-#include "context/ui_strings.h"
+#include "fields/change_flags.h"
+#include "base/deliverable.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "base/ini_files.h"
+#include "fields/locale_text.h"
+#include "base/paths_and_names.h"
+#include "base/settings_field.h"
+#include "stored/snapshot_ring.h"
+#include "base/ui_strings.h"
 #include "field_ids.h"
 #include "stored/device_settings.h"
 #include "stored/list_sections.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "context/memory.h"
+#include "base/memory.h"
 #include "win/files.h"
 #include "win/kernel.h"
 #include "win/security.h"

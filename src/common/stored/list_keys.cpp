@@ -1,8 +1,8 @@
 #include "stored/list_keys.h"
 
-#include "context/driver_context.h"
-#include "context/paths_and_names.h"
-#include "context/settings_dirs.h"
+#include "base/driver_context.h"
+#include "base/paths_and_names.h"
+#include "base/settings_dirs.h"
 
 bool UserListLocation(DriverContext* context, const WCHAR*& ini, const WCHAR*& section) {
   if (!context || !context->work) return false;

@@ -3,10 +3,10 @@
 
 #include <cstdio>
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/languages.h"
-#include "context/wide_text.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/languages.h"
+#include "base/wide_text.h"
 #include "field_ids.h"
 #include "stored/settings_load_save.h"
 

@@ -3,13 +3,13 @@
 #include <initializer_list>
 #include <vector>
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_handles.h"
-#include "context/module_dispatch.h"
-#include "context/printer_data.h"
-#include "context/product_record.h"
-#include "context/units.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_handles.h"
+#include "model/module_dispatch.h"
+#include "base/printer_data.h"
+#include "fields/product_record.h"
+#include "model/units.h"
 #include "field_ids.h"
 #include "model/model_parse.h"
 #include "model/option_lookup.h"

@@ -1,10 +1,10 @@
 // The paper map and the names of the user paper ids.
-#include "stored/paper_map.h"
+#include "model/paper_map.h"
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/locale_text.h"
-#include "context/ui_strings.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/locale_text.h"
+#include "base/ui_strings.h"
 #include "field_ids.h"
 
 namespace {

@@ -3,12 +3,12 @@
 
 #include <cstring>
 
-#include "context/devmode_checks.h"
-#include "context/devmode_convert.h"
-#include "context/driver_context.h"
-#include "context/memory.h"
-#include "context/product_record.h"
-#include "context/spooler_info.h"
+#include "stored/devmode_checks.h"
+#include "stored/devmode_convert.h"
+#include "base/driver_context.h"
+#include "base/memory.h"
+#include "fields/product_record.h"
+#include "base/spooler_info.h"
 #include "win/devmode.h"
 
 namespace {

@@ -3,11 +3,11 @@
 
 #include <cstdio>
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/ini_files.h"
-#include "context/paths_and_names.h"
-#include "context/snapshot_ring.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "base/ini_files.h"
+#include "base/paths_and_names.h"
+#include "stored/snapshot_ring.h"
 #include "field_ids.h"
 #include "model/value_sets.h"
 #include "stored/list_sections.h"

@@ -1,9 +1,9 @@
 #include "stored/user_info.h"
 
-#include "context/build_switches.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/paths_and_names.h"
+#include "base/build_switches.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "base/paths_and_names.h"
 #include "field_ids.h"
 #include "win/kernel.h"
 #include "win/profile.h"

@@ -6,9 +6,9 @@
 
 #include "api_printer.h"
 #include "constrix_fixture.h"
-#include "context/paths_and_names.h"
-#include "context/product_record.h"
-#include "context/settings_field.h"
+#include "base/paths_and_names.h"
+#include "fields/product_record.h"
+#include "base/settings_field.h"
 #include "win/lowmem.h"
 #include "win/profile.h"
 

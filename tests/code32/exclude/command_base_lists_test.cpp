@@ -11,8 +11,8 @@
 #include "command_base_items.h"
 #include "command_base_text.h"
 #include "constrix_fixture.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
 #include "field_ids.h"
 
 namespace kovatest {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "command_base_parse.h"
-#include "context/memory.h"
+#include "base/memory.h"
 #include "plat/system.h"
 
 namespace kovatest {

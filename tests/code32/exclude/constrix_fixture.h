@@ -12,7 +12,7 @@
 #include "api_frame.h"
 #include "api_tables.h"
 #include "context/context_cache.h"
-#include "context/deliverable.h"
+#include "base/deliverable.h"
 #include "plat/system.h"
 #include "build_paths.h"
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "constrix_fixture.h"
-#include "context/field_access.h"
-#include "context/product_record.h"
+#include "fields/field_access.h"
+#include "fields/product_record.h"
 #include "devmode_exports.h"
 #include "field_ids.h"
 #include "model/capability_lists.h"

@@ -2,11 +2,11 @@
 // read between the engine's calls. Settings record, raw jobs, bands, device resets and
 // drawing calls after an output failure; GDIINFO and DEVINFO.
 #include "context/context_cache.h"
-#include "context/driver_locks.h"
+#include "model/driver_locks.h"
 #include "context/extension_modules.h"
-#include "context/deliverable.h"
-#include "context/field_access.h"
-#include "context/product_record.h"
+#include "base/deliverable.h"
+#include "fields/field_access.h"
+#include "fields/product_record.h"
 #include "ddi.h"
 #include "in_process_job.h"
 #include "record_walk.h"

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "context/driver_context.h"
-#include "context/field_table.h"
-#include "context/settings_dirs.h"
+#include "base/driver_context.h"
+#include "fields/field_table.h"
+#include "base/settings_dirs.h"
 #include "escapes.h"
 #include "in_process_job.h"
 #include "record_buffer.h"

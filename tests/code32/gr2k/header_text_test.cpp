@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "model_context.h"
-#include "context/field_handles.h"
-#include "context/memory.h"
-#include "context/field_table.h"
-#include "context/module_services.h"
-#include "context/value_maps.h"
+#include "fields/field_handles.h"
+#include "base/memory.h"
+#include "fields/field_table.h"
+#include "stored/module_services.h"
+#include "fields/value_maps.h"
 #include "header_text.h"
 #include "render_common.h"
 #include "model/model_parse.h"

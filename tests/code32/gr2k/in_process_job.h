@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "context/context_cache.h"
-#include "context/deliverable.h"
-#include "context/driver_locks.h"
-#include "context/field_access.h"
+#include "base/deliverable.h"
+#include "model/driver_locks.h"
+#include "fields/field_access.h"
 #include "ddi.h"
 #include "job_fixture.h"
 #include "record_walk.h"

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "../../doubles/jobcontrol/job_control_double.h"
-#include "context/driver_context.h"
-#include "context/field_table.h"
-#include "context/product_record.h"
+#include "base/driver_context.h"
+#include "fields/field_table.h"
+#include "fields/product_record.h"
 #include "escapes.h"
 #include "in_process_job.h"
 #include "job_settings.h"

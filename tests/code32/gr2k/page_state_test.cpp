@@ -5,9 +5,9 @@
 
 #include "clip_records.h"
 #include "context/context_cache.h"
-#include "context/driver_locks.h"
+#include "model/driver_locks.h"
 #include "context/extension_modules.h"
-#include "context/deliverable.h"
+#include "base/deliverable.h"
 #include "ddi.h"
 #include "graphics_state.h"
 #include "in_process_job.h"

@@ -1,11 +1,11 @@
 // The rendering build of the common code: the same calls made once as the interface DLL and
 // once as the rendering DLL, each difference shown by one case.
 #include "context/context_create.h"
-#include "context/devmode_merge.h"
-#include "context/driver_context.h"
+#include "stored/devmode_merge.h"
+#include "base/driver_context.h"
 #include "context/paper_sizes.h"
-#include "context/field_table.h"
-#include "stored/free_size_list.h"
+#include "fields/field_table.h"
+#include "model/free_size_list.h"
 #include "in_process_job.h"
 #include "win/registry.h"
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "context/driver_context.h"
-#include "context/field_table.h"
-#include "context/product_record.h"
+#include "base/driver_context.h"
+#include "fields/field_table.h"
+#include "fields/product_record.h"
 #include "in_process_job.h"
 #include "paper_substitution.h"
 #include "reset_carry.h"

@@ -1,11 +1,11 @@
 // A change on each road: plain, an alert answered OK and Cancel, transacts, a follow-up
 // page; and sub-dialogs opened with a settings snapshot that Cancel restores.
-#include "context/dictionary_lookup.h"
-#include "context/snapshot_ring.h"
+#include "fields/dictionary_lookup.h"
+#include "stored/snapshot_ring.h"
 #include "page_engine_fixture.h"
-#include "pages/change_handling.h"
+#include "modules/change_handling.h"
 #include "pages/page_dialog.h"
-#include "pages/page_opening.h"
+#include "stored/page_opening.h"
 #include "win/msgbox.h"
 #include "win/prsht.h"
 

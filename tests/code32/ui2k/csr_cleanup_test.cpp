@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string>
 
-#include "context/memory.h"
-#include "context/paths_and_names.h"
-#include "context/spooler_info.h"
-#include "context/settings_dirs.h"
+#include "base/memory.h"
+#include "base/paths_and_names.h"
+#include "base/spooler_info.h"
+#include "base/settings_dirs.h"
 #include "csr_cleanup.h"
 #include "entry_frame.h"
 #include "install_check.h"

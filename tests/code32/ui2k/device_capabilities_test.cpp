@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "context/field_access.h"
-#include "context/paths_and_names.h"
+#include "fields/field_access.h"
+#include "base/paths_and_names.h"
 #include "device_capabilities.h"
 #include "field_ids.h"
 #include "panelis_fixture.h"

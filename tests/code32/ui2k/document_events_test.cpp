@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "context/paths_and_names.h"
+#include "base/paths_and_names.h"
 #include "document_events.h"
 #include "panelis_fixture.h"
 #include "plat/engine.h"

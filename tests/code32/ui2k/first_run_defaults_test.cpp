@@ -4,11 +4,11 @@
 #include <string>
 
 #include "context/context_create.h"
-#include "context/devmode_header.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/ini_files.h"
-#include "context/paths_and_names.h"
+#include "fields/devmode_header.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "base/ini_files.h"
+#include "base/paths_and_names.h"
 #include "field_ids.h"
 #include "first_run_defaults.h"
 #include "panelis_fixture.h"

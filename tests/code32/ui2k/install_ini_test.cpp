@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "context/context_create.h"
-#include "context/devmode_convert.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/ini_files.h"
-#include "context/paths_and_names.h"
-#include "context/printer_data.h"
+#include "stored/devmode_convert.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "base/ini_files.h"
+#include "base/paths_and_names.h"
+#include "base/printer_data.h"
 #include "field_ids.h"
 #include "install_ini.h"
 #include "panelis_fixture.h"

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "context/context_create.h"
-#include "context/ini_files.h"
-#include "context/paths_and_names.h"
+#include "base/ini_files.h"
+#include "base/paths_and_names.h"
 #include "model_database.h"
 #include "panelis_fixture.h"
 

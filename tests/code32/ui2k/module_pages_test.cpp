@@ -1,8 +1,8 @@
 // What the modules do on the open pages through the page engine: a summary edit shows its
 // summary, the alert of the control that sent the last command, the hidden-function page.
-#include "context/devmode_header.h"
-#include "context/module_dispatch.h"
-#include "modules/module_events.h"
+#include "fields/devmode_header.h"
+#include "model/module_dispatch.h"
+#include "context/module_events.h"
 #include "modules/summary_module.h"
 #include "page_engine_fixture.h"
 #include "win/msgbox.h"

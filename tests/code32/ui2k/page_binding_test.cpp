@@ -2,11 +2,11 @@
 // blocks, the lock-marker ids and the depth of the settings snapshot ring.
 #include <thread>
 
-#include "context/snapshot_ring.h"
+#include "stored/snapshot_ring.h"
 #include "model/option_lookup.h"
 #include "model/option_walk.h"
 #include "page_engine_fixture.h"
-#include "pages/page_refresh.h"
+#include "modules/page_refresh.h"
 
 namespace kovatest {
 namespace {

@@ -6,12 +6,12 @@
 
 #include <string>
 
-#include "context/change_flags.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
+#include "fields/change_flags.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
 #include "field_ids.h"
-#include "pages/page_binding.h"
+#include "context/page_binding.h"
 #include "panelis_fixture.h"
 #include "plat/ui_driver.h"
 #include "build_paths.h"

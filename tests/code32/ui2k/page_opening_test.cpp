@@ -1,9 +1,9 @@
 // The preset-save mode of a page group: the sheet's OK button turned into the save buttons
 // the preset module asked for, and an accepted sheet re-routed to the save command.
-#include "context/change_flags.h"
-#include "context/ui_strings.h"
+#include "fields/change_flags.h"
+#include "base/ui_strings.h"
 #include "page_engine_fixture.h"
-#include "pages/page_opening.h"
+#include "stored/page_opening.h"
 #include "win/prsht.h"
 #include "win/resources.h"
 

@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "page_engine_fixture.h"
-#include "context/ui_strings.h"
+#include "base/ui_strings.h"
 #include "pages/control_kinds.h"
-#include "pages/page_binding.h"
+#include "context/page_binding.h"
 #include "pages/picture_hit_test.h"
 #include "win/controls.h"
 #include "win/resources.h"

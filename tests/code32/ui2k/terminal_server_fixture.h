@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "context/ini_files.h"
-#include "context/paths_and_names.h"
-#include "context/system_checks.h"
+#include "base/ini_files.h"
+#include "base/paths_and_names.h"
+#include "base/system_checks.h"
 #include "panelis_fixture.h"
 #include "plat/users.h"
 #include "build_paths.h"

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <string>
 
-#include "context/ini_files.h"
-#include "context/paths_and_names.h"
-#include "context/system_checks.h"
+#include "base/ini_files.h"
+#include "base/paths_and_names.h"
+#include "base/system_checks.h"
 #include "panelis_fixture.h"
 #include "terminal_server_fixture.h"
 #include "plat/system.h"

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "context/caller_devmode.h"
-#include "context/system_checks.h"
+#include "base/system_checks.h"
 #include "test_root.h"
 #include "win/devmode.h"
 

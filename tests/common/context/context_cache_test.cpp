@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "context/field_access.h"
-#include "context/install_services.h"
-#include "context/product_record.h"
+#include "fields/field_access.h"
+#include "base/install_services.h"
+#include "fields/product_record.h"
 #include "context_fixture.h"
 
 namespace {

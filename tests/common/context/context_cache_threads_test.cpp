@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "context/field_access.h"
+#include "fields/field_access.h"
 #include "context_fixture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "context/devmode_checks.h"
+#include "stored/devmode_checks.h"
 #include "model_context.h"
 
 namespace kovatest {

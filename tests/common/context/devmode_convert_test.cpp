@@ -6,11 +6,11 @@
 #include <cstring>
 #include <vector>
 
-#include "context/devmode_convert.h"
-#include "context/devmode_header.h"
+#include "stored/devmode_convert.h"
+#include "fields/devmode_header.h"
 #include "context/devmode_import.h"
-#include "context/system_checks.h"
-#include "context/product_record.h"
+#include "base/system_checks.h"
+#include "fields/product_record.h"
 #include "win/devmode.h"
 #include "win/errors.h"
 #include "test_root.h"

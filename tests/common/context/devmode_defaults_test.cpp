@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "context_fixture.h"
-#include "context/derived_fields.h"
-#include "context/devmode_checks.h"
+#include "model/derived_fields.h"
+#include "stored/devmode_checks.h"
 #include "context/devmode_defaults.h"
 #include "context/validate_table.h"
 #include "field_ids.h"

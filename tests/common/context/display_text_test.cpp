@@ -2,9 +2,9 @@
 #include <string>
 
 #include "context/display_text.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/ui_strings.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "base/ui_strings.h"
 #include "model/model_parse.h"
 #include "paths_fixture.h"
 #include "win/loader.h"

@@ -6,8 +6,8 @@
 #include <chrono>
 #include <thread>
 
-#include "context/driver_context.h"
-#include "context/driver_locks.h"
+#include "base/driver_context.h"
+#include "model/driver_locks.h"
 #include "test_root.h"
 #include "win/errors.h"
 #include "win/sync.h"

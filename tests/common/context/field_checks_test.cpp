@@ -3,7 +3,7 @@
 // switch-tied values and the N-up rule.
 #include <gtest/gtest.h>
 
-#include "context/field_checks.h"
+#include "model/field_checks.h"
 #include "model_context.h"
 
 namespace kovatest {

@@ -1,14 +1,14 @@
 #include <string>
 
-#include "context/field_access.h"
-#include "context/install_services.h"
-#include "context/module_services.h"
-#include "context/printer_data.h"
-#include "context/settings_dirs.h"
+#include "fields/field_access.h"
+#include "base/install_services.h"
+#include "stored/module_services.h"
+#include "base/printer_data.h"
+#include "base/settings_dirs.h"
 #include "paths_fixture.h"
 #include "win/kernel.h"
 #include "win/profile.h"
-#include "context/paths_and_names.h"
+#include "base/paths_and_names.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "field_fixture.h"
-#include "context/field_access.h"
-#include "context/locale_text.h"
+#include "fields/field_access.h"
+#include "fields/locale_text.h"
 #include "plat/system.h"
 #include "test_root.h"
 #include "win/errors.h"

@@ -5,11 +5,11 @@
 #include <memory>
 #include <vector>
 
-#include "context/field_access.h"
-#include "context/memory.h"
-#include "context/module_dispatch.h"
-#include "context/module_services.h"
-#include "modules/module_hooks.h"
+#include "fields/field_access.h"
+#include "base/memory.h"
+#include "model/module_dispatch.h"
+#include "stored/module_services.h"
+#include "context/module_hooks.h"
 #include "context_fixture.h"
 
 namespace {

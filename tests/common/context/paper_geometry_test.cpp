@@ -6,11 +6,11 @@
 #include <cstring>
 #include <vector>
 
-#include "context/deliverable.h"
-#include "context/module_dispatch.h"
+#include "base/deliverable.h"
+#include "model/module_dispatch.h"
 #include "context/paper_sizes.h"
-#include "context/printable_area.h"
-#include "context/units.h"
+#include "model/printable_area.h"
+#include "model/units.h"
 #include "model_context.h"
 #include "win/devmode.h"
 

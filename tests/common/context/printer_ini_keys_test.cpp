@@ -6,9 +6,9 @@
 #include <string>
 
 #include "context_fixture.h"
-#include "context/ini_files.h"
-#include "context/install_services.h"
-#include "context/paths_and_names.h"
+#include "base/ini_files.h"
+#include "base/install_services.h"
+#include "base/paths_and_names.h"
 #include "win/files.h"
 #include "build_paths.h"
 

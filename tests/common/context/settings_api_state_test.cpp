@@ -1,11 +1,11 @@
 // The state bytes of the suite tools: asked of the registry except in the settings API.
 #include <gtest/gtest.h>
 
-#include "context/deliverable.h"
+#include "base/deliverable.h"
 #include "context/devmode_defaults.h"
-#include "context/devmode_header.h"
-#include "context/languages.h"
-#include "context/printer_data.h"
+#include "fields/devmode_header.h"
+#include "fields/languages.h"
+#include "base/printer_data.h"
 #include "paths_fixture.h"
 #include "win/registry.h"
 

@@ -4,14 +4,14 @@
 #include <cstring>
 #include <vector>
 
-#include "context/change_flags.h"
-#include "context/field_access.h"
-#include "context/field_handles.h"
-#include "context/field_table.h"
-#include "context/memory.h"
-#include "context/module_dispatch.h"
-#include "context/product_record.h"
-#include "context/snapshot_ring.h"
+#include "fields/change_flags.h"
+#include "fields/field_access.h"
+#include "fields/field_handles.h"
+#include "fields/field_table.h"
+#include "base/memory.h"
+#include "model/module_dispatch.h"
+#include "fields/product_record.h"
+#include "stored/snapshot_ring.h"
 #include "context_fixture.h"
 #include "field_ids.h"
 

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "context/dictionary_pages.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
+#include "base/dictionary_pages.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
 #include "context/ui_picture_paint.h"
 #include "context/ui_pictures.h"
-#include "context/ui_strings.h"
+#include "base/ui_strings.h"
 #include "field_ids.h"
 #include "paths_fixture.h"
 #include "plat/ui_driver.h"

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "context/field_access.h"
+#include "fields/field_access.h"
 #include "context/ui_picture_paint.h"
 #include "context/ui_pictures.h"
-#include "context/ui_strings.h"
+#include "base/ui_strings.h"
 #include "field_ids.h"
 #include "paths_fixture.h"
 #include "plat/ui_driver.h"

@@ -2,9 +2,9 @@
 #include <filesystem>
 #include <string>
 
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/ui_strings.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "base/ui_strings.h"
 #include "paths_fixture.h"
 #include "win/loader.h"
 

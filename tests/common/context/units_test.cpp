@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "field_fixture.h"
-#include "context/field_access.h"
-#include "context/units.h"
+#include "fields/field_access.h"
+#include "model/units.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 
 #include <cstring>
 
-#include "context/build_switches.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/work_area.h"
+#include "base/build_switches.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "model/work_area.h"
 #include "context_fixture.h"
 
 namespace {

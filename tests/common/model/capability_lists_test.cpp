@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "model_context.h"
-#include "context/devmode_header.h"
-#include "context/module_dispatch.h"
-#include "context/units.h"
+#include "fields/devmode_header.h"
+#include "model/module_dispatch.h"
+#include "model/units.h"
 #include "field_ids.h"
 #include "model/capability_lists.h"
 #include "win/devmode.h"

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "model_context.h"
-#include "context/driver_context.h"
-#include "context/product_record.h"
+#include "base/driver_context.h"
+#include "fields/product_record.h"
 #include "field_ids.h"
 #include "model/capability_trial.h"
 

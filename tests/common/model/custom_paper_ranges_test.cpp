@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "context/product_record.h"
+#include "fields/product_record.h"
 #include "model/custom_paper_ranges.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "field_fixture.h"
 #include "model_test_util.h"
-#include "context/memory.h"
+#include "base/memory.h"
 #include "model/model_image.h"
 #include "model/model_image_build.h"
 #include "model/rule_eval.h"

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "field_fixture.h"
-#include "context/field_access.h"
+#include "fields/field_access.h"
 #include "field_ids.h"
-#include "model/judge_items.h"
+#include "fields/judge_items.h"
 
 namespace kovatest {
 

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "field_fixture.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/value_maps.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "fields/value_maps.h"
 #include "field_ids.h"
-#include "model/judge_items.h"
+#include "fields/judge_items.h"
 #include "model/setting_getters.h"
 
 namespace judge_items_test {

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "context/memory.h"
+#include "base/memory.h"
 #include "model/model_cache_file.h"
 #include "model/model_image.h"
 #include "test_root.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "context/memory.h"
+#include "base/memory.h"
 #include "model/model_reader.h"
 #include "model/statement_dispatch.h"
 #include "model_test_util.h"

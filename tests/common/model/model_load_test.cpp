@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "context_fixture.h"
-#include "context/memory.h"
+#include "base/memory.h"
 #include "model/model_cache_file.h"
 #include "model/model_image.h"
 #include "model/model_load.h"

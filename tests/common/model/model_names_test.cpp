@@ -1,7 +1,7 @@
 // The indexed name lookups agree with the dictionary's own linear lookups for every name.
 #include <gtest/gtest.h>
 
-#include "context/dictionary_pages.h"
+#include "base/dictionary_pages.h"
 #include "model_test_util.h"
 
 namespace {

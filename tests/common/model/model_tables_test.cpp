@@ -3,8 +3,8 @@
 
 #include <set>
 
-#include "context/field_access.h"
-#include "context/field_table.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
 #include "image_fixture.h"
 #include "model/model_tables.h"
 #include "model/option_lookup.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model_context.h"
-#include "context/deliverable.h"
+#include "base/deliverable.h"
 #include "field_ids.h"
 #include "model/option_lookup.h"
 #include "model/option_rules.h"

@@ -1,7 +1,7 @@
 // Same-size, same-paper, fold and custom media items.
 #include <gtest/gtest.h>
 
-#include "context/field_access.h"
+#include "fields/field_access.h"
 #include "judge_fixture.h"
 #include "model/fold_items.h"
 #include "model/media_items.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "model_context.h"
-#include "context/product_record.h"
+#include "fields/product_record.h"
 #include "field_ids.h"
 #include "model/printer_option_table.h"
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "model_context.h"
-#include "context/driver_context.h"
+#include "base/driver_context.h"
 #include "field_ids.h"
 #include "model/resolution_choices.h"
 #include "win/devmode.h"

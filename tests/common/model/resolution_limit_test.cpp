@@ -6,7 +6,7 @@
 #include "context/pending_merge.h"
 #include "field_ids.h"
 #include "judge_fixture.h"
-#include "model/judge_items.h"
+#include "fields/judge_items.h"
 #include "model/resolution_limit.h"
 #include "win/devmode.h"
 

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "context/dictionary_pages.h"
+#include "base/dictionary_pages.h"
 #include "model/rule_compiler.h"
 #include "model/rule_statements.h"
 #include "model_test_util.h"

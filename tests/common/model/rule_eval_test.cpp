@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "context/field_access.h"
-#include "context/field_table.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
 #include "field_ids.h"
 #include "image_fixture.h"
 #include "model/option_lookup.h"

@@ -3,8 +3,8 @@
 // hooks (built-in 312, the lock values, answers in all three).
 #include <gtest/gtest.h>
 
-#include "context/change_flags.h"
-#include "context/module_dispatch.h"
+#include "fields/change_flags.h"
+#include "model/module_dispatch.h"
 #include "field_ids.h"
 #include "modules/builtin_runner.h"
 #include "modules_fixture.h"

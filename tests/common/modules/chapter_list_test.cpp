@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "context/module_services.h"
-#include "context/snapshot_ring.h"
+#include "stored/module_services.h"
+#include "stored/snapshot_ring.h"
 #include "field_ids.h"
-#include "modules/chapter_list.h"
-#include "modules/module_events.h"
+#include "context/chapter_list.h"
+#include "context/module_events.h"
 #include "modules_fixture.h"
 #include "stored/device_settings.h"
 #include "win/profile.h"

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "context/module_services.h"
-#include "context/languages.h"
-#include "context/paths_and_names.h"
+#include "stored/module_services.h"
+#include "fields/languages.h"
+#include "base/paths_and_names.h"
 #include "field_ids.h"
 #include "modules/font_lines.h"
-#include "modules/module_events.h"
+#include "context/module_events.h"
 #include "modules/profile_list.h"
 #include "modules/setting_lock_module.h"
 #include "modules/summary_module.h"

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "paths_fixture.h"
-#include "context/deliverable.h"
-#include "context/dictionary_pages.h"
-#include "context/field_access.h"
-#include "context/module_dispatch.h"
-#include "context/snapshot_ring.h"
+#include "base/deliverable.h"
+#include "base/dictionary_pages.h"
+#include "fields/field_access.h"
+#include "model/module_dispatch.h"
+#include "stored/snapshot_ring.h"
 
 namespace kovatest {
 

@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "context/module_dispatch.h"
-#include "context/paths_and_names.h"
+#include "model/module_dispatch.h"
+#include "base/paths_and_names.h"
 #include "field_ids.h"
-#include "modules/module_events.h"
+#include "context/module_events.h"
 #include "modules/preset_module.h"
 #include "modules_fixture.h"
 #include "stored/preset_list.h"

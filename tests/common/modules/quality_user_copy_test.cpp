@@ -5,9 +5,9 @@
 #include <string>
 
 #include "context_fixture.h"
-#include "context/field_access.h"
-#include "context/module_dispatch.h"
-#include "context/paths_and_names.h"
+#include "fields/field_access.h"
+#include "model/module_dispatch.h"
+#include "base/paths_and_names.h"
 #include "field_ids.h"
 #include "stored/quality_list.h"
 #include "stored/setting_import.h"

@@ -3,9 +3,9 @@
 // user-quality pages.
 #include <gtest/gtest.h>
 
-#include "context/module_services.h"
+#include "stored/module_services.h"
 #include "field_ids.h"
-#include "modules/module_events.h"
+#include "context/module_events.h"
 #include "modules_fixture.h"
 
 namespace {

@@ -5,11 +5,11 @@
 
 #include <vector>
 
-#include "context/deliverable.h"
-#include "context/devmode_header.h"
-#include "context/devmode_merge.h"
-#include "context/module_dispatch.h"
-#include "outside/job_control.h"
+#include "base/deliverable.h"
+#include "fields/devmode_header.h"
+#include "stored/devmode_merge.h"
+#include "model/module_dispatch.h"
+#include "stored/job_control.h"
 #include "outside/job_control_abi.h"
 #include "outside_fixture.h"
 #include "stored/settings_load_save.h"

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "context_fixture.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
 #include "field_ids.h"
 #include "win/registry.h"
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "context/paths_and_names.h"
-#include "context/product_record.h"
-#include "outside/plugin_list.h"
-#include "outside/ui_plugins.h"
+#include "base/paths_and_names.h"
+#include "fields/product_record.h"
+#include "context/plugin_list.h"
+#include "context/ui_plugins.h"
 #include "outside_fixture.h"
 #include "win/compstui.h"
 #include "win/loader.h"

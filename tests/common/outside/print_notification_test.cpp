@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "context/paths_and_names.h"
+#include "base/paths_and_names.h"
 #include "outside/print_notification.h"
 #include "outside_fixture.h"
 #include "build_paths.h"

@@ -4,11 +4,11 @@
 
 #include <cstring>
 
-#include "context/devmode_header.h"
-#include "context/paths_and_names.h"
+#include "fields/devmode_header.h"
+#include "base/paths_and_names.h"
 #include "model/model_tables.h"
-#include "outside/job_control.h"
-#include "outside/user_codes.h"
+#include "stored/job_control.h"
+#include "context/user_codes.h"
 #include "outside_fixture.h"
 #include "win/files.h"
 #include "win/loader.h"

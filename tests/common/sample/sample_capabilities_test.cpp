@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "context_fixture.h"
-#include "context/field_access.h"
+#include "fields/field_access.h"
 #include "field_ids.h"
 #include "model/capability_lists.h"
 #include "model/printer_option_table.h"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "context_fixture.h"
-#include "context/ui_strings.h"
-#include "context/paths_and_names.h"
+#include "base/ui_strings.h"
+#include "base/paths_and_names.h"
 #include "model/capability_lists.h"
 #include "build_paths.h"
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "context_fixture.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
 #include "field_ids.h"
 #include "stored/custom_media.h"
 #include "win/errors.h"

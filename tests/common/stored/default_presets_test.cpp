@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "context_fixture.h"
-#include "context/field_access.h"
-#include "context/module_services.h"
-#include "context/paths_and_names.h"
-#include "context/settings_dirs.h"
+#include "fields/field_access.h"
+#include "stored/module_services.h"
+#include "base/paths_and_names.h"
+#include "base/settings_dirs.h"
 #include "field_ids.h"
 #include "plat/ui_driver.h"
 #include "stored/installed_presets.h"

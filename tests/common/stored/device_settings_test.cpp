@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "context_fixture.h"
-#include "context/deliverable.h"
-#include "context/devmode_header.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/paths_and_names.h"
+#include "base/deliverable.h"
+#include "fields/devmode_header.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "base/paths_and_names.h"
 #include "field_ids.h"
 #include "stored/device_settings.h"
 #include "win/errors.h"

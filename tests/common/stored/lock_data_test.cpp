@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "context_fixture.h"
-#include "context/driver_context.h"
-#include "context/field_access.h"
-#include "context/field_handles.h"
-#include "context/field_table.h"
-#include "context/memory.h"
-#include "context/product_record.h"
+#include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "fields/field_handles.h"
+#include "fields/field_table.h"
+#include "base/memory.h"
+#include "fields/product_record.h"
 #include "field_ids.h"
 #include "stored/lock_data.h"
 #include "win/errors.h"

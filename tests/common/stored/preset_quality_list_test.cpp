@@ -4,12 +4,12 @@
 #include <string>
 
 #include "context_fixture.h"
-#include "context/change_flags.h"
-#include "context/deliverable.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/paths_and_names.h"
-#include "context/settings_dirs.h"
+#include "fields/change_flags.h"
+#include "base/deliverable.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "base/paths_and_names.h"
+#include "base/settings_dirs.h"
 #include "field_ids.h"
 #include "stored/preset_list.h"
 #include "stored/quality_list.h"

@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "model_context.h"
-#include "context/change_flags.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/ini_files.h"
-#include "context/module_dispatch.h"
+#include "fields/change_flags.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "base/ini_files.h"
+#include "model/module_dispatch.h"
 #include "field_ids.h"
 #include "stored/prn_section.h"
 #include "stored/section_transfer.h"

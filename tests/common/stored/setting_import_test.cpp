@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "context_fixture.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/paths_and_names.h"
-#include "context/product_record.h"
-#include "context/settings_dirs.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "base/paths_and_names.h"
+#include "fields/product_record.h"
+#include "base/settings_dirs.h"
 #include "field_ids.h"
 #include "model/model_load.h"
 #include "stored/installed_presets.h"

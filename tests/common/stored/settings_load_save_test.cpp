@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "context_fixture.h"
-#include "context/change_flags.h"
-#include "context/devmode_header.h"
-#include "context/field_access.h"
-#include "context/field_table.h"
-#include "context/paths_and_names.h"
-#include "context/product_record.h"
+#include "fields/change_flags.h"
+#include "fields/devmode_header.h"
+#include "fields/field_access.h"
+#include "fields/field_table.h"
+#include "base/paths_and_names.h"
+#include "fields/product_record.h"
 #include "field_ids.h"
 #include "stored/settings_file.h"
 #include "stored/settings_load_save.h"

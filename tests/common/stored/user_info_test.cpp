@@ -3,9 +3,9 @@
 #include <string>
 
 #include "context_fixture.h"
-#include "context/build_switches.h"
-#include "context/field_access.h"
-#include "context/paths_and_names.h"
+#include "base/build_switches.h"
+#include "fields/field_access.h"
+#include "base/paths_and_names.h"
 #include "field_ids.h"
 #include "stored/user_info.h"
 #include "win/profile.h"

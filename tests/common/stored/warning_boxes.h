@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "context/driver_context.h"
+#include "base/driver_context.h"
 #include "plat/ui_driver.h"
 #include "test_root.h"
 #include "win/loader.h"

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "steering.h"
-#include "outside/ui_plugins.h"
+#include "context/ui_plugins.h"
 #include "win/lowmem.h"
 
 namespace {

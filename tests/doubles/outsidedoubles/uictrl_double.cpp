@@ -2,7 +2,7 @@
 // 2 watermark), fixed when built. Each open and query is counted in
 // HKLM\Software\KovaTest\UiCtrl<capability> ("Opens", "Closes").
 #include "steering.h"
-#include "outside/ui_plugins.h"
+#include "context/ui_plugins.h"
 
 namespace {
 
