@@ -14,8 +14,8 @@
 #include <iterator>
 #include <vector>
 
-#include "context/devmode_convert.h"
-#include "context/install_services.h"
+#include "stored/devmode_convert.h"
+#include "base/install_services.h"
 #include "entry_fuzz_support.h"
 #include "panelis_fuzz_system.h"
 #include "printer_lifecycle.h"

@@ -35,7 +35,7 @@
 #include <vector>
 
 #include "build_paths.h"
-#include "context/system_checks.h"
+#include "base/system_checks.h"
 #include "plat/paths.h"
 #include "plat/spooler_setup.h"
 #include "plat/system.h"

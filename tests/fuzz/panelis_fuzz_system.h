@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "context/context_cache.h"
-#include "context/devmode_convert.h"
+#include "stored/devmode_convert.h"
 #include "entry_frame.h"
 #include "entry_fuzz_support.h"
 #include "plat/system.h"
