@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include "host_fixture.h"
 #include "win/devmode.h"
@@ -139,6 +141,72 @@ TEST_F(DrvhostSheetTest, SelectionsShowAndBadArgumentsAreRefused) {
   EXPECT_EQ(Host({"sheet", root_, "Kova Sample Printer", "document", "--answer", "maybe"}).exitCode, 2);
   EXPECT_EQ(Host({"sheet", root_, "Kova Sample Printer", "document", "--bogus"}).exitCode, 2);
   EXPECT_EQ(Host({"sheet", root_, "No Such Printer", "document"}).exitCode, 1);
+}
+
+// A sheet run that could not do what it was asked answers failure and says why; a bad id is
+// refused before the sheet opens.
+TEST_F(DrvhostSheetTest, FailuresAreNotReportedAsSuccess) {
+  const std::string missing = (dir_ / "no such folder" / "out.dm").string();
+  const std::string shortFile = (dir_ / "short.dm").string(), bloated = (dir_ / "bloated.dm").string();
+  {
+    std::ofstream(shortFile, std::ios::binary) << std::string(40, 'x');
+    // A whole device-mode whose dmDriverExtra claims more than the file holds.
+    ASSERT_EQ(Host({"sheet", root_, "Kova Sample Printer", "document", "--ok", "--out", bloated}).exitCode, 0);
+    std::string bytes = ReadAll(bloated);
+    ASSERT_GE(bytes.size(), sizeof(DEVMODEW));
+    reinterpret_cast<DEVMODEW*>(bytes.data())->dmDriverExtra = 0x7000;
+    std::ofstream(bloated, std::ios::binary | std::ios::trunc) << bytes;
+  }
+  struct Case {
+    std::vector<std::string> actions;
+    int exitCode;
+    const char* said;  // in what drvhost printed or wrote to its errors
+    bool opened;       // whether the sheet opened at all
+  };
+  const Case cases[] = {
+      {{"--ok", "--out", missing}, 1, "cannot write the device-mode to", true},
+      {{"--click", "31999", "--cancel"}, 1, "--click 31999  (could not be done)", true},
+      {{"--page", "9999", "--cancel"}, 1, "--page 9999  (could not be done)", true},
+      {{"--cancel", "--click", "2027"}, 1, "--click 2027  (not run: the sheet had closed)", true},
+      {{"--click", "abc"}, 2, "--click needs a control id, not \"abc\"", false},
+      {{"--page", "first"}, 2, "--page needs a page id, not \"first\"", false},
+      {{"--select", "x=A4"}, 2, "--select needs CONTROL=VALUE with a control id", false},
+      {{"--type", "2020"}, 2, "--type needs CONTROL=TEXT with a control id", false},
+      // A drop-down list is chosen from, not typed into.
+      {{"--type", "2017=A3", "--cancel"}, 1, "--type 2017=A3  (could not be done)", true},
+      {{"--devmode", shortFile}, 1, "is too short for a device-mode", false},
+      {{"--devmode", bloated}, 1, "its dmSize and dmDriverExtra say", false},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args{"sheet", root_, "Kova Sample Printer", "document"};
+    args.insert(args.end(), c.actions.begin(), c.actions.end());
+    SCOPED_TRACE(c.actions[0] + " " + (c.actions.size() > 1 ? c.actions[1] : ""));
+    HostRun run = Host(args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
+    EXPECT_NE((run.out + run.err).find(c.said), std::string::npos) << run.out << run.err;
+    EXPECT_EQ(run.out.find("(opened)") != std::string::npos, c.opened) << run.out;
+    EXPECT_EQ(run.out.find("device-mode written"), std::string::npos) << run.out;
+  }
+}
+
+// An unknown page leaves the sheet where it was; a known one is the only page activated.
+TEST_F(DrvhostSheetTest, APageIsActivatedOnlyWhenAsked) {
+  HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--page", "9999", "--page", "1004", "--cancel"});
+  EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+  EXPECT_NE(run.out.find("page 1001 (after --page)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("page 1004 (after --page)"), std::string::npos) << run.out;
+}
+
+// The page is shown as a person sees it, after the messages its opening posted have run: a
+// page switched to shows its controls, not a page of hidden ones.
+TEST_F(DrvhostSheetTest, APageIsShownOnceItsMessagesHaveRun) {
+  HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--page", "1004", "--cancel"});
+  ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+  const std::size_t at = run.out.find("page 1004 (after --page)");
+  ASSERT_NE(at, std::string::npos) << run.out;
+  const std::string shown = run.out.substr(at, run.out.find("--cancel", at) - at);
+  EXPECT_NE(shown.find(" visible\n"), std::string::npos) << shown;
+  EXPECT_TRUE(std::regex_search(shown, std::regex(" of [1-9]"))) << shown;
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "interface_library.h"
 
+#include <cstddef>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "win/loader.h"
@@ -40,6 +44,31 @@ std::vector<BYTE> StoredDevmode(HANDLE printer) {
   const std::size_t total = static_cast<std::size_t>(dm->dmSize) + dm->dmDriverExtra;
   if (p < buf.data() || p + total > buf.data() + buf.size()) return {};
   return std::vector<BYTE>(p, p + total);
+}
+
+bool ReadDevmodeFile(const std::string& file, std::vector<BYTE>& out, std::string& error) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(file, ec)) {
+    error = "the device-mode file " + file + " is a folder";
+    return false;
+  }
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    error = "cannot read the device-mode file " + file;
+    return false;
+  }
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (out.size() < offsetof(DEVMODEW, dmFields) + sizeof(DWORD)) {
+    error = "the device-mode file " + file + " is too short for a device-mode";
+    return false;
+  }
+  const auto* dm = reinterpret_cast<const DEVMODEW*>(out.data());
+  if (static_cast<std::size_t>(dm->dmSize) + dm->dmDriverExtra != out.size()) {
+    error = "the device-mode file " + file + " holds " + std::to_string(out.size()) +
+            " bytes, its dmSize and dmDriverExtra say " + std::to_string(dm->dmSize + dm->dmDriverExtra);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace drvhost

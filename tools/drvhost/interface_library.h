@@ -39,4 +39,8 @@ class InterfaceLibrary {
 // The printer's device-mode from its spooler record (dmSize + dmDriverExtra bytes), or empty.
 std::vector<BYTE> StoredDevmode(HANDLE printer);
 
+// A device-mode file: exactly dmSize + dmDriverExtra bytes of a device-mode, at least its
+// public fields up to dmFields. False with a sentence naming the file otherwise.
+bool ReadDevmodeFile(const std::string& file, std::vector<BYTE>& out, std::string& error);
+
 }  // namespace drvhost

@@ -58,27 +58,6 @@ std::vector<BYTE> PrinterDevmode(HANDLE printer) {
   return std::vector<BYTE>(p, p + total);
 }
 
-// A device-mode file: exactly dmSize + dmDriverExtra bytes of a device-mode.
-bool ReadDevmodeFile(const fs::path& file, std::vector<BYTE>& out, std::string& error) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    error = "cannot read the device-mode file " + file.string();
-    return false;
-  }
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (out.size() < offsetof(DEVMODEW, dmFields) + sizeof(DWORD)) {
-    error = "the device-mode file " + file.string() + " is too short for a device-mode";
-    return false;
-  }
-  const auto* dm = reinterpret_cast<const DEVMODEW*>(out.data());
-  if (static_cast<std::size_t>(dm->dmSize) + dm->dmDriverExtra != out.size()) {
-    error = "the device-mode file " + file.string() + " holds " + std::to_string(out.size()) +
-            " bytes, its dmSize and dmDriverExtra say " + std::to_string(dm->dmSize + dm->dmDriverExtra);
-    return false;
-  }
-  return true;
-}
-
 std::u16string PrinterPort(HANDLE printer) {
   DWORD needed = 0;
   GetPrinterW(printer, 2, nullptr, 0, &needed);
@@ -250,7 +229,7 @@ int RunPrint(const std::vector<std::string>& args) {
   if (!job.devmodeFile.empty()) {
     fs::path file = job.devmodeFile;
     if (file.is_relative()) file = fs::path(args[2]).parent_path() / file;
-    if (!ReadDevmodeFile(file, devmode, error)) {
+    if (!ReadDevmodeFile(file.string(), devmode, error)) {
       std::fprintf(stderr, "drvhost: %s\n", error.c_str());
       plat::engine::UnloadRenderingDriver(driver);
       ClosePrinter(printer);

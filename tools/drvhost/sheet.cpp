@@ -66,6 +66,8 @@ std::string ValueShown(HWND w) {
 }
 
 void ShowPage(const char* when) {
+  // What a person sees: the page once the messages its action posted have run.
+  plat::ui::RunPendingMessages();
   HWND modal = plat::ui::ActiveModal();
   HWND page = CurrentPage(modal);
   if (!page) return;
@@ -77,28 +79,55 @@ void ShowPage(const char* when) {
   }
 }
 
+// A control or page id: decimal digits (or 0x hexadecimal) that fit an id.
+bool ParseId(const std::string& text, int& id) {
+  if (text.empty()) return false;
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const std::string digits = hex ? text.substr(2) : text;
+  if (digits.empty() || digits.size() > 8) return false;
+  unsigned long v = 0;
+  for (char ch : digits) {
+    int d = -1;
+    if (ch >= '0' && ch <= '9') d = ch - '0';
+    else if (hex && ch >= 'a' && ch <= 'f') d = ch - 'a' + 10;
+    else if (hex && ch >= 'A' && ch <= 'F') d = ch - 'A' + 10;
+    if (d < 0) return false;
+    v = v * (hex ? 16 : 10) + static_cast<unsigned long>(d);
+  }
+  if (v > 0xFFFF) return false;
+  id = static_cast<int>(v);
+  return true;
+}
+
 bool SplitPair(const std::string& text, int& id, std::string& value) {
   const std::size_t eq = text.find('=');
-  if (eq == std::string::npos) return false;
-  try {
-    id = std::stoi(text.substr(0, eq));
-  } catch (...) {
-    return false;
-  }
+  if (eq == std::string::npos || !ParseId(text.substr(0, eq), id)) return false;
   value = text.substr(eq + 1);
   return true;
 }
 
+// Checks an action's argument before anything opens; empty when it is sound, else what is wrong.
+std::string CheckAction(const Action& a) {
+  int id = 0;
+  std::string value;
+  if (a.name == "--page" && !ParseId(a.value, id)) return "--page needs a page id, not \"" + a.value + "\"";
+  if (a.name == "--click" && !ParseId(a.value, id)) return "--click needs a control id, not \"" + a.value + "\"";
+  if ((a.name == "--select" || a.name == "--type") && !SplitPair(a.value, id, value))
+    return a.name + " needs CONTROL=" + (a.name == "--select" ? "VALUE" : "TEXT") + " with a control id, not \"" +
+           a.value + "\"";
+  return {};
+}
+
 bool SelectByValue(HWND w, const std::string& value) {
+  if (!w) return false;
+  const std::string cls = ClassOf(w);
+  if (cls != "ComboBox" && cls != "ListBox") return false;
   if (plat::ui::SelectItemText(w, U16(value))) return true;
   // A value id: the item whose data it is.
-  DWORD wanted = 0;
-  try {
-    wanted = static_cast<DWORD>(std::stoul(value));
-  } catch (...) {
-    return false;
-  }
-  const bool combo = ClassOf(w) == "ComboBox";
+  int wantedId = 0;
+  if (!ParseId(value, wantedId)) return false;
+  const auto wanted = static_cast<DWORD>(wantedId);
+  const bool combo = cls == "ComboBox";
   const auto count = static_cast<int>(SendMessageW(w, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i)
     if (static_cast<DWORD>(SendMessageW(w, combo ? CB_GETITEMDATA : LB_GETITEMDATA, static_cast<WPARAM>(i), 0)) ==
@@ -107,13 +136,30 @@ bool SelectByValue(HWND w, const std::string& value) {
   return false;
 }
 
+// A window a person can type into: an edit, or a combo box with an edit of its own (a
+// drop-down list has none: it is chosen from, with --select).
+bool TakesTyping(HWND w) {
+  if (!w) return false;
+  const std::string cls = ClassOf(w);
+  if (cls == "Edit") return true;
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(w, GWL_STYLE));
+  return cls == "ComboBox" && (style & 3u) != CBS_DROPDOWNLIST;
+}
+
+// Activates the one page with this id, as a click on its tab does; the sheet stays where it
+// is when it has no such page.
 bool SelectSheetPage(HWND modal, int pageId) {
-  for (int i = 0; SendMessageW(modal, PSM_INDEXTOPAGE, static_cast<WPARAM>(i), 0); ++i) {
-    if (!plat::ui::SelectPage(modal, i)) continue;
-    if (GetDlgCtrlID(CurrentPage(modal)) == pageId) return true;
-  }
+  for (int i = 0; SendMessageW(modal, PSM_INDEXTOPAGE, static_cast<WPARAM>(i), 0); ++i)
+    if (static_cast<int>(SendMessageW(modal, PSM_INDEXTOID, static_cast<WPARAM>(i), 0)) == pageId)
+      return plat::ui::SelectPage(modal, i) && GetDlgCtrlID(CurrentPage(modal)) == pageId;
   return false;
 }
+
+struct Outcome {
+  std::vector<bool> ran;
+  bool failed = false;
+};
+Outcome g_outcome;
 
 void Perform(const Action& a) {
   HWND modal = plat::ui::ActiveModal();
@@ -122,14 +168,14 @@ void Perform(const Action& a) {
   int id = 0;
   std::string value;
   if (a.name == "--page") {
-    ok = ok && SelectSheetPage(modal, std::stoi(a.value));
+    ok = ok && ParseId(a.value, id) && SelectSheetPage(modal, id);
   } else if (a.name == "--click") {
-    ok = ok && plat::ui::Click(plat::ui::FindControl(page, std::stoi(a.value)));
+    ok = ok && ParseId(a.value, id) && plat::ui::Click(plat::ui::FindControl(page, id));
   } else if (a.name == "--select") {
     ok = ok && SplitPair(a.value, id, value) && SelectByValue(plat::ui::FindControl(page, id), value);
   } else if (a.name == "--type") {
     HWND edit = nullptr;
-    ok = ok && SplitPair(a.value, id, value) && (edit = plat::ui::FindControl(page, id)) &&
+    ok = ok && SplitPair(a.value, id, value) && TakesTyping(edit = plat::ui::FindControl(page, id)) &&
          plat::ui::ReplaceText(edit, U16(value));
     if (ok) plat::ui::LeaveControl(edit);
   } else if (a.name == "--apply") {
@@ -143,6 +189,7 @@ void Perform(const Action& a) {
     const int button = a.name == "--ok" ? IDOK : IDCANCEL;
     ok = ok && (plat::ui::PressSheetButton(modal, which) || plat::ui::ClickId(modal, button));
   }
+  if (!ok) g_outcome.failed = true;
   std::printf("%s %s%s\n", a.name.c_str(), a.value.c_str(), ok ? "" : "  (could not be done)");
   if (a.name != "--ok" && a.name != "--cancel") ShowPage(("after " + a.name).c_str());
 }
@@ -185,6 +232,13 @@ int RunSheet(const std::vector<std::string>& args) {
       return kExitUsage;
     } else actions.push_back({a, value});
   }
+  for (const Action& a : actions) {
+    const std::string wrong = CheckAction(a);
+    if (!wrong.empty()) {
+      std::fprintf(stderr, "drvhost: %s\n%s", wrong.c_str(), kUsage);
+      return kExitUsage;
+    }
+  }
   std::string error;
   if (!OpenExistingRoot(args[0], error)) {
     std::fprintf(stderr, "drvhost: %s\n", error.c_str());
@@ -199,10 +253,8 @@ int RunSheet(const std::vector<std::string>& args) {
   }
   std::vector<BYTE> input;
   if (!devmodeFile.empty()) {
-    std::ifstream in(devmodeFile, std::ios::binary);
-    input.assign(std::istreambuf_iterator<char>(in), {});
-    if (input.size() < sizeof(DEVMODEW)) {
-      std::fprintf(stderr, "drvhost: %s holds no device-mode\n", devmodeFile.c_str());
+    if (!ReadDevmodeFile(devmodeFile, input, error)) {
+      std::fprintf(stderr, "drvhost: %s\n", error.c_str());
       ClosePrinter(printer);
       return kExitFailed;
     }
@@ -240,14 +292,23 @@ int RunSheet(const std::vector<std::string>& args) {
       devHeader.pszPrinterName = printerName.data();
       plat::ui::QueueStep([] { ShowPage("opened"); });
       bool closed = false;
-      for (const Action& a : actions) {
+      g_outcome = Outcome{};
+      g_outcome.ran.assign(actions.size(), false);
+      for (std::size_t k = 0; k < actions.size(); ++k) {
+        const Action& a = actions[k];
         if (a.name == "--answer") {
           const int answer = AnswerOf(a.value);
-          plat::ui::QueueStep([answer] { plat::ui::QueueMessageBoxAnswer(answer); });
+          plat::ui::QueueStep([answer, k] {
+            g_outcome.ran[k] = true;
+            plat::ui::QueueMessageBoxAnswer(answer);
+          });
           continue;
         }
         closed = a.name == "--ok" || a.name == "--cancel";
-        plat::ui::QueueStep([a] { Perform(a); });
+        plat::ui::QueueStep([a, k] {
+          g_outcome.ran[k] = true;
+          Perform(a);
+        });
       }
       // A sheet the actions leave open is closed as the person would close it: Cancel.
       if (!closed) plat::ui::QueueStep([] { Perform({"--cancel", ""}); });
@@ -261,18 +322,34 @@ int RunSheet(const std::vector<std::string>& args) {
       std::printf("sheet: %s, result %lu\n", answer == CPSUI_OK ? "OK" : answer == CPSUI_CANCEL ? "Cancel" : "failed",
                   static_cast<unsigned long>(result));
       if (answer < 0) rc = kExitFailed;
+      // What the person would have done after the sheet closed was never done.
+      for (std::size_t k = 0; k < actions.size(); ++k) {
+        if (g_outcome.ran[k]) continue;
+        std::printf("%s %s  (not run: the sheet had closed)\n", actions[k].name.c_str(), actions[k].value.c_str());
+        g_outcome.failed = true;
+      }
+      if (g_outcome.failed) {
+        std::fprintf(stderr, "drvhost: not every action could be done\n");
+        rc = kExitFailed;
+      }
       if (!outFile.empty() && document) {
         // A cancelled sheet leaves the application's device-mode as it was.
         if (answer != CPSUI_OK) output.assign(input.begin(), input.end());
         const auto* dm = output.size() >= sizeof(DEVMODEW) ? reinterpret_cast<const DEVMODEW*>(output.data()) : nullptr;
         const std::size_t size = dm ? static_cast<std::size_t>(dm->dmSize) + dm->dmDriverExtra : 0;
-        std::ofstream out(outFile, std::ios::binary);
         if (size == 0 || size > output.size()) {
           std::fprintf(stderr, "drvhost: the sheet wrote no device-mode\n");
           rc = kExitFailed;
         } else {
-          out.write(reinterpret_cast<const char*>(output.data()), static_cast<std::streamsize>(size));
-          std::printf("device-mode written to %s (%zu bytes)\n", outFile.c_str(), size);
+          std::ofstream out(outFile, std::ios::binary);
+          if (out) out.write(reinterpret_cast<const char*>(output.data()), static_cast<std::streamsize>(size));
+          if (out) out.close();
+          if (!out) {
+            std::fprintf(stderr, "drvhost: cannot write the device-mode to %s\n", outFile.c_str());
+            rc = kExitFailed;
+          } else {
+            std::printf("device-mode written to %s (%zu bytes)\n", outFile.c_str(), size);
+          }
         }
       }
     }

@@ -179,6 +179,14 @@ INT_PTR SheetProc(HWND sheet, UINT msg, WPARAM wParam, LPARAM lParam) {
       return answer(s->current >= 0 ? reinterpret_cast<LRESULT>(s->windows[static_cast<std::size_t>(s->current)]) : 0);
     case PSM_INDEXTOPAGE:
       return answer(wParam < s->pages.size() ? reinterpret_cast<LRESULT>(s->pages[wParam]) : 0);
+    case PSM_INDEXTOID: {
+      // The page's template resource id, known before the page was ever shown (0 for a page
+      // made from a template in memory or named by a string).
+      if (wParam >= s->pages.size()) return answer(0);
+      const PROPSHEETPAGEW* p = s->pages[wParam]->page();
+      const auto id = reinterpret_cast<ULONG_PTR>(p->pszTemplate);
+      return answer(!(p->dwFlags & PSP_DLGINDIRECT) && id <= 0xFFFF ? static_cast<LRESULT>(id) : 0);
+    }
     case PSM_HWNDTOINDEX: {
       auto it = std::find(s->windows.begin(), s->windows.end(), reinterpret_cast<HWND>(wParam));
       return answer(it == s->windows.end() ? -1 : it - s->windows.begin());
