@@ -23,6 +23,8 @@ int RunApi(const std::vector<std::string>& args);
 // drvhost sheet <root folder> <printer name> document|device [--devmode FILE] [actions...]
 // [--out FILE]
 int RunSheet(const std::vector<std::string>& args);
+// drvhost devmode <device-mode file> | <root folder> <printer name> [--set NAME=VALUE ...] [--out FILE]
+int RunDevmode(const std::vector<std::string>& args);
 // drvhost dump <stream file> | drvhost dump <root folder> <Windows path>
 int RunDump(const std::vector<std::string>& args);
 

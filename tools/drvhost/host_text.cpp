@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "plat/wstr.h"
+#include "win/errors.h"
 
 namespace drvhost {
 
@@ -98,6 +99,15 @@ std::string DecodeValue(DWORD type, const std::vector<BYTE>& bytes) {
     return "[" + out + "]";
   }
   return bytes.empty() ? "(empty)" : HexBytes(bytes.data(), bytes.size()) + " (" + std::to_string(bytes.size()) + " bytes)";
+}
+
+std::string PrinterOpenError(const std::string& printer, const std::string& root, DWORD error) {
+  std::string text = "cannot open the printer \"" + printer + "\" (error " + std::to_string(error);
+  if (error == ERROR_INVALID_PRINTER_NAME)
+    return text + ": the printer name is invalid); it is not installed in " + root + ": drvhost printers " + root +
+           " lists the printers, drvhost install adds one";
+  if (error == ERROR_ACCESS_DENIED) return text + ": access is denied)";
+  return text + ")";
 }
 
 }  // namespace drvhost

@@ -24,5 +24,9 @@ std::string TypeName(DWORD type);
 // A printer-data value decoded for reading: REG_SZ as text, REG_DWORD as a number,
 // REG_MULTI_SZ as a list of texts, anything else as hex bytes.
 std::string DecodeValue(DWORD type, const std::vector<BYTE>& bytes);
+// Why a printer of a root could not be opened, with the system's error and what to do:
+// "cannot open the printer "Nope" (error 1801: the printer name is invalid); it is not
+// installed: drvhost printers <root> lists the printers".
+std::string PrinterOpenError(const std::string& printer, const std::string& root, DWORD error);
 
 }  // namespace drvhost

@@ -68,6 +68,11 @@ bool ReadDevmodeFile(const std::string& file, std::vector<BYTE>& out, std::strin
             " bytes, its dmSize and dmDriverExtra say " + std::to_string(dm->dmSize + dm->dmDriverExtra);
     return false;
   }
+  if (dm->dmSize < offsetof(DEVMODEW, dmFields) + sizeof(DWORD)) {
+    error = "the device-mode file " + file + " states a dmSize of " + std::to_string(dm->dmSize) +
+            ", too small for a device-mode";
+    return false;
+  }
   return true;
 }
 

@@ -46,6 +46,10 @@ void Usage(std::FILE* to) {
                "      actions (--page ID, --click CONTROL, --select CONTROL=VALUE, --type\n"
                "      CONTROL=TEXT, --answer ok|cancel|yes|no, --ok, --cancel, --apply); print what\n"
                "      each page shows and the boxes that appeared; --out writes the device-mode\n"
+               "  devmode <device-mode file> [--set NAME=VALUE ...] [--out FILE]\n"
+               "  devmode <root folder> <printer name> [--set NAME=VALUE ...] [--out FILE]\n"
+               "      a device-mode in words (a file, or a printer's stored default): its public\n"
+               "      fields and its private settings by name; --set writes a changed copy\n"
                "  dump <stream file>\n"
                "  dump <root folder> <Windows path>\n"
                "      decode a block stream: blocks, PJL text, settings record, drawing records\n"
@@ -73,6 +77,7 @@ int main(int argc, char** argv) {
     if (command == "upgrade") return drvhost::RunUpgrade(args);
     if (command == "machine") return drvhost::RunMachine(args);
     if (command == "sheet") return drvhost::RunSheet(args);
+    if (command == "devmode") return drvhost::RunDevmode(args);
     if (command == "help" || command == "--help" || command == "-h") {
       Usage(stdout);
       return drvhost::kExitOk;
