@@ -152,6 +152,56 @@ TEST_F(DrvhostPrintTest, DeviceResetBetweenPagesKeepsOneJob) {
   EXPECT_NE(dump.out.find("@PJL SET JOBNAME = \"Reset job\""), std::string::npos) << dump.out;
 }
 
+// Settings named on the command line change the job's device-mode as a reset does, by name
+// or number; a reset between pages takes the same names.
+TEST_F(DrvhostPrintTest, NamedSettingsReachThePages) {
+  Install();
+  const std::string job = Write("named.txt", "document Named\npage\nrect 10 10 20 20 0xFF\n");
+  struct Case {
+    std::vector<std::string> settings;
+    std::vector<std::string> header;  // lines of the page header text
+  };
+  const Case cases[] = {
+      {{"paper=A3", "copies=3"}, {"@PJL SET PAPER=A3", "@PJL SET COPIES = 3"}},
+      {{"orientation=landscape"}, {"@PJL SET ORIENTATION=LANDSCAPE", "@PJL SET PAPER=A4"}},
+      {{"papersize=8", "orientation=2"}, {"@PJL SET PAPER=A3", "@PJL SET ORIENTATION=LANDSCAPE"}},
+      {{"paper=a5"}, {"@PJL SET PAPER=A5"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.settings[0]);
+    std::vector<std::string> args{"print", root_, "Kova Sample Printer", job};
+    args.insert(args.end(), c.settings.begin(), c.settings.end());
+    HostRun print = Host(args);
+    ASSERT_EQ(print.exitCode, 0) << print.out << print.err;
+    HostRun dump = Host({"dump", PortFile().string()});
+    for (const std::string& line : c.header) EXPECT_NE(dump.out.find(line), std::string::npos) << line << dump.out;
+  }
+  const std::string reset =
+      Write("reset-named.txt", "page\nrect 10 10 20 20 0xFF\nreset paper=A3 orientation=landscape\npage\n");
+  HostRun print = Host({"print", root_, "Kova Sample Printer", reset});
+  ASSERT_EQ(print.exitCode, 0) << print.out << print.err;
+  HostRun dump = Host({"dump", PortFile().string()});
+  const std::size_t second = dump.out.find("@PJL SET PAPER=A3");
+  ASSERT_NE(second, std::string::npos) << dump.out;
+  EXPECT_LT(dump.out.find("@PJL SET PAPER=A4"), second) << dump.out;
+  // Bad names and values are refused before anything prints.
+  const struct {
+    const char* setting;
+    const char* said;
+  } bad[] = {
+      {"paper=Z9", "\"Z9\" is no value of paper (Letter"},
+      {"copies=0", "\"0\" is no value of copies"},
+      {"staple=on", "unknown setting \"staple\""},
+      {"A3", "a setting is NAME=VALUE"},
+  };
+  for (const auto& b : bad) {
+    HostRun r = Host({"print", root_, "Kova Sample Printer", job, b.setting});
+    EXPECT_EQ(r.exitCode, 2) << b.setting;
+    EXPECT_NE(r.err.find(b.said), std::string::npos) << b.setting << "\n" << r.err;
+    EXPECT_EQ(r.out, "") << b.setting;
+  }
+}
+
 TEST_F(DrvhostPrintTest, JobDeviceModeComesFromItsFile) {
   Install();
   // A public device-mode alone: portrait turned to landscape.
@@ -247,6 +297,7 @@ TEST_F(DrvhostPrintTest, JobFileErrorsNameTheLine) {
       {"page\nrect 0 0 99999999999 4 5\n", "line 2: bad coordinate"},
       {"reset orientation=2\n", "reset without a following page"},
       {"reset tray=2\npage\n", "line 1: unknown device-mode field \"tray\""},
+      {"reset orientation=upside\npage\n", "line 1: \"upside\" is no value of orientation"},
       {"job lots\n", "line 1: job wants a number"},
       {"devmode\n", "line 1: devmode wants a file name"},
   };

@@ -209,5 +209,23 @@ TEST_F(DrvhostSheetTest, APageIsShownOnceItsMessagesHaveRun) {
   EXPECT_TRUE(std::regex_search(shown, std::regex(" of [1-9]"))) << shown;
 }
 
+// Accepted with --store, the document sheet's result becomes the printer's default: a later
+// job without a device-mode of its own prints on A3. A cancelled sheet stores nothing.
+TEST_F(DrvhostSheetTest, StoreMakesTheResultThePrintersDefault) {
+  HostRun cancelled = Host({"sheet", root_, "Kova Sample Printer", "document", "--select", "2017=A5", "--cancel", "--store"});
+  ASSERT_EQ(cancelled.exitCode, 0) << cancelled.out << cancelled.err;
+  EXPECT_NE(cancelled.out.find("device-mode not stored"), std::string::npos) << cancelled.out;
+  HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--select", "2017=A3", "--ok", "--store"});
+  ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("device-mode stored as the printer's default"), std::string::npos) << run.out;
+  const std::string job = (dir_ / "job.txt").string();
+  std::ofstream(job) << "document After store\npage\nrect 10 10 20 20 0xFF\n";
+  HostRun print = Host({"print", root_, "Kova Sample Printer", job});
+  ASSERT_EQ(print.exitCode, 0) << print.out << print.err;
+  HostRun dump = Host({"dump", root_, "C:\\KovaPort\\KovaSample.prn"});
+  EXPECT_NE(dump.out.find("@PJL SET PAPER=A3"), std::string::npos) << dump.out;
+  EXPECT_EQ(Host({"sheet", root_, "Kova Sample Printer", "device", "--store"}).exitCode, 2);
+}
+
 }  // namespace
 }  // namespace drvhost_sheet_test

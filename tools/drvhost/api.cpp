@@ -128,7 +128,7 @@ int RunApi(const std::vector<std::string>& args) {
   std::u16string printerName = U16(args[1]);
   HANDLE printer = nullptr;
   if (!OpenPrinterW(printerName.data(), &printer, nullptr)) {
-    std::fprintf(stderr, "drvhost: cannot open the printer \"%s\" (error %u)\n", args[1].c_str(), GetLastError());
+    std::fprintf(stderr, "drvhost: %s\n", PrinterOpenError(args[1], args[0], GetLastError()).c_str());
     return kExitFailed;
   }
   const std::u16string path = LibraryPath(printer);

@@ -1,6 +1,8 @@
 // The print-job file reader.
 #include "job_file.h"
 
+#include "named_settings.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <sstream>
@@ -161,13 +163,13 @@ bool ParseJob(const std::string& text, JobPlan& out, std::string& error) {
       std::string w;
       while (words >> w) {
         const std::size_t eq = w.find('=');
-        long v = 0;
-        if (eq == std::string::npos || !ParseNumber(w.substr(eq + 1), v)) return fail("reset wants field=value words");
-        const std::string name = w.substr(0, eq);
-        if (name != "orientation" && name != "papersize" && name != "copies" && name != "quality" && name != "color")
-          return fail("unknown device-mode field \"" + name + "\"");
-        if (v < -32768 || v > 32767) return fail("value of " + name + " out of range");
-        pendingReset.push_back(ResetField{name, v});
+        if (eq == std::string::npos || eq == 0 || eq + 1 == w.size()) return fail("reset wants field=value words");
+        const std::string name = w.substr(0, eq), value = w.substr(eq + 1);
+        if (!IsPublicSettingName(name)) return fail("unknown device-mode field \"" + name + "\"");
+        DEVMODEW scratch{};
+        std::string wrong;
+        if (!ApplyPublicSetting(scratch, name, value, wrong)) return fail(wrong);
+        pendingReset.push_back(ResetField{name, value});
       }
       if (pendingReset.empty()) return fail("reset names no field");
       resetPending = true;

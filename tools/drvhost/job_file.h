@@ -25,9 +25,11 @@ struct DrawCall {
   ULONG outputSize = 0;
 };
 
+// A public device-mode setting by name (paper, orientation, copies, duplex, quality,
+// colour...) and its value as written (a name or a number), checked when read.
 struct ResetField {
-  std::string name;  // orientation, papersize, copies, quality, color
-  long value = 0;
+  std::string name;
+  std::string value;
 };
 
 struct JobPagePlan {

@@ -157,7 +157,7 @@ int RunEvent(const std::vector<std::string>& args) {
   const std::u16string name = U16(args[1]);
   HANDLE printer = OpenAdministered(name);
   if (!printer) {
-    std::fprintf(stderr, "drvhost: cannot open the printer \"%s\" (error %u)\n", args[1].c_str(), GetLastError());
+    std::fprintf(stderr, "drvhost: %s\n", PrinterOpenError(args[1], args[0], GetLastError()).c_str());
     return kExitFailed;
   }
   int rc = kExitFailed;
@@ -190,7 +190,7 @@ int RunUpgrade(const std::vector<std::string>& args) {
   const std::u16string name = U16(args[1]);
   HANDLE printer = OpenAdministered(name);
   if (!printer) {
-    std::fprintf(stderr, "drvhost: cannot open the printer \"%s\" (error %u)\n", args[1].c_str(), GetLastError());
+    std::fprintf(stderr, "drvhost: %s\n", PrinterOpenError(args[1], args[0], GetLastError()).c_str());
     return kExitFailed;
   }
   int rc = kExitFailed;

@@ -57,7 +57,7 @@ std::string Canonical(const std::string& name) {
   if (n == "color" || n == "colour") return "colour";
   if (n == "collate") return "collate";
   if (n == "scale") return "scale";
-  if (n == "source" || n == "tray") return "source";
+  if (n == "source") return "source";
   return {};
 }
 

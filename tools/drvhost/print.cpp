@@ -14,6 +14,7 @@
 #include "host_text.h"
 #include "interface_library.h"
 #include "job_file.h"
+#include "named_settings.h"
 #include "print_text.h"
 #include "plat/engine.h"
 #include "plat/gdi_objects.h"
@@ -89,14 +90,9 @@ std::vector<BYTE> ResetDevmode(const std::vector<BYTE>& base, const std::vector<
     pub->dmSize = sizeof(DEVMODEW);
   }
   auto* pub = reinterpret_cast<DEVMODEW*>(dm.data());
-  for (const ResetField& f : fields) {
-    const auto v = static_cast<SHORT>(f.value);
-    if (f.name == "orientation") pub->dmOrientation = v, pub->dmFields |= DM_ORIENTATION;
-    else if (f.name == "papersize") pub->dmPaperSize = v, pub->dmFields |= DM_PAPERSIZE;
-    else if (f.name == "copies") pub->dmCopies = v, pub->dmFields |= DM_COPIES;
-    else if (f.name == "quality") pub->dmPrintQuality = v, pub->dmFields |= DM_PRINTQUALITY;
-    else if (f.name == "color") pub->dmColor = v, pub->dmFields |= DM_COLOR;
-  }
+  std::string unused;
+  // The job file's reader checked every name and value.
+  for (const ResetField& f : fields) ApplyPublicSetting(*pub, f.name, f.value, unused);
   return dm;
 }
 
@@ -186,9 +182,27 @@ std::string Draw(Device& device, const DrawCall& call) {
 }  // namespace
 
 int RunPrint(const std::vector<std::string>& args) {
-  if (args.size() != 3) {
-    std::fprintf(stderr, "usage: drvhost print <root folder> <printer name> <job file>\n");
+  if (args.size() < 3) {
+    std::fprintf(stderr, "usage: drvhost print <root folder> <printer name> <job file> [NAME=VALUE ...]\n");
     return kExitUsage;
+  }
+  // Settings named on the command line change the job's device-mode as a reset does.
+  std::vector<ResetField> named;
+  for (std::size_t i = 3; i < args.size(); ++i) {
+    const std::size_t eq = args[i].find('=');
+    std::string wrong;
+    DEVMODEW scratch{};
+    if (eq == std::string::npos || eq == 0) {
+      wrong = "a setting is NAME=VALUE, not \"" + args[i] + "\"";
+    } else {
+      named.push_back(ResetField{args[i].substr(0, eq), args[i].substr(eq + 1)});
+      ApplyPublicSetting(scratch, named.back().name, named.back().value, wrong);
+    }
+    if (!wrong.empty()) {
+      std::fprintf(stderr, "drvhost: %s\nusage: drvhost print <root folder> <printer name> <job file> [NAME=VALUE ...]\n",
+                   wrong.c_str());
+      return kExitUsage;
+    }
   }
   std::ifstream in(args[2], std::ios::binary);
   if (!in) {
@@ -210,7 +224,7 @@ int RunPrint(const std::vector<std::string>& args) {
   std::u16string printerName = U16(args[1]);
   HANDLE printer = nullptr;
   if (!OpenPrinterW(printerName.data(), &printer, nullptr)) {
-    std::fprintf(stderr, "drvhost: cannot open the printer \"%s\" (error %u)\n", args[1].c_str(), GetLastError());
+    std::fprintf(stderr, "drvhost: %s\n", PrinterOpenError(args[1], args[0], GetLastError()).c_str());
     return kExitFailed;
   }
   const std::u16string driverPath = DriverPath(printer);
@@ -238,6 +252,7 @@ int RunPrint(const std::vector<std::string>& args) {
   } else {
     devmode = PrinterDevmode(printer);
   }
+  if (!named.empty()) devmode = ResetDevmode(devmode, named);
   std::vector<std::vector<BYTE>> resetModes;
   resetModes.reserve(job.pages.size());
   plat::engine::JobRequest request;

@@ -26,7 +26,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: drvhost sheet <root folder> <printer name> document|device [--devmode FILE] [actions...] "
-    "[--out FILE]\n"
+    "[--out FILE] [--store]\n"
     "actions: --page ID  --click CONTROL  --select CONTROL=VALUE  --type CONTROL=TEXT\n"
     "         --answer ok|cancel|yes|no  --ok  --cancel  --apply\n";
 
@@ -211,11 +211,21 @@ int RunSheet(const std::vector<std::string>& args) {
   }
   const bool document = args[2] == "document";
   std::string devmodeFile, outFile;
+  bool store = false;
   std::vector<Action> actions;
   for (std::size_t i = 3; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool takesValue = a == "--devmode" || a == "--out" || a == "--page" || a == "--click" ||
                             a == "--select" || a == "--type" || a == "--answer";
+    if (a == "--store") {
+      if (!document) {
+        std::fprintf(stderr, "drvhost: --store keeps a document sheet's result; the device sheet stores its own\n%s",
+                     kUsage);
+        return kExitUsage;
+      }
+      store = true;
+      continue;
+    }
     if (!takesValue && a != "--ok" && a != "--cancel" && a != "--apply") {
       std::fprintf(stderr, "drvhost: unknown sheet argument \"%s\"\n%s", a.c_str(), kUsage);
       return kExitUsage;
@@ -248,7 +258,7 @@ int RunSheet(const std::vector<std::string>& args) {
   HANDLE printer = nullptr;
   PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
   if (!OpenPrinterW(printerName.data(), &printer, &defaults)) {
-    std::fprintf(stderr, "drvhost: cannot open the printer \"%s\" (error %u)\n", args[1].c_str(), GetLastError());
+    std::fprintf(stderr, "drvhost: %s\n", PrinterOpenError(args[1], args[0], GetLastError()).c_str());
     return kExitFailed;
   }
   std::vector<BYTE> input;
@@ -331,6 +341,27 @@ int RunSheet(const std::vector<std::string>& args) {
       if (g_outcome.failed) {
         std::fprintf(stderr, "drvhost: not every action could be done\n");
         rc = kExitFailed;
+      }
+      // Accepted document settings become the printer's default device-mode, as the
+      // printing preferences keep them, for the jobs that bring none of their own.
+      if (store && document) {
+        const auto* dm = output.size() >= sizeof(DEVMODEW) ? reinterpret_cast<const DEVMODEW*>(output.data()) : nullptr;
+        const std::size_t size = dm ? static_cast<std::size_t>(dm->dmSize) + dm->dmDriverExtra : 0;
+        if (answer != CPSUI_OK) {
+          std::printf("device-mode not stored: the sheet was cancelled\n");
+        } else if (size < sizeof(DEVMODEW) || size > output.size()) {
+          std::fprintf(stderr, "drvhost: the sheet wrote no device-mode to store\n");
+          rc = kExitFailed;
+        } else {
+          std::vector<BYTE> kept(output.begin(), output.begin() + static_cast<std::ptrdiff_t>(size));
+          PRINTER_INFO_8W info{reinterpret_cast<DEVMODEW*>(kept.data())};
+          if (!SetPrinterW(printer, 8, reinterpret_cast<LPBYTE>(&info), 0)) {
+            std::fprintf(stderr, "drvhost: cannot store the printer's device-mode (error %u)\n", GetLastError());
+            rc = kExitFailed;
+          } else {
+            std::printf("device-mode stored as the printer's default (%zu bytes)\n", size);
+          }
+        }
       }
       if (!outFile.empty() && document) {
         // A cancelled sheet leaves the application's device-mode as it was.
