@@ -68,6 +68,21 @@ TEST_F(DrvhostDevmodeTest, TheStoredDefaultInWords) {
   EXPECT_EQ(run.out.find("dmPaperSize"), std::string::npos) << run.out;
 }
 
+// The printer list shows the stored device-mode's main settings in words, and follows a change.
+TEST_F(DrvhostDevmodeTest, PrintersShowTheMainSettings) {
+  HostRun run = Host({"printers", root_});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("settings:        paper 9 A4 (210 x 297 mm), orientation 1 portrait, copies 1"),
+            std::string::npos)
+      << run.out;
+  ASSERT_EQ(Host({"sheet", root_, "Kova Sample Printer", "document", "--page", "1001", "--click", "2027", "--ok",
+                  "--store"})
+                .exitCode,
+            0);
+  run = Host({"printers", root_});
+  EXPECT_NE(run.out.find("orientation 2 landscape"), std::string::npos) << run.out;
+}
+
 TEST_F(DrvhostDevmodeTest, ASheetsOutputInWords) {
   const std::string out = (dir_ / "landscape.dm").string();
   ASSERT_EQ(Host({"sheet", root_, "Kova Sample Printer", "document", "--page", "1001", "--click", "2027", "--ok",

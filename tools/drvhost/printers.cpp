@@ -6,6 +6,7 @@
 
 #include "commands.h"
 #include "host_text.h"
+#include "named_settings.h"
 #include "plat/spooler_setup.h"
 #include "plat/system.h"
 #include "plat/wstr.h"
@@ -76,6 +77,16 @@ void ShowPrinter(HANDLE h) {
   Line("status:", Hex32(p->Status));
   Line("jobs:", std::to_string(p->cJobs));
   Line("device-mode:", DevmodeText(p->pDevMode));
+  // Its main settings in words, when the record holds the whole public part.
+  if (p->pDevMode && p->pDevMode->dmSize >= sizeof(DEVMODEW)) {
+    const auto* at = reinterpret_cast<const BYTE*>(p->pDevMode);
+    if (at >= info.data() && at + sizeof(DEVMODEW) <= info.data() + info.size()) {
+      std::string words;
+      for (const auto& [label, value] : DescribePublicSettings(*p->pDevMode))
+        if (value != "(not set)") words += (words.empty() ? "" : ", ") + label + " " + value;
+      Line("  settings:", words);
+    }
+  }
 }
 
 void ShowDriver(HANDLE h) {
