@@ -7,6 +7,7 @@
 
 #include "host_fixture.h"
 
+namespace drvhost_api_test {
 namespace {
 
 using kovatest::HostRun;
@@ -65,11 +66,11 @@ TEST_F(DrvhostApiTest, CommandBaseCallsOfAScript) {
                          "@PJL SET TRAY = ALL\n@PJL SET COPIES = 2\n";
   HostRun api = Host({"api", root_, "Kova Sample Printer",
                       Script("exclusive\nsetbase base.txt\nbase\nupdate @PJL SET COPIES = 4\nbase\n"
-                             "update @PJL SET COPIES=4\nsetbase missing.txt\nfree\nbase\n")});
+                             "update @PJL SET COPIES=4\nfree\nbase\n")});
   ASSERT_EQ(api.exitCode, 0) << api.err;
   for (const char* line : {"setbase base.txt: 0, change length 0\n", "  @PJL SET COPIES = 2\n",
                            "update @PJL SET COPIES = 4: 0, change length 0\n", "  @PJL SET COPIES = 4\n",
-                           "update @PJL SET COPIES=4: -1, change length 0\n", "setbase missing.txt: cannot read",
+                           "update @PJL SET COPIES=4: -1, change length 0\n",
                            "free: done\nbase: -1, length 0\n"})
     EXPECT_NE(api.out.find(line), std::string::npos) << line << "\n" << api.out;
 }
@@ -79,10 +80,35 @@ TEST_F(DrvhostApiTest, CallsWithoutAHandleAndBadScripts) {
   ASSERT_EQ(api.exitCode, 0) << api.err;
   EXPECT_NE(api.out.find("devmode 4: -1; last error -1\nsave: 0;"), std::string::npos) << api.out;
   EXPECT_NE(api.out.find("disable: 1;"), std::string::npos) << api.out;
-  EXPECT_EQ(Host({"api", root_, "Kova Sample Printer", Script("jump\n")}).exitCode, 2);
-  EXPECT_EQ(Host({"api", root_, "Kova Sample Printer", Script("devmode four\n")}).exitCode, 2);
   EXPECT_EQ(Host({"api", root_, "Kova Sample Printer"}).exitCode, 2);
   EXPECT_EQ(Host({"api", root_, "No Such Printer", Script("check\n")}).exitCode, 1);
 }
 
+// A script the host cannot carry out fails, naming the script and the line; the calls before
+// the bad line were made.
+TEST_F(DrvhostApiTest, ScriptErrorsNameTheScriptAndLine) {
+  struct Case {
+    const char* text;
+    int exitCode;
+    const char* said;
+  };
+  const Case cases[] = {
+      {"check\njump\n", 2, "script.txt: line 2: unknown call \"jump\" (the calls: check, enable"},
+      {"check\ndevmode four\n", 2, "script.txt: line 2: the arguments of \"devmode\" must be numbers"},
+      {"exclusive\nsetbase missing.txt\nbase\n", 1, "script.txt: line 2: cannot read the command base"},
+      {"exclusive\nsetbase\n", 2, "script.txt: line 2: setbase needs a file name"},
+      {"exclusive\n\nwatermarks pictures\n", 2, "script.txt: line 3: watermarks takes text or image, not \"pictures\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    HostRun api = Host({"api", root_, "Kova Sample Printer", Script(c.text)});
+    EXPECT_EQ(api.exitCode, c.exitCode) << api.out << api.err;
+    EXPECT_NE(api.err.find(c.said), std::string::npos) << api.err;
+    EXPECT_NE(api.out.find(std::string(c.text).substr(0, std::string(c.text).find('\n')) + ": "), std::string::npos)
+        << api.out;
+    EXPECT_EQ(api.out.find("\nbase:"), std::string::npos) << api.out;
+  }
+}
+
 }  // namespace
+}  // namespace drvhost_api_test

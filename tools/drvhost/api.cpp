@@ -18,6 +18,11 @@
 #include "win/loader.h"
 #include "win/spool.h"
 
+// The library's handle and init record types, opaque to the caller: the exports are called
+// through their own function types.
+struct DriverContext;
+struct ApiInitInfo;
+
 namespace drvhost {
 namespace {
 
@@ -27,13 +32,13 @@ struct InitRecord {
 };
 
 using CheckFn = std::int32_t (*)(const char*);
-using EnableFn = void* (*)(const char*);
-using HandleFn = std::int32_t (*)(void*);
-using InitFn = std::int32_t (*)(std::int32_t, const InitRecord*);
-using DevmodeFn = std::int32_t (*)(void*, std::int32_t, void*);
-using DevmodeExFn = std::int32_t (*)(void*, std::int32_t, void*, const void*, void*);
-using CapsFn = std::int32_t (*)(void*, DWORD, void*);
-using StatusFn = std::int32_t (*)(void*, DWORD, void*, std::int32_t);
+using EnableFn = DriverContext* (*)(const char*);
+using HandleFn = std::int32_t (*)(DriverContext*);
+using InitFn = std::int32_t (*)(std::int32_t, const ApiInitInfo*);
+using DevmodeFn = std::int32_t (*)(DriverContext*, std::int32_t, DEVMODEW*);
+using DevmodeExFn = std::int32_t (*)(DriverContext*, std::int32_t, DEVMODEW*, const DEVMODEW*, void*);
+using CapsFn = std::int32_t (*)(DriverContext*, DWORD, void*);
+using StatusFn = std::int32_t (*)(DriverContext*, DWORD, void*, std::int32_t);
 using DriverDevmodeFn = std::int32_t (*)(const char*, std::int32_t, std::int32_t, void*, std::int32_t*);
 
 struct Api {
@@ -148,8 +153,9 @@ int RunApi(const std::vector<std::string>& args) {
   const std::string scriptDir = slash == std::string::npos ? "." : args[2].substr(0, slash);
   std::printf("settings API library: %s\n", U8(path).c_str());
   const char* name = args[1].c_str();
-  void* handle = nullptr;
+  DriverContext* handle = nullptr;
   std::vector<BYTE> devmode;
+  const std::string& scriptName = args[2];
   int rc = kExitOk;
   std::string line;
   int number = 0;
@@ -163,8 +169,14 @@ int RunApi(const std::vector<std::string>& args) {
     std::string rest;
     std::getline(in, rest);
     rest = std::string(Trim(rest));
-    std::string baseAnswer;
-    if (commandBase.Run(call, rest, name, scriptDir, baseAnswer)) {
+    std::string baseAnswer, baseError;
+    int failCode = kExitOk;
+    if (commandBase.Run(call, rest, name, scriptDir, baseAnswer, baseError, failCode)) {
+      if (!baseError.empty()) {
+        std::fprintf(stderr, "drvhost: %s: line %d: %s\n", scriptName.c_str(), number, baseError.c_str());
+        rc = failCode;
+        break;
+      }
       std::printf("%s: %s\n", std::string(trimmed).c_str(), baseAnswer.c_str());
       continue;
     }
@@ -180,7 +192,8 @@ int RunApi(const std::vector<std::string>& args) {
     auto arg = [&](std::size_t i, std::int64_t otherwise) { return i < values.size() ? values[i] : otherwise; };
     std::string answer;
     if (bad) {
-      std::fprintf(stderr, "drvhost: line %d: the arguments must be numbers\n", number);
+      std::fprintf(stderr, "drvhost: %s: line %d: the arguments of \"%s\" must be numbers\n", scriptName.c_str(), number,
+                   call.c_str());
       rc = kExitUsage;
       break;
     } else if (call == "check") {
@@ -191,14 +204,14 @@ int RunApi(const std::vector<std::string>& args) {
       answer = handle ? "a handle" : "null";
     } else if (call == "init") {
       const InitRecord record{0, static_cast<std::int32_t>(arg(1, 16))};
-      answer = std::to_string(api.init(static_cast<std::int32_t>(arg(0, 1)), &record));
+      answer = std::to_string(api.init(static_cast<std::int32_t>(arg(0, 1)), reinterpret_cast<const ApiInitInfo*>(&record)));
     } else if (call == "devmode" || call == "devmodeex") {
       const auto mode = static_cast<std::int32_t>(arg(0, 4));
       std::vector<BYTE> out(4096);
-      const std::int32_t size = call == "devmode"
-                                    ? api.getDevmode(handle, mode, out.data())
-                                    : api.getDevmodeEx(handle, mode, out.data(), devmode.empty() ? nullptr : devmode.data(),
-                                                       nullptr);
+      auto* outDm = reinterpret_cast<DEVMODEW*>(out.data());
+      const auto* inDm = devmode.empty() ? nullptr : reinterpret_cast<const DEVMODEW*>(devmode.data());
+      const std::int32_t size =
+          call == "devmode" ? api.getDevmode(handle, mode, outDm) : api.getDevmodeEx(handle, mode, outDm, inDm, nullptr);
       answer = std::to_string(size);
       if (size > 0 && size <= static_cast<std::int32_t>(out.size())) {
         devmode.assign(out.begin(), out.begin() + size);
@@ -217,14 +230,27 @@ int RunApi(const std::vector<std::string>& args) {
       answer = std::to_string(api.restore(handle));
     } else if (call == "caps") {
       const auto id = static_cast<DWORD>(arg(0, 0));
-      BYTE buffer[1024] = {};
-      const std::int32_t result = api.caps(handle, id, buffer);
+      std::int32_t result = 0;
+      std::vector<BYTE> buffer;
+      if (id >= 0x80000000u) {
+        // The capability record calls take no buffer to fill (the free call takes the
+        // record's address, which the script cannot give).
+        result = id == 0x80000002u ? 0 : api.caps(handle, id, nullptr);
+      } else {
+        // As a caller asks: the size first, then the answer into a buffer of that size.
+        const std::int32_t size = api.caps(handle, id, nullptr);
+        result = size;
+        if (size > 0 && size <= (1 << 20)) {
+          buffer.assign(static_cast<std::size_t>(size), 0);
+          result = api.caps(handle, id, buffer.data());
+        }
+      }
       answer = std::to_string(result);
-      if (id == 0 && result > 0 && result <= 64) {
+      if (id == 0 && result > 0 && static_cast<std::size_t>(result) <= buffer.size()) {
         answer += " (";
         for (std::int32_t i = 0; i < result; ++i) {
           char hex[4];
-          std::snprintf(hex, sizeof hex, "%02X", buffer[i]);
+          std::snprintf(hex, sizeof hex, "%02X", buffer[static_cast<std::size_t>(i)]);
           answer += hex;
         }
         answer += ")";
@@ -239,7 +265,11 @@ int RunApi(const std::vector<std::string>& args) {
       answer = std::to_string(api.disable(handle));
       handle = nullptr;
     } else {
-      std::fprintf(stderr, "drvhost: line %d: unknown call \"%s\"\n", number, call.c_str());
+      std::fprintf(stderr,
+                   "drvhost: %s: line %d: unknown call \"%s\" (the calls: check, enable, init, devmode, devmodeex, "
+                   "driverdevmode, save, restore, caps, status, lasterror, disable, exclusive, free, ininame, "
+                   "setbase, update, base, change, values, options, value, watermarks)\n",
+                   scriptName.c_str(), number, call.c_str());
       rc = kExitUsage;
       break;
     }

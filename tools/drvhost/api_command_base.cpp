@@ -81,7 +81,7 @@ CommandBaseCalls::~CommandBaseCalls() {
 }
 
 bool CommandBaseCalls::Run(const std::string& call, const std::string& rest, const char* printerName,
-                           const std::string& scriptDir, std::string& answer) {
+                           const std::string& scriptDir, std::string& answer, std::string& error, int& failCode) {
   std::istringstream words(rest);
   std::string first;
   words >> first;
@@ -108,8 +108,14 @@ bool CommandBaseCalls::Run(const std::string& call, const std::string& rest, con
   } else if (call == "setbase") {
     std::string text;
     const std::string path = (!first.empty() && first[0] == '/') ? first : scriptDir + "/" + first;
-    if (first.empty() || !ReadBaseFile(path, text)) {
-      answer = "cannot read \"" + path + "\"";
+    if (first.empty()) {
+      error = "setbase needs a file name";
+      failCode = 2;
+      return true;
+    }
+    if (!ReadBaseFile(path, text)) {
+      error = "cannot read the command base \"" + path + "\"";
+      failCode = 1;
       return true;
     }
     const std::int32_t result = setBase_(handle_, text.c_str(), &length);
@@ -136,6 +142,11 @@ bool CommandBaseCalls::Run(const std::string& call, const std::string& rest, con
     fetch([&](std::int32_t size, char* buffer, std::int32_t* n) { return value_(handle_, first.c_str(), size, buffer, n); },
           true);
   } else if (call == "watermarks") {
+    if (first != "text" && first != "image" && first != "0" && first != "1") {
+      error = "watermarks takes text or image, not \"" + first + "\"";
+      failCode = 2;
+      return true;
+    }
     const std::int32_t kind = first == "image" || first == "1" ? 1 : 0;
     fetch([&](std::int32_t size, char* buffer, std::int32_t* n) { return watermarks_(handle_, kind, size, buffer, n); },
           false);
