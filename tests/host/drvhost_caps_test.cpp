@@ -40,7 +40,11 @@ TEST_F(DrvhostCapsTest, NamedIndexesOnlyAndUnknownNames) {
   EXPECT_NE(caps.out.find("DC_BINS: 4 entries\n  7\n  4\n  257\n  258\n"), std::string::npos) << caps.out;
   EXPECT_NE(caps.out.find("DC_COPIES: 999"), std::string::npos) << caps.out;
   EXPECT_EQ(caps.out.find("DC_PAPERS"), std::string::npos) << caps.out;
-  EXPECT_EQ(Host({"caps", root_, "Kova Sample Printer", "DC_NOTHING"}).exitCode, 2);
+  HostRun unknown = Host({"caps", root_, "Kova Sample Printer", "DC_NOTHING"});
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_NE(unknown.err.find("unknown capability \"DC_NOTHING\" (the capabilities: DC_FIELDS, DC_PAPERS,"),
+            std::string::npos)
+      << unknown.err;
   EXPECT_EQ(Host({"caps", root_}).exitCode, 2);
   EXPECT_EQ(Host({"caps", root_, "No Such Printer"}).exitCode, 1);
 }

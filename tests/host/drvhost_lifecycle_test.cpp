@@ -114,6 +114,11 @@ TEST_F(DrvhostLifecycleTest, EventsByNameAndTheirAnswers) {
   }
   EXPECT_EQ(Host({"event", root_, "Missing Printer", "delete"}).exitCode, 1);
   EXPECT_EQ(Host({"event", root_, "Kova Sample Printer"}).exitCode, 2);
+  // An unknown event is answered with the events there are.
+  HostRun unknown = Host({"event", root_, "Kova Sample Printer", "no-such-event"});
+  EXPECT_NE(unknown.err.find("unknown printer event \"no-such-event\" (the events: add-connection, delete-connection,"),
+            std::string::npos)
+      << unknown.err;
 }
 
 TEST_F(DrvhostLifecycleTest, UpgradeStoresTheDriverFileNames) {

@@ -139,7 +139,10 @@ int RunCaps(const std::vector<std::string>& args) {
   for (std::size_t i = 2; i < args.size(); ++i) {
     const Capability* c = FindCapability(args[i]);
     if (!c) {
-      std::fprintf(stderr, "drvhost: unknown capability \"%s\"\n", args[i].c_str());
+      std::string names;
+      for (const Capability& c : kCapabilities) names += (names.empty() ? "" : ", ") + std::string(c.name);
+      std::fprintf(stderr, "drvhost: unknown capability \"%s\" (the capabilities: %s, or a number)\n",
+                   args[i].c_str(), names.c_str());
       return kExitUsage;
     }
     wanted.push_back(c);

@@ -146,7 +146,9 @@ int RunEvent(const std::vector<std::string>& args) {
   for (const auto& e : kEvents)
     if (args[2] == e.name) code = e.event;
   if (code < 0) {
-    std::fprintf(stderr, "drvhost: unknown printer event \"%s\"\n", args[2].c_str());
+    std::string names;
+    for (const auto& e : kEvents) names += (names.empty() ? "" : ", ") + std::string(e.name);
+    std::fprintf(stderr, "drvhost: unknown printer event \"%s\" (the events: %s)\n", args[2].c_str(), names.c_str());
     return kExitUsage;
   }
   std::string error;
