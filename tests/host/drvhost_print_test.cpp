@@ -388,7 +388,13 @@ TEST_F(DrvhostPrintTest, DumpReportsDamagedStreams) {
       {Stream().Block(0xF5, std::string("\x99\0\0\0", 4)).bytes, "unknown opcode 0x99"},
       {Stream().Block(0xF5, std::string("\x30\x06\x01\0\0\0\0\0", 8)).bytes, "bad length of opcode 0x30"},
       {Stream().Block(0xF5, std::string("\x60\0\0\0\0\0", 6)).bytes, "ends inside a record (6 bytes left)"},
-      {Stream().Block(0xE0, "").bytes, "unknown block type"},
+      {Stream().Block(0xF0, "").Block(0xE0, "").bytes, "unknown block type"},
+      // A rectangle that states 8 bytes where its fields need 24: reported at that record.
+      {Stream().Block(0xF5, std::string("\x10\0\x01\0", 4) + Le32(8) + std::string(16, '\0')).bytes,
+       "record stream offset 0: opcode 0x10 states a length of 8, too short for its record (at least 24)"},
+      {Stream().Block(0xF5, std::string("\x61\0\0\0", 4) + std::string("\x20\0\0\0", 4) + Le32(12) +
+                                std::string(4, '\0')).bytes,
+       "record stream offset 4: opcode 0x20 states a length of 12, too short for its record (at least 56)"},
   };
   for (const auto& c : cases) {
     HostRun r = Host({"dump", Write("bad.prn", c.bytes)});
@@ -401,6 +407,24 @@ TEST_F(DrvhostPrintTest, DumpReportsDamagedStreams) {
   EXPECT_NE(empty.out.find("0 blocks, 0 drawing records, 0 bytes"), std::string::npos) << empty.out;
   HostRun missing = Host({"dump", (dir_ / "nothing.prn").string()});
   EXPECT_EQ(missing.exitCode, 1);
+  // Files that are no stream at all get one sentence, not a list of damaged blocks.
+  std::string devmode(220 + 16, '\0');
+  devmode.replace(68, 2, Le16(220));
+  devmode.replace(70, 2, Le16(16));
+  const struct {
+    std::string file;
+    std::string said;
+  } others[] = {
+      {dir_.string(), " is a folder, not a stream file"},
+      {Write("settings.dm", devmode), " holds a device-mode, not a block stream (drvhost devmode "},
+      {Write("notes.txt", "hello, printer\n"), " is not a block stream: its first block type 0x6C6C6568"},
+  };
+  for (const auto& o : others) {
+    HostRun r = Host({"dump", o.file});
+    EXPECT_EQ(r.exitCode, 1) << o.said;
+    EXPECT_NE(r.err.find(o.said), std::string::npos) << o.said << "\n" << r.err;
+    EXPECT_EQ(r.out.find("unknown block type"), std::string::npos) << r.out;
+  }
   HostRun usage = Host({"dump"});
   EXPECT_EQ(usage.exitCode, 2);
 }

@@ -149,6 +149,20 @@ std::string PathFigures(const BYTE* p, std::size_t len) {
   return Fmt("%zu subpath%s, %zu segment%s", subpaths, subpaths == 1 ? "" : "s", segments, segments == 1 ? "" : "s");
 }
 
+// The fewest bytes a record of an opcode holds with its fixed fields; a record that states
+// a shorter length is damaged where it stands (the next record would start inside it).
+std::size_t LeastLength(BYTE opcode) {
+  switch (opcode) {
+    case 0x10: case 0x13: return 24;
+    case 0x11: case 0x12: return 28;
+    case 0x20: return 56;
+    case 0x30: return 8;
+    case 0x40: case 0x51: case 0x52: case 0x53: case 0x54: case 0x55: case 0x57: return 8;
+    case 0x50: case 0x56: return 16;
+    default: return 4;
+  }
+}
+
 std::string DescribeRecord(const BYTE* p, std::size_t len) {
   switch (p[0]) {
     case 0x60:
@@ -240,6 +254,15 @@ DecodeResult DecodeStream(const std::vector<BYTE>& s) {
         r.lines.push_back(Fmt("    ! record stream offset %zu: %s 0x%02X (length %zu); the rest of the records is not decoded",
                               recordBase + recordPos, len == SIZE_MAX ? "unknown opcode" : "bad length of opcode", p[0],
                               len == SIZE_MAX ? 0 : len));
+        recordsBroken = true;
+        r.ok = false;
+        return;
+      }
+      const std::size_t least = LeastLength(p[0]);
+      if (len != 0 && len < least) {
+        r.lines.push_back(Fmt("    ! record stream offset %zu: opcode 0x%02X states a length of %zu, too short for its "
+                              "record (at least %zu); the rest of the records is not decoded",
+                              recordBase + recordPos, p[0], len, least));
         recordsBroken = true;
         r.ok = false;
         return;
