@@ -202,6 +202,30 @@ TEST_F(DrvhostPrintTest, NamedSettingsReachThePages) {
   }
 }
 
+// The engine hands the driver ordered rectangles within the surface: an inverted one is
+// ordered, one that reaches past the surface is cut to it with a rectangle clip that says
+// so, one wholly outside is not handed over at all.
+TEST_F(DrvhostPrintTest, RectanglesReachTheDriverAsAnEngineHandsThem) {
+  Install();
+  const std::string job = Write("rects.txt",
+                                "page\nrect 3000 3000 100 100 0xFF\nrect -500 -500 99999 99999 0xFF\n"
+                                "rect 90000 90000 90010 90010 0\n");
+  HostRun print = Host({"print", root_, "Kova Sample Printer", job});
+  ASSERT_EQ(print.exitCode, 0) << print.out << print.err;
+  EXPECT_NE(print.out.find("line 4: DrvBitBlt: outside the surface, nothing to draw"), std::string::npos) << print.out;
+  HostRun dump = Host({"dump", PortFile().string()});
+  ASSERT_EQ(dump.exitCode, 0) << dump.out;
+  const std::size_t ordered = dump.out.find("fill rectangle (100, 100)-(3000, 3000)");
+  const std::size_t clip = dump.out.find("clip rectangle (0, 0)-(4761, 6816)");
+  const std::size_t cut = dump.out.find("fill rectangle (0, 0)-(4761, 6816)");
+  ASSERT_NE(ordered, std::string::npos) << dump.out;
+  ASSERT_NE(clip, std::string::npos) << dump.out;
+  ASSERT_NE(cut, std::string::npos) << dump.out;
+  EXPECT_LT(ordered, clip);
+  EXPECT_LT(clip, cut);
+  EXPECT_EQ(dump.out.find("99999"), std::string::npos) << dump.out;
+}
+
 TEST_F(DrvhostPrintTest, JobDeviceModeComesFromItsFile) {
   Install();
   // A public device-mode alone: portrait turned to landscape.
@@ -300,6 +324,7 @@ TEST_F(DrvhostPrintTest, JobFileErrorsNameTheLine) {
       {"reset orientation=upside\npage\n", "line 1: \"upside\" is no value of orientation"},
       {"job lots\n", "line 1: job wants a number"},
       {"devmode\n", "line 1: devmode wants a file name"},
+      {"page\ntext 10 10 NoSuchFont.ttf 12 0 hi\n", "line 2: no device font or font file \"NoSuchFont.ttf\""},
   };
   Install();
   for (const auto& c : cases) {

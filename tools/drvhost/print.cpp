@@ -3,6 +3,7 @@
 // is enabled with the printer's device-mode, and the document runs page by page, with the
 // drawing calls of each page handed to the driver's hooks (or drawn by the engine into a
 // banding bitmap).
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -119,8 +120,8 @@ std::string SendEscape(Device& device, const DrawCall& call) {
 // One drawing call as the engine makes it: through the driver's hook when its surface
 // hooks the call, else (or when the driver declines) by the engine into a surface with
 // bits. Answers a line for the report.
-std::string Draw(Device& device, const DrawCall& call) {
-  if (call.kind == DrawCall::Kind::Text) return DrawText(device, call);
+std::string Draw(Device& device, const DrawCall& call, std::string& error) {
+  if (call.kind == DrawCall::Kind::Text) return DrawText(device, call, error);
   if (call.kind == DrawCall::Kind::Escape) return SendEscape(device, call);
   SURFOBJ* so = device.surface();
   plat::engine::SurfaceInfo info;
@@ -138,7 +139,15 @@ std::string Draw(Device& device, const DrawCall& call) {
   constexpr MIX kCopyPen = 0x0D0D;  // R2_COPYPEN in both bytes
   if (call.kind == DrawCall::Kind::Rect) {
     name = "DrvBitBlt";
-    RECTL r{call.coords[0] - o.x, call.coords[1] - o.y, call.coords[2] - o.x, call.coords[3] - o.y};
+    // As the engine hands it over: well ordered, and within the surface; when the surface
+    // cut it, the clip object says so (a rectangle clip of the surface).
+    const RECTL asked{std::min(call.coords[0], call.coords[2]) - o.x, std::min(call.coords[1], call.coords[3]) - o.y,
+                      std::max(call.coords[0], call.coords[2]) - o.x, std::max(call.coords[1], call.coords[3]) - o.y};
+    RECTL r{std::max(asked.left, area.left), std::max(asked.top, area.top), std::min(asked.right, area.right),
+            std::min(asked.bottom, area.bottom)};
+    if (r.left >= r.right || r.top >= r.bottom) return "DrvBitBlt: outside the surface, nothing to draw";
+    if (r.left != asked.left || r.top != asked.top || r.right != asked.right || r.bottom != asked.bottom)
+      clip = plat::gdi::ClipObject::Rect(area);
     auto blt = device.driver().Get<PFN_DrvBitBlt>(INDEX_DrvBitBlt);
     hooked = blt && (info.hooks & HOOK_BITBLT);
     if (hooked) byDriver = blt(so, nullptr, nullptr, clip->get(), nullptr, &r, nullptr, nullptr, brush.get(), &brushOrg, 0xF0F0);
@@ -147,6 +156,13 @@ std::string Draw(Device& device, const DrawCall& call) {
   } else {
     plat::gdi::PathObject path;
     const auto& c = call.coords;
+    // A path that reaches past the surface gets a clip object that keeps it inside.
+    for (std::size_t i = 0; i + 1 < c.size(); i += 2)
+      if (c[i] - o.x < area.left || c[i] - o.x >= area.right || c[i + 1] - o.y < area.top ||
+          c[i + 1] - o.y >= area.bottom) {
+        clip = plat::gdi::ClipObject::Rect(area);
+        break;
+      }
     path.MoveTo(POINTFIX{(c[0] - o.x) * 16, (c[1] - o.y) * 16});
     for (std::size_t i = 2; i + 1 < c.size(); i += 2) path.LineTo(POINTFIX{(c[i] - o.x) * 16, (c[i + 1] - o.y) * 16});
     if (call.kind == DrawCall::Kind::Line) {
@@ -277,6 +293,7 @@ int RunPrint(const std::vector<std::string>& args) {
   }
   request.jobId = jobId;
   std::vector<std::string> report;
+  std::string jobError;
   for (std::size_t i = 0; i < job.pages.size(); ++i) {
     plat::engine::JobPage page;
     if (!job.pages[i].reset.empty()) {
@@ -288,11 +305,17 @@ int RunPrint(const std::vector<std::string>& args) {
     // On a banding surface the page is drawn band by band; its escapes go once, with the
     // first band.
     auto firstBand = std::make_shared<bool>(true);
-    page.draw = [plan, pageNo, &report, firstBand](Device& device) {
+    page.draw = [plan, pageNo, &report, firstBand, &jobError](Device& device) {
       for (const DrawCall& call : plan->calls) {
         if (call.kind == DrawCall::Kind::Escape && !*firstBand) continue;
+        std::string error;
         report.push_back("page " + std::to_string(pageNo) + ", line " + std::to_string(call.lineNumber) + ": " +
-                         Draw(device, call));
+                         Draw(device, call, error));
+        // An error of the job file ends the job: the page is not sent as if it were whole.
+        if (!error.empty()) {
+          jobError = error;
+          return false;
+        }
       }
       *firstBand = false;
       return true;
@@ -334,6 +357,10 @@ int RunPrint(const std::vector<std::string>& args) {
   plat::engine::UnloadRenderingDriver(driver);
   plat::spooler::RemoveJob(printerName, jobId);
   ClosePrinter(printer);
+  if (!jobError.empty()) {
+    std::fprintf(stderr, "drvhost: %s: %s; the job was ended\n", args[2].c_str(), jobError.c_str());
+    return kExitFailed;
+  }
   if (!outcome.ok) {
     std::fprintf(stderr, "drvhost: the job failed at %s (error %u)\n", outcome.failedStep.c_str(), outcome.lastError);
     return kExitFailed;

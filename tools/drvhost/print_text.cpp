@@ -89,7 +89,7 @@ DeviceText MakeDeviceText(plat::engine::Device& device, const DrawCall& call, PO
 
 }  // namespace
 
-std::string DrawText(plat::engine::Device& device, const DrawCall& call) {
+std::string DrawText(plat::engine::Device& device, const DrawCall& call, std::string& error) {
   SURFOBJ* so = device.surface();
   plat::engine::SurfaceInfo info;
   plat::engine::QuerySurface(device.surfaceHandle(), info);
@@ -115,7 +115,10 @@ std::string DrawText(plat::engine::Device& device, const DrawCall& call) {
   } else {
     const std::string file = FontFile(call.font);
     if (!file.empty()) face = plat::gdi::TrueTypeFace::Open(file);
-    if (!face) return "DrvTextOut: no device font or font file \"" + call.font + "\"";
+    if (!face) {
+      error = "line " + std::to_string(call.lineNumber) + ": no device font or font file \"" + call.font + "\"";
+      return "DrvTextOut: no device font or font file \"" + call.font + "\"";
+    }
     trueType = face->Realize(UniqueOf(file, call.size), call.size, call.text);
     if (!trueType.font) return "DrvTextOut: the face cannot be had at this size";
     trueTypeString = plat::gdi::LayOutString(trueType, call.text, at);
