@@ -226,6 +226,33 @@ TEST_F(DrvhostPrintTest, RectanglesReachTheDriverAsAnEngineHandsThem) {
   EXPECT_EQ(dump.out.find("99999"), std::string::npos) << dump.out;
 }
 
+// Two processes printing to one printer at once: the second waits for the port while the
+// first prints, and both jobs succeed; the port then holds one whole stream.
+TEST_F(DrvhostPrintTest, TwoJobsAtOnceTakeThePortInTurn) {
+  Install();
+  std::string text = "document Busy\n";
+  for (int page = 0; page < 6; ++page) {
+    text += "page\n";
+    for (int i = 0; i < 6; ++i) text += "rect 10 10 4000 4000 0xFF\npolygon 0xFF00 10 10 4000 100 100 4000\n";
+  }
+  const std::string job = Write("busy.txt", text);
+  for (int round = 0; round < 4; ++round) {
+    SCOPED_TRACE(round);
+    std::string one = kovatest::Quote(kHost) + " print " + kovatest::Quote(root_) + " 'Kova Sample Printer' " +
+                      kovatest::Quote(job);
+    const std::string a = (dir_ / "a.txt").string(), b = (dir_ / "b.txt").string();
+    const std::string cmd = "(" + one + " >" + kovatest::Quote(a) + " 2>&1; echo rc=$? >>" + kovatest::Quote(a) +
+                            ") & (" + one + " >" + kovatest::Quote(b) + " 2>&1; echo rc=$? >>" + kovatest::Quote(b) +
+                            "); wait";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    const std::string outA = Slurp(a), outB = Slurp(b);
+    EXPECT_NE(outA.find("rc=0"), std::string::npos) << outA;
+    EXPECT_NE(outB.find("rc=0"), std::string::npos) << outB;
+    HostRun dump = Host({"dump", PortFile().string()});
+    EXPECT_EQ(dump.exitCode, 0) << dump.out;
+  }
+}
+
 TEST_F(DrvhostPrintTest, JobDeviceModeComesFromItsFile) {
   Install();
   // A public device-mode alone: portrait turned to landscape.

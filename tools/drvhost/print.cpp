@@ -24,6 +24,7 @@
 #include "win/errors.h"
 #include "win/printer_interface.h"
 #include "win/spool.h"
+#include "win/sync.h"
 
 namespace fs = std::filesystem;
 
@@ -43,6 +44,9 @@ std::string DocumentEventName(int event) {
     default: return "EVENT" + std::to_string(event);
   }
 }
+
+// How long a job waits for a port another job is printing to.
+constexpr DWORD kPortWaitMs = 120000;
 
 std::vector<BYTE> PrinterDevmode(HANDLE printer) {
   DWORD needed = 0;
@@ -344,7 +348,31 @@ int RunPrint(const std::vector<std::string>& args) {
   } else {
     std::printf("interface library: none (%s), no document events\n", ui.path().empty() ? "not named" : U8(ui.path()).c_str());
   }
+  // The spooler sends one job at a time to a port: a job that finds the port busy with
+  // another process's job waits for it (a while), then says the port is busy.
+  std::u16string portName;
+  for (char16_t c : port) portName += c == u'\\' ? u'/' : c;
+  HANDLE portLock = port.empty() ? nullptr : CreateMutexW(nullptr, FALSE, (u"KovaSpoolerPort:" + portName).c_str());
+  DWORD waited = portLock ? WaitForSingleObject(portLock, 0) : WAIT_OBJECT_0;
+  if (waited == WAIT_TIMEOUT) {
+    std::printf("port %s: busy with another job, waiting\n", U8(port).c_str());
+    std::fflush(stdout);
+    waited = WaitForSingleObject(portLock, kPortWaitMs);
+  }
+  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+    std::fprintf(stderr, "drvhost: the port %s is busy with another job; try again when it has printed\n",
+                 U8(port).c_str());
+    if (portLock) CloseHandle(portLock);
+    plat::engine::UnloadRenderingDriver(driver);
+    plat::spooler::RemoveJob(printerName, jobId);
+    ClosePrinter(printer);
+    return kExitFailed;
+  }
   const plat::engine::JobOutcome outcome = plat::engine::RunJob(driver, request);
+  if (portLock) {
+    ReleaseMutex(portLock);
+    CloseHandle(portLock);
+  }
   if (!events.empty()) {
     std::printf("document events:");
     for (const auto& e : events) std::printf(" %s", e.c_str());
