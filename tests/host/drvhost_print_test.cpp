@@ -371,8 +371,9 @@ TEST_F(DrvhostPrintTest, PrintRefusesWhatItCannotUse) {
   Install();
   HostRun noPrinter = Host({"print", root_, "No Such Printer", job});
   EXPECT_EQ(noPrinter.exitCode, 1);
-  EXPECT_NE(noPrinter.err.find("cannot open the printer \"No Such Printer\" (error 1801: the printer name is invalid)"),
-            std::string::npos)
+  EXPECT_NE(
+      noPrinter.err.find("cannot open the printer \"No Such Printer\" (error 1801: The printer name is invalid.)"),
+      std::string::npos)
       << noPrinter.err;
   EXPECT_NE(noPrinter.err.find("drvhost printers " + root_ + " lists the printers"), std::string::npos) << noPrinter.err;
   HostRun noJob = Host({"print", root_, "Kova Sample Printer", (dir_ / "missing.txt").string()});

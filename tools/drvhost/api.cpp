@@ -140,8 +140,8 @@ int RunApi(const std::vector<std::string>& args) {
   ClosePrinter(printer);
   Api api;
   if (!api.Load(path)) {
-    std::fprintf(stderr, "drvhost: cannot load the settings API library %s (error %u)\n", U8(path).c_str(),
-                 GetLastError());
+    std::fprintf(stderr, "drvhost: cannot load the settings API library %s (%s)\n", U8(path).c_str(),
+        ErrorText(GetLastError()).c_str());
     return kExitFailed;
   }
   CommandBaseCalls commandBase;
@@ -192,8 +192,8 @@ int RunApi(const std::vector<std::string>& args) {
     auto arg = [&](std::size_t i, std::int64_t otherwise) { return i < values.size() ? values[i] : otherwise; };
     std::string answer;
     if (bad) {
-      std::fprintf(stderr, "drvhost: %s: line %d: the arguments of \"%s\" must be numbers\n", scriptName.c_str(), number,
-                   call.c_str());
+      std::fprintf(stderr, "drvhost: %s: line %d: the arguments of \"%s\" must be numbers\n", scriptName.c_str(),
+                   number, call.c_str());
       rc = kExitUsage;
       break;
     } else if (call == "check") {
@@ -204,14 +204,15 @@ int RunApi(const std::vector<std::string>& args) {
       answer = handle ? "a handle" : "null";
     } else if (call == "init") {
       const InitRecord record{0, static_cast<std::int32_t>(arg(1, 16))};
-      answer = std::to_string(api.init(static_cast<std::int32_t>(arg(0, 1)), reinterpret_cast<const ApiInitInfo*>(&record)));
+      const auto* info = reinterpret_cast<const ApiInitInfo*>(&record);
+      answer = std::to_string(api.init(static_cast<std::int32_t>(arg(0, 1)), info));
     } else if (call == "devmode" || call == "devmodeex") {
       const auto mode = static_cast<std::int32_t>(arg(0, 4));
       std::vector<BYTE> out(4096);
       auto* outDm = reinterpret_cast<DEVMODEW*>(out.data());
       const auto* inDm = devmode.empty() ? nullptr : reinterpret_cast<const DEVMODEW*>(devmode.data());
-      const std::int32_t size =
-          call == "devmode" ? api.getDevmode(handle, mode, outDm) : api.getDevmodeEx(handle, mode, outDm, inDm, nullptr);
+      const std::int32_t size = call == "devmode" ? api.getDevmode(handle, mode, outDm)
+                                                  : api.getDevmodeEx(handle, mode, outDm, inDm, nullptr);
       answer = std::to_string(size);
       if (size > 0 && size <= static_cast<std::int32_t>(out.size())) {
         devmode.assign(out.begin(), out.begin() + size);

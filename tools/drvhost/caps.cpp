@@ -164,8 +164,8 @@ int RunCaps(const std::vector<std::string>& args) {
   {
     InterfaceLibrary library(printer);
     if (!library.loaded() || !library.deviceCapabilities()) {
-      std::fprintf(stderr, "drvhost: cannot load DrvDeviceCapabilities of the interface library %s (error %u)\n",
-                   U8(library.path()).c_str(), GetLastError());
+      std::fprintf(stderr, "drvhost: cannot load DrvDeviceCapabilities of the interface library %s (%s)\n",
+                   U8(library.path()).c_str(), ErrorText(GetLastError()).c_str());
       rc = kExitFailed;
     } else {
       std::vector<BYTE> devmode = StoredDevmode(printer);

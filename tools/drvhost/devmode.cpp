@@ -135,7 +135,8 @@ void Show(const std::vector<BYTE>& bytes, const std::string& what) {
   device.resize(device.find(u'\0') == std::u16string::npos ? device.size() : device.find(u'\0'));
   std::printf("  device name: %s\n", Quoted(device).c_str());
   std::printf("public settings\n");
-  for (const auto& [label, value] : DescribePublicSettings(pub)) std::printf("  %-12s %s\n", label.c_str(), value.c_str());
+  for (const auto& [label, value] : DescribePublicSettings(pub))
+    std::printf("  %-12s %s\n", label.c_str(), value.c_str());
   if (dm->dmDriverExtra == 0) {
     std::printf("private settings: none\n");
     return;

@@ -4,6 +4,7 @@
 
 #include "plat/wstr.h"
 #include "win/errors.h"
+#include "win/systext.h"
 
 namespace drvhost {
 
@@ -101,13 +102,21 @@ std::string DecodeValue(DWORD type, const std::vector<BYTE>& bytes) {
   return bytes.empty() ? "(empty)" : HexBytes(bytes.data(), bytes.size()) + " (" + std::to_string(bytes.size()) + " bytes)";
 }
 
+std::string ErrorText(DWORD error) {
+  WCHAR text[512] = {};
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                                 512, nullptr);
+  std::string said = n ? U8(std::u16string_view(text, n)) : std::string();
+  while (!said.empty() && (said.back() == '\n' || said.back() == '\r' || said.back() == ' ')) said.pop_back();
+  return "error " + std::to_string(error) + (said.empty() ? "" : ": " + said);
+}
+
 std::string PrinterOpenError(const std::string& printer, const std::string& root, DWORD error) {
-  std::string text = "cannot open the printer \"" + printer + "\" (error " + std::to_string(error);
+  std::string text = "cannot open the printer \"" + printer + "\" (" + ErrorText(error) + ")";
   if (error == ERROR_INVALID_PRINTER_NAME)
-    return text + ": the printer name is invalid); it is not installed in " + root + ": drvhost printers " + root +
-           " lists the printers, drvhost install adds one";
-  if (error == ERROR_ACCESS_DENIED) return text + ": access is denied)";
-  return text + ")";
+    text += "; it is not installed in " + root + ": drvhost printers " + root +
+            " lists the printers, drvhost install adds one";
+  return text;
 }
 
 }  // namespace drvhost

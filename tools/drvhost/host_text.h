@@ -24,9 +24,12 @@ std::string TypeName(DWORD type);
 // A printer-data value decoded for reading: REG_SZ as text, REG_DWORD as a number,
 // REG_MULTI_SZ as a list of texts, anything else as hex bytes.
 std::string DecodeValue(DWORD type, const std::vector<BYTE>& bytes);
+// A system error with the system's text: "error 2: The system cannot find the file specified."
+// (the number alone for a code without a text).
+std::string ErrorText(DWORD error);
 // Why a printer of a root could not be opened, with the system's error and what to do:
-// "cannot open the printer "Nope" (error 1801: the printer name is invalid); it is not
-// installed: drvhost printers <root> lists the printers".
+// "cannot open the printer "Nope" (error 1801: The printer name is invalid.); it is not
+// installed in ROOT: drvhost printers ROOT lists the printers, drvhost install adds one".
 std::string PrinterOpenError(const std::string& printer, const std::string& root, DWORD error);
 
 }  // namespace drvhost

@@ -162,7 +162,8 @@ int RunInstall(const std::vector<std::string>& args) {
 
   const DWORD rc = plat::spooler::InstallPrinter(setup);
   if (rc != ERROR_SUCCESS) {
-    std::fprintf(stderr, "drvhost: the spooler refused the printer \"%s\" (error %u)\n", printerName.c_str(), rc);
+    std::fprintf(stderr, "drvhost: the spooler refused the printer \"%s\" (%s)\n", printerName.c_str(),
+        ErrorText(rc).c_str());
     return kExitFailed;
   }
   std::printf("installed printer \"%s\" with driver \"%s\" and %zu printer-data values\n", printerName.c_str(),

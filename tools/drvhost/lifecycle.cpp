@@ -86,13 +86,14 @@ std::vector<BYTE> DriverDefault(ConvertDevModeFn convert, std::u16string name) {
   LONG size = 0;
   if (convert(name.data(), nullptr, nullptr, &size, kDriverDefault) || GetLastError() != ERROR_INSUFFICIENT_BUFFER ||
       size <= 0) {
-    std::fprintf(stderr, "drvhost: the interface library gave no size for the driver default (error %u)\n",
-                 GetLastError());
+    std::fprintf(stderr, "drvhost: the interface library gave no size for the driver default (%s)\n",
+                 ErrorText(GetLastError()).c_str());
     return {};
   }
   std::vector<BYTE> devmode(static_cast<std::size_t>(size));
   if (!convert(name.data(), nullptr, reinterpret_cast<PDEVMODEW>(devmode.data()), &size, kDriverDefault)) {
-    std::fprintf(stderr, "drvhost: the interface library refused the driver default (error %u)\n", GetLastError());
+    std::fprintf(stderr, "drvhost: the interface library refused the driver default (%s)\n",
+        ErrorText(GetLastError()).c_str());
     return {};
   }
   return devmode;
@@ -103,7 +104,7 @@ std::vector<BYTE> DriverDefault(ConvertDevModeFn convert, std::u16string name) {
 bool SpoolerSetsUpPrinter(const std::u16string& name) {
   HANDLE printer = OpenAdministered(name);
   if (!printer) {
-    std::fprintf(stderr, "drvhost: cannot open the new printer (error %u)\n", GetLastError());
+    std::fprintf(stderr, "drvhost: cannot open the new printer (%s)\n", ErrorText(GetLastError()).c_str());
     return false;
   }
   bool ok = false;
@@ -125,7 +126,8 @@ bool SpoolerSetsUpPrinter(const std::u16string& name) {
       std::printf("driver default device-mode: %zu bytes, %s\n", devmode.size(),
                   added ? "the printer keeps its own" : "stored");
       ok = added || StoreDevmode(printer, devmode);
-      if (!ok) std::fprintf(stderr, "drvhost: cannot store the default device-mode (error %u)\n", GetLastError());
+      if (!ok) std::fprintf(stderr, "drvhost: cannot store the default device-mode (%s)\n",
+          ErrorText(GetLastError()).c_str());
     }
     if (ok) {
       std::u16string copy = name;

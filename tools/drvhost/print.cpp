@@ -251,8 +251,8 @@ int RunPrint(const std::vector<std::string>& args) {
   const std::u16string port = PrinterPort(printer);
   plat::engine::RenderingDriver driver;
   if (driverPath.empty() || !plat::engine::LoadRenderingDriver(driverPath.c_str(), driver)) {
-    std::fprintf(stderr, "drvhost: cannot load the rendering library %s (error %u)\n", U8(driverPath).c_str(),
-                 GetLastError());
+    std::fprintf(stderr, "drvhost: cannot load the rendering library %s (%s)\n", U8(driverPath).c_str(),
+        ErrorText(GetLastError()).c_str());
     ClosePrinter(printer);
     return kExitFailed;
   }
@@ -390,7 +390,8 @@ int RunPrint(const std::vector<std::string>& args) {
     return kExitFailed;
   }
   if (!outcome.ok) {
-    std::fprintf(stderr, "drvhost: the job failed at %s (error %u)\n", outcome.failedStep.c_str(), outcome.lastError);
+    std::fprintf(stderr, "drvhost: the job failed at %s (%s)\n", outcome.failedStep.c_str(),
+        ErrorText(outcome.lastError).c_str());
     return kExitFailed;
   }
   std::string host;

@@ -356,7 +356,8 @@ int RunSheet(const std::vector<std::string>& args) {
           std::vector<BYTE> kept(output.begin(), output.begin() + static_cast<std::ptrdiff_t>(size));
           PRINTER_INFO_8W info{reinterpret_cast<DEVMODEW*>(kept.data())};
           if (!SetPrinterW(printer, 8, reinterpret_cast<LPBYTE>(&info), 0)) {
-            std::fprintf(stderr, "drvhost: cannot store the printer's device-mode (error %u)\n", GetLastError());
+            std::fprintf(stderr, "drvhost: cannot store the printer's device-mode (%s)\n",
+                ErrorText(GetLastError()).c_str());
             rc = kExitFailed;
           } else {
             std::printf("device-mode stored as the printer's default (%zu bytes)\n", size);
