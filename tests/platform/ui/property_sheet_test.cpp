@@ -113,6 +113,20 @@ TEST_F(UiSheet, OkAppliesOnlyToPagesThatWereShown) {
   EXPECT_EQ(ui::StalledLoops(), 0);
 }
 
+// A page's template id is known from its index before the page was ever shown; asking it
+// shows no page.
+TEST_F(UiSheet, IndexToIdAnswersTheTemplateIdWithoutShowingThePage) {
+  ui::QueueStep([] {
+    HWND sheet = ui::ActiveModal();
+    EXPECT_EQ(SendMessageW(sheet, PSM_INDEXTOID, 1, 0), 2);
+    EXPECT_EQ(SendMessageW(sheet, PSM_INDEXTOID, 0, 0), 1);
+    EXPECT_EQ(SendMessageW(sheet, PSM_INDEXTOID, 2, 0), 0);
+    ui::PressSheetButton(sheet, PSBTN_CANCEL);
+  });
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(log_.events, (std::vector<std::string>{"1:init", "1:setactive", "1:querycancel", "1:reset"}));
+}
+
 TEST_F(UiSheet, EveryShownPageGetsApplyInOrder) {
   ui::QueueStep([] {
     HWND sheet = ui::ActiveModal();
