@@ -131,6 +131,25 @@ TEST_F(DrvhostDevmodeTest, HostileFilesAreRefused) {
   }
 }
 
+// A whole device-mode whose private block places its settings past its end: they are shown
+// as outside it, never read from beyond the file.
+TEST_F(DrvhostDevmodeTest, SettingsPlacedPastTheEndAreNotRead) {
+  const std::string base = (dir_ / "base.dm").string();
+  ASSERT_EQ(Host({"devmode", root_, "Kova Sample Printer", "--set", "copies=1", "--out", base}).exitCode, 0);
+  std::string bytes = Bytes(base);
+  ASSERT_GT(bytes.size(), 363u);
+  bytes[361] = '\xF0';
+  bytes[362] = '\xFF';
+  HostRun run = Host({"devmode", Write("moved.dm", bytes)});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(Setting(run.out, "kdmMediaType"), "(outside the device-mode)") << run.out;
+  EXPECT_EQ(Setting(run.out, "paper"), "9 A4 (210 x 297 mm)") << run.out;
+  HostRun set = Host({"devmode", Write("moved2.dm", bytes), "--set", "kdmMediaType=2", "--out",
+                      (dir_ / "x.dm").string()});
+  EXPECT_EQ(set.exitCode, 2);
+  EXPECT_NE(set.err.find("kdmMediaType lies outside this device-mode"), std::string::npos) << set.err;
+}
+
 // Settings changed by name and value name (or number) reach the copy; changed back they give
 // the original bytes.
 TEST_F(DrvhostDevmodeTest, SetRoundTrip) {
