@@ -57,7 +57,8 @@ std::string ValueShown(HWND w) {
   }
   if (cls == "ComboBox" || cls == "ListBox") {
     const int at = plat::ui::Selection(w);
-    const std::vector<std::u16string> items = plat::ui::Items(w);
+    // Owner-drawn items as their owner draws them, not what the list keeps for them.
+    const std::vector<std::u16string> items = plat::ui::ItemsAsDrawn(w);
     std::string shown = at >= 0 && at < static_cast<int>(items.size()) ? Quoted(items[static_cast<std::size_t>(at)])
                                                                       : std::string("(none)");
     return shown + " of " + std::to_string(items.size());
@@ -122,6 +123,10 @@ bool SelectByValue(HWND w, const std::string& value) {
   if (!w) return false;
   const std::string cls = ClassOf(w);
   if (cls != "ComboBox" && cls != "ListBox") return false;
+  // The text a person reads, then the text the list keeps, then a value id.
+  const std::vector<std::u16string> shown = plat::ui::ItemsAsDrawn(w);
+  for (std::size_t i = 0; i < shown.size(); ++i)
+    if (shown[i] == U16(value)) return plat::ui::SelectItem(w, static_cast<int>(i));
   if (plat::ui::SelectItemText(w, U16(value))) return true;
   // A value id: the item whose data it is.
   int wantedId = 0;

@@ -3,6 +3,7 @@
 #include "plat/wstr.h"
 #include "ui_internal.h"
 #include "win/commctrl.h"
+#include "win/paint.h"
 #include "win/prsht.h"
 
 #include <algorithm>
@@ -163,6 +164,47 @@ std::vector<std::u16string> Items(HWND list) {
     out.push_back(s);
   }
   return out;
+}
+
+std::vector<std::u16string> ItemsAsDrawn(HWND list) {
+  std::vector<std::u16string> items = Items(list);
+  auto w = Find(list);
+  if (!w) return items;
+  const bool combo = IsClass(list, u"ComboBox");
+  if (!combo && !IsClass(list, u"ListBox")) return items;
+  const DWORD ownerDraw = combo ? (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE) : (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE);
+  HWND owner = GetParent(list);
+  if (!(w->style & ownerDraw) || !owner) return items;
+  RECT client{};
+  GetClientRect(list, &client);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    HDC dc = GetDC(list);
+    if (!dc) break;
+    const std::size_t before = PaintLog(list).size();
+    DRAWITEMSTRUCT di{};
+    di.CtlType = combo ? ODT_COMBOBOX : ODT_LISTBOX;
+    di.CtlID = static_cast<UINT>(GetDlgCtrlID(list));
+    di.itemID = static_cast<UINT>(i);
+    di.itemAction = ODA_DRAWENTIRE;
+    di.hwndItem = list;
+    di.hDC = dc;
+    di.rcItem = RECT{0, 0, client.right > 0 ? client.right : 100, 16};
+    di.itemData = static_cast<ULONG_PTR>(
+        SendMessageW(list, combo ? CB_GETITEMDATA : LB_GETITEMDATA, static_cast<WPARAM>(i), 0));
+    SendMessageW(owner, WM_DRAWITEM, di.CtlID, reinterpret_cast<LPARAM>(&di));
+    ReleaseDC(list, dc);
+    // The log's text lines: "text X,Y WORDS".
+    const std::vector<std::string> log = PaintLog(list);
+    std::string drawn;
+    for (std::size_t k = before; k < log.size(); ++k) {
+      if (log[k].rfind("text ", 0) != 0) continue;
+      const std::size_t words = log[k].find(' ', 5);
+      if (words != std::string::npos) drawn += (drawn.empty() ? "" : " ") + log[k].substr(words + 1);
+    }
+    if (!drawn.empty()) items[i] = plat::FromUtf8(drawn);
+  }
+  InvalidateRect(list, nullptr, TRUE);
+  return items;
 }
 
 bool Enabled(HWND window) { return IsWindowEnabled(window) != FALSE; }

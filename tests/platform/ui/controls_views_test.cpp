@@ -6,6 +6,7 @@
 
 #include "ui_fixture.h"
 #include "win/commctrl.h"
+#include "win/paint.h"
 #include "win/resources.h"
 
 namespace controls_views_test {
@@ -560,6 +561,61 @@ END
   ASSERT_GE(draws.size(), 2u);
   EXPECT_EQ(draws[0], "draw 300");
   EXPECT_EQ(draws[1], "draw 301");
+  EXPECT_EQ(ui::StalledLoops(), 0);
+}
+
+// The owner of two owner-drawn combo boxes names each item by its data: 1 "Plain", 2
+// "Thick"; item data 3 is drawn without text.
+INT_PTR OwnerDrawnDialogProc(HWND dlg, UINT msg, WPARAM, LPARAM lParam) {
+  if (msg == WM_INITDIALOG) {
+    for (int id : {3001, 3002}) {
+      HWND combo = GetDlgItem(dlg, id);
+      const bool strings = id == 3002;
+      for (LPARAM data : {1, 2, 3}) {
+        // Without strings the added value is the item's data; with them the owner keys each
+        // item by a text of its own and keeps the data beside it.
+        const std::u16string key = u"#" + std::u16string(1, static_cast<char16_t>(u'0' + data));
+        const LRESULT at = SendMessageW(combo, CB_ADDSTRING, 0, strings ? reinterpret_cast<LPARAM>(key.c_str()) : data);
+        if (strings) SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(at), data);
+      }
+    }
+    return TRUE;
+  }
+  if (msg == WM_DRAWITEM) {
+    const auto* di = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (di->CtlType == ODT_COMBOBOX && di->itemID != static_cast<UINT>(-1) && di->itemData != 3) {
+      const char16_t* name = di->itemData == 1 ? u"Plain" : u"Thick";
+      TextOutW(di->hDC, di->rcItem.left + 2, di->rcItem.top + 1, name, static_cast<int>(std::u16string(name).size()));
+    }
+    return TRUE;
+  }
+  return FALSE;
+}
+
+// Owner-drawn lists read as their owner draws them, with or without texts of their own.
+TEST_F(UiViews, OwnerDrawnItemsReadAsTheirOwnerDrawsThem) {
+  HMODULE m = LoadScript(u"owner", R"(
+1012 DIALOGEX 0, 0, 200, 100
+STYLE DS_MODALFRAME | WS_POPUP | WS_CAPTION
+CAPTION "Media"
+FONT 8, "MS Shell Dlg"
+BEGIN
+  CONTROL "", 3001, "ComboBox", CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | WS_TABSTOP, 4, 4, 100, 60
+  CONTROL "", 3002, "ComboBox", CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_TABSTOP, 4, 24, 100, 60
+END
+)");
+  ui::QueueStep([] {
+    HWND dlg = ui::ActiveModal();
+    const std::vector<std::u16string> keyed = ui::Items(GetDlgItem(dlg, 3002));
+    EXPECT_EQ(keyed, (std::vector<std::u16string>{u"#1", u"#2", u"#3"}));
+    EXPECT_EQ(ui::ItemsAsDrawn(GetDlgItem(dlg, 3002)), (std::vector<std::u16string>{u"Plain", u"Thick", u"#3"}));
+    const std::vector<std::u16string> drawn = ui::ItemsAsDrawn(GetDlgItem(dlg, 3001));
+    ASSERT_EQ(drawn.size(), 3u);
+    EXPECT_EQ(drawn[0], u"Plain");
+    EXPECT_EQ(drawn[1], u"Thick");
+    EndDialog(dlg, IDOK);
+  });
+  EXPECT_EQ(DialogBoxParamW(m, MAKEINTRESOURCEW(1012), nullptr, &OwnerDrawnDialogProc, 0), IDOK);
   EXPECT_EQ(ui::StalledLoops(), 0);
 }
 

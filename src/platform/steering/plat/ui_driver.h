@@ -92,6 +92,11 @@ UINT CheckState(HWND button);
 // items are its rows, the column texts joined by '|'. Selection is an index into Items.
 int Selection(HWND listOrCombo);
 std::vector<std::u16string> Items(HWND listOrCombo);
+// The items of an owner-drawn list or combo box as a person reads them: the text its owner
+// draws for each item (WM_DRAWITEM with ODA_DRAWENTIRE on a device context of the control,
+// which is then painted afresh); an item the owner draws no text for keeps its Items text.
+// Other windows: Items.
+std::vector<std::u16string> ItemsAsDrawn(HWND listOrCombo);
 bool Enabled(HWND window);
 bool Visible(HWND window);
 // A window's painted pixel (0x00RRGGBB), or 0xFFFFFFFF outside it or before any painting.
