@@ -39,7 +39,7 @@ using DevmodeFn = std::int32_t (*)(DriverContext*, std::int32_t, DEVMODEW*);
 using DevmodeExFn = std::int32_t (*)(DriverContext*, std::int32_t, DEVMODEW*, const DEVMODEW*, void*);
 using CapsFn = std::int32_t (*)(DriverContext*, DWORD, void*);
 using StatusFn = std::int32_t (*)(DriverContext*, DWORD, void*, std::int32_t);
-using DriverDevmodeFn = std::int32_t (*)(const char*, std::int32_t, std::int32_t, void*, std::int32_t*);
+using DriverDevmodeFn = std::int32_t (*)(const char*, std::int32_t, std::int32_t, BYTE*, std::int32_t*);
 
 struct Api {
   HMODULE module = nullptr;
