@@ -218,6 +218,7 @@ void DrawItem(HWND h, HWND notifyTo, const ItemList& l, int index, HDC dc, RECT 
   const bool selected = (state & ODS_SELECTED) != 0;
   FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
   SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  SetBkMode(dc, TRANSPARENT);
   const auto& t = l.items[static_cast<std::size_t>(index)].text;
   TextOutW(dc, r.left + 2, r.top, t.c_str(), static_cast<int>(t.size()));
 }
