@@ -233,6 +233,7 @@ HWND CreateDialogFromTemplate(HINSTANCE inst, const BYTE* data, std::size_t size
     const std::size_t n = std::min<std::size_t>(t.face.size(), LF_FACESIZE - 1);
     std::memcpy(lf.lfFaceName, t.face.data(), n * sizeof(WCHAR));
     font = CreateFontIndirectW(&lf);
+    w->ownFont = font;
     SendMessageW(dlg, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   HWND firstTab = nullptr;

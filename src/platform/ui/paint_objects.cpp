@@ -240,6 +240,24 @@ void ResetPainting() {
   o.icons.clear();
 }
 
+void DropPaintLog(HWND window) {
+  auto& o = objects();
+  std::lock_guard<std::recursive_mutex> g(o.lock);
+  o.log.erase(window);
+}
+
+WindowSystemCounts Counts() {
+  auto& o = objects();
+  std::lock_guard<std::recursive_mutex> g(o.lock);
+  WindowSystemCounts c;
+  c.windows = AllWindows().size();
+  for (const auto& [h, obj] : o.objects)
+    if (!obj->stock) ++c.gdiObjects;
+  c.deviceContexts = o.dcs.size();
+  for (const auto& [w, lines] : o.log) c.paintLines += lines.size();
+  return c;
+}
+
 std::vector<std::string> PaintLog(HWND window) {
   auto& o = objects();
   std::lock_guard<std::recursive_mutex> g(o.lock);

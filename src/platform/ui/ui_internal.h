@@ -49,6 +49,7 @@ struct Window {
   std::map<std::u16string, HANDLE> props;
   std::thread::id thread;
   HFONT font = nullptr;
+  HFONT ownFont = nullptr;  // the font a dialog made from its template, deleted with it
   bool invalid = false;
   bool erase = false;
   RECT invalidRect{};

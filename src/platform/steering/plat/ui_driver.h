@@ -97,8 +97,18 @@ bool Visible(HWND window);
 // A window's painted pixel (0x00RRGGBB), or 0xFFFFFFFF outside it or before any painting.
 DWORD PixelAt(HWND window, int x, int y);
 // Everything drawn on a window since it was created, one line per operation
-// ("text 4,2 Hello", "fill 0,0,10,10 #F0F0F0", "icon 0,0 101" ...).
+// ("text 4,2 Hello", "fill 0,0,10,10 #F0F0F0", "icon 0,0 101" ...); empty once the window
+// is destroyed.
 std::vector<std::string> PaintLog(HWND window);
+// What the window system holds: windows, painting objects other than stock ones, device
+// contexts and lines of paint logs.
+struct WindowSystemCounts {
+  std::size_t windows = 0;
+  std::size_t gdiObjects = 0;
+  std::size_t deviceContexts = 0;
+  std::size_t paintLines = 0;
+};
+WindowSystemCounts Counts();
 // A device context of a printer for ExtEscape: each escape goes to `route` (the host passes
 // it to the rendering driver's DrvEscape) and its answer is the escape's answer.
 HDC CreateEscapeDC(std::function<int(int escape, int inSize, const void* in, int outSize, void* out)> route);
