@@ -331,7 +331,8 @@ HDC WINAPI BeginPaint(HWND hWnd, PAINTSTRUCT* ps) {
   const bool erase = w->erase;
   w->invalid = false;
   w->erase = false;
-  ps->fErase = erase ? FALSE : TRUE;
+  // Set only when an erase was pending and WM_ERASEBKGND left it undone.
+  ps->fErase = FALSE;
   if (erase) ps->fErase = SendMessageW(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
   return dc;
 }

@@ -81,4 +81,92 @@ TEST_F(SheetWindow, OpeningAndClosingSheetsHoldsTheWindowSystemFlat) {
   EXPECT_EQ(ui::StalledLoops(), 0);
 }
 
+TEST_F(SheetWindow, AClosedDropDownIsAsTallAsItsSelectionFieldAndOpensToItsList) {
+  struct Case {
+    const char* name;
+    DWORD style;
+    int closed;  // height closed
+    int open;    // height with the list dropped
+  };
+  const Case cases[] = {
+      // The field: an item's height (16) and its border.
+      {"DropDownList", CBS_DROPDOWNLIST, 22, 120},
+      {"DropDown", CBS_DROPDOWN, 22, 120},
+      // A simple combo shows its list always: it keeps its height.
+      {"Simple", CBS_SIMPLE, 120, 120},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HWND w = CreateWindowExW(0, u"#32770", u"Page", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr, nullptr, nullptr,
+                             nullptr);
+    HWND combo = CreateWindowExW(0, u"ComboBox", u"", WS_CHILD | WS_VISIBLE | c.style, 10, 10, 100, 120, w,
+                                 reinterpret_cast<HMENU>(5), nullptr, nullptr);
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"Letter"));
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"A4"));
+    auto height = [combo] {
+      RECT r{};
+      GetWindowRect(combo, &r);
+      return static_cast<int>(r.bottom - r.top);
+    };
+    EXPECT_EQ(height(), c.closed);
+    SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    EXPECT_EQ(height(), c.open);
+    SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    EXPECT_EQ(height(), c.closed);
+    // A person's choice opens the list and closes it again.
+    EXPECT_TRUE(ui::SelectItem(combo, 1));
+    EXPECT_EQ(height(), c.closed);
+    DestroyWindow(w);
+  }
+}
+
+// Records what each WM_PAINT's BeginPaint says about the background.
+std::vector<BOOL>* gErase = nullptr;
+LRESULT gEraseAnswer = 0;
+
+LRESULT EraseProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_ERASEBKGND) return gEraseAnswer;
+  if (msg == WM_PAINT) {
+    PAINTSTRUCT ps;
+    BeginPaint(h, &ps);
+    gErase->push_back(ps.fErase);
+    EndPaint(h, &ps);
+    return 0;
+  }
+  return DefWindowProcW(h, msg, wParam, lParam);
+}
+
+TEST_F(SheetWindow, BeginPaintAsksForAnEraseOnlyWhenOneIsPendingAndUndone) {
+  struct Case {
+    const char* name;
+    BOOL erase;            // InvalidateRect's bErase
+    LRESULT eraseAnswer;   // WM_ERASEBKGND's answer
+    BOOL expected;
+  };
+  const Case cases[] = {
+      {"NoErasePending", FALSE, 0, FALSE},
+      {"ErasedByTheWindow", TRUE, 1, FALSE},
+      {"EraseLeftUndone", TRUE, 0, TRUE},
+  };
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = &EraseProc;
+  wc.lpszClassName = u"EraseProbe";
+  ASSERT_NE(RegisterClassW(&wc), 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<BOOL> seen;
+    gErase = &seen;
+    gEraseAnswer = c.eraseAnswer;
+    HWND w = CreateWindowExW(0, u"EraseProbe", u"", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20, nullptr, nullptr, nullptr,
+                             nullptr);
+    ui::RunPendingMessages();
+    seen.clear();
+    InvalidateRect(w, nullptr, c.erase);
+    ui::RunPendingMessages();
+    EXPECT_EQ(seen, std::vector<BOOL>{c.expected});
+    DestroyWindow(w);
+    gErase = nullptr;
+  }
+}
+
 }  // namespace sheet_window_test
