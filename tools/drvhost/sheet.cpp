@@ -1,16 +1,18 @@
 // drvhost sheet: a printer's document or device property sheet opened through the common
 // property-sheet host as an application or the printer folder opens it, driven headlessly
 // by a person's actions; prints what each page shows and the boxes that appeared, and can
-// write the resulting device-mode.
+// write the resulting device-mode and pictures of the sheet as shown.
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "commands.h"
 #include "host_text.h"
 #include "interface_library.h"
+#include "png_file.h"
 #include "plat/ui_driver.h"
 #include "win/compstui.h"
 #include "win/controls.h"
@@ -26,9 +28,27 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: drvhost sheet <root folder> <printer name> document|device [--devmode FILE] [actions...] "
-    "[--out FILE]\n"
+    "[--out FILE] [--png FILE]\n"
     "actions: --page ID  --click CONTROL  --select CONTROL=VALUE  --type CONTROL=TEXT\n"
-    "         --answer ok|cancel|yes|no  --ok  --cancel  --apply\n";
+    "         --answer ok|cancel|yes|no  --ok  --cancel  --apply\n"
+    "--png FILE: a picture of the sheet as shown after the actions; with %d in the name, one after\n"
+    "            each action (0: as opened)\n";
+
+// The pictures of the sheet taken so far and the first failure to write one.
+struct Pictures {
+  std::string pattern;
+  int taken = 0;
+  std::string error;
+};
+
+void TakePicture(Pictures& p, int index) {
+  if (p.pattern.empty() || !p.error.empty()) return;
+  const std::string name = PictureName(p.pattern, index);
+  if (WritePng(name, plat::ui::Compose(plat::ui::ActiveModal()), p.error)) {
+    ++p.taken;
+    std::printf("picture written to %s\n", name.c_str());
+  }
+}
 
 struct Action {
   std::string name;
@@ -163,11 +183,11 @@ int RunSheet(const std::vector<std::string>& args) {
     return kExitUsage;
   }
   const bool document = args[2] == "document";
-  std::string devmodeFile, outFile;
+  std::string devmodeFile, outFile, pngFile;
   std::vector<Action> actions;
   for (std::size_t i = 3; i < args.size(); ++i) {
     const std::string& a = args[i];
-    const bool takesValue = a == "--devmode" || a == "--out" || a == "--page" || a == "--click" ||
+    const bool takesValue = a == "--devmode" || a == "--out" || a == "--png" || a == "--page" || a == "--click" ||
                             a == "--select" || a == "--type" || a == "--answer";
     if (!takesValue && a != "--ok" && a != "--cancel" && a != "--apply") {
       std::fprintf(stderr, "drvhost: unknown sheet argument \"%s\"\n%s", a.c_str(), kUsage);
@@ -180,6 +200,7 @@ int RunSheet(const std::vector<std::string>& args) {
     const std::string value = takesValue ? args[++i] : std::string();
     if (a == "--devmode") devmodeFile = value;
     else if (a == "--out") outFile = value;
+    else if (a == "--png") pngFile = value;
     else if (a == "--answer" && !AnswerOf(value)) {
       std::fprintf(stderr, "drvhost: --answer takes ok, cancel, yes or no\n");
       return kExitUsage;
@@ -238,8 +259,14 @@ int RunSheet(const std::vector<std::string>& args) {
       devHeader.cbSize = sizeof devHeader;
       devHeader.hPrinter = printer;
       devHeader.pszPrinterName = printerName.data();
-      plat::ui::QueueStep([] { ShowPage("opened"); });
+      auto pictures = std::make_shared<Pictures>();
+      pictures->pattern = pngFile;
+      plat::ui::QueueStep([pictures] {
+        ShowPage("opened");
+        TakePicture(*pictures, 0);
+      });
       bool closed = false;
+      int performed = 0;
       for (const Action& a : actions) {
         if (a.name == "--answer") {
           const int answer = AnswerOf(a.value);
@@ -247,7 +274,12 @@ int RunSheet(const std::vector<std::string>& args) {
           continue;
         }
         closed = a.name == "--ok" || a.name == "--cancel";
-        plat::ui::QueueStep([a] { Perform(a); });
+        const int index = ++performed;
+        // A closing action leaves the picture of the sheet as the person last saw it.
+        plat::ui::QueueStep([a, closed, index, pictures] {
+          Perform(a);
+          if (!closed) TakePicture(*pictures, index);
+        });
       }
       // A sheet the actions leave open is closed as the person would close it: Cancel.
       if (!closed) plat::ui::QueueStep([] { Perform({"--cancel", ""}); });
@@ -261,6 +293,11 @@ int RunSheet(const std::vector<std::string>& args) {
       std::printf("sheet: %s, result %lu\n", answer == CPSUI_OK ? "OK" : answer == CPSUI_CANCEL ? "Cancel" : "failed",
                   static_cast<unsigned long>(result));
       if (answer < 0) rc = kExitFailed;
+      if (!pngFile.empty() && (!pictures->error.empty() || pictures->taken == 0)) {
+        std::fprintf(stderr, "drvhost: no picture of the sheet: %s\n",
+                     pictures->error.empty() ? "the sheet did not open" : pictures->error.c_str());
+        rc = kExitFailed;
+      }
       if (!outFile.empty() && document) {
         // A cancelled sheet leaves the application's device-mode as it was.
         if (answer != CPSUI_OK) output.assign(input.begin(), input.end());

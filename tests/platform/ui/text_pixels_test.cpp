@@ -106,4 +106,45 @@ TEST_F(TextPixels, AStaticsCaptionIsDarkInsideItsRectangleAndNowhereElse) {
   }
 }
 
+TEST_F(TextPixels, APictureOfAWindowHoldsItsVisibleChildrenInPlace) {
+  HWND w = CreateWindowExW(0, u"#32770", u"Page", WS_POPUP | WS_VISIBLE, 100, 50, 120, 60, nullptr, nullptr, nullptr,
+                           nullptr);
+  auto child = [w](const char16_t* cls, DWORD style, int x, int y, int cx, int cy) {
+    return CreateWindowExW(0, cls, u"", WS_CHILD | style, x, y, cx, cy, w, nullptr, nullptr, nullptr);
+  };
+  // A black block, a hidden white one, a black one partly outside the window, and a
+  // white one over the first (created later: beneath it in z-order).
+  child(u"Static", WS_VISIBLE | SS_BLACKRECT, 10, 10, 20, 20);
+  child(u"Static", SS_WHITERECT, 40, 10, 20, 20);
+  child(u"Static", WS_VISIBLE | SS_BLACKRECT, 110, 50, 30, 30);
+  child(u"Static", WS_VISIBLE | SS_WHITERECT, 20, 20, 30, 30);
+  const ui::Picture p = ui::Compose(w);
+  ASSERT_EQ(p.width, 120);
+  ASSERT_EQ(p.height, 60);
+  ASSERT_EQ(p.pixels.size(), 120u * 60u);
+  auto at = [&p](int x, int y) { return p.pixels[static_cast<std::size_t>(y) * 120 + x]; };
+  struct Case {
+    const char* name;
+    int x, y;
+    std::uint32_t pixel;
+  };
+  const Case cases[] = {
+      {"TheWindowsFace", 2, 2, 0xF0F0F0u},
+      {"AChildInItsPlace", 12, 12, 0x000000u},
+      {"TheChildOnTopWins", 25, 25, 0x000000u},
+      {"TheLowerChildShowsBeyondIt", 45, 45, 0xFFFFFFu},
+      {"AHiddenChildIsNotThere", 45, 15, 0xF0F0F0u},
+      {"AChildIsClippedToTheWindow", 115, 55, 0x000000u},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(at(c.x, c.y), c.pixel);
+  }
+  // Nothing for a child or a hidden window.
+  EXPECT_EQ(ui::Compose(GetWindow(w, GW_CHILD)).pixels.size(), 0u);
+  ShowWindow(w, SW_HIDE);
+  EXPECT_EQ(ui::Compose(w).pixels.size(), 0u);
+  DestroyWindow(w);
+}
+
 }  // namespace text_pixels_test
