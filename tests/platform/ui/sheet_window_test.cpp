@@ -120,6 +120,53 @@ TEST_F(SheetWindow, AClosedDropDownIsAsTallAsItsSelectionFieldAndOpensToItsList)
   }
 }
 
+TEST_F(SheetWindow, TheSheetTakesItsLargestPageWithTabsAboveAndButtonsBelow) {
+  ui::QueueStep([] {
+    HWND sheet = ui::ActiveModal();
+    HWND tab = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
+    ASSERT_NE(tab, nullptr);
+    EXPECT_EQ(ui::Items(tab), (std::vector<std::u16string>{u"Layout", u"Paper/Quality"}));
+    EXPECT_EQ(ui::Selection(tab), 0);
+    HWND first = PropSheet_GetCurrentPageHwnd(sheet);
+    // A person clicks the second tab: its page shows, the first hides.
+    EXPECT_TRUE(ui::SelectItem(tab, 1));
+    HWND second = PropSheet_GetCurrentPageHwnd(sheet);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(second, first);
+    EXPECT_TRUE(ui::Visible(second));
+    EXPECT_FALSE(ui::Visible(first));
+    RECT sheetRect{}, tabRect{}, pageRect{}, okRect{};
+    GetWindowRect(sheet, &sheetRect);
+    GetWindowRect(tab, &tabRect);
+    GetWindowRect(second, &pageRect);
+    GetWindowRect(GetDlgItem(sheet, IDOK), &okRect);
+    // The larger page (200 x 120 dialog units) fits in the tab's body, below its strip.
+    EXPECT_GT(pageRect.right - pageRect.left, 150 * 6 / 4);
+    EXPECT_GE(pageRect.left, tabRect.left);
+    EXPECT_LE(pageRect.right, tabRect.right);
+    EXPECT_GT(pageRect.top, tabRect.top + 15);
+    EXPECT_LE(pageRect.bottom, tabRect.bottom);
+    EXPECT_LE(tabRect.right, sheetRect.right);
+    // The buttons below the tab, inside the sheet.
+    EXPECT_GE(okRect.top, tabRect.bottom);
+    EXPECT_LE(okRect.bottom, sheetRect.bottom);
+    EXPECT_LE(okRect.right, sheetRect.right);
+    // The picture shows the page over the tab: its check box's text is there.
+    const ui::Picture p = ui::Compose(sheet);
+    ASSERT_EQ(p.width, sheetRect.right - sheetRect.left);
+    int dark = 0;
+    for (LONG y = pageRect.top - sheetRect.top; y < pageRect.top - sheetRect.top + 20; ++y)
+      for (LONG x = pageRect.left - sheetRect.left; x < pageRect.left - sheetRect.left + 100; ++x) {
+        const std::uint32_t px = p.pixels[static_cast<std::size_t>(y) * p.width + x];
+        if (((px >> 16) & 0xFF) + ((px >> 8) & 0xFF) + (px & 0xFF) < 3 * 100) ++dark;
+      }
+    EXPECT_GT(dark, 10);
+    ui::PressSheetButton(sheet, PSBTN_CANCEL);
+  });
+  Run();
+  EXPECT_EQ(ui::StalledLoops(), 0);
+}
+
 // Records what each WM_PAINT's BeginPaint says about the background.
 std::vector<BOOL>* gErase = nullptr;
 LRESULT gEraseAnswer = 0;
