@@ -58,6 +58,7 @@ std::u16string StripComments(const std::u16string& in) {
 }
 
 bool ReadHostFile(const std::string& path, std::string& bytes) {
+  NoteFileRead(path);
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   std::stringstream ss;
