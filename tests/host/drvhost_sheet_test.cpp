@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -136,7 +137,7 @@ TEST_F(DrvhostSheetTest, ApplyRecordsTheChangesAndKeepsTheSheetOpen) {
 TEST_F(DrvhostSheetTest, SelectionsShowAndBadArgumentsAreRefused) {
   HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--select", "2009=12", "--cancel"});
   ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
-  EXPECT_NE(run.out.find("2009 ComboBox   \"12\" of 4"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("2009 ComboBox   \"Thick paper\" of 4"), std::string::npos) << run.out;
   EXPECT_EQ(Host({"sheet", root_, "Kova Sample Printer"}).exitCode, 2);
   EXPECT_EQ(Host({"sheet", root_, "Kova Sample Printer", "document", "--answer", "maybe"}).exitCode, 2);
   EXPECT_EQ(Host({"sheet", root_, "Kova Sample Printer", "document", "--bogus"}).exitCode, 2);
@@ -191,6 +192,30 @@ TEST_F(DrvhostSheetTest, PicturesOfTheSheetAreWrittenAsShown) {
                       (dir_ / "missing" / "p.png").string(), "--cancel"});
   EXPECT_NE(bad.exitCode, 0);
   EXPECT_NE(bad.err.find("no picture of the sheet"), std::string::npos) << bad.err;
+}
+
+// The sample's choices read as names: every value a list shows on the first page, as the
+// sheet opens and after a person picks the others, is a word and never a bare value id.
+TEST_F(DrvhostSheetTest, TheSamplesChoicesShowByName) {
+  HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--select", "2009=11", "--select", "2009=12",
+                      "--select", "2011=20001", "--select", "2013=39", "--cancel"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  for (const char* name : {"\"Plain paper\"", "\"Recycled paper\"", "\"Thick paper\"", "\"Upper tray\"",
+                           "\"Finisher\"", "\"Normal print\"", "\"Color\"", "\"Grayscale\""})
+    EXPECT_NE(run.out.find(name), std::string::npos) << name << "\n" << run.out;
+  std::istringstream lines(run.out);
+  std::string line;
+  int combos = 0;
+  while (std::getline(lines, line)) {
+    if (line.find(" ComboBox ") == std::string::npos) continue;
+    ++combos;
+    const std::size_t open = line.find('"');
+    const std::size_t close = open == std::string::npos ? open : line.find('"', open + 1);
+    ASSERT_NE(close, std::string::npos) << line;
+    const std::string shown = line.substr(open + 1, close - open - 1);
+    EXPECT_FALSE(!shown.empty() && shown.find_first_not_of("0123456789") == std::string::npos) << line;
+  }
+  EXPECT_GT(combos, 5);
 }
 
 }  // namespace
