@@ -1,5 +1,6 @@
-// The settings API's item handles: enable + disable of a handle, and the current device-mode
-// of an enabled handle, on the sample model with its interface library in the driver folder.
+// The settings API's item handles: enable + disable of a handle (alone, and against creating
+// a driver context cold in one run), and the current device-mode of an enabled handle, on the
+// sample model with its interface library in the driver folder.
 // The command base: a base of 40 lines set, one line updated, and the PJL line parser.
 #include <benchmark/benchmark.h>
 
@@ -18,6 +19,9 @@
 #include "fields/product_record.h"
 #include "devmode_exports.h"
 #include "build_paths.h"
+#include "context/context_create.h"
+#include "base/driver_context.h"
+#include "cpu_clock.h"
 
 namespace {
 
@@ -26,11 +30,13 @@ std::string ReadSource(const std::string& relative) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+HANDLE g_printer = nullptr;
+
 void SetUpOnce() {
   static bool done = false;
   if (done) return;
   done = true;
-  bench::SetUpBenchPrinter("constrix", [] {
+  g_printer = bench::SetUpBenchPrinter("constrix", [] {
     bench::WriteWinFile(u"C:\\drv\\KOVA.KPD", ReadSource("samples/KOVA1.KMD"));
     bench::WriteWinFile(u"C:\\drv\\KOVAUIUS.rc", ReadSource("samples/KOVAUIus.rc"));
     bench::WriteWinFile(u"C:\\drv\\hand.cur", ReadSource("samples/hand.cur"));
@@ -55,6 +61,43 @@ void BM_EnableDisable(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_EnableDisable)->Unit(benchmark::kMillisecond);
+
+// Enable + disable of the settings API against creating the printer's driver context cold,
+// in one run, so that their ratio is read off one line (the goal: within 10 times).
+void BM_EnableDisableRatio(benchmark::State& state) {
+  using kovabench::ThreadMicros;
+  SetUpOnce();
+  constexpr int kRounds = 10;
+  double enable = 0, cold = 0;
+  for (auto _ : state) {
+    const double t0 = ThreadMicros();
+    for (int i = 0; i < kRounds; ++i) {
+      DriverContext* handle = DoEnable("Bench");
+      if (!handle) {
+        state.SkipWithError("the printer cannot be enabled");
+        return;
+      }
+      DoDisable(handle);
+    }
+    const double t1 = ThreadMicros();
+    for (int i = 0; i < kRounds; ++i) {
+      DriverContext* context = CreateContext(g_printer, g_printer, 0, 0, CTXK_INTERFACE, 0, nullptr, nullptr);
+      if (!context) {
+        state.SkipWithError("no context");
+        return;
+      }
+      ReleaseContext(context, CTXR_DESTROY);
+    }
+    const double t2 = ThreadMicros();
+    enable += (t1 - t0) / kRounds;
+    cold += (t2 - t1) / kRounds;
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["enable_disable_us"] = enable / n;
+  state.counters["cold_context_us"] = cold / n;
+  state.counters["enable_per_cold"] = cold > 0 ? enable / cold : 0;
+}
+BENCHMARK(BM_EnableDisableRatio)->Unit(benchmark::kMillisecond);
 
 void BM_GetCurrentDevmode(benchmark::State& state) {
   SetUpOnce();

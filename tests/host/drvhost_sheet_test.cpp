@@ -6,7 +6,9 @@
 #include <fstream>
 #include <iterator>
 #include <regex>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host_fixture.h"
@@ -136,7 +138,7 @@ TEST_F(DrvhostSheetTest, ApplyRecordsTheChangesAndKeepsTheSheetOpen) {
 TEST_F(DrvhostSheetTest, SelectionsShowAndBadArgumentsAreRefused) {
   HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--select", "2009=12", "--cancel"});
   ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
-  EXPECT_NE(run.out.find("2009 ComboBox   \"12\" of 4"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("2009 ComboBox   \"Thick paper\" of 4"), std::string::npos) << run.out;
   EXPECT_EQ(Host({"sheet", root_, "Kova Sample Printer"}).exitCode, 2);
   EXPECT_EQ(Host({"sheet", root_, "Kova Sample Printer", "document", "--answer", "maybe"}).exitCode, 2);
   EXPECT_EQ(Host({"sheet", root_, "Kova Sample Printer", "document", "--bogus"}).exitCode, 2);
@@ -225,6 +227,80 @@ TEST_F(DrvhostSheetTest, StoreMakesTheResultThePrintersDefault) {
   HostRun dump = Host({"dump", root_, "C:\\KovaPort\\KovaSample.prn"});
   EXPECT_NE(dump.out.find("@PJL SET PAPER=A3"), std::string::npos) << dump.out;
   EXPECT_EQ(Host({"sheet", root_, "Kova Sample Printer", "device", "--store"}).exitCode, 2);
+}
+
+// The width and height of a PNG file's header, or {0, 0} for a file that is no PNG.
+std::pair<unsigned, unsigned> PngSize(const std::string& bytes) {
+  static const char kSignature[] = "\x89PNG\r\n\x1a\n";
+  if (bytes.size() < 24 || bytes.compare(0, 8, kSignature, 8) != 0 || bytes.compare(12, 4, "IHDR") != 0) return {0, 0};
+  auto be = [&bytes](std::size_t at) {
+    unsigned v = 0;
+    for (std::size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return v;
+  };
+  return {be(16), be(20)};
+}
+
+TEST_F(DrvhostSheetTest, PicturesOfTheSheetAreWrittenAsShown) {
+  struct Case {
+    const char* name;
+    const char* pattern;
+    std::vector<std::string> written;  // in order of the pictures
+    const char* absent;
+  };
+  // Opened, after --page, after --click; --cancel closes without a picture.
+  const Case cases[] = {
+      {"OneAfterEachAction", "each%d.png", {"each0.png", "each1.png", "each2.png"}, "each3.png"},
+      {"TheLastOnly", "last.png", {"last.png"}, "last0.png"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string pattern = (dir_ / c.pattern).string();
+    HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--page", "1001", "--click", "2027", "--png",
+                        pattern, "--cancel"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    std::vector<std::string> pictures;
+    for (const std::string& name : c.written) {
+      pictures.push_back(ReadAll(dir_ / name));
+      const auto size = PngSize(pictures.back());
+      EXPECT_GT(size.first, 100u) << name;
+      EXPECT_GT(size.second, 100u) << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir_ / c.absent));
+    // The clicked orientation shows: the pictures before and after the click differ.
+    if (pictures.size() == 3) {
+      EXPECT_NE(pictures[1], pictures[2]);
+    }
+  }
+  // A picture that cannot be written fails the command.
+  HostRun bad = Host({"sheet", root_, "Kova Sample Printer", "document", "--png",
+                      (dir_ / "missing" / "p.png").string(), "--cancel"});
+  EXPECT_NE(bad.exitCode, 0);
+  EXPECT_NE(bad.err.find("no picture of the sheet"), std::string::npos) << bad.err;
+}
+
+// The sample's choices read as names: every value a list shows on the first page, as the
+// sheet opens and after a person picks the others, is a word and never a bare value id.
+TEST_F(DrvhostSheetTest, TheSamplesChoicesShowByName) {
+  HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--select", "2009=11", "--select", "2009=12",
+                      "--select", "2011=20001", "--select", "2013=39", "--cancel"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  for (const char* name : {"\"Plain paper\"", "\"Recycled paper\"", "\"Thick paper\"", "\"Upper tray\"",
+                           "\"Finisher\"", "\"Normal print\"", "\"Color\"", "\"Grayscale\""})
+    EXPECT_NE(run.out.find(name), std::string::npos) << name << "\n" << run.out;
+  std::istringstream lines(run.out);
+  std::string line;
+  int combos = 0;
+  while (std::getline(lines, line)) {
+    if (line.find(" ComboBox ") == std::string::npos) continue;
+    ++combos;
+    const std::size_t open = line.find('"');
+    const std::size_t close = open == std::string::npos ? open : line.find('"', open + 1);
+    ASSERT_NE(close, std::string::npos) << line;
+    const std::string shown = line.substr(open + 1, close - open - 1);
+    EXPECT_FALSE(!shown.empty() && shown.find_first_not_of("0123456789") == std::string::npos) << line;
+  }
+  EXPECT_GT(combos, 5);
 }
 
 }  // namespace

@@ -1,16 +1,18 @@
 // drvhost sheet: a printer's document or device property sheet opened through the common
 // property-sheet host as an application or the printer folder opens it, driven headlessly
 // by a person's actions; prints what each page shows and the boxes that appeared, and can
-// write the resulting device-mode.
+// write the resulting device-mode and pictures of the sheet as shown.
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "commands.h"
 #include "host_text.h"
 #include "interface_library.h"
+#include "png_file.h"
 #include "plat/ui_driver.h"
 #include "win/compstui.h"
 #include "win/controls.h"
@@ -26,9 +28,27 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: drvhost sheet <root folder> <printer name> document|device [--devmode FILE] [actions...] "
-    "[--out FILE] [--store]\n"
+    "[--out FILE] [--store] [--png FILE]\n"
     "actions: --page ID  --click CONTROL  --select CONTROL=VALUE  --type CONTROL=TEXT\n"
-    "         --answer ok|cancel|yes|no  --ok  --cancel  --apply\n";
+    "         --answer ok|cancel|yes|no  --ok  --cancel  --apply\n"
+    "--png FILE: a picture of the sheet as shown after the actions; with %d in the name, one after\n"
+    "            each action (0: as opened)\n";
+
+// The pictures of the sheet taken so far and the first failure to write one.
+struct Pictures {
+  std::string pattern;
+  int taken = 0;
+  std::string error;
+};
+
+void TakePicture(Pictures& p, int index) {
+  if (p.pattern.empty() || !p.error.empty()) return;
+  const std::string name = PictureName(p.pattern, index);
+  if (WritePng(name, plat::ui::Compose(plat::ui::ActiveModal()), p.error)) {
+    ++p.taken;
+    std::printf("picture written to %s\n", name.c_str());
+  }
+}
 
 struct Action {
   std::string name;
@@ -215,12 +235,12 @@ int RunSheet(const std::vector<std::string>& args) {
     return kExitUsage;
   }
   const bool document = args[2] == "document";
-  std::string devmodeFile, outFile;
+  std::string devmodeFile, outFile, pngFile;
   bool store = false;
   std::vector<Action> actions;
   for (std::size_t i = 3; i < args.size(); ++i) {
     const std::string& a = args[i];
-    const bool takesValue = a == "--devmode" || a == "--out" || a == "--page" || a == "--click" ||
+    const bool takesValue = a == "--devmode" || a == "--out" || a == "--png" || a == "--page" || a == "--click" ||
                             a == "--select" || a == "--type" || a == "--answer";
     if (a == "--store") {
       if (!document) {
@@ -242,6 +262,7 @@ int RunSheet(const std::vector<std::string>& args) {
     const std::string value = takesValue ? args[++i] : std::string();
     if (a == "--devmode") devmodeFile = value;
     else if (a == "--out") outFile = value;
+    else if (a == "--png") pngFile = value;
     else if (a == "--answer" && !AnswerOf(value)) {
       std::fprintf(stderr, "drvhost: --answer takes ok, cancel, yes or no\n");
       return kExitUsage;
@@ -305,10 +326,16 @@ int RunSheet(const std::vector<std::string>& args) {
       devHeader.cbSize = sizeof devHeader;
       devHeader.hPrinter = printer;
       devHeader.pszPrinterName = printerName.data();
-      plat::ui::QueueStep([] { ShowPage("opened"); });
+      auto pictures = std::make_shared<Pictures>();
+      pictures->pattern = pngFile;
+      plat::ui::QueueStep([pictures] {
+        ShowPage("opened");
+        TakePicture(*pictures, 0);
+      });
       bool closed = false;
       g_outcome = Outcome{};
       g_outcome.ran.assign(actions.size(), false);
+      int performed = 0;
       for (std::size_t k = 0; k < actions.size(); ++k) {
         const Action& a = actions[k];
         if (a.name == "--answer") {
@@ -320,9 +347,12 @@ int RunSheet(const std::vector<std::string>& args) {
           continue;
         }
         closed = a.name == "--ok" || a.name == "--cancel";
-        plat::ui::QueueStep([a, k] {
+        const int index = ++performed;
+        // A closing action leaves the picture of the sheet as the person last saw it.
+        plat::ui::QueueStep([a, k, closed, index, pictures] {
           g_outcome.ran[k] = true;
           Perform(a);
+          if (!closed) TakePicture(*pictures, index);
         });
       }
       // A sheet the actions leave open is closed as the person would close it: Cancel.
@@ -368,6 +398,11 @@ int RunSheet(const std::vector<std::string>& args) {
             std::printf("device-mode stored as the printer's default (%zu bytes)\n", size);
           }
         }
+      }
+      if (!pngFile.empty() && (!pictures->error.empty() || pictures->taken == 0)) {
+        std::fprintf(stderr, "drvhost: no picture of the sheet: %s\n",
+                     pictures->error.empty() ? "the sheet did not open" : pictures->error.c_str());
+        rc = kExitFailed;
       }
       if (!outFile.empty() && document) {
         // A cancelled sheet leaves the application's device-mode as it was.

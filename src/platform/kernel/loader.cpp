@@ -246,9 +246,10 @@ void* OwnSymbol(const Module& m, const char* name) {
 }
 
 std::shared_ptr<const plat::ResourceTable> ParseScript(const std::string& host, DWORD& err) {
-  auto table = std::make_shared<plat::ResourceTable>();
+  // Parsed once while the script and its files are unchanged.
   std::string error;
-  if (!plat::ParseResourceScriptFile(host, *table, error)) {
+  auto table = plat::ParsedResourceScript(host, error);
+  if (!table) {
     t_diagnostic = error;
     err = ERROR_BAD_EXE_FORMAT;
     return nullptr;

@@ -23,6 +23,24 @@ struct Token {
   std::shared_ptr<const std::string> file;
 };
 
+// Tells the parse running on this thread that it read a host file (its script, an include,
+// a resource's file), so a parsed table can be kept while its files stay unchanged.
+void NoteFileRead(const std::string& hostPath);
+// Collects the files noted on this thread while it lives.
+class FileReadRecorder {
+ public:
+  FileReadRecorder();
+  ~FileReadRecorder();
+  FileReadRecorder(const FileReadRecorder&) = delete;
+  FileReadRecorder& operator=(const FileReadRecorder&) = delete;
+  const std::vector<std::string>& Files() const { return files_; }
+
+ private:
+  friend void NoteFileRead(const std::string& hostPath);
+  std::vector<std::string> files_;
+  FileReadRecorder* outer_;
+};
+
 // Where a message points: "<file>(<line>): ".
 std::string Where(const Token& t);
 

@@ -204,6 +204,7 @@ class Parser {
       if (entry.empty()) ok = false;
       host += "/" + entry;
     }
+    if (ok) rc::NoteFileRead(host);
     std::ifstream in(host, std::ios::binary);
     if (!ok || !in) {
       error_ = rc::Where(nameTok) + "cannot open file " + name;
@@ -399,6 +400,7 @@ bool ParseResourceScriptText(std::string_view bytes, const std::string& includeD
 }
 
 bool ParseResourceScriptFile(const std::string& hostPath, ResourceTable& out, std::string& error) {
+  rc::NoteFileRead(hostPath);
   std::ifstream in(hostPath, std::ios::binary);
   if (!in) {
     error = hostPath + ": cannot open";

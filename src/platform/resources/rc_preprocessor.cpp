@@ -13,6 +13,8 @@ namespace {
 
 constexpr int kMaxIncludeDepth = 16;
 constexpr int kMaxExpansionDepth = 32;
+// The most steps (names looked up and tokens made) one token's expansion may take.
+constexpr std::size_t kMaxExpansionSteps = 1u << 16;
 
 // Replaces comments by a space (keeping their newlines) and joins lines ended by '\'.
 std::u16string StripComments(const std::u16string& in) {
@@ -56,6 +58,7 @@ std::u16string StripComments(const std::u16string& in) {
 }
 
 bool ReadHostFile(const std::string& path, std::string& bytes) {
+  NoteFileRead(path);
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   std::stringstream ss;
@@ -155,7 +158,8 @@ bool Preprocessor::RunText(const std::u16string& raw, const std::string& include
     if (headerOnly || !Active()) continue;
     std::vector<Token> raw_tokens;
     if (!TokenizeLine(line, firstLine, file, raw_tokens, error)) return false;
-    for (const Token& t : raw_tokens) Expand(t, tokens_, 0);
+    for (const Token& t : raw_tokens)
+      if (!ExpandToken(t, tokens_, error)) return false;
   }
   if (conds_.size() != condDepth) {
     error = displayName + "(" + std::to_string(lineNo) + "): #endif expected";
@@ -164,23 +168,34 @@ bool Preprocessor::RunText(const std::u16string& raw, const std::string& include
   return true;
 }
 
-void Preprocessor::Expand(const Token& t, std::vector<Token>& out, int depth) {
+bool Preprocessor::ExpandToken(const Token& t, std::vector<Token>& out, std::string& error) {
+  std::size_t budget = kMaxExpansionSteps;
+  if (Expand(t, out, 0, budget)) return true;
+  error = Where(t) + "the expansion of " + plat::ToUtf8(t.text) + " is too large";
+  return false;
+}
+
+bool Preprocessor::Expand(const Token& t, std::vector<Token>& out, int depth, std::size_t& budget) {
+  if (budget == 0) return false;
+  --budget;
   if (t.kind != Token::Ident || depth >= kMaxExpansionDepth) {
     out.push_back(t);
-    return;
+    return true;
   }
   auto it = defines_.find(t.text);
   if (it == defines_.end()) {
     out.push_back(t);
-    return;
+    return true;
   }
   std::vector<Token> repl;
   std::string ignored;
   if (!TokenizeLine(it->second, t.line, t.file, repl, ignored)) {
     out.push_back(t);
-    return;
+    return true;
   }
-  for (const Token& r : repl) Expand(r, out, depth + 1);
+  for (const Token& r : repl)
+    if (!Expand(r, out, depth + 1, budget)) return false;
+  return true;
 }
 
 bool Preprocessor::EvalCondition(const std::vector<Token>& args, std::size_t start, bool& result, std::string& error) {
@@ -211,7 +226,7 @@ bool Preprocessor::EvalCondition(const std::vector<Token>& args, std::size_t sta
       continue;
     }
     std::vector<Token> expanded;
-    Expand(t, expanded, 0);
+    if (!ExpandToken(t, expanded, error)) return false;
     for (auto& e : expanded) {
       if (e.kind == Token::Ident) {  // an unknown name counts as 0
         e.kind = Token::Number;

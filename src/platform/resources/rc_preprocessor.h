@@ -26,7 +26,10 @@ class Preprocessor {
   bool Include(const std::vector<Token>& args, const Token& at, const std::string& includeDir, int depth,
                std::string& error);
   bool EvalCondition(const std::vector<Token>& args, std::size_t start, bool& result, std::string& error);
-  void Expand(const Token& t, std::vector<Token>& out, int depth);
+  // Expands a token into out; false with the error when its expansion passes the fixed
+  // bound (a script's macros can double themselves into more than any script needs).
+  bool ExpandToken(const Token& t, std::vector<Token>& out, std::string& error);
+  bool Expand(const Token& t, std::vector<Token>& out, int depth, std::size_t& budget);
   bool Active() const;
 
   struct Cond {

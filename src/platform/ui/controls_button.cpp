@@ -84,6 +84,7 @@ void Paint(HWND h, ButtonState& s) {
       FrameRect(dc, &r, GetSysColorBrush(COLOR_BTNSHADOW));
     }
     SetTextColor(dc, GetSysColor((w->style & WS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+    SetBkMode(dc, TRANSPARENT);
     if (s.image && s.imageType == IMAGE_ICON) DrawIcon(dc, r.left, r.top, static_cast<HICON>(s.image));
     DrawTextW(dc, w->text.c_str(), -1, &r,
               DT_SINGLELINE | DT_VCENTER | (IsCheckType(type) || type == BS_GROUPBOX ? DT_LEFT : DT_CENTER));

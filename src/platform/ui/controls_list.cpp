@@ -32,6 +32,7 @@ struct ListState : ControlState {
 struct ComboState : ControlState {
   ItemList list;
   bool dropped = false;
+  int droppedHeight = 0;  // a drop-down's height with its list open (the created height)
   std::size_t limit = 0x7FFFFFFE;
 };
 
@@ -218,6 +219,7 @@ void DrawItem(HWND h, HWND notifyTo, const ItemList& l, int index, HDC dc, RECT 
   const bool selected = (state & ODS_SELECTED) != 0;
   FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
   SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  SetBkMode(dc, TRANSPARENT);
   const auto& t = l.items[static_cast<std::size_t>(index)].text;
   TextOutW(dc, r.left + 2, r.top, t.c_str(), static_cast<int>(t.size()));
 }
@@ -407,6 +409,16 @@ void FaceFollowsSelection(HWND h, ComboState& s) {
 
 }  // namespace
 
+// A drop-down's height: its list's when open, its selection field's when closed.
+void SetDroppedHeight(HWND h, ComboState& s, bool open) {
+  auto w = Find(h);
+  if (!w || (w->style & 3) == CBS_SIMPLE || s.droppedHeight <= 0) return;
+  const int field = static_cast<int>(s.list.itemHeight) + 6;
+  const int height = open ? std::max(field, s.droppedHeight) : field;
+  SetWindowPos(h, nullptr, 0, 0, static_cast<int>(w->rect.right - w->rect.left), height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void UserSelectList(HWND h, int index) {
   auto s = StateOf<ListState>(h);
   if (s) SelectByUser(h, *s, index);
@@ -419,6 +431,7 @@ void UserSelectCombo(HWND h, int index) {
   if (!s->dropped) {
     NotifyParent(h, CBN_DROPDOWN);
     s->dropped = true;
+    SetDroppedHeight(h, *s, true);
   }
   const bool changed = s->list.current != index;
   s->list.current = index;
@@ -427,6 +440,7 @@ void UserSelectCombo(HWND h, int index) {
   if (changed) NotifyParent(h, CBN_SELCHANGE);
   NotifyParent(h, CBN_SELENDOK);
   s->dropped = false;
+  SetDroppedHeight(h, *s, false);
   NotifyParent(h, CBN_CLOSEUP);
 }
 
@@ -442,11 +456,18 @@ LRESULT ComboBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
         SendMessageW(w->parent, WM_MEASUREITEM, static_cast<WPARAM>(w->id), reinterpret_cast<LPARAM>(&mi));
         s->list.itemHeight = mi.itemHeight;
       }
+      if ((w->style & 3) != CBS_SIMPLE) {
+        // A drop-down is created at its open height; closed it is as tall as its selection field.
+        s->droppedHeight = static_cast<int>(w->rect.bottom - w->rect.top);
+        SetDroppedHeight(h, *s, false);
+      }
       return 0;
     case CB_SHOWDROPDOWN:
       if ((wParam != 0) != s->dropped) {
         s->dropped = wParam != 0;
-        NotifyParent(h, s->dropped ? CBN_DROPDOWN : CBN_CLOSEUP);
+        if (s->dropped) NotifyParent(h, CBN_DROPDOWN);
+        SetDroppedHeight(h, *s, s->dropped);
+        if (!s->dropped) NotifyParent(h, CBN_CLOSEUP);
       }
       return TRUE;
     case CB_GETDROPPEDSTATE: return s->dropped ? TRUE : FALSE;
@@ -515,6 +536,7 @@ LRESULT ComboBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KILLFOCUS:
       if (s->dropped) {
         s->dropped = false;
+        SetDroppedHeight(h, *s, false);
         NotifyParent(h, CBN_SELENDCANCEL);
         NotifyParent(h, CBN_CLOSEUP);
       }

@@ -206,6 +206,14 @@ LPCWSTR AtomName(WORD atom) {
 
 }  // namespace
 
+bool TemplateSizeAndTitle(const BYTE* data, std::size_t size, SIZE* pixels, std::u16string* title) {
+  DialogTemplate t;
+  if (!data || size < sizeof(DLGTEMPLATE) || !ParseTemplate(data, size, t)) return false;
+  if (pixels) *pixels = SIZE{ToPixelsX(t.cx), ToPixelsY(t.cy)};
+  if (title) *title = t.title;
+  return true;
+}
+
 HWND CreateDialogFromTemplate(HINSTANCE inst, const BYTE* data, std::size_t size, HWND parent, DLGPROC proc,
                               LPARAM param, bool forceChild) {
   DialogTemplate t;
@@ -233,6 +241,7 @@ HWND CreateDialogFromTemplate(HINSTANCE inst, const BYTE* data, std::size_t size
     const std::size_t n = std::min<std::size_t>(t.face.size(), LF_FACESIZE - 1);
     std::memcpy(lf.lfFaceName, t.face.data(), n * sizeof(WCHAR));
     font = CreateFontIndirectW(&lf);
+    w->ownFont = font;
     SendMessageW(dlg, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   HWND firstTab = nullptr;

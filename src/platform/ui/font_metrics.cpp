@@ -137,4 +137,32 @@ bool MeasureText(const LOGFONTW& lf, std::u16string_view text, SIZE* size) {
   return true;
 }
 
+bool RenderText(const LOGFONTW& lf, std::u16string_view text, int x, int y,
+                const std::function<void(int, int, unsigned)>& put, SIZE* cell) {
+  auto& f = faces();
+  std::lock_guard<std::mutex> g(f.lock);
+  LONG ascent = 0, descent = 0, em = 0;
+  FT_Face face = Sized(f, lf, &ascent, &descent, &em);
+  if (!face) return false;
+  const int baseline = y + static_cast<int>(ascent);
+  long pen = x;
+  for (char16_t c : text) {
+    if (FT_Load_Char(face, c, FT_LOAD_RENDER) != 0) continue;
+    const FT_GlyphSlot glyph = face->glyph;
+    const FT_Bitmap& bm = glyph->bitmap;
+    if (bm.pixel_mode == FT_PIXEL_MODE_GRAY && bm.buffer) {
+      for (unsigned row = 0; row < bm.rows; ++row) {
+        const unsigned char* line = bm.buffer + static_cast<long>(row) * bm.pitch;
+        for (unsigned col = 0; col < bm.width; ++col) {
+          const unsigned v = line[col] * 255u / (bm.num_grays > 1 ? bm.num_grays - 1 : 255u);
+          if (v) put(static_cast<int>(pen + glyph->bitmap_left + col), baseline - glyph->bitmap_top + static_cast<int>(row), v);
+        }
+      }
+    }
+    pen += (glyph->advance.x + 32) >> 6;
+  }
+  if (cell) *cell = SIZE{static_cast<LONG>(pen - x), ascent + descent};
+  return true;
+}
+
 }  // namespace plat::ui

@@ -1,6 +1,7 @@
 // Metrics of fonts measured on the TrueType faces of the system (see font_metrics.cpp).
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 #include "win/paint.h"
@@ -12,5 +13,11 @@ namespace plat::ui {
 bool MeasureFont(const LOGFONTW& font, TEXTMETRICW* metrics);
 // The width (sum of the characters' advances) and cell height of a text; false as above.
 bool MeasureText(const LOGFONTW& font, std::u16string_view text, SIZE* size);
+
+// Draws a text's glyphs with the top left of its cell at (x, y): `put` gets each pixel a
+// glyph covers and its coverage (1..255). Answers the cell's width and height; false
+// without the face file.
+bool RenderText(const LOGFONTW& font, std::u16string_view text, int x, int y,
+                const std::function<void(int x, int y, unsigned coverage)>& put, SIZE* cell);
 
 }  // namespace plat::ui

@@ -1,7 +1,8 @@
 // Drawing into device contexts: rectangles, lines, pixels, the raster operations of
-// BitBlt and StretchBlt, text (recorded, measured on the font's TrueType face, or with
-// fixed metrics without one) and icons.
+// BitBlt and StretchBlt, text (drawn and measured on the font's TrueType face, or only
+// recorded with fixed metrics without one) and icons.
 #include <algorithm>
+#include <climits>
 #include <string>
 
 #include "font_metrics.h"
@@ -249,8 +250,37 @@ BOOL WINAPI GetTextMetricsW(HDC hdc, TEXTMETRICW* tm) {
 BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* r, LPCWSTR text, UINT c, const INT*) {
   DcState* dc = DcOf(hdc);
   if (!dc) return FALSE;
+  if (!text && c > 0) return FALSE;
   if ((options & ETO_OPAQUE) && r) Fill(hdc, *r, dc->bkColor);
   const std::u16string s = text ? std::u16string(text, c) : std::u16string();
+  const LOGFONTW font = FontOf(hdc);
+  const SIZE cell = TextSize(hdc, s);
+  // Glyph pixels go no further than the clipping rectangle and the target.
+  RECT clip{INT_MIN / 2, INT_MIN / 2, INT_MAX / 2, INT_MAX / 2};
+  if ((options & ETO_CLIPPED) && r) clip = *r;
+  if (dc->bkMode == OPAQUE) {
+    const RECT back{x, y, x + cell.cx, y + cell.cy};
+    Fill(hdc, RECT{std::max(back.left, clip.left), std::max(back.top, clip.top), std::min(back.right, clip.right),
+                   std::min(back.bottom, clip.bottom)},
+         dc->bkColor);
+  }
+  if (GdiObject* t = TargetOf(hdc)) {
+    const std::uint32_t ink = ToPixel(dc->textColor);
+    RenderText(font, s, x, y,
+               [&](int px, int py, unsigned a) {
+                 if (px < clip.left || px >= clip.right || py < clip.top || py >= clip.bottom) return;
+                 bool inside = false;
+                 const std::uint32_t d = Get(t, px, py, inside);
+                 if (!inside) return;
+                 // The glyph's coverage blends the text colour over what is there.
+                 auto mix = [&](int shift) {
+                   const std::uint32_t f = (ink >> shift) & 0xFF, b = (d >> shift) & 0xFF;
+                   return ((f * a + b * (255 - a) + 127) / 255) << shift;
+                 };
+                 Put(t, px, py, mix(16) | mix(8) | mix(0));
+               },
+               nullptr);
+  }
   LogPaint(hdc, "text " + std::to_string(x) + "," + std::to_string(y) + " " + plat::ToUtf8(s));
   return TRUE;
 }

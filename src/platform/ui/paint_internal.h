@@ -50,6 +50,8 @@ HWND WindowOf(HDC hdc);
 // Appends a line to the paint log of a device context's window.
 void LogPaint(HDC hdc, const std::string& line);
 std::string ColorText(COLORREF c);
+// Forgets the paint log of a window being destroyed.
+void DropPaintLog(HWND window);
 inline std::uint32_t ToPixel(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 inline COLORREF FromPixel(std::uint32_t p) { return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
 

@@ -240,6 +240,66 @@ void ResetPainting() {
   o.icons.clear();
 }
 
+void DropPaintLog(HWND window) {
+  auto& o = objects();
+  std::lock_guard<std::recursive_mutex> g(o.lock);
+  o.log.erase(window);
+}
+
+WindowSystemCounts Counts() {
+  auto& o = objects();
+  std::lock_guard<std::recursive_mutex> g(o.lock);
+  WindowSystemCounts c;
+  c.windows = AllWindows().size();
+  for (const auto& [h, obj] : o.objects)
+    if (!obj->stock) ++c.gdiObjects;
+  c.deviceContexts = o.dcs.size();
+  for (const auto& [w, lines] : o.log) c.paintLines += lines.size();
+  return c;
+}
+
+namespace {
+
+// Copies a window's pixels and then its visible children's into a picture at (x, y),
+// clipped to `clip` (the parent's client area in picture coordinates).
+void ComposeInto(Picture& out, HWND h, int x, int y, RECT clip) {
+  auto w = Find(h);
+  if (!w || !(w->style & WS_VISIBLE)) return;
+  const int width = static_cast<int>(w->rect.right - w->rect.left);
+  const int height = static_cast<int>(w->rect.bottom - w->rect.top);
+  clip = RECT{std::max<LONG>(clip.left, x), std::max<LONG>(clip.top, y), std::min<LONG>(clip.right, x + width),
+              std::min<LONG>(clip.bottom, y + height)};
+  if (clip.left >= clip.right || clip.top >= clip.bottom) return;
+  GdiObject* s = SurfaceOf(h);
+  for (LONG py = clip.top; py < clip.bottom; ++py)
+    for (LONG px = clip.left; px < clip.right; ++px) {
+      const int sx = static_cast<int>(px) - x, sy = static_cast<int>(py) - y;
+      if (!s || sx >= s->width || sy >= s->height) continue;
+      out.pixels[static_cast<std::size_t>(py) * out.width + px] = s->pixels[static_cast<std::size_t>(sy) * s->width + sx];
+    }
+  // The children, first on top: drawn last.
+  const std::vector<HWND> kids = w->children;
+  for (auto it = kids.rbegin(); it != kids.rend(); ++it) {
+    auto c = Find(*it);
+    if (!c) continue;
+    ComposeInto(out, *it, x + static_cast<int>(c->rect.left), y + static_cast<int>(c->rect.top), clip);
+  }
+}
+
+}  // namespace
+
+Picture Compose(HWND topLevel) {
+  Picture out;
+  auto w = Find(topLevel);
+  if (!w || w->parent || !(w->style & WS_VISIBLE)) return out;
+  RunPendingMessages();
+  out.width = std::max<int>(0, static_cast<int>(w->rect.right - w->rect.left));
+  out.height = std::max<int>(0, static_cast<int>(w->rect.bottom - w->rect.top));
+  out.pixels.assign(static_cast<std::size_t>(out.width) * out.height, ToPixel(GetSysColor(COLOR_BTNFACE)));
+  ComposeInto(out, topLevel, 0, 0, RECT{0, 0, out.width, out.height});
+  return out;
+}
+
 std::vector<std::string> PaintLog(HWND window) {
   auto& o = objects();
   std::lock_guard<std::recursive_mutex> g(o.lock);
@@ -313,7 +373,8 @@ HDC WINAPI BeginPaint(HWND hWnd, PAINTSTRUCT* ps) {
   const bool erase = w->erase;
   w->invalid = false;
   w->erase = false;
-  ps->fErase = erase ? FALSE : TRUE;
+  // Set only when an erase was pending and WM_ERASEBKGND left it undone.
+  ps->fErase = FALSE;
   if (erase) ps->fErase = SendMessageW(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
   return dc;
 }

@@ -1,5 +1,6 @@
-// Property sheets: pages made from records and created when first shown, the sheet's OK,
-// Cancel, Apply and Help buttons, and the page notifications in Windows' order.
+// Property sheets: pages made from records and created when first shown, a tab strip with
+// the pages' titles, the sheet's OK, Cancel, Apply and Help buttons below, the sheet sized
+// to its largest page, and the page notifications in Windows' order.
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -7,6 +8,7 @@
 
 #include "plat/ui_driver.h"
 #include "ui_internal.h"
+#include "win/commctrl.h"
 #include "win/errors.h"
 #include "win/prsht.h"
 #include "win/resources.h"
@@ -28,7 +30,50 @@ struct Sheet {
   std::set<HWND> changed;
   bool applied = false;
   DWORD flags = 0;
+  HWND tab = nullptr;
+  POINT pageOrigin{8, 30};  // where pages sit in the sheet
 };
+
+// The sheet's layout in pixels: its margin, the tab strip's height and the tab's border
+// around a page, the buttons' size and the gap between them.
+constexpr int kMargin = 11;
+constexpr int kTabStrip = 21;
+constexpr int kTabBorder = 4;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 23;
+constexpr int kButtonGap = 6;
+// The id Windows gives a sheet's tab control.
+constexpr int kTabId = 0x3020;
+
+// A page's template bytes (its own or its resource's), or false.
+bool PageTemplate(PROPSHEETPAGEW* p, const BYTE*& data, std::size_t& size) {
+  if (p->dwFlags & PSP_DLGINDIRECT) {
+    data = reinterpret_cast<const BYTE*>(p->pResource);
+    size = 1u << 20;
+    return data != nullptr;
+  }
+  HRSRC r = FindResourceW(p->hInstance, p->pszTemplate, RT_DIALOG);
+  if (!r) return false;
+  data = static_cast<const BYTE*>(LockResource(LoadResource(p->hInstance, r)));
+  size = SizeofResource(p->hInstance, r);
+  return data != nullptr;
+}
+
+// A page's tab title: its record's title (PSP_USETITLE, text or string id), else its
+// template's caption.
+std::u16string PageTitle(PROPSHEETPAGEW* p) {
+  if ((p->dwFlags & PSP_USETITLE) && p->pszTitle) {
+    if (!IS_INTRESOURCE(p->pszTitle)) return p->pszTitle;
+    WCHAR text[256] = {};
+    const int n = LoadStringW(p->hInstance, static_cast<UINT>(reinterpret_cast<ULONG_PTR>(p->pszTitle)), text, 256);
+    return std::u16string(text, static_cast<std::size_t>(std::max(0, n)));
+  }
+  const BYTE* data = nullptr;
+  std::size_t size = 0;
+  std::u16string title;
+  if (PageTemplate(p, data, size)) TemplateSizeAndTitle(data, size, nullptr, &title);
+  return title;
+}
 
 Sheet* SheetOf(HWND h) { return reinterpret_cast<Sheet*>(GetPropW(h, u"KovaSheet")); }
 
@@ -46,22 +91,15 @@ HWND EnsurePage(HWND sheet, Sheet& s, int index) {
   if (s.windows[static_cast<std::size_t>(index)]) return s.windows[static_cast<std::size_t>(index)];
   PROPSHEETPAGEW* p = s.pages[static_cast<std::size_t>(index)]->page();
   if ((p->dwFlags & PSP_USECALLBACK) && p->pfnCallback && !p->pfnCallback(nullptr, PSPCB_CREATE, p)) return nullptr;
-  HWND page = nullptr;
-  if (p->dwFlags & PSP_DLGINDIRECT) {
-    page = CreateDialogFromTemplate(p->hInstance, reinterpret_cast<const BYTE*>(p->pResource), 1u << 20, sheet,
-                                    p->pfnDlgProc, reinterpret_cast<LPARAM>(p), true);
-  } else {
-    HRSRC r = FindResourceW(p->hInstance, p->pszTemplate, RT_DIALOG);
-    if (!r) return nullptr;
-    page = CreateDialogFromTemplate(p->hInstance, static_cast<const BYTE*>(LockResource(LoadResource(p->hInstance, r))),
-                                    SizeofResource(p->hInstance, r), sheet, p->pfnDlgProc, reinterpret_cast<LPARAM>(p),
-                                    true);
-  }
+  const BYTE* data = nullptr;
+  std::size_t size = 0;
+  if (!PageTemplate(p, data, size)) return nullptr;
+  HWND page = CreateDialogFromTemplate(p->hInstance, data, size, sheet, p->pfnDlgProc, reinterpret_cast<LPARAM>(p), true);
   if (!page) return nullptr;
-  // Pages sit in the sheet's body, above its buttons.
+  // Pages sit in the tab's body, above the buttons, over the tab in z-order.
   RECT r;
   GetWindowRect(page, &r);
-  MoveWindow(page, 8, 30, r.right - r.left, r.bottom - r.top, FALSE);
+  SetWindowPos(page, HWND_TOP, s.pageOrigin.x, s.pageOrigin.y, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
   s.windows[static_cast<std::size_t>(index)] = page;
   return page;
 }
@@ -81,6 +119,7 @@ bool SetCurrent(HWND sheet, Sheet& s, int index) {
   if (previous >= 0 && s.windows[static_cast<std::size_t>(previous)])
     ShowWindow(s.windows[static_cast<std::size_t>(previous)], SW_HIDE);
   ShowWindow(page, SW_SHOW);
+  if (s.tab) SendMessageW(s.tab, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
   PROPSHEETPAGEW* p = s.pages[static_cast<std::size_t>(index)]->page();
   if (HWND help = ChildById(sheet, IDHELP)) EnableWindow(help, (p->dwFlags & PSP_HASHELP) ? TRUE : FALSE);
   return true;
@@ -206,7 +245,19 @@ INT_PTR SheetProc(HWND sheet, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (HWND cancel = ChildById(sheet, IDCANCEL)) EnableWindow(cancel, FALSE);
       if (HWND ok = ChildById(sheet, IDOK)) SetWindowTextW(ok, u"Close");
       return answer(0);
-    case PSM_GETTABCONTROL: return answer(0);
+    case PSM_GETTABCONTROL: return answer(reinterpret_cast<LRESULT>(s->tab));
+    case WM_NOTIFY: {
+      // A person's choice of a tab shows its page; a page that refuses to be left keeps
+      // its tab selected.
+      const auto* n = reinterpret_cast<const NMHDR*>(lParam);
+      if (!n || !s->tab || n->hwndFrom != s->tab) return FALSE;
+      if (n->code == TCN_SELCHANGE) {
+        const int index = static_cast<int>(SendMessageW(s->tab, TCM_GETCURSEL, 0, 0));
+        if (!SetCurrent(sheet, *s, index) && s->current >= 0)
+          SendMessageW(s->tab, TCM_SETCURSEL, static_cast<WPARAM>(s->current), 0);
+      }
+      return answer(0);
+    }
     case PSM_GETRESULT: return answer(s->applied ? 1 : 0);
     case WM_CLOSE: Press(sheet, *s, IDCANCEL); return TRUE;
     default: return FALSE;
@@ -269,8 +320,26 @@ INT_PTR WINAPI PropertySheetW(LPCPROPSHEETHEADERW h) {
   HWND owner = h->hwndParent ? GetAncestor(h->hwndParent, GA_ROOT) : nullptr;
   std::u16string title = h->pszCaption && !IS_INTRESOURCE(h->pszCaption) ? std::u16string(h->pszCaption) : u"";
   if (h->dwFlags & PSH_PROPTITLE) title = u"Properties for " + title;
+  // The sheet takes the size of its largest page, a tab around it and the buttons below.
+  SIZE largest{0, 0};
+  for (HPROPSHEETPAGE page : s->pages) {
+    const BYTE* data = nullptr;
+    std::size_t size = 0;
+    SIZE pixels{};
+    if (PageTemplate(page->page(), data, size) && TemplateSizeAndTitle(data, size, &pixels, nullptr)) {
+      largest.cx = std::max(largest.cx, pixels.cx);
+      largest.cy = std::max(largest.cy, pixels.cy);
+    }
+  }
+  if (largest.cx <= 0 || largest.cy <= 0) largest = SIZE{400, 300};
+  const int tabWidth = static_cast<int>(largest.cx) + 2 * kTabBorder;
+  const int tabHeight = static_cast<int>(largest.cy) + kTabStrip + 2 * kTabBorder;
+  const int buttonsTop = kMargin + tabHeight + kMargin / 2 + 2;
+  const int sheetWidth = std::max(tabWidth + 2 * kMargin, 4 * (kButtonWidth + kButtonGap) + kMargin);
+  const int sheetHeight = buttonsTop + kButtonHeight + kMargin;
+  s->pageOrigin = POINT{kMargin + kTabBorder, kMargin + kTabStrip + kTabBorder};
   HWND sheet = CreateWindowExW(WS_EX_CONTROLPARENT, u"#32770", title.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0,
-                               0, 420, 380, owner, nullptr, h->hInstance, nullptr);
+                               0, sheetWidth, sheetHeight, owner, nullptr, h->hInstance, nullptr);
   if (!sheet) {
     for (HPROPSHEETPAGE p : s->pages) ReleasePage(p);
     return -1;
@@ -286,13 +355,29 @@ INT_PTR WINAPI PropertySheetW(LPCPROPSHEETHEADERW h) {
                             {IDCANCEL, u"Cancel", true},
                             {ID_APPLY_NOW, u"&Apply", !(h->dwFlags & PSH_NOAPPLYNOW)},
                             {IDHELP, u"Help", (h->dwFlags & PSH_HASHELP) != 0}};
-  int x = 100;
+  // The buttons in a row at the bottom right.
+  int shownButtons = 0;
+  for (const Button& b : buttons) shownButtons += b.shown ? 1 : 0;
+  int x = sheetWidth - kMargin - shownButtons * kButtonWidth - (shownButtons - 1) * kButtonGap;
   for (const Button& b : buttons) {
     if (!b.shown) continue;
     CreateWindowExW(WS_EX_NOPARENTNOTIFY, u"Button", b.text,
-                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | (b.id == IDOK ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), x, 340, 75,
-                    23, sheet, reinterpret_cast<HMENU>(static_cast<ULONG_PTR>(b.id)), nullptr, nullptr);
-    x += 80;
+                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | (b.id == IDOK ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), x,
+                    buttonsTop, kButtonWidth, kButtonHeight, sheet,
+                    reinterpret_cast<HMENU>(static_cast<ULONG_PTR>(b.id)), nullptr, nullptr);
+    x += kButtonWidth + kButtonGap;
+  }
+  // The tab strip, one tab a page, beneath the pages.
+  EnsureSystemClasses();
+  s->tab = CreateWindowExW(WS_EX_NOPARENTNOTIFY, WC_TABCONTROLW, u"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, kMargin,
+                           kMargin, tabWidth, tabHeight, sheet, reinterpret_cast<HMENU>(static_cast<ULONG_PTR>(kTabId)),
+                           nullptr, nullptr);
+  for (std::size_t i = 0; s->tab && i < s->pages.size(); ++i) {
+    std::u16string text = PageTitle(s->pages[i]->page());
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text.data();
+    SendMessageW(s->tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
   }
   UpdateApply(sheet, *s);
   if ((h->dwFlags & PSH_USECALLBACK) && h->pfnCallback) h->pfnCallback(sheet, PSCB_INITIALIZED, 0);

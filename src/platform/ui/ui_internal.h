@@ -49,6 +49,7 @@ struct Window {
   std::map<std::u16string, HANDLE> props;
   std::thread::id thread;
   HFONT font = nullptr;
+  HFONT ownFont = nullptr;  // the font a dialog made from its template, deleted with it
   bool invalid = false;
   bool erase = false;
   RECT invalidRect{};
@@ -126,6 +127,9 @@ INT_PTR RunDialogBox(HWND dialog, HWND owner);
 // further than size; forceChild makes it a child of parent (property-sheet pages).
 HWND CreateDialogFromTemplate(HINSTANCE inst, const BYTE* data, std::size_t size, HWND parent, DLGPROC proc,
                               LPARAM param, bool forceChild);
+// The size in pixels a template's dialog is made at and its caption; false for bytes that
+// are no template.
+bool TemplateSizeAndTitle(const BYTE* data, std::size_t size, SIZE* pixels, std::u16string* title);
 // Makes a window a dialog with a dialog procedure (for dialogs built without a template).
 void MakeDialog(HWND window, DLGPROC proc);
 // Puts a step before every queued one (a dialog's own scripted answer).

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "paint_internal.h"
 #include "plat/wstr.h"
 #include "ui_internal.h"
 #include "win/errors.h"
@@ -342,6 +343,8 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
     ts.timers.erase(std::remove_if(ts.timers.begin(), ts.timers.end(), [&](const Timer& t) { return t.window == h; }),
                     ts.timers.end());
     if (x->surface) DeleteObject(x->surface);
+    if (x->ownFont) DeleteObject(x->ownFont);
+    DropPaintLog(h);
     auto& t = table();
     std::lock_guard<std::recursive_mutex> g(t.lock);
     t.windows.erase(reinterpret_cast<std::uintptr_t>(h));

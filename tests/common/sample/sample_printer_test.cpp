@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "context_fixture.h"
 #include "base/ui_strings.h"
 #include "base/paths_and_names.h"
+#include "fields/dictionary_lookup.h"
 #include "model/capability_lists.h"
 #include "build_paths.h"
 
@@ -72,6 +74,33 @@ TEST_F(SampleResources, BinAndPaperNamesAreTheModulesTexts) {
   for (const char16_t* paper : {u"A4", u"A5", u"Legal"})
     EXPECT_NE(std::find(papers.begin(), papers.end(), paper), papers.end()) << std::string(paper, paper + 2);
   for (const auto& name : papers) EXPECT_FALSE(name.empty());
+  ReleaseContext(context, CTXR_DESTROY);
+}
+
+// Every alert of the sample's model shows a text of its resource module.
+TEST_F(SampleResources, EveryAlertsMessageHasItsText) {
+  HANDLE printer = Install(u"Sample", true, {plat::spooler::StringValue(u"HelpFileName", u"KOVAUS.HLP")});
+  DriverContext* context = Create(printer);
+  ASSERT_NE(context, nullptr);
+  std::istringstream model(ReadSource("samples/KOVA1.KMD"));
+  std::string line;
+  int alerts = 0;
+  while (std::getline(model, line)) {
+    if (line.rfind("*Alert ", 0) != 0) continue;
+    // *Alert N=Name: {{Judge Message Icon Buttons Kind Action}}
+    const std::size_t open = line.find("{{");
+    ASSERT_NE(open, std::string::npos) << line;
+    std::istringstream fields(line.substr(open + 2));
+    std::string judge, message;
+    fields >> judge >> message;
+    SCOPED_TRACE(message);
+    const MessageEntry* entry = FindMessageEntryByName(context, message.c_str());
+    ASSERT_NE(entry, nullptr);
+    WCHAR text[256] = {};
+    EXPECT_GT(LoadUiString(context, entry->textId, text, 256, 0), 0) << "string " << entry->textId;
+    ++alerts;
+  }
+  EXPECT_GT(alerts, 0);
   ReleaseContext(context, CTXR_DESTROY);
 }
 

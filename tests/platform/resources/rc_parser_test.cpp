@@ -124,12 +124,25 @@ TEST(ResourceScript, OtherStatementsAreReadOver) {
   EXPECT_EQ(data->data, (std::vector<BYTE>{0x02, 0x01}));
 }
 
+// 27 macros, each twice the one before: a name that would expand to 2^26 tokens.
+std::string DoublingMacros(const char* first) {
+  std::string text = std::string("#define M0 ") + first + "\n";
+  for (int i = 1; i <= 26; ++i)
+    text += "#define M" + std::to_string(i) + " M" + std::to_string(i - 1) + " M" + std::to_string(i - 1) + "\n";
+  return text;
+}
+
 TEST(ResourceScript, Errors) {
   struct Case {
-    const char* text;
-    const char* error;
+    std::string text;
+    std::string error;
   };
   const Case cases[] = {
+      // An expansion past the fixed bound is the script's error, in a line or a condition,
+      // also when the macros expand to nothing.
+      {DoublingMacros("1") + "STRINGTABLE BEGIN\nM26 \"a\"\nEND\n", "t.rc(29): the expansion of M26 is too large"},
+      {DoublingMacros("1") + "#if M26\n#endif\n", "t.rc(28): the expansion of M26 is too large"},
+      {DoublingMacros("") + "M26\n", "t.rc(28): the expansion of M26 is too large"},
       {"STRINGTABLE BEGIN\n1 \"a\"\n1 \"b\"\nEND\n", "t.rc(3): duplicate string id 1"},
       {"STRINGTABLE BEGIN\nIDS_UNKNOWN \"a\"\nEND\n", "t.rc(2): undefined symbol IDS_UNKNOWN"},
       {"STRINGTABLE BEGIN\n1 \"open\nEND\n", "t.rc(2): unterminated string"},

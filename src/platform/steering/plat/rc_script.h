@@ -90,6 +90,15 @@ bool ParseResourceScriptFile(const std::string& hostPath, ResourceTable& out, st
 bool ParseResourceScriptText(std::string_view bytes, const std::string& includeDir, const std::string& displayName,
                              ResourceTable& out, std::string& error);
 
+// A script file parsed once per process: later calls share the table while the script and
+// every file its parse read (includes, resources' files) keep their identity, size and
+// write time; a changed or replaced file is parsed again. Null with the message on failure
+// (failures are not kept).
+std::shared_ptr<const ResourceTable> ParsedResourceScript(const std::string& hostPath, std::string& error);
+// How many scripts were parsed through ParsedResourceScript, and forgetting what it keeps.
+std::size_t ResourceScriptParses();
+void ForgetParsedResourceScripts();
+
 // The string-table block of strings id & ~15 ... id | 15 in the documented layout: for each
 // of the 16 strings a WORD length and that many UTF-16 units, no NULs.
 std::vector<BYTE> BuildStringBlock(const std::map<WORD, std::u16string>& strings, WORD blockIndex);

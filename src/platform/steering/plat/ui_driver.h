@@ -11,6 +11,7 @@
 // Exported by the platform library (built with hidden visibility otherwise).
 #pragma GCC visibility push(default)
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -102,8 +103,28 @@ bool Visible(HWND window);
 // A window's painted pixel (0x00RRGGBB), or 0xFFFFFFFF outside it or before any painting.
 DWORD PixelAt(HWND window, int x, int y);
 // Everything drawn on a window since it was created, one line per operation
-// ("text 4,2 Hello", "fill 0,0,10,10 #F0F0F0", "icon 0,0 101" ...).
+// ("text 4,2 Hello", "fill 0,0,10,10 #F0F0F0", "icon 0,0 101" ...); empty once the window
+// is destroyed.
 std::vector<std::string> PaintLog(HWND window);
+// What the window system holds: windows, painting objects other than stock ones, device
+// contexts and lines of paint logs.
+struct WindowSystemCounts {
+  std::size_t windows = 0;
+  std::size_t gdiObjects = 0;
+  std::size_t deviceContexts = 0;
+  std::size_t paintLines = 0;
+};
+WindowSystemCounts Counts();
+// What a top-level window shows as one picture: its own pixels with its visible children
+// over them, each over its parent in z-order (the bottom of the order first), clipped to
+// its parent. Pending paints are done first. Pixels 0x00RRGGBB, rows top first; empty for
+// a window that is no top-level window or is hidden.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+};
+Picture Compose(HWND topLevel);
 // A device context of a printer for ExtEscape: each escape goes to `route` (the host passes
 // it to the rendering driver's DrvEscape) and its answer is the escape's answer.
 HDC CreateEscapeDC(std::function<int(int escape, int inSize, const void* in, int outSize, void* out)> route);
