@@ -21,6 +21,7 @@
 #include "context/module_events.h"
 #include "modules/change_handling.h"
 #include "pages/control_kinds.h"
+#include "pages/help_tips.h"
 #include "context/page_binding.h"
 #include "pages/page_cursors.h"
 #include "modules/page_refresh.h"
@@ -447,11 +448,25 @@ INT_PTR PageDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_ERASEBKGND: RefreshPage(context, page, 0); return FALSE;
     case kNcPaint: return FALSE;
     case PAGEMSG_DEFERRED_ALERT: ShowDeferredAlert(context, page, wParam, lParam); return TRUE;
-    case WM_HELP:
-    case WM_CONTEXTMENU:
-      // PENDING: ShowControlHelp, the control help of the help and tips code, answers here;
-      // until it comes the request is taken and nothing is shown.
+    case WM_HELP: {
+      SetTipPopup(context, nullptr, window, 0, 0);
+      const auto* info = reinterpret_cast<const HELPINFO*>(lParam);
+      if (info && info->cbSize >= sizeof(HELPINFO))
+        ShowControlHelp(window, static_cast<HWND>(info->hItemHandle), WM_HELP);
       return TRUE;
+    }
+    case WM_CONTEXTMENU: {
+      SetTipPopup(context, nullptr, window, 0, 0);
+      auto target = reinterpret_cast<HWND>(wParam);
+      if (target == window) {
+        // On the page itself: the control under the pointer, unless it keeps its clicks.
+        ControlRecord* c = ControlAtPoint(page, static_cast<std::int16_t>(LOWORD(static_cast<DWORD>(lParam))),
+                                          static_cast<std::int16_t>(HIWORD(static_cast<DWORD>(lParam))));
+        target = c && !(c->flags & CTLF_HIDDEN_FUNCTION) ? c->window : nullptr;
+      }
+      if (target) ShowControlHelp(window, target, WM_CONTEXTMENU);
+      return TRUE;
+    }
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (!header) return FALSE;

@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include <utility>
 
 #include "win/controls.h"
 #include "win/window.h"
@@ -144,6 +145,9 @@ struct HelpRecord {
   std::u16string file;
   UINT command;
   ULONG_PTR data;
+  // HELP_WM_HELP and HELP_CONTEXTMENU: the {control id, help id} pairs of the array the data
+  // pointed to, copied at the call, up to its terminating zero pair.
+  std::vector<std::pair<DWORD, DWORD>> ids;
 };
 const std::vector<HelpRecord>& HelpRequests();
 
