@@ -25,9 +25,7 @@
 #include "context/page_binding.h"
 #include "pages/page_cursors.h"
 #include "modules/page_refresh.h"
-#include "pages/pending_host_workarounds.h"
 #include "context/page_wiring.h"
-#include "pages/pending_tips.h"
 #include "pages/picture_clicks.h"
 #include "pages/picture_hit_test.h"
 #include "stored/default_section.h"
@@ -445,7 +443,13 @@ INT_PTR PageDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         EndPaint(window, &ps);
       }
       return FALSE;
-    case WM_ERASEBKGND: RefreshPage(context, page, 0); return FALSE;
+    case WM_ERASEBKGND:
+      SetTipPopup(context, nullptr, window, 0, 0);
+      RefreshPage(context, page, 0);
+      return FALSE;
+    case WM_TIMER:
+      if (OnTipTimer(context, window, wParam)) return TRUE;
+      return ControlLoop(context, page, window, message, wParam, lParam);
     case kNcPaint: return FALSE;
     case PAGEMSG_DEFERRED_ALERT: ShowDeferredAlert(context, page, wParam, lParam); return TRUE;
     case WM_HELP: {
@@ -468,6 +472,7 @@ INT_PTR PageDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       return TRUE;
     }
     case WM_NOTIFY: {
+      SetTipPopup(context, nullptr, window, 0, 0);
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (!header) return FALSE;
       switch (header->code) {
@@ -489,7 +494,9 @@ INT_PTR PageDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       }
       return ControlLoop(context, page, window, message, wParam, lParam);
     }
-    case WM_COMMAND: return OnCommand(context, page, window, wParam, lParam);
+    case WM_COMMAND:
+      SetTipPopup(context, nullptr, window, 0, 0);
+      return OnCommand(context, page, window, wParam, lParam);
     case WM_LBUTTONDBLCLK: return FALSE;
     case kRButtonDblClk: {
       POINT p{static_cast<std::int16_t>(LOWORD(static_cast<DWORD>(lParam))),
@@ -513,7 +520,9 @@ INT_PTR PageDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         ClientToScreen(window, &p);
         c = ControlAtPoint(page, p.x, p.y);
       }
-      if (c) RouteControlMessage(context, page, c, message, wParam, lParam);
+      const bool handled = c && RouteControlMessage(context, page, c, message, wParam, lParam);
+      const bool ownTip = c && c->window && c->window == sheet.tipControlWindow;
+      if (message == WM_MOUSEMOVE && !handled && !ownTip) SetTipPopup(context, nullptr, window, 0, 0);
       return TRUE;
     }
     default: return ControlLoop(context, page, window, message, wParam, lParam);

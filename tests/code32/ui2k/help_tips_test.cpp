@@ -3,6 +3,7 @@
 #include "page_engine_fixture.h"
 #include "pages/page_dialog.h"
 #include "base/paths_and_names.h"
+#include "pages/help_tips.h"
 #include "win/commdlg.h"
 
 namespace help_tips_test {
@@ -51,6 +52,30 @@ class HelpTipsTest : public kovatest::PageEngineTest {
   static void ContextMenu(HWND page, HWND on, int screenX, int screenY) {
     PageDialogProc(page, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(on),
                    MAKELPARAM(static_cast<WORD>(screenX), static_cast<WORD>(screenY)));
+  }
+
+  // Moves the test clock on and runs what is due; the page's timers reach its dialog
+  // procedure as they do on a sheet.
+  void Wait(DWORD ms) {
+    plat::ui::AdvanceClock(ms);
+    MSG m{};
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (page_ && m.hwnd == page_->window && m.message == WM_TIMER)
+        PageDialogProc(m.hwnd, m.message, m.wParam, m.lParam);
+      else
+        DispatchMessageW(&m);
+    }
+  }
+  // Drops a tip, also one still waiting for its timer (which a null control leaves alone).
+  static void DropTip(DriverContext* context, HWND pageWindow) {
+    KillTimer(pageWindow, kTipTimerId);
+    context->work->sheet.tipTimerId = 0;
+    SetTipPopup(context, nullptr, pageWindow, 0, 0);
+  }
+  static HWND TipWindow(DriverContext* context) { return context->work->sheet.tipWindow; }
+  static bool TipShown(DriverContext* context) {
+    HWND tip = TipWindow(context);
+    return tip && IsWindow(tip) && IsWindowVisible(tip);
   }
 
   PageRecord* page_ = nullptr;
@@ -129,6 +154,125 @@ TEST_F(HelpTipsTest, HelpRequestsCarryTheControlIdAndHelpId) {
     EXPECT_EQ(r.ids[0].first, c.id);
     EXPECT_EQ(r.ids[0].second, c.helpId);
   }
+}
+
+// The tip waits a second on the test clock, then shows while the pointer is still on its
+// control and the focus is on the page; otherwise it stays hidden.
+TEST_F(HelpTipsTest, TipShowsAfterASecondWhilePointerAndFocusStay) {
+  DriverContext* context = Bound();
+  ASSERT_NE(context, nullptr);
+  PageRecord* page = FindPageById(context, 1001);
+  ASSERT_NE(page, nullptr);
+  ASSERT_GE(page->controlCount, 2);
+  HWND pageWindow = OpenPage(context, page);
+  ControlRecord* control = &page->controls[0];
+  HWND controlWindow = Place(control, 1, 0, 0, {10, 10, 110, 30});
+  control->tipId = 2004;  // "This setting cannot be changed."
+  HWND other = Place(&page->controls[1], 1, 0, 0, {10, 100, 110, 120});
+
+  enum class Focus { OnPage, Nowhere };
+  struct Case {
+    const char* name;
+    DWORD first, second;  // waits
+    POINT pointer;        // page client point where the pointer is when the timer fires
+    Focus focus;
+    bool shownAfterFirst, shownAfterSecond;
+  };
+  const Case cases[] = {
+      {"no tip before a second", 999, 1, {20, 20}, Focus::OnPage, false, true},
+      {"shown at the second", 1000, 0, {20, 20}, Focus::OnPage, true, true},
+      {"pointer elsewhere", 1000, 1000, {20, 110}, Focus::OnPage, false, false},
+      {"focus off the page", 1000, 1000, {20, 20}, Focus::Nowhere, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DropTip(context, pageWindow);
+    SetFocus(c.focus == Focus::OnPage ? other : nullptr);
+    plat::ui::MoveMouse(pageWindow, c.pointer.x, c.pointer.y);
+    SetTipPopup(context, control, pageWindow, 10, 34);
+    ASSERT_NE(TipWindow(context), nullptr);
+    EXPECT_EQ(plat::ui::Text(TipWindow(context)), u"This setting cannot be changed.");
+    EXPECT_FALSE(TipShown(context));
+    Wait(c.first);
+    EXPECT_EQ(TipShown(context), c.shownAfterFirst);
+    Wait(c.second);
+    EXPECT_EQ(TipShown(context), c.shownAfterSecond);
+    if (TipShown(context)) {
+      // Black on light yellow, and the pointer staying on the control keeps the same tip.
+      EXPECT_EQ(plat::ui::PixelAt(TipWindow(context), 1, 1), 0xFFFFD8u);
+      HWND shown = TipWindow(context);
+      SetTipPopup(context, control, pageWindow, 10, 34);
+      EXPECT_EQ(TipWindow(context), shown);
+      EXPECT_TRUE(TipShown(context));
+    }
+  }
+  // A shown tip closes when the page is clicked elsewhere; a waiting one is not closed by a
+  // move over empty page space.
+  SetTipPopup(context, nullptr, pageWindow, 0, 0);
+  EXPECT_EQ(TipWindow(context), nullptr);
+  SetTipPopup(context, control, pageWindow, 10, 34);
+  HWND waiting = TipWindow(context);
+  PageDialogProc(pageWindow, WM_MOUSEMOVE, 0, MAKELPARAM(350, 250));
+  EXPECT_EQ(TipWindow(context), waiting);
+  (void)controlWindow;
+}
+
+// The tip is kept on the screen and off a taskbar that lies along an edge.
+TEST_F(HelpTipsTest, TipPositionIsClampedToTheScreenLessTheTaskbar) {
+  DriverContext* context = Bound();
+  ASSERT_NE(context, nullptr);
+  PageRecord* page = FindPageById(context, 1001);
+  ASSERT_NE(page, nullptr);
+  HWND pageWindow = OpenPage(context, page);  // at screen (100, 100)
+  ControlRecord* control = &page->controls[0];
+  Place(control, 1, 0, 0, {10, 10, 110, 30});
+  control->tipId = 2004;
+  WNDCLASSW tray{};
+  tray.lpfnWndProc = &DefWindowProcW;
+  tray.lpszClassName = u"Shell_TrayWnd";
+  RegisterClassW(&tray);
+  struct Case {
+    const char* name;
+    RECT taskbar;  // empty: none
+    POINT client;  // in the page
+    bool clampedX, clampedY;
+  };
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  const Case cases[] = {
+      {"inside", {}, {10, 34}, false, false},
+      {"right edge", {}, {w - 120, 34}, true, false},
+      {"bottom edge", {}, {10, h - 105}, false, true},
+      {"above a bottom taskbar", {0, h - 40, w, h}, {10, h - 150}, false, true},
+      {"left of a right taskbar", {w - 60, 0, w, h}, {w - 200, 34}, true, false},
+      {"a top taskbar leaves the bottom alone", {0, 0, w, 40}, {10, 34}, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HWND bar = nullptr;
+    if (c.taskbar.right > c.taskbar.left)
+      bar = CreateWindowExW(0, u"Shell_TrayWnd", u"", WS_POPUP, c.taskbar.left, c.taskbar.top,
+                            c.taskbar.right - c.taskbar.left, c.taskbar.bottom - c.taskbar.top, nullptr, nullptr,
+                            nullptr, nullptr);
+    SetTipPopup(context, control, pageWindow, c.client.x, c.client.y);
+    HWND tip = TipWindow(context);
+    ASSERT_NE(tip, nullptr);
+    RECT r{};
+    GetWindowRect(tip, &r);
+    RECT limits{0, 0, w, h};
+    if (bar && c.taskbar.top > h / 2) limits.bottom = c.taskbar.top;
+    if (bar && c.taskbar.left > w / 2) limits.right = c.taskbar.left;
+    if (bar && c.taskbar.bottom < h / 2) limits.top = c.taskbar.bottom;
+    const int width = r.right - r.left - 8, height = r.bottom - r.top - 6;
+    EXPECT_GT(width, 0);
+    EXPECT_GT(height, 0);
+    if (c.clampedX) EXPECT_EQ(r.left, limits.right - width - 16);
+    else EXPECT_EQ(r.left, 100 + c.client.x);
+    if (c.clampedY) EXPECT_EQ(r.top, limits.bottom - height - 12);
+    else EXPECT_EQ(r.top, 100 + c.client.y);
+    DropTip(context, pageWindow);
+    if (bar) DestroyWindow(bar);
+  }
+  UnregisterClassW(u"Shell_TrayWnd", nullptr);
 }
 
 }  // namespace help_tips_test
