@@ -232,7 +232,8 @@ const ControlKind kKinds[kControlKindCount] = {
     {1, 0, nullptr, nullptr, S, nullptr, nullptr, W},   {2, 0, P, nullptr, U, nullptr, nullptr, W},
     {3, 0, P, nullptr, U, nullptr, nullptr, W},         {4, 0, nullptr, nullptr, S, nullptr, nullptr, W},
     {5, 0, nullptr, nullptr, S, nullptr, nullptr, W},   {6, 0, nullptr, nullptr, S, nullptr, nullptr, W},
-    {21, 0, nullptr, I, S, C, M, W},                    {24, 0, nullptr, I, S, C, M, W},
+    {21, 0, nullptr, &InitSubDialogButton, S, &OnSubDialogButton, M, W},
+    {24, 0, nullptr, &InitTwoPartButton, S, &OnSubDialogButton, M, W},
     {22, 0, nullptr, nullptr, U, C, nullptr, W},        {41, 0, nullptr, nullptr, U, C, nullptr, W},
     {42, 0, nullptr, I, U, C, nullptr, W},              {43, 0, nullptr, I, U, C, nullptr, W},
     {44, 0, nullptr, nullptr, S, nullptr, nullptr, W},  {45, 0, nullptr, nullptr, S, nullptr, nullptr, W},
@@ -245,7 +246,8 @@ const ControlKind kKinds[kControlKindCount] = {
     {82, 0, nullptr, I, U, nullptr, M, W},              {83, 0, nullptr, nullptr, S, nullptr, nullptr, W},
     {84, 0, nullptr, I, U, nullptr, M, W},              {85, 0, nullptr, I, U, nullptr, M, W},
     {101, 0, nullptr, nullptr, S, nullptr, nullptr, W}, {102, 0, nullptr, nullptr, S, nullptr, nullptr, W},
-    {104, 0, nullptr, I, nullptr, nullptr, M, W},       {105, 0, nullptr, I, nullptr, nullptr, M, W},
+    {104, 0, nullptr, &InitTabControl, nullptr, nullptr, &OnTabMessage, W},
+    {105, 0, nullptr, &InitSettingsTree, nullptr, nullptr, &IgnoreMessage, W},
 };
 
 void PostPaint(PageRecord* page) {

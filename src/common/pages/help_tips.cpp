@@ -42,6 +42,26 @@ constexpr ValuePictureRow kValuePictures[] = {
     {2937, 13140, 7448, 7452, 0}, {0, 0, 0, 0, 0},
 };
 
+struct FrameTextRow {
+  WORD controlId;
+  WORD stringId;
+};
+
+constexpr FrameTextRow kFrameTexts[] = {
+    {2037, 0xFFFF}, {2038, 0xFFFF}, {2079, 0xFFFF}, {2080, 0xFFFF}, {2096, 0xFFFF}, {2097, 0xFFFF},
+    {2114, 0xFFFF}, {2115, 0xFFFF}, {2714, 0xFFFF}, {2715, 0xFFFF}, {2002, 0xFFFF}, {2922, 0xFFFF},
+    {2923, 0xFFFF}, {3114, 0xFFFF}, {3115, 0xFFFF}, {2003, 13187},  {2140, 13191},  {2143, 13189},
+    {2144, 13190},  {2502, 13192},  {2503, 13193},  {2792, 13194},  {2802, 13195},  {2803, 13196},
+    {0, 0},
+};
+
+const FrameTextRow* FindFrameTextRow(const ControlRecord* control) {
+  if (!control) return nullptr;
+  for (const FrameTextRow* r = kFrameTexts; r->controlId; ++r)
+    if (r->controlId == control->controlId) return r;
+  return nullptr;
+}
+
 const ValuePictureRow* FindValuePictureRow(const ControlRecord* control, DWORD value) {
   if (!control) return nullptr;
   for (const ValuePictureRow* r = kValuePictures; r->controlId; ++r)
@@ -291,6 +311,18 @@ WORD GetValueTipString(const ControlRecord* control, DWORD value) {
   const ValuePictureRow* row = FindValuePictureRow(control, value);
   return row ? row->tipStringId : 0;
 }
+
+void SetFrameTextByControl(DriverContext* context, const ControlRecord* control) {
+  if (!context || !context->work) return;
+  const FrameTextRow* row = FindFrameTextRow(control);
+  context->work->sheet.frameTextId = row ? row->stringId : 0;
+}
+
+void ClearFrameText(DriverContext* context) {
+  if (context && context->work) context->work->sheet.frameTextId = 0;
+}
+
+bool HasFrameTextRow(const ControlRecord* control) { return FindFrameTextRow(control) != nullptr; }
 
 void RestoreHostClassWindowProcs(DriverContext*, HWND window) {
   if (!window) return;

@@ -33,6 +33,14 @@ constexpr UINT kTipDelay = 1000;
 WORD GetValuePicture(const ControlRecord* control, DWORD value);
 WORD GetValueTipString(const ControlRecord* control, DWORD value);
 
+// The caption of the button being drawn or initialised: the frame-text table's string id
+// of the control (0xFFFF no caption), else 0 ("..."). ClearFrameText sets 0 again.
+void SetFrameTextByControl(DriverContext* context, const ControlRecord* control);
+void ClearFrameText(DriverContext* context);
+constexpr WORD kNoFrameText = 0xFFFF;
+// True when the control has a row in the frame-text table.
+bool HasFrameTextRow(const ControlRecord* control);
+
 // While a known host application that subclasses other windows' controls runs (a top-level
 // window of its class exists), every child of `window` gets back its class's own window
 // procedure; otherwise nothing.
