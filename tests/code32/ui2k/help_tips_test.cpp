@@ -4,6 +4,8 @@
 #include "pages/page_dialog.h"
 #include "base/paths_and_names.h"
 #include "pages/help_tips.h"
+#include "stored/snapshot_ring.h"
+#include "win/controls.h"
 #include "win/commdlg.h"
 
 namespace help_tips_test {
@@ -273,6 +275,50 @@ TEST_F(HelpTipsTest, TipPositionIsClampedToTheScreenLessTheTaskbar) {
     if (bar) DestroyWindow(bar);
   }
   UnregisterClassW(u"Shell_TrayWnd", nullptr);
+}
+
+// The preset icons' tip reads a preset's comment with the settings kept aside; when no more
+// snapshots can be kept it shows no tip and leaves the user's edit and the kept snapshots
+// as they are.
+TEST_F(HelpTipsTest, PresetIconTipKeepsTheSettingsWhenNoSnapshotCanBeKept) {
+  DriverContext* context = Bound();
+  ASSERT_NE(context, nullptr);
+  PageRecord* page = FindPageById(context, 1001);
+  ASSERT_NE(page, nullptr);
+  ControlRecord* icons = FindControlById(context, page, 2001);
+  ASSERT_NE(icons, nullptr);
+  HWND pageWindow = OpenPage(context, page);
+  saved_.emplace_back(icons, *icons);
+  icons->window = CreateWindowExW(0, u"LISTBOX", u"", WS_CHILD | WS_VISIBLE, 10, 10, 300, 100, pageWindow, nullptr,
+                                  nullptr, nullptr);
+  for (const char16_t* name : {u"One", u"Two", u"Three"})
+    SendMessageW(icons->window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+  icons->tipId = 0;
+  struct Case {
+    bool full;  // every snapshot slot is taken before the tip
+    int depth;  // else the snapshots pushed before it
+  };
+  for (const Case& c : {Case{false, 0}, Case{false, 1}, Case{true, 0}}) {
+    SCOPED_TRACE(testing::Message() << c.full << "/" << c.depth);
+    const int before = SettingsSnapshotDepth(context);
+    int pushed = 0;
+    if (c.full) {
+      while (pushed < 64 && PushSettingsSnapshot(context)) ++pushed;
+      ASSERT_LT(pushed, 64);
+    } else {
+      for (; pushed < c.depth; ++pushed) ASSERT_EQ(PushSettingsSnapshot(context), 1);
+    }
+    WriteFieldRawById(context, fid::dmCopies, 100);
+    DropTip(context, pageWindow);
+    ShowTipPopup(context, icons, pageWindow, 20, 20, -1);
+    EXPECT_EQ(Raw(context, fid::dmCopies), 100u) << "the user's edit stays";
+    EXPECT_EQ(SettingsSnapshotDepth(context), before + pushed);
+    if (c.full) {
+      EXPECT_EQ(TipWindow(context), nullptr);
+    }
+    for (int i = 0; i < pushed; ++i) PopSettingsSnapshot(context, 0);
+    DropTip(context, pageWindow);
+  }
 }
 
 }  // namespace help_tips_test
