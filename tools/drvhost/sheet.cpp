@@ -12,6 +12,7 @@
 #include "host_text.h"
 #include "interface_library.h"
 #include "plat/ui_driver.h"
+#include "win/commdlg.h"
 #include "win/compstui.h"
 #include "win/controls.h"
 #include "win/errors.h"
@@ -28,7 +29,8 @@ constexpr const char* kUsage =
     "usage: drvhost sheet <root folder> <printer name> document|device [--devmode FILE] [actions...] "
     "[--out FILE]\n"
     "actions: --page ID  --click CONTROL  --select CONTROL=VALUE  --type CONTROL=TEXT\n"
-    "         --answer ok|cancel|yes|no  --ok  --cancel  --apply\n";
+    "         --answer ok|cancel|yes|no  --ok  --cancel  --apply\n"
+    "         --help CONTROL  --context-menu CONTROL  --hover CONTROL[=X,Y]  --wait MS\n";
 
 struct Action {
   std::string name;
@@ -107,6 +109,31 @@ bool SelectByValue(HWND w, const std::string& value) {
   return false;
 }
 
+// The help requests since the last action and the tips shown now.
+void ShowHelpAndTips() {
+  static std::size_t seen = 0;
+  const auto& requests = plat::ui::HelpRequests();
+  if (seen > requests.size()) seen = 0;
+  for (; seen < requests.size(); ++seen) {
+    const plat::ui::HelpRecord& r = requests[seen];
+    const char* command = r.command == HELP_WM_HELP      ? "HELP_WM_HELP"
+                          : r.command == HELP_CONTEXTMENU ? "HELP_CONTEXTMENU"
+                          : r.command == HELP_CONTEXT     ? "HELP_CONTEXT"
+                                                          : "other";
+    std::printf("help %s %s on %d", command, Quoted(r.file).c_str(), GetDlgCtrlID(r.window));
+    for (const auto& [control, topic] : r.ids)
+      std::printf(" {id %lu, help id %lu}", static_cast<unsigned long>(control), static_cast<unsigned long>(topic));
+    if (r.command == HELP_CONTEXT) std::printf(" topic %lu", static_cast<unsigned long>(r.data));
+    std::printf("\n");
+  }
+  for (HWND tip : plat::ui::ShownPopups()) {
+    RECT r{};
+    GetWindowRect(tip, &r);
+    std::printf("tip %s at %ld,%ld\n", Quoted(plat::ui::Text(tip)).c_str(), static_cast<long>(r.left),
+                static_cast<long>(r.top));
+  }
+}
+
 bool SelectSheetPage(HWND modal, int pageId) {
   for (int i = 0; SendMessageW(modal, PSM_INDEXTOPAGE, static_cast<WPARAM>(i), 0); ++i) {
     if (!plat::ui::SelectPage(modal, i)) continue;
@@ -132,6 +159,25 @@ void Perform(const Action& a) {
     ok = ok && SplitPair(a.value, id, value) && (edit = plat::ui::FindControl(page, id)) &&
          plat::ui::ReplaceText(edit, U16(value));
     if (ok) plat::ui::LeaveControl(edit);
+  } else if (a.name == "--help") {
+    ok = ok && plat::ui::AskHelp(plat::ui::FindControl(page, std::stoi(a.value)));
+  } else if (a.name == "--context-menu") {
+    HWND c = ok ? plat::ui::FindControl(page, std::stoi(a.value)) : nullptr;
+    RECT r{};
+    if (c) GetClientRect(c, &r);
+    ok = ok && plat::ui::OpenContextMenu(c, r.right / 2, r.bottom / 2);
+  } else if (a.name == "--hover") {
+    // CONTROL or CONTROL=X,Y (in the control's client area; the middle without).
+    const std::size_t eq = a.value.find('=');
+    HWND c = ok ? plat::ui::FindControl(page, std::stoi(a.value.substr(0, eq))) : nullptr;
+    RECT r{};
+    if (c) GetClientRect(c, &r);
+    int x = r.right / 2, y = r.bottom / 2;
+    if (eq != std::string::npos && std::sscanf(a.value.c_str() + eq + 1, "%d,%d", &x, &y) != 2) ok = false;
+    ok = ok && c && plat::ui::MoveMouse(c, x, y) != nullptr;
+  } else if (a.name == "--wait") {
+    plat::ui::AdvanceClock(static_cast<DWORD>(std::stoul(a.value)));
+    plat::ui::RunPendingMessages();
   } else if (a.name == "--apply") {
     // A sheet without an Apply button applies as the person's Apply would; a sub-dialog has
     // nothing to apply (and is never closed by it).
@@ -144,6 +190,7 @@ void Perform(const Action& a) {
     ok = ok && (plat::ui::PressSheetButton(modal, which) || plat::ui::ClickId(modal, button));
   }
   std::printf("%s %s%s\n", a.name.c_str(), a.value.c_str(), ok ? "" : "  (could not be done)");
+  ShowHelpAndTips();
   if (a.name != "--ok" && a.name != "--cancel") ShowPage(("after " + a.name).c_str());
 }
 
@@ -168,7 +215,8 @@ int RunSheet(const std::vector<std::string>& args) {
   for (std::size_t i = 3; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool takesValue = a == "--devmode" || a == "--out" || a == "--page" || a == "--click" ||
-                            a == "--select" || a == "--type" || a == "--answer";
+                            a == "--select" || a == "--type" || a == "--answer" || a == "--help" ||
+                            a == "--context-menu" || a == "--hover" || a == "--wait";
     if (!takesValue && a != "--ok" && a != "--cancel" && a != "--apply") {
       std::fprintf(stderr, "drvhost: unknown sheet argument \"%s\"\n%s", a.c_str(), kUsage);
       return kExitUsage;
@@ -185,6 +233,13 @@ int RunSheet(const std::vector<std::string>& args) {
       return kExitUsage;
     } else actions.push_back({a, value});
   }
+  // Tips wait on their timer: a sheet driven with waits keeps time on the host's clock,
+  // which moves only when an action waits.
+  for (const Action& a : actions)
+    if (a.name == "--wait" || a.name == "--hover") {
+      plat::ui::AdvanceClock(0);
+      break;
+    }
   std::string error;
   if (!OpenExistingRoot(args[0], error)) {
     std::fprintf(stderr, "drvhost: %s\n", error.c_str());

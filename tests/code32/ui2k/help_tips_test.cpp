@@ -4,6 +4,7 @@
 #include "pages/page_dialog.h"
 #include "base/paths_and_names.h"
 #include "pages/help_tips.h"
+#include "plat/system.h"
 #include "stored/snapshot_ring.h"
 #include "win/controls.h"
 #include "win/commdlg.h"
@@ -12,7 +13,12 @@ namespace help_tips_test {
 
 class HelpTipsTest : public kovatest::PageEngineTest {
  protected:
+  void SetUp() override {
+    PageEngineTest::SetUp();
+    plat::ui::AdvanceClock(0);  // the tip timer runs on the test clock only
+  }
   void TearDown() override {
+    plat::UseRealClock();
     for (auto& [control, saved] : saved_) *control = saved;
     if (page_ && page_->window) DestroyWindow(page_->window);
     if (page_) {

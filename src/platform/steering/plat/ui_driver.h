@@ -81,6 +81,16 @@ bool PressKey(HWND window, int virtualKey);
 // captured it gets the hit test and the move, without WM_SETCURSOR. GetCursorPos answers
 // the point. The window that took the move, or null.
 HWND MoveMouse(HWND over, int x, int y);
+// F1 on a control, as a person presses it while the control has the focus: the focus moves
+// to it and WM_HELP with its HELPINFO (HELPINFO_WINDOW, the pointer's place) goes to it (a
+// window that does not answer passes it to its parent). False for a hidden or no window.
+bool AskHelp(HWND control);
+// A right-click at (x, y) of a window's client area: WM_CONTEXTMENU with the window and the
+// screen point goes to it (and on to its parents while unanswered). False for a hidden or no
+// window.
+bool OpenContextMenu(HWND window, int x, int y);
+// The shown pop-up windows that have an owner (tips and the like), in creation order.
+std::vector<HWND> ShownPopups();
 // Property sheets: switch to a page by index, press OK, Cancel or Apply.
 bool SelectPage(HWND sheet, int index);
 bool PressSheetButton(HWND sheet, int which);  // PSBTN_OK, PSBTN_CANCEL, PSBTN_APPLYNOW
