@@ -22,6 +22,7 @@
 #include "modules/change_handling.h"
 #include "pages/control_kinds.h"
 #include "pages/help_tips.h"
+#include "pages/static_kinds.h"
 #include "context/page_binding.h"
 #include "pages/page_cursors.h"
 #include "modules/page_refresh.h"
@@ -539,6 +540,28 @@ LRESULT ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   if (context && DispatchModuleMessage(context, page, control, message, wParam, lParam)) return 0;
   const bool holdButton = control->kind == 21 && GetControlExtraData(control, 5);
   switch (message) {
+    case WM_PAINT:
+      if (control->kind == 2 && context && context->work) {
+        PAINTSTRUCT ps{};
+        HDC dc = BeginPaint(window, &ps);
+        context->work->sheet.paintDc = dc;
+        PaintPictureControl(context, page, control, dc, nullptr);
+        context->work->sheet.paintDc = nullptr;
+        EndPaint(window, &ps);
+        return 0;
+      }
+      break;
+    case WM_ERASEBKGND:
+      if (control->kind == 50 || control->kind == 47 ||
+          (control->kind == 2 && (control->controlId == 2039 || control->controlId == 0))) {
+        RECT client{};
+        GetClientRect(window, &client);
+        HBRUSH brush = ControlGreyed(control) ? GetSysColorBrush(COLOR_BTNFACE)
+                                              : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        FillRect(reinterpret_cast<HDC>(wParam), &client, brush);
+        return 1;
+      }
+      break;
     case WM_SETCURSOR:
       if (IsPageHandCursor(context, GetCursor(), true)) return TRUE;
       break;

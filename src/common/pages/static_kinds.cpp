@@ -2,12 +2,16 @@
 #include "pages/static_kinds.h"
 
 #include <cstdio>
+#include <iterator>
 
 #include "base/driver_context.h"
 #include "base/ui_strings.h"
 #include "fields/dictionary_lookup.h"
 #include "modules/change_handling.h"
 #include "pages/help_tips.h"
+#include "context/module_events.h"
+#include "context/ui_picture_paint.h"
+#include "model/module_dispatch.h"
 #include "win/commctrl.h"
 #include "win/controls.h"
 #include "base/wide_text.h"
@@ -222,3 +226,92 @@ void InitSettingsTree(DriverContext* context, PageRecord*, ControlRecord* contro
 }
 
 LRESULT IgnoreMessage(DriverContext*, PageRecord*, ControlRecord*, UINT, WPARAM, LPARAM) { return 0; }
+
+namespace {
+
+constexpr WORD kPortraitSheets[] = {6001, 6004, 6005, 6008, 6009, 6011, 6013, 6016, 6017, 6019, 6021,
+                                    6023, 6025, 6027, 6029, 6031, 6033, 6037, 6040, 6043, 6046, 7414};
+constexpr WORD kLandscapeSheets[] = {6002, 6003, 6006, 6007, 6010, 6012, 6014, 6015, 6018, 6020, 6022, 6024,
+                                     6026, 6028, 6030, 6032, 6034, 6035, 6036, 6038, 6039, 6041, 6042, 6044};
+constexpr DWORD kModuleAreaEvent = 29;
+
+// The sheet size of a preview picture and its place in its list; false for another picture.
+bool SheetPicture(DWORD picture, int* width, int* height, int* index) {
+  for (int i = 0; i < static_cast<int>(std::size(kPortraitSheets)); ++i)
+    if (kPortraitSheets[i] == picture) {
+      *width = 50, *height = 69, *index = i;
+      return true;
+    }
+  for (int i = 0; i < static_cast<int>(std::size(kLandscapeSheets)); ++i)
+    if (kLandscapeSheets[i] == picture) {
+      *width = 68, *height = 50, *index = i;
+      return true;
+    }
+  return false;
+}
+
+struct AreaEventBlock {
+  ControlRecord* control;
+  const RECT* rectangle;
+};
+
+}  // namespace
+
+void UpdatePictureControl(DriverContext*, PageRecord*, ControlRecord* control) {
+  if (control && control->window) InvalidateRect(control->window, nullptr, FALSE);
+}
+
+void PaintPictureControl(DriverContext* context, PageRecord* page, ControlRecord* control, HDC dc, const RECT* rect) {
+  PicturePaintState* paint = GetPaintState(context);
+  const ImageRef option = ControlOption(context, control);
+  if (!paint || !option || !OptionValues(option)) return;
+  const bool pickOne = (OptionRawType(option) & 0xFF) == 1;
+  const bool currentOnly = pickOne && !control->linkedId;
+  const DWORD current = currentOnly ? GetControlFieldValue(context, control) : 0;
+  DWORD flags = 0;
+  if (const auto* sample = static_cast<const WORD*>(GetControlExtraData(control, 1))) {
+    for (int i = 0; i < 6; ++i)
+      paint->adjust[i] = static_cast<std::int32_t>(GetFieldValueById(context, sample[3 + i])) + 50;
+    flags |= 2;
+  }
+  const DWORD savedBackground = paint->background;
+  if (dc) paint->overrideDc = dc;
+  else if (GetControlExtraData(control, 8)) paint->background = 0xFFFFFF;
+  BeginBufferedPaint(context);
+  RECT area{};
+  if (rect) area = RECT{0, 0, rect->right - rect->left, rect->bottom - rect->top};
+  else if (control->window) GetClientRect(control->window, &area);
+  const ImageRef block = OptionCondition(option);
+  bool sheetSent = false;
+  DWORD steps = ImageSize(option.image) / 8 + 1;
+  for (ImageRef item = OptionValues(option); item && steps--; item = NextOptionNode(option, item)) {
+    const DWORD value = NextOptionValue(option, item, nullptr);
+    if (value == 0 || (currentOnly && value != current)) continue;
+    DensityPictureEventBlock density{control, value, 0xFFFF};
+    NotifyModules(context, MODEV_DENSITY_PICTURE, &density);
+    if (density.answer != 0xFFFF) {
+      paint->adjust[0] = static_cast<std::int32_t>(density.answer) + 50;
+      for (int i = 1; i < 6; ++i) paint->adjust[i] = 50;
+      flags |= 2;
+      paint->maskedPreview = 1;
+    }
+    const bool disabled = block && IsItemDisabled(option, static_cast<WORD>(value), context);
+    if (!disabled) DrawNamedPicture(context, page, control, control->window, rect, value, flags, FALSE);
+    int width = 0, height = 0, index = 0;
+    if (!sheetSent && SheetPicture(value, &width, &height, &index)) {
+      sheetSent = true;
+      PreviewEventBlock preview{control, width, height, dc, &area, index};
+      NotifyModules(context, MODEV_PREVIEW_PAINTED, &preview);
+    }
+    if (!disabled && pickOne) break;
+    if (!disabled) flags |= kPictureTransparent;
+  }
+  if (control->controlId == 0) {
+    AreaEventBlock areaBlock{control, &area};
+    NotifyModules(context, kModuleAreaEvent, &areaBlock);
+  }
+  EndBufferedPaint(context, control->window, rect);
+  paint->overrideDc = nullptr;
+  for (int& a : paint->adjust) a = 50;
+  paint->background = savedBackground;
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/dictionary_pages.h"
+#include "win/paint.h"
 #include "win/types.h"
 
 struct DriverContext;
@@ -64,3 +65,13 @@ void ShowTabGroup(PageRecord* page, const TabGroupBlock* block, int group);
 void InitSettingsTree(DriverContext* context, PageRecord* page, ControlRecord* control);
 LRESULT IgnoreMessage(DriverContext* context, PageRecord* page, ControlRecord* control, UINT message, WPARAM wParam,
                       LPARAM lParam);
+
+// Picture controls (kind 2): the update slot asks for a repaint; the common control procedure
+// paints with PaintPictureControl.
+void UpdatePictureControl(DriverContext* context, PageRecord* page, ControlRecord* control);
+// The values of the control's option as pictures, into `dc` (the paint override) or the
+// control's own DC, in `rect` or its client area: the current value only for a pick-one
+// option without a linked control, else every offered value, later ones transparent over
+// the earlier. A sheet picture is followed by module event 7 (the previews); a control with
+// id 0 by event 29.
+void PaintPictureControl(DriverContext* context, PageRecord* page, ControlRecord* control, HDC dc, const RECT* rect);
