@@ -327,4 +327,88 @@ TEST_F(HelpTipsTest, PresetIconTipKeepsTheSettingsWhenNoSnapshotCanBeKept) {
   }
 }
 
+TEST_F(HelpTipsTest, FrameTextAndValuePictureTables) {
+  DriverContext* context = Bound();
+  ASSERT_NE(context, nullptr);
+  struct FrameCase {
+    WORD controlId;
+    WORD text;  // 0 "...", 0xFFFF none
+    bool row;
+  };
+  const FrameCase frames[] = {{2003, 13187, true}, {2140, 13191, true},  {2143, 13189, true}, {2144, 13190, true},
+                              {2502, 13192, true}, {2503, 13193, true},  {2792, 13194, true}, {2802, 13195, true},
+                              {2803, 13196, true}, {2002, 0xFFFF, true}, {2037, 0xFFFF, true}, {3115, 0xFFFF, true},
+                              {2999, 0, false},    {0, 0, false}};
+  for (const FrameCase& c : frames) {
+    SCOPED_TRACE(c.controlId);
+    ControlRecord control{};
+    control.controlId = c.controlId;
+    context->work->sheet.frameTextId = 77;
+    SetFrameTextByControl(context, &control);
+    EXPECT_EQ(context->work->sheet.frameTextId, c.text);
+    EXPECT_EQ(HasFrameTextRow(&control), c.row);
+    ClearFrameText(context);
+    EXPECT_EQ(context->work->sheet.frameTextId, 0);
+  }
+  struct PictureCase {
+    WORD controlId;
+    DWORD value;
+    WORD state;  // bits 2-3 greyed
+    WORD picture;
+  };
+  const PictureCase pictures[] = {{2937, 13137, 0, 7447}, {2937, 13138, 0, 7446}, {2937, 13139, 0, 7445},
+                                  {2937, 13140, 0, 7448}, {2937, 13137, 4, 7451}, {2937, 13140, 4, 7452},
+                                  {2937, 13141, 0, 0},    {2938, 13137, 0, 0}};
+  for (const PictureCase& c : pictures) {
+    SCOPED_TRACE(testing::Message() << c.controlId << "/" << c.value << "/" << c.state);
+    ControlRecord control{};
+    control.controlId = c.controlId;
+    control.state = c.state;
+    EXPECT_EQ(GetValuePicture(&control, c.value), c.picture);
+    EXPECT_EQ(GetValueTipString(&control, c.value), 0);
+  }
+  EXPECT_EQ(GetValuePicture(nullptr, 13137), 0);
+}
+
+LRESULT HostSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// While a host known to subclass the driver's controls runs, the controls get back their
+// class's own window procedure; otherwise they keep what they have.
+TEST_F(HelpTipsTest, HostWorkaroundRestoresClassProcedures) {
+  DriverContext* context = Bound();
+  ASSERT_NE(context, nullptr);
+  WNDCLASSW host{};
+  host.lpfnWndProc = &DefWindowProcW;
+  for (const char16_t* name : {u"CorelDRAW 8.0", u"CorelDRAW 9.0", u"OtherApp"}) {
+    host.lpszClassName = name;
+    RegisterClassW(&host);
+  }
+  WNDCLASSW edit{};
+  ASSERT_TRUE(GetClassInfoW(nullptr, u"Edit", &edit));
+  struct Case {
+    const char16_t* hostClass;  // null: no host window
+    bool restored;
+  };
+  for (const Case& c : {Case{nullptr, false}, Case{u"OtherApp", false}, Case{u"CorelDRAW 8.0", true},
+                        Case{u"CorelDRAW 9.0", true}}) {
+    SCOPED_TRACE(c.hostClass ? std::string(c.hostClass, c.hostClass + std::char_traits<char16_t>::length(c.hostClass))
+                             : std::string("no host"));
+    HWND hostWindow = c.hostClass ? CreateWindowExW(0, c.hostClass, u"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                                    nullptr, nullptr)
+                                  : nullptr;
+    HWND dialog = CreateWindowExW(0, u"#32770", u"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND child = CreateWindowExW(0, u"Edit", u"", WS_CHILD, 0, 0, 10, 10, dialog, nullptr, nullptr, nullptr);
+    SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HostSubclassProc));
+    RestoreHostClassWindowProcs(context, dialog);
+    const auto now = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(child, GWLP_WNDPROC));
+    EXPECT_EQ(now == edit.lpfnWndProc, c.restored);
+    EXPECT_EQ(now == &HostSubclassProc, !c.restored);
+    DestroyWindow(dialog);
+    if (hostWindow) DestroyWindow(hostWindow);
+  }
+  for (const char16_t* name : {u"CorelDRAW 8.0", u"CorelDRAW 9.0", u"OtherApp"}) UnregisterClassW(name, nullptr);
+}
+
 }  // namespace help_tips_test
