@@ -182,6 +182,29 @@ COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
   return inside ? FromPixel(p) : 0xFFFFFFFFu;  // CLR_INVALID
 }
 
+BOOL WINAPI DrawFocusRect(HDC hdc, const RECT* r) {
+  if (!DcOf(hdc) || !r) return FALSE;
+  GdiObject* t = TargetOf(hdc);
+  LogPaint(hdc, "focus " + RectText(*r));
+  if (!t || r->right <= r->left || r->bottom <= r->top) return TRUE;
+  // Every other pixel of the outline inverted, as the dotted focus rectangle is drawn.
+  auto invert = [&](int x, int y) {
+    if (((x + y) & 1) != 0) return;
+    bool inside = false;
+    const std::uint32_t p = Get(t, x, y, inside);
+    if (inside) Put(t, x, y, ~p & 0xFFFFFFu);
+  };
+  for (int x = r->left; x < r->right; ++x) {
+    invert(x, r->top);
+    if (r->bottom - 1 > r->top) invert(x, r->bottom - 1);
+  }
+  for (int y = r->top + 1; y < r->bottom - 1; ++y) {
+    invert(r->left, y);
+    if (r->right - 1 > r->left) invert(r->right - 1, y);
+  }
+  return TRUE;
+}
+
 BOOL WINAPI StretchBlt(HDC dst, int xd, int yd, int wd, int hd, HDC src, int xs, int ys, int ws, int hs, DWORD rop) {
   if (!DcOf(dst)) return FALSE;
   GdiObject* t = TargetOf(dst);

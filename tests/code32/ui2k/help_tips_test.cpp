@@ -4,6 +4,7 @@
 #include "pages/page_dialog.h"
 #include "base/paths_and_names.h"
 #include "pages/help_tips.h"
+#include "modules/page_refresh.h"
 #include "plat/system.h"
 #include "stored/snapshot_ring.h"
 #include "win/controls.h"
@@ -409,6 +410,46 @@ TEST_F(HelpTipsTest, HostWorkaroundRestoresClassProcedures) {
     if (hostWindow) DestroyWindow(hostWindow);
   }
   for (const char16_t* name : {u"CorelDRAW 8.0", u"CorelDRAW 9.0", u"OtherApp"}) UnregisterClassW(name, nullptr);
+}
+
+// A lock marker that takes the focus is painted again with a focus rectangle; painted again
+// without a new focus, or after losing it, it has none.
+TEST_F(HelpTipsTest, LockMarkerShowsItsFocus) {
+  DriverContext* context = Bound();
+  ASSERT_NE(context, nullptr);
+  PageRecord* page = FindPageById(context, 1001);
+  ASSERT_NE(page, nullptr);
+  HWND pageWindow = OpenPage(context, page);
+  HWND other = Place(&page->controls[0], 1, 0, 0, {10, 10, 110, 30});
+  HWND marker = CreateWindowExW(0, u"STATIC", u"", WS_CHILD | WS_VISIBLE, 150, 10, 20, 20, pageWindow, nullptr,
+                                nullptr, nullptr);
+  SetWindowLongPtrW(marker, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&page->controls[1]));
+  SetWindowLongPtrW(marker, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LockMarkerProc));
+  auto focusLines = [&] {
+    int n = 0;
+    for (const std::string& line : plat::ui::PaintLog(marker))
+      if (line.rfind("focus ", 0) == 0) ++n;
+    return n;
+  };
+  struct Case {
+    const char* name;
+    HWND focus;       // the window given the focus first, or null to keep it
+    int focusRects;   // drawn so far
+  };
+  const Case cases[] = {
+      {"focused", marker, 1},
+      {"painted again", nullptr, 1},
+      {"focus elsewhere", other, 1},
+      {"focused again", marker, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.focus) SetFocus(c.focus);
+    InvalidateRect(marker, nullptr, TRUE);
+    UpdateWindow(marker);
+    EXPECT_EQ(focusLines(), c.focusRects);
+  }
+  DestroyWindow(marker);
 }
 
 }  // namespace help_tips_test

@@ -231,6 +231,8 @@ KOVA_EXPORT HBITMAP WINAPI LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName
 KOVA_EXPORT COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color);
 KOVA_EXPORT COLORREF WINAPI GetPixel(HDC hdc, int x, int y);
 KOVA_EXPORT BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop);
+// The dotted focus outline: every other pixel of the rectangle's edge inverted.
+KOVA_EXPORT BOOL WINAPI DrawFocusRect(HDC hDC, const RECT* lprc);
 KOVA_EXPORT BOOL WINAPI StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc,
                                    int ySrc, int wSrc, int hSrc, DWORD rop);
 KOVA_EXPORT BOOL WINAPI PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop);
