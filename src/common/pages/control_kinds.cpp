@@ -15,6 +15,7 @@
 #include "model/rule_eval.h"
 #include "modules/change_handling.h"
 #include "context/page_binding.h"
+#include "pages/frame_paint.h"
 #include "pages/static_kinds.h"
 #include "win/commctrl.h"
 #include "win/controls.h"
@@ -232,8 +233,8 @@ const ControlKind kKinds[kControlKindCount] = {
     {1, 0, nullptr, nullptr, S, nullptr, nullptr, W},   {2, 0, P, nullptr, &UpdatePictureControl, nullptr, nullptr, W},
     {3, 0, P, nullptr, U, nullptr, nullptr, W},         {4, 0, nullptr, nullptr, S, nullptr, nullptr, W},
     {5, 0, nullptr, nullptr, S, nullptr, nullptr, W},   {6, 0, nullptr, nullptr, S, nullptr, nullptr, W},
-    {21, 0, nullptr, &InitSubDialogButton, S, &OnSubDialogButton, M, W},
-    {24, 0, nullptr, &InitTwoPartButton, S, &OnSubDialogButton, M, W},
+    {21, 0, nullptr, &InitSubDialogButton, S, &OnSubDialogButton, &DrawSubDialogButton, W},
+    {24, 0, nullptr, &InitTwoPartButton, S, &OnSubDialogButton, &DrawSubDialogButton, W},
     {22, 0, nullptr, nullptr, U, C, nullptr, W},        {41, 0, nullptr, nullptr, U, C, nullptr, W},
     {42, 0, nullptr, I, U, C, nullptr, W},              {43, 0, nullptr, I, U, C, nullptr, W},
     {44, 0, nullptr, nullptr, S, nullptr, nullptr, W},  {45, 0, nullptr, nullptr, S, nullptr, nullptr, W},

@@ -430,6 +430,7 @@ INT_PTR PageDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         InitControl(context, page, c);
       }
       PostMessageW(window, PAGEMSG_FIT, 0, 0);
+      NoPageHook(context);
       return TRUE;
     }
     case PAGEMSG_FIT: FitPageControls(context, page, window); return TRUE;

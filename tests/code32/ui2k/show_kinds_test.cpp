@@ -7,6 +7,7 @@
 #include "pages/control_kinds.h"
 #include "fields/dictionary_lookup.h"
 #include "pages/page_dialog.h"
+#include "pages/frame_paint.h"
 #include "pages/static_kinds.h"
 #include "win/commctrl.h"
 
@@ -221,6 +222,77 @@ TEST_F(ShowKindsTest, SettingsTreeListsEveryPageAndValue) {
   const std::u16string line = u"  " + std::u16string(name.begin(), name.end()) + u"\uFF1A12";
   EXPECT_NE(std::find(items.begin(), items.end(), line), items.end());
   ClosePages();
+}
+
+// An owner-drawn sub-dialog button draws its face and caption: the frame-text caption, none
+// for 0xFFFF, "..." without a row, "<" as a triangle, embossed when disabled, a focus
+// rectangle when focused; a two-part button draws both strings, embossed when disabled.
+TEST_F(ShowKindsTest, SubDialogButtonFaces) {
+  UseStrings("  13187 \"Details\"\n  13192 \"<\"\n  501 \"First\"\n  502 \"Second\"\n");
+  DriverContext* context = Bound();
+  ASSERT_NE(context, nullptr);
+  PageRecord* page = FindPageById(context, 1001);
+  ASSERT_NE(page, nullptr);
+  OpenPage(context, page);
+  static const TwoPartCaption kTwoPart{9, 501, 502, 0, 1};
+  struct Case {
+    const char* name;
+    WORD kind, controlId;
+    bool enabled, focused, twoPart;
+    std::vector<std::string> texts;  // the texts drawn, in order
+    bool triangle, focusRect;
+    int lines;  // the two rings draw 8; a separator 1 more (2 embossed)
+  };
+  const Case cases[] = {
+      {"caption", 21, 2003, true, false, false, {"Details"}, false, false, 8},
+      {"no caption", 21, 2002, true, false, false, {}, false, false, 8},
+      {"no row", 21, 2999, true, false, false, {"..."}, false, false, 8},
+      {"arrow", 21, 2502, true, false, false, {}, true, false, 8},
+      {"disabled", 21, 2003, false, false, false, {"Details", "Details"}, false, false, 8},
+      {"focused", 21, 2003, true, true, false, {"Details"}, false, true, 8},
+      {"two parts", 24, 2999, true, false, true, {"First", "Second"}, false, false, 9},
+      {"two parts disabled", 24, 2999, false, false, true, {"First", "Second", "First", "Second"}, false, false, 10},
+  };
+  ControlRecord* control = &page->controls[0];
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HWND w = Place(page, control, c.kind, u"BUTTON", u"");
+    MoveWindow(w, 0, 0, 120, 24, FALSE);
+    control->controlId = c.controlId;
+    control->option = nullptr;
+    control->extraData = c.twoPart ? &kTwoPart : nullptr;
+    EnableWindow(w, c.enabled);
+    MEASUREITEMSTRUCT measure{ODT_BUTTON, c.controlId, 0, 0, 0, 0};
+    EXPECT_EQ(DispatchControlMessage(context, page, control, WM_MEASUREITEM, c.controlId,
+                                     reinterpret_cast<LPARAM>(&measure)), 1);
+    EXPECT_EQ(measure.itemWidth, 120u);
+    EXPECT_EQ(measure.itemHeight, 24u);
+    HDC dc = GetDC(w);
+    DRAWITEMSTRUCT draw{ODT_BUTTON, c.controlId, 0, ODA_DRAWENTIRE, c.focused ? ODS_FOCUS : 0u, w, dc,
+                        RECT{0, 0, 120, 24}, 0};
+    EXPECT_EQ(DispatchControlMessage(context, page, control, WM_DRAWITEM, c.controlId,
+                                     reinterpret_cast<LPARAM>(&draw)), 1);
+    ReleaseDC(w, dc);
+    std::vector<std::string> texts;
+    int lines = 0, focus = 0;
+    for (const std::string& op : plat::ui::PaintLog(w)) {
+      if (op.rfind("text ", 0) == 0) texts.push_back(op.substr(op.find(' ', 5) + 1));
+      if (op.rfind("line ", 0) == 0) ++lines;
+      if (op.rfind("focus ", 0) == 0) ++focus;
+    }
+    EXPECT_EQ(texts, c.texts);
+    EXPECT_EQ(focus > 0, c.focusRect);
+    if (c.triangle) {
+      EXPECT_GT(lines, c.lines + 3) << "the triangle's fill and edges";
+    } else {
+      EXPECT_EQ(lines, c.lines);
+    }
+    EXPECT_EQ(context->work->sheet.frameTextId, 0);
+    DestroyWindow(w);
+    control->window = nullptr;
+    for (auto& [record, saved] : saved_) *record = saved;
+    saved_.clear();
+  }
 }
 
 }  // namespace show_kinds_test
