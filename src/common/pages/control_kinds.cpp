@@ -231,7 +231,7 @@ constexpr WNDPROC W = &ControlSubclassProc;
 
 const ControlKind kKinds[kControlKindCount] = {
     {1, 0, nullptr, nullptr, S, nullptr, nullptr, W},   {2, 0, P, nullptr, &UpdatePictureControl, nullptr, nullptr, W},
-    {3, 0, P, nullptr, U, nullptr, nullptr, W},         {4, 0, nullptr, nullptr, S, nullptr, nullptr, W},
+    {3, 0, P, nullptr, &UpdateValueIcon, nullptr, nullptr, W},         {4, 0, nullptr, nullptr, S, nullptr, nullptr, W},
     {5, 0, nullptr, nullptr, S, nullptr, nullptr, W},   {6, 0, nullptr, nullptr, S, nullptr, nullptr, W},
     {21, 0, nullptr, &InitSubDialogButton, S, &OnSubDialogButton, &DrawSubDialogButton, W},
     {24, 0, nullptr, &InitTwoPartButton, S, &OnSubDialogButton, &DrawSubDialogButton, W},

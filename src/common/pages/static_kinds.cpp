@@ -11,6 +11,7 @@
 #include "pages/help_tips.h"
 #include "context/module_events.h"
 #include "context/ui_picture_paint.h"
+#include "context/ui_pictures.h"
 #include "model/module_dispatch.h"
 #include "win/commctrl.h"
 #include "win/controls.h"
@@ -314,4 +315,21 @@ void PaintPictureControl(DriverContext* context, PageRecord* page, ControlRecord
   paint->overrideDc = nullptr;
   for (int& a : paint->adjust) a = 50;
   paint->background = savedBackground;
+}
+
+void UpdateValueIcon(DriverContext* context, PageRecord*, ControlRecord* control) {
+  const ImageRef option = ControlOption(context, control);
+  if (!option || !control->window) return;
+  const bool pickOne = (OptionRawType(option) & 0xFF) == 1;
+  const bool currentOnly = pickOne && !control->linkedId;
+  const DWORD current = currentOnly ? GetControlFieldValue(context, control) : 0;
+  const ImageRef block = OptionCondition(option);
+  DWORD steps = ImageSize(option.image) / 8 + 1;
+  for (ImageRef item = OptionValues(option); item && steps--; item = NextOptionNode(option, item)) {
+    const DWORD value = NextOptionValue(option, item, nullptr);
+    if (value == 0 || (currentOnly && value != current)) continue;
+    if (block && IsItemDisabled(option, static_cast<WORD>(value), context)) continue;
+    DrawValueIcon(context, control->window, value);
+    if (pickOne) break;
+  }
 }

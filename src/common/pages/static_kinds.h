@@ -75,3 +75,7 @@ void UpdatePictureControl(DriverContext* context, PageRecord* page, ControlRecor
 // the earlier. A sheet picture is followed by module event 7 (the previews); a control with
 // id 0 by event 29.
 void PaintPictureControl(DriverContext* context, PageRecord* page, ControlRecord* control, HDC dc, const RECT* rect);
+
+// Icon controls (kind 3): the icon of the current value for a pick-one option without a
+// linked control, else the icons of every offered value, at the control's top left.
+void UpdateValueIcon(DriverContext* context, PageRecord* page, ControlRecord* control);

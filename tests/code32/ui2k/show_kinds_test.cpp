@@ -13,6 +13,31 @@
 
 namespace show_kinds_test {
 
+// An .ico file with one 4 × 4 image of 32 bits per pixel.
+std::string IconFile() {
+  const int side = 4;
+  std::string image(40 + side * side * 4 + side * 4, '\0');
+  auto put32 = [](std::string& s, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  };
+  put32(image, 0, 40);
+  put32(image, 4, side);
+  put32(image, 8, side * 2);
+  image[12] = 1;
+  image[14] = 32;
+  for (int i = 0; i < side * side; ++i) put32(image, 40 + 4 * i, 0xFF0000FFu);  // opaque blue
+  std::string file(6 + 16, '\0');
+  file[2] = 1;
+  file[4] = 1;
+  file[6] = side;
+  file[7] = side;
+  file[10] = 1;
+  file[12] = 32;
+  put32(file, 14, static_cast<std::uint32_t>(image.size()));
+  put32(file, 18, 22);
+  return file + image;
+}
+
 class ShowKindsTest : public kovatest::PageEngineTest {
  protected:
   void TearDown() override {
@@ -293,6 +318,41 @@ TEST_F(ShowKindsTest, SubDialogButtonFaces) {
     for (auto& [record, saved] : saved_) *record = saved;
     saved_.clear();
   }
+}
+
+// An icon control shows the icon of the current value of a pick-one option, and follows it.
+TEST_F(ShowKindsTest, ValueIconShowsTheCurrentValue) {
+  root_.WriteFile(u"C:\\drv\\blue.ico", IconFile());
+  root_.WriteFile(u"C:\\drv\\KOVAUIUS.rc", kovatest::ReadFixtureFile("pages/page_engine.rc") +
+                                                "\n2026 ICON \"blue.ico\"\n2027 ICON \"blue.ico\"\n");
+  DriverContext* context = Bound();
+  ASSERT_NE(context, nullptr);
+  PageRecord* page = FindPageById(context, 1001);
+  ASSERT_NE(page, nullptr);
+  ControlRecord* group = FindControlById(context, page, 2026);
+  ASSERT_NE(group, nullptr);
+  OpenPage(context, page);
+  ControlRecord icon = *group;
+  icon.linkedId = 0;
+  icon.kind = 3;
+  icon.window = CreateWindowExW(0, u"STATIC", u"", WS_CHILD | WS_VISIBLE, 0, 0, 32, 32, page->window, nullptr,
+                                nullptr, nullptr);
+  windows_.push_back(icon.window);
+  for (DWORD value : {2026u, 2027u}) {
+    SCOPED_TRACE(value);
+    SetControlFieldValue(context, &icon, value);
+    UpdateControl(context, page, &icon);
+    std::vector<std::string> icons;
+    for (const std::string& op : plat::ui::PaintLog(icon.window))
+      if (op.rfind("icon ", 0) == 0) icons.push_back(op);
+    ASSERT_FALSE(icons.empty());
+    EXPECT_EQ(icons.back(), "icon 0,0 " + std::to_string(value));
+  }
+  // Only the current value's icon: one per update.
+  int drawn = 0;
+  for (const std::string& op : plat::ui::PaintLog(icon.window)) drawn += op.rfind("icon ", 0) == 0;
+  EXPECT_EQ(drawn, 2);
+  icon.window = nullptr;
 }
 
 }  // namespace show_kinds_test
