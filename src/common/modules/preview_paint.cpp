@@ -170,6 +170,11 @@ void PaintWatermarkPreview(DriverContext* context, ControlRecord* control, int w
         auto copy = [&](int x, int y) {
           TextOutW(scratch.dc, x + box.originX, y + box.originY, text, Length(text));
           if (effect == 1) Outline(scratch.dc, box, x, y);
+          if (effect == 2) {
+            // A full ellipse inside the box: start and end at the middle of its right edge.
+            const int right = x + box.width, middle = y + box.height / 2;
+            Arc(scratch.dc, x, y, x + box.width, y + box.height, right, middle, right, middle);
+          }
         };
         if (tiled) {
           for (int y = 0; y < h; y += box.height + 1)

@@ -3,6 +3,7 @@
 #include "page_engine_fixture.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "modules/preview_paint.h"
 #include "win/paint.h"
@@ -99,7 +100,7 @@ TEST_F(PreviewPaintTest, CopyGuardSwatchShowsTheDensityColour) {
   }
 }
 
-// The watermark text's frame (effect 1): pure red at density 100 with colour 1, nothing at
+// The watermark text's frame (effect 1) or circle (effect 2): pure red at density 100 with colour 1, nothing at
 // density 0; turned by 90 degrees it stands upright; an angle, a density or a resolution
 // outside its range draws what it can and never faults.
 TEST_F(PreviewPaintTest, WatermarkTextByDensityColourAndScale) {
@@ -119,7 +120,8 @@ TEST_F(PreviewPaintTest, WatermarkTextByDensityColourAndScale) {
     const char* name;
     DWORD on, density, colour, angle, points, resolution, widthDots, lengthDots;
     bool red, drawn;
-    int upright;  // 1 the frame is taller than wide, -1 wider than tall, 0 not checked
+    int upright;  // 1 the frame is taller than wide, -1 wider than tall, 2 square, 0 not checked
+    DWORD effect = 1;  // 1 a frame, 2 a circle
   };
   const Case cases[] = {
       {"red at 100", 1, 100, 1, 0, 144, 600, 4962, 7014, true, true, -1},
@@ -132,6 +134,8 @@ TEST_F(PreviewPaintTest, WatermarkTextByDensityColourAndScale) {
       {"no resolution", 1, 100, 1, 0, 144, 0, 4962, 7014, false, false, 0},
       {"paper shorter than an inch", 1, 100, 1, 0, 144, 1200, 1100, 1100, false, false, 0},
       {"no paper", 1, 100, 1, 0, 144, 600, 0, 0, false, false, 0},
+      {"circle", 1, 100, 1, 0, 72, 600, 4962, 7014, true, true, 2, 2},
+      {"circle turned", 1, 100, 1, 30, 72, 600, 4962, 7014, true, true, 2, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -142,7 +146,7 @@ TEST_F(PreviewPaintTest, WatermarkTextByDensityColourAndScale) {
     WriteFieldRawById(context, fid::wdmWmColor, c.colour);
     WriteFieldRawById(context, fid::wdmWmAngle, c.angle);
     WriteFieldRawById(context, fid::wdmWmFontPoint, c.points);
-    WriteFieldRawById(context, fid::wdmWmEffect, 1);
+    WriteFieldRawById(context, fid::wdmWmEffect, c.effect);
     WriteFieldRawById(context, fid::wdmWmOpaque, 0);
     WriteFieldRawById(context, fid::wdmWmPosiTile, 0);
     WriteFieldRawById(context, fid::wdmWmPosi, 0);
@@ -155,11 +159,15 @@ TEST_F(PreviewPaintTest, WatermarkTextByDensityColourAndScale) {
     EXPECT_EQ(n.red > 0, c.red);
     EXPECT_EQ(n.coloured > 0, c.drawn);
     const LONG wide = n.redBounds.right - n.redBounds.left, tall = n.redBounds.bottom - n.redBounds.top;
-    if (c.upright > 0) {
+    if (c.upright == 1) {
       EXPECT_GT(tall, wide);
     }
     if (c.upright < 0) {
       EXPECT_GT(wide, tall);
+    }
+    if (c.upright == 2) {
+      EXPECT_LE(std::abs(wide - tall), 1);
+      EXPECT_GT(wide, 10);
     }
   }
 }
