@@ -107,11 +107,24 @@ void Fill(HDC dc, int w, int h, COLORREF colour) {
   DeleteObject(brush);
 }
 
+// The text's extent, widened to the sum of its characters' A, B and C widths with the
+// overhang of a negative A width of the first character and a negative C width of the last
+// (a one-character text counts only its A width).
 SIZE MeasureText(HDC dc, const WCHAR* text) {
   SIZE size{};
   int n = 0;
   while (text[n]) ++n;
-  if (n) GetTextExtentPoint32W(dc, text, n, &size);
+  if (!n || !GetTextExtentPoint32W(dc, text, n, &size)) return size;
+  std::int64_t sum = 0, overhang = 0;
+  for (int i = 0; i < n; ++i) {
+    ABC abc{};
+    if (!GetCharABCWidthsW(dc, text[i], text[i], &abc)) return size;
+    sum += static_cast<std::int64_t>(abc.abcA) + abc.abcB + abc.abcC;
+    if (i == 0 && abc.abcA < 0) overhang -= abc.abcA;
+    if (i == n - 1 && n > 1 && abc.abcC < 0) overhang -= abc.abcC;
+  }
+  const std::int64_t width = std::min<std::int64_t>(sum + overhang, 0x7FFF);
+  if (width > size.cx) size.cx = static_cast<LONG>(width);
   return size;
 }
 

@@ -276,6 +276,17 @@ BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int c, LPSIZE size) {
   return TRUE;
 }
 
+BOOL WINAPI GetCharABCWidthsW(HDC hdc, UINT first, UINT last, ABC* widths) {
+  if (!DcOf(hdc) || !widths || last < first) return FALSE;
+  // Each character's advance as its B width; the faces measured here carry no overhangs.
+  for (UINT ch = first; ch <= last; ++ch) {
+    const char16_t c = static_cast<char16_t>(ch);
+    const SIZE size = TextSize(hdc, std::u16string_view(&c, 1));
+    widths[ch - first] = ABC{0, static_cast<UINT>(size.cx), 0};
+  }
+  return TRUE;
+}
+
 BOOL WINAPI GetTextMetricsW(HDC hdc, TEXTMETRICW* tm) {
   if (!DcOf(hdc) || !tm) return FALSE;
   if (MeasureFont(FontOf(hdc), tm)) return TRUE;
