@@ -26,10 +26,10 @@ constexpr WORD kSubclassedMark = 0;
 
 // ---- the road every kind takes until its own handlers exist -----------------------------
 // PENDING: the list and combo kinds' own handlers (value lists and combos, owner-drawn
-// lists, the check list and the preset icon list), the check, radio, edit, numeric, spin,
-// slider and trackbar kinds' handlers, and the static, picture, sub-dialog button, tab and
-// tree kinds' handlers replace these generic slots; until then each control is filled and
-// written through its window class's plain messages below.
+// lists, the check list and the preset icon list) and the check, radio, edit, numeric, spin,
+// slider and trackbar kinds' handlers replace these generic slots; until then each of those
+// controls is filled and written through its window class's plain messages below. (The
+// static, picture, icon, sub-dialog button, tab and tree kinds have their own handlers.)
 
 enum class Road { None, List, Combo, Check, Radio, Text, Number, Scroll, Trackbar };
 
