@@ -226,6 +226,50 @@ TEST_F(HelpTipsTest, TipShowsAfterASecondWhilePointerAndFocusStay) {
   (void)controlWindow;
 }
 
+// A value combo explains the item under the pointer (or its selection) with the value's tip
+// string, else with the item's text, also for an item whose data is -1; a combo without a
+// tip string and no item shows nothing.
+TEST_F(HelpTipsTest, ValueComboTipsExplainTheItem) {
+  DriverContext* context = Bound();
+  ASSERT_NE(context, nullptr);
+  PageRecord* page = FindPageById(context, 1001);
+  ASSERT_NE(page, nullptr);
+  HWND pageWindow = OpenPage(context, page);
+  ControlRecord* combo = &page->controls[0];
+  saved_.emplace_back(combo, *combo);
+  combo->kind = 43;
+  combo->tipId = 0;
+  combo->controlId = 2937;
+  combo->window = CreateWindowExW(0, u"COMBOBOX", u"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, 10, 10, 100, 80,
+                                  pageWindow, nullptr, nullptr, nullptr);
+  struct Item {
+    const char16_t* text;
+    DWORD data;
+  };
+  for (const Item& i : {Item{u"Fine", 13137}, Item{u"Unknown", 0xFFFFFFFF}, Item{u"Draft", 13140}}) {
+    const LRESULT at = SendMessageW(combo->window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(i.text));
+    SendMessageW(combo->window, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(i.data));
+  }
+  struct Case {
+    int selection;  // CB_SETCURSEL
+    int item;       // the item asked about; -1 the selection
+    const char16_t* tip;  // null: no tip
+  };
+  for (const Case& c : {Case{-1, 0, u"Fine"}, Case{-1, 1, u"Unknown"}, Case{2, -1, u"Draft"}, Case{-1, -1, nullptr}}) {
+    SCOPED_TRACE(testing::Message() << c.selection << "/" << c.item);
+    DropTip(context, pageWindow);
+    SendMessageW(combo->window, CB_SETCURSEL, static_cast<WPARAM>(c.selection), 0);
+    ShowTipPopup(context, combo, pageWindow, 10, 34, c.item);
+    if (!c.tip) {
+      EXPECT_EQ(TipWindow(context), nullptr);
+      continue;
+    }
+    ASSERT_NE(TipWindow(context), nullptr);
+    EXPECT_EQ(plat::ui::Text(TipWindow(context)), c.tip);
+  }
+  DropTip(context, pageWindow);
+}
+
 // The tip is kept on the screen and off a taskbar that lies along an edge.
 TEST_F(HelpTipsTest, TipPositionIsClampedToTheScreenLessTheTaskbar) {
   DriverContext* context = Bound();
