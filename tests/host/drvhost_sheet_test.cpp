@@ -303,5 +303,34 @@ TEST_F(DrvhostSheetTest, TheSamplesChoicesShowByName) {
   EXPECT_GT(combos, 5);
 }
 
+// F1 and a right-click print the help request with the control's ids; a hovered control's
+// tip shows only once its second has passed on the host's clock.
+TEST_F(DrvhostSheetTest, HelpRequestsAndTipsArePrintedAfterEachAction) {
+  HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--page", "1001", "--help", "2001",
+                      "--context-menu", "2001", "--hover", "2009", "--wait", "999", "--wait", "1", "--cancel"});
+  ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+  struct Case {
+    const char* after;  // the action line
+    const char* shown;  // what follows it before the page
+    bool present;
+  };
+  const Case cases[] = {
+      {"--help 2001\n", "help HELP_WM_HELP", true},
+      {"--help 2001\n", "on 2001 {id 2001, help id 10101}", true},
+      {"--context-menu 2001\n", "help HELP_CONTEXTMENU", true},
+      {"--hover 2009\n", "tip ", false},
+      {"--wait 999\n", "tip ", false},
+      {"--wait 1\n", "tip \"", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.after) + c.shown);
+    const std::size_t at = run.out.find(c.after);
+    ASSERT_NE(at, std::string::npos) << run.out;
+    const std::size_t page = run.out.find("page 1001", at);
+    const std::string between = run.out.substr(at, page - at);
+    EXPECT_EQ(between.find(c.shown) != std::string::npos, c.present) << between;
+  }
+}
+
 }  // namespace
 }  // namespace drvhost_sheet_test

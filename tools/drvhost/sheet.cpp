@@ -14,6 +14,7 @@
 #include "interface_library.h"
 #include "png_file.h"
 #include "plat/ui_driver.h"
+#include "win/commdlg.h"
 #include "win/compstui.h"
 #include "win/controls.h"
 #include "win/errors.h"
@@ -31,6 +32,7 @@ constexpr const char* kUsage =
     "[--out FILE] [--store] [--png FILE]\n"
     "actions: --page ID  --click CONTROL  --select CONTROL=VALUE  --type CONTROL=TEXT\n"
     "         --answer ok|cancel|yes|no  --ok  --cancel  --apply\n"
+    "         --help CONTROL  --context-menu CONTROL  --hover CONTROL[=X,Y]  --wait MS\n"
     "--png FILE: a picture of the sheet as shown after the actions; with %d in the name, one after\n"
     "            each action (0: as opened)\n";
 
@@ -136,6 +138,18 @@ std::string CheckAction(const Action& a) {
   if ((a.name == "--select" || a.name == "--type") && !SplitPair(a.value, id, value))
     return a.name + " needs CONTROL=" + (a.name == "--select" ? "VALUE" : "TEXT") + " with a control id, not \"" +
            a.value + "\"";
+  if ((a.name == "--help" || a.name == "--context-menu") && !ParseId(a.value, id))
+    return a.name + " needs a control id, not \"" + a.value + "\"";
+  if (a.name == "--hover") {
+    const std::size_t eq = a.value.find('=');
+    int x = 0, y = 0;
+    char rest = 0;
+    if (!ParseId(a.value.substr(0, eq), id) ||
+        (eq != std::string::npos && std::sscanf(a.value.c_str() + eq + 1, "%d,%d%c", &x, &y, &rest) != 2))
+      return "--hover needs CONTROL or CONTROL=X,Y with a control id, not \"" + a.value + "\"";
+  }
+  if (a.name == "--wait" && (a.value.empty() || a.value.size() > 9 || a.value.find_first_not_of("0123456789") != std::string::npos))
+    return "--wait needs a number of milliseconds, not \"" + a.value + "\"";
   return {};
 }
 
@@ -173,6 +187,31 @@ bool TakesTyping(HWND w) {
 
 // Activates the one page with this id, as a click on its tab does; the sheet stays where it
 // is when it has no such page.
+// The help requests since the last action and the tips shown now.
+void ShowHelpAndTips() {
+  static std::size_t seen = 0;
+  const auto& requests = plat::ui::HelpRequests();
+  if (seen > requests.size()) seen = 0;
+  for (; seen < requests.size(); ++seen) {
+    const plat::ui::HelpRecord& r = requests[seen];
+    const char* command = r.command == HELP_WM_HELP      ? "HELP_WM_HELP"
+                          : r.command == HELP_CONTEXTMENU ? "HELP_CONTEXTMENU"
+                          : r.command == HELP_CONTEXT     ? "HELP_CONTEXT"
+                                                          : "other";
+    std::printf("help %s %s on %d", command, Quoted(r.file).c_str(), GetDlgCtrlID(r.window));
+    for (const auto& [control, topic] : r.ids)
+      std::printf(" {id %lu, help id %lu}", static_cast<unsigned long>(control), static_cast<unsigned long>(topic));
+    if (r.command == HELP_CONTEXT) std::printf(" topic %lu", static_cast<unsigned long>(r.data));
+    std::printf("\n");
+  }
+  for (HWND tip : plat::ui::ShownPopups()) {
+    RECT r{};
+    GetWindowRect(tip, &r);
+    std::printf("tip %s at %ld,%ld\n", Quoted(plat::ui::Text(tip)).c_str(), static_cast<long>(r.left),
+                static_cast<long>(r.top));
+  }
+}
+
 bool SelectSheetPage(HWND modal, int pageId) {
   for (int i = 0; SendMessageW(modal, PSM_INDEXTOPAGE, static_cast<WPARAM>(i), 0); ++i)
     if (static_cast<int>(SendMessageW(modal, PSM_INDEXTOID, static_cast<WPARAM>(i), 0)) == pageId)
@@ -203,6 +242,25 @@ void Perform(const Action& a) {
     ok = ok && SplitPair(a.value, id, value) && TakesTyping(edit = plat::ui::FindControl(page, id)) &&
          plat::ui::ReplaceText(edit, U16(value));
     if (ok) plat::ui::LeaveControl(edit);
+  } else if (a.name == "--help") {
+    ok = ok && ParseId(a.value, id) && plat::ui::AskHelp(plat::ui::FindControl(page, id));
+  } else if (a.name == "--context-menu") {
+    HWND c = ok && ParseId(a.value, id) ? plat::ui::FindControl(page, id) : nullptr;
+    RECT r{};
+    if (c) GetClientRect(c, &r);
+    ok = ok && plat::ui::OpenContextMenu(c, r.right / 2, r.bottom / 2);
+  } else if (a.name == "--hover") {
+    // CONTROL or CONTROL=X,Y (in the control's client area; the middle without).
+    const std::size_t eq = a.value.find('=');
+    HWND c = ok && ParseId(a.value.substr(0, eq), id) ? plat::ui::FindControl(page, id) : nullptr;
+    RECT r{};
+    if (c) GetClientRect(c, &r);
+    int x = r.right / 2, y = r.bottom / 2;
+    if (eq != std::string::npos && std::sscanf(a.value.c_str() + eq + 1, "%d,%d", &x, &y) != 2) ok = false;
+    ok = ok && c && plat::ui::MoveMouse(c, x, y) != nullptr;
+  } else if (a.name == "--wait") {
+    plat::ui::AdvanceClock(static_cast<DWORD>(std::stoul(a.value)));
+    plat::ui::RunPendingMessages();
   } else if (a.name == "--apply") {
     // A sheet without an Apply button applies as the person's Apply would; a sub-dialog has
     // nothing to apply (and is never closed by it).
@@ -216,6 +274,7 @@ void Perform(const Action& a) {
   }
   if (!ok) g_outcome.failed = true;
   std::printf("%s %s%s\n", a.name.c_str(), a.value.c_str(), ok ? "" : "  (could not be done)");
+  ShowHelpAndTips();
   if (a.name != "--ok" && a.name != "--cancel") ShowPage(("after " + a.name).c_str());
 }
 
@@ -241,7 +300,8 @@ int RunSheet(const std::vector<std::string>& args) {
   for (std::size_t i = 3; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool takesValue = a == "--devmode" || a == "--out" || a == "--png" || a == "--page" || a == "--click" ||
-                            a == "--select" || a == "--type" || a == "--answer";
+                            a == "--select" || a == "--type" || a == "--answer" || a == "--help" ||
+                            a == "--context-menu" || a == "--hover" || a == "--wait";
     if (a == "--store") {
       if (!document) {
         std::fprintf(stderr, "drvhost: --store keeps a document sheet's result; the device sheet stores its own\n%s",
@@ -275,6 +335,13 @@ int RunSheet(const std::vector<std::string>& args) {
       return kExitUsage;
     }
   }
+  // Tips wait on their timer: a sheet driven with waits keeps time on the host's clock,
+  // which moves only when an action waits.
+  for (const Action& a : actions)
+    if (a.name == "--wait" || a.name == "--hover") {
+      plat::ui::AdvanceClock(0);
+      break;
+    }
   std::string error;
   if (!OpenExistingRoot(args[0], error)) {
     std::fprintf(stderr, "drvhost: %s\n", error.c_str());

@@ -5,6 +5,7 @@
 #include "field_ids.h"
 #include "context/module_events.h"
 #include "context/module_hooks.h"
+#include "modules/preview_paint.h"
 #include "stored/stamp_list.h"
 
 namespace {
@@ -42,8 +43,11 @@ std::int32_t StampModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWO
 std::int32_t StampModuleEvent(DriverContext* context, DWORD event, void* block, void*) {
   if (!context || !block) return 0;
   if (event == MODEV_PREVIEW_PAINTED) {
-    // PENDING: PaintWatermarkPreview and PaintDensityPreview, the previews' own painters,
-    // draw over the page picture here; until they come nothing is drawn over the picture.
+    auto* b = static_cast<PreviewEventBlock*>(block);
+    auto dc = static_cast<HDC>(b->deviceContext);
+    const auto* rect = static_cast<const RECT*>(b->rectangle);
+    PaintWatermarkPreview(context, b->control, b->width, b->height, dc, rect);
+    PaintDensityPreview(context, b->control, b->width, b->height, dc, rect);
     return 1;
   }
   if (event != MODEV_GREY_STATE) return 0;

@@ -17,6 +17,7 @@
 #include "context/page_binding.h"
 #include "stored/page_opening.h"
 #include "modules/page_refresh.h"
+#include "pages/help_tips.h"
 #include "stored/preset_list.h"
 #include "win/controls.h"
 #include "win/msgbox.h"
@@ -52,9 +53,8 @@ ControlRecord* FindControlOfOption(DriverContext* context, PageRecord* page, Ima
   return nullptr;
 }
 
-void CloseTip(PageRecord*) {
-  // PENDING: the tip popup of the help and tips code (SetTipPopup, ShowTipPopup) is closed
-  // here; until it exists no page has one open.
+void CloseTip(DriverContext* context, PageRecord* page) {
+  SetTipPopup(context, nullptr, page ? page->window : nullptr, 0, 0);
 }
 
 }  // namespace
@@ -84,7 +84,7 @@ int ShowAlertBox(DriverContext* context, ImageRef alert, HWND owner) {
 
 int ApplyControlValue(DriverContext* context, PageRecord* page, ControlRecord* control, DWORD value, int mode) {
   if (!context || !page) return 0;
-  CloseTip(page);
+  CloseTip(context, page);
   DWORD old = 0;
   if (mode == 1) {
     old = GetControlFieldValue(context, control);

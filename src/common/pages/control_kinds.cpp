@@ -15,6 +15,8 @@
 #include "model/rule_eval.h"
 #include "modules/change_handling.h"
 #include "context/page_binding.h"
+#include "pages/frame_paint.h"
+#include "pages/static_kinds.h"
 #include "win/commctrl.h"
 #include "win/controls.h"
 
@@ -24,10 +26,10 @@ constexpr WORD kSubclassedMark = 0;
 
 // ---- the road every kind takes until its own handlers exist -----------------------------
 // PENDING: the list and combo kinds' own handlers (value lists and combos, owner-drawn
-// lists, the check list and the preset icon list), the check, radio, edit, numeric, spin,
-// slider and trackbar kinds' handlers, and the static, picture, sub-dialog button, tab and
-// tree kinds' handlers replace these generic slots; until then each control is filled and
-// written through its window class's plain messages below.
+// lists, the check list and the preset icon list) and the check, radio, edit, numeric, spin,
+// slider and trackbar kinds' handlers replace these generic slots; until then each of those
+// controls is filled and written through its window class's plain messages below. (The
+// static, picture, icon, sub-dialog button, tab and tree kinds have their own handlers.)
 
 enum class Road { None, List, Combo, Check, Radio, Text, Number, Scroll, Trackbar };
 
@@ -221,29 +223,32 @@ LRESULT GenericMessage(DriverContext* context, PageRecord* page, ControlRecord* 
 // Handler sets as the table gives them; the slots a kind lacks stay null.
 constexpr KindInit I = &GenericInit;
 constexpr KindUpdate U = &GenericUpdate;
+constexpr KindUpdate S = &UpdateStaticText;
 constexpr KindCommand C = &GenericCommand;
 constexpr KindMessage M = &GenericMessage;
 constexpr KindPrefilter P = &CycleControlValue;
 constexpr WNDPROC W = &ControlSubclassProc;
 
 const ControlKind kKinds[kControlKindCount] = {
-    {1, 0, nullptr, nullptr, U, nullptr, nullptr, W},   {2, 0, P, nullptr, U, nullptr, nullptr, W},
-    {3, 0, P, nullptr, U, nullptr, nullptr, W},         {4, 0, nullptr, nullptr, U, nullptr, nullptr, W},
-    {5, 0, nullptr, nullptr, U, nullptr, nullptr, W},   {6, 0, nullptr, nullptr, U, nullptr, nullptr, W},
-    {21, 0, nullptr, I, U, C, M, W},                    {24, 0, nullptr, I, U, C, M, W},
+    {1, 0, nullptr, nullptr, S, nullptr, nullptr, W},   {2, 0, P, nullptr, &UpdatePictureControl, nullptr, nullptr, W},
+    {3, 0, P, nullptr, &UpdateValueIcon, nullptr, nullptr, W},         {4, 0, nullptr, nullptr, S, nullptr, nullptr, W},
+    {5, 0, nullptr, nullptr, S, nullptr, nullptr, W},   {6, 0, nullptr, nullptr, S, nullptr, nullptr, W},
+    {21, 0, nullptr, &InitSubDialogButton, S, &OnSubDialogButton, &DrawSubDialogButton, W},
+    {24, 0, nullptr, &InitTwoPartButton, S, &OnSubDialogButton, &DrawSubDialogButton, W},
     {22, 0, nullptr, nullptr, U, C, nullptr, W},        {41, 0, nullptr, nullptr, U, C, nullptr, W},
     {42, 0, nullptr, I, U, C, nullptr, W},              {43, 0, nullptr, I, U, C, nullptr, W},
-    {44, 0, nullptr, nullptr, U, nullptr, nullptr, W},  {45, 0, nullptr, nullptr, U, nullptr, nullptr, W},
-    {46, 0, nullptr, nullptr, U, nullptr, nullptr, W},  {47, 0, nullptr, I, nullptr, C, M, W},
+    {44, 0, nullptr, nullptr, S, nullptr, nullptr, W},  {45, 0, nullptr, nullptr, S, nullptr, nullptr, W},
+    {46, 0, nullptr, nullptr, S, nullptr, nullptr, W},  {47, 0, nullptr, I, nullptr, C, M, W},
     {48, 0, nullptr, I, U, C, M, W},                    {49, 0, nullptr, I, nullptr, C, M, W},
     {50, 0, nullptr, I, nullptr, C, M, W},              {61, 0, nullptr, I, U, C, nullptr, W},
     {62, 0, nullptr, I, U, C, nullptr, W},              {63, 0, nullptr, I, U, C, M, W},
-    {23, 0, nullptr, I, U, nullptr, M, W},              {64, 0, nullptr, nullptr, U, nullptr, nullptr, W},
-    {65, 0, nullptr, nullptr, U, nullptr, nullptr, W},  {81, 0, nullptr, I, U, nullptr, M, W},
-    {82, 0, nullptr, I, U, nullptr, M, W},              {83, 0, nullptr, nullptr, U, nullptr, nullptr, W},
+    {23, 0, nullptr, I, U, nullptr, M, W},              {64, 0, nullptr, nullptr, S, nullptr, nullptr, W},
+    {65, 0, nullptr, nullptr, S, nullptr, nullptr, W},  {81, 0, nullptr, I, U, nullptr, M, W},
+    {82, 0, nullptr, I, U, nullptr, M, W},              {83, 0, nullptr, nullptr, S, nullptr, nullptr, W},
     {84, 0, nullptr, I, U, nullptr, M, W},              {85, 0, nullptr, I, U, nullptr, M, W},
-    {101, 0, nullptr, nullptr, U, nullptr, nullptr, W}, {102, 0, nullptr, nullptr, U, nullptr, nullptr, W},
-    {104, 0, nullptr, I, nullptr, nullptr, M, W},       {105, 0, nullptr, I, nullptr, nullptr, M, W},
+    {101, 0, nullptr, nullptr, S, nullptr, nullptr, W}, {102, 0, nullptr, nullptr, S, nullptr, nullptr, W},
+    {104, 0, nullptr, &InitTabControl, nullptr, nullptr, &OnTabMessage, W},
+    {105, 0, nullptr, &InitSettingsTree, nullptr, nullptr, &IgnoreMessage, W},
 };
 
 void PostPaint(PageRecord* page) {

@@ -21,12 +21,12 @@
 #include "context/module_events.h"
 #include "modules/change_handling.h"
 #include "pages/control_kinds.h"
+#include "pages/help_tips.h"
+#include "pages/static_kinds.h"
 #include "context/page_binding.h"
 #include "pages/page_cursors.h"
 #include "modules/page_refresh.h"
-#include "pages/pending_host_workarounds.h"
 #include "context/page_wiring.h"
-#include "pages/pending_tips.h"
 #include "pages/picture_clicks.h"
 #include "pages/picture_hit_test.h"
 #include "stored/default_section.h"
@@ -430,6 +430,7 @@ INT_PTR PageDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         InitControl(context, page, c);
       }
       PostMessageW(window, PAGEMSG_FIT, 0, 0);
+      NoPageHook(context);
       return TRUE;
     }
     case PAGEMSG_FIT: FitPageControls(context, page, window); return TRUE;
@@ -444,15 +445,36 @@ INT_PTR PageDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         EndPaint(window, &ps);
       }
       return FALSE;
-    case WM_ERASEBKGND: RefreshPage(context, page, 0); return FALSE;
+    case WM_ERASEBKGND:
+      SetTipPopup(context, nullptr, window, 0, 0);
+      RefreshPage(context, page, 0);
+      return FALSE;
+    case WM_TIMER:
+      if (OnTipTimer(context, window, wParam)) return TRUE;
+      return ControlLoop(context, page, window, message, wParam, lParam);
     case kNcPaint: return FALSE;
     case PAGEMSG_DEFERRED_ALERT: ShowDeferredAlert(context, page, wParam, lParam); return TRUE;
-    case WM_HELP:
-    case WM_CONTEXTMENU:
-      // PENDING: ShowControlHelp, the control help of the help and tips code, answers here;
-      // until it comes the request is taken and nothing is shown.
+    case WM_HELP: {
+      SetTipPopup(context, nullptr, window, 0, 0);
+      const auto* info = reinterpret_cast<const HELPINFO*>(lParam);
+      if (info && info->cbSize >= sizeof(HELPINFO))
+        ShowControlHelp(window, static_cast<HWND>(info->hItemHandle), WM_HELP);
       return TRUE;
+    }
+    case WM_CONTEXTMENU: {
+      SetTipPopup(context, nullptr, window, 0, 0);
+      auto target = reinterpret_cast<HWND>(wParam);
+      if (target == window) {
+        // On the page itself: the control under the pointer, unless it keeps its clicks.
+        ControlRecord* c = ControlAtPoint(page, static_cast<std::int16_t>(LOWORD(static_cast<DWORD>(lParam))),
+                                          static_cast<std::int16_t>(HIWORD(static_cast<DWORD>(lParam))));
+        target = c && !(c->flags & CTLF_HIDDEN_FUNCTION) ? c->window : nullptr;
+      }
+      if (target) ShowControlHelp(window, target, WM_CONTEXTMENU);
+      return TRUE;
+    }
     case WM_NOTIFY: {
+      SetTipPopup(context, nullptr, window, 0, 0);
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (!header) return FALSE;
       switch (header->code) {
@@ -474,7 +496,9 @@ INT_PTR PageDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       }
       return ControlLoop(context, page, window, message, wParam, lParam);
     }
-    case WM_COMMAND: return OnCommand(context, page, window, wParam, lParam);
+    case WM_COMMAND:
+      SetTipPopup(context, nullptr, window, 0, 0);
+      return OnCommand(context, page, window, wParam, lParam);
     case WM_LBUTTONDBLCLK: return FALSE;
     case kRButtonDblClk: {
       POINT p{static_cast<std::int16_t>(LOWORD(static_cast<DWORD>(lParam))),
@@ -498,7 +522,9 @@ INT_PTR PageDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         ClientToScreen(window, &p);
         c = ControlAtPoint(page, p.x, p.y);
       }
-      if (c) RouteControlMessage(context, page, c, message, wParam, lParam);
+      const bool handled = c && RouteControlMessage(context, page, c, message, wParam, lParam);
+      const bool ownTip = c && c->window && c->window == sheet.tipControlWindow;
+      if (message == WM_MOUSEMOVE && !handled && !ownTip) SetTipPopup(context, nullptr, window, 0, 0);
       return TRUE;
     }
     default: return ControlLoop(context, page, window, message, wParam, lParam);
@@ -515,6 +541,28 @@ LRESULT ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   if (context && DispatchModuleMessage(context, page, control, message, wParam, lParam)) return 0;
   const bool holdButton = control->kind == 21 && GetControlExtraData(control, 5);
   switch (message) {
+    case WM_PAINT:
+      if (control->kind == 2 && context && context->work) {
+        PAINTSTRUCT ps{};
+        HDC dc = BeginPaint(window, &ps);
+        context->work->sheet.paintDc = dc;
+        PaintPictureControl(context, page, control, dc, nullptr);
+        context->work->sheet.paintDc = nullptr;
+        EndPaint(window, &ps);
+        return 0;
+      }
+      break;
+    case WM_ERASEBKGND:
+      if (control->kind == 50 || control->kind == 47 ||
+          (control->kind == 2 && (control->controlId == 2039 || control->controlId == 0))) {
+        RECT client{};
+        GetClientRect(window, &client);
+        HBRUSH brush = ControlGreyed(control) ? GetSysColorBrush(COLOR_BTNFACE)
+                                              : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        FillRect(reinterpret_cast<HDC>(wParam), &client, brush);
+        return 1;
+      }
+      break;
     case WM_SETCURSOR:
       if (IsPageHandCursor(context, GetCursor(), true)) return TRUE;
       break;

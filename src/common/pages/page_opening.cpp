@@ -17,7 +17,7 @@
 #include "context/page_binding.h"
 #include "pages/page_dialog.h"
 #include "modules/page_refresh.h"
-#include "pages/pending_host_workarounds.h"
+#include "pages/help_tips.h"
 #include "win/controls.h"
 #include "win/prsht.h"
 #include "win/resources.h"

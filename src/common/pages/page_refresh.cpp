@@ -21,6 +21,7 @@
 #include "context/page_binding.h"
 #include "pages/page_cursors.h"
 #include "context/page_wiring.h"
+#include "context/ui_picture_paint.h"
 #include "stored/preset_list.h"
 #include "win/commctrl.h"
 #include "win/controls.h"
@@ -41,6 +42,23 @@ constexpr UINT kTabGetCurSel = 0x130B;  // TCM_GETCURSEL
 constexpr WORD kPresetKeepFields[] = {fid::wdmPresetName, fid::kdmUIModeChange, fid::kdmLogCode, fid::wdmChapterNum};
 
 WNDPROC g_staticProc = nullptr;  // the STATIC class procedure the markers replace
+HWND g_focusedMarker = nullptr;   // took the focus since its last paint: gets a focus rectangle
+constexpr DWORD kLockPicture = 7006;
+
+// The marker's rectangle on its page, invalidated with erase.
+void InvalidateMarker(HWND marker) {
+  HWND page = GetParent(marker);
+  RECT r{};
+  GetWindowRect(marker, &r);
+  POINT corners[2] = {{r.left, r.top}, {r.right, r.bottom}};
+  if (page) {
+    ScreenToClient(page, &corners[0]);
+    ScreenToClient(page, &corners[1]);
+    RECT onPage{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+    InvalidateRect(page, &onPage, TRUE);
+  }
+  InvalidateRect(marker, nullptr, TRUE);
+}
 
 bool IsListOption(ImageRef option) {
   const BYTE low = static_cast<BYTE>(OptionRawType(option));
@@ -405,6 +423,29 @@ LRESULT LockMarkerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         MessageBoxW(control->window, text, caption ? caption : u"", MB_ICONINFORMATION);
       }
       return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT ps{};
+      HDC dc = BeginPaint(window, &ps);
+      if (context) {
+        PageRecord* record = page ? FindPageByWindow(context, page) : nullptr;
+        DrawNamedPicture(context, record, control, window, nullptr, kLockPicture, 0, FALSE);
+      }
+      if (g_focusedMarker == window && GetFocus() == window && dc) {
+        RECT client{};
+        GetClientRect(window, &client);
+        DrawFocusRect(dc, &client);
+      }
+      if (g_focusedMarker == window) g_focusedMarker = nullptr;
+      EndPaint(window, &ps);
+      return 0;
+    }
+    case WM_SETFOCUS:
+      g_focusedMarker = window;
+      InvalidateMarker(window);
+      break;
+    case WM_KILLFOCUS:
+      InvalidateMarker(window);
+      break;
     case kNcPaint: return 0;
     default: break;
   }

@@ -12,7 +12,7 @@
 #include "pages/control_kinds.h"
 #include "context/page_binding.h"
 #include "pages/page_cursors.h"
-#include "pages/pending_tips.h"
+#include "pages/help_tips.h"
 #include "pages/picture_clicks.h"
 #include "win/controls.h"
 

@@ -110,6 +110,38 @@ bool PressKey(HWND window, int key) {
   return true;
 }
 
+bool AskHelp(HWND control) {
+  if (!IsWindow(control) || !IsWindowVisible(control)) return false;
+  SetFocus(control);
+  HELPINFO info{};
+  info.cbSize = sizeof info;
+  info.iContextType = HELPINFO_WINDOW;
+  info.iCtrlId = GetDlgCtrlID(control);
+  info.hItemHandle = control;
+  GetCursorPos(&info.MousePos);
+  SendMessageW(control, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+  return true;
+}
+
+bool OpenContextMenu(HWND window, int x, int y) {
+  if (!IsWindow(window) || !IsWindowVisible(window)) return false;
+  POINT p{x, y};
+  ClientToScreen(window, &p);
+  SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window),
+               MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)));
+  return true;
+}
+
+std::vector<HWND> ShownPopups() {
+  std::vector<HWND> shown;
+  for (HWND h : AllWindows()) {
+    auto w = Find(h);
+    if (w && !w->parent && w->owner && (w->style & WS_POPUP) && (w->style & WS_VISIBLE) && !w->isDialog)
+      shown.push_back(h);
+  }
+  return shown;
+}
+
 bool SelectPage(HWND sheet, int index) {
   if (!IsWindow(sheet)) return false;
   return SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0) != 0;

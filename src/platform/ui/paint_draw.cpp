@@ -3,6 +3,7 @@
 // recorded with fixed metrics without one) and icons.
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <string>
 
 #include "font_metrics.h"
@@ -133,6 +134,30 @@ BOOL WINAPI Rectangle(HDC hdc, int l, int t, int r, int b) {
   return TRUE;
 }
 
+BOOL WINAPI Arc(HDC hdc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
+  DcState* dc = DcOf(hdc);
+  if (!dc) return FALSE;
+  auto pen = FindGdi(dc->pen);
+  GdiObject* target = TargetOf(hdc);
+  LogPaint(hdc, "arc " + RectText(RECT{l, t, r, b}));
+  if (!pen || pen->null || !target || r - l < 1 || b - t < 1) return TRUE;
+  // Counter-clockwise from the start radial to the end one; equal radials draw the whole
+  // ellipse. Points of the outline are stepped by angle, finely enough to leave no gaps.
+  const double cx = (l + r - 1) / 2.0, cy = (t + b - 1) / 2.0, rx = (r - l - 1) / 2.0, ry = (b - t - 1) / 2.0;
+  constexpr double kTurn = 6.283185307179586;
+  const double start = std::atan2(-(ys - cy), xs - cx), end = std::atan2(-(ye - cy), xe - cx);
+  double sweep = end - start;
+  if (sweep <= 0) sweep += kTurn;
+  if (xs == xe && ys == ye) sweep = kTurn;
+  const int steps = std::max(8, static_cast<int>((rx + ry) * 4));
+  for (int i = 0; i <= steps; ++i) {
+    const double a = start + sweep * i / steps;
+    Put(target, static_cast<int>(std::lround(cx + rx * std::cos(a))), static_cast<int>(std::lround(cy - ry * std::sin(a))),
+        ToPixel(pen->color));
+  }
+  return TRUE;
+}
+
 BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT old) {
   DcState* dc = DcOf(hdc);
   if (!dc) return FALSE;
@@ -183,6 +208,29 @@ COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
   return inside ? FromPixel(p) : 0xFFFFFFFFu;  // CLR_INVALID
 }
 
+BOOL WINAPI DrawFocusRect(HDC hdc, const RECT* r) {
+  if (!DcOf(hdc) || !r) return FALSE;
+  GdiObject* t = TargetOf(hdc);
+  LogPaint(hdc, "focus " + RectText(*r));
+  if (!t || r->right <= r->left || r->bottom <= r->top) return TRUE;
+  // Every other pixel of the outline inverted, as the dotted focus rectangle is drawn.
+  auto invert = [&](int x, int y) {
+    if (((x + y) & 1) != 0) return;
+    bool inside = false;
+    const std::uint32_t p = Get(t, x, y, inside);
+    if (inside) Put(t, x, y, ~p & 0xFFFFFFu);
+  };
+  for (int x = r->left; x < r->right; ++x) {
+    invert(x, r->top);
+    if (r->bottom - 1 > r->top) invert(x, r->bottom - 1);
+  }
+  for (int y = r->top + 1; y < r->bottom - 1; ++y) {
+    invert(r->left, y);
+    if (r->right - 1 > r->left) invert(r->right - 1, y);
+  }
+  return TRUE;
+}
+
 BOOL WINAPI StretchBlt(HDC dst, int xd, int yd, int wd, int hd, HDC src, int xs, int ys, int ws, int hs, DWORD rop) {
   if (!DcOf(dst)) return FALSE;
   GdiObject* t = TargetOf(dst);
@@ -226,6 +274,17 @@ BOOL WINAPI PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
 BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int c, LPSIZE size) {
   if (!DcOf(hdc) || !size || c < 0 || (!text && c > 0)) return FALSE;
   *size = TextSize(hdc, std::u16string_view(text ? text : u"", static_cast<std::size_t>(c)));
+  return TRUE;
+}
+
+BOOL WINAPI GetCharABCWidthsW(HDC hdc, UINT first, UINT last, ABC* widths) {
+  if (!DcOf(hdc) || !widths || last < first) return FALSE;
+  // Each character's advance as its B width; the faces measured here carry no overhangs.
+  for (UINT ch = first; ch <= last; ++ch) {
+    const char16_t c = static_cast<char16_t>(ch);
+    const SIZE size = TextSize(hdc, std::u16string_view(&c, 1));
+    widths[ch - first] = ABC{0, static_cast<UINT>(size.cx), 0};
+  }
   return TRUE;
 }
 

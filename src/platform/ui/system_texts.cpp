@@ -181,7 +181,12 @@ DWORD WINAPI FormatMessageW(DWORD flags, LPCVOID source, DWORD id, DWORD, LPWSTR
 BOOL WINAPI WinHelpW(HWND window, LPCWSTR file, UINT command, ULONG_PTR data) {
   auto& h = help();
   std::lock_guard<std::mutex> g(h.lock);
-  h.records.push_back(HelpRecord{window, file ? file : u"", command, data});
+  HelpRecord record{window, file ? file : u"", command, data, {}};
+  if ((command == HELP_WM_HELP || command == HELP_CONTEXTMENU) && data) {
+    const auto* pairs = reinterpret_cast<const DWORD*>(data);
+    for (int i = 0; i < 64 && pairs[2 * i]; ++i) record.ids.emplace_back(pairs[2 * i], pairs[2 * i + 1]);
+  }
+  h.records.push_back(std::move(record));
   return file || command == HELP_QUIT ? TRUE : FALSE;
 }
 

@@ -232,6 +232,32 @@ BOOL WINAPI GetClassInfoW(HINSTANCE, LPCWSTR name, WNDCLASSW* out) {
   return TRUE;
 }
 
+BOOL WINAPI GetClassInfoExW(HINSTANCE instance, LPCWSTR name, WNDCLASSEXW* out) {
+  if (!out || out->cbSize != sizeof(WNDCLASSEXW)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  WNDCLASSW plain{};
+  if (!GetClassInfoW(instance, name, &plain)) return FALSE;
+  const UINT size = out->cbSize;
+  *out = WNDCLASSEXW{size,          plain.style,   plain.lpfnWndProc,    plain.cbClsExtra,
+                     plain.cbWndExtra, plain.hInstance, plain.hIcon,      plain.hCursor,
+                     plain.hbrBackground, plain.lpszMenuName, plain.lpszClassName, nullptr};
+  return TRUE;
+}
+
+HWND WINAPI FindWindowW(LPCWSTR className, LPCWSTR windowName) {
+  const std::u16string cls = className ? ClassNameOf(className) : std::u16string();
+  for (HWND h : AllWindows()) {
+    auto w = Find(h);
+    if (!w || w->parent) continue;
+    if (className && !plat::EqualNoCase(w->className, cls)) continue;
+    if (windowName && w->text != windowName) continue;
+    return h;
+  }
+  return nullptr;
+}
+
 int WINAPI GetClassNameW(HWND hWnd, LPWSTR buffer, int size) {
   auto w = FindOrFail(hWnd);
   if (!w || size <= 0) return 0;

@@ -60,6 +60,9 @@ KOVA_EXPORT SIZE_T WINAPI HeapSize(HANDLE hHeap, DWORD dwFlags, LPCVOID lpMem);
 // ---- clock, processes, threads -------------------------------------------------------
 extern "C" {
 KOVA_EXPORT DWORD WINAPI GetTickCount();
+// number × numerator / denominator in 64 bits, halves rounded away from zero; -1 for a zero
+// denominator or a result outside an int.
+KOVA_EXPORT int WINAPI MulDiv(int nNumber, int nNumerator, int nDenominator);
 KOVA_EXPORT ULONGLONG WINAPI GetTickCount64();
 KOVA_EXPORT void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
 KOVA_EXPORT void WINAPI GetSystemTime(LPSYSTEMTIME lpSystemTime);

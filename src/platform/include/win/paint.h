@@ -231,6 +231,19 @@ KOVA_EXPORT HBITMAP WINAPI LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName
 KOVA_EXPORT COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color);
 KOVA_EXPORT COLORREF WINAPI GetPixel(HDC hdc, int x, int y);
 KOVA_EXPORT BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop);
+struct ABC {
+  int abcA;
+  UINT abcB;
+  int abcC;
+};
+// The A, B and C widths of the characters first to last (last - first + 1 entries).
+KOVA_EXPORT BOOL WINAPI GetCharABCWidthsW(HDC hdc, UINT first, UINT last, ABC* widths);
+// The outline of the ellipse in the box from the start radial counter-clockwise to the end
+// radial, in the pen's colour; equal radial points draw it whole.
+KOVA_EXPORT BOOL WINAPI Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, int yStart, int xEnd,
+                            int yEnd);
+// The dotted focus outline: every other pixel of the rectangle's edge inverted.
+KOVA_EXPORT BOOL WINAPI DrawFocusRect(HDC hDC, const RECT* lprc);
 KOVA_EXPORT BOOL WINAPI StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc,
                                    int ySrc, int wSrc, int hSrc, DWORD rop);
 KOVA_EXPORT BOOL WINAPI PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop);

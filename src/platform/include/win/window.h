@@ -77,6 +77,21 @@ struct WNDCLASSW {
   LPCWSTR lpszClassName;
 };
 
+struct WNDCLASSEXW {
+  UINT cbSize;
+  UINT style;
+  WNDPROC lpfnWndProc;
+  int cbClsExtra;
+  int cbWndExtra;
+  HINSTANCE hInstance;
+  HICON hIcon;
+  HCURSOR hCursor;
+  HBRUSH hbrBackground;
+  LPCWSTR lpszMenuName;
+  LPCWSTR lpszClassName;
+  HICON hIconSm;
+};
+
 struct CREATESTRUCTW {
   LPVOID lpCreateParams;
   HINSTANCE hInstance;
@@ -295,6 +310,7 @@ constexpr int VK_F1 = 0x70;
 // ShowWindow.
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOWNOACTIVATE = 4;
 constexpr int SW_SHOW = 5;
 constexpr int SW_SHOWNA = 8;
 
@@ -384,6 +400,11 @@ extern "C" {
 KOVA_EXPORT ATOM WINAPI RegisterClassW(const WNDCLASSW* lpWndClass);
 KOVA_EXPORT BOOL WINAPI UnregisterClassW(LPCWSTR lpClassName, HINSTANCE hInstance);
 KOVA_EXPORT BOOL WINAPI GetClassInfoW(HINSTANCE hInstance, LPCWSTR lpClassName, WNDCLASSW* lpWndClass);
+// FALSE unless cbSize is sizeof(WNDCLASSEXW).
+KOVA_EXPORT BOOL WINAPI GetClassInfoExW(HINSTANCE hInstance, LPCWSTR lpClassName, WNDCLASSEXW* lpWndClass);
+// The first top-level window whose class (without case) and title match; a null name
+// matches any.
+KOVA_EXPORT HWND WINAPI FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName);
 KOVA_EXPORT int WINAPI GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount);
 // Creates a window: WM_NCCREATE, WM_CREATE (answering -1 destroys it and answers NULL), then
 // WM_PARENTNOTIFY to the parent of a child without WS_EX_NOPARENTNOTIFY and WM_SHOWWINDOW

@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include <utility>
 
 #include "win/controls.h"
 #include "win/window.h"
@@ -81,6 +82,16 @@ bool PressKey(HWND window, int virtualKey);
 // captured it gets the hit test and the move, without WM_SETCURSOR. GetCursorPos answers
 // the point. The window that took the move, or null.
 HWND MoveMouse(HWND over, int x, int y);
+// F1 on a control, as a person presses it while the control has the focus: the focus moves
+// to it and WM_HELP with its HELPINFO (HELPINFO_WINDOW, the pointer's place) goes to it (a
+// window that does not answer passes it to its parent). False for a hidden or no window.
+bool AskHelp(HWND control);
+// A right-click at (x, y) of a window's client area: WM_CONTEXTMENU with the window and the
+// screen point goes to it (and on to its parents while unanswered). False for a hidden or no
+// window.
+bool OpenContextMenu(HWND window, int x, int y);
+// The shown pop-up windows that have an owner (tips and the like), in creation order.
+std::vector<HWND> ShownPopups();
 // Property sheets: switch to a page by index, press OK, Cancel or Apply.
 bool SelectPage(HWND sheet, int index);
 bool PressSheetButton(HWND sheet, int which);  // PSBTN_OK, PSBTN_CANCEL, PSBTN_APPLYNOW
@@ -170,6 +181,9 @@ struct HelpRecord {
   std::u16string file;
   UINT command;
   ULONG_PTR data;
+  // HELP_WM_HELP and HELP_CONTEXTMENU: the {control id, help id} pairs of the array the data
+  // pointed to, copied at the call, up to its terminating zero pair.
+  std::vector<std::pair<DWORD, DWORD>> ids;
 };
 const std::vector<HelpRecord>& HelpRequests();
 
