@@ -107,9 +107,18 @@ void FieldText(DriverContext* context, const SettingField* field, WCHAR* out, in
   if (field) GetFieldString(context, field, out, static_cast<std::size_t>(chars));
 }
 
-void ControlFieldText(DriverContext* context, WORD controlId, WCHAR* out, int chars) {
-  const ControlRecord* control = FindControlById(context, nullptr, controlId);
-  FieldText(context, control ? control->field : nullptr, out, chars);
+// The text of the control's settings field; a control without a field (the overlay name of
+// some models) shows what the user typed, so its window text on the page counts.
+void ControlFieldText(DriverContext* context, PageRecord* page, WORD controlId, WCHAR* out, int chars) {
+  const ControlRecord* control = FindControlById(context, page, controlId);
+  if (!control || !control->field) control = FindControlById(context, nullptr, controlId);
+  if (control && control->field) {
+    FieldText(context, control->field, out, chars);
+    return;
+  }
+  out[0] = 0;
+  HWND window = page && page->window ? GetDlgItem(page->window, controlId) : nullptr;
+  if (window) GetWindowTextW(window, out, chars);
 }
 
 // The page's own alerts, as a change of the page option would show them; 1 when the save
@@ -130,7 +139,7 @@ bool PageAlertsAccept(DriverContext* context, PageRecord* page) {
 // stops.
 bool ChooseNamedPreset(DriverContext* context, PageRecord* page) {
   WCHAR name[kTextChars];
-  ControlFieldText(context, kPresetNameEdit, name, kTextChars);
+  ControlFieldText(context, page, kPresetNameEdit, name, kTextChars);
   HWND owner = page->window;
   if (!name[0]) {
     ShowWarningBox(context, owner, kMsgNameEmpty);
@@ -293,7 +302,7 @@ int RunPageClosingCheck(DriverContext* context, PageRecord* page, ControlRecord*
     case 1037: {
       if (command != 1) return 1;
       WCHAR path[kTextChars];
-      ControlFieldText(context, page->pageId == 1023 ? 2341 : 2586, path, kTextChars);
+      ControlFieldText(context, page, page->pageId == 1023 ? 2341 : 2586, path, kTextChars);
       bool usable;
       if (page->pageId == 1023) {
         HANDLE file = nullptr;

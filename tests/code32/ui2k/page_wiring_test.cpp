@@ -190,6 +190,201 @@ TEST_F(PageWiringTest, SavePresetCommands) {
   }
 }
 
+TEST_F(PageWiringTest, InitDialogLabelsOfTheStampAndOptionsPages) {
+  DriverContext* context = Start();
+  ASSERT_NE(context, nullptr);
+  struct Case {
+    const char* name;
+    WORD pageId;
+    std::vector<WORD> ids;
+    DWORD feed;
+    bool withControl;  // the message carries a control: page-level steps do not run
+    std::vector<std::pair<WORD, std::u16string>> texts;
+  };
+  const Case cases[] = {
+      {"options page, long-edge feed", 1011, {2173, 2175}, 0, false,
+       {{2173, u"Long edge first"}, {2175, u"Short edge first"}}},
+      {"options page, short-edge feed", 1011, {2173, 2175}, 1, false,
+       {{2173, u"Short edge first"}, {2175, u"Long edge first"}}},
+      {"options page, one radio only", 1011, {2175}, 1, false, {{2175, u"Long edge first"}}},
+      {"options page, control message", 1011, {2173, 2175}, 0, true, {{2173, u""}, {2175, u""}}},
+      {"stamp page with the overlay button", 1003, {2407, 2088}, 0, false, {{2088, u"Stamp / overlay"}}},
+      {"stamp page without the overlay button", 1003, {2088}, 0, false, {{2088, u""}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PageRecord* page = FindPageById(context, c.pageId);
+    ASSERT_NE(page, nullptr);
+    HWND window = OpenPage(context, page, c.ids);
+    WriteFieldRawById(context, fid::kdmMachineTypeFeed, c.feed);
+    ControlRecord* control = c.withControl ? FindControlById(context, page, c.ids[0]) : nullptr;
+    if (c.withControl) {
+      ASSERT_NE(control, nullptr);
+    }
+    EXPECT_EQ(HandleKnownPageMessage(context, page, control, WM_INITDIALOG, 0, 0), 0);
+    for (const auto& [id, text] : c.texts) {
+      SCOPED_TRACE(id);
+      EXPECT_EQ(plat::ui::Text(GetDlgItem(window, id)), text);
+    }
+    DestroyWindow(window);
+    page->window = nullptr;
+  }
+}
+
+std::string Bitmap() {
+  std::string bytes(58, '\0');
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  bytes[14] = 40;  // BITMAPINFOHEADER
+  return bytes;
+}
+
+TEST_F(PageWiringTest, ClosingChecksOfTheSubDialogs) {
+  root_.WriteFile(u"C:\\Users\\me\\stamp.bmp", Bitmap());
+  root_.WriteFile(u"C:\\Users\\me\\stamp.txt", "plain text");
+  root_.WriteFile(u"C:\\Users\\me\\form.kpo", "overlay");
+  root_.WriteFile(u"C:\\Users\\me\\form.txt", "overlay");
+  struct Case {
+    const char* name;
+    WORD pageId;
+    WORD command;
+    DWORD biDirect;
+    WORD fileControl;        // the control whose field names the file; 0 none
+    const char16_t* file;
+    int closes;              // RunPageClosingCheck's answer
+    std::int32_t result;     // the sheet result after it (0 before)
+    std::vector<std::u16string> boxes;
+  };
+  const char16_t* unusable = u"The file cannot be used.";
+  const Case cases[] = {
+      {"options OK", 1011, 1, 0, 0, nullptr, 1, 1, {}},
+      {"options Cancel", 1011, 2, 0, 0, nullptr, 1, 0, {}},
+      {"options Cancel with two-way communication keeps the changes", 1011, 2, 1, 0, nullptr, 1, 1, {}},
+      {"stamp image, a bitmap", 1023, 1, 0, 2341, u"C:\\Users\\me\\stamp.bmp", 1, 0, {}},
+      {"stamp image, not a bitmap", 1023, 1, 0, 2341, u"C:\\Users\\me\\stamp.txt", 0, 0, {unusable}},
+      {"stamp image, missing", 1023, 1, 0, 2341, u"C:\\Users\\me\\none.bmp", 0, 0, {unusable}},
+      {"stamp image, Cancel", 1023, 2, 0, 2341, u"C:\\Users\\me\\stamp.txt", 1, 0, {}},
+      {"overlay, an overlay file", 1037, 1, 0, 2586, u"C:\\Users\\me\\form.kpo", 1, 0, {}},
+      {"overlay, another extension", 1037, 1, 0, 2586, u"C:\\Users\\me\\form.txt", 0, 0, {unusable}},
+      {"overlay, missing", 1037, 1, 0, 2586, u"C:\\Users\\me\\gone.kpo", 0, 0, {unusable}},
+      {"overlay, empty", 1037, 1, 0, 2586, u"", 0, 0, {unusable}},
+  };
+  DriverContext* context = Start();
+  ASSERT_NE(context, nullptr);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    plat::ui::ClearMessageBoxes();
+    PageRecord* page = FindPageById(context, c.pageId);
+    ASSERT_NE(page, nullptr);
+    HWND window = OpenPage(context, page, {c.fileControl}, u"Edit");
+    WriteFieldRawById(context, fid::KPD_kdmBiDirect, c.biDirect);
+    if (c.fileControl) {
+      // The name is in the control's field, or typed into it when it has none.
+      ControlRecord* named = FindControlById(context, page, c.fileControl);
+      ASSERT_NE(named, nullptr);
+      if (named->field) {
+        SetFieldString(context, named->field, c.file);
+      } else {
+        SetWindowTextW(GetDlgItem(window, c.fileControl), c.file);
+      }
+    }
+    context->work->sheet.sheetResult = 0;
+    EXPECT_EQ(RunPageClosingCheck(context, page, nullptr, c.command), c.closes);
+    EXPECT_EQ(context->work->sheet.sheetResult, c.result);
+    EXPECT_EQ(BoxTexts(), c.boxes);
+    DestroyWindow(window);
+    page->window = nullptr;
+  }
+  WriteFieldRawById(context, fid::KPD_kdmBiDirect, 0);
+}
+
+TEST_F(PageWiringTest, PresetMaintenanceStaysOpenWhileTwoPresetsShareAName) {
+  struct Case {
+    const char* name;
+    std::vector<std::u16string> names;
+    int closes;
+    int selected;  // the preset the list then selects; -1: no selection posted
+  };
+  const Case cases[] = {
+      {"unique names", {u"Standard", u"Draft", u"Photo"}, 1, -1},
+      {"a repeated name", {u"Standard", u"Draft", u"Photo", u"Draft"}, 0, 3},
+      {"preset 0's name repeated", {u"Standard", u"Standard"}, 0, 1},
+  };
+  int index = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DriverContext* context = Start(u"Maintenance " + Number(index++));
+    ASSERT_NE(context, nullptr);
+    Key(u"Count", Number(static_cast<int>(c.names.size())));
+    for (std::size_t n = 0; n < c.names.size(); ++n) {
+      Key(u"PresetList" + Number(static_cast<int>(n)), PresetFile(static_cast<int>(n)));
+      Key(u"PresetList" + Number(static_cast<int>(n)) + u"Name", c.names[n]);
+    }
+    PageRecord* page = FindPageById(context, 1007);
+    ASSERT_NE(page, nullptr);
+    HWND window = OpenPage(context, page, {8});
+    context->work->sheet.sheetResult = 1;
+    EXPECT_EQ(RunPageClosingCheck(context, page, nullptr, 8), c.closes);
+    MSG posted{};
+    const bool selection = PeekMessageW(&posted, window, PAGEMSG_PRESET_SELECT, PAGEMSG_PRESET_SELECT, PM_REMOVE);
+    EXPECT_EQ(selection, c.selected >= 0);
+    if (selection) {
+      EXPECT_EQ(static_cast<int>(posted.wParam), c.selected);
+    }
+    if (c.selected >= 0) {
+      EXPECT_EQ(context->work->sheet.sheetResult, 0);
+      ControlRecord* list = FindControlById(context, page, 2139);
+      ASSERT_NE(list, nullptr);
+      EXPECT_EQ(GetControlFieldValue(context, list), kPreset0 + static_cast<DWORD>(c.selected));
+      EXPECT_EQ(Text(context, fid::wdmPresetName), c.names[static_cast<std::size_t>(c.selected)]);
+    }
+    DestroyWindow(window);
+    page->window = nullptr;
+  }
+}
+
+TEST_F(PageWiringTest, PresetListsFallBackToTheFirstPresetWhenTheSelectedOneIsGone) {
+  struct Case {
+    const char* name;
+    int presets;
+    DWORD selected;
+    DWORD after;
+  };
+  const Case cases[] = {
+      {"preset 7 of five", 5, kPreset0 + 7, kPreset0},
+      {"preset 5 of five", 5, kPreset0 + 5, kPreset0},
+      {"preset 4 of five", 5, kPreset0 + 4, kPreset0 + 4},
+      {"no preset", 5, kNoPreset, kNoPreset},
+  };
+  int index = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DriverContext* context = Start(u"Lists " + Number(index++));
+    ASSERT_NE(context, nullptr);
+    SetPresets(c.presets);
+    struct Open {
+      WORD pageId, controlId;
+    };
+    std::vector<ControlRecord*> lists;
+    for (Open o : {Open{1001, 2001}, Open{1007, 2139}}) {
+      PageRecord* page = FindPageById(context, o.pageId);
+      ASSERT_NE(page, nullptr);
+      HWND window = OpenPage(context, page, {o.controlId}, u"ListBox");
+      ControlRecord* list = FindControlById(context, page, o.controlId);
+      ASSERT_NE(list, nullptr);
+      ASSERT_NE(list->field, nullptr);
+      list->window = GetDlgItem(window, o.controlId);
+      SetControlFieldValue(context, list, c.selected);
+      lists.push_back(list);
+    }
+    ReinitPresetNameControls(context, nullptr);
+    for (ControlRecord* list : lists) {
+      SCOPED_TRACE(list->controlId);
+      EXPECT_EQ(GetControlFieldValue(context, list), c.after);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace page_wiring_test
 }  // namespace kovatest
