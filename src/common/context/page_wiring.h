@@ -46,3 +46,21 @@ void RunSavePresetCommand(DriverContext* context, PageRecord* page, WORD command
 // The preset step of page 1001 after a handled command: the preset applied again with the
 // tray, media, output tray and colour choices kept.
 void RunPresetPageStep(DriverContext* context, PageRecord* page);
+
+// Tray status labels: what paper lies in a tray. Mode 0 shows the tray name, paper size,
+// orientation and media, mode 1 the tray name, paper size and orientation, mode 2 the tray
+// name only. Tray 29 (the external tray) has no orientation. 1 when the message was
+// handled (WM_ERASEBKGND and WM_PAINT).
+int PaintTrayStatusLabel(DriverContext* context, PageRecord* page, ControlRecord* label, UINT message, WORD tray,
+                         int mode);
+int PaintTrayStatusLabelMode0(DriverContext* context, PageRecord* page, ControlRecord* label, UINT message, WORD tray);
+int PaintTrayStatusLabelMode1(DriverContext* context, PageRecord* page, ControlRecord* label, UINT message, WORD tray);
+int PaintTrayStatusLabelMode2(DriverContext* context, PageRecord* page, ControlRecord* label, UINT message, WORD tray);
+// The label's tray from the tray label table, painted in mode 0; without a label, on
+// WM_ERASEBKGND, the first visible label of the table on the page. 0 for a missing or hidden
+// label or a control the table does not name.
+int PaintTrayStatusById(DriverContext* context, PageRecord* page, ControlRecord* label, UINT message);
+// The tray of a label of the tray label table, or -1.
+int TrayOfStatusLabel(WORD labelId);
+// The orientation picture of a tray (6193 or 6194), 0 for the external tray.
+WORD TrayOrientationPicture(DriverContext* context, WORD tray);

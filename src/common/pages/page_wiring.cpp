@@ -8,12 +8,14 @@
 #include "base/paths_and_names.h"
 #include "base/ui_strings.h"
 #include "context/module_events.h"
+#include "context/ui_picture_paint.h"
 #include "context/page_binding.h"
 #include "field_ids.h"
 #include "fields/change_flags.h"
 #include "fields/field_access.h"
 #include "fields/field_table.h"
 #include "fields/locale_text.h"
+#include "fields/value_maps.h"
 #include "model/free_size_list.h"
 #include "model/module_dispatch.h"
 #include "model/option_lookup.h"
@@ -32,6 +34,8 @@
 #include "win/errors.h"
 #include "win/files.h"
 #include "win/msgbox.h"
+#include "win/paint.h"
+#include "win/resources.h"
 #include "win/window.h"
 
 namespace {
@@ -376,4 +380,177 @@ void RunPresetPageStep(DriverContext* context, PageRecord* page) {
   for (int i = 0; i < 4; ++i) WriteFieldRawById(context, kKept[i], values[i]);
   ControlRecord* icons = FindControlById(context, page, kPresetIconList);
   OpenFollowUpPage(context, page, ControlOption(context, icons), 1);
+}
+
+namespace {
+
+struct TrayLabelRow {
+  WORD label;
+  WORD tray;
+};
+
+// Tray indexes: 0-4 trays 1-5, 25 the large-capacity tray, 27 the manual feed, 28 the
+// multi-purpose tray, 29 the external tray. Labels of page 1010 and of the cover, mark,
+// back-cover, chapter and reverse-cover pages.
+constexpr TrayLabelRow kTrayLabels[] = {
+    {2410, 0},  {2412, 1},  {2413, 2},  {2411, 28}, {2458, 0},  {2459, 1},  {2460, 2},  {2461, 28}, {2462, 0},
+    {2463, 1},  {2464, 2},  {2465, 28}, {2518, 0},  {2519, 1},  {2520, 2},  {2521, 28}, {2538, 3},  {2539, 25},
+    {2540, 27}, {2541, 3},  {2542, 25}, {2543, 27}, {2544, 3},  {2545, 25}, {2546, 27}, {2547, 3},  {2548, 25},
+    {2549, 27}, {2566, 25}, {2567, 25}, {2568, 25}, {2569, 25}, {2770, 4},  {2768, 4},  {2717, 4},  {2809, 29},
+    {2718, 4},  {2810, 29}, {2772, 0},  {2782, 1},  {2783, 2},  {2786, 3},  {2787, 25}, {2784, 25}, {2788, 27},
+    {2785, 28}, {2720, 4},  {2812, 29}, {2754, 0},  {2760, 1},  {2761, 2},  {2764, 3},  {2765, 25}, {2762, 25},
+    {2766, 27}, {2763, 28}, {2719, 4},  {2811, 29}, {0, 0}};
+static_assert(sizeof kTrayLabels / sizeof kTrayLabels[0] == 59, "58 rows and the end row");
+
+constexpr WORD kExternalTray = 29;
+constexpr WORD kTrayPaperBase = 10175;
+constexpr WORD kTrayMediaBase = 10207;
+constexpr WORD kTrayOrientBase = 10143;
+constexpr WORD kPaperSizeChoice = 2168;
+constexpr WORD kMediaChoice = 2170;
+constexpr DWORD kTraySeparatorText = 854;
+constexpr int kColourMenuText = 7;  // COLOR_MENUTEXT
+
+// The UI string of the choice's display value for the raw value of a tray field, empty
+// when the choice is not there.
+void TrayChoiceText(DriverContext* context, WORD choiceId, WORD fieldId, WCHAR* out) {
+  out[0] = 0;
+  const ControlRecord* choice = FindControlById(context, nullptr, choiceId);
+  if (!choice || !choice->field) return;
+  const DWORD value = RawToOptionIndex(context, choice->field, ReadFieldRawById(context, fieldId));
+  LoadUiString(context, value, out, kTextChars, 1);
+}
+
+SIZE Extent(HDC dc, const WCHAR* text) {
+  SIZE size{};
+  int length = 0;
+  while (text[length]) ++length;
+  GetTextExtentPoint32W(dc, text, length, &size);
+  return size;
+}
+
+void DrawPart(HDC dc, const WCHAR* text, int left, int right, const RECT& client, UINT extra) {
+  RECT r{left, client.top, right, client.bottom};
+  DrawTextW(dc, text, -1, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | extra);
+}
+
+}  // namespace
+
+int TrayOfStatusLabel(WORD labelId) {
+  for (const TrayLabelRow* row = kTrayLabels; row->label; ++row)
+    if (row->label == labelId) return row->tray;
+  return -1;
+}
+
+WORD TrayOrientationPicture(DriverContext* context, WORD tray) {
+  if (tray == kExternalTray) return 0;
+  const DWORD o = ReadFieldRawById(context, static_cast<WORD>(kTrayOrientBase + tray));
+  const DWORD f = ReadFieldRawById(context, fid::kdmMachineTypeFeed);
+  return ((o != 0 && f == 1) || (o == 0 && f != 1)) ? 6194 : 6193;
+}
+
+int PaintTrayStatusLabel(DriverContext* context, PageRecord* page, ControlRecord* label, UINT message, WORD tray,
+                         int mode) {
+  if (!context || !page || !label || !label->window) return 0;
+  HWND window = label->window;
+  if (message == WM_ERASEBKGND) {
+    PostMessageW(window, WM_PAINT, 0, 0);
+    return 1;
+  }
+  if (message != WM_PAINT) return 0;
+  PAINTSTRUCT ps{};
+  HDC dc = BeginPaint(window, &ps);
+  if (!dc) return 1;
+  HGDIOBJ oldFont = nullptr;
+  if (page->window) {
+    if (auto font = reinterpret_cast<HFONT>(SendMessageW(page->window, WM_GETFONT, 0, 0))) oldFont = SelectObject(dc, font);
+  }
+  SetTextColor(dc, GetSysColor(ControlGreyed(label) ? COLOR_GRAYTEXT : kColourMenuText));
+  SetBkMode(dc, TRANSPARENT);
+  RECT client{};
+  GetClientRect(window, &client);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  // 1. The tray's name: the label's own text, or for a label bound to a field the UI string
+  // of its value.
+  WCHAR text[kTextChars] = {};
+  if (page->pageId != 1010 && label->field) {
+    LoadUiString(context, GetControlFieldValue(context, label), text, kTextChars, 1);
+  }
+  if (!text[0]) GetWindowTextW(window, text, kTextChars);
+  if (mode == 0 || mode == 1) {
+    WCHAR separator[kTextChars] = {};
+    LoadUiString(context, kTraySeparatorText, separator, kTextChars, 1);
+    int length = 0;
+    while (text[length]) ++length;
+    for (int i = 0; separator[i] && length < kTextChars - 1; ++i) text[length++] = separator[i];
+    text[length] = 0;
+  }
+  int x = client.left;
+  DrawPart(dc, text, x, client.right, client, 0);
+  x += Extent(dc, text).cx;
+  if (mode == 0 || mode == 1) {
+    const int height = Extent(dc, u"/").cy;
+    WCHAR media[kTextChars] = {};
+    const bool withMedia = mode == 0 && FindControlById(context, nullptr, kMediaChoice);
+    if (withMedia) TrayChoiceText(context, kMediaChoice, static_cast<WORD>(kTrayMediaBase + tray), media);
+    // 2. The paper size in what is left after the picture and the media.
+    if (FindControlById(context, nullptr, kPaperSizeChoice)) {
+      WCHAR paper[kTextChars] = {};
+      TrayChoiceText(context, kPaperSizeChoice, static_cast<WORD>(kTrayPaperBase + tray), paper);
+      int reserve = tray != kExternalTray ? height : 0;
+      if (withMedia) {
+        WCHAR slashMedia[kTextChars + 1] = {u'/'};
+        for (int i = 0; media[i] && i < kTextChars - 1; ++i) slashMedia[i + 1] = media[i];
+        reserve += Extent(dc, slashMedia).cx;
+      }
+      int width = client.right - x - reserve;
+      const int own = Extent(dc, paper).cx;
+      if (own < width) width = own;
+      if (width > 0) {
+        DrawPart(dc, paper, x, x + width, client, DT_END_ELLIPSIS);
+        x += width;
+      }
+    }
+    // 3. The orientation picture, then the media.
+    if (const WORD picture = TrayOrientationPicture(context, tray)) {
+      RECT area{x, client.top, x + height, client.bottom};
+      DrawPicture(context, page, label, dc, &area, x, client.top + (client.bottom - client.top - height) / 2,
+                  MAKEINTRESOURCEW(picture), 0, FALSE);
+      x += height;
+      if (withMedia) {
+        DrawPart(dc, u"/", x, client.right, client, 0);
+        x += Extent(dc, u"/").cx;
+        DrawPart(dc, media, x, client.right, client, 0);
+      }
+    }
+  }
+  if (oldFont) SelectObject(dc, oldFont);
+  EndPaint(window, &ps);
+  return 1;
+}
+
+int PaintTrayStatusLabelMode0(DriverContext* context, PageRecord* page, ControlRecord* label, UINT message, WORD tray) {
+  return PaintTrayStatusLabel(context, page, label, message, tray, 0);
+}
+int PaintTrayStatusLabelMode1(DriverContext* context, PageRecord* page, ControlRecord* label, UINT message, WORD tray) {
+  return PaintTrayStatusLabel(context, page, label, message, tray, 1);
+}
+int PaintTrayStatusLabelMode2(DriverContext* context, PageRecord* page, ControlRecord* label, UINT message, WORD tray) {
+  return PaintTrayStatusLabel(context, page, label, message, tray, 2);
+}
+
+int PaintTrayStatusById(DriverContext* context, PageRecord* page, ControlRecord* label, UINT message) {
+  if (!context || !page) return 0;
+  if (!label && message == WM_ERASEBKGND) {
+    for (const TrayLabelRow* row = kTrayLabels; row->label; ++row) {
+      ControlRecord* first = FindControlById(context, page, row->label);
+      if (first && first->window && !ControlHidden(first))
+        return PaintTrayStatusLabel(context, page, first, WM_PAINT, row->tray, 0);
+    }
+    return 0;
+  }
+  if (!label || !label->window || ControlHidden(label)) return 0;
+  const int tray = TrayOfStatusLabel(label->controlId);
+  if (tray < 0) return 0;
+  return PaintTrayStatusLabel(context, page, label, message, static_cast<WORD>(tray), 0);
 }

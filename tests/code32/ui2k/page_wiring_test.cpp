@@ -7,6 +7,7 @@
 #include "context/page_wiring.h"
 #include "fields/field_access.h"
 #include "fields/field_table.h"
+#include "fields/value_maps.h"
 #include "modules/change_handling.h"
 #include "page_engine_fixture.h"
 #include "stored/preset_list.h"
@@ -52,7 +53,8 @@ class PageWiringTest : public PageEngineTest {
   }
 
   // A page window carrying the context, with child windows of the given ids.
-  HWND OpenPage(DriverContext* context, PageRecord* page, std::vector<WORD> ids, const char16_t* cls = u"Button") {
+  HWND OpenPage(DriverContext* context, PageRecord* page, std::vector<WORD> ids, const char16_t* cls = u"Button",
+                int width = 80) {
     HWND window = CreateWindowExW(0, u"#32770", u"Page", WS_POPUP | WS_VISIBLE, 100, 100, 400, 300, nullptr, nullptr,
                                   nullptr, nullptr);
     SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(context));
@@ -60,7 +62,7 @@ class PageWiringTest : public PageEngineTest {
     opened_.push_back(page);
     int y = 0;
     for (WORD id : ids) {
-      CreateWindowExW(0, cls, u"", WS_CHILD | WS_VISIBLE, 0, y, 80, 20, window,
+      CreateWindowExW(0, cls, u"", WS_CHILD | WS_VISIBLE, 0, y, width, 20, window,
                       reinterpret_cast<HMENU>(static_cast<ULONG_PTR>(id)), nullptr, nullptr);
       y += 22;
     }
@@ -383,6 +385,107 @@ TEST_F(PageWiringTest, PresetListsFallBackToTheFirstPresetWhenTheSelectedOneIsGo
       EXPECT_EQ(GetControlFieldValue(context, list), c.after);
     }
   }
+}
+
+// The texts a window's painting drew, in order.
+std::vector<std::string> DrawnTexts(HWND window) {
+  std::vector<std::string> texts;
+  for (const std::string& line : plat::ui::PaintLog(window)) {
+    if (line.rfind("text ", 0) != 0) continue;
+    const std::size_t at = line.find(' ', 5);
+    texts.push_back(at == std::string::npos ? std::string() : line.substr(at + 1));
+  }
+  return texts;
+}
+
+TEST_F(PageWiringTest, TrayStatusLabelsShowWhatLiesInTheTray) {
+  DriverContext* context = Start();
+  ASSERT_NE(context, nullptr);
+  PageRecord* page = FindPageById(context, 1010);
+  ASSERT_NE(page, nullptr);
+  HWND window = OpenPage(context, page, {2410, 2809, 2999}, u"Static", 300);
+  struct Case {
+    const char* name;
+    WORD labelId;
+    const char16_t* labelText;
+    WORD tray;
+    int mode;
+    std::vector<std::string> texts;
+  };
+  // Paper 9 is "A4" and media 10 "Plain paper" in the test strings.
+  const Case cases[] = {
+      {"mode 0: name, paper, orientation, media", 2410, u"Tray 1", 0, 0, {"Tray 1: ", "A4", "/", "Plain paper"}},
+      {"mode 1: name, paper, orientation", 2410, u"Tray 1", 0, 1, {"Tray 1: ", "A4"}},
+      {"mode 2: the name only", 2410, u"Tray 1", 0, 2, {"Tray 1"}},
+      {"external tray: no orientation, no media", 2809, u"External", 29, 0, {"External: ", "A4"}},
+  };
+  for (WORD t : {WORD{0}, WORD{29}}) {
+    WriteFieldRawById(context, static_cast<WORD>(fid::kdmTray1Paper + t), 9);
+    WriteFieldRawById(context, static_cast<WORD>(fid::kdmTray1Media + t), 10);
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HWND labelWindow = GetDlgItem(window, c.labelId);
+    ASSERT_NE(labelWindow, nullptr);
+    SetWindowTextW(labelWindow, c.labelText);
+    ControlRecord label{};
+    label.controlId = c.labelId;
+    label.window = labelWindow;
+    const std::size_t before = DrawnTexts(labelWindow).size();
+    EXPECT_EQ(PaintTrayStatusLabel(context, page, &label, WM_PAINT, c.tray, c.mode), 1);
+    std::vector<std::string> drawn = DrawnTexts(labelWindow);
+    drawn.erase(drawn.begin(), drawn.begin() + static_cast<std::ptrdiff_t>(before));
+    EXPECT_EQ(drawn, c.texts);
+  }
+  // By id: the table names the tray; a control it does not name, or a hidden label, is not
+  // painted; other messages are not handled.
+  struct ById {
+    const char* name;
+    WORD labelId;
+    WORD state;
+    UINT message;
+    int handled;
+  };
+  const ById byId[] = {
+      {"a label of the table", 2410, 0, WM_PAINT, 1},
+      {"the external tray's label", 2809, 0, WM_PAINT, 1},
+      {"a hidden label", 2410, 1, WM_PAINT, 0},
+      {"a control the table does not name", 2999, 0, WM_PAINT, 0},
+      {"another message", 2410, 0, WM_MOUSEMOVE, 0},
+  };
+  for (const ById& c : byId) {
+    SCOPED_TRACE(c.name);
+    ControlRecord label{};
+    label.controlId = c.labelId;
+    label.state = c.state;
+    label.window = GetDlgItem(window, c.labelId);
+    EXPECT_EQ(PaintTrayStatusById(context, page, &label, c.message), c.handled);
+  }
+}
+
+TEST_F(PageWiringTest, TrayOrientationPictureFollowsTheTrayAndTheFeed) {
+  DriverContext* context = Start();
+  ASSERT_NE(context, nullptr);
+  struct Case {
+    WORD tray;
+    DWORD orientation;
+    DWORD feed;
+    WORD picture;
+  };
+  const Case cases[] = {
+      {0, 0, 0, 6194}, {0, 1, 0, 6193}, {0, 0, 1, 6193}, {0, 1, 1, 6194},
+      {25, 1, 1, 6194}, {28, 0, 0, 6194}, {29, 1, 1, 0}, {29, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "tray " << c.tray << " orientation " << c.orientation << " feed " << c.feed);
+    WriteFieldRawById(context, static_cast<WORD>(fid::kdmTrayOrient0 + c.tray), c.orientation);
+    WriteFieldRawById(context, fid::kdmMachineTypeFeed, c.feed);
+    EXPECT_EQ(TrayOrientationPicture(context, c.tray), c.picture);
+  }
+  EXPECT_EQ(TrayOfStatusLabel(2410), 0);
+  EXPECT_EQ(TrayOfStatusLabel(2811), 29);
+  EXPECT_EQ(TrayOfStatusLabel(2566), 25);
+  EXPECT_EQ(TrayOfStatusLabel(2999), -1);
 }
 
 }  // namespace
