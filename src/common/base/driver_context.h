@@ -140,6 +140,7 @@ struct PageEngineState {
   BYTE optionsCheckShowing;  // the first-use options check shows page 1011
   HDC paintDc;               // set while a control paints through the page framework
   WORD fileCommand;          // 5001 save, 5002 load, 5003 delete; 0 none
+  ControlRecord* freeSizeOpener;  // the paper-size choice that opened the custom-size page
   WORD frameTextId;          // caption of the button drawn: 0 "...", 0xFFFF none, else a UI string
   // Tips of the pages.
   HWND tipWindow;

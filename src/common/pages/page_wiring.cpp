@@ -261,6 +261,9 @@ int RunPageClosingCheck(DriverContext* context, PageRecord* page, ControlRecord*
       if (command == 1) {
         OpenFollowUpPage(context, page, closingOption, closingFunction);
         WriteAllFreeSizes(context);
+        // The modules select the new size for the choice that opened the page.
+        FollowUpEventBlock confirmed{page, closingOption.Bytes(), sheet.freeSizeOpener, 1};
+        NotifyModules(context, MODEV_FOLLOW_UP_PAGE, &confirmed);
         ResetStateByType(context, 1);
         ReinitPaperSizeChoices(context);
       } else {
