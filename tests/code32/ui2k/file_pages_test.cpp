@@ -6,7 +6,11 @@
 #include "base/paths_and_names.h"
 #include "page_engine_fixture.h"
 #include "pages/file_pages.h"
+#include "stored/page_opening.h"
 #include "stored/preset_list.h"
+#include "stored/settings_load_save.h"
+#include "win/spool.h"
+#include "win/registry.h"
 #include "win/files.h"
 #include "win/profile.h"
 
@@ -181,6 +185,186 @@ TEST_F(FilePagesTest, StoredPresetFilesAreFoundWithoutWritingIntoAnyFile) {
   for (const auto& f : {preset, quality, own}) {
     SCOPED_TRACE(std::string(f.begin(), f.end()));
     EXPECT_EQ(Bytes(f), content);
+  }
+}
+
+// The file pages run through their dialogs, with the script's answers.
+class FileDialogTest : public FilePagesTest {
+ protected:
+  void SetUp() override {
+    FilePagesTest::SetUp();
+    root_.WriteFile(u"C:\\drv\\KOVAUIUS.rc",
+                    ReadFixtureFile("pages/page_engine.rc") + "\n" + ReadFixtureFile("pages/file_pages.rc"));
+  }
+  std::u16string Remembered(const char16_t* key, DriverContext* context) {
+    WCHAR value[300] = {};
+    GetPrivateProfileStringW(GetPrinterDisplayName(context), key, u"", value, 300, ini_.c_str());
+    return value;
+  }
+  static std::vector<std::u16string> BoxTexts() {
+    std::vector<std::u16string> texts;
+    for (const auto& box : plat::ui::MessageBoxes()) texts.push_back(box.text);
+    return texts;
+  }
+  // A step that finds the file dialog still open, then cancels it.
+  static void CancelStillOpen(bool* open) {
+    plat::ui::QueueStep([open] {
+      HWND dialog = plat::ui::ActiveModal();
+      *open = dialog != nullptr;
+      if (dialog) SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+  }
+};
+
+const char16_t* const kOtherExtension = u"The name has another extension. Use the settings file extension?";
+const char16_t* const kReplace = u"The file exists. Replace it?";
+const char16_t* const kBadName = u"The name cannot be used.";
+
+TEST_F(FileDialogTest, TheSettingsSavePageCompletesAndChecksTheName) {
+  struct Case {
+    const char* name;
+    std::u16string typed;
+    std::vector<int> answers;
+    bool existing;                    // C:\Users\me\old.kst exists before
+    std::vector<std::u16string> boxes;
+    const char16_t* saved;            // the file written, null: the dialog stayed open
+  };
+  const std::u16string longName(260, u'n');
+  const Case cases[] = {
+      {"a bare name gets the folder and the extension", u"abc", {}, false, {}, u"C:\\Users\\me\\abc.kst"},
+      {"another extension, OK", u"abc.txt", {IDOK}, false, {kOtherExtension}, u"C:\\Users\\me\\abc.kst"},
+      {"another extension, Cancel", u"abc.txt", {IDCANCEL}, false, {kOtherExtension}, nullptr},
+      {"an existing file, OK", u"old.kst", {IDOK}, true, {kReplace}, u"C:\\Users\\me\\old.kst"},
+      {"an existing file, Cancel", u"old", {IDCANCEL}, true, {kReplace}, nullptr},
+      {"a full path", u"C:\\Users\\me\\full.kst", {}, false, {}, u"C:\\Users\\me\\full.kst"},
+      {"a path over 258 characters", longName, {}, false, {kBadName}, nullptr},
+  };
+  int index = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DriverContext* context = Bound(u"Save Printer " + std::u16string(1, static_cast<char16_t>(u'a' + index++)));
+    ASSERT_NE(context, nullptr);
+    ini_ = GetUserIniPath(context);
+    ASSERT_TRUE(WritePrivateProfileStringW(GetPrinterDisplayName(context), u"KstSavePath", u"C:\\Users\\me", ini_.c_str()));
+    if (c.existing) root_.WriteFile(u"C:\\Users\\me\\old.kst", "old");
+    plat::ui::ClearMessageBoxes();
+    for (int a : c.answers) plat::ui::QueueMessageBoxAnswer(a);
+    plat::ui::QueueFileDialogPath(c.typed);
+    bool open = false;
+    if (!c.saved) CancelStillOpen(&open);
+    ShowPage(context, 4, 4009, nullptr);
+    EXPECT_EQ(plat::ui::PendingSteps(), 0u);
+    EXPECT_EQ(open, c.saved == nullptr);
+    EXPECT_EQ(BoxTexts(), c.boxes);
+    if (c.saved) {
+      const std::string bytes = Bytes(c.saved);
+      EXPECT_NE(bytes, "");
+      EXPECT_NE(bytes, "old");
+      EXPECT_EQ(Remembered(u"KstSavePath", context), u"C:\\Users\\me");
+      EXPECT_EQ(std::u16string(context->work->sheet.lastFileName), c.saved);
+    } else {
+      EXPECT_EQ(GetFileAttributesW(u"C:\\Users\\me\\abc.kst"), INVALID_FILE_ATTRIBUTES);
+      if (c.existing) {
+        EXPECT_EQ(Bytes(u"C:\\Users\\me\\old.kst"), "old");
+      }
+    }
+    for (const char16_t* f : {u"C:\\Users\\me\\abc.kst", u"C:\\Users\\me\\old.kst", u"C:\\Users\\me\\full.kst"})
+      DeleteFileW(f);
+  }
+}
+
+TEST_F(FileDialogTest, AFailedSaveShowsWhyNotSuccess) {
+  DriverContext* context = Start();
+  ASSERT_NE(context, nullptr);
+  plat::ui::ClearMessageBoxes();
+  plat::ui::QueueFileDialogPath(u"C:\\Nowhere\\abc.kst");
+  ShowPage(context, 4, 4009, nullptr);
+  ASSERT_EQ(plat::ui::MessageBoxes().size(), 1u);
+  const std::u16string text = plat::ui::MessageBoxes()[0].text;
+  EXPECT_NE(text, u"");
+  EXPECT_EQ(text.find(u"successfully"), std::u16string::npos) << std::string(text.begin(), text.end());
+}
+
+TEST_F(FileDialogTest, DeletingAPresetsFileIsRefused) {
+  DriverContext* context = Start();
+  ASSERT_NE(context, nullptr);
+  const std::u16string preset = u"C:\\Users\\me\\pa.kst";
+  const std::string content = "[Page Printer]\r\nKstMachine=1\r\n";
+  root_.WriteFile(preset, content);
+  Key(u"Count", u"1");
+  Key(u"PresetList0", preset);
+  plat::ui::ClearMessageBoxes();
+  bool open = false;
+  plat::ui::QueueStep([&] {
+    HWND dialog = plat::ui::ActiveModal();
+    ASSERT_NE(dialog, nullptr);
+    SetDlgItemTextW(dialog, 1152, u"C:\\Users\\me\\pa.kst");
+    SendMessageW(dialog, WM_COMMAND, 5003, 0);
+  });
+  CancelStillOpen(&open);
+  ShowPage(context, 4, 4002, nullptr);
+  EXPECT_TRUE(open);
+  EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"The settings file belongs to a preset and cannot be deleted."});
+  EXPECT_EQ(Bytes(preset), content);
+  EXPECT_EQ(context->work->sheet.fileCommand, 0);
+}
+
+TEST_F(FileDialogTest, TheFolderChooserStoresTheTempFolderAsEmpty) {
+  DriverContext* context = Start();
+  ASSERT_NE(context, nullptr);
+  WCHAR windows[MAX_PATH] = {};
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  const std::u16string temp = std::u16string(windows) + u"\\temp";
+  root_.WriteFile(temp + u"\\keep.txt", "");
+  SetPrinterDataW(context->hPrinter, const_cast<WCHAR*>(u"SpoolDirectory"), REG_SZ,
+                  reinterpret_cast<BYTE*>(const_cast<char16_t*>(u"C:\\Users\\me")), 24);
+  // The chooser opens in the printer's folder; the user goes to the temp folder and presses OK.
+  plat::ui::QueueFileDialogPath(temp);
+  plat::ui::QueueStep([] {
+    HWND dialog = plat::ui::ActiveModal();
+    ASSERT_NE(dialog, nullptr);
+    SetDlgItemTextW(dialog, 1152, u"");
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_EQ(ShowPage(context, 4, 4015, nullptr), 0);
+  EXPECT_EQ(plat::ui::PendingSteps(), 0u);
+  WCHAR stored[MAX_PATH] = {u'x'};
+  DWORD type = 0, needed = 0;
+  EXPECT_EQ(GetPrinterDataW(context->hPrinter, const_cast<WCHAR*>(u"SpoolDirectory"), &type,
+                            reinterpret_cast<BYTE*>(stored), sizeof stored, &needed),
+            ERROR_SUCCESS);
+  EXPECT_EQ(std::u16string(stored), u"");
+}
+
+TEST_F(FileDialogTest, OpeningSeveralFilesLeavesRoomForTheirPresets) {
+  struct Case {
+    const char* name;
+    std::vector<std::u16string> names;
+    int result;
+    std::vector<std::u16string> boxes;
+  };
+  const Case cases[] = {
+      {"two names beside fourteen presets", {u"a.kst", u"b.kst"}, 1, {}},
+      {"three names beside fourteen presets", {u"a.kst", u"b.kst", u"c.kst"}, 0, {u"Too many presets."}},
+  };
+  int index = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DriverContext* context = Bound(u"Open Printer " + std::u16string(1, static_cast<char16_t>(u'a' + index++)));
+    ASSERT_NE(context, nullptr);
+    ini_ = GetUserIniPath(context);
+    section_ = GetPrinterSectionName(context);
+    Key(u"Count", u"14");
+    ASSERT_TRUE(WritePrivateProfileStringW(GetPrinterDisplayName(context), u"OpenFilePath", u"C:\\Users\\me", ini_.c_str()));
+    for (const char16_t* f : {u"C:\\Users\\me\\a.kst", u"C:\\Users\\me\\b.kst", u"C:\\Users\\me\\c.kst"})
+      ASSERT_TRUE(SaveSettingsFile(context->hPrinter, f, 0, context));
+    plat::ui::ClearMessageBoxes();
+    plat::ui::QueueFileDialogNames(c.names);
+    bool open = false;
+    if (c.result == 0) CancelStillOpen(&open);
+    EXPECT_EQ(ShowPage(context, 4, 4001, nullptr), c.result);
+    EXPECT_EQ(open, c.result == 0);
+    EXPECT_EQ(BoxTexts(), c.boxes);
   }
 }
 
