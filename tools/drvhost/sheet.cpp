@@ -28,7 +28,8 @@ constexpr const char* kUsage =
     "usage: drvhost sheet <root folder> <printer name> document|device [--devmode FILE] [actions...] "
     "[--out FILE]\n"
     "actions: --page ID  --click CONTROL  --select CONTROL=VALUE  --type CONTROL=TEXT\n"
-    "         --answer ok|cancel|yes|no  --ok  --cancel  --apply\n";
+    "         --answer ok|cancel|yes|no  --ok  --cancel  --apply\n"
+    "         --file PATH  --files A,B  --file-cancel (the next file dialog's choice)\n";
 
 struct Action {
   std::string name;
@@ -147,6 +148,25 @@ void Perform(const Action& a) {
   if (a.name != "--ok" && a.name != "--cancel") ShowPage(("after " + a.name).c_str());
 }
 
+void QueueFileChoice(const Action& a) {
+  if (a.name == "--file-cancel") {
+    plat::ui::QueueFileDialogCancel();
+  } else if (a.name == "--file") {
+    plat::ui::QueueFileDialogPath(U16(a.value));
+  } else {
+    std::vector<std::u16string> names;
+    std::size_t start = 0;
+    while (start <= a.value.size()) {
+      std::size_t comma = a.value.find(',', start);
+      if (comma == std::string::npos) comma = a.value.size();
+      if (comma > start) names.push_back(U16(a.value.substr(start, comma - start)));
+      start = comma + 1;
+    }
+    plat::ui::QueueFileDialogNames(names);
+  }
+  std::printf("%s %s\n", a.name.c_str(), a.value.c_str());
+}
+
 int AnswerOf(const std::string& text) {
   if (text == "ok") return IDOK;
   if (text == "cancel") return IDCANCEL;
@@ -168,8 +188,8 @@ int RunSheet(const std::vector<std::string>& args) {
   for (std::size_t i = 3; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool takesValue = a == "--devmode" || a == "--out" || a == "--page" || a == "--click" ||
-                            a == "--select" || a == "--type" || a == "--answer";
-    if (!takesValue && a != "--ok" && a != "--cancel" && a != "--apply") {
+                            a == "--select" || a == "--type" || a == "--answer" || a == "--file" || a == "--files";
+    if (!takesValue && a != "--ok" && a != "--cancel" && a != "--apply" && a != "--file-cancel") {
       std::fprintf(stderr, "drvhost: unknown sheet argument \"%s\"\n%s", a.c_str(), kUsage);
       return kExitUsage;
     }
@@ -246,6 +266,11 @@ int RunSheet(const std::vector<std::string>& args) {
           plat::ui::QueueStep([answer] { plat::ui::QueueMessageBoxAnswer(answer); });
           continue;
         }
+        // The next file dialog's choice: a path, several names in its folder, or Cancel.
+        if (a.name == "--file" || a.name == "--files" || a.name == "--file-cancel") {
+          plat::ui::QueueStep([a] { QueueFileChoice(a); });
+          continue;
+        }
         closed = a.name == "--ok" || a.name == "--cancel";
         plat::ui::QueueStep([a] { Perform(a); });
       }
@@ -255,6 +280,14 @@ int RunSheet(const std::vector<std::string>& args) {
       const LONG answer = run(nullptr, sheetFn,
                               document ? reinterpret_cast<LPARAM>(&docHeader) : reinterpret_cast<LPARAM>(&devHeader),
                               &result);
+      for (const plat::ui::FileDialogRecord& d : plat::ui::FileDialogs()) {
+        std::u16string filter = d.filter;
+        for (char16_t& c : filter)
+          if (c == 0) c = u'|';
+        std::printf("file dialog %s: title %s, folder %s, filter %s, %s\n", d.save ? "save" : "open",
+                    Quoted(d.title).c_str(), Quoted(d.initialDir).c_str(), Quoted(filter).c_str(),
+                    d.answered ? "answered" : "not answered");
+      }
       for (const plat::ui::MessageBoxRecord& box : plat::ui::MessageBoxes())
         std::printf("box %s: %s (type 0x%X, answer %d)\n", Quoted(box.caption).c_str(), Quoted(box.text).c_str(),
                     box.type, box.answer);
