@@ -8,6 +8,8 @@
 #include "fields/field_access.h"
 #include "fields/field_table.h"
 #include "fields/value_maps.h"
+#include "context/module_events.h"
+#include "model/module_dispatch.h"
 #include "modules/change_handling.h"
 #include "page_engine_fixture.h"
 #include "stored/preset_list.h"
@@ -486,6 +488,59 @@ TEST_F(PageWiringTest, TrayOrientationPictureFollowsTheTrayAndTheFeed) {
   EXPECT_EQ(TrayOfStatusLabel(2811), 29);
   EXPECT_EQ(TrayOfStatusLabel(2566), 25);
   EXPECT_EQ(TrayOfStatusLabel(2999), -1);
+}
+
+struct FollowUpSeen {
+  WORD pageId;
+  WORD controlId;
+  std::int32_t confirmed;
+};
+std::vector<FollowUpSeen> g_followUps;
+
+std::int32_t RecordFollowUps(DriverContext*, DWORD event, void* block, void*) {
+  if (event == MODEV_FOLLOW_UP_PAGE && block) {
+    const auto* b = static_cast<const FollowUpEventBlock*>(block);
+    g_followUps.push_back({b->page ? b->page->pageId : WORD{0}, b->control ? b->control->controlId : WORD{0},
+                           b->confirmed});
+  }
+  return 0;
+}
+
+TEST_F(PageWiringTest, TheCustomSizePageTellsTheModulesWhichChoiceOpenedIt) {
+  struct Case {
+    const char* name;
+    WORD command;
+    WORD opener;  // the paper-size choice of page 1001 that opened the page
+    std::vector<FollowUpSeen> confirmed;
+  };
+  const Case cases[] = {
+      {"OK after the paper size", 1, 2017, {{1017, 2017, 1}}},
+      {"OK after the output paper size", 1, 2023, {{1017, 2023, 1}}},
+      {"Cancel", 2, 2017, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DriverContext* context = Start();
+    ASSERT_NE(context, nullptr);
+    ModuleEventHook saved = context->work->modules->records[0].eventHook;
+    context->work->modules->records[0].eventHook = RecordFollowUps;
+    g_followUps.clear();
+    PageRecord* page = FindPageById(context, 1017);
+    ASSERT_NE(page, nullptr);
+    context->work->sheet.freeSizeOpener = FindControlById(context, FindPageById(context, 1001), c.opener);
+    ASSERT_NE(context->work->sheet.freeSizeOpener, nullptr);
+    EXPECT_EQ(RunPageClosingCheck(context, page, nullptr, c.command), 1);
+    std::vector<FollowUpSeen> confirmed;
+    for (const FollowUpSeen& f : g_followUps)
+      if (f.confirmed) confirmed.push_back(f);
+    ASSERT_EQ(confirmed.size(), c.confirmed.size());
+    for (std::size_t i = 0; i < confirmed.size(); ++i) {
+      EXPECT_EQ(confirmed[i].pageId, c.confirmed[i].pageId);
+      EXPECT_EQ(confirmed[i].controlId, c.confirmed[i].controlId);
+    }
+    context->work->modules->records[0].eventHook = saved;
+    g_followUps.clear();
+  }
 }
 
 }  // namespace
