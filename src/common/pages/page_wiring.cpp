@@ -350,16 +350,21 @@ void RunSavePresetCommand(DriverContext* context, PageRecord* page, WORD command
   }
   // 5. A selected preset keeps its own file; with none selected a new one is appended.
   HCURSOR before = SetCursor(LoadCursorW(nullptr, kWaitCursor));
+  // A selection that names no preset of the list (the list is shorter) saves as a new one.
+  const DWORD selected = PresetNo(context);
+  const bool listed = selected > kNoPreset && static_cast<int>(selected - kFirstPreset) < GetPresetCount(context);
   bool save = true;
-  if (PresetNo(context) > kNoPreset) {
-    EnsurePresetFileName(context, static_cast<int>(PresetNo(context) - kFirstPreset));
+  bool appended = false;
+  if (listed) {
+    EnsurePresetFileName(context, static_cast<int>(selected - kFirstPreset));
   } else {
-    save = AppendNewPreset(context, page);
+    save = appended = AppendNewPreset(context, page);
   }
   if (save) {
-    // 6. Preset 0 is never written.
+    // 6. The first preset is never overwritten; a preset just appended (the first of an empty
+    // list included) gets its file.
     const int n = static_cast<int>(PresetNo(context)) - static_cast<int>(kFirstPreset);
-    if (n > 0 && n < kMaxPresets) SavePresetByIndex(context, n);
+    if ((n > 0 || appended) && n >= 0 && n < kMaxPresets) SavePresetByIndex(context, n);
     ReinitPresetNameControls(context, page);
     SetPresetNo(context, static_cast<DWORD>(n + static_cast<int>(kFirstPreset)));
     // 7. The sheet's relabelled buttons close the sheet through its OK.

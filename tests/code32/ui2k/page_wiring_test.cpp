@@ -131,7 +131,9 @@ TEST_F(PageWiringTest, SavePresetCommands) {
   };
   const Case cases[] = {
       {"new preset after five", 5, kNoPreset, 11111, nullptr, 0, false, 6, kPreset0 + 5, 5, {}},
-      {"first preset is never written", 0, kNoPreset, 11111, nullptr, 0, false, 1, kPreset0, -1, {}},
+      {"the first preset of an empty list gets its file", 0, kNoPreset, 11111, nullptr, 0, false, 1, kPreset0, 0, {}},
+      {"a selection beyond an empty list appends", 0, kPreset0, 11111, nullptr, 0, false, 1, kPreset0, 0, {}},
+      {"a selection beyond the list appends", 5, kPreset0 + 7, 11111, nullptr, 0, false, 6, kPreset0 + 5, 5, {}},
       {"sixteen presets refuse a new one", 16, kNoPreset, 11111, nullptr, 0, false, 16, kNoPreset, -1, {kCannotSave}},
       {"failed append saves nothing", 5, kNoPreset, 11111, nullptr, 0, true, 5, kNoPreset, -1, {kCannotSave}},
       {"selected preset saved in place", 5, kPreset0 + 2, 11111, nullptr, 0, false, 5, kPreset0 + 2, 2, {}},
