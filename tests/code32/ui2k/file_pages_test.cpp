@@ -9,6 +9,7 @@
 #include "stored/page_opening.h"
 #include "stored/preset_list.h"
 #include "stored/settings_load_save.h"
+#include "stored/settings_package.h"
 #include "win/spool.h"
 #include "win/registry.h"
 #include "win/files.h"
@@ -366,6 +367,55 @@ TEST_F(FileDialogTest, OpeningSeveralFilesLeavesRoomForTheirPresets) {
     EXPECT_EQ(open, c.result == 0);
     EXPECT_EQ(BoxTexts(), c.boxes);
   }
+}
+
+// A save forms a package beside the settings file; when the package cannot be completed
+// its folder goes again, the settings file itself is saved; a delete then takes the file.
+TEST_F(FileDialogTest, ASaveLeavesNoHalfPackageAndADeleteRemovesTheFile) {
+  DriverContext* context = Start();
+  ASSERT_NE(context, nullptr);
+  ASSERT_TRUE(WritePrivateProfileStringW(GetPrinterDisplayName(context), u"KstSavePath", u"C:\\Users\\me", ini_.c_str()));
+  const std::u16string file = u"C:\\Users\\me\\pack.kst";
+  // The package this save would form, and whether this printer's package can be completed.
+  WCHAR probe[MAX_PATH] = {};
+  ASSERT_EQ(MakePackageFileName(file.c_str(), probe, context), 1);
+  std::u16string packageFolder(probe);
+  packageFolder = packageFolder.substr(0, packageFolder.rfind(u'\\'));
+  const std::u16string packages = packageFolder.substr(0, packageFolder.rfind(u'\\'));
+  const bool exportable = ExportSettingsPackage(file.c_str(), probe, context) != 0;
+  RemoveDirectoryTree(probe);
+  DeleteFileW(u"C:\\Users\\me\\pack.lst");
+  plat::ui::QueueFileDialogPath(u"pack");
+  ShowPage(context, 4, 4009, nullptr);
+  ASSERT_NE(Bytes(file), "");
+  // Every package folder left behind is a whole one, with the list file that names it.
+  const bool listed = GetFileAttributesW(u"C:\\Users\\me\\pack.lst") != INVALID_FILE_ATTRIBUTES;
+  EXPECT_EQ(listed, exportable);
+  WIN32_FIND_DATAW found{};
+  int folders = 0;
+  HANDLE search = FindFirstFileW((packages + u"\\*pack").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ++folders;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  EXPECT_EQ(folders, exportable ? 1 : 0);
+  // Delete through the settings page.
+  plat::ui::ClearMessageBoxes();
+  plat::ui::QueueMessageBoxAnswer(IDOK);
+  plat::ui::QueueStep([] {
+    HWND dialog = plat::ui::ActiveModal();
+    ASSERT_NE(dialog, nullptr);
+    SetDlgItemTextW(dialog, 1152, u"C:\\Users\\me\\pack.kst");
+    SendMessageW(dialog, WM_COMMAND, 5003, 0);
+  });
+  ShowPage(context, 4, 4002, nullptr);
+  EXPECT_EQ(plat::ui::PendingSteps(), 0u);
+  EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"Delete the file?"});
+  EXPECT_EQ(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(u"C:\\Users\\me\\pack.lst"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesW(u"C:\\Users\\me\\keep.txt"), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace
