@@ -418,6 +418,52 @@ TEST_F(FileDialogTest, ASaveLeavesNoHalfPackageAndADeleteRemovesTheFile) {
   EXPECT_NE(GetFileAttributesW(u"C:\\Users\\me\\keep.txt"), INVALID_FILE_ATTRIBUTES);
 }
 
+std::string BitmapBytes() {
+  std::string bytes(58, '\0');
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  bytes[14] = 40;  // BITMAPINFOHEADER
+  return bytes;
+}
+
+TEST_F(FileDialogTest, TheReferencePagesCheckTheChosenFile) {
+  root_.WriteFile(u"C:\\Users\\me\\stamp.bmp", BitmapBytes());
+  root_.WriteFile(u"C:\\Users\\me\\fake.bmp", "not a bitmap");
+  root_.WriteFile(u"C:\\Users\\me\\form.kpo", "overlay");
+  root_.WriteFile(u"C:\\Users\\me\\form.txt", "overlay");
+  struct Case {
+    const char* name;
+    WORD pageId;
+    const char16_t* typed;
+    std::vector<std::u16string> boxes;
+    bool accepted;
+    const char16_t* key;  // the remembered folder's key
+  };
+  const char16_t* unusable = u"The file cannot be used.";
+  const Case cases[] = {
+      {"a bitmap", 4003, u"C:\\Users\\me\\stamp.bmp", {}, true, u"RefFilePath"},
+      {"a file that is not a bitmap", 4003, u"C:\\Users\\me\\fake.bmp", {unusable}, false, u"RefFilePath"},
+      {"an overlay", 4008, u"C:\\Users\\me\\form.kpo", {}, true, u"KporefPath"},
+      {"a missing overlay", 4008, u"C:\\Users\\me\\gone.kpo", {unusable}, false, u"KporefPath"},
+      {"an overlay of another extension", 4008, u"C:\\Users\\me\\form.txt", {kBadName}, false, u"KporefPath"},
+  };
+  int index = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DriverContext* context = Bound(u"Reference Printer " + std::u16string(1, static_cast<char16_t>(u'a' + index++)));
+    ASSERT_NE(context, nullptr);
+    ini_ = GetUserIniPath(context);
+    plat::ui::ClearMessageBoxes();
+    plat::ui::QueueFileDialogPath(c.typed);
+    bool open = false;
+    if (!c.accepted) CancelStillOpen(&open);
+    EXPECT_EQ(ShowPage(context, 4, c.pageId, nullptr), c.accepted ? 1 : 0);
+    EXPECT_EQ(open, !c.accepted);
+    EXPECT_EQ(BoxTexts(), c.boxes);
+    EXPECT_EQ(Remembered(c.key, context), c.accepted ? u"C:\\Users\\me" : u"");
+  }
+}
+
 }  // namespace
 }  // namespace file_pages_test
 }  // namespace kovatest
