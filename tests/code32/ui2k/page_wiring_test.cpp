@@ -1,5 +1,6 @@
 // Steps of particular pages: the save-preset commands, the closing checks of the sub-dialogs,
 // the labels set at WM_INITDIALOG and the re-initialisation of the preset lists.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "modules/change_handling.h"
 #include "page_engine_fixture.h"
 #include "stored/preset_list.h"
+#include "win/controls.h"
 #include "win/files.h"
 #include "win/msgbox.h"
 #include "win/profile.h"
@@ -542,6 +544,37 @@ TEST_F(PageWiringTest, TheCustomSizePageTellsTheModulesWhichChoiceOpenedIt) {
     }
     context->work->modules->records[0].eventHook = saved;
     g_followUps.clear();
+  }
+}
+
+TEST_F(PageWiringTest, TheWatermarkChoiceIsRefilledOnlyWhileAWatermarkIsSelected) {
+  struct Case {
+    const char* name;
+    DWORD watermarkOn;
+    bool emptied;  // the stale entries are gone
+  };
+  const Case cases[] = {{"a watermark selected", 1, true}, {"no watermark", 0, false}};
+  DriverContext* context = Start();
+  ASSERT_NE(context, nullptr);
+  PageRecord* page = FindPageById(context, 1003);
+  ASSERT_NE(page, nullptr);
+  ControlRecord* combo = FindControlById(context, page, 2089);
+  ASSERT_NE(combo, nullptr);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HWND window = OpenPage(context, page, {2089}, u"ComboBox");
+    HWND box = GetDlgItem(window, 2089);
+    combo->window = box;
+    SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"stale"));
+    WriteFieldRawById(context, fid::kdmFuncSelectWaterMark, c.watermarkOn);
+    WriteFieldRawById(context, fid::kdmWmID, 0);
+    ReinitWatermarkChoice(context);
+    const std::vector<std::u16string> items = plat::ui::Items(box);
+    const bool stale = std::find(items.begin(), items.end(), u"stale") != items.end();
+    EXPECT_EQ(stale, !c.emptied);
+    combo->window = nullptr;
+    DestroyWindow(window);
+    page->window = nullptr;
   }
 }
 
