@@ -425,6 +425,16 @@ TEST_F(PageWiringTest, TrayStatusLabelsShowWhatLiesInTheTray) {
       {"mode 2: the name only", 2410, u"Tray 1", 0, 2, {"Tray 1"}},
       {"external tray: no orientation, no media", 2809, u"External", 29, 0, {"External: ", "A4"}},
   };
+  // A label of another page (the cover page) without a settings field shows its own text.
+  PageRecord* cover = FindPageById(context, 1030);
+  ASSERT_NE(cover, nullptr);
+  HWND coverWindow = OpenPage(context, cover, {2458}, u"Static", 300);
+  SetWindowTextW(GetDlgItem(coverWindow, 2458), u"Cover tray");
+  ControlRecord coverLabel{};
+  coverLabel.controlId = 2458;
+  coverLabel.window = GetDlgItem(coverWindow, 2458);
+  EXPECT_EQ(PaintTrayStatusLabel(context, cover, &coverLabel, WM_PAINT, 0, 2), 1);
+  EXPECT_EQ(DrawnTexts(coverLabel.window), std::vector<std::string>{"Cover tray"});
   for (WORD t : {WORD{0}, WORD{29}}) {
     WriteFieldRawById(context, static_cast<WORD>(fid::kdmTray1Paper + t), 9);
     WriteFieldRawById(context, static_cast<WORD>(fid::kdmTray1Media + t), 10);
