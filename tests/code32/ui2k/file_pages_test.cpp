@@ -10,6 +10,7 @@
 #include "stored/preset_list.h"
 #include "stored/settings_load_save.h"
 #include "stored/settings_package.h"
+#include "stored/snapshot_ring.h"
 #include "win/spool.h"
 #include "win/registry.h"
 #include "win/files.h"
@@ -462,6 +463,32 @@ TEST_F(FileDialogTest, TheReferencePagesCheckTheChosenFile) {
     EXPECT_EQ(BoxTexts(), c.boxes);
     EXPECT_EQ(Remembered(c.key, context), c.accepted ? u"C:\\Users\\me" : u"");
   }
+}
+
+// Opening a settings file test-loads it inside a settings snapshot; when no further snapshot
+// can be taken the file is refused and the dialog stays open, and no snapshot is popped
+// that the test-load did not push.
+TEST_F(FileDialogTest, AnOpenWhoseTestLoadCannotTakeASnapshotStaysOpen) {
+  DriverContext* context = Start();
+  ASSERT_NE(context, nullptr);
+  ASSERT_TRUE(SaveSettingsFile(context->hPrinter, u"C:\\Users\\me\\one.kst", 0, context));
+  ASSERT_TRUE(WritePrivateProfileStringW(GetPrinterDisplayName(context), u"OpenFilePath", u"C:\\Users\\me", ini_.c_str()));
+  // All but one snapshot taken: the page's own takes the last.
+  const int room = 3 + kMaxExtraSnapshots;
+  int pushed = 0;
+  while (SettingsSnapshotDepth(context) < room - 1 && PushSettingsSnapshot(context)) ++pushed;
+  ASSERT_EQ(SettingsSnapshotDepth(context), room - 1);
+  plat::ui::QueueFileDialogPath(u"one.kst");
+  int depthInside = -1;
+  plat::ui::QueueStep([&] {
+    HWND dialog = plat::ui::ActiveModal();
+    depthInside = SettingsSnapshotDepth(context);
+    if (dialog) SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_EQ(ShowPage(context, 4, 4001, nullptr), 0);
+  EXPECT_EQ(depthInside, room);  // still open, the page's snapshot in place
+  EXPECT_EQ(SettingsSnapshotDepth(context), room - 1);
+  for (int i = 0; i < pushed; ++i) PopSettingsSnapshot(context, 0);
 }
 
 }  // namespace
