@@ -33,6 +33,7 @@ constexpr const char* kUsage =
     "actions: --page ID  --click CONTROL  --select CONTROL=VALUE  --type CONTROL=TEXT\n"
     "         --answer ok|cancel|yes|no  --ok  --cancel  --apply\n"
     "         --help CONTROL  --context-menu CONTROL  --hover CONTROL[=X,Y]  --wait MS\n"
+    "         --file PATH  --files A,B  --file-cancel (the next file dialog's choice)\n"
     "--png FILE: a picture of the sheet as shown after the actions; with %d in the name, one after\n"
     "            each action (0: as opened)\n";
 
@@ -278,6 +279,25 @@ void Perform(const Action& a) {
   if (a.name != "--ok" && a.name != "--cancel") ShowPage(("after " + a.name).c_str());
 }
 
+void QueueFileChoice(const Action& a) {
+  if (a.name == "--file-cancel") {
+    plat::ui::QueueFileDialogCancel();
+  } else if (a.name == "--file") {
+    plat::ui::QueueFileDialogPath(U16(a.value));
+  } else {
+    std::vector<std::u16string> names;
+    std::size_t start = 0;
+    while (start <= a.value.size()) {
+      std::size_t comma = a.value.find(',', start);
+      if (comma == std::string::npos) comma = a.value.size();
+      if (comma > start) names.push_back(U16(a.value.substr(start, comma - start)));
+      start = comma + 1;
+    }
+    plat::ui::QueueFileDialogNames(names);
+  }
+  std::printf("%s %s\n", a.name.c_str(), a.value.c_str());
+}
+
 int AnswerOf(const std::string& text) {
   if (text == "ok") return IDOK;
   if (text == "cancel") return IDCANCEL;
@@ -301,7 +321,8 @@ int RunSheet(const std::vector<std::string>& args) {
     const std::string& a = args[i];
     const bool takesValue = a == "--devmode" || a == "--out" || a == "--png" || a == "--page" || a == "--click" ||
                             a == "--select" || a == "--type" || a == "--answer" || a == "--help" ||
-                            a == "--context-menu" || a == "--hover" || a == "--wait";
+                            a == "--context-menu" || a == "--hover" || a == "--wait" || a == "--file" ||
+                            a == "--files";
     if (a == "--store") {
       if (!document) {
         std::fprintf(stderr, "drvhost: --store keeps a document sheet's result; the device sheet stores its own\n%s",
@@ -311,7 +332,7 @@ int RunSheet(const std::vector<std::string>& args) {
       store = true;
       continue;
     }
-    if (!takesValue && a != "--ok" && a != "--cancel" && a != "--apply") {
+    if (!takesValue && a != "--ok" && a != "--cancel" && a != "--apply" && a != "--file-cancel") {
       std::fprintf(stderr, "drvhost: unknown sheet argument \"%s\"\n%s", a.c_str(), kUsage);
       return kExitUsage;
     }
@@ -413,6 +434,14 @@ int RunSheet(const std::vector<std::string>& args) {
           });
           continue;
         }
+        // The next file dialog's choice: a path, several names in its folder, or Cancel.
+        if (a.name == "--file" || a.name == "--files" || a.name == "--file-cancel") {
+          plat::ui::QueueStep([a, k] {
+            g_outcome.ran[k] = true;
+            QueueFileChoice(a);
+          });
+          continue;
+        }
         closed = a.name == "--ok" || a.name == "--cancel";
         const int index = ++performed;
         // A closing action leaves the picture of the sheet as the person last saw it.
@@ -428,6 +457,14 @@ int RunSheet(const std::vector<std::string>& args) {
       const LONG answer = run(nullptr, sheetFn,
                               document ? reinterpret_cast<LPARAM>(&docHeader) : reinterpret_cast<LPARAM>(&devHeader),
                               &result);
+      for (const plat::ui::FileDialogRecord& d : plat::ui::FileDialogs()) {
+        std::u16string filter = d.filter;
+        for (char16_t& c : filter)
+          if (c == 0) c = u'|';
+        std::printf("file dialog %s: title %s, folder %s, filter %s, %s\n", d.save ? "save" : "open",
+                    Quoted(d.title).c_str(), Quoted(d.initialDir).c_str(), Quoted(filter).c_str(),
+                    d.answered ? "answered" : "not answered");
+      }
       for (const plat::ui::MessageBoxRecord& box : plat::ui::MessageBoxes())
         std::printf("box %s: %s (type 0x%X, answer %d)\n", Quoted(box.caption).c_str(), Quoted(box.text).c_str(),
                     box.type, box.answer);

@@ -140,6 +140,11 @@ struct PageEngineState {
   BYTE optionsCheckShowing;  // the first-use options check shows page 1011
   HDC paintDc;               // set while a control paints through the page framework
   WORD fileCommand;          // 5001 save, 5002 load, 5003 delete; 0 none
+  ControlRecord* freeSizeOpener;  // the paper-size choice that opened the custom-size page
+  // The last file a file page chose (several names: the folder, then the names separated by
+  // blanks) and where its first name starts.
+  WCHAR lastFileName[1025];
+  WORD lastFileNameOffset;
   WORD frameTextId;          // caption of the button drawn: 0 "...", 0xFFFF none, else a UI string
   // Tips of the pages.
   HWND tipWindow;

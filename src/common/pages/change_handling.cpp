@@ -26,6 +26,7 @@
 namespace {
 
 constexpr WORD kStoredIllegalText = 10011;
+constexpr WORD kCustomSizePage = 1017;
 constexpr WORD kPresetIconList = 2001;
 constexpr std::int32_t kPresetBase = 119;
 
@@ -176,6 +177,7 @@ int OpenFollowUpPage(DriverContext* context, PageRecord* page, ImageRef option, 
   if (pageId == 0 || !page) return 0;
   sheet.followUpGuard = 1;
   sheet.followUpOption = option.Bytes();
+  if (pageId == kCustomSizePage) sheet.freeSizeOpener = block.control;
   if (ShowPage(context, SHOWPAGE_SUBDIALOG, pageId, page->window) == 2) RefreshPage(context, page, 1);
   return 1;
 }

@@ -204,14 +204,15 @@ INT_PTR OnClosing(DriverContext* context, PageRecord* page, HWND window, WORD co
 
 INT_PTR OnCommand(DriverContext* context, PageRecord* page, HWND window, WPARAM wParam, LPARAM lParam) {
   WORD command = LOWORD(static_cast<DWORD>(wParam));
+  const WORD received = command;
   if (ControlRecord* c = FindControlById(context, page, command); c && (c->flags & CTLF_SAVE_PRESET))
     command = kSavePresetCommand;
   switch (command) {
     case kSavePresetCommand:
       SetChangeFlags(context, 0x10000000u);
-      RunSavePresetCommand(context, page, command);
+      RunSavePresetCommand(context, page, command, received);
       return TRUE;
-    case kSaveIntoPresetCommand: RunSavePresetCommand(context, page, command); return TRUE;
+    case kSaveIntoPresetCommand: RunSavePresetCommand(context, page, command, received); return TRUE;
     case PAGEMSG_PRESS_OK: PostMessageW(GetParent(window), PSM_PRESSBUTTON, PSBTN_OK, 0); return TRUE;
     case 9:
       WinHelpW(window, GetHelpFilePath(context), HELP_CONTEXT, page->helpId);

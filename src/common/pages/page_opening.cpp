@@ -15,6 +15,7 @@
 #include "model/option_walk.h"
 #include "context/module_events.h"
 #include "context/page_binding.h"
+#include "pages/file_pages.h"
 #include "pages/page_dialog.h"
 #include "modules/page_refresh.h"
 #include "pages/help_tips.h"
@@ -151,9 +152,9 @@ int ShowPage(DriverContext* context, int mode, WORD pageId, void* parentWindow) 
   INT_PTR result;
   PageEngineState& sheet = context->work->sheet;
   if (IsFilePage(page)) {
-    // PENDING: PrepareFileDialog and RunFileDialog, the file pages' common file dialog, run
-    // here; until they come a file page is answered as cancelled and nothing is changed.
-    result = 0;
+    // The common file dialog and the file command it chose; the sheet result tells whether
+    // the settings the page changed stay.
+    result = RunFilePage(context, page, parent);
   } else if (!(static_cast<DWORD>(mode) & kGroupBits) && !(page->flags & PGF_GROUP_20)) {
     page->openFlag = 1;
     result = DialogBoxParamW(ui, MAKEINTRESOURCEW(pageId), parent, &PageDialogProc, reinterpret_cast<LPARAM>(context));
