@@ -19,7 +19,7 @@
 #include "fields/locale_text.h"
 #include "base/memory.h"
 #include "fields/neighbour_tables.h"
-#include "context/pending_merge.h"
+#include "context/bidi_requests.h"
 #include "model/printable_area.h"
 #include "fields/product_record.h"
 #include "base/settings_field.h"

@@ -19,13 +19,3 @@ int IsTwoWayFlagSet(DriverContext* context) {
   }
   return (value & 1u) ? 1 : 0;
 }
-
-// PENDING: SetBidiStateFromSupport, of the printer communication, copies the two-way state
-// fields from the printer's support record. Until it comes the fields keep the values the
-// context was made with.
-void SetBidiStateFromSupport(DriverContext*) {}
-
-// PENDING: QueryPrinterBidi, of the printer communication, asks the printer for its
-// installed options and trays. Until it comes no printer is asked and the query fails (0);
-// the settings keep what the context was made with.
-int QueryPrinterBidi(DriverContext*, DWORD) { return 0; }
