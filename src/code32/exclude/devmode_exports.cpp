@@ -41,7 +41,7 @@
 #include "stored/font_lists.h"
 #include "stored/installed_presets.h"
 #include "stored/lock_data.h"
-#include "stored/pending_device.h"
+#include "stored/bidi_cache_calls.h"
 #include "stored/quality_list.h"
 #include "win/spool.h"
 

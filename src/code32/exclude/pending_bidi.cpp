@@ -3,7 +3,7 @@
 #include "base/driver_context.h"
 #include "fields/field_access.h"
 #include "field_ids.h"
-#include "stored/pending_device.h"
+#include "stored/bidi_cache_calls.h"
 #include "win/spool.h"
 
 int IsTwoWayFlagSet(DriverContext* context) {

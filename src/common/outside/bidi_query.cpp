@@ -35,6 +35,7 @@
 #include "model/module_dispatch.h"
 #include "model/value_sets.h"
 #include "outside/bidi_abi.h"
+#include "outside/bidi_cache.h"
 #include "stored/custom_media.h"
 #include "stored/device_settings.h"
 #include "stored/settings_package.h"
@@ -45,6 +46,7 @@
 namespace {
 
 constexpr DWORD kEventBidiApplied = 22;
+constexpr DWORD kEventBidiRequery = 65;
 constexpr DWORD kProgressText = 7001;
 constexpr DWORD kWarningNotAsked = 7002;
 constexpr DWORD kModelChars = 33;
@@ -514,11 +516,16 @@ int QueryFrame(DriverContext* context, HWND parent, DWORD flags, bool full) {
   }
   if (full) {
     if (result) {
-      const DWORD one = 1;
-      const BYTE func = static_cast<BYTE>(GetStateByte(context, fid::KPD_kdmBidiFunc));
-      SetPrinterDataBinary(context->hPrinter, &one, sizeof one, u"BidiFlag", 0);
-      SetPrinterDataBinary(context->hPrinter, &func, 1, u"BidiFunc", 0);
+      SetBidiFlag(context->hPrinter, 1, context);
+      SetBidiFunc(context->hPrinter, static_cast<BYTE>(GetStateByte(context, fid::KPD_kdmBidiFunc)), context);
       SetStateByte(context, fid::KPD_kdmBiDirect, 1);
+      // A user who cannot write printer data keeps the answers in the cache INI until an
+      // administrator's context moves them.
+      if (CanWriteBidiPrinterData(context)) {
+        ClearBidiCacheIni(context);
+      } else if (GetStateByte(context, fid::KPD_kdmServerClientMode) != 1) {
+        SaveBidiCacheIni(context);
+      }
     } else {
       SetStateByte(context, fid::KPD_kdmBiDirect, 0);
     }
@@ -533,8 +540,8 @@ int QueryFrame(DriverContext* context, HWND parent, DWORD flags, bool full) {
 }  // namespace
 
 int QueryPrinterBidi(DriverContext* context, HWND parent, DWORD flags) {
-  // PENDING: the two-way results cache (printer data or Fennicb.ini after a success) and the
-  // configuration-server connector's "connected" answer come with their own code.
+  // PENDING: the configuration-server connector answers here first: a printer connected to
+  // its configuration server takes the server's answers and is not asked (answer 1).
   return QueryFrame(context, parent, flags & ~kBidiStatusOnly, true);
 }
 int QueryPrinterBidiWithProgress(DriverContext* context, HWND parent) {
@@ -557,6 +564,22 @@ int RequestBidiQueryFromModules(DriverContext* context, HWND parent) {
   NotifyModules(context, MODEV_BIDI_QUERY, &block);
   return block.answer;
 }
+int RefreshBidiSettings(DriverContext* context, HWND parent) {
+  if (!context) return 0;
+  if (!IsBidiQueryEnabled(context)) return 1;
+  if (GetStateByte(context, fid::KPD_kdmServerClientMode) != 1 && HasBidiCacheIni(context)) {
+    return IsBidiCacheIniSet(context) ? SetBidiStateFromSupport(context) : RequestBidiQueryFromModules(context, parent);
+  }
+  std::int32_t requery = 0;
+  if (IsBidiFlagSet(context->hPrinter, context)) NotifyModules(context, kEventBidiRequery, &requery);
+  if (!IsBidiFlagSet(context->hPrinter, context) || requery != 0) return RequestBidiQueryFromModules(context, parent);
+  SetBidiStateFromSupport(context);
+  BYTE func = 0;
+  GetPrinterDataValue(context->hPrinter, &func, 1, u"BidiFunc", 0);
+  SetStateByte(context, fid::KPD_kdmBidiFunc, func);
+  return 1;
+}
+
 void ShowBidiProgressWindow(DriverContext* context, HWND parent) { ShowWarningBox(context, parent, kWarningNotAsked); }
 
 DWORD MapBidiTrayId(DWORD printerTrayId) { return FindFirst(GetTwoWayTrayCodeTable(), printerTrayId); }

@@ -39,6 +39,9 @@ int SetBidiStateFromSupport(DriverContext* context);
 int IsBidiQueryEnabled(DriverContext* context);
 int IsBidiModelCheckEnabled(DriverContext* context);
 
+// The document sheet's refresh: the cached or stored answers when there are any, else a
+// query through the modules (event 17); the answer of the path taken.
+int RefreshBidiSettings(DriverContext* context, HWND parent);
 // Event 17 to the modules with the parent window; their answer.
 int RequestBidiQueryFromModules(DriverContext* context, HWND parent);
 // Warning 7002: the printer could not be asked.

@@ -25,7 +25,7 @@
 #include "stored/ini_text.h"
 #include "stored/lock_data.h"
 #include "stored/pending_device.h"
-#include "stored/pending_stored.h"
+#include "stored/bidi_cache_calls.h"
 #include "stored/user_info.h"
 #include "win/errors.h"
 #include "win/kernel.h"

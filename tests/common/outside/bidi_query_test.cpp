@@ -14,7 +14,9 @@
 #include "fields/devmode_header.h"
 #include "fields/languages.h"
 #include "fields/product_record.h"
+#include "base/deliverable.h"
 #include "outside/bidi_abi.h"
+#include "outside/bidi_cache.h"
 #include "outside/bidi_query.h"
 #include "outside_fixture.h"
 #include "win/files.h"
@@ -274,6 +276,132 @@ TEST_F(BidiQuery, TwoThreadsQueryTwoContextsAtOnce) {
   EXPECT_EQ(Raw(fid::kdmPrinterMemory), 64u);
   EXPECT_EQ(ReadFieldRawById(other, fid::kdmPrinterMemory), 128u);
   ReleaseContext(other, CTXR_DESTROY);
+}
+
+// The cache: a user who cannot write printer data keeps the answers in Fennicb.ini, the next
+// context of someone who can moves them into printer data, a connection never touches it.
+class BidiCache : public BidiQuery {
+ protected:
+  void SetUp() override {
+    BidiQuery::SetUp();
+    // Printer initialisation leaves the three flags in printer data, cleared.
+    const DWORD zero = 0;
+    BYTE none = 0;
+    SetPrinterDataW(printer_, const_cast<LPWSTR>(u"BidiFlag"), REG_BINARY, reinterpret_cast<BYTE*>(const_cast<DWORD*>(&zero)), 4);
+    SetPrinterDataW(printer_, const_cast<LPWSTR>(u"BidiExFlag"), REG_BINARY, reinterpret_cast<BYTE*>(const_cast<DWORD*>(&zero)), 4);
+    SetPrinterDataW(printer_, const_cast<LPWSTR>(u"BidiFunc"), REG_BINARY, &none, 1);
+    WCHAR path[MAX_PATH] = {};
+    ASSERT_TRUE(GetBidiCachePath(ctx_, path, MAX_PATH));
+    cache_ = path;
+  }
+  void TearDown() override {
+    for (DriverContext* c : users_) ReleaseContext(c, CTXR_DESTROY);
+    BidiQuery::TearDown();
+  }
+  // A context on a handle that may use the printer but not administer it.
+  DriverContext* UserContext() {
+    HANDLE h = nullptr;
+    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ACCESS_USE};
+    EXPECT_TRUE(OpenPrinterW(const_cast<LPWSTR>(u"Office"), &h, &defaults));
+    handles_.push_back(h);
+    DriverContext* c = Create(h);
+    EXPECT_NE(c, nullptr);
+    if (c) {
+      Prepare(c);
+      users_.push_back(c);
+    }
+    return c;
+  }
+  std::u16string CacheKey(const char16_t* key) const {
+    WCHAR value[64] = {};
+    GetPrivateProfileStringW(u"Office", key, u"<none>", value, 64, cache_.c_str());
+    return value;
+  }
+  std::u16string cache_;
+  std::vector<DriverContext*> users_;
+};
+
+TEST_F(BidiCache, AUserWithoutWriteAccessKeepsTheAnswersInTheCacheUntilAnAdministratorMovesThem) {
+  Answers(u"Office", {{u"Kind11", u"65536"}, {u"Kind1", u"3"}, {u"Kind20", u"21"}, {u"Kind21", u"0"}, {u"Kind23", u"4"}});
+  DriverContext* user = UserContext();
+  ASSERT_NE(user, nullptr);
+  EXPECT_EQ(CanWriteBidiPrinterData(user), FALSE);
+  ASSERT_EQ(QueryPrinterBidiSilent(user), 1);
+  EXPECT_EQ(PrinterValue(u"BidiFlag"), (std::vector<BYTE>{0, 0, 0, 0}));
+  EXPECT_EQ(CacheKey(u"BidiFlag"), u"1");
+  EXPECT_EQ(CacheKey(u"BidiExFlag"), u"1");
+  EXPECT_EQ(CacheKey(u"BidiFunc"), std::u16string(u"1"));
+  EXPECT_EQ(HasBidiCacheIni(user), 1);
+  EXPECT_EQ(IsBidiCacheIniSet(user), TRUE);
+  DWORD cached = 0;
+  EXPECT_TRUE(ReadCachedBidiFlag(user, &cached));
+  EXPECT_EQ(cached, 1u);
+  EXPECT_EQ(IsBidiExtended(user), 1);
+
+  // The next context with write access takes the cached answers into printer data.
+  DriverContext* admin = Create(printer_);
+  ASSERT_NE(admin, nullptr);
+  EXPECT_EQ(ReadFieldRawById(admin, fid::kdmPrinterMemory), 64u);
+  EXPECT_EQ(CacheKey(u"BidiFlag"), u"<none>");
+  EXPECT_EQ(HasBidiCacheIni(admin), 0);
+  ReleaseContext(admin, CTXR_DESTROY);
+  DriverContext* later = Create(printer_);
+  ASSERT_NE(later, nullptr);
+  EXPECT_EQ(ReadFieldRawById(later, fid::kdmPrinterMemory), 64u);
+  ReleaseContext(later, CTXR_DESTROY);
+}
+
+TEST_F(BidiCache, AnAdministratorsQueryGoesToPrinterDataAndClearsTheSection) {
+  WritePrivateProfileStringW(u"Office", u"BidiFlag", u"0", cache_.c_str());
+  Answers(u"Office", {{u"Kind11", u"65536"}});
+  ASSERT_EQ(QueryPrinterBidiSilent(ctx_), 1);
+  EXPECT_EQ(PrinterValue(u"BidiFlag"), (std::vector<BYTE>{1, 0, 0, 0}));
+  EXPECT_EQ(CacheKey(u"BidiFlag"), u"<none>");
+  EXPECT_EQ(IsBidiFlagSet(printer_, ctx_), 1);
+}
+
+TEST_F(BidiCache, AConnectionNeverTouchesTheCache) {
+  Answers(u"Office", {{u"Kind11", u"65536"}});
+  DriverContext* user = UserContext();
+  ASSERT_NE(user, nullptr);
+  SetStateByte(user, fid::KPD_kdmServerClientMode, 1);
+  ASSERT_EQ(QueryPrinterBidi(user, nullptr, kBidiSilent), 1);
+  EXPECT_EQ(CacheKey(u"BidiFlag"), u"<none>");
+  // Its acceptance of the trays goes to printer data even when the section has the key.
+  WritePrivateProfileStringW(u"Office", u"BidiExFlag", u"0", cache_.c_str());
+  MarkBidiExtended(ctx_);
+  EXPECT_EQ(CacheKey(u"BidiExFlag"), u"1");
+  SetStateByte(ctx_, fid::KPD_kdmServerClientMode, 1);
+  WritePrivateProfileStringW(u"Office", u"BidiExFlag", u"0", cache_.c_str());
+  MarkBidiExtended(ctx_);
+  EXPECT_EQ(CacheKey(u"BidiExFlag"), u"0");
+  EXPECT_EQ(PrinterValue(u"BidiExFlag"), (std::vector<BYTE>{1, 0, 0, 0}));
+}
+
+// The reported trays go into the document's trays once; the settings API copies them always.
+struct CopyCase {
+  const char* name;
+  Deliverable deliverable;
+  DWORD exFlag;     // printer data BidiExFlag
+  DWORD expected;   // kdmCoverInputTray afterwards (the default tray is 5, the field starts at 9)
+};
+
+TEST_F(BidiCache, CopyBidiTrayFeatures) {
+  const std::vector<CopyCase> cases = {
+      {"not yet copied", Deliverable::Interface, 0, 5},
+      {"already copied", Deliverable::Interface, 1, 9},
+      {"the settings API copies whatever the flag says", Deliverable::SettingsApi, 1, 5},
+  };
+  for (const CopyCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetDeliverable(c.deliverable);
+    SetPrinterDataW(printer_, const_cast<LPWSTR>(u"BidiExFlag"), REG_BINARY, reinterpret_cast<BYTE*>(const_cast<DWORD*>(&c.exFlag)), 4);
+    WriteFieldRawById(ctx_, fid::kdmCoverDefTray, 5);
+    WriteFieldRawById(ctx_, fid::kdmCoverInputTray, 9);
+    CopyBidiTrayFeatures(ctx_);
+    EXPECT_EQ(Raw(fid::kdmCoverInputTray), c.expected);
+  }
+  SetDeliverable(Deliverable::Interface);
 }
 
 struct PickCase {
