@@ -106,6 +106,10 @@ TEST_F(BidiQuery, AnswersFillThePrinterSideSettings) {
        {{u"Kind2", u"1 16"}},
        {{10111, 1}},
        {{10111, 0}, {10014, 1}, {10021, 1}}},
+      {"the chapter default trays start again from the tray of printer tray 3",
+       {{u"Kind1", u"5"}, {u"Kind20", u"21"}, {u"Kind21", u"0"}, {u"Kind23", u"0"}},
+       {{10278, 7}, {10279, 7}, {10280, 7}},
+       {{10278, 1}, {10279, 1}, {10280, 1}, {10276, 1}}},
       {"memory 65536 gives 64",
        {{u"Kind11", u"65536"}},
        {},
@@ -124,6 +128,19 @@ TEST_F(BidiQuery, AnswersFillThePrinterSideSettings) {
     EXPECT_EQ(GetStateByte(ctx_, fid::KPD_kdmBiDirect), 1u);
     EXPECT_EQ(PrinterValue(u"BidiFlag"), (std::vector<BYTE>{1, 0, 0, 0}));
   }
+}
+
+TEST_F(BidiQuery, TheModulesRunTheQueryTheyAreAskedFor) {
+  Answers(u"Office", {{u"Kind11", u"65536"}, {u"Kind8", u"System 1.0"}, {u"Sub2", u"Emulation 3"}});
+  EXPECT_EQ(RequestBidiQueryFromModules(ctx_, nullptr), 1);
+  EXPECT_EQ(Raw(fid::kdmPrinterMemory), 64u);
+  SetText(fid::kdmSystemVersion, u"");
+  SetText(fid::kdmEmulationVersion, u"");
+  WriteFieldRawById(ctx_, fid::kdmPrinterMemory, 0);
+  EXPECT_EQ(QueryPrinterStatusBidi(ctx_, nullptr), 1);
+  EXPECT_EQ(Text(fid::kdmSystemVersion), u"System 1.0");
+  EXPECT_EQ(Text(fid::kdmEmulationVersion), u"Emulation 3");
+  EXPECT_EQ(Raw(fid::kdmPrinterMemory), 0u) << "a status query asks for the versions only";
 }
 
 TEST_F(BidiQuery, VersionTextsEndInsideTheirFields) {
