@@ -16,7 +16,7 @@
 #include "job_control_once.h"
 #include "module_start.h"
 #include "outside/bidi_query.h"
-#include "pending_bidi.h"
+#include "two_way_flag.h"
 #include "stored/stamp_list.h"
 #include "settings_snapshots.h"
 #include "win/spool.h"

@@ -7,6 +7,7 @@
 // lacks unreported.
 #include "outside/bidi_query.h"
 
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -53,6 +54,16 @@ constexpr DWORD kModelChars = 33;
 constexpr DWORD kCustomNameChars = 256;
 constexpr DWORD kCustomNameSlot = kCustomNameChars + 1;
 
+std::atomic<BidiErrorSink> g_errorSink{nullptr};
+
+// A failed call of the library, told to the settings API's item state when the context has
+// one (the Win32 error mapped to the API's code).
+void NoteLibraryFailure(DriverContext* context) {
+  const DWORD error = GetLastError();
+  BidiErrorSink sink = g_errorSink.load();
+  if (sink && context && context->work && context->work->apiState) sink(context, MapBidiErrorToApi(error));
+}
+
 const DWORD kTrayPriority[kBidiTrayPriorityCount] = {3, 4, 5, 6, 7, 8, 9, 11, 2, 1, 10, 12, 51, 52, 53, 54, 60, 61, 101};
 
 // The library of one call, its table and the printer it opened.
@@ -86,7 +97,9 @@ bool BindAndOpen(DWORD flags, DriverContext* context, BidiBinding* b) {
     return false;
   const WCHAR* printer = GetPrinterDisplayName(context);
   if (!printer) return false;
+  SetLastError(0);
   b->opened = b->table.open(printer, &b->handle, &b->ok);
+  if (!b->opened) NoteLibraryFailure(context);
   return b->opened && b->ok != 0;
 }
 
@@ -114,16 +127,24 @@ void EmptyText(DriverContext* context, WORD fieldId) { StoreAnsiText(context, fi
 
 // An answer of u32 entries: its size query, then its read. Size 0 is "no answer" (true,
 // empty); a failed read or a size the library cannot fill is false.
-bool ReadEntries(const BidiFunctionTable* t, HANDLE query, DWORD kind, std::vector<DWORD>* out, bool* answered) {
+bool ReadEntries(const BidiFunctionTable* t, HANDLE query, DWORD kind, std::vector<DWORD>* out, bool* answered,
+                 DriverContext* context) {
   out->clear();
   *answered = false;
   DWORD needed = 0;
-  if (t->getItem(query, kind, nullptr, 0, &needed) == -1) return false;
+  SetLastError(0);
+  if (t->getItem(query, kind, nullptr, 0, &needed) == -1) {
+    NoteLibraryFailure(context);
+    return false;
+  }
   if (needed == 0) return true;
   std::vector<BYTE> bytes(needed, 0);
   DWORD got = needed;
   const long count = t->getItem(query, kind, bytes.data(), needed, &got);
-  if (count == -1) return false;
+  if (count == -1) {
+    NoteLibraryFailure(context);
+    return false;
+  }
   if (got > needed) got = needed;
   // The walk is bounded by the answer's size whatever count the library claims.
   std::size_t entries = got / sizeof(DWORD);
@@ -180,12 +201,12 @@ int ApplyBidiTrays(const BidiFunctionTable* t, HANDLE query, DriverContext* cont
 
   std::vector<DWORD> trays, papers, media, attributes;
   bool answered = false;
-  if (!ReadEntries(t, query, kBidiKindTrays, &trays, &answered)) return 0;
+  if (!ReadEntries(t, query, kBidiKindTrays, &trays, &answered, context)) return 0;
   if (!answered) return 1;
   if (details) {
     for (auto [kind, list] : {std::pair{kBidiKindTrayPaper, &papers}, std::pair{kBidiKindTrayMedia, &media},
                               std::pair{kBidiKindTrayAttributes, &attributes}}) {
-      if (!ReadEntries(t, query, kind, list, &answered)) return 0;
+      if (!ReadEntries(t, query, kind, list, &answered, context)) return 0;
       if (!answered) return 1;
     }
     if (!batch) NotifyModules(context, MODEV_TRAYS_RESET, nullptr);
@@ -269,7 +290,7 @@ int ApplyBidiTrays(const BidiFunctionTable* t, HANDLE query, DriverContext* cont
 int ApplyBidiOptions(const BidiFunctionTable* t, HANDLE query, DriverContext* context) {
   std::vector<DWORD> codes;
   bool answered = false;
-  if (!ReadEntries(t, query, kBidiKindOptions, &codes, &answered)) return 0;
+  if (!ReadEntries(t, query, kBidiKindOptions, &codes, &answered, context)) return 0;
   DWORD running = 0;
   for (DWORD code : codes) {
     const DWORD field = FindFirst(GetTwoWayOptionCodeTable(), code);
@@ -316,8 +337,10 @@ int ApplyBidiSystemVersion(const BidiFunctionTable* t, HANDLE query, DriverConte
 bool ReadSubText(const BidiFunctionTable* t, HANDLE sub, DWORD item, WORD fieldId, DriverContext* context) {
   DWORD needed = 0;
   SetLastError(0);
-  if (!t->getSubItem(sub, kBidiSubQueryVersions, item, nullptr, 0, &needed) && GetLastError() != ERROR_ACCESS_DENIED)
+  if (!t->getSubItem(sub, kBidiSubQueryVersions, item, nullptr, 0, &needed) && GetLastError() != ERROR_ACCESS_DENIED) {
+    NoteLibraryFailure(context);
     return false;
+  }
   if (needed == 0) return false;
   DWORD size = TextFieldSize(context, fieldId);
   if (needed > size) size = needed;
@@ -325,21 +348,27 @@ bool ReadSubText(const BidiFunctionTable* t, HANDLE sub, DWORD item, WORD fieldI
   DWORD got = size;
   if (t->getSubItem(sub, kBidiSubQueryVersions, item, text.data(), size, &got)) {
     StoreAnsiText(context, fieldId, text.data(), size);
+  } else {
+    NoteLibraryFailure(context);
   }
   return true;
 }
 
-bool OpenSubQuery(const BidiFunctionTable* t, HANDLE handle, HANDLE* sub) {
+bool OpenSubQuery(const BidiFunctionTable* t, HANDLE handle, HANDLE* sub, DriverContext* context) {
   SetLastError(0);
-  return t->openSubQuery(handle, sub, kBidiSubQueryVersions, 1) || GetLastError() == kBidiErrorPending;
+  if (t->openSubQuery(handle, sub, kBidiSubQueryVersions, 1) || GetLastError() == kBidiErrorPending) return true;
+  NoteLibraryFailure(context);
+  return false;
 }
 
 int ApplyBidiSubQuery(const BidiFunctionTable* t, HANDLE handle, DriverContext* context) {
   HANDLE sub = nullptr;
-  if (!OpenSubQuery(t, handle, &sub)) return 1;
+  if (!OpenSubQuery(t, handle, &sub, context)) return 1;
   DWORD value = 0;
   DWORD got = 0;
-  if (t->getSubItem(sub, kBidiSubQueryVersions, kBidiSubMemoryType, &value, sizeof value, &got)) {
+  const BOOL memoryRead = t->getSubItem(sub, kBidiSubQueryVersions, kBidiSubMemoryType, &value, sizeof value, &got);
+  if (!memoryRead) NoteLibraryFailure(context);
+  if (memoryRead) {
     if (got == 0) {
       WriteFieldRawById(context, fid::kdmMemoryType, 1);
       return 1;
@@ -363,7 +392,7 @@ int ApplyBidiCustomMedia(const BidiFunctionTable* t, HANDLE query, DriverContext
 
   std::vector<DWORD> ids, charsets;
   bool answered = false;
-  if (!ReadEntries(t, query, kBidiKindCustomMedia, &ids, &answered)) return 0;
+  if (!ReadEntries(t, query, kBidiKindCustomMedia, &ids, &answered, context)) return 0;
   if (!answered) return 1;
   // The names: the buffer is sized from the answer's own size (never from the count), and
   // each name ends at the buffer's end or after 256 characters.
@@ -374,7 +403,7 @@ int ApplyBidiCustomMedia(const BidiFunctionTable* t, HANDLE query, DriverContext
   got = namesSize;
   if (t->getItem(query, kBidiKindCustomNames, names.data(), namesSize, &got) == -1) return 0;
   if (got > namesSize) got = namesSize;
-  if (!ReadEntries(t, query, kBidiKindCustomCharsets, &charsets, &answered)) return 0;
+  if (!ReadEntries(t, query, kBidiKindCustomCharsets, &charsets, &answered, context)) return 0;
   if (!answered) return 1;
 
   WriteFieldRawById(context, fid::wdmCustomMediaDataNum, static_cast<DWORD>(n));
@@ -455,7 +484,10 @@ int RunBidiQuery(DWORD flags, DriverContext* context) {
   if (!BindAndOpen(flags, context, &binding)) return 0;
   const BidiFunctionTable* t = &binding.table;
   WCHAR reported[kModelChars + 1] = {};
-  if (!t->getModelName(binding.handle, 0, reported, kModelChars)) return 0;
+  if (!t->getModelName(binding.handle, 0, reported, kModelChars)) {
+    NoteLibraryFailure(context);
+    return 0;
+  }
   reported[kModelChars - 1] = 0;
   if (!ModelAllowed(context, reported, databaseEntry)) return 0;
 
@@ -467,7 +499,10 @@ int RunBidiQuery(DWORD flags, DriverContext* context) {
   HANDLE query = nullptr;
   DWORD unused = 0;
   SetLastError(0);
-  if (!t->startQuery(binding.handle, &query, queryFlags, &unused) && GetLastError() != kBidiErrorPending) return 0;
+  if (!t->startQuery(binding.handle, &query, queryFlags, &unused) && GetLastError() != kBidiErrorPending) {
+    NoteLibraryFailure(context);
+    return 0;
+  }
   return (flags & kBidiStatusOnly) ? ApplyBidiStatus(t, binding.handle, query, context)
                                    : ApplyBidiConfiguration(t, binding.handle, query, context);
 }
@@ -496,7 +531,7 @@ int ApplyBidiStatus(const BidiFunctionTable* table, HANDLE handle, HANDLE query,
   if (!table || !context) return 0;
   if (!ApplyBidiSystemVersion(table, query, context)) return 0;
   HANDLE sub = nullptr;
-  if (OpenSubQuery(table, handle, &sub)) ReadSubText(table, sub, kBidiSubEmulation, fid::kdmEmulationVersion, context);
+  if (OpenSubQuery(table, handle, &sub, context)) ReadSubText(table, sub, kBidiSubEmulation, fid::kdmEmulationVersion, context);
   return 1;
 }
 
@@ -600,6 +635,8 @@ DWORD PickPreferredTray(const DWORD* trays, int count) {
   }
   return best;
 }
+
+void SetBidiErrorSink(BidiErrorSink sink) { g_errorSink.store(sink); }
 
 std::int32_t MapBidiErrorToApi(DWORD win32Error) {
   struct Row {

@@ -54,5 +54,10 @@ DWORD PickPreferredTray(const DWORD* trays, int count);
 constexpr int kBidiTrayPriorityCount = 19;
 const DWORD* GetBidiTrayPriorityList();
 
-// The settings API's code for a Win32 error of the two-way library.
+// The settings API's code for a Win32 error of the two-way library: 201 for 14 and 56,
+// 202 for 10, 0 for 102, 200 for any other.
 std::int32_t MapBidiErrorToApi(DWORD win32Error);
+// Where a failed library call of a context with an item-API state is told (the settings API
+// records it as the API's last error); null for none.
+using BidiErrorSink = void (*)(DriverContext* context, std::int32_t apiError);
+void SetBidiErrorSink(BidiErrorSink sink);

@@ -437,6 +437,39 @@ TEST(BidiTrayChoice, PreferredTrayAndTrayCodes) {
   EXPECT_EQ(list[kBidiTrayPriorityCount - 1], 101u);
 }
 
+// A failed library call of a context with an item-API state is told to the sink with the
+// API's code; a context without one tells nothing.
+std::vector<std::int32_t> g_told;
+void Tell(DriverContext*, std::int32_t code) { g_told.push_back(code); }
+
+struct ErrorCase {
+  const char* name;
+  std::vector<std::pair<std::u16string, std::u16string>> answers;
+  bool apiState;
+  std::vector<std::int32_t> told;
+};
+
+TEST_F(BidiQuery, FailedLibraryCallsReachTheSettingsApisLastError) {
+  const std::vector<ErrorCase> cases = {
+      {"start fails with 14", {{u"FailStep", u"start"}, {u"Error", u"14"}}, true, {201}},
+      {"open fails with 10", {{u"FailStep", u"open"}, {u"Error", u"10"}}, true, {202}},
+      {"kind 2 fails with 2", {{u"Kind2", u"1"}, {u"FailStep", u"item"}, {u"FailKind", u"2"}, {u"Error", u"2"}}, true, {200}},
+      {"no item-API state", {{u"FailStep", u"start"}, {u"Error", u"14"}}, false, {}},
+  };
+  int dummy = 0;
+  SetBidiErrorSink(Tell);
+  for (const ErrorCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    g_told.clear();
+    Answers(u"Office", c.answers);
+    ctx_->work->apiState = c.apiState ? reinterpret_cast<ApiState*>(&dummy) : nullptr;
+    EXPECT_EQ(QueryPrinterBidi(ctx_, nullptr, kBidiAllow9x), 0);
+    EXPECT_EQ(g_told, c.told);
+  }
+  ctx_->work->apiState = nullptr;
+  SetBidiErrorSink(nullptr);
+}
+
 TEST(BidiTrayChoice, LibraryErrorsMapToApiCodes) {
   const std::vector<std::pair<DWORD, std::int32_t>> rows = {{14, 201}, {56, 201}, {10, 202}, {102, 0}, {2, 200},
                                                             {18, 200}, {12345, 200}};
