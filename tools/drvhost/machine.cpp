@@ -28,18 +28,20 @@ void Show() {
   const plat::MachineSettings& m = plat::Machine();
   std::printf("machine of %s\n", plat::SystemRoot().c_str());
   std::printf("  terminal server:  %s\n", m.terminalServer ? "on" : "off");
-  std::printf("  administrator:    %s\n", m.administrator ? "on" : "off");
   std::printf("  user:             %s\n", U8(m.userName).c_str());
   std::string profiles;
   for (const auto& name : plat::UserProfiles()) profiles += (profiles.empty() ? "" : ", ") + U8(name);
   std::printf("  user profiles:    %s\n", profiles.c_str());
+  std::printf("  administrator:    %s\n", m.administrator ? "on" : "off");
 }
 
 }  // namespace
 
 int RunMachine(const std::vector<std::string>& args) {
   if (args.empty()) {
-    std::fprintf(stderr, "usage: drvhost machine <root folder> [terminal-server=on|off] [administrator=on|off] [user=NAME]\n");
+    std::fprintf(stderr,
+                 "usage: drvhost machine <root folder> [terminal-server=on|off] [administrator=on|off] "
+                 "[user=NAME]\n");
     return kExitUsage;
   }
   bool terminal = false, setTerminal = false;
@@ -56,7 +58,9 @@ int RunMachine(const std::vector<std::string>& args) {
     } else if (key == "user" && !value.empty()) {
       user = U16(value);
     } else {
-      std::fprintf(stderr, "drvhost: unknown machine setting \"%s\" (terminal-server=on|off, administrator=on|off, user=NAME)\n",
+      std::fprintf(stderr,
+                   "drvhost: unknown machine setting \"%s\" (terminal-server=on|off, administrator=on|off, "
+                   "user=NAME)\n",
                    a.c_str());
       return kExitUsage;
     }
