@@ -7,10 +7,3 @@
 // bound there is no server and the answer is 0.
 int SyncConfigServerIni(DriverContext*, const PRINTER_INFO_2W*, const DRIVER_INFO_3W*) { return 0; }
 
-// PENDING: the configuration-server connector reports whether it is connected; until it
-// is bound it never is (0).
-int GetConfigConnectorState(DriverContext*) { return 0; }
-
-// PENDING: the configuration-server connector compares a connection with its server;
-// until it is bound there is nothing to compare and the answer is 1.
-int CheckConfigServer(DriverContext*) { return 1; }

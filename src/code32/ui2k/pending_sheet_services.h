@@ -9,10 +9,9 @@
 #include "first_run_defaults.h"
 #include "outside/bidi_cache.h"
 #include "outside/bidi_query.h"
+#include "outside/config_connector.h"
 #include "printer_rename.h"
 
 struct DriverContext;
 
 int SyncConfigServerIni(DriverContext* context, const PRINTER_INFO_2W* printerInfo, const DRIVER_INFO_3W* driverInfo);
-int GetConfigConnectorState(DriverContext* context);
-int CheckConfigServer(DriverContext* context);

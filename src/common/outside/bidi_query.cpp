@@ -37,6 +37,7 @@
 #include "model/value_sets.h"
 #include "outside/bidi_abi.h"
 #include "outside/bidi_cache.h"
+#include "outside/config_connector.h"
 #include "stored/custom_media.h"
 #include "stored/device_settings.h"
 #include "stored/settings_package.h"
@@ -575,8 +576,9 @@ int QueryFrame(DriverContext* context, HWND parent, DWORD flags, bool full) {
 }  // namespace
 
 int QueryPrinterBidi(DriverContext* context, HWND parent, DWORD flags) {
-  // PENDING: the configuration-server connector answers here first: a printer connected to
-  // its configuration server takes the server's answers and is not asked (answer 1).
+  // A printer filled from its configuration server takes the server's answers: it is not
+  // asked.
+  if ((IsBuildFeatureEnabled(0) || IsBuildFeatureEnabled(7)) && GetConfigConnectorState(context) == 1) return 1;
   return QueryFrame(context, parent, flags & ~kBidiStatusOnly, true);
 }
 int QueryPrinterBidiWithProgress(DriverContext* context, HWND parent) {

@@ -24,7 +24,7 @@
 #include "stored/font_lists.h"
 #include "stored/ini_text.h"
 #include "stored/lock_data.h"
-#include "stored/pending_device.h"
+#include "stored/server_printer_data.h"
 #include "stored/bidi_cache_calls.h"
 #include "stored/user_info.h"
 #include "win/errors.h"
