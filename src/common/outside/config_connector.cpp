@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/build_switches.h"
+#include "base/pending_seams.h"
 #include "base/driver_context.h"
 #include "base/paths_and_names.h"
 #include "base/printer_data.h"
@@ -186,3 +187,10 @@ BOOL CopyServerPrinterData(HANDLE printer, const WCHAR* valueName, DWORD* type, 
   if (needed) *needed = serverSize;
   return TRUE;
 }
+
+// PENDING: the fetch of a printer not yet filled from its server (CopyServerPrinterFiles,
+// CopyServerFile, ApplyServerBidiCache, the printer-side settings read from the server and
+// RMSetDevmode, then the ZeviveConnection and ZeviveIni markers) replaces the answer 0 of
+// state 2; nothing is fetched and no marker is written until then.
+int SyncFromConfigServer(DriverContext* context) { return GetConfigConnectorState(context) == 1 ? 1 : 0; }
+int SyncFromConfigServerEx(DriverContext* context) { return GetConfigConnectorState(context) == 1 ? 1 : 0; }

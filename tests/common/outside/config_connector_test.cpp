@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/build_switches.h"
 #include "base/install_services.h"
+#include "base/pending_seams.h"
 #include "base/system_checks.h"
 #include "build_paths.h"
 #include "fields/product_record.h"
@@ -103,9 +105,12 @@ TEST_F(ConfigConnector, AFilledPrinterIsConnectedAndNotAskedOverTheTwoWayLink) {
   SetPrinterDataW(printer_, const_cast<LPWSTR>(u"ZeviveConnection"), REG_BINARY,
                   reinterpret_cast<BYTE*>(const_cast<DWORD*>(&one)), 4);
   EXPECT_EQ(GetConfigConnectorState(ctx_), 1);
+  EXPECT_EQ(SyncFromConfigServerEx(ctx_), 1) << "a filled printer is not fetched again";
+  EXPECT_EQ(RunServerConnectorIfEnabled(7, 0, ctx_), 1);
   plat::Machine().terminalServer = false;
   ResetSystemTestCaches();
   EXPECT_EQ(GetConfigConnectorState(ctx_), 0) << "not a terminal server";
+  EXPECT_EQ(SyncFromConfigServerEx(ctx_), 0);
 }
 
 // The server's device-mode: only type 18, only of the driver's total device-mode size.
