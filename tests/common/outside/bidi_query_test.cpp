@@ -19,6 +19,7 @@
 #include "outside/bidi_cache.h"
 #include "outside/bidi_query.h"
 #include "outside_fixture.h"
+#include "plat/system.h"
 #include "win/files.h"
 #include "win/kernel.h"
 #include "win/profile.h"
@@ -152,6 +153,22 @@ TEST_F(BidiQuery, VersionTextsEndInsideTheirFields) {
   EXPECT_EQ(AnsiText(fid::kdmEmulationVersion), "Emulation 2.5");
   EXPECT_EQ(AnsiText(fid::kdmOther), std::string(32, 'O'));
   EXPECT_EQ(Raw(fid::kdmMemoryType), 0u);
+}
+
+// On a double-byte code page a text that does not fit ends before a character it would
+// split.
+TEST_F(BidiQuery, AVersionTextEndsBeforeADoubleByteCharacterItWouldSplit) {
+  const UINT codePage = plat::Machine().ansiCodePage;
+  plat::Machine().ansiCodePage = 932;
+  // 14 single bytes, then the two bytes of one character at the 15th and 16th place: the
+  // 16-byte field keeps 15 bytes and its NUL, so the character goes whole.
+  std::u16string text(14, u'A');
+  text += u"\u0082\u00A0";
+  Answers(u"Office", {{u"Kind8", text}, {u"Sub258", u"1"}, {u"Sub2", u"AAAAAAAAAAAAA\u0082\u00A0B"}});
+  ASSERT_EQ(QueryPrinterBidiSilent(ctx_), 1);
+  EXPECT_EQ(Text(fid::kdmSystemVersion), std::u16string(14, u'A'));
+  EXPECT_EQ(Text(fid::kdmEmulationVersion), std::u16string(13, u'A') + u"\u3042");
+  plat::Machine().ansiCodePage = codePage;
 }
 
 // Each failing step answers 0 and leaves area 2 and the printer data as they were, but for
