@@ -19,7 +19,7 @@ using BidiGetModelNameProc = BOOL(WINAPI*)(HANDLE handle, DWORD zero, WCHAR* buf
 using BidiUnusedProc = BOOL(WINAPI*)();
 // The number of entries of the answer, -1 on failure. With a null buffer and size 0 only
 // *needed is answered (the answer's size in bytes).
-using BidiGetItemProc = long(WINAPI*)(HANDLE query, DWORD kind, void* buffer, DWORD size, DWORD* needed);
+using BidiGetItemProc = LONG(WINAPI*)(HANDLE query, DWORD kind, void* buffer, DWORD size, DWORD* needed);
 // Non-zero on success; with a null buffer only *needed is answered (a zero answer with
 // GetLastError() 5 is an answered size query too).
 using BidiGetSubItemProc = BOOL(WINAPI*)(HANDLE subQuery, DWORD kind, DWORD subItem, void* buffer, DWORD size,

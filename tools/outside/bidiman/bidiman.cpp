@@ -166,7 +166,7 @@ BOOL WINAPI GetModelName(HANDLE handle, DWORD, WCHAR* buffer, DWORD characters) 
 
 BOOL WINAPI Unused() { return FALSE; }
 
-long WINAPI GetItem(HANDLE query, DWORD kind, void* buffer, DWORD size, DWORD* needed) {
+LONG WINAPI GetItem(HANDLE query, DWORD kind, void* buffer, DWORD size, DWORD* needed) {
   auto* s = static_cast<Session*>(query);
   if (!s || !needed) return -1;
   long count = 0;
@@ -174,7 +174,7 @@ long WINAPI GetItem(HANDLE query, DWORD kind, void* buffer, DWORD size, DWORD* n
   if (Fails(s, u"item", kind)) return -1;
   if (!buffer) {
     *needed = static_cast<DWORD>(bytes.size());
-    return count;
+    return static_cast<LONG>(count);
   }
   if (size < bytes.size()) {
     *needed = static_cast<DWORD>(bytes.size());
@@ -183,7 +183,7 @@ long WINAPI GetItem(HANDLE query, DWORD kind, void* buffer, DWORD size, DWORD* n
   }
   std::memcpy(buffer, bytes.data(), bytes.size());
   *needed = static_cast<DWORD>(bytes.size());
-  return count;
+  return static_cast<LONG>(count);
 }
 
 BOOL WINAPI GetSubItem(HANDLE sub, DWORD, DWORD item, void* buffer, DWORD size, DWORD* needed) {
