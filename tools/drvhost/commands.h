@@ -28,7 +28,9 @@ int RunDevmode(const std::vector<std::string>& args);
 // drvhost dump <stream file> | drvhost dump <root folder> <Windows path>
 int RunDump(const std::vector<std::string>& args);
 
-// drvhost machine <root folder> [terminal-server=on|off] [user=NAME]
+// drvhost twoway <root folder> <printer name> <answers file>|off
+int RunTwoWay(const std::vector<std::string>& args);
+// drvhost machine <root folder> [terminal-server=on|off] [administrator=on|off] [user=NAME]
 int RunMachine(const std::vector<std::string>& args);
 // drvhost event <root folder> <printer name> <event>
 int RunEvent(const std::vector<std::string>& args);

@@ -32,16 +32,20 @@ void Show() {
   std::string profiles;
   for (const auto& name : plat::UserProfiles()) profiles += (profiles.empty() ? "" : ", ") + U8(name);
   std::printf("  user profiles:    %s\n", profiles.c_str());
+  std::printf("  administrator:    %s\n", m.administrator ? "on" : "off");
 }
 
 }  // namespace
 
 int RunMachine(const std::vector<std::string>& args) {
   if (args.empty()) {
-    std::fprintf(stderr, "usage: drvhost machine <root folder> [terminal-server=on|off] [user=NAME]\n");
+    std::fprintf(stderr,
+                 "usage: drvhost machine <root folder> [terminal-server=on|off] [administrator=on|off] "
+                 "[user=NAME]\n");
     return kExitUsage;
   }
   bool terminal = false, setTerminal = false;
+  bool administrator = true, setAdministrator = false;
   std::u16string user;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -49,10 +53,14 @@ int RunMachine(const std::vector<std::string>& args) {
     const std::string key = a.substr(0, eq), value = eq == std::string::npos ? std::string() : a.substr(eq + 1);
     if (key == "terminal-server" && eq != std::string::npos && ParseSwitch(value, terminal)) {
       setTerminal = true;
+    } else if (key == "administrator" && eq != std::string::npos && ParseSwitch(value, administrator)) {
+      setAdministrator = true;
     } else if (key == "user" && !value.empty()) {
       user = U16(value);
     } else {
-      std::fprintf(stderr, "drvhost: unknown machine setting \"%s\" (terminal-server=on|off, user=NAME)\n",
+      std::fprintf(stderr,
+                   "drvhost: unknown machine setting \"%s\" (terminal-server=on|off, administrator=on|off, "
+                   "user=NAME)\n",
                    a.c_str());
       return kExitUsage;
     }
@@ -62,7 +70,7 @@ int RunMachine(const std::vector<std::string>& args) {
     std::fprintf(stderr, "drvhost: %s\n", error.c_str());
     return kExitFailed;
   }
-  if (setTerminal || !user.empty()) {
+  if (setTerminal || setAdministrator || !user.empty()) {
     plat::MachineSettings& m = plat::Machine();
     if (!user.empty()) {
       // The user's profile is made with the setting, as a user's first logon makes it.
@@ -73,6 +81,7 @@ int RunMachine(const std::vector<std::string>& args) {
       m.userName = user;
     }
     if (setTerminal) m.terminalServer = terminal;
+    if (setAdministrator) m.administrator = administrator;
     if (!plat::SaveMachineSettings()) {
       std::fprintf(stderr, "drvhost: cannot write the machine settings of %s\n", args[0].c_str());
       return kExitFailed;

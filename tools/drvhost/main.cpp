@@ -26,9 +26,13 @@ void Usage(std::FILE* to) {
                "      attributes-changed\n"
                "  upgrade <root folder> <printer name>\n"
                "      the driver upgrade of the printer, then its stored device-mode converted\n"
-               "  machine <root folder> [terminal-server=on|off] [user=NAME]\n"
+               "  machine <root folder> [terminal-server=on|off] [administrator=on|off] [user=NAME]\n"
                "      show or set the machine the root plays for every process: the terminal-server\n"
-               "      switch and the user the processes run as (whose profile is made)\n"
+               "      switch, whether the user is an administrator and the user the processes run\n"
+               "      as (whose profile is made)\n"
+               "  twoway <root folder> <printer name> <answers file>|off\n"
+               "      give the printer a printer to ask: the two-way library that answers from a\n"
+               "      file, the file's Key=Value lines as its answers, and the two-way attribute\n"
                "  printers <root folder>\n"
                "      list every printer with its spooler record, driver record and printer data\n"
                "  print <root folder> <printer name> <job file> [NAME=VALUE ...]\n"
@@ -78,6 +82,7 @@ int main(int argc, char** argv) {
     if (command == "event") return drvhost::RunEvent(args);
     if (command == "upgrade") return drvhost::RunUpgrade(args);
     if (command == "machine") return drvhost::RunMachine(args);
+    if (command == "twoway") return drvhost::RunTwoWay(args);
     if (command == "sheet") return drvhost::RunSheet(args);
     if (command == "devmode") return drvhost::RunDevmode(args);
     if (command == "help" || command == "--help" || command == "-h") {

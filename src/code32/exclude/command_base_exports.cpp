@@ -15,7 +15,8 @@
 #include "field_ids.h"
 #include "job_control_once.h"
 #include "module_start.h"
-#include "pending_bidi.h"
+#include "outside/bidi_query.h"
+#include "two_way_flag.h"
 #include "stored/stamp_list.h"
 #include "settings_snapshots.h"
 #include "win/spool.h"
@@ -52,7 +53,7 @@ bool MakeHandleContext(ExcBaseRecord* handle, const WCHAR* printerName, bool que
   if (IsTwoWayFlagSet(context)) {
     SetBidiStateFromSupport(context);
   } else if (query) {
-    QueryPrinterBidi(context, 8);
+    QueryPrinterBidi(context, nullptr, kBidiAllow9x);
   } else {
     WriteFieldRawById(context, fid::KPD_kdmBiDirect, 0);
   }

@@ -19,7 +19,7 @@
 #include "fields/locale_text.h"
 #include "base/memory.h"
 #include "fields/neighbour_tables.h"
-#include "context/pending_merge.h"
+#include "context/bidi_requests.h"
 #include "model/printable_area.h"
 #include "fields/product_record.h"
 #include "base/settings_field.h"
@@ -41,7 +41,7 @@
 #include "stored/font_lists.h"
 #include "stored/installed_presets.h"
 #include "stored/lock_data.h"
-#include "stored/pending_device.h"
+#include "stored/bidi_cache_calls.h"
 #include "stored/quality_list.h"
 #include "win/spool.h"
 

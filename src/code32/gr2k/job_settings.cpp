@@ -12,7 +12,7 @@
 #include "render_common.h"
 #include "render_fields.h"
 #include "stored/device_settings.h"
-#include "stored/pending_device.h"
+#include "stored/bidi_cache_calls.h"
 
 namespace rendara {
 

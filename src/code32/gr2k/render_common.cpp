@@ -6,7 +6,7 @@
 #include "field_ids.h"
 #include "model/model_parse.h"
 #include "model/option_lookup.h"
-#include "stored/pending_device.h"
+#include "stored/bidi_cache_calls.h"
 
 namespace rendara {
 

@@ -29,6 +29,7 @@
 #include "stored/job_control.h"
 #include "outside/print_notification.h"
 #include "printer_install.h"
+#include "outside/config_connector.h"
 #include "printer_lifecycle.h"
 #include "stored/default_section.h"
 #include "stored/device_settings.h"
@@ -137,7 +138,8 @@ int DriverDefaultRoad(LPCWSTR name, const CallerOutput& output, HANDLE& printer,
   DriverContext* context =
       CreateContextWithFlags(printer, printer, 0, 0x300, 0x80000000u, records.printer, records.driver);
   if (!context) return 0;
-  const bool delivered = GetServerDevmode(context, reinterpret_cast<DEVMODEW*>(server.data())) != FALSE;
+  BYTE serverType = 0;
+  const bool delivered = GetServerDevmode(context, server.data(), &serverType) != FALSE;
   int written = 1;
   if (!delivered && context->settings) {
     // Without a server the default is that of a context of the printer as now stored:
@@ -156,7 +158,8 @@ int DriverDefaultRoad(LPCWSTR name, const CallerOutput& output, HANDLE& printer,
   }
   ReleaseContext(context, 0);
   if (!written) return 0;
-  const int iniKind = NameHasClientPart(name) || IsConnectorServerType17(printer, name) ? 0 : 2;
+  // The server type the device-mode fetch was answered (17: a server that fills the printer).
+  const int iniKind = NameHasClientPart(name) || serverType == 17 ? 0 : 2;
   return StampInstallTime(printer, 1, iniKind, records.printer, records.driver);
 }
 
@@ -254,10 +257,6 @@ int UpgradeRoad(LPCWSTR name, const DEVMODEW* input, const CallerOutput& output,
 }
 
 }  // namespace
-
-// PENDING: GetServerDevmode, the configuration-server connector, fetches the server's
-// device-mode for the printer; until it comes there is no server and nothing is delivered.
-BOOL GetServerDevmode(DriverContext*, DEVMODEW*) { return FALSE; }
 
 BOOL DoConvertDevMode(LPCWSTR printerName, const DEVMODEW* input, DEVMODEW* output, LONG* size, DWORD mode) {
   InstallInProgressScope installing;

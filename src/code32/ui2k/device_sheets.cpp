@@ -29,8 +29,7 @@
 #include "sheet_opening.h"
 #include "context/device_output.h"
 #include "stored/installed_presets.h"
-#include "stored/pending_device.h"
-#include "stored/pending_stored.h"
+#include "stored/bidi_cache_calls.h"
 #include "stored/prn_section.h"
 
 namespace {

@@ -40,7 +40,7 @@
 #include "stored/device_settings.h"
 #include "stored/font_lists.h"
 #include "stored/installed_presets.h"
-#include "stored/pending_device.h"
+#include "stored/bidi_cache_calls.h"
 #include "stored/prn_section.h"
 #include "win/errors.h"
 #include "win/loader.h"

@@ -7,16 +7,11 @@
 #include "win/types.h"
 #include "win/window.h"
 #include "first_run_defaults.h"
+#include "outside/bidi_cache.h"
+#include "outside/bidi_query.h"
+#include "outside/config_connector.h"
 #include "printer_rename.h"
 
 struct DriverContext;
 
 int SyncConfigServerIni(DriverContext* context, const PRINTER_INFO_2W* printerInfo, const DRIVER_INFO_3W* driverInfo);
-int GetConfigConnectorState(DriverContext* context);
-int CheckConfigServer(DriverContext* context);
-int RefreshBidiSettings(DriverContext* context, HWND parent);
-int IsBidiExtended(DriverContext* context);
-int HasBidiCacheIni(DriverContext* context);
-int IsBidiFlagSet(HANDLE printer, DriverContext* context);
-void CopyBidiTrayFeatures(DriverContext* context);
-void MarkBidiExtended(DriverContext* context);

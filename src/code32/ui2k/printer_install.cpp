@@ -37,7 +37,7 @@
 #include "pending_sheet_services.h"
 #include "stored/font_lists.h"
 #include "stored/lock_data.h"
-#include "stored/pending_device.h"
+#include "stored/bidi_cache_calls.h"
 #include "base/build_switches.h"
 #include "user_list_repair.h"
 #include "win/files.h"

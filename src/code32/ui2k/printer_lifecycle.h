@@ -23,7 +23,3 @@ BOOL OnCacheRefresh(LPCWSTR printerName);
 // Copies the driver package's companion libraries that are missing or differ from the
 // driver folder into the system folder. The result of the last copy, or TRUE.
 BOOL RefreshDriverFilesInSystemDir(HANDLE printer);
-
-// The configuration server's device-mode for the printer (1236 bytes); TRUE when one was
-// delivered.
-BOOL GetServerDevmode(DriverContext* context, DEVMODEW* buffer);

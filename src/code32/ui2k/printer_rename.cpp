@@ -35,7 +35,10 @@ int HandlePrinterNameChange(DriverContext* context) {
   HANDLE printer = context->hPrinter;
   WCHAR name[261] = {};
   if (!GetPrinterNameCopyFor(printer, name, 261, context->work->printerInfo) || !name[0]) return 0;
-  if (IsPrinterConnection(context) || HasClientName(printer) || IsConnectorServerType17(printer, name)) return 0;
+  BYTE serverType = 0;
+  if (IsPrinterConnection(context) || HasClientName(printer) ||
+      (GetConfigServerType(printer, name, &serverType) && serverType == 17))
+    return 0;
   int result = 0;
   LockDriverMutex(nullptr);
   WCHAR old[261] = {};

@@ -31,6 +31,6 @@ int IsFeatureKindSupported(DriverContext*, WORD kind, DWORD) { return kind <= kL
 int RunServerConnectorIfEnabled(DWORD bit, DWORD, DriverContext* context) {
   if (!IsBuildFeatureEnabled(bit)) return 0;
   if (bit == 0) return SyncFromConfigServer(context);
-  if (bit == 7) return UploadToConfigServer(context);
+  if (bit == 7) return SyncFromConfigServerEx(context);
   return 0;
 }

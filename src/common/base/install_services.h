@@ -40,7 +40,10 @@ BOOL GetDrvInstSet(const WCHAR* iniPath, const WCHAR* printerName);
 BOOL SetDrvInstSet(const WCHAR* iniPath, const WCHAR* printerName, int value);
 // 1 when the printer data "ClientName" can be read (at most 520 bytes) and is not empty.
 BOOL HasClientName(HANDLE printer);
-BOOL IsConnectorServerType17(HANDLE printer, const WCHAR* printerName);
+// The configuration server's type for the printer into *type (17, 18, 19 or another value);
+// TRUE when the connector answered it (defined with the connector, on the floor of the
+// outside libraries).
+BOOL GetConfigServerType(HANDLE printer, const WCHAR* printerName, BYTE* type);
 // A drive path stays; any other is replaced by the driver directory joined with it when
 // that fits in 260 characters (and in the capacity), else left unchanged. The For form
 // takes the driver directory from the given driver record.

@@ -1,10 +1,11 @@
-// Operations of the configuration-server connector that context creation and its cache
-// call. Each has its final name and signature and the least behaviour its callers need now
-// (see the .cpp).
+// The configuration-server connector's fetch as printer initialisation runs it through
+// RunServerConnectorIfEnabled (defined with the connector, on the floor of the outside
+// libraries).
 #pragma once
 
 struct DriverContext;
 
-// The configuration-server connector steps.
+// The fetch of build feature 0 and of build feature 7: 0 when the connector is not
+// available, 1 at once for a printer already filled from its server.
 int SyncFromConfigServer(DriverContext* context);
-int UploadToConfigServer(DriverContext* context);
+int SyncFromConfigServerEx(DriverContext* context);

@@ -411,10 +411,11 @@ BOOL DeleteDirectoryContents(const WCHAR* directory) {
   return TRUE;
 }
 
-// PENDING: before Windows 2000 the bidirectional cache INI is prepared instead
-// (CreateBidiCacheIni of the printer-communication issue); that branch does nothing yet.
 void PrepareSettingsDirs(DriverContext* context) {
-  if (!IsNt5OrLater()) return;
+  if (!IsNt5OrLater()) {
+    CreateBidiCacheIni(context);
+    return;
+  }
   WCHAR root[MAX_PATH];
   if (!GetSettingsRoot(root, MAX_PATH, context)) return;
   SetAdministratorsOwner(root, 0);

@@ -56,8 +56,12 @@ BOOL CreateSettingsRootForPrinter(DriverContext* context);
 BOOL RemoveSettingsRoot(HANDLE printer);
 // Deletes the files and subdirectories of a directory; 1 when it could be listed.
 BOOL DeleteDirectoryContents(const WCHAR* directory);
-// Re-applies the owner and DACL to the settings root and the files directly in it.
+// Re-applies the owner and DACL to the settings root and the files directly in it; before
+// Windows 2000 prepares the two-way cache INI instead.
 void PrepareSettingsDirs(DriverContext* context);
+// The two-way cache INI of the settings directory, open to every user (defined with the
+// rest of the cache, on the floor of the outside libraries).
+void CreateBidiCacheIni(DriverContext* context);
 // Owner Administrators (S-1-5-32-544) / DACL Everyone full access (inheritable), on the
 // path and, with onlyTheDirectory 0, every file directly in it. 1 when the descriptor could
 // be built.

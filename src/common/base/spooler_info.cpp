@@ -110,7 +110,9 @@ BOOL InfoIsLocal(const PRINTER_INFO_2W* info) { return InfoHasServerName(info) ?
 
 BOOL IsPrinterRenamed(HANDLE printer, const PRINTER_INFO_2W* info) {
   if (!info || !info->pPrinterName || info->pServerName) return FALSE;
-  if (HasClientName(printer) || IsConnectorServerType17(printer, info->pPrinterName)) return FALSE;
+  BYTE serverType = 0;
+  if (HasClientName(printer) || (GetConfigServerType(printer, info->pPrinterName, &serverType) && serverType == 17))
+    return FALSE;
   WCHAR recorded[261] = {};
   if (!ReadPrinterNameValueInto(printer, recorded)) return TRUE;
   return HasText(recorded) && lstrcmpiW(recorded, info->pPrinterName) == 0 ? FALSE : TRUE;

@@ -10,7 +10,7 @@
 #include "model/field_checks.h"
 #include "fields/field_table.h"
 #include "base/memory.h"
-#include "context/pending_merge.h"
+#include "context/bidi_requests.h"
 #include "fields/product_record.h"
 #include "fields/value_maps.h"
 #include "field_ids.h"

@@ -62,10 +62,6 @@ BOOL HasClientName(HANDLE printer) {
   return name[0] ? TRUE : FALSE;
 }
 
-// PENDING: the configuration-server connector loads "Srvconn.dll" and asks
-// "RMGetServerType"; until then the connector counts as not available (0).
-BOOL IsConnectorServerType17(HANDLE, const WCHAR*) { return FALSE; }
-
 WCHAR* ResolveDriverRelativePath(WCHAR* path, DWORD capacity, DriverContext* context) {
   return ResolveDriverRelativePathFor(path, capacity, context, context && context->work ? context->work->driverInfo : nullptr);
 }

@@ -17,6 +17,7 @@
 #include "context/module_events.h"
 #include "context/module_hooks.h"
 #include "modules/module_ui.h"
+#include "outside/bidi_query.h"
 #include "stored/device_settings.h"
 #include "stored/preset_list.h"
 #include "stored/section_transfer.h"
@@ -257,8 +258,10 @@ std::int32_t ChapterModuleEvent(DriverContext* context, DWORD event, void* block
       return 1;
     }
     case MODEV_TRAYS_RESET:
-      // PENDING: the bidirectional query (its tray table's default tray for id 3) gives the
-      // chapter default trays; until then they keep their values and count as not reported.
+      // Before the printer reports its trays the chapter default trays go back to the tray
+      // the two-way tray table gives printer tray 3, none of them reported.
+      for (int k = 0; k < 3; ++k)
+        WriteFieldRawById(context, static_cast<WORD>(fid::kdmChapterDefTray1 + k), MapBidiTrayId(3));
       context->work->chapterTraysReported &= static_cast<BYTE>(~(4u | 8u | 16u));
       return 1;
     case MODEV_REVALIDATE:

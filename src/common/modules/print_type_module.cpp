@@ -15,6 +15,7 @@
 #include "context/module_hooks.h"
 #include "stored/job_control.h"
 #include "modules/change_handling.h"
+#include "outside/bidi_query.h"
 #include "context/page_binding.h"
 #include "stored/page_opening.h"
 #include "win/prsht.h"
@@ -80,13 +81,14 @@ std::int32_t ComputeCopiesJudgeHook(DriverContext* context, WORD id) {
 std::int32_t PrintTypeModuleItem(DriverContext* context, WORD number, void*) {
   if (!context) return 0;
   switch (number) {
-    case kStatusQuery:
-      // PENDING: the status-only bidirectional query of the open page (QueryPrinterStatusBidi)
-      // runs here first once the bidirectional query comes.
-      // The user code (item mask 1) is read from the job-control library, which is bound and
-      // opened for this read only.
+    case kStatusQuery: {
+      // The printer's version texts over the open page, then the user code (item mask 1)
+      // from the job-control library, which is bound and opened for this read only.
+      PageRecord* page = FindPageById(context, context->pageId);
+      QueryPrinterStatusBidi(context, page ? page->window : nullptr);
       JobControlReadMask(context, 1);
       return 1;
+    }
     case kAlertOfLastCommand: {
       // The option of the control that sent the open page its last command asks its alert.
       PageRecord* page = FindPageById(context, context->pageId);
@@ -136,10 +138,12 @@ std::int32_t PrintTypeModuleEvent(DriverContext* context, DWORD event, void* blo
       }
       return 1;
     }
-    case MODEV_BIDI_QUERY:
-      // PENDING: the bidirectional query with its progress window answers here; until then
-      // the answer stays as the sender preset it.
+    case MODEV_BIDI_QUERY: {
+      // The full query with its progress window over the sender's window.
+      auto* b = static_cast<BidiQueryEventBlock*>(block);
+      if (context && b) b->answer = QueryPrinterBidiWithProgress(context, b->window);
       return 1;
+    }
     default: break;
   }
   if (!context) return 0;

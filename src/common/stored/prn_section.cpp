@@ -13,7 +13,7 @@
 #include "model/units.h"
 #include "field_ids.h"
 #include "stored/device_settings.h"
-#include "stored/pending_stored.h"
+#include "stored/bidi_cache_calls.h"
 #include "stored/section_transfer.h"
 #include "stored/settings_file.h"
 

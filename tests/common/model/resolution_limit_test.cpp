@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "model_context.h"
-#include "context/pending_merge.h"
+#include "context/bidi_requests.h"
 #include "field_ids.h"
 #include "judge_fixture.h"
 #include "fields/judge_items.h"

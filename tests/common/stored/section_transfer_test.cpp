@@ -16,7 +16,9 @@
 #include "stored/settings_file.h"
 #include "test_root.h"
 #include "warning_boxes.h"
+#include "plat/spooler_setup.h"
 #include "win/profile.h"
+#include "win/spool.h"
 
 namespace kovatest {
 namespace section_transfer_test {
@@ -371,7 +373,15 @@ TEST_F(SectionTransfer, ExtendedSettingsMoveOnlyTheAuthenticationModesAndLocks) 
   EXPECT_EQ(Value(kSection, GetFieldName(ctx(), fid::kdmLockInfoLockInfo)), u"1");
   EXPECT_EQ(m_.Raw(fid::kdmLockInfoLockInfo), 0u);
 
-  // A load takes the authentication modes only; other flags move nothing.
+  // A load takes the authentication modes only, for a printer whose data can be written;
+  // other flags move nothing.
+  plat::spooler::PrinterSetup setup;
+  setup.name = u"Office";
+  setup.driver.name = u"KOVA Sample Driver";
+  setup.data.push_back({u"PrinterDriverData", u"BidiFlag", plat::spooler::kRegBinary, {0, 0, 0, 0}});
+  ASSERT_EQ(plat::spooler::InstallPrinter(setup), 0u);
+  PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+  ASSERT_TRUE(OpenPrinterW(const_cast<LPWSTR>(u"Office"), &ctx()->hPrinter, &access));
   m_.SetRaw(10354, 0);
   m_.SetRaw(10419, 0);
   EXPECT_TRUE(TransferExtendedSettings(kFile, SFT_LOAD, ctx(), 10001, 10434));
@@ -381,6 +391,8 @@ TEST_F(SectionTransfer, ExtendedSettingsMoveOnlyTheAuthenticationModesAndLocks) 
   EXPECT_TRUE(TransferExtendedSettings(kFile, SFT_LOAD | SFT_QUIET, ctx(), 10001, 10434));
   EXPECT_EQ(m_.Raw(10354), 0u);
   EXPECT_FALSE(TransferExtendedSettings(u"x.kst", SFT_LOAD, ctx(), 10001, 10434));
+  ClosePrinter(ctx()->hPrinter);
+  ctx()->hPrinter = nullptr;
 }
 
 TEST_F(SectionTransfer, KsdSectionHoldsTheHeaderAndPresetFields) {

@@ -30,7 +30,10 @@ class SettingsLoadSave : public ContextTest {
     ContextTest::SetUp();
     root_.WriteFile(u"C:\\_kova\\keep.txt", "");
     root_.WriteFile(u"C:\\Users\\me\\keep.txt", "");
-    StartContext(u"Office");
+    // An installed printer holds a cleared "BidiFlag": its data can be written back.
+    PrinterSpec spec;
+    spec.data.push_back({u"PrinterDriverData", u"BidiFlag", plat::spooler::kRegBinary, {0, 0, 0, 0}});
+    StartContext(u"Office", std::move(spec));
   }
   DWORD Raw(WORD id) { return ReadFieldRawById(ctx_, id); }
   void SetRaw(WORD id, DWORD value) { WriteFieldRawById(ctx_, id, value); }
