@@ -17,6 +17,8 @@ constexpr WORD kLockMarkerIdBase = 20000;
 WORD LockMarkerIdOf(WORD controlId);
 
 // `full` 1 treats every setting as changed.
+// A control brought to its first state (its modules, else its kind's init slot).
+void InitControl(DriverContext* context, PageRecord* page, ControlRecord* control);
 void RefreshPage(DriverContext* context, PageRecord* page, int full);
 DWORD IsControlOptionDisabled(DriverContext* context, ImageRef option, WORD controlId);
 DWORD GetControlGreyState(DriverContext* context, PageRecord* page, ControlRecord* control);
