@@ -404,6 +404,30 @@ TEST_F(PropertySheetsTest, DeviceSheetApplyCommitsConfirmedLocks) {
   }
 }
 
+// A cancel of the device sheet drops the lock page's confirmation with it: no later apply
+// of the sheet commits locks that were not confirmed again.
+TEST_F(PropertySheetsTest, CancelledDeviceSheetDropsTheLockConfirmation) {
+  HANDLE printer = Install(u"Lock Printer Cancelled");
+  std::int32_t afterReset = -1;
+  plat::ui::QueueStep([&] {
+    HWND page = Page();
+    DriverContext* seen = PageContext(page);
+    ASSERT_NE(seen, nullptr);
+    seen->work->sheet.lockCommit = 1;
+    NMHDR reset{plat::ui::ActiveModal(), 0, PSN_RESET};
+    SendMessageW(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&reset));
+    afterReset = seen->work->sheet.lockCommit;
+    plat::ui::PressSheetButton(plat::ui::ActiveModal(), PSBTN_CANCEL);
+  });
+  DEVICEPROPERTYHEADER header{};
+  header.cbSize = sizeof header;
+  header.hPrinter = printer;
+  header.pszPrinterName = const_cast<LPWSTR>(u"Lock Printer Cancelled");
+  DWORD result = 0;
+  RunCommonPropertySheet(nullptr, &DoDevicePropertySheets, reinterpret_cast<LPARAM>(&header), &result);
+  EXPECT_EQ(afterReset, 0);
+}
+
 // What the person does on an open sheet, in order. Apply goes through PSM_APPLY, as the
 // Apply button would on these sheets, which show none.
 enum SheetAction { kChange, kChangeBack, kApply, kOk, kCancel };
