@@ -16,6 +16,8 @@
 #include "context/module_events.h"
 #include "context/module_hooks.h"
 #include "model/free_size_list.h"
+#include "model/field_checks.h"
+#include "model/option_lookup.h"
 #include "model/paper_map.h"
 
 namespace {
@@ -89,12 +91,18 @@ ControlRecord* VisibleControl(DriverContext* context, PageRecord* page, const WO
   return nullptr;
 }
 
+// The inch copy of a size within its edit's limits on the input page (whichever page is
+// open): the upper limit only while the 1200-dpi size is within the option's maximum, the
+// lower only while it is within its minimum.
 void ClampOne(DriverContext* context, ControlRecord* control, WORD sizeField, WORD inchField) {
   int minimum = 0, maximum = 0;
-  GetControlUnitRange(context, control, &minimum, &maximum);
+  GetControlLimitsInUserUnits(context, kInputPage, control, &minimum, &maximum);
+  std::int32_t optionMin = 0, optionMax = 0;
+  const bool bounds = GetNumericBounds(FindOptionByItemId(control->itemId, context), &optionMin, &optionMax);
+  const auto dots = static_cast<std::int32_t>(ReadFieldRawById(context, sizeField));
   int v = ToUserUnits(context, sizeField, 0);
-  if (maximum > 0 && v > maximum) v = maximum;
-  if (v < minimum) v = minimum;
+  if (maximum > 0 && v > maximum && (!bounds || dots <= optionMax)) v = maximum;
+  if (v < minimum && (!bounds || dots >= optionMin)) v = minimum;
   if (ReadFieldRawById(context, inchField) != static_cast<DWORD>(v)) WriteFieldRawById(context, inchField, static_cast<DWORD>(v));
 }
 
