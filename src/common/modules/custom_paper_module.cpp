@@ -19,6 +19,7 @@
 #include "model/field_checks.h"
 #include "model/option_lookup.h"
 #include "model/paper_map.h"
+#include "modules/custom_paper_module.h"
 
 namespace {
 
@@ -53,11 +54,6 @@ void PutS16(BYTE* p, DWORD v) {
   p[1] = static_cast<BYTE>((v >> 8) & 0xFF);
 }
 
-// Inch mode: the user-defined paper, a display unit other than millimetres and inch input.
-bool InchModeActive(DriverContext* context) {
-  return ReadFieldRawById(context, fid::dmPaperSize) == kUserDefinedPaper && !IsMetricUnits(context) &&
-         ReadFieldRawById(context, fid::wdmInputFreeSizeType) == 1;
-}
 bool InchModeOfDevmode(DriverContext* context, const BYTE* devmode) {
   return GetS16(devmode + kDmPaperSizePos) == kUserDefinedPaper && !IsMetricUnits(context) &&
          ReadFieldRawById(context, fid::wdmInputFreeSizeType) == 1;
@@ -149,13 +145,6 @@ bool OrderPair(DriverContext* context, WORD length, WORD width) {
 
 DWORD& CurrentFreeSize(DriverContext* context) { return context->work->freeSizeEditing; }
 
-void StoreEditedFreeSize(DriverContext* context) {
-  const DWORD n = CurrentFreeSize(context);
-  if (n >= static_cast<DWORD>(kFreeSizeCount)) return;
-  FeaturesToFreeSizeRecord(context, static_cast<int>(n));
-  WriteFreeSizeSection(context, static_cast<int>(n));
-}
-
 void SelectFreeSizeOf(DriverContext* context, WORD paperField) {
   const DWORD paper = ReadFieldRawById(context, paperField);
   if (paper < 384 || paper > 393) return;
@@ -168,6 +157,29 @@ void SelectFreeSizeOf(DriverContext* context, WORD paperField) {
 }
 
 }  // namespace
+
+bool InchModeActive(DriverContext* context) {
+  return ReadFieldRawById(context, fid::dmPaperSize) == kUserDefinedPaper && !IsMetricUnits(context) &&
+         ReadFieldRawById(context, fid::wdmInputFreeSizeType) == 1;
+}
+
+bool MillimetreModeActive(DriverContext* context) {
+  return ReadFieldRawById(context, fid::dmPaperSize) == kUserDefinedPaper && IsMetricUnits(context) &&
+         ReadFieldRawById(context, fid::wdmInputFreeSizeType) == 1;
+}
+
+void StoreEditedFreeSize(DriverContext* context) {
+  if (!context || !context->work) return;
+  const DWORD n = CurrentFreeSize(context);
+  if (n >= static_cast<DWORD>(kFreeSizeCount)) return;
+  FeaturesToFreeSizeRecord(context, static_cast<int>(n));
+  WriteFreeSizeSection(context, static_cast<int>(n));
+}
+
+ControlRecord* VisibleSizeEdit(DriverContext* context, bool length) {
+  PageRecord* page = FindPageById(context, kInputPage);
+  return page ? VisibleControl(context, page, length ? kLengthEdits : kWidthEdits) : nullptr;
+}
 
 int FindCustomPaperEntry(DriverContext* context, DWORD tray, DWORD orientation, int* maximum, int* minimum,
                          std::int32_t length) {
@@ -260,13 +272,6 @@ std::int32_t CustomPaperModuleItem(DriverContext* context, WORD number, void*) {
     default: return 0;
   }
   return 1;
-}
-
-// PENDING: the custom paper module's own page handlers answer the custom paper pages'
-// control messages here (pages 1013, 1017, 1041); until they come every message goes on to
-// the control kinds.
-std::int32_t CustomPaperModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM, void*) {
-  return 0;
 }
 
 std::int32_t CustomPaperModuleEvent(DriverContext* context, DWORD event, void* block, void*) {

@@ -22,6 +22,9 @@ void InitControl(DriverContext* context, PageRecord* page, ControlRecord* contro
 // The command slot of the control's kind; nonzero when it took the command.
 LRESULT DispatchControlCommand(DriverContext* context, PageRecord* page, ControlRecord* control, WPARAM wParam,
                                LPARAM lParam);
+// The message slot of the control's kind; nonzero when it took the message.
+LRESULT DispatchControlMessage(DriverContext* context, PageRecord* page, ControlRecord* control, UINT message,
+                               WPARAM wParam, LPARAM lParam);
 void RefreshPage(DriverContext* context, PageRecord* page, int full);
 DWORD IsControlOptionDisabled(DriverContext* context, ImageRef option, WORD controlId);
 DWORD GetControlGreyState(DriverContext* context, PageRecord* page, ControlRecord* control);
