@@ -128,7 +128,7 @@ void InitTrayView(DriverContext* context, PageRecord* page, ControlRecord* contr
   bool first = true;
   int listed = 0;
   int guard = 4096;  // a crafted item list cannot loop for ever
-  for (ImageRef item = option ? GetOptionItems(control->itemId, context) : ImageRef{}; item && guard--;
+  for (ImageRef item = option ? OptionValues(option) : ImageRef{}; item && guard--;
        item = ItemNext(item)) {
     const WORD value = ItemValueId(item);
     if (!value) continue;

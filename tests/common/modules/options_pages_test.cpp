@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "base/dictionary_pages.h"
 #include "base/driver_context.h"
@@ -12,6 +13,7 @@
 #include "field_ids.h"
 #include "fields/field_access.h"
 #include "modules/tray_tables.h"
+#include "model_context.h"
 #include "modules_fixture.h"
 #include "win/commctrl.h"
 #include "win/controls.h"
@@ -129,6 +131,131 @@ TEST_F(OptionsPage, ClickSwitchesTheSelectedLine) {
   EXPECT_EQ(Get(fid::kdm1StepOptionNum), 0u);
   EXPECT_EQ(OptionsModuleMessage(ctx_, page_, Control(kPage, kOptionList), WM_CHAR, u' ', 0, nullptr), 0);
   EXPECT_EQ(Get(fid::kdm1StepOptionNum), 1u);
+}
+
+// A model whose tray list has three trays (value ids 2, 3 and 5: tray indexes 0, 1 and 2),
+// the second disabled while duplex printing is on.
+std::string TrayModel() {
+  return PickOne("KPD_IDC_FUNCSELECTDUPLEX", {}, nullptr, "Boolean") +
+         PickOne("KPD_IDC_OPTION_CHOICE_SOURCE", {"KDMSCALE_2", "KDMSCALE_3", "KDMSCALE_5"}, "KDMSCALE_2") +
+         "*Judge 1=DuplexOn: KPD_IDC_FUNCSELECTDUPLEX == 1\r\n"
+         "*Item 1=Trays: {{KDMSCALE_3 DuplexOn NULL NULL}}\r\n"
+         "*Exclusive: {{KPD_IDC_OPTION_CHOICE_SOURCE NULL NULL Trays NULL NULL NULL NULL}}\r\n";
+}
+
+class TrayView : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(ModelContext::Id("KDMSCALE_3"), 3);
+    ASSERT_TRUE(CopyBuiltInPageTable(mc_.ctx()->pages));
+    page_ = FindPageById(mc_.ctx(), kPage);
+    ASSERT_NE(page_, nullptr);
+    frame_ = CreateWindowExW(0, u"#32770", u"Options", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    view_ = CreateWindowExW(0, u"SysListView32", u"", WS_CHILD | LVS_REPORT, 0, 0, 400, 100, frame_,
+                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kTrayView)), nullptr, nullptr);
+    ASSERT_TRUE(frame_ && view_);
+    page_->window = frame_;
+    Control(kTrayView)->window = view_;
+  }
+  void TearDown() override {
+    for (int i = 0; page_ && i < page_->controlCount; ++i) page_->controls[i].window = nullptr;
+    if (frame_) DestroyWindow(frame_);
+    FreePageTable(mc_.ctx()->pages);
+  }
+  ControlRecord* Control(WORD id) { return FindControlById(mc_.ctx(), page_, id); }
+  std::int32_t Send(WORD id, DWORD message, WPARAM wParam, LPARAM lParam = 0) {
+    return OptionsModuleMessage(mc_.ctx(), page_, Control(id), message, wParam, lParam, nullptr);
+  }
+  std::vector<LPARAM> Listed() {
+    std::vector<LPARAM> values;
+    const auto count = static_cast<int>(SendMessageW(view_, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      LVITEMW item{};
+      item.mask = LVIF_PARAM;
+      item.iItem = i;
+      SendMessageW(view_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+      values.push_back(item.lParam);
+    }
+    return values;
+  }
+
+  ModelContext mc_{TrayModel()};
+  PageRecord* page_ = nullptr;
+  HWND frame_ = nullptr;
+  HWND view_ = nullptr;
+};
+
+// Only the trays the rules allow are listed; a tray the rules disable is marked absent, the
+// listed ones present; the first listed tray is selected and its details shown.
+TEST_F(TrayView, ListsTheAllowedTraysAndMarksTheOthersAbsent) {
+  struct Case {
+    DWORD duplex;
+    std::vector<LPARAM> listed;
+    DWORD present1;
+  } const cases[] = {{0, {2, 3, 5}, 1}, {1, {2, 5}, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.duplex);
+    SendMessageW(view_, LVM_DELETEALLITEMS, 0, 0);
+    mc_.SetRaw(fid::kdmFuncSelectDuplex, c.duplex);
+    mc_.SetRaw(fid::kdmTrayField0, 0);
+    mc_.SetRaw(fid::kdmTrayField0 + 1, 1);
+    mc_.SetRaw(fid::kdmTrayField0 + 2, 0);
+    mc_.SetRaw(fid::kdmTray1Paper, 9);
+    EXPECT_EQ(Send(kTrayView, WM_INITDIALOG, 0), 1);
+    EXPECT_EQ(Listed(), c.listed);
+    EXPECT_EQ(mc_.Raw(fid::kdmTrayField0), 1u);
+    EXPECT_EQ(mc_.Raw(fid::kdmTrayField0 + 1), c.present1);
+    EXPECT_EQ(mc_.Raw(fid::kdmTrayField0 + 2), 1u);
+    EXPECT_EQ(ReadFieldRaw(mc_.ctx(), GetControlField(mc_.ctx(), Control(kTrayView))), 2u);
+    EXPECT_EQ(SendMessageW(view_, LVM_GETITEMSTATE, 0, LVIS_SELECTED), static_cast<LRESULT>(LVIS_SELECTED));
+    EXPECT_EQ(ReadFieldRaw(mc_.ctx(), GetControlField(mc_.ctx(), Control(2168))), 9u);
+  }
+  // A list that holds trays is left as it is.
+  mc_.SetRaw(fid::kdmFuncSelectDuplex, 0);
+  EXPECT_EQ(Send(kTrayView, WM_INITDIALOG, 0), 1);
+  EXPECT_EQ(Listed(), (std::vector<LPARAM>{2, 5}));
+}
+
+// Choosing a tray shows its settings; a detail control then writes the chosen tray's own
+// field and no other.
+TEST_F(TrayView, DetailsWriteTheSelectedTray) {
+  ASSERT_EQ(Send(kTrayView, WM_INITDIALOG, 0), 1);
+  mc_.SetRaw(fid::kdmTray1Paper + 2, 11);
+  mc_.SetRaw(fid::kdmTrayOrient0 + 2, 1);
+  NMLISTVIEW change{};
+  change.hdr.hwndFrom = view_;
+  change.hdr.idFrom = kTrayView;
+  change.hdr.code = LVN_ITEMCHANGED;
+  change.iItem = 2;
+  change.uNewState = LVIS_SELECTED;
+  change.lParam = 5;
+  EXPECT_EQ(Send(kTrayView, WM_NOTIFY, kTrayView, reinterpret_cast<LPARAM>(&change)), 1);
+  EXPECT_EQ(ReadFieldRaw(mc_.ctx(), GetControlField(mc_.ctx(), Control(kTrayView))), 5u);
+  EXPECT_EQ(ReadFieldRaw(mc_.ctx(), GetControlField(mc_.ctx(), Control(2168))), 11u);
+  EXPECT_EQ(ReadFieldRaw(mc_.ctx(), GetControlField(mc_.ctx(), Control(2173))), 2175u);
+
+  struct Case {
+    WORD control;
+    WORD notification;
+    WORD trayField;  // of tray index 2
+    DWORD value;
+  } const cases[] = {
+      {2168, CBN_SELCHANGE, static_cast<WORD>(fid::kdmTray1Paper + 2), 13},
+      {2170, CBN_SELCHANGE, static_cast<WORD>(fid::kdmTray1Paper + kPerTrayFields + 2), 4},
+      {2551, BN_CLICKED, static_cast<WORD>(fid::kdmTrayLock0 + 2), 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.control);
+    const DWORD tray0 = mc_.Raw(static_cast<WORD>(c.trayField - 2));
+    WriteFieldRaw(mc_.ctx(), GetControlField(mc_.ctx(), Control(c.control)), c.value);
+    EXPECT_EQ(Send(c.control, WM_COMMAND, MAKEWPARAM(c.control, c.notification)), 1);
+    EXPECT_EQ(mc_.Raw(c.trayField), c.value);
+    EXPECT_EQ(mc_.Raw(static_cast<WORD>(c.trayField - 2)), tray0);
+  }
+  // The portrait button turns the tray back.
+  WriteFieldRaw(mc_.ctx(), GetControlField(mc_.ctx(), Control(2173)), 2173);
+  EXPECT_EQ(Send(2173, WM_COMMAND, MAKEWPARAM(2173, BN_CLICKED)), 1);
+  EXPECT_EQ(mc_.Raw(static_cast<WORD>(fid::kdmTrayOrient0 + 2)), 0u);
 }
 
 }  // namespace
