@@ -12,6 +12,7 @@
 #include "context/page_binding.h"
 #include "field_ids.h"
 #include "fields/field_access.h"
+#include "modules/summary_module.h"
 #include "modules/tray_tables.h"
 #include "model_context.h"
 #include "modules_fixture.h"
@@ -256,6 +257,32 @@ TEST_F(TrayView, DetailsWriteTheSelectedTray) {
   WriteFieldRaw(mc_.ctx(), GetControlField(mc_.ctx(), Control(2173)), 2173);
   EXPECT_EQ(Send(2173, WM_COMMAND, MAKEWPARAM(2173, BN_CLICKED)), 1);
   EXPECT_EQ(mc_.Raw(static_cast<WORD>(fid::kdmTrayOrient0 + 2)), 0u);
+}
+
+// The settings summary's tray block has a label line and four lines for each tray the
+// rules allow, as the tray list view lists them.
+TEST_F(TrayView, SummaryListsTheAllowedTrays) {
+  static const SummaryEntry entries[] = {{13444, 0, 0}};
+  SummaryList list{};
+  list.type = 4;
+  list.count = 1;
+  list.entries = entries;
+  ControlRecord edit{};
+  edit.controlId = 2148;
+  edit.extraData = &list;
+  struct Case {
+    DWORD duplex;
+    int lines;
+  } const cases[] = {{0, 1 + 3 * 4}, {1, 1 + 2 * 4}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.duplex);
+    mc_.SetRaw(fid::kdmFuncSelectDuplex, c.duplex);
+    std::vector<WCHAR> text(kSummaryChars);
+    BuildSummaryText(mc_.ctx(), &edit, text.data(), kSummaryChars);
+    int lines = 0;
+    for (int i = 0; text[static_cast<std::size_t>(i)]; ++i) lines += text[static_cast<std::size_t>(i)] == u'\n';
+    EXPECT_EQ(lines, c.lines);
+  }
 }
 
 }  // namespace
