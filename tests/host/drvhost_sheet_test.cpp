@@ -94,8 +94,9 @@ TEST_F(DrvhostSheetTest, AnAlertIsAnsweredEachWay) {
 // Neither sheet shows an Apply button: --apply applies as the person's Apply would and the
 // sheet stays open on its page. A later Cancel leaves what was applied in force and drops
 // what changed after it: the document sheet reports the applied device-mode accepted, the
-// device sheet reports itself not accepted (its settings were saved by the Apply). An apply
-// that changed no stored setting leaves the printer's data as it was.
+// device sheet reports itself not accepted (its settings were saved by the Apply). The lock
+// box ticked on the device sheet locks the selected tray (tray 1): the apply stores that lock
+// and nothing else of the printer's data.
 TEST_F(DrvhostSheetTest, ApplyRecordsTheChangesAndKeepsTheSheetOpen) {
   struct Case {
     const char* sheet;
@@ -126,7 +127,12 @@ TEST_F(DrvhostSheetTest, ApplyRecordsTheChangesAndKeepsTheSheetOpen) {
     if (std::string(c.sheet) == "document") {
       EXPECT_EQ(OrientationIn("document.dm"), 2);
     } else {
-      EXPECT_EQ(Host({"printers", root_}).out, before.out);
+      std::string expected = before.out;
+      const std::string unlocked = "Tray1Lock  REG_BINARY  00 00 00 00";
+      const std::size_t lock = expected.find(unlocked);
+      ASSERT_NE(lock, std::string::npos) << before.out;
+      expected.replace(lock, unlocked.size(), "Tray1Lock  REG_BINARY  01 00 00 00");
+      EXPECT_EQ(Host({"printers", root_}).out, expected);
     }
   }
 }
