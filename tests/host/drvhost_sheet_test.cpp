@@ -147,5 +147,35 @@ TEST_F(DrvhostSheetTest, SelectionsShowAndBadArgumentsAreRefused) {
   EXPECT_EQ(Host({"sheet", root_, "No Such Printer", "document"}).exitCode, 1);
 }
 
+// A click on a list's item selects it (a list box also gets the press over the item); the
+// focus goes to a control the page shows. Either fails, and says so, for a control or item
+// the page does not have.
+TEST_F(DrvhostSheetTest, ItemClicksAndFocus) {
+  struct Case {
+    const char* action;
+    const char* value;
+    bool done;
+  } const cases[] = {
+      {"--click-item", "2009=13", true},
+      {"--click-item", "2009=no such item", false},
+      {"--click-item", "9999=1", false},
+      {"--focus", "2009", true},
+      {"--focus", "9999", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.action) + " " + c.value);
+    HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", c.action, c.value, "--cancel"});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    const std::string echo = std::string(c.action) + " " + c.value;
+    const std::size_t at = run.out.find(echo);
+    ASSERT_NE(at, std::string::npos) << run.out;
+    const std::string line = run.out.substr(at, run.out.find('\n', at) - at);
+    EXPECT_EQ(line.find("could not be done") == std::string::npos, c.done) << line;
+  }
+  HostRun clicked = Host({"sheet", root_, "Kova Sample Printer", "document", "--click-item", "2009=13", "--cancel"});
+  EXPECT_NE(clicked.out.find("2009 ComboBox   \"13\" of 4"), std::string::npos) << clicked.out;
+  EXPECT_EQ(Host({"sheet", root_, "Kova Sample Printer", "document", "--focus"}).exitCode, 2);
+}
+
 }  // namespace
 }  // namespace drvhost_sheet_test

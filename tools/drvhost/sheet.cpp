@@ -28,6 +28,7 @@ constexpr const char* kUsage =
     "usage: drvhost sheet <root folder> <printer name> document|device [--devmode FILE] [actions...] "
     "[--out FILE]\n"
     "actions: --page ID  --click CONTROL  --select CONTROL=VALUE  --type CONTROL=TEXT\n"
+    "         --click-item CONTROL=ITEM  --focus CONTROL\n"
     "         --answer ok|cancel|yes|no  --ok  --cancel  --apply\n";
 
 struct Action {
@@ -107,6 +108,21 @@ bool SelectByValue(HWND w, const std::string& value) {
   return false;
 }
 
+// A click on an item of a list box (its text or value id): the item is selected, then the
+// list gets the button press and release over it. A combo box's item is only selected.
+bool ClickItem(HWND w, const std::string& value) {
+  if (!w || !plat::ui::Enabled(w) || !plat::ui::Visible(w) || !SelectByValue(w, value)) return false;
+  if (ClassOf(w) != "ListBox") return true;
+  const auto at = static_cast<int>(SendMessageW(w, LB_GETCURSEL, 0, 0));
+  RECT r{};
+  if (at < 0 || SendMessageW(w, LB_GETITEMRECT, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&r)) == LB_ERR)
+    return false;
+  const LPARAM point = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  SendMessageW(w, WM_LBUTTONUP, 0, point);
+  return true;
+}
+
 bool SelectSheetPage(HWND modal, int pageId) {
   for (int i = 0; SendMessageW(modal, PSM_INDEXTOPAGE, static_cast<WPARAM>(i), 0); ++i) {
     if (!plat::ui::SelectPage(modal, i)) continue;
@@ -127,6 +143,12 @@ void Perform(const Action& a) {
     ok = ok && plat::ui::Click(plat::ui::FindControl(page, std::stoi(a.value)));
   } else if (a.name == "--select") {
     ok = ok && SplitPair(a.value, id, value) && SelectByValue(plat::ui::FindControl(page, id), value);
+  } else if (a.name == "--click-item") {
+    ok = ok && SplitPair(a.value, id, value) && ClickItem(plat::ui::FindControl(page, id), value);
+  } else if (a.name == "--focus") {
+    HWND w = plat::ui::FindControl(page, std::stoi(a.value));
+    ok = ok && w && plat::ui::Enabled(w) && plat::ui::Visible(w);
+    if (ok) SetFocus(w);
   } else if (a.name == "--type") {
     HWND edit = nullptr;
     ok = ok && SplitPair(a.value, id, value) && (edit = plat::ui::FindControl(page, id)) &&
@@ -168,7 +190,8 @@ int RunSheet(const std::vector<std::string>& args) {
   for (std::size_t i = 3; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool takesValue = a == "--devmode" || a == "--out" || a == "--page" || a == "--click" ||
-                            a == "--select" || a == "--type" || a == "--answer";
+                            a == "--select" || a == "--type" || a == "--answer" || a == "--click-item" ||
+                            a == "--focus";
     if (!takesValue && a != "--ok" && a != "--cancel" && a != "--apply") {
       std::fprintf(stderr, "drvhost: unknown sheet argument \"%s\"\n%s", a.c_str(), kUsage);
       return kExitUsage;
