@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "base/dictionary_pages.h"
 #include "base/driver_context.h"
@@ -14,6 +15,7 @@
 #include "fields/field_access.h"
 #include "fields/field_table.h"
 #include "model/module_dispatch.h"
+#include "modules/summary_module.h"
 #include "modules_fixture.h"
 #include "plat/system.h"
 #include "plat/ui_driver.h"
@@ -166,6 +168,27 @@ TEST_F(SettingLockPages, PresetTextsStayWithinTheirFields) {
       }
     }
   }
+}
+
+// The status page's edit shows the lock summary whenever it paints, whatever it held.
+TEST_F(SettingLockPages, StatusEditShowsTheSummary) {
+  PageRecord* status = FindPageById(ctx_, 4032);
+  ASSERT_NE(status, nullptr);
+  ControlRecord* edit = FindControlById(ctx_, status, 3164);
+  ASSERT_NE(edit, nullptr);
+  edit->window = CreateWindowExW(0, u"Edit", u"typed", WS_CHILD | ES_MULTILINE, 0, 0, 200, 100, frame_, nullptr,
+                                 nullptr, nullptr);
+  ASSERT_NE(edit->window, nullptr);
+  std::vector<WCHAR> expected(kSummaryChars);
+  BuildSummaryText(ctx_, edit, expected.data(), kSummaryChars);
+  EXPECT_EQ(SettingLockModuleMessage(ctx_, status, edit, WM_PAINT, 0, 0, nullptr), 1);
+  std::vector<WCHAR> shown(kSummaryChars);
+  GetWindowTextW(edit->window, shown.data(), kSummaryChars);
+  EXPECT_EQ(std::u16string(shown.data()), std::u16string(expected.data()));
+  EXPECT_NE(std::u16string(shown.data()), u"typed");
+  // Other messages and controls of the page are the kinds'.
+  EXPECT_EQ(SettingLockModuleMessage(ctx_, status, edit, WM_COMMAND, 3164, 0, nullptr), 0);
+  edit->window = nullptr;
 }
 
 }  // namespace
