@@ -214,15 +214,14 @@ std::int32_t FreeSizePageMessage(DriverContext* context, PageRecord* page, Contr
     }
   }
   if (message == WM_COMMAND && command == id && id == kFreeSizeTray) {
-    // The tray's own command first, so that the record takes the tray just chosen.
-    DispatchControlCommand(context, page, control, wParam, lParam);
+    // The edited free size into the entry the list selects; the tray's own command follows.
     HWND list = EntryList(context, page);
     const auto at = list ? static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)) : -1;
     if (at >= 0 && at < kEntries) {
       FeaturesToFreeSizeRecord(context, at);
       WriteFreeSizeSection(context, at);
     }
-    return 1;
+    return 0;
   }
   if (message == WM_COMMAND && command == id && In(kFreeSizeEdits, id) && (code == EN_KILLFOCUS || code == EN_CHANGE)) {
     const std::vector<BYTE> before = FieldBytes(context, control);
