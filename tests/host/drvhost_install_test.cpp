@@ -15,6 +15,7 @@
 #include "plat/system.h"
 #include "test_root.h"
 #include "win/errors.h"
+#include "win/paint.h"
 
 namespace fs = std::filesystem;
 
@@ -74,6 +75,20 @@ TEST_F(DrvhostTest, InstallsTheSamplePrinterAndListsIt) {
   ASSERT_TRUE(snapshot);
   EXPECT_TRUE(snapshot->driverFound);
   EXPECT_EQ(snapshot->printer.driver.helpFile, u"C:\\Windows\\system32\\spool\\DRIVERS\\x64\\3\\KOVAUS.HLP");
+
+  // The manifest's fonts are the machine's: the font enumeration lists each family with
+  // its kind.
+  std::vector<std::pair<std::u16string, DWORD>> families;
+  EnumFontFamiliesW(
+      nullptr, nullptr,
+      [](const LOGFONTW* font, const TEXTMETRICW*, DWORD type, LPARAM found) {
+        reinterpret_cast<std::vector<std::pair<std::u16string, DWORD>>*>(found)->emplace_back(font->lfFaceName, type);
+        return 1;
+      },
+      reinterpret_cast<LPARAM>(&families));
+  EXPECT_EQ(families, (std::vector<std::pair<std::u16string, DWORD>>{{u"Arial", TRUETYPE_FONTTYPE},
+                                                                      {u"@Kova Gothic", TRUETYPE_FONTTYPE},
+                                                                      {u"Modern", RASTER_FONTTYPE}}));
 }
 
 TEST_F(DrvhostTest, CopiesPresentFilesAndDecodesEveryValueType) {

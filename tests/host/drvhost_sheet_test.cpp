@@ -98,8 +98,9 @@ TEST_F(DrvhostSheetTest, AnAlertIsAnsweredEachWay) {
 // Neither sheet shows an Apply button: --apply applies as the person's Apply would and the
 // sheet stays open on its page. A later Cancel leaves what was applied in force and drops
 // what changed after it: the document sheet reports the applied device-mode accepted, the
-// device sheet reports itself not accepted (its settings were saved by the Apply). An apply
-// that changed no stored setting leaves the printer's data as it was.
+// device sheet reports itself not accepted (its settings were saved by the Apply). The lock
+// box ticked on the device sheet locks the selected tray (tray 1): the apply stores that lock
+// and nothing else of the printer's data.
 TEST_F(DrvhostSheetTest, ApplyRecordsTheChangesAndKeepsTheSheetOpen) {
   struct Case {
     const char* sheet;
@@ -130,7 +131,12 @@ TEST_F(DrvhostSheetTest, ApplyRecordsTheChangesAndKeepsTheSheetOpen) {
     if (std::string(c.sheet) == "document") {
       EXPECT_EQ(OrientationIn("document.dm"), 2);
     } else {
-      EXPECT_EQ(Host({"printers", root_}).out, before.out);
+      std::string expected = before.out;
+      const std::string unlocked = "Tray1Lock  REG_BINARY  00 00 00 00";
+      const std::size_t lock = expected.find(unlocked);
+      ASSERT_NE(lock, std::string::npos) << before.out;
+      expected.replace(lock, unlocked.size(), "Tray1Lock  REG_BINARY  01 00 00 00");
+      EXPECT_EQ(Host({"printers", root_}).out, expected);
     }
   }
 }
@@ -330,6 +336,37 @@ TEST_F(DrvhostSheetTest, HelpRequestsAndTipsArePrintedAfterEachAction) {
     const std::string between = run.out.substr(at, page - at);
     EXPECT_EQ(between.find(c.shown) != std::string::npos, c.present) << between;
   }
+}
+
+// A click on a list's item selects it (a list box also gets the press over the item); the
+// focus goes to a control the page shows. Either fails, and says so, for a control or item
+// the page does not have.
+TEST_F(DrvhostSheetTest, ItemClicksAndFocus) {
+  struct Case {
+    const char* action;
+    const char* value;
+    bool done;
+  } const cases[] = {
+      {"--click-item", "2009=13", true},
+      {"--click-item", "2009=no such item", false},
+      {"--click-item", "9999=1", false},
+      {"--focus", "2009", true},
+      {"--focus", "9999", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.action) + " " + c.value);
+    HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", c.action, c.value, "--cancel"});
+    // An action that could not be done fails the run.
+    ASSERT_EQ(run.exitCode, c.done ? 0 : 1) << run.out << run.err;
+    const std::string echo = std::string(c.action) + " " + c.value;
+    const std::size_t at = run.out.find(echo);
+    ASSERT_NE(at, std::string::npos) << run.out;
+    const std::string line = run.out.substr(at, run.out.find('\n', at) - at);
+    EXPECT_EQ(line.find("could not be done") == std::string::npos, c.done) << line;
+  }
+  HostRun clicked = Host({"sheet", root_, "Kova Sample Printer", "document", "--click-item", "2009=13", "--cancel"});
+  EXPECT_NE(clicked.out.find("2009 ComboBox   \"13\" of 4"), std::string::npos) << clicked.out;
+  EXPECT_EQ(Host({"sheet", root_, "Kova Sample Printer", "document", "--focus"}).exitCode, 2);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "plat/system.h"
 #include "plat/wstr.h"
 #include "win/errors.h"
+#include "win/registry.h"
 
 namespace fs = std::filesystem;
 
@@ -90,6 +91,24 @@ bool ReadBytes(const fs::path& path, std::vector<BYTE>& out) {
   return true;
 }
 
+// The manifest's fonts into the system's fonts key, where the font enumeration finds them.
+bool RegisterFonts(const Manifest& manifest) {
+  if (manifest.fonts.empty()) return true;
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", 0, nullptr, 0,
+                      KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return false;
+  bool ok = true;
+  for (const auto& [name, file] : manifest.fonts) {
+    const auto bytes = static_cast<DWORD>((file.size() + 1) * sizeof(char16_t));
+    ok = RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(file.c_str()), bytes) ==
+             ERROR_SUCCESS && ok;
+    if (ok) std::printf("  font %-22s %s\n", U8(name).c_str(), U8(file).c_str());
+  }
+  RegCloseKey(key);
+  return ok;
+}
+
 }  // namespace
 
 int RunInstall(const std::vector<std::string>& args) {
@@ -158,6 +177,11 @@ int RunInstall(const std::vector<std::string>& args) {
     }
     std::printf("  %-24s copied (%s)\n", windowsName.c_str(), source.filename().c_str());
     plat::NoteFilesCreated();  // copied by hand: the platform looks for missing names again
+  }
+
+  if (!RegisterFonts(manifest)) {
+    std::fprintf(stderr, "drvhost: cannot write the fonts of the manifest into the fonts key\n");
+    return kExitFailed;
   }
 
   const DWORD rc = plat::spooler::InstallPrinter(setup);

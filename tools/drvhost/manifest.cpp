@@ -106,7 +106,7 @@ bool ReadManifest(const std::string& folder, Manifest& out, std::string& error) 
     if (line.front() == '[') {
       if (line.back() != ']') return fail("unclosed section name");
       section = std::string(line.substr(1, line.size() - 2));
-      if (section != "Printer" && section != "DriverFiles" && section != "PrinterData")
+      if (section != "Printer" && section != "DriverFiles" && section != "PrinterData" && section != "Fonts")
         return fail("unknown section [" + section + "]");
       continue;
     }
@@ -139,6 +139,9 @@ bool ReadManifest(const std::string& folder, Manifest& out, std::string& error) 
       DataValue v;
       if (!ParseDataValue(key, value, v)) return fail("value must be REG_SZ:text, REG_DWORD:number or REG_BINARY:hex");
       p.data.push_back(std::move(v));
+    } else if (section == "Fonts") {
+      if (value.empty()) return fail("a font needs its file");
+      out.fonts.emplace_back(U16(key), U16(value));
     } else {
       return fail("key outside a section");
     }

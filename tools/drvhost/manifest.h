@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "plat/spooler_setup.h"
@@ -12,6 +13,9 @@ namespace drvhost {
 struct Manifest {
   plat::spooler::PrinterSetup printer;  // name left empty: the install command names it
   std::string devmodeFile;              // a file of the sample folder with the device-mode bytes, or empty
+  // [Fonts]: the fonts the machine has, each a value of the system's fonts key ("Face (Kind)"
+  // and its font file), as the install writes them.
+  std::vector<std::pair<std::u16string, std::u16string>> fonts;
 };
 
 // Reads <folder>/printer.ini. On failure answers false with a message naming the line.

@@ -31,6 +31,7 @@ constexpr const char* kUsage =
     "usage: drvhost sheet <root folder> <printer name> document|device [--devmode FILE] [actions...] "
     "[--out FILE] [--store] [--png FILE]\n"
     "actions: --page ID  --click CONTROL  --select CONTROL=VALUE  --type CONTROL=TEXT\n"
+    "         --click-item CONTROL=ITEM  --focus CONTROL\n"
     "         --answer ok|cancel|yes|no  --ok  --cancel  --apply\n"
     "         --help CONTROL  --context-menu CONTROL  --hover CONTROL[=X,Y]  --wait MS\n"
     "         --file PATH  --files A,B  --file-cancel (the next file dialog's choice)\n"
@@ -139,7 +140,9 @@ std::string CheckAction(const Action& a) {
   if ((a.name == "--select" || a.name == "--type") && !SplitPair(a.value, id, value))
     return a.name + " needs CONTROL=" + (a.name == "--select" ? "VALUE" : "TEXT") + " with a control id, not \"" +
            a.value + "\"";
-  if ((a.name == "--help" || a.name == "--context-menu") && !ParseId(a.value, id))
+  if (a.name == "--click-item" && !SplitPair(a.value, id, value))
+    return "--click-item needs CONTROL=ITEM with a control id, not \"" + a.value + "\"";
+  if ((a.name == "--help" || a.name == "--context-menu" || a.name == "--focus") && !ParseId(a.value, id))
     return a.name + " needs a control id, not \"" + a.value + "\"";
   if (a.name == "--hover") {
     const std::size_t eq = a.value.find('=');
@@ -186,8 +189,6 @@ bool TakesTyping(HWND w) {
   return cls == "ComboBox" && (style & 3u) != CBS_DROPDOWNLIST;
 }
 
-// Activates the one page with this id, as a click on its tab does; the sheet stays where it
-// is when it has no such page.
 // The help requests since the last action and the tips shown now.
 void ShowHelpAndTips() {
   static std::size_t seen = 0;
@@ -213,6 +214,23 @@ void ShowHelpAndTips() {
   }
 }
 
+// A click on an item of a list box (its text or value id): the item is selected, then the
+// list gets the button press and release over it. A combo box's item is only selected.
+bool ClickItem(HWND w, const std::string& value) {
+  if (!w || !plat::ui::Enabled(w) || !plat::ui::Visible(w) || !SelectByValue(w, value)) return false;
+  if (ClassOf(w) != "ListBox") return true;
+  const auto at = static_cast<int>(SendMessageW(w, LB_GETCURSEL, 0, 0));
+  RECT r{};
+  if (at < 0 || SendMessageW(w, LB_GETITEMRECT, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&r)) == LB_ERR)
+    return false;
+  const LPARAM point = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  SendMessageW(w, WM_LBUTTONUP, 0, point);
+  return true;
+}
+
+// Activates the one page with this id, as a click on its tab does; the sheet stays where it
+// is when it has no such page.
 bool SelectSheetPage(HWND modal, int pageId) {
   for (int i = 0; SendMessageW(modal, PSM_INDEXTOPAGE, static_cast<WPARAM>(i), 0); ++i)
     if (static_cast<int>(SendMessageW(modal, PSM_INDEXTOID, static_cast<WPARAM>(i), 0)) == pageId)
@@ -238,6 +256,12 @@ void Perform(const Action& a) {
     ok = ok && ParseId(a.value, id) && plat::ui::Click(plat::ui::FindControl(page, id));
   } else if (a.name == "--select") {
     ok = ok && SplitPair(a.value, id, value) && SelectByValue(plat::ui::FindControl(page, id), value);
+  } else if (a.name == "--click-item") {
+    ok = ok && SplitPair(a.value, id, value) && ClickItem(plat::ui::FindControl(page, id), value);
+  } else if (a.name == "--focus") {
+    HWND w = ParseId(a.value, id) ? plat::ui::FindControl(page, id) : nullptr;
+    ok = ok && w && plat::ui::Enabled(w) && plat::ui::Visible(w);
+    if (ok) SetFocus(w);
   } else if (a.name == "--type") {
     HWND edit = nullptr;
     ok = ok && SplitPair(a.value, id, value) && TakesTyping(edit = plat::ui::FindControl(page, id)) &&
@@ -322,7 +346,7 @@ int RunSheet(const std::vector<std::string>& args) {
     const bool takesValue = a == "--devmode" || a == "--out" || a == "--png" || a == "--page" || a == "--click" ||
                             a == "--select" || a == "--type" || a == "--answer" || a == "--help" ||
                             a == "--context-menu" || a == "--hover" || a == "--wait" || a == "--file" ||
-                            a == "--files";
+                            a == "--files" || a == "--click-item" || a == "--focus";
     if (a == "--store") {
       if (!document) {
         std::fprintf(stderr, "drvhost: --store keeps a document sheet's result; the device sheet stores its own\n%s",

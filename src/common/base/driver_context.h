@@ -214,6 +214,7 @@ struct WorkArea {
   DWORD pluginWords[4];          // UI plug-ins and the tool bar
   WCHAR pluginText[261];
   DWORD freeSizeEditing;         // index of the free size being edited
+  DWORD freeSizeValueChanged;    // the last edit of the free-size page changed its value
   BYTE* savedSettings;           // change-detection copy of the settings buffer
   JobControlBinding jobControl;
   UserCodeProviderBinding userCodeProvider;

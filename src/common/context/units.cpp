@@ -144,10 +144,11 @@ BOOL GetFreeSizeLimits(DriverContext* context, WORD fieldId, int* minimum, int* 
   return FALSE;
 }
 
-void GetControlUnitRange(DriverContext* context, ControlRecord* control, int* minimum, int* maximum) {
+void GetControlLimitsInUserUnits(DriverContext* context, WORD pageId, ControlRecord* control, int* minimum,
+                                 int* maximum) {
   if (!minimum || !maximum) return;
   int low = 0, high = 0;
-  if (GetCustomPaperSizeValues(context, control, &high, &low)) {
+  if (GetCustomPaperLimitsForPage(context, pageId, control, &high, &low)) {
     *minimum = ToUserUnits(context, 0, low);
     *maximum = ToUserUnits(context, 0, high);
     return;
@@ -155,6 +156,10 @@ void GetControlUnitRange(DriverContext* context, ControlRecord* control, int* mi
   int lo = 0, hi = 0;
   GetNumericOptionRange(context, control, &lo, &hi);
   RoundLimits(context, lo, hi, minimum, maximum);
+}
+
+void GetControlUnitRange(DriverContext* context, ControlRecord* control, int* minimum, int* maximum) {
+  GetControlLimitsInUserUnits(context, context ? context->pageId : 0, control, minimum, maximum);
 }
 
 int ScaleRatio(int a, int b, int c) {

@@ -30,7 +30,12 @@ int FromUserUnits(DriverContext* context, WORD fieldId, int value);
 // Limits of wdmFreeSizeWidth (916) and wdmFreeSizeLength (917) in the user's unit, the
 // minimum rounded up and the maximum down; 0 for other fields.
 BOOL GetFreeSizeLimits(DriverContext* context, WORD fieldId, int* minimum, int* maximum);
-// The range of a control in the user's unit.
+// The range in the user's unit of a control of the page named: the custom paper table's
+// limits of a custom-size control, else the control's numeric option range, each rounded
+// inward to values the unit shows.
+void GetControlLimitsInUserUnits(DriverContext* context, WORD pageId, ControlRecord* control, int* minimum,
+                                 int* maximum);
+// The same for a control of the context's open page.
 void GetControlUnitRange(DriverContext* context, ControlRecord* control, int* minimum, int* maximum);
 // a * b / c, or -1 when c is 0.
 int ScaleRatio(int a, int b, int c);

@@ -16,7 +16,10 @@
 #include "context/module_events.h"
 #include "context/module_hooks.h"
 #include "model/free_size_list.h"
+#include "model/field_checks.h"
+#include "model/option_lookup.h"
 #include "model/paper_map.h"
+#include "modules/custom_paper_module.h"
 
 namespace {
 
@@ -51,11 +54,6 @@ void PutS16(BYTE* p, DWORD v) {
   p[1] = static_cast<BYTE>((v >> 8) & 0xFF);
 }
 
-// Inch mode: the user-defined paper, a display unit other than millimetres and inch input.
-bool InchModeActive(DriverContext* context) {
-  return ReadFieldRawById(context, fid::dmPaperSize) == kUserDefinedPaper && !IsMetricUnits(context) &&
-         ReadFieldRawById(context, fid::wdmInputFreeSizeType) == 1;
-}
 bool InchModeOfDevmode(DriverContext* context, const BYTE* devmode) {
   return GetS16(devmode + kDmPaperSizePos) == kUserDefinedPaper && !IsMetricUnits(context) &&
          ReadFieldRawById(context, fid::wdmInputFreeSizeType) == 1;
@@ -89,12 +87,18 @@ ControlRecord* VisibleControl(DriverContext* context, PageRecord* page, const WO
   return nullptr;
 }
 
+// The inch copy of a size within its edit's limits on the input page (whichever page is
+// open): the upper limit only while the 1200-dpi size is within the option's maximum, the
+// lower only while it is within its minimum.
 void ClampOne(DriverContext* context, ControlRecord* control, WORD sizeField, WORD inchField) {
   int minimum = 0, maximum = 0;
-  GetControlUnitRange(context, control, &minimum, &maximum);
+  GetControlLimitsInUserUnits(context, kInputPage, control, &minimum, &maximum);
+  std::int32_t optionMin = 0, optionMax = 0;
+  const bool bounds = GetNumericBounds(FindOptionByItemId(control->itemId, context), &optionMin, &optionMax);
+  const auto dots = static_cast<std::int32_t>(ReadFieldRawById(context, sizeField));
   int v = ToUserUnits(context, sizeField, 0);
-  if (maximum > 0 && v > maximum) v = maximum;
-  if (v < minimum) v = minimum;
+  if (maximum > 0 && v > maximum && (!bounds || dots <= optionMax)) v = maximum;
+  if (v < minimum && (!bounds || dots >= optionMin)) v = minimum;
   if (ReadFieldRawById(context, inchField) != static_cast<DWORD>(v)) WriteFieldRawById(context, inchField, static_cast<DWORD>(v));
 }
 
@@ -141,13 +145,6 @@ bool OrderPair(DriverContext* context, WORD length, WORD width) {
 
 DWORD& CurrentFreeSize(DriverContext* context) { return context->work->freeSizeEditing; }
 
-void StoreEditedFreeSize(DriverContext* context) {
-  const DWORD n = CurrentFreeSize(context);
-  if (n >= static_cast<DWORD>(kFreeSizeCount)) return;
-  FeaturesToFreeSizeRecord(context, static_cast<int>(n));
-  WriteFreeSizeSection(context, static_cast<int>(n));
-}
-
 void SelectFreeSizeOf(DriverContext* context, WORD paperField) {
   const DWORD paper = ReadFieldRawById(context, paperField);
   if (paper < 384 || paper > 393) return;
@@ -160,6 +157,29 @@ void SelectFreeSizeOf(DriverContext* context, WORD paperField) {
 }
 
 }  // namespace
+
+bool InchModeActive(DriverContext* context) {
+  return ReadFieldRawById(context, fid::dmPaperSize) == kUserDefinedPaper && !IsMetricUnits(context) &&
+         ReadFieldRawById(context, fid::wdmInputFreeSizeType) == 1;
+}
+
+bool MillimetreModeActive(DriverContext* context) {
+  return ReadFieldRawById(context, fid::dmPaperSize) == kUserDefinedPaper && IsMetricUnits(context) &&
+         ReadFieldRawById(context, fid::wdmInputFreeSizeType) == 1;
+}
+
+void StoreEditedFreeSize(DriverContext* context) {
+  if (!context || !context->work) return;
+  const DWORD n = CurrentFreeSize(context);
+  if (n >= static_cast<DWORD>(kFreeSizeCount)) return;
+  FeaturesToFreeSizeRecord(context, static_cast<int>(n));
+  WriteFreeSizeSection(context, static_cast<int>(n));
+}
+
+ControlRecord* VisibleSizeEdit(DriverContext* context, bool length) {
+  PageRecord* page = FindPageById(context, kInputPage);
+  return page ? VisibleControl(context, page, length ? kLengthEdits : kWidthEdits) : nullptr;
+}
 
 int FindCustomPaperEntry(DriverContext* context, DWORD tray, DWORD orientation, int* maximum, int* minimum,
                          std::int32_t length) {
@@ -252,13 +272,6 @@ std::int32_t CustomPaperModuleItem(DriverContext* context, WORD number, void*) {
     default: return 0;
   }
   return 1;
-}
-
-// PENDING: the custom paper module's own page handlers answer the custom paper pages'
-// control messages here (pages 1013, 1017, 1041); until they come every message goes on to
-// the control kinds.
-std::int32_t CustomPaperModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM, void*) {
-  return 0;
 }
 
 std::int32_t CustomPaperModuleEvent(DriverContext* context, DWORD event, void* block, void*) {

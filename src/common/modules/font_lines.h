@@ -4,7 +4,11 @@
 
 #include <cstddef>
 
+#include "win/paint.h"
 #include "win/types.h"
+
+struct ControlRecord;
+struct DriverContext;
 
 constexpr int kFontNameChars = 32;
 constexpr int kFontLineChars = 34 + kFontNameChars + 1;
@@ -19,3 +23,21 @@ void FontLineName(const WCHAR* line, WCHAR* out);
 void FontLinePrinterFont(const WCHAR* line, WCHAR* out);
 // The line with its printer font replaced (name part and " > " kept).
 void ReplaceFontLinePrinterFont(WCHAR* line, const WCHAR* printerFont);
+
+// What AddFontFamilyLine works with: the context, the TrueType font list's control record
+// and a line buffer of kFontLineChars characters.
+struct FontFamilyWalk {
+  DriverContext* context;
+  ControlRecord* list;
+  WCHAR* line;
+};
+
+// EnumFontFamiliesW callback (lParam a FontFamilyWalk): adds the line of a TrueType family
+// with its printer font to the list; families without font data, raster and device families
+// and vertical ('@') families are passed over. Always 1: the enumeration goes on.
+int AddFontFamilyLine(const LOGFONTW* font, const TEXTMETRICW* metrics, DWORD fontType, LPARAM walk);
+// Stores the substitutions the lines of the TrueType font list show: one record for each
+// line whose printer font is not the default (printer font 0); no such line leaves an empty
+// table. False, with the table as it was, when the list cannot be read or the records
+// cannot be allocated.
+bool SaveFontSubstitutions(DriverContext* context, HWND list);

@@ -14,13 +14,6 @@ constexpr WORD kUserFontPage = 4004;
 
 std::int32_t FontSubstitutionModuleItem(DriverContext*, WORD, void*) { return 0; }
 
-// PENDING: the font substitution module's own page handlers answer the font substitution
-// pages' control messages here (pages 1009 and 4004: the TrueType and printer font lists and
-// the restore button); until they come every message goes on to the control kinds.
-std::int32_t FontSubstitutionModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM, void*) {
-  return 0;
-}
-
 // Event 3: the printer font list is greyed on page 4004, and on page 1009 while the call does
 // not come from the application (state byte 706 is 0); the rules decide otherwise. No later
 // module sees the event for this list.

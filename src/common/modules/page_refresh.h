@@ -17,6 +17,14 @@ constexpr WORD kLockMarkerIdBase = 20000;
 WORD LockMarkerIdOf(WORD controlId);
 
 // `full` 1 treats every setting as changed.
+// A control brought to its first state (its modules, else its kind's init slot).
+void InitControl(DriverContext* context, PageRecord* page, ControlRecord* control);
+// The command slot of the control's kind; nonzero when it took the command.
+LRESULT DispatchControlCommand(DriverContext* context, PageRecord* page, ControlRecord* control, WPARAM wParam,
+                               LPARAM lParam);
+// The message slot of the control's kind; nonzero when it took the message.
+LRESULT DispatchControlMessage(DriverContext* context, PageRecord* page, ControlRecord* control, UINT message,
+                               WPARAM wParam, LPARAM lParam);
 void RefreshPage(DriverContext* context, PageRecord* page, int full);
 DWORD IsControlOptionDisabled(DriverContext* context, ImageRef option, WORD controlId);
 DWORD GetControlGreyState(DriverContext* context, PageRecord* page, ControlRecord* control);

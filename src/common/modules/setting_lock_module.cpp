@@ -275,13 +275,6 @@ std::int32_t SettingLockModuleItem(DriverContext* context, WORD number, void*) {
   return 0;
 }
 
-// PENDING: the setting-lock module's own page handlers answer the lock pages' control
-// messages here (pages 4031 and 4032, whose OK sets the sheet's lock-commit word); until they
-// come every message goes on to the control kinds.
-std::int32_t SettingLockModuleMessage(DriverContext*, PageRecord*, ControlRecord*, DWORD, WPARAM, LPARAM, void*) {
-  return 0;
-}
-
 std::int32_t SettingLockModuleEvent(DriverContext* context, DWORD event, void* block, void*) {
   if (!context) return 0;
   switch (event) {

@@ -195,7 +195,8 @@ void Trays(DriverContext* c, Text& t) {
   const ImageRef option = view ? FindOptionByItemId(view->itemId, c) : ImageRef{};
   if (!option) return;
   int guard = 4096;  // a crafted item list cannot loop for ever
-  for (ImageRef item = GetOptionItems(view->itemId, c); item && guard--; item = ItemNext(item)) {
+  // The values of the view's own option (its item id names no feature of its own).
+  for (ImageRef item = OptionValues(option); item && guard--; item = ItemNext(item)) {
     const WORD value = ItemValueId(item);
     if (!value || IsItemDisabled(option, value, c)) continue;
     const TrayIndexRow* row = FindTrayIndexRow(value);

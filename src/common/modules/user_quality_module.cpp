@@ -1,6 +1,7 @@
 // The user quality and colour profile module: built-in functions 100-124, 308, 310, 311 and
 // 325, and events 15, 16, 36, 56 and 58.
 #include <cstring>
+#include <initializer_list>
 
 #include "fields/change_flags.h"
 #include "base/deliverable.h"
@@ -24,6 +25,9 @@
 #include "stored/quality_list.h"
 
 namespace {
+
+// A default no stored value is: tells a missing key from any value.
+constexpr WCHAR kMissingKey[] = u"\x1F";
 
 // Colour-adjustment controls and the field each shows for all objects, text, line art and
 // image.
@@ -157,15 +161,18 @@ void RecheckProfileValues(DriverContext* context) {
 std::int32_t CopyInstallKeys(DriverContext* context, const IniCopyEventBlock* b) {
   const WCHAR* code = GetLanguageCodeOfSetting(context);
   if (!b || !b->source || !b->destination || !code || !code[0]) return 0;
-  WCHAR text[16];
-  const int max = ReadIniInt(code, u"CmmMax", 0, b->source);
-  const int defaults = ReadIniInt(code, u"CmmDefault", 0, b->source);
-  FormatWide(text, 16, "%d", max);
-  WriteIniString(code, u"CmmMax", text, b->destination);
-  FormatWide(text, 16, "%d", defaults);
-  WriteIniString(code, u"CmmDefault", text, b->destination);
+  // Only the keys the source has are copied: a missing limit written as 0 would refuse
+  // every profile added afterwards.
+  for (const WCHAR* key : {u"CmmMax", u"CmmDefault"}) {
+    WCHAR value[16];
+    if (ReadIniString(code, key, kMissingKey, value, 16, b->source) == 0 || WideEquals(value, kMissingKey)) continue;
+    WCHAR text[16];
+    FormatWide(text, 16, "%d", ReadIniInt(code, key, 0, b->source));
+    WriteIniString(code, key, text, b->destination);
+  }
   if (!b->keepCount || ReadIniInt(code, u"CmmCount", -1, b->destination) < 0) {
-    FormatWide(text, 16, "%d", defaults);
+    WCHAR text[16];
+    FormatWide(text, 16, "%d", ReadIniInt(code, u"CmmDefault", 0, b->source));
     WriteIniString(code, u"CmmCount", text, b->destination);
   }
   return 1;

@@ -485,6 +485,8 @@ INT_PTR PageDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
           // stands, and the sheet's end must not commit what changed since.
           sheet.sheetResult = 0;
           sheet.accepted = 0;
+          // The lock page's confirmation goes with the device sheet it was given on.
+          if (page->flags & PGF_DEVICE) sheet.lockCommit = 0;
           break;
         case PSN_SETACTIVE:
           context->pageId = page->pageId;

@@ -13,6 +13,7 @@
 #include "document_sheets.h"
 #include "page_engine_fixture.h"
 #include "pages/page_dialog.h"
+#include "model/module_dispatch.h"
 #include "modules/page_refresh.h"
 #include "pages/picture_hit_test.h"
 #include "plat/builtin_modules.h"
@@ -402,6 +403,70 @@ TEST_F(PropertySheetsTest, DeviceSheetApplyCommitsConfirmedLocks) {
       EXPECT_EQ(needed, GetSettingsBufferSize());
     }
   }
+}
+
+// The lock page's OK, once its warning is accepted, has the device sheet's apply force a
+// locked media type into each preset's file, the preset's own value kept under the lock key.
+TEST_F(PropertySheetsTest, ConfirmedMediaLockReachesThePresetFiles) {
+  HANDLE printer = Install(u"Lock Printer Presets");
+  DWORD media = 0;
+  std::u16string section;
+  plat::ui::QueueStep([&] {
+    HWND page = Page();
+    DriverContext* seen = PageContext(page);
+    ASSERT_NE(seen, nullptr);
+    section = GetPrinterDisplayName(seen);
+    root_.WriteFile(u"C:\\_kova\\locked.kst", "");
+    WritePrivateProfileStringW(section.c_str(), u"kdmMediaType", u"77", u"C:\\_kova\\locked.kst");
+    const WCHAR* ini = GetUserIniPath(seen);
+    WritePrivateProfileStringW(GetPrinterSectionName(seen), u"Count", u"1", ini);
+    WritePrivateProfileStringW(GetPrinterSectionName(seen), u"PresetList0", u"C:\\_kova\\locked.kst", ini);
+    media = ReadFieldRawById(seen, fid::kdmMediaType);
+    WriteFieldRawById(seen, fid::kdmLock000InfoBitMedia, 1);
+    plat::ui::QueueMessageBoxAnswer(IDOK);
+    EXPECT_EQ(DispatchModuleMessage(seen, FindPageById(seen, 4031), nullptr, WM_COMMAND, IDOK, 0), 0);
+    EXPECT_EQ(seen->work->sheet.lockCommit, 1);
+    SendMessageW(plat::ui::ActiveModal(), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
+    plat::ui::PressSheetButton(plat::ui::ActiveModal(), PSBTN_OK);
+  });
+  DEVICEPROPERTYHEADER header{};
+  header.cbSize = sizeof header;
+  header.hPrinter = printer;
+  header.pszPrinterName = const_cast<LPWSTR>(u"Lock Printer Presets");
+  DWORD result = 0;
+  EXPECT_EQ(RunCommonPropertySheet(nullptr, &DoDevicePropertySheets, reinterpret_cast<LPARAM>(&header), &result),
+            CPSUI_OK);
+  ASSERT_FALSE(section.empty());
+  WCHAR value[16] = {};
+  GetPrivateProfileStringW(section.c_str(), u"kdmMediaType", u"", value, 16, u"C:\\_kova\\locked.kst");
+  const std::string own = std::to_string(media);
+  EXPECT_EQ(std::u16string(value), std::u16string(own.begin(), own.end()));
+  GetPrivateProfileStringW(section.c_str(), u"kdmMediaTypeLock", u"", value, 16, u"C:\\_kova\\locked.kst");
+  EXPECT_EQ(std::u16string(value), u"77");
+}
+
+// A cancel of the device sheet drops the lock page's confirmation with it: no later apply
+// of the sheet commits locks that were not confirmed again.
+TEST_F(PropertySheetsTest, CancelledDeviceSheetDropsTheLockConfirmation) {
+  HANDLE printer = Install(u"Lock Printer Cancelled");
+  std::int32_t afterReset = -1;
+  plat::ui::QueueStep([&] {
+    HWND page = Page();
+    DriverContext* seen = PageContext(page);
+    ASSERT_NE(seen, nullptr);
+    seen->work->sheet.lockCommit = 1;
+    NMHDR reset{plat::ui::ActiveModal(), 0, PSN_RESET};
+    SendMessageW(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&reset));
+    afterReset = seen->work->sheet.lockCommit;
+    plat::ui::PressSheetButton(plat::ui::ActiveModal(), PSBTN_CANCEL);
+  });
+  DEVICEPROPERTYHEADER header{};
+  header.cbSize = sizeof header;
+  header.hPrinter = printer;
+  header.pszPrinterName = const_cast<LPWSTR>(u"Lock Printer Cancelled");
+  DWORD result = 0;
+  RunCommonPropertySheet(nullptr, &DoDevicePropertySheets, reinterpret_cast<LPARAM>(&header), &result);
+  EXPECT_EQ(afterReset, 0);
 }
 
 // What the person does on an open sheet, in order. Apply goes through PSM_APPLY, as the

@@ -81,6 +81,46 @@ TEST_F(Profiles, TheListStopsAtItsMaximumAndTheMaximumAtSixteen) {
   EXPECT_EQ(GetProfileCount(ctx_), kMaxProfiles);
 }
 
+// The model INI copy (event 15) takes the profile keys the source has and leaves the others
+// as the destination holds them: a limit missing from the source must not arrive as 0.
+TEST_F(Profiles, ModelIniCopyTakesOnlyTheKeysTheSourceHas) {
+  const WCHAR* ini = GetUserIniPath(ctx_);
+  const WCHAR* code = GetLanguageCodeOfSetting(ctx_);
+  ASSERT_NE(code, nullptr);
+  const std::u16string source = u"C:\\_kova\\model_copy.ini";
+  struct Case {
+    const char* name;
+    const char16_t* max;       // null: the source has no such key
+    const char16_t* defaults;
+    const char16_t* expectedMax;      // in the destination afterwards
+    const char16_t* expectedDefault;
+  };
+  const Case cases[] = {
+      {"both keys", u"3", u"2", u"3", u"2"},
+      {"no limit", nullptr, u"2", u"7", u"2"},
+      {"neither key", nullptr, nullptr, u"7", u"5"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WritePrivateProfileStringW(code, nullptr, nullptr, source.c_str());
+    WritePrivateProfileStringW(code, u"CmmMax", c.max, source.c_str());
+    WritePrivateProfileStringW(code, u"CmmDefault", c.defaults, source.c_str());
+    WritePrivateProfileStringW(code, u"CmmMax", u"7", ini);
+    WritePrivateProfileStringW(code, u"CmmDefault", u"5", ini);
+    WritePrivateProfileStringW(code, u"CmmCount", u"0", ini);
+    IniCopyEventBlock block{source.c_str(), ini, 1};
+    NotifyModules(ctx_, MODEV_INI_COPY, &block);
+    WCHAR value[16] = {};
+    GetPrivateProfileStringW(code, u"CmmMax", u"", value, 16, ini);
+    EXPECT_EQ(std::u16string(value), c.expectedMax);
+    GetPrivateProfileStringW(code, u"CmmDefault", u"", value, 16, ini);
+    EXPECT_EQ(std::u16string(value), c.expectedDefault);
+  }
+  // With the source's limit missing a profile is still taken.
+  Add(u"A");
+  EXPECT_EQ(GetProfileCount(ctx_), 1);
+}
+
 TEST_F(Profiles, JudgeItemsAndTheIccHeader) {
   Add(u"A");
   Set(fid::kdmAdjustMode, 0);
