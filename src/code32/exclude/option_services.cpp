@@ -55,6 +55,17 @@ Symbol SymbolOf(DriverContext* context, WORD field, WORD valueId) {
   return s;
 }
 
+}  // namespace
+
+int ReadValueSymbol(DriverContext* context, WORD field, WORD valueId, DWORD* stored) {
+  const Symbol s = SymbolOf(context, field, valueId);
+  if (!s.exists) return -1;
+  if (s.enabled && stored) *stored = s.key;
+  return s.enabled ? 1 : 0;
+}
+
+namespace {
+
 // The governing option when it is a PickOne list with items, and its item count.
 ImageRef PickOneWithItems(DriverContext* context, WORD field, int* count) {
   const ImageRef option = FindFieldOption(field, context);

@@ -1,0 +1,324 @@
+// The capability engine: which ids the dispatcher answers at which API version, its
+// preconditions and last-error rule, the list protocol of every list id, and the capability
+// record with the low blocks it owns.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "api_frame.h"
+#include "capability_engine.h"
+#include "capability_flags.h"
+#include "capability_lists.h"
+#include "constrix_fixture.h"
+#include "field_ids.h"
+#include "fields/devmode_header.h"
+#include "fields/field_access.h"
+#include "model/units.h"
+#include "option_services.h"
+#include "plat/spooler_setup.h"
+#include "plat/system.h"
+#include "win/lowmem.h"
+
+namespace kovatest {
+namespace capability_engine_test {
+namespace {
+
+class CapabilityEngine : public ApiPrinterTest {
+ protected:
+  void TearDown() override {
+    plat::FailAllocationsOfSize(0);
+    ApiPrinterTest::TearDown();
+  }
+  // The sample printer enabled with API version 16 at most, current version `version`.
+  DriverContext* EnableAt(std::int32_t version) {
+    InstallApiPrinter();
+    WriteApiVersion(16);
+    DriverContext* handle = DoEnable(kPrinter);
+    if (!handle) return nullptr;
+    const ApiInitInfo info{0, version};
+    DoInit(1, &info);
+    return handle;
+  }
+  // The unit tests' model with an emulation and an extended print area option added (what a
+  // record needs), under a driver of its own; its handle at `version`.
+  DriverContext* EnableRecordModelAt(std::int32_t version, const std::string& extra = kRecordOptions) {
+    std::string model = FixtureText(kPrinterModel);
+    const std::size_t at = model.find("*OpenUI *KPD_IDC_PRESET_CHOICE_COLOR");
+    EXPECT_NE(at, std::string::npos);
+    if (at == std::string::npos) return nullptr;
+    model.insert(at, extra);
+    root_.WriteFile(u"C:\\drv\\RECORD.KPD", model);
+    InstallPrinter(u"Api Record", PrinterSpec::OwnDriver(u"KOVA Record Driver", u"C:\\drv\\RECORD.KPD"));
+    WriteApiVersion(16);
+    DriverContext* handle = DoEnable("Api Record");
+    if (!handle) return nullptr;
+    const ApiInitInfo info{0, version};
+    DoInit(1, &info);
+    return handle;
+  }
+  static inline const std::string kRecordOptions =
+      "*OpenUI *KPD_IDC_EMULATION: PickOne\r\n*DefaultKPD_IDC_EMULATION: KDMEMULATION_0\r\n"
+      "*KPD_IDC_EMULATION KDMEMULATION_0: \"\"\r\n*KPD_IDC_EMULATION KDMEMULATION_1: \"\"\r\n*CloseUI\r\n"
+      "*OpenUI *KPD_IDC_EXTPRINTAREA: PickOne\r\n*DefaultKPD_IDC_EXTPRINTAREA: KDMEXTPRINTAREA_0\r\n"
+      "*KPD_IDC_EXTPRINTAREA KDMEXTPRINTAREA_0: \"\"\r\n*KPD_IDC_EXTPRINTAREA KDMEXTPRINTAREA_1: \"\"\r\n"
+      "*CloseUI\r\n";
+  static DWORD Slot(const BYTE* record, DWORD offset) {
+    DWORD value = 0;
+    std::memcpy(&value, record + offset, 4);
+    return value;
+  }
+};
+
+// Every list entry of the record, as {capability, element size}.
+std::vector<std::pair<DWORD, DWORD>> ListIds() {
+  DWORD count = 0;
+  const CapabilityRecordEntry* entries = GetCapabilityRecordEntries(&count);
+  std::vector<std::pair<DWORD, DWORD>> ids;
+  for (DWORD i = 0; i < count; ++i)
+    if (entries[i].form == kEntryList) ids.emplace_back(entries[i].capability, entries[i].elementSize);
+  return ids;
+}
+
+TEST_F(CapabilityEngine, DispatcherAnswersByIdAndVersion) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  const auto colourType = static_cast<std::int32_t>(ReadFieldRawById(handle, fid::kdmMachineTypeColor));
+  struct Case {
+    DWORD id;
+    std::int32_t version;
+    bool printerGone;  // a dispatched id then answers -1: it opens the printer
+    std::int32_t answer;
+  };
+  std::vector<Case> cases;
+  for (std::int32_t v = 1; v <= 16; ++v) {
+    for (DWORD id : {58u, 59u, 68u}) cases.push_back({id, v, false, 0});
+    cases.push_back({kSpecialCapabilityId, v, false, colourType});
+    cases.push_back({1, v, false, 1});
+  }
+  cases.push_back({0, 5, false, 32});
+  cases.push_back({0, 6, false, 64});
+  cases.push_back({74, 9, false, 0});   // above the low maximum of 9 is not dispatched...
+  cases.push_back({74, 10, false, 1});  // ...and from 10 answers "above 9"
+  cases.push_back({273, 16, false, 0});  // never available
+  cases.push_back({127, 15, false, 0});  // beyond the maximum of version 15
+  // With the printer gone only what is dispatched notices it.
+  cases.push_back({70, 6, true, 0});
+  cases.push_back({70, 7, true, -1});
+  cases.push_back({58, 16, true, 0});
+  cases.push_back({kSpecialCapabilityId, 1, true, -1});
+  cases.push_back({kSpecialCapabilityId, 16, true, -1});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.id) + " at version " + std::to_string(c.version) + (c.printerGone ? " gone" : ""));
+    GetApiGlobals().currentVersion = c.version;
+    const std::u16string name = handle->work->printerName;
+    if (c.printerGone) std::memcpy(handle->work->printerName, u"Gone Printer", sizeof u"Gone Printer");
+    EXPECT_EQ(DoGetCaps(handle, c.id, nullptr), c.answer);
+    std::memcpy(handle->work->printerName, name.c_str(), (name.size() + 1) * sizeof(char16_t));
+  }
+  DoDisable(handle);
+}
+
+TEST_F(CapabilityEngine, LastErrorFollowsTheAnswer) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  struct Case {
+    const char* what;
+    DWORD id;
+    bool printerGone;
+    std::int32_t answer;
+    std::int32_t error;
+  };
+  const Case cases[] = {
+      {"answered", 1, false, 1, 7},
+      {"unavailable", 273, false, 0, 7},
+      {"disabled row", 58, false, 0, 7},
+      {"printer gone", 1, true, -1, 100},
+      {"a handler's -1 (no horizontal shift range)", 35, false, -1, 100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetApiError(handle, 7);
+    if (c.printerGone) {
+      InstallApiPrinter(u"Short Lived");
+      std::memcpy(handle->work->printerName, u"Short Lived", sizeof u"Short Lived");
+      plat::spooler::RemovePrinter(u"Short Lived");
+    }
+    BYTE pair[4] = {0xEE, 0xEE, 0xEE, 0xEE};
+    EXPECT_EQ(DoGetCaps(handle, c.id, pair), c.answer);
+    EXPECT_EQ(DoGetLastError(handle), c.error);
+    std::memcpy(handle->work->printerName, u"Api Sample", sizeof u"Api Sample");
+  }
+  DoDisable(handle);
+}
+
+TEST_F(CapabilityEngine, PreconditionsKeepTheHandlerFromRunning) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  // The HDD answers of 50 and 51 hold unless the terminal-server restriction silences them.
+  WriteFieldRawById(handle, fid::kdmOutputOptionTypeHDD, 1);
+  struct Case {
+    DWORD id;
+    BYTE terminalServer;
+    std::int32_t dispatched;
+  };
+  const Case cases[] = {{50, 0, 1}, {51, 0, 1}, {50, 1, 0}, {51, 1, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.id) + (c.terminalServer ? " restricted" : ""));
+    SetStateByte(handle, 720, c.terminalServer);
+    EXPECT_EQ(AnswerCapabilityNumber(handle, c.id, nullptr), 1);  // the handler itself
+    EXPECT_EQ(DoGetCaps(handle, c.id, nullptr), c.dispatched);
+  }
+  SetStateByte(handle, 720, 0);
+  // Capability 8 on a colour machine whose dmColor option is not offered: 0 without its
+  // handler, which would answer 1.
+  WriteFieldRawById(handle, fid::kdmMachineTypeColor, 1);
+  if (!IsFieldOptionOffered(handle, fid::dmColor)) {
+    EXPECT_EQ(AnswerCapabilityNumber(handle, 8, nullptr), IsColorLocked(handle) ? 0 : 1);
+    EXPECT_EQ(DoGetCaps(handle, 8, nullptr), 0);
+  }
+  DoDisable(handle);
+}
+
+// Every list id at versions 6 and 16: a buffer exactly as large as the null answer, followed
+// by guard bytes; the buffer answer is never above the null answer and the guards stay.
+TEST_F(CapabilityEngine, ListsNeverWriteBeyondTheirNullAnswer) {
+  for (std::int32_t version : {6, 16}) {
+    DriverContext* handle = EnableAt(version);
+    ASSERT_NE(handle, nullptr);
+    for (const auto& [id, size] : ListIds()) {
+      SCOPED_TRACE(std::to_string(id) + " at version " + std::to_string(version));
+      const std::int32_t count = DoGetCaps(handle, id, nullptr);
+      if (count <= 0) continue;
+      std::vector<BYTE> buffer(static_cast<std::size_t>(count) * size + 64, 0xC5);
+      const std::int32_t written = DoGetCaps(handle, id, buffer.data());
+      EXPECT_LE(written, count);
+      for (std::size_t i = static_cast<std::size_t>(count) * size; i < buffer.size(); ++i)
+        ASSERT_EQ(buffer[i], 0xC5) << i;
+    }
+    DoDisable(handle);
+    ResetApiGlobals();
+  }
+}
+
+TEST_F(CapabilityEngine, PairsAnswerWithANullBuffer) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  for (DWORD id : {13u, 14u, 124u, 125u}) {
+    SCOPED_TRACE(id);
+    DWORD buffer[2] = {};
+    const std::int32_t withBuffer = DoGetCaps(handle, id, buffer);
+    EXPECT_EQ(DoGetCaps(handle, id, nullptr), withBuffer);
+  }
+  DWORD custom[2] = {};
+  EXPECT_EQ(DoGetCaps(handle, 124, custom), 1);
+  int low = 0, high = 0;
+  if (GetFreeSizeLimits(handle, fid::wdmFreeSizeWidth, &low, &high)) {
+    EXPECT_LE(custom[0], static_cast<DWORD>(high));
+  }
+  EXPECT_GT(custom[0], 0u);
+  EXPECT_EQ(DoGetCaps(handle, 17, nullptr), GetMaxCopies(handle));
+  DoDisable(handle);
+}
+
+TEST_F(CapabilityEngine, RecordBelowVersion6EndsAtOffset316) {
+  DriverContext* handle = EnableRecordModelAt(5);
+  ASSERT_NE(handle, nullptr);
+  const std::int32_t address = DoGetCaps(handle, 0x80000001u, nullptr);
+  ASSERT_NE(address, 0);
+  auto* record = static_cast<BYTE*>(LowMemoryFromSlot(static_cast<DWORD>(address)));
+  ASSERT_TRUE(IsCapabilityRecord(record));
+  EXPECT_TRUE(IsLowMemoryBlock(LowMemoryFromSlot(Slot(record, 0)), 32));
+  EXPECT_EQ(Slot(record, 4), 1u);  // capability 1
+  for (DWORD offset = 320; offset < kCapabilityRecordSize; ++offset) ASSERT_EQ(record[offset], 0) << offset;
+  EXPECT_EQ(DoGetCaps(handle, 0x80000002u, record), 1);
+  DoDisable(handle);
+}
+
+TEST_F(CapabilityEngine, RecordSlotsHoldLiveLowBlocksOfTheirCount) {
+  DriverContext* handle = EnableRecordModelAt(16);
+  ASSERT_NE(handle, nullptr);
+  const std::int32_t address = DoGetCaps(handle, 0x80000001u, nullptr);
+  ASSERT_NE(address, 0) << DoGetLastError(handle);
+  ASSERT_GT(address, 0);  // below 2 GiB
+  auto* record = static_cast<BYTE*>(LowMemoryFromSlot(static_cast<DWORD>(address)));
+  EXPECT_TRUE(IsLowMemoryBlock(record, kCapabilityRecordSize));
+  EXPECT_TRUE(IsLowMemoryBlock(LowMemoryFromSlot(Slot(record, 0)), 64));
+  DWORD count = 0;
+  const CapabilityRecordEntry* entries = GetCapabilityRecordEntries(&count);
+  std::vector<void*> parts;
+  for (DWORD i = 0; i < count; ++i) {
+    const CapabilityRecordEntry& e = entries[i];
+    if (e.form != kEntryList) continue;
+    SCOPED_TRACE(e.capability);
+    const DWORD n = Slot(record, e.offset);
+    const DWORD slot = Slot(record, e.offset + 4);
+    EXPECT_EQ(n == 0, slot == 0);
+    if (!n) continue;
+    EXPECT_LT(slot, 0x80000000u);
+    EXPECT_TRUE(IsLowMemoryBlock(LowMemoryFromSlot(slot), static_cast<SIZE_T>(n) * e.elementSize));
+    parts.push_back(LowMemoryFromSlot(slot));
+  }
+  EXPECT_EQ(Slot(record, 4), 1u);
+  EXPECT_EQ(DoGetCaps(handle, 0x80000002u, record), 1);
+  EXPECT_FALSE(IsLowMemoryBlock(record, 1));
+  for (void* part : parts) EXPECT_FALSE(IsLowMemoryBlock(part, 1));
+  EXPECT_EQ(DoGetCaps(handle, 0x80000002u, record), 1);  // repeated: nothing more
+  EXPECT_EQ(DoGetCaps(handle, 0x80000002u, nullptr), 1);
+  DoDisable(handle);
+}
+
+TEST_F(CapabilityEngine, ClearedStatusItemLeavesItsEntriesZero) {
+  DriverContext* handle = EnableRecordModelAt(16);
+  ASSERT_NE(handle, nullptr);
+  GetApiGlobals().statusAvailability[0] &= static_cast<BYTE>(~(0x80u >> 6));  // status item 7
+  const std::int32_t address = DoGetCaps(handle, 0x80000001u, nullptr);
+  ASSERT_NE(address, 0);
+  auto* record = static_cast<BYTE*>(LowMemoryFromSlot(static_cast<DWORD>(address)));
+  for (DWORD offset = 64; offset < 96; ++offset) EXPECT_EQ(record[offset], 0) << offset;
+  for (DWORD offset = 784; offset < 800; ++offset) EXPECT_EQ(record[offset], 0) << offset;
+  EXPECT_EQ(Slot(record, 4), 1u);  // the others are filled
+  EXPECT_EQ(DoGetCaps(handle, 0x80000002u, record), 1);
+  DoDisable(handle);
+}
+
+TEST_F(CapabilityEngine, FailedRecordLeavesNothingBehind) {
+  DriverContext* handle = EnableRecordModelAt(16);
+  ASSERT_NE(handle, nullptr);
+  // A failure at the record, at its bitmap, and at a list block (capability 2's, when the
+  // model lists input trays).
+  std::vector<SIZE_T> sizes = {kCapabilityRecordSize, 64};
+  const std::int32_t trays = DoGetCaps(handle, 2, nullptr);
+  if (trays > 0 && trays * 4 != 64 && trays * 4 != static_cast<std::int32_t>(kCapabilityRecordSize))
+    sizes.push_back(static_cast<SIZE_T>(trays) * 4);
+  for (SIZE_T size : sizes) {
+    SCOPED_TRACE(size);
+    SetApiError(handle, 0);
+    plat::FailAllocationsOfSize(size);
+    EXPECT_EQ(DoGetCaps(handle, 0x80000001u, nullptr), 0);
+    plat::FailAllocationsOfSize(0);
+    if (size != kCapabilityRecordSize) {
+      EXPECT_EQ(DoGetLastError(handle), 100);
+    }
+    // Nothing is handed out: a record made now is the only one, and it goes whole.
+    const std::int32_t address = DoGetCaps(handle, 0x80000001u, nullptr);
+    ASSERT_NE(address, 0);
+    EXPECT_EQ(DoGetCaps(handle, 0x80000002u, LowMemoryFromSlot(static_cast<DWORD>(address))), 1);
+  }
+  DoDisable(handle);
+}
+
+TEST_F(CapabilityEngine, ModelWithoutEmulationHasNoRecord) {
+  DriverContext* handle = EnableAt(16);  // the unit tests' model has no emulation option
+  ASSERT_NE(handle, nullptr);
+  ASSERT_EQ(DoGetCaps(handle, 45, nullptr), -1);
+  SetApiError(handle, 0);
+  EXPECT_EQ(DoGetCaps(handle, 0x80000001u, nullptr), 0);
+  EXPECT_EQ(DoGetLastError(handle), 100);
+  DoDisable(handle);
+}
+
+}  // namespace
+}  // namespace capability_engine_test
+}  // namespace kovatest
