@@ -154,6 +154,7 @@ constexpr CapabilityHandler CapabilityHandlerOf(DWORD id) {
   if (id == 12) return &AnswerPaperSizes;
   if (IsCapabilityNumberId(id)) return &AnswerCapabilityNumber;
   if (IsValueListId(id)) return &AnswerValueList;
+  if (NameListWidth(id) != 0) return &AnswerNameList;
   return nullptr;
 }
 
