@@ -64,6 +64,30 @@ class CapabilityEngine : public ApiPrinterTest {
       "*OpenUI *KPD_IDC_EXTPRINTAREA: PickOne\r\n*DefaultKPD_IDC_EXTPRINTAREA: KDMEXTPRINTAREA_0\r\n"
       "*KPD_IDC_EXTPRINTAREA KDMEXTPRINTAREA_0: \"\"\r\n*KPD_IDC_EXTPRINTAREA KDMEXTPRINTAREA_1: \"\"\r\n"
       "*CloseUI\r\n";
+  // The unit tests' model with one text replaced (nothing replaced for an empty `from`), under
+  // a driver of its own; its handle at `version`.
+  DriverContext* EnableEditedAt(std::int32_t version, const std::string& from, const std::string& to,
+                                int functions = -1) {
+    std::string model = FixtureText(kPrinterModel);
+    if (!from.empty()) {
+      const std::size_t at = model.find(from);
+      EXPECT_NE(at, std::string::npos) << from;
+      if (at == std::string::npos) return nullptr;
+      model.replace(at, from.size(), to);
+    }
+    const std::u16string index(1, static_cast<char16_t>(u'A' + edited_++));
+    const std::u16string file = u"C:\\drv\\EDIT" + index + u".KPD";
+    root_.WriteFile(file, model);
+    const std::u16string name = u"Api Edited " + index;
+    InstallPrinter(name, PrinterSpec::OwnDriver(u"KOVA Edited Driver " + index, file));
+    WriteApiVersion(16, functions);
+    DriverContext* handle = DoEnable(std::string(name.begin(), name.end()).c_str());
+    if (!handle) return nullptr;
+    const ApiInitInfo info{0, version};
+    DoInit(1, &info);
+    return handle;
+  }
+  int edited_ = 0;
   static DWORD Slot(const BYTE* record, DWORD offset) {
     DWORD value = 0;
     std::memcpy(&value, record + offset, 4);
@@ -307,6 +331,109 @@ TEST_F(CapabilityEngine, FailedRecordLeavesNothingBehind) {
     EXPECT_EQ(DoGetCaps(handle, 0x80000002u, LowMemoryFromSlot(static_cast<DWORD>(address))), 1);
   }
   DoDisable(handle);
+}
+
+// Numbers and pairs from the model, and the version and function-bit facts.
+TEST_F(CapabilityEngine, NumbersFollowTheModel) {
+  const std::string copies = "*OpenUI *KPD_IDC_PRESET_EDIT_COPIES: Numeric";
+  const std::string scaleV = "*OpenUI *KPD_IDC_PRESET_EDIT_SCALE_V: Numeric";
+  struct Case {
+    const char* what;
+    std::string from, to;
+    std::int32_t version;
+    int functions;
+    DWORD id;
+    std::int32_t answer;
+    bool pairWritten;  // else the pair buffer stays untouched
+    WORD pair[2];
+  };
+  const Case cases[] = {
+      {"copies from the Numeric option", "1 1 1 999 0", "1 1 1 50 0", 16, -1, 17, 50, false, {}},
+      {"copies without a Numeric option", copies, "*OpenUI *KPD_IDC_PRESET_EDIT_COPIES: Boolean", 16, -1, 17, 999,
+       false, {}},
+      {"maximum scale", "", "", 16, -1, 20, 4000 * 65536 + 4000, true, {4000, 4000}},
+      {"minimum scale", "", "", 16, -1, 21, 250 * 65536 + 250, true, {250, 250}},
+      {"vertical scale Boolean", scaleV, "*OpenUI *KPD_IDC_PRESET_EDIT_SCALE_V: Boolean", 16, -1, 20, -1, false, {}},
+      {"binding margin maximum in 0.1 mm", "", "", 16, -1, 26, 508, false, {}},
+      {"binding margin minimum", "", "", 16, -1, 27, 0, false, {}},
+      {"paper-face function below version 15", "", "", 14, 512, 118, 0, false, {}},
+      {"paper-face function from version 15", "", "", 15, 512, 118, 1, false, {}},
+      {"paper-face function without its bit", "", "", 16, 0, 118, 0, false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DriverContext* handle = EnableEditedAt(c.version, c.from, c.to, c.functions);
+    if (!handle) {
+      ADD_FAILURE() << "not enabled";
+      continue;
+    }
+    WORD pair[2] = {0xEEEE, 0xEEEE};
+    EXPECT_EQ(DoGetCaps(handle, c.id, nullptr), c.answer);
+    EXPECT_EQ(DoGetCaps(handle, c.id, pair), c.answer);
+    if (c.pairWritten) {
+      EXPECT_EQ(pair[0], c.pair[0]);
+      EXPECT_EQ(pair[1], c.pair[1]);
+    } else if (c.id == 20 || c.id == 21) {
+      EXPECT_EQ(pair[0], 0xEEEE);
+      EXPECT_EQ(pair[1], 0xEEEE);
+    }
+    DoDisable(handle);
+    ResetApiGlobals();
+  }
+}
+
+// Colour modes take kdmAdjustMode 1 to 0 for the query and always put it back.
+TEST_F(CapabilityEngine, ColourModesPutTheAdjustModeBack) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  for (DWORD mode : {1u, 0u}) {
+    SCOPED_TRACE(mode);
+    WriteFieldRawById(handle, fid::kdmAdjustMode, mode);
+    const std::int32_t answer = AnswerValueList(handle, 61, nullptr);
+    EXPECT_EQ(answer, ListEnabledValues(handle, nullptr, fid::kdmColorMode) < 0 ? 0 : answer);
+    EXPECT_EQ(ReadFieldRawById(handle, fid::kdmAdjustMode), mode);
+  }
+  DoDisable(handle);
+}
+
+// Name lists stand beside their value lists: as many slots, each ended with NUL.
+TEST_F(CapabilityEngine, NameListsMatchTheirValueLists) {
+  DriverContext* handle = EnableRecordModelAt(16);
+  ASSERT_NE(handle, nullptr);
+  const std::pair<DWORD, DWORD> pairs[] = {{2, 3}, {4, 5}, {4, 127}, {6, 7}, {10, 11}, {15, 16}};
+  for (const auto& [values, names] : pairs) {
+    SCOPED_TRACE(names);
+    const std::int32_t count = DoGetCaps(handle, values, nullptr);
+    const std::int32_t named = DoGetCaps(handle, names, nullptr);
+    if (count <= 0) {
+      EXPECT_LE(named, 0);
+      continue;
+    }
+    EXPECT_EQ(named, count);
+    const int width = NameListWidth(names);
+    std::vector<char> slots(static_cast<std::size_t>(count) * width, 'x');
+    EXPECT_EQ(DoGetCaps(handle, names, slots.data()), count);
+    for (std::int32_t i = 0; i < count; ++i) {
+      const char* slot = slots.data() + static_cast<std::size_t>(i) * width;
+      EXPECT_NE(std::memchr(slot, 0, static_cast<std::size_t>(width)), nullptr) << i;
+    }
+  }
+  DoDisable(handle);
+}
+
+TEST_F(CapabilityEngine, ControlLabelTableEndsWithItsTerminator) {
+  DWORD count = 0;
+  const ControlLabel* rows = GetControlLabelTable(&count);
+  EXPECT_EQ(count, 57u);
+  EXPECT_EQ(rows[count].controlId, 0);
+  EXPECT_EQ(rows[count].stringId, 0);
+  struct Case {
+    WORD control;
+    WORD string;
+  };
+  // The first row of a control wins; an unknown control has none.
+  for (const Case& c : {Case{2284, 261}, Case{2132, 60405}, Case{2672, 92}, Case{3228, 13652}, Case{9999, 0}})
+    EXPECT_EQ(FindControlLabel(c.control), c.string) << c.control;
 }
 
 TEST_F(CapabilityEngine, ModelWithoutEmulationHasNoRecord) {
