@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "api_caps.h"
 #include "api_command_base.h"
 #include "commands.h"
 #include "host_text.h"
@@ -32,7 +33,6 @@ using HandleFn = std::int32_t (*)(void*);
 using InitFn = std::int32_t (*)(std::int32_t, const InitRecord*);
 using DevmodeFn = std::int32_t (*)(void*, std::int32_t, void*);
 using DevmodeExFn = std::int32_t (*)(void*, std::int32_t, void*, const void*, void*);
-using CapsFn = std::int32_t (*)(void*, DWORD, void*);
 using StatusFn = std::int32_t (*)(void*, DWORD, void*, std::int32_t);
 using DriverDevmodeFn = std::int32_t (*)(const char*, std::int32_t, std::int32_t, void*, std::int32_t*);
 
@@ -150,6 +150,7 @@ int RunApi(const std::vector<std::string>& args) {
   const char* name = args[1].c_str();
   void* handle = nullptr;
   std::vector<BYTE> devmode;
+  std::int32_t capsRecord = 0;  // the capability record of the last "record" call
   int rc = kExitOk;
   std::string line;
   int number = 0;
@@ -174,7 +175,7 @@ int RunApi(const std::vector<std::string>& args) {
     bool bad = false;
     while (in >> word) {
       std::int64_t v = 0;
-      if (!Number(word, v)) bad = true;
+      if (!Number(word, v) && !(call == "caps" && word == "all")) bad = true;
       values.push_back(v);
     }
     auto arg = [&](std::size_t i, std::int64_t otherwise) { return i < values.size() ? values[i] : otherwise; };
@@ -216,19 +217,13 @@ int RunApi(const std::vector<std::string>& args) {
     } else if (call == "restore") {
       answer = std::to_string(api.restore(handle));
     } else if (call == "caps") {
-      const auto id = static_cast<DWORD>(arg(0, 0));
-      BYTE buffer[1024] = {};
-      const std::int32_t result = api.caps(handle, id, buffer);
-      answer = std::to_string(result);
-      if (id == 0 && result > 0 && result <= 64) {
-        answer += " (";
-        for (std::int32_t i = 0; i < result; ++i) {
-          char hex[4];
-          std::snprintf(hex, sizeof hex, "%02X", buffer[i]);
-          answer += hex;
-        }
-        answer += ")";
-      }
+      // "caps all" walks every id; "caps <id>" asks one.
+      const bool all = rest == "all";
+      answer = all ? AskEveryCapability(api.caps, handle) : AskCapability(api.caps, handle, static_cast<DWORD>(arg(0, 0)));
+    } else if (call == "record") {
+      answer = DescribeRecord(api.caps, handle, capsRecord);
+    } else if (call == "freerecord") {
+      answer = FreeRecord(api.caps, handle, capsRecord);
     } else if (call == "status") {
       BYTE record[1024] = {};
       answer = std::to_string(api.getStatus(handle, static_cast<DWORD>(arg(0, 1)), record,
