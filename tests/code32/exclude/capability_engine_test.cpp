@@ -15,6 +15,7 @@
 #include "field_ids.h"
 #include "fields/devmode_header.h"
 #include "fields/field_access.h"
+#include "fields/product_record.h"
 #include "model/units.h"
 #include "option_services.h"
 #include "plat/spooler_setup.h"
@@ -417,6 +418,27 @@ TEST_F(CapabilityEngine, NameListsMatchTheirValueLists) {
       const char* slot = slots.data() + static_cast<std::size_t>(i) * width;
       EXPECT_NE(std::memchr(slot, 0, static_cast<std::size_t>(width)), nullptr) << i;
     }
+  }
+  DoDisable(handle);
+}
+
+// The N-up lists set fields on a copy of the device-mode's state; when that copy cannot be
+// had they answer -1 and nothing is changed.
+TEST_F(CapabilityEngine, ListsThatChangeSettingsRefuseWithoutTheirCopy) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  for (DWORD id : {105u, 106u}) {
+    SCOPED_TRACE(id);
+    const std::vector<BYTE> before(handle->settings, handle->settings + GetTotalDevmodeSize());
+    const std::int32_t answer = AnswerValueList(handle, id, nullptr);
+    EXPECT_GT(answer, 0);
+    plat::FailAllocationsOfSize(GetTotalDevmodeSize());
+    std::vector<DWORD> buffer(static_cast<std::size_t>(answer > 0 ? answer : 1), 0xC5C5C5C5u);
+    EXPECT_EQ(AnswerValueList(handle, id, buffer.data()), -1);
+    plat::FailAllocationsOfSize(0);
+    for (DWORD v : buffer) EXPECT_EQ(v, 0xC5C5C5C5u);
+    EXPECT_EQ(std::memcmp(before.data(), handle->settings, before.size()), 0);
+    EXPECT_EQ(AnswerValueList(handle, id, buffer.data()), answer);
   }
   DoDisable(handle);
 }
