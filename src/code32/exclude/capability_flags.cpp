@@ -14,6 +14,7 @@
 #include "fields/product_record.h"
 #include "model/capability_lists.h"
 #include "model/field_checks.h"
+#include "model/model_parse.h"
 #include "model/option_lookup.h"
 #include "model/option_rules.h"
 #include "model/units.h"
@@ -120,6 +121,14 @@ std::int32_t SeparationCycleMaximum(DriverContext* context) {
   const ImageRef values = option ? OptionValues(option) : ImageRef{};
   if (!values) return -1;
   return static_cast<std::int16_t>(values.U32(20) & 0xFFFF);
+}
+
+// The text limit of the String option that governs the field, 0 when there is none.
+std::int32_t TextLimit(DriverContext* context, WORD field) {
+  const ImageRef option = FindFieldOption(field, context);
+  if (!option || (OptionRawType(option) & kTypeString) == 0) return 0;
+  const ImageRef values = OptionValues(option);
+  return values ? values.U16(2) : 0;  // {default value id, text limit, kinds, display}
 }
 
 std::int32_t AnyCoverMediaUsable(DriverContext* context) {
@@ -238,6 +247,9 @@ std::int32_t AnswerCapabilityNumber(DriverContext* context, DWORD id, void* buff
     case 80: return IsFieldOptionUsable(context, fid::kdmFunc2SelectJobComplete, 0, 3);
     case 81: return IsFieldOptionUsable(context, fid::kdmFunc2SelectJobErr, 0, 3);
     case 82: return AuthenticationLevel(context);
+    case 83: return TextLimit(context, fid::kdmJOBPassword);
+    case 90: return TextLimit(context, fid::wdmAuthenticationUserName);
+    case 91: return TextLimit(context, fid::wdmAuthenticationPassword);
     case 89:
       return Usable(context, fid::kdmPrnFuncAuthenticationMode)
                  ? static_cast<std::int32_t>(ReadFieldRawById(context, fid::kdmPrnFuncAuthenticationMode))

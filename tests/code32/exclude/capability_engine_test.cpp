@@ -357,6 +357,7 @@ TEST_F(CapabilityEngine, NumbersFollowTheModel) {
       {"vertical scale Boolean", scaleV, "*OpenUI *KPD_IDC_PRESET_EDIT_SCALE_V: Boolean", 16, -1, 20, -1, false, {}},
       {"binding margin maximum in 0.1 mm", "", "", 16, -1, 26, 508, false, {}},
       {"binding margin minimum", "", "", 16, -1, 27, 0, false, {}},
+      {"job password without its option", "", "", 16, -1, 83, 0, false, {}},
       {"paper-face function below version 15", "", "", 14, 512, 118, 0, false, {}},
       {"paper-face function from version 15", "", "", 15, 512, 118, 1, false, {}},
       {"paper-face function without its bit", "", "", 16, 0, 118, 0, false, {}},
