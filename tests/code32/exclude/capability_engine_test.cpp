@@ -3,6 +3,7 @@
 // record with the low blocks it owns.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -17,7 +18,9 @@
 #include "fields/field_access.h"
 #include "fields/product_record.h"
 #include "model/units.h"
+#include "modules/profile_list.h"
 #include "option_services.h"
+#include "settings_snapshots.h"
 #include "plat/spooler_setup.h"
 #include "plat/system.h"
 #include "win/lowmem.h"
@@ -441,6 +444,19 @@ TEST_F(CapabilityEngine, ListsThatChangeSettingsRefuseWithoutTheirCopy) {
     EXPECT_EQ(std::memcmp(before.data(), handle->settings, before.size()), 0);
     EXPECT_EQ(AnswerValueList(handle, id, buffer.data()), answer);
   }
+  DoDisable(handle);
+}
+
+// The colour profiles as the API reaches them: the count the profile module keeps, and a
+// name buffer zeroed and never written beyond its 64 characters and NUL.
+TEST_F(CapabilityEngine, ProfileCountAndNameComeFromTheProfileModule) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  EXPECT_EQ(GetProfileCountForApi(handle), GetProfileCount(handle));
+  std::vector<WCHAR> name(kProfileNameChars + 8, u'Q');
+  EXPECT_EQ(GetProfileNameForApi(handle, 0, name.data()), 1);
+  EXPECT_NE(std::find(name.begin(), name.begin() + kProfileNameChars + 1, u'\0'), name.begin() + kProfileNameChars + 1);
+  for (std::size_t i = kProfileNameChars + 1; i < name.size(); ++i) EXPECT_EQ(name[i], u'Q') << i;
   DoDisable(handle);
 }
 
