@@ -20,9 +20,13 @@
 #include "model/units.h"
 #include "modules/profile_list.h"
 #include "option_services.h"
+#include "base/ini_files.h"
+#include "stored/list_keys.h"
+#include "stored/preset_list.h"
 #include "settings_snapshots.h"
 #include "plat/spooler_setup.h"
 #include "plat/system.h"
+#include "win/files.h"
 #include "win/lowmem.h"
 
 namespace kovatest {
@@ -33,6 +37,7 @@ class CapabilityEngine : public ApiPrinterTest {
  protected:
   void TearDown() override {
     plat::FailAllocationsOfSize(0);
+    plat::Machine().ansiCodePage = savedCodePage_;
     ApiPrinterTest::TearDown();
   }
   // The sample printer enabled with API version 16 at most, current version `version`.
@@ -92,6 +97,7 @@ class CapabilityEngine : public ApiPrinterTest {
     return handle;
   }
   int edited_ = 0;
+  const UINT savedCodePage_ = plat::Machine().ansiCodePage;
   static DWORD Slot(const BYTE* record, DWORD offset) {
     DWORD value = 0;
     std::memcpy(&value, record + offset, 4);
@@ -457,6 +463,35 @@ TEST_F(CapabilityEngine, ProfileCountAndNameComeFromTheProfileModule) {
   EXPECT_EQ(GetProfileNameForApi(handle, 0, name.data()), 1);
   EXPECT_NE(std::find(name.begin(), name.begin() + kProfileNameChars + 1, u'\0'), name.begin() + kProfileNameChars + 1);
   for (std::size_t i = kProfileNameChars + 1; i < name.size(); ++i) EXPECT_EQ(name[i], u'Q') << i;
+  DoDisable(handle);
+}
+
+// Under code page 932 a preset name of double-byte characters longer than its 64-byte slot
+// is cut at a character boundary and ended with NUL; nothing goes past the slots.
+TEST_F(CapabilityEngine, PresetNamesAreCutAtACharacterBoundary) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  const WCHAR* ini = nullptr;
+  const WCHAR* section = nullptr;
+  ASSERT_TRUE(UserListLocation(handle, ini, section));
+  const std::u16string longName(100, u'\u3042');  // HIRAGANA A: two bytes in code page 932
+  plat::Machine().ansiCodePage = 932;  // the INI's text is of the system code page too
+  std::u16string folder(ini);
+  folder.resize(folder.rfind(u'\\'));
+  CreateDirectoryW(folder.c_str(), nullptr);  // the per-printer INI's folder
+  ASSERT_TRUE(WriteIniString(section, u"Count", u"2", ini));
+  WriteIniString(section, u"PresetList0Name", longName.c_str(), ini);
+  WriteIniString(section, u"PresetList1Name", u"Short", ini);
+  ASSERT_EQ(DoGetCaps(handle, 85, nullptr), 2);
+  ASSERT_EQ(DoGetCaps(handle, 86, nullptr), 2);
+  std::vector<char> slots(2 * 64 + 16, 'x');
+  EXPECT_EQ(DoGetCaps(handle, 86, slots.data()), 2);
+  WriteIniString(section, u"Count", u"0", ini);
+  plat::Machine().ansiCodePage = savedCodePage_;
+  const std::string first(slots.data());
+  EXPECT_EQ(first.size(), 62u);  // 31 whole characters, then the NUL
+  EXPECT_EQ(std::string(slots.data() + 64), "Short");
+  for (std::size_t i = 128; i < slots.size(); ++i) EXPECT_EQ(slots[i], 'x') << i;
   DoDisable(handle);
 }
 
