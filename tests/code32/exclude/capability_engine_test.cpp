@@ -33,11 +33,41 @@ namespace kovatest {
 namespace capability_engine_test {
 namespace {
 
+// Code and name lists of a chosen length for the name-list operations: the input trays'
+// codes 7, 1, 4 in that order, and names "N0", "N1"... of `names` entries (a name of
+// `longName` characters when that is non-zero).
+int g_codeCount = 3;
+int g_nameCount = 3;
+int g_longName = 0;
+std::int32_t FakeCodes(DriverContext*, WORD* buffer, WORD) {
+  const WORD codes[] = {7, 1, 4, 9, 9, 9};
+  if (buffer)
+    for (int i = 0; i < g_codeCount; ++i) buffer[i] = codes[i];
+  return g_codeCount;
+}
+std::int32_t FakeNames(DriverContext*, WCHAR* buffer, int slotChars, WORD) {
+  if (buffer) {
+    for (int i = 0; i < g_nameCount; ++i) {
+      WCHAR* slot = buffer + static_cast<std::size_t>(i) * slotChars;
+      slot[0] = u'N';
+      slot[1] = static_cast<WCHAR>(u'0' + i);
+      slot[2] = 0;
+      if (g_longName && i == 1) {
+        for (int k = 0; k < g_longName && k < slotChars - 1; ++k) slot[k] = u'L';
+        slot[g_longName < slotChars - 1 ? g_longName : slotChars - 1] = 0;
+      }
+    }
+  }
+  return g_nameCount;
+}
+
 class CapabilityEngine : public ApiPrinterTest {
  protected:
   void TearDown() override {
     plat::FailAllocationsOfSize(0);
     plat::Machine().ansiCodePage = savedCodePage_;
+    g_codeCount = g_nameCount = 3;
+    g_longName = 0;
     ApiPrinterTest::TearDown();
   }
   // The sample printer enabled with API version 16 at most, current version `version`.
@@ -492,6 +522,42 @@ TEST_F(CapabilityEngine, PresetNamesAreCutAtACharacterBoundary) {
   EXPECT_EQ(first.size(), 62u);  // 31 whole characters, then the NUL
   EXPECT_EQ(std::string(slots.data() + 64), "Short");
   for (std::size_t i = 128; i < slots.size(); ++i) EXPECT_EQ(slots[i], 'x') << i;
+  DoDisable(handle);
+}
+
+// Offered names pair each offered value with the name of its code: lists of different lengths
+// answer -1, and so does a name that does not fit its slot.
+TEST_F(CapabilityEngine, OfferedNamesFollowTheCodeAndNameLists) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  DWORD trays[8] = {};
+  ASSERT_EQ(ListOfferedValues(handle, 2, trays, fid::dmDefaultSource, 8), 3);  // 7, 1, 4
+  struct Case {
+    const char* what;
+    int codes, names, longName;
+    std::int32_t answer;
+    const char* second;  // the second slot's text when answered
+  };
+  const Case cases[] = {
+      {"matching lists", 3, 3, 0, 3, "N1"},
+      {"more codes than names", 4, 3, 0, -1, nullptr},
+      {"more names than codes", 3, 4, 0, -1, nullptr},
+      {"a name that fills its slot", 3, 3, 23, 3, "LLLLLLLLLLLLLLLLLLLLLLL"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    g_codeCount = c.codes;
+    g_nameCount = c.names;
+    g_longName = c.longName;
+    std::vector<char> slots(3 * 24 + 8, 'x');
+    EXPECT_EQ(ListOfferedValueNames(handle, 3, slots.data(), fid::dmDefaultSource, 24, FakeCodes, FakeNames),
+              c.answer);
+    if (c.second) {
+      EXPECT_STREQ(slots.data(), "N0");
+      EXPECT_STREQ(slots.data() + 24, c.second);
+    }
+    for (std::size_t i = 72; i < slots.size(); ++i) EXPECT_EQ(slots[i], 'x') << i;
+  }
   DoDisable(handle);
 }
 
