@@ -55,6 +55,13 @@ TEST_F(DrvhostApiTest, TheSampleScriptAsksCapabilitiesAndTheRecord) {
   EXPECT_NE(out.find("record: 0x"), std::string::npos) << out;
 }
 
+TEST_F(DrvhostApiTest, ARecordWithoutAHandleIsNone) {
+  HostRun api = Host({"api", root_, "Kova Sample Printer", Script("record\nfreerecord\ncaps 5\n")});
+  ASSERT_EQ(api.exitCode, 0) << api.out << api.err;
+  for (const char* line : {"record: -1 (no record); last error -1\n", "freerecord: -1;", "caps 5: -1;"})
+    EXPECT_NE(api.out.find(line), std::string::npos) << line << "\n" << api.out;
+}
+
 TEST_F(DrvhostApiTest, TheSampleScriptDrivesTheCommandBase) {
   HostRun api = Host({"api", root_, "Kova Sample Printer", kSamples + "/api-script.txt"});
   ASSERT_EQ(api.exitCode, 0) << api.out << api.err;

@@ -143,7 +143,11 @@ std::string AskEveryCapability(CapsFn caps, void* handle) {
 
 std::string DescribeRecord(CapsFn caps, void* handle, std::int32_t& address) {
   address = caps(handle, 0x80000001u, nullptr);
-  if (address == 0) return "0 (no record)";
+  if (address <= 0) {  // 0 when the record failed, -1 without a handle
+    const std::string answer = std::to_string(address) + " (no record)";
+    address = 0;
+    return answer;
+  }
   const auto* record = static_cast<const BYTE*>(LowMemoryFromSlot(static_cast<DWORD>(address)));
   char head[32];
   std::snprintf(head, sizeof head, "0x%08X", static_cast<DWORD>(address));
