@@ -245,14 +245,16 @@ TEST_F(CapabilityEngine, PreconditionsKeepTheHandlerFromRunning) {
   DoDisable(handle);
 }
 
-// Every list id at versions 6 and 16: a buffer exactly as large as the null answer, followed
+// Every list id at versions 6 and 16, on the unit tests' model and on the one with the options
+// a record needs: a buffer exactly as large as the null answer, followed
 // by guard bytes; the buffer answer is never above the null answer and the guards stay.
 TEST_F(CapabilityEngine, ListsNeverWriteBeyondTheirNullAnswer) {
+  for (const bool recordModel : {false, true})
   for (std::int32_t version : {6, 16}) {
-    DriverContext* handle = EnableAt(version);
+    DriverContext* handle = recordModel ? EnableRecordModelAt(version) : EnableAt(version);
     ASSERT_NE(handle, nullptr);
     for (const auto& [id, size] : ListIds()) {
-      SCOPED_TRACE(std::to_string(id) + " at version " + std::to_string(version));
+      SCOPED_TRACE(std::to_string(id) + " at version " + std::to_string(version) + (recordModel ? ", record model" : ""));
       const std::int32_t count = DoGetCaps(handle, id, nullptr);
       if (count <= 0) continue;
       std::vector<BYTE> buffer(static_cast<std::size_t>(count) * size + 64, 0xC5);
