@@ -1,7 +1,8 @@
 // The settings API's item handles: enable + disable of a handle (alone, and against creating
 // a driver context cold in one run), and the current device-mode of an enabled handle, on the
 // sample model with its interface library in the driver folder.
-// The command base: a base of 40 lines set, one line updated, and the PJL line parser.
+// The capability record built and given back, and capability 5 (media type names) asked as a
+// caller asks it. The command base: a base of 40 lines set, one line updated, and the PJL line parser.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -22,6 +23,7 @@
 #include "context/context_create.h"
 #include "base/driver_context.h"
 #include "cpu_clock.h"
+#include "win/lowmem.h"
 
 namespace {
 
@@ -117,6 +119,54 @@ void BM_GetCurrentDevmode(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_GetCurrentDevmode)->Unit(benchmark::kMicrosecond);
+
+// An enabled handle at API version 16, or null with the benchmark marked.
+DriverContext* EnableAt16(benchmark::State& state) {
+  DriverContext* handle = DoEnable("Bench");
+  if (!handle) {
+    state.SkipWithError("the printer cannot be enabled");
+    return nullptr;
+  }
+  const ApiInitInfo info{0, 16};
+  DoInit(1, &info);
+  return handle;
+}
+
+void BM_CapabilityRecord(benchmark::State& state) {
+  SetUpOnce();
+  DriverContext* handle = EnableAt16(state);
+  if (!handle) return;
+  for (auto _ : state) {
+    const std::int32_t record = DoGetCaps(handle, 0x80000001u, nullptr);
+    if (record == 0) {
+      state.SkipWithError("no record");
+      break;
+    }
+    DoGetCaps(handle, 0x80000002u, LowMemoryFromSlot(static_cast<DWORD>(record)));
+  }
+  DoDisable(handle);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_CapabilityRecord)->Unit(benchmark::kMillisecond);
+
+void BM_MediaTypeNames(benchmark::State& state) {
+  SetUpOnce();
+  DriverContext* handle = EnableAt16(state);
+  if (!handle) return;
+  std::vector<char> names;
+  for (auto _ : state) {
+    const std::int32_t count = DoGetCaps(handle, 5, nullptr);
+    if (count <= 0) {
+      state.SkipWithError("no media type names");
+      break;
+    }
+    names.resize(static_cast<std::size_t>(count) * 64);
+    benchmark::DoNotOptimize(DoGetCaps(handle, 5, names.data()));
+  }
+  DoDisable(handle);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_MediaTypeNames)->Unit(benchmark::kMicrosecond);
 
 // The sample's base of 40 lines (some of items the driver does not know), with CR LF.
 std::string FortyLineBase() {

@@ -33,11 +33,33 @@ class DrvhostApiTest : public kovatest::HostTest {
 TEST_F(DrvhostApiTest, TheSampleScriptRunsEndToEnd) {
   HostRun api = Host({"api", root_, "Kova Sample Printer", kSamples + "/api-script.txt"});
   ASSERT_EQ(api.exitCode, 0) << api.out << api.err;
-  // The sample model has no API version key: version 3, which keeps no last error.
-  for (const char* line : {"check: 3; last error -1\n", "enable: a handle; last error -1\n",
-                           "caps 0: 32 (FFFFFFFFE0", "devmode 1: 1236 (dmSize 220, dmDriverExtra 1016, paper 9",
+  // The sample model's API version is 16; the last error is kept once the handle is set up
+  // for it.
+  for (const char* line : {"check: 16; last error -1\n", "enable: a handle; last error -1\n",
+                           "init 1 16: 1; last error 0\n", "caps 0: 64 (FFFFFFFF",
+                           "devmode 1: 1236 (dmSize 220, dmDriverExtra 1016, paper 9",
                            "devmode 4: 1236 (", "devmode 0x10: -1;", "save: 1;", "restore: 1;", "devmodeex 8: 1236 (",
                            "driverdevmode 1: 0, needed 1172;", "disable: 1; last error -1\n"})
+    EXPECT_NE(api.out.find(line), std::string::npos) << line << "\n" << api.out;
+}
+
+TEST_F(DrvhostApiTest, TheSampleScriptAsksCapabilitiesAndTheRecord) {
+  HostRun api = Host({"api", root_, "Kova Sample Printer", kSamples + "/api-script.txt"});
+  ASSERT_EQ(api.exitCode, 0) << api.out << api.err;
+  const std::string out = api.out;
+  for (const char* line : {"caps 2: 3 (7 1 4);", "caps 3: 3 (\"Automatic selection\" \"\" \"Manual feed\");",
+                           "caps 13: 825756650 (3050 12600);", "\n  1: 1\n", "\n  45: 2 (0 1)\n", "\n  58: 0\n",
+                           "\n  127: 20 (", "\n  282: ", "\n  196608: ", "\n  8: capability 2, 3 (7 1 4)\n",
+                           "\n  784: capability 124 (3050 12600)\n", "\n  every address below 2 GiB;",
+                           "freerecord: 1;"})
+    EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
+  EXPECT_NE(out.find("record: 0x"), std::string::npos) << out;
+}
+
+TEST_F(DrvhostApiTest, ARecordWithoutAHandleIsNone) {
+  HostRun api = Host({"api", root_, "Kova Sample Printer", Script("record\nfreerecord\ncaps 5\n")});
+  ASSERT_EQ(api.exitCode, 0) << api.out << api.err;
+  for (const char* line : {"record: -1 (no record); last error -1\n", "freerecord: -1;", "caps 5: -1;"})
     EXPECT_NE(api.out.find(line), std::string::npos) << line << "\n" << api.out;
 }
 

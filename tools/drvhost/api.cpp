@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "api_caps.h"
 #include "api_command_base.h"
 #include "commands.h"
 #include "host_text.h"
@@ -37,7 +38,6 @@ using HandleFn = std::int32_t (*)(DriverContext*);
 using InitFn = std::int32_t (*)(std::int32_t, const ApiInitInfo*);
 using DevmodeFn = std::int32_t (*)(DriverContext*, std::int32_t, DEVMODEW*);
 using DevmodeExFn = std::int32_t (*)(DriverContext*, std::int32_t, DEVMODEW*, const DEVMODEW*, void*);
-using CapsFn = std::int32_t (*)(DriverContext*, DWORD, void*);
 using StatusFn = std::int32_t (*)(DriverContext*, DWORD, void*, std::int32_t);
 using DriverDevmodeFn = std::int32_t (*)(const char*, std::int32_t, std::int32_t, BYTE*, std::int32_t*);
 
@@ -156,6 +156,7 @@ int RunApi(const std::vector<std::string>& args) {
   DriverContext* handle = nullptr;
   std::vector<BYTE> devmode;
   const std::string& scriptName = args[2];
+  std::int32_t capsRecord = 0;  // the capability record of the last "record" call
   int rc = kExitOk;
   std::string line;
   int number = 0;
@@ -186,7 +187,7 @@ int RunApi(const std::vector<std::string>& args) {
     bool bad = false;
     while (in >> word) {
       std::int64_t v = 0;
-      if (!Number(word, v)) bad = true;
+      if (!Number(word, v) && !(call == "caps" && word == "all")) bad = true;
       values.push_back(v);
     }
     auto arg = [&](std::size_t i, std::int64_t otherwise) { return i < values.size() ? values[i] : otherwise; };
@@ -230,32 +231,13 @@ int RunApi(const std::vector<std::string>& args) {
     } else if (call == "restore") {
       answer = std::to_string(api.restore(handle));
     } else if (call == "caps") {
-      const auto id = static_cast<DWORD>(arg(0, 0));
-      std::int32_t result = 0;
-      std::vector<BYTE> buffer;
-      if (id >= 0x80000000u) {
-        // The capability record calls take no buffer to fill (the free call takes the
-        // record's address, which the script cannot give).
-        result = id == 0x80000002u ? 0 : api.caps(handle, id, nullptr);
-      } else {
-        // As a caller asks: the size first, then the answer into a buffer of that size.
-        const std::int32_t size = api.caps(handle, id, nullptr);
-        result = size;
-        if (size > 0 && size <= (1 << 20)) {
-          buffer.assign(static_cast<std::size_t>(size), 0);
-          result = api.caps(handle, id, buffer.data());
-        }
-      }
-      answer = std::to_string(result);
-      if (id == 0 && result > 0 && static_cast<std::size_t>(result) <= buffer.size()) {
-        answer += " (";
-        for (std::int32_t i = 0; i < result; ++i) {
-          char hex[4];
-          std::snprintf(hex, sizeof hex, "%02X", buffer[static_cast<std::size_t>(i)]);
-          answer += hex;
-        }
-        answer += ")";
-      }
+      // "caps all" walks every id; "caps <id>" asks one.
+      const bool all = rest == "all";
+      answer = all ? AskEveryCapability(api.caps, handle) : AskCapability(api.caps, handle, static_cast<DWORD>(arg(0, 0)));
+    } else if (call == "record") {
+      answer = DescribeRecord(api.caps, handle, capsRecord);
+    } else if (call == "freerecord") {
+      answer = FreeRecord(api.caps, handle, capsRecord);
     } else if (call == "status") {
       BYTE record[1024] = {};
       answer = std::to_string(api.getStatus(handle, static_cast<DWORD>(arg(0, 1)), record,

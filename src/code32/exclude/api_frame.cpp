@@ -5,6 +5,7 @@
 
 #include "api_printer.h"
 #include "api_tables.h"
+#include "capability_engine.h"
 #include "context/devmode_defaults.h"
 #include "base/driver_context.h"
 #include "model/driver_locks.h"
@@ -99,20 +100,6 @@ void FreeHandedOut(HandedOutRecord* node) {
   for (DWORD i = 0; i < node->partCount; ++i) LowMemoryFree(node->parts[i]);
   LowMemoryFree(node->record);
   FreeMem(node);
-}
-
-// PENDING: BuildCapabilityRecord, of the capability items, fills a record made with
-// NewCapabilityRecord (its lists in blocks made with NewCapabilityRecordPart) from every
-// capability that describes a settable status item. Until it comes no record is made: 0,
-// the answer of a record that cannot be made.
-std::int32_t BuildCapabilityRecord(DriverContext*) { return 0; }
-
-// PENDING: DispatchCapability, of the capability items, tests the row's field and runs its
-// handler. Until it comes the row's handler runs when it has one, else 0.
-std::int32_t DispatchCapability(DriverContext* context, DWORD id, void* buffer) {
-  const CapabilityItem* row = FindCapabilityItem(id);
-  if (!row || !row->enabled || !row->handler) return 0;
-  return row->handler(context, id, buffer);
 }
 
 // PENDING: SetStatusItem, of the status item engine, snapshots the settings, runs the

@@ -41,3 +41,28 @@ std::int32_t CapabilityShiftMarginRange(DriverContext* context, DWORD, void*) {
   std::int32_t maximum = 0;
   return GetShiftMarginLimits(context, nullptr, nullptr, nullptr, &maximum);
 }
+
+int GetBindingMarginLimits(DriverContext* context, std::int32_t* minimumOdd, std::int32_t* maximumOdd,
+                           std::int32_t* minimumEven, std::int32_t* maximumEven) {
+  return GetMarginPairLimits(context, fid::kdmMarginOdd, fid::kdmMarginEven, minimumOdd, maximumOdd, minimumEven,
+                             maximumEven);
+}
+
+int GetCreepMarginLimits(DriverContext* context, std::int32_t* minimumInside, std::int32_t* maximumInside,
+                         std::int32_t* minimumOutside, std::int32_t* maximumOutside) {
+  return GetMarginPairLimits(context, fid::kdmCreepMarginInside, fid::kdmCreepMarginOutside, minimumInside,
+                             maximumInside, minimumOutside, maximumOutside);
+}
+
+int GetScaleLimits(DriverContext* context, WORD* minimum, WORD* maximum) {
+  std::int32_t low[2] = {};
+  std::int32_t high[2] = {};
+  const int horizontal = ReadFieldLimits(context, fid::kdmScaleH, &low[0], &high[0]);
+  const int vertical = ReadFieldLimits(context, fid::kdmScaleV, &low[1], &high[1]);
+  if (!horizontal || !vertical) return 0;
+  for (int i = 0; i < 2; ++i) {
+    if (minimum) minimum[i] = static_cast<WORD>(low[i]);
+    if (maximum) maximum[i] = static_cast<WORD>(high[i]);
+  }
+  return 1;
+}

@@ -19,3 +19,14 @@ int GetShiftMarginLimits(DriverContext* context, std::int32_t* minimumX, std::in
 // Capability 34, the shift-margin range: 1 when kdmShiftMarginY has its Numeric limits,
 // else 0. The buffer is not used.
 std::int32_t CapabilityShiftMarginRange(DriverContext* context, DWORD id, void* buffer);
+
+// The same form for kdmMarginOdd / kdmMarginEven and for kdmCreepMarginInside /
+// kdmCreepMarginOutside.
+int GetBindingMarginLimits(DriverContext* context, std::int32_t* minimumOdd, std::int32_t* maximumOdd,
+                           std::int32_t* minimumEven, std::int32_t* maximumEven);
+int GetCreepMarginLimits(DriverContext* context, std::int32_t* minimumInside, std::int32_t* maximumInside,
+                         std::int32_t* minimumOutside, std::int32_t* maximumOutside);
+// The limits of kdmScaleH and kdmScaleV (the low 16 bits of each), both fields always looked
+// at: minimum = {horizontal, vertical}, maximum likewise; either may be null. 1 when both
+// fields have Numeric options with their value records, else 0 with nothing written.
+int GetScaleLimits(DriverContext* context, WORD* minimum, WORD* maximum);

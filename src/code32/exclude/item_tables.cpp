@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "capability_flags.h"
+#include "capability_lists.h"
 #include "capability_numbers.h"
 
 namespace {
@@ -146,15 +148,14 @@ constexpr DWORD CapabilityField(DWORD id) {
   }
 }
 
-// The handler of a capability row, by id.
-// PENDING: the capability engine (capability items, their value lists and names, flags,
-// numbers and ranges) fills the handler slot of every other row; until it comes those rows
-// have no handler and an available capability of theirs answers 0.
+// The handler of a capability row, by id; null for the rows never answered.
 constexpr CapabilityHandler CapabilityHandlerOf(DWORD id) {
-  switch (id) {
-    case 34: return &CapabilityShiftMarginRange;
-    default: return nullptr;
-  }
+  if (id == 34) return &CapabilityShiftMarginRange;
+  if (id == 12) return &AnswerPaperSizes;
+  if (IsCapabilityNumberId(id)) return &AnswerCapabilityNumber;
+  if (IsValueListId(id)) return &AnswerValueList;
+  if (NameListWidth(id) != 0) return &AnswerNameList;
+  return nullptr;
 }
 
 constexpr CapabilityItem CapabilityRow(DWORD id) {
@@ -169,9 +170,7 @@ constexpr std::array<CapabilityItem, sizeof...(I)> CapabilityBlock(std::index_se
 
 constexpr auto kCapabilityFirst = CapabilityBlock<1>(std::make_index_sequence<kCapabilityFirstBlockIds>{});
 constexpr auto kCapabilitySecond = CapabilityBlock<257>(std::make_index_sequence<kCapabilitySecondBlockIds>{});
-// PENDING: the capability engine gives this row the handler that answers the machine's
-// colour type.
-constexpr CapabilityItem kSpecialCapability{kSpecialCapabilityId, 1, 1, 0, nullptr, nullptr, nullptr, nullptr, {}};
+constexpr CapabilityItem kSpecialCapability{kSpecialCapabilityId, 1, 1, 0, &AnswerMachineColorType, nullptr, nullptr, nullptr, {}};
 
 }  // namespace
 

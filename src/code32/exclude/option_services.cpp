@@ -4,6 +4,7 @@
 
 #include "fields/devmode_header.h"
 #include "fields/dictionary_lookup.h"
+#include "model/capability_lists.h"
 #include "base/dictionary_pages.h"
 #include "base/driver_context.h"
 #include "fields/field_access.h"
@@ -31,29 +32,16 @@ constexpr WORD kPickOne = 1;
 constexpr WORD kTypeUnknown = 0x2000;
 constexpr int kItemLimit = 4096;
 
-// The value symbol of an item: the dictionary names the value, and the field's value map
-// gives the stored code it stands for (enabled only with a code).
-struct Symbol {
-  bool exists = false;
-  bool enabled = false;
-  DWORD key = 0;
-};
+}  // namespace
 
-Symbol SymbolOf(DriverContext* context, WORD field, WORD valueId) {
-  Symbol s;
-  if (!FindValueSymbol(field, valueId)) return s;
-  s.exists = true;
-  const SettingField* f = FindFieldById(context, field);
-  const ValueMapEntry* map = f ? GetActiveValueMap(context, f) : nullptr;
-  for (int i = 0; map && map[i].valueId != 0 && i < kItemLimit; ++i) {
-    if (map[i].valueId == valueId) {
-      s.enabled = true;
-      s.key = map[i].stored;
-      break;
-    }
-  }
-  return s;
+int ReadValueSymbol(DriverContext* context, WORD field, WORD valueId, DWORD* stored) {
+  const ValueSymbol s = LookupValueSymbol(context, field, valueId);
+  if (!s.exists) return -1;
+  if (s.usable && stored) *stored = s.setting;
+  return s.usable ? 1 : 0;
 }
+
+namespace {
 
 // The governing option when it is a PickOne list with items, and its item count.
 ImageRef PickOneWithItems(DriverContext* context, WORD field, int* count) {
@@ -136,9 +124,9 @@ WORD FindOptionValueByKey(DriverContext* context, WORD field, WORD key) {
   ImageRef item = option ? OptionValues(option) : ImageRef{};
   for (int i = 0; item && i < count; ++i, item = ItemNext(item)) {
     const WORD id = ItemValueId(item);
-    const Symbol s = SymbolOf(context, field, id);
+    const ValueSymbol s = LookupValueSymbol(context, field, id);
     if (!s.exists) return 0;
-    if (s.enabled && (s.key & 0xFFFFu) == key) return id;
+    if (s.usable && (s.setting & 0xFFFFu) == key) return id;
   }
   return 0;
 }
@@ -151,10 +139,10 @@ std::int32_t ListOptionValueCodes(DriverContext* context, WORD field, WORD* out,
   ImageRef item = OptionValues(option);
   for (int i = 0; item && i < count; ++i, item = ItemNext(item)) {
     const WORD id = ItemValueId(item);
-    const Symbol s = SymbolOf(context, field, id);
-    if (!s.exists || !s.enabled) return -1;
+    const ValueSymbol s = LookupValueSymbol(context, field, id);
+    if (!s.exists || !s.usable) return -1;
     if ((flags & 1) && !ItemUsable(option, id, context)) continue;
-    if (out) out[taken] = static_cast<WORD>(s.key);
+    if (out) out[taken] = static_cast<WORD>(s.setting);
     ++taken;
   }
   return taken ? taken : -1;

@@ -19,6 +19,9 @@ int IsFieldOnPage(DriverContext* context, WORD field, WORD pageId);
 // flags: 1 the value must not be disabled, 2 not hidden.
 int IsFieldOptionUsable(DriverContext* context, WORD field, WORD value, DWORD flags);
 int IsControlOptionUsable(DriverContext* context, WORD pageId, WORD controlId, DWORD flags);
+// The value symbol of an item of the field: -1 none, 0 not valid, 1 valid with its stored
+// value written.
+int ReadValueSymbol(DriverContext* context, WORD field, WORD valueId, DWORD* stored);
 // The value id of the first enabled item whose stored code is key, 0 when none.
 WORD FindOptionValueByKey(DriverContext* context, WORD field, WORD key);
 // Stored codes (u16) of the option's items; flag 1 skips disabled and hidden items. The

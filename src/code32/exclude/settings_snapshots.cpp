@@ -3,7 +3,10 @@
 #include <cstring>
 
 #include "fields/devmode_header.h"
+#include "base/dictionary_pages.h"
 #include "base/driver_context.h"
+#include "fields/field_access.h"
+#include "modules/profile_list.h"
 #include "fields/field_table.h"
 #include "base/memory.h"
 #include "base/paths_and_names.h"
@@ -24,10 +27,33 @@ DWORD WorkFieldsOffset(DriverContext* context) {
   return offset;
 }
 
-// PENDING: ChapterListService, of the settings file, preset and chapter page items, runs the
-// colour-profile operations (0 count, 1 select and name). Until it comes it fails (0), so
-// the count is 0 and no profile is selected.
-int ChapterListService(DriverContext*, DWORD, std::int32_t, void*) { return 0; }
+// The colour profiles of the profile module as the API reaches them: operation 0 writes the
+// count into the first word of `out`; operation 1 selects profile `index` into the
+// colour-matching fields and copies its name (the text of the field of control 2823 on page
+// 4011) into `out`, which receives at most kProfileNameChars characters and their NUL, zeroed
+// first. 1 when the operation ran.
+// PENDING: the chapter-list operations 2 to 6 (insert, delete, clear, read an entry, compare
+// lists) come with the chapter page items; until then they answer 0 and change nothing.
+int ChapterListService(DriverContext* context, DWORD operation, std::int32_t index, void* out) {
+  if (!context || !out) return 0;
+  if (operation == 0) {
+    const int count = GetProfileCount(context);
+    auto* words = static_cast<WORD*>(out);
+    words[0] = static_cast<WORD>(count < 0 ? 0 : (count > kMaxProfiles ? kMaxProfiles : count));
+    return 1;
+  }
+  if (operation != 1) return 0;
+  auto* name = static_cast<WCHAR*>(out);
+  std::memset(name, 0, (kProfileNameChars + 1) * sizeof(WCHAR));
+  ShowProfileInControls(context, index);
+  PageRecord* page = FindPageById(context, 4011);
+  ControlRecord* control = page ? FindControlById(context, page, 2823) : nullptr;
+  if (!control || !control->field) return 1;
+  WCHAR text[kProfileTextChars] = {};
+  if (GetFieldString(context, control->field, text, kProfileTextChars))
+    for (int i = 0; i < kProfileNameChars && text[i]; ++i) name[i] = text[i];
+  return 1;
+}
 
 }  // namespace
 

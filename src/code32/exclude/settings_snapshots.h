@@ -20,6 +20,9 @@ constexpr DWORD kWorkFieldsBytes = 3580;
 int IsTerminalServerRestricted(DriverContext* context);
 int IsRestrictedNonAdmin(DriverContext* context);
 
+// The number of colour profiles, and profile `index` selected with its name copied into
+// buffer (kProfileNameChars + 1 characters: the name is cut to kProfileNameChars, NUL-ended).
+constexpr int kProfileNameChars = 64;
 std::int32_t GetProfileCountForApi(DriverContext* context);
 int GetProfileNameForApi(DriverContext* context, std::int32_t index, WCHAR* buffer);
 

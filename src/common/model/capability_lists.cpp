@@ -30,31 +30,6 @@ constexpr DWORD kFreeInputPaper = 256;
 // A model's item list is walked at most this far, so that a damaged list cannot loop.
 constexpr int kItemLimit = 4096;
 
-// The value symbol of an option value: the dictionary names the value (the symbol exists)
-// and the field's value map gives the code the value stands for in the device-mode (the
-// bin, paper or resolution code). `usable` is false when the map offers no code for it.
-struct ValueSymbol {
-  bool exists = false;
-  bool usable = false;
-  DWORD setting = 0;
-};
-
-ValueSymbol LookupValueSymbol(DriverContext* context, WORD fieldId, WORD valueId) {
-  ValueSymbol s;
-  if (!FindValueSymbol(fieldId, valueId)) return s;
-  s.exists = true;
-  const SettingField* field = FindFieldById(context, fieldId);
-  const ValueMapEntry* map = field ? GetActiveValueMap(context, field) : nullptr;
-  for (int i = 0; map && map[i].valueId != 0 && i < kItemLimit; ++i) {
-    if (map[i].valueId == valueId) {
-      s.usable = true;
-      s.setting = map[i].stored;
-      break;
-    }
-  }
-  return s;
-}
-
 bool ModulesListAll(DriverContext* context, DWORD event) {
   std::int32_t answer = 0;
   NotifyModules(context, event, &answer);
@@ -133,6 +108,22 @@ int ListResolutionsBoth(DriverContext* context, std::int32_t* buffer, bool all) 
 }
 
 }  // namespace
+
+ValueSymbol LookupValueSymbol(DriverContext* context, WORD fieldId, WORD valueId) {
+  ValueSymbol s;
+  if (!FindValueSymbol(fieldId, valueId)) return s;
+  s.exists = true;
+  const SettingField* field = FindFieldById(context, fieldId);
+  const ValueMapEntry* map = field ? GetActiveValueMap(context, field) : nullptr;
+  for (int i = 0; map && map[i].valueId != 0 && i < kItemLimit; ++i) {
+    if (map[i].valueId == valueId) {
+      s.usable = true;
+      s.setting = map[i].stored;
+      break;
+    }
+  }
+  return s;
+}
 
 int ListBins(DriverContext* context, WORD* buffer) {
   int n = 0;

@@ -18,6 +18,16 @@ struct DriverContext;
 constexpr int kBinNameChars = 24;
 constexpr int kPaperNameChars = 64;
 
+// The value symbol of an option value: the dictionary names the value (the symbol exists)
+// and the field's value map gives the code the value stands for in the device-mode (the
+// bin, paper or resolution code). `usable` is false when the map offers no code for it.
+struct ValueSymbol {
+  bool exists = false;
+  bool usable = false;
+  DWORD setting = 0;
+};
+ValueSymbol LookupValueSymbol(DriverContext* context, WORD fieldId, WORD valueId);
+
 // Bin codes (u16) of the paper source option (feature 13, PickSlot). Modules answering
 // event 33 with non-zero list disabled bins too.
 int ListBins(DriverContext* context, WORD* buffer);

@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "win/errors.h"
+#include "plat/system.h"
 #include "win/kernel.h"
 
 namespace {
@@ -35,7 +36,7 @@ constexpr std::uintptr_t kLimit = 0x80000000u;
 }  // namespace
 
 LPVOID WINAPI LowMemoryAlloc(SIZE_T bytes) {
-  if (bytes == 0 || bytes > kLimit) {
+  if (bytes == 0 || bytes > kLimit || plat::IsAllocationFailureInjected(bytes)) {
     SetLastError(bytes == 0 ? ERROR_INVALID_PARAMETER : ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }

@@ -279,3 +279,7 @@ SIZE_T WINAPI HeapSize(HANDLE hHeap, DWORD, LPCVOID lpMem) {
 }  // extern "C"
 
 void plat::FailAllocationsOfSize(SIZE_T bytes) { g_failSize.store(bytes); }
+bool plat::IsAllocationFailureInjected(SIZE_T bytes) {
+  const SIZE_T failSize = g_failSize.load(std::memory_order_relaxed);
+  return failSize != 0 && bytes == failSize;
+}

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "plat/system.h"
 #include "win/kernel.h"
 #include "win/lowmem.h"
 
@@ -36,6 +37,19 @@ TEST(LowMemory, ZeroAndHugeSizesAreRefused) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(LowMemoryAlloc(static_cast<SIZE_T>(1) << 40), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_NOT_ENOUGH_MEMORY);
+}
+
+TEST(LowMemory, InjectedFailureOfASizeCoversLowBlocks) {
+  plat::FailAllocationsOfSize(812);
+  EXPECT_EQ(LowMemoryAlloc(812), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_NOT_ENOUGH_MEMORY);
+  void* other = LowMemoryAlloc(813);  // only the size named fails
+  EXPECT_NE(other, nullptr);
+  plat::FailAllocationsOfSize(0);
+  void* block = LowMemoryAlloc(812);
+  EXPECT_NE(block, nullptr);
+  EXPECT_TRUE(LowMemoryFree(block));
+  EXPECT_TRUE(LowMemoryFree(other));
 }
 
 }  // namespace

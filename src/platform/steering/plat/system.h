@@ -82,9 +82,11 @@ void SetTestTickCount(DWORD ticks);
 void AdvanceTestClock(DWORD ms);
 void SetTestLocalTime(const SYSTEMTIME& t);
 void UseRealClock();
-// Failure injection for tests: every global, local or heap allocation of exactly this many
-// bytes fails with ERROR_NOT_ENOUGH_MEMORY; 0 turns it off.
+// Failure injection for tests: every global, local, heap or low-memory allocation of exactly
+// this many bytes fails with ERROR_NOT_ENOUGH_MEMORY; 0 turns it off.
 void FailAllocationsOfSize(SIZE_T bytes);
+// True when an allocation of this many bytes is to fail (the allocators ask it).
+bool IsAllocationFailureInjected(SIZE_T bytes);
 DWORD CurrentTickCount();
 SYSTEMTIME CurrentLocalTime();
 // The 64-bit tick count (the test clock's ticks while it is set) and the UTC time (while a

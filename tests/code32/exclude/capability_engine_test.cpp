@@ -1,0 +1,593 @@
+// The capability engine: which ids the dispatcher answers at which API version, its
+// preconditions and last-error rule, the list protocol of every list id, and the capability
+// record with the low blocks it owns.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "api_frame.h"
+#include "capability_engine.h"
+#include "capability_flags.h"
+#include "capability_lists.h"
+#include "constrix_fixture.h"
+#include "field_ids.h"
+#include "fields/devmode_header.h"
+#include "fields/field_access.h"
+#include "fields/product_record.h"
+#include "model/units.h"
+#include "modules/profile_list.h"
+#include "option_services.h"
+#include "base/ini_files.h"
+#include "stored/list_keys.h"
+#include "stored/preset_list.h"
+#include "settings_snapshots.h"
+#include "plat/spooler_setup.h"
+#include "plat/system.h"
+#include "win/files.h"
+#include "win/lowmem.h"
+
+namespace kovatest {
+namespace capability_engine_test {
+namespace {
+
+// Code and name lists of a chosen length for the name-list operations: the input trays'
+// codes 7, 1, 4 in that order, and names "N0", "N1"... of `names` entries (a name of
+// `longName` characters when that is non-zero).
+int g_codeCount = 3;
+int g_nameCount = 3;
+int g_longName = 0;
+std::int32_t FakeCodes(DriverContext*, WORD* buffer, WORD) {
+  const WORD codes[] = {7, 1, 4, 9, 9, 9};
+  if (buffer)
+    for (int i = 0; i < g_codeCount; ++i) buffer[i] = codes[i];
+  return g_codeCount;
+}
+std::int32_t FakeNames(DriverContext*, WCHAR* buffer, int slotChars, WORD) {
+  if (buffer) {
+    for (int i = 0; i < g_nameCount; ++i) {
+      WCHAR* slot = buffer + static_cast<std::size_t>(i) * slotChars;
+      slot[0] = u'N';
+      slot[1] = static_cast<WCHAR>(u'0' + i);
+      slot[2] = 0;
+      if (g_longName && i == 1) {
+        for (int k = 0; k < g_longName && k < slotChars - 1; ++k) slot[k] = u'L';
+        slot[g_longName < slotChars - 1 ? g_longName : slotChars - 1] = 0;
+      }
+    }
+  }
+  return g_nameCount;
+}
+
+class CapabilityEngine : public ApiPrinterTest {
+ protected:
+  void TearDown() override {
+    plat::FailAllocationsOfSize(0);
+    plat::Machine().ansiCodePage = savedCodePage_;
+    g_codeCount = g_nameCount = 3;
+    g_longName = 0;
+    ApiPrinterTest::TearDown();
+  }
+  // The sample printer enabled with API version 16 at most, current version `version`.
+  DriverContext* EnableAt(std::int32_t version) {
+    InstallApiPrinter();
+    WriteApiVersion(16);
+    DriverContext* handle = DoEnable(kPrinter);
+    if (!handle) return nullptr;
+    const ApiInitInfo info{0, version};
+    DoInit(1, &info);
+    return handle;
+  }
+  // The unit tests' model with an emulation and an extended print area option added (what a
+  // record needs), under a driver of its own; its handle at `version`.
+  DriverContext* EnableRecordModelAt(std::int32_t version, const std::string& extra = kRecordOptions) {
+    std::string model = FixtureText(kPrinterModel);
+    const std::size_t at = model.find("*OpenUI *KPD_IDC_PRESET_CHOICE_COLOR");
+    EXPECT_NE(at, std::string::npos);
+    if (at == std::string::npos) return nullptr;
+    model.insert(at, extra);
+    root_.WriteFile(u"C:\\drv\\RECORD.KPD", model);
+    InstallPrinter(u"Api Record", PrinterSpec::OwnDriver(u"KOVA Record Driver", u"C:\\drv\\RECORD.KPD"));
+    WriteApiVersion(16);
+    DriverContext* handle = DoEnable("Api Record");
+    if (!handle) return nullptr;
+    const ApiInitInfo info{0, version};
+    DoInit(1, &info);
+    return handle;
+  }
+  static inline const std::string kRecordOptions =
+      "*OpenUI *KPD_IDC_EMULATION: PickOne\r\n*DefaultKPD_IDC_EMULATION: KDMEMULATION_0\r\n"
+      "*KPD_IDC_EMULATION KDMEMULATION_0: \"\"\r\n*KPD_IDC_EMULATION KDMEMULATION_1: \"\"\r\n*CloseUI\r\n"
+      "*OpenUI *KPD_IDC_EXTPRINTAREA: PickOne\r\n*DefaultKPD_IDC_EXTPRINTAREA: KDMEXTPRINTAREA_0\r\n"
+      "*KPD_IDC_EXTPRINTAREA KDMEXTPRINTAREA_0: \"\"\r\n*KPD_IDC_EXTPRINTAREA KDMEXTPRINTAREA_1: \"\"\r\n"
+      "*CloseUI\r\n";
+  // The unit tests' model with one text replaced (nothing replaced for an empty `from`), under
+  // a driver of its own; its handle at `version`.
+  DriverContext* EnableEditedAt(std::int32_t version, const std::string& from, const std::string& to,
+                                int functions = -1) {
+    std::string model = FixtureText(kPrinterModel);
+    if (!from.empty()) {
+      const std::size_t at = model.find(from);
+      EXPECT_NE(at, std::string::npos) << from;
+      if (at == std::string::npos) return nullptr;
+      model.replace(at, from.size(), to);
+    }
+    const std::u16string index(1, static_cast<char16_t>(u'A' + edited_++));
+    const std::u16string file = u"C:\\drv\\EDIT" + index + u".KPD";
+    root_.WriteFile(file, model);
+    const std::u16string name = u"Api Edited " + index;
+    InstallPrinter(name, PrinterSpec::OwnDriver(u"KOVA Edited Driver " + index, file));
+    WriteApiVersion(16, functions);
+    DriverContext* handle = DoEnable(std::string(name.begin(), name.end()).c_str());
+    if (!handle) return nullptr;
+    const ApiInitInfo info{0, version};
+    DoInit(1, &info);
+    return handle;
+  }
+  int edited_ = 0;
+  const UINT savedCodePage_ = plat::Machine().ansiCodePage;
+  static DWORD Slot(const BYTE* record, DWORD offset) {
+    DWORD value = 0;
+    std::memcpy(&value, record + offset, 4);
+    return value;
+  }
+};
+
+// Every list entry of the record, as {capability, element size}.
+std::vector<std::pair<DWORD, DWORD>> ListIds() {
+  DWORD count = 0;
+  const CapabilityRecordEntry* entries = GetCapabilityRecordEntries(&count);
+  std::vector<std::pair<DWORD, DWORD>> ids;
+  for (DWORD i = 0; i < count; ++i)
+    if (entries[i].form == kEntryList) ids.emplace_back(entries[i].capability, entries[i].elementSize);
+  return ids;
+}
+
+TEST_F(CapabilityEngine, DispatcherAnswersByIdAndVersion) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  const auto colourType = static_cast<std::int32_t>(ReadFieldRawById(handle, fid::kdmMachineTypeColor));
+  struct Case {
+    DWORD id;
+    std::int32_t version;
+    bool printerGone;  // a dispatched id then answers -1: it opens the printer
+    std::int32_t answer;
+  };
+  std::vector<Case> cases;
+  for (std::int32_t v = 1; v <= 16; ++v) {
+    for (DWORD id : {58u, 59u, 68u}) cases.push_back({id, v, false, 0});
+    cases.push_back({kSpecialCapabilityId, v, false, colourType});
+    cases.push_back({1, v, false, 1});
+  }
+  cases.push_back({0, 5, false, 32});
+  cases.push_back({0, 6, false, 64});
+  cases.push_back({74, 9, false, 0});   // above the low maximum of 9 is not dispatched...
+  cases.push_back({74, 10, false, 1});  // ...and from 10 answers "above 9"
+  cases.push_back({273, 16, false, 0});  // never available
+  cases.push_back({127, 15, false, 0});  // beyond the maximum of version 15
+  // With the printer gone only what is dispatched notices it.
+  cases.push_back({70, 6, true, 0});
+  cases.push_back({70, 7, true, -1});
+  cases.push_back({58, 16, true, 0});
+  cases.push_back({kSpecialCapabilityId, 1, true, -1});
+  cases.push_back({kSpecialCapabilityId, 16, true, -1});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.id) + " at version " + std::to_string(c.version) + (c.printerGone ? " gone" : ""));
+    GetApiGlobals().currentVersion = c.version;
+    const std::u16string name = handle->work->printerName;
+    if (c.printerGone) std::memcpy(handle->work->printerName, u"Gone Printer", sizeof u"Gone Printer");
+    EXPECT_EQ(DoGetCaps(handle, c.id, nullptr), c.answer);
+    std::memcpy(handle->work->printerName, name.c_str(), (name.size() + 1) * sizeof(char16_t));
+  }
+  DoDisable(handle);
+}
+
+TEST_F(CapabilityEngine, LastErrorFollowsTheAnswer) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  struct Case {
+    const char* what;
+    DWORD id;
+    bool printerGone;
+    std::int32_t answer;
+    std::int32_t error;
+  };
+  const Case cases[] = {
+      {"answered", 1, false, 1, 7},
+      {"unavailable", 273, false, 0, 7},
+      {"disabled row", 58, false, 0, 7},
+      {"printer gone", 1, true, -1, 100},
+      {"a handler's -1 (no horizontal shift range)", 35, false, -1, 100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetApiError(handle, 7);
+    if (c.printerGone) {
+      InstallApiPrinter(u"Short Lived");
+      std::memcpy(handle->work->printerName, u"Short Lived", sizeof u"Short Lived");
+      plat::spooler::RemovePrinter(u"Short Lived");
+    }
+    BYTE pair[4] = {0xEE, 0xEE, 0xEE, 0xEE};
+    EXPECT_EQ(DoGetCaps(handle, c.id, pair), c.answer);
+    EXPECT_EQ(DoGetLastError(handle), c.error);
+    std::memcpy(handle->work->printerName, u"Api Sample", sizeof u"Api Sample");
+  }
+  DoDisable(handle);
+}
+
+TEST_F(CapabilityEngine, PreconditionsKeepTheHandlerFromRunning) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  // The HDD answers of 50 and 51 hold unless the terminal-server restriction silences them.
+  WriteFieldRawById(handle, fid::kdmOutputOptionTypeHDD, 1);
+  struct Case {
+    DWORD id;
+    BYTE terminalServer;
+    std::int32_t dispatched;
+  };
+  const Case cases[] = {{50, 0, 1}, {51, 0, 1}, {50, 1, 0}, {51, 1, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.id) + (c.terminalServer ? " restricted" : ""));
+    SetStateByte(handle, 720, c.terminalServer);
+    EXPECT_EQ(AnswerCapabilityNumber(handle, c.id, nullptr), 1);  // the handler itself
+    EXPECT_EQ(DoGetCaps(handle, c.id, nullptr), c.dispatched);
+  }
+  SetStateByte(handle, 720, 0);
+  // Capability 8 on a colour machine whose dmColor option is not offered: 0 without its
+  // handler, which would answer 1.
+  WriteFieldRawById(handle, fid::kdmMachineTypeColor, 1);
+  if (!IsFieldOptionOffered(handle, fid::dmColor)) {
+    EXPECT_EQ(AnswerCapabilityNumber(handle, 8, nullptr), IsColorLocked(handle) ? 0 : 1);
+    EXPECT_EQ(DoGetCaps(handle, 8, nullptr), 0);
+  }
+  DoDisable(handle);
+}
+
+// Every list id at versions 6 and 16, on the unit tests' model and on the one with the options
+// a record needs: a buffer exactly as large as the null answer, followed
+// by guard bytes; the buffer answer is never above the null answer and the guards stay.
+TEST_F(CapabilityEngine, ListsNeverWriteBeyondTheirNullAnswer) {
+  for (const bool recordModel : {false, true})
+  for (std::int32_t version : {6, 16}) {
+    DriverContext* handle = recordModel ? EnableRecordModelAt(version) : EnableAt(version);
+    ASSERT_NE(handle, nullptr);
+    for (const auto& [id, size] : ListIds()) {
+      SCOPED_TRACE(std::to_string(id) + " at version " + std::to_string(version) + (recordModel ? ", record model" : ""));
+      const std::int32_t count = DoGetCaps(handle, id, nullptr);
+      if (count <= 0) continue;
+      std::vector<BYTE> buffer(static_cast<std::size_t>(count) * size + 64, 0xC5);
+      const std::int32_t written = DoGetCaps(handle, id, buffer.data());
+      EXPECT_LE(written, count);
+      for (std::size_t i = static_cast<std::size_t>(count) * size; i < buffer.size(); ++i)
+        ASSERT_EQ(buffer[i], 0xC5) << i;
+    }
+    DoDisable(handle);
+    ResetApiGlobals();
+  }
+}
+
+TEST_F(CapabilityEngine, PairsAnswerWithANullBuffer) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  for (DWORD id : {13u, 14u, 124u, 125u}) {
+    SCOPED_TRACE(id);
+    DWORD buffer[2] = {};
+    const std::int32_t withBuffer = DoGetCaps(handle, id, buffer);
+    EXPECT_EQ(DoGetCaps(handle, id, nullptr), withBuffer);
+  }
+  DWORD custom[2] = {};
+  EXPECT_EQ(DoGetCaps(handle, 124, custom), 1);
+  int low = 0, high = 0;
+  if (GetFreeSizeLimits(handle, fid::wdmFreeSizeWidth, &low, &high)) {
+    EXPECT_LE(custom[0], static_cast<DWORD>(high));
+  }
+  EXPECT_GT(custom[0], 0u);
+  EXPECT_EQ(DoGetCaps(handle, 17, nullptr), GetMaxCopies(handle));
+  DoDisable(handle);
+}
+
+TEST_F(CapabilityEngine, RecordBelowVersion6EndsAtOffset316) {
+  DriverContext* handle = EnableRecordModelAt(5);
+  ASSERT_NE(handle, nullptr);
+  const std::int32_t address = DoGetCaps(handle, 0x80000001u, nullptr);
+  ASSERT_NE(address, 0);
+  auto* record = static_cast<BYTE*>(LowMemoryFromSlot(static_cast<DWORD>(address)));
+  ASSERT_TRUE(IsCapabilityRecord(record));
+  EXPECT_TRUE(IsLowMemoryBlock(LowMemoryFromSlot(Slot(record, 0)), 32));
+  EXPECT_EQ(Slot(record, 4), 1u);  // capability 1
+  for (DWORD offset = 320; offset < kCapabilityRecordSize; ++offset) ASSERT_EQ(record[offset], 0) << offset;
+  EXPECT_EQ(DoGetCaps(handle, 0x80000002u, record), 1);
+  DoDisable(handle);
+}
+
+TEST_F(CapabilityEngine, RecordSlotsHoldLiveLowBlocksOfTheirCount) {
+  DriverContext* handle = EnableRecordModelAt(16);
+  ASSERT_NE(handle, nullptr);
+  const std::int32_t address = DoGetCaps(handle, 0x80000001u, nullptr);
+  ASSERT_NE(address, 0) << DoGetLastError(handle);
+  ASSERT_GT(address, 0);  // below 2 GiB
+  auto* record = static_cast<BYTE*>(LowMemoryFromSlot(static_cast<DWORD>(address)));
+  EXPECT_TRUE(IsLowMemoryBlock(record, kCapabilityRecordSize));
+  EXPECT_TRUE(IsLowMemoryBlock(LowMemoryFromSlot(Slot(record, 0)), 64));
+  DWORD count = 0;
+  const CapabilityRecordEntry* entries = GetCapabilityRecordEntries(&count);
+  std::vector<void*> parts;
+  for (DWORD i = 0; i < count; ++i) {
+    const CapabilityRecordEntry& e = entries[i];
+    if (e.form != kEntryList) continue;
+    SCOPED_TRACE(e.capability);
+    const DWORD n = Slot(record, e.offset);
+    const DWORD slot = Slot(record, e.offset + 4);
+    EXPECT_EQ(n == 0, slot == 0);
+    if (!n) continue;
+    EXPECT_LT(slot, 0x80000000u);
+    EXPECT_TRUE(IsLowMemoryBlock(LowMemoryFromSlot(slot), static_cast<SIZE_T>(n) * e.elementSize));
+    parts.push_back(LowMemoryFromSlot(slot));
+  }
+  EXPECT_EQ(Slot(record, 4), 1u);
+  EXPECT_EQ(DoGetCaps(handle, 0x80000002u, record), 1);
+  EXPECT_FALSE(IsLowMemoryBlock(record, 1));
+  for (void* part : parts) EXPECT_FALSE(IsLowMemoryBlock(part, 1));
+  EXPECT_EQ(DoGetCaps(handle, 0x80000002u, record), 1);  // repeated: nothing more
+  EXPECT_EQ(DoGetCaps(handle, 0x80000002u, nullptr), 1);
+  DoDisable(handle);
+}
+
+TEST_F(CapabilityEngine, ClearedStatusItemLeavesItsEntriesZero) {
+  DriverContext* handle = EnableRecordModelAt(16);
+  ASSERT_NE(handle, nullptr);
+  GetApiGlobals().statusAvailability[0] &= static_cast<BYTE>(~(0x80u >> 6));  // status item 7
+  const std::int32_t address = DoGetCaps(handle, 0x80000001u, nullptr);
+  ASSERT_NE(address, 0);
+  auto* record = static_cast<BYTE*>(LowMemoryFromSlot(static_cast<DWORD>(address)));
+  for (DWORD offset = 64; offset < 96; ++offset) EXPECT_EQ(record[offset], 0) << offset;
+  for (DWORD offset = 784; offset < 800; ++offset) EXPECT_EQ(record[offset], 0) << offset;
+  EXPECT_EQ(Slot(record, 4), 1u);  // the others are filled
+  EXPECT_EQ(DoGetCaps(handle, 0x80000002u, record), 1);
+  DoDisable(handle);
+}
+
+TEST_F(CapabilityEngine, FailedRecordLeavesNothingBehind) {
+  DriverContext* handle = EnableRecordModelAt(16);
+  ASSERT_NE(handle, nullptr);
+  // A failure at the record, at its bitmap, and at a list block (capability 2's, when the
+  // model lists input trays).
+  std::vector<SIZE_T> sizes = {kCapabilityRecordSize, 64};
+  const std::int32_t trays = DoGetCaps(handle, 2, nullptr);
+  if (trays > 0 && trays * 4 != 64 && trays * 4 != static_cast<std::int32_t>(kCapabilityRecordSize))
+    sizes.push_back(static_cast<SIZE_T>(trays) * 4);
+  for (SIZE_T size : sizes) {
+    SCOPED_TRACE(size);
+    SetApiError(handle, 0);
+    plat::FailAllocationsOfSize(size);
+    EXPECT_EQ(DoGetCaps(handle, 0x80000001u, nullptr), 0);
+    plat::FailAllocationsOfSize(0);
+    if (size != kCapabilityRecordSize) {
+      EXPECT_EQ(DoGetLastError(handle), 100);
+    }
+    // Nothing is handed out: a record made now is the only one, and it goes whole.
+    const std::int32_t address = DoGetCaps(handle, 0x80000001u, nullptr);
+    ASSERT_NE(address, 0);
+    EXPECT_EQ(DoGetCaps(handle, 0x80000002u, LowMemoryFromSlot(static_cast<DWORD>(address))), 1);
+  }
+  DoDisable(handle);
+}
+
+// Numbers and pairs from the model, and the version and function-bit facts.
+TEST_F(CapabilityEngine, NumbersFollowTheModel) {
+  const std::string copies = "*OpenUI *KPD_IDC_PRESET_EDIT_COPIES: Numeric";
+  const std::string scaleV = "*OpenUI *KPD_IDC_PRESET_EDIT_SCALE_V: Numeric";
+  struct Case {
+    const char* what;
+    std::string from, to;
+    std::int32_t version;
+    int functions;
+    DWORD id;
+    std::int32_t answer;
+    bool pairWritten;  // else the pair buffer stays untouched
+    WORD pair[2];
+  };
+  const Case cases[] = {
+      {"copies from the Numeric option", "1 1 1 999 0", "1 1 1 50 0", 16, -1, 17, 50, false, {}},
+      {"copies without a Numeric option", copies, "*OpenUI *KPD_IDC_PRESET_EDIT_COPIES: Boolean", 16, -1, 17, 999,
+       false, {}},
+      {"maximum scale", "", "", 16, -1, 20, 4000 * 65536 + 4000, true, {4000, 4000}},
+      {"minimum scale", "", "", 16, -1, 21, 250 * 65536 + 250, true, {250, 250}},
+      {"vertical scale Boolean", scaleV, "*OpenUI *KPD_IDC_PRESET_EDIT_SCALE_V: Boolean", 16, -1, 20, -1, false, {}},
+      {"binding margin maximum in 0.1 mm", "", "", 16, -1, 26, 508, false, {}},
+      {"binding margin minimum", "", "", 16, -1, 27, 0, false, {}},
+      {"job password without its option", "", "", 16, -1, 83, 0, false, {}},
+      {"paper-face function below version 15", "", "", 14, 512, 118, 0, false, {}},
+      {"paper-face function from version 15", "", "", 15, 512, 118, 1, false, {}},
+      {"paper-face function without its bit", "", "", 16, 0, 118, 0, false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DriverContext* handle = EnableEditedAt(c.version, c.from, c.to, c.functions);
+    if (!handle) {
+      ADD_FAILURE() << "not enabled";
+      continue;
+    }
+    WORD pair[2] = {0xEEEE, 0xEEEE};
+    EXPECT_EQ(DoGetCaps(handle, c.id, nullptr), c.answer);
+    EXPECT_EQ(DoGetCaps(handle, c.id, pair), c.answer);
+    if (c.pairWritten) {
+      EXPECT_EQ(pair[0], c.pair[0]);
+      EXPECT_EQ(pair[1], c.pair[1]);
+    } else if (c.id == 20 || c.id == 21) {
+      EXPECT_EQ(pair[0], 0xEEEE);
+      EXPECT_EQ(pair[1], 0xEEEE);
+    }
+    DoDisable(handle);
+    ResetApiGlobals();
+  }
+}
+
+// Colour modes take kdmAdjustMode 1 to 0 for the query and always put it back.
+TEST_F(CapabilityEngine, ColourModesPutTheAdjustModeBack) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  for (DWORD mode : {1u, 0u}) {
+    SCOPED_TRACE(mode);
+    WriteFieldRawById(handle, fid::kdmAdjustMode, mode);
+    const std::int32_t answer = AnswerValueList(handle, 61, nullptr);
+    EXPECT_EQ(answer, ListEnabledValues(handle, nullptr, fid::kdmColorMode) < 0 ? 0 : answer);
+    EXPECT_EQ(ReadFieldRawById(handle, fid::kdmAdjustMode), mode);
+  }
+  DoDisable(handle);
+}
+
+// Name lists stand beside their value lists: as many slots, each ended with NUL.
+TEST_F(CapabilityEngine, NameListsMatchTheirValueLists) {
+  DriverContext* handle = EnableRecordModelAt(16);
+  ASSERT_NE(handle, nullptr);
+  const std::pair<DWORD, DWORD> pairs[] = {{2, 3}, {4, 5}, {4, 127}, {6, 7}, {10, 11}, {15, 16}};
+  for (const auto& [values, names] : pairs) {
+    SCOPED_TRACE(names);
+    const std::int32_t count = DoGetCaps(handle, values, nullptr);
+    const std::int32_t named = DoGetCaps(handle, names, nullptr);
+    if (count <= 0) {
+      EXPECT_LE(named, 0);
+      continue;
+    }
+    EXPECT_EQ(named, count);
+    const int width = NameListWidth(names);
+    std::vector<char> slots(static_cast<std::size_t>(count) * width, 'x');
+    EXPECT_EQ(DoGetCaps(handle, names, slots.data()), count);
+    for (std::int32_t i = 0; i < count; ++i) {
+      const char* slot = slots.data() + static_cast<std::size_t>(i) * width;
+      EXPECT_NE(std::memchr(slot, 0, static_cast<std::size_t>(width)), nullptr) << i;
+    }
+  }
+  DoDisable(handle);
+}
+
+// The N-up lists set fields on a copy of the device-mode's state; when that copy cannot be
+// had they answer -1 and nothing is changed.
+TEST_F(CapabilityEngine, ListsThatChangeSettingsRefuseWithoutTheirCopy) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  for (DWORD id : {105u, 106u}) {
+    SCOPED_TRACE(id);
+    const std::vector<BYTE> before(handle->settings, handle->settings + GetTotalDevmodeSize());
+    const std::int32_t answer = AnswerValueList(handle, id, nullptr);
+    EXPECT_GT(answer, 0);
+    plat::FailAllocationsOfSize(GetTotalDevmodeSize());
+    std::vector<DWORD> buffer(static_cast<std::size_t>(answer > 0 ? answer : 1), 0xC5C5C5C5u);
+    EXPECT_EQ(AnswerValueList(handle, id, buffer.data()), -1);
+    plat::FailAllocationsOfSize(0);
+    for (DWORD v : buffer) EXPECT_EQ(v, 0xC5C5C5C5u);
+    EXPECT_EQ(std::memcmp(before.data(), handle->settings, before.size()), 0);
+    EXPECT_EQ(AnswerValueList(handle, id, buffer.data()), answer);
+  }
+  DoDisable(handle);
+}
+
+// The colour profiles as the API reaches them: the count the profile module keeps, and a
+// name buffer zeroed and never written beyond its 64 characters and NUL.
+TEST_F(CapabilityEngine, ProfileCountAndNameComeFromTheProfileModule) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  EXPECT_EQ(GetProfileCountForApi(handle), GetProfileCount(handle));
+  std::vector<WCHAR> name(kProfileNameChars + 8, u'Q');
+  EXPECT_EQ(GetProfileNameForApi(handle, 0, name.data()), 1);
+  EXPECT_NE(std::find(name.begin(), name.begin() + kProfileNameChars + 1, u'\0'), name.begin() + kProfileNameChars + 1);
+  for (std::size_t i = kProfileNameChars + 1; i < name.size(); ++i) EXPECT_EQ(name[i], u'Q') << i;
+  DoDisable(handle);
+}
+
+// Under code page 932 a preset name of double-byte characters longer than its 64-byte slot
+// is cut at a character boundary and ended with NUL; nothing goes past the slots.
+TEST_F(CapabilityEngine, PresetNamesAreCutAtACharacterBoundary) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  const WCHAR* ini = nullptr;
+  const WCHAR* section = nullptr;
+  ASSERT_TRUE(UserListLocation(handle, ini, section));
+  const std::u16string longName(100, u'\u3042');  // HIRAGANA A: two bytes in code page 932
+  plat::Machine().ansiCodePage = 932;  // the INI's text is of the system code page too
+  std::u16string folder(ini);
+  folder.resize(folder.rfind(u'\\'));
+  CreateDirectoryW(folder.c_str(), nullptr);  // the per-printer INI's folder
+  ASSERT_TRUE(WriteIniString(section, u"Count", u"2", ini));
+  WriteIniString(section, u"PresetList0Name", longName.c_str(), ini);
+  WriteIniString(section, u"PresetList1Name", u"Short", ini);
+  ASSERT_EQ(DoGetCaps(handle, 85, nullptr), 2);
+  ASSERT_EQ(DoGetCaps(handle, 86, nullptr), 2);
+  std::vector<char> slots(2 * 64 + 16, 'x');
+  EXPECT_EQ(DoGetCaps(handle, 86, slots.data()), 2);
+  WriteIniString(section, u"Count", u"0", ini);
+  plat::Machine().ansiCodePage = savedCodePage_;
+  const std::string first(slots.data());
+  EXPECT_EQ(first.size(), 62u);  // 31 whole characters, then the NUL
+  EXPECT_EQ(std::string(slots.data() + 64), "Short");
+  for (std::size_t i = 128; i < slots.size(); ++i) EXPECT_EQ(slots[i], 'x') << i;
+  DoDisable(handle);
+}
+
+// Offered names pair each offered value with the name of its code: lists of different lengths
+// answer -1, and so does a name that does not fit its slot.
+TEST_F(CapabilityEngine, OfferedNamesFollowTheCodeAndNameLists) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  DWORD trays[8] = {};
+  ASSERT_EQ(ListOfferedValues(handle, 2, trays, fid::dmDefaultSource, 8), 3);  // 7, 1, 4
+  struct Case {
+    const char* what;
+    int codes, names, longName;
+    std::int32_t answer;
+    const char* second;  // the second slot's text when answered
+  };
+  const Case cases[] = {
+      {"matching lists", 3, 3, 0, 3, "N1"},
+      {"more codes than names", 4, 3, 0, -1, nullptr},
+      {"more names than codes", 3, 4, 0, -1, nullptr},
+      {"a name that fills its slot", 3, 3, 23, 3, "LLLLLLLLLLLLLLLLLLLLLLL"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    g_codeCount = c.codes;
+    g_nameCount = c.names;
+    g_longName = c.longName;
+    std::vector<char> slots(3 * 24 + 8, 'x');
+    EXPECT_EQ(ListOfferedValueNames(handle, 3, slots.data(), fid::dmDefaultSource, 24, FakeCodes, FakeNames),
+              c.answer);
+    if (c.second) {
+      EXPECT_STREQ(slots.data(), "N0");
+      EXPECT_STREQ(slots.data() + 24, c.second);
+    }
+    for (std::size_t i = 72; i < slots.size(); ++i) EXPECT_EQ(slots[i], 'x') << i;
+  }
+  DoDisable(handle);
+}
+
+TEST_F(CapabilityEngine, ControlLabelTableEndsWithItsTerminator) {
+  DWORD count = 0;
+  const ControlLabel* rows = GetControlLabelTable(&count);
+  EXPECT_EQ(count, 57u);
+  EXPECT_EQ(rows[count].controlId, 0);
+  EXPECT_EQ(rows[count].stringId, 0);
+  struct Case {
+    WORD control;
+    WORD string;
+  };
+  // The first row of a control wins; an unknown control has none.
+  for (const Case& c : {Case{2284, 261}, Case{2132, 60405}, Case{2672, 92}, Case{3228, 13652}, Case{9999, 0}})
+    EXPECT_EQ(FindControlLabel(c.control), c.string) << c.control;
+}
+
+TEST_F(CapabilityEngine, ModelWithoutEmulationHasNoRecord) {
+  DriverContext* handle = EnableAt(16);  // the unit tests' model has no emulation option
+  ASSERT_NE(handle, nullptr);
+  ASSERT_EQ(DoGetCaps(handle, 45, nullptr), -1);
+  SetApiError(handle, 0);
+  EXPECT_EQ(DoGetCaps(handle, 0x80000001u, nullptr), 0);
+  EXPECT_EQ(DoGetLastError(handle), 100);
+  DoDisable(handle);
+}
+
+}  // namespace
+}  // namespace capability_engine_test
+}  // namespace kovatest
