@@ -16,7 +16,7 @@
 #include "fields/field_table.h"
 #include "fields/locale_text.h"
 #include "modules/change_handling.h"
-#include "pages/pending_host_workarounds.h"
+#include "pages/help_tips.h"
 #include "stored/prn_section.h"
 #include "stored/settings_load_save.h"
 #include "stored/settings_package.h"
