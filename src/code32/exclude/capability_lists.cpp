@@ -38,20 +38,6 @@ namespace {
 using Values = std::vector<DWORD>;
 using Slots = std::vector<char>;
 
-// Option values whose value-map entry names a control show that control's string.
-constexpr ControlLabel kControlLabels[] = {
-    {2284, 261}, {2285, 262}, {2286, 263}, {2431, 1012}, {2435, 1013}, {2436, 1014}, {2447, 1018},
-    {2448, 1019}, {2747, 1130}, {2746, 1131}, {2745, 1132}, {2856, 1143}, {2857, 1144}, {2122, 60401},
-    {2126, 60402}, {2127, 60403}, {2128, 60404}, {2481, 491}, {2565, 60405}, {2883, 13014}, {2131, 60407},
-    {2132, 60405}, {2026, 13479}, {2027, 13480}, {2701, 13463}, {2702, 13464}, {2514, 13467}, {2515, 13468},
-    {3087, 13469}, {3088, 13470}, {2669, 92}, {2670, 13471}, {2671, 13472}, {2672, 92}, {2673, 13471},
-    {2674, 13473}, {2184, 13474}, {2186, 13475}, {2185, 13476}, {2840, 13463}, {2841, 13464}, {3053, 13477},
-    {3055, 13478}, {3197, 13537}, {3169, 13493}, {3170, 13494}, {3171, 13495}, {2001, 13376}, {3217, 13644},
-    {3218, 13645}, {3219, 13646}, {3220, 13647}, {3221, 13648}, {3222, 13649}, {3224, 13650}, {3226, 13651},
-    {3228, 13652}, {0, 0},
-};
-constexpr DWORD kControlLabelRows = sizeof kControlLabels / sizeof kControlLabels[0] - 1;
-static_assert(kControlLabelRows == 57 && kControlLabels[kControlLabelRows].controlId == 0);
 
 
 constexpr std::int32_t kNoList = -1;
@@ -586,17 +572,6 @@ std::int32_t AnswerPaperSizes(DriverContext* context, DWORD, void* buffer) {
   if (got < 0 || got > n) return kNoList;
   std::memcpy(buffer, pairs.data(), static_cast<std::size_t>(got) * 2 * sizeof(std::int32_t));
   return got;
-}
-
-const ControlLabel* GetControlLabelTable(DWORD* count) {
-  if (count) *count = kControlLabelRows;
-  return kControlLabels;
-}
-
-WORD FindControlLabel(WORD controlId) {
-  for (DWORD i = 0; i < kControlLabelRows; ++i)
-    if (kControlLabels[i].controlId == controlId) return kControlLabels[i].stringId;
-  return 0;
 }
 
 std::int32_t WidenCodeList(DriverContext* context, DWORD, DWORD* buffer, WORD key, CodeListOperation codes) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "context/display_text.h"
 #include "win/types.h"
 
 struct DriverContext;
@@ -54,14 +55,7 @@ std::int32_t NarrowNameList(DriverContext* context, DWORD id, char* buffer, int 
 // label table, mode 1 the value map's word as the string id. -1 when a name does not convert.
 std::int32_t ListEnabledValueNames(DriverContext* context, char* buffer, WORD field, int width, int mode);
 
-// The string of an option value whose value-map entry names a control; 0 when none.
-WORD FindControlLabel(WORD controlId);
-// The table's rows, ended by {0, 0}; count receives the rows before the end.
-struct ControlLabel {
-  WORD controlId;
-  WORD stringId;
-};
-const ControlLabel* GetControlLabelTable(DWORD* count);
+// The control label table (FindControlLabel, GetControlLabelTable) is the display text's.
 
 // The handler of every capability that lists names, and the width of its slots (0 for any
 // other id).

@@ -14,12 +14,8 @@
 
 namespace {
 
-struct Substitution {
-  WORD valueId;
-  WORD stringId;
-};
-
-constexpr Substitution kSubstitutions[57] = {
+// Value ids whose display string is another string: the control label table, ended by {0, 0}.
+constexpr ControlLabel kControlLabels[] = {
     {2284, 261},   {2285, 262},   {2286, 263},   {2431, 1012},  {2435, 1013},  {2436, 1014},  {2447, 1018},
     {2448, 1019},  {2747, 1130},  {2746, 1131},  {2745, 1132},  {2856, 1143},  {2857, 1144},  {2122, 60401},
     {2126, 60402}, {2127, 60403}, {2128, 60404}, {2481, 491},   {2565, 60405}, {2883, 13014}, {2131, 60407},
@@ -28,8 +24,10 @@ constexpr Substitution kSubstitutions[57] = {
     {2674, 13473}, {2184, 13474}, {2186, 13475}, {2185, 13476}, {2840, 13463}, {2841, 13464}, {3053, 13477},
     {3055, 13478}, {3197, 13537}, {3169, 13493}, {3170, 13494}, {3171, 13495}, {2001, 13376}, {3217, 13644},
     {3218, 13645}, {3219, 13646}, {3220, 13647}, {3221, 13648}, {3222, 13649}, {3224, 13650}, {3226, 13651},
-    {3228, 13652},
+    {3228, 13652}, {0, 0},
 };
+constexpr DWORD kControlLabelRows = sizeof kControlLabels / sizeof kControlLabels[0] - 1;
+static_assert(kControlLabelRows == 57 && kControlLabels[kControlLabelRows].controlId == 0);
 
 constexpr WORD kStringOn = 370;
 constexpr WORD kStringOff = 371;
@@ -69,10 +67,20 @@ bool FindItemOption(DriverContext* context, std::int16_t itemId, WORD* type, DWO
 
 }  // namespace
 
+const ControlLabel* GetControlLabelTable(DWORD* count) {
+  if (count) *count = kControlLabelRows;
+  return kControlLabels;
+}
+
+WORD FindControlLabel(WORD controlId) {
+  for (DWORD i = 0; i < kControlLabelRows; ++i)
+    if (kControlLabels[i].controlId == controlId) return kControlLabels[i].stringId;
+  return 0;
+}
+
 DWORD SubstituteDisplayStringId(DWORD valueId) {
-  for (const auto& s : kSubstitutions)
-    if (s.valueId == valueId) return s.stringId;
-  return valueId;
+  const WORD label = valueId <= 0xFFFF ? FindControlLabel(static_cast<WORD>(valueId)) : 0;
+  return label ? label : valueId;
 }
 
 BOOL UsesDecimalComma(DriverContext* context) {

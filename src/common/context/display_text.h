@@ -7,8 +7,17 @@
 
 struct DriverContext;
 
-// The string id a value id is shown with: the paired id of the substitution table (57
-// rows), or the value id itself.
+// The control label table: option values whose value-map entry names a control show that
+// control's string. Its 57 rows are ended by {0, 0}; count receives the rows before the end.
+struct ControlLabel {
+  WORD controlId;
+  WORD stringId;
+};
+const ControlLabel* GetControlLabelTable(DWORD* count);
+// The string of such a value; 0 when the table has none.
+WORD FindControlLabel(WORD controlId);
+
+// The string id a value id is shown with: its control label, or the value id itself.
 DWORD SubstituteDisplayStringId(DWORD valueId);
 
 // 1 when kdmLanguageID (169) is one of the language ids 2 to 15.
