@@ -14,8 +14,8 @@
 // lands on the drive of the Windows folder.
 // So that a caller's use can be seen in the file: each device-mode delivered adds one to
 // "Devmodes", a cleared saved information sets "Cleared=1", the device-mode conversion named
-// to the server sets "SetDevmode=<library>", and each file copied adds one to "Files" of
-// section "Server". RMRegFileGetData serves nothing: it answers error 50.
+// to the server sets "SetDevmode=<library>", each file copied adds one to "Files" of section
+// "Server" and a file asked for that the server lacks is named in its "Missing". RMRegFileGetData serves nothing: it answers error 50.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -168,7 +168,10 @@ SRVBIDI_EXPORT DWORD WINAPI RMClientOSType(DWORD, DWORD, OSVERSIONINFOW* version
 SRVBIDI_EXPORT DWORD WINAPI RMRegFileGetSize(DWORD, DWORD, const char* source, DWORD, const char*, DWORD* size) {
   if (!source || !size || Fails(u"Server", u"RMRegFileGetSize")) return kRefused;
   std::vector<BYTE> bytes;
-  if (!ReadAll(ServedFile(source), bytes)) return kNoFile;
+  if (!ReadAll(ServedFile(source), bytes)) {
+    WritePrivateProfileStringW(u"Server", u"Missing", Wide(source).c_str(), File().c_str());
+    return kNoFile;
+  }
   *size = static_cast<DWORD>(bytes.size());
   return 0;
 }
