@@ -2,6 +2,8 @@
 // switch and the library, the server types, the server's device-mode and printer data.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -168,6 +170,10 @@ TEST_F(ConfigConnector, AServerPrinterNameThatFillsItsBufferEndsInside) {
   BYTE type = 0;
   EXPECT_EQ(GetServerDevmode(ctx_, buffer.data(), &type), FALSE);
   EXPECT_EQ(type, 18);
+  WCHAR name[300];
+  std::fill(std::begin(name), std::end(name), u'x');
+  ASSERT_TRUE(GetServerPrinterName(ctx_, name, 300));
+  EXPECT_EQ(std::u16string(name), std::u16string(259, u'S'));
 }
 
 
@@ -376,12 +382,18 @@ TEST_F(ServerFetch, TheBasicFetchFillsTheSharedFolder) {
 TEST_F(ServerFetch, APrinterNameThatLeavesNoRoomForThePathFailsTheFetch) {
   // A display name of 260 characters: its server folder cannot be named.
   std::u16string name(260, u'N');
+  WritePrivateProfileStringW(name.c_str(), u"Type", u"17", ServerFile().c_str());
+  WritePrivateProfileStringW(name.c_str(), u"Printer", u"SRV-Office", ServerFile().c_str());
   {
     ScopedDisplayName longName(ctx_, name.c_str());
     WCHAR folder[260] = {};
     EXPECT_FALSE(GetServerFolder(ctx_, folder, 260));
     EXPECT_EQ(folder[0], 0);
+    EXPECT_EQ(SyncFromConfigServerEx(ctx_), 0);
   }
+  EXPECT_EQ(ServedIn(name.c_str(), u"Cleared"), u"1") << "the server was reached";
+  EXPECT_EQ(Marker(u"ZeviveConnection"), 0xFFFFFFFFu);
+  EXPECT_EQ(ServedIn(u"Server", u"Files"), u"");
   EXPECT_EQ(std::u16string(GetPrinterDisplayName(ctx_)), u"Office");
 }
 
