@@ -30,6 +30,8 @@ int RunDump(const std::vector<std::string>& args);
 
 // drvhost twoway <root folder> <printer name> <answers file>|off
 int RunTwoWay(const std::vector<std::string>& args);
+// drvhost server <root folder> <printer name> <server folder>|off
+int RunServer(const std::vector<std::string>& args);
 // drvhost machine <root folder> [terminal-server=on|off] [administrator=on|off] [user=NAME]
 int RunMachine(const std::vector<std::string>& args);
 // drvhost event <root folder> <printer name> <event>

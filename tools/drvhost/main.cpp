@@ -33,6 +33,10 @@ void Usage(std::FILE* to) {
                "  twoway <root folder> <printer name> <answers file>|off\n"
                "      give the printer a printer to ask: the two-way library that answers from a\n"
                "      file, the file's Key=Value lines as its answers, and the two-way attribute\n"
+               "  server <root folder> <printer name> <server folder>|off\n"
+               "      give the printer a configuration server: the connector that serves the\n"
+               "      folder's files, its server.ini Key=Value lines as the printer's server, and\n"
+               "      the connector's switch\n"
                "  printers <root folder>\n"
                "      list every printer with its spooler record, driver record and printer data\n"
                "  print <root folder> <printer name> <job file> [NAME=VALUE ...]\n"
@@ -83,6 +87,7 @@ int main(int argc, char** argv) {
     if (command == "upgrade") return drvhost::RunUpgrade(args);
     if (command == "machine") return drvhost::RunMachine(args);
     if (command == "twoway") return drvhost::RunTwoWay(args);
+    if (command == "server") return drvhost::RunServer(args);
     if (command == "sheet") return drvhost::RunSheet(args);
     if (command == "devmode") return drvhost::RunDevmode(args);
     if (command == "help" || command == "--help" || command == "-h") {

@@ -1,7 +1,7 @@
 // The constant switches of this build.
 #include "base/build_switches.h"
 
-#include "base/pending_seams.h"
+#include "base/server_connector_calls.h"
 
 namespace {
 

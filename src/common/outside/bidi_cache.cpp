@@ -121,7 +121,9 @@ bool ReadCachedBidiFlag(DriverContext* context, DWORD* flag) {
 }
 
 int LoadBidiCacheFile(const WCHAR* path, DriverContext* context) {
-  if (!context || !path || !path[0]) return 0;
+  // A cache that does not exist holds no answers: the load reads nothing (and the settings
+  // file's read would create the file empty and answer as if it had loaded it).
+  if (!context || !path || !path[0] || !PathExists(path)) return 0;
   const int result = LoadSettingsFile(context->hPrinter, path, SFT_EXTENDED, context);
   const WCHAR* section = Section(context);
   if (section && section[0])

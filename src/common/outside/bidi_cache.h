@@ -27,7 +27,8 @@ bool GetBidiCachePath(DriverContext* context, WCHAR* buffer, DWORD size);
 int HasBidiCacheIni(DriverContext* context);
 int HasBidiExCacheIni(DriverContext* context);
 int IsBidiExCacheIniSet(DriverContext* context);
-// The settings of a cache file fetched from elsewhere (a configuration server).
+// The settings of a cache file fetched from elsewhere (a configuration server); 0 and
+// nothing loaded when the file does not exist.
 int LoadBidiCacheFile(const WCHAR* path, DriverContext* context);
 // The settings, then BidiFlag "1", BidiFunc := kdmBidiFunc and BidiExFlag "1".
 int SaveBidiCacheIni(DriverContext* context);

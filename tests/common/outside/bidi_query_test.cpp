@@ -355,6 +355,14 @@ class BidiCache : public BidiQuery {
   std::vector<DriverContext*> users_;
 };
 
+TEST_F(BidiCache, LoadingAMissingCacheFileLoadsNothingAndCreatesNoFile) {
+  DeleteFileW(cache_.c_str());
+  const std::vector<BYTE> before = Area();
+  EXPECT_EQ(LoadBidiCacheIni(ctx_), 0);
+  EXPECT_EQ(GetFileAttributesW(cache_.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(Area(), before);
+}
+
 TEST_F(BidiCache, AUserWithoutWriteAccessKeepsTheAnswersInTheCacheUntilAnAdministratorMovesThem) {
   Answers(u"Office", {{u"Kind11", u"65536"}, {u"Kind1", u"3"}, {u"Kind20", u"21"}, {u"Kind21", u"0"}, {u"Kind23", u"4"}});
   DriverContext* user = UserContext();
