@@ -31,4 +31,7 @@ if(BUILD_TESTING OR NOT DEFINED BUILD_TESTING)
   add_test(NAME DictionaryGenerator.RefusesBrokenPageEngineTables
            COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tests/common/data/ui_tables_checks.py
                    ${KOVA_DICT_DIR})
+  add_test(NAME DictionaryGenerator.RefusesValueIdsThatMeetNamedStrings
+           COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tests/common/data/value_ids_checks.py
+                   ${KOVA_DICT_DIR})
 endif()

@@ -172,17 +172,24 @@ def parse_pairs(text):
 
 
 def parse_maps(path, byid):
+    """Fills the fields' maps; answers the value ids the templates compute, {id: (template,
+    code)}, the fixed string ids and the meetings allowed between them, for check_value_ids."""
     templates = {}
     generic, second = [], set()
+    computed, strings, allowed = {}, set(), {}
     for line in lines_of(path):
         word, rest = line.split(' ', 1)
         if word == 'template':
             name, base, codes = re.fullmatch(r'(\w+) (\d+): (.*)', rest).groups()
             templates[name] = dict(base=int(base), codes=ranges(codes), offer=set(), set={})
-        elif word in ('offer', 'set', 'use'):
+        elif word == 'strings':
+            strings |= set(ranges(rest))
+        elif word in ('offer', 'set', 'use', 'allow'):
             name, body = re.fullmatch(r'(\w+): (.*)', rest).groups()
             t = templates[name]
-            if word == 'offer':
+            if word == 'allow':
+                allowed.setdefault(name, set()).update(ranges(body))
+            elif word == 'offer':
                 t['offer'] |= set(ranges(body))
             elif word == 'set':
                 t['set'].update(dict(parse_pairs(body)))
@@ -190,6 +197,8 @@ def parse_maps(path, byid):
                 pairs = []
                 for pos, code in enumerate(t['codes']):
                     if code in t['offer']:
+                        if code not in t['set']:
+                            computed.setdefault(t['base'] + pos, set()).add((name, code))
                         pairs.append((code, t['set'].get(code, t['base'] + pos)))
                     else:
                         pairs.append((code, NOT_OFFERED))
@@ -229,6 +238,26 @@ def parse_maps(path, byid):
             byid[i]['map2'] = [(c, base + 32 + c if c < k else NOT_OFFERED) for c in range(n)]
     if n_rem or k_rem:
         fail('generic rule could not place every pair')
+    return computed, strings, allowed
+
+
+def check_value_ids(value_ids, pages, messages):
+    """A value id is also the id of the value's display string: one that a template computes
+    may not be a string the driver names by number (the 'strings' of maps.def, the messages'
+    texts, the pages' names), and two templates give one id only to one code."""
+    computed, strings, allowed = value_ids
+    fixed = strings | {text for _, _, text in messages} | {p['id'] for p in pages}
+    for vid in sorted(computed):
+        users = sorted(computed[vid])
+        codes = {code for _, code in users}
+        if len(codes) > 1:
+            fail('value id %d is computed for the codes %s' % (vid, sorted(codes)))
+        if vid in fixed and not all(vid in allowed.get(name, ()) for name, _ in users):
+            fail('value id %d of template %s (code %d) is a fixed string id' % (vid, users[0][0], users[0][1]))
+    for name, ids in sorted(allowed.items()):
+        stale = sorted(i for i in ids if i not in fixed or all(n != name for n, _ in computed.get(i, ())))
+        if stale:
+            fail('template %s is allowed ids %s that meet no fixed string' % (name, stale))
 
 
 def build_control_names(rows, byid, data_dir, pages, messages):
@@ -658,7 +687,7 @@ def main():
     check_layout(rows)
     parse_storage(data_dir + '/storage.def', byid)
     parse_attributes(data_dir + '/attributes.def', byid)
-    parse_maps(data_dir + '/maps.def', byid)
+    value_ids = parse_maps(data_dir + '/maps.def', byid)
     if sum(1 for r in rows if r['map1'] is not None) != MAP_FIELD_COUNT:
         fail('expected %d value maps' % MAP_FIELD_COUNT)
     pages = []
@@ -671,6 +700,7 @@ def main():
         messages.append((int(mid), name, int(text)))
     if len(messages) != MESSAGE_COUNT:
         fail('expected %d messages' % MESSAGE_COUNT)
+    check_value_ids(value_ids, pages, messages)
     table = build_control_names(rows, byid, data_dir, pages, messages)
     value_rows, ids = build_value_tables(rows, pages, messages)
     if len(pages) != PAGE_COUNT:

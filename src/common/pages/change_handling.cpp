@@ -38,10 +38,12 @@ std::int32_t PresetNo(DriverContext* context) {
 bool ReselectPreset(DriverContext* context, PageRecord* page, std::int32_t before) {
   const std::int32_t now = PresetNo(context);
   if (now == before) return false;
-  ApplyPresetByIndex(context, now - kPresetBase);
+  // The field holds the preset's index; its value (through the preset map) is 119 + n.
+  const int n = static_cast<int>(GetFieldValueById(context, fid::kdmPresetNo)) - kPresetBase;
+  ApplyPresetByIndex(context, n);
   WriteFieldRawById(context, fid::kdmPresetNo, static_cast<DWORD>(now));
   if (ControlRecord* icons = FindControlById(context, page, kPresetIconList)) {
-    if (icons->window) SendMessageW(icons->window, LB_SETCURSEL, static_cast<WPARAM>(now - kPresetBase), 0);
+    if (icons->window) SendMessageW(icons->window, LB_SETCURSEL, static_cast<WPARAM>(n), 0);
     RefreshPage(context, page, 1);
   }
   return true;

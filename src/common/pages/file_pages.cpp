@@ -481,7 +481,11 @@ void OnFileButton(DriverContext* context, PageRecord* page, HWND dialog, WORD bu
   const bool ownExtension = HasFilterExtension(page, path);
   if (!FileExists(path)) {
     if (button == kDeleteButton) return refuse(kMsgNoFileToDelete);
-    if (button == kLoadButton) return refuse(kMsgNoFileToLoad);
+    if (button == kLoadButton) {
+      // The text names the file, as it does when a file of another model is loaded.
+      ShowWarningWithText(context, dialog, kMsgNoFileToLoad, path);
+      return refuse(0);
+    }
     if (!ownExtension) {
       if (Ask(context, dialog, kMsgOtherExtension) != IDOK) return refuse(0);
       if (!ReplaceExtension(path, kLongestFilePath + 1, page)) return refuse(kMsgBadName);

@@ -154,7 +154,8 @@ void CopyStorage(SettingField* to, const SettingField* from, bool withType) {
 
 // The preset name and comment of the selected preset, from the per-printer INI.
 void LoadPresetNameCache(DriverContext* context) {
-  const int n = static_cast<int>(static_cast<std::int32_t>(ReadFieldRawById(context, fid::kdmPresetNo))) - 119;
+  // The field holds the preset's index; its value (through the preset map) is 119 + n.
+  const int n = static_cast<int>(GetFieldValueById(context, fid::kdmPresetNo)) - 119;
   if (n < 0 || n > 15) return;
   const WCHAR* ini = GetUserIniPath(context);
   const WCHAR* section = GetPrinterSectionName(context);

@@ -73,7 +73,8 @@ bool FieldMarked(DriverContext* context, WORD id) {
 // The preset selection drops when the user changed a setting the preset fixes.
 void DropPresetSelection(DriverContext* context, PageRecord* page) {
   if (page->pageId == 1007 || page->pageId == 1032) return;
-  const int n = static_cast<int>(static_cast<std::int32_t>(ReadFieldRawById(context, fid::kdmPresetNo))) - kPresetBase;
+  // The field holds the preset's index; its value (through the preset map) is 119 + n.
+  const int n = static_cast<int>(GetFieldValueById(context, fid::kdmPresetNo)) - kPresetBase;
   if (n < 0 || n > 15) return;
   if (ReadFieldRawById(context, fid::KPD_kdmPresentUIMode) != 0) return;
   if (FieldMarked(context, fid::kdmPresetNo)) return;

@@ -8,6 +8,8 @@
 #include "stored/page_opening.h"
 #include "win/msgbox.h"
 #include "win/prsht.h"
+#include "base/paths_and_names.h"
+#include "win/profile.h"
 
 namespace kovatest {
 namespace {
@@ -68,6 +70,30 @@ TEST_F(ChangeHandlingTest, TransactsFollowTheChange) {
   EXPECT_EQ(SetControlValueAndApply(r.context, r.page, r.media, kTransparency), 0);
   EXPECT_EQ(Value(r.context, fid::kdmMediaType), kTransparency);
   EXPECT_EQ(ReadFieldRaw(r.context, staple), 0u);  // FinishingOff: no staple on transparencies
+}
+
+// A transact that selects another preset applies it: the field holds the preset's index, and
+// the preset applied is the one it names (its name read from the per-printer INI).
+TEST_F(ChangeHandlingTest, ATransactSelectingAPresetAppliesIt) {
+  std::string model = Replaced(SampleModelText(), kMediaRow,
+                               "{KPD_IDC_PRESET_CHOICE_MEDIATYPE NULL NULL MediaItems NULL PickOffice NULL NULL}");
+  model = Replaced(model, "*Exclusive: {",
+                   "*Action 9=OfficePreset: {{KPD_IDC_PRESET_ICONLIST 2}}\r\n"
+                   "*Transact 9=PickOffice: {{NULL OfficePreset}}\r\n\r\n*Exclusive: {");
+  UseModel(model);
+  root_.WriteFile(u"C:\\_kova\\keep.txt", "");  // the per-printer INI's folder
+  Road r = Open();
+  ASSERT_NE(r.context, nullptr);
+  const std::u16string section = GetPrinterSectionName(r.context);
+  const std::u16string ini = GetUserIniPath(r.context);
+  ASSERT_TRUE(WritePrivateProfileStringW(section.c_str(), u"PresetList2Name", u"Office", ini.c_str()));
+  WriteFieldRawById(r.context, fid::kdmPresetNo, 0xFFFFFFFFu);
+  EXPECT_EQ(SetControlValueAndApply(r.context, r.page, r.media, kTransparency), 0);
+  EXPECT_EQ(Raw(r.context, fid::kdmPresetNo), 2u);
+  EXPECT_EQ(Value(r.context, fid::kdmPresetNo), 121u);
+  WCHAR name[64] = {};
+  GetFieldString(r.context, FindFieldById(r.context, fid::wdmPresetName), name, 64);
+  EXPECT_EQ(std::u16string(name), u"Office");
 }
 
 // The alert's answer decides: OK keeps the change, Cancel puts the old value back and

@@ -419,6 +419,25 @@ TEST_F(FileDialogTest, ASaveLeavesNoHalfPackageAndADeleteRemovesTheFile) {
   EXPECT_NE(GetFileAttributesW(u"C:\\Users\\me\\keep.txt"), INVALID_FILE_ATTRIBUTES);
 }
 
+// Loading a file that is not there names the file in the warning and leaves the dialog open.
+TEST_F(FileDialogTest, LoadingAMissingFileNamesIt) {
+  DriverContext* context = Start();
+  ASSERT_NE(context, nullptr);
+  plat::ui::ClearMessageBoxes();
+  bool open = false;
+  plat::ui::QueueStep([] {
+    HWND dialog = plat::ui::ActiveModal();
+    ASSERT_NE(dialog, nullptr);
+    SetDlgItemTextW(dialog, 1152, u"C:\\Users\\me\\gone.kst");
+    SendMessageW(dialog, WM_COMMAND, 5002, 0);
+  });
+  CancelStillOpen(&open);
+  ShowPage(context, 4, 4002, nullptr);
+  EXPECT_TRUE(open);
+  EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"The settings file C:\\Users\\me\\gone.kst cannot be loaded."});
+  EXPECT_EQ(context->work->sheet.fileCommand, 0);
+}
+
 std::string BitmapBytes() {
   std::string bytes(58, '\0');
   bytes[0] = 'B';

@@ -3,6 +3,8 @@
 #include <thread>
 
 #include "stored/snapshot_ring.h"
+#include "stored/preset_list.h"
+#include "base/paths_and_names.h"
 #include "model/option_lookup.h"
 #include "model/option_walk.h"
 #include "page_engine_fixture.h"
@@ -79,6 +81,61 @@ TEST_F(PageBindingTest, PresetNumbersReadThroughThePresetMap) {
   for (const Case& c : {Case{-1, 118}, Case{0, 119}, Case{3, 122}, Case{15, 134}}) {
     WriteFieldRawById(context, fid::kdmPresetNo, static_cast<DWORD>(c.stored));
     EXPECT_EQ(Value(context, fid::kdmPresetNo), c.value) << c.stored;
+  }
+}
+
+// The field holds the preset's index (-1 for none); the name and comment of the selected
+// preset are read at binding.
+TEST_F(PageBindingTest, BindingReadsTheSelectedPresetsNameAndComment) {
+  struct Case {
+    std::int32_t stored;
+    const char* name;
+    const char* comment;
+  };
+  const Case cases[] = {{2, "Office", "Two-sided"}, {0, "Standard", ""}, {-1, "", ""}};
+  root_.WriteFile(u"C:\\_kova\\keep.txt", "");  // the per-printer INI's folder
+  int index = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    DriverContext* context = Create(Install(u"Name Printer " + std::u16string(1, static_cast<char16_t>(u'a' + index++))));
+    ASSERT_NE(context, nullptr);
+    contexts_.push_back(context);
+    ASSERT_TRUE(GetPrinterSectionName(context) && GetUserIniPath(context));
+    const std::u16string section = GetPrinterSectionName(context);
+    const std::u16string ini = GetUserIniPath(context);
+    for (const auto& [key, text] : {std::pair{u"PresetList0Name", u"Standard"}, std::pair{u"PresetList2Name", u"Office"},
+                                    std::pair{u"PresetList2Comment", u"Two-sided"}})
+      ASSERT_TRUE(WritePrivateProfileStringW(section.c_str(), key, text, ini.c_str()));
+    WriteFieldRawById(context, fid::kdmPresetNo, static_cast<DWORD>(c.stored));
+    BindPageControls(context, nullptr);
+    EXPECT_STREQ(reinterpret_cast<const char*>(GetPresetNameField(context)), c.name);
+    EXPECT_STREQ(reinterpret_cast<const char*>(GetPresetCommentField(context)), c.comment);
+  }
+}
+
+// A changed setting drops the selected preset (index 0 included); a change of a field the
+// preset keeps (its name) does not.
+TEST_F(PageBindingTest, ARefreshDropsThePresetWhenASettingChanged) {
+  struct Case {
+    std::int32_t stored;
+    WORD changed;
+    DWORD after;
+  };
+  const Case cases[] = {{3, fid::dmCopies, 118}, {0, fid::dmCopies, 118}, {3, fid::wdmPresetName, 122}, {-1, fid::dmCopies, 118}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.stored << " " << c.changed);
+    DriverContext* context = Bound();
+    ASSERT_NE(context, nullptr);
+    PageRecord* page = FindPageById(context, 1002);
+    ASSERT_NE(page, nullptr);
+    WriteFieldRawById(context, fid::KPD_kdmPresentUIMode, 0);
+    WriteFieldRawById(context, fid::kdmPresetNo, static_cast<DWORD>(c.stored));
+    for (int i = 0; i < context->fields.count; ++i) SetFieldChangeMark(&context->fields.records[i], 0);
+    SettingField* changed = FindFieldById(context, c.changed);
+    ASSERT_NE(changed, nullptr);
+    SetFieldChangeMark(changed, 1);
+    RefreshPage(context, page, 0);
+    EXPECT_EQ(Value(context, fid::kdmPresetNo), c.after);
   }
 }
 

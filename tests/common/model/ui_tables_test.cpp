@@ -52,7 +52,7 @@ TEST(PictureTable, ABuiltInPictureGetsTheFirstRowOfItsId) {
       {6001, true, 0, 50, 69},      // a portrait preview
       {6006, true, 0, 68, 50},      // a landscape preview
       {7414, true, 0, 50, 69},
-      {5000, true, 0, 0, 0},        // a paper value: shown in lists only
+      {5300, true, 0, 0, 0},        // a paper value: shown in lists only
       {6193, false, 0, 0, 0},       // drawn by the tray list, never by name
       {0, false, 0, 0, 0},
       {0x10000 + 2026, false, 0, 0, 0},

@@ -104,6 +104,28 @@ TEST_F(SampleResources, EveryAlertsMessageHasItsText) {
   ReleaseContext(context, CTXR_DESTROY);
 }
 
+// The file dialogs' titles and the papers' names are texts of their own: no paper's value id
+// is a title's string id.
+TEST_F(SampleResources, FileDialogTitlesAreNotPaperNames) {
+  HANDLE printer = Install(u"Sample", true, {plat::spooler::StringValue(u"HelpFileName", u"KOVAUS.HLP")});
+  DriverContext* context = Create(printer);
+  ASSERT_NE(context, nullptr);
+  constexpr int kSlot = 64;
+  const int n = ListPaperNames(context, nullptr, kSlot);
+  ASSERT_GT(n, 0);
+  std::vector<WCHAR> buffer(static_cast<std::size_t>(n) * kSlot);
+  ASSERT_EQ(ListPaperNames(context, buffer.data(), kSlot), n);
+  std::vector<std::u16string> papers;
+  for (int i = 0; i < n; ++i) papers.emplace_back(buffer.data() + static_cast<std::size_t>(i) * kSlot);
+  for (DWORD title : {5002u, 5003u, 5004u, 5008u, 5009u, 5010u}) {
+    WCHAR text[kSlot] = {};
+    LoadUiString(context, title, text, kSlot, 0);
+    EXPECT_FALSE(std::u16string(text).empty()) << title;
+    EXPECT_EQ(std::find(papers.begin(), papers.end(), std::u16string(text)), papers.end()) << title;
+  }
+  ReleaseContext(context, CTXR_DESTROY);
+}
+
 }  // namespace
 }  // namespace sample_printer_test
 }  // namespace kovatest
