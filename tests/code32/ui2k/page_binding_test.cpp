@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "stored/snapshot_ring.h"
+#include "win/profile.h"
 #include "stored/preset_list.h"
 #include "base/paths_and_names.h"
 #include "model/option_lookup.h"
