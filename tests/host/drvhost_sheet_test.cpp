@@ -69,21 +69,26 @@ TEST_F(DrvhostSheetTest, CancelLeavesTheDevmodeAsItWas) {
 
 // Transparency makes duplex ask first (an OK/Cancel warning): the answer given with --answer
 // decides whether the duplex check box keeps its tick, and the box shows with that answer.
+// Accepting runs the alert's action: the media goes back to plain paper.
 TEST_F(DrvhostSheetTest, AnAlertIsAnsweredEachWay) {
   struct Case {
     const char* answer;
     int code;
     const char* duplex;  // the check box after the click
+    const char* media;   // the media list on the first page afterwards
   };
-  for (const Case& c : {Case{"cancel", 2, "\"IDC_FUNCSELECTDUPLEX\"                   enabled visible"},
-                        Case{"ok", 1, "\"IDC_FUNCSELECTDUPLEX\" checked           enabled visible"}}) {
+  for (const Case& c : {Case{"cancel", 2, "\"IDC_FUNCSELECTDUPLEX\"                   enabled visible", "\"Transparency\""},
+                        Case{"ok", 1, "\"IDC_FUNCSELECTDUPLEX\" checked           enabled visible", "\"Plain paper\""}}) {
     SCOPED_TRACE(c.answer);
     HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--select", "2009=13", "--page", "1004",
-                        "--answer", c.answer, "--click", "2105", "--cancel"});
+                        "--answer", c.answer, "--click", "2105", "--page", "1001", "--cancel"});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     const std::size_t clicked = run.out.find("page 1004 (after --click)");
     ASSERT_NE(clicked, std::string::npos) << run.out;
     EXPECT_NE(run.out.find(std::string("2105 Button     ") + c.duplex, clicked), std::string::npos) << run.out;
+    const std::size_t back = run.out.find("page 1001 (after --page)", clicked);
+    ASSERT_NE(back, std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(std::string("2009 ComboBox   ") + c.media, back), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("(type 0x31, answer " + std::to_string(c.code) + ")"), std::string::npos) << run.out;
   }
   // Without the transparency no box asks.

@@ -14,6 +14,7 @@
 #include "base/paths_and_names.h"
 #include "fields/dictionary_lookup.h"
 #include "model/capability_lists.h"
+#include "model/option_lookup.h"
 #include "build_paths.h"
 
 namespace kovatest {
@@ -101,6 +102,46 @@ TEST_F(SampleResources, EveryAlertsMessageHasItsText) {
     ++alerts;
   }
   EXPECT_GT(alerts, 0);
+  ReleaseContext(context, CTXR_DESTROY);
+}
+
+// An alert action is chosen by the answer of its alert's box (its key is compared with the
+// MessageBoxW result): every action of the sample's alerts is keyed by an answer its box can
+// give, so accepting or refusing runs it.
+TEST_F(SampleResources, EveryAlertActionIsKeyedByAnAnswerOfItsBox) {
+  HANDLE printer = Install(u"Sample", true, {plat::spooler::StringValue(u"HelpFileName", u"KOVAUS.HLP")});
+  DriverContext* context = Create(printer);
+  ASSERT_NE(context, nullptr);
+  ASSERT_NE(context->model, nullptr);
+  // The answers each buttons word can give (MB_OK ... MB_RETRYCANCEL).
+  const std::vector<std::vector<int>> answers = {{IDOK},
+                                                 {IDOK, IDCANCEL},
+                                                 {IDABORT, IDRETRY, IDIGNORE},
+                                                 {IDYES, IDNO, IDCANCEL},
+                                                 {IDYES, IDNO},
+                                                 {IDRETRY, IDCANCEL}};
+  int actions = 0;
+  int guard = 10000;
+  for (ImageRef option = FirstModelOption(context->model); option && guard--; option = OptionNext(option)) {
+    const ImageRef block = OptionCondition(option);
+    if (!block) continue;
+    int alertGuard = 100;
+    for (ImageRef alertEntry = block.Tagged(cond::kAlerts); alertEntry && alertGuard--;
+         alertEntry = alertEntry.Tagged(alert::kNext)) {
+      const WORD buttons = alertEntry.U16(alert::kButtons);
+      ASSERT_LT(buttons, answers.size());
+      int actionGuard = 100;
+      for (ImageRef a = alertEntry.Tagged(alert::kAlertActions); a && actionGuard--; a = a.Tagged(alertaction::kNext)) {
+        const int key = a.U16(alertaction::kFeatureItemId);
+        SCOPED_TRACE("alert " + std::to_string(alertEntry.U16(alert::kMessageId)));
+        EXPECT_NE(std::count(answers[buttons].begin(), answers[buttons].end(), key), 0)
+            << "key " << key;
+        EXPECT_TRUE(static_cast<bool>(a.Tagged(alertaction::kTransacts)));
+        ++actions;
+      }
+    }
+  }
+  EXPECT_GT(actions, 0);
   ReleaseContext(context, CTXR_DESTROY);
 }
 
