@@ -145,6 +145,42 @@ TEST_F(SampleResources, EveryAlertActionIsKeyedByAnAnswerOfItsBox) {
   ReleaseContext(context, CTXR_DESTROY);
 }
 
+// Every value the sample's model offers (the items of its list options) has its display text
+// in the resource module at its value id, in words: a list shows no value id in its place.
+TEST_F(SampleResources, EveryOfferedValueHasItsText) {
+  HANDLE printer = Install(u"Sample", true, {plat::spooler::StringValue(u"HelpFileName", u"KOVAUS.HLP")});
+  DriverContext* context = Create(printer);
+  ASSERT_NE(context, nullptr);
+  ASSERT_NE(context->model, nullptr);
+  std::vector<WORD> missing;
+  int values = 0;
+  int guard = 10000;
+  for (ImageRef option = FirstModelOption(context->model); option && guard--; option = OptionNext(option)) {
+    const WORD type = OptionRawType(option) & 0xCFFF;
+    if (!(type & 1) || type == 0x0401) continue;  // list options; a font table lists fonts
+    int itemGuard = 1000;
+    for (ImageRef item = OptionValues(option); item && itemGuard--; item = ItemNext(item)) {
+      const WORD valueId = ItemValueId(item);
+      if (!valueId) continue;
+      ++values;
+      WCHAR text[256] = {};
+      const int length = LoadUiString(context, valueId, text, 256, 0);
+      const std::u16string shown(text);
+      const bool digits = !shown.empty() && std::all_of(shown.begin(), shown.end(), [](char16_t c) {
+        return c >= u'0' && c <= u'9';
+      });
+      if (length <= 0 || digits) missing.push_back(valueId);
+    }
+  }
+  EXPECT_GT(values, 0);
+  std::sort(missing.begin(), missing.end());
+  missing.erase(std::unique(missing.begin(), missing.end()), missing.end());
+  std::string ids;
+  for (WORD id : missing) ids += " " + std::to_string(id);
+  EXPECT_TRUE(missing.empty()) << "values without a text:" << ids;
+  ReleaseContext(context, CTXR_DESTROY);
+}
+
 }  // namespace
 }  // namespace sample_printer_test
 }  // namespace kovatest
