@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -15,6 +16,8 @@
 #include "fields/dictionary_lookup.h"
 #include "model/capability_lists.h"
 #include "model/option_lookup.h"
+#include "context/ui_pictures.h"
+#include "win/paint.h"
 #include "build_paths.h"
 
 namespace kovatest {
@@ -26,6 +29,9 @@ std::string ReadSource(const std::string& relative) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// The picture files the sample's resource script names.
+const char* const kPictures[] = {"page_portrait.bmp", "page_landscape.bmp", "feed_short.bmp", "feed_long.bmp"};
+
 class SampleResources : public ContextTest {
  protected:
   void SetUp() override {
@@ -34,6 +40,9 @@ class SampleResources : public ContextTest {
     root_.WriteFile(u"C:\\drv\\KOVAUIus.rc", ReadSource("samples/KOVAUIus.rc"));
     root_.WriteFile(u"C:\\drv\\hand.cur", ReadSource("samples/hand.cur"));
     root_.WriteFile(u"C:\\drv\\hand_pressed.cur", ReadSource("samples/hand_pressed.cur"));
+    for (const char* picture : kPictures)
+      root_.WriteFile(u"C:\\drv\\" + std::u16string(picture, picture + std::strlen(picture)),
+                      ReadSource(std::string("samples/") + picture));
   }
 };
 
@@ -178,6 +187,30 @@ TEST_F(SampleResources, EveryOfferedValueHasItsText) {
   std::string ids;
   for (WORD id : missing) ids += " " + std::to_string(id);
   EXPECT_TRUE(missing.empty()) << "values without a text:" << ids;
+  ReleaseContext(context, CTXR_DESTROY);
+}
+
+// The pictures the pages show come from the resource module: the page previews (a portrait
+// and a landscape page) and the orientation marks of the tray labels, each at its size.
+TEST_F(SampleResources, ThePagesPicturesLoadAtTheirSizes) {
+  HANDLE printer = Install(u"Sample", true, {plat::spooler::StringValue(u"HelpFileName", u"KOVAUS.HLP")});
+  DriverContext* context = Create(printer);
+  ASSERT_NE(context, nullptr);
+  struct Case {
+    DWORD id;
+    LONG width, height;
+  };
+  for (const Case& c : {Case{6001, 50, 69}, Case{6046, 50, 69}, Case{6002, 68, 50}, Case{6044, 68, 50},
+                        Case{6193, 16, 16}, Case{6194, 16, 16}}) {
+    SCOPED_TRACE(c.id);
+    HBITMAP bitmap = LoadPictureBitmap(context, c.id);
+    ASSERT_NE(bitmap, nullptr);
+    BITMAP b{};
+    ASSERT_NE(GetObjectW(bitmap, sizeof b, &b), 0);
+    EXPECT_EQ(b.bmWidth, c.width);
+    EXPECT_EQ(b.bmHeight < 0 ? -b.bmHeight : b.bmHeight, c.height);
+    DeleteObject(bitmap);
+  }
   ReleaseContext(context, CTXR_DESTROY);
 }
 
