@@ -43,6 +43,10 @@ void SetUpOnce() {
     bench::WriteWinFile(u"C:\\drv\\KOVAUIUS.rc", ReadSource("samples/KOVAUIus.rc"));
     bench::WriteWinFile(u"C:\\drv\\hand.cur", ReadSource("samples/hand.cur"));
     bench::WriteWinFile(u"C:\\drv\\hand_pressed.cur", ReadSource("samples/hand_pressed.cur"));
+    bench::WriteWinFile(u"C:\\drv\\page_portrait.bmp", ReadSource("samples/page_portrait.bmp"));
+    bench::WriteWinFile(u"C:\\drv\\page_landscape.bmp", ReadSource("samples/page_landscape.bmp"));
+    bench::WriteWinFile(u"C:\\drv\\feed_short.bmp", ReadSource("samples/feed_short.bmp"));
+    bench::WriteWinFile(u"C:\\drv\\feed_long.bmp", ReadSource("samples/feed_long.bmp"));
     bench::WriteWinFile(u"C:\\drv\\Dorvale2.ini", "[KOVAAPI]\r\nKOVAAPIVer=16\r\n");
     std::ifstream panelis(kovatest::BuiltFile("Panelis"), std::ios::binary);
     bench::WriteWinFile(u"C:\\drv\\Panelis.so", std::string(std::istreambuf_iterator<char>(panelis), {}));

@@ -70,21 +70,29 @@ TEST_F(DrvhostSheetTest, CancelLeavesTheDevmodeAsItWas) {
 
 // Transparency makes duplex ask first (an OK/Cancel warning): the answer given with --answer
 // decides whether the duplex check box keeps its tick, and the box shows with that answer.
+// Accepting runs the alert's action: the media goes back to plain paper.
 TEST_F(DrvhostSheetTest, AnAlertIsAnsweredEachWay) {
   struct Case {
     const char* answer;
     int code;
-    const char* duplex;  // the check box after the click
+    bool checked;       // the duplex check box after the click
+    const char* media;  // the media list on the first page afterwards
   };
-  for (const Case& c : {Case{"cancel", 2, "\"IDC_FUNCSELECTDUPLEX\"                   enabled visible"},
-                        Case{"ok", 1, "\"IDC_FUNCSELECTDUPLEX\" checked           enabled visible"}}) {
+  for (const Case& c : {Case{"cancel", 2, false, "\"Transparency\""}, Case{"ok", 1, true, "\"Plain paper\""}}) {
     SCOPED_TRACE(c.answer);
     HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--select", "2009=13", "--page", "1004",
-                        "--answer", c.answer, "--click", "2105", "--cancel"});
+                        "--answer", c.answer, "--click", "2105", "--page", "1001", "--cancel"});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     const std::size_t clicked = run.out.find("page 1004 (after --click)");
     ASSERT_NE(clicked, std::string::npos) << run.out;
-    EXPECT_NE(run.out.find(std::string("2105 Button     ") + c.duplex, clicked), std::string::npos) << run.out;
+    const std::size_t duplex = run.out.find("2105 Button     \"Print on both sides\"", clicked);
+    ASSERT_NE(duplex, std::string::npos) << run.out;
+    const std::string line = run.out.substr(duplex, run.out.find('\n', duplex) - duplex);
+    EXPECT_EQ(line.find("checked") != std::string::npos, c.checked) << line;
+    EXPECT_NE(line.find("enabled visible"), std::string::npos) << line;
+    const std::size_t back = run.out.find("page 1001 (after --page)", clicked);
+    ASSERT_NE(back, std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(std::string("2009 ComboBox   ") + c.media, back), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("(type 0x31, answer " + std::to_string(c.code) + ")"), std::string::npos) << run.out;
   }
   // Without the transparency no box asks.
@@ -92,7 +100,7 @@ TEST_F(DrvhostSheetTest, AnAlertIsAnsweredEachWay) {
                         "--click", "2105", "--cancel"});
   ASSERT_EQ(plain.exitCode, 0) << plain.out << plain.err;
   EXPECT_EQ(plain.out.find("type 0x31"), std::string::npos) << plain.out;
-  EXPECT_NE(plain.out.find("2105 Button     \"IDC_FUNCSELECTDUPLEX\" checked"), std::string::npos) << plain.out;
+  EXPECT_NE(plain.out.find("2105 Button     \"Print on both sides\" checked"), std::string::npos) << plain.out;
 }
 
 // Neither sheet shows an Apply button: --apply applies as the person's Apply would and the
@@ -367,6 +375,64 @@ TEST_F(DrvhostSheetTest, ItemClicksAndFocus) {
   HostRun clicked = Host({"sheet", root_, "Kova Sample Printer", "document", "--click-item", "2009=13", "--cancel"});
   EXPECT_NE(clicked.out.find("2009 ComboBox   \"Transparency\" of 4"), std::string::npos) << clicked.out;
   EXPECT_EQ(Host({"sheet", root_, "Kova Sample Printer", "document", "--focus"}).exitCode, 2);
+}
+
+// What the sample's sheets show reads in words: on every page either sheet can switch to, no
+// control shows a control symbol, and no list, label or button shows a bare value id where a
+// value's name belongs (an edit's number is a value, not an id).
+TEST_F(DrvhostSheetTest, NoPageOfTheSheetsShowsASymbolOrABareValueId) {
+  std::vector<std::string> templates;
+  {
+    std::istringstream script(ReadAll(samples_ / "KOVAUIus.rc"));
+    std::string line;
+    while (std::getline(script, line)) {
+      const std::size_t blank = line.find(' ');
+      if (blank != std::string::npos && blank > 0 && line.compare(blank, 9, " DIALOGEX") == 0 &&
+          line.find_first_not_of("0123456789") == blank)
+        templates.push_back(line.substr(0, blank));
+    }
+  }
+  ASSERT_GT(templates.size(), 10u);
+  for (const char* sheet : {"document", "device"}) {
+    SCOPED_TRACE(sheet);
+    std::vector<std::string> args = {"sheet", root_, "Kova Sample Printer", sheet};
+    for (const std::string& id : templates) {
+      args.push_back("--page");
+      args.push_back(id);
+    }
+    args.push_back("--cancel");
+    HostRun run = Host(args);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::istringstream out(run.out);
+    std::string line, page;
+    int pages = 0, controls = 0;
+    bool shown = false;  // inside the listing of a page switched to
+    while (std::getline(out, line)) {
+      if (line.rfind("--page ", 0) == 0) {
+        shown = line.find("could not be done") == std::string::npos;
+        page = line.substr(7);
+        pages += shown;
+        continue;
+      }
+      if (line.rfind("page ", 0) == 0 || line.empty() || line[0] != ' ') continue;
+      if (!shown) continue;
+      std::istringstream fields(line);
+      std::string id, kind;
+      fields >> id >> kind;
+      const std::size_t open = line.find('"'), close = line.rfind('"');
+      if (open == std::string::npos || close <= open) continue;
+      const std::string text = line.substr(open + 1, close - open - 1);
+      ++controls;
+      SCOPED_TRACE("page " + page + ": " + line);
+      EXPECT_EQ(text.find("IDC_"), std::string::npos);
+      EXPECT_EQ(text.find("KPD_"), std::string::npos);
+      EXPECT_EQ(text.find("RADIOLIST_"), std::string::npos);
+      const bool bare = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+      if (kind != "Edit") EXPECT_FALSE(bare);
+    }
+    EXPECT_GE(pages, 3) << run.out;
+    EXPECT_GT(controls, 0);
+  }
 }
 
 }  // namespace

@@ -133,6 +133,39 @@ TEST_F(ChangeHandlingTest, AlertAnswersDecideTheChange) {
   }
 }
 
+// The sample's duplex alert on a transparency: accepting it runs the alert's action, whose
+// transact puts the media back to plain paper, so duplex and transparency never stay
+// together; a refusal puts duplex back and runs no action.
+TEST_F(ChangeHandlingTest, AcceptedDuplexAlertRunsItsAction) {
+  struct Case {
+    int answer;
+    int refused;
+    DWORD duplex;
+    DWORD media;
+  };
+  for (const Case& c : {Case{IDOK, 0, 1, kPlain}, Case{IDCANCEL, 1, 0, kTransparency}}) {
+    SCOPED_TRACE(c.answer);
+    plat::ui::ClearMessageBoxes();
+    DriverContext* context = Bound(c.answer == IDOK ? u"Duplex OK" : u"Duplex Cancel");
+    ASSERT_NE(context, nullptr);
+    PageRecord* page = FindPageById(context, 1004);
+    ASSERT_NE(page, nullptr);
+    ControlRecord* duplex = FindControlById(context, page, 2105);
+    ASSERT_NE(duplex, nullptr);
+    SettingField* field = FieldOfName(context, "KPD_IDC_FUNCSELECTDUPLEX");
+    ASSERT_NE(field, nullptr);
+    ASSERT_EQ(ReadFieldRaw(context, field), 0u);
+    WriteFieldRawById(context, fid::kdmMediaType, 2);  // transparency
+    ASSERT_EQ(Value(context, fid::kdmMediaType), kTransparency);
+    plat::ui::QueueMessageBoxAnswer(c.answer);
+    EXPECT_EQ(SetControlValueAndApply(context, page, duplex, 1), c.refused);
+    ASSERT_EQ(plat::ui::MessageBoxes().size(), 1u);
+    EXPECT_EQ(plat::ui::MessageBoxes()[0].type & 0xF, static_cast<UINT>(MB_OKCANCEL));
+    EXPECT_EQ(ReadFieldRaw(context, field), c.duplex);
+    EXPECT_EQ(Value(context, fid::kdmMediaType), c.media);
+  }
+}
+
 // A transact that names a page opens it as a sub-dialog; while it is open (the guard set)
 // a change of the same option opens no second page; its closing command clears the guard.
 TEST_F(ChangeHandlingTest, FollowUpPageOpensOnceWhileItIsOpen) {

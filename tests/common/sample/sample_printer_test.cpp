@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -14,6 +15,9 @@
 #include "base/paths_and_names.h"
 #include "fields/dictionary_lookup.h"
 #include "model/capability_lists.h"
+#include "model/option_lookup.h"
+#include "context/ui_pictures.h"
+#include "win/paint.h"
 #include "build_paths.h"
 
 namespace kovatest {
@@ -25,6 +29,9 @@ std::string ReadSource(const std::string& relative) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// The picture files the sample's resource script names.
+const char* const kPictures[] = {"page_portrait.bmp", "page_landscape.bmp", "feed_short.bmp", "feed_long.bmp"};
+
 class SampleResources : public ContextTest {
  protected:
   void SetUp() override {
@@ -33,6 +40,9 @@ class SampleResources : public ContextTest {
     root_.WriteFile(u"C:\\drv\\KOVAUIus.rc", ReadSource("samples/KOVAUIus.rc"));
     root_.WriteFile(u"C:\\drv\\hand.cur", ReadSource("samples/hand.cur"));
     root_.WriteFile(u"C:\\drv\\hand_pressed.cur", ReadSource("samples/hand_pressed.cur"));
+    for (const char* picture : kPictures)
+      root_.WriteFile(u"C:\\drv\\" + std::u16string(picture, picture + std::strlen(picture)),
+                      ReadSource(std::string("samples/") + picture));
   }
 };
 
@@ -122,6 +132,106 @@ TEST_F(SampleResources, FileDialogTitlesAreNotPaperNames) {
     LoadUiString(context, title, text, kSlot, 0);
     EXPECT_FALSE(std::u16string(text).empty()) << title;
     EXPECT_EQ(std::find(papers.begin(), papers.end(), std::u16string(text)), papers.end()) << title;
+  }
+  ReleaseContext(context, CTXR_DESTROY);
+}
+
+// An alert action is chosen by the answer of its alert's box (its key is compared with the
+// MessageBoxW result): every action of the sample's alerts is keyed by an answer its box can
+// give, so accepting or refusing runs it.
+TEST_F(SampleResources, EveryAlertActionIsKeyedByAnAnswerOfItsBox) {
+  HANDLE printer = Install(u"Sample", true, {plat::spooler::StringValue(u"HelpFileName", u"KOVAUS.HLP")});
+  DriverContext* context = Create(printer);
+  ASSERT_NE(context, nullptr);
+  ASSERT_NE(context->model, nullptr);
+  // The answers each buttons word can give (MB_OK ... MB_RETRYCANCEL).
+  const std::vector<std::vector<int>> answers = {{IDOK},
+                                                 {IDOK, IDCANCEL},
+                                                 {IDABORT, IDRETRY, IDIGNORE},
+                                                 {IDYES, IDNO, IDCANCEL},
+                                                 {IDYES, IDNO},
+                                                 {IDRETRY, IDCANCEL}};
+  int actions = 0;
+  int guard = 10000;
+  for (ImageRef option = FirstModelOption(context->model); option && guard--; option = OptionNext(option)) {
+    const ImageRef block = OptionCondition(option);
+    if (!block) continue;
+    int alertGuard = 100;
+    for (ImageRef alertEntry = block.Tagged(cond::kAlerts); alertEntry && alertGuard--;
+         alertEntry = alertEntry.Tagged(alert::kNext)) {
+      const WORD buttons = alertEntry.U16(alert::kButtons);
+      ASSERT_LT(buttons, answers.size());
+      int actionGuard = 100;
+      for (ImageRef a = alertEntry.Tagged(alert::kAlertActions); a && actionGuard--; a = a.Tagged(alertaction::kNext)) {
+        const int key = a.U16(alertaction::kFeatureItemId);
+        SCOPED_TRACE("alert " + std::to_string(alertEntry.U16(alert::kMessageId)));
+        EXPECT_NE(std::count(answers[buttons].begin(), answers[buttons].end(), key), 0)
+            << "key " << key;
+        EXPECT_TRUE(static_cast<bool>(a.Tagged(alertaction::kTransacts)));
+        ++actions;
+      }
+    }
+  }
+  EXPECT_GT(actions, 0);
+  ReleaseContext(context, CTXR_DESTROY);
+}
+
+// Every value the sample's model offers (the items of its list options) has its display text
+// in the resource module at its value id, in words: a list shows no value id in its place.
+TEST_F(SampleResources, EveryOfferedValueHasItsText) {
+  HANDLE printer = Install(u"Sample", true, {plat::spooler::StringValue(u"HelpFileName", u"KOVAUS.HLP")});
+  DriverContext* context = Create(printer);
+  ASSERT_NE(context, nullptr);
+  ASSERT_NE(context->model, nullptr);
+  std::vector<WORD> missing;
+  int values = 0;
+  int guard = 10000;
+  for (ImageRef option = FirstModelOption(context->model); option && guard--; option = OptionNext(option)) {
+    const WORD type = OptionRawType(option) & 0xCFFF;
+    if (!(type & 1) || type == 0x0401) continue;  // list options; a font table lists fonts
+    int itemGuard = 1000;
+    for (ImageRef item = OptionValues(option); item && itemGuard--; item = ItemNext(item)) {
+      const WORD valueId = ItemValueId(item);
+      if (!valueId) continue;
+      ++values;
+      WCHAR text[256] = {};
+      const int length = LoadUiString(context, valueId, text, 256, 0);
+      const std::u16string shown(text);
+      const bool digits = !shown.empty() && std::all_of(shown.begin(), shown.end(), [](char16_t c) {
+        return c >= u'0' && c <= u'9';
+      });
+      if (length <= 0 || digits) missing.push_back(valueId);
+    }
+  }
+  EXPECT_GT(values, 0);
+  std::sort(missing.begin(), missing.end());
+  missing.erase(std::unique(missing.begin(), missing.end()), missing.end());
+  std::string ids;
+  for (WORD id : missing) ids += " " + std::to_string(id);
+  EXPECT_TRUE(missing.empty()) << "values without a text:" << ids;
+  ReleaseContext(context, CTXR_DESTROY);
+}
+
+// The pictures the pages show come from the resource module: the page previews (a portrait
+// and a landscape page) and the orientation marks of the tray labels, each at its size.
+TEST_F(SampleResources, ThePagesPicturesLoadAtTheirSizes) {
+  HANDLE printer = Install(u"Sample", true, {plat::spooler::StringValue(u"HelpFileName", u"KOVAUS.HLP")});
+  DriverContext* context = Create(printer);
+  ASSERT_NE(context, nullptr);
+  struct Case {
+    DWORD id;
+    LONG width, height;
+  };
+  for (const Case& c : {Case{6001, 50, 69}, Case{6046, 50, 69}, Case{6002, 68, 50}, Case{6044, 68, 50},
+                        Case{6193, 16, 16}, Case{6194, 16, 16}}) {
+    SCOPED_TRACE(c.id);
+    HBITMAP bitmap = LoadPictureBitmap(context, c.id);
+    ASSERT_NE(bitmap, nullptr);
+    BITMAP b{};
+    ASSERT_NE(GetObjectW(bitmap, sizeof b, &b), 0);
+    EXPECT_EQ(b.bmWidth, c.width);
+    EXPECT_EQ(b.bmHeight < 0 ? -b.bmHeight : b.bmHeight, c.height);
+    DeleteObject(bitmap);
   }
   ReleaseContext(context, CTXR_DESTROY);
 }
