@@ -318,7 +318,9 @@ TEST_F(DrvhostSheetTest, TheSamplesChoicesShowByName) {
 }
 
 // F1 and a right-click print the help request with the control's ids; a hovered control's
-// tip shows only once its second has passed on the host's clock.
+// tip shows only once its second has passed on the host's clock. The hovered control lies
+// inside the sheet's own area whatever size the sheet takes (the pointer cannot rest on a
+// part of a page the sheet does not show).
 TEST_F(DrvhostSheetTest, HelpRequestsAndTipsArePrintedAfterEachAction) {
   HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--page", "1001", "--help", "2001",
                       "--context-menu", "2001", "--hover", "2009", "--wait", "999", "--wait", "1", "--cancel"});

@@ -189,6 +189,8 @@ void PaintWatermarkPreview(DriverContext* context, ControlRecord* control, int w
             Arc(scratch.dc, x, y, x + box.width, y + box.height, right, middle, right, middle);
           }
         };
+        // The outline effect gathers the copies into a path and strokes its outline.
+        const bool outline = effect == 3 && BeginPath(scratch.dc);
         if (tiled) {
           for (int y = 0; y < h; y += box.height + 1)
             for (int x = 0; x < w; x += box.width + 1) copy(x, y);
@@ -197,6 +199,7 @@ void PaintWatermarkPreview(DriverContext* context, ControlRecord* control, int w
           PreviewPosition(position, w, h, box.width, box.height, &x, &y);
           copy(x, y);
         }
+        if (outline && EndPath(scratch.dc)) StrokePath(scratch.dc);
       }
       SelectObject(scratch.dc, oldPen);
       DeleteObject(pen);
@@ -274,6 +277,9 @@ void PaintDensityPreview(DriverContext* context, ControlRecord* control, int wid
         const PreviewBox box = LayoutPreviewText(size.cx, size.cy, angle, false, false);
         const PreviewBox turned = LayoutPreviewText(size.cx, size.cy, PreviewAngleIndex(degrees + 180), false, false);
         const bool reverse = Value(context, fid::kdmCopyProtectFuncSelectReverse) != 0;
+        HPEN pen = CreatePen(PS_SOLID, 1, colour);
+        HGDIOBJ oldPen = SelectObject(scratch.dc, pen);
+        const bool outline = Value(context, fid::kdmCopyProtectFuncSelectOutline) != 0 && BeginPath(scratch.dc);
         if (Value(context, fid::kdmCopyProtectFuncSelectRepeat)) {
           const int step = std::max(1, box.height + CopyGuardLineGap(Value(context, fid::kdmCopyProtectLinePitch)));
           int row = 0;
@@ -293,6 +299,9 @@ void PaintDensityPreview(DriverContext* context, ControlRecord* control, int wid
           PreviewPosition(Value(context, fid::kdmCopyProtectPosi), w, h, box.width, box.height, &x, &y);
           TextOutW(scratch.dc, x + box.originX, y + box.originY, text, n);
         }
+        if (outline && EndPath(scratch.dc)) StrokePath(scratch.dc);
+        SelectObject(scratch.dc, oldPen);
+        DeleteObject(pen);
       }
       SelectObject(scratch.dc, oldFont);
       DeleteObject(font);

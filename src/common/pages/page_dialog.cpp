@@ -29,6 +29,7 @@
 #include "context/page_wiring.h"
 #include "pages/picture_clicks.h"
 #include "pages/picture_hit_test.h"
+#include "pages/slider_paint.h"
 #include "stored/default_section.h"
 #include "context/device_output.h"
 #include "stored/lock_data.h"
@@ -534,6 +535,21 @@ INT_PTR PageDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
   }
 }
 
+void ExcludeSiblingsAbove(HWND window, HDC dc) {
+  RECT own{};
+  GetWindowRect(window, &own);
+  for (HWND above = GetWindow(window, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
+    if (!IsWindowVisible(above)) continue;
+    RECT r{};
+    GetWindowRect(above, &r);
+    if (r.left <= own.left && r.top <= own.top && r.right >= own.right && r.bottom >= own.bottom) continue;
+    POINT corners[2] = {{r.left, r.top}, {r.right, r.bottom}};
+    ScreenToClient(window, &corners[0]);
+    ScreenToClient(window, &corners[1]);
+    ExcludeClipRect(dc, corners[0].x, corners[0].y, corners[1].x, corners[1].y);
+  }
+}
+
 LRESULT ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   PageRecord* page = nullptr;
   DriverContext* context = nullptr;
@@ -545,11 +561,20 @@ LRESULT ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   const bool holdButton = control->kind == 21 && GetControlExtraData(control, 5);
   switch (message) {
     case WM_PAINT:
-      if (control->kind == 2 && context && context->work) {
+      if ((control->kind == 2 || control->kind == 84) && context && context->work) {
         PAINTSTRUCT ps{};
         HDC dc = BeginPaint(window, &ps);
+        ExcludeSiblingsAbove(window, dc);
         context->work->sheet.paintDc = dc;
-        PaintPictureControl(context, page, control, dc, nullptr);
+        if (control->kind == 2) {
+          PaintPictureControl(context, page, control, dc, nullptr);
+        } else {
+          // The slider paints through its own window DC, which the clipping above leaves whole.
+          context->work->sheet.paintDc = nullptr;
+          ControlValueEventBlock direction{control, 0};
+          NotifyModules(context, MODEV_SLIDER_DIRECTION, &direction);
+          PaintSliderTrack(context, control, direction.value ? 1 : 0);
+        }
         context->work->sheet.paintDc = nullptr;
         EndPaint(window, &ps);
         return 0;

@@ -125,6 +125,47 @@ bool MeasureFont(const LOGFONTW& lf, TEXTMETRICW* tm) {
   return true;
 }
 
+bool RenderTurnedText(const LOGFONTW& lf, std::u16string_view text, int x, int y, void (*put)(void*, int, int, unsigned),
+                      void* data) {
+  auto& f = faces();
+  std::lock_guard<std::mutex> g(f.lock);
+  LONG ascent = 0, descent = 0, em = 0;
+  FT_Face face = Sized(f, lf, &ascent, &descent, &em);
+  if (!face) return false;
+  // The escapement turns the text counter-clockwise about the top left of its cell; the
+  // baseline lies the ascent below it, along the turned vertical. Positions are kept in
+  // 26.6 fixed point on the screen, whose y runs down.
+  const double radians = (lf.lfEscapement % 3600) * 3.141592653589793 / 1800.0;
+  const double cosine = std::cos(radians), sine = std::sin(radians);
+  FT_Matrix turn;
+  turn.xx = static_cast<FT_Fixed>(std::lround(cosine * 65536.0));
+  turn.xy = static_cast<FT_Fixed>(std::lround(-sine * 65536.0));
+  turn.yx = static_cast<FT_Fixed>(std::lround(sine * 65536.0));
+  turn.yy = static_cast<FT_Fixed>(std::lround(cosine * 65536.0));
+  FT_Set_Transform(face, &turn, nullptr);
+  double penX = x + ascent * sine, penY = y + ascent * cosine;
+  for (char16_t c : text) {
+    if (FT_Load_Char(face, c, FT_LOAD_RENDER) != 0) continue;
+    const FT_GlyphSlot glyph = face->glyph;
+    const FT_Bitmap& bm = glyph->bitmap;
+    const int left = static_cast<int>(std::floor(penX)) + glyph->bitmap_left;
+    const int top = static_cast<int>(std::floor(penY)) - glyph->bitmap_top;
+    if (bm.pixel_mode == FT_PIXEL_MODE_GRAY && bm.buffer) {
+      for (unsigned row = 0; row < bm.rows; ++row) {
+        const unsigned char* line = bm.buffer + static_cast<long>(row) * bm.pitch;
+        for (unsigned col = 0; col < bm.width; ++col) {
+          const unsigned v = line[col] * 255u / (bm.num_grays > 1 ? bm.num_grays - 1 : 255u);
+          if (v) put(data, left + static_cast<int>(col), top + static_cast<int>(row), v);
+        }
+      }
+    }
+    penX += glyph->advance.x / 64.0;
+    penY -= glyph->advance.y / 64.0;
+  }
+  FT_Set_Transform(face, nullptr, nullptr);
+  return true;
+}
+
 bool MeasureText(const LOGFONTW& lf, std::u16string_view text, SIZE* size) {
   auto& f = faces();
   std::lock_guard<std::mutex> g(f.lock);

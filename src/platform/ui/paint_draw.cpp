@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <vector>
 #include <string>
 
 #include "font_metrics.h"
@@ -31,6 +32,11 @@ void Put(GdiObject* t, int x, int y, std::uint32_t p) {
   t->pixels[static_cast<std::size_t>(y) * t->width + x] = p & 0x00FFFFFF;
 }
 
+// A pixel drawn through a device context: nothing where its clipping keeps it out.
+void Put(const DcState* dc, GdiObject* t, int x, int y, std::uint32_t p) {
+  if (DrawsAt(dc, x, y)) Put(t, x, y, p);
+}
+
 std::uint32_t Get(const GdiObject* t, int x, int y, bool& inside) {
   inside = t && x >= 0 && y >= 0 && x < t->width && y < t->height;
   return inside ? t->pixels[static_cast<std::size_t>(y) * t->width + x] : 0;
@@ -39,9 +45,10 @@ std::uint32_t Get(const GdiObject* t, int x, int y, bool& inside) {
 void Fill(HDC hdc, const RECT& r, COLORREF c) {
   GdiObject* t = TargetOf(hdc);
   if (!t) return;
+  const DcState* dc = DcOf(hdc);
   const std::uint32_t p = ToPixel(c);
   for (int y = std::max<LONG>(0, r.top); y < std::min<LONG>(t->height, r.bottom); ++y)
-    for (int x = std::max<LONG>(0, r.left); x < std::min<LONG>(t->width, r.right); ++x) Put(t, x, y, p);
+    for (int x = std::max<LONG>(0, r.left); x < std::min<LONG>(t->width, r.right); ++x) Put(dc, t, x, y, p);
 }
 
 std::string RectText(const RECT& r) {
@@ -74,6 +81,113 @@ SIZE TextSize(HDC hdc, std::u16string_view text) {
   if (MeasureText(FontOf(hdc), text, &size)) return size;
   const SIZE ch = CharSize(hdc);
   return SIZE{ch.cx * static_cast<LONG>(text.size()), ch.cy};
+}
+
+// The pixels inside a polygon (alternate filling: a pixel whose centre a line to its left
+// crosses the edges an odd number of times).
+template <typename Fn>
+void ForEachInside(const POINT* points, int count, Fn fn) {
+  if (count < 3) return;
+  LONG top = points[0].y, bottom = points[0].y;
+  for (int i = 1; i < count; ++i) {
+    top = std::min(top, points[i].y);
+    bottom = std::max(bottom, points[i].y);
+  }
+  std::vector<double> crossings;
+  for (LONG y = top; y < bottom; ++y) {
+    const double cy = y + 0.5;
+    crossings.clear();
+    for (int i = 0; i < count; ++i) {
+      const POINT a = points[i], b = points[(i + 1) % count];
+      if ((a.y <= cy) == (b.y <= cy)) continue;
+      crossings.push_back(a.x + (cy - a.y) * (b.x - a.x) / static_cast<double>(b.y - a.y));
+    }
+    std::sort(crossings.begin(), crossings.end());
+    for (std::size_t k = 0; k + 1 < crossings.size(); k += 2)
+      for (LONG x = static_cast<LONG>(std::ceil(crossings[k] - 0.5)); x + 0.5 < crossings[k + 1]; ++x) fn(x, y);
+  }
+}
+
+// A line from a to b with both end points, in a colour, through a device context's clipping.
+void Segment(const DcState* dc, GdiObject* t, POINT a, POINT b, std::uint32_t p) {
+  const int dx = std::abs(b.x - a.x), dy = -std::abs(b.y - a.y), sx = a.x < b.x ? 1 : -1, sy = a.y < b.y ? 1 : -1;
+  int err = dx + dy;
+  for (;;) {
+    Put(dc, t, a.x, a.y, p);
+    if (a.x == b.x && a.y == b.y) break;
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      a.x += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      a.y += sy;
+    }
+  }
+}
+
+struct TextInk {
+  DcState* dc;
+  GdiObject* target;
+  RECT clip;
+  std::uint32_t ink;
+};
+
+// Turned text, and text drawn while a path is open (its pixels join the path), drawn here;
+// upright text outside a path is drawn by ExtTextOutW itself. True when drawn here.
+bool DrawTurnedOrPathText(HDC hdc, int x, int y, UINT options, const RECT* r, LPCWSTR text, UINT c) {
+  DcState* dc = DcOf(hdc);
+  if (!dc || (!text && c > 0)) return false;
+  const LOGFONTW font = FontOf(hdc);
+  if (!dc->pathOpen && font.lfEscapement % 3600 == 0) return false;
+  const std::u16string s = text ? std::u16string(text, c) : std::u16string();
+  if (dc->pathOpen) {
+    RenderTurnedText(font, s, x, y,
+                     [](void* data, int px, int py, unsigned a) {
+                       if (a >= 128) static_cast<DcState*>(data)->pathTextPixels.push_back(POINT{px, py});
+                     },
+                     dc);
+    return true;
+  }
+  TextInk ink{dc, TargetOf(hdc), RECT{INT_MIN / 2, INT_MIN / 2, INT_MAX / 2, INT_MAX / 2}, ToPixel(dc->textColor)};
+  if ((options & ETO_OPAQUE) && r) Fill(hdc, *r, dc->bkColor);
+  if ((options & ETO_CLIPPED) && r) ink.clip = *r;
+  if (dc->bkMode == OPAQUE && ink.target) {
+    // The turned cell in the background colour.
+    const SIZE cell = TextSize(hdc, s);
+    const double radians = (font.lfEscapement % 3600) * 3.141592653589793 / 1800.0;
+    const double cosine = std::cos(radians), sine = std::sin(radians);
+    auto turned = [&](double dx, double dy) {
+      return POINT{static_cast<LONG>(std::lround(x + dx * cosine + dy * sine)),
+                   static_cast<LONG>(std::lround(y - dx * sine + dy * cosine))};
+    };
+    const POINT corners[4] = {turned(0, 0), turned(cell.cx, 0), turned(cell.cx, cell.cy), turned(0, cell.cy)};
+    ForEachInside(corners, 4, [&](LONG px, LONG py) {
+      if (px >= ink.clip.left && px < ink.clip.right && py >= ink.clip.top && py < ink.clip.bottom)
+        Put(dc, ink.target, px, py, ToPixel(dc->bkColor));
+    });
+  }
+  if (ink.target) {
+    RenderTurnedText(font, s, x, y,
+                     [](void* data, int px, int py, unsigned a) {
+                       auto* k = static_cast<TextInk*>(data);
+                       if (px < k->clip.left || px >= k->clip.right || py < k->clip.top || py >= k->clip.bottom) return;
+                       bool inside = false;
+                       const std::uint32_t d = Get(k->target, px, py, inside);
+                       if (!inside) return;
+                       // The glyph's coverage blends the text colour over what is there.
+                       auto mix = [&](int shift) {
+                         const std::uint32_t f = (k->ink >> shift) & 0xFF, b = (d >> shift) & 0xFF;
+                         return ((f * a + b * (255 - a) + 127) / 255) << shift;
+                       };
+                       Put(k->dc, k->target, px, py, mix(16) | mix(8) | mix(0));
+                     },
+                     &ink);
+  }
+  LogPaint(hdc, "text " + std::to_string(x) + "," + std::to_string(y) + " turned " +
+                    std::to_string(font.lfEscapement % 3600) + " " + plat::ToUtf8(s));
+  return true;
 }
 
 COLORREF PatternColor(HDC hdc) {
@@ -121,6 +235,10 @@ int WINAPI FrameRect(HDC hdc, const RECT* r, HBRUSH brush) {
 BOOL WINAPI Rectangle(HDC hdc, int l, int t, int r, int b) {
   DcState* dc = DcOf(hdc);
   if (!dc) return FALSE;
+  if (dc->pathOpen) {
+    dc->pathFigures.push_back({{l, t}, {r - 1, t}, {r - 1, b - 1}, {l, b - 1}, {l, t}});
+    return TRUE;
+  }
   auto brush = FindGdi(dc->brush);
   auto pen = FindGdi(dc->pen);
   if (brush && !brush->null) Fill(hdc, RECT{l, t, r, b}, brush->color);
@@ -140,7 +258,7 @@ BOOL WINAPI Arc(HDC hdc, int l, int t, int r, int b, int xs, int ys, int xe, int
   auto pen = FindGdi(dc->pen);
   GdiObject* target = TargetOf(hdc);
   LogPaint(hdc, "arc " + RectText(RECT{l, t, r, b}));
-  if (!pen || pen->null || !target || r - l < 1 || b - t < 1) return TRUE;
+  if ((!dc->pathOpen && (!pen || pen->null || !target)) || r - l < 1 || b - t < 1) return TRUE;
   // Counter-clockwise from the start radial to the end one; equal radials draw the whole
   // ellipse. Points of the outline are stepped by angle, finely enough to leave no gaps.
   const double cx = (l + r - 1) / 2.0, cy = (t + b - 1) / 2.0, rx = (r - l - 1) / 2.0, ry = (b - t - 1) / 2.0;
@@ -150,10 +268,21 @@ BOOL WINAPI Arc(HDC hdc, int l, int t, int r, int b, int xs, int ys, int xe, int
   if (sweep <= 0) sweep += kTurn;
   if (xs == xe && ys == ye) sweep = kTurn;
   const int steps = std::max(8, static_cast<int>((rx + ry) * 4));
+  if (dc->pathOpen) {
+    // In a path the arc is a figure of its own, drawn when the path is stroked.
+    std::vector<POINT> figure;
+    for (int i = 0; i <= steps; ++i) {
+      const double a = start + sweep * i / steps;
+      figure.push_back(POINT{static_cast<LONG>(std::lround(cx + rx * std::cos(a))),
+                             static_cast<LONG>(std::lround(cy - ry * std::sin(a)))});
+    }
+    dc->pathFigures.push_back(std::move(figure));
+    return TRUE;
+  }
   for (int i = 0; i <= steps; ++i) {
     const double a = start + sweep * i / steps;
-    Put(target, static_cast<int>(std::lround(cx + rx * std::cos(a))), static_cast<int>(std::lround(cy - ry * std::sin(a))),
-        ToPixel(pen->color));
+    Put(dc, target, static_cast<int>(std::lround(cx + rx * std::cos(a))),
+        static_cast<int>(std::lround(cy - ry * std::sin(a))), ToPixel(pen->color));
   }
   return TRUE;
 }
@@ -163,12 +292,19 @@ BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT old) {
   if (!dc) return FALSE;
   if (old) *old = dc->pos;
   dc->pos = POINT{x, y};
+  if (dc->pathOpen) dc->pathFigures.push_back({dc->pos});
   return TRUE;
 }
 
 BOOL WINAPI LineTo(HDC hdc, int x, int y) {
   DcState* dc = DcOf(hdc);
   if (!dc) return FALSE;
+  if (dc->pathOpen) {
+    if (dc->pathFigures.empty()) dc->pathFigures.push_back({dc->pos});
+    dc->pathFigures.back().push_back(POINT{x, y});
+    dc->pos = POINT{x, y};
+    return TRUE;
+  }
   auto pen = FindGdi(dc->pen);
   GdiObject* t = TargetOf(hdc);
   if (pen && !pen->null && t) {
@@ -177,7 +313,7 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
     const int dx = std::abs(x - x0), dy = -std::abs(y - y0), sx = x0 < x ? 1 : -1, sy = y0 < y ? 1 : -1;
     int err = dx + dy;
     while (x0 != x || y0 != y) {
-      Put(t, x0, y0, ToPixel(pen->color));
+      Put(dc, t, x0, y0, ToPixel(pen->color));
       const int e2 = 2 * err;
       if (e2 >= dy) {
         err += dy;
@@ -198,7 +334,7 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
 COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF c) {
   GdiObject* t = TargetOf(hdc);
   if (!t || x < 0 || y < 0 || x >= t->width || y >= t->height) return 0xFFFFFFFFu;
-  Put(t, x, y, ToPixel(c));
+  Put(DcOf(hdc), t, x, y, ToPixel(c));
   return c & 0x00FFFFFF;
 }
 
@@ -218,7 +354,7 @@ BOOL WINAPI DrawFocusRect(HDC hdc, const RECT* r) {
     if (((x + y) & 1) != 0) return;
     bool inside = false;
     const std::uint32_t p = Get(t, x, y, inside);
-    if (inside) Put(t, x, y, ~p & 0xFFFFFFu);
+    if (inside) Put(DcOf(hdc), t, x, y, ~p & 0xFFFFFFu);
   };
   for (int x = r->left; x < r->right; ++x) {
     invert(x, r->top);
@@ -232,7 +368,8 @@ BOOL WINAPI DrawFocusRect(HDC hdc, const RECT* r) {
 }
 
 BOOL WINAPI StretchBlt(HDC dst, int xd, int yd, int wd, int hd, HDC src, int xs, int ys, int ws, int hs, DWORD rop) {
-  if (!DcOf(dst)) return FALSE;
+  const DcState* dstState = DcOf(dst);
+  if (!dstState) return FALSE;
   GdiObject* t = TargetOf(dst);
   const GdiObject* s = src ? TargetOf(src) : nullptr;
   if (src && !DcOf(src)) return FALSE;
@@ -255,7 +392,7 @@ BOOL WINAPI StretchBlt(HDC dst, int xd, int yd, int wd, int hd, HDC src, int xs,
           bool inSrc = false;
           sp = Get(&source, sx, sy, inSrc);
         }
-        Put(t, dx, dy, Rop3(rop, pat, sp, d));
+        Put(dstState, t, dx, dy, Rop3(rop, pat, sp, d));
       }
     }
   }
@@ -307,6 +444,7 @@ BOOL WINAPI GetTextMetricsW(HDC hdc, TEXTMETRICW* tm) {
 }
 
 BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* r, LPCWSTR text, UINT c, const INT*) {
+  if (DrawTurnedOrPathText(hdc, x, y, options, r, text, c)) return TRUE;
   DcState* dc = DcOf(hdc);
   if (!dc) return FALSE;
   if (!text && c > 0) return FALSE;
@@ -381,13 +519,90 @@ BOOL WINAPI DrawIcon(HDC hdc, int x, int y, HICON icon) {
   auto g = FindGdi(icon);
   if (!DcOf(hdc) || !g || g->kind != GdiKind::Icon) return FALSE;
   GdiObject* t = TargetOf(hdc);
+  const DcState* dc = DcOf(hdc);
   for (int j = 0; t && j < g->height; ++j)
     for (int i = 0; i < g->width; ++i) {
       const std::size_t k = static_cast<std::size_t>(j) * g->width + i;
       if (!g->mask.empty() && g->mask[k]) continue;
-      Put(t, x + i, y + j, g->pixels[k]);
+      Put(dc, t, x + i, y + j, g->pixels[k]);
     }
   LogPaint(hdc, "icon " + std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(g->resourceId));
+  return TRUE;
+}
+
+BOOL WINAPI Polygon(HDC hdc, const POINT* points, int count) {
+  DcState* dc = DcOf(hdc);
+  if (!dc || !points || count < 2) return FALSE;
+  if (dc->pathOpen) {
+    std::vector<POINT> figure(points, points + count);
+    figure.push_back(points[0]);
+    dc->pathFigures.push_back(std::move(figure));
+    return TRUE;
+  }
+  GdiObject* t = TargetOf(hdc);
+  auto brush = FindGdi(dc->brush);
+  auto pen = FindGdi(dc->pen);
+  if (t && brush && !brush->null)
+    ForEachInside(points, count, [&](LONG x, LONG y) { Put(dc, t, x, y, ToPixel(brush->color)); });
+  if (t && pen && !pen->null)
+    for (int i = 0; i < count; ++i) Segment(dc, t, points[i], points[(i + 1) % count], ToPixel(pen->color));
+  std::string line = "polygon";
+  for (int i = 0; i < count; ++i) line += " " + std::to_string(points[i].x) + "," + std::to_string(points[i].y);
+  LogPaint(hdc, line);
+  return TRUE;
+}
+
+int WINAPI ExcludeClipRect(HDC hdc, int left, int top, int right, int bottom) {
+  DcState* dc = DcOf(hdc);
+  if (!dc) return RGN_ERROR;
+  if (right > left && bottom > top) dc->excluded.push_back(RECT{left, top, right, bottom});
+  const GdiObject* t = TargetOf(hdc);
+  if (!t) return dc->excluded.empty() ? SIMPLEREGION : COMPLEXREGION;
+  bool cut = false;
+  for (const RECT& e : dc->excluded) {
+    if (e.left <= 0 && e.top <= 0 && e.right >= t->width && e.bottom >= t->height) return NULLREGION;
+    cut = cut || (e.left < t->width && e.right > 0 && e.top < t->height && e.bottom > 0);
+  }
+  return cut ? COMPLEXREGION : SIMPLEREGION;
+}
+
+BOOL WINAPI BeginPath(HDC hdc) {
+  DcState* dc = DcOf(hdc);
+  if (!dc) return FALSE;
+  dc->pathOpen = true;
+  dc->pathFigures.clear();
+  dc->pathTextPixels.clear();
+  return TRUE;
+}
+
+BOOL WINAPI EndPath(HDC hdc) {
+  DcState* dc = DcOf(hdc);
+  if (!dc || !dc->pathOpen) return FALSE;
+  dc->pathOpen = false;
+  return TRUE;
+}
+
+BOOL WINAPI StrokePath(HDC hdc) {
+  DcState* dc = DcOf(hdc);
+  if (!dc || dc->pathOpen || (dc->pathFigures.empty() && dc->pathTextPixels.empty())) return FALSE;
+  auto pen = FindGdi(dc->pen);
+  GdiObject* t = TargetOf(hdc);
+  if (t && pen && !pen->null) {
+    const std::uint32_t p = ToPixel(pen->color);
+    for (const auto& figure : dc->pathFigures)
+      for (std::size_t i = 1; i < figure.size(); ++i) Segment(dc, t, figure[i - 1], figure[i], p);
+    // The text's outline: its pixels that touch a pixel outside it.
+    auto key = [](LONG x, LONG y) { return (static_cast<std::int64_t>(y) << 32) ^ static_cast<std::uint32_t>(x); };
+    std::vector<std::int64_t> inside;
+    for (const POINT& q : dc->pathTextPixels) inside.push_back(key(q.x, q.y));
+    std::sort(inside.begin(), inside.end());
+    auto in = [&](LONG x, LONG y) { return std::binary_search(inside.begin(), inside.end(), key(x, y)); };
+    for (const POINT& q : dc->pathTextPixels)
+      if (!in(q.x - 1, q.y) || !in(q.x + 1, q.y) || !in(q.x, q.y - 1) || !in(q.x, q.y + 1)) Put(dc, t, q.x, q.y, p);
+  }
+  LogPaint(hdc, "stroke path " + std::to_string(dc->pathFigures.size()) + " figures");
+  dc->pathFigures.clear();
+  dc->pathTextPixels.clear();
   return TRUE;
 }
 

@@ -68,7 +68,20 @@ struct DcState {
   int bkMode = 2;
   POINT pos{0, 0};
   std::function<int(int, int, const void*, int, void*)> escape;
+  // ExcludeClipRect: rectangles nothing is drawn into.
+  std::vector<RECT> excluded;
+  // BeginPath ... EndPath: the figures drawn meanwhile (polylines, closed or not) and the
+  // pixels of text drawn meanwhile, kept until StrokePath draws their outlines.
+  bool pathOpen = false;
+  std::vector<std::vector<POINT>> pathFigures;
+  std::vector<POINT> pathTextPixels;
 };
 DcState* DcOf(HDC hdc);
+// False where a device context's clipping keeps a pixel out (ExcludeClipRect).
+bool DrawsAt(const DcState* dc, int x, int y);
+// The display's palette: with a palette-based display colours are shown as the nearest of
+// the twenty static colours (SetPaletteDisplay).
+bool PaletteDisplay();
+COLORREF NearestStaticColor(COLORREF c);
 
 }  // namespace plat::ui

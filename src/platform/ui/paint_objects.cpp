@@ -1,6 +1,7 @@
 // Painting objects: the object table, device contexts, bitmaps (DIB decoding), brushes,
 // pens, fonts, palettes and icons.
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -228,7 +229,43 @@ HBITMAP BitmapFromPackedDib(const BYTE* data, std::size_t size, WORD resourceId)
   return static_cast<HBITMAP>(InsertGdi(g));
 }
 
+namespace {
+std::atomic<bool> paletteDisplay{false};
+}  // namespace
+
+bool DrawsAt(const DcState* dc, int x, int y) {
+  if (!dc) return true;
+  for (const RECT& e : dc->excluded)
+    if (x >= e.left && x < e.right && y >= e.top && y < e.bottom) return false;
+  return true;
+}
+
+bool PaletteDisplay() { return paletteDisplay; }
+
+void SetPaletteDisplay(bool on) { paletteDisplay = on; }
+
+COLORREF NearestStaticColor(COLORREF c) {
+  // The twenty static colours of a palette-based display.
+  static const COLORREF kStatic[] = {
+      RGB(0, 0, 0),       RGB(128, 0, 0),     RGB(0, 128, 0),     RGB(128, 128, 0),   RGB(0, 0, 128),
+      RGB(128, 0, 128),   RGB(0, 128, 128),   RGB(192, 192, 192), RGB(192, 220, 192), RGB(166, 202, 240),
+      RGB(255, 251, 240), RGB(160, 160, 164), RGB(128, 128, 128), RGB(255, 0, 0),     RGB(0, 255, 0),
+      RGB(255, 255, 0),   RGB(0, 0, 255),     RGB(255, 0, 255),   RGB(0, 255, 255),   RGB(255, 255, 255)};
+  COLORREF best = kStatic[0];
+  long bestDistance = -1;
+  for (COLORREF s : kStatic) {
+    const long dr = GetRValue(s) - GetRValue(c), dg = GetGValue(s) - GetGValue(c), db = GetBValue(s) - GetBValue(c);
+    const long d = dr * dr + dg * dg + db * db;
+    if (bestDistance < 0 || d < bestDistance) {
+      best = s;
+      bestDistance = d;
+    }
+  }
+  return best;
+}
+
 void ResetPainting() {
+  paletteDisplay = false;
   auto& o = objects();
   std::lock_guard<std::recursive_mutex> g(o.lock);
   o.log.clear();
@@ -401,13 +438,13 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
   switch (index) {
     case HORZRES: return GetSystemMetrics(SM_CXSCREEN);
     case VERTRES: return GetSystemMetrics(SM_CYSCREEN);
-    case BITSPIXEL: return 32;
+    case BITSPIXEL: return PaletteDisplay() ? 8 : 32;
     case PLANES: return 1;
-    case NUMCOLORS: return -1;
+    case NUMCOLORS: return PaletteDisplay() ? 20 : -1;
     case LOGPIXELSX:
     case LOGPIXELSY: return 96;
-    case RASTERCAPS: return 0x7E99;  // no RC_PALETTE: the display is not palette-based
-    case SIZEPALETTE: return 0;
+    case RASTERCAPS: return PaletteDisplay() ? 0x7E99 | RC_PALETTE : 0x7E99;  // RC_PALETTE: palette-based
+    case SIZEPALETTE: return PaletteDisplay() ? 256 : 0;
     default: return 0;
   }
 }
@@ -534,7 +571,10 @@ int WINAPI SetBkMode(HDC hdc, int mode) {
   return old;
 }
 int WINAPI SetStretchBltMode(HDC hdc, int) { return DcOf(hdc) ? COLORONCOLOR : 0; }
-COLORREF WINAPI GetNearestColor(HDC hdc, COLORREF c) { return DcOf(hdc) ? (c & 0x00FFFFFF) : 0xFFFFFFFFu; }
+COLORREF WINAPI GetNearestColor(HDC hdc, COLORREF c) {
+  if (!DcOf(hdc)) return 0xFFFFFFFFu;
+  return PaletteDisplay() ? NearestStaticColor(c & 0x00FFFFFF) : (c & 0x00FFFFFF);
+}
 
 extern "C++" namespace plat::engine {
 bool EscapeThroughEngineContext(HDC hdc, int iEscape, int cjInput, LPCSTR lpInData, int cjOutput, LPSTR lpOutData,

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 #include "modules/preview_paint.h"
 #include "win/paint.h"
@@ -170,6 +171,48 @@ TEST_F(PreviewPaintTest, WatermarkTextByDensityColourAndScale) {
       EXPECT_GT(wide, 10);
     }
   }
+}
+
+// The outline effect strokes only the edge of the text's glyphs: fewer pixels than the
+// text drawn whole, but some.
+TEST_F(PreviewPaintTest, WatermarkOutlineEffectStrokesTheGlyphEdges) {
+  if (!std::filesystem::exists("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf")) GTEST_SKIP() << "no faces";
+  DriverContext* context = Bound();
+  ASSERT_NE(context, nullptr);
+  static const WORD kWords[] = {8,
+                                fid::wdmWmChar,     fid::wdmWmFontName,  fid::wdmWmFontStyle, fid::wdmWmEffect,
+                                fid::wdmWmColor,    fid::wdmWmDensity,   fid::wdmWmAngle,     fid::wdmWmFontPoint,
+                                fid::wdmWmImage,    fid::wdmWmFontScale, fid::wdmWmPosi,      fid::wdmWmPosiTile,
+                                fid::wdmWmOpaque,   fid::wdmWmPage};
+  ControlRecord preview{};
+  preview.controlId = 2039;
+  preview.extraData = kWords;
+  SetText(context, fid::wdmWmChar, u"MW");
+  SetText(context, fid::wdmWmFontName, u"Arial");
+  WriteFieldRawById(context, fid::kdmFuncSelectWaterMark, 1);
+  WriteFieldRawById(context, fid::kdmWmKind, 1);
+  WriteFieldRawById(context, fid::wdmWmDensity, 100);
+  WriteFieldRawById(context, fid::wdmWmColor, 1);
+  WriteFieldRawById(context, fid::wdmWmAngle, 90);
+  WriteFieldRawById(context, fid::wdmWmFontPoint, 288);
+  WriteFieldRawById(context, fid::wdmWmFontStyle, 1);
+  WriteFieldRawById(context, fid::wdmWmOpaque, 0);
+  WriteFieldRawById(context, fid::wdmWmPosiTile, 0);
+  WriteFieldRawById(context, fid::wdmWmPosi, 0);
+  WriteFieldRawById(context, fid::kdmDstResolutionW, 600);
+  WriteFieldRawById(context, fid::kdmDstPaperWidthDot, 4962);
+  WriteFieldRawById(context, fid::kdmDstPaperLengthDot, 7014);
+  int red[2] = {};
+  for (DWORD effect : {0u, 3u}) {
+    White();
+    WriteFieldRawById(context, fid::wdmWmEffect, effect);
+    RECT r{0, 0, kWidth, kHeight};
+    PaintWatermarkPreview(context, &preview, kWidth, kHeight, dc_, &r);
+    red[effect ? 1 : 0] = Pixels().red;
+  }
+  EXPECT_GT(red[0], 0);
+  EXPECT_GT(red[1], 0);
+  EXPECT_LT(red[1], red[0]);
 }
 
 }  // namespace preview_paint_test

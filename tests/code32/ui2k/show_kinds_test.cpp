@@ -356,3 +356,51 @@ TEST_F(ShowKindsTest, ValueIconShowsTheCurrentValue) {
 }
 
 }  // namespace show_kinds_test
+
+namespace show_kinds_test {
+
+// The paint DC of a control keeps out the shown siblings above it, but not one that holds
+// the whole control (a group box around it), a hidden one or one below it.
+TEST_F(ShowKindsTest, PaintDcLeavesSiblingsAboveAlone) {
+  HWND page = CreateWindowExW(0, u"#32770", u"Page", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr, nullptr,
+                              nullptr);
+  windows_.push_back(page);
+  struct Case {
+    const char* name;
+    RECT sibling;  // in the page; the control lies at (10, 10) - (50, 30)
+    bool visible, above;
+    bool keptOut;  // the control's right half is kept out
+  };
+  const Case cases[] = {
+      {"over the right half", {30, 0, 60, 40}, true, true, true},
+      {"around the whole control", {0, 0, 60, 40}, true, true, false},
+      {"hidden", {30, 0, 60, 40}, false, true, false},
+      {"below", {30, 0, 60, 40}, true, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto make = [&](const RECT& r, bool visible) {
+      return CreateWindowExW(0, u"STATIC", u"", WS_CHILD | (visible ? WS_VISIBLE : 0), r.left, r.top,
+                             r.right - r.left, r.bottom - r.top, page, nullptr, nullptr, nullptr);
+    };
+    // Windows made earlier lie above those made later.
+    HWND sibling = c.above ? make(c.sibling, c.visible) : nullptr;
+    HWND control = make(RECT{10, 10, 50, 30}, true);
+    if (!c.above) sibling = make(c.sibling, c.visible);
+    HDC dc = GetDC(control);
+    ExcludeSiblingsAbove(control, dc);
+    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+    RECT all{0, 0, 40, 20};
+    FillRect(dc, &all, green);
+    DeleteObject(green);
+    EXPECT_EQ(GetPixel(dc, 5, 5), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(dc, 19, 5), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(dc, 20, 5) != RGB(0, 255, 0), c.keptOut);
+    EXPECT_EQ(GetPixel(dc, 39, 19) != RGB(0, 255, 0), c.keptOut);
+    ReleaseDC(control, dc);
+    DestroyWindow(control);
+    DestroyWindow(sibling);
+  }
+}
+
+}  // namespace show_kinds_test

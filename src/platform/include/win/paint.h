@@ -170,6 +170,12 @@ constexpr int RASTERCAPS = 38;
 constexpr int SIZEPALETTE = 104;
 constexpr int RC_PALETTE = 0x0100;
 
+// Kinds of clipping region.
+constexpr int RGN_ERROR = 0;
+constexpr int NULLREGION = 1;
+constexpr int SIMPLEREGION = 2;
+constexpr int COMPLEXREGION = 3;
+
 // Stretch modes.
 constexpr int BLACKONWHITE = 1;
 constexpr int COLORONCOLOR = 3;
@@ -211,6 +217,8 @@ KOVA_EXPORT COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color);
 KOVA_EXPORT COLORREF WINAPI GetBkColor(HDC hdc);
 KOVA_EXPORT int WINAPI SetBkMode(HDC hdc, int mode);
 KOVA_EXPORT int WINAPI SetStretchBltMode(HDC hdc, int mode);
+// The colour the display shows for a colour: itself, or on a palette-based display the
+// nearest of the twenty static colours.
 KOVA_EXPORT COLORREF WINAPI GetNearestColor(HDC hdc, COLORREF color);
 // A private escape: a device context of a printer passes it to the rendering driver's
 // DrvEscape (see plat/ui_driver.h); other device contexts answer 0 (not supported).
@@ -242,6 +250,17 @@ KOVA_EXPORT BOOL WINAPI GetCharABCWidthsW(HDC hdc, UINT first, UINT last, ABC* w
 // radial, in the pen's colour; equal radial points draw it whole.
 KOVA_EXPORT BOOL WINAPI Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, int yStart, int xEnd,
                             int yEnd);
+// A filled polygon (alternate filling) in the brush, outlined in the pen; closed by itself.
+KOVA_EXPORT BOOL WINAPI Polygon(HDC hdc, const POINT* apt, int cpt);
+// Keeps the rectangle out of what the device context draws into; answers the kind of the
+// clipping region left (NULLREGION, SIMPLEREGION, COMPLEXREGION; RGN_ERROR for a bad DC).
+KOVA_EXPORT int WINAPI ExcludeClipRect(HDC hdc, int left, int top, int right, int bottom);
+// Paths: between BeginPath and EndPath lines, rectangles, polygons, arcs and text are
+// gathered instead of drawn; StrokePath draws their outlines in the pen (a text's outline is
+// the edge of its glyphs) and forgets the path.
+KOVA_EXPORT BOOL WINAPI BeginPath(HDC hdc);
+KOVA_EXPORT BOOL WINAPI EndPath(HDC hdc);
+KOVA_EXPORT BOOL WINAPI StrokePath(HDC hdc);
 // The dotted focus outline: every other pixel of the rectangle's edge inverted.
 KOVA_EXPORT BOOL WINAPI DrawFocusRect(HDC hDC, const RECT* lprc);
 KOVA_EXPORT BOOL WINAPI StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc,

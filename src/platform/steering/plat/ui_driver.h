@@ -92,6 +92,10 @@ bool AskHelp(HWND control);
 bool OpenContextMenu(HWND window, int x, int y);
 // The shown pop-up windows that have an owner (tips and the like), in creation order.
 std::vector<HWND> ShownPopups();
+// A palette-based display of 8 bits (on) or the true-colour display (off, the default and
+// what a reset of the window system restores): GetNearestColor answers the nearest of the
+// twenty static colours, GetDeviceCaps the palette's numbers. Pixels keep their colours.
+void SetPaletteDisplay(bool on);
 // Property sheets: switch to a page by index, press OK, Cancel or Apply.
 bool SelectPage(HWND sheet, int index);
 bool PressSheetButton(HWND sheet, int which);  // PSBTN_OK, PSBTN_CANCEL, PSBTN_APPLYNOW
