@@ -92,12 +92,25 @@ void DrawSign(HDC dc, const RECT& box, bool plus, COLORREF colour, int insetX, i
 
 // ---- spin bars -----------------------------------------------------------------------------
 
+namespace {
+// The control whose setting a spin bar steps: its own, or, for a spin bar without a field
+// of its own, that of the edit it is linked to.
+ControlRecord* SpinTarget(DriverContext* context, PageRecord* page, ControlRecord* control) {
+  if (!context || !control || !control->window) return nullptr;
+  if (GetControlField(context, control)) return control;
+  if (!control->linkedId || !page) return nullptr;
+  ControlRecord* buddy = FindControlById(context, page, control->linkedId);
+  return buddy && GetControlField(context, buddy) ? buddy : nullptr;
+}
+}  // namespace
+
 void InitSpinBar(DriverContext* context, PageRecord* page, ControlRecord* control) {
-  if (!Usable(context, control)) return;
+  ControlRecord* target = SpinTarget(context, page, control);
+  if (!target) return;
   int maximum = 100, minimum = -100;
-  if (InUserUnits(control)) {
-    GetControlUnitRange(context, control, &minimum, &maximum);
-  } else if (const ImageRef record = NumericRecord(context, control)) {
+  if (InUserUnits(target)) {
+    GetControlUnitRange(context, target, &minimum, &maximum);
+  } else if (const ImageRef record = NumericRecord(context, target)) {
     minimum = static_cast<std::int32_t>(record.U32(16));
     maximum = static_cast<std::int32_t>(record.U32(20));
   }
@@ -111,12 +124,13 @@ void InitSpinBar(DriverContext* context, PageRecord* page, ControlRecord* contro
   UpdateControl(context, page, control);
 }
 
-void UpdateSpinBar(DriverContext* context, PageRecord*, ControlRecord* control) {
-  if (!Usable(context, control)) return;
-  int v = static_cast<int>(GetControlFieldValue(context, control));
-  if (InUserUnits(control)) {
+void UpdateSpinBar(DriverContext* context, PageRecord* page, ControlRecord* control) {
+  ControlRecord* target = SpinTarget(context, page, control);
+  if (!target) return;
+  int v = static_cast<int>(GetControlFieldValue(context, target));
+  if (InUserUnits(target)) {
     int minimum = 0, maximum = 0, low = 0, high = 0;
-    GetControlUnitRange(context, control, &minimum, &maximum);
+    GetControlUnitRange(context, target, &minimum, &maximum);
     Range(control->window, &low, &high);
     if (low != minimum || high != maximum)
       SendMessageW(control->window, SBM_SETRANGE, static_cast<WPARAM>(minimum), maximum);
@@ -128,16 +142,16 @@ void UpdateSpinBar(DriverContext* context, PageRecord*, ControlRecord* control) 
 
 LRESULT OnSpinBarScroll(DriverContext* context, PageRecord* page, ControlRecord* control, UINT message,
                         WPARAM wParam, LPARAM lParam) {
-  if (message != WM_VSCROLL || !Usable(context, control) || reinterpret_cast<HWND>(lParam) != control->window ||
+  ControlRecord* target = SpinTarget(context, page, control);
+  if (message != WM_VSCROLL || !target || reinterpret_cast<HWND>(lParam) != control->window ||
       ControlGreyed(control))
     return 0;
   int pos = static_cast<int>(SendMessageW(control->window, SBM_GETPOS, 0, 0));
-  int line = 1, pageStep = 0;
-  Steps(control, 0, &line, &pageStep);
-  line = 1;
+  const SliderExtra* extra = ExtraOf(control);
+  const int pageStep = extra ? extra->page : 0;
   switch (LOWORD(static_cast<DWORD>(wParam))) {
-    case SB_LINEUP: pos += line; break;
-    case SB_LINEDOWN: pos -= line; break;
+    case SB_LINEUP: pos += 1; break;
+    case SB_LINEDOWN: pos -= 1; break;
     case SB_PAGEUP: pos += pageStep; break;
     case SB_PAGEDOWN: pos -= pageStep; break;
     case SB_THUMBPOSITION:
@@ -147,12 +161,12 @@ LRESULT OnSpinBarScroll(DriverContext* context, PageRecord* page, ControlRecord*
   int low = 0, high = 0;
   Range(control->window, &low, &high);
   pos = Clamp(pos, low, high);
-  if (InUserUnits(control)) {
+  if (InUserUnits(target)) {
     ControlValueEventBlock block{control, pos};
     NotifyModules(context, MODEV_SPIN_STEP, &block);
     pos = FromUserUnits(context, 0, pos);
   }
-  SetControlFieldValue(context, control, static_cast<DWORD>(pos));
+  SetControlFieldValue(context, target, static_cast<DWORD>(pos));
   if (control->linkedId && page && page->window)
     if (HWND linked = GetDlgItem(page->window, control->linkedId)) PostMessageW(linked, WM_PAINT, 0, 0);
   if (page && page->window)
