@@ -30,7 +30,9 @@ constexpr const char* kUsage =
     "[--out FILE]\n"
     "actions: --page ID  --click CONTROL  --select CONTROL=VALUE  --type CONTROL=TEXT\n"
     "         --answer ok|cancel|yes|no  --ok  --cancel  --apply\n"
-    "         --help CONTROL  --context-menu CONTROL  --hover CONTROL[=X,Y]  --wait MS\n";
+    "         --help CONTROL  --context-menu CONTROL  --hover CONTROL[=X,Y]  --wait MS\n"
+    "         --scroll CONTROL=line-up|line-down|page-up|page-down|thumb:N  --key CONTROL=up|down|space\n"
+    "         --click-item CONTROL=ITEM\n";
 
 struct Action {
   std::string name;
@@ -151,7 +153,19 @@ void Perform(const Action& a) {
   if (a.name == "--page") {
     ok = ok && SelectSheetPage(modal, std::stoi(a.value));
   } else if (a.name == "--click") {
-    ok = ok && plat::ui::Click(plat::ui::FindControl(page, std::stoi(a.value)));
+    HWND c = ok ? plat::ui::FindControl(page, std::stoi(a.value)) : nullptr;
+    if (c && ClassOf(c) != "Button" && IsWindowVisible(c) && IsWindowEnabled(c)) {
+      // A picture or other control: the pointer moves over its middle, pressed and released.
+      RECT r{};
+      GetClientRect(c, &r);
+      const LPARAM middle = MAKELPARAM(static_cast<WORD>(r.right / 2), static_cast<WORD>(r.bottom / 2));
+      plat::ui::MoveMouse(c, r.right / 2, r.bottom / 2);
+      SendMessageW(c, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+      SendMessageW(c, WM_LBUTTONUP, 0, middle);
+      plat::ui::RunPendingMessages();
+    } else {
+      ok = ok && plat::ui::Click(c);
+    }
   } else if (a.name == "--select") {
     ok = ok && SplitPair(a.value, id, value) && SelectByValue(plat::ui::FindControl(page, id), value);
   } else if (a.name == "--type") {
@@ -159,6 +173,50 @@ void Perform(const Action& a) {
     ok = ok && SplitPair(a.value, id, value) && (edit = plat::ui::FindControl(page, id)) &&
          plat::ui::ReplaceText(edit, U16(value));
     if (ok) plat::ui::LeaveControl(edit);
+  } else if (a.name == "--scroll") {
+    // A click on a part of a scroll bar.
+    HWND bar = nullptr;
+    WORD code = 0;
+    int position = 0;
+    ok = ok && SplitPair(a.value, id, value) && (bar = plat::ui::FindControl(page, id));
+    if (value == "line-up") code = SB_LINEUP;
+    else if (value == "line-down") code = SB_LINEDOWN;
+    else if (value == "page-up") code = SB_PAGEUP;
+    else if (value == "page-down") code = SB_PAGEDOWN;
+    else if (value.rfind("thumb:", 0) == 0 && std::sscanf(value.c_str() + 6, "%d", &position) == 1)
+      code = SB_THUMBPOSITION;
+    else ok = false;
+    ok = ok && plat::ui::ClickScrollBar(bar, code, position);
+    plat::ui::RunPendingMessages();
+  } else if (a.name == "--key") {
+    // A key pressed on a control that has the focus; Space also types its character.
+    HWND c = nullptr;
+    ok = ok && SplitPair(a.value, id, value) && (c = plat::ui::FindControl(page, id)) && IsWindowVisible(c) &&
+         (value == "up" || value == "down" || value == "space");
+    if (ok) {
+      SetFocus(c);
+      if (value == "space") {
+        SendMessageW(c, WM_KEYDOWN, VK_SPACE, 1);
+        SendMessageW(c, WM_CHAR, u' ', 1);
+        SendMessageW(c, WM_KEYUP, VK_SPACE, 1);
+      } else {
+        plat::ui::PressKey(c, value == "up" ? VK_UP : VK_DOWN);
+      }
+      plat::ui::RunPendingMessages();
+    }
+  } else if (a.name == "--click-item") {
+    // A click on an item of a list: the list selects it, then the button comes up over it.
+    HWND list = nullptr;
+    int index = -1;
+    ok = ok && SplitPair(a.value, id, value) && (list = plat::ui::FindControl(page, id)) &&
+         std::sscanf(value.c_str(), "%d", &index) == 1 && plat::ui::SelectItem(list, index);
+    if (ok && ClassOf(list) == "ListBox") {
+      RECT item{};
+      SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+      SendMessageW(list, WM_LBUTTONUP, 0,
+                   MAKELPARAM(static_cast<WORD>((item.left + item.right) / 2), static_cast<WORD>((item.top + item.bottom) / 2)));
+    }
+    if (ok) plat::ui::RunPendingMessages();
   } else if (a.name == "--help") {
     ok = ok && plat::ui::AskHelp(plat::ui::FindControl(page, std::stoi(a.value)));
   } else if (a.name == "--context-menu") {
@@ -215,6 +273,7 @@ int RunSheet(const std::vector<std::string>& args) {
   for (std::size_t i = 3; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool takesValue = a == "--devmode" || a == "--out" || a == "--page" || a == "--click" ||
+                            a == "--scroll" || a == "--key" || a == "--click-item" ||
                             a == "--select" || a == "--type" || a == "--answer" || a == "--help" ||
                             a == "--context-menu" || a == "--hover" || a == "--wait";
     if (!takesValue && a != "--ok" && a != "--cancel" && a != "--apply") {

@@ -2,6 +2,8 @@
 // data its value id (also the id of its display string and picture).
 #include "pages/list_kinds.h"
 
+#include <cstdio>
+
 #include "base/driver_context.h"
 #include "base/settings_field.h"
 #include "base/ui_strings.h"
@@ -95,7 +97,15 @@ void FillItems(DriverContext* context, ControlRecord* control, bool combo, bool 
   SendMessageW(w, combo ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
   ForEachOfferedValue(context, control, [&](DWORD value) {
     WCHAR text[kTextChars] = {};
-    if (withText) LoadUiString(context, value, text, kTextChars, 1);
+    if (withText) {
+      LoadUiString(context, value, text, kTextChars, 1);
+      // A value without a display string is shown by its number rather than as a blank line.
+      if (!text[0]) {
+        char digits[12];
+        std::snprintf(digits, sizeof digits, "%lu", static_cast<unsigned long>(value));
+        for (int i = 0; digits[i]; ++i) text[i] = static_cast<WCHAR>(digits[i]);
+      }
+    }
     const LRESULT at = SendMessageW(w, combo ? CB_ADDSTRING : LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     if (at >= 0) SendMessageW(w, combo ? CB_SETITEMDATA : LB_SETITEMDATA, static_cast<WPARAM>(at), value);
     return true;

@@ -161,6 +161,9 @@ LRESULT OnSpinBarScroll(DriverContext* context, PageRecord* page, ControlRecord*
   int low = 0, high = 0;
   Range(control->window, &low, &high);
   pos = Clamp(pos, low, high);
+  // The bar shows the new place at once, so the notification that ends the scrolling
+  // (which keeps the place) writes the same value again rather than the old one.
+  SendMessageW(control->window, SBM_SETPOS, static_cast<WPARAM>(pos), TRUE);
   if (InUserUnits(target)) {
     ControlValueEventBlock block{control, pos};
     NotifyModules(context, MODEV_SPIN_STEP, &block);
@@ -241,6 +244,7 @@ LRESULT OnSliderMessage(DriverContext* context, PageRecord* page, ControlRecord*
     int low = 0, high = 0;
     Range(control->window, &low, &high);
     pos = Clamp(pos, low, high);
+    SendMessageW(control->window, SBM_SETPOS, static_cast<WPARAM>(pos), TRUE);
     if (Reversed(context, control)) pos = high - pos;
     SetControlValueAndApply(context, page, control, static_cast<DWORD>(pos));
     RefreshPage(context, page, 0);

@@ -226,12 +226,11 @@ TEST_F(ValueKindsTest, SpinBarStepsItsEditsSetting) {
   struct Step {
     WORD code;
     DWORD copies;
-  } steps[] = {{SB_LINEUP, 999}, {SB_LINEUP, 999}, {SB_LINEDOWN, 998}};
+  } steps[] = {{SB_LINEUP, 999}, {SB_ENDSCROLL, 999}, {SB_LINEUP, 999}, {SB_LINEDOWN, 998}, {SB_ENDSCROLL, 998}};
   for (const Step& s : steps) {
     EXPECT_EQ(DispatchControlMessage(context, page, spin, WM_VSCROLL, MAKEWPARAM(s.code, 0), reinterpret_cast<LPARAM>(bar)),
               1);
     EXPECT_EQ(GetControlFieldValue(context, copies), s.copies);
-    UpdateControl(context, page, spin);
   }
   // Another bar's scrolling is not this one's.
   EXPECT_EQ(DispatchControlMessage(context, page, spin, WM_VSCROLL, SB_LINEUP, 0), 0);
