@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "base/settings_field.h"
+#include "context/module_events.h"
+#include "model/module_dispatch.h"
 #include "fields/product_record.h"
 #include "pages/control_kinds.h"
 #include "pages/edit_kinds.h"
@@ -234,6 +236,46 @@ TEST_F(ValueKindsTest, SpinBarStepsItsEditsSetting) {
   }
   // Another bar's scrolling is not this one's.
   EXPECT_EQ(DispatchControlMessage(context, page, spin, WM_VSCROLL, SB_LINEUP, 0), 0);
+}
+
+std::int32_t ReversedSlider(DriverContext*, DWORD event, void* block, void*) {
+  if (event != MODEV_SLIDER_DIRECTION) return 0;
+  static_cast<ControlValueEventBlock*>(block)->value = 1;
+  return 1;
+}
+
+// A slider a module runs reversed shows maximum - value and stores maximum - position; the
+// sign pop-up covers only the arrow boxes.
+TEST_F(ValueKindsTest, ReversedSliderStoresMaximumLessPosition) {
+  DriverContext* context = Bound();
+  ASSERT_NE(context, nullptr);
+  ASSERT_TRUE(context->work && context->work->modules && context->work->modules->count > 0);
+  PageRecord* page = FindPageById(context, 1001);
+  ControlRecord* copies = page ? FindControlById(context, page, 2029) : nullptr;
+  ASSERT_NE(copies, nullptr);
+  OpenPage(context, page);
+  HWND bar = Place(page, copies, u"ScrollBar", SBS_HORZ, 84);
+  SetControlFieldValue(context, copies, 100);
+  InitControl(context, page, copies);
+  ExtensionModule& first = context->work->modules->records[0];
+  const ModuleEventHook savedHook = first.eventHook;
+  for (bool reversed : {false, true}) {
+    SCOPED_TRACE(reversed);
+    first.eventHook = reversed ? &ReversedSlider : savedHook;
+    SetControlFieldValue(context, copies, 100);
+    UpdateControl(context, page, copies);
+    EXPECT_EQ(SendMessageW(bar, SBM_GETPOS, 0, 0), reversed ? 899 : 100);
+    EXPECT_EQ(DispatchControlMessage(context, page, copies, WM_HSCROLL, SB_LINERIGHT, reinterpret_cast<LPARAM>(bar)), 1);
+    EXPECT_EQ(GetControlFieldValue(context, copies), reversed ? 99u : 101u);
+    EXPECT_EQ(DispatchControlMessage(context, page, copies, WM_HSCROLL, SB_ENDSCROLL, reinterpret_cast<LPARAM>(bar)),
+              1);
+    EXPECT_EQ(GetControlFieldValue(context, copies), reversed ? 99u : 101u);
+  }
+  first.eventHook = savedHook;
+  HWND sign = ShowSliderSignPopup(context, page, copies, 2, 5);
+  EXPECT_NE(sign, nullptr);
+  if (sign) DestroyWindow(sign);
+  EXPECT_EQ(ShowSliderSignPopup(context, page, copies, 60, 5), nullptr);
 }
 
 // A value list shows the current value selected from its start, the owner-drawn one too.
