@@ -317,6 +317,30 @@ TEST_F(DrvhostSheetTest, TheSamplesChoicesShowByName) {
   EXPECT_GT(combos, 5);
 }
 
+// The copies spin bar's up arrow raises copies by one; the orientation picture switches
+// between portrait and landscape with each click.
+TEST_F(DrvhostSheetTest, SpinArrowAndOrientationPictureChangeTheSettings) {
+  const std::string out = (dir_ / "spin.dm").string();
+  HostRun run = Host({"sheet", root_, "Kova Sample Printer", "document", "--page", "1001", "--scroll",
+                      "2030=line-up", "--click", "2025", "--ok", "--out", out});
+  ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+  const std::size_t scrolled = run.out.find("page 1001 (after --scroll)");
+  ASSERT_NE(scrolled, std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("2029 Edit       \"2\"", scrolled), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("2027 Button     \"Landscape\" checked", scrolled), std::string::npos) << run.out;
+  EXPECT_EQ(OrientationIn("spin.dm"), 2);
+  const std::string bytes = ReadAll(dir_ / "spin.dm");
+  ASSERT_GE(bytes.size(), sizeof(DEVMODEW));
+  EXPECT_EQ(reinterpret_cast<const DEVMODEW*>(bytes.data())->dmCopies, 2);
+  HostRun back = Host({"sheet", root_, "Kova Sample Printer", "document", "--page", "1001", "--click", "2025",
+                       "--click", "2025", "--ok", "--out", out});
+  ASSERT_EQ(back.exitCode, 0) << back.out << back.err;
+  EXPECT_EQ(OrientationIn("spin.dm"), 1);
+  EXPECT_EQ(Host({"sheet", root_, "Kova Sample Printer", "document", "--scroll", "2030=sideways", "--cancel"})
+                .out.find("could not be done") == std::string::npos,
+            false);
+}
+
 // F1 and a right-click print the help request with the control's ids; a hovered control's
 // tip shows only once its second has passed on the host's clock. The hovered control lies
 // inside the sheet's own area whatever size the sheet takes (the pointer cannot rest on a

@@ -34,6 +34,7 @@ constexpr const char* kUsage =
     "         --click-item CONTROL=ITEM  --focus CONTROL\n"
     "         --answer ok|cancel|yes|no  --ok  --cancel  --apply\n"
     "         --help CONTROL  --context-menu CONTROL  --hover CONTROL[=X,Y]  --wait MS\n"
+    "         --scroll CONTROL=line-up|line-down|page-up|page-down|thumb:N  --key CONTROL=up|down|space\n"
     "         --file PATH  --files A,B  --file-cancel (the next file dialog's choice)\n"
     "--png FILE: a picture of the sheet as shown after the actions; with %d in the name, one after\n"
     "            each action (0: as opened)\n";
@@ -139,6 +140,9 @@ std::string CheckAction(const Action& a) {
   if (a.name == "--click" && !ParseId(a.value, id)) return "--click needs a control id, not \"" + a.value + "\"";
   if ((a.name == "--select" || a.name == "--type") && !SplitPair(a.value, id, value))
     return a.name + " needs CONTROL=" + (a.name == "--select" ? "VALUE" : "TEXT") + " with a control id, not \"" +
+           a.value + "\"";
+  if ((a.name == "--scroll" || a.name == "--key") && !SplitPair(a.value, id, value))
+    return a.name + " needs CONTROL=" + (a.name == "--scroll" ? "PART" : "KEY") + " with a control id, not \"" +
            a.value + "\"";
   if (a.name == "--click-item" && !SplitPair(a.value, id, value))
     return "--click-item needs CONTROL=ITEM with a control id, not \"" + a.value + "\"";
@@ -253,7 +257,19 @@ void Perform(const Action& a) {
   if (a.name == "--page") {
     ok = ok && ParseId(a.value, id) && SelectSheetPage(modal, id);
   } else if (a.name == "--click") {
-    ok = ok && ParseId(a.value, id) && plat::ui::Click(plat::ui::FindControl(page, id));
+    HWND c = ok && ParseId(a.value, id) ? plat::ui::FindControl(page, id) : nullptr;
+    if (c && ClassOf(c) != "Button" && IsWindowVisible(c) && IsWindowEnabled(c)) {
+      // A picture or other control: the pointer moves over its middle, pressed and released.
+      RECT r{};
+      GetClientRect(c, &r);
+      const LPARAM middle = MAKELPARAM(static_cast<WORD>(r.right / 2), static_cast<WORD>(r.bottom / 2));
+      plat::ui::MoveMouse(c, r.right / 2, r.bottom / 2);
+      SendMessageW(c, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+      SendMessageW(c, WM_LBUTTONUP, 0, middle);
+      plat::ui::RunPendingMessages();
+    } else {
+      ok = ok && plat::ui::Click(c);
+    }
   } else if (a.name == "--select") {
     ok = ok && SplitPair(a.value, id, value) && SelectByValue(plat::ui::FindControl(page, id), value);
   } else if (a.name == "--click-item") {
@@ -267,6 +283,37 @@ void Perform(const Action& a) {
     ok = ok && SplitPair(a.value, id, value) && TakesTyping(edit = plat::ui::FindControl(page, id)) &&
          plat::ui::ReplaceText(edit, U16(value));
     if (ok) plat::ui::LeaveControl(edit);
+  } else if (a.name == "--scroll") {
+    // A click on a part of a scroll bar.
+    HWND bar = nullptr;
+    WORD code = 0;
+    int position = 0;
+    ok = ok && SplitPair(a.value, id, value) && (bar = plat::ui::FindControl(page, id));
+    if (value == "line-up") code = SB_LINEUP;
+    else if (value == "line-down") code = SB_LINEDOWN;
+    else if (value == "page-up") code = SB_PAGEUP;
+    else if (value == "page-down") code = SB_PAGEDOWN;
+    else if (value.rfind("thumb:", 0) == 0 && std::sscanf(value.c_str() + 6, "%d", &position) == 1)
+      code = SB_THUMBPOSITION;
+    else ok = false;
+    ok = ok && plat::ui::ClickScrollBar(bar, code, position);
+    plat::ui::RunPendingMessages();
+  } else if (a.name == "--key") {
+    // A key pressed on a control that has the focus; Space also types its character.
+    HWND c = nullptr;
+    ok = ok && SplitPair(a.value, id, value) && (c = plat::ui::FindControl(page, id)) && IsWindowVisible(c) &&
+         (value == "up" || value == "down" || value == "space");
+    if (ok) {
+      SetFocus(c);
+      if (value == "space") {
+        SendMessageW(c, WM_KEYDOWN, VK_SPACE, 1);
+        SendMessageW(c, WM_CHAR, u' ', 1);
+        SendMessageW(c, WM_KEYUP, VK_SPACE, 1);
+      } else {
+        plat::ui::PressKey(c, value == "up" ? VK_UP : VK_DOWN);
+      }
+      plat::ui::RunPendingMessages();
+    }
   } else if (a.name == "--help") {
     ok = ok && ParseId(a.value, id) && plat::ui::AskHelp(plat::ui::FindControl(page, id));
   } else if (a.name == "--context-menu") {
@@ -344,6 +391,7 @@ int RunSheet(const std::vector<std::string>& args) {
   for (std::size_t i = 3; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool takesValue = a == "--devmode" || a == "--out" || a == "--png" || a == "--page" || a == "--click" ||
+                            a == "--scroll" || a == "--key" ||
                             a == "--select" || a == "--type" || a == "--answer" || a == "--help" ||
                             a == "--context-menu" || a == "--hover" || a == "--wait" || a == "--file" ||
                             a == "--files" || a == "--click-item" || a == "--focus";

@@ -58,11 +58,13 @@ void FormatScaledNumber(WCHAR* buffer, int scale, int value, DriverContext* cont
   for (int s = scale; s > 1; s /= 10) ++decimals;
   char text[kScaledNumberChars];
   static constexpr int kDivisors[5] = {1, 10, 100, 1000, 10000};
-  static constexpr const char* kFormats[5] = {"%ld", "%ld.%01u", "%ld.%02u", "%ld.%03u", "%ld.%04u"};
+  static constexpr const char* kFormats[5] = {"%s%lld", "%s%lld.%01u", "%s%lld.%02u", "%s%lld.%03u", "%s%lld.%04u"};
   if (decimals >= 1 && decimals <= 4) {
+    // The sign is written apart, so a negative value keeps its decimals (-0.5, not 0.-5).
     const int d = kDivisors[decimals];
-    std::snprintf(text, sizeof text, kFormats[decimals], static_cast<long>(value / d),
-                  static_cast<unsigned>(value % d));
+    const long long magnitude = value < 0 ? -static_cast<long long>(value) : value;
+    std::snprintf(text, sizeof text, kFormats[decimals], value < 0 ? "-" : "", static_cast<long long>(magnitude / d),
+                  static_cast<unsigned>(magnitude % d));
   } else {
     std::snprintf(text, sizeof text, "%ld", static_cast<long>(value));
   }
@@ -70,6 +72,38 @@ void FormatScaledNumber(WCHAR* buffer, int scale, int value, DriverContext* cont
   for (; text[i] && i + 1 < kScaledNumberChars; ++i) buffer[i] = static_cast<WCHAR>(text[i]);
   buffer[i] = 0;
   if (UsesDecimalComma(context)) ReplaceDecimalPoint(buffer);
+}
+
+int ParseScaledNumber(const WCHAR* text, int scale, DriverContext* context, BOOL* overflow) {
+  if (overflow) *overflow = FALSE;
+  if (!text) return 0;
+  int decimals = 0;
+  for (int s = scale; s > 1; s /= 10) ++decimals;
+  const WCHAR separator = UsesDecimalComma(context) ? u',' : u'.';
+  bool negative = false;
+  const WCHAR* p = text;
+  for (; *p && !(*p >= u'0' && *p <= u'9'); ++p)
+    if (*p == u'-') negative = true;
+  if (!*p) return 0;
+  // Wide enough for every 32-bit number times the scale; anything above the limit stops
+  // the reading at once, so the accumulator never wraps.
+  const long long limit = negative ? 2147483648LL : 2147483647LL;
+  long long number = 0;
+  bool over = false;
+  auto push = [&](int digit) {
+    number = number * 10 + digit;
+    if (number > limit) over = true;
+  };
+  for (; *p >= u'0' && *p <= u'9' && !over; ++p) push(*p - u'0');
+  int read = 0;
+  if (!over && *p == separator)
+    for (++p; read < decimals && *p >= u'0' && *p <= u'9' && !over; ++p, ++read) push(*p - u'0');
+  for (; read < decimals && !over; ++read) push(0);
+  if (over) {
+    if (overflow) *overflow = TRUE;
+    return 0;
+  }
+  return static_cast<int>(negative ? -number : number);
 }
 
 WCHAR ReplaceDecimalPoint(WCHAR* text) {

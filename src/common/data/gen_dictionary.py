@@ -592,7 +592,8 @@ def emit(path, rows, table, value_rows, ids, messages, pages, controls, ui_table
                     '{%d, 0, 0, %d, 0}' % (i, x[1]) for i in x[2])))
                 out.append('const HoldExtra %s = {5, %d, %sRows};' % (name, len(x[2]), name))
             else:
-                words = ([] if x[0] == 'fields' else [int(x[0])]) + x[1]
+                # A field-id array ends with id 0, so its reader knows where it stops.
+                words = x[1] + [0] if x[0] == 'fields' else [int(x[0])] + x[1]
                 out.append('const WORD %s[%d] = {%s};' % (name, len(words), ', '.join(map(str, words))))
             c['extra_name'] = ('&' if x[0] in ('4', '5') else '') + name
     for pid, ctl in sorted(controls.items()):

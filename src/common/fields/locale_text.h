@@ -27,6 +27,12 @@ constexpr DWORD kScaledNumberChars = 32;
 // a plain integer; a decimal-comma language gets commas. The buffer holds at least
 // kScaledNumberChars characters.
 void FormatScaledNumber(WCHAR* buffer, int scale, int value, DriverContext* context);
+// The number a person typed, scaled: as many decimals as the scale has powers of ten are
+// read after the language's decimal mark (',' in a decimal-comma language, else '.'), the
+// missing ones counted as zeros; a '-' before the first digit makes it negative, anything
+// else before it and everything after the number is ignored. No digit gives 0. A number
+// beyond the 32-bit range gives 0 and sets *overflow (when given) to 1, else 0.
+int ParseScaledNumber(const WCHAR* text, int scale, DriverContext* context, BOOL* overflow = nullptr);
 // Every '.' from the end back to the first '(' met (or the start) becomes ','. Answers the
 // last character examined; an empty or null text answers 0.
 WCHAR ReplaceDecimalPoint(WCHAR* text);

@@ -1,5 +1,5 @@
 // The control kinds: the table of 34 handler sets, the dispatch of a control's messages to
-// its kind, subclassing, and the road every kind fills and writes its control through.
+// its kind and subclassing.
 #pragma once
 
 #include "base/dictionary_pages.h"

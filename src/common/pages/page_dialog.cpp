@@ -1,6 +1,7 @@
 // The page dialog procedure, the routing of its messages and the common window procedure of
 // the subclassed controls.
 #include "pages/page_dialog.h"
+#include "pages/slider_kinds.h"
 
 #include <cstring>
 
@@ -664,6 +665,13 @@ LRESULT ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
                        static_cast<std::int16_t>(HIWORD(static_cast<DWORD>(lParam)))};
         if (IsSliderEndArrowAt(context, control, at)) return 0;
         if (context) SetTipPopup(context, nullptr, page ? page->window : nullptr, 0, 0);
+        // The slider's own handler may show a plus or minus sign over the pressed arrow for
+        // as long as the scroll bar tracks the mouse.
+        HWND sign = message == WM_LBUTTONDOWN && context ? ShowSliderSignPopup(context, page, control, at.x, at.y)
+                                                         : nullptr;
+        const LRESULT result = pass();
+        if (sign) DestroyWindow(sign);
+        return result;
       }
       break;
     case WM_LBUTTONUP:

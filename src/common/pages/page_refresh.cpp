@@ -356,6 +356,7 @@ void RefreshPage(DriverContext* context, PageRecord* page, int full) {
     if (enabledChanged) {
       const bool enable = greyed == 0 || c->controlId == 2164;
       EnableWindow(c->window, enable ? TRUE : FALSE);
+      if (c->kind == 23) EnableScrollBar(c->window, SB_CTL, enable ? ESB_ENABLE_BOTH : ESB_DISABLE_BOTH);
       if (c->kind == 50 || c->kind == 47) InvalidateRect(c->window, nullptr, TRUE);
     }
     UpdateLockMarker(context, page, c, enabledChanged, greyed, hidden);

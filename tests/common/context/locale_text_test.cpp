@@ -32,7 +32,8 @@ TEST(LocaleText, FormatScaledNumber) {
     const char16_t* text;
   } cases[] = {{100, 12345, u"123.45"}, {10000, 12345, u"1.2345"}, {100000, 12345, u"12345"},
                {10, 5, u"0.5"},         {1, 42, u"42"},            {0, 42, u"42"},
-               {1000, 1005, u"1.005"}};
+               {1000, 1005, u"1.005"},  {10, -5, u"-0.5"},        {100, -12345, u"-123.45"},
+               {10, -2147483647 - 1, u"-214748364.8"}};
   for (const auto& c : cases) {
     WCHAR out[kScaledNumberChars];
     FormatScaledNumber(out, c.scale, c.value, fc.get());
@@ -42,6 +43,37 @@ TEST(LocaleText, FormatScaledNumber) {
   WCHAR out[kScaledNumberChars];
   FormatScaledNumber(out, 100, 12345, fc.get());
   EXPECT_EQ(Str(out), u"123,45");
+}
+
+TEST(LocaleText, ParseScaledNumber) {
+  kovatest::FieldContext fc;
+  struct Case {
+    const char16_t* text;
+    int scale;
+    bool comma;
+    int value;
+    bool overflow;
+  } cases[] = {
+      {u"-0,5", 10, true, -5, false},         {u"12.345", 100, false, 1234, false},
+      {u"7", 100, false, 700, false},         {u"abc", 10, false, 0, false},
+      {u"", 100, false, 0, false},            {u"2147483647", 1, false, 2147483647, false},
+      {u"-2147483648", 0, false, -2147483647 - 1, false},
+      {u"50000000", 100, false, 0, true},     {u"4294967297", 1, false, 0, true},
+      {u"2147483648", 0, false, 0, true},     {u"99999999999999999999999", 0, false, 0, true},
+      {u"21474836.48", 100, false, 0, true},  {u"21474836.47", 100, false, 2147483647, false},
+      {u"1.5", 10, true, 10, false},          {u"1,5", 10, false, 10, false},
+      {u"x 12.5 mm", 10, false, 125, false},  {u"3.", 100, false, 300, false},
+      {u"1.25", 0, false, 1, false},          {u"0012", 10, false, 120, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text)));
+    WriteFieldRawById(fc.get(), 169, c.comma ? 4 : 0);
+    BOOL overflow = 2;
+    EXPECT_EQ(ParseScaledNumber(c.text, c.scale, fc.get(), &overflow), c.value);
+    EXPECT_EQ(overflow, c.overflow ? TRUE : FALSE);
+    EXPECT_EQ(ParseScaledNumber(c.text, c.scale, fc.get()), c.value);
+  }
+  EXPECT_EQ(ParseScaledNumber(nullptr, 10, fc.get()), 0);
 }
 
 TEST(LocaleText, ReplaceDecimalPoint) {

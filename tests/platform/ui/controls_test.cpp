@@ -131,6 +131,46 @@ TEST_F(UiControls, NotificationsOfEachControlClassInOrder) {
        },
        {"h1:0", "h8:0", "h3:0", "h8:0", "h6:0", "h8:0"},
        [](HWND c) { EXPECT_EQ(SendMessageW(c, TBM_GETPOS, 0, 0), 0); }},
+      {"ScrollBarArrows", u"ScrollBar", SBS_HORZ,
+       [](HWND c) {
+         SendMessageW(c, SBM_SETRANGE, 0, 10);
+         SendMessageW(c, SBM_SETPOS, 5, FALSE);
+       },
+       [](HWND c) {
+         EXPECT_TRUE(ui::ClickScrollBar(c, SB_LINEUP));
+         EXPECT_TRUE(ui::ClickScrollBar(c, SB_LINEDOWN));
+       },
+       {"h0:0", "h8:0", "h1:0", "h8:0"}, nullptr},
+      {"ScrollBarPageAreas", u"ScrollBar", SBS_HORZ,
+       [](HWND c) {
+         SendMessageW(c, SBM_SETRANGE, 0, 10);
+         SendMessageW(c, SBM_SETPOS, 5, FALSE);
+       },
+       [](HWND c) {
+         EXPECT_TRUE(ui::ClickScrollBar(c, SB_PAGEUP));
+         EXPECT_TRUE(ui::ClickScrollBar(c, SB_PAGEDOWN));
+       },
+       {"h2:0", "h8:0", "h3:0", "h8:0"}, nullptr},
+      {"ScrollBarThumbDrag", u"ScrollBar", SBS_HORZ, [](HWND c) { SendMessageW(c, SBM_SETRANGE, 0, 10); },
+       [](HWND c) { EXPECT_TRUE(ui::ClickScrollBar(c, SB_THUMBPOSITION, 8)); }, {"h5:8", "h4:8", "h8:0"},
+       [](HWND) { EXPECT_EQ(GetCapture(), nullptr); }},
+      {"ScrollBarThumbAtTheStartHasNoPageBefore", u"ScrollBar", SBS_HORZ,
+       [](HWND c) { SendMessageW(c, SBM_SETRANGE, 0, 10); },
+       [](HWND c) { EXPECT_FALSE(ui::ClickScrollBar(c, SB_PAGEUP)); }, {}, nullptr},
+      {"ScrollBarDisabledArrows", u"ScrollBar", SBS_HORZ,
+       [](HWND c) {
+         SendMessageW(c, SBM_SETRANGE, 0, 10);
+         EXPECT_TRUE(EnableScrollBar(c, SB_CTL, ESB_DISABLE_LTUP));
+       },
+       [](HWND c) {
+         ui::ClickScrollBar(c, SB_LINEUP);
+         ui::ClickScrollBar(c, SB_LINEDOWN);
+         SendMessageW(c, SBM_ENABLE_ARROWS, ESB_DISABLE_BOTH, 0);
+         ui::ClickScrollBar(c, SB_LINEDOWN);
+         SendMessageW(c, SBM_ENABLE_ARROWS, ESB_ENABLE_BOTH, 0);
+         ui::ClickScrollBar(c, SB_LINEUP);
+       },
+       {"h1:0", "h8:0", "h0:0", "h8:0"}, nullptr},
       {"StaticNotify", u"Static", SS_NOTIFY, nullptr, [](HWND c) { SendMessageW(c, WM_LBUTTONUP, 0, 0); }, {"0"},
        nullptr},
   };

@@ -245,6 +245,10 @@ constexpr WORD SB_LINEDOWN = 1;
 constexpr WORD SB_LINERIGHT = 1;
 constexpr WORD SB_PAGEUP = 2;
 constexpr WORD SB_PAGEDOWN = 3;
+constexpr WORD SB_PAGELEFT = 2;
+constexpr WORD SB_PAGERIGHT = 3;
+constexpr WORD SB_LEFT = 6;
+constexpr WORD SB_RIGHT = 7;
 constexpr WORD SB_THUMBPOSITION = 4;
 constexpr WORD SB_THUMBTRACK = 5;
 constexpr WORD SB_TOP = 6;
@@ -254,7 +258,12 @@ constexpr UINT SBM_SETPOS = 0x00E0;
 constexpr UINT SBM_GETPOS = 0x00E1;
 constexpr UINT SBM_SETRANGE = 0x00E2;
 constexpr UINT SBM_GETRANGE = 0x00E3;
+constexpr UINT SBM_ENABLE_ARROWS = 0x00E4;
 constexpr UINT SBM_SETSCROLLINFO = 0x00E9;
+constexpr UINT ESB_ENABLE_BOTH = 0x0000;
+constexpr UINT ESB_DISABLE_LTUP = 0x0001;
+constexpr UINT ESB_DISABLE_RTDN = 0x0002;
+constexpr UINT ESB_DISABLE_BOTH = 0x0003;
 constexpr UINT SBM_GETSCROLLINFO = 0x00EA;
 
 constexpr UINT SIF_RANGE = 0x1;
@@ -325,6 +334,8 @@ KOVA_EXPORT BOOL WINAPI GetScrollInfo(HWND hwnd, int nBar, LPSCROLLINFO lpsi);
 KOVA_EXPORT int WINAPI SetScrollPos(HWND hWnd, int nBar, int nPos, BOOL bRedraw);
 KOVA_EXPORT int WINAPI GetScrollPos(HWND hWnd, int nBar);
 KOVA_EXPORT BOOL WINAPI SetScrollRange(HWND hWnd, int nBar, int nMinPos, int nMaxPos, BOOL bRedraw);
+// SB_CTL only: SBM_ENABLE_ARROWS to the bar; the bars of a window answer FALSE.
+KOVA_EXPORT BOOL WINAPI EnableScrollBar(HWND hWnd, UINT wSBflags, UINT wArrows);
 }  // extern "C"
 
 #pragma GCC visibility pop

@@ -70,6 +70,12 @@ bool ExpandItem(HWND tree, int index, bool expand);
 // Drags a trackbar's thumb to a position (clamped to its range): the parent gets
 // TB_THUMBTRACK, TB_THUMBPOSITION and TB_ENDTRACK.
 bool DragSlider(HWND trackbar, int position);
+// A click on a part of a scroll bar control as a person makes it, through the bar's window
+// procedure: SB_LINEUP or SB_LINEDOWN an arrow box, SB_PAGEUP or SB_PAGEDOWN the track
+// beside the thumb (false when there is none on that side), SB_THUMBPOSITION the thumb
+// dragged to the place of `position` (clamped to the range). False for a hidden or
+// disabled bar or a window that is no scroll bar.
+bool ClickScrollBar(HWND bar, WORD code, int position = 0);
 // A key pressed on a window (through the dialog manager when it is in a dialog).
 bool PressKey(HWND window, int virtualKey);
 // The pointer moves to (x, y) of `over`'s client area, as a person moves the mouse there:
