@@ -30,7 +30,6 @@
 #include "context/page_wiring.h"
 #include "pages/picture_clicks.h"
 #include "pages/picture_hit_test.h"
-#include "pages/slider_paint.h"
 #include "stored/default_section.h"
 #include "context/device_output.h"
 #include "stored/lock_data.h"
@@ -574,7 +573,7 @@ LRESULT ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
           context->work->sheet.paintDc = nullptr;
           ControlValueEventBlock direction{control, 0};
           NotifyModules(context, MODEV_SLIDER_DIRECTION, &direction);
-          PaintSliderTrack(context, control, direction.value ? 1 : 0);
+          PaintSliderTrack(context, page, control, direction.value ? 1 : 0);
         }
         context->work->sheet.paintDc = nullptr;
         EndPaint(window, &ps);
