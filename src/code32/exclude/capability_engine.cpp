@@ -4,6 +4,7 @@
 
 #include "api_frame.h"
 #include "api_printer.h"
+#include "capability_lists.h"
 #include "fields/product_record.h"
 #include "option_services.h"
 #include "settings_snapshots.h"
@@ -210,10 +211,6 @@ bool StatusBitSet(const BYTE* bitmap, DWORD bytes, DWORD id) {
   if (id < 1 || (id - 1) / 8 >= bytes) return false;
   return (bitmap[(id - 1) / 8] & (0x80u >> ((id - 1) % 8))) != 0;
 }
-
-// The product record's byte after the machine-type byte: 1 when the model refuses the
-// emulation choice, so that capability 45 has no list to give.
-bool IsEmulationRefused(const DriverContext* context) { return ProductOf(context)->driverType == 1; }
 
 void PutU32(BYTE* record, DWORD offset, DWORD value) { std::memcpy(record + offset, &value, 4); }
 
