@@ -289,6 +289,49 @@ TEST_F(CapabilityEngine, PairsAnswerWithANullBuffer) {
   DoDisable(handle);
 }
 
+// The custom paper extents (124, 125) and the paper extents (13, 14) come from the context's
+// product record, clamped into the free-size range: a product copy whose limits lie outside
+// it answers the range's ends.
+TEST_F(CapabilityEngine, PaperExtentsAreClampedToTheFreeSizeRange) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  const ProductRecord* shipped = GetProductRecord();
+  auto tenth = [](DWORD dots) { return static_cast<DWORD>(DotsToUserUnits(kUnitTenthMm, static_cast<int>(dots), 1200)); };
+  struct Case {
+    const char* what;
+    DWORD widthMin, widthMax;
+    DWORD id;
+    DWORD width;  // the width answered, in 0.1 mm
+  };
+  const Case cases[] = {
+      {"maximum as shipped", shipped->userPaperWidthMin, shipped->userPaperWidthMax, 124, tenth(shipped->userPaperWidthMax)},
+      {"maximum above the range", shipped->userPaperWidthMin, 20000, 124, tenth(shipped->userPaperWidthMax)},
+      {"maximum inside the range", shipped->userPaperWidthMin, 12000, 124, tenth(12000)},
+      {"minimum below the range", 1000, shipped->userPaperWidthMax, 125, tenth(shipped->userPaperWidthMin)},
+      {"paper extent above the range", shipped->userPaperWidthMin, 20000, 13, tenth(shipped->userPaperWidthMax)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    handle->product->userPaperWidthMin = c.widthMin;
+    handle->product->userPaperWidthMax = c.widthMax;
+    DWORD pair[2] = {0xEEEEEEEEu, 0xEEEEEEEEu};
+    const std::int32_t answer = DoGetCaps(handle, c.id, pair);
+    if (c.id == 13) {
+      WORD words[2] = {};
+      std::memcpy(words, pair, sizeof words);
+      EXPECT_EQ(words[0], c.width);
+      EXPECT_EQ(static_cast<DWORD>(answer) & 0xFFFFu, c.width);
+      EXPECT_EQ(pair[1], 0xEEEEEEEEu);  // two u16, nothing beyond
+    } else {
+      EXPECT_EQ(answer, 1);
+      EXPECT_EQ(pair[0], c.width);
+    }
+  }
+  handle->product->userPaperWidthMin = shipped->userPaperWidthMin;
+  handle->product->userPaperWidthMax = shipped->userPaperWidthMax;
+  DoDisable(handle);
+}
+
 TEST_F(CapabilityEngine, RecordBelowVersion6EndsAtOffset316) {
   DriverContext* handle = EnableRecordModelAt(5);
   ASSERT_NE(handle, nullptr);
@@ -421,6 +464,54 @@ TEST_F(CapabilityEngine, NumbersFollowTheModel) {
       EXPECT_EQ(pair[0], 0xEEEE);
       EXPECT_EQ(pair[1], 0xEEEE);
     }
+    DoDisable(handle);
+    ResetApiGlobals();
+  }
+}
+
+// Duplex is available with a duplex unit or while duplex is locked; the duplex types list a
+// leading 0 (duplex off) unless it is locked. The mark function needs its switch's option and
+// two input trays besides the automatic one.
+TEST_F(CapabilityEngine, DuplexAndMarkFollowTheSettings) {
+  struct Case {
+    const char* what;
+    bool capabilityModel;
+    DWORD unit, lock;
+    DWORD id;
+    std::int32_t answer;
+    std::vector<DWORD> values;
+  };
+  const Case cases[] = {
+      {"no unit, no lock", false, 0, 0, 25, 0, {}},
+      {"a duplex unit", false, 1, 0, 25, 1, {}},
+      {"locked without a unit", false, 0, 1, 25, 1, {}},
+      {"types without duplex", false, 0, 0, 104, 0, {}},
+      {"types with a unit: off first", false, 1, 0, 104, 3, {0, 1, 2}},
+      {"types while locked: no off", false, 0, 1, 104, 2, {1, 2}},
+      // The model's bindings pass their condition only with duplex on, which 103 sets for the
+      // query and puts back.
+      {"types with duplex on", false, 1, 0, 103, 10, {0, 3, 2, 1, 19, 18, 17, 22, 21, 20}},
+      {"mark without its switch's option", false, 0, 0, 23, 0, {}},
+      {"mark with trays 7, 1 and 4", true, 0, 0, 23, 1, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DriverContext* handle = EnableEditedAt(16, "", "", -1, c.capabilityModel);
+    if (!handle) {
+      ADD_FAILURE() << "not enabled";
+      continue;
+    }
+    WriteFieldRawById(handle, fid::kdmSourceOptionTypeDuplex, c.unit);
+    WriteFieldRawById(handle, fid::kdmLock000InfoBitDuplex, c.lock);
+    const DWORD duplexBefore = ReadFieldRawById(handle, fid::kdmFuncSelectDuplex);
+    const std::int32_t counted = DoGetCaps(handle, c.id, nullptr);
+    EXPECT_EQ(counted, c.answer);
+    std::vector<DWORD> values(std::max<std::size_t>(c.values.size(), counted > 0 ? counted : 0) + 4, 0xC5C5C5C5u);
+    EXPECT_EQ(DoGetCaps(handle, c.id, values.data()), c.answer);
+    if (!c.values.empty()) {
+      EXPECT_EQ(std::vector<DWORD>(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(c.values.size())), c.values);
+    }
+    EXPECT_EQ(ReadFieldRawById(handle, fid::kdmFuncSelectDuplex), duplexBefore);  // put back
     DoDisable(handle);
     ResetApiGlobals();
   }
