@@ -603,6 +603,43 @@ TEST_F(CapabilityEngine, ListsThatApplyEntriesRefuseWithoutTheirSnapshot) {
   DoDisable(handle);
 }
 
+// The preset and user quality counts come from the per-printer INI: whatever it holds, the
+// lists have at most 16 presets and 128 quality entries (with the leading 160, 129 macros).
+TEST_F(CapabilityEngine, StoredCountsAreBounded) {
+  DriverContext* handle = EnableRecordModelAt(16);
+  ASSERT_NE(handle, nullptr);
+  const WCHAR* ini = nullptr;
+  const WCHAR* section = nullptr;
+  ASSERT_TRUE(UserListLocation(handle, ini, section));
+  std::u16string folder(ini);
+  folder.resize(folder.rfind(u'\\'));
+  CreateDirectoryW(folder.c_str(), nullptr);
+  struct Case {
+    const char16_t* key;
+    const char16_t* stored;
+    DWORD id;
+    std::int32_t answer;
+  };
+  const Case cases[] = {
+      {u"Count", u"1000", 85, 16},           {u"Count", u"1000", 86, 16},
+      {u"Count", u"-5", 85, 0},              {u"Count", u"2147483647", 85, 16},
+      {u"QualityCount", u"1000", 271, 129},  {u"QualityCount", u"2147483647", 271, 129},
+      {u"QualityCount", u"1000", 272, 129},  {u"QualityCount", u"-1", 271, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.id) + " with " + std::string(c.stored, c.stored + std::char_traits<char16_t>::length(c.stored)));
+    ASSERT_TRUE(WriteIniString(section, c.key, c.stored, ini));
+    EXPECT_EQ(DoGetCaps(handle, c.id, nullptr), c.answer);
+    const int width = NameListWidth(c.id) ? NameListWidth(c.id) : 4;
+    std::vector<BYTE> buffer(static_cast<std::size_t>(c.answer) * width + 16, 0xC5);
+    EXPECT_EQ(DoGetCaps(handle, c.id, buffer.data()), c.answer);
+    for (std::size_t i = static_cast<std::size_t>(c.answer) * width; i < buffer.size(); ++i)
+      ASSERT_EQ(buffer[i], 0xC5) << i;
+    WriteIniString(section, c.key, u"0", ini);
+  }
+  DoDisable(handle);
+}
+
 // The colour profiles as the API reaches them: the count the profile module keeps, and a
 // name buffer zeroed and never written beyond its 64 characters and NUL.
 TEST_F(CapabilityEngine, ProfileCountAndNameComeFromTheProfileModule) {
