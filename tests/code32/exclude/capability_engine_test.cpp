@@ -17,6 +17,7 @@
 #include "field_ids.h"
 #include "fields/devmode_header.h"
 #include "fields/field_access.h"
+#include "fields/field_table.h"
 #include "fields/product_record.h"
 #include "model/units.h"
 #include "modules/profile_list.h"
@@ -24,6 +25,7 @@
 #include "base/ini_files.h"
 #include "stored/list_keys.h"
 #include "stored/preset_list.h"
+#include "stored/stamp_list.h"
 #include "settings_snapshots.h"
 #include "plat/spooler_setup.h"
 #include "plat/system.h"
@@ -637,6 +639,45 @@ TEST_F(CapabilityEngine, StoredCountsAreBounded) {
       ASSERT_EQ(buffer[i], 0xC5) << i;
     WriteIniString(section, c.key, u"0", ini);
   }
+  DoDisable(handle);
+}
+
+// A stored watermark is listed by its number plus 1 and its name, each name slot ended with
+// NUL, and the settings are as they were after the query.
+TEST_F(CapabilityEngine, WatermarksListTheStoredOnes) {
+  DriverContext* handle = EnableRecordModelAt(16);
+  ASSERT_NE(handle, nullptr);
+  WriteFieldRawById(handle, fid::kdmFuncSelectWaterMark, 1);
+  const WCHAR* ini = nullptr;
+  const WCHAR* section = nullptr;
+  ASSERT_TRUE(UserListLocation(handle, ini, section));
+  std::u16string folder(ini);
+  folder.resize(folder.rfind(u'\\'));
+  CreateDirectoryW(folder.c_str(), nullptr);  // the per-printer INI's folder
+  const std::u16string longName(40, u'W');  // longer than the field holds
+  for (int k = 0; k < 2; ++k) {
+    WriteFieldRawById(handle, fid::kdmWmKind, 1);
+    ASSERT_NE(SetFieldString(handle, FindFieldById(handle, fid::wdmWmCharName), k == 0 ? longName.c_str() : u"Draft"),
+              nullptr);
+    SaveStamp(handle, k);
+  }
+  SetFieldString(handle, FindFieldById(handle, fid::wdmWmCharName), u"Current");
+  const std::vector<BYTE> before(handle->settings, handle->settings + GetSettingsBufferSize());
+  std::vector<DWORD> numbers(3 + 4, 0xC5C5C5C5u);
+  ASSERT_EQ(DoGetCaps(handle, 32, nullptr), 3);
+  EXPECT_EQ(DoGetCaps(handle, 32, numbers.data()), 3);
+  EXPECT_EQ(std::vector<DWORD>(numbers.begin(), numbers.begin() + 3), (std::vector<DWORD>{256, 1, 2}));
+  std::vector<char> names(3 * 64 + 16, 'x');
+  ASSERT_EQ(DoGetCaps(handle, 33, nullptr), 3);
+  EXPECT_EQ(DoGetCaps(handle, 33, names.data()), 3);
+  EXPECT_STREQ(names.data(), "");
+  const std::string first(names.data() + 64);
+  EXPECT_GT(first.size(), 0u);
+  EXPECT_LT(first.size(), 64u);
+  EXPECT_EQ(first, std::string(first.size(), 'W'));
+  EXPECT_STREQ(names.data() + 128, "Draft");
+  for (std::size_t i = 3 * 64; i < names.size(); ++i) EXPECT_EQ(names[i], 'x') << i;
+  EXPECT_EQ(std::memcmp(before.data(), handle->settings, before.size()), 0);
   DoDisable(handle);
 }
 
