@@ -237,7 +237,12 @@ bool FillEntry(DriverContext* context, BYTE* record, const CapabilityRecordEntry
   if (bytes > 0x10000000u) return false;
   void* part = NewCapabilityRecordPart(record, static_cast<DWORD>(bytes));
   if (!part) return false;
-  const std::int32_t written = QueryCapability(context, e.capability, part);
+  // The second query computes its list again; it may not write more than this block holds.
+  std::int32_t written = 0;
+  {
+    const ListRoomScope room(static_cast<DWORD>(count));
+    written = QueryCapability(context, e.capability, part);
+  }
   if (written < 1 || written > count) return false;
   PutU32(record, e.offset, static_cast<DWORD>(written));
   PutU32(record, e.offset + 4, LowMemoryToSlot(part));

@@ -530,6 +530,15 @@ std::int32_t CollectNameList(DriverContext* context, DWORD id, Slots& out) {
 
 }  // namespace
 
+namespace {
+// 0: no room known.
+thread_local DWORD t_listRoom = 0;
+bool BeyondRoom(std::int32_t entries) { return t_listRoom != 0 && entries > 0 && static_cast<DWORD>(entries) > t_listRoom; }
+}  // namespace
+
+ListRoomScope::ListRoomScope(DWORD entries) : saved_(t_listRoom) { t_listRoom = entries; }
+ListRoomScope::~ListRoomScope() { t_listRoom = saved_; }
+
 bool IsEmulationRefused(const DriverContext* context) { return ProductOf(context)->driverType == 1; }
 
 std::int32_t ArrangeOutputTrays(const std::int32_t* values, DWORD count, DWORD* out, DWORD capacity) {
@@ -595,6 +604,7 @@ std::int32_t AnswerValueList(DriverContext* context, DWORD id, void* buffer) {
   Values values;
   const std::int32_t answer = CollectValueList(context, id, values);
   if (answer <= 0) return answer;
+  if (buffer && BeyondRoom(static_cast<std::int32_t>(values.size()))) return kNoList;
   if (buffer && !values.empty()) std::memcpy(buffer, values.data(), values.size() * sizeof(DWORD));
   return static_cast<std::int32_t>(values.size());
 }
@@ -605,7 +615,7 @@ std::int32_t AnswerPaperSizes(DriverContext* context, DWORD, void* buffer) {
   if (n <= 0 || !buffer) return n;
   std::vector<std::int32_t> pairs(static_cast<std::size_t>(n) * 2);
   const int got = ListPaperSizes(context, pairs.data());
-  if (got < 0 || got > n) return kNoList;
+  if (got < 0 || got > n || BeyondRoom(got)) return kNoList;
   std::memcpy(buffer, pairs.data(), static_cast<std::size_t>(got) * 2 * sizeof(std::int32_t));
   return got;
 }
@@ -716,6 +726,7 @@ std::int32_t AnswerNameList(DriverContext* context, DWORD id, void* buffer) {
   if (answer <= 0) return answer;
   const std::size_t bytes = static_cast<std::size_t>(answer) * width;
   if (names.size() < bytes) return kNoList;
+  if (buffer && BeyondRoom(answer)) return kNoList;
   if (buffer) std::memcpy(buffer, names.data(), bytes);
   return answer;
 }

@@ -27,6 +27,21 @@ std::int32_t ListEnabledValues(DriverContext* context, DWORD* buffer, WORD field
 bool IsEmulationRefused(const DriverContext* context);
 constexpr std::int32_t kEmulationRefusedError = 3;
 
+// The room of the caller's buffer, in entries, for callers that know it (the capability
+// record's blocks): while a scope is open on a thread, a list handler whose buffer answer
+// would hold more entries than that writes nothing and answers -1. Without a scope the
+// caller sized its buffer from the null answer.
+class ListRoomScope {
+ public:
+  explicit ListRoomScope(DWORD entries);
+  ~ListRoomScope();
+  ListRoomScope(const ListRoomScope&) = delete;
+  ListRoomScope& operator=(const ListRoomScope&) = delete;
+
+ private:
+  DWORD saved_;
+};
+
 // The handler of every capability that lists 32-bit values. With a null buffer the number of
 // entries; with a buffer (sized from that number) the entries, and never more of them than
 // the null answer gave for the same settings.

@@ -681,6 +681,30 @@ TEST_F(CapabilityEngine, WatermarksListTheStoredOnes) {
   DoDisable(handle);
 }
 
+// A list asked with a buffer whose room is known (the record's blocks, sized by a first query)
+// writes nothing beyond it: when its list has grown since it answers -1 and leaves the buffer.
+TEST_F(CapabilityEngine, ListsKeepToTheRoomTheyAreGiven) {
+  DriverContext* handle = EnableRecordModelAt(16);
+  ASSERT_NE(handle, nullptr);
+  for (DWORD id : {2u, 12u, 3u, 45u, 266u, 267u}) {
+    SCOPED_TRACE(id);
+    const std::int32_t count = DoGetCaps(handle, id, nullptr);
+    ASSERT_GT(count, 1);
+    const DWORD size = id == 12 ? 8u : NameListWidth(id) ? static_cast<DWORD>(NameListWidth(id)) : 4u;
+    std::vector<BYTE> buffer(static_cast<std::size_t>(count) * size, 0xC5);
+    {
+      const ListRoomScope room(static_cast<DWORD>(count - 1));
+      EXPECT_EQ(DoGetCaps(handle, id, buffer.data()), -1);
+    }
+    for (BYTE b : buffer) ASSERT_EQ(b, 0xC5);
+    {
+      const ListRoomScope room(static_cast<DWORD>(count));
+      EXPECT_EQ(DoGetCaps(handle, id, buffer.data()), count);
+    }
+  }
+  DoDisable(handle);
+}
+
 // The colour profiles as the API reaches them: the count the profile module keeps, and a
 // name buffer zeroed and never written beyond its 64 characters and NUL.
 TEST_F(CapabilityEngine, ProfileCountAndNameComeFromTheProfileModule) {
