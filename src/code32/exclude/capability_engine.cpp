@@ -4,6 +4,7 @@
 
 #include "api_frame.h"
 #include "api_printer.h"
+#include "capability_lists.h"
 #include "fields/product_record.h"
 #include "option_services.h"
 #include "settings_snapshots.h"
@@ -211,10 +212,6 @@ bool StatusBitSet(const BYTE* bitmap, DWORD bytes, DWORD id) {
   return (bitmap[(id - 1) / 8] & (0x80u >> ((id - 1) % 8))) != 0;
 }
 
-// The product record's byte after the machine-type byte: 1 when the model refuses the
-// emulation choice, so that capability 45 has no list to give.
-bool IsEmulationRefused(const DriverContext* context) { return ProductOf(context)->driverType == 1; }
-
 void PutU32(BYTE* record, DWORD offset, DWORD value) { std::memcpy(record + offset, &value, 4); }
 
 // Fills one entry; false when the record fails.
@@ -240,7 +237,12 @@ bool FillEntry(DriverContext* context, BYTE* record, const CapabilityRecordEntry
   if (bytes > 0x10000000u) return false;
   void* part = NewCapabilityRecordPart(record, static_cast<DWORD>(bytes));
   if (!part) return false;
-  const std::int32_t written = QueryCapability(context, e.capability, part);
+  // The second query computes its list again; it may not write more than this block holds.
+  std::int32_t written = 0;
+  {
+    const ListRoomScope room(static_cast<DWORD>(count));
+    written = QueryCapability(context, e.capability, part);
+  }
   if (written < 1 || written > count) return false;
   PutU32(record, e.offset, static_cast<DWORD>(written));
   PutU32(record, e.offset + 4, LowMemoryToSlot(part));

@@ -15,6 +15,7 @@
 #include "field_ids.h"
 #include "fields/devmode_header.h"
 #include "fields/field_access.h"
+#include "fields/product_record.h"
 #include "model/capability_lists.h"
 #include "model/field_checks.h"
 #include "model/option_lookup.h"
@@ -157,12 +158,23 @@ std::int32_t FoldingLevels(DriverContext* context, Values& out) {
   return static_cast<std::int32_t>(out.size());
 }
 
+// Two-plane watermarks: the text kind (1) when the text stamp page's two-plane choice is
+// usable, then the image kind (2) when the image stamp page's is; each kind on its own page's
+// choice alone, so that a model with only the image choice still lists it.
 std::int32_t TwoPlaneKinds(DriverContext* context, Values& out) {
-  if (IsControlOptionUsable(context, 1022, 2878, 3)) {
-    out.push_back(1);
-    if (IsControlOptionUsable(context, 1023, 2879, 3)) out.push_back(2);
-  }
+  if (IsControlOptionUsable(context, 1022, 2878, 3)) out.push_back(1);
+  if (IsControlOptionUsable(context, 1023, 2879, 3)) out.push_back(2);
   return static_cast<std::int32_t>(out.size());
+}
+
+// Emulations: none to list on a product that refuses the emulation choice (error 3), else the
+// enabled values of kdmEmulation.
+std::int32_t Emulations(DriverContext* context, Values& out) {
+  if (IsEmulationRefused(context)) {
+    SetApiError(context, kEmulationRefusedError);
+    return kNoList;
+  }
+  return Answer(AppendEnabled(context, fid::kdmEmulation, out), out);
 }
 
 std::int32_t PresetNumbers(DriverContext* context, Values& out) {
@@ -322,7 +334,7 @@ std::int32_t CollectValueList(DriverContext* context, DWORD id, Values& out) {
     case 39: return AppendOffered(context, id, fid::kdmSortType, out);
     case 40: return AppendOffered(context, id, fid::kdmStapleType, out);
     case 41: return AppendOffered(context, id, fid::kdmPunchType, out);
-    case 45: return Answer(AppendEnabled(context, fid::kdmEmulation, out), out);
+    case 45: return Emulations(context, out);
     case 47: return Answer(AppendEnabled(context, fid::kdmExtPrintArea, out), out);
     case 54: return ResolutionCodes(context, out);
     case 56: return MarkPaperTypes(context, out);
@@ -504,6 +516,30 @@ std::int32_t CollectNameList(DriverContext* context, DWORD id, Slots& out) {
 
 }  // namespace
 
+namespace {
+// 0: no room known.
+thread_local DWORD t_listRoom = 0;
+bool BeyondRoom(std::int32_t entries) { return t_listRoom != 0 && entries > 0 && static_cast<DWORD>(entries) > t_listRoom; }
+}  // namespace
+
+ListRoomScope::ListRoomScope(DWORD entries) : saved_(t_listRoom) { t_listRoom = entries; }
+ListRoomScope::~ListRoomScope() { t_listRoom = saved_; }
+
+bool IsEmulationRefused(const DriverContext* context) { return ProductOf(context)->driverType == 1; }
+
+std::int32_t ArrangeOutputTrays(const std::int32_t* values, DWORD count, DWORD* out, DWORD capacity) {
+  if (!out || capacity < 1) return 0;
+  DWORD nonZero = 0;
+  for (DWORD i = 0; values && i < count; ++i)
+    if (values[i] != 0) ++nonZero;
+  out[0] = 0;
+  if (nonZero < 2) return 1;
+  DWORD n = 1;
+  for (DWORD i = 0; i < count && n < capacity; ++i)
+    if (values[i] != 0) out[n++] = static_cast<DWORD>(values[i]);
+  return static_cast<std::int32_t>(n);
+}
+
 std::int32_t ListOfferedValues(DriverContext* context, DWORD, DWORD* buffer, WORD field, DWORD capacity) {
   if (!context) return kNoList;
   DWORD n = 0;
@@ -515,14 +551,9 @@ std::int32_t ListOfferedValues(DriverContext* context, DWORD, DWORD* buffer, WOR
   values.resize(got);
   Values list;
   if (field == fid::kdmOutputTrayID) {
-    // Output trays: the 0 first, and the model's trays only when two or more are not 0.
-    list.push_back(0);
-    DWORD nonZero = 0;
-    for (std::int32_t v : values)
-      if (v != 0) ++nonZero;
-    if (nonZero + 1 > 2)
-      for (std::int32_t v : values)
-        if (v != 0) list.push_back(static_cast<DWORD>(v));
+    list.resize(values.size() + 1);
+    list.resize(static_cast<std::size_t>(
+        ArrangeOutputTrays(values.data(), static_cast<DWORD>(values.size()), list.data(), static_cast<DWORD>(list.size()))));
   } else {
     for (std::int32_t v : values) list.push_back(static_cast<DWORD>(v));
   }
@@ -559,6 +590,7 @@ std::int32_t AnswerValueList(DriverContext* context, DWORD id, void* buffer) {
   Values values;
   const std::int32_t answer = CollectValueList(context, id, values);
   if (answer <= 0) return answer;
+  if (buffer && BeyondRoom(static_cast<std::int32_t>(values.size()))) return kNoList;
   if (buffer && !values.empty()) std::memcpy(buffer, values.data(), values.size() * sizeof(DWORD));
   return static_cast<std::int32_t>(values.size());
 }
@@ -569,7 +601,7 @@ std::int32_t AnswerPaperSizes(DriverContext* context, DWORD, void* buffer) {
   if (n <= 0 || !buffer) return n;
   std::vector<std::int32_t> pairs(static_cast<std::size_t>(n) * 2);
   const int got = ListPaperSizes(context, pairs.data());
-  if (got < 0 || got > n) return kNoList;
+  if (got < 0 || got > n || BeyondRoom(got)) return kNoList;
   std::memcpy(buffer, pairs.data(), static_cast<std::size_t>(got) * 2 * sizeof(std::int32_t));
   return got;
 }
@@ -669,6 +701,7 @@ std::int32_t AnswerNameList(DriverContext* context, DWORD id, void* buffer) {
   if (answer <= 0) return answer;
   const std::size_t bytes = static_cast<std::size_t>(answer) * width;
   if (names.size() < bytes) return kNoList;
+  if (buffer && BeyondRoom(answer)) return kNoList;
   if (buffer) std::memcpy(buffer, names.data(), bytes);
   return answer;
 }

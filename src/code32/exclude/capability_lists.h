@@ -13,10 +13,35 @@ struct DriverContext;
 // capacity of them written (kdmOutputTrayID: a leading 0, and the model's trays only when
 // it has at least two). The count, 0 when none passes, -1 when the model has no list.
 std::int32_t ListOfferedValues(DriverContext* context, DWORD id, DWORD* buffer, WORD field, DWORD capacity = 0);
+// The output-tray rule of ListOfferedValues: from the model's count values into out (at most
+// capacity entries), a 0 first, then the model's non-zero trays when there are at least two
+// of them; the number written (1 when fewer than two, 0 without room).
+std::int32_t ArrangeOutputTrays(const std::int32_t* values, DWORD count, DWORD* out, DWORD capacity);
 // The stored values of the items of the field's PickOne option that the rules leave enabled,
 // at most capacity of them written. The count, -1 when there is no such option, an item has
 // no valid value symbol, or none is enabled.
 std::int32_t ListEnabledValues(DriverContext* context, DWORD* buffer, WORD field, DWORD capacity = 0);
+
+// The product record's byte after the machine-type byte is 1 when the product refuses the
+// emulation choice: capability 45 then answers -1 with the last error 3, and the capability
+// record leaves its entry 0 instead of failing.
+bool IsEmulationRefused(const DriverContext* context);
+constexpr std::int32_t kEmulationRefusedError = 3;
+
+// The room of the caller's buffer, in entries, for callers that know it (the capability
+// record's blocks): while a scope is open on a thread, a list handler whose buffer answer
+// would hold more entries than that writes nothing and answers -1. Without a scope the
+// caller sized its buffer from the null answer.
+class ListRoomScope {
+ public:
+  explicit ListRoomScope(DWORD entries);
+  ~ListRoomScope();
+  ListRoomScope(const ListRoomScope&) = delete;
+  ListRoomScope& operator=(const ListRoomScope&) = delete;
+
+ private:
+  DWORD saved_;
+};
 
 // The handler of every capability that lists 32-bit values. With a null buffer the number of
 // entries; with a buffer (sized from that number) the entries, and never more of them than

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "field_ids.h"
 #include "fields/devmode_header.h"
 #include "fields/field_access.h"
+#include "fields/field_table.h"
 #include "fields/product_record.h"
 #include "model/units.h"
 #include "modules/profile_list.h"
@@ -23,6 +25,7 @@
 #include "base/ini_files.h"
 #include "stored/list_keys.h"
 #include "stored/preset_list.h"
+#include "stored/stamp_list.h"
 #include "settings_snapshots.h"
 #include "plat/spooler_setup.h"
 #include "plat/system.h"
@@ -63,6 +66,12 @@ std::int32_t FakeNames(DriverContext*, WCHAR* buffer, int slotChars, WORD) {
 
 class CapabilityEngine : public ApiPrinterTest {
  protected:
+  void SetUp() override {
+    ApiPrinterTest::SetUp();
+    // The UI resource script with the capability options' strings as well.
+    root_.WriteFile(u"C:\\drv\\KOVAUIUS.rc",
+                    FixtureText(kPrinterUiScript) + "\n" + FixtureText("ui/capability_strings.rc"));
+  }
   void TearDown() override {
     plat::FailAllocationsOfSize(0);
     plat::Machine().ansiCodePage = savedCodePage_;
@@ -80,34 +89,28 @@ class CapabilityEngine : public ApiPrinterTest {
     DoInit(1, &info);
     return handle;
   }
-  // The unit tests' model with an emulation and an extended print area option added (what a
-  // record needs), under a driver of its own; its handle at `version`.
-  DriverContext* EnableRecordModelAt(std::int32_t version, const std::string& extra = kRecordOptions) {
+  // The unit tests' model with the capability options (emulation, extended print area, print
+  // and balance macros, colour adjustments, four output trays, a marked paper type the rules
+  // disable: tests/fixtures/model/capability_options.kmd) in place of its output trays.
+  static std::string CapabilityModel() {
     std::string model = FixtureText(kPrinterModel);
+    const std::size_t output = model.find("*OpenUI *KPD_IDC_PRESET_CHOICE_OUTPUT");
+    const std::size_t outputEnd = model.find("*CloseUI", output);
+    EXPECT_NE(outputEnd, std::string::npos);
+    if (outputEnd == std::string::npos) return model;
+    model.erase(output, outputEnd + 8 - output);
     const std::size_t at = model.find("*OpenUI *KPD_IDC_PRESET_CHOICE_COLOR");
     EXPECT_NE(at, std::string::npos);
-    if (at == std::string::npos) return nullptr;
-    model.insert(at, extra);
-    root_.WriteFile(u"C:\\drv\\RECORD.KPD", model);
-    InstallPrinter(u"Api Record", PrinterSpec::OwnDriver(u"KOVA Record Driver", u"C:\\drv\\RECORD.KPD"));
-    WriteApiVersion(16);
-    DriverContext* handle = DoEnable("Api Record");
-    if (!handle) return nullptr;
-    const ApiInitInfo info{0, version};
-    DoInit(1, &info);
-    return handle;
+    if (at != std::string::npos) model.insert(at, FixtureText("model/capability_options.kmd"));
+    return model;
   }
-  static inline const std::string kRecordOptions =
-      "*OpenUI *KPD_IDC_EMULATION: PickOne\r\n*DefaultKPD_IDC_EMULATION: KDMEMULATION_0\r\n"
-      "*KPD_IDC_EMULATION KDMEMULATION_0: \"\"\r\n*KPD_IDC_EMULATION KDMEMULATION_1: \"\"\r\n*CloseUI\r\n"
-      "*OpenUI *KPD_IDC_EXTPRINTAREA: PickOne\r\n*DefaultKPD_IDC_EXTPRINTAREA: KDMEXTPRINTAREA_0\r\n"
-      "*KPD_IDC_EXTPRINTAREA KDMEXTPRINTAREA_0: \"\"\r\n*KPD_IDC_EXTPRINTAREA KDMEXTPRINTAREA_1: \"\"\r\n"
-      "*CloseUI\r\n";
-  // The unit tests' model with one text replaced (nothing replaced for an empty `from`), under
-  // a driver of its own; its handle at `version`.
+  // The capability model under a driver of its own; its handle at `version`.
+  DriverContext* EnableRecordModelAt(std::int32_t version) { return EnableEditedAt(version, "", "", -1, true); }
+  // The unit tests' model (or the capability model) with one text replaced (nothing replaced
+  // for an empty `from`), under a driver of its own; its handle at `version`.
   DriverContext* EnableEditedAt(std::int32_t version, const std::string& from, const std::string& to,
-                                int functions = -1) {
-    std::string model = FixtureText(kPrinterModel);
+                                int functions = -1, bool capabilityModel = false) {
+    std::string model = capabilityModel ? CapabilityModel() : FixtureText(kPrinterModel);
     if (!from.empty()) {
       const std::size_t at = model.find(from);
       EXPECT_NE(at, std::string::npos) << from;
@@ -288,6 +291,49 @@ TEST_F(CapabilityEngine, PairsAnswerWithANullBuffer) {
   DoDisable(handle);
 }
 
+// The custom paper extents (124, 125) and the paper extents (13, 14) come from the context's
+// product record, clamped into the free-size range: a product copy whose limits lie outside
+// it answers the range's ends.
+TEST_F(CapabilityEngine, PaperExtentsAreClampedToTheFreeSizeRange) {
+  DriverContext* handle = EnableAt(16);
+  ASSERT_NE(handle, nullptr);
+  const ProductRecord* shipped = GetProductRecord();
+  auto tenth = [](DWORD dots) { return static_cast<DWORD>(DotsToUserUnits(kUnitTenthMm, static_cast<int>(dots), 1200)); };
+  struct Case {
+    const char* what;
+    DWORD widthMin, widthMax;
+    DWORD id;
+    DWORD width;  // the width answered, in 0.1 mm
+  };
+  const Case cases[] = {
+      {"maximum as shipped", shipped->userPaperWidthMin, shipped->userPaperWidthMax, 124, tenth(shipped->userPaperWidthMax)},
+      {"maximum above the range", shipped->userPaperWidthMin, 20000, 124, tenth(shipped->userPaperWidthMax)},
+      {"maximum inside the range", shipped->userPaperWidthMin, 12000, 124, tenth(12000)},
+      {"minimum below the range", 1000, shipped->userPaperWidthMax, 125, tenth(shipped->userPaperWidthMin)},
+      {"paper extent above the range", shipped->userPaperWidthMin, 20000, 13, tenth(shipped->userPaperWidthMax)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    handle->product->userPaperWidthMin = c.widthMin;
+    handle->product->userPaperWidthMax = c.widthMax;
+    DWORD pair[2] = {0xEEEEEEEEu, 0xEEEEEEEEu};
+    const std::int32_t answer = DoGetCaps(handle, c.id, pair);
+    if (c.id == 13) {
+      WORD words[2] = {};
+      std::memcpy(words, pair, sizeof words);
+      EXPECT_EQ(words[0], c.width);
+      EXPECT_EQ(static_cast<DWORD>(answer) & 0xFFFFu, c.width);
+      EXPECT_EQ(pair[1], 0xEEEEEEEEu);  // two u16, nothing beyond
+    } else {
+      EXPECT_EQ(answer, 1);
+      EXPECT_EQ(pair[0], c.width);
+    }
+  }
+  handle->product->userPaperWidthMin = shipped->userPaperWidthMin;
+  handle->product->userPaperWidthMax = shipped->userPaperWidthMax;
+  DoDisable(handle);
+}
+
 TEST_F(CapabilityEngine, RecordBelowVersion6EndsAtOffset316) {
   DriverContext* handle = EnableRecordModelAt(5);
   ASSERT_NE(handle, nullptr);
@@ -425,6 +471,54 @@ TEST_F(CapabilityEngine, NumbersFollowTheModel) {
   }
 }
 
+// Duplex is available with a duplex unit or while duplex is locked; the duplex types list a
+// leading 0 (duplex off) unless it is locked. The mark function needs its switch's option and
+// two input trays besides the automatic one.
+TEST_F(CapabilityEngine, DuplexAndMarkFollowTheSettings) {
+  struct Case {
+    const char* what;
+    bool capabilityModel;
+    DWORD unit, lock;
+    DWORD id;
+    std::int32_t answer;
+    std::vector<DWORD> values;
+  };
+  const Case cases[] = {
+      {"no unit, no lock", false, 0, 0, 25, 0, {}},
+      {"a duplex unit", false, 1, 0, 25, 1, {}},
+      {"locked without a unit", false, 0, 1, 25, 1, {}},
+      {"types without duplex", false, 0, 0, 104, 0, {}},
+      {"types with a unit: off first", false, 1, 0, 104, 3, {0, 1, 2}},
+      {"types while locked: no off", false, 0, 1, 104, 2, {1, 2}},
+      // The model's bindings pass their condition only with duplex on, which 103 sets for the
+      // query and puts back.
+      {"types with duplex on", false, 1, 0, 103, 10, {0, 3, 2, 1, 19, 18, 17, 22, 21, 20}},
+      {"mark without its switch's option", false, 0, 0, 23, 0, {}},
+      {"mark with trays 7, 1 and 4", true, 0, 0, 23, 1, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DriverContext* handle = EnableEditedAt(16, "", "", -1, c.capabilityModel);
+    if (!handle) {
+      ADD_FAILURE() << "not enabled";
+      continue;
+    }
+    WriteFieldRawById(handle, fid::kdmSourceOptionTypeDuplex, c.unit);
+    WriteFieldRawById(handle, fid::kdmLock000InfoBitDuplex, c.lock);
+    const DWORD duplexBefore = ReadFieldRawById(handle, fid::kdmFuncSelectDuplex);
+    const std::int32_t counted = DoGetCaps(handle, c.id, nullptr);
+    EXPECT_EQ(counted, c.answer);
+    std::vector<DWORD> values(std::max<std::size_t>(c.values.size(), counted > 0 ? counted : 0) + 4, 0xC5C5C5C5u);
+    EXPECT_EQ(DoGetCaps(handle, c.id, values.data()), c.answer);
+    if (!c.values.empty()) {
+      EXPECT_EQ(std::vector<DWORD>(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(c.values.size())), c.values);
+    }
+    EXPECT_EQ(ReadFieldRawById(handle, fid::kdmFuncSelectDuplex), duplexBefore);  // put back
+    DoDisable(handle);
+    ResetApiGlobals();
+  }
+}
+
 // Colour modes take kdmAdjustMode 1 to 0 for the query and always put it back.
 TEST_F(CapabilityEngine, ColourModesPutTheAdjustModeBack) {
   DriverContext* handle = EnableAt(16);
@@ -481,6 +575,132 @@ TEST_F(CapabilityEngine, ListsThatChangeSettingsRefuseWithoutTheirCopy) {
     for (DWORD v : buffer) EXPECT_EQ(v, 0xC5C5C5C5u);
     EXPECT_EQ(std::memcmp(before.data(), handle->settings, before.size()), 0);
     EXPECT_EQ(AnswerValueList(handle, id, buffer.data()), answer);
+  }
+  DoDisable(handle);
+}
+
+// The watermark and user-macro lists apply stored entries on a pushed copy of the settings;
+// when the copy cannot be pushed they answer -1 and nothing is changed.
+TEST_F(CapabilityEngine, ListsThatApplyEntriesRefuseWithoutTheirSnapshot) {
+  DriverContext* handle = EnableRecordModelAt(16);
+  ASSERT_NE(handle, nullptr);
+  WriteFieldRawById(handle, fid::kdmFuncSelectWaterMark, 1);
+  for (DWORD id : {32u, 33u, 272u}) {
+    SCOPED_TRACE(id);
+    const std::int32_t answer = DoGetCaps(handle, id, nullptr);
+    ASSERT_GT(answer, 0);
+    const std::vector<BYTE> before(handle->settings, handle->settings + GetSettingsBufferSize());
+    // A full ring keeps its oldest snapshot aside in a new block; that block is refused.
+    const int depth = handle->work->sheet.snapshotDepth;
+    handle->work->sheet.snapshotDepth = 3;
+    plat::FailAllocationsOfSize(GetSettingsBufferSize());
+    std::vector<BYTE> buffer(static_cast<std::size_t>(answer) * 64, 0xC5);
+    EXPECT_EQ(DoGetCaps(handle, id, buffer.data()), -1);
+    plat::FailAllocationsOfSize(0);
+    handle->work->sheet.snapshotDepth = depth;
+    EXPECT_EQ(std::memcmp(before.data(), handle->settings, before.size()), 0);
+    EXPECT_EQ(handle->work->sheet.snapshotDepth, depth);
+    EXPECT_EQ(DoGetCaps(handle, id, buffer.data()), answer);
+  }
+  DoDisable(handle);
+}
+
+// The preset and user quality counts come from the per-printer INI: whatever it holds, the
+// lists have at most 16 presets and 128 quality entries (with the leading 160, 129 macros).
+TEST_F(CapabilityEngine, StoredCountsAreBounded) {
+  DriverContext* handle = EnableRecordModelAt(16);
+  ASSERT_NE(handle, nullptr);
+  const WCHAR* ini = nullptr;
+  const WCHAR* section = nullptr;
+  ASSERT_TRUE(UserListLocation(handle, ini, section));
+  std::u16string folder(ini);
+  folder.resize(folder.rfind(u'\\'));
+  CreateDirectoryW(folder.c_str(), nullptr);
+  struct Case {
+    const char16_t* key;
+    const char16_t* stored;
+    DWORD id;
+    std::int32_t answer;
+  };
+  const Case cases[] = {
+      {u"Count", u"1000", 85, 16},           {u"Count", u"1000", 86, 16},
+      {u"Count", u"-5", 85, 0},              {u"Count", u"2147483647", 85, 16},
+      {u"QualityCount", u"1000", 271, 129},  {u"QualityCount", u"2147483647", 271, 129},
+      {u"QualityCount", u"1000", 272, 129},  {u"QualityCount", u"-1", 271, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.id) + " with " + std::string(c.stored, c.stored + std::char_traits<char16_t>::length(c.stored)));
+    ASSERT_TRUE(WriteIniString(section, c.key, c.stored, ini));
+    EXPECT_EQ(DoGetCaps(handle, c.id, nullptr), c.answer);
+    const int width = NameListWidth(c.id) ? NameListWidth(c.id) : 4;
+    std::vector<BYTE> buffer(static_cast<std::size_t>(c.answer) * width + 16, 0xC5);
+    EXPECT_EQ(DoGetCaps(handle, c.id, buffer.data()), c.answer);
+    for (std::size_t i = static_cast<std::size_t>(c.answer) * width; i < buffer.size(); ++i)
+      ASSERT_EQ(buffer[i], 0xC5) << i;
+    WriteIniString(section, c.key, u"0", ini);
+  }
+  DoDisable(handle);
+}
+
+// A stored watermark is listed by its number plus 1 and its name, each name slot ended with
+// NUL, and the settings are as they were after the query.
+TEST_F(CapabilityEngine, WatermarksListTheStoredOnes) {
+  DriverContext* handle = EnableRecordModelAt(16);
+  ASSERT_NE(handle, nullptr);
+  WriteFieldRawById(handle, fid::kdmFuncSelectWaterMark, 1);
+  const WCHAR* ini = nullptr;
+  const WCHAR* section = nullptr;
+  ASSERT_TRUE(UserListLocation(handle, ini, section));
+  std::u16string folder(ini);
+  folder.resize(folder.rfind(u'\\'));
+  CreateDirectoryW(folder.c_str(), nullptr);  // the per-printer INI's folder
+  const std::u16string longName(40, u'W');  // longer than the field holds
+  for (int k = 0; k < 2; ++k) {
+    WriteFieldRawById(handle, fid::kdmWmKind, 1);
+    ASSERT_NE(SetFieldString(handle, FindFieldById(handle, fid::wdmWmCharName), k == 0 ? longName.c_str() : u"Draft"),
+              nullptr);
+    SaveStamp(handle, k);
+  }
+  SetFieldString(handle, FindFieldById(handle, fid::wdmWmCharName), u"Current");
+  const std::vector<BYTE> before(handle->settings, handle->settings + GetSettingsBufferSize());
+  std::vector<DWORD> numbers(3 + 4, 0xC5C5C5C5u);
+  ASSERT_EQ(DoGetCaps(handle, 32, nullptr), 3);
+  EXPECT_EQ(DoGetCaps(handle, 32, numbers.data()), 3);
+  EXPECT_EQ(std::vector<DWORD>(numbers.begin(), numbers.begin() + 3), (std::vector<DWORD>{256, 1, 2}));
+  std::vector<char> names(3 * 64 + 16, 'x');
+  ASSERT_EQ(DoGetCaps(handle, 33, nullptr), 3);
+  EXPECT_EQ(DoGetCaps(handle, 33, names.data()), 3);
+  EXPECT_STREQ(names.data(), "");
+  const std::string first(names.data() + 64);
+  EXPECT_GT(first.size(), 0u);
+  EXPECT_LT(first.size(), 64u);
+  EXPECT_EQ(first, std::string(first.size(), 'W'));
+  EXPECT_STREQ(names.data() + 128, "Draft");
+  for (std::size_t i = 3 * 64; i < names.size(); ++i) EXPECT_EQ(names[i], 'x') << i;
+  EXPECT_EQ(std::memcmp(before.data(), handle->settings, before.size()), 0);
+  DoDisable(handle);
+}
+
+// A list asked with a buffer whose room is known (the record's blocks, sized by a first query)
+// writes nothing beyond it: when its list has grown since it answers -1 and leaves the buffer.
+TEST_F(CapabilityEngine, ListsKeepToTheRoomTheyAreGiven) {
+  DriverContext* handle = EnableRecordModelAt(16);
+  ASSERT_NE(handle, nullptr);
+  for (DWORD id : {2u, 12u, 3u, 45u, 266u, 267u}) {
+    SCOPED_TRACE(id);
+    const std::int32_t count = DoGetCaps(handle, id, nullptr);
+    ASSERT_GT(count, 1);
+    const DWORD size = id == 12 ? 8u : NameListWidth(id) ? static_cast<DWORD>(NameListWidth(id)) : 4u;
+    std::vector<BYTE> buffer(static_cast<std::size_t>(count) * size, 0xC5);
+    {
+      const ListRoomScope room(static_cast<DWORD>(count - 1));
+      EXPECT_EQ(DoGetCaps(handle, id, buffer.data()), -1);
+    }
+    for (BYTE b : buffer) ASSERT_EQ(b, 0xC5);
+    {
+      const ListRoomScope room(static_cast<DWORD>(count));
+      EXPECT_EQ(DoGetCaps(handle, id, buffer.data()), count);
+    }
   }
   DoDisable(handle);
 }
@@ -578,6 +798,22 @@ TEST_F(CapabilityEngine, ControlLabelTableEndsWithItsTerminator) {
     EXPECT_EQ(FindControlLabel(c.control), c.string) << c.control;
 }
 
+// A product that refuses the emulation choice has no emulation list: the record still builds,
+// its emulation entry 0.
+TEST_F(CapabilityEngine, RefusedEmulationLeavesItsRecordEntryZero) {
+  DriverContext* handle = EnableRecordModelAt(16);
+  ASSERT_NE(handle, nullptr);
+  handle->product->driverType = 1;
+  const std::int32_t address = DoGetCaps(handle, 0x80000001u, nullptr);
+  ASSERT_NE(address, 0) << DoGetLastError(handle);
+  auto* record = static_cast<BYTE*>(LowMemoryFromSlot(static_cast<DWORD>(address)));
+  EXPECT_EQ(Slot(record, 252), 0u);
+  EXPECT_EQ(Slot(record, 256), 0u);
+  EXPECT_EQ(Slot(record, 264), 2u);  // the print areas are there
+  EXPECT_EQ(DoGetCaps(handle, 0x80000002u, record), 1);
+  DoDisable(handle);
+}
+
 TEST_F(CapabilityEngine, ModelWithoutEmulationHasNoRecord) {
   DriverContext* handle = EnableAt(16);  // the unit tests' model has no emulation option
   ASSERT_NE(handle, nullptr);
@@ -586,6 +822,112 @@ TEST_F(CapabilityEngine, ModelWithoutEmulationHasNoRecord) {
   EXPECT_EQ(DoGetCaps(handle, 0x80000001u, nullptr), 0);
   EXPECT_EQ(DoGetLastError(handle), 100);
   DoDisable(handle);
+}
+
+// The lists' edge cases on the capability model: each row sets the settings up, asks one id
+// through the dispatcher (or its handler alone) and checks the answer, the entries, and what
+// is left behind.
+TEST_F(CapabilityEngine, ListEdgeCases) {
+  struct Case {
+    const char* what;
+    std::int32_t version;
+    int functions;
+    std::function<void(DriverContext*)> setup;
+    DWORD id;
+    bool handlerOnly;  // the handler without the dispatcher's preconditions
+    std::int32_t answer;
+    std::vector<DWORD> values;        // a value list's entries
+    std::vector<std::string> names;   // a name list's slots
+    std::int32_t error = -2;          // the last error after the call (-2: not looked at)
+    std::function<void(DriverContext*)> after = nullptr;
+  };
+  auto none = [](DriverContext*) {};
+  auto write = [](WORD field, DWORD value) {
+    return [field, value](DriverContext* h) { WriteFieldRawById(h, field, value); };
+  };
+  const Case cases[] = {
+      {"watermark kinds at version 2 never list 128", 2, 1, write(fid::kdmFuncSelectWaterMark, 1), 30, false, 2,
+       {1, 2}, {}},
+      {"watermark kinds at version 16 list 128 with function bit 0", 16, 1, none, 30, false, 3, {1, 2, 128}, {}},
+      {"watermark kinds without function bit 0", 16, 0, none, 30, false, 2, {1, 2}, {}},
+      {"watermark numbers without a stored watermark", 16, -1, none, 32, false, 1, {256}, {}},
+      {"watermark names without a stored watermark", 16, -1, none, 33, false, 1, {}, {""}},
+      {"mark paper types while the rules disable them", 16, -1, write(fid::kdmFuncSelectMark, 0), 56, false, 2,
+       {1, 0}, {}},
+      {"mark paper types, enabled, then 0", 16, -1, write(fid::kdmFuncSelectMark, 1), 56, false, 4, {0, 1, 2, 0}, {}},
+      {"colour modes with adjust mode 1 and none enabled", 16, -1, write(fid::kdmAdjustMode, 1), 61, true, 0, {}, {},
+       -2, [](DriverContext* h) { EXPECT_EQ(ReadFieldRawById(h, fid::kdmAdjustMode), 1u); }},
+      {"emulations", 16, -1, none, 45, false, 3, {0, 1, 2}, {}},
+      {"emulations on a product that refuses them", 16, -1, [](DriverContext* h) { h->product->driverType = 1; }, 45,
+       false, -1, {}, {}, kEmulationRefusedError},
+      {"print areas", 16, -1, none, 47, false, 2, {0, 1}, {}},
+      {"print methods", 16, -1, none, 18, false, 3, {0, 1, 2}, {}},
+      {"print macros", 16, -1, none, 266, false, 3, {0, 1, 2}, {}},
+      {"balance macros", 16, -1, none, 268, false, 2, {0, 1}, {}},
+      // The macros' value map names values by id, which no row of the control label table
+      // holds: the slots stay as the caller gave them.
+      {"print macro names", 16, -1, none, 267, false, 3, {}, {"", "", ""}},
+      {"output tray names: the model's name of tray 0", 16, -1, none, 7, false, 1, {}, {"Upper tray"}},
+      {"input tray names: string 204 for a tray the bin list lacks", 16, -1, none, 3, false, 3, {},
+       {"Automatic selection", "Unlisted", "Manual feed"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DriverContext* handle = EnableEditedAt(c.version, "", "", c.functions, true);
+    if (!handle) {
+      ADD_FAILURE() << "not enabled";
+      continue;
+    }
+    c.setup(handle);
+    SetApiError(handle, 0);
+    auto ask = [&](void* buffer) {
+      if (!c.handlerOnly) return DoGetCaps(handle, c.id, buffer);
+      return NameListWidth(c.id) ? AnswerNameList(handle, c.id, buffer) : AnswerValueList(handle, c.id, buffer);
+    };
+    EXPECT_EQ(ask(nullptr), c.answer);
+    const int width = NameListWidth(c.id) ? NameListWidth(c.id) : 4;
+    const std::size_t count = c.answer > 0 ? static_cast<std::size_t>(c.answer) : 0;
+    std::vector<BYTE> buffer(count * width + 16, 0);
+    EXPECT_EQ(ask(buffer.data()), c.answer);
+    if (!c.values.empty()) {
+      std::vector<DWORD> got(count);
+      std::memcpy(got.data(), buffer.data(), count * 4);
+      EXPECT_EQ(got, c.values);
+    }
+    for (std::size_t i = 0; i < c.names.size() && i < count; ++i)
+      EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.data() + i * width)), c.names[i]) << i;
+    if (c.error != -2) {
+      EXPECT_EQ(DoGetLastError(handle), c.error);
+    }
+    if (c.after) c.after(handle);
+    DoDisable(handle);
+    ResetApiGlobals();
+  }
+}
+
+// Output trays: a 0 first, then the model's non-zero trays only when it has two or more.
+TEST_F(CapabilityEngine, OutputTraysNeedTwoBesidesTheFirst) {
+  struct Case {
+    std::vector<std::int32_t> model;
+    DWORD capacity;
+    std::vector<DWORD> listed;
+  };
+  const Case cases[] = {
+      {{0, 1}, 8, {0}},
+      {{1, 2}, 8, {0, 1, 2}},
+      {{}, 8, {0}},
+      {{0, 3, 0, 5, 6}, 8, {0, 3, 5, 6}},
+      {{1, 2, 3}, 2, {0, 1}},  // never beyond the room given
+      {{1, 2}, 0, {}},
+  };
+  for (const Case& c : cases) {
+    std::vector<DWORD> out(c.capacity + 4, 0xC5C5C5C5u);
+    const std::int32_t n =
+        ArrangeOutputTrays(c.model.data(), static_cast<DWORD>(c.model.size()), c.capacity ? out.data() : nullptr, c.capacity);
+    ASSERT_EQ(n, static_cast<std::int32_t>(c.listed.size()));
+    EXPECT_EQ(std::vector<DWORD>(out.begin(), out.begin() + n), c.listed);
+    for (std::size_t i = c.capacity; i < out.size(); ++i) EXPECT_EQ(out[i], 0xC5C5C5C5u);
+  }
 }
 
 }  // namespace
