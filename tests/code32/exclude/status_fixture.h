@@ -29,7 +29,8 @@ class StatusPrinterTest : public ApiPrinterTest {
   }
   // The unit tests' model with texts replaced, under a driver of its own; its handle at
   // `version`.
-  DriverContext* EnableEdited(std::int32_t version, const std::vector<std::pair<std::string, std::string>>& edits = {}) {
+  DriverContext* EnableEdited(std::int32_t version, const std::vector<std::pair<std::string, std::string>>& edits = {},
+                              int functions = -1) {
     std::string model = FixtureText(kPrinterModel);
     for (const auto& [from, to] : edits) {
       const std::size_t at = model.find(from);
@@ -42,7 +43,7 @@ class StatusPrinterTest : public ApiPrinterTest {
     root_.WriteFile(file, model);
     const std::u16string name = u"Api Status " + index;
     InstallPrinter(name, PrinterSpec::OwnDriver(u"KOVA Status Driver " + index, file));
-    WriteApiVersion(16);
+    WriteApiVersion(16, functions);
     DriverContext* handle = DoEnable(std::string(name.begin(), name.end()).c_str());
     if (!handle) return nullptr;
     const ApiInitInfo info{0, version};
