@@ -7,14 +7,14 @@
 #include "capability_lists.h"
 #include "capability_numbers.h"
 #include "status_engine.h"
+#include "status_functions.h"
 #include "status_single.h"
 
 namespace {
 
-// The handlers of a row by id: the single-value family; the other families' rows keep
-// empty slots.
-// PENDING: the function items (scaling, covers, N-up, duplex, stamps, margins, sort,
-// finishing, macros), the paper, print-size and rotation items, the print method, job text,
+// The handlers of a row by id: the single-value and the function families; the other
+// families' rows keep empty slots.
+// PENDING: the user print macro item, the paper, print-size and rotation items, the print method, job text,
 // authentication and service items, the stamp, header and footer, copy protection and tray
 // items, and the settings file, preset and chapter page items fill their rows' slots; until
 // they come those slots stay empty, so a change answers error 100 and a read answers -1.
@@ -30,8 +30,17 @@ constexpr bool IsSingleItem(DWORD id) {
       return false;
   }
 }
+constexpr bool IsFunctionItem(DWORD id) {
+  switch (id) {
+    case 11: case 12: case 13: case 14: case 15: case 17: case 18: case 19: case 20: case 21: case 51: case 58:
+    case 64: case 65: case 68: case 69: case 70: case 71: case 79: case 264:
+      return true;
+    default:
+      return false;
+  }
+}
 // Rows whose VERIFY always passes, and rows that can only be read.
-constexpr bool VerifiesAlways(DWORD id) { return id == 34 || id == 66; }
+constexpr bool VerifiesAlways(DWORD id) { return id == 17 || id == 34 || id == 66; }
 constexpr bool IsReadOnlyItem(DWORD id) { return id == 54 || id == 63 || id == 75; }
 
 constexpr StatusItem Row(DWORD id, DWORD enabled, DWORD kind, DWORD main, std::array<WORD, 8> related) {
@@ -42,6 +51,10 @@ constexpr StatusItem Row(DWORD id, DWORD enabled, DWORD kind, DWORD main, std::a
     set = IsReadOnlyItem(id) ? nullptr : &SetSingleItem;
     verify = IsReadOnlyItem(id) ? nullptr : VerifiesAlways(id) ? &VerifyAlways : &VerifySingleItem;
     get = &GetSingleItem;
+  } else if (IsFunctionItem(id)) {
+    set = &SetFunctionItem;
+    verify = VerifiesAlways(id) ? &VerifyAlways : &VerifyFunctionItem;
+    get = &GetFunctionItem;
   }
   return StatusItem{id, enabled, kind, main, 0, set, verify, get,
                     {related[0], related[1], related[2], related[3], related[4], related[5], related[6], related[7]}};
