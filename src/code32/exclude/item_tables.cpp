@@ -14,7 +14,7 @@ namespace {
 
 // The handlers of a row by id: the single-value and the function families; the other
 // families' rows keep empty slots.
-// PENDING: the user print macro item, the paper, print-size and rotation items, the print method, job text,
+// PENDING: the paper, print-size and rotation items, the print method, job text,
 // authentication and service items, the stamp, header and footer, copy protection and tray
 // items, and the settings file, preset and chapter page items fill their rows' slots; until
 // they come those slots stay empty, so a change answers error 100 and a read answers -1.
@@ -33,7 +33,7 @@ constexpr bool IsSingleItem(DWORD id) {
 constexpr bool IsFunctionItem(DWORD id) {
   switch (id) {
     case 11: case 12: case 13: case 14: case 15: case 17: case 18: case 19: case 20: case 21: case 51: case 58:
-    case 64: case 65: case 68: case 69: case 70: case 71: case 79: case 264:
+    case 64: case 65: case 68: case 69: case 70: case 71: case 79: case 262: case 264:
       return true;
     default:
       return false;

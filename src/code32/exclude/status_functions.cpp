@@ -16,6 +16,7 @@
 #include "settings_snapshots.h"
 #include "status_engine.h"
 #include "status_propagation.h"
+#include "stored/quality_list.h"
 
 namespace {
 
@@ -305,6 +306,69 @@ std::int32_t SetTonerSave(DriverContext* context, const void* record) {
   return 1;
 }
 
+// Item 262: which parts of the user print macros the model has.
+struct MacroParts {
+  bool print;    // capability 266
+  bool balance;  // capability 268
+};
+MacroParts MacroPartsOf(DriverContext* context) {
+  return {IsCapabilityPresent(context, 266) != 0, IsCapabilityPresent(context, 268) != 0};
+}
+constexpr DWORD kSafeUserMacro = 160;
+constexpr DWORD kApiQualityEntry = 128;
+constexpr DWORD kFirstUserMacro = 32;
+
+// The quality-list entry of a user macro value (macros count from 32).
+void ApplyUserMacroEntry(DriverContext* context, DWORD macro) {
+  if (macro >= kFirstUserMacro) ApplyQualityByIndex(context, static_cast<int>(macro - kFirstUserMacro));
+}
+
+std::int32_t SetUserMacro(DriverContext* context, const void* record) {
+  const MacroParts parts = MacroPartsOf(context);
+  const DWORD on = At(record, kOnOff);
+  if (on == 0) {
+    const DWORD print = At(record, 4);
+    const DWORD balance = At(record, 8);
+    if (parts.print && !Acceptable(context, fid::kdmPrintMacro, print)) return -1;
+    if (parts.balance && !Acceptable(context, fid::kdmBalanceMacro, balance)) return -1;
+    Write(context, fid::kdmUseUserMacro, 0);
+    if (parts.print) Write(context, fid::kdmPrintMacro, print);
+    if (parts.balance) {
+      Write(context, fid::wdmUIStart, 1);
+      Write(context, fid::kdmUserPrintMacro, kFirstUserMacro);
+      ApplyFeatureTransacts(context, fid::kdmMediaType);
+      Write(context, fid::wdmUIStart, 0);
+      Write(context, fid::kdmBalanceMacro, balance);
+      if (balance == kFirstUserMacro) ApplyUserMacroEntry(context, Raw(context, fid::kdmUserPrintMacro));
+    }
+    return 1;
+  }
+  const DWORD macro = At(record, 12);
+  if (!Acceptable(context, fid::kdmUserPrintMacro, macro)) return -1;
+  if (macro == kSafeUserMacro) {
+    SaveQualityEntry(context, static_cast<int>(kApiQualityEntry));
+  } else {
+    if (!IsFieldOptionOffered(context, fid::kdmUserPrintMacro)) return -1;
+    ApplyUserMacroEntry(context, macro);
+  }
+  Write(context, fid::kdmUseUserMacro, on);
+  Write(context, fid::kdmUserPrintMacro, macro);
+  if (!parts.print && parts.balance) Write(context, fid::kdmBalanceMacro, kFirstUserMacro);
+  return 1;
+}
+
+std::int32_t VerifyUserMacro(DriverContext* context, const void* record) {
+  const MacroParts parts = MacroPartsOf(context);
+  if (At(record, kOnOff) != 0) {
+    if (Raw(context, fid::kdmUserPrintMacro) != At(record, 12)) return -1;
+  } else {
+    if (parts.print && Raw(context, fid::kdmPrintMacro) != At(record, 4)) return -1;
+    if (At(record, 8) == kFirstUserMacro) return 1;
+    if (parts.balance && Raw(context, fid::kdmBalanceMacro) != At(record, 8)) return -1;
+  }
+  return Result(Raw(context, fid::kdmUseUserMacro) == At(record, kOnOff));
+}
+
 // Back (64) and reverse (65) covers: the record's mode and the stored type.
 struct CoverFields {
   WORD onOff, type, tray;
@@ -439,6 +503,7 @@ std::int32_t SetFunctionItem(DriverContext* context, DWORD id, void* record, BYT
     case 64: case 65: return SetCoverPage(context, id, record);
     case 68: case 69: case 70: case 71: return SetMarginDependent(context, id, record);
     case 79: return SetFolding(context, record);
+    case 262: return SetUserMacro(context, record);
     case 264: return SetTonerSave(context, record);
     default: return -1;
   }
@@ -500,6 +565,7 @@ std::int32_t VerifyFunctionItem(DriverContext* context, DWORD id, void* record, 
     case 79:
       if (At(record, 4) == kFoldingOff) return 1;
       return Result(Raw(context, fid::kdmFunc2SelectFolding) != 0);
+    case 262: return VerifyUserMacro(context, record);
     case 264:
       return Result(Raw(context, fid::kdmFuncSelectTonerSave) == At(record, kOnOff) &&
                     Raw(context, fid::kdmTonerSave) == At(record, 4));
@@ -602,6 +668,15 @@ std::int32_t GetFunctionItem(DriverContext* context, DWORD id, void* record, DWO
       put(8, sub ? Raw(context, sub) : 0);
       put(12, (Raw(context, fid::kdmFunc2SelectFoldingPunch) == 1 ? 1u : 0u) |
                   (Raw(context, fid::kdmFunc2SelectFoldingCorner) == 1 ? 2u : 0u));
+      return kFunctionRecordSize;
+    }
+    case 262: {
+      const MacroParts parts = MacroPartsOf(context);
+      const DWORD macro = Raw(context, fid::kdmUserPrintMacro);
+      put(4, Raw(context, fid::kdmPrintMacro));
+      put(8, Raw(context, fid::kdmBalanceMacro));
+      put(12, macro);
+      put(kOnOff, !parts.print && parts.balance && macro != kSafeUserMacro ? 0 : Raw(context, fid::kdmUseUserMacro));
       return kFunctionRecordSize;
     }
     case 264:

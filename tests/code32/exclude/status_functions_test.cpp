@@ -20,6 +20,13 @@ using StatusFunctions = StatusPrinterTest;
 constexpr std::pair<const char*, const char*> kStapleOffOnTransparency = {"StapleAlert CollateForStaple",
                                                                           "StapleAlert FinishingOff"};
 
+// Print macros 0 and 1 for the user macro item.
+constexpr std::pair<const char*, const char*> kPrintMacros = {
+    "*OpenUI *KPD_IDC_PRESET_EDIT_COPIES: Numeric",
+    "*OpenUI *KPD_IDC_PRINTMACRO: PickOne\r\n*DefaultKPD_IDC_PRINTMACRO: KDMPRINTMACRO_0\r\n"
+    "*KPD_IDC_PRINTMACRO KDMPRINTMACRO_0: \"\"\r\n*KPD_IDC_PRINTMACRO KDMPRINTMACRO_1: \"\"\r\n*CloseUI\r\n\r\n"
+    "*OpenUI *KPD_IDC_PRESET_EDIT_COPIES: Numeric"};
+
 struct FunctionCase {
   const char* name;
   std::vector<std::pair<std::string, std::string>> edits;
@@ -57,6 +64,12 @@ TEST_F(StatusFunctions, OnOffValueTrialAndMargins) {
        {{4, 2}, {8, 900}, {28, 1}}, -1, 7, {{fid::kdmFuncSelectDuplex, 0}, {fid::kdmMarginOdd, 0}}},
       {"margin items without the margin option", {}, {}, 69, {{4, 1}}, -1, 7, {}},
       {"back cover mode 3 without duplex", {}, {{fid::kdmFuncSelectDuplex, 0}}, 64, {{4, 3}}, -1, 15, {}},
+      {"user macro off with a print macro", {kPrintMacros}, {{fid::kdmUseUserMacro, 1}, {fid::kdmPrintMacro, 0}}, 262,
+       {{4, 1}, {28, 0}}, 0, 0, {{fid::kdmUseUserMacro, 0}, {fid::kdmPrintMacro, 1}}},
+      {"print macro not offered", {kPrintMacros}, {{fid::kdmUseUserMacro, 1}, {fid::kdmPrintMacro, 0}}, 262, {{4, 7}, {28, 0}},
+       -1, 7, {{fid::kdmUseUserMacro, 1}, {fid::kdmPrintMacro, 0}}},
+      {"user macro off without print macros", {}, {{fid::kdmUseUserMacro, 1}, {fid::kdmPrintMacro, 0}}, 262,
+       {{4, 7}, {28, 0}}, 0, 0, {{fid::kdmUseUserMacro, 0}, {fid::kdmPrintMacro, 0}}},
       {"toner save without its capability", {}, {}, 264, {{4, 1}, {28, 1}}, -1, 7, {}},
   };
   for (const FunctionCase& c : cases) {
