@@ -315,7 +315,6 @@ std::int32_t SetStatusItem(DriverContext* handle, DWORD id, void* record, BYTE* 
   }
 
   const std::int32_t answer = RunChange(handle, printer, row, record, changed, mode, kind);
-
   if (answer == -1) RollBack(handle, printer, &snapshots, changed);
   Release(handle, &snapshots);
   CloseItemPrinter(handle, printer, &saved);

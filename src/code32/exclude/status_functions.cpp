@@ -575,6 +575,7 @@ std::int32_t VerifyFunctionItem(DriverContext* context, DWORD id, void* record, 
 
 std::int32_t GetFunctionItem(DriverContext* context, DWORD id, void* record, DWORD kind) {
   if (!context) return -1;
+  if (KindNeedsNewerApi(id, kind)) return SetApiError(context, API_NEWER_KIND), -1;
   auto put = [record](DWORD offset, DWORD value) { PutRecordU32(record, offset, value); };
   const bool margin = Raw(context, fid::kdmFuncSelectMargin) != 0;
   switch (id) {

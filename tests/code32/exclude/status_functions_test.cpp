@@ -109,6 +109,23 @@ TEST_F(StatusFunctions, DuplexReadsItsMarginsWhileTheMarginFunctionIsOn) {
   DoDisable(handle);
 }
 
+// A kind that needs a newer API version than the caller's is refused on reading and setting.
+TEST_F(StatusFunctions, KindsOfANewerApiVersionAreRefused) {
+  DriverContext* handle = EnableEdited(13);
+  ASSERT_NE(handle, nullptr);
+  std::vector<BYTE> record = Record(0, 0);
+  EXPECT_EQ(DoGetStatus(handle, 11, record.data(), 2), -1);  // kind 2 from API 14
+  EXPECT_EQ(DoGetLastError(handle), 6);
+  EXPECT_EQ(DoGetStatus(handle, 11, record.data(), 1), 32);
+  EXPECT_EQ(DoGetStatus(handle, 14, record.data(), 2), 32);  // kind 2 from API 10
+  std::vector<BYTE> set = Record(2, 1);
+  const DWORD on = 1;
+  std::memcpy(set.data() + 28, &on, 4);
+  EXPECT_EQ(DoSetStatus(handle, 11, set.data(), nullptr, 0), -1);
+  EXPECT_EQ(DoGetLastError(handle), 6);
+  DoDisable(handle);
+}
+
 // The trial puts the device-mode back whatever it finds.
 TEST_F(StatusFunctions, TrialLeavesTheDevmodeAsItWas) {
   DriverContext* handle = EnableEdited(16, {kStapleOffOnTransparency});
