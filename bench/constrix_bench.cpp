@@ -2,7 +2,7 @@
 // a driver context cold in one run), and the current device-mode of an enabled handle, on the
 // sample model with its interface library in the driver folder.
 // The capability record built and given back, and capability 5 (media type names) asked as a
-// caller asks it. The command base: a base of 40 lines set, one line updated, and the PJL line parser.
+// caller asks it. The copies status item set and read. The command base: a base of 40 lines set, one line updated, and the PJL line parser.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -171,6 +171,41 @@ void BM_MediaTypeNames(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_MediaTypeNames)->Unit(benchmark::kMicrosecond);
+
+// The copies item set (alternately 2 and 3, each with its propagation and bitmap) and read.
+void BM_SetCopiesItem(benchmark::State& state) {
+  SetUpOnce();
+  DriverContext* handle = EnableAt16(state);
+  if (!handle) return;
+  DWORD record[8] = {1, 2};
+  BYTE changed[64] = {};
+  for (auto _ : state) {
+    record[1] = record[1] == 2 ? 3 : 2;
+    if (DoSetStatus(handle, 9, record, changed, 0) != 0) {
+      state.SkipWithError("the copies item was refused");
+      break;
+    }
+  }
+  DoDisable(handle);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SetCopiesItem)->Unit(benchmark::kMillisecond);
+
+void BM_GetCopiesItem(benchmark::State& state) {
+  SetUpOnce();
+  DriverContext* handle = EnableAt16(state);
+  if (!handle) return;
+  DWORD record[8] = {1};
+  for (auto _ : state) {
+    if (DoGetStatus(handle, 9, record, 1) != 32) {
+      state.SkipWithError("the copies item was not read");
+      break;
+    }
+  }
+  DoDisable(handle);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_GetCopiesItem)->Unit(benchmark::kMicrosecond);
 
 // The sample's base of 40 lines (some of items the driver does not know), with CR LF.
 std::string FortyLineBase() {

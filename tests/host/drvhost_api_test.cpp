@@ -56,6 +56,44 @@ TEST_F(DrvhostApiTest, TheSampleScriptAsksCapabilitiesAndTheRecord) {
   EXPECT_NE(out.find("record: 0x"), std::string::npos) << out;
 }
 
+// Copies and stapling set and read back, the copies in the device-mode, stapling reported
+// when a transparency switches it off, and a refused change that leaves the device-mode.
+TEST_F(DrvhostApiTest, TheSampleScriptSetsAndReadsStatusItems) {
+  HostRun api = Host({"api", root_, "Kova Sample Printer", kSamples + "/api-script.txt"});
+  ASSERT_EQ(api.exitCode, 0) << api.out << api.err;
+  const std::string copies3 = "copies 3, quality";
+  for (const char* line :
+       {"set 9 1 4=3: 0;", "set 20 1 4=1 28=1: 0;", "status 9 1: 32 @0=1 @4=3;", "status 20 1: 32 @0=1 @4=1 @28=1;",
+        "set 3 1 4=2: 0; last error 100; changed 20\n", "status 20 1: 32 @0=1 @4=1;",
+        "set 9 1 4=5000: -1; last error 7; changed none\n"})
+    EXPECT_NE(api.out.find(line), std::string::npos) << line << "\n" << api.out;
+  const std::size_t refused = api.out.find("set 9 1 4=5000");
+  ASSERT_NE(refused, std::string::npos);
+  // The device-mode line before and after the refused change, without its last error.
+  auto devmodeAround = [&](std::size_t at) {
+    if (at == std::string::npos) return std::string();
+    return api.out.substr(at, api.out.find("; last error", at) - at);
+  };
+  const std::string before = devmodeAround(api.out.rfind("devmode 4:", refused));
+  const std::string after = devmodeAround(api.out.find("devmode 4:", refused));
+  EXPECT_NE(before.find(copies3), std::string::npos) << before;
+  EXPECT_FALSE(before.empty());
+  EXPECT_EQ(before, after);
+}
+
+// A text goes into the record with its NUL; arguments that do not parse stop the script.
+TEST_F(DrvhostApiTest, SetArgumentsOfAScript) {
+  HostRun api = Host({"api", root_, "Kova Sample Printer",
+                      Script("enable\ninit 1 16\nset 9 1 4=2 8=\"abc\"\nstatus 9 1\nset 37 1 4=1\n")});
+  ASSERT_EQ(api.exitCode, 0) << api.out << api.err;
+  EXPECT_NE(api.out.find("set 9 1 4=2 8=\"abc\": 0; last error 0;"), std::string::npos) << api.out;
+  EXPECT_NE(api.out.find("status 9 1: 32 @0=1 @4=2;"), std::string::npos) << api.out;
+  EXPECT_NE(api.out.find("set 37 1 4=1: -1; last error 2;"), std::string::npos) << api.out;
+  for (const char* bad : {"set\n", "set 9\n", "set 9 1 4=x\n", "set 9 1 2000=1\n", "set 9 1 1020=\"long\"\n",
+                          "set 9 1 4=1 7\n"})
+    EXPECT_EQ(Host({"api", root_, "Kova Sample Printer", Script(std::string("enable\n") + bad)}).exitCode, 2) << bad;
+}
+
 TEST_F(DrvhostApiTest, ARecordWithoutAHandleIsNone) {
   HostRun api = Host({"api", root_, "Kova Sample Printer", Script("record\nfreerecord\ncaps 5\n")});
   ASSERT_EQ(api.exitCode, 0) << api.out << api.err;

@@ -39,6 +39,7 @@ using InitFn = std::int32_t (*)(std::int32_t, const ApiInitInfo*);
 using DevmodeFn = std::int32_t (*)(DriverContext*, std::int32_t, DEVMODEW*);
 using DevmodeExFn = std::int32_t (*)(DriverContext*, std::int32_t, DEVMODEW*, const DEVMODEW*, void*);
 using StatusFn = std::int32_t (*)(DriverContext*, DWORD, void*, std::int32_t);
+using SetStatusFn = std::int32_t (*)(DriverContext*, DWORD, void*, BYTE*, std::int32_t);
 using DriverDevmodeFn = std::int32_t (*)(const char*, std::int32_t, std::int32_t, BYTE*, std::int32_t*);
 
 struct Api {
@@ -51,6 +52,7 @@ struct Api {
   DevmodeExFn getDevmodeEx = nullptr;
   CapsFn caps = nullptr;
   StatusFn getStatus = nullptr;
+  SetStatusFn setStatus = nullptr;
   DriverDevmodeFn driverDevmode = nullptr;
 
   template <typename F>
@@ -71,9 +73,10 @@ struct Api {
     Get(getDevmodeEx, "KOVADrvGetDevmodeEx");
     Get(caps, "KOVADrvGetCaps");
     Get(getStatus, "KOVADrvGetStatus");
+    Get(setStatus, "KOVADrvSetStatus");
     Get(driverDevmode, "ExcGetDriverDevmode");
     return check && enable && init && disable && lastError && save && restore && getDevmode && getDevmodeEx &&
-           caps && getStatus && driverDevmode;
+           caps && getStatus && setStatus && driverDevmode;
   }
   ~Api() {
     if (module) FreeLibrary(module);
@@ -110,6 +113,93 @@ std::string DevmodeSummary(const std::vector<BYTE>& devmode) {
   std::snprintf(text, sizeof text, "dmSize %u, dmDriverExtra %u, paper %d, orientation %d, copies %d, quality %d, color %d",
                 dm->dmSize, dm->dmDriverExtra, dm->dmPaperSize, dm->dmOrientation, dm->dmCopies, dm->dmPrintQuality,
                 dm->dmColor);
+  return text;
+}
+
+constexpr std::size_t kStatusRecordBytes = 1024;
+
+// "set" arguments: <id> <kind> [mode] then <offset>=<number> or <offset>="<text>" (the text
+// written with its NUL). False with a message when they do not parse or an offset lies
+// outside the record.
+bool ParseSetArguments(const std::string& rest, DWORD& id, std::int32_t& mode, std::vector<BYTE>& record,
+                       std::string& message) {
+  record.assign(kStatusRecordBytes, 0);
+  std::size_t at = 0;
+  auto nextWord = [&](std::string& word) {
+    while (at < rest.size() && (rest[at] == ' ' || rest[at] == '\t')) ++at;
+    if (at >= rest.size()) return false;
+    const std::size_t start = at;
+    bool quoted = false;
+    while (at < rest.size() && (quoted || (rest[at] != ' ' && rest[at] != '\t'))) {
+      if (rest[at] == '"') quoted = !quoted;
+      ++at;
+    }
+    word = rest.substr(start, at - start);
+    return true;
+  };
+  std::string word;
+  std::int64_t value = 0;
+  if (!nextWord(word) || !Number(word, value)) return message = "set needs an item id", false;
+  id = static_cast<DWORD>(value);
+  if (!nextWord(word) || !Number(word, value)) return message = "set needs a record kind", false;
+  const auto kind = static_cast<DWORD>(value);
+  std::memcpy(record.data(), &kind, 4);
+  mode = 0;
+  bool first = true;
+  while (nextWord(word)) {
+    const std::size_t equals = word.find('=');
+    if (equals == std::string::npos) {
+      if (!first || !Number(word, value)) return message = "bad argument \"" + word + "\"", false;
+      mode = static_cast<std::int32_t>(value);
+      first = false;
+      continue;
+    }
+    first = false;
+    std::int64_t offset = 0;
+    if (!Number(word.substr(0, equals), offset) || offset < 0) return message = "bad offset in \"" + word + "\"", false;
+    const std::string right = word.substr(equals + 1);
+    if (right.size() >= 2 && right.front() == '"' && right.back() == '"') {
+      const std::string text = right.substr(1, right.size() - 2);
+      if (static_cast<std::size_t>(offset) + text.size() + 1 > record.size())
+        return message = "text beyond the record at " + std::to_string(offset), false;
+      std::memcpy(record.data() + offset, text.c_str(), text.size() + 1);
+    } else {
+      if (!Number(right, value)) return message = "bad value in \"" + word + "\"", false;
+      if (static_cast<std::size_t>(offset) + 4 > record.size())
+        return message = "value beyond the record at " + std::to_string(offset), false;
+      const auto word32 = static_cast<DWORD>(value);
+      std::memcpy(record.data() + offset, &word32, 4);
+    }
+  }
+  return true;
+}
+
+// The ids marked in a changed-items bitmap of bytes bytes.
+std::string ChangedIds(const BYTE* changed, std::size_t bytes) {
+  std::string ids;
+  for (std::size_t i = 0; i < bytes; ++i)
+    for (int bit = 0; bit < 8; ++bit)
+      if (changed[i] & (0x80u >> bit)) ids += (ids.empty() ? "" : " ") + std::to_string(i * 8 + bit + 1);
+  return ids.empty() ? "none" : ids;
+}
+
+// A status record: its non-zero 32-bit words by offset, and the texts in it (three or more
+// printable characters ended by NUL) by offset.
+std::string DescribeStatusRecord(const BYTE* record, std::int32_t size) {
+  if (size <= 0 || static_cast<std::size_t>(size) > kStatusRecordBytes) return {};
+  std::string text;
+  for (std::int32_t offset = 0; offset + 4 <= size; offset += 4) {
+    DWORD value = 0;
+    std::memcpy(&value, record + offset, 4);
+    if (value) text += " @" + std::to_string(offset) + "=" + std::to_string(value);
+  }
+  for (std::int32_t start = 0; start < size;) {
+    std::int32_t end = start;
+    while (end < size && record[end] >= 0x20 && record[end] < 0x7F) ++end;
+    if (end < size && record[end] == 0 && end - start >= 3)
+      text += " @" + std::to_string(start) + "=\"" + std::string(reinterpret_cast<const char*>(record + start), end - start) + "\"";
+    start = end + 1;
+  }
   return text;
 }
 
@@ -181,6 +271,22 @@ int RunApi(const std::vector<std::string>& args) {
       std::printf("%s: %s\n", std::string(trimmed).c_str(), baseAnswer.c_str());
       continue;
     }
+    if (call == "set") {
+      DWORD id = 0;
+      std::int32_t mode = 0;
+      std::vector<BYTE> record;
+      std::string message;
+      if (!ParseSetArguments(rest, id, mode, record, message)) {
+        std::fprintf(stderr, "drvhost: line %d: %s\n", number, message.c_str());
+        rc = kExitUsage;
+        break;
+      }
+      BYTE changed[64] = {};
+      const std::int32_t result = api.setStatus(handle, id, record.data(), changed, mode);
+      std::printf("%s: %d; last error %d; changed %s\n", std::string(trimmed).c_str(), result,
+                  handle ? api.lastError(handle) : -1, ChangedIds(changed, sizeof changed).c_str());
+      continue;
+    }
     in = std::istringstream(rest);
     std::vector<std::int64_t> values;
     std::string word;
@@ -239,9 +345,10 @@ int RunApi(const std::vector<std::string>& args) {
     } else if (call == "freerecord") {
       answer = FreeRecord(api.caps, handle, capsRecord);
     } else if (call == "status") {
-      BYTE record[1024] = {};
-      answer = std::to_string(api.getStatus(handle, static_cast<DWORD>(arg(0, 1)), record,
-                                            static_cast<std::int32_t>(arg(1, 1))));
+      BYTE record[kStatusRecordBytes] = {};
+      const std::int32_t size =
+          api.getStatus(handle, static_cast<DWORD>(arg(0, 1)), record, static_cast<std::int32_t>(arg(1, 1)));
+      answer = std::to_string(size) + DescribeStatusRecord(record, size);
     } else if (call == "lasterror") {
       answer = std::to_string(api.lastError(handle));
     } else if (call == "disable") {

@@ -25,6 +25,7 @@
 #include "context/chapter_list.h"
 #include "option_services.h"
 #include "settings_snapshots.h"
+#include "status_engine.h"
 #include "stored/stamp_list.h"
 #include "win/compstui.h"
 #include "win/lowmem.h"
@@ -100,29 +101,6 @@ void FreeHandedOut(HandedOutRecord* node) {
   for (DWORD i = 0; i < node->partCount; ++i) LowMemoryFree(node->parts[i]);
   LowMemoryFree(node->record);
   FreeMem(node);
-}
-
-// PENDING: SetStatusItem, of the status item engine, snapshots the settings, runs the
-// item's SET and VERIFY handlers, propagates the change and rolls back on failure. Until it
-// comes only its first checks run, and a row without a SET handler is refused (error 100).
-std::int32_t SetStatusItem(DriverContext* handle, DWORD id, void* record, BYTE* changed, std::int32_t mode) {
-  const StatusItem* row = FindStatusItem(id);
-  if (!row) return SetApiError(handle, API_INTERNAL), -1;
-  if (!row->enabled) return SetApiError(handle, API_NOT_AVAILABLE), -1;
-  if (!record) return SetApiError(handle, API_MISSING_INPUT), -1;
-  if (!row->set) return SetApiError(handle, API_INTERNAL), -1;
-  return row->set(handle, id, record, changed, mode) == 1 ? 0 : (SetApiError(handle, API_INTERNAL), -1);
-}
-
-// PENDING: GetStatusItem, of the status item engine, compares the record kinds and runs the
-// item's GET handler. Until it comes a row without a GET handler answers -1 with error 100,
-// as a change of such a row does.
-std::int32_t GetStatusItem(DriverContext* handle, DWORD id, void* record, std::int32_t callerKind) {
-  const StatusItem* row = FindStatusItem(id);
-  if (!row) return SetApiError(handle, API_INTERNAL), -1;
-  if (!row->enabled) return SetApiError(handle, API_NOT_AVAILABLE), -1;
-  if (!row->get) return SetApiError(handle, API_INTERNAL), -1;
-  return row->get(handle, id, record, static_cast<DWORD>(callerKind));
 }
 
 void FreeApiState(DriverContext* context) {

@@ -62,8 +62,15 @@ enum : std::int32_t {
   API_NO_WATERMARK_TEXT = 9,
   API_FILE_UNUSABLE = 10,
   API_BAD_CHARACTERS = 11,
+  API_SERVICE_READ_ONLY = 12,
+  API_SERVICE_WRITE_ONLY = 13,
+  API_NOT_ADMINISTRATOR = 14,
+  API_CONFLICT = 15,
   API_INTERNAL = 100,
   API_BIDI_FAILED = 200,
+  API_USER_MACRO = 1000,
+  API_SETTINGS_FILE_REFUSED = 1001,
+  API_TERMINAL_SERVER = 1002,
 };
 
 // The maximum ids at a version: which 0 the low maximum (ids from 1), 1 the high maximum

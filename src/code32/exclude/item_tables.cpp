@@ -6,15 +6,57 @@
 #include "capability_flags.h"
 #include "capability_lists.h"
 #include "capability_numbers.h"
+#include "status_engine.h"
+#include "status_functions.h"
+#include "status_single.h"
 
 namespace {
 
-// PENDING: the status item engine and the item families (single values, finishing and
-// layout, paper, print method and job texts, stamps and trays, settings files, presets and
-// chapter pages) fill the SET, VERIFY and GET slots of these rows; until they come every
-// slot is empty, so a change answers error 100 and a read answers -1.
+// The handlers of a row by id: the single-value and the function families; the other
+// families' rows keep empty slots.
+// PENDING: the paper, print-size and rotation items, the print method, job text,
+// authentication and service items, the stamp, header and footer, copy protection and tray
+// items, and the settings file, preset and chapter page items fill their rows' slots; until
+// they come those slots stay empty, so a change answers error 100 and a read answers -1.
+constexpr bool IsSingleItem(DWORD id) {
+  switch (id) {
+    case 2: case 3: case 4: case 5: case 6: case 9: case 22: case 23: case 24: case 25: case 27: case 29:
+    case 30: case 31: case 32: case 33: case 34: case 35: case 38: case 39: case 40: case 41: case 42: case 43:
+    case 45: case 46: case 48: case 49: case 52: case 53: case 57: case 61: case 62: case 66: case 72: case 73:
+    case 74: case 75: case 76: case 77: case 78: case 257: case 263: case 265: case 266: case 267: case 268:
+    case 269:
+      return true;
+    default:
+      return false;
+  }
+}
+constexpr bool IsFunctionItem(DWORD id) {
+  switch (id) {
+    case 11: case 12: case 13: case 14: case 15: case 17: case 18: case 19: case 20: case 21: case 51: case 58:
+    case 64: case 65: case 68: case 69: case 70: case 71: case 79: case 262: case 264:
+      return true;
+    default:
+      return false;
+  }
+}
+// Rows whose VERIFY always passes, and rows that can only be read.
+constexpr bool VerifiesAlways(DWORD id) { return id == 17 || id == 34 || id == 66; }
+constexpr bool IsReadOnlyItem(DWORD id) { return id == 54 || id == 63 || id == 75; }
+
 constexpr StatusItem Row(DWORD id, DWORD enabled, DWORD kind, DWORD main, std::array<WORD, 8> related) {
-  return StatusItem{id, enabled, kind, main, 0, nullptr, nullptr, nullptr,
+  StatusSetHandler set = nullptr;
+  StatusSetHandler verify = nullptr;
+  StatusGetHandler get = nullptr;
+  if (IsSingleItem(id)) {
+    set = IsReadOnlyItem(id) ? nullptr : &SetSingleItem;
+    verify = IsReadOnlyItem(id) ? nullptr : VerifiesAlways(id) ? &VerifyAlways : &VerifySingleItem;
+    get = &GetSingleItem;
+  } else if (IsFunctionItem(id)) {
+    set = &SetFunctionItem;
+    verify = VerifiesAlways(id) ? &VerifyAlways : &VerifyFunctionItem;
+    get = &GetFunctionItem;
+  }
+  return StatusItem{id, enabled, kind, main, 0, set, verify, get,
                     {related[0], related[1], related[2], related[3], related[4], related[5], related[6], related[7]}};
 }
 

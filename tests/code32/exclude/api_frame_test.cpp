@@ -210,13 +210,13 @@ TEST_F(ApiFrame, EnableV5ThenV16ThenInitThenSetKeepsEachBufferInItsBounds) {
   BYTE changed[64] = {};
   for (DriverContext* handle : {five, sixteen}) {
     EXPECT_EQ(DoSetStatus(handle, 1, record, changed, 0), -1);
-    EXPECT_EQ(DoGetLastError(handle), 100);  // the item has no handler yet
+    EXPECT_EQ(DoGetLastError(handle), 100);  // the item has no SET handler here
     EXPECT_EQ(DoSetStatus(handle, 37, record, changed, 0), -1);
     EXPECT_EQ(DoGetLastError(handle), 2);
     EXPECT_EQ(DoSetStatus(handle, 2, nullptr, changed, 0), -1);
     EXPECT_EQ(DoGetLastError(handle), 5);
-    EXPECT_EQ(DoGetStatus(handle, 2, record, 1), -1);
-    EXPECT_EQ(DoGetLastError(handle), 100);  // not the error of the call before
+    EXPECT_EQ(DoGetStatus(handle, 2, record, 2), -1);
+    EXPECT_EQ(DoGetLastError(handle), 6);  // not the error of the call before
   }
   DoDisable(five);
   DoDisable(sixteen);
